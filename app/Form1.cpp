@@ -1,0 +1,248 @@
+#include "app/Form1.h"
+
+#include "app/SelectAll.h"
+#include "app/Twips.h"
+#include "store/FolderChoices.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+
+namespace qf {
+namespace {
+
+#include "app/icons/quirefold16.xpm"
+#include "app/icons/quirefold32.xpm"
+
+constexpr int kClientWidth = 12345;
+constexpr int kClientHeight = 4650;
+
+template <typename W> W *Named(W *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QListWidget *MakeTickList(QWidget *parent, const char *name)
+{
+    auto *list = Named(new QListWidget(parent), name);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setUniformItemSizes(true);
+    return list;
+}
+
+// The status lines: several lines, so a tab shows as a tab stop; not reached with Tab.
+QPlainTextEdit *MakeStatusBox(QWidget *parent, const char *name)
+{
+    auto *box = Named(new QPlainTextEdit(parent), name);
+    box->setFocusPolicy(Qt::ClickFocus);
+    box->setTabChangesFocus(true);
+    box->setLineWrapMode(QPlainTextEdit::NoWrap);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    box->document()->setDocumentMargin(1);
+    return box;
+}
+
+QLineEdit *MakeLineBox(QWidget *parent, const char *name, bool readOnly)
+{
+    auto *box = Named(new QLineEdit(parent), name);
+    box->setReadOnly(readOnly);
+    box->setTextMargins(1, 0, 1, 0);
+    return box;
+}
+
+QProgressBar *MakeProgressBar(QWidget *parent, const char *name)
+{
+    auto *bar = Named(new QProgressBar(parent), name);
+    bar->setRange(0, 100);
+    bar->setValue(0);
+    bar->setTextVisible(false);
+    return bar;
+}
+
+QPushButton *MakeButton(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *button = Named(new QPushButton(caption, parent), name);
+    button->setAutoDefault(true);
+    return button;
+}
+
+// The boxes the program writes and the user only reads are grey.
+void MakeGrey(QWidget *box)
+{
+    QPalette palette = box->palette();
+    const QColor grey = palette.color(QPalette::Active, QPalette::Window).darker(108);
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        palette.setColor(group, QPalette::Base, grey);
+    box->setPalette(palette);
+}
+
+} // namespace
+
+class Form1::RunGuard {
+public:
+    explicit RunGuard(Form1 &form) : form_(form) { form_.running_ = true; }
+    ~RunGuard() { form_.running_ = false; }
+    RunGuard(const RunGuard &) = delete;
+    RunGuard &operator=(const RunGuard &) = delete;
+
+private:
+    Form1 &form_;
+};
+
+Form1::Form1(Workspace &ws, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      ws_(ws), list1Widget_(MakeTickList(this, "List1")),
+      list2Widget_(MakeTickList(this, "List2")), text1Widget_(MakeStatusBox(this, "Text1")),
+      text2Widget_(MakeStatusBox(this, "Text2")), text3Widget_(MakeLineBox(this, "Text3", true)),
+      text4Widget_(MakeLineBox(this, "Text4", true)),
+      text5Widget_(MakeLineBox(this, "Text5", false)),
+      check1Widget_(Named(
+          new QCheckBox(
+              QStringLiteral("Add a blank sheet when a document ends in and odd number of pages."),
+              this),
+          "Check1")),
+      progressBar1Widget_(MakeProgressBar(this, "ProgressBar1")),
+      progressBar2Widget_(MakeProgressBar(this, "ProgressBar2")), list1_(list1Widget_),
+      list2_(list2Widget_), text1_(text1Widget_), text2_(text2Widget_), text3_(text3Widget_),
+      text4_(text4Widget_), text5_(text5Widget_), check1_(check1Widget_),
+      progressBar1_(progressBar1Widget_), progressBar2_(progressBar2Widget_), messageBox_(this)
+{
+    setWindowTitle(kWindowCaption);
+    QIcon icon;
+    icon.addPixmap(QPixmap(quirefold32_xpm));
+    icon.addPixmap(QPixmap(quirefold16_xpm));
+    setWindowIcon(icon);
+
+    auto *command1 = MakeButton(this, "Command1", QStringLiteral("Print DOC Files to PDF"));
+    auto *label1 = Named(new QLabel(QStringLiteral("DOC Files Found in Folder:"), this), "Label1");
+    auto *command2 = MakeButton(
+        this, "Command2",
+        QStringLiteral("Click here to delete PDF files which have a matching DOC file only!"));
+    auto *command3 = MakeButton(this, "Command3", QStringLiteral("Compile PDF Files"));
+    auto *command4 = MakeButton(this, "Command4", QStringLiteral("Check All"));
+    auto *command5 = MakeButton(this, "Command5", QStringLiteral("Uncheck All"));
+    auto *command6 = MakeButton(this, "Command6", QStringLiteral("Check All"));
+    auto *command7 = MakeButton(this, "Command7", QStringLiteral("Uncheck All"));
+    auto *command8 = MakeButton(this, "Command8", QStringLiteral("&Close"));
+    auto *label2 = Named(new QLabel(QStringLiteral("Compiled PDF File Name:"), this), "Label2");
+    command2->setDefault(true);
+    for (QWidget *box : {static_cast<QWidget *>(text1Widget_), static_cast<QWidget *>(text2Widget_),
+                         static_cast<QWidget *>(text3Widget_), static_cast<QWidget *>(text4Widget_)})
+        MakeGrey(box);
+
+    // Left, top, width, height in twips, in tab order.
+    struct Placement {
+        QWidget *widget;
+        int left, top, width, height;
+    };
+    const Placement placements[] = {
+        {list1Widget_, 120, 480, 6000, 2085},  {command1, 3465, 2835, 1815, 375},
+        {text1Widget_, 120, 3360, 6000, 255},  {label1, 120, 240, 6000, 255},
+        {text2Widget_, 120, 3765, 6000, 255},  {list2Widget_, 6240, 480, 6000, 2085},
+        {text3Widget_, 120, 2520, 6000, 285},  {text4Widget_, 6240, 2520, 6000, 285},
+        {command2, 6240, 80, 6000, 375},       {command3, 9600, 2835, 1815, 375},
+        {check1Widget_, 6360, 3360, 5895, 255}, {text5Widget_, 8280, 3720, 3975, 285},
+        {command4, 120, 2835, 1200, 375},      {command5, 1320, 2835, 1200, 375},
+        {command6, 6240, 2835, 1200, 375},     {command7, 7440, 2835, 1200, 375},
+        {command8, 5572, 4200, 1200, 375},     {label2, 6360, 3760, 1935, 255},
+        {progressBar1Widget_, 120, 4245, 3855, 255},
+        {progressBar2Widget_, 8360, 4245, 3855, 255},
+    };
+    const qreal dpi = logicalDpiY();
+    QWidget *previous = nullptr;
+    for (const Placement &p : placements) {
+        p.widget->setGeometry(TwipsRect(p.left, p.top, p.width, p.height, dpi));
+        if (p.widget->focusPolicy() & Qt::TabFocus) {
+            if (previous)
+                setTabOrder(previous, p.widget);
+            previous = p.widget;
+        }
+    }
+    setFixedSize(TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi));
+    list1Widget_->setFocus();
+
+    connect(command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(command4, &QPushButton::clicked, this, [this] { SetAllSelected(list1_, true); });
+    connect(command5, &QPushButton::clicked, this, [this] { SetAllSelected(list1_, false); });
+    connect(command6, &QPushButton::clicked, this, [this] { SetAllSelected(list2_, true); });
+    connect(command7, &QPushButton::clicked, this, [this] { SetAllSelected(list2_, false); });
+    connect(command8, &QPushButton::clicked, this, &Form1::Command8_Click);
+}
+
+Form1::~Form1() = default;
+
+void Form1::ShowCentred()
+{
+    const QScreen *where = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (where)
+        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
+                                        where->availableGeometry()));
+    show();
+}
+
+MessageBox &Form1::Messages()
+{
+    return messageOverride_ ? *messageOverride_ : messageBox_;
+}
+
+void Form1::keyPressEvent(QKeyEvent *event)
+{
+    // No button cancels: Escape must not close the window.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    if (running_) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void Form1::Command1_Click()
+{
+    // The conversion run comes with the conversion layer.
+}
+
+void Form1::Command2_Click()
+{
+    // The removal of converted PDFs comes with the conversion layer.
+}
+
+void Form1::Command3_Click()
+{
+    // The compile run comes with the PDF layer.
+}
+
+void Form1::Command8_Click()
+{
+    const Problems problems = SaveIgnoreLists(ws_, *this);
+    if (!problems.empty())
+        Messages().Show(problems.report(QStringLiteral(
+                            "The unticked files could not be remembered for the next start:")),
+                        kProgramTitle, MessageBox::Icon::Warning);
+    accept();
+}
+
+} // namespace qf

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "app/QtControls.h"
+#include "window/Controls.h"
+#include "window/Workspace.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace qf {
+
+inline const QString kWindowCaption = QStringLiteral("Quirefold 1.1 from Tallowmere");
+inline const QString kProgramTitle = QStringLiteral("Quirefold");
+
+// The program's one window. Each widget's object name is its control name ("List1", ...).
+class Form1 : public QDialog, public MainWindow {
+    Q_OBJECT
+public:
+    explicit Form1(Workspace &ws, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // Shows the window centred on its screen.
+    void ShowCentred();
+
+    // Where messages go; nullptr restores the real message box. Tests record them instead.
+    void SetMessageBox(MessageBox *box) { messageOverride_ = box; }
+
+    TickList &List1() override { return list1_; }
+    TickList &List2() override { return list2_; }
+    TextBox &Text1() override { return text1_; }
+    TextBox &Text2() override { return text2_; }
+    TextBox &Text3() override { return text3_; }
+    TextBox &Text4() override { return text4_; }
+    TextBox &Text5() override { return text5_; }
+    CheckBox &Check1() override { return check1_; }
+    ProgressBar &ProgressBar1() override { return progressBar1_; }
+    ProgressBar &ProgressBar2() override { return progressBar2_; }
+    MessageBox &Messages() override;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command8_Click();
+
+    // While a job runs the window takes no input and cannot be closed.
+    class RunGuard;
+
+    Workspace &ws_;
+    bool running_ = false;
+    MessageBox *messageOverride_ = nullptr;
+
+    QListWidget *list1Widget_;
+    QListWidget *list2Widget_;
+    QPlainTextEdit *text1Widget_;
+    QPlainTextEdit *text2Widget_;
+    QLineEdit *text3Widget_;
+    QLineEdit *text4Widget_;
+    QLineEdit *text5Widget_;
+    QCheckBox *check1Widget_;
+    QProgressBar *progressBar1Widget_;
+    QProgressBar *progressBar2Widget_;
+
+    QtTickList list1_, list2_;
+    QtPlainTextBox text1_, text2_;
+    QtLineTextBox text3_, text4_, text5_;
+    QtCheckBox check1_;
+    QtProgressBar progressBar1_, progressBar2_;
+    QtMessageBox messageBox_;
+};
+
+} // namespace qf

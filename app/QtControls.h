@@ -1,0 +1,94 @@
+#pragma once
+
+#include "window/Controls.h"
+
+class QCheckBox;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QProgressBar;
+class QWidget;
+
+namespace qf {
+
+// The window-shaped interfaces over Qt widgets. None owns its widget.
+
+class QtTickList : public TickList {
+public:
+    explicit QtTickList(QListWidget *widget) : widget_(widget) {}
+    int ListCount() const override;
+    QString ItemText(int index) const override;
+    bool Selected(int index) const override;
+    void SetSelected(int index, bool ticked) override;
+    int ListIndex() const override;
+    bool SetListIndex(int index) override;
+    void Clear() override;
+    void AddItem(const QString &text) override;
+
+private:
+    QListWidget *widget_;
+};
+
+// Repaints the widget now and lets the window process everything but user input, so it stays
+// painted while a job holds the thread.
+void RepaintNow(QWidget *widget);
+
+class QtLineTextBox : public TextBox {
+public:
+    explicit QtLineTextBox(QLineEdit *widget) : widget_(widget) {}
+    QString Text() const override;
+    void SetText(const QString &text) override;
+    void Refresh() override;
+
+private:
+    QLineEdit *widget_;
+};
+
+class QtPlainTextBox : public TextBox {
+public:
+    explicit QtPlainTextBox(QPlainTextEdit *widget) : widget_(widget) {}
+    QString Text() const override;
+    void SetText(const QString &text) override;
+    void Refresh() override;
+
+private:
+    QPlainTextEdit *widget_;
+};
+
+class QtCheckBox : public CheckBox {
+public:
+    // Lets the user tick and clear only; grayed is for the program to set.
+    explicit QtCheckBox(QCheckBox *widget);
+    int Value() const override;
+    bool SetValue(int value) override;
+
+private:
+    QCheckBox *widget_;
+};
+
+class QtProgressBar : public ProgressBar {
+public:
+    explicit QtProgressBar(QProgressBar *widget) : widget_(widget) {}
+    int Min() const override;
+    int Max() const override;
+    int Value() const override;
+    void SetMin(int value) override;
+    void SetMax(int value) override;
+    void SetValue(int value) override;
+    void SetBarColor(quint32 colour) override;
+    quint32 BarColor() const override;
+
+private:
+    QProgressBar *widget_;
+};
+
+class QtMessageBox : public MessageBox {
+public:
+    explicit QtMessageBox(QWidget *parent) : parent_(parent) {}
+    void Show(const QString &text, const QString &caption, Icon icon) override;
+
+private:
+    QWidget *parent_;
+};
+
+} // namespace qf

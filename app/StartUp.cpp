@@ -1,0 +1,26 @@
+#include "app/StartUp.h"
+
+#include "listing/FolderListing.h"
+#include "store/FolderChoices.h"
+
+namespace qf {
+
+Problems StartUp(Workspace &ws, MainWindow &window, const std::function<void()> &show)
+{
+    Problems problems;
+    ws.ResetSettingsPath();
+    ApplySettingsStep(ws, window);
+    show();
+    problems.add(RefillList(ws.WorkingFolder, window.List1(), window.Text3(), FileKind::Doc,
+                            /*clearFirst=*/false));
+    // The PDF listing would fail for the same reason: say it once.
+    const Status pdfs = RefillList(ws.WorkingFolder, window.List2(), window.Text4(), FileKind::Pdf);
+    if (problems.empty())
+        problems.add(pdfs);
+    problems.merge(ApplyIgnoreListStep(ws, window));
+    window.List1().SetListIndex(0);
+    window.List2().SetListIndex(0);
+    return problems;
+}
+
+} // namespace qf

@@ -1,0 +1,25 @@
+#include "app/Form1.h"
+#include "app/StartUp.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    // The folder is the whole command line; Qt must not take any of it for its own options.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    QApplication::setApplicationName(qf::kProgramTitle);
+    QApplication::setStyle(QStringLiteral("Fusion"));
+
+    qf::Workspace ws = qf::Workspace::FromArguments(arguments);
+    qf::Form1 form(ws);
+    const qf::Problems problems = qf::StartUp(ws, form, [&form] { form.ShowCentred(); });
+    for (const qf::Status &problem : problems.list())
+        std::fprintf(stderr, "quirefold: %s\n", qPrintable(problem.message()));
+    return app.exec();
+}

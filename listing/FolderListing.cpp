@@ -1,0 +1,134 @@
+#include "listing/FolderListing.h"
+
+#include "listing/Wildcard.h"
+
+#include <QFile>
+
+#include <filesystem>
+#include <functional>
+
+namespace fs = std::filesystem;
+
+namespace qf {
+namespace {
+
+fs::path ToFsPath(const QString &path)
+{
+    return fs::path(QFile::encodeName(path).toStdString());
+}
+
+QString FromFsName(const fs::path &name)
+{
+    return QFile::decodeName(QByteArray::fromStdString(name.native()));
+}
+
+bool IsHiddenName(const QString &name)
+{
+    return name.startsWith(QLatin1Char('.'));
+}
+
+// Splits at the last separator; a path without one names a file in the current folder.
+void SplitPath(const QString &path, QString &folder, QString &name)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    folder = slash < 0 ? QStringLiteral(".") : path.left(slash + 1);
+    name = slash < 0 ? path : path.mid(slash + 1);
+}
+
+// Calls visit for each regular file of folder (symbolic links followed) until it returns true.
+// Returns whether the folder could be read.
+bool ForEachRegularFile(const QString &folder, const std::function<bool(const QString &)> &visit)
+{
+    std::error_code ec;
+    fs::directory_iterator it(ToFsPath(folder), ec);
+    if (ec)
+        return false;
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec)
+            return false;
+        std::error_code typeError;
+        if (it->is_regular_file(typeError) && visit(FromFsName(it->path().filename())))
+            return true;
+    }
+    return !ec;
+}
+
+} // namespace
+
+QString PatternOf(FileKind kind)
+{
+    return kind == FileKind::Doc ? QStringLiteral("*.DOC") : QStringLiteral("*.PDF");
+}
+
+QString CountLine(FileKind kind, int count)
+{
+    return QString::number(count) + (kind == FileKind::Doc
+                                         ? QStringLiteral(" DOC file(s) found in folder.")
+                                         : QStringLiteral(" PDF file(s) found in folder."));
+}
+
+Status ListFolderFiles(const QString &folder, TickList &list, const QString &pattern)
+{
+    std::error_code ec;
+    fs::directory_iterator it(ToFsPath(folder), ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::error_code typeError;
+        if (!it->is_regular_file(typeError))
+            continue;
+        const QString name = FromFsName(it->path().filename());
+        if (WildcardMatch(name.toUpper(), pattern))
+            list.AddItem(name);
+    }
+    if (ec)
+        return Status::Failed(folder, QStringLiteral("the folder cannot be listed (%1)")
+                                          .arg(QString::fromLocal8Bit(ec.message().c_str())));
+    return Status::Ok();
+}
+
+Status RefillList(const QString &folder, TickList &list, TextBox &countLine, FileKind kind,
+                  bool clearFirst)
+{
+    if (clearFirst)
+        list.Clear();
+    const Status status = ListFolderFiles(folder, list, PatternOf(kind));
+    countLine.SetText(CountLine(kind, list.ListCount()));
+    return status;
+}
+
+bool FileExists(const QString &path)
+{
+    QString folder, name;
+    SplitPath(path, folder, name);
+    if (name.isEmpty() || IsHiddenName(name))
+        return false;
+    std::error_code ec;
+    if (fs::is_regular_file(ToFsPath(path), ec))
+        return true;
+    bool found = false;
+    ForEachRegularFile(folder, [&](const QString &entry) {
+        found = !IsHiddenName(entry) && entry.compare(name, Qt::CaseInsensitive) == 0;
+        return found;
+    });
+    return found;
+}
+
+QString ResolveIgnoringCase(const QString &path)
+{
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(ToFsPath(path), ec)))
+        return path;
+    QString folder, name;
+    SplitPath(path, folder, name);
+    if (name.isEmpty())
+        return path;
+    QString match;
+    ForEachRegularFile(folder, [&](const QString &entry) {
+        if (entry.compare(name, Qt::CaseInsensitive) != 0)
+            return false;
+        match = entry;
+        return true;
+    });
+    return match.isEmpty() ? path : path.left(path.size() - name.size()) + match;
+}
+
+} // namespace qf

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "window/Controls.h"
+#include "window/Status.h"
+
+#include <QString>
+
+namespace qf {
+
+enum class FileKind { Doc, Pdf };
+
+// "*.DOC" or "*.PDF".
+QString PatternOf(FileKind kind);
+// The count line: "3 DOC file(s) found in folder.".
+QString CountLine(FileKind kind, int count);
+
+// Adds to list every file directly in folder whose upper-cased name matches pattern, in the
+// name's own letter case. Does not clear the list. On failure the names added so far stay.
+Status ListFolderFiles(const QString &folder, TickList &list, const QString &pattern);
+
+// Clears the list (unless told not to), lists the folder into it and writes its count line,
+// also when the listing failed.
+Status RefillList(const QString &folder, TickList &list, TextBox &countLine, FileKind kind,
+                  bool clearFirst = true);
+
+// Yes for a regular file that is not hidden (name starting with "."), whose last name component
+// matches ignoring case. A folder that cannot be searched answers no.
+bool FileExists(const QString &path);
+
+// The path of the file that path means when names are compared ignoring case: path itself when
+// something of exactly that name exists or nothing matches, else the matching regular file.
+QString ResolveIgnoringCase(const QString &path);
+
+} // namespace qf

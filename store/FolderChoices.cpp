@@ -1,0 +1,93 @@
+#include "store/FolderChoices.h"
+
+#include "listing/FolderListing.h"
+#include "store/IgnoreList.h"
+#include "store/Profile.h"
+
+namespace qf {
+namespace {
+
+// Without a folder every path would name a file in the root folder: store nothing there.
+Status RequireFolder(const Workspace &ws)
+{
+    if (ws.WorkingFolder.isEmpty())
+        return Status::Failed(QStringLiteral("(no folder)"),
+                              QStringLiteral("Quirefold was started without a folder, so nothing "
+                                             "can be stored. Start it as: quirefold FOLDER"));
+    return Status::Ok();
+}
+
+Status ApplyOneIgnoreList(const Workspace &ws, const QString &path, TickList &list)
+{
+    if (!FileExists(path) && !ws.WorkingFolder.isEmpty()) {
+        const Status created = CreateEmptyFile(path);
+        if (!created) {
+            LoadIgnoreList(path, list); // still ticks every item
+            return created;
+        }
+    }
+    return LoadIgnoreList(path, list);
+}
+
+} // namespace
+
+void ApplySettingsStep(const Workspace &ws, MainWindow &window)
+{
+    int slipSheet = 0;
+    QString outputName;
+    if (FileExists(ws.SettingsPath)) {
+        bool isNumber = false;
+        const int value = ReadIniString(ws.SettingsPath, kSettingsSection, kSlipSheetKey)
+                              .trimmed()
+                              .toInt(&isNumber);
+        if (isNumber)
+            slipSheet = value;
+        outputName = ReadIniString(ws.SettingsPath, kSettingsSection, kOutputNameKey);
+    } else {
+        slipSheet = 1;
+        outputName = kDefaultOutputName;
+    }
+    window.Check1().SetValue(slipSheet); // a value the box cannot take leaves it clear
+    window.Text5().SetText(outputName);
+}
+
+Problems ApplyIgnoreListStep(const Workspace &ws, MainWindow &window)
+{
+    Problems problems;
+    problems.add(ApplyOneIgnoreList(ws, ws.DocIgnorePath(), window.List1()));
+    problems.add(ApplyOneIgnoreList(ws, ws.PdfIgnorePath(), window.List2()));
+    return problems;
+}
+
+Problems StoreSettingsAndIgnoreLists(Workspace &ws, MainWindow &window)
+{
+    Problems problems;
+    const Status folder = RequireFolder(ws);
+    if (!folder) {
+        problems.add(folder);
+        return problems;
+    }
+    ws.ResetSettingsPath();
+    const Status slipSheet = WriteIniString(ws.SettingsPath, kSettingsSection, kSlipSheetKey,
+                                            QString::number(window.Check1().Value()));
+    const Status outputName =
+        WriteIniString(ws.SettingsPath, kSettingsSection, kOutputNameKey, window.Text5().Text());
+    problems.add(slipSheet ? outputName : slipSheet); // one failure of the file is enough to say
+    problems.merge(SaveIgnoreLists(ws, window));
+    return problems;
+}
+
+Problems SaveIgnoreLists(const Workspace &ws, MainWindow &window)
+{
+    Problems problems;
+    const Status folder = RequireFolder(ws);
+    if (!folder) {
+        problems.add(folder);
+        return problems;
+    }
+    problems.add(SaveIgnoreList(ws.DocIgnorePath(), window.List1()));
+    problems.add(SaveIgnoreList(ws.PdfIgnorePath(), window.List2()));
+    return problems;
+}
+
+} // namespace qf

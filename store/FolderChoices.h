@@ -1,0 +1,30 @@
+#pragma once
+
+#include "window/Controls.h"
+#include "window/Status.h"
+#include "window/Workspace.h"
+
+namespace qf {
+
+// The folder's choices as start-up, the runs and the Close button keep them.
+
+inline const QString kSettingsSection = QStringLiteral("Settings");
+inline const QString kSlipSheetKey = QStringLiteral("SlipSheet");
+inline const QString kOutputNameKey = QStringLiteral("OutputName");
+inline const QString kDefaultOutputName = QStringLiteral("CompiledPDFDocument.pdf");
+
+// Start-up: Check1 and Text5 from the settings file; without one, ticked and the default name.
+// Writes nothing.
+void ApplySettingsStep(const Workspace &ws, MainWindow &window);
+
+// Start-up, once both lists are filled: each list ticked except the items its ignore list names.
+// A missing ignore list is created empty. Returns what went wrong, for the log only.
+Problems ApplyIgnoreListStep(const Workspace &ws, MainWindow &window);
+
+// Both runs, before anything else touches the folder: the settings, then both ignore lists.
+Problems StoreSettingsAndIgnoreLists(Workspace &ws, MainWindow &window);
+
+// The Close button: both ignore lists, documents first. Both are tried even if one fails.
+Problems SaveIgnoreLists(const Workspace &ws, MainWindow &window);
+
+} // namespace qf

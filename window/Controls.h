@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// The main window as the jobs see it. The window implements these with Qt widgets; tests and
+// the batch command implement them without a screen (MemoryWindow).
+namespace qf {
+
+// A list with a tick box per item, kept sorted ignoring case. "Selected" is an item's tick.
+class TickList {
+public:
+    virtual ~TickList() = default;
+    virtual int ListCount() const = 0;
+    virtual QString ItemText(int index) const = 0;
+    virtual bool Selected(int index) const = 0;
+    virtual void SetSelected(int index, bool ticked) = 0;
+    // The current (highlighted) item, -1 when there is none.
+    virtual int ListIndex() const = 0;
+    // False, changing nothing, when the index names no item.
+    virtual bool SetListIndex(int index) = 0;
+    virtual void Clear() = 0;
+    // Adds an unticked item at its place in the sorted order.
+    virtual void AddItem(const QString &text) = 0;
+};
+
+// A text box; Refresh repaints it at once, for status lines written while a job holds the thread.
+class TextBox {
+public:
+    virtual ~TextBox() = default;
+    virtual QString Text() const = 0;
+    virtual void SetText(const QString &text) = 0;
+    virtual void Refresh() = 0;
+};
+
+// A check box whose value is 0 (clear), 1 (ticked) or 2 (grayed).
+class CheckBox {
+public:
+    virtual ~CheckBox() = default;
+    virtual int Value() const = 0;
+    // False, changing nothing, for any other value.
+    virtual bool SetValue(int value) = 0;
+};
+
+// Colours are 0x00BBGGRR: red in the lowest byte.
+constexpr quint32 kBarGreen = 65280;
+constexpr quint32 kBarRed = 255;
+
+class ProgressBar {
+public:
+    virtual ~ProgressBar() = default;
+    virtual int Min() const = 0;
+    virtual int Max() const = 0;
+    virtual int Value() const = 0;
+    virtual void SetMin(int value) = 0;
+    virtual void SetMax(int value) = 0;
+    virtual void SetValue(int value) = 0;
+    virtual void SetBarColor(quint32 colour) = 0;
+    virtual quint32 BarColor() const = 0;
+};
+
+// A modal message with a single OK button.
+class MessageBox {
+public:
+    enum class Icon { None, Information, Warning, Critical };
+    virtual ~MessageBox() = default;
+    virtual void Show(const QString &text, const QString &caption, Icon icon) = 0;
+};
+
+// The controls of the main window that the jobs use, by their names.
+class MainWindow {
+public:
+    virtual ~MainWindow() = default;
+    virtual TickList &List1() = 0;
+    virtual TickList &List2() = 0;
+    virtual TextBox &Text1() = 0;
+    virtual TextBox &Text2() = 0;
+    virtual TextBox &Text3() = 0;
+    virtual TextBox &Text4() = 0;
+    virtual TextBox &Text5() = 0;
+    virtual CheckBox &Check1() = 0;
+    virtual ProgressBar &ProgressBar1() = 0;
+    virtual ProgressBar &ProgressBar2() = 0;
+    virtual MessageBox &Messages() = 0;
+};
+
+} // namespace qf

@@ -1,0 +1,55 @@
+#include "window/MemoryWindow.h"
+
+#include "window/SortedOrder.h"
+
+namespace qf {
+
+bool MemoryTickList::SetListIndex(int index)
+{
+    if (index < 0 || index >= items_.size())
+        return false;
+    current_ = index;
+    return true;
+}
+
+void MemoryTickList::Clear()
+{
+    items_.clear();
+    current_ = -1;
+}
+
+void MemoryTickList::AddItem(const QString &text)
+{
+    const int row = SortedInsertRow(
+        int(items_.size()), [this](int i) { return items_.at(i).text; }, text);
+    items_.insert(row, Item{text, false});
+    if (current_ >= row)
+        ++current_;
+}
+
+QStringList MemoryTickList::texts() const
+{
+    QStringList out;
+    for (const Item &item : items_)
+        out.append(item.text);
+    return out;
+}
+
+QStringList MemoryTickList::tickedTexts() const
+{
+    QStringList out;
+    for (const Item &item : items_)
+        if (item.ticked)
+            out.append(item.text);
+    return out;
+}
+
+bool MemoryCheckBox::SetValue(int value)
+{
+    if (value < 0 || value > 2)
+        return false;
+    value_ = value;
+    return true;
+}
+
+} // namespace qf

@@ -1,0 +1,113 @@
+#pragma once
+
+#include "window/Controls.h"
+
+#include <QList>
+#include <QStringList>
+
+namespace qf {
+
+// Controls without a screen, for tests and the batch command.
+
+class MemoryTickList : public TickList {
+public:
+    int ListCount() const override { return int(items_.size()); }
+    QString ItemText(int index) const override { return items_.at(index).text; }
+    bool Selected(int index) const override { return items_.at(index).ticked; }
+    void SetSelected(int index, bool ticked) override { items_[index].ticked = ticked; }
+    int ListIndex() const override { return current_; }
+    bool SetListIndex(int index) override;
+    void Clear() override;
+    void AddItem(const QString &text) override;
+
+    QStringList texts() const;
+    QStringList tickedTexts() const;
+
+private:
+    struct Item {
+        QString text;
+        bool ticked = false;
+    };
+    QList<Item> items_;
+    int current_ = -1;
+};
+
+class MemoryTextBox : public TextBox {
+public:
+    QString Text() const override { return text_; }
+    void SetText(const QString &text) override { text_ = text; }
+    void Refresh() override { ++refreshes_; }
+    int refreshes() const { return refreshes_; }
+
+private:
+    QString text_;
+    int refreshes_ = 0;
+};
+
+class MemoryCheckBox : public CheckBox {
+public:
+    int Value() const override { return value_; }
+    bool SetValue(int value) override;
+
+private:
+    int value_ = 0;
+};
+
+class MemoryProgressBar : public ProgressBar {
+public:
+    int Min() const override { return min_; }
+    int Max() const override { return max_; }
+    int Value() const override { return value_; }
+    void SetMin(int value) override { min_ = value; }
+    void SetMax(int value) override { max_ = value; }
+    void SetValue(int value) override { value_ = value; }
+    void SetBarColor(quint32 colour) override { colour_ = colour; }
+    quint32 BarColor() const override { return colour_; }
+
+private:
+    int min_ = 0;
+    int max_ = 100;
+    int value_ = 0;
+    quint32 colour_ = 0;
+};
+
+// Records every message instead of showing it.
+class RecordingMessageBox : public MessageBox {
+public:
+    struct Shown {
+        QString text;
+        QString caption;
+        Icon icon;
+    };
+    void Show(const QString &text, const QString &caption, Icon icon) override
+    {
+        shown_.append({text, caption, icon});
+    }
+    const QList<Shown> &shown() const { return shown_; }
+
+private:
+    QList<Shown> shown_;
+};
+
+class MemoryWindow : public MainWindow {
+public:
+    MemoryTickList list1, list2;
+    MemoryTextBox text1, text2, text3, text4, text5;
+    MemoryCheckBox check1;
+    MemoryProgressBar progressBar1, progressBar2;
+    RecordingMessageBox messages;
+
+    TickList &List1() override { return list1; }
+    TickList &List2() override { return list2; }
+    TextBox &Text1() override { return text1; }
+    TextBox &Text2() override { return text2; }
+    TextBox &Text3() override { return text3; }
+    TextBox &Text4() override { return text4; }
+    TextBox &Text5() override { return text5; }
+    CheckBox &Check1() override { return check1; }
+    ProgressBar &ProgressBar1() override { return progressBar1; }
+    ProgressBar &ProgressBar2() override { return progressBar2; }
+    MessageBox &Messages() override { return messages; }
+};
+
+} // namespace qf

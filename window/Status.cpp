@@ -1,0 +1,25 @@
+#include "window/Status.h"
+
+#include <cstring>
+
+namespace qf {
+
+QString Status::message() const
+{
+    return ok() ? QString() : QStringLiteral("%1: %2").arg(file_, reason_);
+}
+
+QString Problems::report(const QString &heading) const
+{
+    QString text = heading;
+    for (const Status &s : list_)
+        text += QStringLiteral("\n\n") + s.message();
+    return text;
+}
+
+QString SystemReason(int errorNumber)
+{
+    return QString::fromLocal8Bit(std::strerror(errorNumber));
+}
+
+} // namespace qf
