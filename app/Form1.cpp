@@ -122,6 +122,12 @@ Form1::Form1(Workspace &ws, QWidget *parent)
       progressBar1_(progressBar1Widget_), progressBar2_(progressBar2Widget_), messageBox_(this)
 {
     setWindowTitle(kWindowCaption);
+    // The layout was drawn for an 8-point sans-serif face of Arial's widths.
+    QFont face = font();
+    face.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                      QStringLiteral("DejaVu Sans")});
+    face.setPointSizeF(8);
+    setFont(face);
     QIcon icon;
     icon.addPixmap(QPixmap(quirefold32_xpm));
     icon.addPixmap(QPixmap(quirefold16_xpm));
