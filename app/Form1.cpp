@@ -105,9 +105,9 @@ private:
 Form1::Form1(Workspace &ws, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      ws_(ws), list1Widget_(MakeTickList(this, "List1")),
-      list2Widget_(MakeTickList(this, "List2")), text1Widget_(MakeStatusBox(this, "Text1")),
-      text2Widget_(MakeStatusBox(this, "Text2")), text3Widget_(MakeLineBox(this, "Text3", true)),
+      ws_(ws), list1Widget_(MakeTickList(this, "List1")), list2Widget_(MakeTickList(this, "List2")),
+      text1Widget_(MakeStatusBox(this, "Text1")), text2Widget_(MakeStatusBox(this, "Text2")),
+      text3Widget_(MakeLineBox(this, "Text3", true)),
       text4Widget_(MakeLineBox(this, "Text4", true)),
       text5Widget_(MakeLineBox(this, "Text5", false)),
       check1Widget_(Named(
@@ -146,8 +146,9 @@ Form1::Form1(Workspace &ws, QWidget *parent)
     auto *command8 = MakeButton(this, "Command8", QStringLiteral("&Close"));
     auto *label2 = Named(new QLabel(QStringLiteral("Compiled PDF File Name:"), this), "Label2");
     command2->setDefault(true);
-    for (QWidget *box : {static_cast<QWidget *>(text1Widget_), static_cast<QWidget *>(text2Widget_),
-                         static_cast<QWidget *>(text3Widget_), static_cast<QWidget *>(text4Widget_)})
+    for (QWidget *box :
+         {static_cast<QWidget *>(text1Widget_), static_cast<QWidget *>(text2Widget_),
+          static_cast<QWidget *>(text3Widget_), static_cast<QWidget *>(text4Widget_)})
         MakeGrey(box);
 
     // Left, top, width, height in twips, in tab order.
@@ -156,15 +157,24 @@ Form1::Form1(Workspace &ws, QWidget *parent)
         int left, top, width, height;
     };
     const Placement placements[] = {
-        {list1Widget_, 120, 480, 6000, 2085},  {command1, 3465, 2835, 1815, 375},
-        {text1Widget_, 120, 3360, 6000, 255},  {label1, 120, 240, 6000, 255},
-        {text2Widget_, 120, 3765, 6000, 255},  {list2Widget_, 6240, 480, 6000, 2085},
-        {text3Widget_, 120, 2520, 6000, 285},  {text4Widget_, 6240, 2520, 6000, 285},
-        {command2, 6240, 80, 6000, 375},       {command3, 9600, 2835, 1815, 375},
-        {check1Widget_, 6360, 3360, 5895, 255}, {text5Widget_, 8280, 3720, 3975, 285},
-        {command4, 120, 2835, 1200, 375},      {command5, 1320, 2835, 1200, 375},
-        {command6, 6240, 2835, 1200, 375},     {command7, 7440, 2835, 1200, 375},
-        {command8, 5572, 4200, 1200, 375},     {label2, 6360, 3760, 1935, 255},
+        {list1Widget_, 120, 480, 6000, 2085},
+        {command1, 3465, 2835, 1815, 375},
+        {text1Widget_, 120, 3360, 6000, 255},
+        {label1, 120, 240, 6000, 255},
+        {text2Widget_, 120, 3765, 6000, 255},
+        {list2Widget_, 6240, 480, 6000, 2085},
+        {text3Widget_, 120, 2520, 6000, 285},
+        {text4Widget_, 6240, 2520, 6000, 285},
+        {command2, 6240, 80, 6000, 375},
+        {command3, 9600, 2835, 1815, 375},
+        {check1Widget_, 6360, 3360, 5895, 255},
+        {text5Widget_, 8280, 3720, 3975, 285},
+        {command4, 120, 2835, 1200, 375},
+        {command5, 1320, 2835, 1200, 375},
+        {command6, 6240, 2835, 1200, 375},
+        {command7, 7440, 2835, 1200, 375},
+        {command8, 5572, 4200, 1200, 375},
+        {label2, 6360, 3760, 1935, 255},
         {progressBar1Widget_, 120, 4245, 3855, 255},
         {progressBar2Widget_, 8360, 4245, 3855, 255},
     };

@@ -10,9 +10,11 @@ Status WriteWholeFile(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return Status::Failed(path, QStringLiteral("could not be written (%1)").arg(file.errorString()));
+        return Status::Failed(path,
+                              QStringLiteral("could not be written (%1)").arg(file.errorString()));
     if (file.write(bytes) != bytes.size() || !file.commit())
-        return Status::Failed(path, QStringLiteral("could not be written (%1)").arg(file.errorString()));
+        return Status::Failed(path,
+                              QStringLiteral("could not be written (%1)").arg(file.errorString()));
     return Status::Ok();
 }
 
@@ -20,10 +22,12 @@ Status ReadWholeFile(const QString &path, QByteArray &bytes)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return Status::Failed(path, QStringLiteral("could not be read (%1)").arg(file.errorString()));
+        return Status::Failed(path,
+                              QStringLiteral("could not be read (%1)").arg(file.errorString()));
     bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return Status::Failed(path, QStringLiteral("could not be read (%1)").arg(file.errorString()));
+        return Status::Failed(path,
+                              QStringLiteral("could not be read (%1)").arg(file.errorString()));
     return Status::Ok();
 }
 

@@ -29,7 +29,8 @@ QList<Line> SplitLines(const QByteArray &bytes)
             ++i;
         Line line{bytes.mid(start, i - start), {}};
         if (i < bytes.size()) {
-            const bool crlf = bytes.at(i) == '\r' && i + 1 < bytes.size() && bytes.at(i + 1) == '\n';
+            const bool crlf =
+                bytes.at(i) == '\r' && i + 1 < bytes.size() && bytes.at(i + 1) == '\n';
             line.end = bytes.mid(i, crlf ? 2 : 1);
         }
         start = i + line.end.size();
@@ -71,8 +72,8 @@ bool SameName(const QString &a, const QString &b)
 
 // Where a key stands in the file, or where it would go.
 struct Place {
-    qsizetype sectionLine = -1;  // the section's header line, -1 when missing
-    qsizetype keyLine = -1;      // the key's line, -1 when missing
+    qsizetype sectionLine = -1;     // the section's header line, -1 when missing
+    qsizetype keyLine = -1;         // the key's line, -1 when missing
     qsizetype lastSectionLine = -1; // the section's last line that is not blank
 };
 

@@ -15,8 +15,8 @@ int main(int argc, char *argv[])
     try {
         QPDF pdf;
         pdf.emptyPDF();
-        auto page = pdf.makeIndirectObject(QPDFObjectHandle::parse(
-            "<< /Type /Page /MediaBox [0 0 595 842] /Resources << >> >>"));
+        auto page = pdf.makeIndirectObject(
+            QPDFObjectHandle::parse("<< /Type /Page /MediaBox [0 0 595 842] /Resources << >> >>"));
         page.replaceKey("/Contents", pdf.newStream(std::string()));
         QPDFPageDocumentHelper(pdf).addPage(page, false);
         QPDFWriter writer(pdf, argv[1]);

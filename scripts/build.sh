@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Configures and builds Quirefold into build/ at the repository's top, wherever it is called from.
+set -euo pipefail
+
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$(nproc)"

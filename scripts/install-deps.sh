@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building, running and testing Quirefold need.
+# Only missing packages are fetched, so a second run is quick and needs no network.
+set -euo pipefail
+
+packages=(
+    # Compiler and build tools.
+    build-essential cmake pkg-config
+    # Qt 6 widgets, and the OpenGL headers its CMake files ask for.
+    qt6-base-dev qt6-base-dev-tools libgl-dev
+    # PDF joining and bookmarks; the command-line tools check results in tests.
+    libqpdf-dev qpdf poppler-utils
+    # The beep on a finished run.
+    libcanberra-dev
+    # Benchmarks.
+    libbenchmark-dev
+    # A screen for tests and screenshots without a desktop.
+    xvfb xauth x11-apps imagemagick
+    # Fonts, so documents and the window look the same everywhere.
+    fonts-liberation2 fonts-dejavu-core
+    # Printing .doc files to PDF.
+    libreoffice-writer-nogui libreoffice-dev ghostscript
+    # Timing whole-program runs.
+    hyperfine
+)
+
+missing=()
+for pkg in "${packages[@]}"; do
+    # dpkg-query fails for packages it has never heard of; treat that as missing too.
+    status="$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)"
+    if [[ "$status" != "install ok installed" ]]; then
+        missing+=("$pkg")
+    fi
+done
+
+if [[ ${#missing[@]} -eq 0 ]]; then
+    echo "install-deps: all ${#packages[@]} packages are installed."
+    exit 0
+fi
+
+if [[ "$(id -u)" -ne 0 ]]; then
+    echo "install-deps: these packages are missing: ${missing[*]}" >&2
+    echo "install-deps: install them as root, for example:" >&2
+    echo "    sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
+    echo "or run this script with sudo: sudo bash scripts/install-deps.sh" >&2
+    exit 1
+fi
+
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update
+apt-get install -y --no-install-recommends "${missing[@]}"

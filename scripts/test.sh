@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, then runs the whole test suite.
+set -euo pipefail
+
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+bash scripts/install-deps.sh
+bash scripts/build.sh
+
+# Tests need no screen; they also set this themselves.
+export QT_QPA_PLATFORM=offscreen
+status=0
+ctest --test-dir build --output-on-failure || status=$?
+exit "$status"

@@ -1,0 +1,186 @@
+#include "store/FolderChoices.h"
+#include "store/IgnoreList.h"
+#include "support/TestFolder.h"
+#include "window/MemoryWindow.h"
+
+using namespace qf;
+
+namespace {
+
+void Fill(MemoryTickList &list, const QStringList &names, const QStringList &unticked = {})
+{
+    for (const QString &name : names)
+        list.AddItem(name);
+    for (int i = 0; i < list.ListCount(); ++i)
+        list.SetSelected(i, !unticked.contains(list.ItemText(i)));
+}
+
+Workspace InFolder(const TestFolder &folder)
+{
+    return Workspace::FromArguments({folder.path()});
+}
+
+} // namespace
+
+class TestFolderChoices : public QObject {
+    Q_OBJECT
+private slots:
+    void savesUntickedNamesInListOrder();
+    void loadMatchesWholeNamesExactly();
+    void loadOfUnreadableFileTicksEverything();
+    void saveThenLoadReproducesTicks();
+    void ignoreListStepCreatesOnlyMissingFiles();
+    void settingsStep_data();
+    void settingsStep();
+    void runStoresSettingsThenBothLists();
+    void failedSavesNameTheirFilesAndTryBoth();
+    void nothingIsStoredWithoutAFolder();
+};
+
+void TestFolderChoices::savesUntickedNamesInListOrder()
+{
+    TestFolder folder;
+    MemoryTickList list;
+    Fill(list, {"c.pdf", "a.pdf", "b.pdf"}, {"b.pdf", "c.pdf"});
+    QVERIFY(SaveIgnoreList(folder.file("QFPDFIgnore.INI"), list));
+    QCOMPARE(folder.read("QFPDFIgnore.INI"), QByteArray("b.pdf\r\nc.pdf\r\n"));
+
+    Fill(list, {}, {}); // tick all
+    QVERIFY(SaveIgnoreList(folder.file("QFPDFIgnore.INI"), list));
+    QCOMPARE(folder.read("QFPDFIgnore.INI"), QByteArray());
+}
+
+void TestFolderChoices::loadMatchesWholeNamesExactly()
+{
+    TestFolder folder;
+    folder.write("ignore", "report.doc\r\nNotes.doc \r\nOld.doc\rDraft.doc\nTwice.doc\r\n"
+                           "Gone.doc\r\nLast.doc");
+    MemoryTickList list;
+    Fill(list, {"Report.doc", "Notes.doc", "Old.doc", "Draft.doc", "Twice.doc", "Last.doc"},
+         {"Report.doc", "Notes.doc"});
+    list.AddItem(QStringLiteral("Twice.doc")); // the same name twice: both are unticked
+    QVERIFY(LoadIgnoreList(folder.file("ignore"), list));
+    QCOMPARE(list.tickedTexts(), QStringList({"Notes.doc", "Report.doc"}));
+}
+
+void TestFolderChoices::loadOfUnreadableFileTicksEverything()
+{
+    TestFolder folder;
+    MemoryTickList list;
+    Fill(list, {"a.doc", "b.doc"}, {"a.doc", "b.doc"});
+    const Status status = LoadIgnoreList(folder.file("missing.ini"), list);
+    QVERIFY(!status.ok());
+    QCOMPARE(status.file(), folder.file("missing.ini"));
+    QCOMPARE(list.tickedTexts(), QStringList({"a.doc", "b.doc"}));
+}
+
+void TestFolderChoices::saveThenLoadReproducesTicks()
+{
+    TestFolder folder;
+    MemoryTickList list;
+    const QStringList names = {"ä b.pdf", "x.pdf", "Y.pdf", " lead.pdf", "z z.pdf"};
+    Fill(list, names, {"ä b.pdf", " lead.pdf", "z z.pdf"});
+    const QStringList ticked = list.tickedTexts();
+    QVERIFY(SaveIgnoreList(folder.file("i"), list));
+    Fill(list, {}, names); // untick all
+    QVERIFY(LoadIgnoreList(folder.file("i"), list));
+    QCOMPARE(list.tickedTexts(), ticked);
+}
+
+void TestFolderChoices::ignoreListStepCreatesOnlyMissingFiles()
+{
+    TestFolder folder;
+    folder.write("QFPDFIgnore.INI", "b.pdf\r\n");
+    const Workspace ws = InFolder(folder);
+    MemoryWindow window;
+    Fill(window.list1, {"a.doc"}, {"a.doc"});
+    Fill(window.list2, {"a.pdf", "b.pdf"});
+    QVERIFY(ApplyIgnoreListStep(ws, window).empty());
+    QCOMPARE(folder.read("QFDOCIgnore.INI"), QByteArray());
+    QCOMPARE(folder.read("QFPDFIgnore.INI"), QByteArray("b.pdf\r\n"));
+    QCOMPARE(window.list1.tickedTexts(), QStringList({"a.doc"}));
+    QCOMPARE(window.list2.tickedTexts(), QStringList({"a.pdf"}));
+}
+
+void TestFolderChoices::settingsStep_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("check");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("no file: defaults") << QByteArray() << 1 << "CompiledPDFDocument.pdf";
+    QTest::newRow("ticked") << QByteArray("[Settings]\r\nSlipSheet=1\r\nOutputName=b.pdf\r\n") << 1
+                            << "b.pdf";
+    QTest::newRow("grayed") << QByteArray("[Settings]\nSlipSheet=2\n") << 2 << "";
+    QTest::newRow("no keys") << QByteArray("[Settings]\n") << 0 << "";
+    QTest::newRow("a word") << QByteArray("[Settings]\nSlipSheet=yes\nOutputName=x\n") << 0 << "x";
+    QTest::newRow("out of range") << QByteArray("[Settings]\nSlipSheet=5\n") << 0 << "";
+}
+
+void TestFolderChoices::settingsStep()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(int, check);
+    QFETCH(QString, name);
+    TestFolder folder;
+    if (!content.isEmpty())
+        folder.write("Quirefold.INI", content);
+    MemoryWindow window;
+    ApplySettingsStep(InFolder(folder), window);
+    QCOMPARE(window.check1.Value(), check);
+    QCOMPARE(window.text5.Text(), name);
+    QCOMPARE(folder.exists("Quirefold.INI"), !content.isEmpty()); // start-up writes nothing
+}
+
+void TestFolderChoices::runStoresSettingsThenBothLists()
+{
+    TestFolder folder;
+    Workspace ws = InFolder(folder);
+    ws.SettingsPath.clear(); // a run sets it again itself
+    MemoryWindow window;
+    window.check1.SetValue(1);
+    window.text5.SetText(QStringLiteral("Handbook.pdf"));
+    Fill(window.list1, {"a.doc", "b.doc"}, {"b.doc"});
+    Fill(window.list2, {"a.pdf"});
+    QVERIFY(StoreSettingsAndIgnoreLists(ws, window).empty());
+    QCOMPARE(ws.SettingsPath, folder.file("Quirefold.INI"));
+    QCOMPARE(folder.read("Quirefold.INI"),
+             QByteArray("[Settings]\r\nSlipSheet=1\r\nOutputName=Handbook.pdf\r\n"));
+    QCOMPARE(folder.read("QFDOCIgnore.INI"), QByteArray("b.doc\r\n"));
+    QCOMPARE(folder.read("QFPDFIgnore.INI"), QByteArray());
+}
+
+void TestFolderChoices::failedSavesNameTheirFilesAndTryBoth()
+{
+    TestFolder folder;
+    folder.mkdir("QFDOCIgnore.INI");
+    folder.mkdir("Quirefold.INI");
+    Workspace ws = InFolder(folder);
+    MemoryWindow window;
+    Fill(window.list2, {"a.pdf"}, {"a.pdf"});
+    const Problems problems = StoreSettingsAndIgnoreLists(ws, window);
+    QCOMPARE(problems.list().size(), 2);
+    QCOMPARE(problems.list().at(0).file(), folder.file("Quirefold.INI"));
+    QCOMPARE(problems.list().at(1).file(), folder.file("QFDOCIgnore.INI"));
+    const QString report = problems.report(QStringLiteral("heading"));
+    QVERIFY(report.startsWith(QLatin1String("heading\n\n")));
+    QVERIFY(
+        report.contains(folder.file("QFDOCIgnore.INI") + QLatin1String(": could not be written")));
+    QCOMPARE(folder.read("QFPDFIgnore.INI"), QByteArray("a.pdf\r\n"));
+}
+
+void TestFolderChoices::nothingIsStoredWithoutAFolder()
+{
+    // An empty folder would make every path one in the root folder.
+    Workspace ws = Workspace::FromArguments({});
+    QCOMPARE(ws.SettingsPath, QStringLiteral("/Quirefold.INI"));
+    MemoryWindow window;
+    Fill(window.list1, {"a.doc"}, {"a.doc"});
+    QCOMPARE(StoreSettingsAndIgnoreLists(ws, window).list().size(), 1);
+    QCOMPARE(SaveIgnoreLists(ws, window).list().size(), 1);
+    ApplyIgnoreListStep(ws, window);
+    for (const char *name : {"/Quirefold.INI", "/QFDOCIgnore.INI", "/QFPDFIgnore.INI"})
+        QVERIFY2(!QFileInfo::exists(QLatin1String(name)), name);
+}
+
+QTEST_GUILESS_MAIN(TestFolderChoices)
+#include "test_folder_choices.moc"

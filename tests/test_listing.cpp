@@ -1,0 +1,162 @@
+#include "listing/FolderListing.h"
+#include "listing/Wildcard.h"
+#include "support/TestFolder.h"
+#include "window/MemoryWindow.h"
+#include "window/SortedOrder.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+
+using namespace qf;
+
+class TestListing : public QObject {
+    Q_OBJECT
+private slots:
+    void wildcard_data();
+    void wildcard();
+    void listsMatchingFilesInTheirOwnCase();
+    void keepsSortedOrderIgnoringCaseWhateverTheAddingOrder();
+    void listingTwiceListsEveryNameTwice();
+    void missingFolderLeavesListAndFails();
+    void fileExistsAnswers();
+    void resolvesNamesIgnoringCase();
+};
+
+void TestListing::wildcard_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<bool>("match");
+    QTest::newRow("upper-cased doc") << "REPORT.DOC"
+                                     << "*.DOC" << true;
+    QTest::newRow("dot doc alone") << ".DOC"
+                                   << "*.DOC" << true;
+    QTest::newRow("docx") << "REPORT.DOCX"
+                          << "*.DOC" << false;
+    QTest::newRow("doc.bak") << "REPORT.DOC.BAK"
+                             << "*.DOC" << false;
+    QTest::newRow("no dot") << "REPORTDOC"
+                            << "*.DOC" << false;
+    QTest::newRow("case counts") << "report.doc"
+                                 << "*.DOC" << false;
+    QTest::newRow("star backtracks") << "A.DOC.DOC"
+                                     << "*.DOC" << true;
+    QTest::newRow("question mark") << "AB"
+                                   << "A?" << true;
+    QTest::newRow("digit") << "A7"
+                           << "A#" << true;
+    QTest::newRow("not a digit") << "AX"
+                                 << "A#" << false;
+    QTest::newRow("range") << "C"
+                           << "[A-D]" << true;
+    QTest::newRow("negated list") << "C"
+                                  << "[!ABC]" << false;
+    QTest::newRow("empty pattern") << "A"
+                                   << "" << false;
+}
+
+void TestListing::wildcard()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, pattern);
+    QFETCH(bool, match);
+    QCOMPARE(WildcardMatch(text, pattern), match);
+}
+
+void TestListing::listsMatchingFilesInTheirOwnCase()
+{
+    TestFolder folder;
+    folder.touch({"a.doc", "B.DOC", "c.Doc", "x.pdf.doc", "report.docx", ".doc", "Ünïcode.doc",
+                  "y.PDF", "QFDOCIgnore.INI"});
+    folder.mkdir("folder.DOC");
+    QVERIFY(QFile::link(folder.file("a.doc"), folder.file("link.doc")));
+    QVERIFY(QFile::link(folder.file("gone"), folder.file("dangling.doc")));
+
+    MemoryTickList docs, pdfs;
+    MemoryTextBox count;
+    QVERIFY(RefillList(folder.path(), docs, count, FileKind::Doc));
+    QCOMPARE(docs.texts(), QStringList({".doc", "a.doc", "B.DOC", "c.Doc", "link.doc", "x.pdf.doc",
+                                        "Ünïcode.doc"}));
+    QVERIFY(docs.tickedTexts().isEmpty());
+    QCOMPARE(count.Text(), QStringLiteral("7 DOC file(s) found in folder."));
+
+    QVERIFY(RefillList(folder.path(), pdfs, count, FileKind::Pdf));
+    QCOMPARE(pdfs.texts(), QStringList({"y.PDF"}));
+    QCOMPARE(count.Text(), QStringLiteral("1 PDF file(s) found in folder."));
+}
+
+void TestListing::keepsSortedOrderIgnoringCaseWhateverTheAddingOrder()
+{
+    QStringList names = {"b.pdf", "A.pdf", "a.pdf", "c.PDF", "B10.pdf", "b2.pdf", "_x.pdf"};
+    const QStringList expected = {"_x.pdf",  "A.pdf",  "a.pdf", "b.pdf",
+                                  "B10.pdf", "b2.pdf", "c.PDF"};
+    for (int round = 0; round < 20; ++round) {
+        std::shuffle(names.begin(), names.end(), *QRandomGenerator::global());
+        MemoryTickList list;
+        for (const QString &name : names)
+            list.AddItem(name);
+        QCOMPARE(list.texts(), expected);
+    }
+}
+
+void TestListing::listingTwiceListsEveryNameTwice()
+{
+    TestFolder folder;
+    folder.touch({"a.doc", "b.doc"});
+    MemoryTickList list;
+    MemoryTextBox count;
+    RefillList(folder.path(), list, count, FileKind::Doc);
+    RefillList(folder.path(), list, count, FileKind::Doc, /*clearFirst=*/false);
+    QCOMPARE(list.texts(), QStringList({"a.doc", "a.doc", "b.doc", "b.doc"}));
+    QCOMPARE(count.Text(), QStringLiteral("4 DOC file(s) found in folder."));
+}
+
+void TestListing::missingFolderLeavesListAndFails()
+{
+    TestFolder folder;
+    MemoryTickList list;
+    list.AddItem(QStringLiteral("kept.doc"));
+    const QString missing = folder.file("missing");
+    const Status status = ListFolderFiles(missing, list, QStringLiteral("*.DOC"));
+    QVERIFY(!status.ok());
+    QCOMPARE(status.file(), missing);
+    QVERIFY2(status.reason().contains(QLatin1String("No such file")), qPrintable(status.reason()));
+    QCOMPARE(list.texts(), QStringList({"kept.doc"}));
+
+    MemoryTextBox count;
+    for (const QString &bad : {QString(), QStringLiteral("\"%1\"").arg(folder.path())}) {
+        MemoryTickList empty;
+        QVERIFY(!RefillList(bad, empty, count, FileKind::Pdf));
+        QCOMPARE(count.Text(), QStringLiteral("0 PDF file(s) found in folder."));
+    }
+}
+
+void TestListing::fileExistsAnswers()
+{
+    TestFolder folder;
+    folder.touch({"Quirefold.INI", ".hidden.ini", "readonly.ini"});
+    folder.mkdir("folder.ini");
+    QFile::setPermissions(folder.file("readonly.ini"), QFileDevice::ReadOwner);
+
+    QVERIFY(FileExists(folder.file("Quirefold.INI")));
+    QVERIFY(FileExists(folder.file("QUIREFOLD.ini"))); // last component ignores case
+    QVERIFY(FileExists(folder.file("readonly.ini")));
+    QVERIFY(!FileExists(folder.file(".hidden.ini")));
+    QVERIFY(!FileExists(folder.file("folder.ini")));
+    QVERIFY(!FileExists(folder.file("missing.ini")));
+    QVERIFY(!FileExists(folder.file("missing/Quirefold.INI")));
+    QVERIFY(!FileExists(folder.path() + QStringLiteral("/")));
+    QVERIFY(!FileExists(QString()));
+}
+
+void TestListing::resolvesNamesIgnoringCase()
+{
+    TestFolder folder;
+    folder.touch({"report.pdf", "Both.pdf", "BOTH.PDF"});
+    QCOMPARE(ResolveIgnoringCase(folder.file("Report.PDF")), folder.file("report.pdf"));
+    QCOMPARE(ResolveIgnoringCase(folder.file("BOTH.PDF")), folder.file("BOTH.PDF")); // exact wins
+    QCOMPARE(ResolveIgnoringCase(folder.file("new.pdf")), folder.file("new.pdf"));
+}
+
+QTEST_GUILESS_MAIN(TestListing)
+#include "test_listing.moc"

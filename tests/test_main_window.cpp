@@ -1,0 +1,349 @@
+#include "app/Form1.h"
+#include "app/ProgressBarColor.h"
+#include "app/StartUp.h"
+#include "app/Twips.h"
+#include "support/TestFolder.h"
+#include "window/MemoryWindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+
+#include <memory>
+
+using namespace qf;
+
+namespace {
+
+// A started window on a folder, with messages recorded instead of shown.
+struct Started {
+    Workspace ws;
+    std::unique_ptr<Form1> form;
+    RecordingMessageBox messages;
+    Problems problems;
+
+    explicit Started(const QStringList &arguments) : ws(Workspace::FromArguments(arguments))
+    {
+        form = std::make_unique<Form1>(ws);
+        form->SetMessageBox(&messages);
+        problems = StartUp(ws, *form, [this] { form->ShowCentred(); });
+        QApplication::setActiveWindow(form.get());
+    }
+
+    template <typename W = QWidget> W *get(const char *name) const
+    {
+        auto *w = form->findChild<W *>(QLatin1String(name));
+        if (!w)
+            qFatal("no control %s", name);
+        return w;
+    }
+    QPushButton *button(const char *name) const { return get<QPushButton>(name); }
+    void click(const char *name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
+    QStringList ticked(const char *list) const
+    {
+        QStringList out;
+        auto *w = get<QListWidget>(list);
+        for (int i = 0; i < w->count(); ++i)
+            if (w->item(i)->checkState() == Qt::Checked)
+                out << w->item(i)->text();
+        return out;
+    }
+};
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QApplication::setStyle(QStringLiteral("Fusion")); }
+    void layoutIsAsStored();
+    void tabOrderSkipsStatusLinesAndStartsAtList1();
+    void startUpFillsListsCountsAndTicks();
+    void startUpWithoutAUsableFolder_data();
+    void startUpWithoutAUsableFolder();
+    void checkAllAndUncheckAllKeepCurrentItemAndScroll();
+    void userTicksWithSpaceAndCloseRemembersThem();
+    void titleBarCloseSavesNothing();
+    void closeThatCannotSaveSaysWhichFileAndCloses();
+    void enterClicksDefaultButtonEscapeDoesNothing();
+    void grayedOptionCannotBeChosenAgainByTheUser();
+    void barColourIsPainted();
+};
+
+void TestMainWindow::layoutIsAsStored()
+{
+    TestFolder folder;
+    Started s({folder.path()});
+    const qreal dpi = s.form->logicalDpiY();
+    QCOMPARE(s.form->windowTitle(), QStringLiteral("Quirefold 1.1 from Tallowmere"));
+    QCOMPARE(s.form->size(), QSize(TwipsToPixels(12345, dpi), TwipsToPixels(4650, dpi)));
+    QCOMPARE(s.form->minimumSize(), s.form->maximumSize());
+    QVERIFY(
+        !(s.form->windowFlags() & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint)));
+    const QList<QSize> iconSizes = s.form->windowIcon().availableSizes();
+    QVERIFY(iconSizes.contains(QSize(16, 16)) && iconSizes.contains(QSize(32, 32)));
+
+    struct Control {
+        const char *name;
+        int left, top, width, height;
+        const char *caption;
+    };
+    const Control controls[] = {
+        {"List1", 120, 480, 6000, 2085, nullptr},
+        {"Command1", 3465, 2835, 1815, 375, "Print DOC Files to PDF"},
+        {"Text1", 120, 3360, 6000, 255, nullptr},
+        {"Label1", 120, 240, 6000, 255, "DOC Files Found in Folder:"},
+        {"Text2", 120, 3765, 6000, 255, nullptr},
+        {"List2", 6240, 480, 6000, 2085, nullptr},
+        {"Text3", 120, 2520, 6000, 285, nullptr},
+        {"Text4", 6240, 2520, 6000, 285, nullptr},
+        {"Command2", 6240, 80, 6000, 375,
+         "Click here to delete PDF files which have a matching DOC file only!"},
+        {"Command3", 9600, 2835, 1815, 375, "Compile PDF Files"},
+        {"Check1", 6360, 3360, 5895, 255,
+         "Add a blank sheet when a document ends in and odd number of pages."},
+        {"Text5", 8280, 3720, 3975, 285, nullptr},
+        {"Command4", 120, 2835, 1200, 375, "Check All"},
+        {"Command5", 1320, 2835, 1200, 375, "Uncheck All"},
+        {"Command6", 6240, 2835, 1200, 375, "Check All"},
+        {"Command7", 7440, 2835, 1200, 375, "Uncheck All"},
+        {"Command8", 5572, 4200, 1200, 375, "&Close"},
+        {"Label2", 6360, 3760, 1935, 255, "Compiled PDF File Name:"},
+        {"ProgressBar1", 120, 4245, 3855, 255, nullptr},
+        {"ProgressBar2", 8360, 4245, 3855, 255, nullptr},
+    };
+    for (const Control &c : controls) {
+        QWidget *w = s.get(c.name);
+        QCOMPARE(w->geometry(), TwipsRect(c.left, c.top, c.width, c.height, dpi));
+        if (auto *b = qobject_cast<QAbstractButton *>(w))
+            QCOMPARE(b->text(), QLatin1String(c.caption));
+        if (auto *l = qobject_cast<QLabel *>(w))
+            QCOMPARE(l->text(), QLatin1String(c.caption));
+    }
+    QVERIFY(s.button("Command2")->isDefault());
+    QVERIFY(s.get<QLineEdit>("Text3")->isReadOnly() && !s.get<QLineEdit>("Text5")->isReadOnly());
+    const QColor white = s.get("Text5")->palette().color(QPalette::Base);
+    for (const char *grey : {"Text1", "Text2", "Text3", "Text4"})
+        QVERIFY2(s.get(grey)->palette().color(QPalette::Base).lightness() < white.lightness(),
+                 grey);
+    for (const char *bar : {"ProgressBar1", "ProgressBar2"}) {
+        QCOMPARE(s.get<QProgressBar>(bar)->minimum(), 0);
+        QCOMPARE(s.get<QProgressBar>(bar)->maximum(), 100);
+    }
+    const QRect screen = s.form->screen()->availableGeometry();
+    QVERIFY((s.form->geometry().center() - screen.center()).manhattanLength() <= 1);
+}
+
+void TestMainWindow::tabOrderSkipsStatusLinesAndStartsAtList1()
+{
+    TestFolder folder;
+    Started s({folder.path()});
+    QVERIFY(QTest::qWaitForWindowActive(s.form.get()));
+    QCOMPARE(QApplication::focusWidget(), s.get("List1"));
+    QStringList order;
+    for (int i = 0; i < 16; ++i) {
+        order << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(order, QStringList({"List1", "Command1", "List2", "Text3", "Text4", "Command2",
+                                 "Command3", "Check1", "Text5", "Command4", "Command5", "Command6",
+                                 "Command7", "Command8", "List1", "Command1"}));
+}
+
+void TestMainWindow::startUpFillsListsCountsAndTicks()
+{
+    TestFolder folder;
+    folder.touch({"b.doc", "A.DOC", "c.docx", "Old.pdf", "new.PDF"});
+    folder.write("QFDOCIgnore.INI", "b.doc\r\n");
+    folder.write("Quirefold.INI", "[Settings]\r\nSlipSheet=0\r\nOutputName=Book.pdf\r\n");
+    Started s({folder.path() + QStringLiteral("/")}); // a trailing separator doubles it: harmless
+    QVERIFY(s.problems.empty());
+    QCOMPARE(s.form->Text3().Text(), QStringLiteral("2 DOC file(s) found in folder."));
+    QCOMPARE(s.form->Text4().Text(), QStringLiteral("2 PDF file(s) found in folder."));
+    QCOMPARE(s.ticked("List1"), QStringList({"A.DOC"}));
+    QCOMPARE(s.ticked("List2"), QStringList({"new.PDF", "Old.pdf"}));
+    QCOMPARE(s.get<QListWidget>("List1")->currentRow(), 0);
+    QCOMPARE(s.get<QListWidget>("List2")->currentRow(), 0);
+    QCOMPARE(s.get<QCheckBox>("Check1")->checkState(), Qt::Unchecked);
+    QCOMPARE(s.get<QLineEdit>("Text5")->text(), QStringLiteral("Book.pdf"));
+    QCOMPARE(folder.read("QFPDFIgnore.INI"), QByteArray()); // made, empty
+    QVERIFY(s.messages.shown().isEmpty());
+}
+
+void TestMainWindow::startUpWithoutAUsableFolder_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("empty command line") << QStringList();
+    QTest::newRow("quoted path") << QStringList({"\"/tmp\""});
+    QTest::newRow("missing folder") << QStringList({"/nonexistent/quirefold"});
+}
+
+void TestMainWindow::startUpWithoutAUsableFolder()
+{
+    QFETCH(QStringList, arguments);
+    Started s(arguments);
+    QVERIFY(s.form->isVisible());
+    QCOMPARE(s.form->List1().ListCount(), 0);
+    QCOMPARE(s.form->List2().ListCount(), 0);
+    QCOMPARE(s.form->Text3().Text(), QStringLiteral("0 DOC file(s) found in folder."));
+    QCOMPARE(s.form->Text4().Text(), QStringLiteral("0 PDF file(s) found in folder."));
+    QCOMPARE(s.form->Check1().Value(), 1);
+    QVERIFY(s.messages.shown().isEmpty());
+    QVERIFY(!QFileInfo::exists(QStringLiteral("/QFDOCIgnore.INI")));
+}
+
+void TestMainWindow::checkAllAndUncheckAllKeepCurrentItemAndScroll()
+{
+    TestFolder folder;
+    QStringList names;
+    for (int i = 0; i < 60; ++i)
+        names << QStringLiteral("doc%1.doc").arg(i, 2, 10, QLatin1Char('0'));
+    folder.touch(names);
+    folder.write("QFDOCIgnore.INI", "doc07.doc\r\n");
+    Started s({folder.path()});
+    auto *list = s.get<QListWidget>("List1");
+    list->setCurrentRow(40);
+    list->scrollToItem(list->item(40));
+    const int scroll = list->verticalScrollBar()->value();
+    QVERIFY(scroll > 0);
+
+    s.click("Command5");
+    QVERIFY(s.ticked("List1").isEmpty());
+    s.click("Command4");
+    QCOMPARE(s.ticked("List1"), names);
+    QCOMPARE(list->currentRow(), 40);
+    QCOMPARE(list->verticalScrollBar()->value(), scroll);
+
+    // The PDF list's buttons act on the PDF list alone, also when it is empty.
+    s.click("Command7");
+    s.click("Command6");
+    QCOMPARE(s.ticked("List1"), names);
+    QCOMPARE(s.form->List2().ListCount(), 0);
+}
+
+void TestMainWindow::userTicksWithSpaceAndCloseRemembersThem()
+{
+    TestFolder folder;
+    folder.touch({"a.doc", "b.doc", "x.pdf", "y.pdf"});
+    {
+        Started s({folder.path()});
+        QVERIFY(QTest::qWaitForWindowActive(s.form.get()));
+        auto *list = s.get<QListWidget>("List1");
+        list->setFocus();
+        list->setCurrentRow(1);
+        QTest::keyClick(list, Qt::Key_Space); // untick b.doc
+        s.click("Command6");
+        s.click("Command8");
+        QVERIFY(!s.form->isVisible());
+        QVERIFY(s.messages.shown().isEmpty());
+    }
+    QCOMPARE(folder.read("QFDOCIgnore.INI"), QByteArray("b.doc\r\n"));
+    QCOMPARE(folder.read("QFPDFIgnore.INI"), QByteArray());
+    QVERIFY(!folder.exists("Quirefold.INI")); // Close stores no settings
+
+    Started again({folder.path()});
+    QCOMPARE(again.ticked("List1"), QStringList({"a.doc"}));
+    again.click("Command5");
+    again.click("Command8");
+    QCOMPARE(folder.read("QFDOCIgnore.INI"), QByteArray("a.doc\r\nb.doc\r\n"));
+}
+
+void TestMainWindow::titleBarCloseSavesNothing()
+{
+    TestFolder folder;
+    folder.touch({"a.doc", "x.pdf"});
+    folder.write("QFPDFIgnore.INI", "x.pdf\r\n");
+    Started s({folder.path()});
+    s.click("Command4");
+    s.click("Command6");
+    QVERIFY(s.form->close());
+    QCOMPARE(folder.read("QFDOCIgnore.INI"), QByteArray());
+    QCOMPARE(folder.read("QFPDFIgnore.INI"), QByteArray("x.pdf\r\n"));
+}
+
+void TestMainWindow::closeThatCannotSaveSaysWhichFileAndCloses()
+{
+    TestFolder folder;
+    folder.touch({"a.doc", "x.pdf"});
+    Started s({folder.path()});
+    QVERIFY(QFile::remove(folder.file("QFDOCIgnore.INI")));
+    folder.mkdir("QFDOCIgnore.INI"); // nothing can be written there
+    s.click("Command7");
+    s.click("Command8");
+    QVERIFY(!s.form->isVisible());
+    QCOMPARE(s.messages.shown().size(), 1);
+    const auto &shown = s.messages.shown().first();
+    QCOMPARE(shown.caption, QStringLiteral("Quirefold"));
+    QVERIFY2(shown.text.contains(folder.file("QFDOCIgnore.INI")), qPrintable(shown.text));
+    QVERIFY(!shown.text.contains(QLatin1String("QFPDFIgnore")));
+    QCOMPARE(folder.read("QFPDFIgnore.INI"), QByteArray("x.pdf\r\n"));
+}
+
+void TestMainWindow::enterClicksDefaultButtonEscapeDoesNothing()
+{
+    TestFolder folder;
+    folder.touch({"a.doc"});
+    Started s({folder.path()});
+    QVERIFY(QTest::qWaitForWindowActive(s.form.get()));
+    QSignalSpy removal(s.button("Command2"), &QPushButton::clicked);
+    QSignalSpy checkAll(s.button("Command4"), &QPushButton::clicked);
+    int expected = 0;
+    for (const char *name : {"List1", "Check1", "Text5", "List2", "Text3"}) {
+        QWidget *w = s.get(name);
+        w->setFocus();
+        QTest::keyClick(w, Qt::Key_Return);
+        QCOMPARE(removal.count(), ++expected);
+    }
+    // Enter on a button clicks that button, not the default one.
+    s.button("Command4")->setFocus();
+    QTest::keyClick(s.button("Command4"), Qt::Key_Return);
+    QCOMPARE(checkAll.count(), 1);
+    QCOMPARE(removal.count(), expected);
+
+    s.get("List1")->setFocus();
+    QTest::keyClick(s.get("List1"), Qt::Key_Escape);
+    QVERIFY(s.form->isVisible());
+}
+
+void TestMainWindow::grayedOptionCannotBeChosenAgainByTheUser()
+{
+    TestFolder folder;
+    folder.write("Quirefold.INI", "[Settings]\r\nSlipSheet=2\r\n");
+    Started s({folder.path()});
+    auto *box = s.get<QCheckBox>("Check1");
+    QCOMPARE(s.form->Check1().Value(), 2);
+    QSet<int> seen;
+    for (int i = 0; i < 4; ++i) {
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+        seen << s.form->Check1().Value();
+    }
+    QCOMPARE(seen, QSet<int>({0, 1}));
+}
+
+void TestMainWindow::barColourIsPainted()
+{
+    TestFolder folder;
+    Started s({folder.path()});
+    auto *bar = s.get<QProgressBar>("ProgressBar1");
+    bar->setValue(100);
+    for (const quint32 colour : {kBarGreen, kBarRed}) {
+        s.form->ProgressBar1().SetBarColor(colour);
+        QCOMPARE(s.form->ProgressBar1().BarColor(), colour);
+        const QColor painted = bar->grab().toImage().pixelColor(bar->rect().center());
+        const bool green = colour == kBarGreen;
+        QVERIFY2((green ? painted.green() : painted.red()) > 150, qPrintable(painted.name()));
+        QVERIFY2((green ? painted.red() : painted.green()) < 60, qPrintable(painted.name()));
+        QVERIFY2(painted.blue() < 60, qPrintable(painted.name()));
+    }
+    QCOMPARE(ColorFromBgr(0x00FF8000u), QColor(0, 0x80, 0xFF));
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"
