@@ -2,8 +2,10 @@
 
 #include "app/SelectAll.h"
 #include "app/Twips.h"
+#include "compile/CompileRun.h"
 #include "store/FolderChoices.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -93,8 +95,18 @@ void MakeGrey(QWidget *box)
 
 class Form1::RunGuard {
 public:
-    explicit RunGuard(Form1 &form) : form_(form) { form_.running_ = true; }
-    ~RunGuard() { form_.running_ = false; }
+    explicit RunGuard(Form1 &form) : form_(form)
+    {
+        form_.running_ = true;
+        qApp->installEventFilter(&form_);
+    }
+    ~RunGuard()
+    {
+        // Input that arrived during the run is dropped, not replayed once it is over.
+        QCoreApplication::processEvents();
+        qApp->removeEventFilter(&form_);
+        form_.running_ = false;
+    }
     RunGuard(const RunGuard &) = delete;
     RunGuard &operator=(const RunGuard &) = delete;
 
@@ -217,6 +229,27 @@ MessageBox &Form1::Messages()
     return messageOverride_ ? *messageOverride_ : messageBox_;
 }
 
+void Form1::KeepResponsive()
+{
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (running_ && event->isInputEvent() && watched->isWidgetType() &&
+        static_cast<QWidget *>(watched)->window() == this)
+        return true;
+    return QDialog::eventFilter(watched, event);
+}
+
+RunContext Form1::MakeRunContext()
+{
+    return RunContext{ws_, *this, hooks_.sound ? *hooks_.sound : desktopSound_,
+                      hooks_.bookViewer ? *hooks_.bookViewer : desktopViewer_,
+                      hooks_.programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
+                                                     : hooks_.programFolder};
+}
+
 void Form1::keyPressEvent(QKeyEvent *event)
 {
     // No button cancels: Escape must not close the window.
@@ -248,7 +281,9 @@ void Form1::Command2_Click()
 
 void Form1::Command3_Click()
 {
-    // The compile run comes with the PDF layer.
+    RunGuard guard(*this);
+    RunContext ctx = MakeRunContext();
+    CompileRun(ctx);
 }
 
 void Form1::Command8_Click()

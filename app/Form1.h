@@ -1,6 +1,9 @@
 #pragma once
 
+#include "app/DesktopBookViewer.h"
 #include "app/QtControls.h"
+#include "runs/CompletionSound.h"
+#include "runs/RunContext.h"
 #include "window/Controls.h"
 #include "window/Workspace.h"
 
@@ -32,6 +35,14 @@ public:
     // Where messages go; nullptr restores the real message box. Tests record them instead.
     void SetMessageBox(MessageBox *box) { messageOverride_ = box; }
 
+    // The outside world the runs use; tests put recorders in. Null members keep the real ones.
+    struct RunHooks {
+        CompletionSound *sound = nullptr;
+        BookViewer *bookViewer = nullptr;
+        QString programFolder; // empty: the program's own folder
+    };
+    void SetRunHooks(const RunHooks &hooks) { hooks_ = hooks; }
+
     TickList &List1() override { return list1_; }
     TickList &List2() override { return list2_; }
     TextBox &Text1() override { return text1_; }
@@ -43,10 +54,12 @@ public:
     ProgressBar &ProgressBar1() override { return progressBar1_; }
     ProgressBar &ProgressBar2() override { return progressBar2_; }
     MessageBox &Messages() override;
+    void KeepResponsive() override;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void Command1_Click();
@@ -56,10 +69,14 @@ private:
 
     // While a job runs the window takes no input and cannot be closed.
     class RunGuard;
+    RunContext MakeRunContext();
 
     Workspace &ws_;
     bool running_ = false;
     MessageBox *messageOverride_ = nullptr;
+    RunHooks hooks_;
+    DesktopCompletionSound desktopSound_;
+    DesktopBookViewer desktopViewer_;
 
     QListWidget *list1Widget_;
     QListWidget *list2Widget_;

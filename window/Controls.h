@@ -82,6 +82,8 @@ public:
     virtual ProgressBar &ProgressBar1() = 0;
     virtual ProgressBar &ProgressBar2() = 0;
     virtual MessageBox &Messages() = 0;
+    // Lets the window repaint while a job holds the thread, taking no user input meanwhile.
+    virtual void KeepResponsive() = 0;
 };
 
 } // namespace qf

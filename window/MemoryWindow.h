@@ -35,12 +35,19 @@ private:
 class MemoryTextBox : public TextBox {
 public:
     QString Text() const override { return text_; }
-    void SetText(const QString &text) override { text_ = text; }
+    void SetText(const QString &text) override
+    {
+        text_ = text;
+        history_.append(text);
+    }
     void Refresh() override { ++refreshes_; }
     int refreshes() const { return refreshes_; }
+    // Every text it was given, oldest first.
+    const QStringList &history() const { return history_; }
 
 private:
     QString text_;
+    QStringList history_;
     int refreshes_ = 0;
 };
 
@@ -108,6 +115,7 @@ public:
     ProgressBar &ProgressBar1() override { return progressBar1; }
     ProgressBar &ProgressBar2() override { return progressBar2; }
     MessageBox &Messages() override { return messages; }
+    void KeepResponsive() override {}
 };
 
 } // namespace qf

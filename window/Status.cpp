@@ -6,7 +6,9 @@ namespace qf {
 
 QString Status::message() const
 {
-    return ok() ? QString() : QStringLiteral("%1: %2").arg(file_, reason_);
+    if (ok())
+        return QString();
+    return file_.isEmpty() ? reason_ : QStringLiteral("%1: %2").arg(file_, reason_);
 }
 
 QString Problems::report(const QString &heading) const

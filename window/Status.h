@@ -23,7 +23,7 @@ public:
     explicit operator bool() const { return ok(); }
     const QString &file() const { return file_; }
     const QString &reason() const { return reason_; }
-    // "FILE: REASON", one line.
+    // "FILE: REASON", or the reason alone when no file is concerned.
     QString message() const;
 
 private:

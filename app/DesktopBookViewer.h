@@ -1,0 +1,13 @@
+#pragma once
+
+#include "automation/PdfSuite.h"
+
+namespace qf {
+
+// Opens a finished book in the desktop's PDF viewer.
+class DesktopBookViewer : public BookViewer {
+public:
+    void ShowBook(const QString &path) override;
+};
+
+} // namespace qf

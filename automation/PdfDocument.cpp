@@ -1,0 +1,119 @@
+#include "automation/PdfDocument.h"
+
+#include "automation/PdfWrite.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace qf {
+namespace {
+
+std::shared_ptr<PdfFile> NewFile()
+{
+    auto file = std::make_shared<PdfFile>();
+    file->pdf.setSuppressWarnings(true);
+    // Stream data is copied when pages are copied, so a source can be closed right after.
+    file->pdf.setImmediateCopyFrom(true);
+    return file;
+}
+
+} // namespace
+
+Status PDDoc::Create()
+{
+    file_ = NewFile();
+    file_->pdf.emptyPDF();
+    file_->version = PDFVersion(1, 3);
+    return Status::Ok();
+}
+
+Status PDDoc::Open(const QString &path)
+{
+    file_.reset();
+    if (auto shared = suite_->Find(path)) {
+        file_ = shared;
+        return Status::Ok();
+    }
+    const QFileInfo info(path);
+    if (!info.exists())
+        return Status::Failed(path, QStringLiteral("no longer exists"));
+    if (!info.isFile())
+        return Status::Failed(path, QStringLiteral("is not a file"));
+    auto file = NewFile();
+    try {
+        file->pdf.processFile(QFile::encodeName(path).constData());
+        file->pdf.getAllPages(); // reads the page tree now, so damage there shows here
+        file->version = file->pdf.getVersionAsPDFVersion();
+    } catch (const std::exception &e) {
+        return Status::Failed(path, PdfFailureReason(e));
+    }
+    file->path = AbsolutePdfPath(path);
+    file->unsaved = false;
+    file_ = file;
+    suite_->Remember(file_);
+    return Status::Ok();
+}
+
+int PDDoc::GetNumPages() const
+{
+    return file_ ? int(file_->pdf.getAllPages().size()) : -1;
+}
+
+Status PDDoc::InsertPages(int after, const PDDoc &source, int first, int count,
+                          bool /*withBookmarks*/)
+{
+    if (!file_ || !source.file_)
+        return Status::Failed(source.file_ ? source.file_->path : QString(),
+                              QStringLiteral("no document is open"));
+    const QString name = source.file_->path;
+    const int sourcePages = source.GetNumPages();
+    const int ownPages = GetNumPages();
+    if (first < 0 || count < 1 || first + count > sourcePages || after < -1 || after >= ownPages)
+        return Status::Failed(
+            name,
+            QStringLiteral("has no pages %1 to %2 to insert").arg(first + 1).arg(first + count));
+    QPDF &pdf = file_->pdf;
+    const std::vector<QPDFObjectHandle> pages = source.file_->pdf.getAllPages(); // a copy: own
+    std::vector<QPDFObjectHandle> added;
+    try {
+        for (int i = 0; i < count; ++i) {
+            const QPDFObjectHandle &page = pages.at(size_t(first + i));
+            const int at = after + 1 + i;
+            if (at == int(pdf.getAllPages().size()))
+                pdf.addPage(page, false);
+            else
+                pdf.addPageAt(page, true, pdf.getAllPages().at(size_t(at)));
+            added.push_back(pdf.getAllPages().at(size_t(at)));
+        }
+    } catch (const std::exception &e) {
+        for (const auto &page : added)
+            pdf.removePage(page);
+        return Status::Failed(name, PdfFailureReason(e));
+    }
+    file_->version.updateIfGreater(source.file_->version);
+    file_->unsaved = true;
+    return Status::Ok();
+}
+
+void PDDoc::Close()
+{
+    file_.reset();
+}
+
+Status PDDoc::Save(int /*flags*/, const QString &path)
+{
+    if (!file_)
+        return Status::Failed(path, QStringLiteral("no document is open to be saved"));
+    const QString target = AbsolutePdfPath(path);
+    if (file_->path == target && !file_->unsaved && QFileInfo(target).isFile())
+        return Status::Ok(); // the file holds this very content already
+    const Status written = WritePdfAtomically(*file_, target);
+    if (!written)
+        return written;
+    file_->path = target;
+    file_->unsaved = false;
+    suite_->Remember(file_);
+    return Status::Ok();
+}
+
+} // namespace qf

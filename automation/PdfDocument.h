@@ -1,0 +1,40 @@
+#pragma once
+
+#include "automation/PdfSuite.h"
+#include "window/Status.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace qf {
+
+// A PDF document of the suite (a handle: copies refer to the same document).
+class PDDoc {
+public:
+    explicit PDDoc(PdfSuite &suite) : suite_(&suite) {}
+    PDDoc(PdfSuite &suite, std::shared_ptr<PdfFile> file) : suite_(&suite), file_(std::move(file))
+    {}
+
+    // A new document without pages.
+    Status Create();
+    // The document at path, shared with any view or document already open on it.
+    Status Open(const QString &path);
+    // The page count; -1 when no document is open.
+    int GetNumPages() const;
+    // Puts count pages of source, from page first on, after page `after` (-1: before the first
+    // page). All or nothing. Bookmarks of the source are never copied.
+    Status InsertPages(int after, const PDDoc &source, int first, int count, bool withBookmarks);
+    void Close();
+    // Writes the whole document to path (flags: 1, a full save; the only kind there is).
+    Status Save(int flags, const QString &path);
+
+    bool IsOpen() const { return file_ != nullptr; }
+    const std::shared_ptr<PdfFile> &file() const { return file_; }
+
+private:
+    PdfSuite *suite_;
+    std::shared_ptr<PdfFile> file_;
+};
+
+} // namespace qf

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <qpdf/PDFVersion.hh>
+#include <qpdf/QPDF.hh>
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace qf {
+
+// One PDF in memory. A document and a view opened on the same path share it, so what the
+// viewer adds is in the document's next save.
+struct PdfFile {
+    QPDF pdf;
+    QString path;        // absolute path it was opened from or last saved to; empty when new
+    PDFVersion version;  // the highest version of the pages it holds
+    bool unsaved = true; // changed since it was last read or written at path
+    std::vector<QPDFObjectHandle> madeOutlineItems; // outline items made here, oldest first
+};
+
+// The desktop's PDF viewer, which shows a finished book. Tests record instead.
+class BookViewer {
+public:
+    virtual ~BookViewer() = default;
+    // Opens the book at its first page.
+    virtual void ShowBook(const QString &path) = 0;
+};
+
+// The PDF suite for one run: its open documents, and the viewer's one document view.
+class PdfSuite {
+public:
+    explicit PdfSuite(BookViewer *desktop = nullptr) : desktop_(desktop) {}
+
+    // The open document on path, if any.
+    std::shared_ptr<PdfFile> Find(const QString &path) const;
+    void Remember(const std::shared_ptr<PdfFile> &file);
+
+    // The viewer's view: the document it shows and its current page.
+    std::shared_ptr<PdfFile> viewed;
+    int currentPage = 0;
+    // The viewer was asked to show itself: the viewed book goes to the desktop's viewer once
+    // the run has saved it for the last time.
+    bool shown = false;
+    void PresentShownBook();
+
+private:
+    BookViewer *desktop_;
+    std::vector<std::weak_ptr<PdfFile>> files_;
+};
+
+// The absolute form of path, the key by which documents are shared.
+QString AbsolutePdfPath(const QString &path);
+
+} // namespace qf

@@ -1,0 +1,145 @@
+#include "compile/CompileBook.h"
+
+#include "automation/PdfDocument.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace qf {
+namespace {
+
+void ShowStatus(TextBox &box, const QString &text)
+{
+    box.SetText(text);
+    box.Refresh();
+}
+
+// Makes the output folder and removes an old book of exactly the output path's name.
+Status PrepareOutput(const QString &folder, const QString &outputPath)
+{
+    QDir().mkdir(folder); // an existing folder is reused
+    if (!QFileInfo(folder).isDir())
+        return Status::Failed(folder, QStringLiteral("the output folder could not be made"));
+    const QFileInfo old(outputPath);
+    if (old.isDir())
+        return Status::Failed(outputPath, QStringLiteral("is a folder, so no book can be written "
+                                                         "under that name"));
+    QFile oldBook(outputPath);
+    if (old.exists() && !oldBook.remove())
+        return Status::Failed(
+            outputPath,
+            QStringLiteral("the old book could not be deleted (%1)").arg(oldBook.errorString()));
+    return Status::Ok();
+}
+
+} // namespace
+
+QString FileNameFromPath(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QString BookmarkTitle(const QString &name)
+{
+    const QString fileName = FileNameFromPath(name);
+    const qsizetype dot = fileName.indexOf(QLatin1Char('.'));
+    return dot < 0 ? fileName : fileName.left(dot);
+}
+
+Status CheckOutputFileName(const QString &name)
+{
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") ||
+        name.contains(QLatin1Char('/')) || name.contains(QChar(0)))
+        return Status::Failed(
+            QString(), QStringLiteral("The book's name \"%1\" is not a plain file name, so no book "
+                                      "was written. Type a name such as CompiledPDFDocument.pdf "
+                                      "in \"Compiled PDF File Name:\" and compile again.")
+                           .arg(name));
+    return Status::Ok();
+}
+
+CompileOutcome CompileBook(RunContext &ctx, const QStringList &names, const QString &outputPath)
+{
+    CompileOutcome outcome;
+    MainWindow &w = ctx.window;
+    const Status prepared =
+        PrepareOutput(JoinPath(ctx.ws.WorkingFolder, kOutputFolderName), outputPath);
+    if (!prepared) {
+        outcome.problems.add(prepared);
+        return outcome;
+    }
+    ShowStatus(w.Text1(), QStringLiteral("Creating Output File..."));
+    ShowStatus(w.Text2(), ctx.ws.OutputFileName);
+
+    PdfSuite suite(&ctx.bookViewer);
+    PDDoc source(suite);
+    PDDoc blank(suite);
+    const QString blankPath = JoinPath(ctx.programFolder, kEmptyPageFileName);
+    const Status blankOpened = blank.Open(blankPath);
+    bool blankReported = false;
+    PDDoc output(suite);
+    output.Create();
+
+    bool pending = false;
+    ShowStatus(w.Text1(), QStringLiteral("Compiling PDF files..."));
+    w.ProgressBar2().SetValue(0);
+    const int count = int(names.size());
+    for (int i = 1; i <= count; ++i) {
+        const QString &name = names.at(i - 1);
+        w.ProgressBar2().SetMin(0);
+        w.ProgressBar2().SetMax(count);
+        ShowStatus(w.Text2(), name);
+        if (pending) {
+            const Status inserted =
+                blankOpened ? output.InsertPages(output.GetNumPages() - 1, blank, 0, 1, false)
+                            : blankOpened;
+            if (!inserted && !blankReported) {
+                outcome.problems.add(
+                    Status::Failed(blankPath, inserted.reason() +
+                                                  QStringLiteral(", so blank sheets are missing")));
+                blankReported = true;
+            }
+            pending = false;
+        }
+        const QString path = ctx.ws.PathOf(name);
+        Status step = source.Open(path);
+        const int pages = source.GetNumPages();
+        if (step && pages < 1)
+            step = Status::Failed(path, QStringLiteral("has no pages"));
+        const int startPage = output.GetNumPages();
+        if (step)
+            step = output.InsertPages(startPage - 1, source, 0, pages, false);
+        if (step) {
+            outcome.bookmarks.append({BookmarkTitle(name), startPage});
+            pending = pages % 2 == 1 && w.Check1().Value() == 1;
+        } else {
+            outcome.problems.add(
+                Status::Failed(step.file(), step.reason() + QStringLiteral("; it was left out")));
+        }
+        source.Close();
+        w.ProgressBar2().SetValue(i);
+    }
+
+    if (output.GetNumPages() < 1) {
+        outcome.problems.add(Status::Failed(outputPath, QStringLiteral("no page could be added, "
+                                                                       "so no book was written")));
+        return outcome;
+    }
+    const Status saved = output.Save(1, outputPath);
+    if (!saved) {
+        outcome.problems.add(saved);
+        return outcome;
+    }
+    outcome.bookWritten = true;
+    if (const Status marked = BookmarkBook(suite, outputPath, outcome.bookmarks, w.Messages());
+        !marked)
+        outcome.problems.add(Status::Failed(
+            marked.file(),
+            QStringLiteral("the bookmarks could not be added (%1)").arg(marked.reason())));
+    outcome.problems.add(output.Save(1, outputPath));
+    suite.PresentShownBook();
+    return outcome;
+}
+
+} // namespace qf

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "automation/PdfSuite.h"
+#include "runs/CompletionSound.h"
+#include "window/Controls.h"
+#include "window/Workspace.h"
+
+namespace qf {
+
+// What a run works with: the process-wide values, the window, and the outside world.
+struct RunContext {
+    Workspace &ws;
+    MainWindow &window;
+    CompletionSound &sound;
+    BookViewer &bookViewer;
+    // The program's own folder, which holds empty_page.pdf.
+    QString programFolder;
+};
+
+} // namespace qf

@@ -1,0 +1,36 @@
+#include "runs/RunFrame.h"
+
+#include "store/FolderChoices.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+
+namespace qf {
+
+QString TimeText(const QTime &time)
+{
+    static const QRegularExpression zone(QStringLiteral("\\s*t+"));
+    QString format = QLocale::system().timeFormat(QLocale::LongFormat);
+    format.remove(zone);
+    return QLocale::system().toString(time, format.trimmed());
+}
+
+RunFrame::RunFrame(RunContext &ctx, ProgressBar &bar) : ctx_(ctx), bar_(bar)
+{
+    bar_.SetBarColor(kBarGreen);
+    start_ = QTime::currentTime();
+    problems_ = StoreSettingsAndIgnoreLists(ctx_.ws, ctx_.window);
+}
+
+void RunFrame::Finish(const QString &heading)
+{
+    ctx_.window.Text1().SetText(QStringLiteral("Start Time: \t") + TimeText(start_));
+    ctx_.window.Text2().SetText(QStringLiteral("Done Time: \t") + TimeText(QTime::currentTime()));
+    bar_.SetBarColor(kBarRed);
+    ctx_.sound.PlayToEnd([this] { ctx_.window.KeepResponsive(); });
+    if (!problems_.empty())
+        ctx_.window.Messages().Show(problems_.report(heading), QStringLiteral("Quirefold"),
+                                    MessageBox::Icon::Warning);
+}
+
+} // namespace qf

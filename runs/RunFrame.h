@@ -1,0 +1,33 @@
+#pragma once
+
+#include "runs/RunContext.h"
+#include "window/Status.h"
+
+#include <QTime>
+
+namespace qf {
+
+// The framing both runs share.
+class RunFrame {
+public:
+    // Turns the bar green, takes the start time and stores the settings and both ignore lists.
+    RunFrame(RunContext &ctx, ProgressBar &bar);
+
+    // What went wrong so far; shown once when the run ends.
+    Problems &problems() { return problems_; }
+
+    // Writes the start and end times, turns the bar red, plays the sound to its end, then shows
+    // the problems, if any, in one message headed by heading.
+    void Finish(const QString &heading);
+
+private:
+    RunContext &ctx_;
+    ProgressBar &bar_;
+    QTime start_;
+    Problems problems_;
+};
+
+// A time of day in the system's long time format, without a time zone.
+QString TimeText(const QTime &time);
+
+} // namespace qf
