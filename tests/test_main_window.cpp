@@ -2,6 +2,7 @@
 #include "app/ProgressBarColor.h"
 #include "app/StartUp.h"
 #include "app/Twips.h"
+#include "support/PdfFixtures.h"
 #include "support/TestFolder.h"
 #include "window/MemoryWindow.h"
 
@@ -75,6 +76,7 @@ private slots:
     void enterClicksDefaultButtonEscapeDoesNothing();
     void grayedOptionCannotBeChosenAgainByTheUser();
     void barColourIsPainted();
+    void compileButtonMakesTheBookAndTakesNoInputMeanwhile();
 };
 
 void TestMainWindow::layoutIsAsStored()
@@ -343,6 +345,51 @@ void TestMainWindow::barColourIsPainted()
         QVERIFY2(painted.blue() < 60, qPrintable(painted.name()));
     }
     QCOMPARE(ColorFromBgr(0x00FF8000u), QColor(0, 0x80, 0xFF));
+}
+
+void TestMainWindow::compileButtonMakesTheBookAndTakesNoInputMeanwhile()
+{
+    TestFolder folder;
+    MakePdf(folder.file("One.pdf"), 1);
+    MakePdf(folder.file("Two.pdf"), 2);
+    Started s({folder.path()});
+
+    // While the run plays its sound, the user tries to close the window and to start another run.
+    struct Meddler : CompletionSound, BookViewer {
+        Started *s = nullptr;
+        int plays = 0;
+        QStringList shown;
+        void PlayToEnd(const std::function<void()> &keepResponsive) override
+        {
+            ++plays;
+            s->form->close();
+            QPushButton *compile = s->button("Command3");
+            const QPointF at = compile->rect().center();
+            for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+                QCoreApplication::postEvent(
+                    compile, new QMouseEvent(type, at, compile->mapToGlobal(at), Qt::LeftButton,
+                                             type == QEvent::MouseButtonPress ? Qt::LeftButton
+                                                                              : Qt::NoButton,
+                                             Qt::NoModifier));
+            keepResponsive();
+        }
+        void ShowBook(const QString &path) override { shown << path; }
+    } meddler;
+    meddler.s = &s;
+    s.form->SetRunHooks({&meddler, &meddler, QStringLiteral(QUIREFOLD_PROGRAM_FOLDER)});
+    s.click("Command3");
+
+    QCOMPARE(meddler.plays, 1);
+    QVERIFY(s.form->isVisible());
+    QVERIFY(s.messages.shown().isEmpty());
+    const QString book = folder.file("PDFCompile Output/CompiledPDFDocument.pdf");
+    QCOMPARE(meddler.shown, QStringList({book}));
+    auto pdf = ReadPdf(book);
+    QCOMPARE(pdf->getAllPages().size(), size_t(4)); // One, a blank sheet, Two
+    QCOMPARE(Outline(*pdf), (QList<std::pair<QString, int>>{{"One", 0}, {"Two", 2}}));
+    QVERIFY(
+        s.get<QPlainTextEdit>("Text1")->toPlainText().startsWith(QLatin1String("Start Time: \t")));
+    QCOMPARE(s.form->ProgressBar2().BarColor(), kBarRed);
 }
 
 QTEST_MAIN(TestMainWindow)

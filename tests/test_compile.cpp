@@ -1,0 +1,257 @@
+#include "compile/BookmarkBook.h"
+#include "compile/CompileBook.h"
+#include "compile/CompileRun.h"
+#include "support/PdfFixtures.h"
+#include "support/TestFolder.h"
+#include "window/MemoryWindow.h"
+
+using namespace qf;
+
+namespace {
+
+struct RecordingSound : CompletionSound {
+    int played = 0;
+    void PlayToEnd(const std::function<void()> &keepResponsive) override
+    {
+        keepResponsive();
+        ++played;
+    }
+};
+
+struct RecordingViewer : BookViewer {
+    QStringList shown;
+    void ShowBook(const QString &path) override { shown.append(path); }
+};
+
+using Bookmarks = QList<std::pair<QString, int>>;
+
+// A folder of PDFs, a window showing them all ticked, and a run context with recorders.
+struct CompileFixture {
+    TestFolder folder;
+    Workspace ws;
+    MemoryWindow window;
+    RecordingSound sound;
+    RecordingViewer viewer;
+    RunContext ctx{ws, window, sound, viewer, QStringLiteral(QUIREFOLD_PROGRAM_FOLDER)};
+
+    // names with their page counts; the i-th file's pages are tagged 100 * i.
+    explicit CompileFixture(const QList<std::pair<QString, int>> &pdfs)
+        : ws(Workspace::FromArguments({folder.path()}))
+    {
+        int tag = 0;
+        for (const auto &[name, pages] : pdfs) {
+            MakePdf(folder.file(name), pages, tag);
+            tag += 100;
+            window.list2.AddItem(name);
+        }
+        for (int i = 0; i < window.list2.ListCount(); ++i)
+            window.list2.SetSelected(i, true);
+        window.check1.SetValue(1);
+        window.text5.SetText(QStringLiteral("Book.pdf"));
+    }
+    QString book(const QString &name = QStringLiteral("Book.pdf")) const
+    {
+        return folder.file(QStringLiteral("PDFCompile Output/") + name);
+    }
+    QStringList messages() const
+    {
+        QStringList out;
+        for (const auto &m : window.messages.shown())
+            out << m.text;
+        return out;
+    }
+};
+
+} // namespace
+
+class TestCompile : public QObject {
+    Q_OBJECT
+private slots:
+    void bookHasBlankSheetsAndBookmarks_data();
+    void bookHasBlankSheetsAndBookmarks();
+    void runStoresChoicesAndReportsAsItGoes();
+    void titlesAreCutAtTheFirstDot();
+    void unreadablePdfsAreLeftOutAndNamed();
+    void nothingTickedWritesNothing();
+    void outputNameMustBeAPlainFileName_data();
+    void outputNameMustBeAPlainFileName();
+    void bookThatCannotBeWrittenLeavesNoFile();
+    void oldBookIsReplaced();
+    void viewerThatCannotOpenTheBookSaysSo();
+};
+
+void TestCompile::bookHasBlankSheetsAndBookmarks_data()
+{
+    QTest::addColumn<int>("option");
+    QTest::addColumn<std::vector<int>>("widths");
+    QTest::addColumn<Bookmarks>("bookmarks");
+    // Alpha's pages are 400 to 402 wide, beta's 500 and 501, Gamma's 300 to 304; the blank 595.
+    const std::vector<int> withBlank = {400, 401, 402, 595, 500, 501, 300, 301, 302, 303, 304};
+    std::vector<int> withoutBlank = withBlank;
+    withoutBlank.erase(withoutBlank.begin() + 3);
+    QTest::newRow("blank sheets") << 1 << withBlank
+                                  << Bookmarks{{"Alpha", 0}, {"beta", 4}, {"Gamma", 6}};
+    QTest::newRow("no blank sheets")
+        << 0 << withoutBlank << Bookmarks{{"Alpha", 0}, {"beta", 3}, {"Gamma", 5}};
+    QTest::newRow("grayed is not ticked")
+        << 2 << withoutBlank << Bookmarks{{"Alpha", 0}, {"beta", 3}, {"Gamma", 5}};
+}
+
+void TestCompile::bookHasBlankSheetsAndBookmarks()
+{
+    QFETCH(int, option);
+    QFETCH(std::vector<int>, widths);
+    QFETCH(Bookmarks, bookmarks);
+    // Listed out of order: the book follows the list's order, not the adding order.
+    CompileFixture f({{"Gamma.pdf", 5}, {"Alpha.pdf", 3}, {"beta.pdf", 2}});
+    f.window.check1.SetValue(option);
+    CompileRun(f.ctx);
+
+    QVERIFY2(f.messages().isEmpty(), qPrintable(f.messages().join('\n')));
+    auto pdf = ReadPdf(f.book());
+    QCOMPARE(PageWidths(*pdf), widths);
+    QCOMPARE(Outline(*pdf), bookmarks);
+    QCOMPARE(RunQpdf({"--check", f.book()}), 0);
+    QCOMPARE(f.viewer.shown, QStringList({f.book()}));
+}
+
+void TestCompile::runStoresChoicesAndReportsAsItGoes()
+{
+    CompileFixture f({{"a.pdf", 1}, {"b.pdf", 1}, {"c.pdf", 1}});
+    f.window.list2.SetSelected(1, false);
+    f.window.text5.SetText(QStringLiteral(" Spaced Book "));
+    CompileRun(f.ctx);
+
+    QCOMPARE(f.folder.read("Quirefold.INI"),
+             QByteArray("[Settings]\r\nSlipSheet=1\r\nOutputName= Spaced Book \r\n"));
+    QCOMPARE(f.folder.read("QFPDFIgnore.INI"), QByteArray("b.pdf\r\n"));
+    QCOMPARE(f.ws.OutputFileName, QStringLiteral(" Spaced Book "));
+    QCOMPARE(Outline(*ReadPdf(f.book(" Spaced Book "))), (Bookmarks{{"a", 0}, {"c", 2}}));
+
+    const QStringList text1 = f.window.text1.history();
+    QCOMPARE(text1.mid(0, 3), QStringList({"Collecting information for file:",
+                                           "Creating Output File...", "Compiling PDF files..."}));
+    QVERIFY(text1.last().startsWith(QLatin1String("Start Time: \t")));
+    QCOMPARE(f.window.text2.history().mid(0, 5),
+             QStringList({"a.pdf", "c.pdf", " Spaced Book ", "a.pdf", "c.pdf"}));
+    QVERIFY(f.window.text2.Text().startsWith(QLatin1String("Done Time: \t")));
+    QCOMPARE(f.window.progressBar2.BarColor(), kBarRed);
+    QCOMPARE(f.window.progressBar2.Value(), 2);
+    QCOMPARE(f.window.progressBar2.Max(), 2);
+    QCOMPARE(f.window.list2.ListIndex(), 0);
+    QCOMPARE(f.sound.played, 1);
+}
+
+void TestCompile::titlesAreCutAtTheFirstDot()
+{
+    QCOMPARE(BookmarkTitle("Chapter 1.final.pdf"), QStringLiteral("Chapter 1"));
+    QCOMPARE(BookmarkTitle(".pdf"), QString());
+    QCOMPARE(BookmarkTitle("dir/Report.pdf"), QStringLiteral("Report"));
+    CompileFixture f({{"Über – 概要.v2.pdf", 1}, {"Untitled.pdf", 2}, {"x.pdf", 1}});
+    CompileRun(f.ctx);
+    QCOMPARE(Outline(*ReadPdf(f.book())),
+             (Bookmarks{{"Untitled", 0}, {"x", 2}, {"Über – 概要", 4}}));
+}
+
+void TestCompile::unreadablePdfsAreLeftOutAndNamed()
+{
+    CompileFixture f({{"a.pdf", 3}, {"c.pdf", 2}});
+    f.folder.write("b.pdf", "not a PDF at all");
+    MakeEncryptedPdf(f.folder.file("a.pdf"), f.folder.file("d.pdf"));
+    for (const char *name : {"b.pdf", "d.pdf", "e.pdf"})
+        f.window.list2.AddItem(name);
+    for (int i = 0; i < f.window.list2.ListCount(); ++i)
+        f.window.list2.SetSelected(i, true); // e.pdf is listed but has gone from the folder
+    CompileRun(f.ctx);
+
+    auto pdf = ReadPdf(f.book());
+    QCOMPARE(Outline(*pdf), (Bookmarks{{"a", 0}, {"c", 4}}));
+    QCOMPARE(f.messages().size(), 1);
+    const QString message = f.messages().first();
+    QVERIFY2(message.startsWith(QLatin1String("The book was made, but")), qPrintable(message));
+    for (const char *expected :
+         {"b.pdf: is damaged or not a PDF file", "d.pdf: is encrypted", "e.pdf: no longer exists"})
+        QVERIFY2(message.contains(QLatin1String(expected)), qPrintable(message));
+}
+
+void TestCompile::nothingTickedWritesNothing()
+{
+    CompileFixture f({{"a.pdf", 1}});
+    QDir().mkpath(f.folder.file("PDFCompile Output"));
+    f.folder.write("PDFCompile Output/Book.pdf", "earlier book");
+    f.window.list2.SetSelected(0, false);
+    CompileRun(f.ctx);
+    QCOMPARE(f.folder.read("PDFCompile Output/Book.pdf"), QByteArray("earlier book"));
+    QCOMPARE(f.messages().size(), 1);
+    QVERIFY(f.messages().first().contains(QLatin1String("No PDF file is ticked")));
+    QVERIFY(f.viewer.shown.isEmpty());
+    QCOMPARE(f.sound.played, 1);
+}
+
+void TestCompile::outputNameMustBeAPlainFileName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("empty") << "";
+    QTest::newRow("dot") << ".";
+    QTest::newRow("dot dot") << "..";
+    QTest::newRow("a path") << "../a.pdf";
+    QTest::newRow("absolute") << "/tmp/x.pdf";
+}
+
+void TestCompile::outputNameMustBeAPlainFileName()
+{
+    QFETCH(QString, name);
+    CompileFixture f({{"a.pdf", 1}});
+    f.window.text5.SetText(name);
+    CompileRun(f.ctx);
+    QCOMPARE(f.messages().size(), 1);
+    QVERIFY2(f.messages().first().contains(QLatin1String("is not a plain file name")),
+             qPrintable(f.messages().first()));
+    QVERIFY(!f.folder.exists("PDFCompile Output"));
+    QCOMPARE(QDir(f.folder.path()).entryList(QDir::Files),
+             QStringList({"a.pdf", "QFDOCIgnore.INI", "QFPDFIgnore.INI", "Quirefold.INI"}));
+}
+
+void TestCompile::bookThatCannotBeWrittenLeavesNoFile()
+{
+    CompileFixture f({{"a.pdf", 1}});
+    QDir().mkpath(f.book()); // a folder holds the book's name
+    CompileRun(f.ctx);
+    QCOMPARE(f.messages().size(), 1);
+    QVERIFY(f.messages().first().startsWith(QLatin1String("No book was made.")));
+    QVERIFY(f.messages().first().contains(f.book() + QLatin1String(": is a folder")));
+    QCOMPARE(QDir(f.folder.file("PDFCompile Output")).entryList(QDir::Files | QDir::Hidden),
+             QStringList());
+
+    CompileFixture g({{"a.pdf", 1}});
+    g.folder.write("PDFCompile Output"); // a file where the output folder belongs
+    CompileRun(g.ctx);
+    QVERIFY(g.messages().first().contains(QLatin1String("the output folder could not be made")));
+}
+
+void TestCompile::oldBookIsReplaced()
+{
+    CompileFixture f({{"a.pdf", 2}});
+    QDir().mkpath(f.folder.file("PDFCompile Output"));
+    f.folder.write("PDFCompile Output/Book.pdf", "earlier book");
+    f.folder.write("PDFCompile Output/Book.pdf.bak", "kept");
+    CompileRun(f.ctx);
+    QCOMPARE(ReadPdf(f.book())->getAllPages().size(), size_t(2));
+    QCOMPARE(f.folder.read("PDFCompile Output/Book.pdf.bak"), QByteArray("kept"));
+}
+
+void TestCompile::viewerThatCannotOpenTheBookSaysSo()
+{
+    TestFolder folder;
+    folder.write("book.pdf", "garbage");
+    PdfSuite suite;
+    RecordingMessageBox messages;
+    QVERIFY(BookmarkBook(suite, folder.file("book.pdf"), {{"a", 0}}, messages));
+    QCOMPARE(messages.shown().size(), 1);
+    QCOMPARE(messages.shown().first().text, QStringLiteral("Could not open file"));
+    QCOMPARE(messages.shown().first().caption, QStringLiteral("Quirefold"));
+    QCOMPARE(folder.read("book.pdf"), QByteArray("garbage"));
+}
+
+QTEST_GUILESS_MAIN(TestCompile)
+#include "test_compile.moc"
