@@ -20,8 +20,8 @@ packages=(
     fonts-liberation2 fonts-dejavu-core
     # Printing .doc files to PDF.
     libreoffice-writer-nogui libreoffice-dev ghostscript
-    # Timing whole-program runs.
-    hyperfine
+    # Timing whole-program runs and their peak memory.
+    hyperfine time
 )
 
 missing=()
