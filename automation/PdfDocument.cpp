@@ -73,7 +73,21 @@ Status PDDoc::InsertPages(int after, const PDDoc &source, int first, int count,
             name,
             QStringLiteral("has no pages %1 to %2 to insert").arg(first + 1).arg(first + count));
     QPDF &pdf = file_->pdf;
-    const std::vector<QPDFObjectHandle> pages = source.file_->pdf.getAllPages(); // a copy: own
+    QPDF &from = source.file_->pdf;
+    std::vector<QPDFObjectHandle> pages = from.getAllPages(); // a copy: the list changes
+    // Links that point at pages of the same document must point at the copies: the pages go in
+    // without their annotations, which follow once every page has its copy.
+    std::vector<QPDFObjectHandle> annotations;
+    for (int i = 0; i < count; ++i) {
+        QPDFObjectHandle page = pages.at(size_t(first + i));
+        annotations.push_back(page.getKey("/Annots"));
+        page.removeKey("/Annots");
+    }
+    auto restoreSource = [&] {
+        for (int i = 0; i < count; ++i)
+            if (annotations[size_t(i)].isArray())
+                pages.at(size_t(first + i)).replaceKey("/Annots", annotations[size_t(i)]);
+    };
     std::vector<QPDFObjectHandle> added;
     try {
         for (int i = 0; i < count; ++i) {
@@ -85,11 +99,21 @@ Status PDDoc::InsertPages(int after, const PDDoc &source, int first, int count,
                 pdf.addPageAt(page, true, pdf.getAllPages().at(size_t(at)));
             added.push_back(pdf.getAllPages().at(size_t(at)));
         }
+        for (int i = 0; i < count; ++i) {
+            QPDFObjectHandle links = annotations[size_t(i)];
+            if (!links.isArray())
+                continue;
+            if (!links.isIndirect())
+                links = from.makeIndirectObject(links);
+            added[size_t(i)].replaceKey("/Annots", pdf.copyForeignObject(links));
+        }
     } catch (const std::exception &e) {
+        restoreSource();
         for (const auto &page : added)
             pdf.removePage(page);
         return Status::Failed(name, PdfFailureReason(e));
     }
+    restoreSource();
     file_->version.updateIfGreater(source.file_->version);
     file_->unsaved = true;
     return Status::Ok();

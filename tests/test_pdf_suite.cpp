@@ -10,6 +10,7 @@ class TestPdfSuite : public QObject {
 private slots:
     void insertsPagesWhereAsked();
     void sameBlankPageAnyNumberOfTimes();
+    void linksKeepPointingAtTheirPages();
     void insertionOutsideTheSourceChangesNothing();
     void unreadablePdfsSayWhy_data();
     void unreadablePdfsSayWhy();
@@ -54,6 +55,38 @@ void TestPdfSuite::sameBlankPageAnyNumberOfTimes()
         QVERIFY(book.InsertPages(book.GetNumPages() - 1, blank, 0, 1, false));
     QVERIFY(book.Save(1, folder.file("book.pdf")));
     QCOMPARE(PageWidths(*ReadPdf(folder.file("book.pdf"))), std::vector<int>(5, 350));
+}
+
+void TestPdfSuite::linksKeepPointingAtTheirPages()
+{
+    TestFolder folder;
+    {
+        MakePdf(folder.file("plain.pdf"), 3, 10);
+        auto pdf = ReadPdf(folder.file("plain.pdf"));
+        std::vector<QPDFObjectHandle> pages = pdf->getAllPages();
+        auto link = QPDFObjectHandle::parse("<< /Type /Annot /Subtype /Link /Rect [0 0 9 9] >>");
+        auto dest = QPDFObjectHandle::newArray();
+        dest.appendItem(pages[2]);
+        dest.appendItem(QPDFObjectHandle::newName("/Fit"));
+        link.replaceKey("/Dest", dest);
+        pages[0].replaceKey("/Annots", QPDFObjectHandle::newArray({pdf->makeIndirectObject(link)}));
+        QPDFWriter writer(*pdf, QFile::encodeName(folder.file("linked.pdf")).constData());
+        writer.write();
+    }
+    MakePdf(folder.file("first.pdf"), 2);
+    PdfSuite suite;
+    PDDoc book(suite), source(suite);
+    book.Create();
+    for (const char *name : {"first.pdf", "linked.pdf"}) {
+        QVERIFY(source.Open(folder.file(name)));
+        QVERIFY(book.InsertPages(book.GetNumPages() - 1, source, 0, source.GetNumPages(), false));
+    }
+    QVERIFY(book.Save(1, folder.file("book.pdf")));
+    auto pdf = ReadPdf(folder.file("book.pdf"));
+    std::vector<QPDFObjectHandle> pages = pdf->getAllPages();
+    QPDFObjectHandle target =
+        pages[2].getKey("/Annots").getArrayItem(0).getKey("/Dest").getArrayItem(0);
+    QCOMPARE(target.getObjGen(), pages[4].getObjGen());
 }
 
 void TestPdfSuite::insertionOutsideTheSourceChangesNothing()
