@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <chrono>
+#include <functional>
+
+namespace qf {
+
+// An outside program started in a process group of its own, so that ending it ends everything it
+// started too. Always ended and reaped: by End(), or at the latest when this object goes.
+class ChildProcess {
+public:
+    enum class Output { Capture, Discard };
+
+    ChildProcess() = default;
+    ~ChildProcess() { End(); }
+    ChildProcess(const ChildProcess &) = delete;
+    ChildProcess &operator=(const ChildProcess &) = delete;
+
+    // Starts program (found on the PATH) with arguments, never through a shell. False with a
+    // reason when it cannot be started.
+    bool Start(const QString &program, const QStringList &arguments, Output output,
+               QString *reason);
+
+    // Waits until it exits or bound passes, calling keepResponsive now and then. True when it
+    // exited; then ExitCode() and Crashed() tell how.
+    bool WaitForExit(std::chrono::milliseconds bound,
+                     const std::function<void()> &keepResponsive = {});
+
+    // Ends the whole process group (politely, then by force) and reaps the child.
+    void End(std::chrono::milliseconds grace = std::chrono::milliseconds(2000));
+
+    bool IsRunning() const { return process_.state() != QProcess::NotRunning; }
+    // The process group, 0 once ended; it may be ended from another thread.
+    qint64 ProcessGroup() const { return group_; }
+    int ExitCode() const { return process_.exitCode(); }
+    bool Crashed() const { return process_.exitStatus() == QProcess::CrashExit; }
+    // What it wrote to standard output and standard error, when captured.
+    QByteArray Output() { return process_.readAll(); }
+
+    // Ends every process of group at once; safe from any thread.
+    static void KillGroup(qint64 group);
+
+private:
+    QProcess process_;
+    qint64 group_ = 0;
+};
+
+} // namespace qf

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "window/Status.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace qf {
+
+// The printer whose print-outs become PDFs.
+inline const QString kPdfPrinterName = QStringLiteral("Adobe PDF");
+
+// The word processor as the conversion drives it: one instance per run, holding at most one open
+// document. Every failure says which file and why.
+class WordProcessor {
+public:
+    virtual ~WordProcessor() = default;
+
+    virtual QString ActivePrinter() const = 0;
+    // Known printers: kPdfPrinterName and the name ActivePrinter reported at the start.
+    virtual Status SetActivePrinter(const QString &name) = 0;
+    virtual void SetVisible(bool visible) = 0;
+    // Documents.Open: the document, read-only and hidden, becomes the active document.
+    virtual Status OpenDocument(const QString &path) = 0;
+    // PrintOut: prints the active document to outputFile. Complete when the call returns.
+    virtual Status PrintOut(bool background, const QString &outputFile) = 0;
+    // Print jobs still running in the background: 0 once PrintOut has returned.
+    virtual int BackgroundPrintingStatus() const = 0;
+    // Documents.Close without saving.
+    virtual Status CloseDocuments() = 0;
+    // Ends the word processor; after this nothing of it runs.
+    virtual Status Quit() = 0;
+};
+
+// Starts a word processor for one run; on failure null, with status saying what is missing.
+using WordProcessorFactory = std::function<std::unique_ptr<WordProcessor>(Status &status)>;
+
+} // namespace qf
