@@ -8,7 +8,7 @@
 
 namespace qf {
 
-bool ChildProcess::Start(const QString &program, const QStringList &arguments, Output output,
+bool ChildProcess::Start(const QString &program, const QStringList &arguments, Channels output,
                          QString *reason)
 {
     End();
@@ -21,7 +21,7 @@ bool ChildProcess::Start(const QString &program, const QStringList &arguments, O
     process_.setProgram(path);
     process_.setArguments(arguments);
     process_.setStandardInputFile(QProcess::nullDevice());
-    if (output == Output::Discard) {
+    if (output == Channels::Discard) {
         // A pipe would outlive a crashed child in its grandchildren and hang the reader.
         process_.setStandardOutputFile(QProcess::nullDevice());
         process_.setStandardErrorFile(QProcess::nullDevice());
@@ -48,8 +48,8 @@ bool ChildProcess::WaitForExit(std::chrono::milliseconds bound,
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + bound;
     while (IsRunning()) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
-                                                                               Clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0)
             return false;
         process_.waitForFinished(int(std::min<qint64>(left.count(), 50)));

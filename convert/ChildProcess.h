@@ -14,7 +14,7 @@ namespace qf {
 // started too. Always ended and reaped: by End(), or at the latest when this object goes.
 class ChildProcess {
 public:
-    enum class Output { Capture, Discard };
+    enum class Channels { Capture, Discard };
 
     ChildProcess() = default;
     ~ChildProcess() { End(); }
@@ -23,7 +23,7 @@ public:
 
     // Starts program (found on the PATH) with arguments, never through a shell. False with a
     // reason when it cannot be started.
-    bool Start(const QString &program, const QStringList &arguments, Output output,
+    bool Start(const QString &program, const QStringList &arguments, Channels output,
                QString *reason);
 
     // Waits until it exits or bound passes, calling keepResponsive now and then. True when it
@@ -40,7 +40,7 @@ public:
     int ExitCode() const { return process_.exitCode(); }
     bool Crashed() const { return process_.exitStatus() == QProcess::CrashExit; }
     // What it wrote to standard output and standard error, when captured.
-    QByteArray Output() { return process_.readAll(); }
+    QByteArray TakeOutput() { return process_.readAll(); }
 
     // Ends every process of group at once; safe from any thread.
     static void KillGroup(qint64 group);
