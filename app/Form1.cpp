@@ -3,6 +3,7 @@
 #include "app/SelectAll.h"
 #include "app/Twips.h"
 #include "compile/CompileRun.h"
+#include "convert/ConversionRun.h"
 #include "store/FolderChoices.h"
 
 #include <QApplication>
@@ -271,12 +272,26 @@ void Form1::closeEvent(QCloseEvent *event)
 
 void Form1::Command1_Click()
 {
-    // The conversion run comes with the conversion layer.
+    RunGuard guard(*this);
+    RunContext ctx = MakeRunContext();
+    ConversionRun(ctx, hooks_.startWordProcessor ? hooks_.startWordProcessor
+                                                 : DesktopWordProcessor());
 }
 
 void Form1::Command2_Click()
 {
-    // The removal of converted PDFs comes with the conversion layer.
+    const Problems problems = RemoveConvertedPdfs(ws_, *this);
+    if (!problems.empty())
+        Messages().Show(problems.report(QStringLiteral("Not every PDF file could be deleted:")),
+                        kProgramTitle, MessageBox::Icon::Warning);
+}
+
+WordProcessorFactory Form1::DesktopWordProcessor()
+{
+    return [](Status &status) -> std::unique_ptr<WordProcessor> {
+        status = Status::Failed(QString(), QStringLiteral("The word processor is not available."));
+        return nullptr;
+    };
 }
 
 void Form1::Command3_Click()

@@ -2,6 +2,7 @@
 
 #include "app/DesktopBookViewer.h"
 #include "app/QtControls.h"
+#include "convert/WordProcessor.h"
 #include "runs/CompletionSound.h"
 #include "runs/RunContext.h"
 #include "window/Controls.h"
@@ -40,6 +41,7 @@ public:
         CompletionSound *sound = nullptr;
         BookViewer *bookViewer = nullptr;
         QString programFolder; // empty: the program's own folder
+        WordProcessorFactory startWordProcessor; // empty: LibreOffice
     };
     void SetRunHooks(const RunHooks &hooks) { hooks_ = hooks; }
 
@@ -70,6 +72,7 @@ private:
     // While a job runs the window takes no input and cannot be closed.
     class RunGuard;
     RunContext MakeRunContext();
+    WordProcessorFactory DesktopWordProcessor();
 
     Workspace &ws_;
     bool running_ = false;

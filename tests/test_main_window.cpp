@@ -376,7 +376,7 @@ void TestMainWindow::compileButtonMakesTheBookAndTakesNoInputMeanwhile()
         void ShowBook(const QString &path) override { shown << path; }
     } meddler;
     meddler.s = &s;
-    s.form->SetRunHooks({&meddler, &meddler, QStringLiteral(QUIREFOLD_PROGRAM_FOLDER)});
+    s.form->SetRunHooks({&meddler, &meddler, QStringLiteral(QUIREFOLD_PROGRAM_FOLDER), {}});
     s.click("Command3");
 
     QCOMPARE(meddler.plays, 1);

@@ -1,0 +1,48 @@
+#include "convert/ConversionRun.h"
+
+#include "convert/ConvertDocs.h"
+#include "listing/FolderListing.h"
+#include "runs/RunFrame.h"
+
+#include <QFile>
+
+namespace qf {
+
+void ConversionRun(RunContext &ctx, const WordProcessorFactory &startWordProcessor)
+{
+    MainWindow &w = ctx.window;
+    RunFrame run(ctx, w.ProgressBar1());
+    w.Text1().SetText(QStringLiteral("Collecting information for file:"));
+    w.Text1().Refresh();
+    QStringList names;
+    const int count = w.List1().ListCount();
+    for (int i = 0; i < count; ++i) {
+        names.append(w.List1().ItemText(i));
+        w.Text2().SetText(names.last());
+        w.Text2().Refresh();
+    }
+    w.ProgressBar1().SetValue(0);
+    run.problems().merge(ConvertDocsToPdf(ctx, names, startWordProcessor));
+    run.Finish(QStringLiteral("Not every document was converted to PDF:"));
+}
+
+Problems RemoveConvertedPdfs(const Workspace &ws, MainWindow &window)
+{
+    Problems problems;
+    TickList &pdfs = window.List2();
+    const int count = pdfs.ListCount();
+    for (int i = 0; i < count; ++i) {
+        const QString name = pdfs.ItemText(i);
+        if (!FileExists(ws.PathOf(name.left(name.size() - 4) + QStringLiteral(".DOC"))))
+            continue;
+        QFile pdf(ws.PathOf(name));
+        if (!pdf.remove())
+            problems.add(
+                Status::Failed(pdf.fileName(),
+                               QStringLiteral("could not be deleted (%1)").arg(pdf.errorString())));
+    }
+    problems.add(RefillList(ws.WorkingFolder, pdfs, window.Text4(), FileKind::Pdf));
+    return problems;
+}
+
+} // namespace qf

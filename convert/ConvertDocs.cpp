@@ -1,0 +1,129 @@
+#include "convert/ConvertDocs.h"
+
+#include "convert/PrintFileConverter.h"
+#include "listing/FolderListing.h"
+#include "store/IgnoreList.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <thread>
+
+namespace qf {
+namespace {
+
+void ShowStatus(TextBox &box, const QString &text)
+{
+    box.SetText(text);
+    box.Refresh();
+}
+
+QString CommaWarning(const QString &path)
+{
+    return QStringLiteral("The filename ") + path +
+           QStringLiteral(" is invalid!\n\nPlease be sure that the filename does not contain "
+                          "COMMAS.\n\nTHIS FILE WILL BE SKIPPED.");
+}
+
+Status DeleteFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.remove())
+        return Status::Failed(path,
+                              QStringLiteral("could not be deleted (%1)").arg(file.errorString()));
+    return Status::Ok();
+}
+
+// One document, from opening it to deleting its print and log files.
+Status ConvertOne(RunContext &ctx, WordProcessor &word, const ConversionFiles &files)
+{
+    // The print and log files are made and deleted here: never at the cost of a file of the user's.
+    for (const QString &scratch : {files.printFile, files.log})
+        if (QFileInfo::exists(scratch))
+            return Status::Failed(scratch, QStringLiteral("is in the way: converting %1 would "
+                                                          "overwrite and delete it. Move it away "
+                                                          "and convert again.")
+                                               .arg(QFileInfo(files.document).fileName()));
+    word.SetVisible(false);
+    Status status = word.OpenDocument(files.document);
+    if (!status)
+        return status;
+    status = word.SetActivePrinter(kPdfPrinterName);
+    if (status)
+        status = word.PrintOut(true, files.printFile);
+    if (!status) {
+        word.CloseDocuments();
+        QFile::remove(files.printFile);
+        return status;
+    }
+    while (word.BackgroundPrintingStatus() > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        ctx.window.KeepResponsive();
+    }
+    ShowStatus(ctx.window.Text1(), QStringLiteral("Converting Postscript to PDF..."));
+    const Status converted =
+        FileToPDF(files.printFile, files.pdf, QString(), [&ctx] { ctx.window.KeepResponsive(); });
+    const Status closed = word.CloseDocuments();
+    const Status printFileGone = DeleteFile(files.printFile);
+    const Status logGone = DeleteFile(files.log);
+    RefillList(ctx.ws.WorkingFolder, ctx.window.List2(), ctx.window.Text4(), FileKind::Pdf);
+    for (const Status &s : {converted, closed, printFileGone, logGone})
+        if (!s)
+            return s;
+    return Status::Ok();
+}
+
+} // namespace
+
+ConversionFiles ConversionFilesFor(const QString &documentPath)
+{
+    const QString base = documentPath.left(documentPath.size() - 4);
+    ConversionFiles files{documentPath, base + QStringLiteral(".PS"),
+                          ResolveIgnoringCase(base + QStringLiteral(".PDF")), QString()};
+    files.log = LogPathFor(files.pdf);
+    return files;
+}
+
+Problems ConvertDocsToPdf(RunContext &ctx, const QStringList &names,
+                          const WordProcessorFactory &startWordProcessor)
+{
+    Problems problems;
+    MainWindow &w = ctx.window;
+    Status started;
+    const std::unique_ptr<WordProcessor> word = startWordProcessor(started);
+    if (!word) {
+        problems.add(started);
+        return problems;
+    }
+    const QString savedPrinter = word->ActivePrinter();
+    ShowStatus(w.Text1(), QStringLiteral("Creating PDF File..."));
+    ShowStatus(w.Text2(), ctx.ws.OutputFileName);
+    w.ProgressBar1().SetValue(0);
+
+    const int count = int(names.size());
+    for (int k = 1; k <= count; ++k) {
+        w.ProgressBar1().SetMin(0);
+        w.ProgressBar1().SetMax(count);
+        w.List1().SetListIndex(k - 1);
+        if (w.List1().Selected(k - 1)) {
+            ShowStatus(w.Text1(), QStringLiteral("Printing to Postscript File..."));
+            ShowStatus(w.Text2(), names.at(k - 1));
+            const QString path = ctx.ws.PathOf(names.at(k - 1));
+            if (path.contains(QLatin1Char(','))) {
+                w.Messages().Show(CommaWarning(path), QStringLiteral("*** Warning ***"),
+                                  MessageBox::Icon::Critical);
+                continue;
+            }
+            problems.add(ConvertOne(ctx, *word, ConversionFilesFor(path)));
+        }
+        w.ProgressBar1().SetValue(k);
+    }
+
+    if (FileExists(ctx.ws.PdfIgnorePath()))
+        LoadIgnoreList(ctx.ws.PdfIgnorePath(), w.List2());
+    word->SetActivePrinter(savedPrinter);
+    problems.add(word->Quit());
+    return problems;
+}
+
+} // namespace qf

@@ -1,0 +1,150 @@
+#include "convert/PrintFileConverter.h"
+
+#include "automation/PdfSuite.h"
+#include "automation/PdfWrite.h"
+#include "convert/ChildProcess.h"
+#include "store/AtomicFile.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace qf {
+namespace {
+
+enum class PrintFormat { Pdf, PostScript, Unknown };
+
+PrintFormat FormatOf(const QString &path, QString &declaredPages)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return PrintFormat::Unknown;
+    const QByteArray head = file.read(4096);
+    if (head.contains("%PDF-"))
+        return PrintFormat::Pdf;
+    if (!head.startsWith("%!"))
+        return PrintFormat::Unknown;
+    // A document-structured file says how many pages it has; a cut-off one converts without error
+    // but with pages missing, so the count is checked afterwards.
+    static const QRegularExpression pages(QStringLiteral("^%%Pages:\\s*(\\d+)"),
+                                          QRegularExpression::MultilineOption);
+    const auto match = pages.match(QString::fromLatin1(head));
+    if (match.hasMatch())
+        declaredPages = match.captured(1);
+    return PrintFormat::PostScript;
+}
+
+// Reads the PDF at path fully; its page count, or -1 with reason set.
+int CheckPdf(PdfFile &file, const QString &path, QString &reason)
+{
+    try {
+        file.pdf.setSuppressWarnings(true);
+        file.pdf.processFile(QFile::encodeName(path).constData());
+        file.version = file.pdf.getVersionAsPDFVersion();
+        return int(file.pdf.getAllPages().size());
+    } catch (const std::exception &e) {
+        reason = PdfFailureReason(e);
+        return -1;
+    }
+}
+
+Status FromPdf(const QString &printFile, const QString &pdfPath, QString &log)
+{
+    log += QStringLiteral("Method: PDF print file, checked and rewritten with qpdf\n");
+    PdfFile file;
+    QString reason;
+    const int pages = CheckPdf(file, printFile, reason);
+    if (pages < 1)
+        return Status::Failed(printFile, pages < 0 ? reason : QStringLiteral("has no pages"));
+    const Status written = WritePdfAtomically(file, pdfPath);
+    if (written)
+        log += QStringLiteral("Pages: %1\n").arg(pages);
+    return written;
+}
+
+Status FromPostScript(const QString &printFile, const QString &pdfPath, const QString &declared,
+                      const std::function<void()> &keepResponsive, std::chrono::milliseconds bound,
+                      QString &log)
+{
+    log += QStringLiteral("Method: PostScript print file, converted with Ghostscript (pdfwrite)\n");
+    const QString temp = pdfPath + QStringLiteral(".gs-part");
+    auto fail = [&](const QString &reason) {
+        QFile::remove(temp);
+        return Status::Failed(printFile, reason);
+    };
+    ChildProcess gs;
+    QString reason;
+    if (!gs.Start(QStringLiteral("gs"),
+                  {QStringLiteral("-q"), QStringLiteral("-dBATCH"), QStringLiteral("-dNOPAUSE"),
+                   QStringLiteral("-dSAFER"), QStringLiteral("-sDEVICE=pdfwrite"),
+                   QStringLiteral("-sOutputFile=") + temp, QStringLiteral("-f"), printFile},
+                  ChildProcess::Channels::Capture, &reason))
+        return fail(reason +
+                    QStringLiteral("; install Ghostscript with: apt-get install ghostscript"));
+    if (!gs.WaitForExit(bound, keepResponsive)) {
+        gs.End();
+        return fail(
+            QStringLiteral("Ghostscript did not finish within %1 s").arg(bound.count() / 1000));
+    }
+    const QString output = QString::fromLocal8Bit(gs.TakeOutput()).trimmed();
+    if (!output.isEmpty())
+        log += QStringLiteral("Ghostscript said:\n") + output + QLatin1Char('\n');
+    if (gs.Crashed() || gs.ExitCode() != 0 || output.contains(QLatin1String("Error")))
+        return fail(
+            QStringLiteral("Ghostscript could not convert it (exit code %1)").arg(gs.ExitCode()));
+
+    PdfFile file;
+    const int pages = CheckPdf(file, temp, reason);
+    if (pages < 1)
+        return fail(QStringLiteral("Ghostscript made no readable PDF of it"));
+    if (!declared.isEmpty() && declared.toInt() != pages)
+        return fail(QStringLiteral("only %1 of its %2 pages could be converted; it may be cut off")
+                        .arg(pages)
+                        .arg(declared));
+    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(pdfPath).constData()) !=
+        0)
+        return fail(QStringLiteral("the PDF %1 could not be written (%2)")
+                        .arg(pdfPath, SystemReason(errno)));
+    log += QStringLiteral("Pages: %1\n").arg(pages);
+    return Status::Ok();
+}
+
+} // namespace
+
+QString LogPathFor(const QString &pdfPath)
+{
+    const qsizetype slash = pdfPath.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = pdfPath.lastIndexOf(QLatin1Char('.'));
+    return (dot > slash ? pdfPath.left(dot) : pdfPath) + QStringLiteral(".LOG");
+}
+
+Status FileToPDF(const QString &printFile, const QString &pdfPath, const QString & /*jobOptions*/,
+                 const std::function<void()> &keepResponsive,
+                 std::chrono::milliseconds ghostscriptBound)
+{
+    QString log = QStringLiteral("Print file: %1\nPDF: %2\n").arg(printFile, pdfPath);
+    QString declaredPages;
+    Status result;
+    switch (FormatOf(printFile, declaredPages)) {
+    case PrintFormat::Pdf:
+        result = FromPdf(printFile, pdfPath, log);
+        break;
+    case PrintFormat::PostScript:
+        result = FromPostScript(printFile, pdfPath, declaredPages, keepResponsive, ghostscriptBound,
+                                log);
+        break;
+    case PrintFormat::Unknown:
+        result = Status::Failed(printFile, QFile::exists(printFile)
+                                               ? QStringLiteral("is neither PDF nor PostScript")
+                                               : QStringLiteral("was not printed"));
+        break;
+    }
+    log += result ? QStringLiteral("Result: converted\n")
+                  : QStringLiteral("Result: FAILED: %1\n").arg(result.reason());
+    const Status logged = WriteWholeFile(LogPathFor(pdfPath), log.toUtf8());
+    return result ? logged : result;
+}
+
+} // namespace qf
