@@ -274,8 +274,8 @@ void Form1::Command1_Click()
 {
     RunGuard guard(*this);
     RunContext ctx = MakeRunContext();
-    ConversionRun(ctx, hooks_.startWordProcessor ? hooks_.startWordProcessor
-                                                 : DesktopWordProcessor());
+    ConversionRun(ctx,
+                  hooks_.startWordProcessor ? hooks_.startWordProcessor : DesktopWordProcessor());
 }
 
 void Form1::Command2_Click()

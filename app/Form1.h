@@ -40,7 +40,7 @@ public:
     struct RunHooks {
         CompletionSound *sound = nullptr;
         BookViewer *bookViewer = nullptr;
-        QString programFolder; // empty: the program's own folder
+        QString programFolder;                   // empty: the program's own folder
         WordProcessorFactory startWordProcessor; // empty: LibreOffice
     };
     void SetRunHooks(const RunHooks &hooks) { hooks_ = hooks; }

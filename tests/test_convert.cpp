@@ -1,0 +1,316 @@
+#include "automation/Outline.h"
+#include "automation/PdfWrite.h"
+#include "convert/ConversionRun.h"
+#include "convert/ConvertDocs.h"
+#include "convert/PrintFileConverter.h"
+#include "listing/FolderListing.h"
+#include "support/PdfFixtures.h"
+#include "support/TestFolder.h"
+#include "window/MemoryWindow.h"
+
+#include <QFileInfo>
+
+using namespace qf;
+
+namespace {
+
+// A word processor that prints every document as a real PDF of two pages, records what it was
+// asked, and fails where told to.
+struct FakeWordProcessor : WordProcessor {
+    QStringList *calls;
+    QMap<QString, QString> failOpen; // document file name -> reason
+    QString printer = QStringLiteral("Start Printer");
+    QString open;
+
+    explicit FakeWordProcessor(QStringList *log) : calls(log) {}
+    QString ActivePrinter() const override { return printer; }
+    Status SetActivePrinter(const QString &name) override
+    {
+        *calls << QStringLiteral("printer ") + name;
+        printer = name;
+        return Status::Ok();
+    }
+    void SetVisible(bool visible) override { *calls << QStringLiteral("visible %1").arg(visible); }
+    Status OpenDocument(const QString &path) override
+    {
+        const QString name = QFileInfo(path).fileName();
+        *calls << QStringLiteral("open ") + name;
+        if (failOpen.contains(name))
+            return Status::Failed(path, failOpen.value(name));
+        open = path;
+        return Status::Ok();
+    }
+    Status PrintOut(bool background, const QString &outputFile) override
+    {
+        *calls << QStringLiteral("print %1 ").arg(background) + QFileInfo(outputFile).fileName();
+        MakePdf(outputFile, 2);
+        return Status::Ok();
+    }
+    int BackgroundPrintingStatus() const override { return 0; }
+    Status CloseDocuments() override
+    {
+        *calls << QStringLiteral("close");
+        open.clear();
+        return Status::Ok();
+    }
+    Status Quit() override
+    {
+        *calls << QStringLiteral("quit");
+        return Status::Ok();
+    }
+};
+
+struct SilentSound : CompletionSound {
+    int played = 0;
+    void PlayToEnd(const std::function<void()> &) override { ++played; }
+};
+struct NoViewer : BookViewer {
+    void ShowBook(const QString &) override {}
+};
+
+struct ConvertFixture {
+    TestFolder folder;
+    Workspace ws;
+    MemoryWindow window;
+    SilentSound sound;
+    NoViewer viewer;
+    RunContext ctx{ws, window, sound, viewer, QString()};
+    QStringList calls;
+    QMap<QString, QString> failOpen;
+    int started = 0;
+
+    explicit ConvertFixture(const QStringList &documents, const QString &subfolder = QString())
+        : ws(Workspace::FromArguments(
+              {subfolder.isEmpty() ? folder.path() : folder.file(subfolder)}))
+    {
+        if (!subfolder.isEmpty())
+            folder.mkdir(subfolder);
+        for (const QString &name : documents) {
+            QFile doc(ws.PathOf(name));
+            QVERIFY(doc.open(QIODevice::WriteOnly));
+            doc.write("a document");
+            window.list1.AddItem(name);
+        }
+        for (int i = 0; i < window.list1.ListCount(); ++i)
+            window.list1.SetSelected(i, true);
+    }
+    WordProcessorFactory factory()
+    {
+        return [this](Status &) -> std::unique_ptr<WordProcessor> {
+            ++started;
+            auto word = std::make_unique<FakeWordProcessor>(&calls);
+            word->failOpen = failOpen;
+            return word;
+        };
+    }
+    QStringList files() const
+    {
+        return QDir(ws.WorkingFolder)
+            .entryList(QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
+    }
+};
+
+} // namespace
+
+class TestConvert : public QObject {
+    Q_OBJECT
+private slots:
+    void convertsTickedDocumentsInListOrder();
+    void replacesThePdfOfAnyLetterCase();
+    void pathWithACommaIsSkippedWithAWarning();
+    void failedDocumentsAreNamedAndTheRunGoesOn();
+    void missingWordProcessorTouchesNothing();
+    void printFileToPdf();
+    void postScriptToPdf();
+    void badPrintFilesFailAndLeaveALog_data();
+    void badPrintFilesFailAndLeaveALog();
+    void removalDeletesPdfsWithAMatchingDocument();
+};
+
+void TestConvert::convertsTickedDocumentsInListOrder()
+{
+    ConvertFixture f({"b.DOC", "A.doc", "c.doc"});
+    f.window.list1.SetSelected(2, false); // c.doc
+    f.folder.write("old.pdf");
+    f.folder.write("QFPDFIgnore.INI", "old.pdf\r\n");
+    f.window.list2.AddItem("old.pdf");
+    ConversionRun(f.ctx, f.factory());
+
+    QVERIFY2(f.window.messages.shown().isEmpty(),
+             qPrintable(f.window.messages.shown().value(0).text));
+    QCOMPARE(f.calls, QStringList({"visible 0", "open A.doc", "printer Adobe PDF", "print 1 A.PS",
+                                   "close", "visible 0", "open b.DOC", "printer Adobe PDF",
+                                   "print 1 b.PS", "close", "printer Start Printer", "quit"}));
+    QCOMPARE(f.files(), QStringList({"A.doc", "A.PDF", "b.DOC", "b.PDF", "c.doc", "old.pdf",
+                                     "QFDOCIgnore.INI", "QFPDFIgnore.INI", "Quirefold.INI"}));
+    QCOMPARE(ReadPdf(f.folder.file("A.PDF"))->getAllPages().size(), size_t(2));
+    QCOMPARE(f.folder.read("QFDOCIgnore.INI"), QByteArray("c.doc\r\n"));
+    // New PDFs come up ticked; the one the user had unticked stays so.
+    QCOMPARE(f.window.list2.texts(), QStringList({"A.PDF", "b.PDF", "old.pdf"}));
+    QCOMPARE(f.window.list2.tickedTexts(), QStringList({"A.PDF", "b.PDF"}));
+    QCOMPARE(f.window.text4.Text(), QStringLiteral("3 PDF file(s) found in folder."));
+    QCOMPARE(f.window.text1.history().mid(0, 4),
+             QStringList({"Collecting information for file:", "Creating PDF File...",
+                          "Printing to Postscript File...", "Converting Postscript to PDF..."}));
+    QVERIFY(f.window.text1.Text().startsWith(QLatin1String("Start Time: \t")));
+    QCOMPARE(f.window.list1.ListIndex(), 2);
+    QCOMPARE(f.window.progressBar1.Value(), 3);
+    QCOMPARE(f.window.progressBar1.BarColor(), kBarRed);
+    QCOMPARE(f.sound.played, 1);
+}
+
+void TestConvert::replacesThePdfOfAnyLetterCase()
+{
+    ConvertFixture f({"Report.doc"});
+    MakePdf(f.folder.file("report.pdf"), 5);
+    ConversionRun(f.ctx, f.factory());
+    QCOMPARE(f.files().filter(QStringLiteral(".pdf"), Qt::CaseInsensitive),
+             QStringList({"report.pdf"}));
+    QCOMPARE(ReadPdf(f.folder.file("report.pdf"))->getAllPages().size(), size_t(2));
+    QCOMPARE(ConversionFilesFor("/d/Notes.docx").pdf, QStringLiteral("/d/Notes..PDF"));
+}
+
+void TestConvert::pathWithACommaIsSkippedWithAWarning()
+{
+    ConvertFixture f({"a.doc", "b.doc"}, "Smith, John");
+    ConversionRun(f.ctx, f.factory());
+    QCOMPARE(f.window.messages.shown().size(), 2);
+    const auto &warning = f.window.messages.shown().first();
+    QCOMPARE(warning.text, QStringLiteral("The filename ") + f.ws.PathOf("a.doc") +
+                               " is invalid!\n\nPlease be sure that the filename does not contain "
+                               "COMMAS.\n\nTHIS FILE WILL BE SKIPPED.");
+    QCOMPARE(warning.caption, QStringLiteral("*** Warning ***"));
+    QVERIFY(warning.icon == MessageBox::Icon::Critical);
+    QVERIFY(f.calls.filter(QStringLiteral("open")).isEmpty());
+    QCOMPARE(f.window.progressBar1.Value(), 0); // skipped entries do not advance the bar
+}
+
+void TestConvert::failedDocumentsAreNamedAndTheRunGoesOn()
+{
+    ConvertFixture f({"a.doc", "b.doc", "c.doc", "d.doc"});
+    f.failOpen.insert("a.doc", "is protected by a password");
+    f.failOpen.insert("c.doc", "is damaged");
+    f.folder.write("d.PS", "the user's own file");
+    ConversionRun(f.ctx, f.factory());
+
+    QCOMPARE(f.files().filter(QStringLiteral(".PDF")), QStringList({"b.PDF"}));
+    QCOMPARE(f.folder.read("d.PS"), QByteArray("the user's own file"));
+    QCOMPARE(f.window.messages.shown().size(), 1);
+    const QString message = f.window.messages.shown().first().text;
+    QVERIFY(message.startsWith(QLatin1String("Not every document was converted")));
+    for (const QString &expected :
+         {f.ws.PathOf("a.doc") + ": is protected by a password",
+          f.ws.PathOf("c.doc") + ": is damaged", f.ws.PathOf("d.PS") + ": is in the way"})
+        QVERIFY2(message.contains(expected), qPrintable(message));
+    QCOMPARE(f.calls.count(QStringLiteral("quit")), 1);
+    QCOMPARE(f.started, 1);
+}
+
+void TestConvert::missingWordProcessorTouchesNothing()
+{
+    ConvertFixture f({"a.doc"});
+    const QStringList before = f.files();
+    ConversionRun(f.ctx, [](Status &status) -> std::unique_ptr<WordProcessor> {
+        status = Status::Failed(QString(), "LibreOffice (soffice) was not found: install it with "
+                                           "apt-get install libreoffice-writer-nogui");
+        return nullptr;
+    });
+    QCOMPARE(f.window.messages.shown().size(), 1);
+    QVERIFY(f.window.messages.shown().first().text.contains(
+        "apt-get install libreoffice-writer-nogui"));
+    QCOMPARE(f.files(),
+             QStringList({"a.doc", "QFDOCIgnore.INI", "QFPDFIgnore.INI", "Quirefold.INI"}));
+    QCOMPARE(before, QStringList({"a.doc"}));
+}
+
+void TestConvert::printFileToPdf()
+{
+    TestFolder folder;
+    MakePdf(folder.file("Report.PS"), 3, 0, "1.6");
+    {
+        // A heading bookmark the word processor made must survive.
+        PdfFile file;
+        file.pdf.processFile(QFile::encodeName(folder.file("Report.PS")).constData());
+        file.version = file.pdf.getVersionAsPDFVersion();
+        AddOutlineItem(file, "Heading", 1);
+        QVERIFY(WritePdfAtomically(file, folder.file("Report.PS")));
+    }
+    QVERIFY(FileToPDF(folder.file("Report.PS"), folder.file("Report.PDF"), QString()));
+    auto pdf = ReadPdf(folder.file("Report.PDF"));
+    QCOMPARE(PageWidths(*pdf), std::vector<int>({300, 301, 302}));
+    QCOMPARE(pdf->getPDFVersion(), std::string("1.6"));
+    QCOMPARE(Outline(*pdf), (QList<std::pair<QString, int>>{{"Heading", 1}}));
+    QVERIFY(folder.read("Report.LOG").contains("Result: converted"));
+}
+
+void TestConvert::postScriptToPdf()
+{
+    TestFolder folder;
+    MakePdf(folder.file("source.pdf"), 4);
+    QProcess gs;
+    gs.start("gs", {"-q", "-dBATCH", "-dNOPAUSE", "-dSAFER", "-sDEVICE=ps2write",
+                    "-sOutputFile=" + folder.file("Report.PS"), folder.file("source.pdf")});
+    QVERIFY(gs.waitForFinished(60000) && gs.exitCode() == 0);
+    QVERIFY(FileToPDF(folder.file("Report.PS"), folder.file("Report.PDF"), QString()));
+    QCOMPARE(ReadPdf(folder.file("Report.PDF"))->getAllPages().size(), size_t(4));
+    QVERIFY(folder.read("Report.LOG").contains("Ghostscript"));
+
+    // Cut off after its first page, the same file must not pass as a whole conversion.
+    const QByteArray whole = folder.read("Report.PS");
+    folder.write("Cut.PS", whole.left(whole.indexOf("%%Page: 2")));
+    const Status cut = FileToPDF(folder.file("Cut.PS"), folder.file("Cut.PDF"), QString());
+    QVERIFY2(!cut.ok() && cut.reason().contains("cut off"), qPrintable(cut.message()));
+    QVERIFY(!folder.exists("Cut.PDF"));
+}
+
+void TestConvert::badPrintFilesFailAndLeaveALog_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("garbage") << QByteArray("hello") << "is neither PDF nor PostScript";
+    QTest::newRow("broken pdf") << QByteArray("%PDF-1.4\n1 0 obj <<") << "is damaged or not a PDF";
+    QTest::newRow("not printed") << QByteArray() << "was not printed";
+}
+
+void TestConvert::badPrintFilesFailAndLeaveALog()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, reason);
+    TestFolder folder;
+    if (!content.isEmpty())
+        folder.write("x.PS", content);
+    const Status status = FileToPDF(folder.file("x.PS"), folder.file("x.PDF"), QString());
+    QVERIFY2(!status.ok() && status.reason().startsWith(reason), qPrintable(status.message()));
+    QVERIFY(!folder.exists("x.PDF"));
+    QVERIFY(folder.read("x.LOG").contains("Result: FAILED: " + reason.toUtf8()));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files).filter(".gs-part"), QStringList());
+}
+
+void TestConvert::removalDeletesPdfsWithAMatchingDocument()
+{
+    TestFolder folder;
+    folder.touch({"Report.doc", "Report.pdf", "notes.DOC", "NOTES.pdf", "Other.docx", "Other.PDF",
+                  "Alone.pdf", "Gone.doc", "Gone.pdf", "Stuck.doc", "Stuck.pdf"});
+    const Workspace ws = Workspace::FromArguments({folder.path()});
+    MemoryWindow window;
+    RefillList(folder.path(), window.list2, window.text4, FileKind::Pdf);
+    window.list2.SetSelected(0, true);
+    window.list2.SetListIndex(1);
+    QFile::remove(folder.file("Gone.pdf")); // gone since it was listed
+    QFile::remove(folder.file("Stuck.pdf"));
+    folder.mkdir("Stuck.pdf");
+    folder.write("Stuck.pdf/inside");
+
+    const Problems problems = RemoveConvertedPdfs(ws, window);
+    QCOMPARE(window.list2.texts(), QStringList({"Alone.pdf", "Other.PDF"}));
+    QVERIFY(window.list2.tickedTexts().isEmpty());
+    QCOMPARE(window.list2.ListIndex(), -1);
+    QCOMPARE(window.text4.Text(), QStringLiteral("2 PDF file(s) found in folder."));
+    QVERIFY(folder.exists("Report.doc") && folder.exists("notes.DOC"));
+    QCOMPARE(problems.list().size(), 2);
+    QCOMPARE(problems.list().at(0).file(), folder.file("Gone.pdf"));
+    QCOMPARE(problems.list().at(1).file(), folder.file("Stuck.pdf"));
+}
+
+QTEST_GUILESS_MAIN(TestConvert)
+#include "test_convert.moc"
