@@ -74,6 +74,7 @@ private slots:
     void titleBarCloseSavesNothing();
     void closeThatCannotSaveSaysWhichFileAndCloses();
     void enterClicksDefaultButtonEscapeDoesNothing();
+    void enterInTheListDeletesConvertedPdfs();
     void grayedOptionCannotBeChosenAgainByTheUser();
     void barColourIsPainted();
     void compileButtonMakesTheBookAndTakesNoInputMeanwhile();
@@ -312,6 +313,21 @@ void TestMainWindow::enterClicksDefaultButtonEscapeDoesNothing()
     s.get("List1")->setFocus();
     QTest::keyClick(s.get("List1"), Qt::Key_Escape);
     QVERIFY(s.form->isVisible());
+}
+
+void TestMainWindow::enterInTheListDeletesConvertedPdfs()
+{
+    TestFolder folder;
+    folder.touch({"Report.doc", "Report.pdf", "Alone.pdf"});
+    Started s({folder.path()});
+    QVERIFY(QTest::qWaitForWindowActive(s.form.get()));
+    QTest::keyClick(s.get("List1"), Qt::Key_Return);
+    QVERIFY(!folder.exists("Report.pdf"));
+    QVERIFY(folder.exists("Report.doc") && folder.exists("Alone.pdf"));
+    QCOMPARE(s.form->List2().ListCount(), 1);
+    QVERIFY(s.ticked("List2").isEmpty());
+    QCOMPARE(s.form->Text4().Text(), QStringLiteral("1 PDF file(s) found in folder."));
+    QVERIFY(s.messages.shown().isEmpty());
 }
 
 void TestMainWindow::grayedOptionCannotBeChosenAgainByTheUser()
