@@ -119,6 +119,19 @@ Status PDDoc::InsertPages(int after, const PDDoc &source, int first, int count,
     return Status::Ok();
 }
 
+Status PDDoc::DeletePages(int first, int last)
+{
+    if (!file_ || first < 0 || last < first || last >= GetNumPages())
+        return Status::Failed(
+            file_ ? file_->path : QString(),
+            QStringLiteral("has no pages %1 to %2 to delete").arg(first + 1).arg(last + 1));
+    const std::vector<QPDFObjectHandle> pages = file_->pdf.getAllPages();
+    for (int i = first; i <= last; ++i)
+        file_->pdf.removePage(pages.at(size_t(i)));
+    file_->unsaved = true;
+    return Status::Ok();
+}
+
 void PDDoc::Close()
 {
     file_.reset();

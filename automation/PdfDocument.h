@@ -25,6 +25,8 @@ public:
     // Puts count pages of source, from page first on, after page `after` (-1: before the first
     // page). All or nothing. Bookmarks of the source are never copied.
     Status InsertPages(int after, const PDDoc &source, int first, int count, bool withBookmarks);
+    // Removes the zero-based pages first to last.
+    Status DeletePages(int first, int last);
     void Close();
     // Writes the whole document to path (flags: 1, a full save; the only kind there is).
     Status Save(int flags, const QString &path);

@@ -47,6 +47,11 @@ QString BookmarkTitle(const QString &name)
     return dot < 0 ? fileName : fileName.left(dot);
 }
 
+bool NeedsBlankSheet(int pages, int option)
+{
+    return pages % 2 == 1 && option == 1;
+}
+
 Status CheckOutputFileName(const QString &name)
 {
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") ||
@@ -90,30 +95,33 @@ CompileOutcome CompileBook(RunContext &ctx, const QStringList &names, const QStr
         w.ProgressBar2().SetMin(0);
         w.ProgressBar2().SetMax(count);
         ShowStatus(w.Text2(), name);
-        if (pending) {
+        const QString path = ctx.ws.PathOf(name);
+        Status step = source.Open(path);
+        const int pages = source.GetNumPages();
+        if (step && pages < 1)
+            step = Status::Failed(path, QStringLiteral("has no pages"));
+        // The blank sheet goes in once the next document is known to follow, so a document that
+        // is left out never leaves a blank sheet at the end of the book.
+        const int pagesBefore = output.GetNumPages();
+        if (step && pending) {
             const Status inserted =
-                blankOpened ? output.InsertPages(output.GetNumPages() - 1, blank, 0, 1, false)
-                            : blankOpened;
+                blankOpened ? output.InsertPages(pagesBefore - 1, blank, 0, 1, false) : blankOpened;
             if (!inserted && !blankReported) {
                 outcome.problems.add(
                     Status::Failed(blankPath, inserted.reason() +
                                                   QStringLiteral(", so blank sheets are missing")));
                 blankReported = true;
             }
-            pending = false;
         }
-        const QString path = ctx.ws.PathOf(name);
-        Status step = source.Open(path);
-        const int pages = source.GetNumPages();
-        if (step && pages < 1)
-            step = Status::Failed(path, QStringLiteral("has no pages"));
         const int startPage = output.GetNumPages();
         if (step)
             step = output.InsertPages(startPage - 1, source, 0, pages, false);
         if (step) {
             outcome.bookmarks.append({BookmarkTitle(name), startPage});
-            pending = pages % 2 == 1 && w.Check1().Value() == 1;
+            pending = NeedsBlankSheet(pages, w.Check1().Value());
         } else {
+            if (output.GetNumPages() > pagesBefore)
+                output.DeletePages(pagesBefore, output.GetNumPages() - 1);
             outcome.problems.add(
                 Status::Failed(step.file(), step.reason() + QStringLiteral("; it was left out")));
         }

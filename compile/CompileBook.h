@@ -15,6 +15,9 @@ inline const QString kEmptyPageFileName = QStringLiteral("empty_page.pdf");
 QString FileNameFromPath(const QString &path);
 // A document's bookmark title: its file name cut before the first ".".
 QString BookmarkTitle(const QString &name);
+// A blank sheet follows a document of odd page count when the option is ticked (1), unless it is
+// the last document of the book.
+bool NeedsBlankSheet(int pages, int option);
 // Ok for a plain file name; otherwise says why the book cannot be written under it.
 Status CheckOutputFileName(const QString &name);
 
