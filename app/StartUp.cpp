@@ -5,7 +5,8 @@
 
 namespace qf {
 
-Problems StartUp(Workspace &ws, MainWindow &window, const std::function<void()> &show)
+Problems StartUp(Workspace &ws, MainWindow &window, const std::function<void()> &show,
+                 MissingIgnoreLists missing)
 {
     Problems problems;
     ws.ResetSettingsPath();
@@ -17,7 +18,7 @@ Problems StartUp(Workspace &ws, MainWindow &window, const std::function<void()> 
     const Status pdfs = RefillList(ws.WorkingFolder, window.List2(), window.Text4(), FileKind::Pdf);
     if (problems.empty())
         problems.add(pdfs);
-    problems.merge(ApplyIgnoreListStep(ws, window));
+    problems.merge(ApplyIgnoreListStep(ws, window, missing));
     window.List1().SetListIndex(0);
     window.List2().SetListIndex(0);
     return problems;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/FolderChoices.h"
 #include "window/Controls.h"
 #include "window/Status.h"
 #include "window/Workspace.h"
@@ -11,6 +12,7 @@ namespace qf {
 // The start-up steps after the command line has given ws its folder: settings into the window,
 // show it (through show), both lists filled and counted, ignore lists applied, item 0 current.
 // A step that fails is passed by; what failed is returned for the log, never shown.
-Problems StartUp(Workspace &ws, MainWindow &window, const std::function<void()> &show);
+Problems StartUp(Workspace &ws, MainWindow &window, const std::function<void()> &show,
+                 MissingIgnoreLists missing = MissingIgnoreLists::Create);
 
 } // namespace qf

@@ -17,9 +17,10 @@ Status RequireFolder(const Workspace &ws)
     return Status::Ok();
 }
 
-Status ApplyOneIgnoreList(const Workspace &ws, const QString &path, TickList &list)
+Status ApplyOneIgnoreList(const Workspace &ws, const QString &path, TickList &list,
+                          MissingIgnoreLists missing)
 {
-    if (!FileExists(path) && !ws.WorkingFolder.isEmpty()) {
+    if (!FileExists(path) && !ws.WorkingFolder.isEmpty() && missing == MissingIgnoreLists::Create) {
         const Status created = CreateEmptyFile(path);
         if (!created) {
             LoadIgnoreList(path, list); // still ticks every item
@@ -51,11 +52,11 @@ void ApplySettingsStep(const Workspace &ws, MainWindow &window)
     window.Text5().SetText(outputName);
 }
 
-Problems ApplyIgnoreListStep(const Workspace &ws, MainWindow &window)
+Problems ApplyIgnoreListStep(const Workspace &ws, MainWindow &window, MissingIgnoreLists missing)
 {
     Problems problems;
-    problems.add(ApplyOneIgnoreList(ws, ws.DocIgnorePath(), window.List1()));
-    problems.add(ApplyOneIgnoreList(ws, ws.PdfIgnorePath(), window.List2()));
+    problems.add(ApplyOneIgnoreList(ws, ws.DocIgnorePath(), window.List1(), missing));
+    problems.add(ApplyOneIgnoreList(ws, ws.PdfIgnorePath(), window.List2(), missing));
     return problems;
 }
 

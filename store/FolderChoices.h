@@ -18,8 +18,11 @@ inline const QString kDefaultOutputName = QStringLiteral("CompiledPDFDocument.pd
 void ApplySettingsStep(const Workspace &ws, MainWindow &window);
 
 // Start-up, once both lists are filled: each list ticked except the items its ignore list names.
-// A missing ignore list is created empty. Returns what went wrong, for the log only.
-Problems ApplyIgnoreListStep(const Workspace &ws, MainWindow &window);
+// A missing ignore list is created empty, unless told to change nothing. Returns what went wrong,
+// for the log only.
+enum class MissingIgnoreLists { Create, Leave };
+Problems ApplyIgnoreListStep(const Workspace &ws, MainWindow &window,
+                             MissingIgnoreLists missing = MissingIgnoreLists::Create);
 
 // Both runs, before anything else touches the folder: the settings, then both ignore lists.
 Problems StoreSettingsAndIgnoreLists(Workspace &ws, MainWindow &window);
