@@ -52,7 +52,8 @@ int Make(const QString &folder)
             pdf.addPage(TextPage(pdf, font, file, page), false);
         const QString path =
             QStringLiteral("%1/Document %2.pdf").arg(folder).arg(file, 3, 10, QLatin1Char('0'));
-        QPDFWriter writer(pdf, QFile::encodeName(path).constData());
+        const QByteArray target = QFile::encodeName(path);
+        QPDFWriter writer(pdf, target.constData()); // keeps the name, not a copy
         writer.setCompressStreams(true);
         writer.write();
         total += pages;

@@ -70,7 +70,8 @@ void TestPdfSuite::linksKeepPointingAtTheirPages()
         dest.appendItem(QPDFObjectHandle::newName("/Fit"));
         link.replaceKey("/Dest", dest);
         pages[0].replaceKey("/Annots", QPDFObjectHandle::newArray({pdf->makeIndirectObject(link)}));
-        QPDFWriter writer(*pdf, QFile::encodeName(folder.file("linked.pdf")).constData());
+        const QByteArray target = QFile::encodeName(folder.file("linked.pdf"));
+        QPDFWriter writer(*pdf, target.constData()); // keeps the name, not a copy
         writer.write();
     }
     MakePdf(folder.file("first.pdf"), 2);

@@ -25,7 +25,8 @@ inline void MakePdf(const QString &path, int pages, int tag = 0, const char *ver
         page.replaceKey("/Contents", pdf.newStream("0 0 m 10 10 l S"));
         pdf.addPage(page, false);
     }
-    QPDFWriter writer(pdf, QFile::encodeName(path).constData());
+    const QByteArray target = QFile::encodeName(path);
+    QPDFWriter writer(pdf, target.constData()); // keeps the name, not a copy
     writer.setMinimumPDFVersion(version);
     writer.write();
 }
