@@ -1,0 +1,487 @@
+#include "convert/libreoffice/LibreOfficeWriter.h"
+
+#include "convert/ChildProcess.h"
+#include "convert/libreoffice/OfficeProfile.h"
+#include "convert/libreoffice/UnoSession.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <atomic>
+#include <condition_variable>
+#include <csignal>
+#include <mutex>
+#include <pthread.h>
+#include <thread>
+#include <unistd.h>
+
+namespace qf {
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+constexpr milliseconds kStartBound = 60s;
+// For closing down, and for a blocked call to return once its office was ended.
+constexpr milliseconds kEndBound = 10s;
+constexpr milliseconds kLeaderBound = 2s;
+constexpr milliseconds kPoll = 20ms;
+constexpr milliseconds kConnectRetry = 100ms;
+
+const QString kProgramFolder = QStringLiteral("/usr/lib/libreoffice/program");
+const QString kInstallHint =
+    QStringLiteral("install it with apt-get install libreoffice-writer-nogui");
+const QString kEndedReason = QStringLiteral("the word processor ended unexpectedly");
+
+std::atomic<int> pipe_counter{0};
+
+QString BoundText(milliseconds bound)
+{
+    return bound.count() % 1000 == 0 ? QStringLiteral("%1 s").arg(bound.count() / 1000)
+                                     : QStringLiteral("%1 ms").arg(bound.count());
+}
+
+// Kills every process of group but its leader. The leader (oosplash) then reaps the office and
+// exits; killing it too would leave the office a zombie for init to collect.
+void KillFollowers(qint64 group)
+{
+    if (group <= 0)
+        return;
+    const QStringList pids = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &name : pids) {
+        bool number = false;
+        const qint64 pid = name.toLongLong(&number);
+        if (!number || pid == group)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(name));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state ppid pgrp ...": the name may hold spaces and parentheses.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 2 && fields[2].toLongLong() == group)
+            ::kill(pid_t(pid), SIGKILL);
+    }
+}
+
+// The pipe the office keeps for its profile: named after the MD5 of the profile's URL.
+QString ProfilePipe(const QString &url)
+{
+    const QByteArray digest = QCryptographicHash::hash(
+        QByteArray(reinterpret_cast<const char *>(url.utf16()), url.size() * 2),
+        QCryptographicHash::Md5);
+    QString hex;
+    for (const char byte : digest)
+        hex += QString::number(quint8(byte), 16); // unpadded, as the office writes it
+    return QStringLiteral("SingleOfficeIPC_") + hex;
+}
+
+class LibreOfficeWriter final : public WordProcessor {
+public:
+    LibreOfficeWriter(const LibreOfficeOptions &options, std::unique_ptr<lo::ProfileSlot> slot)
+        : options_(options), slot_(std::move(slot))
+    {}
+    ~LibreOfficeWriter() override { Shutdown(false); }
+
+    // Starts the office and connects to it; a profile an ended office left unusable is rebuilt.
+    bool Launch(QString *reason)
+    {
+        const bool used = slot_->Used();
+        if (LaunchOnce(reason))
+            return true;
+        if (!used)
+            return false;
+        slot_->Wipe();
+        return LaunchOnce(reason);
+    }
+
+    QString ActivePrinter() const override { return printer_; }
+
+    Status SetActivePrinter(const QString &name) override
+    {
+        if (name != kLibreOfficePrinterName && name != kPdfPrinterName)
+            return Status::Failed(QString(),
+                                  QStringLiteral("the printer \"%1\" is not available: the word "
+                                                 "processor prints only to \"%2\" and \"%3\"")
+                                      .arg(name, kPdfPrinterName, kLibreOfficePrinterName));
+        printer_ = name;
+        return Status::Ok();
+    }
+
+    void SetVisible(bool) override {}
+
+    Status OpenDocument(const QString &path) override
+    {
+        const Guard guard(busy_);
+        return guard.entered() ? Open(path) : Busy(path);
+    }
+
+    Status PrintOut(bool, const QString &outputFile) override
+    {
+        const Guard guard(busy_);
+        return guard.entered() ? Print(outputFile) : Busy(outputFile);
+    }
+
+    int BackgroundPrintingStatus() const override { return 0; }
+
+    Status CloseDocuments() override
+    {
+        const Guard guard(busy_);
+        return guard.entered() ? Close() : Busy(document_);
+    }
+
+    Status Quit() override
+    {
+        const Guard guard(busy_);
+        if (!guard.entered())
+            return Busy(QString());
+        Shutdown(true);
+        return Status::Ok();
+    }
+
+private:
+    enum class Wait { Finished, TimedOut };
+
+    // keepResponsive runs the window's events: they must not reach in mid-operation.
+    class Guard {
+    public:
+        explicit Guard(bool &busy) : busy_(busy), entered_(!busy) { busy_ = true; }
+        ~Guard()
+        {
+            if (entered_)
+                busy_ = false;
+        }
+        bool entered() const { return entered_; }
+
+    private:
+        bool &busy_;
+        bool entered_;
+    };
+
+    static Status Busy(const QString &file)
+    {
+        return Status::Failed(file, QStringLiteral("the word processor is still busy"));
+    }
+
+    Status Open(const QString &path)
+    {
+        if (quit_)
+            return Status::Failed(path, QStringLiteral("the word processor was already quit"));
+        const QFileInfo info(path);
+        if (!info.exists())
+            return Status::Failed(path, QStringLiteral("does not exist"));
+        if (info.isDir())
+            return Status::Failed(path, QStringLiteral("is a folder, not a document"));
+        if (!info.isReadable())
+            return Status::Failed(path, QStringLiteral("cannot be read: access denied"));
+        Close();
+        if (!OfficeAlive()) {
+            EndOffice();
+            QString why;
+            if (!Launch(&why))
+                return Status::Failed(
+                    path, QStringLiteral("the word processor could not be started again: ") + why);
+        }
+        const lo::Outcome result =
+            Call([path](lo::UnoSession &s) { return s.Open(path); }, options_.documentBound);
+        if (result.kind != lo::Outcome::Kind::Done)
+            return Status::Failed(path, result.reason);
+        document_ = path;
+        return Status::Ok();
+    }
+
+    Status Print(const QString &outputFile)
+    {
+        const QString document = document_;
+        if (document.isEmpty())
+            return Status::Failed(outputFile,
+                                  QStringLiteral("cannot be printed: no document is open"));
+        if (!OfficeAlive()) {
+            EndOffice();
+            return Status::Failed(document, kEndedReason);
+        }
+        QFile probe(outputFile);
+        if (!probe.open(QIODevice::WriteOnly))
+            return Status::Failed(outputFile,
+                                  QStringLiteral("cannot be written: %1").arg(probe.errorString()));
+        probe.close();
+        const lo::Outcome result =
+            Call([outputFile](lo::UnoSession &s) { return s.ExportPdf(outputFile); },
+                 options_.documentBound);
+        if (result.kind == lo::Outcome::Kind::Done && QFileInfo(outputFile).size() > 0)
+            return Status::Ok();
+        QFile::remove(outputFile);
+        if (result.kind == lo::Outcome::Kind::Lost)
+            return Status::Failed(document, result.reason);
+        return Status::Failed(outputFile, result.kind == lo::Outcome::Kind::Done
+                                              ? QStringLiteral("the word processor wrote nothing")
+                                              : result.reason);
+    }
+
+    Status Close()
+    {
+        const QString document = document_;
+        document_.clear();
+        if (document.isEmpty() || !session_ || !session_->HasDocument())
+            return Status::Ok();
+        if (!OfficeAlive()) {
+            // The document went with its office.
+            EndOffice();
+            return Status::Ok();
+        }
+        const lo::Outcome result =
+            Call([](lo::UnoSession &s) { return s.Close(); }, options_.documentBound);
+        return result.kind == lo::Outcome::Kind::Done ? Status::Ok()
+                                                      : Status::Failed(document, result.reason);
+    }
+
+    void KeepResponsive() const
+    {
+        if (options_.keepResponsive)
+            options_.keepResponsive();
+    }
+
+    // Runs work on a worker thread while this thread waits, keeping the window painted. Past
+    // bound the office is ended, which makes a call blocked in it return at once.
+    Wait RunBounded(std::function<void()> work, milliseconds bound, bool responsive)
+    {
+        struct Job {
+            std::mutex mutex;
+            std::condition_variable finished;
+            bool done = false;
+        };
+        auto job = std::make_shared<Job>();
+        std::thread worker([job, work = std::move(work)] {
+            // The office's connection writes to a pipe that a dead office closed: that must fail
+            // the call, not end the program. Threads started from here inherit the mask.
+            sigset_t pipeSignal;
+            sigemptyset(&pipeSignal);
+            sigaddset(&pipeSignal, SIGPIPE);
+            pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
+            try {
+                work();
+            } catch (...) {
+                // The result keeps its "lost" default.
+            }
+            std::lock_guard<std::mutex> lock(job->mutex);
+            job->done = true;
+            job->finished.notify_all();
+        });
+        const auto waitUntil = [&](Clock::time_point deadline) {
+            for (;;) {
+                if (responsive)
+                    KeepResponsive();
+                std::unique_lock<std::mutex> lock(job->mutex);
+                const auto next = std::min(deadline, Clock::now() + kPoll);
+                if (job->finished.wait_until(lock, next, [&] { return job->done; }))
+                    return true;
+                if (Clock::now() >= deadline)
+                    return false;
+            }
+        };
+        if (waitUntil(Clock::now() + bound)) {
+            worker.join();
+            return Wait::Finished;
+        }
+        KillFollowers(office_.ProcessGroup());
+        if (waitUntil(Clock::now() + kEndBound))
+            worker.join();
+        else
+            worker.detach(); // It owns all it touches; it must not keep the program from exiting.
+        return Wait::TimedOut;
+    }
+
+    // One call into the office under the watchdog; when the office is gone afterwards, it is
+    // ended for good and the reason says so.
+    lo::Outcome Call(std::function<lo::Outcome(lo::UnoSession &)> call, milliseconds bound,
+                     bool responsive = true)
+    {
+        auto session = session_;
+        auto result = std::make_shared<lo::Outcome>(lo::Outcome::Gone());
+        const Wait wait =
+            RunBounded([session, call = std::move(call), result] { *result = call(*session); },
+                       bound, responsive);
+        if (wait == Wait::TimedOut) {
+            EndOffice();
+            return lo::Outcome{lo::Outcome::Kind::Lost,
+                               QStringLiteral("took longer than %1; the word processor was ended")
+                                   .arg(BoundText(bound))};
+        }
+        if (result->kind == lo::Outcome::Kind::Lost ||
+            (result->kind == lo::Outcome::Kind::Failed && !OfficeAlive())) {
+            EndOffice();
+            return lo::Outcome{lo::Outcome::Kind::Lost, kEndedReason};
+        }
+        return *result;
+    }
+
+    bool OfficeAlive()
+    {
+        return session_ && !session_->Lost() && office_.IsRunning() && !office_.WaitForExit(1ms);
+    }
+
+    // Ends whatever runs of the office, reaps it and forgets its connection and document.
+    void EndOffice()
+    {
+        if (office_.ProcessGroup() != 0) {
+            KillFollowers(office_.ProcessGroup());
+            office_.WaitForExit(kLeaderBound);
+            office_.End();
+        }
+        session_.reset();
+        document_.clear();
+        if (!pipe_.isEmpty() && slot_) {
+            // A killed office leaves its pipes behind.
+            for (const QString &name : {pipe_, ProfilePipe(slot_->Url())})
+                QFile::remove(QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(::getuid()).arg(name));
+            pipe_.clear();
+        }
+    }
+
+    bool LaunchOnce(QString *reason)
+    {
+        if (!slot_->Prepare(reason))
+            return false;
+        pipe_ = QStringLiteral("quirefold_%1_%2")
+                    .arg(QCoreApplication::applicationPid())
+                    .arg(++pipe_counter);
+        const QStringList arguments{
+            QStringLiteral("TMPDIR=") + slot_->TempFolder(),
+            kProgramFolder + QStringLiteral("/soffice"),
+            QStringLiteral("--headless"),
+            QStringLiteral("--invisible"),
+            QStringLiteral("--norestore"),
+            QStringLiteral("--nologo"),
+            QStringLiteral("--nolockcheck"),
+            QStringLiteral("--nodefault"),
+            QStringLiteral("-env:UserInstallation=") + slot_->Url(),
+            QStringLiteral("--accept=pipe,name=%1;urp;").arg(pipe_),
+        };
+        QString why;
+        // Through env, so the office's temporary files stay in its profile.
+        if (!office_.Start(QStringLiteral("env"), arguments, ChildProcess::Channels::Discard,
+                           &why)) {
+            *reason = QStringLiteral("LibreOffice could not be started: %1").arg(why);
+            EndOffice();
+            return false;
+        }
+        session_ = std::make_shared<lo::UnoSession>();
+        const auto deadline = Clock::now() + kStartBound;
+        for (;;) {
+            auto session = session_;
+            auto attempt = std::make_shared<std::pair<lo::UnoSession::Connect, QString>>(
+                lo::UnoSession::Connect::Failed, QString());
+            const QString pipe = pipe_;
+            const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
+            const Wait wait =
+                RunBounded([session, attempt,
+                            pipe] { attempt->first = session->TryConnect(pipe, &attempt->second); },
+                           std::max(left, 1ms), true);
+            if (wait == Wait::Finished && attempt->first == lo::UnoSession::Connect::Connected)
+                return true;
+            if (wait == Wait::Finished && attempt->first == lo::UnoSession::Connect::Failed) {
+                *reason =
+                    QStringLiteral("LibreOffice could not be reached: %1").arg(attempt->second);
+                break;
+            }
+            if (wait == Wait::TimedOut || Clock::now() >= deadline) {
+                *reason = QStringLiteral("LibreOffice did not answer within %1")
+                              .arg(BoundText(kStartBound));
+                break;
+            }
+            if (!office_.IsRunning() || office_.WaitForExit(1ms)) {
+                *reason = office_.Crashed()
+                              ? QStringLiteral("LibreOffice crashed while starting")
+                              : QStringLiteral("LibreOffice stopped while starting (exit code %1)")
+                                    .arg(office_.ExitCode());
+                break;
+            }
+            for (auto pause = Clock::now() + kConnectRetry; Clock::now() < pause;) {
+                KeepResponsive();
+                std::this_thread::sleep_for(kPoll);
+            }
+        }
+        EndOffice();
+        return false;
+    }
+
+    void Shutdown(bool responsive)
+    {
+        if (quit_)
+            return;
+        quit_ = true;
+        if (OfficeAlive() && session_->HasDocument())
+            Call([](lo::UnoSession &s) { return s.Close(); }, kEndBound, responsive);
+        if (OfficeAlive()) {
+            auto session = session_;
+            auto accepted = std::make_shared<bool>(false);
+            if (RunBounded([session, accepted] { *accepted = session->Terminate(); }, kEndBound,
+                           responsive) == Wait::Finished &&
+                *accepted) {
+                std::function<void()> keep;
+                if (responsive)
+                    keep = [this] { KeepResponsive(); };
+                office_.WaitForExit(kEndBound, keep);
+            }
+        }
+        EndOffice();
+        slot_.reset();
+    }
+
+    LibreOfficeOptions options_;
+    std::unique_ptr<lo::ProfileSlot> slot_;
+    ChildProcess office_;
+    std::shared_ptr<lo::UnoSession> session_;
+    QString pipe_;
+    QString printer_ = kLibreOfficePrinterName;
+    QString document_;
+    bool quit_ = false;
+    bool busy_ = false;
+};
+
+} // namespace
+
+std::unique_ptr<WordProcessor> StartLibreOffice(const LibreOfficeOptions &options, Status &status)
+{
+    if (!QFileInfo(kProgramFolder + QStringLiteral("/soffice")).isExecutable()) {
+        status = Status::Failed(QString(), QStringLiteral("LibreOffice (soffice) was not found: ") +
+                                               kInstallHint);
+        return nullptr;
+    }
+    if (!QFileInfo::exists(kProgramFolder + QStringLiteral("/libswlo.so"))) {
+        status = Status::Failed(QString(), QStringLiteral("LibreOffice Writer was not found: ") +
+                                               kInstallHint);
+        return nullptr;
+    }
+    QString why;
+    if (!lo::PrepareUno(&why)) {
+        status = Status::Failed(QString(), why);
+        return nullptr;
+    }
+    QString root = options.profileRoot;
+    if (root.isEmpty()) {
+        const QString cache =
+            QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+        root = (cache.isEmpty() ? QDir::tempPath() : cache) + QStringLiteral("/quirefold/office");
+    }
+    std::unique_ptr<lo::ProfileSlot> slot = lo::ProfileSlot::Take(root, &why);
+    if (!slot) {
+        status = Status::Failed(QString(), why);
+        return nullptr;
+    }
+    auto writer = std::make_unique<LibreOfficeWriter>(options, std::move(slot));
+    if (!writer->Launch(&why)) {
+        status = Status::Failed(QString(), why);
+        return nullptr;
+    }
+    status = Status::Ok();
+    return writer;
+}
+
+} // namespace qf

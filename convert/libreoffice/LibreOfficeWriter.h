@@ -1,0 +1,32 @@
+#pragma once
+
+#include "convert/WordProcessor.h"
+#include "window/Status.h"
+
+#include <QString>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+namespace qf {
+
+struct LibreOfficeOptions {
+    // A document operation (open, print, close) that takes longer ends the office (watchdog).
+    std::chrono::milliseconds documentBound{std::chrono::seconds(120)};
+    // Where the office's private profiles live; empty: QStandardPaths::GenericCacheLocation +
+    // "/quirefold/office".
+    QString profileRoot;
+    // Called every ~20 ms while the caller waits for the office, so a window stays painted.
+    std::function<void()> keepResponsive;
+};
+
+// The name ActivePrinter reports at the start.
+inline const QString kLibreOfficePrinterName = QStringLiteral("LibreOffice PDF");
+
+// Starts one headless LibreOffice for a run, on a private profile no other Quirefold process
+// uses. Null with a status that says in plain words what is missing and how to install it, or why
+// the office did not start.
+std::unique_ptr<WordProcessor> StartLibreOffice(const LibreOfficeOptions &options, Status &status);
+
+} // namespace qf

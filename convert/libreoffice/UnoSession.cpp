@@ -1,0 +1,377 @@
+#include "convert/libreoffice/UnoSession.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/bridge/BridgeFactory.hpp>
+#include <com/sun/star/bridge/XBridge.hpp>
+#include <com/sun/star/connection/Connector.hpp>
+#include <com/sun/star/connection/NoConnectException.hpp>
+#include <com/sun/star/document/BrokenPackageRequest.hpp>
+#include <com/sun/star/document/MacroExecMode.hpp>
+#include <com/sun/star/document/NoSuchFilterRequest.hpp>
+#include <com/sun/star/document/UpdateDocMode.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/lang/IllegalArgumentException.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/lang/XEventListener.hpp>
+#include <com/sun/star/lang/XServiceInfo.hpp>
+#include <com/sun/star/task/ErrorCodeRequest.hpp>
+#include <com/sun/star/task/PasswordRequest.hpp>
+#include <com/sun/star/task/XInteractionAbort.hpp>
+#include <com/sun/star/task/XInteractionApprove.hpp>
+#include <com/sun/star/task/XInteractionDisapprove.hpp>
+#include <com/sun/star/task/XInteractionHandler.hpp>
+#include <com/sun/star/task/XInteractionRequest.hpp>
+#include <com/sun/star/ucb/InteractiveIOException.hpp>
+#include <com/sun/star/uno/XComponentContext.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <cppuhelper/bootstrap.hxx>
+#include <cppuhelper/implbase1.hxx>
+#include <osl/file.hxx>
+#include <rtl/ref.hxx>
+
+#include <mutex>
+
+namespace css = com::sun::star;
+using css::uno::Any;
+using css::uno::Reference;
+using css::uno::Sequence;
+using css::uno::UNO_QUERY;
+using css::uno::UNO_QUERY_THROW;
+using rtl::OUString;
+
+namespace qf::lo {
+
+namespace {
+
+const QString kUnreadable = QStringLiteral("is not a document the word processor can read");
+
+OUString ToOu(const QString &s)
+{
+    return OUString(reinterpret_cast<const sal_Unicode *>(s.utf16()), sal_Int32(s.size()));
+}
+
+QString ToQt(const OUString &s)
+{
+    return QString::fromUtf16(reinterpret_cast<const char16_t *>(s.getStr()), s.getLength());
+}
+
+css::beans::PropertyValue Property(const char *name, const Any &value)
+{
+    css::beans::PropertyValue p;
+    p.Name = OUString::createFromAscii(name);
+    p.Value = value;
+    return p;
+}
+
+bool FileUrl(const QString &path, OUString *url)
+{
+    return osl::FileBase::getFileURLFromSystemPath(ToOu(QFileInfo(path).absoluteFilePath()),
+                                                   *url) == osl::FileBase::E_None;
+}
+
+// Local UNO, bootstrapped once per process; never torn down, as offices may still hold it.
+std::once_flag uno_once;
+Reference<css::uno::XComponentContext> *local_context = nullptr;
+QString uno_failure;
+
+template <class T> bool Is(const css::uno::Type &type)
+{
+    return cppu::UnoType<T>::get().isAssignableFrom(type);
+}
+
+// The reason behind a question the office asks while loading, in words for the user.
+QString ReasonFor(const Any &request)
+{
+    const css::uno::Type type = request.getValueType();
+    if (Is<css::task::PasswordRequest>(type))
+        return QStringLiteral("is protected by a password");
+    if (Is<css::document::BrokenPackageRequest>(type))
+        return QStringLiteral("is damaged");
+    if (Is<css::document::NoSuchFilterRequest>(type))
+        return kUnreadable;
+    css::ucb::InteractiveIOException io;
+    if (request >>= io) {
+        switch (io.Code) {
+        case css::ucb::IOErrorCode_NOT_EXISTING:
+        case css::ucb::IOErrorCode_NOT_EXISTING_PATH:
+            return QStringLiteral("does not exist");
+        case css::ucb::IOErrorCode_ACCESS_DENIED:
+        case css::ucb::IOErrorCode_LOCKING_VIOLATION:
+            return QStringLiteral("cannot be read: access denied");
+        case css::ucb::IOErrorCode_WRONG_FORMAT:
+            return kUnreadable;
+        default:
+            break;
+        }
+    }
+    css::task::ErrorCodeRequest code;
+    if (request >>= code)
+        return QStringLiteral("could not be read (the word processor reported error 0x%1)")
+            .arg(sal_uInt32(code.ErrCode), 0, 16);
+    css::uno::Exception e;
+    const QString detail =
+        (request >>= e) && !e.Message.isEmpty() ? ToQt(e.Message) : ToQt(type.getTypeName());
+    return QStringLiteral("could not be opened (%1)").arg(detail);
+}
+
+// Plain-text import takes any bytes: binary content there means the file is no document.
+bool LoadedAsText(const Reference<css::lang::XComponent> &document, const QString &path)
+{
+    Reference<css::frame::XModel> model(document, UNO_QUERY);
+    if (!model.is())
+        return false;
+    OUString filter;
+    const Sequence<css::beans::PropertyValue> arguments = model->getArgs();
+    for (const auto &argument : arguments)
+        if (argument.Name == "FilterName")
+            argument.Value >>= filter;
+    if (!filter.startsWith("Text"))
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.read(1 << 16);
+    const bool wide = head.startsWith("\xff\xfe") || head.startsWith("\xfe\xff");
+    return !wide && head.contains('\0');
+}
+
+// Tells warnings, which LibreOffice raises for documents it did read, from errors.
+bool IsWarning(const Any &request)
+{
+    css::task::ErrorCodeRequest code;
+    return (request >>= code) && (sal_uInt32(code.ErrCode) & 0x80000000u) != 0;
+}
+
+// Answers every question the office asks while loading with "no", so a document that would need a
+// person fails at once; remembers the first question as the reason.
+class RefusingHandler : public cppu::WeakImplHelper1<css::task::XInteractionHandler> {
+public:
+    void SAL_CALL handle(const Reference<css::task::XInteractionRequest> &request) override
+    {
+        const Any what = request->getRequest();
+        const bool warning = IsWarning(what);
+        if (!warning) {
+            const QString reason = ReasonFor(what);
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (reason_.isEmpty())
+                reason_ = reason;
+        }
+        Reference<css::task::XInteractionContinuation> abort, disapprove, approve;
+        const Sequence<Reference<css::task::XInteractionContinuation>> choices =
+            request->getContinuations();
+        for (const auto &choice : choices) {
+            if (Reference<css::task::XInteractionAbort>(choice, UNO_QUERY).is())
+                abort = choice;
+            else if (Reference<css::task::XInteractionDisapprove>(choice, UNO_QUERY).is())
+                disapprove = choice;
+            else if (Reference<css::task::XInteractionApprove>(choice, UNO_QUERY).is())
+                approve = choice;
+        }
+        const auto &pick = warning && approve.is() ? approve : abort.is() ? abort : disapprove;
+        if (pick.is())
+            pick->select();
+    }
+
+    QString Reason() const
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return reason_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    QString reason_;
+};
+
+// Marks the session lost as soon as the bridge to the office goes.
+class LossListener : public cppu::WeakImplHelper1<css::lang::XEventListener> {
+public:
+    explicit LossListener(std::shared_ptr<std::atomic<bool>> lost) : lost_(std::move(lost)) {}
+    void SAL_CALL disposing(const css::lang::EventObject &) override { lost_->store(true); }
+
+private:
+    std::shared_ptr<std::atomic<bool>> lost_;
+};
+
+} // namespace
+
+bool PrepareUno(QString *reason)
+{
+    std::call_once(uno_once, [] {
+        const QByteArray rc = QByteArrayLiteral("/usr/lib/libreoffice/program/fundamentalrc");
+        if (!QFileInfo::exists(QString::fromLatin1(rc))) {
+            uno_failure = QStringLiteral("LibreOffice (soffice) was not found: install it with "
+                                         "apt-get install libreoffice-writer-nogui");
+            return;
+        }
+        // Without it the office's types are missing and creating the desktop crashes.
+        qputenv("URE_BOOTSTRAP", QByteArrayLiteral("vnd.sun.star.pathname:") + rc);
+        try {
+            local_context = new Reference<css::uno::XComponentContext>(
+                cppu::defaultBootstrap_InitialComponentContext());
+        } catch (const css::uno::Exception &e) {
+            uno_failure = QStringLiteral("LibreOffice's components could not be loaded: %1")
+                              .arg(ToQt(e.Message));
+        }
+    });
+    if (!local_context && reason)
+        *reason = uno_failure;
+    return local_context != nullptr;
+}
+
+struct UnoSession::Remote {
+    Reference<css::bridge::XBridge> bridge;
+    Reference<css::frame::XDesktop2> desktop;
+    Reference<css::lang::XComponent> document;
+};
+
+UnoSession::UnoSession()
+    : remote_(std::make_unique<Remote>()), lost_(std::make_shared<std::atomic<bool>>(false))
+{}
+
+UnoSession::~UnoSession() = default;
+
+UnoSession::Connect UnoSession::TryConnect(const QString &pipeName, QString *reason)
+{
+    try {
+        const Reference<css::uno::XComponentContext> &local = *local_context;
+        Reference<css::connection::XConnection> connection =
+            css::connection::Connector::create(local)->connect(
+                ToOu(QStringLiteral("pipe,name=%1").arg(pipeName)));
+        Reference<css::bridge::XBridge> bridge =
+            css::bridge::BridgeFactory::create(local)->createBridge(
+                OUString(), OUString("urp"), connection,
+                Reference<css::bridge::XInstanceProvider>());
+        Reference<css::lang::XComponent>(bridge, UNO_QUERY_THROW)
+            ->addEventListener(new LossListener(lost_));
+        Reference<css::uno::XComponentContext> context(
+            bridge->getInstance(OUString("StarOffice.ComponentContext")), UNO_QUERY_THROW);
+        remote_->desktop = css::frame::Desktop::create(context);
+        remote_->bridge = bridge;
+        return Connect::Connected;
+    } catch (const css::connection::NoConnectException &) {
+        return Connect::NotYet;
+    } catch (const css::uno::Exception &e) {
+        *reason = ToQt(e.Message);
+        return Connect::Failed;
+    }
+}
+
+Outcome UnoSession::Open(const QString &path)
+{
+    OUString url;
+    if (!FileUrl(path, &url))
+        return Outcome::Fail(QStringLiteral("cannot be named to the word processor"));
+    rtl::Reference<RefusingHandler> handler(new RefusingHandler);
+    Sequence<css::beans::PropertyValue> properties(6);
+    css::beans::PropertyValue *p = properties.getArray();
+    p[0] = Property("ReadOnly", Any(true));
+    p[1] = Property("Hidden", Any(true));
+    p[2] = Property("MacroExecutionMode", Any(css::document::MacroExecMode::NEVER_EXECUTE));
+    p[3] = Property("UpdateDocMode", Any(css::document::UpdateDocMode::NO_UPDATE));
+    p[4] = Property("InteractionHandler",
+                    Any(Reference<css::task::XInteractionHandler>(handler.get())));
+    p[5] = Property("RepairPackage", Any(false));
+    const auto refused = [&](const QString &otherwise) {
+        const QString asked = handler->Reason();
+        return Outcome::Fail(asked.isEmpty() ? otherwise : asked);
+    };
+    try {
+        Reference<css::lang::XComponent> document =
+            Reference<css::frame::XComponentLoader>(remote_->desktop, UNO_QUERY_THROW)
+                ->loadComponentFromURL(url, OUString("_blank"), 0, properties);
+        if (!document.is())
+            return refused(QStringLiteral("could not be opened"));
+        Reference<css::lang::XServiceInfo> info(document, UNO_QUERY);
+        if (!info.is() || !info->supportsService(OUString("com.sun.star.text.TextDocument")) ||
+            LoadedAsText(document, path)) {
+            remote_->document = document;
+            Close();
+            return Outcome::Fail(kUnreadable);
+        }
+        remote_->document = document;
+        return Outcome::Ok();
+    } catch (const css::lang::DisposedException &) {
+        return Outcome::Gone();
+    } catch (const css::lang::IllegalArgumentException &) {
+        // Type detection found no filter for the file.
+        return refused(kUnreadable);
+    } catch (const css::uno::Exception &e) {
+        return refused(QStringLiteral("could not be opened: %1").arg(ToQt(e.Message)));
+    }
+}
+
+Outcome UnoSession::ExportPdf(const QString &outputFile)
+{
+    OUString url;
+    if (!FileUrl(outputFile, &url))
+        return Outcome::Fail(QStringLiteral("cannot be named to the word processor"));
+    Reference<css::lang::XServiceInfo> info(remote_->document, UNO_QUERY);
+    const char *filter = "writer_pdf_Export";
+    try {
+        if (info.is() && info->supportsService(OUString("com.sun.star.text.GlobalDocument")))
+            filter = "writer_globaldocument_pdf_Export";
+        else if (info.is() && info->supportsService(OUString("com.sun.star.text.WebDocument")))
+            filter = "writer_web_pdf_Export";
+        Sequence<css::beans::PropertyValue> properties(2);
+        css::beans::PropertyValue *p = properties.getArray();
+        p[0] = Property("FilterName", Any(OUString::createFromAscii(filter)));
+        p[1] = Property("Overwrite", Any(true));
+        Reference<css::frame::XStorable>(remote_->document, UNO_QUERY_THROW)
+            ->storeToURL(url, properties);
+        return Outcome::Ok();
+    } catch (const css::lang::DisposedException &) {
+        return Outcome::Gone();
+    } catch (const css::uno::Exception &e) {
+        return Outcome::Fail(
+            QStringLiteral("could not be written as PDF: %1").arg(ToQt(e.Message)));
+    }
+}
+
+Outcome UnoSession::Close()
+{
+    Reference<css::lang::XComponent> document;
+    std::swap(document, remote_->document);
+    if (!document.is())
+        return Outcome::Ok();
+    try {
+        Reference<css::util::XCloseable> closeable(document, UNO_QUERY);
+        if (closeable.is())
+            closeable->close(true);
+        else
+            document->dispose();
+        return Outcome::Ok();
+    } catch (const css::lang::DisposedException &) {
+        return Lost() ? Outcome::Gone() : Outcome::Ok();
+    } catch (const css::uno::Exception &e) {
+        return Outcome::Fail(QStringLiteral("could not be closed: %1").arg(ToQt(e.Message)));
+    }
+}
+
+bool UnoSession::Terminate()
+{
+    try {
+        remote_->document.clear();
+        return remote_->desktop.is() && remote_->desktop->terminate();
+    } catch (const css::lang::DisposedException &) {
+        return true; // The office going away while it answers is the expected end.
+    } catch (const css::uno::Exception &) {
+        return false;
+    }
+}
+
+bool UnoSession::HasDocument() const
+{
+    return remote_->document.is();
+}
+
+} // namespace qf::lo
