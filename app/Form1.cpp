@@ -4,6 +4,7 @@
 #include "app/Twips.h"
 #include "compile/CompileRun.h"
 #include "convert/ConversionRun.h"
+#include "convert/libreoffice/LibreOfficeWriter.h"
 #include "store/FolderChoices.h"
 
 #include <QApplication>
@@ -288,9 +289,10 @@ void Form1::Command2_Click()
 
 WordProcessorFactory Form1::DesktopWordProcessor()
 {
-    return [](Status &status) -> std::unique_ptr<WordProcessor> {
-        status = Status::Failed(QString(), QStringLiteral("The word processor is not available."));
-        return nullptr;
+    return [this](Status &status) {
+        LibreOfficeOptions options;
+        options.keepResponsive = [this] { KeepResponsive(); };
+        return StartLibreOffice(options, status);
     };
 }
 

@@ -1,0 +1,14 @@
+#include "batch/BatchCommand.h"
+#include "convert/libreoffice/LibreOfficeWriter.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quirefold-batch"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUIREFOLD_VERSION));
+    return qf::RunBatchCommand(app.arguments(), [](qf::Status &status) {
+        return qf::StartLibreOffice(qf::LibreOfficeOptions{}, status);
+    });
+}

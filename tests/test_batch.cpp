@@ -1,0 +1,230 @@
+#include "compile/CompileRun.h"
+#include "support/PdfFixtures.h"
+#include "support/TestFolder.h"
+#include "window/MemoryWindow.h"
+
+#include <QDirIterator>
+#include <QProcess>
+
+using namespace qf;
+
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    QString out, err;
+};
+
+Result Batch(const QStringList &arguments)
+{
+    QProcess batch;
+    batch.start(QStringLiteral(QUIREFOLD_BATCH), arguments);
+    Result r;
+    if (!batch.waitForFinished(180000)) {
+        batch.kill();
+        batch.waitForFinished();
+        return r;
+    }
+    r.exitCode = batch.exitStatus() == QProcess::NormalExit ? batch.exitCode() : -1;
+    r.out = QString::fromUtf8(batch.readAllStandardOutput());
+    r.err = QString::fromUtf8(batch.readAllStandardError());
+    return r;
+}
+
+// Every file under folder with its size and modification time: what "changes nothing" keeps.
+QStringList Snapshot(const QString &folder)
+{
+    QStringList out;
+    QDirIterator it(folder, QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        out << QStringLiteral("%1 %2 %3")
+                   .arg(it.filePath())
+                   .arg(it.fileInfo().size())
+                   .arg(it.fileInfo().lastModified().toMSecsSinceEpoch());
+    }
+    out.sort();
+    return out;
+}
+
+void CopySampleDocuments(const TestFolder &folder)
+{
+    QDir sample(QStringLiteral(QUIREFOLD_SAMPLE_FOLDER));
+    for (const QString &name : sample.entryList({"*.doc", "*.DOC"}, QDir::Files))
+        QVERIFY(QFile::copy(sample.filePath(name), folder.file(name)));
+}
+
+} // namespace
+
+class TestBatch : public QObject {
+    Q_OBJECT
+private slots:
+    void usageErrors_data();
+    void usageErrors();
+    void helpAndVersion();
+    void planChangesNothing();
+    void compileMakesTheBookTheWindowMakes();
+    void failuresExitWithOne();
+    void removeRunsBeforeCompile();
+    void convertsRealDocuments();
+};
+
+void TestBatch::usageErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("no folder") << QStringList{"--plan"} << "exactly one FOLDER";
+    QTest::newRow("no job") << QStringList{"/tmp"} << "nothing to do";
+    QTest::newRow("plan and job") << QStringList{"--plan", "--compile", "/tmp"} << "--plan";
+    QTest::newRow("both blank options")
+        << QStringList{"--plan", "--blank-sheets", "--no-blank-sheets", "/tmp"} << "not both";
+    QTest::newRow("unknown option") << QStringList{"--frobnicate", "/tmp"} << "frobnicate";
+    QTest::newRow("missing folder")
+        << QStringList{"--plan", "/nonexistent/folder"} << "/nonexistent/folder: no such folder";
+}
+
+void TestBatch::usageErrors()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, says);
+    const Result r = Batch(arguments);
+    QCOMPARE(r.exitCode, 2);
+    QVERIFY2(r.err.contains(says), qPrintable(r.err));
+    QVERIFY(r.out.isEmpty());
+}
+
+void TestBatch::helpAndVersion()
+{
+    const Result help = Batch({"--help"});
+    QCOMPARE(help.exitCode, 0);
+    for (const char *option : {"--convert", "--compile", "--remove-converted", "--plan",
+                               "--blank-sheets", "--no-blank-sheets", "--output"})
+        QVERIFY2(help.out.contains(QLatin1String(option)), option);
+    const Result version = Batch({"--version"});
+    QCOMPARE(version.exitCode, 0);
+    QVERIFY(version.out.startsWith(QLatin1String("quirefold-batch 1.1")));
+}
+
+void TestBatch::planChangesNothing()
+{
+    TestFolder folder;
+    MakePdf(folder.file("A.pdf"), 3);
+    MakePdf(folder.file("b.final.pdf"), 2);
+    MakePdf(folder.file("c.pdf"), 1);
+    MakePdf(folder.file("skipped.pdf"), 4);
+    folder.write("QFPDFIgnore.INI", "skipped.pdf\r\n");
+    folder.touch({"Report.doc"});
+    const QStringList before = Snapshot(folder.path());
+
+    const Result r = Batch({"--plan", "--output", "Handbook.pdf", folder.path()});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(Snapshot(folder.path()), before);
+    const QStringList lines = r.out.split('\n');
+    QVERIFY(lines.contains("Book: " + folder.file("PDFCompile Output/Handbook.pdf")));
+    QVERIFY(lines.contains("Blank sheets: on"));
+    QVERIFY2(r.out.contains(QRegularExpression(R"(\n\s+3\s+page 1\s+yes\s+A\s+A.pdf\n)")),
+             qPrintable(r.out));
+    QVERIFY(r.out.contains(QRegularExpression(R"(\n\s+2\s+page 5\s+no\s+b\s+b.final.pdf\n)")));
+    QVERIFY(r.out.contains(QRegularExpression(R"(\n\s+1\s+page 7\s+no\s+c\s+c.pdf\n)")));
+    QVERIFY(!r.out.contains("skipped.pdf"));
+    QVERIFY(lines.contains("Total: 7 pages (3 documents, 1 blank sheets)"));
+    QVERIFY(lines.contains("  Report.doc: PDF missing"));
+}
+
+void TestBatch::compileMakesTheBookTheWindowMakes()
+{
+    TestFolder batchFolder, windowFolder;
+    for (const TestFolder *f : {&batchFolder, &windowFolder}) {
+        MakePdf(f->file("One.pdf"), 3, 0);
+        MakePdf(f->file("Two.pdf"), 2, 100);
+        MakePdf(f->file("Three.pdf"), 1, 200);
+        f->write("QFPDFIgnore.INI", "Three.pdf\r\n");
+    }
+    const Result r = Batch({"--compile", "--no-blank-sheets", "-o", "Out.pdf", batchFolder.path()});
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(r.out.contains("Book: " + batchFolder.file("PDFCompile Output/Out.pdf")));
+    QVERIFY2(r.err.contains("compile (1/2): One.pdf\ncompile (2/2): Two.pdf\n"), qPrintable(r.err));
+    QCOMPARE(batchFolder.read("Quirefold.INI"),
+             QByteArray("[Settings]\r\nSlipSheet=0\r\nOutputName=Out.pdf\r\n"));
+    QCOMPARE(batchFolder.read("QFPDFIgnore.INI"), QByteArray("Three.pdf\r\n"));
+
+    // The window's run on the same folder and choices.
+    struct Quiet : CompletionSound, BookViewer {
+        void PlayToEnd(const std::function<void()> &) override {}
+        void ShowBook(const QString &) override {}
+    } quiet;
+    Workspace ws = Workspace::FromArguments({windowFolder.path()});
+    MemoryWindow window;
+    for (const char *name : {"One.pdf", "Two.pdf", "Three.pdf"})
+        window.list2.AddItem(name);
+    window.list2.SetSelected(0, true);
+    window.list2.SetSelected(2, true); // Two.pdf; Three.pdf stays unticked
+    window.text5.SetText("Out.pdf");
+    RunContext ctx{ws, window, quiet, quiet, QStringLiteral(QUIREFOLD_PROGRAM_FOLDER)};
+    CompileRun(ctx);
+
+    auto fromBatch = ReadPdf(batchFolder.file("PDFCompile Output/Out.pdf"));
+    auto fromWindow = ReadPdf(windowFolder.file("PDFCompile Output/Out.pdf"));
+    QCOMPARE(PageWidths(*fromBatch), PageWidths(*fromWindow));
+    QCOMPARE(Outline(*fromBatch), Outline(*fromWindow));
+    QCOMPARE(batchFolder.read("Quirefold.INI"), windowFolder.read("Quirefold.INI"));
+}
+
+void TestBatch::failuresExitWithOne()
+{
+    TestFolder folder;
+    MakePdf(folder.file("good.pdf"), 2);
+    folder.write("bad.pdf", "not a PDF");
+    const Result plan = Batch({"--plan", folder.path()});
+    QCOMPARE(plan.exitCode, 1);
+    QVERIFY2(plan.out.contains("bad.pdf: left out, is damaged or not a PDF file"),
+             qPrintable(plan.out));
+
+    const Result r = Batch({"--compile", folder.path()});
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY(r.out.contains("Book: "));
+    QVERIFY2(r.err.contains(folder.file("bad.pdf") + ": is damaged or not a PDF file"),
+             qPrintable(r.err));
+    QCOMPARE(
+        ReadPdf(folder.file("PDFCompile Output/CompiledPDFDocument.pdf"))->getAllPages().size(),
+        size_t(2));
+}
+
+void TestBatch::removeRunsBeforeCompile()
+{
+    TestFolder folder;
+    folder.touch({"Report.doc"});
+    MakePdf(folder.file("Report.pdf"), 5);
+    MakePdf(folder.file("Kept.pdf"), 1);
+    const Result r = Batch({"--compile", "--remove-converted", folder.path()});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out, "Deleted: " + folder.file("Report.pdf") + "\nBook: " +
+                        folder.file("PDFCompile Output/CompiledPDFDocument.pdf") + "\n");
+    QCOMPARE(
+        ReadPdf(folder.file("PDFCompile Output/CompiledPDFDocument.pdf"))->getAllPages().size(),
+        size_t(1));
+}
+
+void TestBatch::convertsRealDocuments()
+{
+    TestFolder folder;
+    CopySampleDocuments(folder);
+    folder.write("QFDOCIgnore.INI", "Welcome.doc\r\n");
+    const QStringList before = Snapshot(folder.path()).filter(".doc", Qt::CaseInsensitive);
+    const Result r = Batch({"--convert", folder.path()});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out.count("Converted: "), 3);
+    QCOMPARE(Snapshot(folder.path()).filter(".doc", Qt::CaseInsensitive), before);
+    const QList<std::pair<const char *, size_t>> expected = {
+        {"appendix.PDF", 1}, {"Fixtures 2027.PDF", 2}, {"Rules of Play.PDF", 3}};
+    for (const auto &[name, pages] : expected)
+        QCOMPARE(ReadPdf(folder.file(name))->getAllPages().size(), pages);
+    QVERIFY(!folder.exists("Welcome.PDF"));
+    QCOMPARE(
+        QDir(folder.path()).entryList({"*.PS", "*.LOG", ".~lock*"}, QDir::Files | QDir::Hidden),
+        QStringList());
+}
+
+QTEST_GUILESS_MAIN(TestBatch)
+#include "test_batch.moc"
