@@ -78,6 +78,7 @@ private slots:
     void grayedOptionCannotBeChosenAgainByTheUser();
     void barColourIsPainted();
     void compileButtonMakesTheBookAndTakesNoInputMeanwhile();
+    void printButtonMakesRealPdfsThroughLibreOffice();
 };
 
 void TestMainWindow::layoutIsAsStored()
@@ -406,6 +407,60 @@ void TestMainWindow::compileButtonMakesTheBookAndTakesNoInputMeanwhile()
     QVERIFY(
         s.get<QPlainTextEdit>("Text1")->toPlainText().startsWith(QLatin1String("Start Time: \t")));
     QCOMPARE(s.form->ProgressBar2().BarColor(), kBarRed);
+}
+
+namespace {
+
+QString Run(const QString &program, const QStringList &arguments)
+{
+    QProcess p;
+    p.start(program, arguments);
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+} // namespace
+
+void TestMainWindow::printButtonMakesRealPdfsThroughLibreOffice()
+{
+    TestFolder folder;
+    const QDir sample(QStringLiteral(QUIREFOLD_SAMPLE_FOLDER));
+    QMap<QString, QByteArray> documents;
+    QMap<QString, QDateTime> times;
+    for (const char *name : {"Rules of Play.doc", "appendix.DOC"}) {
+        QVERIFY(QFile::copy(sample.filePath(name), folder.file(name)));
+        documents[name] = folder.read(name);
+        times[name] = QFileInfo(folder.file(name)).lastModified();
+    }
+    struct Quiet : CompletionSound, BookViewer {
+        void PlayToEnd(const std::function<void()> &) override {}
+        void ShowBook(const QString &) override {}
+    } quiet;
+    Started s({folder.path()});
+    s.form->SetRunHooks({&quiet, &quiet, QStringLiteral(QUIREFOLD_PROGRAM_FOLDER), {}});
+    s.click("Command1");
+
+    QVERIFY2(s.messages.shown().isEmpty(), qPrintable(s.messages.shown().value(0).text));
+    QCOMPARE(s.form->Text4().Text(), QStringLiteral("2 PDF file(s) found in folder."));
+    QCOMPARE(s.ticked("List2"), QStringList({"appendix.PDF", "Rules of Play.PDF"}));
+    const QString pdf = folder.file("Rules of Play.PDF");
+    QCOMPARE(ReadPdf(pdf)->getAllPages().size(), size_t(3));
+    QVERIFY(Run("pdftotext", {pdf, "-"}).contains("Rules of Play", Qt::CaseInsensitive));
+    const QStringList fonts =
+        Run("pdffonts", {pdf}).split('\n').mid(2).filter(QRegularExpression("\\S"));
+    QVERIFY(!fonts.isEmpty());
+    for (const QString &font : fonts)
+        QVERIFY2(
+            font.contains(QRegularExpression("\\byes\\s+(yes|no)\\s+(yes|no)\\s+\\d+\\s+\\d+$")),
+            qPrintable(font)); // embedded
+    for (auto it = documents.cbegin(); it != documents.cend(); ++it) {
+        QCOMPARE(folder.read(it.key()), it.value());
+        QCOMPARE(QFileInfo(folder.file(it.key())).lastModified(), times[it.key()]);
+    }
+    QCOMPARE(
+        QDir(folder.path()).entryList({"*.PS", "*.LOG", ".~lock*"}, QDir::Files | QDir::Hidden),
+        QStringList());
+    QVERIFY(!s.form->Text1().Text().isEmpty());
 }
 
 QTEST_MAIN(TestMainWindow)
