@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 #include "app/StartUp.h"
+#include "convert/ChildProcess.h"
 
 #include <QApplication>
 
@@ -15,6 +16,7 @@ int main(int argc, char *argv[])
     QApplication app(qtArgc, argv);
     QApplication::setApplicationName(qf::kProgramTitle);
     QApplication::setStyle(QStringLiteral("Fusion"));
+    qf::ChildProcess::EndChildrenOnSignals();
 
     qf::Workspace ws = qf::Workspace::FromArguments(arguments);
     qf::Form1 form(ws);

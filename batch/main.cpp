@@ -1,4 +1,5 @@
 #include "batch/BatchCommand.h"
+#include "convert/ChildProcess.h"
 #include "convert/libreoffice/LibreOfficeWriter.h"
 
 #include <QCoreApplication>
@@ -8,6 +9,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quirefold-batch"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUIREFOLD_VERSION));
+    qf::ChildProcess::EndChildrenOnSignals();
     return qf::RunBatchCommand(app.arguments(), [](qf::Status &status) {
         return qf::StartLibreOffice(qf::LibreOfficeOptions{}, status);
     });

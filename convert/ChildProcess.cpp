@@ -3,10 +3,55 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <atomic>
 #include <csignal>
 #include <unistd.h>
 
 namespace qf {
+namespace {
+
+// The process groups running now, for the signal handler: lock-free, so safe to read there.
+std::atomic<qint64> liveGroups[64];
+static_assert(std::atomic<qint64>::is_always_lock_free);
+
+void Register(qint64 group)
+{
+    for (auto &slot : liveGroups) {
+        qint64 empty = 0;
+        if (slot.compare_exchange_strong(empty, group))
+            return;
+    }
+}
+
+void Unregister(qint64 group)
+{
+    for (auto &slot : liveGroups) {
+        qint64 expected = group;
+        if (slot.compare_exchange_strong(expected, 0))
+            return;
+    }
+}
+
+extern "C" void EndChildrenAndDie(int signal)
+{
+    for (auto &slot : liveGroups)
+        if (const qint64 group = slot.load(); group > 0)
+            ::kill(pid_t(-group), SIGKILL);
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
+
+} // namespace
+
+void ChildProcess::EndChildrenOnSignals()
+{
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction action = {};
+        action.sa_handler = EndChildrenAndDie;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(signal, &action, nullptr);
+    }
+}
 
 bool ChildProcess::Start(const QString &program, const QStringList &arguments, Channels output,
                          QString *reason)
@@ -39,6 +84,7 @@ bool ChildProcess::Start(const QString &program, const QStringList &arguments, C
         return false;
     }
     group_ = process_.processId();
+    Register(group_);
     return true;
 }
 
@@ -61,16 +107,14 @@ bool ChildProcess::WaitForExit(std::chrono::milliseconds bound,
 
 void ChildProcess::End(std::chrono::milliseconds grace)
 {
-    if (group_ != 0) {
-        ::kill(pid_t(-group_), SIGTERM);
-        if (!process_.waitForFinished(int(grace.count())))
-            KillGroup(group_);
-    }
-    // Whatever the group leader left behind goes too.
-    if (group_ != 0)
-        KillGroup(group_);
+    if (group_ == 0)
+        return;
+    ::kill(pid_t(-group_), SIGTERM);
+    process_.waitForFinished(int(grace.count()));
+    KillGroup(group_); // the leader if it is still there, and whatever it left behind
     if (IsRunning())
         process_.waitForFinished(5000);
+    Unregister(group_);
     group_ = 0;
 }
 

@@ -45,6 +45,10 @@ public:
     // Ends every process of group at once; safe from any thread.
     static void KillGroup(qint64 group);
 
+    // Makes SIGINT, SIGTERM and SIGHUP end every child process group still running before the
+    // program ends, so a program stopped from outside leaves no outside program behind.
+    static void EndChildrenOnSignals();
+
 private:
     QProcess process_;
     qint64 group_ = 0;

@@ -68,6 +68,7 @@ private slots:
     void failuresExitWithOne();
     void removeRunsBeforeCompile();
     void convertsRealDocuments();
+    void stoppedFromOutsideLeavesNoOfficeBehind();
 };
 
 void TestBatch::usageErrors_data()
@@ -224,6 +225,37 @@ void TestBatch::convertsRealDocuments()
     QCOMPARE(
         QDir(folder.path()).entryList({"*.PS", "*.LOG", ".~lock*"}, QDir::Files | QDir::Hidden),
         QStringList());
+}
+
+void TestBatch::stoppedFromOutsideLeavesNoOfficeBehind()
+{
+    TestFolder folder, cache;
+    const QDir sample(QStringLiteral(QUIREFOLD_SAMPLE_FOLDER));
+    for (int copy = 0; copy < 10; ++copy)
+        QVERIFY(QFile::copy(sample.filePath("Rules of Play.doc"),
+                            folder.file(QStringLiteral("Copy %1.doc").arg(copy))));
+    QProcess batch;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CACHE_HOME", cache.path()); // the office's profile, and so its command line
+    batch.setProcessEnvironment(env);
+    batch.setProcessChannelMode(QProcess::MergedChannels);
+    batch.start(QStringLiteral(QUIREFOLD_BATCH), {"--convert", folder.path()});
+    QByteArray err;
+    QElapsedTimer timer;
+    timer.start();
+    while (!err.contains("convert (2/10)") && timer.elapsed() < 60000) {
+        batch.waitForReadyRead(100);
+        err += batch.readAll();
+    }
+    QVERIFY2(err.contains("convert (2/10)"), err.constData());
+    batch.terminate(); // SIGTERM
+    QVERIFY(batch.waitForFinished(10000));
+    QCOMPARE(batch.exitStatus(), QProcess::CrashExit);
+
+    QProcess pgrep;
+    pgrep.start("pgrep", {"-f", cache.path()});
+    pgrep.waitForFinished(5000);
+    QVERIFY2(pgrep.readAllStandardOutput().isEmpty(), "an office of the stopped run still runs");
 }
 
 QTEST_GUILESS_MAIN(TestBatch)
