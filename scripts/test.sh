@@ -10,4 +10,9 @@ bash scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
 status=0
 ctest --test-dir build --output-on-failure || status=$?
+
+# The same suite once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQUIREFOLD_SANITIZE=ON > /dev/null
+cmake --build build-asan -j"$(nproc)"
+ctest --test-dir build-asan --output-on-failure || status=$?
 exit "$status"
