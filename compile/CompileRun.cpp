@@ -9,6 +9,7 @@ void CompileRun(RunContext &ctx)
 {
     MainWindow &w = ctx.window;
     RunFrame run(ctx, w.ProgressBar2());
+    run.StoreChoices();
     ctx.ws.OutputFileName = w.Text5().Text();
 
     w.Text1().SetText(QStringLiteral("Collecting information for file:"));

@@ -12,6 +12,15 @@ void ConversionRun(RunContext &ctx, const WordProcessorFactory &startWordProcess
 {
     MainWindow &w = ctx.window;
     RunFrame run(ctx, w.ProgressBar1());
+    // A word processor that cannot be had is said before any file is touched.
+    Status started;
+    const std::unique_ptr<WordProcessor> word = startWordProcessor(started);
+    if (!word) {
+        run.problems().add(started);
+        run.Finish(QStringLiteral("No document was converted to PDF:"));
+        return;
+    }
+    run.StoreChoices();
     w.Text1().SetText(QStringLiteral("Collecting information for file:"));
     w.Text1().Refresh();
     QStringList names;
@@ -22,7 +31,7 @@ void ConversionRun(RunContext &ctx, const WordProcessorFactory &startWordProcess
         w.Text2().Refresh();
     }
     w.ProgressBar1().SetValue(0);
-    run.problems().merge(ConvertDocsToPdf(ctx, names, startWordProcessor));
+    run.problems().merge(ConvertDocsToPdf(ctx, names, *word));
     run.Finish(QStringLiteral("Not every document was converted to PDF:"));
 }
 

@@ -84,18 +84,11 @@ ConversionFiles ConversionFilesFor(const QString &documentPath)
     return files;
 }
 
-Problems ConvertDocsToPdf(RunContext &ctx, const QStringList &names,
-                          const WordProcessorFactory &startWordProcessor)
+Problems ConvertDocsToPdf(RunContext &ctx, const QStringList &names, WordProcessor &word)
 {
     Problems problems;
     MainWindow &w = ctx.window;
-    Status started;
-    const std::unique_ptr<WordProcessor> word = startWordProcessor(started);
-    if (!word) {
-        problems.add(started);
-        return problems;
-    }
-    const QString savedPrinter = word->ActivePrinter();
+    const QString savedPrinter = word.ActivePrinter();
     ShowStatus(w.Text1(), QStringLiteral("Creating PDF File..."));
     ShowStatus(w.Text2(), ctx.ws.OutputFileName);
     w.ProgressBar1().SetValue(0);
@@ -114,15 +107,15 @@ Problems ConvertDocsToPdf(RunContext &ctx, const QStringList &names,
                                   MessageBox::Icon::Critical);
                 continue;
             }
-            problems.add(ConvertOne(ctx, *word, ConversionFilesFor(path)));
+            problems.add(ConvertOne(ctx, word, ConversionFilesFor(path)));
         }
         w.ProgressBar1().SetValue(k);
     }
 
     if (FileExists(ctx.ws.PdfIgnorePath()))
         LoadIgnoreList(ctx.ws.PdfIgnorePath(), w.List2());
-    word->SetActivePrinter(savedPrinter);
-    problems.add(word->Quit());
+    word.SetActivePrinter(savedPrinter);
+    problems.add(word.Quit());
     return problems;
 }
 

@@ -19,8 +19,7 @@ ConversionFiles ConversionFilesFor(const QString &documentPath);
 // Prints each ticked document of List1 (names holds every entry of List1, in order) to a PDF
 // beside it through the word processor, refreshing List2 after each; then applies the PDF ignore
 // list to List2 again. A document that fails is named with its reason in the result and the run
-// goes on with the next. The word processor is always ended.
-Problems ConvertDocsToPdf(RunContext &ctx, const QStringList &names,
-                          const WordProcessorFactory &startWordProcessor);
+// goes on with the next. The word processor is always quit at the end.
+Problems ConvertDocsToPdf(RunContext &ctx, const QStringList &names, WordProcessor &word);
 
 } // namespace qf

@@ -19,7 +19,11 @@ RunFrame::RunFrame(RunContext &ctx, ProgressBar &bar) : ctx_(ctx), bar_(bar)
 {
     bar_.SetBarColor(kBarGreen);
     start_ = QTime::currentTime();
-    problems_ = StoreSettingsAndIgnoreLists(ctx_.ws, ctx_.window);
+}
+
+void RunFrame::StoreChoices()
+{
+    problems_.merge(StoreSettingsAndIgnoreLists(ctx_.ws, ctx_.window));
 }
 
 void RunFrame::Finish(const QString &heading)

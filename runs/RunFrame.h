@@ -10,8 +10,11 @@ namespace qf {
 // The framing both runs share.
 class RunFrame {
 public:
-    // Turns the bar green, takes the start time and stores the settings and both ignore lists.
+    // Turns the bar green and takes the start time.
     RunFrame(RunContext &ctx, ProgressBar &bar);
+
+    // Stores the settings and both ignore lists, before the run touches anything else.
+    void StoreChoices();
 
     // What went wrong so far; shown once when the run ends.
     Problems &problems() { return problems_; }
