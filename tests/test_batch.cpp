@@ -67,6 +67,7 @@ private slots:
     void compileMakesTheBookTheWindowMakes();
     void failuresExitWithOne();
     void removeRunsBeforeCompile();
+    void progressIsABarOnATerminal();
     void convertsRealDocuments();
     void stoppedFromOutsideLeavesNoOfficeBehind();
 };
@@ -205,6 +206,25 @@ void TestBatch::removeRunsBeforeCompile()
     QCOMPARE(
         ReadPdf(folder.file("PDFCompile Output/CompiledPDFDocument.pdf"))->getAllPages().size(),
         size_t(1));
+}
+
+void TestBatch::progressIsABarOnATerminal()
+{
+    TestFolder folder;
+    MakePdf(folder.file("a.pdf"), 1);
+    MakePdf(folder.file("b.pdf"), 1);
+    // script(1) gives the command a terminal for its output.
+    QProcess script;
+    script.start("script",
+                 {"-qec", QStringLiteral("'%1' --compile '%2'").arg(QUIREFOLD_BATCH, folder.path()),
+                  "/dev/null"});
+    QVERIFY(script.waitForFinished(60000));
+    const QByteArray out = script.readAllStandardOutput();
+    QCOMPARE(script.exitCode(), 0);
+    QVERIFY2(out.contains("\r\033[Kcompile [" + QByteArray(30, ' ') + "] 1/2 a.pdf"),
+             out.constData());
+    QVERIFY2(out.contains("\r\033[Kcompile [###############               ] 2/2 b.pdf"),
+             out.constData());
 }
 
 void TestBatch::convertsRealDocuments()
