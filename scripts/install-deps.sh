@@ -6,8 +6,8 @@ set -euo pipefail
 packages=(
     # Compiler and build tools.
     build-essential cmake pkg-config
-    # Qt 6 widgets, and the OpenGL headers its CMake files ask for.
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    # Qt 6 widgets, the OpenGL headers its CMake files ask for, and the desktop's window plugins.
+    qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins
     # PDF joining and bookmarks; the command-line tools check results in tests.
     libqpdf-dev qpdf poppler-utils
     # The beep on a finished run.
@@ -20,8 +20,8 @@ packages=(
     fonts-liberation2 fonts-dejavu-core
     # Printing .doc files to PDF.
     libreoffice-writer-nogui libreoffice-dev ghostscript
-    # Timing whole-program runs and their peak memory.
-    hyperfine time
+    # Timing whole-program runs and their peak memory; tests look for stray processes with pgrep.
+    hyperfine time procps
 )
 
 missing=()
