@@ -15,21 +15,16 @@ void ShowStatus(TextBox &box, const QString &text)
     box.Refresh();
 }
 
-// Makes the output folder and removes an old book of exactly the output path's name.
+// Makes the output folder. An old book of the output path's name is not deleted here: the new
+// one replaces it when it is saved, so a run that makes no book loses none.
 Status PrepareOutput(const QString &folder, const QString &outputPath)
 {
     QDir().mkdir(folder); // an existing folder is reused
     if (!QFileInfo(folder).isDir())
         return Status::Failed(folder, QStringLiteral("the output folder could not be made"));
-    const QFileInfo old(outputPath);
-    if (old.isDir())
+    if (QFileInfo(outputPath).isDir())
         return Status::Failed(outputPath, QStringLiteral("is a folder, so no book can be written "
                                                          "under that name"));
-    QFile oldBook(outputPath);
-    if (old.exists() && !oldBook.remove())
-        return Status::Failed(
-            outputPath,
-            QStringLiteral("the old book could not be deleted (%1)").arg(oldBook.errorString()));
     return Status::Ok();
 }
 

@@ -16,6 +16,12 @@ namespace {
 
 enum class PrintFormat { Pdf, PostScript, Unknown };
 
+// Ghostscript reads "%d" in an output name as the page number: a "%" of the name is doubled.
+QString GhostscriptFileName(QString path)
+{
+    return path.replace(QLatin1Char('%'), QStringLiteral("%%"));
+}
+
 PrintFormat FormatOf(const QString &path, QString &declaredPages)
 {
     QFile file(path);
@@ -79,7 +85,8 @@ Status FromPostScript(const QString &printFile, const QString &pdfPath, const QS
     if (!gs.Start(QStringLiteral("gs"),
                   {QStringLiteral("-q"), QStringLiteral("-dBATCH"), QStringLiteral("-dNOPAUSE"),
                    QStringLiteral("-dSAFER"), QStringLiteral("-sDEVICE=pdfwrite"),
-                   QStringLiteral("-sOutputFile=") + temp, QStringLiteral("-f"), printFile},
+                   QStringLiteral("-sOutputFile=") + GhostscriptFileName(temp),
+                   QStringLiteral("-f"), printFile},
                   ChildProcess::Channels::Capture, &reason))
         return fail(reason +
                     QStringLiteral("; install Ghostscript with: apt-get install ghostscript"));

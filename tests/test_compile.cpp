@@ -228,6 +228,17 @@ void TestCompile::bookThatCannotBeWrittenLeavesNoFile()
     g.folder.write("PDFCompile Output"); // a file where the output folder belongs
     CompileRun(g.ctx);
     QVERIFY(g.messages().first().contains(QLatin1String("the output folder could not be made")));
+
+    // No page can go in: the book of an earlier run stays as it was.
+    CompileFixture h({});
+    h.folder.write("broken.pdf", "not a PDF");
+    h.window.list2.AddItem("broken.pdf");
+    h.window.list2.SetSelected(0, true);
+    QDir().mkpath(h.folder.file("PDFCompile Output"));
+    h.folder.write("PDFCompile Output/Book.pdf", "earlier book");
+    CompileRun(h.ctx);
+    QVERIFY(h.messages().first().startsWith(QLatin1String("No book was made.")));
+    QCOMPARE(h.folder.read("PDFCompile Output/Book.pdf"), QByteArray("earlier book"));
 }
 
 void TestCompile::oldBookIsReplaced()
