@@ -39,10 +39,11 @@ Problems RemoveConvertedPdfs(const Workspace &ws, MainWindow &window)
 {
     Problems problems;
     TickList &pdfs = window.List2();
+    const FolderIndex files = FolderIndex::Read(ws.WorkingFolder); // one read for every PDF
     const int count = pdfs.ListCount();
     for (int i = 0; i < count; ++i) {
         const QString name = pdfs.ItemText(i);
-        if (!FileExists(ws.PathOf(name.left(name.size() - 4) + QStringLiteral(".DOC"))))
+        if (!files.Contains(name.left(name.size() - 4) + QStringLiteral(".DOC")))
             continue;
         QFile pdf(ws.PathOf(name));
         if (!pdf.remove())

@@ -1,6 +1,7 @@
 #include "listing/FolderListing.h"
 
 #include "listing/Wildcard.h"
+#include "window/Workspace.h"
 
 #include <QFile>
 
@@ -71,17 +72,28 @@ Status ListFolderFiles(const QString &folder, TickList &list, const QString &pat
 {
     std::error_code ec;
     fs::directory_iterator it(ToFsPath(folder), ec);
+    QStringList unusable;
     for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
         std::error_code typeError;
         if (!it->is_regular_file(typeError))
             continue;
-        const QString name = FromFsName(it->path().filename());
-        if (WildcardMatch(name.toUpper(), pattern))
+        const fs::path fileName = it->path().filename();
+        const QString name = FromFsName(fileName);
+        if (!WildcardMatch(name.toUpper(), pattern))
+            continue;
+        if (QFile::encodeName(name).toStdString() != fileName.native())
+            unusable.append(name);
+        else
             list.AddItem(name);
     }
     if (ec)
         return Status::Failed(folder, QStringLiteral("the folder cannot be listed (%1)")
                                           .arg(QString::fromLocal8Bit(ec.message().c_str())));
+    if (!unusable.isEmpty())
+        return Status::Failed(JoinPath(folder, unusable.first()),
+                              QStringLiteral("its name is not valid text in the system's encoding, "
+                                             "so it is not listed (%1 such file(s)); rename it")
+                                  .arg(unusable.size()));
     return Status::Ok();
 }
 
@@ -93,6 +105,22 @@ Status RefillList(const QString &folder, TickList &list, TextBox &countLine, Fil
     const Status status = ListFolderFiles(folder, list, PatternOf(kind));
     countLine.SetText(CountLine(kind, list.ListCount()));
     return status;
+}
+
+FolderIndex FolderIndex::Read(const QString &folder)
+{
+    FolderIndex index;
+    ForEachRegularFile(folder, [&index](const QString &name) {
+        if (!IsHiddenName(name))
+            index.folded_.insert(name.toCaseFolded());
+        return false;
+    });
+    return index;
+}
+
+bool FolderIndex::Contains(const QString &name) const
+{
+    return !IsHiddenName(name) && folded_.contains(name.toCaseFolded());
 }
 
 bool FileExists(const QString &path)

@@ -3,6 +3,7 @@
 #include "window/Controls.h"
 #include "window/Status.h"
 
+#include <QSet>
 #include <QString>
 
 namespace qf {
@@ -15,7 +16,8 @@ QString PatternOf(FileKind kind);
 QString CountLine(FileKind kind, int count);
 
 // Adds to list every file directly in folder whose upper-cased name matches pattern, in the
-// name's own letter case. Does not clear the list. On failure the names added so far stay.
+// name's own letter case. Does not clear the list. On failure the names added so far stay. A name
+// that is not valid text in the system's encoding cannot be used: it is left out and reported.
 Status ListFolderFiles(const QString &folder, TickList &list, const QString &pattern);
 
 // Clears the list (unless told not to), lists the folder into it and writes its count line,
@@ -26,6 +28,18 @@ Status RefillList(const QString &folder, TickList &list, TextBox &countLine, Fil
 // Yes for a regular file that is not hidden (name starting with "."), whose last name component
 // matches ignoring case. A folder that cannot be searched answers no.
 bool FileExists(const QString &path);
+
+// The regular files directly in a folder that are not hidden, for many existence tests at once.
+class FolderIndex {
+public:
+    // Empty when the folder cannot be read.
+    static FolderIndex Read(const QString &folder);
+    // What FileExists answers for the file name in this folder.
+    bool Contains(const QString &name) const;
+
+private:
+    QSet<QString> folded_;
+};
 
 // The path of the file that path means when names are compared ignoring case: path itself when
 // something of exactly that name exists or nothing matches, else the matching regular file.

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QRandomGenerator>
 
+#include <cstdio>
+
 using namespace qf;
 
 class TestListing : public QObject {
@@ -71,10 +73,20 @@ void TestListing::listsMatchingFilesInTheirOwnCase()
     folder.mkdir("folder.DOC");
     QVERIFY(QFile::link(folder.file("a.doc"), folder.file("link.doc")));
     QVERIFY(QFile::link(folder.file("gone"), folder.file("dangling.doc")));
+    {
+        // A name that is no valid text here: written with the raw byte.
+        const QByteArray raw = QFile::encodeName(folder.path()) + "/caf\xe9.doc";
+        FILE *f = std::fopen(raw.constData(), "w");
+        QVERIFY(f);
+        std::fclose(f);
+    }
 
     MemoryTickList docs, pdfs;
     MemoryTextBox count;
-    QVERIFY(RefillList(folder.path(), docs, count, FileKind::Doc));
+    const Status listed = RefillList(folder.path(), docs, count, FileKind::Doc);
+    QVERIFY(!listed.ok()); // the badly named file is named, the others listed
+    QVERIFY2(listed.reason().contains(QLatin1String("not valid text")),
+             qPrintable(listed.reason()));
     QCOMPARE(docs.texts(), QStringList({".doc", "a.doc", "B.DOC", "c.Doc", "link.doc", "x.pdf.doc",
                                         "Ünïcode.doc"}));
     QVERIFY(docs.tickedTexts().isEmpty());
