@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace qf {
@@ -54,7 +55,7 @@ void ChildProcess::EndChildrenOnSignals()
 }
 
 bool ChildProcess::Start(const QString &program, const QStringList &arguments, Channels output,
-                         QString *reason)
+                         QString *reason, int inherit)
 {
     End();
     const QString path = QStandardPaths::findExecutable(program);
@@ -73,7 +74,11 @@ bool ChildProcess::Start(const QString &program, const QStringList &arguments, C
     } else {
         process_.setProcessChannelMode(QProcess::MergedChannels);
     }
-    process_.setChildProcessModifier([] { ::setsid(); });
+    process_.setChildProcessModifier([inherit] {
+        ::setsid();
+        if (inherit >= 0)
+            ::fcntl(inherit, F_SETFD, 0);
+    });
     process_.start();
     if (!process_.waitForStarted(10000)) {
         if (reason)

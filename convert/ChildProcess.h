@@ -22,9 +22,9 @@ public:
     ChildProcess &operator=(const ChildProcess &) = delete;
 
     // Starts program (found on the PATH) with arguments, never through a shell. False with a
-    // reason when it cannot be started.
+    // reason when it cannot be started. The descriptor inherit, if any, stays open in the child.
     bool Start(const QString &program, const QStringList &arguments, Channels output,
-               QString *reason);
+               QString *reason, int inherit = -1);
 
     // Waits until it exits or bound passes, calling keepResponsive now and then. True when it
     // exited; then ExitCode() and Crashed() tell how.

@@ -70,6 +70,7 @@ private slots:
     void progressIsABarOnATerminal();
     void convertsRealDocuments();
     void stoppedFromOutsideLeavesNoOfficeBehind();
+    void officeLeftBehindByAKilledRunDoesNotDisturbTheNext();
 };
 
 void TestBatch::usageErrors_data()
@@ -276,6 +277,43 @@ void TestBatch::stoppedFromOutsideLeavesNoOfficeBehind()
     pgrep.start("pgrep", {"-f", cache.path()});
     pgrep.waitForFinished(5000);
     QVERIFY2(pgrep.readAllStandardOutput().isEmpty(), "an office of the stopped run still runs");
+}
+
+void TestBatch::officeLeftBehindByAKilledRunDoesNotDisturbTheNext()
+{
+    TestFolder folder, cache;
+    const QDir sample(QStringLiteral(QUIREFOLD_SAMPLE_FOLDER));
+    for (int copy = 0; copy < 6; ++copy)
+        QVERIFY(QFile::copy(sample.filePath("Rules of Play.doc"),
+                            folder.file(QStringLiteral("Copy %1.doc").arg(copy))));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CACHE_HOME", cache.path());
+    auto endStrays = [&cache] { QProcess::execute("pkill", {"-KILL", "-f", cache.path()}); };
+
+    // A run killed outright cannot end its office: that office keeps its profile.
+    QProcess killed;
+    killed.setProcessEnvironment(env);
+    killed.setProcessChannelMode(QProcess::MergedChannels);
+    killed.start(QStringLiteral(QUIREFOLD_BATCH), {"--convert", folder.path()});
+    QByteArray said;
+    QElapsedTimer timer;
+    timer.start();
+    while (!said.contains("convert (2/6)") && timer.elapsed() < 60000) {
+        killed.waitForReadyRead(100);
+        said += killed.readAll();
+    }
+    killed.kill();
+    killed.waitForFinished(5000);
+
+    QProcess next;
+    next.setProcessEnvironment(env);
+    next.start(QStringLiteral(QUIREFOLD_BATCH), {"--convert", folder.path()});
+    const bool finished = next.waitForFinished(120000);
+    const QByteArray err = next.readAllStandardError();
+    endStrays();
+    QVERIFY(finished);
+    QVERIFY2(next.exitCode() == 0, err.constData());
+    QCOMPARE(QString::fromUtf8(next.readAllStandardOutput()).count("Converted: "), 6);
 }
 
 QTEST_GUILESS_MAIN(TestBatch)

@@ -365,8 +365,8 @@ private:
         };
         QString why;
         // Through env, so the office's temporary files stay in its profile.
-        if (!office_.Start(QStringLiteral("env"), arguments, ChildProcess::Channels::Discard,
-                           &why)) {
+        if (!office_.Start(QStringLiteral("env"), arguments, ChildProcess::Channels::Discard, &why,
+                           slot_->LockFd())) {
             *reason = QStringLiteral("LibreOffice could not be started: %1").arg(why);
             EndOffice();
             return false;

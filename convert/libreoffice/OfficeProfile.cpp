@@ -96,7 +96,7 @@ std::unique_ptr<ProfileSlot> ProfileSlot::Take(const QString &root, QString *rea
     for (int i = 0; i < kSlots; ++i) {
         const QString base = QDir(root).filePath(QStringLiteral("profile-%1").arg(i));
         const QByteArray lock = QFile::encodeName(base + QStringLiteral(".lock"));
-        // Close-on-exec: an office started later must not inherit, and so keep, the lock.
+        // Close-on-exec: only the office of this slot is let to inherit it (see LockFd).
         const int fd = ::open(lock.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         if (fd < 0) {
             *reason = QStringLiteral("the profile lock %1 could not be opened: %2")

@@ -29,6 +29,9 @@ public:
     bool Prepare(QString *reason);
     // Removes the whole profile, so the next start builds it anew.
     void Wipe();
+    // The descriptor holding the slot's lock. The office started on the slot inherits it, so the
+    // slot stays taken while any office on it lives, even one this process left behind.
+    int LockFd() const { return lockFd_; }
 
 private:
     ProfileSlot(int lockFd, const QString &folder) : lockFd_(lockFd), folder_(folder) {}
