@@ -275,8 +275,7 @@ void Form1::Command1_Click()
 {
     RunGuard guard(*this);
     RunContext ctx = MakeRunContext();
-    ConversionRun(ctx,
-                  hooks_.startWordProcessor ? hooks_.startWordProcessor : DesktopWordProcessor());
+    ConversionRun(ctx, hooks_.wordProcessor.start ? hooks_.wordProcessor : DesktopWordProcessor());
 }
 
 void Form1::Command2_Click()
@@ -287,13 +286,11 @@ void Form1::Command2_Click()
                         kProgramTitle, MessageBox::Icon::Warning);
 }
 
-WordProcessorFactory Form1::DesktopWordProcessor()
+WordProcessorStarter Form1::DesktopWordProcessor()
 {
-    return [this](Status &status) {
-        LibreOfficeOptions options;
-        options.keepResponsive = [this] { KeepResponsive(); };
-        return StartLibreOffice(options, status);
-    };
+    LibreOfficeOptions options;
+    options.keepResponsive = [this] { KeepResponsive(); };
+    return LibreOfficeStarter(options);
 }
 
 void Form1::Command3_Click()

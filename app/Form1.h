@@ -40,8 +40,8 @@ public:
     struct RunHooks {
         CompletionSound *sound = nullptr;
         BookViewer *bookViewer = nullptr;
-        QString programFolder;                   // empty: the program's own folder
-        WordProcessorFactory startWordProcessor; // empty: LibreOffice
+        QString programFolder;              // empty: the program's own folder
+        WordProcessorStarter wordProcessor; // empty: LibreOffice
     };
     void SetRunHooks(const RunHooks &hooks) { hooks_ = hooks; }
 
@@ -72,7 +72,7 @@ private:
     // While a job runs the window takes no input and cannot be closed.
     class RunGuard;
     RunContext MakeRunContext();
-    WordProcessorFactory DesktopWordProcessor();
+    WordProcessorStarter DesktopWordProcessor();
 
     Workspace &ws_;
     bool running_ = false;

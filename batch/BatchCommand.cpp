@@ -105,7 +105,7 @@ bool PrintPlan(Console &console, const Workspace &ws, ConsoleWindow &window)
 
 } // namespace
 
-int RunBatchCommand(const QStringList &arguments, const WordProcessorFactory &startWordProcessor)
+int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wordProcessor)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -214,7 +214,7 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorFactory &st
         window.SetJob(QStringLiteral("convert"), &window.progressBar1);
         const QDateTime start = QDateTime::currentDateTime().addSecs(-1);
         const QStringList documents = TickedTexts(window.list1);
-        ConversionRun(ctx, startWordProcessor);
+        ConversionRun(ctx, wordProcessor);
         window.SetJob(QString(), nullptr);
         for (const QString &name : documents) {
             const QFileInfo pdf(ConversionFilesFor(ws.PathOf(name)).pdf);

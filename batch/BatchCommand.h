@@ -10,6 +10,6 @@ enum BatchExit { kBatchDone = 0, kBatchSomethingFailed = 1, kBatchUsage = 2 };
 
 // quirefold-batch [options] FOLDER: the window's jobs on a folder, without a window. arguments
 // holds the program's name first, as QCoreApplication::arguments() does.
-int RunBatchCommand(const QStringList &arguments, const WordProcessorFactory &startWordProcessor);
+int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wordProcessor);
 
 } // namespace qf

@@ -10,7 +10,5 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("quirefold-batch"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUIREFOLD_VERSION));
     qf::ChildProcess::EndChildrenOnSignals();
-    return qf::RunBatchCommand(app.arguments(), [](qf::Status &status) {
-        return qf::StartLibreOffice(qf::LibreOfficeOptions{}, status);
-    });
+    return qf::RunBatchCommand(app.arguments(), qf::LibreOfficeStarter());
 }

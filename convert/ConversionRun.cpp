@@ -8,15 +8,13 @@
 
 namespace qf {
 
-void ConversionRun(RunContext &ctx, const WordProcessorFactory &startWordProcessor)
+void ConversionRun(RunContext &ctx, const WordProcessorStarter &wordProcessor)
 {
     MainWindow &w = ctx.window;
     RunFrame run(ctx, w.ProgressBar1());
-    // A word processor that cannot be had is said before any file is touched.
-    Status started;
-    const std::unique_ptr<WordProcessor> word = startWordProcessor(started);
-    if (!word) {
-        run.problems().add(started);
+    // A word processor that is not installed is said before any file is touched.
+    if (const Status there = wordProcessor.check(); !there) {
+        run.problems().add(there);
         run.Finish(QStringLiteral("No document was converted to PDF:"));
         return;
     }
@@ -31,6 +29,13 @@ void ConversionRun(RunContext &ctx, const WordProcessorFactory &startWordProcess
         w.Text2().Refresh();
     }
     w.ProgressBar1().SetValue(0);
+    Status started;
+    const std::unique_ptr<WordProcessor> word = wordProcessor.start(started);
+    if (!word) {
+        run.problems().add(started);
+        run.Finish(QStringLiteral("No document was converted to PDF:"));
+        return;
+    }
     run.problems().merge(ConvertDocsToPdf(ctx, names, *word));
     run.Finish(QStringLiteral("Not every document was converted to PDF:"));
 }

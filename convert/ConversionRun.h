@@ -7,7 +7,7 @@ namespace qf {
 
 // "Print DOC Files to PDF": stores the folder's choices, collects every entry of List1 and
 // converts the ticked ones, then reports the times and what went wrong.
-void ConversionRun(RunContext &ctx, const WordProcessorFactory &startWordProcessor);
+void ConversionRun(RunContext &ctx, const WordProcessorStarter &wordProcessor);
 
 // "Click here to delete PDF files which have a matching DOC file only!": deletes every listed PDF
 // that has a document of the same base name (found ignoring case, hidden files not counted), then

@@ -34,7 +34,12 @@ public:
     virtual Status Quit() = 0;
 };
 
-// Starts a word processor for one run; on failure null, with status saying what is missing.
-using WordProcessorFactory = std::function<std::unique_ptr<WordProcessor>(Status &status)>;
+// How a run gets its word processor: first whether it is there at all, touching nothing and
+// saying what to install when it is not; then the start, which gives null with the reason when
+// it fails.
+struct WordProcessorStarter {
+    std::function<Status()> check;
+    std::function<std::unique_ptr<WordProcessor>(Status &status)> start;
+};
 
 } // namespace qf

@@ -94,14 +94,15 @@ struct ConvertFixture {
         for (int i = 0; i < window.list1.ListCount(); ++i)
             window.list1.SetSelected(i, true);
     }
-    WordProcessorFactory factory()
+    WordProcessorStarter factory()
     {
-        return [this](Status &) -> std::unique_ptr<WordProcessor> {
-            ++started;
-            auto word = std::make_unique<FakeWordProcessor>(&calls);
-            word->failOpen = failOpen;
-            return word;
-        };
+        return {[] { return Status::Ok(); },
+                [this](Status &) -> std::unique_ptr<WordProcessor> {
+                    ++started;
+                    auto word = std::make_unique<FakeWordProcessor>(&calls);
+                    word->failOpen = failOpen;
+                    return word;
+                }};
     }
     QStringList files() const
     {
@@ -210,16 +211,30 @@ void TestConvert::missingWordProcessorTouchesNothing()
 {
     ConvertFixture f({"a.doc"});
     const QStringList before = f.files();
-    ConversionRun(f.ctx, [](Status &status) -> std::unique_ptr<WordProcessor> {
-        status = Status::Failed(QString(), "LibreOffice (soffice) was not found: install it with "
-                                           "apt-get install libreoffice-writer-nogui");
-        return nullptr;
-    });
+    const WordProcessorStarter missing{
+        [] {
+            return Status::Failed(QString(), "LibreOffice (soffice) was not found: install it with "
+                                             "apt-get install libreoffice-writer-nogui");
+        },
+        [](Status &) -> std::unique_ptr<WordProcessor> { return nullptr; }};
+    ConversionRun(f.ctx, missing);
     QCOMPARE(f.window.messages.shown().size(), 1);
     QVERIFY(f.window.messages.shown().first().text.contains(
         "apt-get install libreoffice-writer-nogui"));
     QCOMPARE(f.files(), before); // not even the settings: nothing could be done
     QCOMPARE(f.window.progressBar1.BarColor(), kBarRed);
+
+    // Installed but failing to start: the folder's choices are stored first all the same.
+    const WordProcessorStarter failing{[] { return Status::Ok(); },
+                                       [](Status &status) -> std::unique_ptr<WordProcessor> {
+                                           status = Status::Failed(
+                                               QString(), "LibreOffice did not answer within 60 s");
+                                           return nullptr;
+                                       }};
+    ConversionRun(f.ctx, failing);
+    QVERIFY(f.window.messages.shown().last().text.contains("did not answer"));
+    QVERIFY(f.folder.exists("Quirefold.INI") && f.folder.exists("QFDOCIgnore.INI"));
+    QVERIFY(!f.folder.exists("a.PDF"));
 }
 
 void TestConvert::printFileToPdf()

@@ -447,18 +447,22 @@ private:
 
 } // namespace
 
+Status CheckLibreOffice()
+{
+    if (!QFileInfo(kProgramFolder + QStringLiteral("/soffice")).isExecutable())
+        return Status::Failed(QString(), QStringLiteral("LibreOffice (soffice) was not found: ") +
+                                             kInstallHint);
+    if (!QFileInfo::exists(kProgramFolder + QStringLiteral("/libswlo.so")))
+        return Status::Failed(QString(),
+                              QStringLiteral("LibreOffice Writer was not found: ") + kInstallHint);
+    return Status::Ok();
+}
+
 std::unique_ptr<WordProcessor> StartLibreOffice(const LibreOfficeOptions &options, Status &status)
 {
-    if (!QFileInfo(kProgramFolder + QStringLiteral("/soffice")).isExecutable()) {
-        status = Status::Failed(QString(), QStringLiteral("LibreOffice (soffice) was not found: ") +
-                                               kInstallHint);
+    status = CheckLibreOffice();
+    if (!status)
         return nullptr;
-    }
-    if (!QFileInfo::exists(kProgramFolder + QStringLiteral("/libswlo.so"))) {
-        status = Status::Failed(QString(), QStringLiteral("LibreOffice Writer was not found: ") +
-                                               kInstallHint);
-        return nullptr;
-    }
     QString why;
     if (!lo::PrepareUno(&why)) {
         status = Status::Failed(QString(), why);
@@ -482,6 +486,12 @@ std::unique_ptr<WordProcessor> StartLibreOffice(const LibreOfficeOptions &option
     }
     status = Status::Ok();
     return writer;
+}
+
+WordProcessorStarter LibreOfficeStarter(const LibreOfficeOptions &options)
+{
+    return {CheckLibreOffice,
+            [options](Status &status) { return StartLibreOffice(options, status); }};
 }
 
 } // namespace qf

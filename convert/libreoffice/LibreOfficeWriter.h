@@ -29,4 +29,10 @@ inline const QString kLibreOfficePrinterName = QStringLiteral("LibreOffice PDF")
 // the office did not start.
 std::unique_ptr<WordProcessor> StartLibreOffice(const LibreOfficeOptions &options, Status &status);
 
+// Whether LibreOffice is installed, touching nothing; says what to install when it is not.
+Status CheckLibreOffice();
+
+// The word processor of both programs: LibreOffice with these options.
+WordProcessorStarter LibreOfficeStarter(const LibreOfficeOptions &options = {});
+
 } // namespace qf
