@@ -180,9 +180,17 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
     const Problems startProblems = StartUp(
         ws, window, [] {},
         parser.isSet(plan) ? MissingIgnoreLists::Leave : MissingIgnoreLists::Create);
-    if (!startProblems.empty() && window.list1.ListCount() + window.list2.ListCount() == 0) {
-        console.Error(startProblems.list().first().message());
-        return kBatchUsage;
+    // Without its ignore lists the ticks are not the window's, and a run would overwrite them.
+    bool ignoreListsUnknown = false;
+    for (const Status &problem : startProblems.list()) {
+        console.Error(problem.message());
+        ignoreListsUnknown |= problem.file() == ResolveIgnoringCase(ws.DocIgnorePath()) ||
+                              problem.file() == ResolveIgnoringCase(ws.PdfIgnorePath());
+    }
+    if (ignoreListsUnknown) {
+        console.Error(
+            QStringLiteral("the folder's ignore lists cannot be used, so nothing was done"));
+        return kBatchSomethingFailed;
     }
     if (parser.isSet(blank) || parser.isSet(noBlank))
         window.check1.SetValue(parser.isSet(blank) ? 1 : 0);
@@ -190,7 +198,8 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
         window.text5.SetText(parser.value(output));
 
     if (parser.isSet(plan))
-        return PrintPlan(console, ws, window) ? kBatchDone : kBatchSomethingFailed;
+        return PrintPlan(console, ws, window) && startProblems.empty() ? kBatchDone
+                                                                       : kBatchSomethingFailed;
 
     Silence sound;
     NoViewer viewer;
@@ -233,7 +242,8 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
             out << "Book: " << book.filePath() << '\n';
     }
     out.flush();
-    return window.messagesShown() == 0 ? kBatchDone : kBatchSomethingFailed;
+    return window.messagesShown() == 0 && startProblems.empty() ? kBatchDone
+                                                                : kBatchSomethingFailed;
 }
 
 } // namespace qf

@@ -20,7 +20,11 @@ Status RequireFolder(const Workspace &ws)
 Status ApplyOneIgnoreList(const Workspace &ws, const QString &path, TickList &list,
                           MissingIgnoreLists missing)
 {
-    if (!FileExists(path) && !ws.WorkingFolder.isEmpty() && missing == MissingIgnoreLists::Create) {
+    if (!FileExists(path)) {
+        if (ws.WorkingFolder.isEmpty() || missing == MissingIgnoreLists::Leave) {
+            LoadIgnoreList(path, list); // no list: every item ticked
+            return Status::Ok();
+        }
         const Status created = CreateEmptyFile(path);
         if (!created) {
             LoadIgnoreList(path, list); // still ticks every item

@@ -66,6 +66,7 @@ private slots:
     void planChangesNothing();
     void compileMakesTheBookTheWindowMakes();
     void failuresExitWithOne();
+    void unusableIgnoreListStopsBeforeAnyJob();
     void removeRunsBeforeCompile();
     void progressIsABarOnATerminal();
     void convertsRealDocuments();
@@ -192,6 +193,18 @@ void TestBatch::failuresExitWithOne()
     QCOMPARE(
         ReadPdf(folder.file("PDFCompile Output/CompiledPDFDocument.pdf"))->getAllPages().size(),
         size_t(2));
+}
+
+void TestBatch::unusableIgnoreListStopsBeforeAnyJob()
+{
+    TestFolder folder;
+    MakePdf(folder.file("a.pdf"), 1);
+    folder.mkdir("QFPDFIgnore.INI"); // cannot be read as a list
+    const Result r = Batch({"--compile", folder.path()});
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY2(r.err.contains(folder.file("QFPDFIgnore.INI") + ": could not be"), qPrintable(r.err));
+    QVERIFY(r.err.contains("nothing was done"));
+    QVERIFY(!folder.exists("Quirefold.INI") && !folder.exists("PDFCompile Output"));
 }
 
 void TestBatch::removeRunsBeforeCompile()
