@@ -16,12 +16,16 @@
 namespace qf {
 namespace {
 
-// The mode a newly created file gets here.
+// The mode a newly created file gets here, read without setting the process's umask, which
+// other threads may rely on at that moment.
 mode_t NewFileMode()
 {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly))
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith("Umask:"))
+                return 0666 & ~mode_t(line.mid(6).trimmed().toUInt(nullptr, 8));
+    return 0644;
 }
 
 bool SyncFile(const QByteArray &path)

@@ -28,23 +28,6 @@ struct NoViewer : BookViewer {
     void ShowBook(const QString &) override {}
 };
 
-QStringList TickedTexts(const TickList &list)
-{
-    QStringList out;
-    for (int i = 0; i < list.ListCount(); ++i)
-        if (list.Selected(i))
-            out << list.ItemText(i);
-    return out;
-}
-
-QStringList Texts(const TickList &list)
-{
-    QStringList out;
-    for (int i = 0; i < list.ListCount(); ++i)
-        out << list.ItemText(i);
-    return out;
-}
-
 // Whether the PDF of a document would be made anew by a conversion.
 QString PdfState(const QString &documentPath)
 {
@@ -63,7 +46,7 @@ bool PrintPlan(Console &console, const Workspace &ws, ConsoleWindow &window)
         JoinPath(JoinPath(ws.WorkingFolder, kOutputFolderName), window.text5.Text());
     const int option = window.check1.Value();
     out << "Book: " << book << "\nBlank sheets: " << (option == 1 ? "on" : "off") << "\n\n";
-    const BookPlan plan = PlanBook(ws, TickedTexts(window.list2), option);
+    const BookPlan plan = PlanBook(ws, window.list2.tickedTexts(), option);
     bool allReadable = true;
     out << QStringLiteral("%1  %2  %3  %4  %5\n")
                .arg(QStringLiteral("pages"), 5)
@@ -93,7 +76,7 @@ bool PrintPlan(Console &console, const Workspace &ws, ConsoleWindow &window)
                .arg(plan.totalPages)
                .arg(plan.documents.size())
                .arg(plan.blankSheets);
-    const QStringList documents = TickedTexts(window.list1);
+    const QStringList documents = window.list1.tickedTexts();
     if (!documents.isEmpty())
         out << "\nDocuments to convert:\n";
     for (const QString &name : documents)
@@ -207,7 +190,7 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
     QTextStream &out = console.out();
     if (parser.isSet(remove)) {
         window.SetJob(QStringLiteral("remove"), nullptr);
-        const QStringList before = Texts(window.list2);
+        const QStringList before = window.list2.texts();
         const Problems problems = RemoveConvertedPdfs(ws, window);
         for (const QString &name : before)
             if (!QFileInfo::exists(ws.PathOf(name)))
@@ -222,7 +205,7 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
     if (parser.isSet(convert)) {
         window.SetJob(QStringLiteral("convert"), &window.progressBar1);
         const QDateTime start = QDateTime::currentDateTime().addSecs(-1);
-        const QStringList documents = TickedTexts(window.list1);
+        const QStringList documents = window.list1.tickedTexts();
         ConversionRun(ctx, wordProcessor);
         window.SetJob(QString(), nullptr);
         for (const QString &name : documents) {

@@ -9,12 +9,6 @@
 namespace qf {
 namespace {
 
-void ShowStatus(TextBox &box, const QString &text)
-{
-    box.SetText(text);
-    box.Refresh();
-}
-
 // Makes the output folder. An old book of the output path's name is not deleted here: the new
 // one replaces it when it is saved, so a run that makes no book loses none.
 Status PrepareOutput(const QString &folder, const QString &outputPath)
@@ -69,8 +63,8 @@ CompileOutcome CompileBook(RunContext &ctx, const QStringList &names, const QStr
         outcome.problems.add(prepared);
         return outcome;
     }
-    ShowStatus(w.Text1(), QStringLiteral("Creating Output File..."));
-    ShowStatus(w.Text2(), ctx.ws.OutputFileName);
+    w.Text1().Show(QStringLiteral("Creating Output File..."));
+    w.Text2().Show(ctx.ws.OutputFileName);
 
     PdfSuite suite(&ctx.bookViewer);
     PDDoc source(suite);
@@ -82,14 +76,14 @@ CompileOutcome CompileBook(RunContext &ctx, const QStringList &names, const QStr
     output.Create();
 
     bool pending = false;
-    ShowStatus(w.Text1(), QStringLiteral("Compiling PDF files..."));
+    w.Text1().Show(QStringLiteral("Compiling PDF files..."));
     w.ProgressBar2().SetValue(0);
     const int count = int(names.size());
     for (int i = 1; i <= count; ++i) {
         const QString &name = names.at(i - 1);
         w.ProgressBar2().SetMin(0);
         w.ProgressBar2().SetMax(count);
-        ShowStatus(w.Text2(), name);
+        w.Text2().Show(name);
         const QString path = ctx.ws.PathOf(name);
         Status step = source.Open(path);
         const int pages = source.GetNumPages();

@@ -12,8 +12,7 @@ void CompileRun(RunContext &ctx)
     run.StoreChoices();
     ctx.ws.OutputFileName = w.Text5().Text();
 
-    w.Text1().SetText(QStringLiteral("Collecting information for file:"));
-    w.Text1().Refresh();
+    w.Text1().Show(QStringLiteral("Collecting information for file:"));
     QStringList names;
     TickList &pdfs = w.List2();
     for (int i = 0; i < pdfs.ListCount(); ++i) {
@@ -21,8 +20,7 @@ void CompileRun(RunContext &ctx)
         if (!pdfs.Selected(i))
             continue;
         names.append(pdfs.ItemText(i));
-        w.Text2().SetText(pdfs.ItemText(i));
-        w.Text2().Refresh();
+        w.Text2().Show(pdfs.ItemText(i));
     }
     pdfs.SetListIndex(0);
     w.ProgressBar2().SetValue(0);

@@ -19,14 +19,12 @@ void ConversionRun(RunContext &ctx, const WordProcessorStarter &wordProcessor)
         return;
     }
     run.StoreChoices();
-    w.Text1().SetText(QStringLiteral("Collecting information for file:"));
-    w.Text1().Refresh();
+    w.Text1().Show(QStringLiteral("Collecting information for file:"));
     QStringList names;
     const int count = w.List1().ListCount();
     for (int i = 0; i < count; ++i) {
         names.append(w.List1().ItemText(i));
-        w.Text2().SetText(names.last());
-        w.Text2().Refresh();
+        w.Text2().Show(names.last());
     }
     w.ProgressBar1().SetValue(0);
     Status started;

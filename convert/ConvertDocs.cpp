@@ -12,12 +12,6 @@
 namespace qf {
 namespace {
 
-void ShowStatus(TextBox &box, const QString &text)
-{
-    box.SetText(text);
-    box.Refresh();
-}
-
 QString CommaWarning(const QString &path)
 {
     return QStringLiteral("The filename ") + path +
@@ -60,7 +54,7 @@ Status ConvertOne(RunContext &ctx, WordProcessor &word, const ConversionFiles &f
         std::this_thread::sleep_for(std::chrono::milliseconds(250));
         ctx.window.KeepResponsive();
     }
-    ShowStatus(ctx.window.Text1(), QStringLiteral("Converting Postscript to PDF..."));
+    ctx.window.Text1().Show(QStringLiteral("Converting Postscript to PDF..."));
     const Status converted =
         FileToPDF(files.printFile, files.pdf, QString(), [&ctx] { ctx.window.KeepResponsive(); });
     const Status closed = word.CloseDocuments();
@@ -89,8 +83,8 @@ Problems ConvertDocsToPdf(RunContext &ctx, const QStringList &names, WordProcess
     Problems problems;
     MainWindow &w = ctx.window;
     const QString savedPrinter = word.ActivePrinter();
-    ShowStatus(w.Text1(), QStringLiteral("Creating PDF File..."));
-    ShowStatus(w.Text2(), ctx.ws.OutputFileName);
+    w.Text1().Show(QStringLiteral("Creating PDF File..."));
+    w.Text2().Show(ctx.ws.OutputFileName);
     w.ProgressBar1().SetValue(0);
 
     const int count = int(names.size());
@@ -99,8 +93,8 @@ Problems ConvertDocsToPdf(RunContext &ctx, const QStringList &names, WordProcess
         w.ProgressBar1().SetMax(count);
         w.List1().SetListIndex(k - 1);
         if (w.List1().Selected(k - 1)) {
-            ShowStatus(w.Text1(), QStringLiteral("Printing to Postscript File..."));
-            ShowStatus(w.Text2(), names.at(k - 1));
+            w.Text1().Show(QStringLiteral("Printing to Postscript File..."));
+            w.Text2().Show(names.at(k - 1));
             const QString path = ctx.ws.PathOf(names.at(k - 1));
             if (path.contains(QLatin1Char(','))) {
                 w.Messages().Show(CommaWarning(path), QStringLiteral("*** Warning ***"),

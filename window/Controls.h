@@ -31,6 +31,12 @@ public:
     virtual QString Text() const = 0;
     virtual void SetText(const QString &text) = 0;
     virtual void Refresh() = 0;
+    // Sets the text and repaints it at once.
+    void Show(const QString &text)
+    {
+        SetText(text);
+        Refresh();
+    }
 };
 
 // A check box whose value is 0 (clear), 1 (ticked) or 2 (grayed).
