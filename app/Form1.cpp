@@ -4,7 +4,7 @@
 #include "app/Twips.h"
 #include "compile/CompileRun.h"
 #include "convert/ConversionRun.h"
-#include "convert/libreoffice/LibreOfficeWriter.h"
+#include "convert/OfficePlugin.h"
 #include "store/FolderChoices.h"
 
 #include <QApplication>
@@ -290,7 +290,10 @@ WordProcessorStarter Form1::DesktopWordProcessor()
 {
     LibreOfficeOptions options;
     options.keepResponsive = [this] { KeepResponsive(); };
-    return LibreOfficeStarter(options);
+    return LibreOfficeFromPlugin(hooks_.programFolder.isEmpty()
+                                     ? QCoreApplication::applicationDirPath()
+                                     : hooks_.programFolder,
+                                 options);
 }
 
 void Form1::Command3_Click()

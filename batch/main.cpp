@@ -1,6 +1,6 @@
 #include "batch/BatchCommand.h"
 #include "convert/ChildProcess.h"
-#include "convert/libreoffice/LibreOfficeWriter.h"
+#include "convert/OfficePlugin.h"
 
 #include <QCoreApplication>
 
@@ -10,5 +10,6 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("quirefold-batch"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUIREFOLD_VERSION));
     qf::ChildProcess::EndChildrenOnSignals();
-    return qf::RunBatchCommand(app.arguments(), qf::LibreOfficeStarter());
+    return qf::RunBatchCommand(app.arguments(),
+                               qf::LibreOfficeFromPlugin(QCoreApplication::applicationDirPath()));
 }

@@ -70,6 +70,7 @@ private slots:
     void removeRunsBeforeCompile();
     void progressIsABarOnATerminal();
     void convertsRealDocuments();
+    void startsAndSaysWhatToInstallWithoutLibreOffice();
     void stoppedFromOutsideLeavesNoOfficeBehind();
     void officeLeftBehindByAKilledRunDoesNotDisturbTheNext();
 };
@@ -259,6 +260,32 @@ void TestBatch::convertsRealDocuments()
     QCOMPARE(
         QDir(folder.path()).entryList({"*.PS", "*.LOG", ".~lock*"}, QDir::Files | QDir::Hidden),
         QStringList());
+}
+
+void TestBatch::startsAndSaysWhatToInstallWithoutLibreOffice()
+{
+    // LibreOffice's libraries are loaded with its plugin, never when the program starts.
+    QProcess readelf;
+    readelf.start("readelf", {"-d", QStringLiteral(QUIREFOLD_BATCH)});
+    QVERIFY(readelf.waitForFinished(10000));
+    const QByteArray dynamic = readelf.readAllStandardOutput();
+    QVERIFY(dynamic.contains("NEEDED"));
+    QVERIFY2(!dynamic.contains("libuno"), dynamic.constData());
+
+    // A copy of the program without the plugin beside it: it starts, says why it cannot convert,
+    // and the run touches no file (start-up still makes the missing ignore lists, as the window's).
+    TestFolder programFolder, folder;
+    const QString copy = programFolder.file("quirefold-batch");
+    QVERIFY(QFile::copy(QStringLiteral(QUIREFOLD_BATCH), copy));
+    folder.touch({"a.doc"});
+    QProcess batch;
+    batch.start(copy, {"--convert", folder.path()});
+    QVERIFY(batch.waitForFinished(60000));
+    QCOMPARE(batch.exitCode(), 1);
+    const QString err = QString::fromUtf8(batch.readAllStandardError());
+    QVERIFY2(err.contains("quirefold-libreoffice.so is missing"), qPrintable(err));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files),
+             QStringList({"a.doc", "QFDOCIgnore.INI", "QFPDFIgnore.INI"}));
 }
 
 void TestBatch::stoppedFromOutsideLeavesNoOfficeBehind()
