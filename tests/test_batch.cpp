@@ -288,71 +288,71 @@ void TestBatch::startsAndSaysWhatToInstallWithoutLibreOffice()
              QStringList({"a.doc", "QFDOCIgnore.INI", "QFPDFIgnore.INI"}));
 }
 
-void TestBatch::stoppedFromOutsideLeavesNoOfficeBehind()
-{
+namespace {
+
+// A conversion of copies of a real document, running in the background until it is on its
+// second document. Its office keeps its profile under cache, so its command line names cache.
+struct ConversionUnderWay {
     TestFolder folder, cache;
-    const QDir sample(QStringLiteral(QUIREFOLD_SAMPLE_FOLDER));
-    for (int copy = 0; copy < 10; ++copy)
-        QVERIFY(QFile::copy(sample.filePath("Rules of Play.doc"),
-                            folder.file(QStringLiteral("Copy %1.doc").arg(copy))));
     QProcess batch;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CACHE_HOME", cache.path()); // the office's profile, and so its command line
-    batch.setProcessEnvironment(env);
-    batch.setProcessChannelMode(QProcess::MergedChannels);
-    batch.start(QStringLiteral(QUIREFOLD_BATCH), {"--convert", folder.path()});
-    QByteArray err;
-    QElapsedTimer timer;
-    timer.start();
-    while (!err.contains("convert (2/10)") && timer.elapsed() < 60000) {
-        batch.waitForReadyRead(100);
-        err += batch.readAll();
-    }
-    QVERIFY2(err.contains("convert (2/10)"), err.constData());
-    batch.terminate(); // SIGTERM
-    QVERIFY(batch.waitForFinished(10000));
-    QCOMPARE(batch.exitStatus(), QProcess::CrashExit);
 
-    QProcess pgrep;
-    pgrep.start("pgrep", {"-f", cache.path()});
-    pgrep.waitForFinished(5000);
-    QVERIFY2(pgrep.readAllStandardOutput().isEmpty(), "an office of the stopped run still runs");
+    explicit ConversionUnderWay(int copies)
+    {
+        const QDir sample(QStringLiteral(QUIREFOLD_SAMPLE_FOLDER));
+        for (int copy = 0; copy < copies; ++copy)
+            QFile::copy(sample.filePath("Rules of Play.doc"),
+                        folder.file(QStringLiteral("Copy %1.doc").arg(copy)));
+        env.insert("XDG_CACHE_HOME", cache.path());
+        batch.setProcessEnvironment(env);
+        batch.setProcessChannelMode(QProcess::MergedChannels);
+        batch.start(QStringLiteral(QUIREFOLD_BATCH), {"--convert", folder.path()});
+        const QByteArray second = QStringLiteral("convert (2/%1)").arg(copies).toUtf8();
+        QByteArray said;
+        QElapsedTimer timer;
+        timer.start();
+        while (!said.contains(second) && timer.elapsed() < 60000) {
+            batch.waitForReadyRead(100);
+            said += batch.readAll();
+        }
+    }
+    ~ConversionUnderWay() { QProcess::execute("pkill", {"-KILL", "-f", cache.path()}); }
+    QByteArray OfficesStillRunning()
+    {
+        QProcess pgrep;
+        pgrep.start("pgrep", {"-a", "-f", cache.path()});
+        pgrep.waitForFinished(5000);
+        return pgrep.readAllStandardOutput();
+    }
+};
+
+} // namespace
+
+void TestBatch::stoppedFromOutsideLeavesNoOfficeBehind()
+{
+    ConversionUnderWay run(10);
+    QCOMPARE(run.batch.state(), QProcess::Running);
+    run.batch.terminate(); // SIGTERM
+    QVERIFY(run.batch.waitForFinished(10000));
+    QCOMPARE(run.batch.exitStatus(), QProcess::CrashExit);
+    const QByteArray left = run.OfficesStillRunning();
+    QVERIFY2(left.isEmpty(), left.constData());
 }
 
 void TestBatch::officeLeftBehindByAKilledRunDoesNotDisturbTheNext()
 {
-    TestFolder folder, cache;
-    const QDir sample(QStringLiteral(QUIREFOLD_SAMPLE_FOLDER));
-    for (int copy = 0; copy < 6; ++copy)
-        QVERIFY(QFile::copy(sample.filePath("Rules of Play.doc"),
-                            folder.file(QStringLiteral("Copy %1.doc").arg(copy))));
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CACHE_HOME", cache.path());
-    auto endStrays = [&cache] { QProcess::execute("pkill", {"-KILL", "-f", cache.path()}); };
-
     // A run killed outright cannot end its office: that office keeps its profile.
-    QProcess killed;
-    killed.setProcessEnvironment(env);
-    killed.setProcessChannelMode(QProcess::MergedChannels);
-    killed.start(QStringLiteral(QUIREFOLD_BATCH), {"--convert", folder.path()});
-    QByteArray said;
-    QElapsedTimer timer;
-    timer.start();
-    while (!said.contains("convert (2/6)") && timer.elapsed() < 60000) {
-        killed.waitForReadyRead(100);
-        said += killed.readAll();
-    }
-    killed.kill();
-    killed.waitForFinished(5000);
+    ConversionUnderWay killed(6);
+    QCOMPARE(killed.batch.state(), QProcess::Running);
+    killed.batch.kill();
+    killed.batch.waitForFinished(5000);
+    QVERIFY(!killed.OfficesStillRunning().isEmpty());
 
     QProcess next;
-    next.setProcessEnvironment(env);
-    next.start(QStringLiteral(QUIREFOLD_BATCH), {"--convert", folder.path()});
-    const bool finished = next.waitForFinished(120000);
-    const QByteArray err = next.readAllStandardError();
-    endStrays();
-    QVERIFY(finished);
-    QVERIFY2(next.exitCode() == 0, err.constData());
+    next.setProcessEnvironment(killed.env);
+    next.start(QStringLiteral(QUIREFOLD_BATCH), {"--convert", killed.folder.path()});
+    QVERIFY(next.waitForFinished(120000));
+    QVERIFY2(next.exitCode() == 0, next.readAllStandardError().constData());
     QCOMPARE(QString::fromUtf8(next.readAllStandardOutput()).count("Converted: "), 6);
 }
 
