@@ -28,6 +28,12 @@ public:
     virtual void ShowBook(const QString &path) = 0;
 };
 
+// For where no viewer belongs: the batch command, tests.
+class NoBookViewer : public BookViewer {
+public:
+    void ShowBook(const QString &) override {}
+};
+
 // The PDF suite for one run: its open documents, and the viewer's one document view.
 class PdfSuite {
 public:

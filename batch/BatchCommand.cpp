@@ -21,13 +21,6 @@
 namespace qf {
 namespace {
 
-struct Silence : CompletionSound {
-    void PlayToEnd(const std::function<void()> &) override {}
-};
-struct NoViewer : BookViewer {
-    void ShowBook(const QString &) override {}
-};
-
 // Whether the PDF of a document would be made anew by a conversion.
 QString PdfState(const QString &documentPath)
 {
@@ -184,8 +177,8 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
         return PrintPlan(console, ws, window) && startProblems.empty() ? kBatchDone
                                                                        : kBatchSomethingFailed;
 
-    Silence sound;
-    NoViewer viewer;
+    NoSound sound;
+    NoBookViewer viewer;
     RunContext ctx{ws, window, sound, viewer, QCoreApplication::applicationDirPath()};
     QTextStream &out = console.out();
     if (parser.isSet(remove)) {

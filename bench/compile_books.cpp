@@ -62,13 +62,6 @@ int Make(const QString &folder)
     return 0;
 }
 
-struct Silence : qf::CompletionSound {
-    void PlayToEnd(const std::function<void()> &) override {}
-};
-struct NoViewer : qf::BookViewer {
-    void ShowBook(const QString &) override {}
-};
-
 int Run(const QString &folder)
 {
     qf::Workspace ws = qf::Workspace::FromArguments({folder});
@@ -78,8 +71,8 @@ int Run(const QString &folder)
         window.list2.SetSelected(i, true);
     window.check1.SetValue(1);
     window.text5.SetText(QStringLiteral("Book.pdf"));
-    Silence sound;
-    NoViewer viewer;
+    qf::NoSound sound;
+    qf::NoBookViewer viewer;
     qf::RunContext ctx{ws, window, sound, viewer,
                        QCoreApplication::applicationDirPath() + QStringLiteral("/..")};
     qf::CompileRun(ctx);

@@ -13,6 +13,12 @@ public:
     virtual void PlayToEnd(const std::function<void()> &keepResponsive) = 0;
 };
 
+// For where no sound belongs: the batch command, tests.
+class NoSound : public CompletionSound {
+public:
+    void PlayToEnd(const std::function<void()> &) override {}
+};
+
 // The desktop's "complete" sound event through libcanberra. Without a sound device or theme
 // nothing plays and nothing fails; a sound that does not end is given up after the bound.
 class DesktopCompletionSound : public CompletionSound {

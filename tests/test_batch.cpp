@@ -155,10 +155,8 @@ void TestBatch::compileMakesTheBookTheWindowMakes()
     QCOMPARE(batchFolder.read("QFPDFIgnore.INI"), QByteArray("Three.pdf\r\n"));
 
     // The window's run on the same folder and choices.
-    struct Quiet : CompletionSound, BookViewer {
-        void PlayToEnd(const std::function<void()> &) override {}
-        void ShowBook(const QString &) override {}
-    } quiet;
+    NoSound sound;
+    NoBookViewer viewer;
     Workspace ws = Workspace::FromArguments({windowFolder.path()});
     MemoryWindow window;
     for (const char *name : {"One.pdf", "Two.pdf", "Three.pdf"})
@@ -166,7 +164,7 @@ void TestBatch::compileMakesTheBookTheWindowMakes()
     window.list2.SetSelected(0, true);
     window.list2.SetSelected(2, true); // Two.pdf; Three.pdf stays unticked
     window.text5.SetText("Out.pdf");
-    RunContext ctx{ws, window, quiet, quiet, QStringLiteral(QUIREFOLD_PROGRAM_FOLDER)};
+    RunContext ctx{ws, window, sound, viewer, QStringLiteral(QUIREFOLD_PROGRAM_FOLDER)};
     CompileRun(ctx);
 
     auto fromBatch = ReadPdf(batchFolder.file("PDFCompile Output/Out.pdf"));

@@ -64,16 +64,13 @@ struct SilentSound : CompletionSound {
     int played = 0;
     void PlayToEnd(const std::function<void()> &) override { ++played; }
 };
-struct NoViewer : BookViewer {
-    void ShowBook(const QString &) override {}
-};
 
 struct ConvertFixture {
     TestFolder folder;
     Workspace ws;
     MemoryWindow window;
     SilentSound sound;
-    NoViewer viewer;
+    NoBookViewer viewer;
     RunContext ctx{ws, window, sound, viewer, QString()};
     QStringList calls;
     QMap<QString, QString> failOpen;

@@ -432,12 +432,10 @@ void TestMainWindow::printButtonMakesRealPdfsThroughLibreOffice()
         documents[name] = folder.read(name);
         times[name] = QFileInfo(folder.file(name)).lastModified();
     }
-    struct Quiet : CompletionSound, BookViewer {
-        void PlayToEnd(const std::function<void()> &) override {}
-        void ShowBook(const QString &) override {}
-    } quiet;
+    NoSound sound;
+    NoBookViewer viewer;
     Started s({folder.path()});
-    s.form->SetRunHooks({&quiet, &quiet, QStringLiteral(QUIREFOLD_PROGRAM_FOLDER), {}});
+    s.form->SetRunHooks({&sound, &viewer, QStringLiteral(QUIREFOLD_PROGRAM_FOLDER), {}});
     s.click("Command1");
 
     QVERIFY2(s.messages.shown().isEmpty(), qPrintable(s.messages.shown().value(0).text));
