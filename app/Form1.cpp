@@ -280,10 +280,7 @@ void Form1::Command1_Click()
 
 void Form1::Command2_Click()
 {
-    const Problems problems = RemoveConvertedPdfs(ws_, *this);
-    if (!problems.empty())
-        Messages().Show(problems.report(QStringLiteral("Not every PDF file could be deleted:")),
-                        kProgramTitle, MessageBox::Icon::Warning);
+    RemoveConvertedPdfs(ws_, *this);
 }
 
 WordProcessorStarter Form1::DesktopWordProcessor()

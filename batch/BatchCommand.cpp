@@ -35,8 +35,7 @@ QString PdfState(const QString &documentPath)
 bool PrintPlan(Console &console, const Workspace &ws, ConsoleWindow &window)
 {
     QTextStream &out = console.out();
-    const QString book =
-        JoinPath(JoinPath(ws.WorkingFolder, kOutputFolderName), window.text5.Text());
+    const QString book = BookPath(ws, window.text5.Text());
     const int option = window.check1.Value();
     out << "Book: " << book << "\nBlank sheets: " << (option == 1 ? "on" : "off") << "\n\n";
     const BookPlan plan = PlanBook(ws, window.list2.tickedTexts(), option);
@@ -184,14 +183,10 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
     if (parser.isSet(remove)) {
         window.SetJob(QStringLiteral("remove"), nullptr);
         const QStringList before = window.list2.texts();
-        const Problems problems = RemoveConvertedPdfs(ws, window);
+        RemoveConvertedPdfs(ws, window);
         for (const QString &name : before)
             if (!QFileInfo::exists(ws.PathOf(name)))
                 out << "Deleted: " << ws.PathOf(name) << '\n';
-        if (!problems.empty())
-            window.Messages().Show(
-                problems.report(QStringLiteral("Not every PDF file could be deleted:")),
-                QStringLiteral("Quirefold"), MessageBox::Icon::Warning);
         // The next job sees the ticks the window shows at start-up.
         LoadIgnoreList(ws.PdfIgnorePath(), window.list2);
     }
@@ -212,8 +207,7 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
         const QDateTime start = QDateTime::currentDateTime().addSecs(-1);
         CompileRun(ctx);
         window.SetJob(QString(), nullptr);
-        const QFileInfo book(
-            JoinPath(JoinPath(ws.WorkingFolder, kOutputFolderName), ws.OutputFileName));
+        const QFileInfo book(BookPath(ws, ws.OutputFileName));
         if (book.isFile() && book.lastModified() >= start)
             out << "Book: " << book.filePath() << '\n';
     }

@@ -24,6 +24,11 @@ Status PrepareOutput(const QString &folder, const QString &outputPath)
 
 } // namespace
 
+QString BookPath(const Workspace &ws, const QString &name)
+{
+    return JoinPath(JoinPath(ws.WorkingFolder, kOutputFolderName), name);
+}
+
 QString FileNameFromPath(const QString &path)
 {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);

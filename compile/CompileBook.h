@@ -11,6 +11,9 @@ namespace qf {
 inline const QString kOutputFolderName = QStringLiteral("PDFCompile Output");
 inline const QString kEmptyPageFileName = QStringLiteral("empty_page.pdf");
 
+// Where a compile run writes the book named name: in the working folder's output folder.
+QString BookPath(const Workspace &ws, const QString &name);
+
 // The file-name component of a path: everything after the last separator.
 QString FileNameFromPath(const QString &path);
 // A document's bookmark title: its file name cut before the first ".".

@@ -33,8 +33,7 @@ void CompileRun(RunContext &ctx)
     } else if (!plainName) {
         run.problems().add(plainName);
     } else {
-        const QString outputPath =
-            JoinPath(JoinPath(ctx.ws.WorkingFolder, kOutputFolderName), ctx.ws.OutputFileName);
+        const QString outputPath = BookPath(ctx.ws, ctx.ws.OutputFileName);
         CompileOutcome outcome = CompileBook(ctx, names, outputPath);
         bookWritten = outcome.bookWritten;
         run.problems().merge(outcome.problems);

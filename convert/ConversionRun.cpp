@@ -12,12 +12,13 @@ void ConversionRun(RunContext &ctx, const WordProcessorStarter &wordProcessor)
 {
     MainWindow &w = ctx.window;
     RunFrame run(ctx, w.ProgressBar1());
-    // A word processor that is not installed is said before any file is touched.
-    if (const Status there = wordProcessor.check(); !there) {
-        run.problems().add(there);
+    auto giveUp = [&run](const Status &why) {
+        run.problems().add(why);
         run.Finish(QStringLiteral("No document was converted to PDF:"));
-        return;
-    }
+    };
+    // A word processor that is not installed is said before any file is touched.
+    if (const Status there = wordProcessor.check(); !there)
+        return giveUp(there);
     run.StoreChoices();
     w.Text1().Show(QStringLiteral("Collecting information for file:"));
     QStringList names;
@@ -29,11 +30,8 @@ void ConversionRun(RunContext &ctx, const WordProcessorStarter &wordProcessor)
     w.ProgressBar1().SetValue(0);
     Status started;
     const std::unique_ptr<WordProcessor> word = wordProcessor.start(started);
-    if (!word) {
-        run.problems().add(started);
-        run.Finish(QStringLiteral("No document was converted to PDF:"));
-        return;
-    }
+    if (!word)
+        return giveUp(started);
     run.problems().merge(ConvertDocsToPdf(ctx, names, *word));
     run.Finish(QStringLiteral("Not every document was converted to PDF:"));
 }
@@ -55,6 +53,10 @@ Problems RemoveConvertedPdfs(const Workspace &ws, MainWindow &window)
                                QStringLiteral("could not be deleted (%1)").arg(pdf.errorString())));
     }
     problems.add(RefillList(ws.WorkingFolder, pdfs, window.Text4(), FileKind::Pdf));
+    if (!problems.empty())
+        window.Messages().Show(
+            problems.report(QStringLiteral("Not every PDF file could be deleted:")),
+            QStringLiteral("Quirefold"), MessageBox::Icon::Warning);
     return problems;
 }
 
