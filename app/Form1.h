@@ -21,7 +21,6 @@ class QPushButton;
 namespace qf {
 
 inline const QString kWindowCaption = QStringLiteral("Quirefold 1.1 from Tallowmere");
-inline const QString kProgramTitle = QStringLiteral("Quirefold");
 
 // The program's one window. Each widget's object name is its control name ("List1", ...).
 class Form1 : public QDialog, public MainWindow {

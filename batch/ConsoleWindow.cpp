@@ -69,8 +69,7 @@ void ConsoleWindow::FileLine::Refresh()
 void ConsoleWindow::ErrorMessages::Show(const QString &text, const QString &caption, Icon)
 {
     ++shown;
-    console_.Error(caption == QLatin1String("Quirefold") ? text
-                                                         : caption + QStringLiteral(": ") + text);
+    console_.Error(caption == kProgramTitle ? text : caption + QStringLiteral(": ") + text);
 }
 
 } // namespace qf

@@ -24,7 +24,7 @@ Status BookmarkBook(PdfSuite &suite, const QString &outputPath, const BookmarkTa
     AcroApp app(suite);
     AVDoc view(suite);
     if (!view.Open(outputPath, outputPath)) {
-        messages.Show(kCouldNotOpenFile, QStringLiteral("Quirefold"), MessageBox::Icon::None);
+        messages.Show(kCouldNotOpenFile, kProgramTitle, MessageBox::Icon::None);
         return Status::Ok(); // said already
     }
     const PDDoc doc = view.GetPDDoc();

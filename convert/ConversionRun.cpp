@@ -55,8 +55,8 @@ Problems RemoveConvertedPdfs(const Workspace &ws, MainWindow &window)
     problems.add(RefillList(ws.WorkingFolder, pdfs, window.Text4(), FileKind::Pdf));
     if (!problems.empty())
         window.Messages().Show(
-            problems.report(QStringLiteral("Not every PDF file could be deleted:")),
-            QStringLiteral("Quirefold"), MessageBox::Icon::Warning);
+            problems.report(QStringLiteral("Not every PDF file could be deleted:")), kProgramTitle,
+            MessageBox::Icon::Warning);
     return problems;
 }
 

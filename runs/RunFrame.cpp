@@ -33,7 +33,7 @@ void RunFrame::Finish(const QString &heading)
     bar_.SetBarColor(kBarRed);
     ctx_.sound.PlayToEnd([this] { ctx_.window.KeepResponsive(); });
     if (!problems_.empty())
-        ctx_.window.Messages().Show(problems_.report(heading), QStringLiteral("Quirefold"),
+        ctx_.window.Messages().Show(problems_.report(heading), kProgramTitle,
                                     MessageBox::Icon::Warning);
 }
 

@@ -65,6 +65,9 @@ public:
     virtual quint32 BarColor() const = 0;
 };
 
+// The caption of the program's messages.
+inline const QString kProgramTitle = QStringLiteral("Quirefold");
+
 // A modal message with a single OK button.
 class MessageBox {
 public:
