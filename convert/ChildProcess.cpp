@@ -4,8 +4,16 @@
 #include <QThread>
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
+#include <ctime>
 #include <fcntl.h>
+#include <poll.h>
+#include <sched.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace qf {
@@ -42,6 +50,82 @@ extern "C" void EndChildrenAndDie(int signal)
     ::raise(signal);
 }
 
+// The guard is made by the child before it becomes the outside program, perhaps sharing this
+// program's memory and with locks that other threads held: both keep to system calls.
+
+constexpr size_t kGuardStack = 64 * 1024;
+constexpr int kOwnerGone = SIGUSR1;
+
+struct GuardPlan {
+    pid_t program;
+    pid_t owner;
+};
+
+pid_t guardOwner = 0;
+
+extern "C" void OnOwnerGone(int)
+{
+    // Also sent when only the starting thread ended, or by anyone in the group.
+    if (::getppid() != guardOwner)
+        ::kill(0, SIGKILL);
+}
+
+void CloseAllDescriptors()
+{
+    if (::syscall(SYS_close_range, 0U, ~0U, 0U) == 0)
+        return;
+    rlimit limit = {};
+    const rlim_t end = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < (1U << 20)
+                           ? limit.rlim_cur
+                           : (1U << 20);
+    for (rlim_t fd = 0; fd < end; ++fd)
+        ::close(int(fd));
+}
+
+void AwaitExitOf(pid_t pid)
+{
+#ifdef SYS_pidfd_open
+    const int exited = int(::syscall(SYS_pidfd_open, pid, 0));
+    if (exited >= 0) {
+        pollfd watch = {exited, POLLIN, 0};
+        while (::poll(&watch, 1, -1) < 0 && errno == EINTR) {
+        }
+        return;
+    }
+#endif
+    // Without pidfd_open (before Linux 5.3) a zombie counts as running until it is reaped.
+    const timespec pause = {0, 100 * 1000 * 1000};
+    while (::kill(pid, 0) == 0)
+        ::nanosleep(&pause, nullptr);
+}
+
+// A sibling of the outside program in its group: kills the whole group, itself included, when
+// this program dies or when the outside program exits and leaves others behind.
+extern "C" int Guard(void *argument)
+{
+    const GuardPlan plan = *static_cast<const GuardPlan *>(argument);
+    guardOwner = plan.owner;
+    struct sigaction action = {};
+    sigemptyset(&action.sa_mask);
+    // End() is for the outside program: it decides how to end, and the guard follows.
+    action.sa_handler = SIG_IGN;
+    for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGPIPE})
+        ::sigaction(signal, &action, nullptr);
+    action.sa_handler = OnOwnerGone;
+    ::sigaction(kOwnerGone, &action, nullptr);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    // Its copies would keep the outside program's output, and its start-up report, open.
+    CloseAllDescriptors();
+    ::prctl(PR_SET_PDEATHSIG, kOwnerGone);
+    if (::getppid() != plan.owner)
+        ::kill(0, SIGKILL);
+    AwaitExitOf(plan.program);
+    ::kill(0, SIGKILL);
+    return 0;
+}
+
 } // namespace
 
 void ChildProcess::EndChildrenOnSignals()
@@ -74,18 +158,44 @@ bool ChildProcess::Start(const QString &program, const QStringList &arguments, C
     } else {
         process_.setProcessChannelMode(QProcess::MergedChannels);
     }
-    process_.setChildProcessModifier([inherit] {
-        ::setsid();
-        if (inherit >= 0)
-            ::fcntl(inherit, F_SETFD, 0);
-    });
-    process_.start();
-    if (!process_.waitForStarted(10000)) {
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC | O_NONBLOCK) != 0) {
         if (reason)
-            *reason = QStringLiteral("\"%1\" could not be started (%2)")
-                          .arg(program, process_.errorString());
+            *reason = QStringLiteral("\"%1\" could not be started (no pipe)").arg(program);
+        return false;
+    }
+    if (!guardStack_)
+        guardStack_ = std::make_unique<char[]>(kGuardStack);
+    process_.setChildProcessModifier(
+        [inherit, owner = ::getpid(), report = report[1], stack = guardStack_.get() + kGuardStack] {
+            ::setsid();
+            GuardPlan plan{::getpid(), owner};
+            // Its own copy of memory, on its own stack: this child may be sharing its parent's.
+            const pid_t guard = ::clone(Guard, stack, CLONE_PARENT | SIGCHLD, &plan);
+            if (guard < 0)
+                ::_exit(127); // never a program without its guard
+            if (::write(report, &guard, sizeof guard) != sizeof guard)
+                ::_exit(127);
+            if (inherit >= 0)
+                ::fcntl(inherit, F_SETFD, 0);
+        });
+    process_.start();
+    const bool started = process_.waitForStarted(10000);
+    const QString error = process_.errorString();
+    if (!started) {
         process_.kill();
         process_.waitForFinished(1000);
+    }
+    // The child reports its guard before it execs or exits.
+    ::close(report[1]);
+    pid_t guard = 0;
+    if (::read(report[0], &guard, sizeof guard) == sizeof guard)
+        guard_ = guard;
+    ::close(report[0]);
+    if (!started) {
+        if (reason)
+            *reason = QStringLiteral("\"%1\" could not be started (%2)").arg(program, error);
+        ReapGuard();
         return false;
     }
     group_ = process_.processId();
@@ -119,8 +229,19 @@ void ChildProcess::End(std::chrono::milliseconds grace)
     KillGroup(group_); // the leader if it is still there, and whatever it left behind
     if (IsRunning())
         process_.waitForFinished(5000);
+    ReapGuard();
     Unregister(group_);
     group_ = 0;
+}
+
+void ChildProcess::ReapGuard()
+{
+    // Unreaped, it is still ours: the id cannot have gone to another process.
+    if (guard_ > 0) {
+        ::kill(pid_t(guard_), SIGKILL);
+        ::waitpid(pid_t(guard_), nullptr, 0);
+    }
+    guard_ = 0;
 }
 
 void ChildProcess::KillGroup(qint64 group)

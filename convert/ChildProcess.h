@@ -7,11 +7,18 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 
 namespace qf {
 
 // An outside program started in a process group of its own, so that ending it ends everything it
 // started too. Always ended and reaped: by End(), or at the latest when this object goes.
+//
+// Nothing in the group outlives this program, however it ends (even by SIGKILL or a crash): the
+// group holds a guard, a child of this program beside the outside one, that kills the whole group
+// when this program dies, and when the outside program exits. Start it from a thread that
+// outlives the child, such as the main thread: the child is watched and reaped from there, and
+// the kernel tells the guard of its owner's death when the starting thread ends.
 class ChildProcess {
 public:
     enum class Channels { Capture, Discard };
@@ -50,8 +57,12 @@ public:
     static void EndChildrenOnSignals();
 
 private:
+    void ReapGuard();
+
     QProcess process_;
     qint64 group_ = 0;
+    qint64 guard_ = 0;
+    std::unique_ptr<char[]> guardStack_;
 };
 
 } // namespace qf

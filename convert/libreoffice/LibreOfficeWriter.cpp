@@ -47,12 +47,14 @@ QString BoundText(milliseconds bound)
                                      : QStringLiteral("%1 ms").arg(bound.count());
 }
 
-// Kills every process of group but its leader. The leader (oosplash) then reaps the office and
-// exits; killing it too would leave the office a zombie for init to collect.
+// Kills every process of group but those this program started: the leader (oosplash) then reaps
+// the office and exits, and the guard beside it stays. Killing the leader too would leave the
+// office a zombie for init to collect.
 void KillFollowers(qint64 group)
 {
     if (group <= 0)
         return;
+    const QByteArray self = QByteArray::number(QCoreApplication::applicationPid());
     const QStringList pids = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
     for (const QString &name : pids) {
         bool number = false;
@@ -65,7 +67,7 @@ void KillFollowers(qint64 group)
         // "pid (name) state ppid pgrp ...": the name may hold spaces and parentheses.
         const QByteArray line = stat.readAll();
         const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 2 && fields[2].toLongLong() == group)
+        if (fields.size() > 2 && fields[2].toLongLong() == group && fields[1] != self)
             ::kill(pid_t(pid), SIGKILL);
     }
 }
