@@ -3,6 +3,7 @@
 #include "convert/PrintFileConverter.h"
 #include "listing/FolderListing.h"
 #include "store/IgnoreList.h"
+#include "store/WholeFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -31,13 +32,10 @@ Status DeleteFile(const QString &path)
 // One document, from opening it to deleting its print and log files.
 Status ConvertOne(RunContext &ctx, WordProcessor &word, const ConversionFiles &files)
 {
-    // The print and log files are made and deleted here: never at the cost of a file of the user's.
-    for (const QString &scratch : {files.printFile, files.log})
-        if (QFileInfo::exists(scratch))
-            return Status::Failed(scratch, QStringLiteral("is in the way: converting %1 would "
-                                                          "overwrite and delete it. Move it away "
-                                                          "and convert again.")
-                                               .arg(QFileInfo(files.document).fileName()));
+    // Scratch names belong to this process: whatever stands there is a leftover, or a link laid as
+    // a trap, and goes (a link itself, never what it points to).
+    QFile::remove(files.printFile);
+    QFile::remove(files.log);
     word.SetVisible(false);
     Status status = word.OpenDocument(files.document);
     if (!status)
@@ -62,8 +60,8 @@ Status ConvertOne(RunContext &ctx, WordProcessor &word, const ConversionFiles &f
     const Status logGone = DeleteFile(files.log);
     RefillList(ctx.ws.WorkingFolder, ctx.window.List2(), ctx.window.Text4(), FileKind::Pdf);
     for (const Status &s : {converted, closed, printFileGone, logGone})
-        if (!s)
-            return s;
+        if (!s) // the print file is a hidden scratch file: the document is what the user knows
+            return s.file() == files.printFile ? Status::Failed(files.document, s.reason()) : s;
     return Status::Ok();
 }
 
@@ -72,7 +70,7 @@ Status ConvertOne(RunContext &ctx, WordProcessor &word, const ConversionFiles &f
 ConversionFiles ConversionFilesFor(const QString &documentPath)
 {
     const QString base = documentPath.left(documentPath.size() - 4);
-    ConversionFiles files{documentPath, base + QStringLiteral(".PS"),
+    ConversionFiles files{documentPath, ScratchPathFor(base + QStringLiteral(".PS")),
                           ResolveIgnoringCase(base + QStringLiteral(".PDF")), QString()};
     files.log = LogPathFor(files.pdf);
     return files;

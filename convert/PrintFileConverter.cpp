@@ -3,13 +3,10 @@
 #include "automation/PdfSuite.h"
 #include "automation/PdfWrite.h"
 #include "convert/ChildProcess.h"
-#include "store/AtomicFile.h"
+#include "store/WholeFile.h"
 
 #include <QFile>
 #include <QRegularExpression>
-
-#include <cerrno>
-#include <cstdio>
 
 namespace qf {
 namespace {
@@ -75,9 +72,13 @@ Status FromPostScript(const QString &printFile, const QString &pdfPath, const QS
                       QString &log)
 {
     log += QStringLiteral("Method: PostScript print file, converted with Ghostscript (pdfwrite)\n");
-    const QString temp = pdfPath + QStringLiteral(".gs-part");
+    WholeFileWrite out;
+    if (const Status begun = out.Begin(pdfPath); !begun)
+        return Status::Failed(printFile,
+                              QStringLiteral("its PDF could not be made: %1").arg(begun.message()));
+    const QString temp = out.TemporaryPath();
     auto fail = [&](const QString &reason) {
-        QFile::remove(temp);
+        out.Abandon();
         return Status::Failed(printFile, reason);
     };
     ChildProcess gs;
@@ -110,10 +111,8 @@ Status FromPostScript(const QString &printFile, const QString &pdfPath, const QS
         return fail(QStringLiteral("only %1 of its %2 pages could be converted; it may be cut off")
                         .arg(pages)
                         .arg(declared));
-    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(pdfPath).constData()) !=
-        0)
-        return fail(QStringLiteral("the PDF %1 could not be written (%2)")
-                        .arg(pdfPath, SystemReason(errno)));
+    if (const Status committed = out.Commit(); !committed)
+        return fail(committed.message());
     log += QStringLiteral("Pages: %1\n").arg(pages);
     return Status::Ok();
 }
@@ -124,7 +123,7 @@ QString LogPathFor(const QString &pdfPath)
 {
     const qsizetype slash = pdfPath.lastIndexOf(QLatin1Char('/'));
     const qsizetype dot = pdfPath.lastIndexOf(QLatin1Char('.'));
-    return (dot > slash ? pdfPath.left(dot) : pdfPath) + QStringLiteral(".LOG");
+    return ScratchPathFor((dot > slash ? pdfPath.left(dot) : pdfPath) + QStringLiteral(".LOG"));
 }
 
 Status FileToPDF(const QString &printFile, const QString &pdfPath, const QString & /*jobOptions*/,

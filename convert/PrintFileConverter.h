@@ -9,7 +9,8 @@
 
 namespace qf {
 
-// The log file the converter leaves beside a PDF: its path without the extension, then ".LOG".
+// The log file the converter leaves beside a PDF: a hidden scratch file named for the PDF's path
+// without the extension, then ".LOG", which the caller removes once read.
 QString LogPathFor(const QString &pdfPath);
 
 // Turns a print file into the PDF at pdfPath: a print file holding PDF is checked and rewritten

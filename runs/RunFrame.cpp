@@ -1,6 +1,7 @@
 #include "runs/RunFrame.h"
 
 #include "store/FolderChoices.h"
+#include "store/WholeFile.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -23,6 +24,8 @@ RunFrame::RunFrame(RunContext &ctx, ProgressBar &bar) : ctx_(ctx), bar_(bar)
 
 void RunFrame::StoreChoices()
 {
+    if (!ctx_.ws.WorkingFolder.isEmpty())
+        RemoveLeftoverTemporaries(ctx_.ws.WorkingFolder); // what killed runs left behind
     problems_.merge(StoreSettingsAndIgnoreLists(ctx_.ws, ctx_.window));
 }
 

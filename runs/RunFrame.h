@@ -13,7 +13,8 @@ public:
     // Turns the bar green and takes the start time.
     RunFrame(RunContext &ctx, ProgressBar &bar);
 
-    // Stores the settings and both ignore lists, before the run touches anything else.
+    // Clears what killed runs left in the folder, then stores the settings and both ignore lists,
+    // before the run touches anything else.
     void StoreChoices();
 
     // What went wrong so far; shown once when the run ends.

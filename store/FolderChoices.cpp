@@ -90,8 +90,8 @@ Problems SaveIgnoreLists(const Workspace &ws, MainWindow &window)
         problems.add(folder);
         return problems;
     }
-    problems.add(SaveIgnoreList(ws.DocIgnorePath(), window.List1()));
-    problems.add(SaveIgnoreList(ws.PdfIgnorePath(), window.List2()));
+    problems.merge(SaveIgnoreList(ws.DocIgnorePath(), window.List1()));
+    problems.merge(SaveIgnoreList(ws.PdfIgnorePath(), window.List2()));
     return problems;
 }
 

@@ -1,20 +1,35 @@
 #include "store/IgnoreList.h"
 
 #include "listing/FolderListing.h"
-#include "store/AtomicFile.h"
+#include "store/WholeFile.h"
+#include "window/Workspace.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
 
 namespace qf {
 
-Status SaveIgnoreList(const QString &path, const TickList &list)
+Problems SaveIgnoreList(const QString &path, const TickList &list)
 {
+    Problems problems;
     QString text;
-    for (int i = 0; i < list.ListCount(); ++i)
-        if (!list.Selected(i))
-            text += list.ItemText(i) + QLatin1String("\r\n");
-    return WriteWholeFile(ResolveIgnoringCase(path), EncodeSystem(text));
+    for (int i = 0; i < list.ListCount(); ++i) {
+        if (list.Selected(i))
+            continue;
+        const QString name = list.ItemText(i);
+        if (name.contains(QLatin1Char('\n')) || name.contains(QLatin1Char('\r'))) {
+            // Written, it would come back as two names, ticked, and could untick others.
+            problems.add(Status::Failed(
+                JoinPath(QFileInfo(path).path(), name),
+                QStringLiteral("its tick cannot be remembered because of the line break in its "
+                               "name; rename it to keep it unticked")));
+            continue;
+        }
+        text += name + QLatin1String("\r\n");
+    }
+    problems.add(WriteWholeFile(ResolveIgnoringCase(path), EncodeSystem(text)));
+    return problems;
 }
 
 Status LoadIgnoreList(const QString &path, TickList &list)

@@ -1,7 +1,7 @@
 #include "store/Profile.h"
 
 #include "listing/FolderListing.h"
-#include "store/AtomicFile.h"
+#include "store/WholeFile.h"
 
 #include <QFile>
 #include <QList>
