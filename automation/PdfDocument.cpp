@@ -89,6 +89,7 @@ Status PDDoc::InsertPages(int after, const PDDoc &source, int first, int count,
                 pages.at(size_t(first + i)).replaceKey("/Annots", annotations[size_t(i)]);
     };
     std::vector<QPDFObjectHandle> added;
+    const int firstObject = int(pdf.getObjectCount()) + 1;
     try {
         for (int i = 0; i < count; ++i) {
             const QPDFObjectHandle &page = pages.at(size_t(first + i));
@@ -114,6 +115,8 @@ Status PDDoc::InsertPages(int after, const PDDoc &source, int first, int count,
         return Status::Failed(name, PdfFailureReason(e));
     }
     restoreSource();
+    if (int(pdf.getObjectCount()) >= firstObject)
+        file_->origins.push_back({firstObject, name});
     file_->version.updateIfGreater(source.file_->version);
     file_->unsaved = true;
     return Status::Ok();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "window/Status.h"
+
 #include <qpdf/PDFVersion.hh>
 #include <qpdf/QPDF.hh>
 
@@ -18,6 +20,16 @@ struct PdfFile {
     PDFVersion version;  // the highest version of the pages it holds
     bool unsaved = true; // changed since it was last read or written at path
     std::vector<QPDFObjectHandle> madeOutlineItems; // outline items made here, oldest first
+
+    // Where copied objects came from: those numbered from firstObject on, up to the next entry's,
+    // were copied from source.
+    struct Origin {
+        int firstObject;
+        QString source;
+    };
+    std::vector<Origin> origins;
+    // Sources whose stream data could not be decoded when written, with what is wrong.
+    Problems damagedSources;
 };
 
 // The desktop's PDF viewer, which shows a finished book. Tests record instead.

@@ -1,41 +1,91 @@
 #include "automation/PdfWrite.h"
 
+#include "store/WholeFile.h"
+
+#include <qpdf/Pl_Discard.hh>
 #include <qpdf/QPDFExc.hh>
 #include <qpdf/QPDFSystemError.hh>
 #include <qpdf/QPDFWriter.hh>
 
 #include <QFile>
-#include <QFileInfo>
 
-#include <cerrno>
+#include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qf {
 namespace {
 
-// The mode a newly created file gets here, read without setting the process's umask, which
-// other threads may rely on at that moment.
-mode_t NewFileMode()
+// The source a book object was copied from; empty for the book's own objects.
+QString SourceOf(const PdfFile &file, int objectId)
 {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (status.open(QIODevice::ReadOnly))
-        for (const QByteArray &line : status.readAll().split('\n'))
-            if (line.startsWith("Umask:"))
-                return 0666 & ~mode_t(line.mid(6).trimmed().toUInt(nullptr, 8));
-    return 0644;
+    auto after = std::upper_bound(
+        file.origins.begin(), file.origins.end(), objectId,
+        [](int id, const PdfFile::Origin &origin) { return id < origin.firstObject; });
+    return after == file.origins.begin() ? QString() : std::prev(after)->source;
 }
 
-bool SyncFile(const QByteArray &path)
+// "error decoding stream data for object 12 0: bad hex digit" speaks of the book's numbering,
+// which means nothing to the user: keep what is wrong.
+QString DamageDetail(const std::string &message)
 {
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
+    const QString text = QString::fromStdString(message);
+    const qsizetype colon = text.indexOf(QStringLiteral(": "));
+    return colon < 0 ? text : text.mid(colon + 2);
+}
+
+// Tries to decode every stream the writer would decode. One that fails is left to be written as it
+// stands, and its source is named. True when at least one was found.
+bool FindUndecodableStreams(PdfFile &file)
+{
+    bool found = false;
+    QStringList named;
+    const int count = int(file.pdf.getObjectCount());
+    for (int id = 1; id <= count; ++id) {
+        QPDFObjectHandle object = file.pdf.getObjectByID(id, 0);
+        if (!object.isStream())
+            continue;
+        Pl_Discard discard;
+        bool attempted = false;
+        const size_t warningsBefore = file.pdf.numWarnings();
+        bool decoded = false;
+        try {
+            decoded =
+                object.pipeStreamData(&discard, &attempted, 0, qpdf_dl_generalized, false, true);
+        } catch (const std::exception &) {
+            decoded = false;
+            attempted = true;
+        }
+        if (decoded || !attempted)
+            continue;
+        found = true;
+        object.setFilterOnWrite(false);
+        const QString source = SourceOf(file, id);
+        if (source.isEmpty() || named.contains(source))
+            continue;
+        named.append(source);
+        QString detail = QStringLiteral("bad compressed data");
+        if (file.pdf.numWarnings() > warningsBefore)
+            detail = DamageDetail(file.pdf.getWarnings().back().getMessageDetail());
+        file.damagedSources.add(Status::Failed(
+            source, QStringLiteral("has page content that cannot be decoded (%1); its pages went "
+                                   "into the book as they are, so a viewer shows them as it "
+                                   "shows this file")
+                        .arg(detail)));
+    }
+    return found;
+}
+
+Status WriteOnce(PdfFile &file, WholeFileWrite &out)
+{
+    FILE *stream = ::fdopen(::dup(out.Descriptor()), "wb");
+    if (!stream)
+        return Status::Failed(out.Target(), QStringLiteral("could not be written"));
+    QPDFWriter writer(file.pdf);
+    writer.setOutputFile(QFile::encodeName(out.TemporaryPath()).constData(), stream, true);
+    writer.setMinimumPDFVersion(file.version);
+    writer.write();
+    return Status::Ok();
 }
 
 } // namespace
@@ -55,37 +105,38 @@ QString PdfFailureReason(const std::exception &e)
 
 Status WritePdfAtomically(PdfFile &file, const QString &path)
 {
-    const QByteArray target = QFile::encodeName(path);
-    QByteArray temp = target + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        return Status::Failed(path,
-                              QStringLiteral("could not be written (%1)").arg(SystemReason(errno)));
-    ::fchmod(fd, NewFileMode());
-    ::close(fd);
-
+    WholeFileWrite out;
+    if (const Status begun = out.Begin(path); !begun)
+        return begun;
     auto fail = [&](const QString &reason) {
-        ::unlink(temp.constData());
+        out.Abandon();
         return Status::Failed(path, QStringLiteral("could not be written (%1)").arg(reason));
     };
-    const size_t warningsBefore = file.pdf.numWarnings();
+    size_t warningsBefore = file.pdf.numWarnings();
     try {
-        QPDFWriter writer(file.pdf, temp.constData());
-        writer.setMinimumPDFVersion(file.version);
-        writer.write();
+        WriteOnce(file, out);
+    } catch (const QPDFSystemError &e) {
+        return fail(SystemReason(e.getErrno()));
     } catch (const std::exception &e) {
-        return fail(QString::fromStdString(e.what()));
+        // A copied stream could not be decoded: write such streams as they stand, and say whose
+        // they were.
+        if (!FindUndecodableStreams(file))
+            return fail(QString::fromStdString(e.what()));
+        try {
+            if (const Status begun = out.Begin(path); !begun)
+                return begun;
+            warningsBefore = file.pdf.numWarnings();
+            WriteOnce(file, out);
+        } catch (const std::exception &again) {
+            return fail(QString::fromStdString(again.what()));
+        }
     }
     if (file.pdf.numWarnings() > warningsBefore) {
         const auto warnings = file.pdf.getWarnings();
         return fail(QStringLiteral("a page's content could not be read: %1")
                         .arg(QString::fromStdString(warnings.back().getMessageDetail())));
     }
-    if (!SyncFile(temp))
-        return fail(SystemReason(errno));
-    if (::rename(temp.constData(), target.constData()) != 0)
-        return fail(SystemReason(errno));
-    return Status::Ok();
+    return out.Commit();
 }
 
 } // namespace qf

@@ -1,6 +1,10 @@
 #include "compile/CompileBook.h"
 
 #include "automation/PdfDocument.h"
+#include "store/FolderBoundary.h"
+#include "store/WholeFile.h"
+
+#include <qpdf/QPDFExc.hh>
 
 #include <QDir>
 #include <QFile>
@@ -9,17 +13,29 @@
 namespace qf {
 namespace {
 
-// Makes the output folder. An old book of the output path's name is not deleted here: the new
-// one replaces it when it is saved, so a run that makes no book loses none.
-Status PrepareOutput(const QString &folder, const QString &outputPath)
+// Makes the output folder, unless it is a link that leads out of the working folder. An old book of
+// the output path's name is not deleted here: the complete new one replaces it at the end, so a
+// run that makes no book, or is killed, loses none.
+Status PrepareOutput(const QString &workingFolder, const QString &folder, const QString &outputPath)
 {
+    if (const Status inside = CheckInsideFolder(workingFolder, folder); !inside)
+        return inside;
     QDir().mkdir(folder); // an existing folder is reused
     if (!QFileInfo(folder).isDir())
         return Status::Failed(folder, QStringLiteral("the output folder could not be made"));
     if (QFileInfo(outputPath).isDir())
         return Status::Failed(outputPath, QStringLiteral("is a folder, so no book can be written "
                                                          "under that name"));
+    RemoveLeftoverTemporaries(folder);
     return Status::Ok();
+}
+
+// A source that qpdf had to repair while reading: what it found.
+QString RepairDetail(PdfFile &file)
+{
+    const std::vector<QPDFExc> warnings = file.pdf.getWarnings();
+    return warnings.empty() ? QString()
+                            : QString::fromStdString(warnings.front().getMessageDetail());
 }
 
 } // namespace
@@ -62,10 +78,14 @@ CompileOutcome CompileBook(RunContext &ctx, const QStringList &names, const QStr
 {
     CompileOutcome outcome;
     MainWindow &w = ctx.window;
-    const Status prepared =
-        PrepareOutput(JoinPath(ctx.ws.WorkingFolder, kOutputFolderName), outputPath);
-    if (!prepared) {
-        outcome.problems.add(prepared);
+    const Status prepared = PrepareOutput(
+        ctx.ws.WorkingFolder, JoinPath(ctx.ws.WorkingFolder, kOutputFolderName), outputPath);
+    // The book is made under a hidden name and takes the output path's place only once it is
+    // complete, bookmarks and all.
+    WholeFileWrite book;
+    const Status begun = prepared ? book.Begin(outputPath, ctx.ws.WorkingFolder) : prepared;
+    if (!begun) {
+        outcome.problems.add(begun);
         return outcome;
     }
     w.Text1().Show(QStringLiteral("Creating Output File..."));
@@ -110,6 +130,10 @@ CompileOutcome CompileBook(RunContext &ctx, const QStringList &names, const QStr
         const int startPage = output.GetNumPages();
         if (step)
             step = output.InsertPages(startPage - 1, source, 0, pages, false);
+        if (step && source.file()->pdf.anyWarnings())
+            outcome.problems.add(Status::Failed(
+                path, QStringLiteral("is damaged (%1); what could be read of it went into the book")
+                          .arg(RepairDetail(*source.file()))));
         if (step) {
             outcome.bookmarks.append({BookmarkTitle(name), startPage});
             pending = NeedsBlankSheet(pages, w.Check1().Value());
@@ -128,18 +152,28 @@ CompileOutcome CompileBook(RunContext &ctx, const QStringList &names, const QStr
                                                                        "so no book was written")));
         return outcome;
     }
-    const Status saved = output.Save(1, outputPath);
+    const QString staged = book.TemporaryPath();
+    const Status saved = output.Save(1, staged);
     if (!saved) {
-        outcome.problems.add(saved);
+        outcome.problems.merge(output.file()->damagedSources);
+        outcome.problems.add(Status::Failed(outputPath, saved.reason()));
+        return outcome;
+    }
+    const Status marked = BookmarkBook(suite, staged, outcome.bookmarks, w.Messages());
+    Status done = marked ? output.Save(1, staged) : marked;
+    if (done)
+        done = book.Commit(); // the one step that replaces the old book
+    outcome.problems.merge(output.file()->damagedSources);
+    if (!done) {
+        outcome.problems.add(Status::Failed(
+            outputPath, marked ? done.reason()
+                               : QStringLiteral("the bookmarks could not be added (%1), so no "
+                                                "book was written")
+                                     .arg(marked.reason())));
         return outcome;
     }
     outcome.bookWritten = true;
-    if (const Status marked = BookmarkBook(suite, outputPath, outcome.bookmarks, w.Messages());
-        !marked)
-        outcome.problems.add(Status::Failed(
-            marked.file(),
-            QStringLiteral("the bookmarks could not be added (%1)").arg(marked.reason())));
-    outcome.problems.add(output.Save(1, outputPath));
+    output.file()->path = AbsolutePdfPath(outputPath); // the viewer shows the book by its name
     suite.PresentShownBook();
     return outcome;
 }
