@@ -1,0 +1,64 @@
+#pragma once
+
+#include "compile/CompileRun.h"
+#include "runs/RunContext.h"
+#include "support/PdfFixtures.h"
+#include "support/TestFolder.h"
+#include "window/MemoryWindow.h"
+
+#include <functional>
+
+using namespace qf;
+
+struct RecordingSound : CompletionSound {
+    int played = 0;
+    void PlayToEnd(const std::function<void()> &keepResponsive) override
+    {
+        keepResponsive();
+        ++played;
+    }
+};
+
+struct RecordingViewer : BookViewer {
+    QStringList shown;
+    void ShowBook(const QString &path) override { shown.append(path); }
+};
+
+using Bookmarks = QList<std::pair<QString, int>>;
+
+// A folder of PDFs, a window showing them all ticked, and a run context with recorders.
+struct CompileFixture {
+    TestFolder folder;
+    Workspace ws;
+    MemoryWindow window;
+    RecordingSound sound;
+    RecordingViewer viewer;
+    RunContext ctx{ws, window, sound, viewer, QStringLiteral(QUIREFOLD_PROGRAM_FOLDER)};
+
+    // names with their page counts; the i-th file's pages are tagged 100 * i.
+    explicit CompileFixture(const QList<std::pair<QString, int>> &pdfs)
+        : ws(Workspace::FromArguments({folder.path()}))
+    {
+        int tag = 0;
+        for (const auto &[name, pages] : pdfs) {
+            MakePdf(folder.file(name), pages, tag);
+            tag += 100;
+            window.list2.AddItem(name);
+        }
+        for (int i = 0; i < window.list2.ListCount(); ++i)
+            window.list2.SetSelected(i, true);
+        window.check1.SetValue(1);
+        window.text5.SetText(QStringLiteral("Book.pdf"));
+    }
+    QString book(const QString &name = QStringLiteral("Book.pdf")) const
+    {
+        return folder.file(QStringLiteral("PDFCompile Output/") + name);
+    }
+    QStringList messages() const
+    {
+        QStringList out;
+        for (const auto &m : window.messages.shown())
+            out << m.text;
+        return out;
+    }
+};
