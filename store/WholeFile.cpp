@@ -20,6 +20,7 @@ namespace qf {
 namespace {
 
 const QByteArray kTag = QByteArrayLiteral(".quirefold-");
+const QByteArray kOfficeLock = QByteArrayLiteral(".~lock.");
 // Room for the tag, a process id and the random part within a name's 255 bytes.
 constexpr qsizetype kMaxKeptName = 200;
 
@@ -145,8 +146,12 @@ QString ScratchPathFor(const QString &path)
            QFile::decodeName('.' + ShortenedName(name) + kTag + QByteArray::number(::getpid()));
 }
 
-bool IsTemporaryName(const QByteArray &name, long long *pid)
+bool IsTemporaryName(const QByteArray &fileName, long long *pid)
 {
+    // The office locks a file it writes with ".~lock.NAME#", which a killed office leaves.
+    QByteArray name = fileName;
+    if (name.startsWith(kOfficeLock) && name.endsWith('#'))
+        name = name.mid(kOfficeLock.size(), name.size() - kOfficeLock.size() - 1);
     // ".NAME.quirefold-PID" for scratch files, with "-XXXXXX" after it for temporary ones.
     const qsizetype tag = name.lastIndexOf(kTag);
     if (!name.startsWith('.') || tag <= 0)

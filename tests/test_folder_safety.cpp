@@ -170,6 +170,8 @@ void TestFolderSafety::temporaryNamesAreRecognisedStrictly_data()
     QTest::newRow("temporary") << QByteArray(".Book.pdf.quirefold-42-Ab3xYz") << true << 42LL;
     QTest::newRow("scratch") << QByteArray(".a.PS.quirefold-7") << true << 7LL;
     QTest::newRow("name with the tag") << QByteArray(".x.quirefold-1.quirefold-9") << true << 9LL;
+    QTest::newRow("office lock") << QByteArray(".~lock..a.PS.quirefold-7#") << true << 7LL;
+    QTest::newRow("office lock of another") << QByteArray(".~lock.a.PS#") << false << 0LL;
     QTest::newRow("not hidden") << QByteArray("a.quirefold-42-Ab3xYz") << false << 0LL;
     QTest::newRow("short random") << QByteArray(".a.quirefold-42-Ab3xY") << false << 0LL;
     QTest::newRow("no process") << QByteArray(".a.quirefold--Ab3xYz") << false << 0LL;
