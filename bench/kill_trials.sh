@@ -22,8 +22,9 @@ now_ms() { date +%s%3N; }
 pages() { qpdf --show-npages "$1" 2>/dev/null || echo -1; }
 bookmarks() { qpdf --json --json-key=outlines "$1" 2>/dev/null | grep -c '"title"' || true; }
 # Files a killed run may leave: hidden, named ".NAME.quirefold-PID[-XXXXXX]" (or the office's
-# lock file of such a name). Anything else that a complete run does not make is a stray.
-temporary='.*/(\.~lock\.)?\.[^/]*\.quirefold-[0-9]+(-[A-Za-z0-9]{6})?#?'
+# lock file of such a name), or in a scratch folder so named. Anything else that a complete run
+# does not make is a stray.
+temporary='.*/(\.~lock\.)?\.[^/]*\.quirefold-[0-9]+(-[A-Za-z0-9]{6})?#?(/[^/]*)?'
 files_of() { (cd "$1" && find . -maxdepth 2 -type f -regextype posix-extended ! -regex "$temporary" | sort); }
 strays() { comm -13 "$work/expected" <(files_of "$1"); }
 leftovers() { find "$1" -maxdepth 2 -type f -regextype posix-extended -regex "$temporary" | wc -l; }

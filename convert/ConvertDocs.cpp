@@ -34,6 +34,8 @@ Status ConvertOne(RunContext &ctx, WordProcessor &word, const ConversionFiles &f
 {
     // Scratch names belong to this process: whatever stands there is a leftover, or a link laid as
     // a trap, and goes (a link itself, never what it points to).
+    if (const Status made = MakeScratchFolder(QFileInfo(files.printFile).path()); !made)
+        return made;
     QFile::remove(files.printFile);
     QFile::remove(files.log);
     word.SetVisible(false);
@@ -70,7 +72,11 @@ Status ConvertOne(RunContext &ctx, WordProcessor &word, const ConversionFiles &f
 ConversionFiles ConversionFilesFor(const QString &documentPath)
 {
     const QString base = documentPath.left(documentPath.size() - 4);
-    ConversionFiles files{documentPath, ScratchPathFor(base + QStringLiteral(".PS")),
+    const qsizetype slash = base.lastIndexOf(QLatin1Char('/'));
+    // The office writes the print file through temporary files of its own beside it.
+    const QString printFile = ScratchFolderIn(slash < 0 ? QStringLiteral(".") : base.left(slash)) +
+                              QLatin1Char('/') + base.mid(slash + 1) + QStringLiteral(".PS");
+    ConversionFiles files{documentPath, printFile,
                           ResolveIgnoringCase(base + QStringLiteral(".PDF")), QString()};
     files.log = LogPathFor(files.pdf);
     return files;
@@ -108,6 +114,7 @@ Problems ConvertDocsToPdf(RunContext &ctx, const QStringList &names, WordProcess
         LoadIgnoreList(ctx.ws.PdfIgnorePath(), w.List2());
     word.SetActivePrinter(savedPrinter);
     problems.add(word.Quit());
+    RemoveScratchFolder(ScratchFolderIn(ctx.ws.WorkingFolder));
     return problems;
 }
 

@@ -1,6 +1,7 @@
 #include "store/WholeFile.h"
 
 #include "store/FolderBoundary.h"
+#include "window/Workspace.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -179,6 +180,47 @@ bool IsTemporaryName(const QByteArray &fileName, long long *pid)
     return true;
 }
 
+QString ScratchFolderIn(const QString &folder)
+{
+    return JoinPath(folder, QStringLiteral(".scratch") + QString::fromLatin1(kTag) +
+                                QString::number(::getpid()));
+}
+
+Status MakeScratchFolder(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st;
+    if (::lstat(name.constData(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return Status::Ok();
+        ::unlink(name.constData()); // a leftover of a process of the same id, or a link
+    }
+    if (::mkdir(name.constData(), 0700) != 0)
+        return Status::Failed(path,
+                              QStringLiteral("could not be made (%1)").arg(SystemReason(errno)));
+    return Status::Ok();
+}
+
+void RemoveScratchFolder(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    if (DIR *dir = ::fdopendir(fd)) {
+        while (const dirent *entry = ::readdir(dir)) {
+            struct stat st;
+            // Files and links go; a folder (never made by Quirefold) is left, and so is this one.
+            if (::fstatat(fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISDIR(st.st_mode))
+                ::unlinkat(fd, entry->d_name, 0);
+        }
+        ::closedir(dir);
+    } else {
+        ::close(fd);
+    }
+    ::rmdir(name.constData());
+}
+
 void RemoveLeftoverTemporaries(const QString &folder)
 {
     const QByteArray path = QFile::encodeName(folder);
@@ -190,11 +232,13 @@ void RemoveLeftoverTemporaries(const QString &folder)
         long long pid = 0;
         if (IsTemporaryName(QByteArray(entry->d_name), &pid) && !ProcessRuns(pid)) {
             struct stat st;
-            // Only plain files: never a link (which would be followed nowhere, but still) or a
-            // folder.
-            if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-                S_ISREG(st.st_mode))
+            if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+                continue;
+            // Plain files and scratch folders: never a link, which is no file of Quirefold's.
+            if (S_ISREG(st.st_mode))
                 ::unlinkat(dirFd, entry->d_name, 0);
+            else if (S_ISDIR(st.st_mode))
+                RemoveScratchFolder(JoinPath(folder, QFile::decodeName(entry->d_name)));
         }
     }
     ::closedir(dir);

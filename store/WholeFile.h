@@ -46,13 +46,22 @@ private:
 Status WriteWholeFile(const QString &path, const QByteArray &bytes,
                       const QString &boundary = QString());
 
-// Removes the temporary files that killed runs left in folder: those of processes that no longer
-// run. A live process's files are kept.
+// Removes the temporary files and scratch folders that killed runs left in folder: those of
+// processes that no longer run. A live process's files are kept.
 void RemoveLeftoverTemporaries(const QString &folder);
 
 // A scratch file's path beside path, for files that are made and removed within one step (a print
 // file, a log): hidden, ".NAME.quirefold-PID", so a killed run's scratch files are cleared too.
 QString ScratchPathFor(const QString &path);
+
+// A hidden folder of this process's own in folder, ".scratch.quirefold-PID", for files that another
+// program writes with temporary files of its own beside them (the office's "lu*.tmp"), so a killed
+// program's leftovers stay recognisable. It holds plain files only.
+QString ScratchFolderIn(const QString &folder);
+// Makes it, replacing whatever else stands under its name.
+Status MakeScratchFolder(const QString &path);
+// Removes its files, then itself.
+void RemoveScratchFolder(const QString &path);
 
 // Whether a file name is one of Quirefold's temporary or scratch files; pid gets its process.
 bool IsTemporaryName(const QByteArray &name, long long *pid = nullptr);

@@ -153,9 +153,15 @@ void TestFolderSafety::leftoversOfKilledRunsAreCleared()
     const QStringList kept{".Notes.quirefold-" + live + "-a1B2c3", ".profile",
                            "x.quirefold-" + ended, ".y.quirefold-" + ended + "-abc"};
     f.folder.touch(gone + kept);
+    // A scratch folder of an ended process, with what an office left in it.
+    const QString scratch = ".scratch.quirefold-" + ended;
+    f.folder.mkdir(scratch);
+    f.folder.touch({scratch + "/Report.PS", scratch + "/lu12345.tmp"});
+    Link(f.folder.file("a.pdf"), f.folder.file(scratch + "/link"));
     CompileRun(f.ctx);
-    for (const QString &name : gone)
+    for (const QString &name : gone + QStringList{scratch})
         QVERIFY2(!f.folder.exists(name), qPrintable(name));
+    QVERIFY(f.folder.exists("a.pdf")); // a link in it goes, not what it points to
     for (const QString &name : kept)
         QVERIFY2(f.folder.exists(name), qPrintable(name));
     // The run leaves nothing of its own.
