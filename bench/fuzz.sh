@@ -64,8 +64,11 @@ status=0
 for target in "${targets[@]}"; do
     artifacts="$build/artifacts/$target"
     mkdir -p "$artifacts" "$build/corpus/$target"
-    max_len=4096
-    [ "$target" = fuzz_pdf_insert ] && max_len=65536
+    case "$target" in
+        fuzz_name_match) max_len=256 ;;
+        fuzz_pdf_insert) max_len=65536 ;;
+        *) max_len=4096 ;;
+    esac
     echo "== $target, $seconds s"
     start=$SECONDS
     nice -n 19 "$build/$target" -max_total_time="$seconds" -runs="${FUZZ_RUNS:--1}" \

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QList>
+#include <QStringDecoder>
 
 #include <optional>
 
@@ -46,9 +47,19 @@ struct Parsed {
     QString value;
 };
 
-Parsed ParseLine(const QByteArray &body)
+// Only the file's first line can begin with a byte order mark; on any other line those bytes are
+// part of a name or value, which must not lose them.
+QString LineText(const QList<Line> &lines, qsizetype index)
 {
-    const QString text = DecodeSystem(body).trimmed();
+    if (index == 0)
+        return DecodeSystem(lines.at(0).body);
+    QStringDecoder decoder(QStringConverter::System, QStringConverter::Flag::ConvertInitialBom);
+    return decoder.decode(lines.at(index).body);
+}
+
+Parsed ParseLine(const QString &line)
+{
+    const QString text = line.trimmed();
     Parsed parsed;
     if (text.startsWith(QLatin1Char('['))) {
         const qsizetype close = text.indexOf(QLatin1Char(']'));
@@ -82,7 +93,8 @@ Place Locate(const QList<Line> &lines, const QString &section, const QString &ke
     Place place;
     bool inSection = false;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const Parsed parsed = ParseLine(lines.at(i).body);
+        const QString text = LineText(lines, i);
+        const Parsed parsed = ParseLine(text);
         if (parsed.kind == Parsed::Section) {
             if (place.sectionLine >= 0)
                 break; // only the first section of that name counts
@@ -93,7 +105,7 @@ Place Locate(const QList<Line> &lines, const QString &section, const QString &ke
         }
         if (!inSection)
             continue;
-        if (!DecodeSystem(lines.at(i).body).trimmed().isEmpty())
+        if (!text.trimmed().isEmpty())
             place.lastSectionLine = i;
         if (parsed.kind == Parsed::Key && place.keyLine < 0 && SameName(parsed.name, key))
             place.keyLine = i;
@@ -123,7 +135,7 @@ QString ReadIniString(const QString &file, const QString &section, const QString
     const Place place = Locate(lines, section, key);
     if (place.keyLine < 0)
         return defaultValue.left(kProfileValueLimit);
-    return StripQuotes(ParseLine(lines.at(place.keyLine).body).value).left(kProfileValueLimit);
+    return StripQuotes(ParseLine(LineText(lines, place.keyLine)).value).left(kProfileValueLimit);
 }
 
 Status WriteIniString(const QString &file, const QString &section, const QString &key,
@@ -147,7 +159,7 @@ Status WriteIniString(const QString &file, const QString &section, const QString
     };
     if (place.keyLine >= 0) {
         // Keep the key's own spelling and the line's own ending.
-        const QString existing = ParseLine(lines.at(place.keyLine).body).name;
+        const QString existing = ParseLine(LineText(lines, place.keyLine)).name;
         lines[place.keyLine].body = EncodeSystem(existing + QLatin1Char('=') + value);
     } else if (place.sectionLine >= 0) {
         insertAfter(place.lastSectionLine, keyLine);

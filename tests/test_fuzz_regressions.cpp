@@ -40,7 +40,7 @@ const QList<Target> &Targets()
         {"fuzz_name_match",
          FuzzNameMatch,
          {QByteArray("\0[", 2), QByteArray("\0[!]\0x", 6), QByteArray("\0[z-a]\0b", 8),
-          QByteArray(1, '\0') + QByteArray(400, '*') + QByteArray(1, '\0') + QByteArray(400, 'a'),
+          QByteArray(1, '\0') + QByteArray(120, '*') + QByteArray(1, '\0') + QByteArray(120, 'a'),
           QByteArray("\x01[\0]\0\0\0*\0?\0", 13), QByteArray("\x01\x00\xD8\x00\x00\x00\xDC", 7)}},
         {"fuzz_pdf_insert",
          FuzzPdfInsert,
