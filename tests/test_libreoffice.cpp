@@ -274,6 +274,37 @@ private slots:
         QVERIFY(StateOf(doc) == before);
     }
 
+    // Real Word 97-2003 files from elsewhere, some of which the office only reads on its main
+    // thread, all become PDFs with pages and text in one office.
+    void printsThirdPartyWordFiles()
+    {
+        const QDir corpus(QStringLiteral(QUIREFOLD_CORPUS_FOLDER "/word"));
+        const QStringList names = corpus.entryList({QStringLiteral("*.doc")}, QDir::Files);
+        if (names.isEmpty())
+            QSKIP(qPrintable(corpus.path() + QStringLiteral(" is absent or empty: the third-party "
+                                                            "documents are not on this machine")));
+        auto office = Start();
+        QVERIFY(office);
+        TestFolder out;
+        static const QRegularExpression pages(QStringLiteral("Pages:\\s+([1-9]\\d*)\\n"));
+        for (const QString &name : names) {
+            const QString doc = corpus.filePath(name);
+            const QString pdf = out.file(name + QStringLiteral(".pdf"));
+            const Status opened = office->OpenDocument(doc);
+            QVERIFY2(opened.ok(), qPrintable(name + QStringLiteral(": ") + opened.message()));
+            const Status printed = office->PrintOut(false, pdf);
+            QVERIFY2(printed.ok(), qPrintable(name + QStringLiteral(": ") + printed.message()));
+            const Status closed = office->CloseDocuments();
+            QVERIFY2(closed.ok(), qPrintable(name + QStringLiteral(": ") + closed.message()));
+            QVERIFY2(pages.match(Run(QStringLiteral("pdfinfo"), {pdf})).hasMatch(),
+                     qPrintable(name));
+            QVERIFY2(
+                !Run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).trimmed().isEmpty(),
+                qPrintable(name));
+        }
+        QVERIFY(office->Quit().ok());
+    }
+
     void printerNames()
     {
         auto office = Start();

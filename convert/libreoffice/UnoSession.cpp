@@ -5,6 +5,9 @@
 #include <QFileInfo>
 #include <QThread>
 
+#include <com/sun/star/awt/AsyncCallback.hpp>
+#include <com/sun/star/awt/XCallback.hpp>
+#include <com/sun/star/awt/XRequestCallback.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/bridge/BridgeFactory.hpp>
 #include <com/sun/star/bridge/XBridge.hpp>
@@ -38,6 +41,9 @@
 #include <osl/file.hxx>
 #include <rtl/ref.hxx>
 
+#include <chrono>
+#include <condition_variable>
+#include <functional>
 #include <mutex>
 
 namespace css = com::sun::star;
@@ -202,6 +208,113 @@ private:
     std::shared_ptr<std::atomic<bool>> lost_;
 };
 
+// Documents are handled on the office's main thread: some Word files crash the office when loaded
+// on a connection thread. That thread stays in notify() from opening to closing, running our jobs
+// as nested calls, so the open document's deferred events never run: some of them build windows
+// from files the headless office lacks, and abort it.
+class MainThreadStay : public cppu::WeakImplHelper1<css::awt::XCallback> {
+public:
+    // A job says through its argument whether the office's main thread must stay for more.
+    using Job = std::function<Outcome(bool &stay)>;
+
+    explicit MainThreadStay(std::shared_ptr<std::atomic<bool>> lost) : lost_(std::move(lost)) {}
+
+    void SAL_CALL notify(const Any &) override
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (bool stay = true; stay;) {
+            if (!changed_.wait_for(lock, kPoll, [this] { return job_ || leave_; })) {
+                if (lost_->load())
+                    break;
+                continue;
+            }
+            if (leave_)
+                break;
+            Job job = std::move(job_);
+            job_ = nullptr;
+            lock.unlock();
+            Outcome outcome = Outcome::Gone();
+            stay = false;
+            // Anything thrown here would reach the office's event loop and could end it.
+            try {
+                outcome = job(stay);
+            } catch (const css::lang::DisposedException &) {
+            } catch (const css::uno::Exception &e) {
+                outcome = Outcome::Fail(QStringLiteral("failed: %1").arg(ToQt(e.Message)));
+            } catch (...) {
+            }
+            job = nullptr; // Lets go of the office's objects while still connected.
+            lock.lock();
+            outcome_ = outcome;
+            ran_ = true;
+            changed_.notify_all();
+        }
+        left_ = true;
+        changed_.notify_all();
+    }
+
+    // Runs job there and waits for it, or until the office left or the connection broke: a dead
+    // office never calls back. job must own all it touches, as it may still run then.
+    Outcome Run(Job job)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (left_ || leave_)
+            return Outcome::Gone();
+        job_ = std::move(job);
+        ran_ = false;
+        changed_.notify_all();
+        while (!changed_.wait_for(lock, kPoll, [this] { return ran_ || left_; }))
+            if (lost_->load())
+                return Outcome::Gone();
+        return ran_ ? outcome_ : Outcome::Gone();
+    }
+
+    // Whether a new stay is needed for the next job.
+    bool Over()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return left_ || leave_;
+    }
+
+    // Releases the office's main thread, e.g. so it can terminate.
+    void Leave()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        leave_ = true;
+        changed_.notify_all();
+    }
+
+private:
+    static constexpr std::chrono::milliseconds kPoll{20};
+
+    std::shared_ptr<std::atomic<bool>> lost_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    Job job_;
+    bool ran_ = false;
+    Outcome outcome_;
+    bool leave_ = false;
+    bool left_ = false;
+};
+
+// Closes document without saving.
+Outcome CloseDocument(const Reference<css::lang::XComponent> &document,
+                      const std::shared_ptr<std::atomic<bool>> &lost)
+{
+    try {
+        Reference<css::util::XCloseable> closeable(document, UNO_QUERY);
+        if (closeable.is())
+            closeable->close(true);
+        else
+            document->dispose();
+        return Outcome::Ok();
+    } catch (const css::lang::DisposedException &) {
+        return lost->load() ? Outcome::Gone() : Outcome::Ok();
+    } catch (const css::uno::Exception &e) {
+        return Outcome::Fail(QStringLiteral("could not be closed: %1").arg(ToQt(e.Message)));
+    }
+}
+
 } // namespace
 
 bool PrepareUno(QString *reason)
@@ -231,14 +344,44 @@ bool PrepareUno(QString *reason)
 struct UnoSession::Remote {
     Reference<css::bridge::XBridge> bridge;
     Reference<css::frame::XDesktop2> desktop;
+    Reference<css::awt::XRequestCallback> mainThread;
+    rtl::Reference<MainThreadStay> stay;
     Reference<css::lang::XComponent> document;
+
+    Outcome OnMainThread(const std::shared_ptr<std::atomic<bool>> &lost, MainThreadStay::Job job)
+    {
+        if (!stay.is() || stay->Over()) {
+            stay = new MainThreadStay(lost);
+            try {
+                mainThread->addCallback(Reference<css::awt::XCallback>(stay.get()), Any());
+            } catch (const css::lang::DisposedException &) {
+                stay.clear();
+                return Outcome::Gone();
+            } catch (const css::uno::Exception &e) {
+                stay.clear();
+                return Outcome::Fail(
+                    QStringLiteral("the word processor refused the call: %1").arg(ToQt(e.Message)));
+            }
+        }
+        return stay->Run(std::move(job));
+    }
+
+    void LeaveMainThread()
+    {
+        if (stay.is())
+            stay->Leave();
+        stay.clear();
+    }
 };
 
 UnoSession::UnoSession()
     : remote_(std::make_unique<Remote>()), lost_(std::make_shared<std::atomic<bool>>(false))
 {}
 
-UnoSession::~UnoSession() = default;
+UnoSession::~UnoSession()
+{
+    remote_->LeaveMainThread();
+}
 
 UnoSession::Connect UnoSession::TryConnect(const QString &pipeName, QString *reason)
 {
@@ -256,6 +399,7 @@ UnoSession::Connect UnoSession::TryConnect(const QString &pipeName, QString *rea
         Reference<css::uno::XComponentContext> context(
             bridge->getInstance(OUString("StarOffice.ComponentContext")), UNO_QUERY_THROW);
         remote_->desktop = css::frame::Desktop::create(context);
+        remote_->mainThread = css::awt::AsyncCallback::create(context);
         remote_->bridge = bridge;
         return Connect::Connected;
     } catch (const css::connection::NoConnectException &) {
@@ -281,33 +425,40 @@ Outcome UnoSession::Open(const QString &path)
     p[4] = Property("InteractionHandler",
                     Any(Reference<css::task::XInteractionHandler>(handler.get())));
     p[5] = Property("RepairPackage", Any(false));
-    const auto refused = [&](const QString &otherwise) {
-        const QString asked = handler->Reason();
-        return Outcome::Fail(asked.isEmpty() ? otherwise : asked);
-    };
-    try {
-        Reference<css::lang::XComponent> document =
-            Reference<css::frame::XComponentLoader>(remote_->desktop, UNO_QUERY_THROW)
-                ->loadComponentFromURL(url, OUString("_blank"), 0, properties);
-        if (!document.is())
-            return refused(QStringLiteral("could not be opened"));
-        Reference<css::lang::XServiceInfo> info(document, UNO_QUERY);
-        if (!info.is() || !info->supportsService(OUString("com.sun.star.text.TextDocument")) ||
-            LoadedAsText(document, path)) {
-            remote_->document = document;
-            Close();
-            return Outcome::Fail(kUnreadable);
+    const Reference<css::frame::XComponentLoader> loader(remote_->desktop, UNO_QUERY);
+    auto opened = std::make_shared<Reference<css::lang::XComponent>>();
+    const auto load = [loader, url, properties, handler, path, opened, lost = lost_](bool &stay) {
+        const auto refused = [&](const QString &otherwise) {
+            const QString asked = handler->Reason();
+            return Outcome::Fail(asked.isEmpty() ? otherwise : asked);
+        };
+        try {
+            Reference<css::lang::XComponent> document =
+                loader->loadComponentFromURL(url, OUString("_blank"), 0, properties);
+            if (!document.is())
+                return refused(QStringLiteral("could not be opened"));
+            Reference<css::lang::XServiceInfo> info(document, UNO_QUERY);
+            if (!info.is() || !info->supportsService(OUString("com.sun.star.text.TextDocument")) ||
+                LoadedAsText(document, path)) {
+                CloseDocument(document, lost);
+                return Outcome::Fail(kUnreadable);
+            }
+            *opened = document;
+            stay = true;
+            return Outcome::Ok();
+        } catch (const css::lang::DisposedException &) {
+            return Outcome::Gone();
+        } catch (const css::lang::IllegalArgumentException &) {
+            // Type detection found no filter for the file.
+            return refused(kUnreadable);
+        } catch (const css::uno::Exception &e) {
+            return refused(QStringLiteral("could not be opened: %1").arg(ToQt(e.Message)));
         }
-        remote_->document = document;
-        return Outcome::Ok();
-    } catch (const css::lang::DisposedException &) {
-        return Outcome::Gone();
-    } catch (const css::lang::IllegalArgumentException &) {
-        // Type detection found no filter for the file.
-        return refused(kUnreadable);
-    } catch (const css::uno::Exception &e) {
-        return refused(QStringLiteral("could not be opened: %1").arg(ToQt(e.Message)));
-    }
+    };
+    const Outcome outcome = remote_->OnMainThread(lost_, load);
+    if (outcome.kind == Outcome::Kind::Done)
+        remote_->document = *opened;
+    return outcome;
 }
 
 Outcome UnoSession::ExportPdf(const QString &outputFile)
@@ -315,26 +466,30 @@ Outcome UnoSession::ExportPdf(const QString &outputFile)
     OUString url;
     if (!FileUrl(outputFile, &url))
         return Outcome::Fail(QStringLiteral("cannot be named to the word processor"));
-    Reference<css::lang::XServiceInfo> info(remote_->document, UNO_QUERY);
-    const char *filter = "writer_pdf_Export";
-    try {
-        if (info.is() && info->supportsService(OUString("com.sun.star.text.GlobalDocument")))
-            filter = "writer_globaldocument_pdf_Export";
-        else if (info.is() && info->supportsService(OUString("com.sun.star.text.WebDocument")))
-            filter = "writer_web_pdf_Export";
-        Sequence<css::beans::PropertyValue> properties(2);
-        css::beans::PropertyValue *p = properties.getArray();
-        p[0] = Property("FilterName", Any(OUString::createFromAscii(filter)));
-        p[1] = Property("Overwrite", Any(true));
-        Reference<css::frame::XStorable>(remote_->document, UNO_QUERY_THROW)
-            ->storeToURL(url, properties);
-        return Outcome::Ok();
-    } catch (const css::lang::DisposedException &) {
-        return Outcome::Gone();
-    } catch (const css::uno::Exception &e) {
-        return Outcome::Fail(
-            QStringLiteral("could not be written as PDF: %1").arg(ToQt(e.Message)));
-    }
+    const auto store = [document = remote_->document, url](bool &stay) {
+        stay = document.is();
+        Reference<css::lang::XServiceInfo> info(document, UNO_QUERY);
+        const char *filter = "writer_pdf_Export";
+        try {
+            if (info.is() && info->supportsService(OUString("com.sun.star.text.GlobalDocument")))
+                filter = "writer_globaldocument_pdf_Export";
+            else if (info.is() && info->supportsService(OUString("com.sun.star.text.WebDocument")))
+                filter = "writer_web_pdf_Export";
+            Sequence<css::beans::PropertyValue> properties(2);
+            css::beans::PropertyValue *p = properties.getArray();
+            p[0] = Property("FilterName", Any(OUString::createFromAscii(filter)));
+            p[1] = Property("Overwrite", Any(true));
+            Reference<css::frame::XStorable>(document, UNO_QUERY_THROW)
+                ->storeToURL(url, properties);
+            return Outcome::Ok();
+        } catch (const css::lang::DisposedException &) {
+            return Outcome::Gone();
+        } catch (const css::uno::Exception &e) {
+            return Outcome::Fail(
+                QStringLiteral("could not be written as PDF: %1").arg(ToQt(e.Message)));
+        }
+    };
+    return remote_->OnMainThread(lost_, store);
 }
 
 Outcome UnoSession::Close()
@@ -343,24 +498,15 @@ Outcome UnoSession::Close()
     std::swap(document, remote_->document);
     if (!document.is())
         return Outcome::Ok();
-    try {
-        Reference<css::util::XCloseable> closeable(document, UNO_QUERY);
-        if (closeable.is())
-            closeable->close(true);
-        else
-            document->dispose();
-        return Outcome::Ok();
-    } catch (const css::lang::DisposedException &) {
-        return Lost() ? Outcome::Gone() : Outcome::Ok();
-    } catch (const css::uno::Exception &e) {
-        return Outcome::Fail(QStringLiteral("could not be closed: %1").arg(ToQt(e.Message)));
-    }
+    return remote_->OnMainThread(
+        lost_, [document, lost = lost_](bool &) { return CloseDocument(document, lost); });
 }
 
 bool UnoSession::Terminate()
 {
     try {
         remote_->document.clear();
+        remote_->LeaveMainThread();
         return remote_->desktop.is() && remote_->desktop->terminate();
     } catch (const css::lang::DisposedException &) {
         return true; // The office going away while it answers is the expected end.
