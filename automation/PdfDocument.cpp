@@ -42,7 +42,12 @@ Status PDDoc::Open(const QString &path)
     auto file = NewFile();
     try {
         file->pdf.processFile(QFile::encodeName(path).constData());
-        file->pdf.getAllPages(); // reads the page tree now, so damage there shows here
+        // Reads the page tree now, so damage there shows here. A page that could not be read at
+        // all is no page: copied, it would be a broken entry in the book's page tree.
+        const std::vector<QPDFObjectHandle> pages = file->pdf.getAllPages();
+        for (QPDFObjectHandle page : pages)
+            if (!page.isDictionary())
+                file->pdf.removePage(page);
         file->version = file->pdf.getVersionAsPDFVersion();
     } catch (const std::exception &e) {
         return Status::Failed(path, PdfFailureReason(e));

@@ -34,12 +34,26 @@ QString DamageDetail(const std::string &message)
     return colon < 0 ? text : text.mid(colon + 2);
 }
 
+// Names a source whose stream data cannot be decoded, once.
+void NameUndecodable(PdfFile &file, const QString &source, const QString &detail)
+{
+    if (source.isEmpty())
+        return;
+    for (const Status &named : file.damagedSources.list())
+        if (named.file() == source)
+            return;
+    file.damagedSources.add(Status::Failed(
+        source, QStringLiteral("has page content that cannot be decoded (%1); its pages went "
+                               "into the book as they are, so a viewer shows them as it shows "
+                               "this file")
+                    .arg(detail)));
+}
+
 // Tries to decode every stream the writer would decode. One that fails is left to be written as it
 // stands, and its source is named. True when at least one was found.
 bool FindUndecodableStreams(PdfFile &file)
 {
     bool found = false;
-    QStringList named;
     const int count = int(file.pdf.getObjectCount());
     for (int id = 1; id <= count; ++id) {
         QPDFObjectHandle object = file.pdf.getObjectByID(id, 0);
@@ -60,20 +74,45 @@ bool FindUndecodableStreams(PdfFile &file)
             continue;
         found = true;
         object.setFilterOnWrite(false);
-        const QString source = SourceOf(file, id);
-        if (source.isEmpty() || named.contains(source))
-            continue;
-        named.append(source);
         QString detail = QStringLiteral("bad compressed data");
         if (file.pdf.numWarnings() > warningsBefore)
             detail = DamageDetail(file.pdf.getWarnings().back().getMessageDetail());
-        file.damagedSources.add(Status::Failed(
-            source, QStringLiteral("has page content that cannot be decoded (%1); its pages went "
-                                   "into the book as they are, so a viewer shows them as it "
-                                   "shows this file")
-                        .arg(detail)));
+        NameUndecodable(file, SourceOf(file, id), detail);
     }
     return found;
+}
+
+// The writer copies Flate data as it stands, so it never finds data that cannot be decoded. Each
+// copied Flate stream is tried here once and marked to be written as it stands, as it would be
+// anyway; objects are numbered as they are made, so the look back stops at one tried before.
+void FindUndecodableFlate(PdfFile &file)
+{
+    if (file.origins.empty())
+        return;
+    for (int id = int(file.pdf.getObjectCount()); id >= file.origins.front().firstObject; --id) {
+        QPDFObjectHandle object = file.pdf.getObjectByID(id, 0);
+        if (!object.isStream())
+            continue;
+        QPDFObjectHandle filter = object.getDict().getKey("/Filter");
+        if (!filter.isName() || (filter.getName() != "/FlateDecode" && filter.getName() != "/Fl"))
+            continue;
+        const QString source = SourceOf(file, id);
+        if (source.isEmpty())
+            continue;
+        if (!object.getFilterOnWrite())
+            break;
+        object.setFilterOnWrite(false);
+        Pl_Discard discard;
+        bool attempted = false;
+        bool decoded = false;
+        try {
+            decoded =
+                object.pipeStreamData(&discard, &attempted, 0, qpdf_dl_generalized, true, false);
+        } catch (const std::exception &) {
+        }
+        if (!decoded)
+            NameUndecodable(file, source, QStringLiteral("bad compressed data"));
+    }
 }
 
 Status WriteOnce(PdfFile &file, WholeFileWrite &out)
@@ -81,8 +120,9 @@ Status WriteOnce(PdfFile &file, WholeFileWrite &out)
     FILE *stream = ::fdopen(::dup(out.Descriptor()), "wb");
     if (!stream)
         return Status::Failed(out.Target(), QStringLiteral("could not be written"));
+    const QByteArray name = QFile::encodeName(out.TemporaryPath()); // the writer keeps the pointer
     QPDFWriter writer(file.pdf);
-    writer.setOutputFile(QFile::encodeName(out.TemporaryPath()).constData(), stream, true);
+    writer.setOutputFile(name.constData(), stream, true);
     writer.setMinimumPDFVersion(file.version);
     writer.write();
     return Status::Ok();
@@ -112,6 +152,7 @@ Status WritePdfAtomically(PdfFile &file, const QString &path)
         out.Abandon();
         return Status::Failed(path, QStringLiteral("could not be written (%1)").arg(reason));
     };
+    FindUndecodableFlate(file);
     size_t warningsBefore = file.pdf.numWarnings();
     try {
         WriteOnce(file, out);

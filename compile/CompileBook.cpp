@@ -112,8 +112,13 @@ CompileOutcome CompileBook(RunContext &ctx, const QStringList &names, const QStr
         const QString path = ctx.ws.PathOf(name);
         Status step = source.Open(path);
         const int pages = source.GetNumPages();
+        // A damaged file whose pages are all lost is not an empty one.
         if (step && pages < 1)
-            step = Status::Failed(path, QStringLiteral("has no pages"));
+            step = Status::Failed(path, source.file()->pdf.anyWarnings()
+                                            ? QStringLiteral("is damaged (%1), and no page of it "
+                                                             "could be read")
+                                                  .arg(RepairDetail(*source.file()))
+                                            : QStringLiteral("has no pages"));
         // The blank sheet goes in once the next document is known to follow, so a document that
         // is left out never leaves a blank sheet at the end of the book.
         const int pagesBefore = output.GetNumPages();
