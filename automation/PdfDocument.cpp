@@ -145,6 +145,15 @@ void PDDoc::Close()
     file_.reset();
 }
 
+void PDDoc::AssignPath(const QString &path)
+{
+    if (!file_)
+        return;
+    file_->path = AbsolutePdfPath(path);
+    file_->unsaved = true;
+    suite_->Remember(file_);
+}
+
 Status PDDoc::Save(int /*flags*/, const QString &path)
 {
     if (!file_)

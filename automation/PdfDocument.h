@@ -30,6 +30,9 @@ public:
     void Close();
     // Writes the whole document to path (flags: 1, a full save; the only kind there is).
     Status Save(int flags, const QString &path);
+    // Gives the document path without writing it: a view opened on path shares it, and a save
+    // to path writes it there.
+    void AssignPath(const QString &path);
 
     bool IsOpen() const { return file_ != nullptr; }
     const std::shared_ptr<PdfFile> &file() const { return file_; }

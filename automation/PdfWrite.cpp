@@ -63,18 +63,19 @@ bool FindUndecodableStreams(PdfFile &file)
         bool attempted = false;
         const size_t warningsBefore = file.pdf.numWarnings();
         bool decoded = false;
+        QString detail = QStringLiteral("bad encoded data");
         try {
             decoded =
                 object.pipeStreamData(&discard, &attempted, 0, qpdf_dl_generalized, false, true);
-        } catch (const std::exception &) {
+        } catch (const std::exception &e) {
             decoded = false;
             attempted = true;
+            detail = DamageDetail(e.what());
         }
         if (decoded || !attempted)
             continue;
         found = true;
         object.setFilterOnWrite(false);
-        QString detail = QStringLiteral("bad compressed data");
         if (file.pdf.numWarnings() > warningsBefore)
             detail = DamageDetail(file.pdf.getWarnings().back().getMessageDetail());
         NameUndecodable(file, SourceOf(file, id), detail);
@@ -105,13 +106,15 @@ void FindUndecodableFlate(PdfFile &file)
         Pl_Discard discard;
         bool attempted = false;
         bool decoded = false;
+        QString detail = QStringLiteral("bad compressed data");
         try {
             decoded =
                 object.pipeStreamData(&discard, &attempted, 0, qpdf_dl_generalized, true, false);
-        } catch (const std::exception &) {
+        } catch (const std::exception &e) {
+            detail = DamageDetail(e.what());
         }
         if (!decoded)
-            NameUndecodable(file, source, QStringLiteral("bad compressed data"));
+            NameUndecodable(file, source, detail);
     }
 }
 

@@ -158,23 +158,19 @@ CompileOutcome CompileBook(RunContext &ctx, const QStringList &names, const QStr
         return outcome;
     }
     const QString staged = book.TemporaryPath();
-    const Status saved = output.Save(1, staged);
-    if (!saved) {
-        outcome.problems.merge(output.file()->damagedSources);
-        outcome.problems.add(Status::Failed(outputPath, saved.reason()));
-        return outcome;
-    }
+    // The viewer bookmarks the book in memory under its hidden name and its save writes it there,
+    // once and complete; the rename then puts it in the old one's place.
+    output.AssignPath(staged);
     const Status marked = BookmarkBook(suite, staged, outcome.bookmarks, w.Messages());
-    Status done = marked ? output.Save(1, staged) : marked;
+    Status done = marked ? output.Save(1, staged) : marked; // written already, unless not shown
     if (done)
         done = book.Commit(); // the one step that replaces the old book
     outcome.problems.merge(output.file()->damagedSources);
     if (!done) {
         outcome.problems.add(Status::Failed(
-            outputPath, marked ? done.reason()
-                               : QStringLiteral("the bookmarks could not be added (%1), so no "
-                                                "book was written")
-                                     .arg(marked.reason())));
+            outputPath,
+            QStringLiteral("the book could not be finished (%1), so no book was written")
+                .arg(done.reason())));
         return outcome;
     }
     outcome.bookWritten = true;
