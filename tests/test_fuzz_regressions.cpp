@@ -41,7 +41,7 @@ const QList<Target> &Targets()
          FuzzNameMatch,
          {QByteArray("\0[", 2), QByteArray("\0[!]\0x", 6), QByteArray("\0[z-a]\0b", 8),
           QByteArray(1, '\0') + QByteArray(120, '*') + QByteArray(1, '\0') + QByteArray(120, 'a'),
-          QByteArray("\x01[\0]\0\0\0*\0?\0", 13), QByteArray("\x01\x00\xD8\x00\x00\x00\xDC", 7)}},
+          QByteArray("\x01[\0]\0\0\0*\0?\0", 11), QByteArray("\x01\x00\xD8\x00\x00\x00\xDC", 7)}},
         {"fuzz_pdf_insert",
          FuzzPdfInsert,
          {"%PDF-1.4\n", "%PDF-1.4\ntrailer<</Root 1 0 R>>",
