@@ -49,6 +49,26 @@ void NameUndecodable(PdfFile &file, const QString &source, const QString &detail
                     .arg(detail)));
 }
 
+// Whether a stream's data decodes, or cannot be tried (a filter qpdf leaves alone); detail gets
+// what is wrong when it does not.
+bool Decodes(PdfFile &file, QPDFObjectHandle &stream, QString *detail)
+{
+    Pl_Discard discard;
+    bool attempted = false;
+    const size_t warningsBefore = file.pdf.numWarnings();
+    try {
+        if (stream.pipeStreamData(&discard, &attempted, 0, qpdf_dl_generalized, false, true) ||
+            !attempted)
+            return true;
+        *detail = QStringLiteral("bad encoded data");
+    } catch (const std::exception &e) {
+        *detail = DamageDetail(e.what());
+    }
+    if (file.pdf.numWarnings() > warningsBefore)
+        *detail = DamageDetail(file.pdf.getWarnings().back().getMessageDetail());
+    return false;
+}
+
 // Tries to decode every stream the writer would decode. One that fails is left to be written as it
 // stands, and its source is named. True when at least one was found.
 bool FindUndecodableStreams(PdfFile &file)
@@ -57,27 +77,11 @@ bool FindUndecodableStreams(PdfFile &file)
     const int count = int(file.pdf.getObjectCount());
     for (int id = 1; id <= count; ++id) {
         QPDFObjectHandle object = file.pdf.getObjectByID(id, 0);
-        if (!object.isStream())
-            continue;
-        Pl_Discard discard;
-        bool attempted = false;
-        const size_t warningsBefore = file.pdf.numWarnings();
-        bool decoded = false;
-        QString detail = QStringLiteral("bad encoded data");
-        try {
-            decoded =
-                object.pipeStreamData(&discard, &attempted, 0, qpdf_dl_generalized, false, true);
-        } catch (const std::exception &e) {
-            decoded = false;
-            attempted = true;
-            detail = DamageDetail(e.what());
-        }
-        if (decoded || !attempted)
+        QString detail;
+        if (!object.isStream() || Decodes(file, object, &detail))
             continue;
         found = true;
         object.setFilterOnWrite(false);
-        if (file.pdf.numWarnings() > warningsBefore)
-            detail = DamageDetail(file.pdf.getWarnings().back().getMessageDetail());
         NameUndecodable(file, SourceOf(file, id), detail);
     }
     return found;
@@ -103,17 +107,8 @@ void FindUndecodableFlate(PdfFile &file)
         if (!object.getFilterOnWrite())
             break;
         object.setFilterOnWrite(false);
-        Pl_Discard discard;
-        bool attempted = false;
-        bool decoded = false;
-        QString detail = QStringLiteral("bad compressed data");
-        try {
-            decoded =
-                object.pipeStreamData(&discard, &attempted, 0, qpdf_dl_generalized, true, false);
-        } catch (const std::exception &e) {
-            detail = DamageDetail(e.what());
-        }
-        if (!decoded)
+        QString detail;
+        if (!Decodes(file, object, &detail))
             NameUndecodable(file, source, detail);
     }
 }
