@@ -1,5 +1,6 @@
 #include "convert/OfficePlugin.h"
 
+#include "convert/LibreOfficeInstall.h"
 #include "window/Workspace.h"
 
 #include <QFile>
@@ -47,9 +48,8 @@ WordProcessorStarter LibreOfficeFromPlugin(const QString &programFolder,
     QString reason;
     const Entry entry = LoadEntry(path, reason);
     if (!entry)
-        return Unavailable(QStringLiteral("LibreOffice could not be loaded (%1): install it with "
-                                          "apt-get install libreoffice-writer-nogui")
-                               .arg(reason));
+        return Unavailable(QStringLiteral("LibreOffice could not be loaded (%1): %2")
+                               .arg(reason, kLibreOfficeInstallHint));
     WordProcessorStarter starter;
     entry(&options, &starter);
     return starter;

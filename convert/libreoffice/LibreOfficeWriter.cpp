@@ -1,6 +1,7 @@
 #include "convert/libreoffice/LibreOfficeWriter.h"
 
 #include "convert/ChildProcess.h"
+#include "convert/LibreOfficeInstall.h"
 #include "convert/libreoffice/OfficeProfile.h"
 #include "convert/libreoffice/UnoSession.h"
 
@@ -34,9 +35,6 @@ constexpr milliseconds kLeaderBound = 2s;
 constexpr milliseconds kPoll = 20ms;
 constexpr milliseconds kConnectRetry = 100ms;
 
-const QString kProgramFolder = QStringLiteral("/usr/lib/libreoffice/program");
-const QString kInstallHint =
-    QStringLiteral("install it with apt-get install libreoffice-writer-nogui");
 const QString kEndedReason = QStringLiteral("the word processor ended unexpectedly");
 
 std::atomic<int> pipe_counter{0};
@@ -355,7 +353,7 @@ private:
                     .arg(++pipe_counter);
         const QStringList arguments{
             QStringLiteral("TMPDIR=") + slot_->TempFolder(),
-            kProgramFolder + QStringLiteral("/soffice"),
+            LibreOfficeFile(QStringLiteral("soffice")),
             QStringLiteral("--headless"),
             QStringLiteral("--invisible"),
             QStringLiteral("--norestore"),
@@ -451,12 +449,12 @@ private:
 
 Status CheckLibreOffice()
 {
-    if (!QFileInfo(kProgramFolder + QStringLiteral("/soffice")).isExecutable())
+    if (!QFileInfo(LibreOfficeFile(QStringLiteral("soffice"))).isExecutable())
         return Status::Failed(QString(), QStringLiteral("LibreOffice (soffice) was not found: ") +
-                                             kInstallHint);
-    if (!QFileInfo::exists(kProgramFolder + QStringLiteral("/libswlo.so")))
-        return Status::Failed(QString(),
-                              QStringLiteral("LibreOffice Writer was not found: ") + kInstallHint);
+                                             kLibreOfficeInstallHint);
+    if (!QFileInfo::exists(LibreOfficeFile(QStringLiteral("libswlo.so"))))
+        return Status::Failed(QString(), QStringLiteral("LibreOffice Writer was not found: ") +
+                                             kLibreOfficeInstallHint);
     return Status::Ok();
 }
 

@@ -1,5 +1,6 @@
 #include "convert/libreoffice/OfficeProfile.h"
 
+#include "convert/LibreOfficeInstall.h"
 #include "window/Status.h"
 
 #include <QDir>
@@ -37,8 +38,7 @@ QString FindVersion()
         return m.captured(1);
     static const QRegularExpression product(QStringLiteral("^ProductKey=\\D*(\\d+\\.\\d+)"),
                                             QRegularExpression::MultilineOption);
-    m = product.match(
-        QString::fromUtf8(ReadAll(QStringLiteral("/usr/lib/libreoffice/program/bootstraprc"))));
+    m = product.match(QString::fromUtf8(ReadAll(LibreOfficeFile(QStringLiteral("bootstraprc")))));
     return m.hasMatch() ? m.captured(1) : QString();
 }
 

@@ -1,5 +1,7 @@
 #include "convert/libreoffice/UnoSession.h"
 
+#include "convert/LibreOfficeInstall.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
@@ -320,10 +322,10 @@ Outcome CloseDocument(const Reference<css::lang::XComponent> &document,
 bool PrepareUno(QString *reason)
 {
     std::call_once(uno_once, [] {
-        const QByteArray rc = QByteArrayLiteral("/usr/lib/libreoffice/program/fundamentalrc");
-        if (!QFileInfo::exists(QString::fromLatin1(rc))) {
-            uno_failure = QStringLiteral("LibreOffice (soffice) was not found: install it with "
-                                         "apt-get install libreoffice-writer-nogui");
+        const QByteArray rc = QFile::encodeName(LibreOfficeFile(QStringLiteral("fundamentalrc")));
+        if (!QFileInfo::exists(QFile::decodeName(rc))) {
+            uno_failure =
+                QStringLiteral("LibreOffice (soffice) was not found: ") + kLibreOfficeInstallHint;
             return;
         }
         // Without it the office's types are missing and creating the desktop crashes.
