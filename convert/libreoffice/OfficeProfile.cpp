@@ -1,12 +1,12 @@
 #include "convert/libreoffice/OfficeProfile.h"
 
 #include "convert/LibreOfficeInstall.h"
+#include "store/WholeFile.h"
 #include "window/Status.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QUrl>
 
 #include <cerrno>
@@ -152,10 +152,8 @@ bool ProfileSlot::Prepare(QString *reason)
     const QByteArray seeded = Seeded(old, version);
     if (seeded == old)
         return true;
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(seeded) != seeded.size() || !out.commit()) {
-        *reason = QStringLiteral("the word processor's profile %1 could not be written: %2")
-                      .arg(QDir::toNativeSeparators(path), out.errorString());
+    if (const Status written = WriteWholeFile(path, seeded); !written) {
+        *reason = QStringLiteral("the word processor's profile %1").arg(written.message());
         return false;
     }
     return true;
