@@ -18,8 +18,8 @@ QString BookPath(const Workspace &ws, const QString &name);
 QString FileNameFromPath(const QString &path);
 // A document's bookmark title: its file name cut before the first ".".
 QString BookmarkTitle(const QString &name);
-// A blank sheet follows a document of odd page count when the option is ticked (1), unless it is
-// the last document of the book.
+// Whether a document of this many pages ends on an odd page and so, with the option ticked (1),
+// wants a blank sheet after it. The sheet goes in only once a next document follows it.
 bool NeedsBlankSheet(int pages, int option);
 // Ok for a plain file name; otherwise says why the book cannot be written under it.
 Status CheckOutputFileName(const QString &name);
