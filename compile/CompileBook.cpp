@@ -30,13 +30,50 @@ Status PrepareOutput(const QString &workingFolder, const QString &folder, const 
     return Status::Ok();
 }
 
-// A source that qpdf had to repair while reading: what it found.
+// A source that qpdf had to repair while reading: what it found, past its general complaint.
 QString RepairDetail(PdfFile &file)
 {
     const std::vector<QPDFExc> warnings = file.pdf.getWarnings();
-    return warnings.empty() ? QString()
-                            : QString::fromStdString(warnings.front().getMessageDetail());
+    for (const QPDFExc &warning : warnings)
+        if (warning.getMessageDetail() != "file is damaged")
+            return QString::fromStdString(warning.getMessageDetail());
+    return QStringLiteral("file is damaged");
 }
+
+// Inputs that went into the book damaged, each named once, in list order, by the path the run
+// knows it by.
+class DamageReport {
+public:
+    void Add(const QString &path, const QString &reason)
+    {
+        for (Status &named : list_)
+            if (named.file() == path) {
+                named = Status::Failed(path, named.reason() + QStringLiteral("; it ") + reason);
+                return;
+            }
+        list_.append(Status::Failed(path, reason));
+    }
+    // What the book's writer found, named by the absolute paths of the inputs.
+    void AddWritten(const Problems &written, const QStringList &paths)
+    {
+        for (const Status &damaged : written.list()) {
+            QString shown = damaged.file();
+            for (const QString &path : paths)
+                if (AbsolutePdfPath(path) == damaged.file())
+                    shown = path;
+            Add(shown, damaged.reason());
+        }
+    }
+    void MoveTo(Problems &problems)
+    {
+        for (const Status &status : list_)
+            problems.add(status);
+        list_.clear();
+    }
+
+private:
+    QList<Status> list_;
+};
 
 } // namespace
 
@@ -101,6 +138,8 @@ CompileOutcome CompileBook(RunContext &ctx, const QStringList &names, const QStr
     output.Create();
 
     bool pending = false;
+    DamageReport damage;
+    QStringList paths;
     w.Text1().Show(QStringLiteral("Compiling PDF files..."));
     w.ProgressBar2().SetValue(0);
     const int count = int(names.size());
@@ -110,6 +149,7 @@ CompileOutcome CompileBook(RunContext &ctx, const QStringList &names, const QStr
         w.ProgressBar2().SetMax(count);
         w.Text2().Show(name);
         const QString path = ctx.ws.PathOf(name);
+        paths.append(path);
         Status step = source.Open(path);
         const int pages = source.GetNumPages();
         // A damaged file whose pages are all lost is not an empty one.
@@ -136,9 +176,9 @@ CompileOutcome CompileBook(RunContext &ctx, const QStringList &names, const QStr
         if (step)
             step = output.InsertPages(startPage - 1, source, 0, pages, false);
         if (step && source.file()->pdf.anyWarnings())
-            outcome.problems.add(Status::Failed(
-                path, QStringLiteral("is damaged (%1); what could be read of it went into the book")
-                          .arg(RepairDetail(*source.file()))));
+            damage.Add(path, QStringLiteral("is damaged (%1); what could be read of it went into "
+                                            "the book")
+                                 .arg(RepairDetail(*source.file())));
         if (step) {
             outcome.bookmarks.append({BookmarkTitle(name), startPage});
             pending = NeedsBlankSheet(pages, w.Check1().Value());
@@ -165,7 +205,8 @@ CompileOutcome CompileBook(RunContext &ctx, const QStringList &names, const QStr
     Status done = marked ? output.Save(1, staged) : marked; // written already, unless not shown
     if (done)
         done = book.Commit(); // the one step that replaces the old book
-    outcome.problems.merge(output.file()->damagedSources);
+    damage.AddWritten(output.file()->damagedSources, paths);
+    damage.MoveTo(outcome.problems);
     if (!done) {
         outcome.problems.add(Status::Failed(
             outputPath,

@@ -548,13 +548,13 @@ void TestRobustness::damagedInputsNeverCostTheBook()
             QVERIFY2(std::find(own.begin(), own.end(), width) != own.end(), qPrintable(context));
         }
         QVERIFY2(named.filter(QLatin1String("left out")).isEmpty(), qPrintable(context));
-        if (input.damaged)
-            QVERIFY2(!named.isEmpty(), qPrintable(context));
+        if (input.damaged) // once, whatever is wrong with it
+            QVERIFY2(named.size() == 1, qPrintable(context));
         if (input.repairedByReader)
             QVERIFY2(!named
                           .filter(QRegularExpression(
                               QStringLiteral("^is damaged \\(.+\\); what could be read of it went "
-                                             "into the book$")))
+                                             "into the book(;|$)")))
                           .isEmpty(),
                      qPrintable(context));
         if (!reading.undecodable.isEmpty())
