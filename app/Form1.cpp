@@ -1,11 +1,11 @@
 #include "app/Form1.h"
 
-#include "app/SelectAll.h"
 #include "app/Twips.h"
-#include "compile/CompileRun.h"
-#include "convert/ConversionRun.h"
 #include "convert/OfficePlugin.h"
+#include "runs/CompileRun.h"
+#include "runs/ConversionRun.h"
 #include "store/FolderChoices.h"
+#include "window/SelectAll.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -280,17 +280,15 @@ void Form1::Command1_Click()
 
 void Form1::Command2_Click()
 {
-    RemoveConvertedPdfs(ws_, *this);
+    RemovalRun(ws_, *this);
 }
 
 WordProcessorStarter Form1::DesktopWordProcessor()
 {
-    LibreOfficeOptions options;
-    options.keepResponsive = [this] { KeepResponsive(); };
+    // The offices run on threads of their own; the run keeps the window painted meanwhile.
     return LibreOfficeFromPlugin(hooks_.programFolder.isEmpty()
                                      ? QCoreApplication::applicationDirPath()
-                                     : hooks_.programFolder,
-                                 options);
+                                     : hooks_.programFolder);
 }
 
 void Form1::Command3_Click()

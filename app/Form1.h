@@ -3,10 +3,10 @@
 #include "app/DesktopBookViewer.h"
 #include "app/QtControls.h"
 #include "convert/WordProcessor.h"
+#include "core/Workspace.h"
 #include "runs/CompletionSound.h"
 #include "runs/RunContext.h"
 #include "window/Controls.h"
-#include "window/Workspace.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
 #include "app/Form1.h"
-#include "app/StartUp.h"
 #include "convert/ChildProcess.h"
+#include "runs/StartUp.h"
 
 #include <QApplication>
 

@@ -1,6 +1,7 @@
 #include "automation/PdfDocument.h"
 
 #include "automation/PdfWrite.h"
+#include "store/WholeFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -145,11 +146,12 @@ void PDDoc::Close()
     file_.reset();
 }
 
-void PDDoc::AssignPath(const QString &path)
+void PDDoc::StageIn(WholeFileWrite &write)
 {
     if (!file_)
         return;
-    file_->path = AbsolutePdfPath(path);
+    file_->path = AbsolutePdfPath(write.TemporaryPath());
+    file_->staging = &write;
     file_->unsaved = true;
     suite_->Remember(file_);
 }
@@ -161,7 +163,9 @@ Status PDDoc::Save(int /*flags*/, const QString &path)
     const QString target = AbsolutePdfPath(path);
     if (file_->path == target && !file_->unsaved && QFileInfo(target).isFile())
         return Status::Ok(); // the file holds this very content already
-    const Status written = WritePdfAtomically(*file_, target);
+    const bool staged = file_->staging && target == file_->path;
+    const Status written =
+        staged ? WritePdfInto(*file_, *file_->staging) : WritePdfAtomically(*file_, target);
     if (!written)
         return written;
     file_->path = target;

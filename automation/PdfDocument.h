@@ -1,13 +1,15 @@
 #pragma once
 
 #include "automation/PdfSuite.h"
-#include "window/Status.h"
+#include "core/Status.h"
 
 #include <QString>
 
 #include <memory>
 
 namespace qf {
+
+class WholeFileWrite;
 
 // A PDF document of the suite (a handle: copies refer to the same document).
 class PDDoc {
@@ -30,9 +32,10 @@ public:
     void Close();
     // Writes the whole document to path (flags: 1, a full save; the only kind there is).
     Status Save(int flags, const QString &path);
-    // Gives the document path without writing it: a view opened on path shares it, and a save
-    // to path writes it there.
-    void AssignPath(const QString &path);
+    // Gives the document the temporary file of a whole-file write as its path, without writing
+    // it: a view opened on that path shares it, and a save to it fills that file, which the
+    // caller then commits.
+    void StageIn(WholeFileWrite &write);
 
     bool IsOpen() const { return file_ != nullptr; }
     const std::shared_ptr<PdfFile> &file() const { return file_; }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/Status.h"
+#include "core/Status.h"
 
 #include <qpdf/PDFVersion.hh>
 #include <qpdf/QPDF.hh>
@@ -11,6 +11,8 @@
 #include <vector>
 
 namespace qf {
+
+class WholeFileWrite;
 
 // One PDF in memory. A document and a view opened on the same path share it, so what the
 // viewer adds is in the document's next save.
@@ -30,6 +32,8 @@ struct PdfFile {
     std::vector<Origin> origins;
     // Sources whose stream data could not be decoded when written, with what is wrong.
     Problems damagedSources;
+    // The whole-file write whose temporary file is path, when a save is to fill it.
+    WholeFileWrite *staging = nullptr;
 };
 
 // The desktop's PDF viewer, which shows a finished book. Tests record instead.

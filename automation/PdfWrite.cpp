@@ -10,6 +10,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <unistd.h>
 
@@ -115,9 +116,12 @@ void FindUndecodableFlate(PdfFile &file)
 
 Status WriteOnce(PdfFile &file, WholeFileWrite &out)
 {
+    // A second attempt starts from an empty file.
+    if (::ftruncate(out.Descriptor(), 0) != 0 || ::lseek(out.Descriptor(), 0, SEEK_SET) != 0)
+        return Status::Failed(out.Target(), SystemReason(errno));
     FILE *stream = ::fdopen(::dup(out.Descriptor()), "wb");
     if (!stream)
-        return Status::Failed(out.Target(), QStringLiteral("could not be written"));
+        return Status::Failed(out.Target(), SystemReason(errno));
     const QByteArray name = QFile::encodeName(out.TemporaryPath()); // the writer keeps the pointer
     QPDFWriter writer(file.pdf);
     writer.setOutputFile(name.constData(), stream, true);
@@ -141,19 +145,17 @@ QString PdfFailureReason(const std::exception &e)
     return QString::fromStdString(e.what());
 }
 
-Status WritePdfAtomically(PdfFile &file, const QString &path)
+Status WritePdfInto(PdfFile &file, WholeFileWrite &out)
 {
-    WholeFileWrite out;
-    if (const Status begun = out.Begin(path); !begun)
-        return begun;
-    auto fail = [&](const QString &reason) {
-        out.Abandon();
-        return Status::Failed(path, QStringLiteral("could not be written (%1)").arg(reason));
+    const auto fail = [&](const QString &reason) {
+        return Status::Failed(out.Target(),
+                              QStringLiteral("could not be written (%1)").arg(reason));
     };
     FindUndecodableFlate(file);
     size_t warningsBefore = file.pdf.numWarnings();
+    Status written;
     try {
-        WriteOnce(file, out);
+        written = WriteOnce(file, out);
     } catch (const QPDFSystemError &e) {
         return fail(SystemReason(e.getErrno()));
     } catch (const std::exception &e) {
@@ -162,18 +164,30 @@ Status WritePdfAtomically(PdfFile &file, const QString &path)
         if (!FindUndecodableStreams(file))
             return fail(QString::fromStdString(e.what()));
         try {
-            if (const Status begun = out.Begin(path); !begun)
-                return begun;
             warningsBefore = file.pdf.numWarnings();
-            WriteOnce(file, out);
+            written = WriteOnce(file, out);
         } catch (const std::exception &again) {
             return fail(QString::fromStdString(again.what()));
         }
     }
+    if (!written)
+        return fail(written.reason());
     if (file.pdf.numWarnings() > warningsBefore) {
         const auto warnings = file.pdf.getWarnings();
         return fail(QStringLiteral("a page's content could not be read: %1")
                         .arg(QString::fromStdString(warnings.back().getMessageDetail())));
+    }
+    return Status::Ok();
+}
+
+Status WritePdfAtomically(PdfFile &file, const QString &path)
+{
+    WholeFileWrite out;
+    if (const Status begun = out.Begin(path); !begun)
+        return begun;
+    if (const Status written = WritePdfInto(file, out); !written) {
+        out.Abandon();
+        return Status::Failed(path, written.reason());
     }
     return out.Commit();
 }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "automation/PdfSuite.h"
-#include "window/Status.h"
+#include "core/Status.h"
 
 namespace qf {
+
+class WholeFileWrite;
 
 // Writes the whole document to path through a hidden temporary file beside it that is renamed
 // into place: the target is either the complete new file or left as it was. A target reached
@@ -13,6 +15,8 @@ namespace qf {
 // show as the source shows them; each such source is named in file.damagedSources. Stream data
 // that can no longer be read at all fails the write instead of leaving empty pages.
 Status WritePdfAtomically(PdfFile &file, const QString &path);
+// The same, into the temporary file of a whole-file write that the caller commits.
+Status WritePdfInto(PdfFile &file, WholeFileWrite &out);
 
 // What went wrong with a PDF, in words: "is encrypted with a password", ...
 QString PdfFailureReason(const std::exception &e);

@@ -2,7 +2,7 @@
 
 #include "automation/PdfDocument.h"
 #include "automation/PdfSuite.h"
-#include "window/Status.h"
+#include "core/Status.h"
 
 #include <qpdf/QPDFObjectHandle.hh>
 

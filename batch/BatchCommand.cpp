@@ -1,18 +1,17 @@
 #include "batch/BatchCommand.h"
 
-#include "app/StartUp.h"
-#include "batch/ConsoleWindow.h"
-#include "compile/BookPlan.h"
+#include "batch/Console.h"
 #include "compile/CompileBook.h"
-#include "compile/CompileRun.h"
-#include "convert/ConversionRun.h"
 #include "convert/ConvertDocs.h"
 #include "listing/FolderListing.h"
+#include "remove/RemoveConverted.h"
+#include "runs/RunFrame.h"
+#include "runs/StartUp.h"
 #include "store/IgnoreList.h"
+#include "window/MemoryWindow.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 
@@ -32,13 +31,20 @@ QString PdfState(const QString &documentPath)
     return QStringLiteral("PDF up to date");
 }
 
-bool PrintPlan(Console &console, const Workspace &ws, ConsoleWindow &window)
+// The compile the window would run on the folder as it stands.
+CompileRequest CompileRequestFor(const Workspace &ws, const MemoryWindow &window)
+{
+    return {ws.WorkingFolder, window.list2.tickedTexts(), window.text5.Text(),
+            window.check1.Value() == 1, QCoreApplication::applicationDirPath()};
+}
+
+bool PrintPlan(Console &console, const Workspace &ws, const MemoryWindow &window)
 {
     QTextStream &out = console.out();
-    const QString book = BookPath(ws, window.text5.Text());
-    const int option = window.check1.Value();
-    out << "Book: " << book << "\nBlank sheets: " << (option == 1 ? "on" : "off") << "\n\n";
-    const BookPlan plan = PlanBook(ws, window.list2.tickedTexts(), option);
+    const CompileRequest request = CompileRequestFor(ws, window);
+    out << "Book: " << BookPath(ws.WorkingFolder, request.bookName)
+        << "\nBlank sheets: " << (request.blankSheets ? "on" : "off") << "\n\n";
+    const BookLayout plan = PlanBook(request);
     bool allReadable = true;
     out << QStringLiteral("%1  %2  %3  %4  %5\n")
                .arg(QStringLiteral("pages"), 5)
@@ -46,7 +52,7 @@ bool PrintPlan(Console &console, const Workspace &ws, ConsoleWindow &window)
                .arg(QStringLiteral("blank after"), 11)
                .arg(QStringLiteral("bookmark"), -24)
                .arg(QStringLiteral("file"));
-    for (const PlannedDocument &doc : plan.documents) {
+    for (const PlacedDocument &doc : plan.Documents()) {
         if (!doc.status) {
             out << QStringLiteral("%1  %2  %3  %4  %5: left out, %6\n")
                        .arg(QStringLiteral("-"), 5)
@@ -65,17 +71,26 @@ bool PrintPlan(Console &console, const Workspace &ws, ConsoleWindow &window)
                    .arg(doc.name);
     }
     out << QStringLiteral("\nTotal: %1 pages (%2 documents, %3 blank sheets)\n")
-               .arg(plan.totalPages)
-               .arg(plan.documents.size())
-               .arg(plan.blankSheets);
+               .arg(plan.TotalPages())
+               .arg(plan.Documents().size())
+               .arg(plan.BlankSheets());
     const QStringList documents = window.list1.tickedTexts();
     if (!documents.isEmpty())
         out << "\nDocuments to convert:\n";
     for (const QString &name : documents)
         out << "  " << name << ": " << PdfState(ws.PathOf(name)) << '\n';
-    if (plan.documents.isEmpty())
+    if (plan.Documents().isEmpty())
         console.Error(QStringLiteral("No PDF file is ticked, so there is nothing to compile."));
-    return allReadable && !plan.documents.isEmpty();
+    return allReadable && !plan.Documents().isEmpty();
+}
+
+// Says what went wrong in a job, headed as the window's message would be; false when anything did.
+bool Report(Console &console, const Problems &problems, const QList<Notice> &notices,
+            const QString &heading)
+{
+    if (!problems.empty())
+        console.Error(problems.report(heading));
+    return problems.empty() && notices.isEmpty();
 }
 
 } // namespace
@@ -151,7 +166,7 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
     }
 
     Workspace ws = Workspace::FromArguments(folders);
-    ConsoleWindow window(console);
+    MemoryWindow window;
     const Problems startProblems = StartUp(
         ws, window, [] {},
         parser.isSet(plan) ? MissingIgnoreLists::Leave : MissingIgnoreLists::Create);
@@ -176,44 +191,58 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
         return PrintPlan(console, ws, window) && startProblems.empty() ? kBatchDone
                                                                        : kBatchSomethingFailed;
 
-    NoSound sound;
-    NoBookViewer viewer;
-    RunContext ctx{ws, window, sound, viewer, QCoreApplication::applicationDirPath()};
     QTextStream &out = console.out();
+    bool allDone = startProblems.empty();
     if (parser.isSet(remove)) {
-        window.SetJob(QStringLiteral("remove"), nullptr);
-        const QStringList before = window.list2.texts();
-        RemoveConvertedPdfs(ws, window);
-        for (const QString &name : before)
-            if (!QFileInfo::exists(ws.PathOf(name)))
-                out << "Deleted: " << ws.PathOf(name) << '\n';
+        const RemovalResult removed = RemoveConvertedPdfs(ws.WorkingFolder, window.list2.texts());
+        for (const QString &path : removed.deleted)
+            out << "Deleted: " << path << '\n';
+        allDone &= Report(console, removed.problems, {},
+                          QStringLiteral("Not every PDF file could be deleted:"));
         // The next job sees the ticks the window shows at start-up.
+        RefillList(ws.WorkingFolder, window.list2, window.text4, FileKind::Pdf);
         LoadIgnoreList(ws.PdfIgnorePath(), window.list2);
     }
     if (parser.isSet(convert)) {
-        window.SetJob(QStringLiteral("convert"), &window.progressBar1);
-        const QDateTime start = QDateTime::currentDateTime().addSecs(-1);
-        const QStringList documents = window.list1.tickedTexts();
-        ConversionRun(ctx, wordProcessor);
-        window.SetJob(QString(), nullptr);
-        for (const QString &name : documents) {
-            const QFileInfo pdf(ConversionFilesFor(ws.PathOf(name)).pdf);
-            if (pdf.isFile() && pdf.lastModified() >= start)
-                out << "Converted: " << ws.PathOf(name) << " -> " << pdf.filePath() << '\n';
+        Problems problems;
+        ConversionResult result;
+        if (const Status there = wordProcessor.check(); !there) {
+            problems.add(there);
+        } else {
+            problems = StoreRunChoices(ws, window);
+            ConversionRequest request{ws.WorkingFolder, {}, ws.OutputFileName, 0};
+            for (int i = 0; i < window.list1.ListCount(); ++i)
+                request.entries.append({window.list1.ItemText(i), window.list1.Selected(i)});
+            ConsoleObserver observer(console, QStringLiteral("convert"));
+            result = ConvertDocuments(request, wordProcessor, observer);
+            problems.merge(result.problems);
         }
+        for (const ConvertedDocument &doc : result.converted)
+            out << "Converted: " << doc.document << " -> " << doc.pdf << '\n';
+        allDone &=
+            Report(console, problems, result.notices,
+                   result.started ? QStringLiteral("Not every document was converted to PDF:")
+                                  : QStringLiteral("No document was converted to PDF:"));
+        RefillList(ws.WorkingFolder, window.list2, window.text4, FileKind::Pdf);
+        LoadIgnoreList(ws.PdfIgnorePath(), window.list2);
     }
     if (parser.isSet(compile)) {
-        window.SetJob(QStringLiteral("compile"), &window.progressBar2);
-        const QDateTime start = QDateTime::currentDateTime().addSecs(-1);
-        CompileRun(ctx);
-        window.SetJob(QString(), nullptr);
-        const QFileInfo book(BookPath(ws, ws.OutputFileName));
-        if (book.isFile() && book.lastModified() >= start)
-            out << "Book: " << book.filePath() << '\n';
+        Problems problems = StoreRunChoices(ws, window);
+        const CompileRequest request = CompileRequestFor(ws, window);
+        ws.OutputFileName = request.bookName;
+        NoBookViewer viewer;
+        ConsoleObserver observer(console, QStringLiteral("compile"));
+        const CompileResult result = CompileBook(request, observer, viewer);
+        problems.merge(result.problems);
+        if (!result.book.isEmpty())
+            out << "Book: " << result.book << '\n';
+        allDone &= Report(console, problems, result.notices,
+                          result.book.isEmpty()
+                              ? QStringLiteral("No book was made.")
+                              : QStringLiteral("The book was made, but not everything went well:"));
     }
     out.flush();
-    return window.messagesShown() == 0 && startProblems.empty() ? kBatchDone
-                                                                : kBatchSomethingFailed;
+    return allDone ? kBatchDone : kBatchSomethingFailed;
 }
 
 } // namespace qf

@@ -1,7 +1,7 @@
 // Start-up on a folder of 10,000 files: 5,000 documents and 5,000 PDFs, a fifth of each unticked
 // by the ignore lists. Run with QT_QPA_PLATFORM=offscreen.
 #include "app/Form1.h"
-#include "app/StartUp.h"
+#include "runs/StartUp.h"
 #include "window/MemoryWindow.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 // Compiling a folder of PDFs into a book, for timing against qpdf's own merge.
 //   compile_books make FOLDER   makes 200 PDFs of 2,000 pages in all in FOLDER
 //   compile_books run FOLDER    one compile run over every PDF of FOLDER, blank sheets on
-#include "compile/CompileRun.h"
 #include "listing/FolderListing.h"
+#include "runs/CompileRun.h"
 #include "window/MemoryWindow.h"
 
 #include <qpdf/QPDF.hh>

@@ -19,12 +19,12 @@ Status NewBookmark(AcroApp &app, const PDDoc &doc, PDBookmark &bookmark)
 } // namespace
 
 Status BookmarkBook(PdfSuite &suite, const QString &outputPath, const BookmarkTable &table,
-                    MessageBox &messages)
+                    const std::function<void(const Notice &)> &tell)
 {
     AcroApp app(suite);
     AVDoc view(suite);
     if (!view.Open(outputPath, outputPath)) {
-        messages.Show(kCouldNotOpenFile, kProgramTitle, MessageBox::Icon::None);
+        tell({kCouldNotOpenFile, kProgramTitle, Notice::Icon::None});
         return Status::Ok(); // said already
     }
     const PDDoc doc = view.GetPDDoc();

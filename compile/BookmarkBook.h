@@ -1,20 +1,15 @@
 #pragma once
 
 #include "automation/PdfSuite.h"
-#include "window/Controls.h"
-#include "window/Status.h"
+#include "compile/BookLayout.h"
+#include "core/JobObserver.h"
+#include "core/Status.h"
 
-#include <QList>
 #include <QString>
 
-namespace qf {
+#include <functional>
 
-// One bookmark of the book: its title and the zero-based page its document starts on.
-struct BookmarkRow {
-    QString title;
-    int startPage = 0;
-};
-using BookmarkTable = QList<BookmarkRow>;
+namespace qf {
 
 inline const QString kCouldNotOpenFile = QStringLiteral("Could not open file");
 
@@ -22,6 +17,6 @@ inline const QString kCouldNotOpenFile = QStringLiteral("Could not open file");
 // item, and saves it through its "Save" menu item, leaving the viewer on page 1. A book the
 // viewer cannot open gets the message "Could not open file" and no bookmarks.
 Status BookmarkBook(PdfSuite &suite, const QString &outputPath, const BookmarkTable &table,
-                    MessageBox &messages);
+                    const std::function<void(const Notice &)> &tell);
 
 } // namespace qf

@@ -1,6 +1,8 @@
 #include "compile/CompileBook.h"
 
 #include "automation/PdfDocument.h"
+#include "compile/BookmarkBook.h"
+#include "core/Workspace.h"
 #include "store/FolderBoundary.h"
 #include "store/WholeFile.h"
 
@@ -77,26 +79,9 @@ private:
 
 } // namespace
 
-QString BookPath(const Workspace &ws, const QString &name)
+QString BookPath(const QString &workingFolder, const QString &name)
 {
-    return JoinPath(JoinPath(ws.WorkingFolder, kOutputFolderName), name);
-}
-
-QString FileNameFromPath(const QString &path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
-QString BookmarkTitle(const QString &name)
-{
-    const QString fileName = FileNameFromPath(name);
-    const qsizetype dot = fileName.indexOf(QLatin1Char('.'));
-    return dot < 0 ? fileName : fileName.left(dot);
-}
-
-bool NeedsBlankSheet(int pages, int option)
-{
-    return pages % 2 == 1 && option == 1;
+    return JoinPath(JoinPath(workingFolder, kOutputFolderName), name);
 }
 
 Status CheckOutputFileName(const QString &name)
@@ -111,113 +96,159 @@ Status CheckOutputFileName(const QString &name)
     return Status::Ok();
 }
 
-CompileOutcome CompileBook(RunContext &ctx, const QStringList &names, const QString &outputPath)
-{
-    CompileOutcome outcome;
-    MainWindow &w = ctx.window;
-    const Status prepared = PrepareOutput(
-        ctx.ws.WorkingFolder, JoinPath(ctx.ws.WorkingFolder, kOutputFolderName), outputPath);
-    // The book is made under a hidden name and takes the output path's place only once it is
-    // complete, bookmarks and all.
-    WholeFileWrite book;
-    const Status begun = prepared ? book.Begin(outputPath, ctx.ws.WorkingFolder) : prepared;
-    if (!begun) {
-        outcome.problems.add(begun);
-        return outcome;
-    }
-    w.Text1().Show(QStringLiteral("Creating Output File..."));
-    w.Text2().Show(ctx.ws.OutputFileName);
+namespace {
 
-    PdfSuite suite(&ctx.bookViewer);
+// Opens a source and counts its pages; a damaged file whose pages are all lost is not an empty
+// one.
+Status OpenSource(PDDoc &source, const QString &path, int &pages)
+{
+    Status opened = source.Open(path);
+    pages = opened ? source.GetNumPages() : 0;
+    if (opened && pages < 1)
+        opened = Status::Failed(path, source.file()->pdf.anyWarnings()
+                                          ? QStringLiteral("is damaged (%1), and no page of it "
+                                                           "could be read")
+                                                .arg(RepairDetail(*source.file()))
+                                          : QStringLiteral("has no pages"));
+    return opened;
+}
+
+// Puts the sources into the book in order, as the layout places them.
+void AssemblePages(const CompileRequest &request, JobObserver &observer, PdfSuite &suite,
+                   PDDoc &output, CompileResult &result, DamageReport &damage)
+{
     PDDoc source(suite);
     PDDoc blank(suite);
-    const QString blankPath = JoinPath(ctx.programFolder, kEmptyPageFileName);
+    const QString blankPath = JoinPath(request.programFolder, kEmptyPageFileName);
     const Status blankOpened = blank.Open(blankPath);
     bool blankReported = false;
-    PDDoc output(suite);
-    output.Create();
-
-    bool pending = false;
-    DamageReport damage;
-    QStringList paths;
-    w.Text1().Show(QStringLiteral("Compiling PDF files..."));
-    w.ProgressBar2().SetValue(0);
-    const int count = int(names.size());
-    for (int i = 1; i <= count; ++i) {
-        const QString &name = names.at(i - 1);
-        w.ProgressBar2().SetMin(0);
-        w.ProgressBar2().SetMax(count);
-        w.Text2().Show(name);
-        const QString path = ctx.ws.PathOf(name);
-        paths.append(path);
-        Status step = source.Open(path);
-        const int pages = source.GetNumPages();
-        // A damaged file whose pages are all lost is not an empty one.
-        if (step && pages < 1)
-            step = Status::Failed(path, source.file()->pdf.anyWarnings()
-                                            ? QStringLiteral("is damaged (%1), and no page of it "
-                                                             "could be read")
-                                                  .arg(RepairDetail(*source.file()))
-                                            : QStringLiteral("has no pages"));
-        // The blank sheet goes in once the next document is known to follow, so a document that
-        // is left out never leaves a blank sheet at the end of the book.
+    BookLayout &layout = result.layout;
+    const int count = int(request.names.size());
+    observer.Progress(0, count);
+    for (int i = 0; i < count; ++i) {
+        const QString &name = request.names.at(i);
+        observer.At(name, i);
+        const QString path = JoinPath(request.workingFolder, name);
+        int pages = 0;
+        Status step = OpenSource(source, path, pages);
         const int pagesBefore = output.GetNumPages();
-        if (step && pending) {
+        bool sheetAdded = false;
+        if (step && layout.BlankSheetDue()) {
             const Status inserted =
                 blankOpened ? output.InsertPages(pagesBefore - 1, blank, 0, 1, false) : blankOpened;
+            sheetAdded = inserted.ok();
             if (!inserted && !blankReported) {
-                outcome.problems.add(
+                result.problems.add(
                     Status::Failed(blankPath, inserted.reason() +
                                                   QStringLiteral(", so blank sheets are missing")));
                 blankReported = true;
             }
         }
-        const int startPage = output.GetNumPages();
         if (step)
-            step = output.InsertPages(startPage - 1, source, 0, pages, false);
+            step = output.InsertPages(output.GetNumPages() - 1, source, 0, pages, false);
         if (step && source.file()->pdf.anyWarnings())
             damage.Add(path, QStringLiteral("is damaged (%1); what could be read of it went into "
                                             "the book")
                                  .arg(RepairDetail(*source.file())));
         if (step) {
-            outcome.bookmarks.append({BookmarkTitle(name), startPage});
-            pending = NeedsBlankSheet(pages, w.Check1().Value());
+            layout.Place(name, pages, sheetAdded);
         } else {
             if (output.GetNumPages() > pagesBefore)
                 output.DeletePages(pagesBefore, output.GetNumPages() - 1);
-            outcome.problems.add(
+            layout.LeaveOut(name, step);
+            result.problems.add(
                 Status::Failed(step.file(), step.reason() + QStringLiteral("; it was left out")));
         }
         source.Close();
-        w.ProgressBar2().SetValue(i);
+        observer.Progress(i + 1, count);
     }
+}
+
+} // namespace
+
+CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, BookViewer &viewer)
+{
+    CompileResult result{QString(), BookLayout(request.blankSheets), {}, {}};
+    if (request.names.isEmpty()) {
+        result.problems.add(Status::Failed(
+            QString(), QStringLiteral("No PDF file is ticked, so there was nothing to compile.")));
+        return result;
+    }
+    if (const Status plainName = CheckOutputFileName(request.bookName); !plainName) {
+        result.problems.add(plainName);
+        return result;
+    }
+    const QString outputPath = BookPath(request.workingFolder, request.bookName);
+    const Status prepared = PrepareOutput(
+        request.workingFolder, JoinPath(request.workingFolder, kOutputFolderName), outputPath);
+    // The book is made under a hidden name and takes the output path's place only once it is
+    // complete, bookmarks and all.
+    WholeFileWrite book;
+    const Status begun = prepared ? book.Begin(outputPath, request.workingFolder) : prepared;
+    if (!begun) {
+        result.problems.add(begun);
+        return result;
+    }
+    observer.Doing(QStringLiteral("Creating Output File..."));
+    observer.At(request.bookName);
+
+    PdfSuite suite(&viewer);
+    PDDoc output(suite);
+    output.Create();
+    DamageReport damage;
+    observer.Doing(QStringLiteral("Compiling PDF files..."));
+    AssemblePages(request, observer, suite, output, result, damage);
 
     if (output.GetNumPages() < 1) {
-        outcome.problems.add(Status::Failed(outputPath, QStringLiteral("no page could be added, "
-                                                                       "so no book was written")));
-        return outcome;
+        result.problems.add(Status::Failed(outputPath, QStringLiteral("no page could be added, "
+                                                                      "so no book was written")));
+        return result;
     }
+    // The viewer bookmarks the book in memory under its hidden name, and its save writes it
+    // there, once and complete; the rename then puts it in the old one's place.
+    output.StageIn(book);
+    const auto tell = [&](const Notice &notice) {
+        result.notices.append(notice);
+        observer.Tell(notice);
+    };
     const QString staged = book.TemporaryPath();
-    // The viewer bookmarks the book in memory under its hidden name and its save writes it there,
-    // once and complete; the rename then puts it in the old one's place.
-    output.AssignPath(staged);
-    const Status marked = BookmarkBook(suite, staged, outcome.bookmarks, w.Messages());
+    const Status marked = BookmarkBook(suite, staged, result.layout.Bookmarks(), tell);
     Status done = marked ? output.Save(1, staged) : marked; // written already, unless not shown
     if (done)
         done = book.Commit(); // the one step that replaces the old book
+    QStringList paths;
+    for (const QString &name : request.names)
+        paths.append(JoinPath(request.workingFolder, name));
     damage.AddWritten(output.file()->damagedSources, paths);
-    damage.MoveTo(outcome.problems);
+    damage.MoveTo(result.problems);
     if (!done) {
-        outcome.problems.add(Status::Failed(
+        result.problems.add(Status::Failed(
             outputPath,
             QStringLiteral("the book could not be finished (%1), so no book was written")
                 .arg(done.reason())));
-        return outcome;
+        return result;
     }
-    outcome.bookWritten = true;
+    result.book = outputPath;
     output.file()->path = AbsolutePdfPath(outputPath); // the viewer shows the book by its name
     suite.PresentShownBook();
-    return outcome;
+    return result;
+}
+
+BookLayout PlanBook(const CompileRequest &request)
+{
+    BookLayout layout(request.blankSheets);
+    PdfSuite suite;
+    PDDoc source(suite);
+    for (const QString &name : request.names) {
+        int pages = 0;
+        const Status opened = OpenSource(source, JoinPath(request.workingFolder, name), pages);
+        if (opened)
+            layout.Place(name, pages);
+        else
+            layout.LeaveOut(name, opened);
+        source.Close();
+    }
+    return layout;
 }
 
 } // namespace qf

@@ -1,17 +1,26 @@
 #include "convert/ConvertDocs.h"
 
 #include "convert/PrintFileConverter.h"
+#include "core/Workspace.h"
 #include "listing/FolderListing.h"
-#include "store/IgnoreList.h"
 #include "store/WholeFile.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <thread>
 
 namespace qf {
 namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kMostInstances = 4;
 
 QString CommaWarning(const QString &path)
 {
@@ -29,8 +38,10 @@ Status DeleteFile(const QString &path)
     return Status::Ok();
 }
 
-// One document, from opening it to deleting its print and log files.
-Status ConvertOne(RunContext &ctx, WordProcessor &word, const ConversionFiles &files)
+// One document, from opening it to deleting its print and log files. printed is called once the
+// print file is complete.
+Status ConvertOne(WordProcessor &word, const ConversionFiles &files,
+                  const std::function<void()> &printed)
 {
     // Scratch names belong to this process: whatever stands there is a leftover, or a link laid as
     // a trap, and goes (a link itself, never what it points to).
@@ -50,21 +61,115 @@ Status ConvertOne(RunContext &ctx, WordProcessor &word, const ConversionFiles &f
         QFile::remove(files.printFile);
         return status;
     }
-    while (word.BackgroundPrintingStatus() > 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(250));
-        ctx.window.KeepResponsive();
-    }
-    ctx.window.Text1().Show(QStringLiteral("Converting Postscript to PDF..."));
-    const Status converted =
-        FileToPDF(files.printFile, files.pdf, QString(), [&ctx] { ctx.window.KeepResponsive(); });
+    while (word.BackgroundPrintingStatus() > 0)
+        std::this_thread::sleep_for(250ms);
+    printed();
+    const Status converted = FileToPDF(files.printFile, files.pdf, QString());
     const Status closed = word.CloseDocuments();
     const Status printFileGone = DeleteFile(files.printFile);
     const Status logGone = DeleteFile(files.log);
-    RefillList(ctx.ws.WorkingFolder, ctx.window.List2(), ctx.window.Text4(), FileKind::Pdf);
     for (const Status &s : {converted, closed, printFileGone, logGone})
         if (!s) // the print file is a hidden scratch file: the document is what the user knows
             return s.file() == files.printFile ? Status::Failed(files.document, s.reason()) : s;
     return Status::Ok();
+}
+
+// What the instances tell the job, which alone talks to the observer.
+struct Event {
+    enum class Kind { Ready, StartFailed, Printed, Finished, Quit };
+    Kind kind;
+    int entry = -1;
+    Status status;
+};
+
+struct Task {
+    int entry;
+    ConversionFiles files;
+};
+
+// The documents handed out and what came back, shared by the job and its instances.
+class Pool {
+public:
+    void Post(Event event)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        events_.push_back(std::move(event));
+        toJob_.notify_one();
+    }
+    // Waits up to a short while for the instances' news.
+    std::deque<Event> TakeEvents()
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        toJob_.wait_for(lock, 20ms, [this] { return !events_.empty(); });
+        return std::exchange(events_, {});
+    }
+    void Hand(Task task)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        tasks_.push_back(std::move(task));
+        toInstances_.notify_one();
+    }
+    void Close()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        closed_ = true;
+        toInstances_.notify_all();
+    }
+    // The next document for an instance; false once the job has no more.
+    bool NextTask(Task &task)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        toInstances_.wait(lock, [this] { return closed_ || !tasks_.empty(); });
+        if (tasks_.empty())
+            return false;
+        task = std::move(tasks_.front());
+        tasks_.pop_front();
+        return true;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable toJob_, toInstances_;
+    std::deque<Event> events_;
+    std::deque<Task> tasks_;
+    bool closed_ = false;
+};
+
+// One word processor's life on its own thread. It outlives every process it starts, which a
+// child process's guard relies on.
+void RunInstance(const WordProcessorStarter &starter, Pool &pool)
+{
+    Status started;
+    std::unique_ptr<WordProcessor> word = starter.start(started);
+    if (!word) {
+        pool.Post({Event::Kind::StartFailed, -1, started});
+        return;
+    }
+    pool.Post({Event::Kind::Ready, -1, Status::Ok()});
+    const QString savedPrinter = word->ActivePrinter();
+    Task task;
+    while (pool.NextTask(task)) {
+        const int entry = task.entry;
+        const Status done = ConvertOne(*word, task.files, [&pool, entry] {
+            pool.Post({Event::Kind::Printed, entry, Status::Ok()});
+        });
+        pool.Post({Event::Kind::Finished, entry, done});
+    }
+    word->SetActivePrinter(savedPrinter);
+    const Status quit = word->Quit();
+    word.reset();
+    pool.Post({Event::Kind::Quit, -1, quit});
+}
+
+int InstanceCount(const ConversionRequest &request, const WordProcessorStarter &starter)
+{
+    const int wanted = request.instances > 0
+                           ? request.instances
+                           : std::min(kMostInstances, std::max(1, QThread::idealThreadCount()));
+    int documents = 0;
+    for (const ConversionEntry &entry : request.entries)
+        documents += entry.ticked ? 1 : 0;
+    return std::max(1, std::min({wanted, std::max(1, starter.instances), documents}));
 }
 
 } // namespace
@@ -82,40 +187,115 @@ ConversionFiles ConversionFilesFor(const QString &documentPath)
     return files;
 }
 
-Problems ConvertDocsToPdf(RunContext &ctx, const QStringList &names, WordProcessor &word)
+ConversionResult ConvertDocuments(const ConversionRequest &request,
+                                  const WordProcessorStarter &wordProcessor, JobObserver &observer)
 {
-    Problems problems;
-    MainWindow &w = ctx.window;
-    const QString savedPrinter = word.ActivePrinter();
-    w.Text1().Show(QStringLiteral("Creating PDF File..."));
-    w.Text2().Show(ctx.ws.OutputFileName);
-    w.ProgressBar1().SetValue(0);
+    ConversionResult result;
+    Pool pool;
+    const int instances = InstanceCount(request, wordProcessor);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < instances; ++i)
+        threads.emplace_back(RunInstance, std::cref(wordProcessor), std::ref(pool));
 
-    const int count = int(names.size());
-    for (int k = 1; k <= count; ++k) {
-        w.ProgressBar1().SetMin(0);
-        w.ProgressBar1().SetMax(count);
-        w.List1().SetListIndex(k - 1);
-        if (w.List1().Selected(k - 1)) {
-            w.Text1().Show(QStringLiteral("Printing to Postscript File..."));
-            w.Text2().Show(names.at(k - 1));
-            const QString path = ctx.ws.PathOf(names.at(k - 1));
-            if (path.contains(QLatin1Char(','))) {
-                w.Messages().Show(CommaWarning(path), QStringLiteral("*** Warning ***"),
-                                  MessageBox::Icon::Critical);
-                continue;
-            }
-            problems.add(ConvertOne(ctx, word, ConversionFilesFor(path)));
+    int ready = 0, failed = 0, ended = 0;
+    Status firstFailure;
+    const int count = int(request.entries.size());
+    QList<Status> outcome(count);
+    QList<QString> pdfs(count);
+    int next = 0, busy = 0, finished = 0;
+    bool begun = false;
+    Problems quitProblems;
+    // The job alone talks to the observer; the instances' news comes here.
+    const auto handle = [&](const Event &event) {
+        switch (event.kind) {
+        case Event::Kind::Ready:
+            ++ready;
+            break;
+        case Event::Kind::StartFailed:
+            ++failed;
+            if (firstFailure.ok())
+                firstFailure = event.status;
+            break;
+        case Event::Kind::Printed:
+            observer.Doing(QStringLiteral("Converting Postscript to PDF..."));
+            break;
+        case Event::Kind::Finished:
+            --busy;
+            outcome[event.entry] = event.status;
+            if (event.status)
+                observer.Made(pdfs.at(event.entry));
+            observer.Progress(++finished, count);
+            break;
+        case Event::Kind::Quit:
+            ++ended;
+            quitProblems.add(event.status);
+            break;
         }
-        w.ProgressBar1().SetValue(k);
-    }
+    };
+    const auto drain = [&] {
+        const std::deque<Event> events = pool.TakeEvents();
+        if (events.empty())
+            observer.Waiting();
+        for (const Event &event : events)
+            handle(event);
+    };
 
-    if (FileExists(ctx.ws.PdfIgnorePath()))
-        LoadIgnoreList(ctx.ws.PdfIgnorePath(), w.List2());
-    word.SetActivePrinter(savedPrinter);
-    problems.add(word.Quit());
-    RemoveScratchFolder(ScratchFolderIn(ctx.ws.WorkingFolder));
-    return problems;
+    while (ready == 0 && failed < instances)
+        drain();
+    if (ready > 0) {
+        begun = true;
+        observer.Doing(QStringLiteral("Creating PDF File..."));
+        observer.At(request.bookName);
+        observer.Progress(0, count);
+    }
+    while (begun && (next < count || busy > 0)) {
+        if (next == count || busy >= ready) {
+            drain();
+            continue;
+        }
+        const int k = next++;
+        const ConversionEntry &entry = request.entries.at(k);
+        observer.Entry(k);
+        if (!entry.ticked) {
+            observer.Progress(++finished, count);
+            continue;
+        }
+        observer.Doing(QStringLiteral("Printing to Postscript File..."));
+        observer.At(entry.name, k);
+        const QString path = JoinPath(request.workingFolder, entry.name);
+        if (path.contains(QLatin1Char(','))) {
+            const Notice warning{CommaWarning(path), QStringLiteral("*** Warning ***"),
+                                 Notice::Icon::Critical};
+            result.notices.append(warning);
+            observer.Tell(warning);
+            ++finished; // counted, but the bar moves on with the next document only
+            continue;
+        }
+        const ConversionFiles files = ConversionFilesFor(path);
+        pdfs[k] = files.pdf;
+        ++busy;
+        pool.Hand({k, files});
+    }
+    pool.Close();
+    while (ended + failed < instances)
+        drain();
+    for (std::thread &thread : threads)
+        thread.join();
+
+    if (!begun) {
+        result.problems.add(firstFailure);
+        return result;
+    }
+    result.started = true;
+    for (int k = 0; k < count; ++k) {
+        result.problems.add(outcome.at(k));
+        if (!pdfs.at(k).isEmpty() && outcome.at(k).ok())
+            result.converted.append(
+                {JoinPath(request.workingFolder, request.entries.at(k).name), pdfs.at(k)});
+    }
+    result.problems.merge(quitProblems);
+    RemoveScratchFolder(ScratchFolderIn(request.workingFolder));
+    return result;
 }
 
 } // namespace qf

@@ -1,9 +1,10 @@
 #pragma once
 
 #include "convert/WordProcessor.h"
-#include "runs/RunContext.h"
-#include "window/Status.h"
+#include "core/JobObserver.h"
+#include "core/Status.h"
 
+#include <QList>
 #include <QStringList>
 
 namespace qf {
@@ -17,10 +18,37 @@ struct ConversionFiles {
 };
 ConversionFiles ConversionFilesFor(const QString &documentPath);
 
-// Prints each ticked document of List1 (names holds every entry of List1, in order) to a PDF
-// beside it through the word processor, refreshing List2 after each; then applies the PDF ignore
-// list to List2 again. A document that fails is named with its reason in the result and the run
-// goes on with the next. The word processor is always quit at the end.
-Problems ConvertDocsToPdf(RunContext &ctx, const QStringList &names, WordProcessor &word);
+struct ConversionEntry {
+    QString name; // a document of the working folder
+    bool ticked = false;
+};
+
+struct ConversionRequest {
+    QString workingFolder;
+    QList<ConversionEntry> entries; // the whole document list, in order
+    QString bookName;               // named as the conversion begins
+    // How many word processors convert at once: 0 for one per core, at most 4; never more than
+    // the word processor allows or there are documents.
+    int instances = 0;
+};
+
+struct ConvertedDocument {
+    QString document;
+    QString pdf;
+};
+
+struct ConversionResult {
+    bool started = false; // false: no word processor could be had, and nothing was done
+    QList<ConvertedDocument> converted; // in list order
+    Problems problems;                  // in list order, then those of ending the word processors
+    QList<Notice> notices;              // what the user was told at once
+};
+
+// Prints each ticked document to a PDF beside it through the word processor. Several instances
+// work at once, each on its own documents, yet the PDFs, problems and notices are those one
+// instance would give, in list order. A document that fails, even by crashing or hanging its
+// instance, is named with its reason and costs no other. Every instance is quit at the end.
+ConversionResult ConvertDocuments(const ConversionRequest &request,
+                                  const WordProcessorStarter &wordProcessor, JobObserver &observer);
 
 } // namespace qf

@@ -1,7 +1,7 @@
 #include "convert/OfficePlugin.h"
 
 #include "convert/LibreOfficeInstall.h"
-#include "window/Workspace.h"
+#include "core/Workspace.h"
 
 #include <QFile>
 

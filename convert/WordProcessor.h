@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/Status.h"
+#include "core/Status.h"
 
 #include <QString>
 
@@ -36,10 +36,12 @@ public:
 
 // How a run gets its word processor: first whether it is there at all, touching nothing and
 // saying what to install when it is not; then the start, which gives null with the reason when
-// it fails.
+// it fails. Up to `instances` may run at once, each started, used and quit on a thread of its
+// own.
 struct WordProcessorStarter {
     std::function<Status()> check;
     std::function<std::unique_ptr<WordProcessor>(Status &status)> start;
+    int instances = 1;
 };
 
 } // namespace qf

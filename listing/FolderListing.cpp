@@ -1,7 +1,7 @@
 #include "listing/FolderListing.h"
 
 #include "listing/Wildcard.h"
-#include "window/Workspace.h"
+#include "core/Workspace.h"
 
 #include <QFile>
 

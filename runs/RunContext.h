@@ -1,9 +1,9 @@
 #pragma once
 
 #include "automation/PdfSuite.h"
+#include "core/Workspace.h"
 #include "runs/CompletionSound.h"
 #include "window/Controls.h"
-#include "window/Workspace.h"
 
 namespace qf {
 

@@ -22,11 +22,16 @@ RunFrame::RunFrame(RunContext &ctx, ProgressBar &bar) : ctx_(ctx), bar_(bar)
     start_ = QTime::currentTime();
 }
 
+Problems StoreRunChoices(Workspace &ws, MainWindow &window)
+{
+    if (!ws.WorkingFolder.isEmpty())
+        RemoveLeftoverTemporaries(ws.WorkingFolder); // what killed runs left behind
+    return StoreSettingsAndIgnoreLists(ws, window);
+}
+
 void RunFrame::StoreChoices()
 {
-    if (!ctx_.ws.WorkingFolder.isEmpty())
-        RemoveLeftoverTemporaries(ctx_.ws.WorkingFolder); // what killed runs left behind
-    problems_.merge(StoreSettingsAndIgnoreLists(ctx_.ws, ctx_.window));
+    problems_.merge(StoreRunChoices(ctx_.ws, ctx_.window));
 }
 
 void RunFrame::Finish(const QString &heading)

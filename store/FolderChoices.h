@@ -1,8 +1,8 @@
 #pragma once
 
 #include "window/Controls.h"
-#include "window/Status.h"
-#include "window/Workspace.h"
+#include "core/Status.h"
+#include "core/Workspace.h"
 
 namespace qf {
 

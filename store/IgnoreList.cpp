@@ -2,7 +2,7 @@
 
 #include "listing/FolderListing.h"
 #include "store/WholeFile.h"
-#include "window/Workspace.h"
+#include "core/Workspace.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

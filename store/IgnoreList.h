@@ -1,7 +1,7 @@
 #pragma once
 
 #include "window/Controls.h"
-#include "window/Status.h"
+#include "core/Status.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #include "store/WholeFile.h"
 
 #include "store/FolderBoundary.h"
-#include "window/Workspace.h"
+#include "core/Workspace.h"
 
 #include <QFile>
 #include <QFileInfo>

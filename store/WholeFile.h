@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/Status.h"
+#include "core/Status.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "compile/CompileRun.h"
+#include "runs/CompileRun.h"
 #include "support/PdfFixtures.h"
 #include "support/TestFolder.h"
 #include "window/MemoryWindow.h"

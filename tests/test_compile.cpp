@@ -1,6 +1,6 @@
 #include "compile/BookmarkBook.h"
 #include "compile/CompileBook.h"
-#include "compile/CompileRun.h"
+#include "runs/CompileRun.h"
 #include "support/CompileFixture.h"
 #include "support/PdfFixtures.h"
 #include "support/TestFolder.h"
@@ -201,11 +201,12 @@ void TestCompile::viewerThatCannotOpenTheBookSaysSo()
     TestFolder folder;
     folder.write("book.pdf", "garbage");
     PdfSuite suite;
-    RecordingMessageBox messages;
-    QVERIFY(BookmarkBook(suite, folder.file("book.pdf"), {{"a", 0}}, messages));
-    QCOMPARE(messages.shown().size(), 1);
-    QCOMPARE(messages.shown().first().text, QStringLiteral("Could not open file"));
-    QCOMPARE(messages.shown().first().caption, QStringLiteral("Quirefold"));
+    QList<Notice> told;
+    QVERIFY(BookmarkBook(suite, folder.file("book.pdf"), {{"a", 0}},
+                         [&told](const Notice &notice) { told.append(notice); }));
+    QCOMPARE(told.size(), 1);
+    QCOMPARE(told.first().text, QStringLiteral("Could not open file"));
+    QCOMPARE(told.first().caption, QStringLiteral("Quirefold"));
     QCOMPARE(folder.read("book.pdf"), QByteArray("garbage"));
 }
 

@@ -1,9 +1,9 @@
 #include "automation/Outline.h"
 #include "automation/PdfWrite.h"
-#include "convert/ConversionRun.h"
 #include "convert/ConvertDocs.h"
 #include "convert/PrintFileConverter.h"
 #include "listing/FolderListing.h"
+#include "runs/ConversionRun.h"
 #include "store/WholeFile.h"
 #include "support/PdfFixtures.h"
 #include "support/TestFolder.h"
@@ -324,7 +324,7 @@ void TestConvert::removalDeletesPdfsWithAMatchingDocument()
     folder.mkdir("Stuck.pdf");
     folder.write("Stuck.pdf/inside");
 
-    const Problems problems = RemoveConvertedPdfs(ws, window);
+    const Problems problems = RemovalRun(ws, window);
     QCOMPARE(window.list2.texts(), QStringList({"Alone.pdf", "Other.PDF"}));
     QVERIFY(window.list2.tickedTexts().isEmpty());
     QCOMPARE(window.list2.ListIndex(), -1);

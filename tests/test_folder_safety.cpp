@@ -1,5 +1,5 @@
-#include "compile/CompileRun.h"
 #include "convert/PrintFileConverter.h"
+#include "runs/CompileRun.h"
 #include "store/FolderChoices.h"
 #include "store/IgnoreList.h"
 #include "store/Profile.h"

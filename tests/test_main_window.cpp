@@ -1,7 +1,7 @@
 #include "app/Form1.h"
 #include "app/ProgressBarColor.h"
-#include "app/StartUp.h"
 #include "app/Twips.h"
+#include "runs/StartUp.h"
 #include "support/PdfFixtures.h"
 #include "support/TestFolder.h"
 #include "window/MemoryWindow.h"

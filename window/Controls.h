@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/JobObserver.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -65,13 +67,10 @@ public:
     virtual quint32 BarColor() const = 0;
 };
 
-// The caption of the program's messages.
-inline const QString kProgramTitle = QStringLiteral("Quirefold");
-
 // A modal message with a single OK button.
 class MessageBox {
 public:
-    enum class Icon { None, Information, Warning, Critical };
+    using Icon = Notice::Icon;
     virtual ~MessageBox() = default;
     virtual void Show(const QString &text, const QString &caption, Icon icon) = 0;
 };

@@ -490,8 +490,9 @@ std::unique_ptr<WordProcessor> StartLibreOffice(const LibreOfficeOptions &option
 
 WordProcessorStarter LibreOfficeStarter(const LibreOfficeOptions &options)
 {
+    // Each office has a profile of its own and runs in its own process.
     return {CheckLibreOffice,
-            [options](Status &status) { return StartLibreOffice(options, status); }};
+            [options](Status &status) { return StartLibreOffice(options, status); }, 4};
 }
 
 } // namespace qf

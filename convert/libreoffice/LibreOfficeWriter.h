@@ -1,7 +1,7 @@
 #pragma once
 
 #include "convert/WordProcessor.h"
-#include "window/Status.h"
+#include "core/Status.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 #include "convert/libreoffice/OfficeProfile.h"
 
 #include "convert/LibreOfficeInstall.h"
+#include "core/Status.h"
 #include "store/WholeFile.h"
-#include "window/Status.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "compile/CompileRun.h"
+#include "runs/CompileRun.h"
 #include "runs/RunContext.h"
 #include "support/PdfFixtures.h"
 #include "support/TestFolder.h"

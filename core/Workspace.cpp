@@ -1,4 +1,4 @@
-#include "window/Workspace.h"
+#include "core/Workspace.h"
 
 #include <QDir>
 

@@ -1,4 +1,4 @@
-#include "window/Status.h"
+#include "core/Status.h"
 
 #include <cstring>
 

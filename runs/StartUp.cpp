@@ -1,4 +1,4 @@
-#include "app/StartUp.h"
+#include "runs/StartUp.h"
 
 #include "listing/FolderListing.h"
 #include "store/FolderChoices.h"

@@ -10,9 +10,8 @@ namespace qf {
 void ConversionRun(RunContext &ctx, const WordProcessorStarter &wordProcessor);
 
 // "Click here to delete PDF files which have a matching DOC file only!": deletes every listed PDF
-// that has a document of the same base name (found ignoring case, hidden files not counted), then
-// lists the PDFs again, all unticked. PDFs that could not be deleted are named in one message
-// and in the result.
-Problems RemoveConvertedPdfs(const Workspace &ws, MainWindow &window);
+// that has a document of the same base name, then lists the PDFs again, all unticked. PDFs that
+// could not be deleted are named in one message and in the result.
+Problems RemovalRun(const Workspace &ws, MainWindow &window);
 
 } // namespace qf

@@ -2,8 +2,8 @@
 
 #include "store/FolderChoices.h"
 #include "window/Controls.h"
-#include "window/Status.h"
-#include "window/Workspace.h"
+#include "core/Status.h"
+#include "core/Workspace.h"
 
 #include <functional>
 

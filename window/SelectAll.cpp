@@ -1,4 +1,4 @@
-#include "app/SelectAll.h"
+#include "window/SelectAll.h"
 
 namespace qf {
 

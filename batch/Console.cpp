@@ -1,0 +1,51 @@
+#include "batch/Console.h"
+
+namespace qf {
+
+Console::Console(bool errorIsTerminal) : out_(stdout), err_(stderr), terminal_(errorIsTerminal) {}
+
+void Console::Progress(const QString &job, int done, int total, const QString &file)
+{
+    if (!terminal_) {
+        err_ << job << QStringLiteral(" (%1/%2): ").arg(done).arg(total) << file << Qt::endl;
+        return;
+    }
+    constexpr int kWidth = 30;
+    const int filled = total > 0 ? kWidth * (done - 1) / total : 0;
+    err_ << QStringLiteral("\r\033[K%1 [%2%3] %4/%5 %6")
+                .arg(job, QString(filled, QLatin1Char('#')),
+                     QString(kWidth - filled, QLatin1Char(' ')))
+                .arg(done)
+                .arg(total)
+                .arg(file)
+         << Qt::flush;
+    barShown_ = true;
+}
+
+void Console::EndProgress()
+{
+    if (barShown_)
+        err_ << Qt::endl;
+    barShown_ = false;
+}
+
+void Console::Error(const QString &text)
+{
+    EndProgress();
+    err_ << QStringLiteral("quirefold-batch: ") << text << Qt::endl;
+}
+
+void ConsoleObserver::At(const QString &file, int step)
+{
+    if (step >= 0)
+        console_.Progress(job_, step + 1, total_, file);
+}
+
+void ConsoleObserver::Tell(const Notice &notice)
+{
+    console_.Error(notice.caption == kProgramTitle
+                       ? notice.text
+                       : notice.caption + QStringLiteral(": ") + notice.text);
+}
+
+} // namespace qf

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "core/JobObserver.h"
+
+#include <QTextStream>
+
+namespace qf {
+
+// Where the batch command reports: progress and messages on standard error, results on
+// standard output.
+class Console {
+public:
+    explicit Console(bool errorIsTerminal);
+    QTextStream &out() { return out_; }
+    // Progress: a bar with the current file on a terminal, otherwise one line per file.
+    void Progress(const QString &job, int done, int total, const QString &file);
+    void EndProgress();
+    void Error(const QString &text);
+
+private:
+    QTextStream out_;
+    QTextStream err_;
+    bool terminal_;
+    bool barShown_ = false;
+};
+
+// A job's progress on the console: one step per file it works on; what the window would show in
+// a message goes to standard error.
+class ConsoleObserver : public JobObserver {
+public:
+    ConsoleObserver(Console &console, const QString &job) : console_(console), job_(job) {}
+    ~ConsoleObserver() override { console_.EndProgress(); }
+
+    void Doing(const QString &) override {}
+    void At(const QString &file, int step) override;
+    void Progress(int, int total) override { total_ = total; }
+    void Tell(const Notice &notice) override;
+
+private:
+    Console &console_;
+    QString job_;
+    int total_ = 0;
+};
+
+} // namespace qf

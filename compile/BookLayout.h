@@ -1,0 +1,61 @@
+#pragma once
+
+#include "core/Status.h"
+
+#include <QList>
+#include <QString>
+
+namespace qf {
+
+// One bookmark of the book: its title and the zero-based page its document starts on.
+struct BookmarkRow {
+    QString title;
+    int startPage = 0;
+};
+using BookmarkTable = QList<BookmarkRow>;
+
+// A document's place in the book.
+struct PlacedDocument {
+    QString name;
+    QString title;      // its bookmark's
+    int pages = 0;      // 0 when left out
+    int startPage = -1; // zero-based; -1 when left out
+    bool blankAfter = false;
+    Status status; // not ok: why it was left out
+};
+
+// The file-name component of a path: everything after the last separator.
+QString FileNameFromPath(const QString &path);
+// A document's bookmark title: its file name cut before the first ".".
+QString BookmarkTitle(const QString &name);
+
+// Lays the book out in list order. With blank sheets on, a document that ends on an odd page is
+// followed by a blank sheet, but only once a next document is known to go in: the book never
+// ends on one. The compile and its plan both lay the book out here.
+class BookLayout {
+public:
+    explicit BookLayout(bool blankSheets) : blankSheets_(blankSheets) {}
+
+    // Whether the next document that goes in is to be preceded by a blank sheet.
+    bool BlankSheetDue() const;
+    // The next document goes in with its pages, after the due blank sheet unless that sheet
+    // could not be added.
+    void Place(const QString &name, int pages, bool dueSheetAdded = true);
+    void LeaveOut(const QString &name, const Status &why);
+
+    const QList<PlacedDocument> &Documents() const { return documents_; }
+    int TotalPages() const { return totalPages_; }
+    int BlankSheets() const { return blankSheetCount_; }
+    bool Empty() const { return totalPages_ == 0; }
+    // One row per document that went in, in order.
+    BookmarkTable Bookmarks() const;
+
+private:
+    bool blankSheets_;
+    QList<PlacedDocument> documents_;
+    qsizetype lastPlaced_ = -1;
+    int totalPages_ = 0;
+    int blankSheetCount_ = 0;
+};
+
+} // namespace qf

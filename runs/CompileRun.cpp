@@ -1,0 +1,41 @@
+#include "runs/CompileRun.h"
+
+#include "compile/CompileBook.h"
+#include "runs/RunFrame.h"
+#include "runs/WindowObserver.h"
+
+namespace qf {
+
+void CompileRun(RunContext &ctx)
+{
+    MainWindow &w = ctx.window;
+    RunFrame run(ctx, w.ProgressBar2());
+    run.StoreChoices();
+    ctx.ws.OutputFileName = w.Text5().Text();
+
+    w.Text1().Show(QStringLiteral("Collecting information for file:"));
+    CompileRequest request{ctx.ws.WorkingFolder,
+                           {},
+                           ctx.ws.OutputFileName,
+                           w.Check1().Value() == 1,
+                           ctx.programFolder};
+    TickList &pdfs = w.List2();
+    for (int i = 0; i < pdfs.ListCount(); ++i) {
+        pdfs.SetListIndex(i);
+        if (!pdfs.Selected(i))
+            continue;
+        request.names.append(pdfs.ItemText(i));
+        w.Text2().Show(pdfs.ItemText(i));
+    }
+    pdfs.SetListIndex(0);
+    w.ProgressBar2().SetValue(0);
+
+    WindowObserver observer(ctx.ws, w, w.ProgressBar2());
+    const CompileResult result = CompileBook(request, observer, ctx.bookViewer);
+    run.problems().merge(result.problems);
+    run.Finish(result.book.isEmpty()
+                   ? QStringLiteral("No book was made.")
+                   : QStringLiteral("The book was made, but not everything went well:"));
+}
+
+} // namespace qf

@@ -1,0 +1,30 @@
+#include "runs/WindowObserver.h"
+
+#include "listing/FolderListing.h"
+
+namespace qf {
+
+void WindowObserver::Entry(int index)
+{
+    if (list_)
+        list_->SetListIndex(index);
+}
+
+void WindowObserver::Progress(int done, int total)
+{
+    bar_.SetMin(0);
+    bar_.SetMax(total);
+    bar_.SetValue(done);
+}
+
+void WindowObserver::Made(const QString &)
+{
+    RefillList(ws_.WorkingFolder, window_.List2(), window_.Text4(), FileKind::Pdf);
+}
+
+void WindowObserver::Tell(const Notice &notice)
+{
+    window_.Messages().Show(notice.text, notice.caption, notice.icon);
+}
+
+} // namespace qf

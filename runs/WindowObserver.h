@@ -1,0 +1,34 @@
+#pragma once
+
+#include "core/JobObserver.h"
+#include "core/Workspace.h"
+#include "window/Controls.h"
+
+namespace qf {
+
+// A job's progress as the window shows it: what it does in Text1, the file in Text2, how far on
+// the job's bar, the entry at hand highlighted in its list, and each PDF it makes in the PDF list
+// at once.
+class WindowObserver : public JobObserver {
+public:
+    WindowObserver(const Workspace &ws, MainWindow &window, ProgressBar &bar,
+                   TickList *list = nullptr)
+        : ws_(ws), window_(window), bar_(bar), list_(list)
+    {}
+
+    void Doing(const QString &what) override { window_.Text1().Show(what); }
+    void At(const QString &file, int) override { window_.Text2().Show(file); }
+    void Entry(int index) override;
+    void Progress(int done, int total) override;
+    void Made(const QString &path) override;
+    void Tell(const Notice &notice) override;
+    void Waiting() override { window_.KeepResponsive(); }
+
+private:
+    const Workspace &ws_;
+    MainWindow &window_;
+    ProgressBar &bar_;
+    TickList *list_;
+};
+
+} // namespace qf
