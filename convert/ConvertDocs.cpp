@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QThread>
 
 #include <algorithm>
@@ -202,6 +203,8 @@ ConversionResult ConvertDocuments(const ConversionRequest &request,
     const int count = int(request.entries.size());
     QList<Status> outcome(count);
     QList<QString> pdfs(count);
+    QList<QString> bases(count); // of the documents handed out
+    QSet<QString> inFlight;
     int next = 0, busy = 0, finished = 0;
     bool begun = false;
     Problems quitProblems;
@@ -221,6 +224,7 @@ ConversionResult ConvertDocuments(const ConversionRequest &request,
             break;
         case Event::Kind::Finished:
             --busy;
+            inFlight.remove(bases.at(event.entry));
             outcome[event.entry] = event.status;
             if (event.status)
                 observer.Made(pdfs.at(event.entry));
@@ -263,6 +267,11 @@ ConversionResult ConvertDocuments(const ConversionRequest &request,
         observer.Doing(QStringLiteral("Printing to Postscript File..."));
         observer.At(entry.name, k);
         const QString path = JoinPath(request.workingFolder, entry.name);
+        // Documents that differ only in case and extension share their print file and PDF: the
+        // later one waits for the earlier, as it would with one instance.
+        const QString base = path.left(path.size() - 4).toCaseFolded();
+        while (inFlight.contains(base))
+            drain();
         if (path.contains(QLatin1Char(','))) {
             const Notice warning{CommaWarning(path), QStringLiteral("*** Warning ***"),
                                  Notice::Icon::Critical};
@@ -273,6 +282,8 @@ ConversionResult ConvertDocuments(const ConversionRequest &request,
         }
         const ConversionFiles files = ConversionFilesFor(path);
         pdfs[k] = files.pdf;
+        bases[k] = base;
+        inFlight.insert(base);
         ++busy;
         pool.Hand({k, files});
     }

@@ -1,7 +1,7 @@
 #include "store/WholeFile.h"
 
-#include "store/FolderBoundary.h"
 #include "core/Workspace.h"
+#include "store/FolderBoundary.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -195,7 +195,9 @@ Status MakeScratchFolder(const QString &path)
             return Status::Ok();
         ::unlink(name.constData()); // a leftover of a process of the same id, or a link
     }
-    if (::mkdir(name.constData(), 0700) != 0)
+    // Another thread of this process may have made it just now.
+    if (::mkdir(name.constData(), 0700) != 0 &&
+        !(errno == EEXIST && ::lstat(name.constData(), &st) == 0 && S_ISDIR(st.st_mode)))
         return Status::Failed(path,
                               QStringLiteral("could not be made (%1)").arg(SystemReason(errno)));
     return Status::Ok();

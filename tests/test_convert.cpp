@@ -10,6 +10,10 @@
 #include "window/MemoryWindow.h"
 
 #include <QFileInfo>
+#include <QThread>
+
+#include <atomic>
+#include <mutex>
 
 using namespace qf;
 
@@ -25,24 +29,36 @@ QByteArray ReadLog(const QString &pdfPath)
 // A word processor that prints every document as a real PDF of two pages, records what it was
 // asked, and fails where told to.
 struct FakeWordProcessor : WordProcessor {
+    static inline std::mutex logged; // instances may run at once
     QStringList *calls;
+    QMap<QString, int> slowPrint;    // document file name -> milliseconds its print takes
     QMap<QString, QString> failOpen; // document file name -> reason
     QString printer = QStringLiteral("Start Printer");
     QString open;
 
     explicit FakeWordProcessor(QStringList *log) : calls(log) {}
+    struct Locked {
+        QStringList &list;
+        std::lock_guard<std::mutex> lock{logged};
+        Locked &operator<<(const QString &call)
+        {
+            list << call;
+            return *this;
+        }
+    };
+    Locked Log() { return Locked{*calls}; }
     QString ActivePrinter() const override { return printer; }
     Status SetActivePrinter(const QString &name) override
     {
-        *calls << QStringLiteral("printer ") + name;
+        Log() << QStringLiteral("printer ") + name;
         printer = name;
         return Status::Ok();
     }
-    void SetVisible(bool visible) override { *calls << QStringLiteral("visible %1").arg(visible); }
+    void SetVisible(bool visible) override { Log() << QStringLiteral("visible %1").arg(visible); }
     Status OpenDocument(const QString &path) override
     {
         const QString name = QFileInfo(path).fileName();
-        *calls << QStringLiteral("open ") + name;
+        Log() << QStringLiteral("open ") + name;
         if (failOpen.contains(name))
             return Status::Failed(path, failOpen.value(name));
         open = path;
@@ -50,20 +66,21 @@ struct FakeWordProcessor : WordProcessor {
     }
     Status PrintOut(bool background, const QString &outputFile) override
     {
-        *calls << QStringLiteral("print %1 ").arg(background) + QFileInfo(outputFile).fileName();
+        Log() << QStringLiteral("print %1 ").arg(background) + QFileInfo(outputFile).fileName();
+        QThread::msleep(slowPrint.value(QFileInfo(open).fileName()));
         MakePdf(outputFile, 2);
         return Status::Ok();
     }
     int BackgroundPrintingStatus() const override { return 0; }
     Status CloseDocuments() override
     {
-        *calls << QStringLiteral("close");
+        Log() << QStringLiteral("close");
         open.clear();
         return Status::Ok();
     }
     Status Quit() override
     {
-        *calls << QStringLiteral("quit");
+        Log() << QStringLiteral("quit");
         return Status::Ok();
     }
 };
@@ -82,7 +99,9 @@ struct ConvertFixture {
     RunContext ctx{ws, window, sound, viewer, QString()};
     QStringList calls;
     QMap<QString, QString> failOpen;
-    int started = 0;
+    QMap<QString, int> slowPrint;
+    std::atomic<int> started{0};
+    int instances = 1;
 
     explicit ConvertFixture(const QStringList &documents, const QString &subfolder = QString())
         : ws(Workspace::FromArguments(
@@ -106,8 +125,10 @@ struct ConvertFixture {
                     ++started;
                     auto word = std::make_unique<FakeWordProcessor>(&calls);
                     word->failOpen = failOpen;
+                    word->slowPrint = slowPrint;
                     return word;
-                }};
+                },
+                instances};
     }
     QStringList files() const
     {
@@ -125,6 +146,7 @@ private slots:
     void replacesThePdfOfAnyLetterCase();
     void pathWithACommaIsSkippedWithAWarning();
     void failedDocumentsAreNamedAndTheRunGoesOn();
+    void severalInstancesGiveWhatOneGives();
     void missingWordProcessorTouchesNothing();
     void printFileToPdf();
     void postScriptToPdf();
@@ -213,7 +235,46 @@ void TestConvert::failedDocumentsAreNamedAndTheRunGoesOn()
                                     f.ws.PathOf("c.doc") + ": is damaged"})
         QVERIFY2(message.contains(expected), qPrintable(message));
     QCOMPARE(f.calls.count(QStringLiteral("quit")), 1);
-    QCOMPARE(f.started, 1);
+    QCOMPARE(f.started.load(), 1);
+}
+
+void TestConvert::severalInstancesGiveWhatOneGives()
+{
+    // The first document takes longest and the last two share a PDF, so instances finish out of
+    // list order and one must wait for another.
+    ConvertFixture f({"a.doc", "b.doc", "c, d.doc", "e.doc", "f.doc", "g.doc", "G.DOC"});
+    f.failOpen.insert("e.doc", "is damaged");
+    f.slowPrint.insert("a.doc", 300);
+    f.slowPrint.insert("g.doc", 100);
+    const auto run = [&f](int instances) {
+        f.instances = instances;
+        f.started = 0;
+        SilentObserver observer;
+        ConversionRequest request{f.ws.WorkingFolder, {}, QString(), instances};
+        for (const QString &name : f.window.list1.texts())
+            request.entries.append({name, name != "f.doc"});
+        return ConvertDocuments(request, f.factory(), observer);
+    };
+    const ConversionResult one = run(1);
+    const QStringList files = f.files();
+    const ConversionResult three = run(3);
+    QCOMPARE(f.started.load(), 3);
+    QCOMPARE(f.files(), files);
+    QCOMPARE(files.filter(QStringLiteral(".PDF"), Qt::CaseInsensitive).size(), 3);
+    QCOMPARE(three.problems.report("-"), one.problems.report("-"));
+    QCOMPARE(three.problems.list().size(), 1);
+    QCOMPARE(three.notices.size(), 1);
+    QCOMPARE(three.notices.first().text, one.notices.first().text);
+    const auto documents = [](const ConversionResult &result) {
+        QStringList list;
+        for (const ConvertedDocument &doc : result.converted)
+            list << QFileInfo(doc.document).fileName() + " " + QFileInfo(doc.pdf).fileName();
+        return list;
+    };
+    QCOMPARE(documents(three), documents(one));
+    QCOMPARE(documents(three).size(), 4); // both of the pair, the later replacing the earlier
+    QCOMPARE(documents(three).mid(2).join(' ').count(QStringLiteral("G.PDF"), Qt::CaseInsensitive),
+             2);
 }
 
 void TestConvert::missingWordProcessorTouchesNothing()
