@@ -5,13 +5,87 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QHash>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QSet>
+#include <QTimer>
+
+#include <functional>
+#include <utility>
 
 namespace qf {
+
+namespace {
+
+// A screen shows some 60 frames a second: handing the widgets values and painting them more often
+// than that only slows a run down. Costly changes (a status line's text, a bar's value) wait for
+// the next frame; the last one is applied then, or as soon as the event loop runs.
+class FramePacer {
+public:
+    static FramePacer &Instance()
+    {
+        static FramePacer pacer;
+        return pacer;
+    }
+
+    void Defer(QObject *widget, std::function<void()> apply)
+    {
+        if (!watched_.contains(widget)) {
+            watched_.insert(widget);
+            QObject::connect(widget, &QObject::destroyed, [this, widget] {
+                waiting_.remove(widget);
+                watched_.remove(widget);
+            });
+        }
+        waiting_.insert(widget, std::move(apply));
+        if (!flushQueued_) {
+            flushQueued_ = true;
+            QTimer::singleShot(0, [this] {
+                flushQueued_ = false;
+                ApplyAll();
+            });
+        }
+    }
+
+    void ApplyNow(QObject *widget)
+    {
+        if (const auto apply = waiting_.take(widget))
+            apply();
+    }
+
+    // Whether a frame has passed since the last was painted; if so, it starts the next one with
+    // every change that waited.
+    bool NextFrame()
+    {
+        if (lastFrame_.isValid() && !lastFrame_.hasExpired(kFrameMs))
+            return false;
+        ApplyAll();
+        lastFrame_.start();
+        return true;
+    }
+
+private:
+    static constexpr qint64 kFrameMs = 16;
+
+    void ApplyAll()
+    {
+        const auto waiting = std::exchange(waiting_, {});
+        for (const auto &apply : waiting)
+            apply();
+    }
+
+    QHash<QObject *, std::function<void()>> waiting_;
+    QSet<QObject *> watched_;
+    QElapsedTimer lastFrame_;
+    bool flushQueued_ = false;
+};
+
+} // namespace
 
 int QtTickList::ListCount() const
 {
@@ -63,6 +137,10 @@ void QtTickList::AddItem(const QString &text)
 
 void RepaintNow(QWidget *widget)
 {
+    if (!FramePacer::Instance().NextFrame()) {
+        widget->update(); // painted with the next frame
+        return;
+    }
     widget->repaint();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
@@ -82,14 +160,19 @@ void QtLineTextBox::Refresh()
     RepaintNow(widget_);
 }
 
+QtPlainTextBox::QtPlainTextBox(QPlainTextEdit *widget)
+    : widget_(widget), text_(widget->toPlainText())
+{}
+
 QString QtPlainTextBox::Text() const
 {
-    return widget_->toPlainText();
+    return text_;
 }
 
 void QtPlainTextBox::SetText(const QString &text)
 {
-    widget_->setPlainText(text);
+    text_ = text;
+    FramePacer::Instance().Defer(widget_, [box = widget_, text] { box->setPlainText(text); });
 }
 
 void QtPlainTextBox::Refresh()
@@ -135,6 +218,8 @@ bool QtCheckBox::SetValue(int value)
     }
 }
 
+QtProgressBar::QtProgressBar(QProgressBar *widget) : widget_(widget), value_(widget->value()) {}
+
 int QtProgressBar::Min() const
 {
     return widget_->minimum();
@@ -147,22 +232,32 @@ int QtProgressBar::Max() const
 
 int QtProgressBar::Value() const
 {
-    return widget_->value();
+    return value_;
 }
 
+// A new range may reset the value, so it goes in after the value that waits.
 void QtProgressBar::SetMin(int value)
 {
+    FramePacer::Instance().ApplyNow(widget_);
     widget_->setMinimum(value);
+    value_ = widget_->value();
 }
 
 void QtProgressBar::SetMax(int value)
 {
+    FramePacer::Instance().ApplyNow(widget_);
     widget_->setMaximum(value);
+    value_ = widget_->value();
 }
 
 void QtProgressBar::SetValue(int value)
 {
-    widget_->setValue(value);
+    // Outside the range the bar ignores a value, unless it has none.
+    const bool noRange = widget_->minimum() == 0 && widget_->maximum() == 0;
+    if (!noRange && (value < widget_->minimum() || value > widget_->maximum()))
+        return;
+    value_ = value;
+    FramePacer::Instance().Defer(widget_, [bar = widget_, value] { bar->setValue(value); });
 }
 
 void QtProgressBar::SetBarColor(quint32 colour)

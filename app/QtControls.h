@@ -29,8 +29,8 @@ private:
     QListWidget *widget_;
 };
 
-// Repaints the widget now and lets the window process everything but user input, so it stays
-// painted while a job holds the thread.
+// Repaints the widget and lets the window process everything but user input, so it stays
+// painted while a job holds the thread; at most once a frame, else it is painted with the next.
 void RepaintNow(QWidget *widget);
 
 class QtLineTextBox : public TextBox {
@@ -46,13 +46,14 @@ private:
 
 class QtPlainTextBox : public TextBox {
 public:
-    explicit QtPlainTextBox(QPlainTextEdit *widget) : widget_(widget) {}
+    explicit QtPlainTextBox(QPlainTextEdit *widget);
     QString Text() const override;
     void SetText(const QString &text) override;
     void Refresh() override;
 
 private:
     QPlainTextEdit *widget_;
+    QString text_; // the widget's text, or the one it gets with the next frame
 };
 
 class QtCheckBox : public CheckBox {
@@ -68,7 +69,7 @@ private:
 
 class QtProgressBar : public ProgressBar {
 public:
-    explicit QtProgressBar(QProgressBar *widget) : widget_(widget) {}
+    explicit QtProgressBar(QProgressBar *widget);
     int Min() const override;
     int Max() const override;
     int Value() const override;
@@ -80,6 +81,7 @@ public:
 
 private:
     QProgressBar *widget_;
+    int value_; // the widget's value, or the one it gets with the next frame
 };
 
 class QtMessageBox : public MessageBox {

@@ -1,9 +1,6 @@
-// Compiling a folder of PDFs into a book, for timing against qpdf's own merge.
-//   compile_books make FOLDER   makes 200 PDFs of 2,000 pages in all in FOLDER
-//   compile_books run FOLDER    one compile run over every PDF of FOLDER, blank sheets on
-#include "listing/FolderListing.h"
-#include "runs/CompileRun.h"
-#include "window/MemoryWindow.h"
+// A folder of PDFs to compile, for the benchmarks.
+//   compile_books make FOLDER [FILES]   makes FILES PDFs (200) of 1 to 19 pages, ten times as many
+//                                       pages in all, in FOLDER
 
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFWriter.hh>
@@ -12,12 +9,11 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
 namespace {
-
-constexpr int kFiles = 200;
 
 // A page with a few lines of text, like a printed document's.
 QPDFObjectHandle TextPage(QPDF &pdf, QPDFObjectHandle font, int file, int page)
@@ -36,14 +32,14 @@ QPDFObjectHandle TextPage(QPDF &pdf, QPDFObjectHandle font, int file, int page)
     return pageObject;
 }
 
-int Make(const QString &folder)
+int Make(const QString &folder, int files)
 {
     QDir().mkpath(folder);
     int total = 0;
-    for (int file = 0; file < kFiles; ++file) {
+    for (int file = 0; file < files; ++file) {
         int pages = 1 + (file * 7) % 19; // 1 to 19 pages
-        if (file == kFiles - 1)
-            pages = 2000 - total; // 2,000 in all
+        if (file == files - 1)
+            pages = std::max(1, 10 * files - total);
         QPDF pdf;
         pdf.emptyPDF();
         auto font = pdf.makeIndirectObject(
@@ -58,27 +54,8 @@ int Make(const QString &folder)
         writer.write();
         total += pages;
     }
-    std::printf("%d PDFs, %d pages in %s\n", kFiles, total, qPrintable(folder));
+    std::printf("%d PDFs, %d pages in %s\n", files, total, qPrintable(folder));
     return 0;
-}
-
-int Run(const QString &folder)
-{
-    qf::Workspace ws = qf::Workspace::FromArguments({folder});
-    qf::MemoryWindow window;
-    qf::ListFolderFiles(folder, window.list2, QStringLiteral("*.PDF"));
-    for (int i = 0; i < window.list2.ListCount(); ++i)
-        window.list2.SetSelected(i, true);
-    window.check1.SetValue(1);
-    window.text5.SetText(QStringLiteral("Book.pdf"));
-    qf::NoSound sound;
-    qf::NoBookViewer viewer;
-    qf::RunContext ctx{ws, window, sound, viewer,
-                       QCoreApplication::applicationDirPath() + QStringLiteral("/..")};
-    qf::CompileRun(ctx);
-    for (const auto &message : window.messages.shown())
-        std::fprintf(stderr, "%s\n", qPrintable(message.text));
-    return window.messages.shown().isEmpty() ? 0 : 1;
 }
 
 } // namespace
@@ -87,10 +64,8 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() == 3 && args[1] == QLatin1String("make"))
-        return Make(args[2]);
-    if (args.size() == 3 && args[1] == QLatin1String("run"))
-        return Run(args[2]);
-    std::fprintf(stderr, "usage: compile_books make|run FOLDER\n");
+    if ((args.size() == 3 || args.size() == 4) && args[1] == QLatin1String("make"))
+        return Make(args[2], args.size() == 4 ? args[3].toInt() : 200);
+    std::fprintf(stderr, "usage: compile_books make FOLDER [FILES]\n");
     return 2;
 }
