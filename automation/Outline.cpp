@@ -46,16 +46,28 @@ bool HasTitle(QPDFObjectHandle item, const std::string &title)
     return t.isString() && t.getUTF8Value() == title;
 }
 
+// Whether an item is in the document's outline: each item up to the root is still linked from the
+// one before it, or from its parent as the first. An item taken out keeps its own links, but no
+// one else's lead to it. Looking up rather than through the whole outline keeps a bookmark per
+// document from costing a walk through all the others.
 bool InOutline(QPDF &pdf, QPDFObjectHandle wanted)
 {
-    bool found = false;
     QPDFObjectHandle root = OutlineRoot(pdf, false);
-    if (root.isDictionary())
-        Walk(root.getKey("/First"), [&](QPDFObjectHandle item) {
-            found = item.getObjGen() == wanted.getObjGen();
-            return found;
-        });
-    return found;
+    if (!root.isDictionary())
+        return false;
+    std::set<QPDFObjGen> seen;
+    for (QPDFObjectHandle item = wanted; item.isDictionary(); item = item.getKey("/Parent")) {
+        if (item.getObjGen() == root.getObjGen())
+            return true;
+        if (!seen.insert(item.getObjGen()).second)
+            return false; // a loop of parents
+        QPDFObjectHandle prev = item.getKey("/Prev");
+        QPDFObjectHandle link =
+            prev.isDictionary() ? prev.getKey("/Next") : item.getKey("/Parent").getKey("/First");
+        if (!link.isDictionary() || link.getObjGen() != item.getObjGen())
+            return false;
+    }
+    return false;
 }
 
 } // namespace

@@ -6,8 +6,36 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cctype>
+#include <utility>
+
 namespace qf {
 namespace {
+
+// The file's PDF version, read as qpdf's getVersionAsPDFVersion reads it ("1.4" at the start,
+// after blanks; 0.0 when there is none), which builds a regular expression on each call and so
+// costs more than reading a small file.
+PDFVersion VersionOf(QPDF &pdf)
+{
+    const std::string text = pdf.getPDFVersion();
+    size_t at = text.find_first_not_of(" \t\r\n\f\v");
+    const auto number = [&](int &value) {
+        const size_t start = at;
+        value = 0;
+        while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])) &&
+               value < 100000)
+            value = value * 10 + (text[at++] - '0');
+        return at > start;
+    };
+    int major = 0, minor = 0;
+    if (at == std::string::npos || !number(major) || at >= text.size() || text[at++] != '.' ||
+        !number(minor))
+        major = minor = 0;
+    return PDFVersion(major, minor, pdf.getExtensionLevel());
+}
+
+// Files up to this size are parsed in memory.
+constexpr qint64 kReadWholeBelow = 16 << 20;
 
 std::shared_ptr<PdfFile> NewFile()
 {
@@ -28,13 +56,9 @@ Status PDDoc::Create()
     return Status::Ok();
 }
 
-Status PDDoc::Open(const QString &path)
+Status ReadPdfFile(const QString &path, std::shared_ptr<PdfFile> &read)
 {
-    file_.reset();
-    if (auto shared = suite_->Find(path)) {
-        file_ = shared;
-        return Status::Ok();
-    }
+    read.reset();
     const QFileInfo info(path);
     if (!info.exists())
         return Status::Failed(path, QStringLiteral("no longer exists"));
@@ -42,22 +66,55 @@ Status PDDoc::Open(const QString &path)
         return Status::Failed(path, QStringLiteral("is not a file"));
     auto file = NewFile();
     try {
-        file->pdf.processFile(QFile::encodeName(path).constData());
+        const QByteArray name = QFile::encodeName(path);
+        // A small file is read at once: parsing then seeks in memory rather than in the file.
+        QFile whole(path);
+        if (info.size() <= kReadWholeBelow && whole.open(QIODevice::ReadOnly)) {
+            file->bytes = whole.readAll();
+            file->pdf.processMemoryFile(name.constData(), file->bytes.constData(),
+                                        size_t(file->bytes.size()));
+        } else {
+            file->pdf.processFile(name.constData());
+        }
         // Reads the page tree now, so damage there shows here. A page that could not be read at
         // all is no page: copied, it would be a broken entry in the book's page tree.
         const std::vector<QPDFObjectHandle> pages = file->pdf.getAllPages();
         for (QPDFObjectHandle page : pages)
             if (!page.isDictionary())
                 file->pdf.removePage(page);
-        file->version = file->pdf.getVersionAsPDFVersion();
+        file->version = VersionOf(file->pdf);
     } catch (const std::exception &e) {
         return Status::Failed(path, PdfFailureReason(e));
     }
     file->path = AbsolutePdfPath(path);
     file->unsaved = false;
-    file_ = file;
-    suite_->Remember(file_);
+    read = std::move(file);
     return Status::Ok();
+}
+
+Status PDDoc::Open(const QString &path)
+{
+    file_.reset();
+    if (auto shared = suite_->Find(path)) {
+        file_ = shared;
+        return Status::Ok();
+    }
+    const Status read = ReadPdfFile(path, file_);
+    if (file_)
+        suite_->Remember(file_);
+    return read;
+}
+
+void PDDoc::Adopt(std::shared_ptr<PdfFile> file)
+{
+    file_ = std::move(file);
+    if (file_)
+        suite_->Remember(file_);
+}
+
+std::shared_ptr<PdfFile> PDDoc::Release()
+{
+    return std::exchange(file_, nullptr);
 }
 
 int PDDoc::GetNumPages() const
@@ -122,7 +179,17 @@ Status PDDoc::InsertPages(int after, const PDDoc &source, int first, int count,
     }
     restoreSource();
     if (int(pdf.getObjectCount()) >= firstObject)
-        file_->origins.push_back({firstObject, name});
+        file_->origins.push_back({firstObject, name, source.file_->prepared});
+    // What the source's reading found is marked on the copies: the copier gives back the copy it
+    // made. (One not among the pages' objects is made, and never written.)
+    for (const auto &[stream, detail] : source.file_->undecodable) {
+        try {
+            pdf.copyForeignObject(stream).setFilterOnWrite(false);
+        } catch (const std::exception &) {
+            continue; // not copied, so not written
+        }
+        NameUndecodable(*file_, name, detail);
+    }
     file_->version.updateIfGreater(source.file_->version);
     file_->unsaved = true;
     return Status::Ok();

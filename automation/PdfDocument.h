@@ -11,6 +11,10 @@ namespace qf {
 
 class WholeFileWrite;
 
+// Reads the PDF at path, with its page tree, into read: what PDDoc::Open does, apart from any
+// suite, so it may run on any thread.
+Status ReadPdfFile(const QString &path, std::shared_ptr<PdfFile> &read);
+
 // A PDF document of the suite (a handle: copies refer to the same document).
 class PDDoc {
 public:
@@ -30,6 +34,10 @@ public:
     // Removes the zero-based pages first to last.
     Status DeletePages(int first, int last);
     void Close();
+    // Takes a document read by ReadPdfFile as this one.
+    void Adopt(std::shared_ptr<PdfFile> file);
+    // Gives the document up to the caller, which frees it when and where it likes.
+    std::shared_ptr<PdfFile> Release();
     // Writes the whole document to path (flags: 1, a full save; the only kind there is).
     Status Save(int flags, const QString &path);
     // Gives the document the temporary file of a whole-file write as its path, without writing

@@ -5,9 +5,11 @@
 #include <qpdf/PDFVersion.hh>
 #include <qpdf/QPDF.hh>
 
+#include <QByteArray>
 #include <QString>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace qf {
@@ -17,6 +19,7 @@ class WholeFileWrite;
 // One PDF in memory. A document and a view opened on the same path share it, so what the
 // viewer adds is in the document's next save.
 struct PdfFile {
+    QByteArray bytes; // the file's content, when it was read at once; pdf parses it in place
     QPDF pdf;
     QString path;        // absolute path it was opened from or last saved to; empty when new
     PDFVersion version;  // the highest version of the pages it holds
@@ -28,8 +31,13 @@ struct PdfFile {
     struct Origin {
         int firstObject;
         QString source;
+        bool tried = false; // its Flate streams were tried while it was read
     };
     std::vector<Origin> origins;
+    // Read ahead by PrepareForCopy: the file's Flate streams whose data cannot be decoded, with
+    // what is wrong.
+    bool prepared = false;
+    std::vector<std::pair<QPDFObjectHandle, QString>> undecodable;
     // Sources whose stream data could not be decoded when written, with what is wrong.
     Problems damagedSources;
     // The whole-file write whose temporary file is path, when a save is to fill it.

@@ -12,18 +12,31 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <set>
 #include <unistd.h>
 
 namespace qf {
 namespace {
 
-// The source a book object was copied from; empty for the book's own objects.
-QString SourceOf(const PdfFile &file, int objectId)
+// Where a book object was copied from; null for the book's own objects.
+const PdfFile::Origin *OriginOf(const PdfFile &file, int objectId)
 {
     auto after = std::upper_bound(
         file.origins.begin(), file.origins.end(), objectId,
         [](int id, const PdfFile::Origin &origin) { return id < origin.firstObject; });
-    return after == file.origins.begin() ? QString() : std::prev(after)->source;
+    return after == file.origins.begin() ? nullptr : &*std::prev(after);
+}
+
+QString SourceOf(const PdfFile &file, int objectId)
+{
+    const PdfFile::Origin *origin = OriginOf(file, objectId);
+    return origin ? origin->source : QString();
+}
+
+bool IsFlate(QPDFObjectHandle stream)
+{
+    QPDFObjectHandle filter = stream.getDict().getKey("/Filter");
+    return filter.isName() && (filter.getName() == "/FlateDecode" || filter.getName() == "/Fl");
 }
 
 // "error decoding stream data for object 12 0: bad hex digit" speaks of the book's numbering,
@@ -35,7 +48,8 @@ QString DamageDetail(const std::string &message)
     return colon < 0 ? text : text.mid(colon + 2);
 }
 
-// Names a source whose stream data cannot be decoded, once.
+} // namespace
+
 void NameUndecodable(PdfFile &file, const QString &source, const QString &detail)
 {
     if (source.isEmpty())
@@ -50,6 +64,8 @@ void NameUndecodable(PdfFile &file, const QString &source, const QString &detail
                     .arg(detail)));
 }
 
+namespace {
+
 // Whether a stream's data decodes, or cannot be tried (a filter qpdf leaves alone); detail gets
 // what is wrong when it does not.
 bool Decodes(PdfFile &file, QPDFObjectHandle &stream, QString *detail)
@@ -58,8 +74,10 @@ bool Decodes(PdfFile &file, QPDFObjectHandle &stream, QString *detail)
     bool attempted = false;
     const size_t warningsBefore = file.pdf.numWarnings();
     try {
-        if (stream.pipeStreamData(&discard, &attempted, 0, qpdf_dl_generalized, false, true) ||
-            !attempted)
+        // Reading from its file, qpdf warns of data it cannot inflate and goes on.
+        const bool piped =
+            stream.pipeStreamData(&discard, &attempted, 0, qpdf_dl_generalized, false, true);
+        if ((piped || !attempted) && file.pdf.numWarnings() == warningsBefore)
             return true;
         *detail = QStringLiteral("bad encoded data");
     } catch (const std::exception &e) {
@@ -97,14 +115,12 @@ void FindUndecodableFlate(PdfFile &file)
         return;
     for (int id = int(file.pdf.getObjectCount()); id >= file.origins.front().firstObject; --id) {
         QPDFObjectHandle object = file.pdf.getObjectByID(id, 0);
-        if (!object.isStream())
+        if (!object.isStream() || !IsFlate(object))
             continue;
-        QPDFObjectHandle filter = object.getDict().getKey("/Filter");
-        if (!filter.isName() || (filter.getName() != "/FlateDecode" && filter.getName() != "/Fl"))
+        const PdfFile::Origin *origin = OriginOf(file, id);
+        if (!origin || origin->tried)
             continue;
-        const QString source = SourceOf(file, id);
-        if (source.isEmpty())
-            continue;
+        const QString source = origin->source;
         if (!object.getFilterOnWrite())
             break;
         object.setFilterOnWrite(false);
@@ -143,6 +159,61 @@ QString PdfFailureReason(const std::exception &e)
     if (auto *sys = dynamic_cast<const QPDFSystemError *>(&e))
         return QStringLiteral("could not be read (%1)").arg(SystemReason(sys->getErrno()));
     return QString::fromStdString(e.what());
+}
+
+namespace {
+
+void ReadAllThePagesReach(PdfFile &file)
+{
+    std::set<QPDFObjGen> seen;
+    std::vector<QPDFObjectHandle> pending, flate;
+    for (const QPDFObjectHandle &page : file.pdf.getAllPages())
+        pending.push_back(page);
+    while (!pending.empty()) {
+        QPDFObjectHandle object = pending.back();
+        pending.pop_back();
+        if (object.isIndirect() && !seen.insert(object.getObjGen()).second)
+            continue;
+        if (object.isArray()) {
+            for (QPDFObjectHandle item : object.aitems())
+                pending.push_back(item);
+            continue;
+        }
+        const bool stream = object.isStream();
+        if (!stream && !object.isDictionary())
+            continue;
+        QPDFObjectHandle dict = stream ? object.getDict() : object;
+        const bool page = dict.getKey("/Type").isNameAndEquals("/Page");
+        for (auto [key, value] : dict.ditems())
+            if (!(page && key == "/Parent")) // the page tree is the book's own
+                pending.push_back(value);
+        if (stream && IsFlate(object))
+            flate.push_back(object);
+    }
+    // Data that cannot be decoded is said as such, not as damage the file was read with: the
+    // tries' warnings are not kept.
+    const std::vector<QPDFExc> damage = file.pdf.getWarnings();
+    for (QPDFObjectHandle &object : flate) {
+        QString detail;
+        if (!Decodes(file, object, &detail))
+            file.undecodable.emplace_back(object, detail);
+    }
+    file.pdf.getWarnings();
+    for (const QPDFExc &warning : damage)
+        file.pdf.warn(warning);
+}
+
+} // namespace
+
+void PrepareForCopy(PdfFile &file)
+{
+    try {
+        ReadAllThePagesReach(file);
+        file.prepared = true;
+    } catch (const std::exception &) {
+        // Damage that shows only now shows again when the pages are copied, and is said then.
+        file.undecodable.clear();
+    }
 }
 
 Status WritePdfInto(PdfFile &file, WholeFileWrite &out)

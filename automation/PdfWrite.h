@@ -18,6 +18,13 @@ Status WritePdfAtomically(PdfFile &file, const QString &path);
 // The same, into the temporary file of a whole-file write that the caller commits.
 Status WritePdfInto(PdfFile &file, WholeFileWrite &out);
 
+// Reads now all that the pages of a PDF just read reach, and tries each of its Flate streams once,
+// so that copying its pages later reads nothing more and a save need not try them again. May run
+// on any thread that holds the file alone.
+void PrepareForCopy(PdfFile &file);
+// Names a source whose stream data cannot be decoded among the book's damaged sources, once.
+void NameUndecodable(PdfFile &book, const QString &source, const QString &detail);
+
 // What went wrong with a PDF, in words: "is encrypted with a password", ...
 QString PdfFailureReason(const std::exception &e);
 

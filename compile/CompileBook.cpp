@@ -2,6 +2,7 @@
 
 #include "automation/PdfDocument.h"
 #include "compile/BookmarkBook.h"
+#include "compile/SourceReader.h"
 #include "core/Workspace.h"
 #include "store/FolderBoundary.h"
 #include "store/WholeFile.h"
@@ -98,11 +99,10 @@ Status CheckOutputFileName(const QString &name)
 
 namespace {
 
-// Opens a source and counts its pages; a damaged file whose pages are all lost is not an empty
-// one.
-Status OpenSource(PDDoc &source, const QString &path, int &pages)
+// Counts the pages of a source as it was opened; a damaged file whose pages are all lost is not an
+// empty one.
+Status CountPages(const PDDoc &source, Status opened, const QString &path, int &pages)
 {
-    Status opened = source.Open(path);
     pages = opened ? source.GetNumPages() : 0;
     if (opened && pages < 1)
         opened = Status::Failed(path, source.file()->pdf.anyWarnings()
@@ -117,6 +117,10 @@ Status OpenSource(PDDoc &source, const QString &path, int &pages)
 void AssemblePages(const CompileRequest &request, JobObserver &observer, PdfSuite &suite,
                    PDDoc &output, CompileResult &result, DamageReport &damage)
 {
+    QStringList paths;
+    for (const QString &name : request.names)
+        paths.append(JoinPath(request.workingFolder, name));
+    SourceReader reader(paths);
     PDDoc source(suite);
     PDDoc blank(suite);
     const QString blankPath = JoinPath(request.programFolder, kEmptyPageFileName);
@@ -128,9 +132,11 @@ void AssemblePages(const CompileRequest &request, JobObserver &observer, PdfSuit
     for (int i = 0; i < count; ++i) {
         const QString &name = request.names.at(i);
         observer.At(name, i);
-        const QString path = JoinPath(request.workingFolder, name);
+        const QString &path = paths.at(i);
+        Status step;
+        source.Adopt(reader.Next(step));
         int pages = 0;
-        Status step = OpenSource(source, path, pages);
+        step = CountPages(source, step, path, pages);
         const int pagesBefore = output.GetNumPages();
         bool sheetAdded = false;
         if (step && layout.BlankSheetDue()) {
@@ -159,7 +165,7 @@ void AssemblePages(const CompileRequest &request, JobObserver &observer, PdfSuit
             result.problems.add(
                 Status::Failed(step.file(), step.reason() + QStringLiteral("; it was left out")));
         }
-        source.Close();
+        reader.Done(source.Release());
         observer.Progress(i + 1, count);
     }
 }
@@ -240,8 +246,9 @@ BookLayout PlanBook(const CompileRequest &request)
     PdfSuite suite;
     PDDoc source(suite);
     for (const QString &name : request.names) {
+        const QString path = JoinPath(request.workingFolder, name);
         int pages = 0;
-        const Status opened = OpenSource(source, JoinPath(request.workingFolder, name), pages);
+        const Status opened = CountPages(source, source.Open(path), path, pages);
         if (opened)
             layout.Place(name, pages);
         else

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "automation/PdfSuite.h"
+#include "core/Status.h"
+
+#include <QStringList>
+
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace qf {
+
+// Reads a book's sources a few ahead of the one putting their pages into the book, and frees
+// those it is done with, on threads of their own: reading and freeing a PDF cost more than
+// copying its pages, so the copying should never wait for them.
+class SourceReader {
+public:
+    explicit SourceReader(const QStringList &paths);
+    ~SourceReader();
+    SourceReader(const SourceReader &) = delete;
+    SourceReader &operator=(const SourceReader &) = delete;
+
+    // The next source in order, waiting until it is read; null with the reason when it cannot be.
+    std::shared_ptr<PdfFile> Next(Status &status);
+    // Hands back a source the caller has done with, to be freed on the reader's thread.
+    void Done(std::shared_ptr<PdfFile> file);
+
+private:
+    struct Read {
+        std::shared_ptr<PdfFile> file;
+        Status status;
+    };
+    void Work();
+
+    static constexpr qsizetype kAhead = 4;
+    const QStringList paths_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::map<qsizetype, Read> ready_; // read, not yet taken, by their place in paths_
+    qsizetype taken_ = 0;             // how many were taken
+    qsizetype reading_ = 0;           // the next to be read
+    std::vector<std::shared_ptr<PdfFile>> done_;
+    bool stop_ = false;
+    std::vector<std::thread> threads_;
+};
+
+} // namespace qf
