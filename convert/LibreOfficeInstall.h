@@ -5,7 +5,8 @@
 namespace qf {
 
 // Where Debian installs LibreOffice, and what to tell a user who lacks it.
-inline const QString kLibreOfficeProgramFolder = QStringLiteral("/usr/lib/libreoffice/program");
+inline const QString kLibreOfficeFolder = QStringLiteral("/usr/lib/libreoffice");
+inline const QString kLibreOfficeProgramFolder = kLibreOfficeFolder + QStringLiteral("/program");
 inline const QString kLibreOfficeInstallHint =
     QStringLiteral("install it with apt-get install libreoffice-writer-nogui");
 

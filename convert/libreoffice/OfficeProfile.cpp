@@ -32,7 +32,7 @@ QString FindVersion()
     static const QRegularExpression setup(
         QStringLiteral("<prop oor:name=\"ooSetupVersion\">\\s*<value>([0-9.]+)</value>"));
     const QString xcd =
-        QString::fromUtf8(ReadAll(QStringLiteral("/usr/lib/libreoffice/share/registry/main.xcd")));
+        QString::fromUtf8(ReadAll(kLibreOfficeFolder + QStringLiteral("/share/registry/main.xcd")));
     QRegularExpressionMatch m = setup.match(xcd);
     if (m.hasMatch())
         return m.captured(1);
