@@ -98,14 +98,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         unticked.insert(saved.ItemText(i));
         expected += qf::EncodeSystem(saved.ItemText(i) + QStringLiteral("\r\n"));
     }
+    if (expected.startsWith("\xEF\xBB\xBF")) // a first name's own mark goes behind the file's
+        expected.prepend("\xEF\xBB\xBF");
     const QString list = fuzz::ScratchFile(QStringLiteral("QFPDFIgnore.INI"));
     FUZZ_CHECK(qf::SaveIgnoreList(list, saved).list().size() == unwritable);
     FUZZ_CHECK(fuzz::ReadBytes(list) == expected);
 
-    // The reader takes those bytes at the file's start for a byte order mark and drops them: a
-    // known fault of the list's file format, kept out so the run goes on past it.
-    if (expected.startsWith("\xEF\xBB\xBF"))
-        return 0;
     qf::MemoryTickList reloaded;
     Fill(reloaded, names);
     FUZZ_CHECK(qf::LoadIgnoreList(list, reloaded).ok());

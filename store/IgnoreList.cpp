@@ -1,8 +1,8 @@
 #include "store/IgnoreList.h"
 
+#include "core/Workspace.h"
 #include "listing/FolderListing.h"
 #include "store/WholeFile.h"
-#include "core/Workspace.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -28,6 +28,10 @@ Problems SaveIgnoreList(const QString &path, const TickList &list)
         }
         text += name + QLatin1String("\r\n");
     }
+    // The reader drops a byte order mark at the file's start, as editors put one there: a first
+    // name that begins with one keeps it behind a mark of the file's own.
+    if (text.startsWith(QChar(0xFEFF)))
+        text.prepend(QChar(0xFEFF));
     problems.add(WriteWholeFile(ResolveIgnoringCase(path), EncodeSystem(text)));
     return problems;
 }

@@ -85,6 +85,15 @@ void TestFolderChoices::saveThenLoadReproducesTicks()
     Fill(list, {}, names); // untick all
     QVERIFY(LoadIgnoreList(folder.file("i"), list));
     QCOMPARE(list.tickedTexts(), ticked);
+
+    // A first name that begins with a byte order mark is not taken for an editor's mark.
+    const QStringList marked = {QString(QChar(0xFEFF)) + "a.pdf", "b.pdf"};
+    MemoryTickList bom;
+    Fill(bom, marked, {marked.first()});
+    QVERIFY(SaveIgnoreList(folder.file("i"), bom).empty());
+    Fill(bom, {}, marked);
+    QVERIFY(LoadIgnoreList(folder.file("i"), bom));
+    QCOMPARE(bom.tickedTexts(), QStringList({"b.pdf"}));
 }
 
 void TestFolderChoices::ignoreListStepCreatesOnlyMissingFiles()
