@@ -254,6 +254,9 @@ ConversionResult ConvertDocuments(const ConversionRequest &request,
     }
     while (begun && (next < count || busy > 0)) {
         if (next == count || busy >= ready) {
+            // With nothing left to hand out, an instance that is done quits while others finish.
+            if (next == count)
+                pool.Close();
             drain();
             continue;
         }

@@ -33,7 +33,7 @@ constexpr milliseconds kStartBound = 60s;
 constexpr milliseconds kEndBound = 10s;
 constexpr milliseconds kLeaderBound = 2s;
 constexpr milliseconds kPoll = 20ms;
-constexpr milliseconds kConnectRetry = 100ms;
+constexpr milliseconds kConnectRetry = 10ms;
 
 const QString kEndedReason = QStringLiteral("the word processor ended unexpectedly");
 
