@@ -101,9 +101,13 @@ public:
     {
         form_.running_ = true;
         qApp->installEventFilter(&form_);
+        form_.list1_.SetPaced(true);
+        form_.list2_.SetPaced(true);
     }
     ~RunGuard()
     {
+        form_.list1_.SetPaced(false);
+        form_.list2_.SetPaced(false);
         // Input that arrived during the run is dropped, not replayed once it is over.
         QCoreApplication::processEvents();
         qApp->removeEventFilter(&form_);

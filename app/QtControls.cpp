@@ -107,26 +107,43 @@ void QtTickList::SetSelected(int index, bool ticked)
     widget_->item(index)->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
 }
 
+void QtTickList::SetPaced(bool paced)
+{
+    paced_ = paced;
+    if (!paced)
+        FramePacer::Instance().ApplyNow(widget_);
+}
+
 int QtTickList::ListIndex() const
 {
-    return widget_->currentRow();
+    return pendingIndex_ >= 0 ? pendingIndex_ : widget_->currentRow();
 }
 
 bool QtTickList::SetListIndex(int index)
 {
     if (index < 0 || index >= widget_->count())
         return false;
-    widget_->setCurrentRow(index);
+    if (!paced_) {
+        widget_->setCurrentRow(index);
+        return true;
+    }
+    pendingIndex_ = index;
+    FramePacer::Instance().Defer(widget_, [this, index] {
+        pendingIndex_ = -1;
+        widget_->setCurrentRow(index);
+    });
     return true;
 }
 
 void QtTickList::Clear()
 {
+    FramePacer::Instance().ApplyNow(widget_); // before the rows it names go
     widget_->clear();
 }
 
 void QtTickList::AddItem(const QString &text)
 {
+    FramePacer::Instance().ApplyNow(widget_); // before the rows it names move
     const int row = SortedInsertRow(
         widget_->count(), [this](int i) { return widget_->item(i)->text(); }, text);
     auto *item = new QListWidgetItem(text);

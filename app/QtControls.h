@@ -16,6 +16,9 @@ namespace qf {
 class QtTickList : public TickList {
 public:
     explicit QtTickList(QListWidget *widget) : widget_(widget) {}
+    // While a run walks through the list, the highlight moves with the screen's frames; off, it
+    // moves at once again.
+    void SetPaced(bool paced);
     int ListCount() const override;
     QString ItemText(int index) const override;
     bool Selected(int index) const override;
@@ -27,6 +30,8 @@ public:
 
 private:
     QListWidget *widget_;
+    bool paced_ = false;
+    int pendingIndex_ = -1; // the current item it gets with the next frame, if any
 };
 
 // Repaints the widget and lets the window process everything but user input, so it stays
