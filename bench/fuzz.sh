@@ -54,8 +54,13 @@ done
 qpdf --empty "$pdfs/empty.pdf"
 qpdf --empty --pages sample/Map.pdf 1 -- --object-streams=generate "$pdfs/objstm.pdf" || true
 
-export TMPDIR=/dev/shm
-[ -w "$TMPDIR" ] || export TMPDIR=/tmp
+# The targets' scratch files go to memory, where the writers' flushes cost nothing, into a folder
+# of this run's own: a process that libFuzzer ends never removes its scratch folder itself.
+scratch_root=/dev/shm
+[ -w "$scratch_root" ] || scratch_root=/tmp
+TMPDIR="$(mktemp -d "$scratch_root/quirefold-fuzz-run.XXXXXX")"
+export TMPDIR
+trap 'rm -rf "$TMPDIR"' EXIT
 # Allocation stacks stay short: the fast unwinder reads garbage past the first frame inside Qt and
 # qpdf (built without frame pointers), and every such stack is new, so long ones grow the process
 # past the memory limit within minutes. Even so a process grows slowly over millions of inputs,
