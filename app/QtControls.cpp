@@ -255,6 +255,8 @@ int QtProgressBar::Value() const
 // A new range may reset the value, so it goes in after the value that waits.
 void QtProgressBar::SetMin(int value)
 {
+    if (value == widget_->minimum())
+        return;
     FramePacer::Instance().ApplyNow(widget_);
     widget_->setMinimum(value);
     value_ = widget_->value();
@@ -262,6 +264,8 @@ void QtProgressBar::SetMin(int value)
 
 void QtProgressBar::SetMax(int value)
 {
+    if (value == widget_->maximum())
+        return;
     FramePacer::Instance().ApplyNow(widget_);
     widget_->setMaximum(value);
     value_ = widget_->value();
