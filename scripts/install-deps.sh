@@ -10,6 +10,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins
     # PDF joining and bookmarks; the command-line tools check results in tests.
     libqpdf-dev qpdf poppler-utils
+    # A second renderer: tests check that books show in MuPDF without warnings.
+    mupdf-tools
     # The programs' memory allocator: qpdf makes and frees many small objects on several threads.
     libjemalloc-dev
     # The beep on a finished run.

@@ -6,6 +6,10 @@
 #include "support/TestFolder.h"
 #include "window/MemoryWindow.h"
 
+#include <QProcess>
+#include <QSet>
+#include <QStandardPaths>
+
 using namespace qf;
 
 class TestCompile : public QObject {
@@ -13,6 +17,7 @@ class TestCompile : public QObject {
 private slots:
     void bookHasBlankSheetsAndBookmarks_data();
     void bookHasBlankSheetsAndBookmarks();
+    void bookRendersWithNoWarningOfItsOwn();
     void runStoresChoicesAndReportsAsItGoes();
     void titlesAreCutAtTheFirstDot();
     void unreadablePdfsAreLeftOutAndNamed();
@@ -57,6 +62,45 @@ void TestCompile::bookHasBlankSheetsAndBookmarks()
     QCOMPARE(Outline(*pdf), bookmarks);
     QCOMPARE(RunQpdf({"--check", f.book()}), 0);
     QCOMPARE(f.viewer.shown, QStringList({f.book()}));
+}
+
+namespace {
+
+// What a renderer says of a file besides its pages, one line each.
+QSet<QString> RenderWarnings(const QString &program, QStringList arguments, const QString &pdf)
+{
+    QProcess render;
+    arguments.replaceInStrings(QStringLiteral("PDF"), pdf);
+    render.start(program, arguments);
+    render.waitForFinished(60000);
+    QSet<QString> warnings;
+    for (const QString &line : QString::fromUtf8(render.readAllStandardError()).split('\n'))
+        if (!line.isEmpty() && !line.startsWith(QLatin1String("page ")))
+            warnings.insert(line);
+    return warnings;
+}
+
+} // namespace
+
+void TestCompile::bookRendersWithNoWarningOfItsOwn()
+{
+    CompileFixture f({{"One.pdf", 1}, {"Three.pdf", 3}, {"Two.pdf", 2}}); // two blank sheets
+    CompileRun(f.ctx);
+    QVERIFY2(f.messages().isEmpty(), qPrintable(f.messages().join('\n')));
+    const QList<std::pair<QString, QStringList>> renderers = {
+        {"mutool", {"draw", "-r", "10", "-F", "pnm", "-o", "/dev/null", "PDF"}},
+        {"pdftoppm", {"-r", "10", "PDF"}},
+    };
+    for (const auto &[program, arguments] : renderers) {
+        if (QStandardPaths::findExecutable(program).isEmpty())
+            QSKIP(qPrintable(program + " is not installed (scripts/install-deps.sh installs it)"));
+        QSet<QString> ofSources;
+        for (const char *name : {"One.pdf", "Three.pdf", "Two.pdf"})
+            ofSources.unite(RenderWarnings(program, arguments, f.folder.file(name)));
+        QSet<QString> ofBook = RenderWarnings(program, arguments, f.book());
+        QVERIFY2(ofBook.subtract(ofSources).isEmpty(),
+                 qPrintable(program + ": " + QStringList(ofBook.values()).join("; ")));
+    }
 }
 
 void TestCompile::runStoresChoicesAndReportsAsItGoes()

@@ -1,4 +1,6 @@
-// Writes a PDF of one blank A4 page to the path given.
+// Writes a PDF of one blank A4 page to the path given. The page has no content stream at all, which
+// is how PDF says "blank": an empty one would be written compressed to no bytes, which is not
+// valid compressed data, and viewers warn of it once per blank sheet.
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFWriter.hh>
@@ -17,7 +19,6 @@ int main(int argc, char *argv[])
         pdf.emptyPDF();
         auto page = pdf.makeIndirectObject(
             QPDFObjectHandle::parse("<< /Type /Page /MediaBox [0 0 595 842] /Resources << >> >>"));
-        page.replaceKey("/Contents", pdf.newStream(std::string()));
         QPDFPageDocumentHelper(pdf).addPage(page, false);
         QPDFWriter writer(pdf, argv[1]);
         writer.setStaticID(true);
