@@ -113,6 +113,20 @@ Status CountPages(const PDDoc &source, Status opened, const QString &path, int &
     return opened;
 }
 
+// The book says what it is: its title is its file name without ".pdf", its creator Quirefold, and
+// it opens with its bookmarks shown.
+void NameTheBook(PdfFile &book, const QString &bookName)
+{
+    QString title = bookName;
+    if (title.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        title.chop(4);
+    QPDFObjectHandle info = QPDFObjectHandle::newDictionary();
+    info.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(title.toStdString()));
+    info.replaceKey("/Creator", QPDFObjectHandle::newUnicodeString("Quirefold"));
+    book.pdf.getTrailer().replaceKey("/Info", book.pdf.makeIndirectObject(info));
+    book.pdf.getRoot().replaceKey("/PageMode", QPDFObjectHandle::newName("/UseOutlines"));
+}
+
 // Puts the sources into the book in order, as the layout places them.
 void AssemblePages(const CompileRequest &request, JobObserver &observer, PdfSuite &suite,
                    PDDoc &output, CompileResult &result, DamageReport &damage)
@@ -210,6 +224,7 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
                                                                       "so no book was written")));
         return result;
     }
+    NameTheBook(*output.file(), request.bookName);
     // The viewer bookmarks the book in memory under its hidden name, and its save writes it
     // there, once and complete; the rename then puts it in the old one's place.
     output.StageIn(book);

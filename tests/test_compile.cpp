@@ -62,6 +62,10 @@ void TestCompile::bookHasBlankSheetsAndBookmarks()
     QCOMPARE(Outline(*pdf), bookmarks);
     QCOMPARE(RunQpdf({"--check", f.book()}), 0);
     QCOMPARE(f.viewer.shown, QStringList({f.book()}));
+    QPDFObjectHandle info = pdf->getTrailer().getKey("/Info");
+    QCOMPARE(info.getKey("/Title").getUTF8Value(), std::string("Book"));
+    QCOMPARE(info.getKey("/Creator").getUTF8Value(), std::string("Quirefold"));
+    QVERIFY(pdf->getRoot().getKey("/PageMode").isNameAndEquals("/UseOutlines"));
 }
 
 namespace {
