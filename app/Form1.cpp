@@ -7,6 +7,7 @@
 #include "store/FolderChoices.h"
 #include "window/SelectAll.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -217,6 +219,26 @@ Form1::Form1(Workspace &ws, QWidget *parent)
     connect(command6, &QPushButton::clicked, this, [this] { SetAllSelected(list2_, true); });
     connect(command7, &QPushButton::clicked, this, [this] { SetAllSelected(list2_, false); });
     connect(command8, &QPushButton::clicked, this, &Form1::Command8_Click);
+    AddPdfListMenu();
+}
+
+void Form1::AddPdfListMenu()
+{
+    // Opened by a right click or the menu key; each choice ticks on and off and holds at once.
+    auto *menu = Named(new QMenu(list2Widget_), "List2Menu");
+    QAction *fit = menu->addAction(QStringLiteral("Blank sheet the size of the page before it"));
+    fit->setObjectName(QStringLiteral("FitBlankSheet"));
+    fit->setCheckable(true);
+    connect(fit, &QAction::toggled, this, [this](bool on) { choices_.fitBlankSheets = on; });
+    connect(menu, &QMenu::aboutToShow, this, [this, fit] {
+        const QSignalBlocker quiet(fit);
+        fit->setChecked(choices_.fitBlankSheets);
+    });
+    list2Widget_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(list2Widget_, &QWidget::customContextMenuRequested, this, [this, menu](QPoint at) {
+        if (!running_)
+            menu->popup(list2Widget_->viewport()->mapToGlobal(at));
+    });
 }
 
 Form1::~Form1() = default;

@@ -55,6 +55,7 @@ public:
     ProgressBar &ProgressBar1() override { return progressBar1_; }
     ProgressBar &ProgressBar2() override { return progressBar2_; }
     MessageBox &Messages() override;
+    BookChoices &Choices() override { return choices_; }
     void KeepResponsive() override;
 
 protected:
@@ -67,6 +68,7 @@ private:
     void Command2_Click();
     void Command3_Click();
     void Command8_Click();
+    void AddPdfListMenu();
 
     // While a job runs the window takes no input and cannot be closed.
     class RunGuard;
@@ -97,6 +99,7 @@ private:
     QtCheckBox check1_;
     QtProgressBar progressBar1_, progressBar2_;
     QtMessageBox messageBox_;
+    BookChoices choices_;
 };
 
 } // namespace qf

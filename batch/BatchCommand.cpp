@@ -34,8 +34,12 @@ QString PdfState(const QString &documentPath)
 // The compile the window would run on the folder as it stands.
 CompileRequest CompileRequestFor(const Workspace &ws, const MemoryWindow &window)
 {
-    return {ws.WorkingFolder, window.list2.tickedTexts(), window.text5.Text(),
-            window.check1.Value() == 1, QCoreApplication::applicationDirPath()};
+    return {ws.WorkingFolder,
+            window.list2.tickedTexts(),
+            window.text5.Text(),
+            window.check1.Value() == 1,
+            QCoreApplication::applicationDirPath(),
+            window.choices.fitBlankSheets};
 }
 
 bool PrintPlan(Console &console, const Workspace &ws, const MemoryWindow &window)
@@ -121,10 +125,17 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
     const QCommandLineOption noBlank(
         QStringLiteral("no-blank-sheets"),
         QStringLiteral("Add no blank sheets (stored for the folder)."));
+    const QCommandLineOption fit(
+        QStringLiteral("fit-blank-sheets"),
+        QStringLiteral("Make each blank sheet the size and orientation of the page before it "
+                       "(stored for the folder)."));
+    const QCommandLineOption noFit(
+        QStringLiteral("no-fit-blank-sheets"),
+        QStringLiteral("Make every blank sheet A4, as empty_page.pdf is (stored for the folder)."));
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The book's file name (stored for the folder)."),
                                     QStringLiteral("NAME"));
-    parser.addOptions({convert, compile, remove, plan, blank, noBlank, output});
+    parser.addOptions({convert, compile, remove, plan, blank, noBlank, fit, noFit, output});
 
     Console console(::isatty(STDERR_FILENO) == 1);
     if (!parser.parse(arguments)) {
@@ -152,6 +163,8 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
         usage = QStringLiteral("--plan changes nothing, so it cannot be given with a job");
     else if (parser.isSet(blank) && parser.isSet(noBlank))
         usage = QStringLiteral("give --blank-sheets or --no-blank-sheets, not both");
+    else if (parser.isSet(fit) && parser.isSet(noFit))
+        usage = QStringLiteral("give --fit-blank-sheets or --no-fit-blank-sheets, not both");
     if (!usage.isEmpty()) {
         console.Error(usage + QStringLiteral(" (see --help)"));
         return kBatchUsage;
@@ -186,6 +199,8 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
         window.check1.SetValue(parser.isSet(blank) ? 1 : 0);
     if (parser.isSet(output))
         window.text5.SetText(parser.value(output));
+    if (parser.isSet(fit) || parser.isSet(noFit))
+        window.choices.fitBlankSheets = parser.isSet(fit);
 
     if (parser.isSet(plan))
         return PrintPlan(console, ws, window) && startProblems.empty() ? kBatchDone

@@ -8,6 +8,7 @@
 #include "store/WholeFile.h"
 
 #include <qpdf/QPDFExc.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
 
 #include <QDir>
 #include <QFile>
@@ -127,6 +128,22 @@ void NameTheBook(PdfFile &book, const QString &bookName)
     book.pdf.getRoot().replaceKey("/PageMode", QPDFObjectHandle::newName("/UseOutlines"));
 }
 
+// Gives the book's page at index the size, crop and orientation of the page before it.
+void FitToPageBefore(PDDoc &book, int index)
+{
+    const std::vector<QPDFObjectHandle> &pages = book.file()->pdf.getAllPages();
+    QPDFObjectHandle sheet = pages.at(size_t(index));
+    QPDFPageObjectHelper before(pages.at(size_t(index - 1)));
+    sheet.replaceKey("/MediaBox", before.getMediaBox(true).shallowCopy());
+    for (const char *key : {"/CropBox", "/Rotate"}) {
+        QPDFObjectHandle value = before.getAttribute(key, false);
+        if (value.isNull())
+            sheet.removeKey(key);
+        else
+            sheet.replaceKey(key, value.shallowCopy());
+    }
+}
+
 // Puts the sources into the book in order, as the layout places them.
 void AssemblePages(const CompileRequest &request, JobObserver &observer, PdfSuite &suite,
                    PDDoc &output, CompileResult &result, DamageReport &damage)
@@ -157,6 +174,8 @@ void AssemblePages(const CompileRequest &request, JobObserver &observer, PdfSuit
             const Status inserted =
                 blankOpened ? output.InsertPages(pagesBefore - 1, blank, 0, 1, false) : blankOpened;
             sheetAdded = inserted.ok();
+            if (sheetAdded && request.fitBlankSheets)
+                FitToPageBefore(output, pagesBefore);
             if (!inserted && !blankReported) {
                 result.problems.add(
                     Status::Failed(blankPath, inserted.reason() +

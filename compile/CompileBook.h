@@ -22,7 +22,8 @@ struct CompileRequest {
     QStringList names; // the PDFs of the working folder to compile, in order
     QString bookName;  // the book's file name in the output folder
     bool blankSheets = false;
-    QString programFolder; // holds empty_page.pdf
+    QString programFolder;       // holds empty_page.pdf
+    bool fitBlankSheets = false; // each blank sheet the size of the page before it
 };
 
 struct CompileResult {

@@ -14,11 +14,9 @@ void CompileRun(RunContext &ctx)
     ctx.ws.OutputFileName = w.Text5().Text();
 
     w.Text1().Show(QStringLiteral("Collecting information for file:"));
-    CompileRequest request{ctx.ws.WorkingFolder,
-                           {},
-                           ctx.ws.OutputFileName,
-                           w.Check1().Value() == 1,
-                           ctx.programFolder};
+    CompileRequest request{ctx.ws.WorkingFolder,  {},
+                           ctx.ws.OutputFileName, w.Check1().Value() == 1,
+                           ctx.programFolder,     w.Choices().fitBlankSheets};
     TickList &pdfs = w.List2();
     for (int i = 0; i < pdfs.ListCount(); ++i) {
         pdfs.SetListIndex(i);

@@ -34,6 +34,23 @@ Status ApplyOneIgnoreList(const Workspace &ws, const QString &path, TickList &li
     return LoadIgnoreList(path, list);
 }
 
+bool ChoiceIsOn(const QString &settings, const QString &key)
+{
+    return FileExists(settings) &&
+           ReadIniString(settings, kSettingsSection, key).trimmed() == QLatin1String("1");
+}
+
+// A choice is written once it is on, and kept up to date from then on.
+Status StoreChoice(const QString &settings, const QString &key, bool on)
+{
+    const bool written = !ReadIniString(settings, kSettingsSection, key, QStringLiteral("\n"))
+                              .startsWith(QLatin1Char('\n'));
+    if (!on && !written)
+        return Status::Ok();
+    return WriteIniString(settings, kSettingsSection, key,
+                          on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
 } // namespace
 
 void ApplySettingsStep(const Workspace &ws, MainWindow &window)
@@ -54,6 +71,8 @@ void ApplySettingsStep(const Workspace &ws, MainWindow &window)
     }
     window.Check1().SetValue(slipSheet); // a value the box cannot take leaves it clear
     window.Text5().SetText(outputName);
+    window.Choices() = BookChoices();
+    window.Choices().fitBlankSheets = ChoiceIsOn(ws.SettingsPath, kFitBlankSheetKey);
 }
 
 Problems ApplyIgnoreListStep(const Workspace &ws, MainWindow &window, MissingIgnoreLists missing)
@@ -77,7 +96,10 @@ Problems StoreSettingsAndIgnoreLists(Workspace &ws, MainWindow &window)
                                             QString::number(window.Check1().Value()));
     const Status outputName =
         WriteIniString(ws.SettingsPath, kSettingsSection, kOutputNameKey, window.Text5().Text());
-    problems.add(slipSheet ? outputName : slipSheet); // one failure of the file is enough to say
+    const Status fit =
+        StoreChoice(ws.SettingsPath, kFitBlankSheetKey, window.Choices().fitBlankSheets);
+    // One failure of the file is enough to say.
+    problems.add(!slipSheet ? slipSheet : !outputName ? outputName : fit);
     problems.merge(SaveIgnoreLists(ws, window));
     return problems;
 }

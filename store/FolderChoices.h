@@ -1,8 +1,8 @@
 #pragma once
 
-#include "window/Controls.h"
 #include "core/Status.h"
 #include "core/Workspace.h"
+#include "window/Controls.h"
 
 namespace qf {
 
@@ -12,9 +12,11 @@ inline const QString kSettingsSection = QStringLiteral("Settings");
 inline const QString kSlipSheetKey = QStringLiteral("SlipSheet");
 inline const QString kOutputNameKey = QStringLiteral("OutputName");
 inline const QString kDefaultOutputName = QStringLiteral("CompiledPDFDocument.pdf");
+// Written only once it differs from its default, so an untouched folder's file stays as it was.
+inline const QString kFitBlankSheetKey = QStringLiteral("FitBlankSheet");
 
 // Start-up: Check1 and Text5 from the settings file; without one, ticked and the default name.
-// Writes nothing.
+// The book choices too, each off unless the file turns it on. Writes nothing.
 void ApplySettingsStep(const Workspace &ws, MainWindow &window);
 
 // Start-up, once both lists are filled: each list ticked except the items its ignore list names.

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "window/Controls.h"
 #include "core/Status.h"
+#include "window/Controls.h"
 
 #include <QString>
 

@@ -86,6 +86,9 @@ void TestBatch::usageErrors_data()
     QTest::newRow("plan and job") << QStringList{"--plan", "--compile", "/tmp"} << "--plan";
     QTest::newRow("both blank options")
         << QStringList{"--plan", "--blank-sheets", "--no-blank-sheets", "/tmp"} << "not both";
+    QTest::newRow("both fit options")
+        << QStringList{"--plan", "--fit-blank-sheets", "--no-fit-blank-sheets", "/tmp"}
+        << "not both";
     QTest::newRow("unknown option") << QStringList{"--frobnicate", "/tmp"} << "frobnicate";
     QTest::newRow("missing folder")
         << QStringList{"--plan", "/nonexistent/folder"} << "/nonexistent/folder: no such folder";

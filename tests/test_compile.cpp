@@ -6,6 +6,8 @@
 #include "support/TestFolder.h"
 #include "window/MemoryWindow.h"
 
+#include <qpdf/QPDFWriter.hh>
+
 #include <QProcess>
 #include <QSet>
 #include <QStandardPaths>
@@ -18,6 +20,7 @@ private slots:
     void bookHasBlankSheetsAndBookmarks_data();
     void bookHasBlankSheetsAndBookmarks();
     void bookRendersWithNoWarningOfItsOwn();
+    void blankSheetCanTakeThePageBefore();
     void runStoresChoicesAndReportsAsItGoes();
     void titlesAreCutAtTheFirstDot();
     void unreadablePdfsAreLeftOutAndNamed();
@@ -104,6 +107,38 @@ void TestCompile::bookRendersWithNoWarningOfItsOwn()
         QSet<QString> ofBook = RenderWarnings(program, arguments, f.book());
         QVERIFY2(ofBook.subtract(ofSources).isEmpty(),
                  qPrintable(program + ": " + QStringList(ofBook.values()).join("; ")));
+    }
+}
+
+void TestCompile::blankSheetCanTakeThePageBefore()
+{
+    CompileFixture f({{"A.pdf", 1}, {"B.pdf", 3}, {"C.pdf", 1}});
+    // B's last page is landscape and cropped.
+    {
+        auto b = ReadPdf(f.folder.file("B.pdf"));
+        QPDFObjectHandle last = b->getAllPages().back();
+        last.replaceKey("/Rotate", QPDFObjectHandle::newInteger(90));
+        last.replaceKey("/CropBox", QPDFObjectHandle::parse("[10 10 200 300]"));
+        const QByteArray changed = QFile::encodeName(f.folder.file("B changed.pdf"));
+        QPDFWriter(*b, changed.constData()).write();
+        QFile::remove(f.folder.file("B.pdf"));
+        QFile::rename(QFile::decodeName(changed), f.folder.file("B.pdf"));
+    }
+    for (const bool fit : {false, true}) {
+        f.window.choices.fitBlankSheets = fit;
+        CompileRun(f.ctx);
+        QVERIFY2(f.messages().isEmpty(), qPrintable(f.messages().join('\n')));
+        auto pdf = ReadPdf(f.book());
+        const std::vector<QPDFObjectHandle> pages = pdf->getAllPages();
+        const std::vector<int> widths = PageWidths(*pdf);
+        QCOMPARE(widths.size(), size_t(7)); // A, sheet, B B B, sheet, C
+        for (const size_t sheet : {size_t(1), size_t(5)}) {
+            QCOMPARE(widths[sheet] == widths[sheet - 1], fit);
+            QPDFObjectHandle before = pages[sheet - 1], page = pages[sheet];
+            for (const char *key : {"/Rotate", "/CropBox"})
+                QCOMPARE(page.getKey(key).unparse(),
+                         fit ? before.getKey(key).unparse() : std::string("null"));
+        }
     }
 }
 

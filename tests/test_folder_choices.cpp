@@ -156,6 +156,19 @@ void TestFolderChoices::runStoresSettingsThenBothLists()
              QByteArray("[Settings]\r\nSlipSheet=1\r\nOutputName=Handbook.pdf\r\n"));
     QCOMPARE(folder.read("QFDOCIgnore.INI"), QByteArray("b.doc\r\n"));
     QCOMPARE(folder.read("QFPDFIgnore.INI"), QByteArray());
+
+    // A book choice is written once it is turned on, kept up to date after, and read back.
+    for (const bool fit : {true, false}) {
+        window.choices.fitBlankSheets = fit;
+        QVERIFY(StoreSettingsAndIgnoreLists(ws, window).empty());
+        QCOMPARE(folder.read("Quirefold.INI"),
+                 QByteArray("[Settings]\r\nSlipSheet=1\r\nOutputName=Handbook.pdf\r\n"
+                            "FitBlankSheet=") +
+                     (fit ? "1" : "0") + "\r\n");
+        MemoryWindow started;
+        ApplySettingsStep(ws, started);
+        QCOMPARE(started.choices.fitBlankSheets, fit);
+    }
 }
 
 void TestFolderChoices::failedSavesNameTheirFilesAndTryBoth()

@@ -8,9 +8,11 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -77,6 +79,7 @@ private slots:
     void enterInTheListDeletesConvertedPdfs();
     void grayedOptionCannotBeChosenAgainByTheUser();
     void barColourIsPainted();
+    void pdfListMenuTicksTheBookChoices();
     void compileButtonMakesTheBookAndTakesNoInputMeanwhile();
     void printButtonMakesRealPdfsThroughLibreOffice();
 };
@@ -362,6 +365,28 @@ void TestMainWindow::barColourIsPainted()
         QVERIFY2(painted.blue() < 60, qPrintable(painted.name()));
     }
     QCOMPARE(ColorFromBgr(0x00FF8000u), QColor(0, 0x80, 0xFF));
+}
+
+void TestMainWindow::pdfListMenuTicksTheBookChoices()
+{
+    TestFolder folder;
+    folder.write("Quirefold.INI", "[Settings]\r\nFitBlankSheet=1\r\n");
+    Started s({folder.path()});
+    QVERIFY(s.form->Choices().fitBlankSheets);
+    auto *list = s.get<QListWidget>("List2");
+    auto *menu = list->findChild<QMenu *>("List2Menu");
+    QVERIFY(menu);
+    QAction *fit = menu->findChild<QAction *>("FitBlankSheet");
+    QVERIFY(fit);
+    // The menu key opens it, with the folder's choice ticked; a click takes the tick off.
+    QContextMenuEvent fromKeyboard(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                                   list->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(list, &fromKeyboard);
+    QTRY_VERIFY(menu->isVisible());
+    QVERIFY(fit->isChecked());
+    fit->trigger();
+    menu->hide();
+    QVERIFY(!s.form->Choices().fitBlankSheets);
 }
 
 void TestMainWindow::compileButtonMakesTheBookAndTakesNoInputMeanwhile()

@@ -495,7 +495,7 @@ void TestRobustness::damagedInputsNeverCostTheBook()
     const QString book = f.book();
     SilentObserver observer;
     const CompileResult outcome = CompileBook(
-        {f.ws.WorkingFolder, names, QStringLiteral("Book.pdf"), true, f.ctx.programFolder},
+        {f.ws.WorkingFolder, names, QStringLiteral("Book.pdf"), true, f.ctx.programFolder, false},
         observer, f.viewer);
     const QList<Status> &problems = outcome.problems.list();
     QVERIFY2(outcome.book == book, qPrintable(Described(problems)));

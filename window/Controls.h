@@ -75,6 +75,12 @@ public:
     virtual void Show(const QString &text, const QString &caption, Icon icon) = 0;
 };
 
+// The folder's choices for the book beyond the Parts' two, each off unless the folder's user
+// turned it on (in the lists' menus or on the batch command's line).
+struct BookChoices {
+    bool fitBlankSheets = false; // a blank sheet the size of the page before it
+};
+
 // The controls of the main window that the jobs use, by their names.
 class MainWindow {
 public:
@@ -90,6 +96,7 @@ public:
     virtual ProgressBar &ProgressBar1() = 0;
     virtual ProgressBar &ProgressBar2() = 0;
     virtual MessageBox &Messages() = 0;
+    virtual BookChoices &Choices() = 0;
     // Lets the window repaint while a job holds the thread, taking no user input meanwhile.
     virtual void KeepResponsive() = 0;
 };

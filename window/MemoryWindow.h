@@ -103,6 +103,7 @@ public:
     MemoryCheckBox check1;
     MemoryProgressBar progressBar1, progressBar2;
     RecordingMessageBox messages;
+    BookChoices choices;
 
     TickList &List1() override { return list1; }
     TickList &List2() override { return list2; }
@@ -115,6 +116,7 @@ public:
     ProgressBar &ProgressBar1() override { return progressBar1; }
     ProgressBar &ProgressBar2() override { return progressBar2; }
     MessageBox &Messages() override { return messages; }
+    BookChoices &Choices() override { return choices; }
     void KeepResponsive() override {}
 };
 
