@@ -226,14 +226,22 @@ void Form1::AddPdfListMenu()
 {
     // Opened by a right click or the menu key; each choice ticks on and off and holds at once.
     auto *menu = Named(new QMenu(list2Widget_), "List2Menu");
-    QAction *fit = menu->addAction(QStringLiteral("Blank sheet the size of the page before it"));
-    fit->setObjectName(QStringLiteral("FitBlankSheet"));
-    fit->setCheckable(true);
-    connect(fit, &QAction::toggled, this, [this](bool on) { choices_.fitBlankSheets = on; });
-    connect(menu, &QMenu::aboutToShow, this, [this, fit] {
-        const QSignalBlocker quiet(fit);
-        fit->setChecked(choices_.fitBlankSheets);
-    });
+    const auto addChoice = [this, menu](const char *name, const QString &text,
+                                        bool BookChoices::*on) {
+        QAction *action = menu->addAction(text);
+        action->setObjectName(QLatin1String(name));
+        action->setCheckable(true);
+        connect(action, &QAction::toggled, this,
+                [this, on](bool ticked) { choices_.*on = ticked; });
+        connect(menu, &QMenu::aboutToShow, this, [this, action, on] {
+            const QSignalBlocker quiet(action);
+            action->setChecked(choices_.*on);
+        });
+    };
+    addChoice("KeepBookmarks", QStringLiteral("Keep each PDF's own bookmarks"),
+              &BookChoices::keepBookmarks);
+    addChoice("FitBlankSheet", QStringLiteral("Blank sheet the size of the page before it"),
+              &BookChoices::fitBlankSheets);
     list2Widget_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list2Widget_, &QWidget::customContextMenuRequested, this, [this, menu](QPoint at) {
         if (!running_)

@@ -39,7 +39,8 @@ CompileRequest CompileRequestFor(const Workspace &ws, const MemoryWindow &window
             window.text5.Text(),
             window.check1.Value() == 1,
             QCoreApplication::applicationDirPath(),
-            window.choices.fitBlankSheets};
+            window.choices.fitBlankSheets,
+            window.choices.keepBookmarks};
 }
 
 bool PrintPlan(Console &console, const Workspace &ws, const MemoryWindow &window)
@@ -132,10 +133,18 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
     const QCommandLineOption noFit(
         QStringLiteral("no-fit-blank-sheets"),
         QStringLiteral("Make every blank sheet A4, as empty_page.pdf is (stored for the folder)."));
+    const QCommandLineOption keep(
+        QStringLiteral("keep-bookmarks"),
+        QStringLiteral("Put each PDF's own bookmarks under its bookmark in the book (stored for "
+                       "the folder)."));
+    const QCommandLineOption noKeep(
+        QStringLiteral("no-keep-bookmarks"),
+        QStringLiteral("One bookmark per PDF, its own left out (stored for the folder)."));
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The book's file name (stored for the folder)."),
                                     QStringLiteral("NAME"));
-    parser.addOptions({convert, compile, remove, plan, blank, noBlank, fit, noFit, output});
+    parser.addOptions(
+        {convert, compile, remove, plan, blank, noBlank, fit, noFit, keep, noKeep, output});
 
     Console console(::isatty(STDERR_FILENO) == 1);
     if (!parser.parse(arguments)) {
@@ -165,6 +174,8 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
         usage = QStringLiteral("give --blank-sheets or --no-blank-sheets, not both");
     else if (parser.isSet(fit) && parser.isSet(noFit))
         usage = QStringLiteral("give --fit-blank-sheets or --no-fit-blank-sheets, not both");
+    else if (parser.isSet(keep) && parser.isSet(noKeep))
+        usage = QStringLiteral("give --keep-bookmarks or --no-keep-bookmarks, not both");
     if (!usage.isEmpty()) {
         console.Error(usage + QStringLiteral(" (see --help)"));
         return kBatchUsage;
@@ -201,6 +212,8 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
         window.text5.SetText(parser.value(output));
     if (parser.isSet(fit) || parser.isSet(noFit))
         window.choices.fitBlankSheets = parser.isSet(fit);
+    if (parser.isSet(keep) || parser.isSet(noKeep))
+        window.choices.keepBookmarks = parser.isSet(keep);
 
     if (parser.isSet(plan))
         return PrintPlan(console, ws, window) && startProblems.empty() ? kBatchDone

@@ -19,7 +19,8 @@ Status NewBookmark(AcroApp &app, const PDDoc &doc, PDBookmark &bookmark)
 } // namespace
 
 Status BookmarkBook(PdfSuite &suite, const QString &outputPath, const BookmarkTable &table,
-                    const std::function<void(const Notice &)> &tell)
+                    const std::function<void(const Notice &)> &tell,
+                    const std::function<void(PdfFile &book)> &beforeSave)
 {
     AcroApp app(suite);
     AVDoc view(suite);
@@ -48,6 +49,8 @@ Status BookmarkBook(PdfSuite &suite, const QString &outputPath, const BookmarkTa
     extra.Destroy();
 
     pageView.GoTo(0);
+    if (beforeSave)
+        beforeSave(*doc.file());
     return app.MenuItemExecute(kSaveMenuItem);
 }
 

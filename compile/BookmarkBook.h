@@ -15,8 +15,10 @@ inline const QString kCouldNotOpenFile = QStringLiteral("Could not open file");
 
 // Opens the saved book in the viewer, adds one bookmark per row through its "NewBookmark" menu
 // item, and saves it through its "Save" menu item, leaving the viewer on page 1. A book the
-// viewer cannot open gets the message "Could not open file" and no bookmarks.
+// viewer cannot open gets the message "Could not open file" and no bookmarks. beforeSave may add
+// to the book, bookmarks made, before it is saved.
 Status BookmarkBook(PdfSuite &suite, const QString &outputPath, const BookmarkTable &table,
-                    const std::function<void(const Notice &)> &tell);
+                    const std::function<void(const Notice &)> &tell,
+                    const std::function<void(PdfFile &book)> &beforeSave = {});
 
 } // namespace qf

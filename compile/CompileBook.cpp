@@ -2,6 +2,7 @@
 
 #include "automation/PdfDocument.h"
 #include "compile/BookmarkBook.h"
+#include "compile/OwnBookmarks.h"
 #include "compile/SourceReader.h"
 #include "core/Workspace.h"
 #include "store/FolderBoundary.h"
@@ -146,7 +147,8 @@ void FitToPageBefore(PDDoc &book, int index)
 
 // Puts the sources into the book in order, as the layout places them.
 void AssemblePages(const CompileRequest &request, JobObserver &observer, PdfSuite &suite,
-                   PDDoc &output, CompileResult &result, DamageReport &damage)
+                   PDDoc &output, CompileResult &result, DamageReport &damage,
+                   QList<QList<OwnBookmark>> &ownBookmarks)
 {
     QStringList paths;
     for (const QString &name : request.names)
@@ -191,6 +193,13 @@ void AssemblePages(const CompileRequest &request, JobObserver &observer, PdfSuit
                                  .arg(RepairDetail(*source.file())));
         if (step) {
             layout.Place(name, pages, sheetAdded);
+            ownBookmarks.append(QList<OwnBookmark>());
+            QString broken;
+            if (request.keepBookmarks &&
+                !ReadOwnBookmarks(source.file()->pdf, ownBookmarks.last(), broken))
+                damage.Add(path, QStringLiteral("has damaged bookmarks (%1), which were left out "
+                                                "of the book")
+                                     .arg(broken));
         } else {
             if (output.GetNumPages() > pagesBefore)
                 output.DeletePages(pagesBefore, output.GetNumPages() - 1);
@@ -235,8 +244,9 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
     PDDoc output(suite);
     output.Create();
     DamageReport damage;
+    QList<QList<OwnBookmark>> ownBookmarks; // one list per document that went in
     observer.Doing(QStringLiteral("Compiling PDF files..."));
-    AssemblePages(request, observer, suite, output, result, damage);
+    AssemblePages(request, observer, suite, output, result, damage, ownBookmarks);
 
     if (output.GetNumPages() < 1) {
         result.problems.add(Status::Failed(outputPath, QStringLiteral("no page could be added, "
@@ -252,7 +262,15 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
         observer.Tell(notice);
     };
     const QString staged = book.TemporaryPath();
-    const Status marked = BookmarkBook(suite, staged, result.layout.Bookmarks(), tell);
+    const BookmarkTable table = result.layout.Bookmarks();
+    // Each document's own bookmarks go under its bookmark, the n-th item of the book's outline.
+    const auto keepOwn = [&](PdfFile &made) {
+        QPDFObjectHandle item = made.pdf.getRoot().getKey("/Outlines").getKey("/First");
+        for (qsizetype i = 0; i < table.size() && item.isDictionary();
+             ++i, item = item.getKey("/Next"))
+            AddOwnBookmarks(made.pdf, item, ownBookmarks.value(i), table.at(i).startPage);
+    };
+    const Status marked = BookmarkBook(suite, staged, table, tell, keepOwn);
     Status done = marked ? output.Save(1, staged) : marked; // written already, unless not shown
     if (done)
         done = book.Commit(); // the one step that replaces the old book

@@ -24,6 +24,7 @@ struct CompileRequest {
     bool blankSheets = false;
     QString programFolder;       // holds empty_page.pdf
     bool fitBlankSheets = false; // each blank sheet the size of the page before it
+    bool keepBookmarks = false;  // each document's own bookmarks under its bookmark
 };
 
 struct CompileResult {

@@ -14,9 +14,10 @@ void CompileRun(RunContext &ctx)
     ctx.ws.OutputFileName = w.Text5().Text();
 
     w.Text1().Show(QStringLiteral("Collecting information for file:"));
-    CompileRequest request{ctx.ws.WorkingFolder,  {},
-                           ctx.ws.OutputFileName, w.Check1().Value() == 1,
-                           ctx.programFolder,     w.Choices().fitBlankSheets};
+    CompileRequest request{ctx.ws.WorkingFolder,     {},
+                           ctx.ws.OutputFileName,    w.Check1().Value() == 1,
+                           ctx.programFolder,        w.Choices().fitBlankSheets,
+                           w.Choices().keepBookmarks};
     TickList &pdfs = w.List2();
     for (int i = 0; i < pdfs.ListCount(); ++i) {
         pdfs.SetListIndex(i);

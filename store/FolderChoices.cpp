@@ -73,6 +73,7 @@ void ApplySettingsStep(const Workspace &ws, MainWindow &window)
     window.Text5().SetText(outputName);
     window.Choices() = BookChoices();
     window.Choices().fitBlankSheets = ChoiceIsOn(ws.SettingsPath, kFitBlankSheetKey);
+    window.Choices().keepBookmarks = ChoiceIsOn(ws.SettingsPath, kKeepBookmarksKey);
 }
 
 Problems ApplyIgnoreListStep(const Workspace &ws, MainWindow &window, MissingIgnoreLists missing)
@@ -96,10 +97,16 @@ Problems StoreSettingsAndIgnoreLists(Workspace &ws, MainWindow &window)
                                             QString::number(window.Check1().Value()));
     const Status outputName =
         WriteIniString(ws.SettingsPath, kSettingsSection, kOutputNameKey, window.Text5().Text());
+    const Status keep =
+        StoreChoice(ws.SettingsPath, kKeepBookmarksKey, window.Choices().keepBookmarks);
     const Status fit =
         StoreChoice(ws.SettingsPath, kFitBlankSheetKey, window.Choices().fitBlankSheets);
     // One failure of the file is enough to say.
-    problems.add(!slipSheet ? slipSheet : !outputName ? outputName : fit);
+    for (const Status &written : {slipSheet, outputName, keep, fit})
+        if (!written) {
+            problems.add(written);
+            break;
+        }
     problems.merge(SaveIgnoreLists(ws, window));
     return problems;
 }

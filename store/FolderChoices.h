@@ -14,6 +14,7 @@ inline const QString kOutputNameKey = QStringLiteral("OutputName");
 inline const QString kDefaultOutputName = QStringLiteral("CompiledPDFDocument.pdf");
 // Written only once it differs from its default, so an untouched folder's file stays as it was.
 inline const QString kFitBlankSheetKey = QStringLiteral("FitBlankSheet");
+inline const QString kKeepBookmarksKey = QStringLiteral("KeepBookmarks");
 
 // Start-up: Check1 and Text5 from the settings file; without one, ticked and the default name.
 // The book choices too, each off unless the file turns it on. Writes nothing.

@@ -9,8 +9,11 @@
 #include <qpdf/QPDFWriter.hh>
 
 #include <QProcess>
+
 #include <QSet>
 #include <QStandardPaths>
+#include <functional>
+#include <map>
 
 using namespace qf;
 
@@ -21,6 +24,7 @@ private slots:
     void bookHasBlankSheetsAndBookmarks();
     void bookRendersWithNoWarningOfItsOwn();
     void blankSheetCanTakeThePageBefore();
+    void documentsKeepTheirOwnBookmarks();
     void runStoresChoicesAndReportsAsItGoes();
     void titlesAreCutAtTheFirstDot();
     void unreadablePdfsAreLeftOutAndNamed();
@@ -140,6 +144,115 @@ void TestCompile::blankSheetCanTakeThePageBefore()
                          fit ? before.getKey(key).unparse() : std::string("null"));
         }
     }
+}
+
+namespace {
+
+// Rewrites the PDF at path after change has had its way with it.
+void ChangePdf(const QString &path, const std::function<void(QPDF &)> &change)
+{
+    auto pdf = ReadPdf(path);
+    change(*pdf);
+    const QByteArray changed = QFile::encodeName(path + ".changed");
+    QPDFWriter(*pdf, changed.constData()).write();
+    QFile::remove(path);
+    QFile::rename(QFile::decodeName(changed), path);
+}
+
+// The outline as lines "LEVEL TITLE PAGE [VIEW]", the page zero-based, "-" when it has none; and a
+// closed item's count after a "/".
+QStringList OutlineTree(QPDF &pdf)
+{
+    std::map<QPDFObjGen, int> pages;
+    for (QPDFObjectHandle page : pdf.getAllPages())
+        pages.emplace(page.getObjGen(), int(pages.size()));
+    QStringList lines;
+    std::function<void(QPDFObjectHandle, int)> walk = [&](QPDFObjectHandle item, int level) {
+        for (; item.isDictionary(); item = item.getKey("/Next")) {
+            QString line = QStringLiteral("%1 %2").arg(level).arg(
+                QString::fromStdString(item.getKey("/Title").getUTF8Value()));
+            QPDFObjectHandle dest = item.getKey("/Dest");
+            if (dest.isArray()) {
+                line += QStringLiteral(" %1").arg(pages.at(dest.getArrayItem(0).getObjGen()));
+                for (int i = 1; i < dest.getArrayNItems(); ++i)
+                    line += " " + QString::fromStdString(dest.getArrayItem(i).unparse());
+            } else {
+                line += " -";
+            }
+            if (item.getKey("/Count").isInteger() && item.getKey("/Count").getIntValue() < 0)
+                line += QStringLiteral(" /%1").arg(item.getKey("/Count").getIntValue());
+            lines << line;
+            walk(item.getKey("/First"), level + 1);
+        }
+    };
+    walk(pdf.getRoot().getKey("/Outlines").getKey("/First"), 0);
+    return lines;
+}
+
+// An outline item for pdf, linked under parent after previous (null: first).
+QPDFObjectHandle AddItem(QPDF &pdf, QPDFObjectHandle parent, QPDFObjectHandle previous,
+                         const std::string &title, const std::string &target)
+{
+    QPDFObjectHandle item = pdf.makeIndirectObject(
+        QPDFObjectHandle::parse(&pdf, "<< /Title (" + title + ") " + target + " >>"));
+    item.replaceKey("/Parent", parent);
+    if (previous.isDictionary()) {
+        previous.replaceKey("/Next", item);
+        item.replaceKey("/Prev", previous);
+    } else {
+        parent.replaceKey("/First", item);
+    }
+    parent.replaceKey("/Last", item);
+    return item;
+}
+
+} // namespace
+
+void TestCompile::documentsKeepTheirOwnBookmarks()
+{
+    CompileFixture f({{"A.pdf", 3}, {"B.pdf", 2}, {"C.pdf", 1}});
+    ChangePdf(f.folder.file("A.pdf"), [](QPDF &a) {
+        const std::vector<QPDFObjectHandle> pages = a.getAllPages();
+        QPDFObjectHandle root = a.makeIndirectObject(QPDFObjectHandle::parse("<< >>"));
+        a.getRoot().replaceKey("/Outlines", root);
+        a.getRoot().replaceKey("/Dests", QPDFObjectHandle::parse("<< >>"));
+        a.getRoot().getKey("/Dests").replaceKey("/part", QPDFObjectHandle::parse("[ null /Fit ]"));
+        a.getRoot().getKey("/Dests").getKey("/part").setArrayItem(0, pages[1]);
+        QPDFObjectHandle tree = QPDFObjectHandle::parse("<< /Names [ (detail) null ] >>");
+        tree.getKey("/Names").setArrayItem(1,
+                                           QPDFObjectHandle::parse("<< /D [ null /FitH 500 ] >>"));
+        tree.getKey("/Names").getArrayItem(1).getKey("/D").setArrayItem(0, pages[2]);
+        a.getRoot().replaceKey("/Names", QPDFObjectHandle::parse("<< >>"));
+        a.getRoot().getKey("/Names").replaceKey("/Dests", tree);
+        QPDFObjectHandle intro = AddItem(a, root, {}, "Intro", "/Dest [ null /XYZ 72 700 0 ]");
+        intro.getKey("/Dest").setArrayItem(0, pages[0]);
+        QPDFObjectHandle part = AddItem(a, root, intro, "Part", "/Dest /part /Count 1");
+        AddItem(a, part, {}, "Detail", "/A << /S /GoTo /D (detail) >>");
+        AddItem(a, root, part, "Gone", "/Dest [ 999 0 R /Fit ]");
+    });
+    ChangePdf(f.folder.file("B.pdf"), [](QPDF &b) {
+        QPDFObjectHandle root = b.makeIndirectObject(QPDFObjectHandle::parse("<< >>"));
+        b.getRoot().replaceKey("/Outlines", root);
+        QPDFObjectHandle loop = AddItem(b, root, {}, "Loop", "");
+        loop.replaceKey("/Next", loop);
+    });
+
+    f.window.check1.SetValue(0);
+    f.window.choices.keepBookmarks = true;
+    CompileRun(f.ctx);
+    const QStringList messages = f.messages();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages.first().contains(f.folder.file("B.pdf") + ": has damaged bookmarks (its "
+                                                                "items link round in a loop)"),
+             qPrintable(messages.first()));
+    QCOMPARE(OutlineTree(*ReadPdf(f.book())),
+             QStringList({"0 A 0 /Fit /-4", "1 Intro 0 /XYZ 72 700 0", "1 Part 1 /Fit",
+                          "2 Detail 2 /FitH 500", "1 Gone -", "0 B 3 /Fit", "0 C 5 /Fit"}));
+
+    f.window.choices.keepBookmarks = false;
+    CompileRun(f.ctx);
+    QCOMPARE(OutlineTree(*ReadPdf(f.book())),
+             QStringList({"0 A 0 /Fit", "0 B 3 /Fit", "0 C 5 /Fit"}));
 }
 
 void TestCompile::runStoresChoicesAndReportsAsItGoes()

@@ -494,9 +494,10 @@ void TestRobustness::damagedInputsNeverCostTheBook()
         names << input.name;
     const QString book = f.book();
     SilentObserver observer;
-    const CompileResult outcome = CompileBook(
-        {f.ws.WorkingFolder, names, QStringLiteral("Book.pdf"), true, f.ctx.programFolder, false},
-        observer, f.viewer);
+    const CompileResult outcome =
+        CompileBook({f.ws.WorkingFolder, names, QStringLiteral("Book.pdf"), true,
+                     f.ctx.programFolder, false, false},
+                    observer, f.viewer);
     const QList<Status> &problems = outcome.problems.list();
     QVERIFY2(outcome.book == book, qPrintable(Described(problems)));
     auto pdf = ReadPdf(book);

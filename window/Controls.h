@@ -79,6 +79,7 @@ public:
 // turned it on (in the lists' menus or on the batch command's line).
 struct BookChoices {
     bool fitBlankSheets = false; // a blank sheet the size of the page before it
+    bool keepBookmarks = false;  // each PDF's own bookmarks under its bookmark in the book
 };
 
 // The controls of the main window that the jobs use, by their names.
