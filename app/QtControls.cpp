@@ -7,12 +7,14 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QHash>
+#include <QIcon>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QSet>
+#include <QStyle>
 #include <QTimer>
 
 #include <functional>
@@ -139,6 +141,17 @@ void QtTickList::Clear()
 {
     FramePacer::Instance().ApplyNow(widget_); // before the rows it names go
     widget_->clear();
+}
+
+void QtTickList::SetMark(int index, const QString &meaning)
+{
+    QListWidgetItem *item = widget_->item(index);
+    if (!item)
+        return;
+    item->setIcon(meaning.isEmpty()
+                      ? QIcon()
+                      : widget_->style()->standardIcon(QStyle::SP_MessageBoxInformation));
+    item->setToolTip(meaning);
 }
 
 void QtTickList::AddItem(const QString &text)

@@ -27,6 +27,7 @@ public:
     bool SetListIndex(int index) override;
     void Clear() override;
     void AddItem(const QString &text) override;
+    void SetMark(int index, const QString &meaning) override;
 
 private:
     QListWidget *widget_;

@@ -3,6 +3,7 @@
 #include "batch/Console.h"
 #include "compile/CompileBook.h"
 #include "convert/ConvertDocs.h"
+#include "convert/PdfState.h"
 #include "listing/FolderListing.h"
 #include "remove/RemoveConverted.h"
 #include "runs/RunFrame.h"
@@ -20,14 +21,16 @@
 namespace qf {
 namespace {
 
-// Whether the PDF of a document would be made anew by a conversion.
-QString PdfState(const QString &documentPath)
+QString PdfStateText(PdfState state)
 {
-    const QFileInfo pdf(ConversionFilesFor(documentPath).pdf);
-    if (!pdf.isFile())
+    switch (state) {
+    case PdfState::Missing:
         return QStringLiteral("PDF missing");
-    if (pdf.lastModified() < QFileInfo(documentPath).lastModified())
+    case PdfState::Older:
         return QStringLiteral("PDF older than the document");
+    case PdfState::UpToDate:
+        break;
+    }
     return QStringLiteral("PDF up to date");
 }
 
@@ -82,8 +85,9 @@ bool PrintPlan(Console &console, const Workspace &ws, const MemoryWindow &window
     const QStringList documents = window.list1.tickedTexts();
     if (!documents.isEmpty())
         out << "\nDocuments to convert:\n";
-    for (const QString &name : documents)
-        out << "  " << name << ": " << PdfState(ws.PathOf(name)) << '\n';
+    const QList<PdfState> states = PdfStatesOf(ws.WorkingFolder, documents);
+    for (qsizetype i = 0; i < documents.size(); ++i)
+        out << "  " << documents.at(i) << ": " << PdfStateText(states.at(i)) << '\n';
     if (plan.Documents().isEmpty())
         console.Error(QStringLiteral("No PDF file is ticked, so there is nothing to compile."));
     return allReadable && !plan.Documents().isEmpty();
@@ -133,6 +137,10 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
     const QCommandLineOption noFit(
         QStringLiteral("no-fit-blank-sheets"),
         QStringLiteral("Make every blank sheet A4, as empty_page.pdf is (stored for the folder)."));
+    const QCommandLineOption changedOnly(
+        QStringLiteral("changed-only"),
+        QStringLiteral("With --convert: only the documents whose PDF is missing or older than "
+                       "the document."));
     const QCommandLineOption keep(
         QStringLiteral("keep-bookmarks"),
         QStringLiteral("Put each PDF's own bookmarks under its bookmark in the book (stored for "
@@ -143,8 +151,8 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The book's file name (stored for the folder)."),
                                     QStringLiteral("NAME"));
-    parser.addOptions(
-        {convert, compile, remove, plan, blank, noBlank, fit, noFit, keep, noKeep, output});
+    parser.addOptions({convert, changedOnly, compile, remove, plan, blank, noBlank, fit, noFit,
+                       keep, noKeep, output});
 
     Console console(::isatty(STDERR_FILENO) == 1);
     if (!parser.parse(arguments)) {
@@ -174,6 +182,8 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
         usage = QStringLiteral("give --blank-sheets or --no-blank-sheets, not both");
     else if (parser.isSet(fit) && parser.isSet(noFit))
         usage = QStringLiteral("give --fit-blank-sheets or --no-fit-blank-sheets, not both");
+    else if (parser.isSet(changedOnly) && !parser.isSet(convert))
+        usage = QStringLiteral("--changed-only goes with --convert");
     else if (parser.isSet(keep) && parser.isSet(noKeep))
         usage = QStringLiteral("give --keep-bookmarks or --no-keep-bookmarks, not both");
     if (!usage.isEmpty()) {
@@ -234,13 +244,33 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
     if (parser.isSet(convert)) {
         Problems problems;
         ConversionResult result;
-        if (const Status there = wordProcessor.check(); !there) {
+        ConversionRequest request{ws.WorkingFolder, {}, ws.OutputFileName, 0};
+        QStringList names;
+        for (int i = 0; i < window.list1.ListCount(); ++i) {
+            request.entries.append({window.list1.ItemText(i), window.list1.Selected(i)});
+            names.append(window.list1.ItemText(i));
+        }
+        bool anyToConvert = true;
+        if (parser.isSet(changedOnly)) {
+            // Up-to-date documents are left as they are; with none left, no office starts.
+            anyToConvert = false;
+            const QList<PdfState> states = PdfStatesOf(ws.WorkingFolder, names);
+            for (qsizetype i = 0; i < request.entries.size(); ++i) {
+                ConversionEntry &entry = request.entries[i];
+                if (entry.ticked && states.at(i) == PdfState::UpToDate) {
+                    entry.ticked = false;
+                    out << "Up to date: " << ws.PathOf(entry.name) << '\n';
+                }
+                anyToConvert |= entry.ticked;
+            }
+        }
+        if (!anyToConvert) {
+            problems = StoreRunChoices(ws, window);
+            result.started = true; // nothing needed doing
+        } else if (const Status there = wordProcessor.check(); !there) {
             problems.add(there);
         } else {
             problems = StoreRunChoices(ws, window);
-            ConversionRequest request{ws.WorkingFolder, {}, ws.OutputFileName, 0};
-            for (int i = 0; i < window.list1.ListCount(); ++i)
-                request.entries.append({window.list1.ItemText(i), window.list1.Selected(i)});
             ConsoleObserver observer(console, QStringLiteral("convert"));
             result = ConvertDocuments(request, wordProcessor, observer);
             problems.merge(result.problems);

@@ -3,6 +3,7 @@
 #include "convert/ConvertDocs.h"
 #include "listing/FolderListing.h"
 #include "remove/RemoveConverted.h"
+#include "runs/DocumentMarks.h"
 #include "runs/RunFrame.h"
 #include "runs/WindowObserver.h"
 #include "store/IgnoreList.h"
@@ -33,6 +34,7 @@ void ConversionRun(RunContext &ctx, const WordProcessorStarter &wordProcessor)
     const ConversionResult result = ConvertDocuments(request, wordProcessor, observer);
     if (result.started && FileExists(ctx.ws.PdfIgnorePath()))
         LoadIgnoreList(ctx.ws.PdfIgnorePath(), w.List2());
+    MarkOutOfDateDocuments(ctx.ws.WorkingFolder, w.List1());
     run.problems().merge(result.problems);
     run.Finish(result.started ? QStringLiteral("Not every document was converted to PDF:")
                               : QStringLiteral("No document was converted to PDF:"));
@@ -46,6 +48,7 @@ Problems RemovalRun(const Workspace &ws, MainWindow &window)
         names.append(pdfs.ItemText(i));
     Problems problems = RemoveConvertedPdfs(ws.WorkingFolder, names).problems;
     problems.add(RefillList(ws.WorkingFolder, pdfs, window.Text4(), FileKind::Pdf));
+    MarkOutOfDateDocuments(ws.WorkingFolder, window.List1());
     if (!problems.empty())
         window.Messages().Show(
             problems.report(QStringLiteral("Not every PDF file could be deleted:")), kProgramTitle,

@@ -1,6 +1,7 @@
 #include "runs/StartUp.h"
 
 #include "listing/FolderListing.h"
+#include "runs/DocumentMarks.h"
 #include "store/FolderChoices.h"
 
 namespace qf {
@@ -19,6 +20,8 @@ Problems StartUp(Workspace &ws, MainWindow &window, const std::function<void()> 
     if (problems.empty())
         problems.add(pdfs);
     problems.merge(ApplyIgnoreListStep(ws, window, missing));
+    if (!ws.WorkingFolder.isEmpty())
+        MarkOutOfDateDocuments(ws.WorkingFolder, window.List1());
     window.List1().SetListIndex(0);
     window.List2().SetListIndex(0);
     return problems;

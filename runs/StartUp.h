@@ -1,9 +1,9 @@
 #pragma once
 
-#include "store/FolderChoices.h"
-#include "window/Controls.h"
 #include "core/Status.h"
 #include "core/Workspace.h"
+#include "store/FolderChoices.h"
+#include "window/Controls.h"
 
 #include <functional>
 

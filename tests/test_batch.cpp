@@ -66,6 +66,7 @@ private slots:
     void usageErrors();
     void helpAndVersion();
     void planChangesNothing();
+    void changedOnlyLeavesUpToDateDocumentsAlone();
     void compileMakesTheBookTheWindowMakes();
     void failuresExitWithOne();
     void unusableIgnoreListStopsBeforeAnyJob();
@@ -140,6 +141,24 @@ void TestBatch::planChangesNothing()
     QVERIFY(!r.out.contains("skipped.pdf"));
     QVERIFY(lines.contains("Total: 7 pages (3 documents, 1 blank sheets)"));
     QVERIFY(lines.contains("  Report.doc: PDF missing"));
+}
+
+void TestBatch::changedOnlyLeavesUpToDateDocumentsAlone()
+{
+    TestFolder folder;
+    folder.touch({"a.doc", "b.doc"});
+    MakePdf(folder.file("a.PDF"), 1);
+    MakePdf(folder.file("b.PDF"), 1);
+    const QStringList before = Snapshot(folder.path());
+    // Nothing needs converting, so nothing is converted and no office starts.
+    const Result r = Batch({"--convert", "--changed-only", folder.path()});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(r.out, "Up to date: " + folder.file("a.doc") +
+                        "\nUp to date: " + folder.file("b.doc") + "\n");
+    QVERIFY(r.err.isEmpty());
+    const QStringList after = Snapshot(folder.path());
+    QCOMPARE(after.filter(".PDF"), before.filter(".PDF"));
+    QCOMPARE(Batch({"--plan", "--changed-only", folder.path()}).exitCode, 2);
 }
 
 void TestBatch::compileMakesTheBookTheWindowMakes()

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QContextMenuEvent>
+#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -80,6 +81,7 @@ private slots:
     void grayedOptionCannotBeChosenAgainByTheUser();
     void barColourIsPainted();
     void pdfListMenuTicksTheBookChoices();
+    void documentsWithoutAnUpToDatePdfAreMarked();
     void compileButtonMakesTheBookAndTakesNoInputMeanwhile();
     void printButtonMakesRealPdfsThroughLibreOffice();
 };
@@ -387,6 +389,32 @@ void TestMainWindow::pdfListMenuTicksTheBookChoices()
     fit->trigger();
     menu->hide();
     QVERIFY(!s.form->Choices().fitBlankSheets);
+}
+
+void TestMainWindow::documentsWithoutAnUpToDatePdfAreMarked()
+{
+    TestFolder folder;
+    folder.touch({"a.doc", "b.doc", "b.PDF", "c.doc", "c.pdf"});
+    // c's PDF was made before the document last changed.
+    QFile pdf(folder.file("c.pdf"));
+    QVERIFY(pdf.open(QIODevice::ReadWrite));
+    QVERIFY(pdf.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                            QFileDevice::FileModificationTime));
+    pdf.close();
+    Started s({folder.path()});
+    auto *list = s.get<QListWidget>("List1");
+    QStringList tips;
+    for (int i = 0; i < list->count(); ++i) {
+        QCOMPARE(list->item(i)->icon().isNull(), list->item(i)->toolTip().isEmpty());
+        tips << list->item(i)->text() + ": " + list->item(i)->toolTip();
+    }
+    QCOMPARE(tips, QStringList({"a.doc: No PDF yet",
+                                "b.doc: ", "c.doc: The PDF is older than the document"}));
+    QCOMPARE(s.ticked("List1"), QStringList({"a.doc", "b.doc", "c.doc"}));
+
+    // The removal takes b's PDF, and its mark says so.
+    s.click("Command2");
+    QCOMPARE(list->item(1)->toolTip(), QStringLiteral("No PDF yet"));
 }
 
 void TestMainWindow::compileButtonMakesTheBookAndTakesNoInputMeanwhile()

@@ -24,6 +24,9 @@ public:
     virtual void Clear() = 0;
     // Adds an unticked item at its place in the sorted order.
     virtual void AddItem(const QString &text) = 0;
+    // Puts a small mark on the item, meaning as its tooltip; an empty meaning takes it off. The
+    // item's text, tick and place stay as they are.
+    virtual void SetMark(int index, const QString &meaning) = 0;
 };
 
 // A text box; Refresh repaints it at once, for status lines written while a job holds the thread.

@@ -22,7 +22,7 @@ void MemoryTickList::AddItem(const QString &text)
 {
     const int row = SortedInsertRow(
         int(items_.size()), [this](int i) { return items_.at(i).text; }, text);
-    items_.insert(row, Item{text, false});
+    items_.insert(row, Item{text, false, QString()});
     if (current_ >= row)
         ++current_;
 }

@@ -19,6 +19,8 @@ public:
     bool SetListIndex(int index) override;
     void Clear() override;
     void AddItem(const QString &text) override;
+    void SetMark(int index, const QString &meaning) override { items_[index].mark = meaning; }
+    QString Mark(int index) const { return items_.at(index).mark; }
 
     QStringList texts() const;
     QStringList tickedTexts() const;
@@ -27,6 +29,7 @@ private:
     struct Item {
         QString text;
         bool ticked = false;
+        QString mark;
     };
     QList<Item> items_;
     int current_ = -1;

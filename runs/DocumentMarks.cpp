@@ -1,0 +1,17 @@
+#include "runs/DocumentMarks.h"
+
+#include "convert/PdfState.h"
+
+namespace qf {
+
+void MarkOutOfDateDocuments(const QString &folder, TickList &documents)
+{
+    QStringList names;
+    for (int i = 0; i < documents.ListCount(); ++i)
+        names.append(documents.ItemText(i));
+    const QList<PdfState> states = PdfStatesOf(folder, names);
+    for (int i = 0; i < documents.ListCount(); ++i)
+        documents.SetMark(i, PdfStateMark(states.at(i)));
+}
+
+} // namespace qf
