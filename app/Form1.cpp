@@ -2,8 +2,10 @@
 
 #include "app/Twips.h"
 #include "convert/OfficePlugin.h"
+#include "core/DocumentTypes.h"
 #include "runs/CompileRun.h"
 #include "runs/ConversionRun.h"
+#include "runs/StartUp.h"
 #include "store/FolderChoices.h"
 #include "window/SelectAll.h"
 
@@ -220,6 +222,35 @@ Form1::Form1(Workspace &ws, QWidget *parent)
     connect(command7, &QPushButton::clicked, this, [this] { SetAllSelected(list2_, false); });
     connect(command8, &QPushButton::clicked, this, &Form1::Command8_Click);
     AddPdfListMenu();
+    AddDocumentListMenu();
+}
+
+void Form1::AddDocumentListMenu()
+{
+    // A tick per kind of document; a change lists the folder's documents again at once.
+    auto *menu = Named(new QMenu(list1Widget_), "List1Menu");
+    for (const QString &type : kKnownDocumentTypes) {
+        QAction *action = menu->addAction(QStringLiteral("List .%1 documents").arg(type));
+        action->setObjectName(type);
+        action->setCheckable(true);
+        connect(action, &QAction::triggered, this, [this, type](bool ticked) {
+            QStringList types = choices_.documentTypes;
+            if (ticked)
+                types.append(type);
+            else
+                types.removeAll(type);
+            choices_.documentTypes = ParseDocumentTypes(types.join(QLatin1Char(' ')));
+            RelistDocuments(ws_, *this);
+        });
+        connect(menu, &QMenu::aboutToShow, this, [this, action, type] {
+            action->setChecked(choices_.documentTypes.contains(type));
+        });
+    }
+    list1Widget_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(list1Widget_, &QWidget::customContextMenuRequested, this, [this, menu](QPoint at) {
+        if (!running_)
+            menu->popup(list1Widget_->viewport()->mapToGlobal(at));
+    });
 }
 
 void Form1::AddPdfListMenu()

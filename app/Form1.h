@@ -69,6 +69,7 @@ private:
     void Command3_Click();
     void Command8_Click();
     void AddPdfListMenu();
+    void AddDocumentListMenu();
 
     // While a job runs the window takes no input and cannot be closed.
     class RunGuard;

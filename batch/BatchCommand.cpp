@@ -4,6 +4,7 @@
 #include "compile/CompileBook.h"
 #include "convert/ConvertDocs.h"
 #include "convert/PdfState.h"
+#include "core/DocumentTypes.h"
 #include "listing/FolderListing.h"
 #include "remove/RemoveConverted.h"
 #include "runs/RunFrame.h"
@@ -141,6 +142,11 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
         QStringLiteral("changed-only"),
         QStringLiteral("With --convert: only the documents whose PDF is missing or older than "
                        "the document."));
+    const QCommandLineOption types(
+        QStringLiteral("document-types"),
+        QStringLiteral("The kinds of document to list and convert, from doc, docx, docm, odt and "
+                       "rtf, e.g. doc,docx (stored for the folder)."),
+        QStringLiteral("TYPES"));
     const QCommandLineOption keep(
         QStringLiteral("keep-bookmarks"),
         QStringLiteral("Put each PDF's own bookmarks under its bookmark in the book (stored for "
@@ -152,7 +158,7 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
                                     QStringLiteral("The book's file name (stored for the folder)."),
                                     QStringLiteral("NAME"));
     parser.addOptions({convert, changedOnly, compile, remove, plan, blank, noBlank, fit, noFit,
-                       keep, noKeep, output});
+                       keep, noKeep, types, output});
 
     Console console(::isatty(STDERR_FILENO) == 1);
     if (!parser.parse(arguments)) {
@@ -170,6 +176,8 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
     }
     const QStringList folders = parser.positionalArguments();
     const bool anyJob = parser.isSet(convert) || parser.isSet(compile) || parser.isSet(remove);
+    QStringList unknownTypes;
+    const QStringList chosenTypes = ParseDocumentTypes(parser.value(types), &unknownTypes);
     QString usage;
     if (folders.size() != 1)
         usage = QStringLiteral("give exactly one FOLDER");
@@ -184,6 +192,9 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
         usage = QStringLiteral("give --fit-blank-sheets or --no-fit-blank-sheets, not both");
     else if (parser.isSet(changedOnly) && !parser.isSet(convert))
         usage = QStringLiteral("--changed-only goes with --convert");
+    else if (!unknownTypes.isEmpty())
+        usage = QStringLiteral("--document-types: %1 is not one of doc, docx, docm, odt, rtf")
+                    .arg(unknownTypes.first());
     else if (parser.isSet(keep) && parser.isSet(noKeep))
         usage = QStringLiteral("give --keep-bookmarks or --no-keep-bookmarks, not both");
     if (!usage.isEmpty()) {
@@ -224,6 +235,10 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
         window.choices.fitBlankSheets = parser.isSet(fit);
     if (parser.isSet(keep) || parser.isSet(noKeep))
         window.choices.keepBookmarks = parser.isSet(keep);
+    if (parser.isSet(types)) {
+        window.choices.documentTypes = chosenTypes;
+        RelistDocuments(ws, window);
+    }
 
     if (parser.isSet(plan))
         return PrintPlan(console, ws, window) && startProblems.empty() ? kBatchDone
@@ -232,7 +247,8 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
     QTextStream &out = console.out();
     bool allDone = startProblems.empty();
     if (parser.isSet(remove)) {
-        const RemovalResult removed = RemoveConvertedPdfs(ws.WorkingFolder, window.list2.texts());
+        const RemovalResult removed = RemoveConvertedPdfs(ws.WorkingFolder, window.list2.texts(),
+                                                          window.choices.documentTypes);
         for (const QString &path : removed.deleted)
             out << "Deleted: " << path << '\n';
         allDone &= Report(console, removed.problems, {},

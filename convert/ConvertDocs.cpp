@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
 #include <QThread>
 
@@ -177,7 +178,9 @@ int InstanceCount(const ConversionRequest &request, const WordProcessorStarter &
 
 ConversionFiles ConversionFilesFor(const QString &documentPath)
 {
-    const QString base = documentPath.left(documentPath.size() - 4);
+    const qsizetype slashAt = documentPath.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = documentPath.lastIndexOf(QLatin1Char('.'));
+    const QString base = dot > slashAt ? documentPath.left(dot) : documentPath;
     const qsizetype slash = base.lastIndexOf(QLatin1Char('/'));
     // The office writes the print file through temporary files of its own beside it.
     const QString printFile = ScratchFolderIn(slash < 0 ? QStringLiteral(".") : base.left(slash)) +
@@ -205,6 +208,7 @@ ConversionResult ConvertDocuments(const ConversionRequest &request,
     QList<QString> pdfs(count);
     QList<QString> bases(count); // of the documents handed out
     QSet<QString> inFlight;
+    QHash<QString, std::pair<QString, QString>> typeOfBase; // PDF -> the first type, document
     int next = 0, busy = 0, finished = 0;
     bool begun = false;
     Problems quitProblems;
@@ -270,11 +274,6 @@ ConversionResult ConvertDocuments(const ConversionRequest &request,
         observer.Doing(QStringLiteral("Printing to Postscript File..."));
         observer.At(entry.name, k);
         const QString path = JoinPath(request.workingFolder, entry.name);
-        // Documents that differ only in case and extension share their print file and PDF: the
-        // later one waits for the earlier, as it would with one instance.
-        const QString base = path.left(path.size() - 4).toCaseFolded();
-        while (inFlight.contains(base))
-            drain();
         if (path.contains(QLatin1Char(','))) {
             const Notice warning{CommaWarning(path), QStringLiteral("*** Warning ***"),
                                  Notice::Icon::Critical};
@@ -283,6 +282,22 @@ ConversionResult ConvertDocuments(const ConversionRequest &request,
             ++finished; // counted, but the bar moves on with the next document only
             continue;
         }
+        const QString base = ConversionFilesFor(path).pdf.toCaseFolded();
+        // Two kinds of document of one name would make one PDF: the first in the list has it.
+        const QString type = path.mid(path.lastIndexOf(QLatin1Char('.'))).toCaseFolded();
+        if (const auto other = typeOfBase.constFind(base);
+            other != typeOfBase.cend() && other->first != type) {
+            outcome[k] = Status::Failed(
+                path, QStringLiteral("was not converted: its PDF would be the one of %1")
+                          .arg(other->second));
+            observer.Progress(++finished, count);
+            continue;
+        }
+        typeOfBase.insert(base, {type, path});
+        // Documents that differ only in letter case share their print file and PDF: the later
+        // one waits for the earlier, as it would with one instance.
+        while (inFlight.contains(base))
+            drain();
         const ConversionFiles files = ConversionFilesFor(path);
         pdfs[k] = files.pdf;
         bases[k] = base;

@@ -9,8 +9,8 @@
 
 namespace qf {
 
-// The file names a document's conversion uses: its path without the last four characters (the
-// extension), then ".PS", ".PDF" and ".LOG". The PDF is the one of that name already in the
+// The file names a document's conversion uses: its path cut at the last dot of its name (for a
+// .DOC its last four characters), then ".PS", ".PDF" and ".LOG". The PDF is the one of that name already in the
 // folder in whatever letter case, so it is replaced and not doubled. The print and log files are
 // hidden scratch files, so they never meet a file of the user's.
 struct ConversionFiles {

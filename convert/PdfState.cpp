@@ -1,5 +1,6 @@
 #include "convert/PdfState.h"
 
+#include "core/DocumentTypes.h"
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -17,7 +18,7 @@ QList<PdfState> PdfStatesOf(const QString &folder, const QStringList &documents)
     states.reserve(documents.size());
     for (const QString &document : documents) {
         // A name of the PDF's exact letter case wins, as the conversion's does.
-        const QString pdfName = document.left(document.size() - 4) + QStringLiteral(".PDF");
+        const QString pdfName = PdfNameOf(document);
         const QFileInfo exact(QDir(folder).filePath(pdfName));
         const QFileInfo pdf = exact.isFile() ? exact : files.value(pdfName.toCaseFolded());
         const QFileInfo doc =

@@ -10,7 +10,7 @@ namespace qf {
 enum class PdfState { UpToDate, Missing, Older };
 
 // The state of the PDF of each named document of folder, the PDF found as the conversion finds
-// it (the document's name without its last four characters, then ".PDF", in any letter case). The
+// it (the document's name cut at its last dot, then ".PDF", in any letter case). The
 // folder is read once, so a folder of thousands of documents costs one listing.
 QList<PdfState> PdfStatesOf(const QString &folder, const QStringList &documents);
 

@@ -1,7 +1,9 @@
 #include "listing/FolderListing.h"
 
-#include "listing/Wildcard.h"
+#include <algorithm>
+
 #include "core/Workspace.h"
+#include "listing/Wildcard.h"
 
 #include <QFile>
 
@@ -70,6 +72,11 @@ QString CountLine(FileKind kind, int count)
 
 Status ListFolderFiles(const QString &folder, TickList &list, const QString &pattern)
 {
+    return ListFolderFiles(folder, list, QStringList{pattern});
+}
+
+Status ListFolderFiles(const QString &folder, TickList &list, const QStringList &patterns)
+{
     std::error_code ec;
     fs::directory_iterator it(ToFsPath(folder), ec);
     QStringList unusable;
@@ -79,7 +86,10 @@ Status ListFolderFiles(const QString &folder, TickList &list, const QString &pat
             continue;
         const fs::path fileName = it->path().filename();
         const QString name = FromFsName(fileName);
-        if (!WildcardMatch(name.toUpper(), pattern))
+        const QString upper = name.toUpper();
+        if (std::none_of(patterns.begin(), patterns.end(), [&upper](const QString &pattern) {
+                return WildcardMatch(upper, pattern);
+            }))
             continue;
         if (QFile::encodeName(name).toStdString() != fileName.native())
             unusable.append(name);
@@ -98,11 +108,17 @@ Status ListFolderFiles(const QString &folder, TickList &list, const QString &pat
 }
 
 Status RefillList(const QString &folder, TickList &list, TextBox &countLine, FileKind kind,
-                  bool clearFirst)
+                  bool clearFirst, const QStringList &documentTypes)
 {
     if (clearFirst)
         list.Clear();
-    const Status status = ListFolderFiles(folder, list, PatternOf(kind));
+    QStringList patterns{PatternOf(kind)};
+    if (kind == FileKind::Doc && !documentTypes.isEmpty()) {
+        patterns.clear();
+        for (const QString &type : documentTypes)
+            patterns.append(QStringLiteral("*.") + type);
+    }
+    const Status status = ListFolderFiles(folder, list, patterns);
     countLine.SetText(CountLine(kind, list.ListCount()));
     return status;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "window/Controls.h"
 #include "core/Status.h"
+#include "window/Controls.h"
 
 #include <QSet>
 #include <QString>
@@ -19,11 +19,13 @@ QString CountLine(FileKind kind, int count);
 // name's own letter case. Does not clear the list. On failure the names added so far stay. A name
 // that is not valid text in the system's encoding cannot be used: it is left out and reported.
 Status ListFolderFiles(const QString &folder, TickList &list, const QString &pattern);
+// The same for names that match any of the patterns.
+Status ListFolderFiles(const QString &folder, TickList &list, const QStringList &patterns);
 
 // Clears the list (unless told not to), lists the folder into it and writes its count line,
-// also when the listing failed.
+// also when the listing failed. Documents are those of the types given (DOC when none).
 Status RefillList(const QString &folder, TickList &list, TextBox &countLine, FileKind kind,
-                  bool clearFirst = true);
+                  bool clearFirst = true, const QStringList &documentTypes = QStringList());
 
 // Yes for a regular file that is not hidden (name starting with "."), whose last name component
 // matches ignoring case. A folder that cannot be searched answers no.

@@ -12,7 +12,8 @@ struct RemovalResult {
 };
 
 // Deletes each of the named PDFs of the working folder that has a document of the same base name
-// and the extension .DOC (found ignoring case, hidden files not counted).
-RemovalResult RemoveConvertedPdfs(const QString &workingFolder, const QStringList &pdfNames);
+// and one of the types (found ignoring case, hidden files not counted; DOC when none are given).
+RemovalResult RemoveConvertedPdfs(const QString &workingFolder, const QStringList &pdfNames,
+                                  const QStringList &documentTypes = QStringList());
 
 } // namespace qf

@@ -46,7 +46,8 @@ Problems RemovalRun(const Workspace &ws, MainWindow &window)
     QStringList names;
     for (int i = 0; i < pdfs.ListCount(); ++i)
         names.append(pdfs.ItemText(i));
-    Problems problems = RemoveConvertedPdfs(ws.WorkingFolder, names).problems;
+    Problems problems =
+        RemoveConvertedPdfs(ws.WorkingFolder, names, window.Choices().documentTypes).problems;
     problems.add(RefillList(ws.WorkingFolder, pdfs, window.Text4(), FileKind::Pdf));
     MarkOutOfDateDocuments(ws.WorkingFolder, window.List1());
     if (!problems.empty())

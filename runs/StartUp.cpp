@@ -3,8 +3,18 @@
 #include "listing/FolderListing.h"
 #include "runs/DocumentMarks.h"
 #include "store/FolderChoices.h"
+#include "store/IgnoreList.h"
 
 namespace qf {
+
+void RelistDocuments(const Workspace &ws, MainWindow &window)
+{
+    RefillList(ws.WorkingFolder, window.List1(), window.Text3(), FileKind::Doc, true,
+               window.Choices().documentTypes);
+    LoadIgnoreList(ws.DocIgnorePath(), window.List1());
+    if (!ws.WorkingFolder.isEmpty())
+        MarkOutOfDateDocuments(ws.WorkingFolder, window.List1());
+}
 
 Problems StartUp(Workspace &ws, MainWindow &window, const std::function<void()> &show,
                  MissingIgnoreLists missing)
@@ -14,7 +24,7 @@ Problems StartUp(Workspace &ws, MainWindow &window, const std::function<void()> 
     ApplySettingsStep(ws, window);
     show();
     problems.add(RefillList(ws.WorkingFolder, window.List1(), window.Text3(), FileKind::Doc,
-                            /*clearFirst=*/false));
+                            /*clearFirst=*/false, window.Choices().documentTypes));
     // The PDF listing would fail for the same reason: say it once.
     const Status pdfs = RefillList(ws.WorkingFolder, window.List2(), window.Text4(), FileKind::Pdf);
     if (problems.empty())

@@ -9,6 +9,10 @@
 
 namespace qf {
 
+// The document list filled anew with the folder's documents of the chosen types: ticked as the
+// document ignore list says, its count line and marks brought up to date.
+void RelistDocuments(const Workspace &ws, MainWindow &window);
+
 // The start-up steps after the command line has given ws its folder: settings into the window,
 // show it (through show), both lists filled and counted, ignore lists applied, item 0 current.
 // A step that fails is passed by; what failed is returned for the log, never shown.

@@ -1,5 +1,6 @@
 #include "store/FolderChoices.h"
 
+#include "core/DocumentTypes.h"
 #include "listing/FolderListing.h"
 #include "store/IgnoreList.h"
 #include "store/Profile.h"
@@ -51,6 +52,19 @@ Status StoreChoice(const QString &settings, const QString &key, bool on)
                           on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
+// The document types are written once they are other than DOC alone, and kept up to date after.
+Status StoreTypes(const QString &settings, const QStringList &types)
+{
+    const bool written =
+        !ReadIniString(settings, kSettingsSection, kDocumentTypesKey, QStringLiteral("\n"))
+             .startsWith(QLatin1Char('\n'));
+    const QStringList parsed = ParseDocumentTypes(types.join(QLatin1Char(' ')));
+    if (!written && parsed == QStringList{QStringLiteral("DOC")})
+        return Status::Ok();
+    return WriteIniString(settings, kSettingsSection, kDocumentTypesKey,
+                          parsed.join(QLatin1Char(' ')));
+}
+
 } // namespace
 
 void ApplySettingsStep(const Workspace &ws, MainWindow &window)
@@ -74,6 +88,9 @@ void ApplySettingsStep(const Workspace &ws, MainWindow &window)
     window.Choices() = BookChoices();
     window.Choices().fitBlankSheets = ChoiceIsOn(ws.SettingsPath, kFitBlankSheetKey);
     window.Choices().keepBookmarks = ChoiceIsOn(ws.SettingsPath, kKeepBookmarksKey);
+    if (FileExists(ws.SettingsPath))
+        window.Choices().documentTypes =
+            ParseDocumentTypes(ReadIniString(ws.SettingsPath, kSettingsSection, kDocumentTypesKey));
 }
 
 Problems ApplyIgnoreListStep(const Workspace &ws, MainWindow &window, MissingIgnoreLists missing)
@@ -101,8 +118,9 @@ Problems StoreSettingsAndIgnoreLists(Workspace &ws, MainWindow &window)
         StoreChoice(ws.SettingsPath, kKeepBookmarksKey, window.Choices().keepBookmarks);
     const Status fit =
         StoreChoice(ws.SettingsPath, kFitBlankSheetKey, window.Choices().fitBlankSheets);
+    const Status types = StoreTypes(ws.SettingsPath, window.Choices().documentTypes);
     // One failure of the file is enough to say.
-    for (const Status &written : {slipSheet, outputName, keep, fit})
+    for (const Status &written : {slipSheet, outputName, keep, fit, types})
         if (!written) {
             problems.add(written);
             break;

@@ -15,6 +15,7 @@ inline const QString kDefaultOutputName = QStringLiteral("CompiledPDFDocument.pd
 // Written only once it differs from its default, so an untouched folder's file stays as it was.
 inline const QString kFitBlankSheetKey = QStringLiteral("FitBlankSheet");
 inline const QString kKeepBookmarksKey = QStringLiteral("KeepBookmarks");
+inline const QString kDocumentTypesKey = QStringLiteral("DocumentTypes");
 
 // Start-up: Check1 and Text5 from the settings file; without one, ticked and the default name.
 // The book choices too, each off unless the file turns it on. Writes nothing.

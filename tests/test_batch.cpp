@@ -159,6 +159,14 @@ void TestBatch::changedOnlyLeavesUpToDateDocumentsAlone()
     const QStringList after = Snapshot(folder.path());
     QCOMPARE(after.filter(".PDF"), before.filter(".PDF"));
     QCOMPARE(Batch({"--plan", "--changed-only", folder.path()}).exitCode, 2);
+
+    // Other kinds of document are listed once chosen.
+    folder.touch({"c.docx", "d.ODT"});
+    const Result typed = Batch({"--plan", "--document-types", "doc,Docx", folder.path()});
+    QVERIFY2(typed.out.contains("  c.docx: PDF missing\n"), qPrintable(typed.out));
+    QVERIFY(!typed.out.contains("d.ODT"));
+    QVERIFY(Batch({"--plan", "--document-types", "doc,pages", folder.path()})
+                .err.contains("pages is not one of"));
 }
 
 void TestBatch::compileMakesTheBookTheWindowMakes()

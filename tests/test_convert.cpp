@@ -153,6 +153,7 @@ private slots:
     void badPrintFilesFailAndLeaveALog_data();
     void badPrintFilesFailAndLeaveALog();
     void removalDeletesPdfsWithAMatchingDocument();
+    void otherKindsOfDocumentNeverShareAPdf();
 };
 
 void TestConvert::convertsTickedDocumentsInListOrder()
@@ -197,7 +198,8 @@ void TestConvert::replacesThePdfOfAnyLetterCase()
     QCOMPARE(f.files().filter(QStringLiteral(".pdf"), Qt::CaseInsensitive),
              QStringList({"report.pdf"}));
     QCOMPARE(ReadPdf(f.folder.file("report.pdf"))->getAllPages().size(), size_t(2));
-    QCOMPARE(ConversionFilesFor("/d/Notes.docx").pdf, QStringLiteral("/d/Notes..PDF"));
+    QCOMPARE(ConversionFilesFor("/d/Notes.docx").pdf, QStringLiteral("/d/Notes.PDF"));
+    QCOMPARE(ConversionFilesFor("/d.x/Notes").pdf, QStringLiteral("/d.x/Notes.PDF"));
 }
 
 void TestConvert::pathWithACommaIsSkippedWithAWarning()
@@ -394,6 +396,28 @@ void TestConvert::removalDeletesPdfsWithAMatchingDocument()
     QCOMPARE(problems.list().size(), 2);
     QCOMPARE(problems.list().at(0).file(), folder.file("Gone.pdf"));
     QCOMPARE(problems.list().at(1).file(), folder.file("Stuck.pdf"));
+
+    // With .docx documents chosen too, Other.docx counts as Other.PDF's document.
+    window.Choices().documentTypes = {"DOC", "DOCX"};
+    RemovalRun(ws, window);
+    QCOMPARE(window.list2.texts(), QStringList({"Alone.pdf"}));
+}
+
+void TestConvert::otherKindsOfDocumentNeverShareAPdf()
+{
+    ConvertFixture f({"Report.doc", "Report.docx", "Notes.odt"});
+    SilentObserver observer;
+    ConversionRequest request{f.ws.WorkingFolder, {}, QString(), 2};
+    for (const QString &name : f.window.list1.texts())
+        request.entries.append({name, true});
+    const ConversionResult result = ConvertDocuments(request, f.factory(), observer);
+    // The first in list order makes the PDF; the other is named and left alone.
+    QCOMPARE(f.files().filter(QStringLiteral(".PDF")), QStringList({"Notes.PDF", "Report.PDF"}));
+    QCOMPARE(result.converted.size(), 2);
+    QCOMPARE(result.problems.list().size(), 1);
+    QCOMPARE(result.problems.list().first().message(),
+             f.ws.PathOf("Report.docx") + ": was not converted: its PDF would be the one of " +
+                 f.ws.PathOf("Report.doc"));
 }
 
 QTEST_GUILESS_MAIN(TestConvert)

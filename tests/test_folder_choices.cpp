@@ -169,6 +169,12 @@ void TestFolderChoices::runStoresSettingsThenBothLists()
         ApplySettingsStep(ws, started);
         QCOMPARE(started.choices.fitBlankSheets, fit);
     }
+    window.choices.documentTypes = {"RTF", "DOC"};
+    QVERIFY(StoreSettingsAndIgnoreLists(ws, window).empty());
+    QVERIFY(folder.read("Quirefold.INI").endsWith("FitBlankSheet=0\r\nDocumentTypes=DOC RTF\r\n"));
+    MemoryWindow started;
+    ApplySettingsStep(ws, started);
+    QCOMPARE(started.choices.documentTypes, QStringList({"DOC", "RTF"}));
 }
 
 void TestFolderChoices::failedSavesNameTheirFilesAndTryBoth()

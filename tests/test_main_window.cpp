@@ -389,6 +389,14 @@ void TestMainWindow::pdfListMenuTicksTheBookChoices()
     fit->trigger();
     menu->hide();
     QVERIFY(!s.form->Choices().fitBlankSheets);
+
+    // The document list's menu lists other kinds of document at once.
+    folder.touch({"a.doc", "b.docx"});
+    auto *documents = s.get<QListWidget>("List1");
+    documents->findChild<QMenu *>("List1Menu")->findChild<QAction *>("DOCX")->trigger();
+    QCOMPARE(s.form->Choices().documentTypes, QStringList({"DOC", "DOCX"}));
+    QCOMPARE(s.ticked("List1"), QStringList({"a.doc", "b.docx"}));
+    QCOMPARE(s.form->Text3().Text(), QStringLiteral("2 DOC file(s) found in folder."));
 }
 
 void TestMainWindow::documentsWithoutAnUpToDatePdfAreMarked()

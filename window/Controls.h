@@ -3,6 +3,7 @@
 #include "core/JobObserver.h"
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 // The main window as the jobs see it. The window implements these with Qt widgets; tests and
@@ -83,6 +84,7 @@ public:
 struct BookChoices {
     bool fitBlankSheets = false; // a blank sheet the size of the page before it
     bool keepBookmarks = false;  // each PDF's own bookmarks under its bookmark in the book
+    QStringList documentTypes{QStringLiteral("DOC")}; // the documents listed and converted
 };
 
 // The controls of the main window that the jobs use, by their names.
