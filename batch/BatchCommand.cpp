@@ -120,8 +120,9 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
     const QCommandLineOption compile(
         QStringLiteral("compile"),
         QStringLiteral("Compile the ticked PDFs into the book in \"PDFCompile Output\"."));
-    const QCommandLineOption remove(QStringLiteral("remove-converted"),
-                                    QStringLiteral("Delete the PDFs that have a matching .doc."));
+    const QCommandLineOption remove(
+        QStringLiteral("remove-converted"),
+        QStringLiteral("Delete the PDFs that have a matching document."));
     const QCommandLineOption plan(QStringLiteral("plan"),
                                   QStringLiteral("Change nothing; print the book's map and which "
                                                  "documents lack an up-to-date PDF."));
