@@ -1,35 +1,73 @@
 #include "convert/PdfState.h"
 
 #include "core/DocumentTypes.h"
-#include <QDir>
-#include <QFileInfo>
+
+#include <QFile>
 #include <QHash>
 
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace qf {
+namespace {
+
+// A file's modification time in nanoseconds; -1 when it is not a regular file.
+qint64 ModifiedAt(int folder, const QString &name)
+{
+    struct stat st;
+    if (::fstatat(folder, QFile::encodeName(name).constData(), &st, 0) != 0 || !S_ISREG(st.st_mode))
+        return -1;
+    return qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+} // namespace
 
 QList<PdfState> PdfStatesOf(const QString &folder, const QStringList &documents)
 {
-    QHash<QString, QFileInfo> files; // by name, case folded
-    const QFileInfoList entries =
-        QDir(folder).entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QFileInfo &entry : entries)
-        files.insert(entry.fileName().toCaseFolded(), entry);
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // The folder's PDFs by name ignoring case, listed only once a PDF is not found by its own
+    // name: most are, and then a folder of thousands of documents costs no listing.
+    QHash<QString, QString> folded;
+    bool listed = false;
+    const auto pdfIgnoringCase = [&](const QString &name) {
+        if (!listed && fd >= 0)
+            if (DIR *dir = ::fdopendir(::dup(fd))) {
+                while (const dirent *entry = ::readdir(dir)) {
+                    const size_t length = std::strlen(entry->d_name);
+                    if (length > 4 && ::strcasecmp(entry->d_name + length - 4, ".pdf") == 0) {
+                        const QString found = QFile::decodeName(entry->d_name);
+                        folded.insert(found.toCaseFolded(), found);
+                    }
+                }
+                ::closedir(dir);
+            }
+        listed = true;
+        return folded.value(name.toCaseFolded());
+    };
     QList<PdfState> states;
     states.reserve(documents.size());
     for (const QString &document : documents) {
         // A name of the PDF's exact letter case wins, as the conversion's does.
         const QString pdfName = PdfNameOf(document);
-        const QFileInfo exact(QDir(folder).filePath(pdfName));
-        const QFileInfo pdf = exact.isFile() ? exact : files.value(pdfName.toCaseFolded());
-        const QFileInfo doc =
-            files.value(document.toCaseFolded(), QFileInfo(QDir(folder).filePath(document)));
-        if (!pdf.isFile())
+        qint64 pdfTime = fd < 0 ? -1 : ModifiedAt(fd, pdfName);
+        if (pdfTime < 0 && fd >= 0) {
+            const QString other = pdfIgnoringCase(pdfName);
+            pdfTime = other.isEmpty() ? -1 : ModifiedAt(fd, other);
+        }
+        if (pdfTime < 0)
             states.append(PdfState::Missing);
-        else if (pdf.lastModified() < doc.lastModified())
+        else if (pdfTime < ModifiedAt(fd, document))
             states.append(PdfState::Older);
         else
             states.append(PdfState::UpToDate);
     }
+    if (fd >= 0)
+        ::close(fd);
     return states;
 }
 
