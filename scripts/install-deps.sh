@@ -12,6 +12,8 @@ packages=(
     libqpdf-dev qpdf poppler-utils
     # A second renderer: tests check that books show in MuPDF without warnings.
     mupdf-tools
+    # Checking the desktop entry.
+    desktop-file-utils
     # The programs' memory allocator: qpdf makes and frees many small objects on several threads.
     libjemalloc-dev
     # The beep on a finished run.

@@ -6,6 +6,8 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QThread>
 
 using namespace qf;
@@ -67,6 +69,7 @@ private slots:
     void helpAndVersion();
     void planChangesNothing();
     void changedOnlyLeavesUpToDateDocumentsAlone();
+    void desktopFilesKeepUpWithTheProgram();
     void compileMakesTheBookTheWindowMakes();
     void failuresExitWithOne();
     void unusableIgnoreListStopsBeforeAnyJob();
@@ -393,6 +396,44 @@ void TestBatch::officeLeftBehindByAKilledRunDoesNotDisturbTheNext()
     QVERIFY(next.waitForFinished(120000));
     QVERIFY2(next.exitCode() == 0, next.readAllStandardError().constData());
     QCOMPARE(QString::fromUtf8(next.readAllStandardOutput()).count("Converted: "), 6);
+}
+
+void TestBatch::desktopFilesKeepUpWithTheProgram()
+{
+    const QDir desktop(QStringLiteral(QUIREFOLD_SAMPLE_FOLDER "/../desktop"));
+    // The completion offers every option the command knows.
+    QFile completion(desktop.filePath("quirefold-batch.bash-completion"));
+    QVERIFY(completion.open(QIODevice::ReadOnly));
+    const QString offered = QString::fromUtf8(completion.readAll());
+    const QRegularExpression option(QStringLiteral("(?:^|\\s)(--[a-z-]+)"));
+    const QString help = Batch({"--help"}).out;
+    QStringList options;
+    for (auto it = option.globalMatch(help); it.hasNext();)
+        options << it.next().captured(1);
+    QVERIFY(options.size() > 10);
+    for (const QString &name : options)
+        QVERIFY2(offered.contains(QRegularExpression(QRegularExpression::escape(name) + "\\b")),
+                 qPrintable(name + " is not completed"));
+    // And it completes folders for FOLDER.
+    TestFolder folder;
+    folder.mkdir("Handbook");
+    folder.touch({"Handbook.doc"});
+    QProcess bash;
+    bash.setWorkingDirectory(folder.path());
+    bash.start("bash", {"-c", "source '" + completion.fileName() +
+                                  "'; COMP_WORDS=(quirefold-batch Hand); COMP_CWORD=1; "
+                                  "_quirefold_batch; echo \"${COMPREPLY[*]}\""});
+    QVERIFY(bash.waitForFinished(10000));
+    QCOMPARE(QString::fromUtf8(bash.readAllStandardOutput()).trimmed(), QStringLiteral("Handbook"));
+
+    if (QStandardPaths::findExecutable("desktop-file-validate").isEmpty())
+        QSKIP("desktop-file-validate is not installed (scripts/install-deps.sh installs it)");
+    QProcess validate;
+    validate.setProcessChannelMode(QProcess::MergedChannels);
+    validate.start("desktop-file-validate", {desktop.filePath("net.tallowmere.Quirefold.desktop")});
+    QVERIFY(validate.waitForFinished(10000));
+    QVERIFY2(validate.exitCode() == 0 && validate.readAll().isEmpty(),
+             "the desktop entry is not valid");
 }
 
 QTEST_GUILESS_MAIN(TestBatch)
