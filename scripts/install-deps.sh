@@ -12,8 +12,8 @@ packages=(
     libqpdf-dev qpdf poppler-utils
     # A second renderer: tests check that books show in MuPDF without warnings.
     mupdf-tools
-    # Checking the desktop entry.
-    desktop-file-utils
+    # Checking the desktop entry and the manual pages.
+    desktop-file-utils groff-base
     # The programs' memory allocator: qpdf makes and frees many small objects on several threads.
     libjemalloc-dev
     # The beep on a finished run.

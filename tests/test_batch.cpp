@@ -411,9 +411,21 @@ void TestBatch::desktopFilesKeepUpWithTheProgram()
     for (auto it = option.globalMatch(help); it.hasNext();)
         options << it.next().captured(1);
     QVERIFY(options.size() > 10);
-    for (const QString &name : options)
-        QVERIFY2(offered.contains(QRegularExpression(QRegularExpression::escape(name) + "\\b")),
-                 qPrintable(name + " is not completed"));
+    // So does the manual page, which renders without a warning.
+    QFile manual(desktop.filePath("man/quirefold-batch.1"));
+    QVERIFY(manual.open(QIODevice::ReadOnly));
+    const QString manualText = QString::fromUtf8(manual.readAll()).remove('\\');
+    for (const QString &name : options) {
+        const QRegularExpression named(QRegularExpression::escape(name) + "\\b");
+        QVERIFY2(offered.contains(named), qPrintable(name + " is not completed"));
+        QVERIFY2(manualText.contains(named), qPrintable(name + " is not in the manual page"));
+    }
+    for (const char *page : {"man/quirefold.1", "man/quirefold-batch.1"}) {
+        QProcess groff;
+        groff.start("groff", {"-man", "-ww", "-z", desktop.filePath(page)});
+        QVERIFY(groff.waitForFinished(10000));
+        QCOMPARE(groff.readAllStandardError(), QByteArray());
+    }
     // And it completes folders for FOLDER.
     TestFolder folder;
     folder.mkdir("Handbook");
