@@ -30,9 +30,6 @@
 namespace qf {
 namespace {
 
-#include "app/icons/quirefold16.xpm"
-#include "app/icons/quirefold32.xpm"
-
 constexpr int kClientWidth = 12345;
 constexpr int kClientHeight = 4650;
 
@@ -151,8 +148,8 @@ Form1::Form1(Workspace &ws, QWidget *parent)
     face.setPointSizeF(8);
     setFont(face);
     QIcon icon;
-    icon.addPixmap(QPixmap(quirefold32_xpm));
-    icon.addPixmap(QPixmap(quirefold16_xpm));
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/%1x%1.png").arg(size));
     setWindowIcon(icon);
 
     auto *command1 = MakeButton(this, "Command1", QStringLiteral("Print DOC Files to PDF"));

@@ -8,6 +8,8 @@ packages=(
     build-essential cmake pkg-config
     # Qt 6 widgets, the OpenGL headers its CMake files ask for, and the desktop's window plugins.
     qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins
+    # Drawing the icon's sizes from its SVG at build time.
+    qt6-svg-dev
     # PDF joining and bookmarks; the command-line tools check results in tests.
     libqpdf-dev qpdf poppler-utils
     # A second renderer: tests check that books show in MuPDF without warnings.

@@ -92,6 +92,7 @@ void TestMainWindow::layoutIsAsStored()
     Started s({folder.path()});
     const qreal dpi = s.form->logicalDpiY();
     QCOMPARE(s.form->windowTitle(), QStringLiteral("Quirefold 1.1 from Tallowmere"));
+    QCOMPARE(s.form->windowIcon().availableSizes().size(), 7); // the desktop's own icon
     QCOMPARE(s.form->size(), QSize(TwipsToPixels(12345, dpi), TwipsToPixels(4650, dpi)));
     QCOMPARE(s.form->minimumSize(), s.form->maximumSize());
     QVERIFY(
