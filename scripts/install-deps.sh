@@ -14,8 +14,8 @@ packages=(
     libqpdf-dev qpdf poppler-utils
     # A second renderer: tests check that books show in MuPDF without warnings.
     mupdf-tools
-    # Checking the desktop entry and the manual pages.
-    desktop-file-utils groff-base
+    # Checking the desktop entry, the AppStream metadata and the manual pages.
+    desktop-file-utils appstream groff-base
     # The programs' memory allocator: qpdf makes and frees many small objects on several threads.
     libjemalloc-dev
     # The beep on a finished run.

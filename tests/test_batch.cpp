@@ -438,14 +438,25 @@ void TestBatch::desktopFilesKeepUpWithTheProgram()
     QVERIFY(bash.waitForFinished(10000));
     QCOMPARE(QString::fromUtf8(bash.readAllStandardOutput()).trimmed(), QStringLiteral("Handbook"));
 
-    if (QStandardPaths::findExecutable("desktop-file-validate").isEmpty())
-        QSKIP("desktop-file-validate is not installed (scripts/install-deps.sh installs it)");
-    QProcess validate;
-    validate.setProcessChannelMode(QProcess::MergedChannels);
-    validate.start("desktop-file-validate", {desktop.filePath("net.tallowmere.Quirefold.desktop")});
-    QVERIFY(validate.waitForFinished(10000));
-    QVERIFY2(validate.exitCode() == 0 && validate.readAll().isEmpty(),
-             "the desktop entry is not valid");
+    // The desktop entry and the AppStream metadata pass their validators.
+    const QList<QStringList> validators = {
+        {"desktop-file-validate", desktop.filePath("net.tallowmere.quirefold.desktop")},
+        {"appstreamcli", "validate", "--no-net", "--pedantic",
+         desktop.filePath("net.tallowmere.quirefold.metainfo.xml")},
+    };
+    for (QStringList command : validators) {
+        const QString program = command.takeFirst();
+        if (QStandardPaths::findExecutable(program).isEmpty())
+            QSKIP(qPrintable(program + " is not installed (scripts/install-deps.sh installs it)"));
+        QProcess validate;
+        validate.setProcessChannelMode(QProcess::MergedChannels);
+        validate.start(program, command);
+        QVERIFY(validate.waitForFinished(30000));
+        const QString said = QString::fromUtf8(validate.readAll());
+        QVERIFY2(validate.exitCode() == 0 && !said.contains(QRegularExpression(
+                                                 "^[EWIP]:", QRegularExpression::MultilineOption)),
+                 qPrintable(program + ": " + said));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestBatch)
