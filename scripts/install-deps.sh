@@ -16,6 +16,8 @@ packages=(
     mupdf-tools
     # Checking the desktop entry, the AppStream metadata and the manual pages.
     desktop-file-utils appstream groff-base
+    # Making the Debian package and checking it.
+    dpkg-dev lintian
     # The programs' memory allocator: qpdf makes and frees many small objects on several threads.
     libjemalloc-dev
     # The beep on a finished run.

@@ -10,6 +10,7 @@ bash scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
 status=0
 ctest --test-dir build --output-on-failure || status=$?
+bash scripts/check-package.sh || status=$?
 
 # The same suite once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQUIREFOLD_SANITIZE=ON > /dev/null
