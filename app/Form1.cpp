@@ -243,10 +243,16 @@ void Form1::AddDocumentListMenu()
             action->setChecked(choices_.documentTypes.contains(type));
         });
     }
-    list1Widget_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(list1Widget_, &QWidget::customContextMenuRequested, this, [this, menu](QPoint at) {
+    AttachMenu(list1Widget_, menu);
+}
+
+void Form1::AttachMenu(QListWidget *list, QMenu *menu)
+{
+    // Opened by a right click or the menu key, never during a run.
+    list->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(list, &QWidget::customContextMenuRequested, this, [this, list, menu](QPoint at) {
         if (!running_)
-            menu->popup(list1Widget_->viewport()->mapToGlobal(at));
+            menu->popup(list->viewport()->mapToGlobal(at));
     });
 }
 
@@ -270,11 +276,7 @@ void Form1::AddPdfListMenu()
               &BookChoices::keepBookmarks);
     addChoice("FitBlankSheet", QStringLiteral("Blank sheet the size of the page before it"),
               &BookChoices::fitBlankSheets);
-    list2Widget_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(list2Widget_, &QWidget::customContextMenuRequested, this, [this, menu](QPoint at) {
-        if (!running_)
-            menu->popup(list2Widget_->viewport()->mapToGlobal(at));
-    });
+    AttachMenu(list2Widget_, menu);
 }
 
 Form1::~Form1() = default;

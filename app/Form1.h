@@ -14,6 +14,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMenu;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
@@ -70,6 +71,7 @@ private:
     void Command8_Click();
     void AddPdfListMenu();
     void AddDocumentListMenu();
+    void AttachMenu(QListWidget *list, QMenu *menu);
 
     // While a job runs the window takes no input and cannot be closed.
     class RunGuard;

@@ -247,6 +247,11 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
 
     QTextStream &out = console.out();
     bool allDone = startProblems.empty();
+    // A later job sees the PDFs as the window would list them at start-up.
+    const auto relistPdfs = [&] {
+        RefillList(ws.WorkingFolder, window.list2, window.text4, FileKind::Pdf);
+        LoadIgnoreList(ws.PdfIgnorePath(), window.list2);
+    };
     if (parser.isSet(remove)) {
         const RemovalResult removed = RemoveConvertedPdfs(ws.WorkingFolder, window.list2.texts(),
                                                           window.choices.documentTypes);
@@ -254,9 +259,7 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
             out << "Deleted: " << path << '\n';
         allDone &= Report(console, removed.problems, {},
                           QStringLiteral("Not every PDF file could be deleted:"));
-        // The next job sees the ticks the window shows at start-up.
-        RefillList(ws.WorkingFolder, window.list2, window.text4, FileKind::Pdf);
-        LoadIgnoreList(ws.PdfIgnorePath(), window.list2);
+        relistPdfs();
     }
     if (parser.isSet(convert)) {
         Problems problems;
@@ -298,8 +301,7 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
             Report(console, problems, result.notices,
                    result.started ? QStringLiteral("Not every document was converted to PDF:")
                                   : QStringLiteral("No document was converted to PDF:"));
-        RefillList(ws.WorkingFolder, window.list2, window.text4, FileKind::Pdf);
-        LoadIgnoreList(ws.PdfIgnorePath(), window.list2);
+        relistPdfs();
     }
     if (parser.isSet(compile)) {
         Problems problems = StoreRunChoices(ws, window);

@@ -146,13 +146,10 @@ void FitToPageBefore(PDDoc &book, int index)
 }
 
 // Puts the sources into the book in order, as the layout places them.
-void AssemblePages(const CompileRequest &request, JobObserver &observer, PdfSuite &suite,
-                   PDDoc &output, CompileResult &result, DamageReport &damage,
+void AssemblePages(const CompileRequest &request, const QStringList &paths, JobObserver &observer,
+                   PdfSuite &suite, PDDoc &output, CompileResult &result, DamageReport &damage,
                    QList<QList<OwnBookmark>> &ownBookmarks)
 {
-    QStringList paths;
-    for (const QString &name : request.names)
-        paths.append(JoinPath(request.workingFolder, name));
     SourceReader reader(paths);
     PDDoc source(suite);
     PDDoc blank(suite);
@@ -246,7 +243,10 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
     DamageReport damage;
     QList<QList<OwnBookmark>> ownBookmarks; // one list per document that went in
     observer.Doing(QStringLiteral("Compiling PDF files..."));
-    AssemblePages(request, observer, suite, output, result, damage, ownBookmarks);
+    QStringList paths;
+    for (const QString &name : request.names)
+        paths.append(JoinPath(request.workingFolder, name));
+    AssemblePages(request, paths, observer, suite, output, result, damage, ownBookmarks);
 
     if (output.GetNumPages() < 1) {
         result.problems.add(Status::Failed(outputPath, QStringLiteral("no page could be added, "
@@ -274,9 +274,6 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
     Status done = marked ? output.Save(1, staged) : marked; // written already, unless not shown
     if (done)
         done = book.Commit(); // the one step that replaces the old book
-    QStringList paths;
-    for (const QString &name : request.names)
-        paths.append(JoinPath(request.workingFolder, name));
     damage.AddWritten(output.file()->damagedSources, paths);
     damage.MoveTo(result.problems);
     if (!done) {

@@ -282,7 +282,8 @@ ConversionResult ConvertDocuments(const ConversionRequest &request,
             ++finished; // counted, but the bar moves on with the next document only
             continue;
         }
-        const QString base = ConversionFilesFor(path).pdf.toCaseFolded();
+        ConversionFiles files = ConversionFilesFor(path);
+        const QString base = files.pdf.toCaseFolded();
         // Two kinds of document of one name would make one PDF: the first in the list has it.
         const QString type = path.mid(path.lastIndexOf(QLatin1Char('.'))).toCaseFolded();
         if (const auto other = typeOfBase.constFind(base);
@@ -296,9 +297,11 @@ ConversionResult ConvertDocuments(const ConversionRequest &request,
         typeOfBase.insert(base, {type, path});
         // Documents that differ only in letter case share their print file and PDF: the later
         // one waits for the earlier, as it would with one instance.
-        while (inFlight.contains(base))
-            drain();
-        const ConversionFiles files = ConversionFilesFor(path);
+        if (inFlight.contains(base)) {
+            while (inFlight.contains(base))
+                drain();
+            files = ConversionFilesFor(path); // the earlier one's PDF may be there now
+        }
         pdfs[k] = files.pdf;
         bases[k] = base;
         inFlight.insert(base);

@@ -41,28 +41,29 @@ bool ChoiceIsOn(const QString &settings, const QString &key)
            ReadIniString(settings, kSettingsSection, key).trimmed() == QLatin1String("1");
 }
 
-// A choice is written once it is on, and kept up to date from then on.
-Status StoreChoice(const QString &settings, const QString &key, bool on)
+// A choice is written once it differs from its default, and kept up to date from then on, so an
+// untouched folder's file stays as it was. (A value read is trimmed, so none starts with a line
+// break: that default says the key is missing.)
+Status StoreChoice(const QString &settings, const QString &key, const QString &value,
+                   bool isDefault)
 {
     const bool written = !ReadIniString(settings, kSettingsSection, key, QStringLiteral("\n"))
                               .startsWith(QLatin1Char('\n'));
-    if (!on && !written)
+    if (isDefault && !written)
         return Status::Ok();
-    return WriteIniString(settings, kSettingsSection, key,
-                          on ? QStringLiteral("1") : QStringLiteral("0"));
+    return WriteIniString(settings, kSettingsSection, key, value);
 }
 
-// The document types are written once they are other than DOC alone, and kept up to date after.
+Status StoreChoice(const QString &settings, const QString &key, bool on)
+{
+    return StoreChoice(settings, key, on ? QStringLiteral("1") : QStringLiteral("0"), !on);
+}
+
 Status StoreTypes(const QString &settings, const QStringList &types)
 {
-    const bool written =
-        !ReadIniString(settings, kSettingsSection, kDocumentTypesKey, QStringLiteral("\n"))
-             .startsWith(QLatin1Char('\n'));
     const QStringList parsed = ParseDocumentTypes(types.join(QLatin1Char(' ')));
-    if (!written && parsed == QStringList{QStringLiteral("DOC")})
-        return Status::Ok();
-    return WriteIniString(settings, kSettingsSection, kDocumentTypesKey,
-                          parsed.join(QLatin1Char(' ')));
+    return StoreChoice(settings, kDocumentTypesKey, parsed.join(QLatin1Char(' ')),
+                       parsed == QStringList{QStringLiteral("DOC")});
 }
 
 } // namespace

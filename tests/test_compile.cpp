@@ -77,6 +77,17 @@ void TestCompile::bookHasBlankSheetsAndBookmarks()
 
 namespace {
 
+// Rewrites the PDF at path after change has had its way with it.
+void ChangePdf(const QString &path, const std::function<void(QPDF &)> &change)
+{
+    auto pdf = ReadPdf(path);
+    change(*pdf);
+    const QByteArray changed = QFile::encodeName(path + ".changed");
+    QPDFWriter(*pdf, changed.constData()).write();
+    QFile::remove(path);
+    QFile::rename(QFile::decodeName(changed), path);
+}
+
 // What a renderer says of a file besides its pages, one line each.
 QSet<QString> RenderWarnings(const QString &program, QStringList arguments, const QString &pdf)
 {
@@ -118,16 +129,11 @@ void TestCompile::blankSheetCanTakeThePageBefore()
 {
     CompileFixture f({{"A.pdf", 1}, {"B.pdf", 3}, {"C.pdf", 1}});
     // B's last page is landscape and cropped.
-    {
-        auto b = ReadPdf(f.folder.file("B.pdf"));
-        QPDFObjectHandle last = b->getAllPages().back();
+    ChangePdf(f.folder.file("B.pdf"), [](QPDF &b) {
+        QPDFObjectHandle last = b.getAllPages().back();
         last.replaceKey("/Rotate", QPDFObjectHandle::newInteger(90));
         last.replaceKey("/CropBox", QPDFObjectHandle::parse("[10 10 200 300]"));
-        const QByteArray changed = QFile::encodeName(f.folder.file("B changed.pdf"));
-        QPDFWriter(*b, changed.constData()).write();
-        QFile::remove(f.folder.file("B.pdf"));
-        QFile::rename(QFile::decodeName(changed), f.folder.file("B.pdf"));
-    }
+    });
     for (const bool fit : {false, true}) {
         f.window.choices.fitBlankSheets = fit;
         CompileRun(f.ctx);
@@ -147,17 +153,6 @@ void TestCompile::blankSheetCanTakeThePageBefore()
 }
 
 namespace {
-
-// Rewrites the PDF at path after change has had its way with it.
-void ChangePdf(const QString &path, const std::function<void(QPDF &)> &change)
-{
-    auto pdf = ReadPdf(path);
-    change(*pdf);
-    const QByteArray changed = QFile::encodeName(path + ".changed");
-    QPDFWriter(*pdf, changed.constData()).write();
-    QFile::remove(path);
-    QFile::rename(QFile::decodeName(changed), path);
-}
 
 // The outline as lines "LEVEL TITLE PAGE [VIEW]", the page zero-based, "-" when it has none; and a
 // closed item's count after a "/".
