@@ -152,6 +152,11 @@ void TestBatch::changedOnlyLeavesUpToDateDocumentsAlone()
     folder.touch({"a.doc", "b.doc"});
     MakePdf(folder.file("a.PDF"), 1);
     MakePdf(folder.file("b.PDF"), 1);
+    // A PDF as new as its document is up to date, one a second newer too.
+    const time_t made = 1700000000;
+    for (const char *name : {"a.doc", "b.doc", "b.PDF"})
+        folder.setModified(name, made);
+    folder.setModified("a.PDF", made + 1);
     const QStringList before = Snapshot(folder.path());
     // Nothing needs converting, so nothing is converted and no office starts.
     const Result r = Batch({"--convert", "--changed-only", folder.path()});
@@ -162,6 +167,18 @@ void TestBatch::changedOnlyLeavesUpToDateDocumentsAlone()
     const QStringList after = Snapshot(folder.path());
     QCOMPARE(after.filter(".PDF"), before.filter(".PDF"));
     QCOMPARE(Batch({"--plan", "--changed-only", folder.path()}).exitCode, 2);
+
+    // A PDF a second older than its document is made anew.
+    QVERIFY(
+        QFile::copy(QStringLiteral(QUIREFOLD_SAMPLE_FOLDER "/appendix.DOC"), folder.file("r.doc")));
+    MakePdf(folder.file("r.PDF"), 5);
+    folder.setModified("r.doc", made);
+    folder.setModified("r.PDF", made - 1);
+    const Result changed = Batch({"--convert", "--changed-only", folder.path()});
+    QCOMPARE(changed.exitCode, 0);
+    QVERIFY2(changed.out.contains("Converted: " + folder.file("r.doc")), qPrintable(changed.out));
+    QCOMPARE(changed.out.count("Up to date: "), 2);
+    QCOMPARE(ReadPdf(folder.file("r.PDF"))->getAllPages().size(), size_t(1));
 
     // Other kinds of document are listed once chosen.
     folder.touch({"c.docx", "d.ODT"});

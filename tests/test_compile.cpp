@@ -205,7 +205,12 @@ QPDFObjectHandle AddItem(QPDF &pdf, QPDFObjectHandle parent, QPDFObjectHandle pr
 
 void TestCompile::documentsKeepTheirOwnBookmarks()
 {
-    CompileFixture f({{"A.pdf", 3}, {"B.pdf", 2}, {"C.pdf", 1}});
+    // Unreadable PDFs before and between the bookmarked ones must not shift whose bookmarks go
+    // where.
+    CompileFixture f(
+        {{"0 Broken.pdf", 1}, {"A.pdf", 3}, {"B.pdf", 2}, {"B2 Broken.pdf", 1}, {"C.pdf", 1}});
+    f.folder.write("0 Broken.pdf", "not a PDF");
+    f.folder.write("B2 Broken.pdf", "not a PDF either");
     ChangePdf(f.folder.file("A.pdf"), [](QPDF &a) {
         const std::vector<QPDFObjectHandle> pages = a.getAllPages();
         QPDFObjectHandle root = a.makeIndirectObject(QPDFObjectHandle::parse("<< >>"));
@@ -231,6 +236,16 @@ void TestCompile::documentsKeepTheirOwnBookmarks()
         QPDFObjectHandle loop = AddItem(b, root, {}, "Loop", "");
         loop.replaceKey("/Next", loop);
     });
+    // A closed item (negative /Count) stays closed.
+    ChangePdf(f.folder.file("C.pdf"), [](QPDF &c) {
+        QPDFObjectHandle root = c.makeIndirectObject(QPDFObjectHandle::parse("<< >>"));
+        c.getRoot().replaceKey("/Outlines", root);
+        QPDFObjectHandle closed = AddItem(c, root, {}, "Closed", "/Dest [ null /Fit ] /Count -1");
+        closed.getKey("/Dest").setArrayItem(0, c.getAllPages().front());
+        AddItem(c, closed, {}, "Inside", "/Dest [ null /XYZ 1 2 3 ]")
+            .getKey("/Dest")
+            .setArrayItem(0, c.getAllPages().front());
+    });
 
     f.window.check1.SetValue(0);
     f.window.choices.keepBookmarks = true;
@@ -240,9 +255,11 @@ void TestCompile::documentsKeepTheirOwnBookmarks()
     QVERIFY2(messages.first().contains(f.folder.file("B.pdf") + ": has damaged bookmarks (its "
                                                                 "items link round in a loop)"),
              qPrintable(messages.first()));
+    QVERIFY(messages.first().contains(f.folder.file("B2 Broken.pdf")));
     QCOMPARE(OutlineTree(*ReadPdf(f.book())),
              QStringList({"0 A 0 /Fit /-4", "1 Intro 0 /XYZ 72 700 0", "1 Part 1 /Fit",
-                          "2 Detail 2 /FitH 500", "1 Gone -", "0 B 3 /Fit", "0 C 5 /Fit"}));
+                          "2 Detail 2 /FitH 500", "1 Gone -", "0 B 3 /Fit", "0 C 5 /Fit /-1",
+                          "1 Closed 5 /Fit /-1", "2 Inside 5 /XYZ 1 2 3"}));
 
     f.window.choices.keepBookmarks = false;
     CompileRun(f.ctx);

@@ -8,8 +8,50 @@
 
 #include <QProcess>
 
+#include <cerrno>
+#include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+// What the whole-file writer asked of the disk, in order, and the failure the next call of each
+// kind is to meet. The test program's own fsync and rename stand in front of the C library's.
+struct DiskCalls {
+    QStringList log; // "fsync PATH", "rename FROM TO"
+    int fsyncError = 0;
+    int renameError = 0;
+} disk;
+
+QString PathOfDescriptor(int fd)
+{
+    return QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd));
+}
+
+} // namespace
+
+extern "C" int fsync(int fd)
+{
+    static const auto real = reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "fsync"));
+    disk.log << "fsync " + PathOfDescriptor(fd);
+    if (const int error = std::exchange(disk.fsyncError, 0)) {
+        errno = error;
+        return -1;
+    }
+    return real(fd);
+}
+
+extern "C" int rename(const char *from, const char *to)
+{
+    static const auto real =
+        reinterpret_cast<int (*)(const char *, const char *)>(::dlsym(RTLD_NEXT, "rename"));
+    disk.log << "rename " + QFile::decodeName(from) + " " + QFile::decodeName(to);
+    if (const int error = std::exchange(disk.renameError, 0)) {
+        errno = error;
+        return -1;
+    }
+    return real(from, to);
+}
 
 namespace {
 
@@ -47,6 +89,8 @@ private slots:
     void linksLeadingOutAreNamedAndNotWrittenThrough();
     void linksStayingInsideAreFollowed();
     void writesAreWholeAndKeepTheFileMode();
+    void writesReachTheDiskBeforeTheyReplaceAFile();
+    void siblingFoldersSharingTheNamesStartAreOutside();
     void leftoversOfKilledRunsAreCleared();
     void temporaryNamesAreRecognisedStrictly_data();
     void temporaryNamesAreRecognisedStrictly();
@@ -139,6 +183,57 @@ void TestFolderSafety::writesAreWholeAndKeepTheFileMode()
     QCOMPARE(AllFiles(folder.path()), QStringList({"Quirefold.INI"}));
     QVERIFY(!WriteWholeFile(folder.file("missing/x.ini"), "x"));
     QCOMPARE(AllFiles(folder.path()), QStringList({"Quirefold.INI"}));
+}
+
+void TestFolderSafety::writesReachTheDiskBeforeTheyReplaceAFile()
+{
+    TestFolder folder;
+    folder.write("Quirefold.INI", "old");
+    const QString target = folder.file("Quirefold.INI");
+    disk.log.clear();
+    QVERIFY(WriteWholeFile(target, "new"));
+    QCOMPARE(folder.read("Quirefold.INI"), QByteArray("new"));
+    const QStringList renames = disk.log.filter(
+        QRegularExpression("^rename .* " + QRegularExpression::escape(target) + "$"));
+    QCOMPARE(renames.size(), 1);
+    const QString temporary = renames.first().section(' ', 1, 1);
+    const qsizetype flushed = disk.log.indexOf("fsync " + temporary);
+    QVERIFY2(flushed >= 0 && flushed < disk.log.indexOf(renames.first()),
+             qPrintable(disk.log.join('\n')));
+
+    // A flush or a rename that fails leaves the old file as it was, and no temporary file.
+    for (int *failure : {&disk.fsyncError, &disk.renameError}) {
+        *failure = EIO;
+        const Status written = WriteWholeFile(target, "lost");
+        QVERIFY(!written);
+        QCOMPARE(written.file(), target);
+        QVERIFY2(written.reason().contains(SystemReason(EIO)), qPrintable(written.message()));
+        QCOMPARE(folder.read("Quirefold.INI"), QByteArray("new"));
+        QCOMPARE(AllFiles(folder.path()), QStringList({"Quirefold.INI"}));
+    }
+}
+
+void TestFolderSafety::siblingFoldersSharingTheNamesStartAreOutside()
+{
+    // "work-old" begins with "work" but is not in it.
+    TestFolder parent;
+    parent.mkdir("work");
+    parent.mkdir("work-old");
+    parent.write("work-old/victim", "the user's own file");
+    const QString work = parent.file("work");
+    Link("../work-old/victim", work + "/Quirefold.INI");
+    Link(parent.file("work-old"), work + "/PDFCompile Output");
+
+    const Status settings = WriteWholeFile(work + "/Quirefold.INI", "[Settings]", work);
+    QVERIFY(!settings);
+    QCOMPARE(settings.file(), work + "/Quirefold.INI");
+    QVERIFY2(settings.reason().contains("symbolic link to ../work-old/victim, outside the folder"),
+             qPrintable(settings.message()));
+    const Status book = WriteWholeFile(work + "/PDFCompile Output/victim", "%PDF", work);
+    QVERIFY2(!book && book.reason().contains("outside the folder"), qPrintable(book.message()));
+
+    QCOMPARE(parent.read("work-old/victim"), QByteArray("the user's own file"));
+    QCOMPARE(AllFiles(parent.file("work-old")), QStringList({"victim"}));
 }
 
 void TestFolderSafety::leftoversOfKilledRunsAreCleared()

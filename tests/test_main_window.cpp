@@ -404,12 +404,10 @@ void TestMainWindow::documentsWithoutAnUpToDatePdfAreMarked()
 {
     TestFolder folder;
     folder.touch({"a.doc", "b.doc", "b.PDF", "c.doc", "c.pdf"});
-    // c's PDF was made before the document last changed.
-    QFile pdf(folder.file("c.pdf"));
-    QVERIFY(pdf.open(QIODevice::ReadWrite));
-    QVERIFY(pdf.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
-                            QFileDevice::FileModificationTime));
-    pdf.close();
+    // b's PDF was made as the document last changed, c's a second before.
+    for (const char *name : {"b.doc", "b.PDF", "c.doc"})
+        folder.setModified(name, 1700000000);
+    folder.setModified("c.pdf", 1700000000 - 1);
     Started s({folder.path()});
     auto *list = s.get<QListWidget>("List1");
     QStringList tips;

@@ -5,6 +5,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 // A fresh folder per test, with small helpers for real files in it.
 class TestFolder {
 public:
@@ -31,6 +34,14 @@ public:
     }
     bool exists(const QString &name) const { return QFileInfo::exists(file(name)); }
     void mkdir(const QString &name) const { QVERIFY(QDir(path()).mkdir(name)); }
+    // Sets a file's modification time to seconds after the epoch: tests of "older" never depend
+    // on the clock tick in which files happen to be written.
+    void setModified(const QString &name, time_t seconds) const
+    {
+        const timespec times[2] = {{seconds, 0}, {seconds, 0}};
+        QVERIFY2(::utimensat(AT_FDCWD, QFile::encodeName(file(name)).constData(), times, 0) == 0,
+                 qPrintable(file(name)));
+    }
 
 private:
     QTemporaryDir dir_;
