@@ -1,6 +1,7 @@
 #include "compile/CompileBook.h"
 
 #include "automation/PdfDocument.h"
+#include "book/DocumentLevel.h"
 #include "compile/BookmarkBook.h"
 #include "compile/OwnBookmarks.h"
 #include "compile/SourceReader.h"
@@ -148,7 +149,7 @@ void FitToPageBefore(PDDoc &book, int index)
 // Puts the sources into the book in order, as the layout places them.
 void AssemblePages(const CompileRequest &request, const QStringList &paths, JobObserver &observer,
                    PdfSuite &suite, PDDoc &output, CompileResult &result, DamageReport &damage,
-                   QList<QList<OwnBookmark>> &ownBookmarks)
+                   QList<QList<OwnBookmark>> &ownBookmarks, DocumentLevel &documentLevel)
 {
     SourceReader reader(paths);
     PDDoc source(suite);
@@ -189,6 +190,14 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
                                             "the book")
                                  .arg(RepairDetail(*source.file())));
         if (step) {
+            const Status kept =
+                documentLevel.Add(output.file()->pdf, FileNameFromPath(name), source.file()->pdf,
+                                  output.GetNumPages() - pages, pages);
+            if (!kept)
+                damage.Add(path, QStringLiteral("has links, form fields or other document data "
+                                                "that could not all be kept (%1); its pages went "
+                                                "into the book")
+                                     .arg(kept.reason()));
             layout.Place(name, pages, sheetAdded);
             ownBookmarks.append(QList<OwnBookmark>());
             QString broken;
@@ -246,13 +255,20 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
     QStringList paths;
     for (const QString &name : request.names)
         paths.append(JoinPath(request.workingFolder, name));
-    AssemblePages(request, paths, observer, suite, output, result, damage, ownBookmarks);
+    DocumentLevel documentLevel;
+    AssemblePages(request, paths, observer, suite, output, result, damage, ownBookmarks,
+                  documentLevel);
 
     if (output.GetNumPages() < 1) {
         result.problems.add(Status::Failed(outputPath, QStringLiteral("no page could be added, "
                                                                       "so no book was written")));
         return result;
     }
+    if (const Status finished = documentLevel.Finish(output.file()->pdf); !finished)
+        result.problems.add(Status::Failed(
+            outputPath, QStringLiteral("the sources' links, forms and other document data could "
+                                       "not all be kept (%1)")
+                            .arg(finished.reason())));
     NameTheBook(*output.file(), request.bookName);
     // The viewer bookmarks the book in memory under its hidden name, and its save writes it
     // there, once and complete; the rename then puts it in the old one's place.

@@ -1,0 +1,30 @@
+#include "book/Attachments.h"
+
+#include <qpdf/QPDFNameTreeObjectHelper.hh>
+
+namespace qf {
+
+void Attachments::Add(QPDF &book, const SourceInBook &source)
+{
+    QPDFObjectHandle tree = source.source.getRoot().getKey("/Names").getKey("/EmbeddedFiles");
+    if (!tree.isDictionary())
+        return;
+    for (auto &[name, spec] : QPDFNameTreeObjectHelper(tree, source.source))
+        if (spec.isDictionary())
+            files_[PrefixedName(source, name)] = Import(book, source, spec);
+}
+
+void Attachments::Finish(QPDF &book)
+{
+    if (files_.empty())
+        return;
+    auto tree = QPDFNameTreeObjectHelper::newEmpty(book);
+    for (auto &[name, spec] : files_)
+        tree.insert(name, spec);
+    QPDFObjectHandle root = book.getRoot();
+    if (!root.getKey("/Names").isDictionary())
+        root.replaceKey("/Names", QPDFObjectHandle::newDictionary());
+    root.getKey("/Names").replaceKey("/EmbeddedFiles", tree.getObjectHandle());
+}
+
+} // namespace qf

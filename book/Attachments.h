@@ -1,0 +1,21 @@
+#pragma once
+
+#include "book/Import.h"
+
+#include <map>
+#include <string>
+
+namespace qf {
+
+// The book's attached files: every source's, byte for byte, each under its source's prefix so
+// that two sources' names never collide.
+class Attachments {
+public:
+    void Add(QPDF &book, const SourceInBook &source);
+    void Finish(QPDF &book);
+
+private:
+    std::map<std::string, QPDFObjectHandle> files_;
+};
+
+} // namespace qf

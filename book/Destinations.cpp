@@ -1,0 +1,179 @@
+#include "book/Destinations.h"
+
+#include <qpdf/QPDFNameTreeObjectHelper.hh>
+
+#include <QDir>
+
+namespace qf {
+namespace {
+
+// A destination as its array: a dictionary gives its /D.
+QPDFObjectHandle AsArray(QPDFObjectHandle dest)
+{
+    return dest.isDictionary() ? dest.getKey("/D") : dest;
+}
+
+// Whether an imported destination still lands somewhere: its page is in the book.
+bool Lands(QPDFObjectHandle dest)
+{
+    return dest.isArray() && dest.getArrayNItems() >= 1 && dest.getArrayItem(0).isIndirect();
+}
+
+std::string NameKey(const std::string &name)
+{
+    return name.empty() || name[0] != '/' ? name : name.substr(1);
+}
+
+// The file a GoToR action opens, as written.
+QString FileOf(QPDFObjectHandle spec)
+{
+    if (spec.isString())
+        return QString::fromStdString(spec.getUTF8Value());
+    if (spec.isDictionary())
+        for (const char *key : {"/UF", "/F", "/Unix"})
+            if (spec.getKey(key).isString())
+                return QString::fromStdString(spec.getKey(key).getUTF8Value());
+    return QString();
+}
+
+constexpr int kMaxActionChain = 50;
+
+} // namespace
+
+void Destinations::Add(QPDF &book, const SourceInBook &source)
+{
+    placed_.push_back({source.name, source.firstPage, source.pages});
+    QPDFObjectHandle root = source.source.getRoot();
+    QPDFObjectHandle dests = root.getKey("/Dests");
+    if (dests.isDictionary())
+        for (auto &[key, value] : dests.ditems()) {
+            QPDFObjectHandle dest = AsArray(Import(book, source, value));
+            if (Lands(dest))
+                byName_[PrefixedName(source, NameKey(key))] = dest;
+        }
+    QPDFObjectHandle tree = root.getKey("/Names").getKey("/Dests");
+    if (tree.isDictionary())
+        for (auto &[key, value] : QPDFNameTreeObjectHelper(tree, source.source)) {
+            QPDFObjectHandle dest = AsArray(Import(book, source, value));
+            if (Lands(dest))
+                byString_[PrefixedName(source, key)] = dest;
+        }
+
+    for (QPDFObjectHandle page : PagesInBook(book, source)) {
+        QPDFObjectHandle annotations = page.getKey("/Annots");
+        if (!annotations.isArray())
+            continue;
+        for (QPDFObjectHandle annotation : annotations.aitems()) {
+            if (!annotation.isDictionary())
+                continue;
+            if (annotation.hasKey("/Dest"))
+                annotation.replaceKey("/Dest", Renamed(source, annotation.getKey("/Dest")));
+            FixAction(book, source, annotation.getKey("/A"), 0);
+        }
+    }
+}
+
+QPDFObjectHandle Destinations::Renamed(const SourceInBook &source, QPDFObjectHandle dest) const
+{
+    if (dest.isName())
+        return QPDFObjectHandle::newName("/" + PrefixedName(source, NameKey(dest.getName())));
+    if (dest.isString())
+        return QPDFObjectHandle::newUnicodeString(PrefixedName(source, dest.getUTF8Value()));
+    return dest;
+}
+
+void Destinations::FixAction(QPDF &book, const SourceInBook &source, QPDFObjectHandle action,
+                             int depth)
+{
+    if (!action.isDictionary() || depth > kMaxActionChain)
+        return;
+    QPDFObjectHandle type = action.getKey("/S");
+    if (type.isNameAndEquals("/GoTo")) {
+        action.replaceKey("/D", Renamed(source, action.getKey("/D")));
+    } else if (type.isNameAndEquals("/GoToR")) {
+        const QString target = TargetInBook(action.getKey("/F"));
+        if (!target.isEmpty())
+            remote_.push_back({action, target});
+    }
+    QPDFObjectHandle next = action.getKey("/Next");
+    if (next.isArray()) {
+        for (QPDFObjectHandle item : next.aitems())
+            FixAction(book, source, item, depth + 1);
+    } else {
+        FixAction(book, source, next, depth + 1);
+    }
+}
+
+QString Destinations::TargetInBook(QPDFObjectHandle file) const
+{
+    QString path = QDir::cleanPath(FileOf(file));
+    if (path.isEmpty() || path.contains(QLatin1Char('/')))
+        return QString(); // outside the folder, or nowhere
+    // Placed later sources are not known yet: resolved against all at the end.
+    return path;
+}
+
+QPDFObjectHandle Destinations::RemoteDestination(QPDF &book, const Placed &target,
+                                                 QPDFObjectHandle dest)
+{
+    const std::vector<QPDFObjectHandle> &pages = book.getAllPages();
+    const auto page = [&](long long index) {
+        if (index < 0 || index >= target.pages)
+            index = 0;
+        return pages.at(size_t(target.firstPage + index));
+    };
+    const std::string prefix = target.name.toStdString() + "/";
+    if (dest.isName() && byName_.count(prefix + NameKey(dest.getName())))
+        return QPDFObjectHandle::newName("/" + prefix + NameKey(dest.getName()));
+    if (dest.isString() && byString_.count(prefix + dest.getUTF8Value()))
+        return QPDFObjectHandle::newUnicodeString(prefix + dest.getUTF8Value());
+    QPDFObjectHandle result = QPDFObjectHandle::newArray();
+    if (dest.isArray() && dest.getArrayNItems() >= 1 && dest.getArrayItem(0).isInteger()) {
+        result.appendItem(page(dest.getArrayItem(0).getIntValue()));
+        for (int i = 1; i < dest.getArrayNItems(); ++i)
+            result.appendItem(dest.getArrayItem(i).shallowCopy());
+        return result;
+    }
+    result.appendItem(page(dest.isInteger() ? dest.getIntValue() : 0));
+    result.appendItem(QPDFObjectHandle::newName("/Fit"));
+    return result;
+}
+
+void Destinations::Finish(QPDF &book)
+{
+    for (Remote &remote : remote_) {
+        const Placed *target = nullptr;
+        for (const Placed &placed : placed_)
+            if (placed.name == remote.target)
+                target = &placed;
+        if (!target) // the folder ignores case when it names a file
+            for (const Placed &placed : placed_)
+                if (placed.name.compare(remote.target, Qt::CaseInsensitive) == 0)
+                    target = &placed;
+        if (!target)
+            continue;
+        QPDFObjectHandle dest = RemoteDestination(book, *target, remote.action.getKey("/D"));
+        remote.action.replaceKey("/S", QPDFObjectHandle::newName("/GoTo"));
+        remote.action.replaceKey("/D", dest);
+        for (const char *key : {"/F", "/NewWindow", "/SD"})
+            remote.action.removeKey(key);
+    }
+
+    QPDFObjectHandle root = book.getRoot();
+    if (!byName_.empty()) {
+        QPDFObjectHandle dests = QPDFObjectHandle::newDictionary();
+        for (auto &[name, dest] : byName_)
+            dests.replaceKey("/" + name, dest);
+        root.replaceKey("/Dests", book.makeIndirectObject(dests));
+    }
+    if (!byString_.empty()) {
+        auto tree = QPDFNameTreeObjectHelper::newEmpty(book);
+        for (auto &[name, dest] : byString_)
+            tree.insert(name, dest);
+        if (!root.getKey("/Names").isDictionary())
+            root.replaceKey("/Names", QPDFObjectHandle::newDictionary());
+        root.getKey("/Names").replaceKey("/Dests", tree.getObjectHandle());
+    }
+}
+
+} // namespace qf

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "book/Import.h"
+
+#include <QHash>
+#include <QString>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace qf {
+
+// The book's named destinations and the links that use them. Each source's names are kept under
+// its own prefix (PrefixedName), its links and GoTo actions renamed to match, so two sources' names
+// never meet; a link to another PDF of the book (GoToR) becomes a link inside the book.
+class Destinations {
+public:
+    // Takes the source's /Dests and /Names /Dests, and renames what its pages' links say.
+    void Add(QPDF &book, const SourceInBook &source);
+    // Writes the names into the book's catalog and turns links between its PDFs into its own.
+    void Finish(QPDF &book);
+
+private:
+    struct Placed {
+        QString name;
+        int firstPage;
+        int pages;
+    };
+    struct Remote {
+        QPDFObjectHandle action; // a GoToR action of the book
+        QString target;          // the name in the book of the PDF it opens
+    };
+    void FixAction(QPDF &book, const SourceInBook &source, QPDFObjectHandle action, int depth);
+    QPDFObjectHandle Renamed(const SourceInBook &source, QPDFObjectHandle dest) const;
+    QString TargetInBook(QPDFObjectHandle file) const;
+    QPDFObjectHandle RemoteDestination(QPDF &book, const Placed &target, QPDFObjectHandle dest);
+
+    std::map<std::string, QPDFObjectHandle> byName_;   // the /Dests dictionary's
+    std::map<std::string, QPDFObjectHandle> byString_; // the /Names /Dests tree's
+    std::vector<Placed> placed_;
+    std::vector<Remote> remote_;
+};
+
+} // namespace qf

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "book/Attachments.h"
+#include "book/Destinations.h"
+#include "book/FormFields.h"
+#include "book/Import.h"
+#include "book/Layers.h"
+#include "book/PageLabels.h"
+#include "book/StructureTree.h"
+
+#include "core/Status.h"
+
+namespace qf {
+
+// What the book keeps of each source beyond its pages: named destinations and the links that
+// use them, form fields, layers, page labels, attached files and the tagged structure. Each
+// source is added right after its pages went in, while it is open; Finish writes the book's
+// catalog once all are in.
+class DocumentLevel {
+public:
+    // Ok, or what of the source could not be kept (its pages stay in the book all the same).
+    Status Add(QPDF &book, const QString &name, QPDF &source, int firstPage, int pages);
+    Status Finish(QPDF &book);
+
+private:
+    Destinations destinations_;
+    FormFields forms_;
+    Layers layers_;
+    PageLabels labels_;
+    Attachments attachments_;
+    StructureTree structure_;
+};
+
+} // namespace qf

@@ -1,0 +1,35 @@
+#include "book/FormFields.h"
+
+namespace qf {
+
+void FormFields::Add(QPDF &book, const SourceInBook &source, ReplacedObjects &replaced)
+{
+    QPDFObjectHandle fields = source.source.getRoot().getKey("/AcroForm").getKey("/Fields");
+    if (!fields.isArray() || fields.getArrayNItems() == 0)
+        return;
+    if (!form_)
+        form_ = std::make_unique<QPDFAcroFormDocumentHelper>(book);
+    QPDFAcroFormDocumentHelper from(source.source);
+    const std::vector<QPDFObjectHandle> &sourcePages = source.source.getAllPages();
+    const std::vector<QPDFObjectHandle> bookPages = PagesInBook(book, source);
+    for (size_t i = 0; i < bookPages.size() && i < sourcePages.size(); ++i) {
+        QPDFObjectHandle page = bookPages[i];
+        QPDFObjectHandle before = page.getKey("/Annots");
+        if (!before.isArray())
+            continue;
+        const std::vector<QPDFObjectHandle> firstCopies = before.getArrayAsVector();
+        form_->fixCopiedAnnotations(page, sourcePages[i], from);
+        const std::vector<QPDFObjectHandle> now = page.getKey("/Annots").getArrayAsVector();
+        // The copy keeps the order; an annotation that is a stream is left out of it.
+        std::vector<QPDFObjectHandle> kept;
+        for (QPDFObjectHandle annotation : firstCopies)
+            if (!annotation.isStream())
+                kept.push_back(annotation);
+        if (kept.size() == now.size())
+            for (size_t k = 0; k < kept.size(); ++k)
+                if (kept[k].isIndirect())
+                    replaced[kept[k].getObjGen()] = now[k];
+    }
+}
+
+} // namespace qf

@@ -1,0 +1,53 @@
+#include "book/Import.h"
+
+namespace qf {
+
+SourceInBook::SourceInBook(QPDF &book, const QString &fileName, QPDF &from, int first, int count)
+    : name(fileName), source(from), firstPage(first), pages(count)
+{
+    const std::vector<QPDFObjectHandle> &own = from.getAllPages();
+    const std::vector<QPDFObjectHandle> &all = book.getAllPages();
+    for (int i = 0; i < count && size_t(i) < own.size(); ++i)
+        pageCopies.emplace(own[size_t(i)].getObjGen(), all.at(size_t(first + i)));
+}
+
+QPDFObjectHandle Import(QPDF &book, const SourceInBook &source, QPDFObjectHandle object)
+{
+    if (object.isIndirect()) {
+        // The copier would copy a page it is handed itself: pages come only as the book has them.
+        if (object.isPageObject()) {
+            const auto copy = source.pageCopies.find(object.getObjGen());
+            return copy == source.pageCopies.end() ? QPDFObjectHandle::newNull() : copy->second;
+        }
+        return book.copyForeignObject(object);
+    }
+    if (object.isArray()) {
+        QPDFObjectHandle copy = QPDFObjectHandle::newArray();
+        for (QPDFObjectHandle item : object.aitems())
+            copy.appendItem(Import(book, source, item));
+        return copy;
+    }
+    if (object.isDictionary()) {
+        QPDFObjectHandle copy = QPDFObjectHandle::newDictionary();
+        for (auto &[key, value] : object.ditems())
+            copy.replaceKey(key, Import(book, source, value));
+        return copy;
+    }
+    if (object.isStream()) // a direct stream cannot be; keep the copier's rules
+        return book.copyForeignObject(object);
+    return object.isInitialized() ? object.shallowCopy() : QPDFObjectHandle::newNull();
+}
+
+std::vector<QPDFObjectHandle> PagesInBook(QPDF &book, const SourceInBook &source)
+{
+    const std::vector<QPDFObjectHandle> &all = book.getAllPages();
+    return std::vector<QPDFObjectHandle>(all.begin() + source.firstPage,
+                                         all.begin() + source.firstPage + source.pages);
+}
+
+std::string PrefixedName(const SourceInBook &source, const std::string &name)
+{
+    return source.name.toStdString() + "/" + name;
+}
+
+} // namespace qf

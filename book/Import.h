@@ -1,0 +1,39 @@
+#pragma once
+
+#include <qpdf/QPDF.hh>
+
+#include <QString>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace qf {
+
+// A source whose pages were just put into the book, still open.
+struct SourceInBook {
+    QString name; // its file name in the folder: what its names in the book begin with
+    QPDF &source;
+    int firstPage; // zero-based, in the book
+    int pages;
+    std::map<QPDFObjGen, QPDFObjectHandle> pageCopies; // its pages' copies in the book
+
+    SourceInBook(QPDF &book, const QString &fileName, QPDF &from, int first, int count);
+};
+
+// The book's copies of annotations that were copied once more to give a page its own: the first
+// copy, by object, and the one on the page now.
+using ReplacedObjects = std::map<QPDFObjGen, QPDFObjectHandle>;
+
+// An object of the source as the book holds it: indirect objects through the book's copier, so
+// what the pages reached is the same object again, and a page not in the book is null.
+QPDFObjectHandle Import(QPDF &book, const SourceInBook &source, QPDFObjectHandle object);
+
+// The pages of a source in the book, in order.
+std::vector<QPDFObjectHandle> PagesInBook(QPDF &book, const SourceInBook &source);
+
+// A source's name for something, as the book names it: its file name, "/", then the name. A file
+// name never holds "/", so two sources never give the same name.
+std::string PrefixedName(const SourceInBook &source, const std::string &name);
+
+} // namespace qf

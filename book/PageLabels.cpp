@@ -1,0 +1,59 @@
+#include "book/PageLabels.h"
+
+#include <qpdf/QPDFNumberTreeObjectHelper.hh>
+#include <qpdf/QPDFPageLabelDocumentHelper.hh>
+
+#include <map>
+
+namespace qf {
+namespace {
+
+QPDFObjectHandle PageNumberFrom(int index)
+{
+    QPDFObjectHandle label = QPDFObjectHandle::newDictionary();
+    label.replaceKey("/S", QPDFObjectHandle::newName("/D"));
+    if (index > 0)
+        label.replaceKey("/St", QPDFObjectHandle::newInteger(index + 1));
+    return label;
+}
+
+} // namespace
+
+void PageLabels::Add(QPDF &book, const SourceInBook &source)
+{
+    if (!source.source.getRoot().getKey("/PageLabels").isDictionary() || source.pages < 1)
+        return;
+    QPDFPageLabelDocumentHelper labels(source.source);
+    if (!labels.hasPageLabels())
+        return;
+    std::vector<QPDFObjectHandle> entries;
+    labels.getLabelsForPageRange(0, source.pages - 1, source.firstPage, entries);
+    for (QPDFObjectHandle &entry : entries)
+        entries_.push_back(Import(book, source, entry));
+    labelled_.emplace_back(source.firstPage, source.pages);
+}
+
+void PageLabels::Finish(QPDF &book)
+{
+    if (labelled_.empty())
+        return;
+    std::map<long long, QPDFObjectHandle> labels;
+    for (size_t i = 0; i + 1 < entries_.size(); i += 2)
+        labels[entries_[i].getIntValue()] = entries_[i + 1];
+    // Each stretch of pages no source labels starts a run of page numbers.
+    const int total = int(book.getAllPages().size());
+    int page = 0;
+    for (const auto &[first, count] : labelled_) {
+        if (page < first)
+            labels.emplace(page, PageNumberFrom(page));
+        page = first + count;
+    }
+    if (page < total)
+        labels.emplace(page, PageNumberFrom(page));
+    auto tree = QPDFNumberTreeObjectHelper::newEmpty(book);
+    for (auto &[index, label] : labels)
+        tree.insert(index, label);
+    book.getRoot().replaceKey("/PageLabels", tree.getObjectHandle());
+}
+
+} // namespace qf

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "book/Import.h"
+
+#include <utility>
+#include <vector>
+
+namespace qf {
+
+// The book's page labels: a source's labels stay on its pages; once any source has labels, the
+// other pages (other sources, blank sheets) are labelled with their page number in the book.
+class PageLabels {
+public:
+    void Add(QPDF &book, const SourceInBook &source);
+    void Finish(QPDF &book);
+
+private:
+    std::vector<QPDFObjectHandle> entries_;     // page index, label, page index, label, ...
+    std::vector<std::pair<int, int>> labelled_; // first page and page count
+};
+
+} // namespace qf

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "book/Import.h"
+
+#include <map>
+#include <set>
+#include <string>
+
+namespace qf {
+
+// The book's logical structure (tagged PDF): each tagged source's tree under one /Part element of
+// its own, with the keys that pages, annotations and XObjects hold into the parent tree moved past
+// those of the sources before. A page of an untagged source keeps no key into a tree that is not
+// there.
+class StructureTree {
+public:
+    // replaced: annotations the form gave new copies, which the tree must point at instead.
+    void Add(QPDF &book, const SourceInBook &source, const ReplacedObjects &replaced);
+    void Finish(QPDF &book);
+
+private:
+    void MergeMap(QPDF &book, const SourceInBook &source, const char *key,
+                  std::map<std::string, std::string> &renamed);
+
+    QPDFObjectHandle root_; // made with the first tagged source
+    QPDFObjectHandle parts_ = QPDFObjectHandle::newArray();
+    std::map<long long, QPDFObjectHandle> parents_;
+    long long nextKey_ = 0;
+    QPDFObjectHandle roles_ = QPDFObjectHandle::newDictionary();
+    QPDFObjectHandle classes_ = QPDFObjectHandle::newDictionary();
+    std::map<std::string, QPDFObjectHandle> ids_;
+    bool marked_ = false;
+    QPDFObjectHandle language_;
+};
+
+} // namespace qf
