@@ -56,26 +56,15 @@ Status PDDoc::Create()
     return Status::Ok();
 }
 
-Status ReadPdfFile(const QString &path, std::shared_ptr<PdfFile> &read)
+namespace {
+
+// Parses file's PDF, by parse, with its page tree.
+template <typename Parse>
+Status ReadInto(const QString &path, std::shared_ptr<PdfFile> file, Parse parse,
+                std::shared_ptr<PdfFile> &read)
 {
-    read.reset();
-    const QFileInfo info(path);
-    if (!info.exists())
-        return Status::Failed(path, QStringLiteral("no longer exists"));
-    if (!info.isFile())
-        return Status::Failed(path, QStringLiteral("is not a file"));
-    auto file = NewFile();
     try {
-        const QByteArray name = QFile::encodeName(path);
-        // A small file is read at once: parsing then seeks in memory rather than in the file.
-        QFile whole(path);
-        if (info.size() <= kReadWholeBelow && whole.open(QIODevice::ReadOnly)) {
-            file->bytes = whole.readAll();
-            file->pdf.processMemoryFile(name.constData(), file->bytes.constData(),
-                                        size_t(file->bytes.size()));
-        } else {
-            file->pdf.processFile(name.constData());
-        }
+        parse(*file);
         // Reads the page tree now, so damage there shows here. A page that could not be read at
         // all is no page: copied, it would be a broken entry in the book's page tree.
         const std::vector<QPDFObjectHandle> pages = file->pdf.getAllPages();
@@ -90,6 +79,40 @@ Status ReadPdfFile(const QString &path, std::shared_ptr<PdfFile> &read)
     file->unsaved = false;
     read = std::move(file);
     return Status::Ok();
+}
+
+} // namespace
+
+Status ReadPdfFile(const QString &path, std::shared_ptr<PdfFile> &read)
+{
+    read.reset();
+    const QFileInfo info(path);
+    if (!info.exists())
+        return Status::Failed(path, QStringLiteral("no longer exists"));
+    if (!info.isFile())
+        return Status::Failed(path, QStringLiteral("is not a file"));
+    // A small file is read at once: parsing then seeks in memory rather than in the file.
+    QFile whole(path);
+    if (info.size() <= kReadWholeBelow && whole.open(QIODevice::ReadOnly))
+        return ReadPdfBytes(path, whole.readAll(), read);
+    const QByteArray name = QFile::encodeName(path);
+    return ReadInto(
+        path, NewFile(), [&](PdfFile &file) { file.pdf.processFile(name.constData()); }, read);
+}
+
+Status ReadPdfBytes(const QString &path, const QByteArray &bytes, std::shared_ptr<PdfFile> &read)
+{
+    read.reset();
+    auto file = NewFile();
+    file->bytes = bytes;
+    const QByteArray name = QFile::encodeName(path);
+    return ReadInto(
+        path, file,
+        [&](PdfFile &in) {
+            in.pdf.processMemoryFile(name.constData(), in.bytes.constData(),
+                                     size_t(in.bytes.size()));
+        },
+        read);
 }
 
 Status PDDoc::Open(const QString &path)

@@ -14,6 +14,8 @@ class WholeFileWrite;
 // Reads the PDF at path, with its page tree, into read: what PDDoc::Open does, apart from any
 // suite, so it may run on any thread.
 Status ReadPdfFile(const QString &path, std::shared_ptr<PdfFile> &read);
+// The same for a file's bytes already in memory.
+Status ReadPdfBytes(const QString &path, const QByteArray &bytes, std::shared_ptr<PdfFile> &read);
 
 // A PDF document of the suite (a handle: copies refer to the same document).
 class PDDoc {

@@ -48,6 +48,30 @@ QString DamageDetail(const std::string &message)
     return colon < 0 ? text : text.mid(colon + 2);
 }
 
+// qpdf notes that a Flate stream's data ended just as its output buffer filled: the data is
+// complete, and other readers take it as it is.
+bool IsDamage(const QPDFExc &warning)
+{
+    return warning.getMessageDetail().find(
+               "input stream is complete but output may still be valid") == std::string::npos;
+}
+
+// The warnings since the first `before` that tell of damage; those that do not are dropped.
+std::vector<QPDFExc> NewDamage(QPDF &pdf, size_t before)
+{
+    if (pdf.numWarnings() <= before)
+        return {};
+    const std::vector<QPDFExc> all = pdf.getWarnings();
+    std::vector<QPDFExc> damage;
+    for (size_t i = 0; i < all.size(); ++i) {
+        if (i >= before && IsDamage(all[i]))
+            damage.push_back(all[i]);
+        if (i < before || IsDamage(all[i]))
+            pdf.warn(all[i]);
+    }
+    return damage;
+}
+
 } // namespace
 
 void NameUndecodable(PdfFile &file, const QString &source, const QString &detail)
@@ -77,14 +101,14 @@ bool Decodes(PdfFile &file, QPDFObjectHandle &stream, QString *detail)
         // Reading from its file, qpdf warns of data it cannot inflate and goes on.
         const bool piped =
             stream.pipeStreamData(&discard, &attempted, 0, qpdf_dl_generalized, false, true);
-        if ((piped || !attempted) && file.pdf.numWarnings() == warningsBefore)
+        if ((piped || !attempted) && NewDamage(file.pdf, warningsBefore).empty())
             return true;
         *detail = QStringLiteral("bad encoded data");
     } catch (const std::exception &e) {
         *detail = DamageDetail(e.what());
     }
-    if (file.pdf.numWarnings() > warningsBefore)
-        *detail = DamageDetail(file.pdf.getWarnings().back().getMessageDetail());
+    if (const std::vector<QPDFExc> damage = NewDamage(file.pdf, warningsBefore); !damage.empty())
+        *detail = DamageDetail(damage.back().getMessageDetail());
     return false;
 }
 
@@ -243,11 +267,9 @@ Status WritePdfInto(PdfFile &file, WholeFileWrite &out)
     }
     if (!written)
         return fail(written.reason());
-    if (file.pdf.numWarnings() > warningsBefore) {
-        const auto warnings = file.pdf.getWarnings();
+    if (const std::vector<QPDFExc> damage = NewDamage(file.pdf, warningsBefore); !damage.empty())
         return fail(QStringLiteral("a page's content could not be read: %1")
-                        .arg(QString::fromStdString(warnings.back().getMessageDetail())));
-    }
+                        .arg(QString::fromStdString(damage.back().getMessageDetail())));
     return Status::Ok();
 }
 

@@ -4,6 +4,8 @@
 
 #include <QDir>
 
+#include <set>
+
 namespace qf {
 namespace {
 
@@ -59,16 +61,19 @@ void Destinations::Add(QPDF &book, const SourceInBook &source)
                 byString_[PrefixedName(source, key)] = dest;
         }
 
+    // An annotation or action that two pages share is renamed once.
+    std::set<QPDFObjGen> seen;
     for (QPDFObjectHandle page : PagesInBook(book, source)) {
         QPDFObjectHandle annotations = page.getKey("/Annots");
         if (!annotations.isArray())
             continue;
         for (QPDFObjectHandle annotation : annotations.aitems()) {
-            if (!annotation.isDictionary())
+            if (!annotation.isDictionary() ||
+                (annotation.isIndirect() && !seen.insert(annotation.getObjGen()).second))
                 continue;
             if (annotation.hasKey("/Dest"))
                 annotation.replaceKey("/Dest", Renamed(source, annotation.getKey("/Dest")));
-            FixAction(book, source, annotation.getKey("/A"), 0);
+            FixAction(source, annotation.getKey("/A"), seen, 0);
         }
     }
 }
@@ -82,10 +87,11 @@ QPDFObjectHandle Destinations::Renamed(const SourceInBook &source, QPDFObjectHan
     return dest;
 }
 
-void Destinations::FixAction(QPDF &book, const SourceInBook &source, QPDFObjectHandle action,
-                             int depth)
+void Destinations::FixAction(const SourceInBook &source, QPDFObjectHandle action,
+                             std::set<QPDFObjGen> &seen, int depth)
 {
-    if (!action.isDictionary() || depth > kMaxActionChain)
+    if (!action.isDictionary() || depth > kMaxActionChain ||
+        (action.isIndirect() && !seen.insert(action.getObjGen()).second))
         return;
     QPDFObjectHandle type = action.getKey("/S");
     if (type.isNameAndEquals("/GoTo")) {
@@ -98,9 +104,9 @@ void Destinations::FixAction(QPDF &book, const SourceInBook &source, QPDFObjectH
     QPDFObjectHandle next = action.getKey("/Next");
     if (next.isArray()) {
         for (QPDFObjectHandle item : next.aitems())
-            FixAction(book, source, item, depth + 1);
+            FixAction(source, item, seen, depth + 1);
     } else {
-        FixAction(book, source, next, depth + 1);
+        FixAction(source, next, seen, depth + 1);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -31,7 +32,8 @@ private:
         QPDFObjectHandle action; // a GoToR action of the book
         QString target;          // the name in the book of the PDF it opens
     };
-    void FixAction(QPDF &book, const SourceInBook &source, QPDFObjectHandle action, int depth);
+    void FixAction(const SourceInBook &source, QPDFObjectHandle action, std::set<QPDFObjGen> &seen,
+                   int depth);
     QPDFObjectHandle Renamed(const SourceInBook &source, QPDFObjectHandle dest) const;
     QString TargetInBook(QPDFObjectHandle file) const;
     QPDFObjectHandle RemoteDestination(QPDF &book, const Placed &target, QPDFObjectHandle dest);

@@ -1,0 +1,431 @@
+#include "runs/CompileRun.h"
+#include "support/CompileFixture.h"
+#include "support/FidelitySources.h"
+
+#include <qpdf/QPDFNameTreeObjectHelper.hh>
+#include <qpdf/QPDFNumberTreeObjectHelper.hh>
+#include <qpdf/QPDFPageLabelDocumentHelper.hh>
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+class TestBookFidelity : public QObject {
+    Q_OBJECT
+private slots:
+    void bookKeepsWhatEachSourceHolds_data();
+    void bookKeepsWhatEachSourceHolds();
+    void linksOfAFileListedTwiceLandInItsOwnPages_data();
+    void linksOfAFileListedTwiceLandInItsOwnPages();
+};
+
+namespace {
+
+std::shared_ptr<QPDF> Open(const QString &path)
+{
+    auto pdf = ReadPdf(path);
+    pdf->setSuppressWarnings(true); // what a book lacks is said by the checks, once
+    return pdf;
+}
+
+// The index of the occurrence-th page of that width; -1 when there is none.
+int PageOfWidth(QPDF &pdf, int width, int occurrence = 0)
+{
+    const std::vector<int> widths = PageWidths(pdf);
+    for (size_t i = 0; i < widths.size(); ++i)
+        if (widths[i] == width && occurrence-- == 0)
+            return int(i);
+    return -1;
+}
+
+QPDFObjectHandle Page(QPDF &pdf, int index)
+{
+    return pdf.getAllPages().at(size_t(index));
+}
+
+// Where a link goes, as "PAGE VIEW", or why it goes nowhere. A name is looked up wherever the file
+// keeps names.
+QString Follow(QPDF &pdf, QPDFObjectHandle link)
+{
+    if (!link.isDictionary())
+        return "it is gone";
+    QPDFObjectHandle dest = link.getKey("/Dest"), action = link.getKey("/A");
+    if (dest.isNull() && action.isDictionary()) {
+        if (!action.getKey("/S").isNameAndEquals("/GoTo"))
+            return "its action is " + QString::fromStdString(action.getKey("/S").unparse());
+        dest = action.getKey("/D");
+    }
+    if (dest.isName() || dest.isString()) {
+        const std::string name = dest.isName() ? dest.getName().substr(1) : dest.getUTF8Value();
+        QPDFObjectHandle found = pdf.getRoot().getKey("/Dests").getKey("/" + name);
+        QPDFObjectHandle tree = pdf.getRoot().getKey("/Names").getKey("/Dests");
+        if (found.isNull() &&
+            !(tree.isDictionary() && QPDFNameTreeObjectHelper(tree, pdf).findObject(name, found)))
+            return "its name " + QString::fromStdString(dest.unparse()) + " is not in the file";
+        dest = found.isDictionary() ? found.getKey("/D") : found;
+    }
+    if (!dest.isArray() || dest.getArrayNItems() < 1)
+        return "it has no destination";
+    int page = -1;
+    for (size_t i = 0; i < pdf.getAllPages().size(); ++i)
+        if (dest.getArrayItem(0).isIndirect() &&
+            Page(pdf, int(i)).isSameObjectAs(dest.getArrayItem(0)))
+            page = int(i);
+    QString where = QString::number(page);
+    for (int i = 1; i < dest.getArrayNItems(); ++i)
+        where += " " + QString::fromStdString(dest.getArrayItem(i).unparse());
+    return where;
+}
+
+// The links of AddLinks on the occurrence-th copy of the source with that base; the one to another
+// file only where that file's pages are there too.
+QString Links(QPDF &pdf, int base, int occurrence, int remoteBase)
+{
+    const int first = PageOfWidth(pdf, base, occurrence);
+    const std::vector<std::tuple<std::string, int, QString>> expected = {
+        {"explicit", PageOfWidth(pdf, base + 1, occurrence), "/XYZ 10 20 0"},
+        {"named", PageOfWidth(pdf, base + 2, occurrence), "/XYZ 30 40 0"},
+        {"tree", PageOfWidth(pdf, base + 1, occurrence), "/FitH 50"},
+        {"action", PageOfWidth(pdf, base + 2, occurrence), "/XYZ 60 70 0"},
+        {"remote", PageOfWidth(pdf, remoteBase + 1), "/Fit"},
+    };
+    QStringList wrong;
+    for (const auto &[id, page, view] : expected) {
+        if (page < 0) // another file's pages
+            continue;
+        QPDFObjectHandle link;
+        for (QPDFObjectHandle annot : Page(pdf, first).getKey("/Annots").aitems())
+            if (annot.getKey("/Contents").isString() &&
+                annot.getKey("/Contents").getUTF8Value() == id)
+                link = annot;
+        const QString want = QString::number(page) + " " + view, got = Follow(pdf, link);
+        if (got != want)
+            wrong << QString::fromStdString(id) + " link: " + got + ", not " + want;
+    }
+    return wrong.join("; ");
+}
+
+QString CheckLinks(QPDF &pdf, const QString &, const std::vector<int> &holders)
+{
+    return Links(pdf, holders[0], 0, holders.size() > 1 ? holders[1] : -1);
+}
+
+// The full name of each field that /Fields reaches.
+void NameFields(QPDFObjectHandle field, const std::string &prefix, int depth,
+                std::map<QPDFObjGen, std::string> &names)
+{
+    if (!field.isDictionary() || depth > 30)
+        return;
+    std::string name = prefix;
+    if (field.getKey("/T").isString())
+        name += (name.empty() ? "" : ".") + field.getKey("/T").getUTF8Value();
+    names[field.getObjGen()] = name;
+    for (QPDFObjectHandle kid : field.getKey("/Kids").aitems())
+        NameFields(kid, name, depth + 1, names);
+}
+
+// Each holder's field is in the one form under a name of its own, with its value and its font.
+QString CheckForm(QPDF &pdf, const QString &path, const std::vector<int> &holders)
+{
+    QPDFObjectHandle form = pdf.getRoot().getKey("/AcroForm");
+    if (!form.isDictionary())
+        return "there is no /AcroForm";
+    if (!form.getKey("/DR").getKey("/Font").hasKey("/Helv"))
+        return "/AcroForm /DR lacks the fields' font /Helv";
+    std::map<QPDFObjGen, std::string> names;
+    for (QPDFObjectHandle field : form.getKey("/Fields").aitems())
+        NameFields(field, "", 0, names);
+    std::set<std::string> distinct;
+    for (const int base : holders) {
+        const QString field = QStringLiteral("the field on the page of width %1 ").arg(base);
+        QPDFObjectHandle widget;
+        for (QPDFObjectHandle annot : Page(pdf, PageOfWidth(pdf, base)).getKey("/Annots").aitems())
+            if (annot.getKey("/Subtype").isNameAndEquals("/Widget"))
+                widget = annot;
+        if (!widget.isDictionary() || !names.count(widget.getObjGen()))
+            return field + "is not reached from /Fields";
+        if (!distinct.insert(names[widget.getObjGen()]).second)
+            return field + "shares its name " + QString::fromStdString(names[widget.getObjGen()]);
+        QPDFObjectHandle value = widget.getKey("/V");
+        for (QPDFObjectHandle up = widget; value.isNull() && up.hasKey("/Parent");)
+            value = (up = up.getKey("/Parent")).getKey("/V");
+        if (!value.isString() || value.getUTF8Value() != FieldValue(base).toStdString())
+            return field + "has lost its value";
+    }
+    return RunQpdf({"--json", path}) == 0 ? QString() : "qpdf --json fails";
+}
+
+QString Text(const QString &pdf)
+{
+    QProcess text;
+    text.start("pdftotext", {pdf, "-"});
+    text.waitForFinished(60000);
+    return QString::fromUtf8(text.readAllStandardOutput());
+}
+
+// The layer page shows HIDDENTEXT in is the file's, and off.
+QString CheckLayer(QPDF &pdf, const QString &path, const std::vector<int> &holders)
+{
+    QPDFObjectHandle page = Page(pdf, PageOfWidth(pdf, holders[0]));
+    QPDFObjectHandle layer = page.getKey("/Resources").getKey("/Properties").getKey("/oc1");
+    const auto holds = [&](QPDFObjectHandle array) {
+        for (QPDFObjectHandle item : array.aitems())
+            if (item.isSameObjectAs(layer))
+                return true;
+        return false;
+    };
+    QPDFObjectHandle properties = pdf.getRoot().getKey("/OCProperties");
+    const QString text = Text(path);
+    if (!layer.isDictionary())
+        return "the page has lost its /Properties /oc1";
+    if (!holds(properties.getKey("/OCGs")))
+        return "/OCProperties /OCGs lacks the page's layer";
+    if (!holds(properties.getKey("/D").getKey("/OFF")))
+        return "/OCProperties /D /OFF lacks the page's layer";
+    if (!text.contains("VISIBLETEXT") || text.contains("HIDDENTEXT"))
+        return "pdftotext reads: " + text.simplified();
+    return {};
+}
+
+// What a viewer shows as page numbers: AddLabels' on the holder's pages, elsewhere the page's
+// number in the file.
+QString CheckLabels(QPDF &pdf, const QString &, const std::vector<int> &holders)
+{
+    const int base = holders[0];
+    QPDFPageLabelDocumentHelper labels(pdf);
+    const std::vector<int> widths = PageWidths(pdf);
+    QStringList got, want;
+    for (size_t i = 0; i < widths.size(); ++i) {
+        QPDFObjectHandle label = labels.getLabelForPage(static_cast<long long>(i));
+        const bool own = widths[i] >= base && widths[i] < base + 3;
+        want << (own ? QStringList({"i", "ii", "A-1"}).at(widths[i] - base)
+                     : QString::number(i + 1));
+        if (!label.isDictionary()) {
+            got << QString::number(i + 1);
+            continue;
+        }
+        const int n = label.getKey("/St").isInteger() ? label.getKey("/St").getIntValueAsInt() : 1;
+        const std::string style = label.getKey("/S").isName() ? label.getKey("/S").getName() : "";
+        got << (label.getKey("/P").isString() ? label.getKey("/P").getUTF8Value().c_str() : "") +
+                   (style == "/D"   ? QString::number(n)
+                    : style == "/r" ? QStringList({"i", "ii", "iii", "iv"}).value(n - 1, "?")
+                                    : QString::fromStdString("?" + style));
+    }
+    return got == want ? QString() : "pages read " + got.join(' ') + ", not " + want.join(' ');
+}
+
+QString CheckAttachments(QPDF &pdf, const QString &, const std::vector<int> &holders)
+{
+    const auto files = QPDFEmbeddedFileDocumentHelper(pdf).getEmbeddedFiles();
+    for (const int base : holders) {
+        bool found = false;
+        for (const auto &[name, spec] : files) {
+            auto data = spec->getEmbeddedFileStream().getStreamData();
+            found = found || std::string(reinterpret_cast<const char *>(data->getBuffer()),
+                                         data->getSize()) == AttachmentBytes(base);
+        }
+        if (!found)
+            return QStringLiteral("of %1 attached files, none is that of the source of width %2")
+                .arg(files.size())
+                .arg(base);
+    }
+    return {};
+}
+
+// One structure element per tagged source; every page's marked content leads through the parent
+// tree back to its page and into the structure tree, each tagged source's by a key of its own.
+QString CheckTags(QPDF &pdf, const QString &, const std::vector<int> &holders)
+{
+    QPDFObjectHandle root = pdf.getRoot(), tree = root.getKey("/StructTreeRoot");
+    if (!root.getKey("/MarkInfo").getKey("/Marked").isBool() ||
+        !root.getKey("/MarkInfo").getKey("/Marked").getBoolValue())
+        return "/MarkInfo /Marked is not true";
+    if (!tree.getKey("/ParentTree").isDictionary())
+        return "there is no /StructTreeRoot with a /ParentTree";
+    std::vector<QPDFObjectHandle> elements = tree.getKey("/K").isArray()
+                                                 ? tree.getKey("/K").getArrayAsVector()
+                                                 : std::vector{tree.getKey("/K")};
+    if (elements.size() != holders.size())
+        return QStringLiteral("/StructTreeRoot /K holds %1 elements").arg(elements.size());
+    QPDFNumberTreeObjectHelper parents(tree.getKey("/ParentTree"), pdf);
+    std::set<long long> keys;
+    const std::vector<int> widths = PageWidths(pdf);
+    for (size_t i = 0; i < widths.size(); ++i) {
+        const QString page = QStringLiteral("page %1 ").arg(i);
+        QPDFObjectHandle key = Page(pdf, int(i)).getKey("/StructParents"), marks;
+        const bool tagged = std::count(holders.begin(), holders.end(), widths[i]) > 0;
+        if (!key.isInteger() && tagged)
+            return page + "has lost its /StructParents";
+        if (!key.isInteger())
+            continue;
+        if (!parents.findObject(key.getIntValue(), marks) || !marks.isArray())
+            return page + "has /StructParents that the /ParentTree lacks";
+        for (QPDFObjectHandle element : marks.aitems()) {
+            if (element.hasKey("/Pg") && !element.getKey("/Pg").isSameObjectAs(Page(pdf, int(i))))
+                return page + "has marked content that the structure puts on another page";
+            for (int up = 0; up < 30 && element.isDictionary() && !element.isSameObjectAs(tree);
+                 ++up)
+                element = element.getKey("/P");
+            if (!element.isSameObjectAs(tree))
+                return page + "has marked content whose element is outside the structure tree";
+        }
+        if (tagged && !keys.insert(key.getIntValue()).second)
+            return page + "shares its /StructParents with another tagged source";
+    }
+    const auto german = [](QPDFObjectHandle o) {
+        return o.getKey("/Lang").isString() && o.getKey("/Lang").getUTF8Value() == "de-DE";
+    };
+    return german(root) || std::all_of(elements.begin(), elements.end(), german)
+               ? QString()
+               : "the language de-DE is lost";
+}
+
+// A property: whether a second source holds it too, what a holder gets, and what a PDF must show
+// of the holders whose pages it has (a source its own, the book all).
+struct Property {
+    bool two;
+    void (*add)(QPDF &, const Holder &);
+    QString (*check)(QPDF &, const QString &path, const std::vector<int> &holders);
+};
+
+const std::map<QString, Property> kProperties = {
+    {"links", {false, AddLinks, CheckLinks}},
+    {"forms", {true, AddForm, CheckForm}},
+    {"layers", {false, AddLayer, CheckLayer}},
+    {"labels", {false, AddLabels, CheckLabels}},
+    {"attachments", {true, AddAttachment, CheckAttachments}},
+    {"tags", {true, AddTags, CheckTags}},
+    {"no false alarm",
+     {false, AddLooseFlate,
+      [](QPDF &, const QString &, const std::vector<int> &) { return QString(); }}},
+};
+
+// What path must show of the holders whose first pages it has.
+QString Check(const Property &property, const QString &path, const std::vector<int> &holders)
+{
+    try {
+        auto pdf = Open(path);
+        std::vector<int> present;
+        for (const int base : holders)
+            if (PageOfWidth(*pdf, base) >= 0)
+                present.push_back(base);
+        return property.check(*pdf, path, present);
+    } catch (const std::exception &e) {
+        return QString::fromUtf8(e.what());
+    }
+}
+
+// The book is sound, with the pages, order and bookmarks of the book of plain sources.
+QString LikePlain(const CompileFixture &f, const CompileFixture &plain, bool warnings)
+{
+    QByteArray output;
+    const int checked = RunQpdf({"--check", f.book()}, &output);
+    if (checked != 0 && !(warnings && checked == 3))
+        return "qpdf --check exits " + QString::number(checked) + ": " + output;
+    auto book = ReadPdf(f.book()), reference = ReadPdf(plain.book());
+    if (PageWidths(*book) != PageWidths(*reference))
+        return "the pages differ from those of the book of plain sources";
+    if (Outline(*book) != Outline(*reference))
+        return "the bookmarks differ from those of the book of plain sources";
+    return {};
+}
+
+} // namespace
+
+#define CHECK(what, check)                                                                         \
+    do {                                                                                           \
+        const QString problem = check;                                                             \
+        QVERIFY2(problem.isEmpty(), qPrintable(row + ", " + what + ": " + problem));               \
+    } while (false)
+
+void TestBookFidelity::bookKeepsWhatEachSourceHolds_data()
+{
+    QTest::addColumn<QString>("property");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("blank");
+    for (const auto &[property, unused] : kProperties)
+        for (int position = 0; position < 3; ++position)
+            for (int blank = 1; blank >= 0; --blank)
+                QTest::addRow("%s %s%s", qPrintable(property),
+                              QList<const char *>{"first", "middle", "last"}[position],
+                              blank ? ", blank sheets" : "")
+                    << property << position << blank;
+}
+
+void TestBookFidelity::bookKeepsWhatEachSourceHolds()
+{
+    QFETCH(QString, property);
+    QFETCH(int, position);
+    QFETCH(int, blank);
+    const QString row = QTest::currentDataTag();
+    const Property &p = kProperties.at(property);
+    const bool loose = property == "no false alarm";
+    // The holder at position has an odd page count, so that a blank sheet follows it; the partner
+    // after it holds the property too where it takes two, and has two pages for links to land on.
+    const int at[3] = {position, (position + 1) % 3, (position + 2) % 3};
+    QList<std::pair<QString, int>> list = {{"A.pdf", 0}, {"B.pdf", 0}, {"C.pdf", 0}};
+    for (int role = 0; role < 3; ++role)
+        list[at[role]].second = 3 - role;
+    const std::vector<int> bases = {300 + 100 * at[0], 300 + 100 * at[1]};
+    CompileFixture plain(list), f(list);
+    for (int role = 0; role < (p.two ? 2 : 1); ++role) {
+        const QString source = f.folder.file(list[at[role]].first);
+        const Holder holder{bases[size_t(role)], list[at[1]].first, role == 0};
+        RewritePdf(
+            source, [&](QPDF &pdf) { p.add(pdf, holder); }, loose);
+        QByteArray output;
+        const int checked = RunQpdf({"--check", source}, &output);
+        QVERIFY2(loose ? checked == 3 && output.contains("output may still be valid")
+                       : checked == 0,
+                 qPrintable(row + ", source: qpdf --check says " + output));
+        CHECK("source", Check(p, source, bases));
+    }
+    if (property == "tags") { // an untagged page that claims a place in a tree it does not have
+        const QString third = f.folder.file(list[at[2]].first);
+        RewritePdf(third, [](QPDF &pdf) {
+            QPDFObjectHandle(pdf.getAllPages().front())
+                .replaceKey("/StructParents", QPDFObjectHandle::newInteger(0));
+        });
+        QCOMPARE(RunQpdf({"--check", third}), 0);
+    }
+
+    for (CompileFixture *g : {&plain, &f}) {
+        g->window.check1.SetValue(blank);
+        CompileRun(g->ctx);
+    }
+    QVERIFY2(plain.messages().isEmpty(),
+             qPrintable(row + ", plain: " + plain.messages().join('\n')));
+    QVERIFY2(f.messages().isEmpty(), qPrintable(row + ": " + f.messages().join('\n')));
+    CHECK("book", Check(p, f.book(), bases));
+    CHECK("book", LikePlain(f, plain, loose));
+}
+
+void TestBookFidelity::linksOfAFileListedTwiceLandInItsOwnPages_data()
+{
+    QTest::addColumn<int>("blank");
+    QTest::newRow("blank sheets") << 1;
+    QTest::newRow("no blank sheets") << 0;
+}
+
+void TestBookFidelity::linksOfAFileListedTwiceLandInItsOwnPages()
+{
+    QFETCH(int, blank);
+    const QString row = QTest::currentDataTag();
+    const QList<std::pair<QString, int>> list = {{"A.pdf", 3}, {"B.pdf", 2}, {"A2.pdf", 3}};
+    CompileFixture plain(list), f(list);
+    RewritePdf(f.folder.file("A.pdf"), [](QPDF &pdf) { AddLinks(pdf, {300, "B.pdf", true}); });
+    for (CompileFixture *g : {&plain, &f}) {
+        QFile::remove(g->folder.file("A2.pdf"));
+        QVERIFY(QFile::copy(g->folder.file("A.pdf"), g->folder.file("A2.pdf")));
+        g->window.check1.SetValue(blank);
+        CompileRun(g->ctx);
+    }
+    QVERIFY2(f.messages().isEmpty(), qPrintable(row + ": " + f.messages().join('\n')));
+    auto book = Open(f.book());
+    CHECK("A.pdf", Links(*book, 300, 0, 400));
+    CHECK("A2.pdf", Links(*book, 300, 1, 400));
+    CHECK("book", LikePlain(f, plain, false));
+}
+
+QTEST_GUILESS_MAIN(TestBookFidelity)
+#include "test_book_fidelity.moc"
