@@ -51,6 +51,11 @@ for pdf in sample/*.pdf; do
     cp "$pdf" "$pdfs/$name.pdf"
     qpdf --qdf --object-streams=disable "$pdf" "$pdfs/$name-qdf.pdf" || true
 done
+# The book-fidelity test's sources: links, forms, layers, labels, attachments, tags.
+if [ -x "$repo/build/tests/test_book_fidelity" ]; then
+    QUIREFOLD_FUZZ_SEEDS="$pdfs" QT_QPA_PLATFORM=offscreen \
+        "$repo/build/tests/test_book_fidelity" bookKeepsWhatEachSourceHolds >/dev/null || true
+fi
 qpdf --empty "$pdfs/empty.pdf"
 qpdf --empty --pages sample/Map.pdf 1 -- --object-streams=generate "$pdfs/objstm.pdf" || true
 

@@ -6,7 +6,7 @@ namespace qf {
 
 void Attachments::Add(QPDF &book, const SourceInBook &source)
 {
-    QPDFObjectHandle tree = source.source.getRoot().getKey("/Names").getKey("/EmbeddedFiles");
+    QPDFObjectHandle tree = ValueOf(source.source.getRoot().getKey("/Names"), "/EmbeddedFiles");
     if (!tree.isDictionary())
         return;
     for (auto &[name, spec] : QPDFNameTreeObjectHelper(tree, source.source))

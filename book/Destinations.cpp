@@ -53,7 +53,7 @@ void Destinations::Add(QPDF &book, const SourceInBook &source)
             if (Lands(dest))
                 byName_[PrefixedName(source, NameKey(key))] = dest;
         }
-    QPDFObjectHandle tree = root.getKey("/Names").getKey("/Dests");
+    QPDFObjectHandle tree = ValueOf(root.getKey("/Names"), "/Dests");
     if (tree.isDictionary())
         for (auto &[key, value] : QPDFNameTreeObjectHelper(tree, source.source)) {
             QPDFObjectHandle dest = AsArray(Import(book, source, value));

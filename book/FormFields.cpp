@@ -4,7 +4,7 @@ namespace qf {
 
 void FormFields::Add(QPDF &book, const SourceInBook &source, ReplacedObjects &replaced)
 {
-    QPDFObjectHandle fields = source.source.getRoot().getKey("/AcroForm").getKey("/Fields");
+    QPDFObjectHandle fields = ValueOf(source.source.getRoot().getKey("/AcroForm"), "/Fields");
     if (!fields.isArray() || fields.getArrayNItems() == 0)
         return;
     if (!form_)

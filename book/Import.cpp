@@ -38,6 +38,11 @@ QPDFObjectHandle Import(QPDF &book, const SourceInBook &source, QPDFObjectHandle
     return object.isInitialized() ? object.shallowCopy() : QPDFObjectHandle::newNull();
 }
 
+QPDFObjectHandle ValueOf(QPDFObjectHandle dictionary, const std::string &key)
+{
+    return dictionary.isDictionary() ? dictionary.getKey(key) : QPDFObjectHandle::newNull();
+}
+
 std::vector<QPDFObjectHandle> PagesInBook(QPDF &book, const SourceInBook &source)
 {
     const std::vector<QPDFObjectHandle> &all = book.getAllPages();

@@ -29,6 +29,10 @@ using ReplacedObjects = std::map<QPDFObjGen, QPDFObjectHandle>;
 // what the pages reached is the same object again, and a page not in the book is null.
 QPDFObjectHandle Import(QPDF &book, const SourceInBook &source, QPDFObjectHandle object);
 
+// dictionary's value under key; null, without the warning qpdf makes and keeps for every lookup in
+// something that is no dictionary, when it is none.
+QPDFObjectHandle ValueOf(QPDFObjectHandle dictionary, const std::string &key);
+
 // The pages of a source in the book, in order.
 std::vector<QPDFObjectHandle> PagesInBook(QPDF &book, const SourceInBook &source);
 

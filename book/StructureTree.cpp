@@ -24,7 +24,7 @@ void ForEachKeyHolder(QPDFObjectHandle page, std::set<QPDFObjGen> &seen, Visit v
                 visit(annotation);
     std::vector<QPDFObjectHandle> resources{page.getKey("/Resources")};
     while (!resources.empty()) {
-        QPDFObjectHandle xobjects = resources.back().getKey("/XObject");
+        QPDFObjectHandle xobjects = ValueOf(resources.back(), "/XObject");
         resources.pop_back();
         if (!xobjects.isDictionary())
             continue;
@@ -76,7 +76,7 @@ std::string Unused(const std::string &name, const std::set<std::string> &taken)
 void StructureTree::MergeMap(QPDF &book, const SourceInBook &source, const char *key,
                              std::map<std::string, std::string> &renamed)
 {
-    QPDFObjectHandle from = source.source.getRoot().getKey("/StructTreeRoot").getKey(key);
+    QPDFObjectHandle from = ValueOf(source.source.getRoot().getKey("/StructTreeRoot"), key);
     if (!from.isDictionary())
         return;
     QPDFObjectHandle &to = std::string(key) == "/RoleMap" ? roles_ : classes_;
@@ -104,17 +104,19 @@ void StructureTree::Add(QPDF &book, const SourceInBook &source, const ReplacedOb
     const std::vector<QPDFObjectHandle> pages = PagesInBook(book, source);
     std::set<QPDFObjGen> seen;
     if (!sourceRoot.isDictionary()) {
-        for (const QPDFObjectHandle &page : pages)
-            ForEachKeyHolder(page, seen, [](QPDFObjectHandle holder) {
-                for (const char *key : kParentKeys)
-                    holder.removeKey(key);
-            });
+        // A page whose tags were dropped keeps its key; only then are its objects looked at.
+        for (QPDFObjectHandle page : pages)
+            if (page.hasKey("/StructParents"))
+                ForEachKeyHolder(page, seen, [](QPDFObjectHandle holder) {
+                    for (const char *key : kParentKeys)
+                        holder.removeKey(key);
+                });
         return;
     }
     if (!root_.isInitialized())
         root_ = book.makeIndirectObject(QPDFObjectHandle::parse("<< /Type /StructTreeRoot >>"));
-    marked_ |= catalog.getKey("/MarkInfo").getKey("/Marked").isBool() &&
-               catalog.getKey("/MarkInfo").getKey("/Marked").getBoolValue();
+    QPDFObjectHandle marked = ValueOf(catalog.getKey("/MarkInfo"), "/Marked");
+    marked_ |= marked.isBool() && marked.getBoolValue();
 
     // The source's top elements go under an element of its own, made in the source so the copier
     // takes the tree in one piece and points its /P links at that element's copy.

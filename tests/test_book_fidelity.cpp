@@ -6,6 +6,8 @@
 #include <qpdf/QPDFNumberTreeObjectHelper.hh>
 #include <qpdf/QPDFPageLabelDocumentHelper.hh>
 
+#include <QStandardPaths>
+
 #include <algorithm>
 #include <map>
 #include <set>
@@ -17,6 +19,7 @@ private slots:
     void bookKeepsWhatEachSourceHolds();
     void linksOfAFileListedTwiceLandInItsOwnPages_data();
     void linksOfAFileListedTwiceLandInItsOwnPages();
+    void taggedLibreOfficeExportKeepsItsStructure();
 };
 
 namespace {
@@ -232,45 +235,62 @@ QString CheckAttachments(QPDF &pdf, const QString &, const std::vector<int> &hol
     return {};
 }
 
-// One structure element per tagged source; every page's marked content leads through the parent
-// tree back to its page and into the structure tree, each tagged source's by a key of its own.
+// What is wrong with where page i's marked content leads: through the parent tree back to the page
+// and into the structure tree. key gets the page's /StructParents.
+QString PageTagFault(QPDF &pdf, int i, QPDFObjectHandle &key)
+{
+    QPDFObjectHandle tree = pdf.getRoot().getKey("/StructTreeRoot"), marks;
+    const QString page = QStringLiteral("page %1 ").arg(i);
+    key = Page(pdf, i).getKey("/StructParents");
+    if (!key.isInteger())
+        return {};
+    if (!tree.getKey("/ParentTree").isDictionary() ||
+        !QPDFNumberTreeObjectHelper(tree.getKey("/ParentTree"), pdf)
+             .findObject(key.getIntValue(), marks) ||
+        !marks.isArray())
+        return page + "has /StructParents that the /ParentTree lacks";
+    for (QPDFObjectHandle element : marks.aitems()) {
+        if (element.hasKey("/Pg") && !element.getKey("/Pg").isSameObjectAs(Page(pdf, i)))
+            return page + "has marked content that the structure puts on another page";
+        for (int up = 0; up < 30 && element.isDictionary() && !element.isSameObjectAs(tree); ++up)
+            element = element.getKey("/P");
+        if (!element.isSameObjectAs(tree))
+            return page + "has marked content whose element is outside the structure tree";
+    }
+    return {};
+}
+
+std::vector<QPDFObjectHandle> TopElements(QPDF &pdf)
+{
+    QPDFObjectHandle kids = pdf.getRoot().getKey("/StructTreeRoot").getKey("/K");
+    return kids.isArray() ? kids.getArrayAsVector() : std::vector{kids};
+}
+
+// One structure element per tagged source; every page's marked content leads back to its page and
+// into the structure tree, each tagged source's by a key of its own.
 QString CheckTags(QPDF &pdf, const QString &, const std::vector<int> &holders)
 {
-    QPDFObjectHandle root = pdf.getRoot(), tree = root.getKey("/StructTreeRoot");
+    QPDFObjectHandle root = pdf.getRoot();
     if (!root.getKey("/MarkInfo").getKey("/Marked").isBool() ||
         !root.getKey("/MarkInfo").getKey("/Marked").getBoolValue())
         return "/MarkInfo /Marked is not true";
-    if (!tree.getKey("/ParentTree").isDictionary())
+    if (!root.getKey("/StructTreeRoot").getKey("/ParentTree").isDictionary())
         return "there is no /StructTreeRoot with a /ParentTree";
-    std::vector<QPDFObjectHandle> elements = tree.getKey("/K").isArray()
-                                                 ? tree.getKey("/K").getArrayAsVector()
-                                                 : std::vector{tree.getKey("/K")};
+    const std::vector<QPDFObjectHandle> elements = TopElements(pdf);
     if (elements.size() != holders.size())
         return QStringLiteral("/StructTreeRoot /K holds %1 elements").arg(elements.size());
-    QPDFNumberTreeObjectHelper parents(tree.getKey("/ParentTree"), pdf);
     std::set<long long> keys;
     const std::vector<int> widths = PageWidths(pdf);
     for (size_t i = 0; i < widths.size(); ++i) {
-        const QString page = QStringLiteral("page %1 ").arg(i);
-        QPDFObjectHandle key = Page(pdf, int(i)).getKey("/StructParents"), marks;
+        QPDFObjectHandle key;
+        if (const QString fault = PageTagFault(pdf, int(i), key); !fault.isEmpty())
+            return fault;
         const bool tagged = std::count(holders.begin(), holders.end(), widths[i]) > 0;
         if (!key.isInteger() && tagged)
-            return page + "has lost its /StructParents";
-        if (!key.isInteger())
-            continue;
-        if (!parents.findObject(key.getIntValue(), marks) || !marks.isArray())
-            return page + "has /StructParents that the /ParentTree lacks";
-        for (QPDFObjectHandle element : marks.aitems()) {
-            if (element.hasKey("/Pg") && !element.getKey("/Pg").isSameObjectAs(Page(pdf, int(i))))
-                return page + "has marked content that the structure puts on another page";
-            for (int up = 0; up < 30 && element.isDictionary() && !element.isSameObjectAs(tree);
-                 ++up)
-                element = element.getKey("/P");
-            if (!element.isSameObjectAs(tree))
-                return page + "has marked content whose element is outside the structure tree";
-        }
+            return QStringLiteral("page %1 has lost its /StructParents").arg(i);
         if (tagged && !keys.insert(key.getIntValue()).second)
-            return page + "shares its /StructParents with another tagged source";
+            return QStringLiteral("page %1 shares its /StructParents with another tagged source")
+                .arg(i);
     }
     const auto german = [](QPDFObjectHandle o) {
         return o.getKey("/Lang").isString() && o.getKey("/Lang").getUTF8Value() == "de-DE";
@@ -379,6 +399,11 @@ void TestBookFidelity::bookKeepsWhatEachSourceHolds()
                        : checked == 0,
                  qPrintable(row + ", source: qpdf --check says " + output));
         CHECK("source", Check(p, source, bases));
+        // bench/fuzz.sh seeds the PDF fuzz target with these sources.
+        const QString seeds = qEnvironmentVariable("QUIREFOLD_FUZZ_SEEDS");
+        if (!seeds.isEmpty() && position == 0 && blank == 0)
+            QFile::copy(source, seeds + "/" + QString(property).replace(' ', '-') + "-" +
+                                    QString::number(role) + ".pdf");
     }
     if (property == "tags") { // an untagged page that claims a place in a tree it does not have
         const QString third = f.folder.file(list[at[2]].first);
@@ -425,6 +450,51 @@ void TestBookFidelity::linksOfAFileListedTwiceLandInItsOwnPages()
     CHECK("A.pdf", Links(*book, 300, 0, 400));
     CHECK("A2.pdf", Links(*book, 300, 1, 400));
     CHECK("book", LikePlain(f, plain, false));
+}
+
+void TestBookFidelity::taggedLibreOfficeExportKeepsItsStructure()
+{
+    if (QStandardPaths::findExecutable("soffice").isEmpty())
+        QSKIP("LibreOffice is not installed");
+    CompileFixture f({{"B.pdf", 1}});
+    QVERIFY(QFile::copy(QUIREFOLD_SAMPLE_FOLDER "/Rules of Play.doc", f.folder.file("Rules.doc")));
+    QProcess office;
+    office.setWorkingDirectory(f.folder.path());
+    office.start("soffice",
+                 {"-env:UserInstallation=file://" + f.folder.file("profile"), "--headless",
+                  "--convert-to",
+                  R"(pdf:writer_pdf_Export:{"UseTaggedPDF":{"type":"boolean","value":"true"}})",
+                  "Rules.doc"});
+    if (!office.waitForFinished(120000)) {
+        office.kill();
+        office.waitForFinished();
+    }
+    QVERIFY2(f.folder.exists("Rules.pdf"), office.readAllStandardError().constData());
+    // The same export twice under two names, around an untagged PDF.
+    QVERIFY(QFile::copy(f.folder.file("Rules.pdf"), f.folder.file("C.pdf")));
+    f.window.list2.AddItem("C.pdf");
+    f.window.list2.AddItem("Rules.pdf");
+    for (int i = 0; i < f.window.list2.ListCount(); ++i)
+        f.window.list2.SetSelected(i, true);
+    CompileRun(f.ctx);
+    QVERIFY2(f.messages().isEmpty(), qPrintable(f.messages().join('\n')));
+    QCOMPARE(RunQpdf({"--check", f.book()}), 0);
+    auto book = Open(f.book());
+    QStringList parts;
+    for (QPDFObjectHandle part : TopElements(*book))
+        parts << QString::fromStdString(part.getKey("/S").unparse() + " " +
+                                        part.getKey("/T").getUTF8Value());
+    QCOMPARE(parts, QStringList({"/Part C.pdf", "/Part Rules.pdf"}));
+    std::set<long long> keys;
+    int tagged = 0;
+    for (int i = 0; i < int(book->getAllPages().size()); ++i) {
+        QPDFObjectHandle key;
+        const QString fault = PageTagFault(*book, i, key);
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        tagged += key.isInteger();
+        QVERIFY(!key.isInteger() || keys.insert(key.getIntValue()).second);
+    }
+    QCOMPARE(tagged, 2 * int(Open(f.folder.file("Rules.pdf"))->getAllPages().size()));
 }
 
 QTEST_GUILESS_MAIN(TestBookFidelity)
