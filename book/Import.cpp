@@ -19,7 +19,11 @@ QPDFObjectHandle Import(QPDF &book, const SourceInBook &source, QPDFObjectHandle
             const auto copy = source.pageCopies.find(object.getObjGen());
             return copy == source.pageCopies.end() ? QPDFObjectHandle::newNull() : copy->second;
         }
-        return book.copyForeignObject(object);
+        // Nor does it copy a page tree node: it hands back an empty handle for one.
+        if (object.isPagesObject())
+            return QPDFObjectHandle::newNull();
+        QPDFObjectHandle copy = book.copyForeignObject(object);
+        return copy.isInitialized() ? copy : QPDFObjectHandle::newNull();
     }
     if (object.isArray()) {
         QPDFObjectHandle copy = QPDFObjectHandle::newArray();
@@ -33,8 +37,6 @@ QPDFObjectHandle Import(QPDF &book, const SourceInBook &source, QPDFObjectHandle
             copy.replaceKey(key, Import(book, source, value));
         return copy;
     }
-    if (object.isStream()) // a direct stream cannot be; keep the copier's rules
-        return book.copyForeignObject(object);
     return object.isInitialized() ? object.shallowCopy() : QPDFObjectHandle::newNull();
 }
 

@@ -40,7 +40,9 @@ void Layers::Add(QPDF &book, const SourceInBook &source)
     for (QPDFObjectHandle group : properties.getKey("/OCGs").aitems()) {
         if (!group.isIndirect())
             continue;
-        QPDFObjectHandle copy = book.copyForeignObject(group);
+        QPDFObjectHandle copy = Import(book, source, group);
+        if (!copy.isDictionary())
+            continue;
         groups_.appendItem(copy);
         if (off.count(group.getObjGen()) || (baseOff && !on.count(group.getObjGen())))
             off_.appendItem(copy);
