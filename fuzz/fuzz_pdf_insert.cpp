@@ -55,44 +55,42 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     qf::PDDoc source(suite, read);
     const int pages = source.GetNumPages();
     FUZZ_CHECK(pages >= 0);
-
-    qf::PDDoc target(suite);
-    FUZZ_CHECK(target.Create().ok());
-    // All or nothing, whatever the pages hold.
-    const qf::Status all = target.InsertPages(-1, source, 0, pages, false);
-    FUZZ_CHECK(target.GetNumPages() == (all ? pages : 0));
-    if (pages > 0) {
-        const int own = target.GetNumPages();
-        const int first = int(seed % uint32_t(pages));
-        const int count = 1 + int((seed >> 8) % uint32_t(pages - first));
-        const int after = int((seed >> 16) % uint32_t(own + 1)) - 1;
-        const qf::Status some = target.InsertPages(after, source, first, count, true);
-        FUZZ_CHECK(target.GetNumPages() == own + (some ? count : 0));
-        FUZZ_CHECK(!target.InsertPages(target.GetNumPages(), source, 0, 1, false));
-        FUZZ_CHECK(!target.InsertPages(-1, source, first, pages + 1 - first, false));
-    }
-    // The source stays usable after its pages were copied.
-    FUZZ_CHECK(source.GetNumPages() == pages);
-    WriteAndReread(target.file()->pdf);
-
-    // A book of the input twice, under two names, as the compile makes it.
     std::shared_ptr<qf::PdfFile> second;
     FUZZ_CHECK(qf::ReadPdfBytes(QStringLiteral("b.pdf"), bytes, second).ok());
     qf::PDDoc copy(suite, second);
+
+    // A book of the input twice, under two names, as the compile makes it. Each insertion is all
+    // or nothing, whatever the pages hold.
     qf::PDDoc book(suite);
-    book.Create();
+    FUZZ_CHECK(book.Create().ok());
     qf::DocumentLevel documentLevel;
     int placed = 0;
     for (const auto &[name, from] :
          {std::pair{QStringLiteral("a.pdf"), &source}, std::pair{QStringLiteral("b.pdf"), &copy}}) {
-        if (pages < 1 || !book.InsertPages(book.GetNumPages() - 1, *from, 0, pages, false))
+        const qf::Status inserted =
+            book.InsertPages(book.GetNumPages() - 1, *from, 0, pages, false);
+        FUZZ_CHECK(book.GetNumPages() == placed + (inserted ? pages : 0));
+        if (!inserted)
             continue;
         documentLevel.Add(book.file()->pdf, name, from->file()->pdf, placed, pages);
         placed += pages;
     }
-    FUZZ_CHECK(book.GetNumPages() == placed);
     documentLevel.Finish(book.file()->pdf);
     FUZZ_CHECK(book.GetNumPages() == placed);
     WriteAndReread(book.file()->pdf);
+
+    // Some of its pages anywhere in the book; pages that are not there are refused.
+    if (pages > 0) {
+        const int own = book.GetNumPages();
+        const int first = int(seed % uint32_t(pages));
+        const int count = 1 + int((seed >> 8) % uint32_t(pages - first));
+        const int after = int((seed >> 16) % uint32_t(own + 1)) - 1;
+        const qf::Status some = book.InsertPages(after, source, first, count, true);
+        FUZZ_CHECK(book.GetNumPages() == own + (some ? count : 0));
+        FUZZ_CHECK(!book.InsertPages(book.GetNumPages(), source, 0, 1, false));
+        FUZZ_CHECK(!book.InsertPages(-1, source, first, pages + 1 - first, false));
+    }
+    // The source stays usable after its pages were copied.
+    FUZZ_CHECK(source.GetNumPages() == pages);
     return 0;
 }
