@@ -164,7 +164,9 @@ Form1::Form1(Workspace &ws, QWidget *parent)
     auto *command7 = MakeButton(this, "Command7", QStringLiteral("Uncheck All"));
     auto *command8 = MakeButton(this, "Command8", QStringLiteral("&Close"));
     auto *label2 = Named(new QLabel(QStringLiteral("Compiled PDF File Name:"), this), "Label2");
-    command2->setDefault(true);
+    // No default button: a stray Enter must never take PDFs away. Enter on the removal button
+    // itself does nothing either; Space or a click presses it.
+    command2->setAutoDefault(false);
     for (QWidget *box :
          {static_cast<QWidget *>(text1Widget_), static_cast<QWidget *>(text2Widget_),
           static_cast<QWidget *>(text3Widget_), static_cast<QWidget *>(text4Widget_)})

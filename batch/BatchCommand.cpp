@@ -123,6 +123,10 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
     const QCommandLineOption remove(
         QStringLiteral("remove-converted"),
         QStringLiteral("Delete the PDFs that have a matching document."));
+    const QCommandLineOption trash(
+        QStringLiteral("trash"),
+        QStringLiteral("With --remove-converted: move the PDFs to the trash instead of deleting "
+                       "them."));
     const QCommandLineOption plan(QStringLiteral("plan"),
                                   QStringLiteral("Change nothing; print the book's map and which "
                                                  "documents lack an up-to-date PDF."));
@@ -158,8 +162,8 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The book's file name (stored for the folder)."),
                                     QStringLiteral("NAME"));
-    parser.addOptions({convert, changedOnly, compile, remove, plan, blank, noBlank, fit, noFit,
-                       keep, noKeep, types, output});
+    parser.addOptions({convert, changedOnly, compile, remove, trash, plan, blank, noBlank, fit,
+                       noFit, keep, noKeep, types, output});
 
     Console console(::isatty(STDERR_FILENO) == 1);
     if (!parser.parse(arguments)) {
@@ -191,6 +195,8 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
         usage = QStringLiteral("give --blank-sheets or --no-blank-sheets, not both");
     else if (parser.isSet(fit) && parser.isSet(noFit))
         usage = QStringLiteral("give --fit-blank-sheets or --no-fit-blank-sheets, not both");
+    else if (parser.isSet(trash) && !parser.isSet(remove))
+        usage = QStringLiteral("--trash goes with --remove-converted");
     else if (parser.isSet(changedOnly) && !parser.isSet(convert))
         usage = QStringLiteral("--changed-only goes with --convert");
     else if (!unknownTypes.isEmpty())
@@ -253,10 +259,16 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
         LoadIgnoreList(ws.PdfIgnorePath(), window.list2);
     };
     if (parser.isSet(remove)) {
-        const RemovalResult removed = RemoveConvertedPdfs(ws.WorkingFolder, window.list2.texts(),
-                                                          window.choices.documentTypes);
+        const RemovalResult removed = RemoveConvertedPdfs(
+            ws.WorkingFolder, window.list2.texts(), window.choices.documentTypes,
+            parser.isSet(trash) ? Removal::Trash : Removal::Delete);
+        for (const QString &path : removed.trashed)
+            out << "Trashed: " << path << '\n';
         for (const QString &path : removed.deleted)
             out << "Deleted: " << path << '\n';
+        if (removed.noTrash)
+            console.Error(QStringLiteral("No trash could be had for the folder, so the PDFs were "
+                                         "deleted."));
         allDone &= Report(console, removed.problems, {},
                           QStringLiteral("Not every PDF file could be deleted:"));
         relistPdfs();

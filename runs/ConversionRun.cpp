@@ -46,14 +46,17 @@ Problems RemovalRun(const Workspace &ws, MainWindow &window)
     QStringList names;
     for (int i = 0; i < pdfs.ListCount(); ++i)
         names.append(pdfs.ItemText(i));
-    Problems problems =
-        RemoveConvertedPdfs(ws.WorkingFolder, names, window.Choices().documentTypes).problems;
+    // Into the trash: the button is easily pressed, and a PDF may hold what its document lost.
+    const RemovalResult removed = RemoveConvertedPdfs(
+        ws.WorkingFolder, names, window.Choices().documentTypes, Removal::Trash);
+    window.Text1().SetText(RemovalSummary(removed));
+    Problems problems = removed.problems;
     problems.add(RefillList(ws.WorkingFolder, pdfs, window.Text4(), FileKind::Pdf));
     MarkOutOfDateDocuments(ws.WorkingFolder, window.List1());
     if (!problems.empty())
         window.Messages().Show(
-            problems.report(QStringLiteral("Not every PDF file could be deleted:")), kProgramTitle,
-            MessageBox::Icon::Warning);
+            problems.report(QStringLiteral("Not every PDF file could be moved to the trash:")),
+            kProgramTitle, MessageBox::Icon::Warning);
     return problems;
 }
 

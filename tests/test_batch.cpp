@@ -271,6 +271,21 @@ void TestBatch::removeRunsBeforeCompile()
     QCOMPARE(
         ReadPdf(folder.file("PDFCompile Output/CompiledPDFDocument.pdf"))->getAllPages().size(),
         size_t(1));
+
+    // Into a trash of the test's own, when asked.
+    TestFolder data;
+    MakePdf(folder.file("Report.pdf"), 5);
+    QProcess batch;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_DATA_HOME", data.path());
+    batch.setProcessEnvironment(environment);
+    batch.start(QUIREFOLD_BATCH, {"--remove-converted", "--trash", folder.path()});
+    QVERIFY(batch.waitForFinished(60000));
+    QCOMPARE(batch.exitCode(), 0);
+    QCOMPARE(batch.readAllStandardOutput(),
+             "Trashed: " + QFile::encodeName(folder.file("Report.pdf")) + "\n");
+    QVERIFY(!folder.exists("Report.pdf") && data.exists("Trash/files/Report.pdf"));
+    QCOMPARE(Batch({"--compile", "--trash", folder.path()}).exitCode, 2);
 }
 
 void TestBatch::progressIsABarOnATerminal()

@@ -66,7 +66,12 @@ struct Started {
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { QApplication::setStyle(QStringLiteral("Fusion")); }
+    void initTestCase()
+    {
+        QApplication::setStyle(QStringLiteral("Fusion"));
+        // Removed PDFs go to a trash of the test's own.
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome_.path()));
+    }
     void layoutIsAsStored();
     void tabOrderSkipsStatusLinesAndStartsAtList1();
     void startUpFillsListsCountsAndTicks();
@@ -76,14 +81,17 @@ private slots:
     void userTicksWithSpaceAndCloseRemembersThem();
     void titleBarCloseSavesNothing();
     void closeThatCannotSaveSaysWhichFileAndCloses();
-    void enterClicksDefaultButtonEscapeDoesNothing();
-    void enterInTheListDeletesConvertedPdfs();
+    void enterNeverRemovesEscapeDoesNothing();
+    void removalMovesConvertedPdfsToTheTrash();
     void grayedOptionCannotBeChosenAgainByTheUser();
     void barColourIsPainted();
     void pdfListMenuTicksTheBookChoices();
     void documentsWithoutAnUpToDatePdfAreMarked();
     void compileButtonMakesTheBookAndTakesNoInputMeanwhile();
     void printButtonMakesRealPdfsThroughLibreOffice();
+
+private:
+    QTemporaryDir dataHome_;
 };
 
 void TestMainWindow::layoutIsAsStored()
@@ -137,7 +145,7 @@ void TestMainWindow::layoutIsAsStored()
         if (auto *l = qobject_cast<QLabel *>(w))
             QCOMPARE(l->text(), QLatin1String(c.caption));
     }
-    QVERIFY(s.button("Command2")->isDefault());
+    QVERIFY(!s.button("Command2")->isDefault() && !s.button("Command2")->autoDefault());
     QVERIFY(s.get<QLineEdit>("Text3")->isReadOnly() && !s.get<QLineEdit>("Text5")->isReadOnly());
     const QColor white = s.get("Text5")->palette().color(QPalette::Base);
     for (const char *grey : {"Text1", "Text2", "Text3", "Text4"})
@@ -296,43 +304,47 @@ void TestMainWindow::closeThatCannotSaveSaysWhichFileAndCloses()
     QCOMPARE(folder.read("QFPDFIgnore.INI"), QByteArray("x.pdf\r\n"));
 }
 
-void TestMainWindow::enterClicksDefaultButtonEscapeDoesNothing()
+void TestMainWindow::enterNeverRemovesEscapeDoesNothing()
 {
     TestFolder folder;
-    folder.touch({"a.doc"});
+    folder.touch({"a.doc", "a.pdf"});
     Started s({folder.path()});
     QVERIFY(QTest::qWaitForWindowActive(s.form.get()));
     QSignalSpy removal(s.button("Command2"), &QPushButton::clicked);
     QSignalSpy checkAll(s.button("Command4"), &QPushButton::clicked);
-    int expected = 0;
-    for (const char *name : {"List1", "Check1", "Text5", "List2", "Text3"}) {
+    for (const char *name : {"List1", "Check1", "Text5", "List2", "Text3", "Command2"}) {
         QWidget *w = s.get(name);
         w->setFocus();
         QTest::keyClick(w, Qt::Key_Return);
-        QCOMPARE(removal.count(), ++expected);
+        QTest::keyClick(w, Qt::Key_Enter);
     }
-    // Enter on a button clicks that button, not the default one.
+    QCOMPARE(removal.count(), 0);
+    QVERIFY(folder.exists("a.pdf"));
+    // Enter on another button clicks that button.
     s.button("Command4")->setFocus();
     QTest::keyClick(s.button("Command4"), Qt::Key_Return);
     QCOMPARE(checkAll.count(), 1);
-    QCOMPARE(removal.count(), expected);
 
     s.get("List1")->setFocus();
     QTest::keyClick(s.get("List1"), Qt::Key_Escape);
     QVERIFY(s.form->isVisible());
 }
 
-void TestMainWindow::enterInTheListDeletesConvertedPdfs()
+void TestMainWindow::removalMovesConvertedPdfsToTheTrash()
 {
     TestFolder folder;
-    folder.touch({"Report.doc", "Report.pdf", "Alone.pdf"});
+    folder.touch({"Report.doc", "Alone.pdf"});
+    folder.write("Report.pdf", "the report");
     Started s({folder.path()});
-    QVERIFY(QTest::qWaitForWindowActive(s.form.get()));
-    QTest::keyClick(s.get("List1"), Qt::Key_Return);
+    s.click("Command2");
     QVERIFY(!folder.exists("Report.pdf"));
+    QFile trashed(dataHome_.filePath("Trash/files/Report.pdf"));
+    QVERIFY(trashed.open(QIODevice::ReadOnly));
+    QCOMPARE(trashed.readAll(), QByteArray("the report"));
+    QVERIFY(QFileInfo::exists(dataHome_.filePath("Trash/info/Report.pdf.trashinfo")));
     QVERIFY(folder.exists("Report.doc") && folder.exists("Alone.pdf"));
+    QCOMPARE(s.form->Text1().Text(), QStringLiteral("1 PDF file was moved to the trash."));
     QCOMPARE(s.form->List2().ListCount(), 1);
-    QVERIFY(s.ticked("List2").isEmpty());
     QCOMPARE(s.form->Text4().Text(), QStringLiteral("1 PDF file(s) found in folder."));
     QVERIFY(s.messages.shown().isEmpty());
 }
