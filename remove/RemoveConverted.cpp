@@ -39,6 +39,14 @@ RemovalResult RemoveConvertedPdfs(const QString &workingFolder, const QStringLis
             }))
             continue;
         QFile pdf(JoinPath(workingFolder, name));
+        // The trash would take a folder that took a PDF's name since it was listed, whole.
+        struct stat st;
+        if (::lstat(QFile::encodeName(pdf.fileName()).constData(), &st) == 0 &&
+            S_ISDIR(st.st_mode)) {
+            result.problems.add(Status::Failed(
+                pdf.fileName(), QStringLiteral("was left alone: it is a folder, not a PDF file")));
+            continue;
+        }
         if (how == Removal::Trash) {
             if (pdf.moveToTrash()) {
                 result.trashed.append(JoinPath(workingFolder, name));

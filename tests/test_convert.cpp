@@ -374,7 +374,8 @@ void TestConvert::badPrintFilesFailAndLeaveALog()
 
 void TestConvert::removalDeletesPdfsWithAMatchingDocument()
 {
-    TestFolder folder;
+    TestFolder folder, data;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path())); // a trash of the test's own
     folder.touch({"Report.doc", "Report.pdf", "notes.DOC", "NOTES.pdf", "Other.docx", "Other.PDF",
                   "Alone.pdf", "Gone.doc", "Gone.pdf", "Stuck.doc", "Stuck.pdf"});
     const Workspace ws = Workspace::FromArguments({folder.path()});
@@ -396,11 +397,14 @@ void TestConvert::removalDeletesPdfsWithAMatchingDocument()
     QCOMPARE(problems.list().size(), 2);
     QCOMPARE(problems.list().at(0).file(), folder.file("Gone.pdf"));
     QCOMPARE(problems.list().at(1).file(), folder.file("Stuck.pdf"));
+    QVERIFY(folder.exists("Stuck.pdf/inside"));
+    QVERIFY(data.exists("Trash/files/Report.pdf") && data.exists("Trash/files/NOTES.pdf"));
 
     // With .docx documents chosen too, Other.docx counts as Other.PDF's document.
     window.Choices().documentTypes = {"DOC", "DOCX"};
     RemovalRun(ws, window);
     QCOMPARE(window.list2.texts(), QStringList({"Alone.pdf"}));
+    qunsetenv("XDG_DATA_HOME");
 }
 
 void TestConvert::otherKindsOfDocumentNeverShareAPdf()
