@@ -1,11 +1,35 @@
 #include "book/FormFields.h"
 
 namespace qf {
+namespace {
+
+constexpr int kMaxFieldDepth = 50;
+
+bool IsPageTree(QPDFObjectHandle object)
+{
+    return object.isPageObject() || object.isPagesObject();
+}
+
+// Whether qpdf can give the page's annotations copies of their own: its copier hands back an empty
+// handle for a part of the page tree, which a field or annotation of a damaged file may be.
+bool CopyableAnnotations(QPDFObjectHandle annotations)
+{
+    for (QPDFObjectHandle annotation : annotations.aitems()) {
+        QPDFObjectHandle field = annotation;
+        for (int depth = 0; !field.isNull(); ++depth, field = field.getKey("/Parent"))
+            if (depth > kMaxFieldDepth || !field.isDictionary() || IsPageTree(field))
+                return false;
+    }
+    return true;
+}
+
+} // namespace
 
 void FormFields::Add(QPDF &book, const SourceInBook &source, ReplacedObjects &replaced)
 {
     QPDFObjectHandle fields = ValueOf(source.source.getRoot().getKey("/AcroForm"), "/Fields");
-    if (!fields.isArray() || fields.getArrayNItems() == 0)
+    if (!fields.isArray() || fields.getArrayNItems() == 0 ||
+        IsPageTree(source.source.getRoot().getKey("/AcroForm").getKey("/DR")))
         return;
     if (!form_)
         form_ = std::make_unique<QPDFAcroFormDocumentHelper>(book);
@@ -15,7 +39,8 @@ void FormFields::Add(QPDF &book, const SourceInBook &source, ReplacedObjects &re
     for (size_t i = 0; i < bookPages.size() && i < sourcePages.size(); ++i) {
         QPDFObjectHandle page = bookPages[i];
         QPDFObjectHandle before = page.getKey("/Annots");
-        if (!before.isArray())
+        if (!before.isArray() ||
+            !CopyableAnnotations(QPDFObjectHandle(sourcePages[i]).getKey("/Annots")))
             continue;
         const std::vector<QPDFObjectHandle> firstCopies = before.getArrayAsVector();
         form_->fixCopiedAnnotations(page, sourcePages[i], from);
