@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
@@ -140,7 +141,11 @@ Form1::Form1(Workspace &ws, QWidget *parent)
       text4_(text4Widget_), text5_(text5Widget_), check1_(check1Widget_),
       progressBar1_(progressBar1Widget_), progressBar2_(progressBar2Widget_), messageBox_(this)
 {
-    setWindowTitle(kWindowCaption);
+    // The folder's own name first: several windows on several folders stay apart.
+    const QString folderName = QDir(ws_.WorkingFolder).dirName();
+    setWindowTitle(ws_.WorkingFolder.isEmpty() || folderName.isEmpty()
+                       ? kWindowCaption
+                       : folderName + QStringLiteral(" \u2014 ") + kWindowCaption);
     // The layout was drawn for an 8-point sans-serif face of Arial's widths.
     QFont face = font();
     face.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),

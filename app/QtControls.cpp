@@ -18,6 +18,7 @@
 #include <QSet>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <utility>
 
@@ -298,6 +299,11 @@ void QtProgressBar::SetMin(int value)
 
 void QtProgressBar::SetMax(int value)
 {
+    // A run sets the range: from then on the bar says how far it is, "37 of 200".
+    if (!widget_->isTextVisible()) {
+        widget_->setFormat(QStringLiteral("%v of %m"));
+        widget_->setTextVisible(true);
+    }
     if (value == widget_->maximum())
         return;
     FramePacer::Instance().ApplyNow(widget_);
@@ -341,8 +347,38 @@ void QtMessageBox::Show(const QString &text, const QString &caption, Icon icon)
     case Icon::None:
         break;
     }
-    QMessageBox box(qtIcon, caption, text, QMessageBox::Ok, parent_);
+    QMessageBox box(qtIcon, caption, QString(), QMessageBox::Ok, parent_);
+    SetMessageText(box, text);
     box.exec();
+}
+
+void SetMessageText(QMessageBox &box, const QString &text)
+{
+    // A heading, then one paragraph per problem.
+    constexpr qsizetype kShown = 4;
+    constexpr qsizetype kLongest = 400;
+    const QStringList paragraphs = text.split(QStringLiteral("\n\n"));
+    const bool fits = paragraphs.size() <= kShown + 1 &&
+                      std::all_of(paragraphs.begin(), paragraphs.end(),
+                                  [](const QString &p) { return p.size() <= kLongest; });
+    if (fits) {
+        box.setText(text);
+        return;
+    }
+    // The rest scrolls in the details, so the box fits any screen.
+    QStringList shown;
+    for (qsizetype i = 0; i < paragraphs.size() && i <= kShown; ++i)
+        shown << (paragraphs.at(i).size() > kLongest
+                      ? paragraphs.at(i).left(kLongest) + QChar(0x2026)
+                      : paragraphs.at(i));
+    const qsizetype more =
+        paragraphs.size() - 1 - std::min<qsizetype>(kShown, paragraphs.size() - 1);
+    if (more > 0)
+        shown << QStringLiteral("... and %1 more, listed under Show Details.").arg(more);
+    else
+        shown << QStringLiteral("All of it is under Show Details.");
+    box.setText(shown.join(QStringLiteral("\n\n")));
+    box.setDetailedText(paragraphs.mid(1).join(QStringLiteral("\n\n")));
 }
 
 } // namespace qf

@@ -5,6 +5,7 @@
 class QCheckBox;
 class QLineEdit;
 class QListWidget;
+class QMessageBox;
 class QPlainTextEdit;
 class QProgressBar;
 class QWidget;
@@ -89,6 +90,10 @@ private:
     QProgressBar *widget_;
     int value_; // the widget's value, or the one it gets with the next frame
 };
+
+// Puts text into box: a message too long for the screen shows its heading and first problems,
+// and lists every problem in its details, which scroll.
+void SetMessageText(QMessageBox &box, const QString &text);
 
 class QtMessageBox : public MessageBox {
 public:

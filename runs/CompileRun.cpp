@@ -32,9 +32,16 @@ void CompileRun(RunContext &ctx)
     WindowObserver observer(ctx.ws, w, w.ProgressBar2());
     const CompileResult result = CompileBook(request, observer, ctx.bookViewer);
     run.problems().merge(result.problems);
+    // Where the book is and how long, in sight once the run is over.
+    const int pages = result.layout.TotalPages();
     run.Finish(result.book.isEmpty()
                    ? QStringLiteral("No book was made.")
-                   : QStringLiteral("The book was made, but not everything went well:"));
+                   : QStringLiteral("The book was made, but not everything went well:"),
+               result.book.isEmpty()
+                   ? QStringLiteral("no book was made")
+                   : QStringLiteral("%1/%2, %3 %4")
+                         .arg(kOutputFolderName, request.bookName, QString::number(pages),
+                              pages == 1 ? QStringLiteral("page") : QStringLiteral("pages")));
 }
 
 } // namespace qf

@@ -34,10 +34,12 @@ void RunFrame::StoreChoices()
     problems_.merge(StoreRunChoices(ctx_.ws, ctx_.window));
 }
 
-void RunFrame::Finish(const QString &heading)
+void RunFrame::Finish(const QString &heading, const QString &outcome)
 {
     ctx_.window.Text1().SetText(QStringLiteral("Start Time: \t") + TimeText(start_));
-    ctx_.window.Text2().SetText(QStringLiteral("Done Time: \t") + TimeText(QTime::currentTime()));
+    ctx_.window.Text2().SetText(
+        QStringLiteral("Done Time: \t") + TimeText(QTime::currentTime()) +
+        (outcome.isEmpty() ? QString() : QStringLiteral(" \u2014 ") + outcome));
     bar_.SetBarColor(kBarRed);
     ctx_.sound.PlayToEnd([this] { ctx_.window.KeepResponsive(); });
     if (!problems_.empty())

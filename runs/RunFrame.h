@@ -24,9 +24,10 @@ public:
     // What went wrong so far; shown once when the run ends.
     Problems &problems() { return problems_; }
 
-    // Writes the start and end times, turns the bar red, plays the sound to its end, then shows
-    // the problems, if any, in one message headed by heading.
-    void Finish(const QString &heading);
+    // Writes the start and end times, the end time followed by outcome when there is one, turns
+    // the bar red, plays the sound to its end, then shows the problems, if any, in one message
+    // headed by heading.
+    void Finish(const QString &heading, const QString &outcome = QString());
 
 private:
     RunContext &ctx_;

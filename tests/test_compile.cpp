@@ -287,6 +287,9 @@ void TestCompile::runStoresChoicesAndReportsAsItGoes()
     QCOMPARE(f.window.text2.history().mid(0, 5),
              QStringList({"a.pdf", "c.pdf", " Spaced Book ", "a.pdf", "c.pdf"}));
     QVERIFY(f.window.text2.Text().startsWith(QLatin1String("Done Time: \t")));
+    QVERIFY2(f.window.text2.Text().endsWith(
+                 QString::fromUtf8(" \u2014 PDFCompile Output/ Spaced Book , 3 pages")),
+             qPrintable(f.window.text2.Text()));
     QCOMPARE(f.window.progressBar2.BarColor(), kBarRed);
     QCOMPARE(f.window.progressBar2.Value(), 2);
     QCOMPARE(f.window.progressBar2.Max(), 2);

@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 #include "app/ProgressBarColor.h"
+#include "app/QtControls.h"
 #include "app/Twips.h"
 #include "runs/StartUp.h"
 #include "support/PdfFixtures.h"
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -89,6 +91,7 @@ private slots:
     void documentsWithoutAnUpToDatePdfAreMarked();
     void compileButtonMakesTheBookAndTakesNoInputMeanwhile();
     void printButtonMakesRealPdfsThroughLibreOffice();
+    void longEndMessagesFitTheScreen();
 
 private:
     QTemporaryDir dataHome_;
@@ -99,7 +102,8 @@ void TestMainWindow::layoutIsAsStored()
     TestFolder folder;
     Started s({folder.path()});
     const qreal dpi = s.form->logicalDpiY();
-    QCOMPARE(s.form->windowTitle(), QStringLiteral("Quirefold 1.1 from Tallowmere"));
+    QCOMPARE(s.form->windowTitle(), QDir(folder.path()).dirName() +
+                                        QString::fromUtf8(" \u2014 Quirefold 1.1 from Tallowmere"));
     QCOMPARE(s.form->windowIcon().availableSizes().size(), 7); // the desktop's own icon
     QCOMPARE(s.form->size(), QSize(TwipsToPixels(12345, dpi), TwipsToPixels(4650, dpi)));
     QCOMPARE(s.form->minimumSize(), s.form->maximumSize());
@@ -480,6 +484,9 @@ void TestMainWindow::compileButtonMakesTheBookAndTakesNoInputMeanwhile()
     // Values paced to the screen's frames reach the widgets all the same.
     QVERIFY(s.get<QPlainTextEdit>("Text2")->toPlainText().startsWith(QLatin1String("Done Time:")));
     QCOMPARE(s.get<QProgressBar>("ProgressBar2")->value(), 2);
+    QCOMPARE(s.get<QProgressBar>("ProgressBar2")->text(), QStringLiteral("2 of 2"));
+    QVERIFY(s.get<QPlainTextEdit>("Text2")->toPlainText().endsWith(
+        QString::fromUtf8(" \u2014 PDFCompile Output/CompiledPDFDocument.pdf, 4 pages")));
     QCOMPARE(s.form->ProgressBar2().BarColor(), kBarRed);
 }
 
@@ -533,6 +540,27 @@ void TestMainWindow::printButtonMakesRealPdfsThroughLibreOffice()
         QDir(folder.path()).entryList({"*.PS", "*.LOG", ".~lock*"}, QDir::Files | QDir::Hidden),
         QStringList());
     QVERIFY(!s.form->Text1().Text().isEmpty());
+}
+
+void TestMainWindow::longEndMessagesFitTheScreen()
+{
+    Problems problems;
+    for (int i = 0; i < 40; ++i)
+        problems.add(Status::Failed(QStringLiteral("/folder/Damaged %1.pdf").arg(i),
+                                    QString(300, QLatin1Char('x'))));
+    problems.add(Status::Failed("/folder/Long.pdf", QString(5000, QLatin1Char('y'))));
+    QMessageBox box;
+    SetMessageText(box, problems.report("The book was made, but not everything went well:"));
+    QVERIFY(box.text().startsWith("The book was made, but not everything went well:"));
+    QVERIFY(box.text().contains("and 37 more"));
+    for (const char *file : {"Damaged 0.pdf", "Damaged 39.pdf", "Long.pdf"})
+        QVERIFY(box.detailedText().contains(file));
+    QVERIFY(box.detailedText().contains(QString(5000, QLatin1Char('y'))));
+    box.show();
+    QVERIFY(box.height() <= box.screen()->availableGeometry().height());
+
+    SetMessageText(box, "Short:\n\n/folder/a.pdf: is damaged");
+    QCOMPARE(box.text(), QStringLiteral("Short:\n\n/folder/a.pdf: is damaged"));
 }
 
 QTEST_MAIN(TestMainWindow)
