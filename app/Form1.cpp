@@ -28,6 +28,9 @@
 #include <QScreen>
 #include <QStyle>
 
+#include <iterator>
+#include <utility>
+
 namespace qf {
 namespace {
 
@@ -80,8 +83,10 @@ QProgressBar *MakeProgressBar(QWidget *parent, const char *name)
 
 QPushButton *MakeButton(QWidget *parent, const char *name, const QString &caption)
 {
+    // No button is ever the window's default: Enter presses the button that has the keyboard,
+    // and nothing elsewhere (Form1::keyPressEvent).
     auto *button = Named(new QPushButton(caption, parent), name);
-    button->setAutoDefault(true);
+    button->setAutoDefault(false);
     return button;
 }
 
@@ -132,7 +137,7 @@ Form1::Form1(Workspace &ws, QWidget *parent)
       text5Widget_(MakeLineBox(this, "Text5", false)),
       check1Widget_(Named(
           new QCheckBox(
-              QStringLiteral("Add a blank sheet when a document ends in and odd number of pages."),
+              QStringLiteral("Add a &blank sheet when a document ends in and odd number of pages."),
               this),
           "Check1")),
       progressBar1Widget_(MakeProgressBar(this, "ProgressBar1")),
@@ -157,27 +162,50 @@ Form1::Form1(Workspace &ws, QWidget *parent)
         icon.addFile(QStringLiteral(":/icons/%1x%1.png").arg(size));
     setWindowIcon(icon);
 
-    auto *command1 = MakeButton(this, "Command1", QStringLiteral("Print DOC Files to PDF"));
-    auto *label1 = Named(new QLabel(QStringLiteral("DOC Files Found in Folder:"), this), "Label1");
+    auto *command1 = MakeButton(this, "Command1", QStringLiteral("&Print DOC Files to PDF"));
+    auto *label1 = Named(new QLabel(QStringLiteral("&DOC Files Found in Folder:"), this), "Label1");
     auto *command2 = MakeButton(
         this, "Command2",
-        QStringLiteral("Click here to delete PDF files which have a matching DOC file only!"));
-    auto *command3 = MakeButton(this, "Command3", QStringLiteral("Compile PDF Files"));
-    auto *command4 = MakeButton(this, "Command4", QStringLiteral("Check All"));
-    auto *command5 = MakeButton(this, "Command5", QStringLiteral("Uncheck All"));
-    auto *command6 = MakeButton(this, "Command6", QStringLiteral("Check All"));
-    auto *command7 = MakeButton(this, "Command7", QStringLiteral("Uncheck All"));
+        QStringLiteral("Click here to d&elete PDF files which have a matching DOC file only!"));
+    auto *command3 = MakeButton(this, "Command3", QStringLiteral("Co&mpile PDF Files"));
+    auto *command4 = MakeButton(this, "Command4", QStringLiteral("Check &All"));
+    auto *command5 = MakeButton(this, "Command5", QStringLiteral("&Uncheck All"));
+    auto *command6 = MakeButton(this, "Command6", QStringLiteral("Chec&k All"));
+    auto *command7 = MakeButton(this, "Command7", QStringLiteral("U&ncheck All"));
     auto *command8 = MakeButton(this, "Command8", QStringLiteral("&Close"));
-    auto *label2 = Named(new QLabel(QStringLiteral("Compiled PDF File Name:"), this), "Label2");
-    // No default button: a stray Enter must never take PDFs away. Enter on the removal button
-    // itself does nothing either; Space or a click presses it.
-    command2->setAutoDefault(false);
+    auto *label2 = Named(new QLabel(QStringLiteral("Compiled PDF &File Name:"), this), "Label2");
+    label1->setBuddy(list1Widget_);
+    label2->setBuddy(text5Widget_);
     for (QWidget *box :
          {static_cast<QWidget *>(text1Widget_), static_cast<QWidget *>(text2Widget_),
           static_cast<QWidget *>(text3Widget_), static_cast<QWidget *>(text4Widget_)})
         MakeGrey(box);
 
-    // Left, top, width, height in twips, in tab order.
+    // What a screen reader calls each control: the two lists' twin buttons apart, and the boxes
+    // that have no label of their own.
+    const std::pair<QWidget *, const char *> spoken[] = {
+        {list1Widget_, "Documents"},
+        {list2Widget_, "PDF files"},
+        {text1Widget_, "Status"},
+        {text2Widget_, "File"},
+        {text3Widget_, "Documents found"},
+        {text4Widget_, "PDF files found"},
+        {text5Widget_, "Compiled PDF file name"},
+        {command4, "Check all documents"},
+        {command5, "Uncheck all documents"},
+        {command6, "Check all PDF files"},
+        {command7, "Uncheck all PDF files"},
+        {progressBar1Widget_, "Printing progress"},
+        {progressBar2Widget_, "Compiling progress"},
+    };
+    for (const auto &[widget, name] : spoken)
+        widget->setAccessibleName(QLatin1String(name));
+    // The list that has the keyboard shows it plainly, whatever the style draws.
+    for (QListWidget *list : {list1Widget_, list2Widget_})
+        list->setStyleSheet(
+            QStringLiteral("QListWidget:focus { border: 2px solid palette(highlight); }"));
+
+    // Left, top, width, height in twips.
     struct Placement {
         QWidget *widget;
         int left, top, width, height;
@@ -205,15 +233,14 @@ Form1::Form1(Workspace &ws, QWidget *parent)
         {progressBar2Widget_, 8360, 4245, 3855, 255},
     };
     const qreal dpi = logicalDpiY();
-    QWidget *previous = nullptr;
-    for (const Placement &p : placements) {
+    for (const Placement &p : placements)
         p.widget->setGeometry(TwipsRect(p.left, p.top, p.width, p.height, dpi));
-        if (p.widget->focusPolicy() & Qt::TabFocus) {
-            if (previous)
-                setTabOrder(previous, p.widget);
-            previous = p.widget;
-        }
-    }
+    // Tab goes down the documents' side, then down the PDFs' side, then to Close.
+    QWidget *const tabOrder[] = {list1Widget_, text3Widget_,  command4,     command5, command1,
+                                 command2,     list2Widget_,  text4Widget_, command6, command7,
+                                 command3,     check1Widget_, text5Widget_, command8};
+    for (size_t i = 1; i < std::size(tabOrder); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
     setFixedSize(TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi));
     list1Widget_->setFocus();
 
@@ -327,6 +354,15 @@ void Form1::keyPressEvent(QKeyEvent *event)
 {
     // No button cancels: Escape must not close the window.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    // Enter presses the button that has the keyboard, except the removal's, which a stray Enter
+    // must never start (Space or a click does); anywhere else it does nothing.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        auto *button = qobject_cast<QPushButton *>(focusWidget());
+        if (button && button->objectName() != QLatin1String("Command2"))
+            button->click();
         event->accept();
         return;
     }

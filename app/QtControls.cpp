@@ -1,6 +1,7 @@
 #include "app/QtControls.h"
 
 #include "app/ProgressBarColor.h"
+#include "convert/PdfState.h"
 #include "window/SortedOrder.h"
 
 #include <QCheckBox>
@@ -147,16 +148,21 @@ void QtTickList::Clear()
 
 namespace {
 
-// A small amber dot, or nothing in the same room, so marked and unmarked names stay in line.
-QIcon MarkIcon(bool marked, const QSize &size)
+// A small amber mark, or nothing in the same room, so marked and unmarked names stay in line. Its
+// shape says what it means, not its colour alone: a ring for a PDF not there, a dot for one too
+// old.
+enum class MarkShape { None, Ring, Dot };
+
+QIcon MarkIcon(MarkShape shape, const QSize &size)
 {
     QPixmap pixmap(size);
     pixmap.fill(Qt::transparent);
-    if (marked) {
+    if (shape != MarkShape::None) {
         QPainter painter(&pixmap);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QColor(0x9a, 0x5b, 0x00));
-        painter.setBrush(QColor(0xf0, 0xa0, 0x20));
+        const QColor amber(0xf0, 0xa0, 0x20), edge(0x9a, 0x5b, 0x00);
+        painter.setPen(shape == MarkShape::Ring ? QPen(edge, 2.0) : QPen(edge));
+        painter.setBrush(shape == MarkShape::Ring ? QBrush(Qt::NoBrush) : QBrush(amber));
         painter.drawEllipse(QRectF(1.5, 1.5, size.width() - 3.0, size.height() - 3.0));
     }
     return QIcon(pixmap);
@@ -169,11 +175,16 @@ void QtTickList::SetMark(int index, const QString &meaning)
     QListWidgetItem *item = widget_->item(index);
     if (!item)
         return;
-    static const QIcon marked = MarkIcon(true, QSize(10, 10));
-    static const QIcon unmarked = MarkIcon(false, QSize(10, 10));
+    static const QIcon ring = MarkIcon(MarkShape::Ring, QSize(10, 10));
+    static const QIcon dot = MarkIcon(MarkShape::Dot, QSize(10, 10));
+    static const QIcon none = MarkIcon(MarkShape::None, QSize(10, 10));
     widget_->setIconSize(QSize(10, 10));
-    item->setIcon(meaning.isEmpty() ? unmarked : marked);
-    item->setToolTip(meaning);
+    item->setIcon(meaning.isEmpty()                            ? none
+                  : meaning == PdfStateMark(PdfState::Missing) ? ring
+                                                               : dot);
+    // A screen reader says what the mark means; the tooltip shows a long name whole.
+    item->setData(Qt::AccessibleDescriptionRole, meaning);
+    item->setToolTip(meaning.isEmpty() ? item->text() : item->text() + QLatin1Char('\n') + meaning);
 }
 
 void QtTickList::AddItem(const QString &text)
@@ -182,6 +193,7 @@ void QtTickList::AddItem(const QString &text)
     const int row = SortedInsertRow(
         widget_->count(), [this](int i) { return widget_->item(i)->text(); }, text);
     auto *item = new QListWidgetItem(text);
+    item->setToolTip(text); // a name too long for the list shows whole
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     item->setCheckState(Qt::Unchecked);
     widget_->insertItem(row, item);

@@ -7,6 +7,7 @@
 #include "support/TestFolder.h"
 #include "window/MemoryWindow.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QContextMenuEvent>
@@ -75,7 +76,8 @@ private slots:
         qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome_.path()));
     }
     void layoutIsAsStored();
-    void tabOrderSkipsStatusLinesAndStartsAtList1();
+    void tabOrderFollowsTheLayout();
+    void everyControlCanBeFoundByNameAndKey();
     void startUpFillsListsCountsAndTicks();
     void startUpWithoutAUsableFolder_data();
     void startUpWithoutAUsableFolder();
@@ -136,7 +138,7 @@ void TestMainWindow::layoutIsAsStored()
         {"Command5", 1320, 2835, 1200, 375, "Uncheck All"},
         {"Command6", 6240, 2835, 1200, 375, "Check All"},
         {"Command7", 7440, 2835, 1200, 375, "Uncheck All"},
-        {"Command8", 5572, 4200, 1200, 375, "&Close"},
+        {"Command8", 5572, 4200, 1200, 375, "Close"},
         {"Label2", 6360, 3760, 1935, 255, "Compiled PDF File Name:"},
         {"ProgressBar1", 120, 4245, 3855, 255, nullptr},
         {"ProgressBar2", 8360, 4245, 3855, 255, nullptr},
@@ -144,10 +146,11 @@ void TestMainWindow::layoutIsAsStored()
     for (const Control &c : controls) {
         QWidget *w = s.get(c.name);
         QCOMPARE(w->geometry(), TwipsRect(c.left, c.top, c.width, c.height, dpi));
+        // The captions as stored, with an access key marked in each.
         if (auto *b = qobject_cast<QAbstractButton *>(w))
-            QCOMPARE(b->text(), QLatin1String(c.caption));
+            QCOMPARE(QString(b->text()).remove('&'), QLatin1String(c.caption));
         if (auto *l = qobject_cast<QLabel *>(w))
-            QCOMPARE(l->text(), QLatin1String(c.caption));
+            QCOMPARE(QString(l->text()).remove('&'), QLatin1String(c.caption));
     }
     QVERIFY(!s.button("Command2")->isDefault() && !s.button("Command2")->autoDefault());
     QVERIFY(s.get<QLineEdit>("Text3")->isReadOnly() && !s.get<QLineEdit>("Text5")->isReadOnly());
@@ -163,7 +166,7 @@ void TestMainWindow::layoutIsAsStored()
     QVERIFY((s.form->geometry().center() - screen.center()).manhattanLength() <= 1);
 }
 
-void TestMainWindow::tabOrderSkipsStatusLinesAndStartsAtList1()
+void TestMainWindow::tabOrderFollowsTheLayout()
 {
     TestFolder folder;
     Started s({folder.path()});
@@ -174,9 +177,43 @@ void TestMainWindow::tabOrderSkipsStatusLinesAndStartsAtList1()
         order << QApplication::focusWidget()->objectName();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
-    QCOMPARE(order, QStringList({"List1", "Command1", "List2", "Text3", "Text4", "Command2",
-                                 "Command3", "Check1", "Text5", "Command4", "Command5", "Command6",
-                                 "Command7", "Command8", "List1", "Command1"}));
+    QCOMPARE(order, QStringList({"List1", "Text3", "Command4", "Command5", "Command1", "Command2",
+                                 "List2", "Text4", "Command6", "Command7", "Command3", "Check1",
+                                 "Text5", "Command8", "List1", "Text3"}));
+}
+
+void TestMainWindow::everyControlCanBeFoundByNameAndKey()
+{
+    TestFolder folder;
+    folder.touch({"a.doc"});
+    Started s({folder.path()});
+    QVERIFY(QTest::qWaitForWindowActive(s.form.get()));
+    // What a screen reader hears: every control named, no two alike.
+    QStringList names;
+    for (QWidget *w : s.form->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(s.form.get()) || w->parentWidget() != s.form.get() ||
+            qobject_cast<QLabel *>(w))
+            continue;
+        QAccessibleInterface *seen = QAccessible::queryAccessibleInterface(w);
+        QVERIFY2(seen && !seen->text(QAccessible::Name).isEmpty(), qPrintable(w->objectName()));
+        names << seen->text(QAccessible::Name).remove('&');
+    }
+    QCOMPARE(QSet<QString>(names.begin(), names.end()).size(), names.size());
+    for (const char *expected : {"Documents", "PDF files", "Check all documents",
+                                 "Check all PDF files", "Compiled PDF file name"})
+        QVERIFY2(names.contains(expected), qPrintable(names.join(", ")));
+    // Every button and the option have an access key of their own; the labels lead to their box.
+    QSet<QString> keys;
+    for (QAbstractButton *b : s.form->findChildren<QAbstractButton *>()) {
+        const QString key = QKeySequence::mnemonic(b->text()).toString();
+        QVERIFY2(!key.isEmpty() && !keys.contains(key), qPrintable(b->objectName()));
+        keys << key;
+    }
+    QCOMPARE(s.get<QLabel>("Label2")->buddy(), s.get("Text5"));
+    QTest::keyClick(s.form.get(), Qt::Key_F, Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), s.get("Text5"));
+    QTest::keyClick(s.form.get(), Qt::Key_A, Qt::AltModifier);
+    QCOMPARE(s.ticked("List1"), QStringList({"a.doc"}));
 }
 
 void TestMainWindow::startUpFillsListsCountsAndTicks()
@@ -426,17 +463,24 @@ void TestMainWindow::documentsWithoutAnUpToDatePdfAreMarked()
     folder.setModified("c.pdf", 1700000000 - 1);
     Started s({folder.path()});
     auto *list = s.get<QListWidget>("List1");
-    QStringList tips;
+    // What a mark means is in the tooltip and in what a screen reader hears; its shape tells a
+    // missing PDF from an old one, not its colour alone.
+    QStringList tips, heard;
     for (int i = 0; i < list->count(); ++i) {
-        tips << list->item(i)->text() + ": " + list->item(i)->toolTip();
+        tips << list->item(i)->toolTip();
+        heard << list->item(i)->data(Qt::AccessibleDescriptionRole).toString();
     }
-    QCOMPARE(tips, QStringList({"a.doc: No PDF yet",
-                                "b.doc: ", "c.doc: The PDF is older than the document"}));
+    QCOMPARE(tips, QStringList({"a.doc\nNo PDF yet", "b.doc",
+                                "c.doc\nThe PDF is older than the document"}));
+    QCOMPARE(heard, QStringList({"No PDF yet", "", "The PDF is older than the document"}));
+    const auto image = [&](int i) { return list->item(i)->icon().pixmap(10, 10).toImage(); };
+    QVERIFY(image(0) != image(2) && image(0) != image(1));
     QCOMPARE(s.ticked("List1"), QStringList({"a.doc", "b.doc", "c.doc"}));
 
     // The removal takes b's PDF, and its mark says so.
     s.click("Command2");
-    QCOMPARE(list->item(1)->toolTip(), QStringLiteral("No PDF yet"));
+    QCOMPARE(list->item(1)->data(Qt::AccessibleDescriptionRole).toString(),
+             QStringLiteral("No PDF yet"));
 }
 
 void TestMainWindow::compileButtonMakesTheBookAndTakesNoInputMeanwhile()
