@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 
 #include <iterator>
 #include <utility>
@@ -104,9 +105,14 @@ void MakeGrey(QWidget *box)
 
 class Form1::RunGuard {
 public:
-    explicit RunGuard(Form1 &form) : form_(form)
+    RunGuard(Form1 &form, QPushButton *button)
+        : form_(form), button_(button), caption_(button->text()), spoken_(button->accessibleName())
     {
         form_.running_ = true;
+        form_.stopRequested_ = false;
+        form_.stopButton_ = button;
+        button->setText(QStringLiteral("&Stop"));
+        button->setAccessibleName(QStringLiteral("Stop the run"));
         qApp->installEventFilter(&form_);
         form_.list1_.SetPaced(true);
         form_.list2_.SetPaced(true);
@@ -118,13 +124,22 @@ public:
         // Input that arrived during the run is dropped, not replayed once it is over.
         QCoreApplication::processEvents();
         qApp->removeEventFilter(&form_);
+        button_->setText(caption_);
+        button_->setAccessibleName(spoken_);
+        button_->setEnabled(true);
+        form_.stopButton_ = nullptr;
         form_.running_ = false;
+        if (std::exchange(form_.closeAfterRun_, false))
+            QTimer::singleShot(0, &form_, &QWidget::close);
     }
     RunGuard(const RunGuard &) = delete;
     RunGuard &operator=(const RunGuard &) = delete;
 
 private:
     Form1 &form_;
+    QPushButton *button_;
+    QString caption_;
+    QString spoken_;
 };
 
 Form1::Form1(Workspace &ws, QWidget *parent)
@@ -331,15 +346,44 @@ MessageBox &Form1::Messages()
 
 void Form1::KeepResponsive()
 {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // User input too: the filter lets only a request to stop through.
+    QCoreApplication::processEvents();
+}
+
+void Form1::RequestStop()
+{
+    stopRequested_ = true;
+    if (stopButton_)
+        stopButton_->setEnabled(false); // it was heard
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
-    if (running_ && event->isInputEvent() && watched->isWidgetType() &&
-        static_cast<QWidget *>(watched)->window() == this)
+    if (!running_ || !event->isInputEvent() || !watched->isWidgetType() ||
+        static_cast<QWidget *>(watched)->window() != this)
+        return QDialog::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        RequestStop();
         return true;
-    return QDialog::eventFilter(watched, event);
+    }
+    // The Stop button takes the mouse, and its key when it has the keyboard.
+    const bool onStop = watched == stopButton_;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseMove:
+        return !onStop;
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        return !(onStop && key == Qt::Key_Space);
+    }
+    default:
+        break;
+    }
+    // Alt+S, the Stop button's access key, reaches the window as a shortcut.
+    return event->type() != QEvent::ShortcutOverride;
 }
 
 RunContext Form1::MakeRunContext()
@@ -373,6 +417,13 @@ void Form1::closeEvent(QCloseEvent *event)
 {
     if (running_) {
         event->ignore();
+        if (!closeAfterRun_ &&
+            Messages().Ask(QStringLiteral("A run is under way. Stop it and close the window? What "
+                                          "it finished is kept."),
+                           kProgramTitle)) {
+            closeAfterRun_ = true;
+            RequestStop();
+        }
         return;
     }
     QDialog::closeEvent(event);
@@ -380,7 +431,11 @@ void Form1::closeEvent(QCloseEvent *event)
 
 void Form1::Command1_Click()
 {
-    RunGuard guard(*this);
+    if (running_) { // the button is Stop meanwhile
+        RequestStop();
+        return;
+    }
+    RunGuard guard(*this, findChild<QPushButton *>(QStringLiteral("Command1")));
     RunContext ctx = MakeRunContext();
     ConversionRun(ctx, hooks_.wordProcessor.start ? hooks_.wordProcessor : DesktopWordProcessor());
 }
@@ -400,7 +455,11 @@ WordProcessorStarter Form1::DesktopWordProcessor()
 
 void Form1::Command3_Click()
 {
-    RunGuard guard(*this);
+    if (running_) {
+        RequestStop();
+        return;
+    }
+    RunGuard guard(*this, findChild<QPushButton *>(QStringLiteral("Command3")));
     RunContext ctx = MakeRunContext();
     CompileRun(ctx);
 }

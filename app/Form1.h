@@ -58,6 +58,7 @@ public:
     MessageBox &Messages() override;
     BookChoices &Choices() override { return choices_; }
     void KeepResponsive() override;
+    bool StopRequested() const override { return stopRequested_; }
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -73,13 +74,18 @@ private:
     void AddDocumentListMenu();
     void AttachMenu(QListWidget *list, QMenu *menu);
 
-    // While a job runs the window takes no input and cannot be closed.
+    // While a job runs the window takes no input but a request to stop: its button turns into
+    // Stop, and Escape or closing the window (once confirmed) stop it too.
     class RunGuard;
+    void RequestStop();
     RunContext MakeRunContext();
     WordProcessorStarter DesktopWordProcessor();
 
     Workspace &ws_;
     bool running_ = false;
+    bool stopRequested_ = false;
+    bool closeAfterRun_ = false;
+    QPushButton *stopButton_ = nullptr; // the run's button, while it is Stop
     MessageBox *messageOverride_ = nullptr;
     RunHooks hooks_;
     DesktopCompletionSound desktopSound_;

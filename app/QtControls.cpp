@@ -364,6 +364,14 @@ void QtMessageBox::Show(const QString &text, const QString &caption, Icon icon)
     box.exec();
 }
 
+bool QtMessageBox::Ask(const QString &question, const QString &caption)
+{
+    QMessageBox box(QMessageBox::Question, caption, question, QMessageBox::Yes | QMessageBox::No,
+                    parent_);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void SetMessageText(QMessageBox &box, const QString &text)
 {
     // A heading, then one paragraph per problem.

@@ -99,6 +99,7 @@ class QtMessageBox : public MessageBox {
 public:
     explicit QtMessageBox(QWidget *parent) : parent_(parent) {}
     void Show(const QString &text, const QString &caption, Icon icon) override;
+    bool Ask(const QString &question, const QString &caption) override;
 
 private:
     QWidget *parent_;

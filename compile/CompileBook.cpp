@@ -161,6 +161,10 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
     const int count = int(request.names.size());
     observer.Progress(0, count);
     for (int i = 0; i < count; ++i) {
+        if (observer.StopRequested()) {
+            result.stopped = true;
+            return;
+        }
         const QString &name = request.names.at(i);
         observer.At(name, i);
         const QString &path = paths.at(i);
@@ -258,6 +262,10 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
     DocumentLevel documentLevel;
     AssemblePages(request, paths, observer, suite, output, result, damage, ownBookmarks,
                   documentLevel);
+    if (result.stopped || observer.StopRequested()) {
+        result.stopped = true;
+        return result; // the hidden file goes; an old book stays as it was
+    }
 
     if (output.GetNumPages() < 1) {
         result.problems.add(Status::Failed(outputPath, QStringLiteral("no page could be added, "

@@ -32,12 +32,13 @@ struct CompileResult {
     BookLayout layout; // each document's place in the book, or why it was left out
     Problems problems;
     QList<Notice> notices; // what the user was told at once
+    bool stopped = false;  // the user stopped the run: no book was written
 };
 
 // Builds the book from the request's PDFs, in order, with a blank sheet after a document that
 // ends on an odd page when asked (never after the last), one bookmark per document, and shows it
 // in the desktop's viewer. A PDF that cannot be read is left out and named in the problems; an
-// old book is replaced only by a complete new one.
+// old book is replaced only by a complete new one. Stopped by the observer, it writes nothing.
 CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, BookViewer &viewer);
 
 // The book CompileBook would make, worked out from the PDFs' page counts without writing

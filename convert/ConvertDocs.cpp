@@ -15,6 +15,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <set>
 #include <thread>
 
 namespace qf {
@@ -117,6 +118,30 @@ public:
         closed_ = true;
         toInstances_.notify_all();
     }
+    // The run was stopped: nothing more is handed out, and every word processor stops at once.
+    void Abort()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        closed_ = true;
+        tasks_.clear();
+        for (WordProcessor *word : working_)
+            word->Abort();
+        aborted_ = true;
+        toInstances_.notify_all();
+    }
+    // A word processor that Abort must reach while it lives.
+    void Enlist(WordProcessor *word)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        working_.insert(word);
+        if (aborted_)
+            word->Abort();
+    }
+    void Discharge(WordProcessor *word)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        working_.erase(word);
+    }
     // The next document for an instance; false once the job has no more.
     bool NextTask(Task &task)
     {
@@ -135,6 +160,8 @@ private:
     std::deque<Event> events_;
     std::deque<Task> tasks_;
     bool closed_ = false;
+    bool aborted_ = false;
+    std::set<WordProcessor *> working_;
 };
 
 // One word processor's life on its own thread. It outlives every process it starts, which a
@@ -147,6 +174,7 @@ void RunInstance(const WordProcessorStarter &starter, Pool &pool)
         pool.Post({Event::Kind::StartFailed, -1, started});
         return;
     }
+    pool.Enlist(word.get());
     pool.Post({Event::Kind::Ready, -1, Status::Ok()});
     const QString savedPrinter = word->ActivePrinter();
     Task task;
@@ -159,6 +187,7 @@ void RunInstance(const WordProcessorStarter &starter, Pool &pool)
     }
     word->SetActivePrinter(savedPrinter);
     const Status quit = word->Quit();
+    pool.Discharge(word.get());
     word.reset();
     pool.Post({Event::Kind::Quit, -1, quit});
 }
@@ -240,12 +269,22 @@ ConversionResult ConvertDocuments(const ConversionRequest &request,
             break;
         }
     };
+    // A stop asked for ends the handing out, and the word processors at work.
+    bool stopped = false;
+    const auto stopIfAsked = [&] {
+        if (!stopped && observer.StopRequested()) {
+            stopped = true;
+            pool.Abort();
+        }
+        return stopped;
+    };
     const auto drain = [&] {
         const std::deque<Event> events = pool.TakeEvents();
         if (events.empty())
             observer.Waiting();
         for (const Event &event : events)
             handle(event);
+        stopIfAsked();
     };
 
     while (ready == 0 && failed < instances)
@@ -262,6 +301,10 @@ ConversionResult ConvertDocuments(const ConversionRequest &request,
             if (next == count)
                 pool.Close();
             drain();
+            continue;
+        }
+        if (stopIfAsked()) {
+            next = count;
             continue;
         }
         const int k = next++;
@@ -319,13 +362,17 @@ ConversionResult ConvertDocuments(const ConversionRequest &request,
         return result;
     }
     result.started = true;
+    result.stopped = stopped;
     for (int k = 0; k < count; ++k) {
-        result.problems.add(outcome.at(k));
+        // A document the stop cut short is no failure of its own: its PDF is as it was.
+        if (outcome.at(k).reason() != kStoppedReason)
+            result.problems.add(outcome.at(k));
         if (!pdfs.at(k).isEmpty() && outcome.at(k).ok())
             result.converted.append(
                 {JoinPath(request.workingFolder, request.entries.at(k).name), pdfs.at(k)});
     }
-    result.problems.merge(quitProblems);
+    if (!stopped) // a stopped word processor was ended, not quit
+        result.problems.merge(quitProblems);
     RemoveScratchFolder(ScratchFolderIn(request.workingFolder));
     return result;
 }

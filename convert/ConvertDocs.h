@@ -10,9 +10,9 @@
 namespace qf {
 
 // The file names a document's conversion uses: its path cut at the last dot of its name (for a
-// .DOC its last four characters), then ".PS", ".PDF" and ".LOG". The PDF is the one of that name already in the
-// folder in whatever letter case, so it is replaced and not doubled. The print and log files are
-// hidden scratch files, so they never meet a file of the user's.
+// .DOC its last four characters), then ".PS", ".PDF" and ".LOG". The PDF is the one of that name
+// already in the folder in whatever letter case, so it is replaced and not doubled. The print and
+// log files are hidden scratch files, so they never meet a file of the user's.
 struct ConversionFiles {
     QString document, printFile, pdf, log;
 };
@@ -42,6 +42,7 @@ struct ConversionResult {
     QList<ConvertedDocument> converted; // in list order
     Problems problems;                  // in list order, then those of ending the word processors
     QList<Notice> notices;              // what the user was told at once
+    bool stopped = false; // the user stopped the run: documents not yet done were left
 };
 
 // Prints each ticked document to a PDF beside it through the word processor. Several instances

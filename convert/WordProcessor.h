@@ -9,6 +9,9 @@
 
 namespace qf {
 
+// Why a call failed that a stopped run cut short.
+inline const QString kStoppedReason = QStringLiteral("was not finished: the run was stopped");
+
 // The printer whose print-outs become PDFs.
 inline const QString kPdfPrinterName = QStringLiteral("Adobe PDF");
 
@@ -32,6 +35,9 @@ public:
     virtual Status CloseDocuments() = 0;
     // Ends the word processor; after this nothing of it runs.
     virtual Status Quit() = 0;
+    // Safe from any thread: the call under way, and every later one, fails at once, the word
+    // processor's processes ended. For a run the user stopped.
+    virtual void Abort() {}
 };
 
 // How a run gets its word processor: first whether it is there at all, touching nothing and

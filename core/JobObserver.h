@@ -37,6 +37,9 @@ public:
     virtual void Tell(const Notice &notice) = 0;
     // Called every few milliseconds while the job waits on other processes.
     virtual void Waiting() {}
+    // Whether the user asked the job to stop. A job asks between files and while it waits; it
+    // then ends soon, keeping what it finished and leaving nothing half written.
+    virtual bool StopRequested() { return false; }
 };
 
 // An observer that wants to hear nothing.

@@ -32,6 +32,9 @@ void CompileRun(RunContext &ctx)
     WindowObserver observer(ctx.ws, w, w.ProgressBar2());
     const CompileResult result = CompileBook(request, observer, ctx.bookViewer);
     run.problems().merge(result.problems);
+    if (result.stopped)
+        run.Stopped(QStringLiteral("The run was stopped, so no book was written; a book made "
+                                   "before is as it was."));
     // Where the book is and how long, in sight once the run is over.
     const int pages = result.layout.TotalPages();
     run.Finish(result.book.isEmpty()

@@ -36,6 +36,10 @@ void ConversionRun(RunContext &ctx, const WordProcessorStarter &wordProcessor)
         LoadIgnoreList(ctx.ws.PdfIgnorePath(), w.List2());
     MarkOutOfDateDocuments(ctx.ws.WorkingFolder, w.List1());
     run.problems().merge(result.problems);
+    if (result.stopped)
+        run.Stopped(QStringLiteral("The run was stopped: %1 of the ticked documents were "
+                                   "converted; the others were left as they were.")
+                        .arg(result.converted.size()));
     run.Finish(result.started ? QStringLiteral("Not every document was converted to PDF:")
                               : QStringLiteral("No document was converted to PDF:"));
 }

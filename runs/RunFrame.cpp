@@ -34,6 +34,11 @@ void RunFrame::StoreChoices()
     problems_.merge(StoreRunChoices(ctx_.ws, ctx_.window));
 }
 
+void RunFrame::Stopped(const QString &what)
+{
+    stopped_ = what;
+}
+
 void RunFrame::Finish(const QString &heading, const QString &outcome)
 {
     ctx_.window.Text1().SetText(QStringLiteral("Start Time: \t") + TimeText(start_));
@@ -42,7 +47,10 @@ void RunFrame::Finish(const QString &heading, const QString &outcome)
         (outcome.isEmpty() ? QString() : QStringLiteral(" \u2014 ") + outcome));
     bar_.SetBarColor(kBarRed);
     ctx_.sound.PlayToEnd([this] { ctx_.window.KeepResponsive(); });
-    if (!problems_.empty())
+    if (!stopped_.isEmpty())
+        ctx_.window.Messages().Show(problems_.report(stopped_), kProgramTitle,
+                                    MessageBox::Icon::Information);
+    else if (!problems_.empty())
         ctx_.window.Messages().Show(problems_.report(heading), kProgramTitle,
                                     MessageBox::Icon::Warning);
 }

@@ -23,6 +23,8 @@ public:
 
     // What went wrong so far; shown once when the run ends.
     Problems &problems() { return problems_; }
+    // The user stopped the run: what says so leads the end message.
+    void Stopped(const QString &what);
 
     // Writes the start and end times, the end time followed by outcome when there is one, turns
     // the bar red, plays the sound to its end, then shows the problems, if any, in one message
@@ -34,6 +36,7 @@ private:
     ProgressBar &bar_;
     QTime start_;
     Problems problems_;
+    QString stopped_;
 };
 
 // A time of day in the system's long time format, without a time zone.

@@ -23,6 +23,7 @@ public:
     void Made(const QString &path) override;
     void Tell(const Notice &notice) override;
     void Waiting() override { window_.KeepResponsive(); }
+    bool StopRequested() override { return window_.StopRequested(); }
 
 private:
     const Workspace &ws_;

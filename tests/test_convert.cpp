@@ -33,6 +33,8 @@ struct FakeWordProcessor : WordProcessor {
     QStringList *calls;
     QMap<QString, int> slowPrint;    // document file name -> milliseconds its print takes
     QMap<QString, QString> failOpen; // document file name -> reason
+    QStringList hangPrint;           // document file names whose print ends only when aborted
+    std::atomic<bool> aborted{false};
     QString printer = QStringLiteral("Start Printer");
     QString open;
 
@@ -68,6 +70,12 @@ struct FakeWordProcessor : WordProcessor {
     {
         Log() << QStringLiteral("print %1 ").arg(background) + QFileInfo(outputFile).fileName();
         QThread::msleep(slowPrint.value(QFileInfo(open).fileName()));
+        for (int waited = 0; hangPrint.contains(QFileInfo(open).fileName()) && waited < 60000;
+             waited += 5) {
+            if (aborted)
+                return Status::Failed(open, kStoppedReason);
+            QThread::msleep(5);
+        }
         MakePdf(outputFile, 2);
         return Status::Ok();
     }
@@ -82,6 +90,11 @@ struct FakeWordProcessor : WordProcessor {
     {
         Log() << QStringLiteral("quit");
         return Status::Ok();
+    }
+    void Abort() override
+    {
+        Log() << QStringLiteral("abort");
+        aborted = true;
     }
 };
 
@@ -100,6 +113,7 @@ struct ConvertFixture {
     QStringList calls;
     QMap<QString, QString> failOpen;
     QMap<QString, int> slowPrint;
+    QStringList hangPrint;
     std::atomic<int> started{0};
     int instances = 1;
 
@@ -126,6 +140,7 @@ struct ConvertFixture {
                     auto word = std::make_unique<FakeWordProcessor>(&calls);
                     word->failOpen = failOpen;
                     word->slowPrint = slowPrint;
+                    word->hangPrint = hangPrint;
                     return word;
                 },
                 instances};
@@ -154,6 +169,7 @@ private slots:
     void badPrintFilesFailAndLeaveALog();
     void removalDeletesPdfsWithAMatchingDocument();
     void otherKindsOfDocumentNeverShareAPdf();
+    void aStoppedRunEndsTheWordProcessorAtWork();
 };
 
 void TestConvert::convertsTickedDocumentsInListOrder()
@@ -422,6 +438,28 @@ void TestConvert::otherKindsOfDocumentNeverShareAPdf()
     QCOMPARE(result.problems.list().first().message(),
              f.ws.PathOf("Report.docx") + ": was not converted: its PDF would be the one of " +
                  f.ws.PathOf("Report.doc"));
+}
+
+void TestConvert::aStoppedRunEndsTheWordProcessorAtWork()
+{
+    ConvertFixture f({"a.doc", "b.doc", "c.doc"});
+    f.folder.write("a.PDF", "an earlier PDF");
+    f.hangPrint = {"a.doc"};
+    // The user stops the run while a.doc prints, which would take a minute.
+    f.window.onResponsive = [&] {
+        std::lock_guard<std::mutex> lock(FakeWordProcessor::logged);
+        f.window.stopRequested = f.calls.contains("print 1 a.PS");
+    };
+    ConversionRun(f.ctx, f.factory());
+
+    QVERIFY(f.calls.contains("abort"));
+    QVERIFY(!f.calls.contains("open b.doc"));
+    QCOMPARE(f.window.messages.shown().size(), 1);
+    QCOMPARE(f.window.messages.shown().first().text,
+             QStringLiteral("The run was stopped: 0 of the ticked documents were converted; the "
+                            "others were left as they were."));
+    QCOMPARE(f.folder.read("a.PDF"), QByteArray("an earlier PDF"));
+    QVERIFY(!f.folder.exists("b.PDF") && !f.folder.exists("c.PDF"));
 }
 
 QTEST_GUILESS_MAIN(TestConvert)

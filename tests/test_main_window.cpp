@@ -12,6 +12,8 @@
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QDateTime>
+#include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -22,6 +24,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTimer>
 
 #include <memory>
 
@@ -94,6 +97,9 @@ private slots:
     void compileButtonMakesTheBookAndTakesNoInputMeanwhile();
     void printButtonMakesRealPdfsThroughLibreOffice();
     void longEndMessagesFitTheScreen();
+    void aCompileCanBeStopped_data();
+    void aCompileCanBeStopped();
+    void aConversionStoppedLeavesNoOfficeAndNoHalfPdf();
 
 private:
     QTemporaryDir dataHome_;
@@ -498,8 +504,9 @@ void TestMainWindow::compileButtonMakesTheBookAndTakesNoInputMeanwhile()
         void PlayToEnd(const std::function<void()> &keepResponsive) override
         {
             ++plays;
+            s->messages.answer = false; // asked whether to stop, the user says no
             s->form->close();
-            QPushButton *compile = s->button("Command3");
+            QPushButton *compile = s->button("Command1");
             const QPointF at = compile->rect().center();
             for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
                 QCoreApplication::postEvent(
@@ -517,7 +524,8 @@ void TestMainWindow::compileButtonMakesTheBookAndTakesNoInputMeanwhile()
 
     QCOMPARE(meddler.plays, 1);
     QVERIFY(s.form->isVisible());
-    QVERIFY(s.messages.shown().isEmpty());
+    QCOMPARE(s.messages.shown().size(), 1);
+    QVERIFY(s.messages.shown().first().text.startsWith("A run is under way. Stop it"));
     const QString book = folder.file("PDFCompile Output/CompiledPDFDocument.pdf");
     QCOMPARE(meddler.shown, QStringList({book}));
     auto pdf = ReadPdf(book);
@@ -605,6 +613,111 @@ void TestMainWindow::longEndMessagesFitTheScreen()
 
     SetMessageText(box, "Short:\n\n/folder/a.pdf: is damaged");
     QCOMPARE(box.text(), QStringLiteral("Short:\n\n/folder/a.pdf: is damaged"));
+}
+
+namespace {
+
+void PostClick(QWidget *widget)
+{
+    const QPointF at = widget->rect().center();
+    for (auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+        QCoreApplication::postEvent(
+            widget,
+            new QMouseEvent(type, at, widget->mapToGlobal(at), Qt::LeftButton,
+                            type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                            Qt::NoModifier));
+}
+
+} // namespace
+
+void TestMainWindow::aCompileCanBeStopped_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Escape") << "Escape";
+    QTest::newRow("Stop button") << "Stop";
+    QTest::newRow("closing the window") << "close";
+}
+
+void TestMainWindow::aCompileCanBeStopped()
+{
+    QFETCH(QString, how);
+    TestFolder folder;
+    for (const char *name : {"a.pdf", "b.pdf", "c.pdf"})
+        MakePdf(folder.file(name), 1);
+    folder.mkdir("PDFCompile Output");
+    folder.write("PDFCompile Output/CompiledPDFDocument.pdf", "an earlier book");
+    NoSound sound;
+    NoBookViewer viewer;
+    Started s({folder.path()});
+    s.form->SetRunHooks({&sound, &viewer, QStringLiteral(QUIREFOLD_PROGRAM_FOLDER), {}});
+    // Waiting in the queue, the request reaches the window as soon as the run lets it in.
+    if (how == "Escape")
+        QCoreApplication::postEvent(
+            s.get("List2"), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    else if (how == "Stop")
+        PostClick(s.button("Command3"));
+    else
+        QTimer::singleShot(0, s.form.get(), [&] { s.form->close(); });
+    s.click("Command3");
+
+    QCOMPARE(folder.read("PDFCompile Output/CompiledPDFDocument.pdf"), "an earlier book");
+    QCOMPARE(QDir(folder.file("PDFCompile Output")).entryList(QDir::Files | QDir::Hidden),
+             QStringList({"CompiledPDFDocument.pdf"}));
+    QCOMPARE(s.messages.shown().last().text,
+             QStringLiteral("The run was stopped, so no book was written; a book made before is "
+                            "as it was."));
+    QCOMPARE(s.button("Command3")->text(), QStringLiteral("Co&mpile PDF Files"));
+    QVERIFY(s.button("Command3")->isEnabled());
+    if (how == "close") {
+        QCOMPARE(s.messages.shown().first().text.left(26), "A run is under way. Stop i");
+        QTRY_VERIFY(!s.form->isVisible());
+    } else {
+        QVERIFY(s.form->isVisible());
+    }
+}
+
+void TestMainWindow::aConversionStoppedLeavesNoOfficeAndNoHalfPdf()
+{
+    TestFolder folder, cache;
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path())); // the offices' profiles
+    const QDir sample(QStringLiteral(QUIREFOLD_SAMPLE_FOLDER));
+    for (int copy = 0; copy < 8; ++copy)
+        QVERIFY(QFile::copy(sample.filePath("Rules of Play.doc"),
+                            folder.file(QStringLiteral("Copy %1.doc").arg(copy))));
+    NoSound sound;
+    NoBookViewer viewer;
+    Started s({folder.path()});
+    s.form->SetRunHooks({&sound, &viewer, QStringLiteral(QUIREFOLD_PROGRAM_FOLDER), {}});
+    // Escape once the first PDF is there.
+    QElapsedTimer sinceStop;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (!sinceStop.isValid() && s.form->List2().ListCount() > 0) {
+            sinceStop.start();
+            QTest::keyClick(s.get("List1"), Qt::Key_Escape);
+        }
+    });
+    watch.start(20);
+    s.click("Command1");
+    qInfo("the run ended %lld ms after it was stopped", sinceStop.elapsed());
+    qunsetenv("XDG_CACHE_HOME");
+
+    QVERIFY(sinceStop.isValid());
+    QCOMPARE(s.messages.shown().size(), 1);
+    const QString said = s.messages.shown().first().text;
+    QVERIFY2(said.startsWith("The run was stopped: "), qPrintable(said));
+    const QStringList pdfs = QDir(folder.path()).entryList({"*.PDF"}, QDir::Files);
+    QVERIFY(!pdfs.isEmpty() && pdfs.size() < 8);
+    for (const QString &pdf : pdfs) // whole, or not there at all
+        QCOMPARE(ReadPdf(folder.file(pdf))->getAllPages().size(), size_t(3));
+    QCOMPARE(QDir(folder.path())
+                 .entryList({"*.PS", ".*quirefold*", ".~lock*"},
+                            QDir::Files | QDir::Hidden | QDir::Dirs),
+             QStringList());
+    QProcess pgrep;
+    QTRY_VERIFY_WITH_TIMEOUT((pgrep.start("pgrep", {"-a", "-f", cache.path()}),
+                              pgrep.waitForFinished(5000), pgrep.readAllStandardOutput().isEmpty()),
+                             5000);
 }
 
 QTEST_MAIN(TestMainWindow)

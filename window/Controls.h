@@ -71,12 +71,14 @@ public:
     virtual quint32 BarColor() const = 0;
 };
 
-// A modal message with a single OK button.
+// A modal message with a single OK button, or a question with Yes and No.
 class MessageBox {
 public:
     using Icon = Notice::Icon;
     virtual ~MessageBox() = default;
     virtual void Show(const QString &text, const QString &caption, Icon icon) = 0;
+    // True for Yes.
+    virtual bool Ask(const QString &question, const QString &caption) = 0;
 };
 
 // The folder's choices for the book beyond the Parts' two, each off unless the folder's user
@@ -103,8 +105,11 @@ public:
     virtual ProgressBar &ProgressBar2() = 0;
     virtual MessageBox &Messages() = 0;
     virtual BookChoices &Choices() = 0;
-    // Lets the window repaint while a job holds the thread, taking no user input meanwhile.
+    // Lets the window repaint while a job holds the thread, taking no user input meanwhile but
+    // a request to stop.
     virtual void KeepResponsive() = 0;
+    // Whether the user asked the run under way to stop.
+    virtual bool StopRequested() const { return false; }
 };
 
 } // namespace qf

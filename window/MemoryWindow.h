@@ -5,6 +5,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <functional>
+
 namespace qf {
 
 // Controls without a screen, for tests and the batch command.
@@ -93,7 +95,14 @@ public:
     {
         shown_.append({text, caption, icon});
     }
+    // Questions are recorded too, and answered with answer.
+    bool Ask(const QString &question, const QString &caption) override
+    {
+        shown_.append({question, caption, Icon::None});
+        return answer;
+    }
     const QList<Shown> &shown() const { return shown_; }
+    bool answer = true;
 
 private:
     QList<Shown> shown_;
@@ -120,7 +129,14 @@ public:
     ProgressBar &ProgressBar2() override { return progressBar2; }
     MessageBox &Messages() override { return messages; }
     BookChoices &Choices() override { return choices; }
-    void KeepResponsive() override {}
+    void KeepResponsive() override
+    {
+        if (onResponsive)
+            onResponsive();
+    }
+    bool StopRequested() const override { return stopRequested; }
+    bool stopRequested = false;
+    std::function<void()> onResponsive; // what a test does while a run waits
 };
 
 } // namespace qf

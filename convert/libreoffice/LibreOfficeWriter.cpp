@@ -136,6 +136,8 @@ public:
         return guard.entered() ? Close() : Busy(document_);
     }
 
+    void Abort() override { aborted_ = true; }
+
     Status Quit() override
     {
         const Guard guard(busy_);
@@ -171,6 +173,8 @@ private:
 
     Status Open(const QString &path)
     {
+        if (aborted_)
+            return Status::Failed(path, kStoppedReason);
         if (quit_)
             return Status::Failed(path, QStringLiteral("the word processor was already quit"));
         const QFileInfo info(path);
@@ -199,6 +203,8 @@ private:
     Status Print(const QString &outputFile)
     {
         const QString document = document_;
+        if (aborted_)
+            return Status::Failed(document, kStoppedReason);
         if (document.isEmpty())
             return Status::Failed(outputFile,
                                   QStringLiteral("cannot be printed: no document is open"));
@@ -273,8 +279,10 @@ private:
             job->done = true;
             job->finished.notify_all();
         });
-        const auto waitUntil = [&](Clock::time_point deadline) {
+        const auto waitUntil = [&](Clock::time_point deadline, bool stoppable) {
             for (;;) {
+                if (stoppable && aborted_)
+                    return false; // ended at once, as past the bound
                 if (responsive)
                     KeepResponsive();
                 std::unique_lock<std::mutex> lock(job->mutex);
@@ -285,12 +293,12 @@ private:
                     return false;
             }
         };
-        if (waitUntil(Clock::now() + bound)) {
+        if (waitUntil(Clock::now() + bound, true)) {
             worker.join();
             return Wait::Finished;
         }
         KillFollowers(office_.ProcessGroup());
-        if (waitUntil(Clock::now() + kEndBound))
+        if (waitUntil(Clock::now() + kEndBound, false))
             worker.join();
         else
             worker.detach(); // It owns all it touches; it must not keep the program from exiting.
@@ -307,6 +315,10 @@ private:
         const Wait wait =
             RunBounded([session, call = std::move(call), result] { *result = call(*session); },
                        bound, responsive);
+        if (wait == Wait::TimedOut && aborted_) {
+            EndOffice();
+            return lo::Outcome{lo::Outcome::Kind::Lost, kStoppedReason};
+        }
         if (wait == Wait::TimedOut) {
             EndOffice();
             return lo::Outcome{lo::Outcome::Kind::Lost,
@@ -443,6 +455,7 @@ private:
     QString document_;
     bool quit_ = false;
     bool busy_ = false;
+    std::atomic<bool> aborted_{false}; // set from the job's thread
 };
 
 } // namespace
