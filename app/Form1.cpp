@@ -14,6 +14,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
@@ -161,11 +163,7 @@ Form1::Form1(Workspace &ws, QWidget *parent)
       text4_(text4Widget_), text5_(text5Widget_), check1_(check1Widget_),
       progressBar1_(progressBar1Widget_), progressBar2_(progressBar2Widget_), messageBox_(this)
 {
-    // The folder's own name first: several windows on several folders stay apart.
-    const QString folderName = QDir(ws_.WorkingFolder).dirName();
-    setWindowTitle(ws_.WorkingFolder.isEmpty() || folderName.isEmpty()
-                       ? kWindowCaption
-                       : folderName + QStringLiteral(" \u2014 ") + kWindowCaption);
+    ShowFolderInTitle();
     // The layout was drawn for an 8-point sans-serif face of Arial's widths.
     QFont face = font();
     face.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
@@ -329,6 +327,44 @@ void Form1::AddPdfListMenu()
 }
 
 Form1::~Form1() = default;
+
+void Form1::ShowFolderInTitle()
+{
+    // The folder's own name first: several windows on several folders stay apart.
+    const QString folderName = QDir(ws_.WorkingFolder).dirName();
+    setWindowTitle(ws_.WorkingFolder.isEmpty() || folderName.isEmpty()
+                       ? kWindowCaption
+                       : folderName + QStringLiteral(" \u2014 ") + kWindowCaption);
+}
+
+void Form1::OfferAnotherFolder(const Problems &startProblems)
+{
+    if (!ws_.WorkingFolder.isEmpty() && QFileInfo(ws_.WorkingFolder).isDir() &&
+        QFileInfo(ws_.WorkingFolder).isReadable())
+        return;
+    const QString why =
+        ws_.WorkingFolder.isEmpty()
+            ? QStringLiteral("No folder was given to open.")
+            : QStringLiteral("The folder %1 could not be opened (%2).")
+                  .arg(ws_.WorkingFolder, startProblems.empty()
+                                              ? QStringLiteral("it is not a readable folder")
+                                              : startProblems.list().first().reason());
+    text1_.Show(why);
+    if (!Messages().Ask(why + QStringLiteral("\n\nChoose a folder to open?"), kProgramTitle))
+        return;
+    const QString chosen =
+        chooseFolder_ ? chooseFolder_()
+                      : QFileDialog::getExistingDirectory(
+                            this, QStringLiteral("Choose a folder of documents and PDF files"));
+    if (chosen.isEmpty())
+        return;
+    ws_ = Workspace::FromArguments({chosen});
+    list1_.Clear();
+    list2_.Clear();
+    text1_.Show(QString());
+    StartUp(ws_, *this, [] {});
+    ShowFolderInTitle();
+}
 
 void Form1::ShowCentred()
 {

@@ -10,6 +10,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -32,6 +34,12 @@ public:
 
     // Shows the window centred on its screen.
     void ShowCentred();
+
+    // When start-up found no folder to open, says so in the window and offers to choose one;
+    // a folder chosen is opened as start-up opens one.
+    void OfferAnotherFolder(const Problems &startProblems);
+    // How a folder is chosen; tests answer instead of a dialog. Empty: the user chose none.
+    void SetFolderChooser(std::function<QString()> choose) { chooseFolder_ = std::move(choose); }
 
     // Where messages go; nullptr restores the real message box. Tests record them instead.
     void SetMessageBox(MessageBox *box) { messageOverride_ = box; }
@@ -82,6 +90,8 @@ private:
     WordProcessorStarter DesktopWordProcessor();
 
     Workspace &ws_;
+    void ShowFolderInTitle();
+    std::function<QString()> chooseFolder_;
     bool running_ = false;
     bool stopRequested_ = false;
     bool closeAfterRun_ = false;

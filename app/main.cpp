@@ -3,6 +3,7 @@
 #include "runs/StartUp.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -23,5 +24,7 @@ int main(int argc, char *argv[])
     const qf::Problems problems = qf::StartUp(ws, form, [&form] { form.ShowCentred(); });
     for (const qf::Status &problem : problems.list())
         std::fprintf(stderr, "quirefold: %s\n", qPrintable(problem.message()));
+    // Once the window is painted: a folder that could not be opened is said there.
+    QTimer::singleShot(0, &form, [&form, problems] { form.OfferAnotherFolder(problems); });
     return app.exec();
 }

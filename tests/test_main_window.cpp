@@ -262,6 +262,26 @@ void TestMainWindow::startUpWithoutAUsableFolder()
     QCOMPARE(s.form->Check1().Value(), 1);
     QVERIFY(s.messages.shown().isEmpty());
     QVERIFY(!QFileInfo::exists(QStringLiteral("/QFDOCIgnore.INI")));
+
+    // The window says so, and offers to choose a folder; without one it stays as it is.
+    s.messages.answer = false;
+    s.form->OfferAnotherFolder(s.problems);
+    QCOMPARE(s.messages.shown().size(), 1);
+    QVERIFY(s.messages.shown().first().text.endsWith("\n\nChoose a folder to open?"));
+    QVERIFY2(s.form->Text1().Text().startsWith(arguments.isEmpty() ? "No folder was given"
+                                                                   : "The folder "),
+             qPrintable(s.form->Text1().Text()));
+    // A folder chosen opens as one given at start-up.
+    TestFolder chosen;
+    chosen.touch({"a.doc", "b.pdf"});
+    s.messages.answer = true;
+    s.form->SetFolderChooser([&] { return chosen.path(); });
+    s.form->OfferAnotherFolder(s.problems);
+    QCOMPARE(s.ticked("List1"), QStringList({"a.doc"}));
+    QCOMPARE(s.ticked("List2"), QStringList({"b.pdf"}));
+    QCOMPARE(s.form->Text4().Text(), QStringLiteral("1 PDF file(s) found in folder."));
+    QVERIFY(s.form->windowTitle().startsWith(QDir(chosen.path()).dirName() + " "));
+    QCOMPARE(s.ws.WorkingFolder, chosen.path());
 }
 
 void TestMainWindow::checkAllAndUncheckAllKeepCurrentItemAndScroll()
