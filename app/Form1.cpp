@@ -146,7 +146,8 @@ private:
 
 Form1::Form1(Workspace &ws, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                          Qt::WindowMaximizeButtonHint),
       ws_(ws), list1Widget_(MakeTickList(this, "List1")), list2Widget_(MakeTickList(this, "List2")),
       text1Widget_(MakeStatusBox(this, "Text1")), text2Widget_(MakeStatusBox(this, "Text2")),
       text3Widget_(MakeLineBox(this, "Text3", true)),
@@ -218,43 +219,44 @@ Form1::Form1(Workspace &ws, QWidget *parent)
         list->setStyleSheet(
             QStringLiteral("QListWidget:focus { border: 2px solid palette(highlight); }"));
 
-    // Left, top, width, height in twips.
-    struct Placement {
-        QWidget *widget;
-        int left, top, width, height;
-    };
-    const Placement placements[] = {
-        {list1Widget_, 120, 480, 6000, 2085},
-        {command1, 3465, 2835, 1815, 375},
-        {text1Widget_, 120, 3360, 6000, 255},
-        {label1, 120, 240, 6000, 255},
-        {text2Widget_, 120, 3765, 6000, 255},
-        {list2Widget_, 6240, 480, 6000, 2085},
-        {text3Widget_, 120, 2520, 6000, 285},
-        {text4Widget_, 6240, 2520, 6000, 285},
-        {command2, 6240, 80, 6000, 375},
-        {command3, 9600, 2835, 1815, 375},
-        {check1Widget_, 6360, 3360, 5895, 255},
-        {text5Widget_, 8280, 3720, 3975, 285},
-        {command4, 120, 2835, 1200, 375},
-        {command5, 1320, 2835, 1200, 375},
-        {command6, 6240, 2835, 1200, 375},
-        {command7, 7440, 2835, 1200, 375},
-        {command8, 5572, 4200, 1200, 375},
-        {label2, 6360, 3760, 1935, 255},
-        {progressBar1Widget_, 120, 4245, 3855, 255},
-        {progressBar2Widget_, 8360, 4245, 3855, 255},
+    // Left, top, width, height in twips at the stored size; how each takes a larger window.
+    using G = Placement::Grow;
+    placements_ = {
+        {list1Widget_, {120, 480, 6000, 2085}, G::Left | G::Wide | G::Tall},
+        {command1, {3465, 2835, 1815, 375}, G::Left | G::Below},
+        {text1Widget_, {120, 3360, 6000, 255}, G::Left | G::Wide | G::Below},
+        {label1, {120, 240, 6000, 255}, G::Left | G::Wide},
+        {text2Widget_, {120, 3765, 6000, 255}, G::Left | G::Wide | G::Below},
+        {list2Widget_, {6240, 480, 6000, 2085}, G::Right | G::Wide | G::Tall},
+        {text3Widget_, {120, 2520, 6000, 285}, G::Left | G::Wide | G::Below},
+        {text4Widget_, {6240, 2520, 6000, 285}, G::Right | G::Wide | G::Below},
+        {command2, {6240, 80, 6000, 375}, G::Right | G::Wide},
+        {command3, {9600, 2835, 1815, 375}, G::Right | G::Below},
+        {check1Widget_, {6360, 3360, 5895, 255}, G::Right | G::Wide | G::Below},
+        {text5Widget_, {8280, 3720, 3975, 285}, G::Right | G::Wide | G::Below},
+        {command4, {120, 2835, 1200, 375}, G::Left | G::Below},
+        {command5, {1320, 2835, 1200, 375}, G::Left | G::Below},
+        {command6, {6240, 2835, 1200, 375}, G::Right | G::Below},
+        {command7, {7440, 2835, 1200, 375}, G::Right | G::Below},
+        {command8, {5572, 4200, 1200, 375}, G::Right | G::Below}, // in the middle
+        {label2, {6360, 3760, 1935, 255}, G::Right | G::Below},
+        {progressBar1Widget_, {120, 4245, 3855, 255}, G::Left | G::Wide | G::Below},
+        {progressBar2Widget_, {8360, 4245, 3855, 255}, G::Right | G::Wide | G::Below},
     };
     const qreal dpi = logicalDpiY();
-    for (const Placement &p : placements)
-        p.widget->setGeometry(TwipsRect(p.left, p.top, p.width, p.height, dpi));
+    for (Placement &p : placements_)
+        p.stored = TwipsRect(p.stored.x(), p.stored.y(), p.stored.width(), p.stored.height(), dpi);
     // Tab goes down the documents' side, then down the PDFs' side, then to Close.
     QWidget *const tabOrder[] = {list1Widget_, text3Widget_,  command4,     command5, command1,
                                  command2,     list2Widget_,  text4Widget_, command6, command7,
                                  command3,     check1Widget_, text5Widget_, command8};
     for (size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
-    setFixedSize(TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi));
+    // The stored size is the smallest; the lists take whatever more the user gives.
+    storedSize_ = QSize(TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi));
+    setMinimumSize(storedSize_);
+    resize(storedSize_);
+    PlaceControls();
     list1Widget_->setFocus();
 
     connect(command1, &QPushButton::clicked, this, &Form1::Command1_Click);
@@ -327,6 +329,28 @@ void Form1::AddPdfListMenu()
 }
 
 Form1::~Form1() = default;
+
+QRect Placement::At(QSize extra) const
+{
+    const int half = extra.width() / 2;
+    return QRect(stored.x() + ((grow & Right) ? half : 0),
+                 stored.y() + ((grow & Below) ? extra.height() : 0),
+                 stored.width() + ((grow & Wide) ? half : 0),
+                 stored.height() + ((grow & Tall) ? extra.height() : 0));
+}
+
+void Form1::PlaceControls()
+{
+    const QSize extra = (size() - storedSize_).expandedTo(QSize(0, 0));
+    for (const Placement &p : placements_)
+        p.widget->setGeometry(p.At(extra));
+}
+
+void Form1::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    PlaceControls();
+}
 
 void Form1::ShowFolderInTitle()
 {

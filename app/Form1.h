@@ -11,6 +11,7 @@
 #include <QDialog>
 
 #include <functional>
+#include <vector>
 
 class QCheckBox;
 class QLabel;
@@ -22,6 +23,16 @@ class QProgressBar;
 class QPushButton;
 
 namespace qf {
+
+// Where a control of the window goes: at its stored place when the window has its stored size,
+// and how it takes more room. Of the extra width each side gets half.
+struct Placement {
+    enum Grow { Left = 0, Right = 1, Wide = 2, Tall = 4, Below = 8 };
+    QWidget *widget;
+    QRect stored;
+    int grow; // Grow flags: on the right side, wider, taller, moved down
+    QRect At(QSize extra) const;
+};
 
 inline const QString kWindowCaption = QStringLiteral("Quirefold 1.1 from Tallowmere");
 
@@ -70,6 +81,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -91,6 +103,9 @@ private:
 
     Workspace &ws_;
     void ShowFolderInTitle();
+    void PlaceControls();
+    std::vector<Placement> placements_;
+    QSize storedSize_;
     std::function<QString()> chooseFolder_;
     bool running_ = false;
     bool stopRequested_ = false;

@@ -114,9 +114,8 @@ void TestMainWindow::layoutIsAsStored()
                                         QString::fromUtf8(" \u2014 Quirefold 1.1 from Tallowmere"));
     QCOMPARE(s.form->windowIcon().availableSizes().size(), 7); // the desktop's own icon
     QCOMPARE(s.form->size(), QSize(TwipsToPixels(12345, dpi), TwipsToPixels(4650, dpi)));
-    QCOMPARE(s.form->minimumSize(), s.form->maximumSize());
-    QVERIFY(
-        !(s.form->windowFlags() & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint)));
+    QCOMPARE(s.form->minimumSize(), s.form->size()); // larger, never smaller
+    QVERIFY(s.form->windowFlags() & Qt::WindowMaximizeButtonHint);
     const QList<QSize> iconSizes = s.form->windowIcon().availableSizes();
     QVERIFY(iconSizes.contains(QSize(16, 16)) && iconSizes.contains(QSize(32, 32)));
 
@@ -170,6 +169,17 @@ void TestMainWindow::layoutIsAsStored()
     }
     const QRect screen = s.form->screen()->availableGeometry();
     QVERIFY((s.form->geometry().center() - screen.center()).manhattanLength() <= 1);
+
+    // A larger window gives the lists the room: each side half the width, the lists the height.
+    const QRect list1 = s.get("List1")->geometry(), list2 = s.get("List2")->geometry();
+    const QRect close = s.get("Command8")->geometry(), name = s.get("Text5")->geometry();
+    s.form->resize(s.form->size() + QSize(400, 300));
+    QCOMPARE(s.get("List1")->geometry(), list1.adjusted(0, 0, 200, 300));
+    QCOMPARE(s.get("List2")->geometry(), list2.adjusted(200, 0, 400, 300));
+    QCOMPARE(s.get("Command8")->geometry(), close.translated(200, 300));
+    QCOMPARE(s.get("Text5")->geometry(), name.adjusted(200, 300, 400, 300));
+    s.form->resize(s.form->minimumSize());
+    QCOMPARE(s.get("List1")->geometry(), list1);
 }
 
 void TestMainWindow::tabOrderFollowsTheLayout()
