@@ -1,4 +1,4 @@
-#include "app/Form1.h"
+#include "app/FolderWindow.h"
 #include "convert/ChildProcess.h"
 #include "runs/StartUp.h"
 
@@ -20,7 +20,7 @@ int main(int argc, char *argv[])
     qf::ChildProcess::EndChildrenOnSignals();
 
     qf::Workspace ws = qf::Workspace::FromArguments(arguments);
-    qf::Form1 form(ws);
+    qf::FolderWindow form(ws);
     const qf::Problems problems = qf::StartUp(ws, form, [&form] { form.ShowCentred(); });
     for (const qf::Status &problem : problems.list())
         std::fprintf(stderr, "quirefold: %s\n", qPrintable(problem.message()));

@@ -39,9 +39,9 @@ QString PdfStateText(PdfState state)
 CompileRequest CompileRequestFor(const Workspace &ws, const MemoryWindow &window)
 {
     return {ws.WorkingFolder,
-            window.list2.tickedTexts(),
-            window.text5.Text(),
-            window.check1.Value() == 1,
+            window.pdfList.tickedTexts(),
+            window.bookName.Text(),
+            window.blankSheetOption.Value() == 1,
             QCoreApplication::applicationDirPath(),
             window.choices.fitBlankSheets,
             window.choices.keepBookmarks};
@@ -83,7 +83,7 @@ bool PrintPlan(Console &console, const Workspace &ws, const MemoryWindow &window
                .arg(plan.TotalPages())
                .arg(plan.Documents().size())
                .arg(plan.BlankSheets());
-    const QStringList documents = window.list1.tickedTexts();
+    const QStringList documents = window.documentList.tickedTexts();
     if (!documents.isEmpty())
         out << "\nDocuments to convert:\n";
     const QList<PdfState> states = PdfStatesOf(ws.WorkingFolder, documents);
@@ -235,9 +235,9 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
         return kBatchSomethingFailed;
     }
     if (parser.isSet(blank) || parser.isSet(noBlank))
-        window.check1.SetValue(parser.isSet(blank) ? 1 : 0);
+        window.blankSheetOption.SetValue(parser.isSet(blank) ? 1 : 0);
     if (parser.isSet(output))
-        window.text5.SetText(parser.value(output));
+        window.bookName.SetText(parser.value(output));
     if (parser.isSet(fit) || parser.isSet(noFit))
         window.choices.fitBlankSheets = parser.isSet(fit);
     if (parser.isSet(keep) || parser.isSet(noKeep))
@@ -255,12 +255,12 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
     bool allDone = startProblems.empty();
     // A later job sees the PDFs as the window would list them at start-up.
     const auto relistPdfs = [&] {
-        RefillList(ws.WorkingFolder, window.list2, window.text4, FileKind::Pdf);
-        LoadIgnoreList(ws.PdfIgnorePath(), window.list2);
+        RefillList(ws.WorkingFolder, window.pdfList, window.pdfCount, FileKind::Pdf);
+        LoadIgnoreList(ws.PdfIgnorePath(), window.pdfList);
     };
     if (parser.isSet(remove)) {
         const RemovalResult removed = RemoveConvertedPdfs(
-            ws.WorkingFolder, window.list2.texts(), window.choices.documentTypes,
+            ws.WorkingFolder, window.pdfList.texts(), window.choices.documentTypes,
             parser.isSet(trash) ? Removal::Trash : Removal::Delete);
         for (const QString &path : removed.trashed)
             out << "Trashed: " << path << '\n';
@@ -278,9 +278,10 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
         ConversionResult result;
         ConversionRequest request{ws.WorkingFolder, {}, ws.OutputFileName, 0};
         QStringList names;
-        for (int i = 0; i < window.list1.ListCount(); ++i) {
-            request.entries.append({window.list1.ItemText(i), window.list1.Selected(i)});
-            names.append(window.list1.ItemText(i));
+        for (int i = 0; i < window.documentList.ListCount(); ++i) {
+            request.entries.append(
+                {window.documentList.ItemText(i), window.documentList.Selected(i)});
+            names.append(window.documentList.ItemText(i));
         }
         bool anyToConvert = true;
         if (parser.isSet(changedOnly)) {

@@ -1,6 +1,6 @@
 // Start-up on a folder of 10,000 files: 5,000 documents and 5,000 PDFs, a fifth of each unticked
 // by the ignore lists. Run with QT_QPA_PLATFORM=offscreen.
-#include "app/Form1.h"
+#include "app/FolderWindow.h"
 #include "runs/StartUp.h"
 #include "window/MemoryWindow.h"
 
@@ -47,7 +47,8 @@ const QTemporaryDir &Folder()
 
 void CheckResult(benchmark::State &state, qf::MainWindow &window)
 {
-    if (window.List1().ListCount() != kFilesPerKind || window.List2().ListCount() != kFilesPerKind)
+    if (window.DocumentList().ListCount() != kFilesPerKind ||
+        window.PdfList().ListCount() != kFilesPerKind)
         state.SkipWithError("wrong item count");
 }
 
@@ -56,7 +57,7 @@ void BM_StartUpWindow(benchmark::State &state)
     const QString folder = Folder().path();
     for (auto _ : state) {
         qf::Workspace ws = qf::Workspace::FromArguments({folder});
-        qf::Form1 form(ws);
+        qf::FolderWindow form(ws);
         qf::StartUp(ws, form, [&form] { form.ShowCentred(); });
         QApplication::processEvents();
         CheckResult(state, form);

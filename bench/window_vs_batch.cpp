@@ -1,7 +1,7 @@
 // The window's runs against the batch command's on the same folders: the window's run is its
 // button's click on a window started on the folder; the batch command's is the whole command, its
 // start-up included. Run it through bench/window_vs_batch.sh, which makes the folders.
-#include "app/Form1.h"
+#include "app/FolderWindow.h"
 #include "batch/BatchCommand.h"
 #include "convert/OfficePlugin.h"
 #include "runs/StartUp.h"
@@ -29,13 +29,13 @@ QString ProgramFolder()
 void ClickInWindow(benchmark::State &state, const QString &folder, const char *button)
 {
     qf::Workspace ws = qf::Workspace::FromArguments({folder});
-    qf::Form1 form(ws);
+    qf::FolderWindow form(ws);
     qf::StartUp(ws, form, [&form] { form.ShowCentred(); });
-    for (qf::TickList *list : {&form.List1(), &form.List2()})
+    for (qf::TickList *list : {&form.DocumentList(), &form.PdfList()})
         for (int i = 0; i < list->ListCount(); ++i)
             list->SetSelected(i, true);
-    form.Check1().SetValue(1);
-    form.Text5().SetText(QStringLiteral("Book.pdf"));
+    form.BlankSheetOption().SetValue(1);
+    form.BookName().SetText(QStringLiteral("Book.pdf"));
     qf::NoSound sound;
     qf::NoBookViewer viewer;
     qf::RecordingMessageBox messages;
@@ -47,7 +47,7 @@ void ClickInWindow(benchmark::State &state, const QString &folder, const char *b
     if (!messages.shown().isEmpty())
         state.SkipWithError(
             qPrintable(messages.shown().first().text +
-                       QStringLiteral(" (%1 listed)").arg(form.List2().ListCount())));
+                       QStringLiteral(" (%1 listed)").arg(form.PdfList().ListCount())));
 }
 
 void RunBatch(benchmark::State &state, const QStringList &arguments)

@@ -9,27 +9,27 @@ namespace qf {
 void CompileRun(RunContext &ctx)
 {
     MainWindow &w = ctx.window;
-    RunFrame run(ctx, w.ProgressBar2());
+    RunFrame run(ctx, w.CompileBar());
     run.StoreChoices();
-    ctx.ws.OutputFileName = w.Text5().Text();
+    ctx.ws.OutputFileName = w.BookName().Text();
 
-    w.Text1().Show(QStringLiteral("Collecting information for file:"));
+    w.StatusLine().Show(QStringLiteral("Collecting information for file:"));
     CompileRequest request{ctx.ws.WorkingFolder,     {},
-                           ctx.ws.OutputFileName,    w.Check1().Value() == 1,
+                           ctx.ws.OutputFileName,    w.BlankSheetOption().Value() == 1,
                            ctx.programFolder,        w.Choices().fitBlankSheets,
                            w.Choices().keepBookmarks};
-    TickList &pdfs = w.List2();
+    TickList &pdfs = w.PdfList();
     for (int i = 0; i < pdfs.ListCount(); ++i) {
         pdfs.SetListIndex(i);
         if (!pdfs.Selected(i))
             continue;
         request.names.append(pdfs.ItemText(i));
-        w.Text2().Show(pdfs.ItemText(i));
+        w.FileLine().Show(pdfs.ItemText(i));
     }
     pdfs.SetListIndex(0);
-    w.ProgressBar2().SetValue(0);
+    w.CompileBar().SetValue(0);
 
-    WindowObserver observer(ctx.ws, w, w.ProgressBar2());
+    WindowObserver observer(ctx.ws, w, w.CompileBar());
     const CompileResult result = CompileBook(request, observer, ctx.bookViewer);
     run.problems().merge(result.problems);
     if (result.stopped)

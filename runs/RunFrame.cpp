@@ -41,8 +41,8 @@ void RunFrame::Stopped(const QString &what)
 
 void RunFrame::Finish(const QString &heading, const QString &outcome)
 {
-    ctx_.window.Text1().SetText(QStringLiteral("Start Time: \t") + TimeText(start_));
-    ctx_.window.Text2().SetText(
+    ctx_.window.StatusLine().SetText(QStringLiteral("Start Time: \t") + TimeText(start_));
+    ctx_.window.FileLine().SetText(
         QStringLiteral("Done Time: \t") + TimeText(QTime::currentTime()) +
         (outcome.isEmpty() ? QString() : QStringLiteral(" \u2014 ") + outcome));
     bar_.SetBarColor(kBarRed);

@@ -9,11 +9,11 @@ namespace qf {
 
 void RelistDocuments(const Workspace &ws, MainWindow &window)
 {
-    RefillList(ws.WorkingFolder, window.List1(), window.Text3(), FileKind::Doc, true,
+    RefillList(ws.WorkingFolder, window.DocumentList(), window.DocumentCount(), FileKind::Doc, true,
                window.Choices().documentTypes);
-    LoadIgnoreList(ws.DocIgnorePath(), window.List1());
+    LoadIgnoreList(ws.DocIgnorePath(), window.DocumentList());
     if (!ws.WorkingFolder.isEmpty())
-        MarkOutOfDateDocuments(ws.WorkingFolder, window.List1());
+        MarkOutOfDateDocuments(ws.WorkingFolder, window.DocumentList());
 }
 
 Problems StartUp(Workspace &ws, MainWindow &window, const std::function<void()> &show,
@@ -23,17 +23,19 @@ Problems StartUp(Workspace &ws, MainWindow &window, const std::function<void()> 
     ws.ResetSettingsPath();
     ApplySettingsStep(ws, window);
     show();
-    problems.add(RefillList(ws.WorkingFolder, window.List1(), window.Text3(), FileKind::Doc,
+    problems.add(RefillList(ws.WorkingFolder, window.DocumentList(), window.DocumentCount(),
+                            FileKind::Doc,
                             /*clearFirst=*/false, window.Choices().documentTypes));
     // The PDF listing would fail for the same reason: say it once.
-    const Status pdfs = RefillList(ws.WorkingFolder, window.List2(), window.Text4(), FileKind::Pdf);
+    const Status pdfs =
+        RefillList(ws.WorkingFolder, window.PdfList(), window.PdfCount(), FileKind::Pdf);
     if (problems.empty())
         problems.add(pdfs);
     problems.merge(ApplyIgnoreListStep(ws, window, missing));
     if (!ws.WorkingFolder.isEmpty())
-        MarkOutOfDateDocuments(ws.WorkingFolder, window.List1());
-    window.List1().SetListIndex(0);
-    window.List2().SetListIndex(0);
+        MarkOutOfDateDocuments(ws.WorkingFolder, window.DocumentList());
+    window.DocumentList().SetListIndex(0);
+    window.PdfList().SetListIndex(0);
     return problems;
 }
 

@@ -20,7 +20,7 @@ void WindowObserver::Progress(int done, int total)
 
 void WindowObserver::Made(const QString &)
 {
-    RefillList(ws_.WorkingFolder, window_.List2(), window_.Text4(), FileKind::Pdf);
+    RefillList(ws_.WorkingFolder, window_.PdfList(), window_.PdfCount(), FileKind::Pdf);
 }
 
 void WindowObserver::Tell(const Notice &notice)

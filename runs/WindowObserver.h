@@ -16,8 +16,8 @@ public:
         : ws_(ws), window_(window), bar_(bar), list_(list)
     {}
 
-    void Doing(const QString &what) override { window_.Text1().Show(what); }
-    void At(const QString &file, int) override { window_.Text2().Show(file); }
+    void Doing(const QString &what) override { window_.StatusLine().Show(what); }
+    void At(const QString &file, int) override { window_.FileLine().Show(file); }
     void Entry(int index) override;
     void Progress(int done, int total) override;
     void Made(const QString &path) override;

@@ -84,8 +84,8 @@ void ApplySettingsStep(const Workspace &ws, MainWindow &window)
         slipSheet = 1;
         outputName = kDefaultOutputName;
     }
-    window.Check1().SetValue(slipSheet); // a value the box cannot take leaves it clear
-    window.Text5().SetText(outputName);
+    window.BlankSheetOption().SetValue(slipSheet); // a value the box cannot take leaves it clear
+    window.BookName().SetText(outputName);
     window.Choices() = BookChoices();
     window.Choices().fitBlankSheets = ChoiceIsOn(ws.SettingsPath, kFitBlankSheetKey);
     window.Choices().keepBookmarks = ChoiceIsOn(ws.SettingsPath, kKeepBookmarksKey);
@@ -97,8 +97,8 @@ void ApplySettingsStep(const Workspace &ws, MainWindow &window)
 Problems ApplyIgnoreListStep(const Workspace &ws, MainWindow &window, MissingIgnoreLists missing)
 {
     Problems problems;
-    problems.add(ApplyOneIgnoreList(ws, ws.DocIgnorePath(), window.List1(), missing));
-    problems.add(ApplyOneIgnoreList(ws, ws.PdfIgnorePath(), window.List2(), missing));
+    problems.add(ApplyOneIgnoreList(ws, ws.DocIgnorePath(), window.DocumentList(), missing));
+    problems.add(ApplyOneIgnoreList(ws, ws.PdfIgnorePath(), window.PdfList(), missing));
     return problems;
 }
 
@@ -112,9 +112,9 @@ Problems StoreSettingsAndIgnoreLists(Workspace &ws, MainWindow &window)
     }
     ws.ResetSettingsPath();
     const Status slipSheet = WriteIniString(ws.SettingsPath, kSettingsSection, kSlipSheetKey,
-                                            QString::number(window.Check1().Value()));
+                                            QString::number(window.BlankSheetOption().Value()));
     const Status outputName =
-        WriteIniString(ws.SettingsPath, kSettingsSection, kOutputNameKey, window.Text5().Text());
+        WriteIniString(ws.SettingsPath, kSettingsSection, kOutputNameKey, window.BookName().Text());
     const Status keep =
         StoreChoice(ws.SettingsPath, kKeepBookmarksKey, window.Choices().keepBookmarks);
     const Status fit =
@@ -138,8 +138,8 @@ Problems SaveIgnoreLists(const Workspace &ws, MainWindow &window)
         problems.add(folder);
         return problems;
     }
-    problems.merge(SaveIgnoreList(ws.DocIgnorePath(), window.List1()));
-    problems.merge(SaveIgnoreList(ws.PdfIgnorePath(), window.List2()));
+    problems.merge(SaveIgnoreList(ws.DocIgnorePath(), window.DocumentList()));
+    problems.merge(SaveIgnoreList(ws.PdfIgnorePath(), window.PdfList()));
     return problems;
 }
 

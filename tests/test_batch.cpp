@@ -212,10 +212,10 @@ void TestBatch::compileMakesTheBookTheWindowMakes()
     Workspace ws = Workspace::FromArguments({windowFolder.path()});
     MemoryWindow window;
     for (const char *name : {"One.pdf", "Two.pdf", "Three.pdf"})
-        window.list2.AddItem(name);
-    window.list2.SetSelected(0, true);
-    window.list2.SetSelected(2, true); // Two.pdf; Three.pdf stays unticked
-    window.text5.SetText("Out.pdf");
+        window.pdfList.AddItem(name);
+    window.pdfList.SetSelected(0, true);
+    window.pdfList.SetSelected(2, true); // Two.pdf; Three.pdf stays unticked
+    window.bookName.SetText("Out.pdf");
     RunContext ctx{ws, window, sound, viewer, QStringLiteral(QUIREFOLD_PROGRAM_FOLDER)};
     CompileRun(ctx);
 

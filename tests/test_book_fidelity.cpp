@@ -421,7 +421,7 @@ void TestBookFidelity::bookKeepsWhatEachSourceHolds()
     }
 
     for (CompileFixture *g : {&plain, &f}) {
-        g->window.check1.SetValue(blank);
+        g->window.blankSheetOption.SetValue(blank);
         CompileRun(g->ctx);
     }
     QVERIFY2(plain.messages().isEmpty(),
@@ -448,7 +448,7 @@ void TestBookFidelity::linksOfAFileListedTwiceLandInItsOwnPages()
     for (CompileFixture *g : {&plain, &f}) {
         QFile::remove(g->folder.file("A2.pdf"));
         QVERIFY(QFile::copy(g->folder.file("A.pdf"), g->folder.file("A2.pdf")));
-        g->window.check1.SetValue(blank);
+        g->window.blankSheetOption.SetValue(blank);
         CompileRun(g->ctx);
     }
     QVERIFY2(f.messages().isEmpty(), qPrintable(row + ": " + f.messages().join('\n')));
@@ -478,10 +478,10 @@ void TestBookFidelity::taggedLibreOfficeExportKeepsItsStructure()
     QVERIFY2(f.folder.exists("Rules.pdf"), office.readAllStandardError().constData());
     // The same export twice under two names, around an untagged PDF.
     QVERIFY(QFile::copy(f.folder.file("Rules.pdf"), f.folder.file("C.pdf")));
-    f.window.list2.AddItem("C.pdf");
-    f.window.list2.AddItem("Rules.pdf");
-    for (int i = 0; i < f.window.list2.ListCount(); ++i)
-        f.window.list2.SetSelected(i, true);
+    f.window.pdfList.AddItem("C.pdf");
+    f.window.pdfList.AddItem("Rules.pdf");
+    for (int i = 0; i < f.window.pdfList.ListCount(); ++i)
+        f.window.pdfList.SetSelected(i, true);
     CompileRun(f.ctx);
     QVERIFY2(f.messages().isEmpty(), qPrintable(f.messages().join('\n')));
     QCOMPARE(RunQpdf({"--check", f.book()}), 0);

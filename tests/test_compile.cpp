@@ -60,7 +60,7 @@ void TestCompile::bookHasBlankSheetsAndBookmarks()
     QFETCH(Bookmarks, bookmarks);
     // Listed out of order: the book follows the list's order, not the adding order.
     CompileFixture f({{"Gamma.pdf", 5}, {"Alpha.pdf", 3}, {"beta.pdf", 2}});
-    f.window.check1.SetValue(option);
+    f.window.blankSheetOption.SetValue(option);
     CompileRun(f.ctx);
 
     QVERIFY2(f.messages().isEmpty(), qPrintable(f.messages().join('\n')));
@@ -247,7 +247,7 @@ void TestCompile::documentsKeepTheirOwnBookmarks()
             .setArrayItem(0, c.getAllPages().front());
     });
 
-    f.window.check1.SetValue(0);
+    f.window.blankSheetOption.SetValue(0);
     f.window.choices.keepBookmarks = true;
     CompileRun(f.ctx);
     const QStringList messages = f.messages();
@@ -270,8 +270,8 @@ void TestCompile::documentsKeepTheirOwnBookmarks()
 void TestCompile::runStoresChoicesAndReportsAsItGoes()
 {
     CompileFixture f({{"a.pdf", 1}, {"b.pdf", 1}, {"c.pdf", 1}});
-    f.window.list2.SetSelected(1, false);
-    f.window.text5.SetText(QStringLiteral(" Spaced Book "));
+    f.window.pdfList.SetSelected(1, false);
+    f.window.bookName.SetText(QStringLiteral(" Spaced Book "));
     CompileRun(f.ctx);
 
     QCOMPARE(f.folder.read("Quirefold.INI"),
@@ -280,20 +280,20 @@ void TestCompile::runStoresChoicesAndReportsAsItGoes()
     QCOMPARE(f.ws.OutputFileName, QStringLiteral(" Spaced Book "));
     QCOMPARE(Outline(*ReadPdf(f.book(" Spaced Book "))), (Bookmarks{{"a", 0}, {"c", 2}}));
 
-    const QStringList text1 = f.window.text1.history();
+    const QStringList text1 = f.window.statusLine.history();
     QCOMPARE(text1.mid(0, 3), QStringList({"Collecting information for file:",
                                            "Creating Output File...", "Compiling PDF files..."}));
     QVERIFY(text1.last().startsWith(QLatin1String("Start Time: \t")));
-    QCOMPARE(f.window.text2.history().mid(0, 5),
+    QCOMPARE(f.window.fileLine.history().mid(0, 5),
              QStringList({"a.pdf", "c.pdf", " Spaced Book ", "a.pdf", "c.pdf"}));
-    QVERIFY(f.window.text2.Text().startsWith(QLatin1String("Done Time: \t")));
-    QVERIFY2(f.window.text2.Text().endsWith(
+    QVERIFY(f.window.fileLine.Text().startsWith(QLatin1String("Done Time: \t")));
+    QVERIFY2(f.window.fileLine.Text().endsWith(
                  QString::fromUtf8(" \u2014 PDFCompile Output/ Spaced Book , 3 pages")),
-             qPrintable(f.window.text2.Text()));
-    QCOMPARE(f.window.progressBar2.BarColor(), kBarRed);
-    QCOMPARE(f.window.progressBar2.Value(), 2);
-    QCOMPARE(f.window.progressBar2.Max(), 2);
-    QCOMPARE(f.window.list2.ListIndex(), 0);
+             qPrintable(f.window.fileLine.Text()));
+    QCOMPARE(f.window.compileBar.BarColor(), kBarRed);
+    QCOMPARE(f.window.compileBar.Value(), 2);
+    QCOMPARE(f.window.compileBar.Max(), 2);
+    QCOMPARE(f.window.pdfList.ListIndex(), 0);
     QCOMPARE(f.sound.played, 1);
 }
 
@@ -314,9 +314,9 @@ void TestCompile::unreadablePdfsAreLeftOutAndNamed()
     f.folder.write("b.pdf", "not a PDF at all");
     MakeEncryptedPdf(f.folder.file("a.pdf"), f.folder.file("d.pdf"));
     for (const char *name : {"b.pdf", "d.pdf", "e.pdf"})
-        f.window.list2.AddItem(name);
-    for (int i = 0; i < f.window.list2.ListCount(); ++i)
-        f.window.list2.SetSelected(i, true); // e.pdf is listed but has gone from the folder
+        f.window.pdfList.AddItem(name);
+    for (int i = 0; i < f.window.pdfList.ListCount(); ++i)
+        f.window.pdfList.SetSelected(i, true); // e.pdf is listed but has gone from the folder
     CompileRun(f.ctx);
 
     auto pdf = ReadPdf(f.book());
@@ -335,7 +335,7 @@ void TestCompile::nothingTickedWritesNothing()
     CompileFixture f({{"a.pdf", 1}});
     QDir().mkpath(f.folder.file("PDFCompile Output"));
     f.folder.write("PDFCompile Output/Book.pdf", "earlier book");
-    f.window.list2.SetSelected(0, false);
+    f.window.pdfList.SetSelected(0, false);
     CompileRun(f.ctx);
     QCOMPARE(f.folder.read("PDFCompile Output/Book.pdf"), QByteArray("earlier book"));
     QCOMPARE(f.messages().size(), 1);
@@ -358,7 +358,7 @@ void TestCompile::outputNameMustBeAPlainFileName()
 {
     QFETCH(QString, name);
     CompileFixture f({{"a.pdf", 1}});
-    f.window.text5.SetText(name);
+    f.window.bookName.SetText(name);
     CompileRun(f.ctx);
     QCOMPARE(f.messages().size(), 1);
     QVERIFY2(f.messages().first().contains(QLatin1String("is not a plain file name")),
@@ -387,8 +387,8 @@ void TestCompile::bookThatCannotBeWrittenLeavesNoFile()
     // No page can go in: the book of an earlier run stays as it was.
     CompileFixture h({});
     h.folder.write("broken.pdf", "not a PDF");
-    h.window.list2.AddItem("broken.pdf");
-    h.window.list2.SetSelected(0, true);
+    h.window.pdfList.AddItem("broken.pdf");
+    h.window.pdfList.SetSelected(0, true);
     QDir().mkpath(h.folder.file("PDFCompile Output"));
     h.folder.write("PDFCompile Output/Book.pdf", "earlier book");
     CompileRun(h.ctx);

@@ -127,10 +127,10 @@ struct ConvertFixture {
             QFile doc(ws.PathOf(name));
             QVERIFY(doc.open(QIODevice::WriteOnly));
             doc.write("a document");
-            window.list1.AddItem(name);
+            window.documentList.AddItem(name);
         }
-        for (int i = 0; i < window.list1.ListCount(); ++i)
-            window.list1.SetSelected(i, true);
+        for (int i = 0; i < window.documentList.ListCount(); ++i)
+            window.documentList.SetSelected(i, true);
     }
     WordProcessorStarter factory()
     {
@@ -175,10 +175,10 @@ private slots:
 void TestConvert::convertsTickedDocumentsInListOrder()
 {
     ConvertFixture f({"b.DOC", "A.doc", "c.doc"});
-    f.window.list1.SetSelected(2, false); // c.doc
+    f.window.documentList.SetSelected(2, false); // c.doc
     f.folder.write("old.pdf");
     f.folder.write("QFPDFIgnore.INI", "old.pdf\r\n");
-    f.window.list2.AddItem("old.pdf");
+    f.window.pdfList.AddItem("old.pdf");
     ConversionRun(f.ctx, f.factory());
 
     QVERIFY2(f.window.messages.shown().isEmpty(),
@@ -193,16 +193,16 @@ void TestConvert::convertsTickedDocumentsInListOrder()
              QStringList()); // the print files' scratch folder is gone
     QCOMPARE(f.folder.read("QFDOCIgnore.INI"), QByteArray("c.doc\r\n"));
     // New PDFs come up ticked; the one the user had unticked stays so.
-    QCOMPARE(f.window.list2.texts(), QStringList({"A.PDF", "b.PDF", "old.pdf"}));
-    QCOMPARE(f.window.list2.tickedTexts(), QStringList({"A.PDF", "b.PDF"}));
-    QCOMPARE(f.window.text4.Text(), QStringLiteral("3 PDF file(s) found in folder."));
-    QCOMPARE(f.window.text1.history().mid(0, 4),
+    QCOMPARE(f.window.pdfList.texts(), QStringList({"A.PDF", "b.PDF", "old.pdf"}));
+    QCOMPARE(f.window.pdfList.tickedTexts(), QStringList({"A.PDF", "b.PDF"}));
+    QCOMPARE(f.window.pdfCount.Text(), QStringLiteral("3 PDF file(s) found in folder."));
+    QCOMPARE(f.window.statusLine.history().mid(0, 4),
              QStringList({"Collecting information for file:", "Creating PDF File...",
                           "Printing to Postscript File...", "Converting Postscript to PDF..."}));
-    QVERIFY(f.window.text1.Text().startsWith(QLatin1String("Start Time: \t")));
-    QCOMPARE(f.window.list1.ListIndex(), 2);
-    QCOMPARE(f.window.progressBar1.Value(), 3);
-    QCOMPARE(f.window.progressBar1.BarColor(), kBarRed);
+    QVERIFY(f.window.statusLine.Text().startsWith(QLatin1String("Start Time: \t")));
+    QCOMPARE(f.window.documentList.ListIndex(), 2);
+    QCOMPARE(f.window.conversionBar.Value(), 3);
+    QCOMPARE(f.window.conversionBar.BarColor(), kBarRed);
     QCOMPARE(f.sound.played, 1);
 }
 
@@ -230,7 +230,7 @@ void TestConvert::pathWithACommaIsSkippedWithAWarning()
     QCOMPARE(warning.caption, QStringLiteral("*** Warning ***"));
     QVERIFY(warning.icon == MessageBox::Icon::Critical);
     QVERIFY(f.calls.filter(QStringLiteral("open")).isEmpty());
-    QCOMPARE(f.window.progressBar1.Value(), 0); // skipped entries do not advance the bar
+    QCOMPARE(f.window.conversionBar.Value(), 0); // skipped entries do not advance the bar
 }
 
 void TestConvert::failedDocumentsAreNamedAndTheRunGoesOn()
@@ -269,7 +269,7 @@ void TestConvert::severalInstancesGiveWhatOneGives()
         f.started = 0;
         SilentObserver observer;
         ConversionRequest request{f.ws.WorkingFolder, {}, QString(), instances};
-        for (const QString &name : f.window.list1.texts())
+        for (const QString &name : f.window.documentList.texts())
             request.entries.append({name, name != "f.doc"});
         return ConvertDocuments(request, f.factory(), observer);
     };
@@ -310,7 +310,7 @@ void TestConvert::missingWordProcessorTouchesNothing()
     QVERIFY(f.window.messages.shown().first().text.contains(
         "apt-get install libreoffice-writer-nogui"));
     QCOMPARE(f.files(), before); // not even the settings: nothing could be done
-    QCOMPARE(f.window.progressBar1.BarColor(), kBarRed);
+    QCOMPARE(f.window.conversionBar.BarColor(), kBarRed);
 
     // Installed but failing to start: the folder's choices are stored first all the same.
     const WordProcessorStarter failing{[] { return Status::Ok(); },
@@ -396,19 +396,19 @@ void TestConvert::removalDeletesPdfsWithAMatchingDocument()
                   "Alone.pdf", "Gone.doc", "Gone.pdf", "Stuck.doc", "Stuck.pdf"});
     const Workspace ws = Workspace::FromArguments({folder.path()});
     MemoryWindow window;
-    RefillList(folder.path(), window.list2, window.text4, FileKind::Pdf);
-    window.list2.SetSelected(0, true);
-    window.list2.SetListIndex(1);
+    RefillList(folder.path(), window.pdfList, window.pdfCount, FileKind::Pdf);
+    window.pdfList.SetSelected(0, true);
+    window.pdfList.SetListIndex(1);
     QFile::remove(folder.file("Gone.pdf")); // gone since it was listed
     QFile::remove(folder.file("Stuck.pdf"));
     folder.mkdir("Stuck.pdf");
     folder.write("Stuck.pdf/inside");
 
     const Problems problems = RemovalRun(ws, window);
-    QCOMPARE(window.list2.texts(), QStringList({"Alone.pdf", "Other.PDF"}));
-    QVERIFY(window.list2.tickedTexts().isEmpty());
-    QCOMPARE(window.list2.ListIndex(), -1);
-    QCOMPARE(window.text4.Text(), QStringLiteral("2 PDF file(s) found in folder."));
+    QCOMPARE(window.pdfList.texts(), QStringList({"Alone.pdf", "Other.PDF"}));
+    QVERIFY(window.pdfList.tickedTexts().isEmpty());
+    QCOMPARE(window.pdfList.ListIndex(), -1);
+    QCOMPARE(window.pdfCount.Text(), QStringLiteral("2 PDF file(s) found in folder."));
     QVERIFY(folder.exists("Report.doc") && folder.exists("notes.DOC"));
     QCOMPARE(problems.list().size(), 2);
     QCOMPARE(problems.list().at(0).file(), folder.file("Gone.pdf"));
@@ -419,7 +419,7 @@ void TestConvert::removalDeletesPdfsWithAMatchingDocument()
     // With .docx documents chosen too, Other.docx counts as Other.PDF's document.
     window.Choices().documentTypes = {"DOC", "DOCX"};
     RemovalRun(ws, window);
-    QCOMPARE(window.list2.texts(), QStringList({"Alone.pdf"}));
+    QCOMPARE(window.pdfList.texts(), QStringList({"Alone.pdf"}));
     qunsetenv("XDG_DATA_HOME");
 }
 
@@ -428,7 +428,7 @@ void TestConvert::otherKindsOfDocumentNeverShareAPdf()
     ConvertFixture f({"Report.doc", "Report.docx", "Notes.odt"});
     SilentObserver observer;
     ConversionRequest request{f.ws.WorkingFolder, {}, QString(), 2};
-    for (const QString &name : f.window.list1.texts())
+    for (const QString &name : f.window.documentList.texts())
         request.entries.append({name, true});
     const ConversionResult result = ConvertDocuments(request, f.factory(), observer);
     // The first in list order makes the PDF; the other is named and left alone.

@@ -102,13 +102,13 @@ void TestFolderChoices::ignoreListStepCreatesOnlyMissingFiles()
     folder.write("QFPDFIgnore.INI", "b.pdf\r\n");
     const Workspace ws = InFolder(folder);
     MemoryWindow window;
-    Fill(window.list1, {"a.doc"}, {"a.doc"});
-    Fill(window.list2, {"a.pdf", "b.pdf"});
+    Fill(window.documentList, {"a.doc"}, {"a.doc"});
+    Fill(window.pdfList, {"a.pdf", "b.pdf"});
     QVERIFY(ApplyIgnoreListStep(ws, window).empty());
     QCOMPARE(folder.read("QFDOCIgnore.INI"), QByteArray());
     QCOMPARE(folder.read("QFPDFIgnore.INI"), QByteArray("b.pdf\r\n"));
-    QCOMPARE(window.list1.tickedTexts(), QStringList({"a.doc"}));
-    QCOMPARE(window.list2.tickedTexts(), QStringList({"a.pdf"}));
+    QCOMPARE(window.documentList.tickedTexts(), QStringList({"a.doc"}));
+    QCOMPARE(window.pdfList.tickedTexts(), QStringList({"a.pdf"}));
 }
 
 void TestFolderChoices::settingsStep_data()
@@ -135,8 +135,8 @@ void TestFolderChoices::settingsStep()
         folder.write("Quirefold.INI", content);
     MemoryWindow window;
     ApplySettingsStep(InFolder(folder), window);
-    QCOMPARE(window.check1.Value(), check);
-    QCOMPARE(window.text5.Text(), name);
+    QCOMPARE(window.blankSheetOption.Value(), check);
+    QCOMPARE(window.bookName.Text(), name);
     QCOMPARE(folder.exists("Quirefold.INI"), !content.isEmpty()); // start-up writes nothing
 }
 
@@ -146,10 +146,10 @@ void TestFolderChoices::runStoresSettingsThenBothLists()
     Workspace ws = InFolder(folder);
     ws.SettingsPath.clear(); // a run sets it again itself
     MemoryWindow window;
-    window.check1.SetValue(1);
-    window.text5.SetText(QStringLiteral("Handbook.pdf"));
-    Fill(window.list1, {"a.doc", "b.doc"}, {"b.doc"});
-    Fill(window.list2, {"a.pdf"});
+    window.blankSheetOption.SetValue(1);
+    window.bookName.SetText(QStringLiteral("Handbook.pdf"));
+    Fill(window.documentList, {"a.doc", "b.doc"}, {"b.doc"});
+    Fill(window.pdfList, {"a.pdf"});
     QVERIFY(StoreSettingsAndIgnoreLists(ws, window).empty());
     QCOMPARE(ws.SettingsPath, folder.file("Quirefold.INI"));
     QCOMPARE(folder.read("Quirefold.INI"),
@@ -184,7 +184,7 @@ void TestFolderChoices::failedSavesNameTheirFilesAndTryBoth()
     folder.mkdir("Quirefold.INI");
     Workspace ws = InFolder(folder);
     MemoryWindow window;
-    Fill(window.list2, {"a.pdf"}, {"a.pdf"});
+    Fill(window.pdfList, {"a.pdf"}, {"a.pdf"});
     const Problems problems = StoreSettingsAndIgnoreLists(ws, window);
     QCOMPARE(problems.list().size(), 2);
     QCOMPARE(problems.list().at(0).file(), folder.file("Quirefold.INI"));
@@ -202,7 +202,7 @@ void TestFolderChoices::nothingIsStoredWithoutAFolder()
     Workspace ws = Workspace::FromArguments({});
     QCOMPARE(ws.SettingsPath, QStringLiteral("/Quirefold.INI"));
     MemoryWindow window;
-    Fill(window.list1, {"a.doc"}, {"a.doc"});
+    Fill(window.documentList, {"a.doc"}, {"a.doc"});
     QCOMPARE(StoreSettingsAndIgnoreLists(ws, window).list().size(), 1);
     QCOMPARE(SaveIgnoreLists(ws, window).list().size(), 1);
     ApplyIgnoreListStep(ws, window);

@@ -104,7 +104,7 @@ void TestFolderSafety::linksLeadingOutAreNamedAndNotWrittenThrough()
     CompileFixture f({{"a.pdf", 1}});
     for (const char *name : {"Quirefold.INI", "QFPDFIgnore.INI"})
         Link(outside.file("victim"), f.folder.file(name));
-    f.window.list2.SetSelected(0, false);
+    f.window.pdfList.SetSelected(0, false);
 
     // Close: both ignore lists are tried; the linked one is named with where it points.
     const Problems closed = SaveIgnoreLists(f.ws, f.window);
@@ -115,7 +115,7 @@ void TestFolderSafety::linksLeadingOutAreNamedAndNotWrittenThrough()
              qPrintable(closed.report(QString())));
 
     // A run: the settings file too, and a book through a linked output folder or book file.
-    f.window.list2.SetSelected(0, true);
+    f.window.pdfList.SetSelected(0, true);
     Link(outside.path(), f.folder.file("PDFCompile Output"));
     CompileRun(f.ctx);
     QCOMPARE(f.messages().size(), 1);
@@ -153,7 +153,7 @@ void TestFolderSafety::linksStayingInsideAreFollowed()
     Link("kept/settings.ini", f.folder.file("Quirefold.INI"));
     Link(f.folder.file("kept/pdfs.ini"), f.folder.file("QFPDFIgnore.INI"));
     Link("Books", f.folder.file("PDFCompile Output"));
-    f.window.list1.AddItem("x.doc");
+    f.window.documentList.AddItem("x.doc");
     CompileRun(f.ctx);
     QVERIFY2(f.messages().isEmpty(), qPrintable(f.messages().value(0)));
     QVERIFY(IsLink(f.folder.file("Quirefold.INI")) && IsLink(f.folder.file("QFPDFIgnore.INI")));

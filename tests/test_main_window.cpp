@@ -1,4 +1,4 @@
-#include "app/Form1.h"
+#include "app/FolderWindow.h"
 #include "app/ProgressBarColor.h"
 #include "app/QtControls.h"
 #include "app/Twips.h"
@@ -35,13 +35,13 @@ namespace {
 // A started window on a folder, with messages recorded instead of shown.
 struct Started {
     Workspace ws;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<FolderWindow> form;
     RecordingMessageBox messages;
     Problems problems;
 
     explicit Started(const QStringList &arguments) : ws(Workspace::FromArguments(arguments))
     {
-        form = std::make_unique<Form1>(ws);
+        form = std::make_unique<FolderWindow>(ws);
         form->SetMessageBox(&messages);
         problems = StartUp(ws, *form, [this] { form->ShowCentred(); });
         QApplication::setActiveWindow(form.get());
@@ -240,8 +240,8 @@ void TestMainWindow::startUpFillsListsCountsAndTicks()
     folder.write("Quirefold.INI", "[Settings]\r\nSlipSheet=0\r\nOutputName=Book.pdf\r\n");
     Started s({folder.path() + QStringLiteral("/")}); // a trailing separator doubles it: harmless
     QVERIFY(s.problems.empty());
-    QCOMPARE(s.form->Text3().Text(), QStringLiteral("2 DOC file(s) found in folder."));
-    QCOMPARE(s.form->Text4().Text(), QStringLiteral("2 PDF file(s) found in folder."));
+    QCOMPARE(s.form->DocumentCount().Text(), QStringLiteral("2 DOC file(s) found in folder."));
+    QCOMPARE(s.form->PdfCount().Text(), QStringLiteral("2 PDF file(s) found in folder."));
     QCOMPARE(s.ticked("List1"), QStringList({"A.DOC"}));
     QCOMPARE(s.ticked("List2"), QStringList({"new.PDF", "Old.pdf"}));
     QCOMPARE(s.get<QListWidget>("List1")->currentRow(), 0);
@@ -265,11 +265,11 @@ void TestMainWindow::startUpWithoutAUsableFolder()
     QFETCH(QStringList, arguments);
     Started s(arguments);
     QVERIFY(s.form->isVisible());
-    QCOMPARE(s.form->List1().ListCount(), 0);
-    QCOMPARE(s.form->List2().ListCount(), 0);
-    QCOMPARE(s.form->Text3().Text(), QStringLiteral("0 DOC file(s) found in folder."));
-    QCOMPARE(s.form->Text4().Text(), QStringLiteral("0 PDF file(s) found in folder."));
-    QCOMPARE(s.form->Check1().Value(), 1);
+    QCOMPARE(s.form->DocumentList().ListCount(), 0);
+    QCOMPARE(s.form->PdfList().ListCount(), 0);
+    QCOMPARE(s.form->DocumentCount().Text(), QStringLiteral("0 DOC file(s) found in folder."));
+    QCOMPARE(s.form->PdfCount().Text(), QStringLiteral("0 PDF file(s) found in folder."));
+    QCOMPARE(s.form->BlankSheetOption().Value(), 1);
     QVERIFY(s.messages.shown().isEmpty());
     QVERIFY(!QFileInfo::exists(QStringLiteral("/QFDOCIgnore.INI")));
 
@@ -278,9 +278,9 @@ void TestMainWindow::startUpWithoutAUsableFolder()
     s.form->OfferAnotherFolder(s.problems);
     QCOMPARE(s.messages.shown().size(), 1);
     QVERIFY(s.messages.shown().first().text.endsWith("\n\nChoose a folder to open?"));
-    QVERIFY2(s.form->Text1().Text().startsWith(arguments.isEmpty() ? "No folder was given"
-                                                                   : "The folder "),
-             qPrintable(s.form->Text1().Text()));
+    QVERIFY2(s.form->StatusLine().Text().startsWith(arguments.isEmpty() ? "No folder was given"
+                                                                        : "The folder "),
+             qPrintable(s.form->StatusLine().Text()));
     // A folder chosen opens as one given at start-up.
     TestFolder chosen;
     chosen.touch({"a.doc", "b.pdf"});
@@ -289,7 +289,7 @@ void TestMainWindow::startUpWithoutAUsableFolder()
     s.form->OfferAnotherFolder(s.problems);
     QCOMPARE(s.ticked("List1"), QStringList({"a.doc"}));
     QCOMPARE(s.ticked("List2"), QStringList({"b.pdf"}));
-    QCOMPARE(s.form->Text4().Text(), QStringLiteral("1 PDF file(s) found in folder."));
+    QCOMPARE(s.form->PdfCount().Text(), QStringLiteral("1 PDF file(s) found in folder."));
     QVERIFY(s.form->windowTitle().startsWith(QDir(chosen.path()).dirName() + " "));
     QCOMPARE(s.ws.WorkingFolder, chosen.path());
 }
@@ -320,7 +320,7 @@ void TestMainWindow::checkAllAndUncheckAllKeepCurrentItemAndScroll()
     s.click("Command7");
     s.click("Command6");
     QCOMPARE(s.ticked("List1"), names);
-    QCOMPARE(s.form->List2().ListCount(), 0);
+    QCOMPARE(s.form->PdfList().ListCount(), 0);
 }
 
 void TestMainWindow::userTicksWithSpaceAndCloseRemembersThem()
@@ -420,9 +420,9 @@ void TestMainWindow::removalMovesConvertedPdfsToTheTrash()
     QCOMPARE(trashed.readAll(), QByteArray("the report"));
     QVERIFY(QFileInfo::exists(dataHome_.filePath("Trash/info/Report.pdf.trashinfo")));
     QVERIFY(folder.exists("Report.doc") && folder.exists("Alone.pdf"));
-    QCOMPARE(s.form->Text1().Text(), QStringLiteral("1 PDF file was moved to the trash."));
-    QCOMPARE(s.form->List2().ListCount(), 1);
-    QCOMPARE(s.form->Text4().Text(), QStringLiteral("1 PDF file(s) found in folder."));
+    QCOMPARE(s.form->StatusLine().Text(), QStringLiteral("1 PDF file was moved to the trash."));
+    QCOMPARE(s.form->PdfList().ListCount(), 1);
+    QCOMPARE(s.form->PdfCount().Text(), QStringLiteral("1 PDF file(s) found in folder."));
     QVERIFY(s.messages.shown().isEmpty());
 }
 
@@ -432,11 +432,11 @@ void TestMainWindow::grayedOptionCannotBeChosenAgainByTheUser()
     folder.write("Quirefold.INI", "[Settings]\r\nSlipSheet=2\r\n");
     Started s({folder.path()});
     auto *box = s.get<QCheckBox>("Check1");
-    QCOMPARE(s.form->Check1().Value(), 2);
+    QCOMPARE(s.form->BlankSheetOption().Value(), 2);
     QSet<int> seen;
     for (int i = 0; i < 4; ++i) {
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
-        seen << s.form->Check1().Value();
+        seen << s.form->BlankSheetOption().Value();
     }
     QCOMPARE(seen, QSet<int>({0, 1}));
 }
@@ -448,8 +448,8 @@ void TestMainWindow::barColourIsPainted()
     auto *bar = s.get<QProgressBar>("ProgressBar1");
     bar->setValue(100);
     for (const quint32 colour : {kBarGreen, kBarRed}) {
-        s.form->ProgressBar1().SetBarColor(colour);
-        QCOMPARE(s.form->ProgressBar1().BarColor(), colour);
+        s.form->ConversionBar().SetBarColor(colour);
+        QCOMPARE(s.form->ConversionBar().BarColor(), colour);
         const QColor painted = bar->grab().toImage().pixelColor(bar->rect().center());
         const bool green = colour == kBarGreen;
         QVERIFY2((green ? painted.green() : painted.red()) > 150, qPrintable(painted.name()));
@@ -486,7 +486,7 @@ void TestMainWindow::pdfListMenuTicksTheBookChoices()
     documents->findChild<QMenu *>("List1Menu")->findChild<QAction *>("DOCX")->trigger();
     QCOMPARE(s.form->Choices().documentTypes, QStringList({"DOC", "DOCX"}));
     QCOMPARE(s.ticked("List1"), QStringList({"a.doc", "b.docx"}));
-    QCOMPARE(s.form->Text3().Text(), QStringLiteral("2 DOC file(s) found in folder."));
+    QCOMPARE(s.form->DocumentCount().Text(), QStringLiteral("2 DOC file(s) found in folder."));
 }
 
 void TestMainWindow::documentsWithoutAnUpToDatePdfAreMarked()
@@ -569,7 +569,7 @@ void TestMainWindow::compileButtonMakesTheBookAndTakesNoInputMeanwhile()
     QCOMPARE(s.get<QProgressBar>("ProgressBar2")->text(), QStringLiteral("2 of 2"));
     QVERIFY(s.get<QPlainTextEdit>("Text2")->toPlainText().endsWith(
         QString::fromUtf8(" \u2014 PDFCompile Output/CompiledPDFDocument.pdf, 4 pages")));
-    QCOMPARE(s.form->ProgressBar2().BarColor(), kBarRed);
+    QCOMPARE(s.form->CompileBar().BarColor(), kBarRed);
 }
 
 namespace {
@@ -602,7 +602,7 @@ void TestMainWindow::printButtonMakesRealPdfsThroughLibreOffice()
     s.click("Command1");
 
     QVERIFY2(s.messages.shown().isEmpty(), qPrintable(s.messages.shown().value(0).text));
-    QCOMPARE(s.form->Text4().Text(), QStringLiteral("2 PDF file(s) found in folder."));
+    QCOMPARE(s.form->PdfCount().Text(), QStringLiteral("2 PDF file(s) found in folder."));
     QCOMPARE(s.ticked("List2"), QStringList({"appendix.PDF", "Rules of Play.PDF"}));
     const QString pdf = folder.file("Rules of Play.PDF");
     QCOMPARE(ReadPdf(pdf)->getAllPages().size(), size_t(3));
@@ -621,7 +621,7 @@ void TestMainWindow::printButtonMakesRealPdfsThroughLibreOffice()
     QCOMPARE(
         QDir(folder.path()).entryList({"*.PS", "*.LOG", ".~lock*"}, QDir::Files | QDir::Hidden),
         QStringList());
-    QVERIFY(!s.form->Text1().Text().isEmpty());
+    QVERIFY(!s.form->StatusLine().Text().isEmpty());
 }
 
 void TestMainWindow::longEndMessagesFitTheScreen()
@@ -722,7 +722,7 @@ void TestMainWindow::aConversionStoppedLeavesNoOfficeAndNoHalfPdf()
     QElapsedTimer sinceStop;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (!sinceStop.isValid() && s.form->List2().ListCount() > 0) {
+        if (!sinceStop.isValid() && s.form->PdfList().ListCount() > 0) {
             sinceStop.start();
             QTest::keyClick(s.get("List1"), Qt::Key_Escape);
         }

@@ -89,20 +89,32 @@ struct BookChoices {
     QStringList documentTypes{QStringLiteral("DOC")}; // the documents listed and converted
 };
 
-// The controls of the main window that the jobs use, by their names.
+// The controls of the main window that the jobs use, by what they are. The window's widgets keep
+// the names the window was first drawn with as their object names; this is the one table of both:
+//
+//   DocumentList      List1          PrintDocuments     Command1 "Print DOC Files to PDF"
+//   PdfList           List2          RemoveConverted    Command2 "Click here to delete PDF ..."
+//   StatusLine        Text1          CompileTheBook     Command3 "Compile PDF Files"
+//   FileLine          Text2          check all / none   Command4, Command5 (documents)
+//   DocumentCount     Text3          check all / none   Command6, Command7 (PDF files)
+//   PdfCount          Text4          CloseAndRemember   Command8 "Close"
+//   BookName          Text5          the lists' labels  Label1, Label2
+//   BlankSheetOption  Check1         the window         Form1 (FolderWindow)
+//   ConversionBar     ProgressBar1
+//   CompileBar        ProgressBar2
 class MainWindow {
 public:
     virtual ~MainWindow() = default;
-    virtual TickList &List1() = 0;
-    virtual TickList &List2() = 0;
-    virtual TextBox &Text1() = 0;
-    virtual TextBox &Text2() = 0;
-    virtual TextBox &Text3() = 0;
-    virtual TextBox &Text4() = 0;
-    virtual TextBox &Text5() = 0;
-    virtual CheckBox &Check1() = 0;
-    virtual ProgressBar &ProgressBar1() = 0;
-    virtual ProgressBar &ProgressBar2() = 0;
+    virtual TickList &DocumentList() = 0;
+    virtual TickList &PdfList() = 0;
+    virtual TextBox &StatusLine() = 0;
+    virtual TextBox &FileLine() = 0;
+    virtual TextBox &DocumentCount() = 0;
+    virtual TextBox &PdfCount() = 0;
+    virtual TextBox &BookName() = 0;
+    virtual CheckBox &BlankSheetOption() = 0;
+    virtual ProgressBar &ConversionBar() = 0;
+    virtual ProgressBar &CompileBar() = 0;
     virtual MessageBox &Messages() = 0;
     virtual BookChoices &Choices() = 0;
     // Lets the window repaint while a job holds the thread, taking no user input meanwhile but

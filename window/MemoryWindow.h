@@ -110,23 +110,23 @@ private:
 
 class MemoryWindow : public MainWindow {
 public:
-    MemoryTickList list1, list2;
-    MemoryTextBox text1, text2, text3, text4, text5;
-    MemoryCheckBox check1;
-    MemoryProgressBar progressBar1, progressBar2;
+    MemoryTickList documentList, pdfList;
+    MemoryTextBox statusLine, fileLine, documentCount, pdfCount, bookName;
+    MemoryCheckBox blankSheetOption;
+    MemoryProgressBar conversionBar, compileBar;
     RecordingMessageBox messages;
     BookChoices choices;
 
-    TickList &List1() override { return list1; }
-    TickList &List2() override { return list2; }
-    TextBox &Text1() override { return text1; }
-    TextBox &Text2() override { return text2; }
-    TextBox &Text3() override { return text3; }
-    TextBox &Text4() override { return text4; }
-    TextBox &Text5() override { return text5; }
-    CheckBox &Check1() override { return check1; }
-    ProgressBar &ProgressBar1() override { return progressBar1; }
-    ProgressBar &ProgressBar2() override { return progressBar2; }
+    TickList &DocumentList() override { return documentList; }
+    TickList &PdfList() override { return pdfList; }
+    TextBox &StatusLine() override { return statusLine; }
+    TextBox &FileLine() override { return fileLine; }
+    TextBox &DocumentCount() override { return documentCount; }
+    TextBox &PdfCount() override { return pdfCount; }
+    TextBox &BookName() override { return bookName; }
+    CheckBox &BlankSheetOption() override { return blankSheetOption; }
+    ProgressBar &ConversionBar() override { return conversionBar; }
+    ProgressBar &CompileBar() override { return compileBar; }
     MessageBox &Messages() override { return messages; }
     BookChoices &Choices() override { return choices; }
     void KeepResponsive() override

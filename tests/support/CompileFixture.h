@@ -43,12 +43,12 @@ struct CompileFixture {
         for (const auto &[name, pages] : pdfs) {
             MakePdf(folder.file(name), pages, tag);
             tag += 100;
-            window.list2.AddItem(name);
+            window.pdfList.AddItem(name);
         }
-        for (int i = 0; i < window.list2.ListCount(); ++i)
-            window.list2.SetSelected(i, true);
-        window.check1.SetValue(1);
-        window.text5.SetText(QStringLiteral("Book.pdf"));
+        for (int i = 0; i < window.pdfList.ListCount(); ++i)
+            window.pdfList.SetSelected(i, true);
+        window.blankSheetOption.SetValue(1);
+        window.bookName.SetText(QStringLiteral("Book.pdf"));
     }
     QString book(const QString &name = QStringLiteral("Book.pdf")) const
     {

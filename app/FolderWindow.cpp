@@ -1,4 +1,4 @@
-#include "app/Form1.h"
+#include "app/FolderWindow.h"
 
 #include "app/Twips.h"
 #include "convert/OfficePlugin.h"
@@ -87,7 +87,7 @@ QProgressBar *MakeProgressBar(QWidget *parent, const char *name)
 QPushButton *MakeButton(QWidget *parent, const char *name, const QString &caption)
 {
     // No button is ever the window's default: Enter presses the button that has the keyboard,
-    // and nothing elsewhere (Form1::keyPressEvent).
+    // and nothing elsewhere (FolderWindow::keyPressEvent).
     auto *button = Named(new QPushButton(caption, parent), name);
     button->setAutoDefault(false);
     return button;
@@ -105,9 +105,9 @@ void MakeGrey(QWidget *box)
 
 } // namespace
 
-class Form1::RunGuard {
+class FolderWindow::RunGuard {
 public:
-    RunGuard(Form1 &form, QPushButton *button)
+    RunGuard(FolderWindow &form, QPushButton *button)
         : form_(form), button_(button), caption_(button->text()), spoken_(button->accessibleName())
     {
         form_.running_ = true;
@@ -116,13 +116,13 @@ public:
         button->setText(QStringLiteral("&Stop"));
         button->setAccessibleName(QStringLiteral("Stop the run"));
         qApp->installEventFilter(&form_);
-        form_.list1_.SetPaced(true);
-        form_.list2_.SetPaced(true);
+        form_.documentList_.SetPaced(true);
+        form_.pdfList_.SetPaced(true);
     }
     ~RunGuard()
     {
-        form_.list1_.SetPaced(false);
-        form_.list2_.SetPaced(false);
+        form_.documentList_.SetPaced(false);
+        form_.pdfList_.SetPaced(false);
         // Input that arrived during the run is dropped, not replayed once it is over.
         QCoreApplication::processEvents();
         qApp->removeEventFilter(&form_);
@@ -138,31 +138,33 @@ public:
     RunGuard &operator=(const RunGuard &) = delete;
 
 private:
-    Form1 &form_;
+    FolderWindow &form_;
     QPushButton *button_;
     QString caption_;
     QString spoken_;
 };
 
-Form1::Form1(Workspace &ws, QWidget *parent)
+FolderWindow::FolderWindow(Workspace &ws, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::WindowMaximizeButtonHint),
-      ws_(ws), list1Widget_(MakeTickList(this, "List1")), list2Widget_(MakeTickList(this, "List2")),
-      text1Widget_(MakeStatusBox(this, "Text1")), text2Widget_(MakeStatusBox(this, "Text2")),
-      text3Widget_(MakeLineBox(this, "Text3", true)),
-      text4Widget_(MakeLineBox(this, "Text4", true)),
-      text5Widget_(MakeLineBox(this, "Text5", false)),
-      check1Widget_(Named(
+      ws_(ws), documentListWidget_(MakeTickList(this, "List1")),
+      pdfListWidget_(MakeTickList(this, "List2")), statusLineWidget_(MakeStatusBox(this, "Text1")),
+      fileLineWidget_(MakeStatusBox(this, "Text2")),
+      documentCountWidget_(MakeLineBox(this, "Text3", true)),
+      pdfCountWidget_(MakeLineBox(this, "Text4", true)),
+      bookNameWidget_(MakeLineBox(this, "Text5", false)),
+      blankSheetWidget_(Named(
           new QCheckBox(
               QStringLiteral("Add a &blank sheet when a document ends in and odd number of pages."),
               this),
           "Check1")),
-      progressBar1Widget_(MakeProgressBar(this, "ProgressBar1")),
-      progressBar2Widget_(MakeProgressBar(this, "ProgressBar2")), list1_(list1Widget_),
-      list2_(list2Widget_), text1_(text1Widget_), text2_(text2Widget_), text3_(text3Widget_),
-      text4_(text4Widget_), text5_(text5Widget_), check1_(check1Widget_),
-      progressBar1_(progressBar1Widget_), progressBar2_(progressBar2Widget_), messageBox_(this)
+      conversionBarWidget_(MakeProgressBar(this, "ProgressBar1")),
+      compileBarWidget_(MakeProgressBar(this, "ProgressBar2")), documentList_(documentListWidget_),
+      pdfList_(pdfListWidget_), statusLine_(statusLineWidget_), fileLine_(fileLineWidget_),
+      documentCount_(documentCountWidget_), pdfCount_(pdfCountWidget_), bookName_(bookNameWidget_),
+      blankSheetOption_(blankSheetWidget_), conversionBar_(conversionBarWidget_),
+      compileBar_(compileBarWidget_), messageBox_(this)
 {
     ShowFolderInTitle();
     // The layout was drawn for an 8-point sans-serif face of Arial's widths.
@@ -188,68 +190,79 @@ Form1::Form1(Workspace &ws, QWidget *parent)
     auto *command7 = MakeButton(this, "Command7", QStringLiteral("U&ncheck All"));
     auto *command8 = MakeButton(this, "Command8", QStringLiteral("&Close"));
     auto *label2 = Named(new QLabel(QStringLiteral("Compiled PDF &File Name:"), this), "Label2");
-    label1->setBuddy(list1Widget_);
-    label2->setBuddy(text5Widget_);
+    label1->setBuddy(documentListWidget_);
+    label2->setBuddy(bookNameWidget_);
     for (QWidget *box :
-         {static_cast<QWidget *>(text1Widget_), static_cast<QWidget *>(text2Widget_),
-          static_cast<QWidget *>(text3Widget_), static_cast<QWidget *>(text4Widget_)})
+         {static_cast<QWidget *>(statusLineWidget_), static_cast<QWidget *>(fileLineWidget_),
+          static_cast<QWidget *>(documentCountWidget_), static_cast<QWidget *>(pdfCountWidget_)})
         MakeGrey(box);
 
     // What a screen reader calls each control: the two lists' twin buttons apart, and the boxes
     // that have no label of their own.
     const std::pair<QWidget *, const char *> spoken[] = {
-        {list1Widget_, "Documents"},
-        {list2Widget_, "PDF files"},
-        {text1Widget_, "Status"},
-        {text2Widget_, "File"},
-        {text3Widget_, "Documents found"},
-        {text4Widget_, "PDF files found"},
-        {text5Widget_, "Compiled PDF file name"},
+        {documentListWidget_, "Documents"},
+        {pdfListWidget_, "PDF files"},
+        {statusLineWidget_, "Status"},
+        {fileLineWidget_, "File"},
+        {documentCountWidget_, "Documents found"},
+        {pdfCountWidget_, "PDF files found"},
+        {bookNameWidget_, "Compiled PDF file name"},
         {command4, "Check all documents"},
         {command5, "Uncheck all documents"},
         {command6, "Check all PDF files"},
         {command7, "Uncheck all PDF files"},
-        {progressBar1Widget_, "Printing progress"},
-        {progressBar2Widget_, "Compiling progress"},
+        {conversionBarWidget_, "Printing progress"},
+        {compileBarWidget_, "Compiling progress"},
     };
     for (const auto &[widget, name] : spoken)
         widget->setAccessibleName(QLatin1String(name));
     // The list that has the keyboard shows it plainly, whatever the style draws.
-    for (QListWidget *list : {list1Widget_, list2Widget_})
+    for (QListWidget *list : {documentListWidget_, pdfListWidget_})
         list->setStyleSheet(
             QStringLiteral("QListWidget:focus { border: 2px solid palette(highlight); }"));
 
     // Left, top, width, height in twips at the stored size; how each takes a larger window.
     using G = Placement::Grow;
     placements_ = {
-        {list1Widget_, {120, 480, 6000, 2085}, G::Left | G::Wide | G::Tall},
+        {documentListWidget_, {120, 480, 6000, 2085}, G::Left | G::Wide | G::Tall},
         {command1, {3465, 2835, 1815, 375}, G::Left | G::Below},
-        {text1Widget_, {120, 3360, 6000, 255}, G::Left | G::Wide | G::Below},
+        {statusLineWidget_, {120, 3360, 6000, 255}, G::Left | G::Wide | G::Below},
         {label1, {120, 240, 6000, 255}, G::Left | G::Wide},
-        {text2Widget_, {120, 3765, 6000, 255}, G::Left | G::Wide | G::Below},
-        {list2Widget_, {6240, 480, 6000, 2085}, G::Right | G::Wide | G::Tall},
-        {text3Widget_, {120, 2520, 6000, 285}, G::Left | G::Wide | G::Below},
-        {text4Widget_, {6240, 2520, 6000, 285}, G::Right | G::Wide | G::Below},
+        {fileLineWidget_, {120, 3765, 6000, 255}, G::Left | G::Wide | G::Below},
+        {pdfListWidget_, {6240, 480, 6000, 2085}, G::Right | G::Wide | G::Tall},
+        {documentCountWidget_, {120, 2520, 6000, 285}, G::Left | G::Wide | G::Below},
+        {pdfCountWidget_, {6240, 2520, 6000, 285}, G::Right | G::Wide | G::Below},
         {command2, {6240, 80, 6000, 375}, G::Right | G::Wide},
         {command3, {9600, 2835, 1815, 375}, G::Right | G::Below},
-        {check1Widget_, {6360, 3360, 5895, 255}, G::Right | G::Wide | G::Below},
-        {text5Widget_, {8280, 3720, 3975, 285}, G::Right | G::Wide | G::Below},
+        {blankSheetWidget_, {6360, 3360, 5895, 255}, G::Right | G::Wide | G::Below},
+        {bookNameWidget_, {8280, 3720, 3975, 285}, G::Right | G::Wide | G::Below},
         {command4, {120, 2835, 1200, 375}, G::Left | G::Below},
         {command5, {1320, 2835, 1200, 375}, G::Left | G::Below},
         {command6, {6240, 2835, 1200, 375}, G::Right | G::Below},
         {command7, {7440, 2835, 1200, 375}, G::Right | G::Below},
         {command8, {5572, 4200, 1200, 375}, G::Right | G::Below}, // in the middle
         {label2, {6360, 3760, 1935, 255}, G::Right | G::Below},
-        {progressBar1Widget_, {120, 4245, 3855, 255}, G::Left | G::Wide | G::Below},
-        {progressBar2Widget_, {8360, 4245, 3855, 255}, G::Right | G::Wide | G::Below},
+        {conversionBarWidget_, {120, 4245, 3855, 255}, G::Left | G::Wide | G::Below},
+        {compileBarWidget_, {8360, 4245, 3855, 255}, G::Right | G::Wide | G::Below},
     };
     const qreal dpi = logicalDpiY();
     for (Placement &p : placements_)
         p.stored = TwipsRect(p.stored.x(), p.stored.y(), p.stored.width(), p.stored.height(), dpi);
     // Tab goes down the documents' side, then down the PDFs' side, then to Close.
-    QWidget *const tabOrder[] = {list1Widget_, text3Widget_,  command4,     command5, command1,
-                                 command2,     list2Widget_,  text4Widget_, command6, command7,
-                                 command3,     check1Widget_, text5Widget_, command8};
+    QWidget *const tabOrder[] = {documentListWidget_,
+                                 documentCountWidget_,
+                                 command4,
+                                 command5,
+                                 command1,
+                                 command2,
+                                 pdfListWidget_,
+                                 pdfCountWidget_,
+                                 command6,
+                                 command7,
+                                 command3,
+                                 blankSheetWidget_,
+                                 bookNameWidget_,
+                                 command8};
     for (size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     // The stored size is the smallest; the lists take whatever more the user gives.
@@ -257,24 +270,25 @@ Form1::Form1(Workspace &ws, QWidget *parent)
     setMinimumSize(storedSize_);
     resize(storedSize_);
     PlaceControls();
-    list1Widget_->setFocus();
+    documentListWidget_->setFocus();
 
-    connect(command1, &QPushButton::clicked, this, &Form1::Command1_Click);
-    connect(command2, &QPushButton::clicked, this, &Form1::Command2_Click);
-    connect(command3, &QPushButton::clicked, this, &Form1::Command3_Click);
-    connect(command4, &QPushButton::clicked, this, [this] { SetAllSelected(list1_, true); });
-    connect(command5, &QPushButton::clicked, this, [this] { SetAllSelected(list1_, false); });
-    connect(command6, &QPushButton::clicked, this, [this] { SetAllSelected(list2_, true); });
-    connect(command7, &QPushButton::clicked, this, [this] { SetAllSelected(list2_, false); });
-    connect(command8, &QPushButton::clicked, this, &Form1::Command8_Click);
+    connect(command1, &QPushButton::clicked, this, &FolderWindow::PrintDocuments);
+    connect(command2, &QPushButton::clicked, this, &FolderWindow::RemoveConverted);
+    connect(command3, &QPushButton::clicked, this, &FolderWindow::CompileTheBook);
+    connect(command4, &QPushButton::clicked, this, [this] { SetAllSelected(documentList_, true); });
+    connect(command5, &QPushButton::clicked, this,
+            [this] { SetAllSelected(documentList_, false); });
+    connect(command6, &QPushButton::clicked, this, [this] { SetAllSelected(pdfList_, true); });
+    connect(command7, &QPushButton::clicked, this, [this] { SetAllSelected(pdfList_, false); });
+    connect(command8, &QPushButton::clicked, this, &FolderWindow::CloseAndRemember);
     AddPdfListMenu();
     AddDocumentListMenu();
 }
 
-void Form1::AddDocumentListMenu()
+void FolderWindow::AddDocumentListMenu()
 {
     // A tick per kind of document; a change lists the folder's documents again at once.
-    auto *menu = Named(new QMenu(list1Widget_), "List1Menu");
+    auto *menu = Named(new QMenu(documentListWidget_), "List1Menu");
     for (const QString &type : kKnownDocumentTypes) {
         QAction *action = menu->addAction(QStringLiteral("List .%1 documents").arg(type));
         action->setObjectName(type);
@@ -292,10 +306,10 @@ void Form1::AddDocumentListMenu()
             action->setChecked(choices_.documentTypes.contains(type));
         });
     }
-    AttachMenu(list1Widget_, menu);
+    AttachMenu(documentListWidget_, menu);
 }
 
-void Form1::AttachMenu(QListWidget *list, QMenu *menu)
+void FolderWindow::AttachMenu(QListWidget *list, QMenu *menu)
 {
     // Opened by a right click or the menu key, never during a run.
     list->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -305,10 +319,10 @@ void Form1::AttachMenu(QListWidget *list, QMenu *menu)
     });
 }
 
-void Form1::AddPdfListMenu()
+void FolderWindow::AddPdfListMenu()
 {
     // Opened by a right click or the menu key; each choice ticks on and off and holds at once.
-    auto *menu = Named(new QMenu(list2Widget_), "List2Menu");
+    auto *menu = Named(new QMenu(pdfListWidget_), "List2Menu");
     const auto addChoice = [this, menu](const char *name, const QString &text,
                                         bool BookChoices::*on) {
         QAction *action = menu->addAction(text);
@@ -325,10 +339,10 @@ void Form1::AddPdfListMenu()
               &BookChoices::keepBookmarks);
     addChoice("FitBlankSheet", QStringLiteral("Blank sheet the size of the page before it"),
               &BookChoices::fitBlankSheets);
-    AttachMenu(list2Widget_, menu);
+    AttachMenu(pdfListWidget_, menu);
 }
 
-Form1::~Form1() = default;
+FolderWindow::~FolderWindow() = default;
 
 QRect Placement::At(QSize extra) const
 {
@@ -339,20 +353,20 @@ QRect Placement::At(QSize extra) const
                  stored.height() + ((grow & Tall) ? extra.height() : 0));
 }
 
-void Form1::PlaceControls()
+void FolderWindow::PlaceControls()
 {
     const QSize extra = (size() - storedSize_).expandedTo(QSize(0, 0));
     for (const Placement &p : placements_)
         p.widget->setGeometry(p.At(extra));
 }
 
-void Form1::resizeEvent(QResizeEvent *event)
+void FolderWindow::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);
     PlaceControls();
 }
 
-void Form1::ShowFolderInTitle()
+void FolderWindow::ShowFolderInTitle()
 {
     // The folder's own name first: several windows on several folders stay apart.
     const QString folderName = QDir(ws_.WorkingFolder).dirName();
@@ -361,7 +375,7 @@ void Form1::ShowFolderInTitle()
                        : folderName + QStringLiteral(" \u2014 ") + kWindowCaption);
 }
 
-void Form1::OfferAnotherFolder(const Problems &startProblems)
+void FolderWindow::OfferAnotherFolder(const Problems &startProblems)
 {
     if (!ws_.WorkingFolder.isEmpty() && QFileInfo(ws_.WorkingFolder).isDir() &&
         QFileInfo(ws_.WorkingFolder).isReadable())
@@ -373,7 +387,7 @@ void Form1::OfferAnotherFolder(const Problems &startProblems)
                   .arg(ws_.WorkingFolder, startProblems.empty()
                                               ? QStringLiteral("it is not a readable folder")
                                               : startProblems.list().first().reason());
-    text1_.Show(why);
+    statusLine_.Show(why);
     if (!Messages().Ask(why + QStringLiteral("\n\nChoose a folder to open?"), kProgramTitle))
         return;
     const QString chosen =
@@ -383,14 +397,14 @@ void Form1::OfferAnotherFolder(const Problems &startProblems)
     if (chosen.isEmpty())
         return;
     ws_ = Workspace::FromArguments({chosen});
-    list1_.Clear();
-    list2_.Clear();
-    text1_.Show(QString());
+    documentList_.Clear();
+    pdfList_.Clear();
+    statusLine_.Show(QString());
     StartUp(ws_, *this, [] {});
     ShowFolderInTitle();
 }
 
-void Form1::ShowCentred()
+void FolderWindow::ShowCentred()
 {
     const QScreen *where = screen() ? screen() : QGuiApplication::primaryScreen();
     if (where)
@@ -399,25 +413,25 @@ void Form1::ShowCentred()
     show();
 }
 
-MessageBox &Form1::Messages()
+MessageBox &FolderWindow::Messages()
 {
     return messageOverride_ ? *messageOverride_ : messageBox_;
 }
 
-void Form1::KeepResponsive()
+void FolderWindow::KeepResponsive()
 {
     // User input too: the filter lets only a request to stop through.
     QCoreApplication::processEvents();
 }
 
-void Form1::RequestStop()
+void FolderWindow::RequestStop()
 {
     stopRequested_ = true;
     if (stopButton_)
         stopButton_->setEnabled(false); // it was heard
 }
 
-bool Form1::eventFilter(QObject *watched, QEvent *event)
+bool FolderWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (!running_ || !event->isInputEvent() || !watched->isWidgetType() ||
         static_cast<QWidget *>(watched)->window() != this)
@@ -446,7 +460,7 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     return event->type() != QEvent::ShortcutOverride;
 }
 
-RunContext Form1::MakeRunContext()
+RunContext FolderWindow::MakeRunContext()
 {
     return RunContext{ws_, *this, hooks_.sound ? *hooks_.sound : desktopSound_,
                       hooks_.bookViewer ? *hooks_.bookViewer : desktopViewer_,
@@ -454,7 +468,7 @@ RunContext Form1::MakeRunContext()
                                                      : hooks_.programFolder};
 }
 
-void Form1::keyPressEvent(QKeyEvent *event)
+void FolderWindow::keyPressEvent(QKeyEvent *event)
 {
     // No button cancels: Escape must not close the window.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
@@ -473,7 +487,7 @@ void Form1::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
-void Form1::closeEvent(QCloseEvent *event)
+void FolderWindow::closeEvent(QCloseEvent *event)
 {
     if (running_) {
         event->ignore();
@@ -489,7 +503,7 @@ void Form1::closeEvent(QCloseEvent *event)
     QDialog::closeEvent(event);
 }
 
-void Form1::Command1_Click()
+void FolderWindow::PrintDocuments()
 {
     if (running_) { // the button is Stop meanwhile
         RequestStop();
@@ -500,12 +514,12 @@ void Form1::Command1_Click()
     ConversionRun(ctx, hooks_.wordProcessor.start ? hooks_.wordProcessor : DesktopWordProcessor());
 }
 
-void Form1::Command2_Click()
+void FolderWindow::RemoveConverted()
 {
     RemovalRun(ws_, *this);
 }
 
-WordProcessorStarter Form1::DesktopWordProcessor()
+WordProcessorStarter FolderWindow::DesktopWordProcessor()
 {
     // The offices run on threads of their own; the run keeps the window painted meanwhile.
     return LibreOfficeFromPlugin(hooks_.programFolder.isEmpty()
@@ -513,7 +527,7 @@ WordProcessorStarter Form1::DesktopWordProcessor()
                                      : hooks_.programFolder);
 }
 
-void Form1::Command3_Click()
+void FolderWindow::CompileTheBook()
 {
     if (running_) {
         RequestStop();
@@ -524,7 +538,7 @@ void Form1::Command3_Click()
     CompileRun(ctx);
 }
 
-void Form1::Command8_Click()
+void FolderWindow::CloseAndRemember()
 {
     const Problems problems = SaveIgnoreLists(ws_, *this);
     if (!problems.empty())

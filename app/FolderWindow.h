@@ -37,11 +37,11 @@ struct Placement {
 inline const QString kWindowCaption = QStringLiteral("Quirefold 1.1 from Tallowmere");
 
 // The program's one window. Each widget's object name is its control name ("List1", ...).
-class Form1 : public QDialog, public MainWindow {
+class FolderWindow : public QDialog, public MainWindow {
     Q_OBJECT
 public:
-    explicit Form1(Workspace &ws, QWidget *parent = nullptr);
-    ~Form1() override;
+    explicit FolderWindow(Workspace &ws, QWidget *parent = nullptr);
+    ~FolderWindow() override;
 
     // Shows the window centred on its screen.
     void ShowCentred();
@@ -64,16 +64,16 @@ public:
     };
     void SetRunHooks(const RunHooks &hooks) { hooks_ = hooks; }
 
-    TickList &List1() override { return list1_; }
-    TickList &List2() override { return list2_; }
-    TextBox &Text1() override { return text1_; }
-    TextBox &Text2() override { return text2_; }
-    TextBox &Text3() override { return text3_; }
-    TextBox &Text4() override { return text4_; }
-    TextBox &Text5() override { return text5_; }
-    CheckBox &Check1() override { return check1_; }
-    ProgressBar &ProgressBar1() override { return progressBar1_; }
-    ProgressBar &ProgressBar2() override { return progressBar2_; }
+    TickList &DocumentList() override { return documentList_; }
+    TickList &PdfList() override { return pdfList_; }
+    TextBox &StatusLine() override { return statusLine_; }
+    TextBox &FileLine() override { return fileLine_; }
+    TextBox &DocumentCount() override { return documentCount_; }
+    TextBox &PdfCount() override { return pdfCount_; }
+    TextBox &BookName() override { return bookName_; }
+    CheckBox &BlankSheetOption() override { return blankSheetOption_; }
+    ProgressBar &ConversionBar() override { return conversionBar_; }
+    ProgressBar &CompileBar() override { return compileBar_; }
     MessageBox &Messages() override;
     BookChoices &Choices() override { return choices_; }
     void KeepResponsive() override;
@@ -86,10 +86,10 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void Command1_Click();
-    void Command2_Click();
-    void Command3_Click();
-    void Command8_Click();
+    void PrintDocuments();
+    void RemoveConverted();
+    void CompileTheBook();
+    void CloseAndRemember();
     void AddPdfListMenu();
     void AddDocumentListMenu();
     void AttachMenu(QListWidget *list, QMenu *menu);
@@ -116,22 +116,22 @@ private:
     DesktopCompletionSound desktopSound_;
     DesktopBookViewer desktopViewer_;
 
-    QListWidget *list1Widget_;
-    QListWidget *list2Widget_;
-    QPlainTextEdit *text1Widget_;
-    QPlainTextEdit *text2Widget_;
-    QLineEdit *text3Widget_;
-    QLineEdit *text4Widget_;
-    QLineEdit *text5Widget_;
-    QCheckBox *check1Widget_;
-    QProgressBar *progressBar1Widget_;
-    QProgressBar *progressBar2Widget_;
+    QListWidget *documentListWidget_;
+    QListWidget *pdfListWidget_;
+    QPlainTextEdit *statusLineWidget_;
+    QPlainTextEdit *fileLineWidget_;
+    QLineEdit *documentCountWidget_;
+    QLineEdit *pdfCountWidget_;
+    QLineEdit *bookNameWidget_;
+    QCheckBox *blankSheetWidget_;
+    QProgressBar *conversionBarWidget_;
+    QProgressBar *compileBarWidget_;
 
-    QtTickList list1_, list2_;
-    QtPlainTextBox text1_, text2_;
-    QtLineTextBox text3_, text4_, text5_;
-    QtCheckBox check1_;
-    QtProgressBar progressBar1_, progressBar2_;
+    QtTickList documentList_, pdfList_;
+    QtPlainTextBox statusLine_, fileLine_;
+    QtLineTextBox documentCount_, pdfCount_, bookName_;
+    QtCheckBox blankSheetOption_;
+    QtProgressBar conversionBar_, compileBar_;
     QtMessageBox messageBox_;
     BookChoices choices_;
 };
