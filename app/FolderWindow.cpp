@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -113,8 +114,8 @@ public:
         form_.running_ = true;
         form_.stopRequested_ = false;
         form_.stopButton_ = button;
-        button->setText(QStringLiteral("&Stop"));
-        button->setAccessibleName(QStringLiteral("Stop the run"));
+        button->setText(QCoreApplication::translate("Window", "&Stop"));
+        button->setAccessibleName(QCoreApplication::translate("Window", "Stop the run"));
         qApp->installEventFilter(&form_);
         form_.documentList_.SetPaced(true);
         form_.pdfList_.SetPaced(true);
@@ -156,7 +157,8 @@ FolderWindow::FolderWindow(Workspace &ws, QWidget *parent)
       bookNameWidget_(MakeLineBox(this, "Text5", false)),
       blankSheetWidget_(Named(
           new QCheckBox(
-              QStringLiteral("Add a &blank sheet when a document ends in and odd number of pages."),
+              QCoreApplication::translate(
+                  "Window", "Add a &blank sheet when a document ends in and odd number of pages."),
               this),
           "Check1")),
       conversionBarWidget_(MakeProgressBar(this, "ProgressBar1")),
@@ -178,18 +180,29 @@ FolderWindow::FolderWindow(Workspace &ws, QWidget *parent)
         icon.addFile(QStringLiteral(":/icons/%1x%1.png").arg(size));
     setWindowIcon(icon);
 
-    auto *command1 = MakeButton(this, "Command1", QStringLiteral("&Print DOC Files to PDF"));
-    auto *label1 = Named(new QLabel(QStringLiteral("&DOC Files Found in Folder:"), this), "Label1");
+    auto *command1 = MakeButton(this, "Command1",
+                                QCoreApplication::translate("Window", "&Print DOC Files to PDF"));
+    auto *label1 = Named(
+        new QLabel(QCoreApplication::translate("Window", "&DOC Files Found in Folder:"), this),
+        "Label1");
     auto *command2 = MakeButton(
         this, "Command2",
-        QStringLiteral("Click here to d&elete PDF files which have a matching DOC file only!"));
-    auto *command3 = MakeButton(this, "Command3", QStringLiteral("Co&mpile PDF Files"));
-    auto *command4 = MakeButton(this, "Command4", QStringLiteral("Check &All"));
-    auto *command5 = MakeButton(this, "Command5", QStringLiteral("&Uncheck All"));
-    auto *command6 = MakeButton(this, "Command6", QStringLiteral("Chec&k All"));
-    auto *command7 = MakeButton(this, "Command7", QStringLiteral("U&ncheck All"));
-    auto *command8 = MakeButton(this, "Command8", QStringLiteral("&Close"));
-    auto *label2 = Named(new QLabel(QStringLiteral("Compiled PDF &File Name:"), this), "Label2");
+        QCoreApplication::translate(
+            "Window", "Click here to d&elete PDF files which have a matching DOC file only!"));
+    auto *command3 =
+        MakeButton(this, "Command3", QCoreApplication::translate("Window", "Co&mpile PDF Files"));
+    auto *command4 =
+        MakeButton(this, "Command4", QCoreApplication::translate("Window", "Check &All"));
+    auto *command5 =
+        MakeButton(this, "Command5", QCoreApplication::translate("Window", "&Uncheck All"));
+    auto *command6 =
+        MakeButton(this, "Command6", QCoreApplication::translate("Window", "Chec&k All"));
+    auto *command7 =
+        MakeButton(this, "Command7", QCoreApplication::translate("Window", "U&ncheck All"));
+    auto *command8 = MakeButton(this, "Command8", QCoreApplication::translate("Window", "&Close"));
+    auto *label2 =
+        Named(new QLabel(QCoreApplication::translate("Window", "Compiled PDF &File Name:"), this),
+              "Label2");
     label1->setBuddy(documentListWidget_);
     label2->setBuddy(bookNameWidget_);
     for (QWidget *box :
@@ -200,22 +213,22 @@ FolderWindow::FolderWindow(Workspace &ws, QWidget *parent)
     // What a screen reader calls each control: the two lists' twin buttons apart, and the boxes
     // that have no label of their own.
     const std::pair<QWidget *, const char *> spoken[] = {
-        {documentListWidget_, "Documents"},
-        {pdfListWidget_, "PDF files"},
-        {statusLineWidget_, "Status"},
-        {fileLineWidget_, "File"},
-        {documentCountWidget_, "Documents found"},
-        {pdfCountWidget_, "PDF files found"},
-        {bookNameWidget_, "Compiled PDF file name"},
-        {command4, "Check all documents"},
-        {command5, "Uncheck all documents"},
-        {command6, "Check all PDF files"},
-        {command7, "Uncheck all PDF files"},
-        {conversionBarWidget_, "Printing progress"},
-        {compileBarWidget_, "Compiling progress"},
+        {documentListWidget_, QT_TRANSLATE_NOOP("Window", "Documents")},
+        {pdfListWidget_, QT_TRANSLATE_NOOP("Window", "PDF files")},
+        {statusLineWidget_, QT_TRANSLATE_NOOP("Window", "Status")},
+        {fileLineWidget_, QT_TRANSLATE_NOOP("Window", "File")},
+        {documentCountWidget_, QT_TRANSLATE_NOOP("Window", "Documents found")},
+        {pdfCountWidget_, QT_TRANSLATE_NOOP("Window", "PDF files found")},
+        {bookNameWidget_, QT_TRANSLATE_NOOP("Window", "Compiled PDF file name")},
+        {command4, QT_TRANSLATE_NOOP("Window", "Check all documents")},
+        {command5, QT_TRANSLATE_NOOP("Window", "Uncheck all documents")},
+        {command6, QT_TRANSLATE_NOOP("Window", "Check all PDF files")},
+        {command7, QT_TRANSLATE_NOOP("Window", "Uncheck all PDF files")},
+        {conversionBarWidget_, QT_TRANSLATE_NOOP("Window", "Printing progress")},
+        {compileBarWidget_, QT_TRANSLATE_NOOP("Window", "Compiling progress")},
     };
     for (const auto &[widget, name] : spoken)
-        widget->setAccessibleName(QLatin1String(name));
+        widget->setAccessibleName(QCoreApplication::translate("Window", name));
     // The list that has the keyboard shows it plainly, whatever the style draws.
     for (QListWidget *list : {documentListWidget_, pdfListWidget_})
         list->setStyleSheet(
@@ -290,7 +303,8 @@ void FolderWindow::AddDocumentListMenu()
     // A tick per kind of document; a change lists the folder's documents again at once.
     auto *menu = Named(new QMenu(documentListWidget_), "List1Menu");
     for (const QString &type : kKnownDocumentTypes) {
-        QAction *action = menu->addAction(QStringLiteral("List .%1 documents").arg(type));
+        QAction *action =
+            menu->addAction(QCoreApplication::translate("Window", "List .%1 documents").arg(type));
         action->setObjectName(type);
         action->setCheckable(true);
         connect(action, &QAction::triggered, this, [this, type](bool ticked) {
@@ -335,14 +349,22 @@ void FolderWindow::AddPdfListMenu()
             action->setChecked(choices_.*on);
         });
     };
-    addChoice("KeepBookmarks", QStringLiteral("Keep each PDF's own bookmarks"),
+    addChoice("KeepBookmarks",
+              QCoreApplication::translate("Window", "Keep each PDF's own bookmarks"),
               &BookChoices::keepBookmarks);
-    addChoice("FitBlankSheet", QStringLiteral("Blank sheet the size of the page before it"),
+    addChoice("FitBlankSheet",
+              QCoreApplication::translate("Window", "Blank sheet the size of the page before it"),
               &BookChoices::fitBlankSheets);
     AttachMenu(pdfListWidget_, menu);
 }
 
 FolderWindow::~FolderWindow() = default;
+
+QString WindowCaption()
+{
+    return QCoreApplication::translate("Window", "Quirefold %1 from Tallowmere")
+        .arg(QStringLiteral("1.1"));
+}
 
 QRect Placement::At(QSize extra) const
 {
@@ -371,8 +393,8 @@ void FolderWindow::ShowFolderInTitle()
     // The folder's own name first: several windows on several folders stay apart.
     const QString folderName = QDir(ws_.WorkingFolder).dirName();
     setWindowTitle(ws_.WorkingFolder.isEmpty() || folderName.isEmpty()
-                       ? kWindowCaption
-                       : folderName + QStringLiteral(" \u2014 ") + kWindowCaption);
+                       ? WindowCaption()
+                       : folderName + QStringLiteral(" \u2014 ") + WindowCaption());
 }
 
 void FolderWindow::OfferAnotherFolder(const Problems &startProblems)
@@ -382,18 +404,22 @@ void FolderWindow::OfferAnotherFolder(const Problems &startProblems)
         return;
     const QString why =
         ws_.WorkingFolder.isEmpty()
-            ? QStringLiteral("No folder was given to open.")
-            : QStringLiteral("The folder %1 could not be opened (%2).")
-                  .arg(ws_.WorkingFolder, startProblems.empty()
-                                              ? QStringLiteral("it is not a readable folder")
-                                              : startProblems.list().first().reason());
+            ? QCoreApplication::translate("Window", "No folder was given to open.")
+            : QCoreApplication::translate("Window", "The folder %1 could not be opened (%2).")
+                  .arg(ws_.WorkingFolder,
+                       startProblems.empty()
+                           ? QCoreApplication::translate("Window", "it is not a readable folder")
+                           : startProblems.list().first().reason());
     statusLine_.Show(why);
-    if (!Messages().Ask(why + QStringLiteral("\n\nChoose a folder to open?"), kProgramTitle))
+    if (!Messages().Ask(
+            QCoreApplication::translate("Window", "%1\n\nChoose a folder to open?").arg(why),
+            kProgramTitle))
         return;
     const QString chosen =
         chooseFolder_ ? chooseFolder_()
                       : QFileDialog::getExistingDirectory(
-                            this, QStringLiteral("Choose a folder of documents and PDF files"));
+                            this, QCoreApplication::translate(
+                                      "Window", "Choose a folder of documents and PDF files"));
     if (chosen.isEmpty())
         return;
     ws_ = Workspace::FromArguments({chosen});
@@ -492,8 +518,9 @@ void FolderWindow::closeEvent(QCloseEvent *event)
     if (running_) {
         event->ignore();
         if (!closeAfterRun_ &&
-            Messages().Ask(QStringLiteral("A run is under way. Stop it and close the window? What "
-                                          "it finished is kept."),
+            Messages().Ask(QCoreApplication::translate(
+                               "Window", "A run is under way. Stop it and close the window? What "
+                                         "it finished is kept."),
                            kProgramTitle)) {
             closeAfterRun_ = true;
             RequestStop();
@@ -542,9 +569,10 @@ void FolderWindow::CloseAndRemember()
 {
     const Problems problems = SaveIgnoreLists(ws_, *this);
     if (!problems.empty())
-        Messages().Show(problems.report(QStringLiteral(
-                            "The unticked files could not be remembered for the next start:")),
-                        kProgramTitle, MessageBox::Icon::Warning);
+        Messages().Show(
+            problems.report(QCoreApplication::translate(
+                "Window", "The unticked files could not be remembered for the next start:")),
+            kProgramTitle, MessageBox::Icon::Warning);
     accept();
 }
 

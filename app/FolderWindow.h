@@ -34,7 +34,8 @@ struct Placement {
     QRect At(QSize extra) const;
 };
 
-inline const QString kWindowCaption = QStringLiteral("Quirefold 1.1 from Tallowmere");
+// The window's caption, which follows its folder's name.
+QString WindowCaption();
 
 // The program's one window. Each widget's object name is its control name ("List1", ...).
 class FolderWindow : public QDialog, public MainWindow {

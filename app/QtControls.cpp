@@ -313,7 +313,7 @@ void QtProgressBar::SetMax(int value)
 {
     // A run sets the range: from then on the bar says how far it is, "37 of 200".
     if (!widget_->isTextVisible()) {
-        widget_->setFormat(QStringLiteral("%v of %m"));
+        widget_->setFormat(QCoreApplication::translate("Window", "%v of %m"));
         widget_->setTextVisible(true);
     }
     if (value == widget_->maximum())
@@ -394,9 +394,11 @@ void SetMessageText(QMessageBox &box, const QString &text)
     const qsizetype more =
         paragraphs.size() - 1 - std::min<qsizetype>(kShown, paragraphs.size() - 1);
     if (more > 0)
-        shown << QStringLiteral("... and %1 more, listed under Show Details.").arg(more);
+        shown << QCoreApplication::translate("Window",
+                                             "... and %1 more, listed under Show Details.")
+                     .arg(more);
     else
-        shown << QStringLiteral("All of it is under Show Details.");
+        shown << QCoreApplication::translate("Window", "All of it is under Show Details.");
     box.setText(shown.join(QStringLiteral("\n\n")));
     box.setDetailedText(paragraphs.mid(1).join(QStringLiteral("\n\n")));
 }

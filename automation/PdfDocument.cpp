@@ -3,6 +3,7 @@
 #include "automation/PdfWrite.h"
 #include "store/WholeFile.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -88,9 +89,9 @@ Status ReadPdfFile(const QString &path, std::shared_ptr<PdfFile> &read)
     read.reset();
     const QFileInfo info(path);
     if (!info.exists())
-        return Status::Failed(path, QStringLiteral("no longer exists"));
+        return Status::Failed(path, QCoreApplication::translate("Book", "no longer exists"));
     if (!info.isFile())
-        return Status::Failed(path, QStringLiteral("is not a file"));
+        return Status::Failed(path, QCoreApplication::translate("Book", "is not a file"));
     // A small file is read at once: parsing then seeks in memory rather than in the file.
     QFile whole(path);
     if (info.size() <= kReadWholeBelow && whole.open(QIODevice::ReadOnly))
@@ -150,14 +151,15 @@ Status PDDoc::InsertPages(int after, const PDDoc &source, int first, int count,
 {
     if (!file_ || !source.file_)
         return Status::Failed(source.file_ ? source.file_->path : QString(),
-                              QStringLiteral("no document is open"));
+                              QCoreApplication::translate("Book", "no document is open"));
     const QString name = source.file_->path;
     const int sourcePages = source.GetNumPages();
     const int ownPages = GetNumPages();
     if (first < 0 || count < 1 || first + count > sourcePages || after < -1 || after >= ownPages)
-        return Status::Failed(
-            name,
-            QStringLiteral("has no pages %1 to %2 to insert").arg(first + 1).arg(first + count));
+        return Status::Failed(name,
+                              QCoreApplication::translate("Book", "has no pages %1 to %2 to insert")
+                                  .arg(first + 1)
+                                  .arg(first + count));
     QPDF &pdf = file_->pdf;
     QPDF &from = source.file_->pdf;
     std::vector<QPDFObjectHandle> pages = from.getAllPages(); // a copy: the list changes
@@ -221,9 +223,10 @@ Status PDDoc::InsertPages(int after, const PDDoc &source, int first, int count,
 Status PDDoc::DeletePages(int first, int last)
 {
     if (!file_ || first < 0 || last < first || last >= GetNumPages())
-        return Status::Failed(
-            file_ ? file_->path : QString(),
-            QStringLiteral("has no pages %1 to %2 to delete").arg(first + 1).arg(last + 1));
+        return Status::Failed(file_ ? file_->path : QString(),
+                              QCoreApplication::translate("Book", "has no pages %1 to %2 to delete")
+                                  .arg(first + 1)
+                                  .arg(last + 1));
     const std::vector<QPDFObjectHandle> pages = file_->pdf.getAllPages();
     for (int i = first; i <= last; ++i)
         file_->pdf.removePage(pages.at(size_t(i)));
@@ -249,7 +252,8 @@ void PDDoc::StageIn(WholeFileWrite &write)
 Status PDDoc::Save(int /*flags*/, const QString &path)
 {
     if (!file_)
-        return Status::Failed(path, QStringLiteral("no document is open to be saved"));
+        return Status::Failed(
+            path, QCoreApplication::translate("Book", "no document is open to be saved"));
     const QString target = AbsolutePdfPath(path);
     if (file_->path == target && !file_->unsaved && QFileInfo(target).isFile())
         return Status::Ok(); // the file holds this very content already

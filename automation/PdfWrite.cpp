@@ -7,6 +7,7 @@
 #include <qpdf/QPDFSystemError.hh>
 #include <qpdf/QPDFWriter.hh>
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <algorithm>
@@ -82,9 +83,10 @@ void NameUndecodable(PdfFile &file, const QString &source, const QString &detail
         if (named.file() == source)
             return;
     file.damagedSources.add(Status::Failed(
-        source, QStringLiteral("has page content that cannot be decoded (%1); its pages went "
-                               "into the book as they are, so a viewer shows them as it shows "
-                               "this file")
+        source, QCoreApplication::translate(
+                    "Book", "has page content that cannot be decoded (%1); its pages went "
+                            "into the book as they are, so a viewer shows them as it shows "
+                            "this file")
                     .arg(detail)));
 }
 
@@ -103,7 +105,7 @@ bool Decodes(PdfFile &file, QPDFObjectHandle &stream, QString *detail)
             stream.pipeStreamData(&discard, &attempted, 0, qpdf_dl_generalized, false, true);
         if ((piped || !attempted) && NewDamage(file.pdf, warningsBefore).empty())
             return true;
-        *detail = QStringLiteral("bad encoded data");
+        *detail = QCoreApplication::translate("Book", "bad encoded data");
     } catch (const std::exception &e) {
         *detail = DamageDetail(e.what());
     }
@@ -176,12 +178,13 @@ QString PdfFailureReason(const std::exception &e)
 {
     if (auto *exc = dynamic_cast<const QPDFExc *>(&e)) {
         if (exc->getErrorCode() == qpdf_e_password)
-            return QStringLiteral("is encrypted with a password");
-        return QStringLiteral("is damaged or not a PDF file (%1)")
+            return QCoreApplication::translate("Book", "is encrypted with a password");
+        return QCoreApplication::translate("Book", "is damaged or not a PDF file (%1)")
             .arg(QString::fromStdString(exc->getMessageDetail()));
     }
     if (auto *sys = dynamic_cast<const QPDFSystemError *>(&e))
-        return QStringLiteral("could not be read (%1)").arg(SystemReason(sys->getErrno()));
+        return QCoreApplication::translate("Book", "could not be read (%1)")
+            .arg(SystemReason(sys->getErrno()));
     return QString::fromStdString(e.what());
 }
 
@@ -243,8 +246,9 @@ void PrepareForCopy(PdfFile &file)
 Status WritePdfInto(PdfFile &file, WholeFileWrite &out)
 {
     const auto fail = [&](const QString &reason) {
-        return Status::Failed(out.Target(),
-                              QStringLiteral("could not be written (%1)").arg(reason));
+        return Status::Failed(
+            out.Target(),
+            QCoreApplication::translate("Book", "could not be written (%1)").arg(reason));
     };
     FindUndecodableFlate(file);
     size_t warningsBefore = file.pdf.numWarnings();
@@ -268,7 +272,7 @@ Status WritePdfInto(PdfFile &file, WholeFileWrite &out)
     if (!written)
         return fail(written.reason());
     if (const std::vector<QPDFExc> damage = NewDamage(file.pdf, warningsBefore); !damage.empty())
-        return fail(QStringLiteral("a page's content could not be read: %1")
+        return fail(QCoreApplication::translate("Book", "a page's content could not be read: %1")
                         .arg(QString::fromStdString(damage.back().getMessageDetail())));
     return Status::Ok();
 }

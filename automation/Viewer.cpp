@@ -2,6 +2,8 @@
 
 #include "automation/Outline.h"
 
+#include <QCoreApplication>
+
 namespace qf {
 
 Status AVPageView::GoTo(int page)
@@ -9,7 +11,7 @@ Status AVPageView::GoTo(int page)
     const auto &file = suite_->viewed;
     if (!file || page < 0 || page >= int(file->pdf.getAllPages().size()))
         return Status::Failed(file ? file->path : QString(),
-                              QStringLiteral("has no page %1").arg(page + 1));
+                              QCoreApplication::translate("Book", "has no page %1").arg(page + 1));
     suite_->currentPage = page;
     return Status::Ok();
 }
@@ -34,17 +36,20 @@ Status AcroApp::MenuItemExecute(const QString &item)
 {
     const auto &file = suite_->viewed;
     if (!file)
-        return Status::Failed(QString(), QStringLiteral("the viewer shows no document"));
+        return Status::Failed(QString(),
+                              QCoreApplication::translate("Book", "the viewer shows no document"));
     if (item == kNewBookmarkMenuItem) {
         if (suite_->currentPage >= int(file->pdf.getAllPages().size()))
-            return Status::Failed(file->path, QStringLiteral("has no page to bookmark"));
+            return Status::Failed(file->path,
+                                  QCoreApplication::translate("Book", "has no page to bookmark"));
         AddOutlineItem(*file, kNewBookmarkTitle, suite_->currentPage);
         return Status::Ok();
     }
     if (item == kSaveMenuItem)
         return PDDoc(*suite_, file).Save(1, file->path);
-    return Status::Failed(file->path,
-                          QStringLiteral("the viewer has no menu item \"%1\"").arg(item));
+    return Status::Failed(
+        file->path,
+        QCoreApplication::translate("Book", "the viewer has no menu item \"%1\"").arg(item));
 }
 
 bool PDBookmark::GetByTitle(const PDDoc &doc, const QString &title)

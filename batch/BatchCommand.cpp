@@ -26,13 +26,13 @@ QString PdfStateText(PdfState state)
 {
     switch (state) {
     case PdfState::Missing:
-        return QStringLiteral("PDF missing");
+        return QCoreApplication::translate("Batch", "PDF missing");
     case PdfState::Older:
-        return QStringLiteral("PDF older than the document");
+        return QCoreApplication::translate("Batch", "PDF older than the document");
     case PdfState::UpToDate:
         break;
     }
-    return QStringLiteral("PDF up to date");
+    return QCoreApplication::translate("Batch", "PDF up to date");
 }
 
 // The compile the window would run on the folder as it stands.
@@ -51,46 +51,57 @@ bool PrintPlan(Console &console, const Workspace &ws, const MemoryWindow &window
 {
     QTextStream &out = console.out();
     const CompileRequest request = CompileRequestFor(ws, window);
-    out << "Book: " << BookPath(ws.WorkingFolder, request.bookName)
-        << "\nBlank sheets: " << (request.blankSheets ? "on" : "off") << "\n\n";
+    out << QCoreApplication::translate("Batch", "Book: %1")
+               .arg(BookPath(ws.WorkingFolder, request.bookName))
+        << '\n'
+        << QCoreApplication::translate("Batch", "Blank sheets: %1")
+               .arg(request.blankSheets ? QCoreApplication::translate("Batch", "on")
+                                        : QCoreApplication::translate("Batch", "off"))
+        << "\n\n";
     const BookLayout plan = PlanBook(request);
     bool allReadable = true;
     out << QStringLiteral("%1  %2  %3  %4  %5\n")
-               .arg(QStringLiteral("pages"), 5)
-               .arg(QStringLiteral("starts on"), 9)
-               .arg(QStringLiteral("blank after"), 11)
-               .arg(QStringLiteral("bookmark"), -24)
-               .arg(QStringLiteral("file"));
+               .arg(QCoreApplication::translate("Batch", "pages"), 5)
+               .arg(QCoreApplication::translate("Batch", "starts on"), 9)
+               .arg(QCoreApplication::translate("Batch", "blank after"), 11)
+               .arg(QCoreApplication::translate("Batch", "bookmark"), -24)
+               .arg(QCoreApplication::translate("Batch", "file"));
     for (const PlacedDocument &doc : plan.Documents()) {
         if (!doc.status) {
-            out << QStringLiteral("%1  %2  %3  %4  %5: left out, %6\n")
+            out << QStringLiteral("%1  %2  %3  %4  %5\n")
                        .arg(QStringLiteral("-"), 5)
                        .arg(QStringLiteral("-"), 9)
                        .arg(QStringLiteral("-"), 11)
                        .arg(doc.title, -24)
-                       .arg(doc.name, doc.status.reason());
+                       .arg(QCoreApplication::translate("Batch", "%1: left out, %2")
+                                .arg(doc.name, doc.status.reason()));
             allReadable = false;
             continue;
         }
         out << QStringLiteral("%1  %2  %3  %4  %5\n")
                    .arg(doc.pages, 5)
-                   .arg(QStringLiteral("page %1").arg(doc.startPage + 1), 9)
-                   .arg(doc.blankAfter ? QStringLiteral("yes") : QStringLiteral("no"), 11)
+                   .arg(QCoreApplication::translate("Batch", "page %1").arg(doc.startPage + 1), 9)
+                   .arg(doc.blankAfter ? QCoreApplication::translate("Batch", "yes")
+                                       : QCoreApplication::translate("Batch", "no"),
+                        11)
                    .arg(doc.title, -24)
                    .arg(doc.name);
     }
-    out << QStringLiteral("\nTotal: %1 pages (%2 documents, %3 blank sheets)\n")
+    out << '\n'
+        << QCoreApplication::translate("Batch", "Total: %1 pages (%2 documents, %3 blank sheets)")
                .arg(plan.TotalPages())
                .arg(plan.Documents().size())
-               .arg(plan.BlankSheets());
+               .arg(plan.BlankSheets())
+        << '\n';
     const QStringList documents = window.documentList.tickedTexts();
     if (!documents.isEmpty())
-        out << "\nDocuments to convert:\n";
+        out << '\n' << QCoreApplication::translate("Batch", "Documents to convert:") << '\n';
     const QList<PdfState> states = PdfStatesOf(ws.WorkingFolder, documents);
     for (qsizetype i = 0; i < documents.size(); ++i)
         out << "  " << documents.at(i) << ": " << PdfStateText(states.at(i)) << '\n';
     if (plan.Documents().isEmpty())
-        console.Error(QStringLiteral("No PDF file is ticked, so there is nothing to compile."));
+        console.Error(QCoreApplication::translate(
+            "Batch", "No PDF file is ticked, so there is nothing to compile."));
     return allReadable && !plan.Documents().isEmpty();
 }
 
@@ -108,66 +119,79 @@ bool Report(Console &console, const Problems &problems, const QList<Notice> &not
 int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wordProcessor)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Runs Quirefold's jobs on FOLDER without a window. The ticks are those the "
-                       "window shows at start-up: every file except those named in the folder's "
-                       "ignore lists. Several jobs run in the order remove, convert, compile."));
+    parser.setApplicationDescription(QCoreApplication::translate(
+        "Batch", "Runs Quirefold's jobs on FOLDER without a window. The ticks are those the "
+                 "window shows at start-up: every file except those named in the folder's "
+                 "ignore lists. Several jobs run in the order remove, convert, compile."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("The working folder."));
-    const QCommandLineOption convert(QStringLiteral("convert"),
-                                     QStringLiteral("Print the ticked documents to PDF."));
+    parser.addPositionalArgument(QCoreApplication::translate("Batch", "FOLDER"),
+                                 QCoreApplication::translate("Batch", "The working folder."));
+    const QCommandLineOption convert(
+        QStringLiteral("convert"),
+        QCoreApplication::translate("Batch", "Print the ticked documents to PDF."));
     const QCommandLineOption compile(
         QStringLiteral("compile"),
-        QStringLiteral("Compile the ticked PDFs into the book in \"PDFCompile Output\"."));
+        QCoreApplication::translate(
+            "Batch", "Compile the ticked PDFs into the book in \"PDFCompile Output\"."));
     const QCommandLineOption remove(
         QStringLiteral("remove-converted"),
-        QStringLiteral("Delete the PDFs that have a matching document."));
+        QCoreApplication::translate("Batch", "Delete the PDFs that have a matching document."));
     const QCommandLineOption trash(
         QStringLiteral("trash"),
-        QStringLiteral("With --remove-converted: move the PDFs to the trash instead of deleting "
-                       "them."));
-    const QCommandLineOption plan(QStringLiteral("plan"),
-                                  QStringLiteral("Change nothing; print the book's map and which "
-                                                 "documents lack an up-to-date PDF."));
-    const QCommandLineOption blank(QStringLiteral("blank-sheets"),
-                                   QStringLiteral("Add a blank sheet after a document that ends "
-                                                  "on an odd page (stored for the folder)."));
+        QCoreApplication::translate(
+            "Batch", "With --remove-converted: move the PDFs to the trash instead of deleting "
+                     "them."));
+    const QCommandLineOption plan(
+        QStringLiteral("plan"),
+        QCoreApplication::translate("Batch", "Change nothing; print the book's map and which "
+                                             "documents lack an up-to-date PDF."));
+    const QCommandLineOption blank(
+        QStringLiteral("blank-sheets"),
+        QCoreApplication::translate("Batch", "Add a blank sheet after a document that ends "
+                                             "on an odd page (stored for the folder)."));
     const QCommandLineOption noBlank(
         QStringLiteral("no-blank-sheets"),
-        QStringLiteral("Add no blank sheets (stored for the folder)."));
+        QCoreApplication::translate("Batch", "Add no blank sheets (stored for the folder)."));
     const QCommandLineOption fit(
         QStringLiteral("fit-blank-sheets"),
-        QStringLiteral("Make each blank sheet the size and orientation of the page before it "
-                       "(stored for the folder)."));
+        QCoreApplication::translate(
+            "Batch", "Make each blank sheet the size and orientation of the page before it "
+                     "(stored for the folder)."));
     const QCommandLineOption noFit(
         QStringLiteral("no-fit-blank-sheets"),
-        QStringLiteral("Make every blank sheet A4, as empty_page.pdf is (stored for the folder)."));
+        QCoreApplication::translate(
+            "Batch", "Make every blank sheet A4, as empty_page.pdf is (stored for the folder)."));
     const QCommandLineOption changedOnly(
         QStringLiteral("changed-only"),
-        QStringLiteral("With --convert: only the documents whose PDF is missing or older than "
-                       "the document."));
+        QCoreApplication::translate(
+            "Batch", "With --convert: only the documents whose PDF is missing or older than "
+                     "the document."));
     const QCommandLineOption types(
         QStringLiteral("document-types"),
-        QStringLiteral("The kinds of document to list and convert, from doc, docx, docm, odt and "
-                       "rtf, e.g. doc,docx (stored for the folder)."),
-        QStringLiteral("TYPES"));
+        QCoreApplication::translate(
+            "Batch", "The kinds of document to list and convert, from doc, docx, docm, odt and "
+                     "rtf, e.g. doc,docx (stored for the folder)."),
+        QCoreApplication::translate("Batch", "TYPES"));
     const QCommandLineOption keep(
         QStringLiteral("keep-bookmarks"),
-        QStringLiteral("Put each PDF's own bookmarks under its bookmark in the book (stored for "
-                       "the folder)."));
+        QCoreApplication::translate(
+            "Batch", "Put each PDF's own bookmarks under its bookmark in the book (stored for "
+                     "the folder)."));
     const QCommandLineOption noKeep(
         QStringLiteral("no-keep-bookmarks"),
-        QStringLiteral("One bookmark per PDF, its own left out (stored for the folder)."));
-    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
-                                    QStringLiteral("The book's file name (stored for the folder)."),
-                                    QStringLiteral("NAME"));
+        QCoreApplication::translate(
+            "Batch", "One bookmark per PDF, its own left out (stored for the folder)."));
+    const QCommandLineOption output(
+        QStringList{QStringLiteral("o"), QStringLiteral("output")},
+        QCoreApplication::translate("Batch", "The book's file name (stored for the folder)."),
+        QCoreApplication::translate("Batch", "NAME"));
     parser.addOptions({convert, changedOnly, compile, remove, trash, plan, blank, noBlank, fit,
                        noFit, keep, noKeep, types, output});
 
     Console console(::isatty(STDERR_FILENO) == 1);
     if (!parser.parse(arguments)) {
-        console.Error(parser.errorText() + QStringLiteral(" (see --help)"));
+        console.Error(parser.errorText() + QCoreApplication::translate("Batch", " (see --help)"));
         return kBatchUsage;
     }
     if (parser.isSet(QStringLiteral("help"))) {
@@ -185,35 +209,41 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
     const QStringList chosenTypes = ParseDocumentTypes(parser.value(types), &unknownTypes);
     QString usage;
     if (folders.size() != 1)
-        usage = QStringLiteral("give exactly one FOLDER");
+        usage = QCoreApplication::translate("Batch", "give exactly one FOLDER");
     else if (!anyJob && !parser.isSet(plan))
-        usage = QStringLiteral(
-            "nothing to do: give --convert, --compile, --remove-converted or --plan");
+        usage = QCoreApplication::translate(
+            "Batch", "nothing to do: give --convert, --compile, --remove-converted or --plan");
     else if (anyJob && parser.isSet(plan))
-        usage = QStringLiteral("--plan changes nothing, so it cannot be given with a job");
+        usage = QCoreApplication::translate(
+            "Batch", "--plan changes nothing, so it cannot be given with a job");
     else if (parser.isSet(blank) && parser.isSet(noBlank))
-        usage = QStringLiteral("give --blank-sheets or --no-blank-sheets, not both");
+        usage = QCoreApplication::translate("Batch",
+                                            "give --blank-sheets or --no-blank-sheets, not both");
     else if (parser.isSet(fit) && parser.isSet(noFit))
-        usage = QStringLiteral("give --fit-blank-sheets or --no-fit-blank-sheets, not both");
+        usage = QCoreApplication::translate(
+            "Batch", "give --fit-blank-sheets or --no-fit-blank-sheets, not both");
     else if (parser.isSet(trash) && !parser.isSet(remove))
-        usage = QStringLiteral("--trash goes with --remove-converted");
+        usage = QCoreApplication::translate("Batch", "--trash goes with --remove-converted");
     else if (parser.isSet(changedOnly) && !parser.isSet(convert))
-        usage = QStringLiteral("--changed-only goes with --convert");
+        usage = QCoreApplication::translate("Batch", "--changed-only goes with --convert");
     else if (!unknownTypes.isEmpty())
-        usage = QStringLiteral("--document-types: %1 is not one of doc, docx, docm, odt, rtf")
+        usage = QCoreApplication::translate(
+                    "Batch", "--document-types: %1 is not one of doc, docx, docm, odt, rtf")
                     .arg(unknownTypes.first());
     else if (parser.isSet(keep) && parser.isSet(noKeep))
-        usage = QStringLiteral("give --keep-bookmarks or --no-keep-bookmarks, not both");
+        usage = QCoreApplication::translate(
+            "Batch", "give --keep-bookmarks or --no-keep-bookmarks, not both");
     if (!usage.isEmpty()) {
-        console.Error(usage + QStringLiteral(" (see --help)"));
+        console.Error(usage + QCoreApplication::translate("Batch", " (see --help)"));
         return kBatchUsage;
     }
     const QFileInfo folderInfo(folders.first());
     if (!folderInfo.isDir() || !QDir(folders.first()).isReadable()) {
         console.Error(QStringLiteral("%1: %2").arg(
-            folders.first(), folderInfo.exists()
-                                 ? QStringLiteral("is not a folder that can be read")
-                                 : QStringLiteral("no such folder")));
+            folders.first(),
+            folderInfo.exists()
+                ? QCoreApplication::translate("Batch", "is not a folder that can be read")
+                : QCoreApplication::translate("Batch", "no such folder")));
         return kBatchUsage;
     }
 
@@ -230,8 +260,8 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
                               problem.file() == ResolveIgnoringCase(ws.PdfIgnorePath());
     }
     if (ignoreListsUnknown) {
-        console.Error(
-            QStringLiteral("the folder's ignore lists cannot be used, so nothing was done"));
+        console.Error(QCoreApplication::translate(
+            "Batch", "the folder's ignore lists cannot be used, so nothing was done"));
         return kBatchSomethingFailed;
     }
     if (parser.isSet(blank) || parser.isSet(noBlank))
@@ -263,14 +293,16 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
             ws.WorkingFolder, window.pdfList.texts(), window.choices.documentTypes,
             parser.isSet(trash) ? Removal::Trash : Removal::Delete);
         for (const QString &path : removed.trashed)
-            out << "Trashed: " << path << '\n';
+            out << QCoreApplication::translate("Batch", "Trashed: %1").arg(path) << '\n';
         for (const QString &path : removed.deleted)
-            out << "Deleted: " << path << '\n';
+            out << QCoreApplication::translate("Batch", "Deleted: %1").arg(path) << '\n';
         if (removed.noTrash)
-            console.Error(QStringLiteral("No trash could be had for the folder, so the PDFs were "
-                                         "deleted."));
-        allDone &= Report(console, removed.problems, {},
-                          QStringLiteral("Not every PDF file could be deleted:"));
+            console.Error(QCoreApplication::translate(
+                "Batch", "No trash could be had for the folder, so the PDFs were "
+                         "deleted."));
+        allDone &=
+            Report(console, removed.problems, {},
+                   QCoreApplication::translate("Batch", "Not every PDF file could be deleted:"));
         relistPdfs();
     }
     if (parser.isSet(convert)) {
@@ -292,7 +324,9 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
                 ConversionEntry &entry = request.entries[i];
                 if (entry.ticked && states.at(i) == PdfState::UpToDate) {
                     entry.ticked = false;
-                    out << "Up to date: " << ws.PathOf(entry.name) << '\n';
+                    out << QCoreApplication::translate("Batch", "Up to date: %1")
+                               .arg(ws.PathOf(entry.name))
+                        << '\n';
                 }
                 anyToConvert |= entry.ticked;
             }
@@ -304,16 +338,19 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
             problems.add(there);
         } else {
             problems = StoreRunChoices(ws, window);
-            ConsoleObserver observer(console, QStringLiteral("convert"));
+            ConsoleObserver observer(console, QCoreApplication::translate("Batch", "convert"));
             result = ConvertDocuments(request, wordProcessor, observer);
             problems.merge(result.problems);
         }
         for (const ConvertedDocument &doc : result.converted)
-            out << "Converted: " << doc.document << " -> " << doc.pdf << '\n';
-        allDone &=
-            Report(console, problems, result.notices,
-                   result.started ? QStringLiteral("Not every document was converted to PDF:")
-                                  : QStringLiteral("No document was converted to PDF:"));
+            out << QCoreApplication::translate("Batch", "Converted: %1 -> %2")
+                       .arg(doc.document, doc.pdf)
+                << '\n';
+        allDone &= Report(
+            console, problems, result.notices,
+            result.started
+                ? QCoreApplication::translate("Batch", "Not every document was converted to PDF:")
+                : QCoreApplication::translate("Batch", "No document was converted to PDF:"));
         relistPdfs();
     }
     if (parser.isSet(compile)) {
@@ -321,15 +358,16 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
         const CompileRequest request = CompileRequestFor(ws, window);
         ws.OutputFileName = request.bookName;
         NoBookViewer viewer;
-        ConsoleObserver observer(console, QStringLiteral("compile"));
+        ConsoleObserver observer(console, QCoreApplication::translate("Batch", "compile"));
         const CompileResult result = CompileBook(request, observer, viewer);
         problems.merge(result.problems);
         if (!result.book.isEmpty())
-            out << "Book: " << result.book << '\n';
+            out << QCoreApplication::translate("Batch", "Book: %1").arg(result.book) << '\n';
         allDone &= Report(console, problems, result.notices,
                           result.book.isEmpty()
-                              ? QStringLiteral("No book was made.")
-                              : QStringLiteral("The book was made, but not everything went well:"));
+                              ? QCoreApplication::translate("Batch", "No book was made.")
+                              : QCoreApplication::translate(
+                                    "Batch", "The book was made, but not everything went well:"));
     }
     out.flush();
     return allDone ? kBatchDone : kBatchSomethingFailed;

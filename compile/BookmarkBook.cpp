@@ -2,6 +2,8 @@
 
 #include "automation/Viewer.h"
 
+#include <QCoreApplication>
+
 namespace qf {
 namespace {
 
@@ -12,7 +14,8 @@ Status NewBookmark(AcroApp &app, const PDDoc &doc, PDBookmark &bookmark)
     if (!made)
         return made;
     if (!bookmark.GetByTitle(doc, kNewBookmarkTitle))
-        return Status::Failed(doc.file()->path, QStringLiteral("the new bookmark was not found"));
+        return Status::Failed(doc.file()->path, QCoreApplication::translate(
+                                                    "Book", "the new bookmark was not found"));
     return Status::Ok();
 }
 
@@ -25,7 +28,8 @@ Status BookmarkBook(PdfSuite &suite, const QString &outputPath, const BookmarkTa
     AcroApp app(suite);
     AVDoc view(suite);
     if (!view.Open(outputPath, outputPath)) {
-        tell({kCouldNotOpenFile, kProgramTitle, Notice::Icon::None});
+        tell({QCoreApplication::translate("Book", "Could not open file"), kProgramTitle,
+              Notice::Icon::None});
         return Status::Ok(); // said already
     }
     const PDDoc doc = view.GetPDDoc();

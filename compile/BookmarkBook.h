@@ -11,8 +11,6 @@
 
 namespace qf {
 
-inline const QString kCouldNotOpenFile = QStringLiteral("Could not open file");
-
 // Opens the saved book in the viewer, adds one bookmark per row through its "NewBookmark" menu
 // item, and saves it through its "Save" menu item, leaving the viewer on page 1. A book the
 // viewer cannot open gets the message "Could not open file" and no bookmarks. beforeSave may add

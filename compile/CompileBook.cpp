@@ -12,6 +12,7 @@
 #include <qpdf/QPDFExc.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -28,10 +29,12 @@ Status PrepareOutput(const QString &workingFolder, const QString &folder, const 
         return inside;
     QDir().mkdir(folder); // an existing folder is reused
     if (!QFileInfo(folder).isDir())
-        return Status::Failed(folder, QStringLiteral("the output folder could not be made"));
+        return Status::Failed(
+            folder, QCoreApplication::translate("Book", "the output folder could not be made"));
     if (QFileInfo(outputPath).isDir())
-        return Status::Failed(outputPath, QStringLiteral("is a folder, so no book can be written "
-                                                         "under that name"));
+        return Status::Failed(outputPath, QCoreApplication::translate(
+                                              "Book", "is a folder, so no book can be written "
+                                                      "under that name"));
     RemoveLeftoverTemporaries(folder);
     return Status::Ok();
 }
@@ -43,7 +46,7 @@ QString RepairDetail(PdfFile &file)
     for (const QPDFExc &warning : warnings)
         if (warning.getMessageDetail() != "file is damaged")
             return QString::fromStdString(warning.getMessageDetail());
-    return QStringLiteral("file is damaged");
+    return QCoreApplication::translate("Book", "file is damaged");
 }
 
 // Inputs that went into the book damaged, each named once, in list order, by the path the run
@@ -54,7 +57,9 @@ public:
     {
         for (Status &named : list_)
             if (named.file() == path) {
-                named = Status::Failed(path, named.reason() + QStringLiteral("; it ") + reason);
+                named = Status::Failed(
+                    path,
+                    QCoreApplication::translate("Book", "%1; it %2").arg(named.reason(), reason));
                 return;
             }
         list_.append(Status::Failed(path, reason));
@@ -93,9 +98,10 @@ Status CheckOutputFileName(const QString &name)
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") ||
         name.contains(QLatin1Char('/')) || name.contains(QChar(0)))
         return Status::Failed(
-            QString(), QStringLiteral("The book's name \"%1\" is not a plain file name, so no book "
-                                      "was written. Type a name such as CompiledPDFDocument.pdf "
-                                      "in \"Compiled PDF File Name:\" and compile again.")
+            QString(), QCoreApplication::translate(
+                           "Book", "The book's name \"%1\" is not a plain file name, so no book "
+                                   "was written. Type a name such as CompiledPDFDocument.pdf "
+                                   "in \"Compiled PDF File Name:\" and compile again.")
                            .arg(name));
     return Status::Ok();
 }
@@ -108,11 +114,12 @@ Status CountPages(const PDDoc &source, Status opened, const QString &path, int &
 {
     pages = opened ? source.GetNumPages() : 0;
     if (opened && pages < 1)
-        opened = Status::Failed(path, source.file()->pdf.anyWarnings()
-                                          ? QStringLiteral("is damaged (%1), and no page of it "
-                                                           "could be read")
-                                                .arg(RepairDetail(*source.file()))
-                                          : QStringLiteral("has no pages"));
+        opened = Status::Failed(
+            path, source.file()->pdf.anyWarnings()
+                      ? QCoreApplication::translate("Book", "is damaged (%1), and no page of it "
+                                                            "could be read")
+                            .arg(RepairDetail(*source.file()))
+                      : QCoreApplication::translate("Book", "has no pages"));
     return opened;
 }
 
@@ -181,41 +188,46 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
             if (sheetAdded && request.fitBlankSheets)
                 FitToPageBefore(output, pagesBefore);
             if (!inserted && !blankReported) {
-                result.problems.add(
-                    Status::Failed(blankPath, inserted.reason() +
-                                                  QStringLiteral(", so blank sheets are missing")));
+                result.problems.add(Status::Failed(
+                    blankPath,
+                    QCoreApplication::translate("Book", "%1, so blank sheets are missing")
+                        .arg(inserted.reason())));
                 blankReported = true;
             }
         }
         if (step)
             step = output.InsertPages(output.GetNumPages() - 1, source, 0, pages, false);
         if (step && source.file()->pdf.anyWarnings())
-            damage.Add(path, QStringLiteral("is damaged (%1); what could be read of it went into "
-                                            "the book")
+            damage.Add(path, QCoreApplication::translate(
+                                 "Book", "is damaged (%1); what could be read of it went into "
+                                         "the book")
                                  .arg(RepairDetail(*source.file())));
         if (step) {
             const Status kept =
                 documentLevel.Add(output.file()->pdf, FileNameFromPath(name), source.file()->pdf,
                                   output.GetNumPages() - pages, pages);
             if (!kept)
-                damage.Add(path, QStringLiteral("has links, form fields or other document data "
-                                                "that could not all be kept (%1); its pages went "
-                                                "into the book")
+                damage.Add(path, QCoreApplication::translate(
+                                     "Book", "has links, form fields or other document data "
+                                             "that could not all be kept (%1); its pages went "
+                                             "into the book")
                                      .arg(kept.reason()));
             layout.Place(name, pages, sheetAdded);
             ownBookmarks.append(QList<OwnBookmark>());
             QString broken;
             if (request.keepBookmarks &&
                 !ReadOwnBookmarks(source.file()->pdf, ownBookmarks.last(), broken))
-                damage.Add(path, QStringLiteral("has damaged bookmarks (%1), which were left out "
-                                                "of the book")
+                damage.Add(path, QCoreApplication::translate(
+                                     "Book", "has damaged bookmarks (%1), which were left out "
+                                             "of the book")
                                      .arg(broken));
         } else {
             if (output.GetNumPages() > pagesBefore)
                 output.DeletePages(pagesBefore, output.GetNumPages() - 1);
             layout.LeaveOut(name, step);
-            result.problems.add(
-                Status::Failed(step.file(), step.reason() + QStringLiteral("; it was left out")));
+            result.problems.add(Status::Failed(
+                step.file(),
+                QCoreApplication::translate("Book", "%1; it was left out").arg(step.reason())));
         }
         reader.Done(source.Release());
         observer.Progress(i + 1, count);
@@ -229,7 +241,8 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
     CompileResult result{QString(), BookLayout(request.blankSheets), {}, {}};
     if (request.names.isEmpty()) {
         result.problems.add(Status::Failed(
-            QString(), QStringLiteral("No PDF file is ticked, so there was nothing to compile.")));
+            QString(), QCoreApplication::translate(
+                           "Book", "No PDF file is ticked, so there was nothing to compile.")));
         return result;
     }
     if (const Status plainName = CheckOutputFileName(request.bookName); !plainName) {
@@ -247,7 +260,7 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
         result.problems.add(begun);
         return result;
     }
-    observer.Doing(QStringLiteral("Creating Output File..."));
+    observer.Doing(QCoreApplication::translate("Book", "Creating Output File..."));
     observer.At(request.bookName);
 
     PdfSuite suite(&viewer);
@@ -255,7 +268,7 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
     output.Create();
     DamageReport damage;
     QList<QList<OwnBookmark>> ownBookmarks; // one list per document that went in
-    observer.Doing(QStringLiteral("Compiling PDF files..."));
+    observer.Doing(QCoreApplication::translate("Book", "Compiling PDF files..."));
     QStringList paths;
     for (const QString &name : request.names)
         paths.append(JoinPath(request.workingFolder, name));
@@ -268,14 +281,16 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
     }
 
     if (output.GetNumPages() < 1) {
-        result.problems.add(Status::Failed(outputPath, QStringLiteral("no page could be added, "
-                                                                      "so no book was written")));
+        result.problems.add(Status::Failed(
+            outputPath, QCoreApplication::translate("Book", "no page could be added, "
+                                                            "so no book was written")));
         return result;
     }
     if (const Status finished = documentLevel.Finish(output.file()->pdf); !finished)
         result.problems.add(Status::Failed(
-            outputPath, QStringLiteral("the sources' links, forms and other document data could "
-                                       "not all be kept (%1)")
+            outputPath, QCoreApplication::translate(
+                            "Book", "the sources' links, forms and other document data could "
+                                    "not all be kept (%1)")
                             .arg(finished.reason())));
     NameTheBook(*output.file(), request.bookName);
     // The viewer bookmarks the book in memory under its hidden name, and its save writes it
@@ -302,9 +317,9 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
     damage.MoveTo(result.problems);
     if (!done) {
         result.problems.add(Status::Failed(
-            outputPath,
-            QStringLiteral("the book could not be finished (%1), so no book was written")
-                .arg(done.reason())));
+            outputPath, QCoreApplication::translate(
+                            "Book", "the book could not be finished (%1), so no book was written")
+                            .arg(done.reason())));
         return result;
     }
     result.book = outputPath;

@@ -5,6 +5,8 @@
 #include <map>
 #include <set>
 
+#include <QCoreApplication>
+
 namespace qf {
 namespace {
 
@@ -66,15 +68,16 @@ struct Reader {
     {
         for (QPDFObjectHandle item = first; !item.isNull(); item = item.getKey("/Next")) {
             if (!item.isDictionary()) {
-                damage = QStringLiteral("an item links to something that is no item");
+                damage = QCoreApplication::translate("Book",
+                                                     "an item links to something that is no item");
                 return false;
             }
             if (item.isIndirect() && !seen.insert(item.getObjGen()).second) {
-                damage = QStringLiteral("its items link round in a loop");
+                damage = QCoreApplication::translate("Book", "its items link round in a loop");
                 return false;
             }
             if (depth > 100) {
-                damage = QStringLiteral("its items nest too deep");
+                damage = QCoreApplication::translate("Book", "its items nest too deep");
                 return false;
             }
             OwnBookmark bookmark;

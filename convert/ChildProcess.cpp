@@ -1,5 +1,6 @@
 #include "convert/ChildProcess.h"
 
+#include <QCoreApplication>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -145,7 +146,8 @@ bool ChildProcess::Start(const QString &program, const QStringList &arguments, C
     const QString path = QStandardPaths::findExecutable(program);
     if (path.isEmpty()) {
         if (reason)
-            *reason = QStringLiteral("the program \"%1\" was not found").arg(program);
+            *reason = QCoreApplication::translate("Conversion", "the program \"%1\" was not found")
+                          .arg(program);
         return false;
     }
     process_.setProgram(path);
@@ -161,7 +163,9 @@ bool ChildProcess::Start(const QString &program, const QStringList &arguments, C
     int report[2];
     if (::pipe2(report, O_CLOEXEC | O_NONBLOCK) != 0) {
         if (reason)
-            *reason = QStringLiteral("\"%1\" could not be started (no pipe)").arg(program);
+            *reason =
+                QCoreApplication::translate("Conversion", "\"%1\" could not be started (no pipe)")
+                    .arg(program);
         return false;
     }
     if (!guardStack_)
@@ -194,7 +198,8 @@ bool ChildProcess::Start(const QString &program, const QStringList &arguments, C
     ::close(report[0]);
     if (!started) {
         if (reason)
-            *reason = QStringLiteral("\"%1\" could not be started (%2)").arg(program, error);
+            *reason = QCoreApplication::translate("Conversion", "\"%1\" could not be started (%2)")
+                          .arg(program, error);
         ReapGuard();
         return false;
     }

@@ -5,6 +5,7 @@
 #include "listing/FolderListing.h"
 #include "store/WholeFile.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -27,9 +28,10 @@ constexpr int kMostInstances = 4;
 
 QString CommaWarning(const QString &path)
 {
-    return QStringLiteral("The filename ") + path +
-           QStringLiteral(" is invalid!\n\nPlease be sure that the filename does not contain "
-                          "COMMAS.\n\nTHIS FILE WILL BE SKIPPED.");
+    return QCoreApplication::translate(
+               "Conversion", "The filename %1 is invalid!\n\nPlease be sure that the filename does "
+                             "not contain COMMAS.\n\nTHIS FILE WILL BE SKIPPED.")
+        .arg(path);
 }
 
 Status DeleteFile(const QString &path)
@@ -37,7 +39,8 @@ Status DeleteFile(const QString &path)
     QFile file(path);
     if (!file.remove())
         return Status::Failed(path,
-                              QStringLiteral("could not be deleted (%1)").arg(file.errorString()));
+                              QCoreApplication::translate("Conversion", "could not be deleted (%1)")
+                                  .arg(file.errorString()));
     return Status::Ok();
 }
 
@@ -253,7 +256,8 @@ ConversionResult ConvertDocuments(const ConversionRequest &request,
                 firstFailure = event.status;
             break;
         case Event::Kind::Printed:
-            observer.Doing(QStringLiteral("Converting Postscript to PDF..."));
+            observer.Doing(
+                QCoreApplication::translate("Conversion", "Converting Postscript to PDF..."));
             break;
         case Event::Kind::Finished:
             --busy;
@@ -291,7 +295,7 @@ ConversionResult ConvertDocuments(const ConversionRequest &request,
         drain();
     if (ready > 0) {
         begun = true;
-        observer.Doing(QStringLiteral("Creating PDF File..."));
+        observer.Doing(QCoreApplication::translate("Conversion", "Creating PDF File..."));
         observer.At(request.bookName);
         observer.Progress(0, count);
     }
@@ -314,11 +318,12 @@ ConversionResult ConvertDocuments(const ConversionRequest &request,
             observer.Progress(++finished, count);
             continue;
         }
-        observer.Doing(QStringLiteral("Printing to Postscript File..."));
+        observer.Doing(QCoreApplication::translate("Conversion", "Printing to Postscript File..."));
         observer.At(entry.name, k);
         const QString path = JoinPath(request.workingFolder, entry.name);
         if (path.contains(QLatin1Char(','))) {
-            const Notice warning{CommaWarning(path), QStringLiteral("*** Warning ***"),
+            const Notice warning{CommaWarning(path),
+                                 QCoreApplication::translate("Conversion", "*** Warning ***"),
                                  Notice::Icon::Critical};
             result.notices.append(warning);
             observer.Tell(warning);
@@ -332,7 +337,8 @@ ConversionResult ConvertDocuments(const ConversionRequest &request,
         if (const auto other = typeOfBase.constFind(base);
             other != typeOfBase.cend() && other->first != type) {
             outcome[k] = Status::Failed(
-                path, QStringLiteral("was not converted: its PDF would be the one of %1")
+                path, QCoreApplication::translate(
+                          "Conversion", "was not converted: its PDF would be the one of %1")
                           .arg(other->second));
             observer.Progress(++finished, count);
             continue;
@@ -365,7 +371,7 @@ ConversionResult ConvertDocuments(const ConversionRequest &request,
     result.stopped = stopped;
     for (int k = 0; k < count; ++k) {
         // A document the stop cut short is no failure of its own: its PDF is as it was.
-        if (outcome.at(k).reason() != kStoppedReason)
+        if (outcome.at(k).reason() != StoppedReason())
             result.problems.add(outcome.at(k));
         if (!pdfs.at(k).isEmpty() && outcome.at(k).ok())
             result.converted.append(

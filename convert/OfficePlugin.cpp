@@ -3,6 +3,7 @@
 #include "convert/LibreOfficeInstall.h"
 #include "core/Workspace.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <dlfcn.h>
@@ -44,12 +45,15 @@ WordProcessorStarter LibreOfficeFromPlugin(const QString &programFolder,
 {
     const QString path = JoinPath(programFolder, kPluginFileName);
     if (!QFile::exists(path))
-        return Unavailable(QStringLiteral("%1 is missing: install Quirefold again").arg(path));
+        return Unavailable(
+            QCoreApplication::translate("Conversion", "%1 is missing: install Quirefold again")
+                .arg(path));
     QString reason;
     const Entry entry = LoadEntry(path, reason);
     if (!entry)
-        return Unavailable(QStringLiteral("LibreOffice could not be loaded (%1): %2")
-                               .arg(reason, kLibreOfficeInstallHint));
+        return Unavailable(
+            QCoreApplication::translate("Conversion", "LibreOffice could not be loaded (%1): %2")
+                .arg(reason, LibreOfficeInstallHint()));
     WordProcessorStarter starter;
     entry(&options, &starter);
     return starter;

@@ -2,6 +2,7 @@
 
 #include "core/DocumentTypes.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QHash>
 
@@ -75,9 +76,9 @@ QString PdfStateMark(PdfState state)
 {
     switch (state) {
     case PdfState::Missing:
-        return QStringLiteral("No PDF yet");
+        return QCoreApplication::translate("Conversion", "No PDF yet");
     case PdfState::Older:
-        return QStringLiteral("The PDF is older than the document");
+        return QCoreApplication::translate("Conversion", "The PDF is older than the document");
     case PdfState::UpToDate:
         break;
     }

@@ -5,6 +5,7 @@
 #include "convert/ChildProcess.h"
 #include "store/WholeFile.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QRegularExpression>
 
@@ -60,7 +61,9 @@ Status FromPdf(const QString &printFile, const QString &pdfPath, QString &log)
     QString reason;
     const int pages = CheckPdf(file, printFile, reason);
     if (pages < 1)
-        return Status::Failed(printFile, pages < 0 ? reason : QStringLiteral("has no pages"));
+        return Status::Failed(
+            printFile,
+            pages < 0 ? reason : QCoreApplication::translate("Conversion", "has no pages"));
     const Status written = WritePdfAtomically(file, pdfPath);
     if (written)
         log += QStringLiteral("Pages: %1\n").arg(pages);
@@ -74,8 +77,9 @@ Status FromPostScript(const QString &printFile, const QString &pdfPath, const QS
     log += QStringLiteral("Method: PostScript print file, converted with Ghostscript (pdfwrite)\n");
     WholeFileWrite out;
     if (const Status begun = out.Begin(pdfPath); !begun)
-        return Status::Failed(printFile,
-                              QStringLiteral("its PDF could not be made: %1").arg(begun.message()));
+        return Status::Failed(
+            printFile, QCoreApplication::translate("Conversion", "its PDF could not be made: %1")
+                           .arg(begun.message()));
     const QString temp = out.TemporaryPath();
     auto fail = [&](const QString &reason) {
         out.Abandon();
@@ -89,28 +93,34 @@ Status FromPostScript(const QString &printFile, const QString &pdfPath, const QS
                    QStringLiteral("-sOutputFile=") + GhostscriptFileName(temp),
                    QStringLiteral("-f"), printFile},
                   ChildProcess::Channels::Capture, &reason))
-        return fail(reason +
-                    QStringLiteral("; install Ghostscript with: apt-get install ghostscript"));
+        return fail(QCoreApplication::translate(
+                        "Conversion", "%1; install Ghostscript with: apt-get install ghostscript")
+                        .arg(reason));
     if (!gs.WaitForExit(bound, keepResponsive)) {
         gs.End();
         return fail(
-            QStringLiteral("Ghostscript did not finish within %1 s").arg(bound.count() / 1000));
+            QCoreApplication::translate("Conversion", "Ghostscript did not finish within %1 s")
+                .arg(bound.count() / 1000));
     }
     const QString output = QString::fromLocal8Bit(gs.TakeOutput()).trimmed();
     if (!output.isEmpty())
         log += QStringLiteral("Ghostscript said:\n") + output + QLatin1Char('\n');
     if (gs.Crashed() || gs.ExitCode() != 0 || output.contains(QLatin1String("Error")))
-        return fail(
-            QStringLiteral("Ghostscript could not convert it (exit code %1)").arg(gs.ExitCode()));
+        return fail(QCoreApplication::translate("Conversion",
+                                                "Ghostscript could not convert it (exit code %1)")
+                        .arg(gs.ExitCode()));
 
     PdfFile file;
     const int pages = CheckPdf(file, temp, reason);
     if (pages < 1)
-        return fail(QStringLiteral("Ghostscript made no readable PDF of it"));
+        return fail(
+            QCoreApplication::translate("Conversion", "Ghostscript made no readable PDF of it"));
     if (!declared.isEmpty() && declared.toInt() != pages)
-        return fail(QStringLiteral("only %1 of its %2 pages could be converted; it may be cut off")
-                        .arg(pages)
-                        .arg(declared));
+        return fail(
+            QCoreApplication::translate(
+                "Conversion", "only %1 of its %2 pages could be converted; it may be cut off")
+                .arg(pages)
+                .arg(declared));
     if (const Status committed = out.Commit(); !committed)
         return fail(committed.message());
     log += QStringLiteral("Pages: %1\n").arg(pages);
@@ -142,9 +152,11 @@ Status FileToPDF(const QString &printFile, const QString &pdfPath, const QString
                                 log);
         break;
     case PrintFormat::Unknown:
-        result = Status::Failed(printFile, QFile::exists(printFile)
-                                               ? QStringLiteral("is neither PDF nor PostScript")
-                                               : QStringLiteral("was not printed"));
+        result = Status::Failed(
+            printFile,
+            QFile::exists(printFile)
+                ? QCoreApplication::translate("Conversion", "is neither PDF nor PostScript")
+                : QCoreApplication::translate("Conversion", "was not printed"));
         break;
     }
     log += result ? QStringLiteral("Result: converted\n")

@@ -2,6 +2,7 @@
 
 #include "core/Status.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <functional>
@@ -9,8 +10,12 @@
 
 namespace qf {
 
-// Why a call failed that a stopped run cut short.
-inline const QString kStoppedReason = QStringLiteral("was not finished: the run was stopped");
+// Why a call failed that a stopped run cut short; made when asked, so it is in the language
+// loaded at start.
+inline QString StoppedReason()
+{
+    return QCoreApplication::translate("Conversion", "was not finished: the run was stopped");
+}
 
 // The printer whose print-outs become PDFs.
 inline const QString kPdfPrinterName = QStringLiteral("Adobe PDF");

@@ -5,6 +5,7 @@
 #include "core/Workspace.h"
 #include "listing/Wildcard.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <filesystem>
@@ -65,9 +66,10 @@ QString PatternOf(FileKind kind)
 
 QString CountLine(FileKind kind, int count)
 {
-    return QString::number(count) + (kind == FileKind::Doc
-                                         ? QStringLiteral(" DOC file(s) found in folder.")
-                                         : QStringLiteral(" PDF file(s) found in folder."));
+    return (kind == FileKind::Doc
+                ? QCoreApplication::translate("Files", "%1 DOC file(s) found in folder.")
+                : QCoreApplication::translate("Files", "%1 PDF file(s) found in folder."))
+        .arg(count);
 }
 
 Status ListFolderFiles(const QString &folder, TickList &list, const QString &pattern)
@@ -97,12 +99,14 @@ Status ListFolderFiles(const QString &folder, TickList &list, const QStringList 
             list.AddItem(name);
     }
     if (ec)
-        return Status::Failed(folder, QStringLiteral("the folder cannot be listed (%1)")
-                                          .arg(QString::fromLocal8Bit(ec.message().c_str())));
+        return Status::Failed(
+            folder, QCoreApplication::translate("Files", "the folder cannot be listed (%1)")
+                        .arg(QString::fromLocal8Bit(ec.message().c_str())));
     if (!unusable.isEmpty())
         return Status::Failed(JoinPath(folder, unusable.first()),
-                              QStringLiteral("its name is not valid text in the system's encoding, "
-                                             "so it is not listed (%1 such file(s)); rename it")
+                              QCoreApplication::translate(
+                                  "Files", "its name is not valid text in the system's encoding, "
+                                           "so it is not listed (%1 such file(s)); rename it")
                                   .arg(unusable.size()));
     return Status::Ok();
 }

@@ -3,6 +3,7 @@
 #include "core/Workspace.h"
 #include "listing/FolderListing.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QStandardPaths>
 
@@ -44,7 +45,8 @@ RemovalResult RemoveConvertedPdfs(const QString &workingFolder, const QStringLis
         if (::lstat(QFile::encodeName(pdf.fileName()).constData(), &st) == 0 &&
             S_ISDIR(st.st_mode)) {
             result.problems.add(Status::Failed(
-                pdf.fileName(), QStringLiteral("was left alone: it is a folder, not a PDF file")));
+                pdf.fileName(), QCoreApplication::translate(
+                                    "Files", "was left alone: it is a folder, not a PDF file")));
             continue;
         }
         if (how == Removal::Trash) {
@@ -55,7 +57,8 @@ RemovalResult RemoveConvertedPdfs(const QString &workingFolder, const QStringLis
             if (HomeTrashTakes(workingFolder) || !pdf.exists()) {
                 result.problems.add(Status::Failed(
                     pdf.fileName(),
-                    QStringLiteral("could not be moved to the trash (%1)").arg(pdf.errorString())));
+                    QCoreApplication::translate("Files", "could not be moved to the trash (%1)")
+                        .arg(pdf.errorString())));
                 continue;
             }
             result.noTrash = true;
@@ -63,26 +66,35 @@ RemovalResult RemoveConvertedPdfs(const QString &workingFolder, const QStringLis
         if (pdf.remove())
             result.deleted.append(pdf.fileName());
         else
-            result.problems.add(
-                Status::Failed(pdf.fileName(),
-                               QStringLiteral("could not be deleted (%1)").arg(pdf.errorString())));
+            result.problems.add(Status::Failed(
+                pdf.fileName(), QCoreApplication::translate("Files", "could not be deleted (%1)")
+                                    .arg(pdf.errorString())));
     }
     return result;
 }
 
 QString RemovalSummary(const RemovalResult &result)
 {
-    const auto files = [](qsizetype n) {
-        return n == 1 ? QStringLiteral("1 PDF file was")
-                      : QStringLiteral("%1 PDF files were").arg(n);
+    // Whole sentences, one for one file and one for more, so each language words them its way.
+    const auto say = [](qsizetype n, const char *one, const char *more) {
+        return n == 1 ? QCoreApplication::translate("Files", one)
+                      : QCoreApplication::translate("Files", more).arg(n);
     };
     QStringList parts;
     if (!result.trashed.isEmpty() || result.deleted.isEmpty())
-        parts << files(result.trashed.size()) + QStringLiteral(" moved to the trash.");
+        parts << say(result.trashed.size(),
+                     QT_TRANSLATE_NOOP("Files", "1 PDF file was moved to the trash."),
+                     QT_TRANSLATE_NOOP("Files", "%1 PDF files were moved to the trash."));
     if (!result.deleted.isEmpty())
-        parts << files(result.deleted.size()) +
-                     (result.noTrash ? QStringLiteral(" deleted, as no trash could be had.")
-                                     : QStringLiteral(" deleted."));
+        parts << (result.noTrash
+                      ? say(result.deleted.size(),
+                            QT_TRANSLATE_NOOP("Files",
+                                              "1 PDF file was deleted, as no trash could be had."),
+                            QT_TRANSLATE_NOOP("Files", "%1 PDF files were deleted, as no trash "
+                                                       "could be had."))
+                      : say(result.deleted.size(),
+                            QT_TRANSLATE_NOOP("Files", "1 PDF file was deleted."),
+                            QT_TRANSLATE_NOOP("Files", "%1 PDF files were deleted.")));
     return parts.join(QLatin1Char(' '));
 }
 

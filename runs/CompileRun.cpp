@@ -4,6 +4,8 @@
 #include "runs/RunFrame.h"
 #include "runs/WindowObserver.h"
 
+#include <QCoreApplication>
+
 namespace qf {
 
 void CompileRun(RunContext &ctx)
@@ -13,7 +15,7 @@ void CompileRun(RunContext &ctx)
     run.StoreChoices();
     ctx.ws.OutputFileName = w.BookName().Text();
 
-    w.StatusLine().Show(QStringLiteral("Collecting information for file:"));
+    w.StatusLine().Show(QCoreApplication::translate("Runs", "Collecting information for file:"));
     CompileRequest request{ctx.ws.WorkingFolder,     {},
                            ctx.ws.OutputFileName,    w.BlankSheetOption().Value() == 1,
                            ctx.programFolder,        w.Choices().fitBlankSheets,
@@ -33,18 +35,21 @@ void CompileRun(RunContext &ctx)
     const CompileResult result = CompileBook(request, observer, ctx.bookViewer);
     run.problems().merge(result.problems);
     if (result.stopped)
-        run.Stopped(QStringLiteral("The run was stopped, so no book was written; a book made "
-                                   "before is as it was."));
+        run.Stopped(QCoreApplication::translate(
+            "Runs", "The run was stopped, so no book was written; a book made "
+                    "before is as it was."));
     // Where the book is and how long, in sight once the run is over.
     const int pages = result.layout.TotalPages();
     run.Finish(result.book.isEmpty()
-                   ? QStringLiteral("No book was made.")
-                   : QStringLiteral("The book was made, but not everything went well:"),
+                   ? QCoreApplication::translate("Runs", "No book was made.")
+                   : QCoreApplication::translate(
+                         "Runs", "The book was made, but not everything went well:"),
                result.book.isEmpty()
-                   ? QStringLiteral("no book was made")
+                   ? QCoreApplication::translate("Runs", "no book was made")
                    : QStringLiteral("%1/%2, %3 %4")
                          .arg(kOutputFolderName, request.bookName, QString::number(pages),
-                              pages == 1 ? QStringLiteral("page") : QStringLiteral("pages")));
+                              pages == 1 ? QCoreApplication::translate("Runs", "page")
+                                         : QCoreApplication::translate("Runs", "pages")));
 }
 
 } // namespace qf

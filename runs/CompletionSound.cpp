@@ -1,5 +1,7 @@
 #include "runs/CompletionSound.h"
 
+#include <QCoreApplication>
+
 #include <canberra.h>
 
 #include <atomic>
@@ -24,7 +26,9 @@ void DesktopCompletionSound::PlayToEnd(const std::function<void()> &keepResponsi
     ca_proplist *props = nullptr;
     ca_proplist_create(&props);
     ca_proplist_sets(props, CA_PROP_EVENT_ID, "complete");
-    ca_proplist_sets(props, CA_PROP_EVENT_DESCRIPTION, "Quirefold run finished");
+    ca_proplist_sets(
+        props, CA_PROP_EVENT_DESCRIPTION,
+        QCoreApplication::translate("Runs", "Quirefold run finished").toUtf8().constData());
     const bool playing =
         ca_context_play_full(context, 1, props, OnFinished, &finished) == CA_SUCCESS;
     ca_proplist_destroy(props);

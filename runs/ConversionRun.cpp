@@ -8,6 +8,8 @@
 #include "runs/WindowObserver.h"
 #include "store/IgnoreList.h"
 
+#include <QCoreApplication>
+
 namespace qf {
 
 void ConversionRun(RunContext &ctx, const WordProcessorStarter &wordProcessor)
@@ -17,11 +19,11 @@ void ConversionRun(RunContext &ctx, const WordProcessorStarter &wordProcessor)
     // A word processor that is not installed is said before any file is touched.
     if (const Status there = wordProcessor.check(); !there) {
         run.problems().add(there);
-        run.Finish(QStringLiteral("No document was converted to PDF:"));
+        run.Finish(QCoreApplication::translate("Runs", "No document was converted to PDF:"));
         return;
     }
     run.StoreChoices();
-    w.StatusLine().Show(QStringLiteral("Collecting information for file:"));
+    w.StatusLine().Show(QCoreApplication::translate("Runs", "Collecting information for file:"));
     ConversionRequest request{ctx.ws.WorkingFolder, {}, ctx.ws.OutputFileName, 0};
     const int count = w.DocumentList().ListCount();
     for (int i = 0; i < count; ++i) {
@@ -37,11 +39,13 @@ void ConversionRun(RunContext &ctx, const WordProcessorStarter &wordProcessor)
     MarkOutOfDateDocuments(ctx.ws.WorkingFolder, w.DocumentList());
     run.problems().merge(result.problems);
     if (result.stopped)
-        run.Stopped(QStringLiteral("The run was stopped: %1 of the ticked documents were "
-                                   "converted; the others were left as they were.")
+        run.Stopped(QCoreApplication::translate(
+                        "Runs", "The run was stopped: %1 of the ticked documents were "
+                                "converted; the others were left as they were.")
                         .arg(result.converted.size()));
-    run.Finish(result.started ? QStringLiteral("Not every document was converted to PDF:")
-                              : QStringLiteral("No document was converted to PDF:"));
+    run.Finish(result.started
+                   ? QCoreApplication::translate("Runs", "Not every document was converted to PDF:")
+                   : QCoreApplication::translate("Runs", "No document was converted to PDF:"));
 }
 
 Problems RemovalRun(const Workspace &ws, MainWindow &window)
@@ -58,9 +62,9 @@ Problems RemovalRun(const Workspace &ws, MainWindow &window)
     problems.add(RefillList(ws.WorkingFolder, pdfs, window.PdfCount(), FileKind::Pdf));
     MarkOutOfDateDocuments(ws.WorkingFolder, window.DocumentList());
     if (!problems.empty())
-        window.Messages().Show(
-            problems.report(QStringLiteral("Not every PDF file could be moved to the trash:")),
-            kProgramTitle, MessageBox::Icon::Warning);
+        window.Messages().Show(problems.report(QCoreApplication::translate(
+                                   "Runs", "Not every PDF file could be moved to the trash:")),
+                               kProgramTitle, MessageBox::Icon::Warning);
     return problems;
 }
 

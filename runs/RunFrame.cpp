@@ -3,6 +3,7 @@
 #include "store/FolderChoices.h"
 #include "store/WholeFile.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <QRegularExpression>
 
@@ -41,9 +42,10 @@ void RunFrame::Stopped(const QString &what)
 
 void RunFrame::Finish(const QString &heading, const QString &outcome)
 {
-    ctx_.window.StatusLine().SetText(QStringLiteral("Start Time: \t") + TimeText(start_));
+    ctx_.window.StatusLine().SetText(QCoreApplication::translate("Runs", "Start Time: \t") +
+                                     TimeText(start_));
     ctx_.window.FileLine().SetText(
-        QStringLiteral("Done Time: \t") + TimeText(QTime::currentTime()) +
+        QCoreApplication::translate("Runs", "Done Time: \t") + TimeText(QTime::currentTime()) +
         (outcome.isEmpty() ? QString() : QStringLiteral(" \u2014 ") + outcome));
     bar_.SetBarColor(kBarRed);
     ctx_.sound.PlayToEnd([this] { ctx_.window.KeepResponsive(); });

@@ -1,5 +1,6 @@
 #include "store/FolderBoundary.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -44,8 +45,9 @@ QString LinkText(const QString &path)
 
 Status LeadsOut(const QString &link, const QString &text)
 {
-    return Status::Failed(link, QStringLiteral("is a symbolic link to %1, outside the folder, so "
-                                               "nothing was written through it")
+    return Status::Failed(link, QCoreApplication::translate(
+                                    "Files", "is a symbolic link to %1, outside the folder, so "
+                                             "nothing was written through it")
                                     .arg(text));
 }
 
@@ -70,7 +72,8 @@ Status ResolveInsideFolder(const QString &boundary, const QString &path, QString
     const QString root = RealPath(folder);
     if (root.isEmpty())
         return Status::Failed(folder,
-                              QStringLiteral("could not be found (%1)").arg(SystemReason(errno)));
+                              QCoreApplication::translate("Files", "could not be found (%1)")
+                                  .arg(SystemReason(errno)));
     QString shown = folder; // the path as the user knows it, for messages
     QString real = root;
     for (qsizetype i = 0; i < names.size(); ++i) {
@@ -84,8 +87,9 @@ Status ResolveInsideFolder(const QString &boundary, const QString &path, QString
         for (int hops = 0; IsLink(next); ++hops) {
             const QString text = LinkText(next);
             if (hops == kMaxLinkHops || text.isEmpty())
-                return Status::Failed(shown, QStringLiteral("is a symbolic link that leads "
-                                                            "nowhere (it goes round in a loop)"));
+                return Status::Failed(shown, QCoreApplication::translate(
+                                                 "Files", "is a symbolic link that leads "
+                                                          "nowhere (it goes round in a loop)"));
             const QString from = QFileInfo(next).path();
             const QString linked =
                 text.startsWith(QLatin1Char('/')) ? text : from + QLatin1Char('/') + text;

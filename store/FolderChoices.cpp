@@ -5,6 +5,8 @@
 #include "store/IgnoreList.h"
 #include "store/Profile.h"
 
+#include <QCoreApplication>
+
 namespace qf {
 namespace {
 
@@ -12,9 +14,10 @@ namespace {
 Status RequireFolder(const Workspace &ws)
 {
     if (ws.WorkingFolder.isEmpty())
-        return Status::Failed(QStringLiteral("(no folder)"),
-                              QStringLiteral("Quirefold was started without a folder, so nothing "
-                                             "can be stored. Start it as: quirefold FOLDER"));
+        return Status::Failed(QCoreApplication::translate("Files", "(no folder)"),
+                              QCoreApplication::translate(
+                                  "Files", "Quirefold was started without a folder, so nothing "
+                                           "can be stored. Start it as: quirefold FOLDER"));
     return Status::Ok();
 }
 

@@ -4,6 +4,7 @@
 #include "listing/FolderListing.h"
 #include "store/WholeFile.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
@@ -22,8 +23,9 @@ Problems SaveIgnoreList(const QString &path, const TickList &list)
             // Written, it would come back as two names, ticked, and could untick others.
             problems.add(Status::Failed(
                 JoinPath(QFileInfo(path).path(), name),
-                QStringLiteral("its tick cannot be remembered because of the line break in its "
-                               "name; rename it to keep it unticked")));
+                QCoreApplication::translate(
+                    "Files", "its tick cannot be remembered because of the line break in its "
+                             "name; rename it to keep it unticked")));
             continue;
         }
         text += name + QLatin1String("\r\n");

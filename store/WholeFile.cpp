@@ -3,6 +3,7 @@
 #include "core/Workspace.h"
 #include "store/FolderBoundary.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringConverter>
@@ -63,7 +64,8 @@ WholeFileWrite::~WholeFileWrite()
 Status WholeFileWrite::Fail(const QString &reason)
 {
     Abandon();
-    return Status::Failed(path_, QStringLiteral("could not be written (%1)").arg(reason));
+    return Status::Failed(
+        path_, QCoreApplication::translate("Files", "could not be written (%1)").arg(reason));
 }
 
 Status WholeFileWrite::Begin(const QString &path, const QString &boundary)
@@ -74,7 +76,8 @@ Status WholeFileWrite::Begin(const QString &path, const QString &boundary)
     if (!inside)
         return inside;
     if (QFileInfo(target_).isDir())
-        return Status::Failed(path, QStringLiteral("could not be written (it is a folder)"));
+        return Status::Failed(
+            path, QCoreApplication::translate("Files", "could not be written (it is a folder)"));
     const QFileInfo info(target_);
     QByteArray name = QFile::encodeName(info.path()) + '/' + '.' +
                       ShortenedName(QFile::encodeName(info.fileName())) + kTag +
@@ -82,7 +85,8 @@ Status WholeFileWrite::Begin(const QString &path, const QString &boundary)
     fd_ = ::mkostemp(name.data(), O_CLOEXEC);
     if (fd_ < 0)
         return Status::Failed(path,
-                              QStringLiteral("could not be written (%1)").arg(SystemReason(errno)));
+                              QCoreApplication::translate("Files", "could not be written (%1)")
+                                  .arg(SystemReason(errno)));
     temp_ = QFile::decodeName(name);
     struct stat existing;
     const mode_t mode = ::stat(QFile::encodeName(target_).constData(), &existing) == 0
@@ -95,7 +99,8 @@ Status WholeFileWrite::Begin(const QString &path, const QString &boundary)
 Status WholeFileWrite::Commit()
 {
     if (fd_ < 0)
-        return Status::Failed(path_, QStringLiteral("could not be written (nothing was begun)"));
+        return Status::Failed(path_, QCoreApplication::translate(
+                                         "Files", "could not be written (nothing was begun)"));
     // A writer that opened the file by its path wrote through another descriptor; this one still
     // reaches the same data for the flush.
     if (::fsync(fd_) != 0)
@@ -131,8 +136,9 @@ Status WriteWholeFile(const QString &path, const QByteArray &bytes, const QStrin
         if (n < 0) {
             const int error = errno;
             write.Abandon();
-            return Status::Failed(
-                path, QStringLiteral("could not be written (%1)").arg(SystemReason(error)));
+            return Status::Failed(path,
+                                  QCoreApplication::translate("Files", "could not be written (%1)")
+                                      .arg(SystemReason(error)));
         }
         done += n;
     }
@@ -198,8 +204,8 @@ Status MakeScratchFolder(const QString &path)
     // Another thread of this process may have made it just now.
     if (::mkdir(name.constData(), 0700) != 0 &&
         !(errno == EEXIST && ::lstat(name.constData(), &st) == 0 && S_ISDIR(st.st_mode)))
-        return Status::Failed(path,
-                              QStringLiteral("could not be made (%1)").arg(SystemReason(errno)));
+        return Status::Failed(path, QCoreApplication::translate("Files", "could not be made (%1)")
+                                        .arg(SystemReason(errno)));
     return Status::Ok();
 }
 
@@ -250,12 +256,14 @@ Status ReadWholeFile(const QString &path, QByteArray &bytes)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return Status::Failed(path,
-                              QStringLiteral("could not be read (%1)").arg(file.errorString()));
+        return Status::Failed(
+            path,
+            QCoreApplication::translate("Files", "could not be read (%1)").arg(file.errorString()));
     bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return Status::Failed(path,
-                              QStringLiteral("could not be read (%1)").arg(file.errorString()));
+        return Status::Failed(
+            path,
+            QCoreApplication::translate("Files", "could not be read (%1)").arg(file.errorString()));
     return Status::Ok();
 }
 

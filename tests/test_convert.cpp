@@ -73,7 +73,7 @@ struct FakeWordProcessor : WordProcessor {
         for (int waited = 0; hangPrint.contains(QFileInfo(open).fileName()) && waited < 60000;
              waited += 5) {
             if (aborted)
-                return Status::Failed(open, kStoppedReason);
+                return Status::Failed(open, StoppedReason());
             QThread::msleep(5);
         }
         MakePdf(outputFile, 2);

@@ -35,7 +35,10 @@ constexpr milliseconds kLeaderBound = 2s;
 constexpr milliseconds kPoll = 20ms;
 constexpr milliseconds kConnectRetry = 10ms;
 
-const QString kEndedReason = QStringLiteral("the word processor ended unexpectedly");
+QString EndedReason()
+{
+    return QCoreApplication::translate("Conversion", "the word processor ended unexpectedly");
+}
 
 std::atomic<int> pipe_counter{0};
 
@@ -107,8 +110,9 @@ public:
     {
         if (name != kLibreOfficePrinterName && name != kPdfPrinterName)
             return Status::Failed(QString(),
-                                  QStringLiteral("the printer \"%1\" is not available: the word "
-                                                 "processor prints only to \"%2\" and \"%3\"")
+                                  QCoreApplication::translate(
+                                      "Conversion", "the printer \"%1\" is not available: the word "
+                                                    "processor prints only to \"%2\" and \"%3\"")
                                       .arg(name, kPdfPrinterName, kLibreOfficePrinterName));
         printer_ = name;
         return Status::Ok();
@@ -168,29 +172,36 @@ private:
 
     static Status Busy(const QString &file)
     {
-        return Status::Failed(file, QStringLiteral("the word processor is still busy"));
+        return Status::Failed(
+            file, QCoreApplication::translate("Conversion", "the word processor is still busy"));
     }
 
     Status Open(const QString &path)
     {
         if (aborted_)
-            return Status::Failed(path, kStoppedReason);
+            return Status::Failed(path, StoppedReason());
         if (quit_)
-            return Status::Failed(path, QStringLiteral("the word processor was already quit"));
+            return Status::Failed(path, QCoreApplication::translate(
+                                            "Conversion", "the word processor was already quit"));
         const QFileInfo info(path);
         if (!info.exists())
-            return Status::Failed(path, QStringLiteral("does not exist"));
+            return Status::Failed(path,
+                                  QCoreApplication::translate("Conversion", "does not exist"));
         if (info.isDir())
-            return Status::Failed(path, QStringLiteral("is a folder, not a document"));
+            return Status::Failed(
+                path, QCoreApplication::translate("Conversion", "is a folder, not a document"));
         if (!info.isReadable())
-            return Status::Failed(path, QStringLiteral("cannot be read: access denied"));
+            return Status::Failed(
+                path, QCoreApplication::translate("Conversion", "cannot be read: access denied"));
         Close();
         if (!OfficeAlive()) {
             EndOffice();
             QString why;
             if (!Launch(&why))
                 return Status::Failed(
-                    path, QStringLiteral("the word processor could not be started again: ") + why);
+                    path, QCoreApplication::translate(
+                              "Conversion", "the word processor could not be started again: %1")
+                              .arg(why));
         }
         const lo::Outcome result =
             Call([path](lo::UnoSession &s) { return s.Open(path); }, options_.documentBound);
@@ -204,18 +215,20 @@ private:
     {
         const QString document = document_;
         if (aborted_)
-            return Status::Failed(document, kStoppedReason);
+            return Status::Failed(document, StoppedReason());
         if (document.isEmpty())
-            return Status::Failed(outputFile,
-                                  QStringLiteral("cannot be printed: no document is open"));
+            return Status::Failed(
+                outputFile, QCoreApplication::translate("Conversion",
+                                                        "cannot be printed: no document is open"));
         if (!OfficeAlive()) {
             EndOffice();
-            return Status::Failed(document, kEndedReason);
+            return Status::Failed(document, EndedReason());
         }
         QFile probe(outputFile);
         if (!probe.open(QIODevice::WriteOnly))
             return Status::Failed(outputFile,
-                                  QStringLiteral("cannot be written: %1").arg(probe.errorString()));
+                                  QCoreApplication::translate("Conversion", "cannot be written: %1")
+                                      .arg(probe.errorString()));
         probe.close();
         const lo::Outcome result =
             Call([outputFile](lo::UnoSession &s) { return s.ExportPdf(outputFile); },
@@ -225,9 +238,11 @@ private:
         QFile::remove(outputFile);
         if (result.kind == lo::Outcome::Kind::Lost)
             return Status::Failed(document, result.reason);
-        return Status::Failed(outputFile, result.kind == lo::Outcome::Kind::Done
-                                              ? QStringLiteral("the word processor wrote nothing")
-                                              : result.reason);
+        return Status::Failed(
+            outputFile,
+            result.kind == lo::Outcome::Kind::Done
+                ? QCoreApplication::translate("Conversion", "the word processor wrote nothing")
+                : result.reason);
     }
 
     Status Close()
@@ -317,18 +332,20 @@ private:
                        bound, responsive);
         if (wait == Wait::TimedOut && aborted_) {
             EndOffice();
-            return lo::Outcome{lo::Outcome::Kind::Lost, kStoppedReason};
+            return lo::Outcome{lo::Outcome::Kind::Lost, StoppedReason()};
         }
         if (wait == Wait::TimedOut) {
             EndOffice();
-            return lo::Outcome{lo::Outcome::Kind::Lost,
-                               QStringLiteral("took longer than %1; the word processor was ended")
-                                   .arg(BoundText(bound))};
+            return lo::Outcome{
+                lo::Outcome::Kind::Lost,
+                QCoreApplication::translate("Conversion",
+                                            "took longer than %1; the word processor was ended")
+                    .arg(BoundText(bound))};
         }
         if (result->kind == lo::Outcome::Kind::Lost ||
             (result->kind == lo::Outcome::Kind::Failed && !OfficeAlive())) {
             EndOffice();
-            return lo::Outcome{lo::Outcome::Kind::Lost, kEndedReason};
+            return lo::Outcome{lo::Outcome::Kind::Lost, EndedReason()};
         }
         return *result;
     }
@@ -379,7 +396,9 @@ private:
         // Through env, so the office's temporary files stay in its profile.
         if (!office_.Start(QStringLiteral("env"), arguments, ChildProcess::Channels::Discard, &why,
                            slot_->LockFd())) {
-            *reason = QStringLiteral("LibreOffice could not be started: %1").arg(why);
+            *reason =
+                QCoreApplication::translate("Conversion", "LibreOffice could not be started: %1")
+                    .arg(why);
             EndOffice();
             return false;
         }
@@ -398,20 +417,25 @@ private:
             if (wait == Wait::Finished && attempt->first == lo::UnoSession::Connect::Connected)
                 return true;
             if (wait == Wait::Finished && attempt->first == lo::UnoSession::Connect::Failed) {
-                *reason =
-                    QStringLiteral("LibreOffice could not be reached: %1").arg(attempt->second);
+                *reason = QCoreApplication::translate("Conversion",
+                                                      "LibreOffice could not be reached: %1")
+                              .arg(attempt->second);
                 break;
             }
             if (wait == Wait::TimedOut || Clock::now() >= deadline) {
-                *reason = QStringLiteral("LibreOffice did not answer within %1")
+                *reason = QCoreApplication::translate("Conversion",
+                                                      "LibreOffice did not answer within %1")
                               .arg(BoundText(kStartBound));
                 break;
             }
             if (!office_.IsRunning() || office_.WaitForExit(1ms)) {
-                *reason = office_.Crashed()
-                              ? QStringLiteral("LibreOffice crashed while starting")
-                              : QStringLiteral("LibreOffice stopped while starting (exit code %1)")
-                                    .arg(office_.ExitCode());
+                *reason =
+                    office_.Crashed()
+                        ? QCoreApplication::translate("Conversion",
+                                                      "LibreOffice crashed while starting")
+                        : QCoreApplication::translate(
+                              "Conversion", "LibreOffice stopped while starting (exit code %1)")
+                              .arg(office_.ExitCode());
                 break;
             }
             for (auto pause = Clock::now() + kConnectRetry; Clock::now() < pause;) {
@@ -463,11 +487,14 @@ private:
 Status CheckLibreOffice()
 {
     if (!QFileInfo(LibreOfficeFile(QStringLiteral("soffice"))).isExecutable())
-        return Status::Failed(QString(), QStringLiteral("LibreOffice (soffice) was not found: ") +
-                                             kLibreOfficeInstallHint);
+        return Status::Failed(
+            QString(),
+            QCoreApplication::translate("Conversion", "LibreOffice (soffice) was not found: %1")
+                .arg(LibreOfficeInstallHint()));
     if (!QFileInfo::exists(LibreOfficeFile(QStringLiteral("libswlo.so"))))
-        return Status::Failed(QString(), QStringLiteral("LibreOffice Writer was not found: ") +
-                                             kLibreOfficeInstallHint);
+        return Status::Failed(QString(), QCoreApplication::translate(
+                                             "Conversion", "LibreOffice Writer was not found: %1")
+                                             .arg(LibreOfficeInstallHint()));
     return Status::Ok();
 }
 

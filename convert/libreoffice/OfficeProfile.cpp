@@ -4,6 +4,7 @@
 #include "core/Status.h"
 #include "store/WholeFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -88,9 +89,11 @@ ProfileSlot::~ProfileSlot()
 std::unique_ptr<ProfileSlot> ProfileSlot::Take(const QString &root, QString *reason)
 {
     if (!QDir().mkpath(root)) {
-        *reason = QStringLiteral("the folder for the word processor's profiles (%1) could not be "
-                                 "created")
-                      .arg(QDir::toNativeSeparators(root));
+        *reason =
+            QCoreApplication::translate(
+                "Conversion", "the folder for the word processor's profiles (%1) could not be "
+                              "created")
+                .arg(QDir::toNativeSeparators(root));
         return nullptr;
     }
     for (int i = 0; i < kSlots; ++i) {
@@ -99,7 +102,8 @@ std::unique_ptr<ProfileSlot> ProfileSlot::Take(const QString &root, QString *rea
         // Close-on-exec: only the office of this slot is let to inherit it (see LockFd).
         const int fd = ::open(lock.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         if (fd < 0) {
-            *reason = QStringLiteral("the profile lock %1 could not be opened: %2")
+            *reason = QCoreApplication::translate("Conversion",
+                                                  "the profile lock %1 could not be opened: %2")
                           .arg(QFile::decodeName(lock), SystemReason(errno));
             return nullptr;
         }
@@ -108,12 +112,14 @@ std::unique_ptr<ProfileSlot> ProfileSlot::Take(const QString &root, QString *rea
         const int error = errno;
         ::close(fd);
         if (error != EWOULDBLOCK) {
-            *reason = QStringLiteral("the profile lock %1 could not be taken: %2")
+            *reason = QCoreApplication::translate("Conversion",
+                                                  "the profile lock %1 could not be taken: %2")
                           .arg(QFile::decodeName(lock), SystemReason(error));
             return nullptr;
         }
     }
-    *reason = QStringLiteral("all %1 word processor profiles under %2 are in use")
+    *reason = QCoreApplication::translate("Conversion",
+                                          "all %1 word processor profiles under %2 are in use")
                   .arg(kSlots)
                   .arg(QDir::toNativeSeparators(root));
     return nullptr;
@@ -140,7 +146,8 @@ bool ProfileSlot::Prepare(QString *reason)
     if (temp.exists())
         temp.removeRecursively();
     if (!QDir().mkpath(TempFolder()) || !QDir().mkpath(folder_ + QStringLiteral("/user"))) {
-        *reason = QStringLiteral("the word processor's profile %1 could not be created")
+        *reason = QCoreApplication::translate(
+                      "Conversion", "the word processor's profile %1 could not be created")
                       .arg(QDir::toNativeSeparators(folder_));
         return false;
     }
@@ -153,7 +160,8 @@ bool ProfileSlot::Prepare(QString *reason)
     if (seeded == old)
         return true;
     if (const Status written = WriteWholeFile(path, seeded); !written) {
-        *reason = QStringLiteral("the word processor's profile %1").arg(written.message());
+        *reason = QCoreApplication::translate("Conversion", "the word processor's profile %1")
+                      .arg(written.message());
         return false;
     }
     return true;

@@ -3,6 +3,7 @@
 #include "convert/LibreOfficeInstall.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
@@ -60,7 +61,11 @@ namespace qf::lo {
 
 namespace {
 
-const QString kUnreadable = QStringLiteral("is not a document the word processor can read");
+QString Unreadable()
+{
+    return QCoreApplication::translate("Conversion",
+                                       "is not a document the word processor can read");
+}
 
 OUString ToOu(const QString &s)
 {
@@ -101,34 +106,35 @@ QString ReasonFor(const Any &request)
 {
     const css::uno::Type type = request.getValueType();
     if (Is<css::task::PasswordRequest>(type))
-        return QStringLiteral("is protected by a password");
+        return QCoreApplication::translate("Conversion", "is protected by a password");
     if (Is<css::document::BrokenPackageRequest>(type))
-        return QStringLiteral("is damaged");
+        return QCoreApplication::translate("Conversion", "is damaged");
     if (Is<css::document::NoSuchFilterRequest>(type))
-        return kUnreadable;
+        return Unreadable();
     css::ucb::InteractiveIOException io;
     if (request >>= io) {
         switch (io.Code) {
         case css::ucb::IOErrorCode_NOT_EXISTING:
         case css::ucb::IOErrorCode_NOT_EXISTING_PATH:
-            return QStringLiteral("does not exist");
+            return QCoreApplication::translate("Conversion", "does not exist");
         case css::ucb::IOErrorCode_ACCESS_DENIED:
         case css::ucb::IOErrorCode_LOCKING_VIOLATION:
-            return QStringLiteral("cannot be read: access denied");
+            return QCoreApplication::translate("Conversion", "cannot be read: access denied");
         case css::ucb::IOErrorCode_WRONG_FORMAT:
-            return kUnreadable;
+            return Unreadable();
         default:
             break;
         }
     }
     css::task::ErrorCodeRequest code;
     if (request >>= code)
-        return QStringLiteral("could not be read (the word processor reported error 0x%1)")
+        return QCoreApplication::translate(
+                   "Conversion", "could not be read (the word processor reported error 0x%1)")
             .arg(sal_uInt32(code.ErrCode), 0, 16);
     css::uno::Exception e;
     const QString detail =
         (request >>= e) && !e.Message.isEmpty() ? ToQt(e.Message) : ToQt(type.getTypeName());
-    return QStringLiteral("could not be opened (%1)").arg(detail);
+    return QCoreApplication::translate("Conversion", "could not be opened (%1)").arg(detail);
 }
 
 // Plain-text import takes any bytes: binary content there means the file is no document.
@@ -242,7 +248,8 @@ public:
                 outcome = job(stay);
             } catch (const css::lang::DisposedException &) {
             } catch (const css::uno::Exception &e) {
-                outcome = Outcome::Fail(QStringLiteral("failed: %1").arg(ToQt(e.Message)));
+                outcome = Outcome::Fail(
+                    QCoreApplication::translate("Conversion", "failed: %1").arg(ToQt(e.Message)));
             } catch (...) {
             }
             job = nullptr; // Lets go of the office's objects while still connected.
@@ -313,7 +320,8 @@ Outcome CloseDocument(const Reference<css::lang::XComponent> &document,
     } catch (const css::lang::DisposedException &) {
         return lost->load() ? Outcome::Gone() : Outcome::Ok();
     } catch (const css::uno::Exception &e) {
-        return Outcome::Fail(QStringLiteral("could not be closed: %1").arg(ToQt(e.Message)));
+        return Outcome::Fail(QCoreApplication::translate("Conversion", "could not be closed: %1")
+                                 .arg(ToQt(e.Message)));
     }
 }
 
@@ -325,7 +333,8 @@ bool PrepareUno(QString *reason)
         const QByteArray rc = QFile::encodeName(LibreOfficeFile(QStringLiteral("fundamentalrc")));
         if (!QFileInfo::exists(QFile::decodeName(rc))) {
             uno_failure =
-                QStringLiteral("LibreOffice (soffice) was not found: ") + kLibreOfficeInstallHint;
+                QCoreApplication::translate("Conversion", "LibreOffice (soffice) was not found: %1")
+                    .arg(LibreOfficeInstallHint());
             return;
         }
         // Without it the office's types are missing and creating the desktop crashes.
@@ -334,7 +343,8 @@ bool PrepareUno(QString *reason)
             local_context = new Reference<css::uno::XComponentContext>(
                 cppu::defaultBootstrap_InitialComponentContext());
         } catch (const css::uno::Exception &e) {
-            uno_failure = QStringLiteral("LibreOffice's components could not be loaded: %1")
+            uno_failure = QCoreApplication::translate(
+                              "Conversion", "LibreOffice's components could not be loaded: %1")
                               .arg(ToQt(e.Message));
         }
     });
@@ -361,8 +371,9 @@ struct UnoSession::Remote {
                 return Outcome::Gone();
             } catch (const css::uno::Exception &e) {
                 stay.clear();
-                return Outcome::Fail(
-                    QStringLiteral("the word processor refused the call: %1").arg(ToQt(e.Message)));
+                return Outcome::Fail(QCoreApplication::translate(
+                                         "Conversion", "the word processor refused the call: %1")
+                                         .arg(ToQt(e.Message)));
             }
         }
         return stay->Run(std::move(job));
@@ -416,7 +427,8 @@ Outcome UnoSession::Open(const QString &path)
 {
     OUString url;
     if (!FileUrl(path, &url))
-        return Outcome::Fail(QStringLiteral("cannot be named to the word processor"));
+        return Outcome::Fail(
+            QCoreApplication::translate("Conversion", "cannot be named to the word processor"));
     rtl::Reference<RefusingHandler> handler(new RefusingHandler);
     Sequence<css::beans::PropertyValue> properties(6);
     css::beans::PropertyValue *p = properties.getArray();
@@ -438,12 +450,12 @@ Outcome UnoSession::Open(const QString &path)
             Reference<css::lang::XComponent> document =
                 loader->loadComponentFromURL(url, OUString("_blank"), 0, properties);
             if (!document.is())
-                return refused(QStringLiteral("could not be opened"));
+                return refused(QCoreApplication::translate("Conversion", "could not be opened"));
             Reference<css::lang::XServiceInfo> info(document, UNO_QUERY);
             if (!info.is() || !info->supportsService(OUString("com.sun.star.text.TextDocument")) ||
                 LoadedAsText(document, path)) {
                 CloseDocument(document, lost);
-                return Outcome::Fail(kUnreadable);
+                return Outcome::Fail(Unreadable());
             }
             *opened = document;
             stay = true;
@@ -452,9 +464,10 @@ Outcome UnoSession::Open(const QString &path)
             return Outcome::Gone();
         } catch (const css::lang::IllegalArgumentException &) {
             // Type detection found no filter for the file.
-            return refused(kUnreadable);
+            return refused(Unreadable());
         } catch (const css::uno::Exception &e) {
-            return refused(QStringLiteral("could not be opened: %1").arg(ToQt(e.Message)));
+            return refused(QCoreApplication::translate("Conversion", "could not be opened: %1")
+                               .arg(ToQt(e.Message)));
         }
     };
     const Outcome outcome = remote_->OnMainThread(lost_, load);
@@ -467,7 +480,8 @@ Outcome UnoSession::ExportPdf(const QString &outputFile)
 {
     OUString url;
     if (!FileUrl(outputFile, &url))
-        return Outcome::Fail(QStringLiteral("cannot be named to the word processor"));
+        return Outcome::Fail(
+            QCoreApplication::translate("Conversion", "cannot be named to the word processor"));
     const auto store = [document = remote_->document, url](bool &stay) {
         stay = document.is();
         Reference<css::lang::XServiceInfo> info(document, UNO_QUERY);
@@ -488,7 +502,8 @@ Outcome UnoSession::ExportPdf(const QString &outputFile)
             return Outcome::Gone();
         } catch (const css::uno::Exception &e) {
             return Outcome::Fail(
-                QStringLiteral("could not be written as PDF: %1").arg(ToQt(e.Message)));
+                QCoreApplication::translate("Conversion", "could not be written as PDF: %1")
+                    .arg(ToQt(e.Message)));
         }
     };
     return remote_->OnMainThread(lost_, store);
