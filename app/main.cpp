@@ -1,5 +1,6 @@
 #include "app/FolderWindow.h"
 #include "convert/ChildProcess.h"
+#include "core/Translations.h"
 #include "runs/StartUp.h"
 
 #include <QApplication>
@@ -17,6 +18,7 @@ int main(int argc, char *argv[])
     QApplication app(qtArgc, argv);
     QApplication::setApplicationName(qf::kProgramTitle);
     QApplication::setStyle(QStringLiteral("Fusion"));
+    qf::InstallTranslations();
     qf::ChildProcess::EndChildrenOnSignals();
 
     qf::Workspace ws = qf::Workspace::FromArguments(arguments);

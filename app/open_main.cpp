@@ -1,7 +1,10 @@
 // quirefold-open: what the desktop starts. Given a folder, it opens Quirefold on it; given none
 // (started from the menu), it first asks for one with the desktop's folder chooser, and Cancel
 // ends it quietly. Either way it becomes Quirefold itself, so nothing of it is left running.
+#include "core/Translations.h"
+
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -20,8 +23,10 @@ int main(int argc, char *argv[])
     } else {
         int qtArgc = 1;
         QApplication app(qtArgc, argv);
+        qf::InstallTranslations();
         const QString chosen = QFileDialog::getExistingDirectory(
-            nullptr, QStringLiteral("Open a folder with Quirefold"), QDir::homePath());
+            nullptr, QCoreApplication::translate("Window", "Open a folder with Quirefold"),
+            QDir::homePath());
         if (chosen.isEmpty())
             return 0;
         folder = QFile::encodeName(chosen);

@@ -1,6 +1,7 @@
 #include "batch/BatchCommand.h"
 #include "convert/ChildProcess.h"
 #include "convert/OfficePlugin.h"
+#include "core/Translations.h"
 
 #include <QCoreApplication>
 
@@ -9,6 +10,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quirefold-batch"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUIREFOLD_VERSION));
+    qf::InstallTranslations();
     qf::ChildProcess::EndChildrenOnSignals();
     return qf::RunBatchCommand(app.arguments(),
                                qf::LibreOfficeFromPlugin(QCoreApplication::applicationDirPath()));

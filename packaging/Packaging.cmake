@@ -1,6 +1,6 @@
 # `cpack -G DEB` in the build folder makes quirefold_VERSION_ARCH.deb: both programs, the
-# launcher, the LibreOffice plugin, the blank sheet, the desktop entry, the icons, the metadata,
-# the manual pages and the completion.
+# launcher, the LibreOffice plugin, the blank sheet, the translations, the desktop entry, the
+# icons, the metadata, the manual pages and the completion.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quirefold)
 set(CPACK_PACKAGE_VENDOR Tallowmere)
@@ -19,10 +19,12 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://tallowmere.net/quirefold")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # Depends comes from the libraries the programs and the office plugin load (for the plugin, UNO's
 # runtime, not LibreOffice itself). LibreOffice Writer and Ghostscript are only recommended:
-# without them Quirefold runs and compiles, and says what to install to convert.
+# without them Quirefold runs and compiles, and says what to install to convert. Qt's own
+# translations give the standard buttons and dialogs the user's language.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR})
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libreoffice-writer-nogui | libreoffice-writer, ghostscript")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "libreoffice-writer-nogui | libreoffice-writer, ghostscript, qt6-translations-l10n")
 set(CPACK_STRIP_FILES ON)
 
 # Debian wants the changelog and the manual pages compressed, without time stamps.

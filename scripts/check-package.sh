@@ -16,6 +16,7 @@ fi
 contents="$(dpkg-deb -c "$deb")"
 for path in ./usr/bin/quirefold ./usr/bin/quirefold-batch ./usr/bin/quirefold-open \
     ./usr/libexec/quirefold/quirefold-libreoffice.so ./usr/libexec/quirefold/empty_page.pdf \
+    ./usr/share/quirefold/translations/quirefold_de.qm \
     ./usr/share/applications/net.tallowmere.quirefold.desktop \
     ./usr/share/metainfo/net.tallowmere.quirefold.metainfo.xml \
     ./usr/share/icons/hicolor/scalable/apps/net.tallowmere.quirefold.svg \

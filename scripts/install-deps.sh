@@ -10,6 +10,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins
     # Drawing the icon's sizes from its SVG at build time.
     qt6-svg-dev
+    # Translations: lupdate and lrelease with their CMake package, and Qt's own translations.
+    qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
     # PDF joining and bookmarks; the command-line tools check results in tests.
     libqpdf-dev qpdf poppler-utils
     # A second renderer: tests check that books show in MuPDF without warnings.

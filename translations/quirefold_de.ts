@@ -1,0 +1,1014 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de">
+<context>
+    <name>Batch</name>
+    <message>
+        <source>PDF missing</source>
+        <translation>PDF fehlt</translation>
+    </message>
+    <message>
+        <source>PDF older than the document</source>
+        <translation>PDF älter als das Dokument</translation>
+    </message>
+    <message>
+        <source>PDF up to date</source>
+        <translation>PDF aktuell</translation>
+    </message>
+    <message>
+        <source>Book: %1</source>
+        <translation>Buch: %1</translation>
+    </message>
+    <message>
+        <source>Blank sheets: %1</source>
+        <translation>Leerseiten: %1</translation>
+    </message>
+    <message>
+        <source>on</source>
+        <translation>an</translation>
+    </message>
+    <message>
+        <source>off</source>
+        <translation>aus</translation>
+    </message>
+    <message>
+        <source>pages</source>
+        <translation>Seiten</translation>
+    </message>
+    <message>
+        <source>starts on</source>
+        <translation>beginnt auf</translation>
+    </message>
+    <message>
+        <source>blank after</source>
+        <translation>Leerseite</translation>
+    </message>
+    <message>
+        <source>bookmark</source>
+        <translation>Lesezeichen</translation>
+    </message>
+    <message>
+        <source>file</source>
+        <translation>Datei</translation>
+    </message>
+    <message>
+        <source>%1: left out, %2</source>
+        <translation>%1: weggelassen, %2</translation>
+    </message>
+    <message>
+        <source>page %1</source>
+        <translation>Seite %1</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>ja</translation>
+    </message>
+    <message>
+        <source>no</source>
+        <translation>nein</translation>
+    </message>
+    <message>
+        <source>Total: %1 pages (%2 documents, %3 blank sheets)</source>
+        <translation>Gesamt: %1 Seiten (%2 Dokumente, %3 Leerseiten)</translation>
+    </message>
+    <message>
+        <source>Documents to convert:</source>
+        <translation>Umzuwandelnde Dokumente:</translation>
+    </message>
+    <message>
+        <source>No PDF file is ticked, so there is nothing to compile.</source>
+        <translation>Keine PDF-Datei ist angehakt, daher gibt es nichts zusammenzustellen.</translation>
+    </message>
+    <message>
+        <source>Runs Quirefold&apos;s jobs on FOLDER without a window. The ticks are those the window shows at start-up: every file except those named in the folder&apos;s ignore lists. Several jobs run in the order remove, convert, compile.</source>
+        <translation>Führt die Aufträge von Quirefold ohne Fenster auf ORDNER aus. Angehakt ist, was das Fenster beim Start anhakt: jede Datei außer denen, die in den Ignorierlisten des Ordners stehen. Mehrere Aufträge laufen in der Reihenfolge Entfernen, Umwandeln, Zusammenstellen.</translation>
+    </message>
+    <message>
+        <source>FOLDER</source>
+        <translation>ORDNER</translation>
+    </message>
+    <message>
+        <source>The working folder.</source>
+        <translation>Der Arbeitsordner.</translation>
+    </message>
+    <message>
+        <source>Print the ticked documents to PDF.</source>
+        <translation>Die angehakten Dokumente als PDF drucken.</translation>
+    </message>
+    <message>
+        <source>Compile the ticked PDFs into the book in &quot;PDFCompile Output&quot;.</source>
+        <translation>Die angehakten PDF-Dateien zum Buch in „PDFCompile Output“ zusammenstellen.</translation>
+    </message>
+    <message>
+        <source>Delete the PDFs that have a matching document.</source>
+        <translation>Die PDF-Dateien löschen, zu denen es ein passendes Dokument gibt.</translation>
+    </message>
+    <message>
+        <source>With --remove-converted: move the PDFs to the trash instead of deleting them.</source>
+        <translation>Mit --remove-converted: die PDF-Dateien in den Papierkorb verschieben, statt sie zu löschen.</translation>
+    </message>
+    <message>
+        <source>Change nothing; print the book&apos;s map and which documents lack an up-to-date PDF.</source>
+        <translation>Nichts ändern; den Aufbau des Buchs ausgeben und welche Dokumente keine aktuelle PDF-Datei haben.</translation>
+    </message>
+    <message>
+        <source>Add a blank sheet after a document that ends on an odd page (stored for the folder).</source>
+        <translation>Eine Leerseite nach einem Dokument einfügen, das auf einer ungeraden Seite endet (für den Ordner gespeichert).</translation>
+    </message>
+    <message>
+        <source>Add no blank sheets (stored for the folder).</source>
+        <translation>Keine Leerseiten einfügen (für den Ordner gespeichert).</translation>
+    </message>
+    <message>
+        <source>Make each blank sheet the size and orientation of the page before it (stored for the folder).</source>
+        <translation>Jede Leerseite in Größe und Ausrichtung der Seite davor anlegen (für den Ordner gespeichert).</translation>
+    </message>
+    <message>
+        <source>Make every blank sheet A4, as empty_page.pdf is (stored for the folder).</source>
+        <translation>Jede Leerseite in A4 anlegen, wie empty_page.pdf (für den Ordner gespeichert).</translation>
+    </message>
+    <message>
+        <source>With --convert: only the documents whose PDF is missing or older than the document.</source>
+        <translation>Mit --convert: nur die Dokumente, deren PDF-Datei fehlt oder älter als das Dokument ist.</translation>
+    </message>
+    <message>
+        <source>The kinds of document to list and convert, from doc, docx, docm, odt and rtf, e.g. doc,docx (stored for the folder).</source>
+        <translation>Die aufzulistenden und umzuwandelnden Dokumentarten aus doc, docx, docm, odt und rtf, etwa doc,docx (für den Ordner gespeichert).</translation>
+    </message>
+    <message>
+        <source>TYPES</source>
+        <translation>ARTEN</translation>
+    </message>
+    <message>
+        <source>Put each PDF&apos;s own bookmarks under its bookmark in the book (stored for the folder).</source>
+        <translation>Die eigenen Lesezeichen jeder PDF-Datei im Buch unter ihr Lesezeichen stellen (für den Ordner gespeichert).</translation>
+    </message>
+    <message>
+        <source>One bookmark per PDF, its own left out (stored for the folder).</source>
+        <translation>Ein Lesezeichen je PDF-Datei, ihre eigenen weggelassen (für den Ordner gespeichert).</translation>
+    </message>
+    <message>
+        <source>The book&apos;s file name (stored for the folder).</source>
+        <translation>Der Dateiname des Buchs (für den Ordner gespeichert).</translation>
+    </message>
+    <message>
+        <source>NAME</source>
+        <translation>NAME</translation>
+    </message>
+    <message>
+        <source> (see --help)</source>
+        <translation> (siehe --help)</translation>
+    </message>
+    <message>
+        <source>give exactly one FOLDER</source>
+        <translation>geben Sie genau einen ORDNER an</translation>
+    </message>
+    <message>
+        <source>nothing to do: give --convert, --compile, --remove-converted or --plan</source>
+        <translation>nichts zu tun: geben Sie --convert, --compile, --remove-converted oder --plan an</translation>
+    </message>
+    <message>
+        <source>--plan changes nothing, so it cannot be given with a job</source>
+        <translation>--plan ändert nichts und kann daher nicht mit einem Auftrag angegeben werden</translation>
+    </message>
+    <message>
+        <source>give --blank-sheets or --no-blank-sheets, not both</source>
+        <translation>geben Sie --blank-sheets oder --no-blank-sheets an, nicht beide</translation>
+    </message>
+    <message>
+        <source>give --fit-blank-sheets or --no-fit-blank-sheets, not both</source>
+        <translation>geben Sie --fit-blank-sheets oder --no-fit-blank-sheets an, nicht beide</translation>
+    </message>
+    <message>
+        <source>--trash goes with --remove-converted</source>
+        <translation>--trash gehört zu --remove-converted</translation>
+    </message>
+    <message>
+        <source>--changed-only goes with --convert</source>
+        <translation>--changed-only gehört zu --convert</translation>
+    </message>
+    <message>
+        <source>--document-types: %1 is not one of doc, docx, docm, odt, rtf</source>
+        <translation>--document-types: %1 ist keine von doc, docx, docm, odt, rtf</translation>
+    </message>
+    <message>
+        <source>give --keep-bookmarks or --no-keep-bookmarks, not both</source>
+        <translation>geben Sie --keep-bookmarks oder --no-keep-bookmarks an, nicht beide</translation>
+    </message>
+    <message>
+        <source>is not a folder that can be read</source>
+        <translation>ist kein lesbarer Ordner</translation>
+    </message>
+    <message>
+        <source>no such folder</source>
+        <translation>Ordner existiert nicht</translation>
+    </message>
+    <message>
+        <source>the folder&apos;s ignore lists cannot be used, so nothing was done</source>
+        <translation>die Ignorierlisten des Ordners sind nicht nutzbar, daher wurde nichts getan</translation>
+    </message>
+    <message>
+        <source>Trashed: %1</source>
+        <translation>In den Papierkorb: %1</translation>
+    </message>
+    <message>
+        <source>Deleted: %1</source>
+        <translation>Gelöscht: %1</translation>
+    </message>
+    <message>
+        <source>No trash could be had for the folder, so the PDFs were deleted.</source>
+        <translation>Für den Ordner war kein Papierkorb verfügbar, daher wurden die PDF-Dateien gelöscht.</translation>
+    </message>
+    <message>
+        <source>Not every PDF file could be deleted:</source>
+        <translation>Nicht jede PDF-Datei konnte gelöscht werden:</translation>
+    </message>
+    <message>
+        <source>Up to date: %1</source>
+        <translation>Aktuell: %1</translation>
+    </message>
+    <message>
+        <source>convert</source>
+        <translation>umwandeln</translation>
+    </message>
+    <message>
+        <source>Converted: %1 -&gt; %2</source>
+        <translation>Umgewandelt: %1 -&gt; %2</translation>
+    </message>
+    <message>
+        <source>Not every document was converted to PDF:</source>
+        <translation>Nicht jedes Dokument wurde in PDF umgewandelt:</translation>
+    </message>
+    <message>
+        <source>No document was converted to PDF:</source>
+        <translation>Kein Dokument wurde in PDF umgewandelt:</translation>
+    </message>
+    <message>
+        <source>compile</source>
+        <translation>zusammenstellen</translation>
+    </message>
+    <message>
+        <source>No book was made.</source>
+        <translation>Es wurde kein Buch erstellt.</translation>
+    </message>
+    <message>
+        <source>The book was made, but not everything went well:</source>
+        <translation>Das Buch wurde erstellt, aber nicht alles ging gut:</translation>
+    </message>
+</context>
+<context>
+    <name>Book</name>
+    <message>
+        <source>no longer exists</source>
+        <translation>existiert nicht mehr</translation>
+    </message>
+    <message>
+        <source>is not a file</source>
+        <translation>ist keine Datei</translation>
+    </message>
+    <message>
+        <source>no document is open</source>
+        <translation>kein Dokument ist geöffnet</translation>
+    </message>
+    <message>
+        <source>has no pages %1 to %2 to insert</source>
+        <translation>hat keine Seiten %1 bis %2 zum Einfügen</translation>
+    </message>
+    <message>
+        <source>has no pages %1 to %2 to delete</source>
+        <translation>hat keine Seiten %1 bis %2 zum Löschen</translation>
+    </message>
+    <message>
+        <source>no document is open to be saved</source>
+        <translation>kein Dokument ist zum Speichern geöffnet</translation>
+    </message>
+    <message>
+        <source>has page content that cannot be decoded (%1); its pages went into the book as they are, so a viewer shows them as it shows this file</source>
+        <translation>hat Seiteninhalte, die nicht dekodiert werden können (%1); ihre Seiten kamen unverändert ins Buch, ein Betrachter zeigt sie also so, wie er diese Datei zeigt</translation>
+    </message>
+    <message>
+        <source>bad encoded data</source>
+        <translation>fehlerhaft kodierte Daten</translation>
+    </message>
+    <message>
+        <source>is encrypted with a password</source>
+        <translation>ist mit einem Passwort verschlüsselt</translation>
+    </message>
+    <message>
+        <source>is damaged or not a PDF file (%1)</source>
+        <translation>ist beschädigt oder keine PDF-Datei (%1)</translation>
+    </message>
+    <message>
+        <source>could not be read (%1)</source>
+        <translation>konnte nicht gelesen werden (%1)</translation>
+    </message>
+    <message>
+        <source>could not be written (%1)</source>
+        <translation>konnte nicht geschrieben werden (%1)</translation>
+    </message>
+    <message>
+        <source>a page&apos;s content could not be read: %1</source>
+        <translation>der Inhalt einer Seite konnte nicht gelesen werden: %1</translation>
+    </message>
+    <message>
+        <source>has no page %1</source>
+        <translation>hat keine Seite %1</translation>
+    </message>
+    <message>
+        <source>the viewer shows no document</source>
+        <translation>der Betrachter zeigt kein Dokument</translation>
+    </message>
+    <message>
+        <source>has no page to bookmark</source>
+        <translation>hat keine Seite für ein Lesezeichen</translation>
+    </message>
+    <message>
+        <source>the viewer has no menu item &quot;%1&quot;</source>
+        <translation>der Betrachter hat keinen Menüeintrag „%1“</translation>
+    </message>
+    <message>
+        <source>the new bookmark was not found</source>
+        <translation>das neue Lesezeichen wurde nicht gefunden</translation>
+    </message>
+    <message>
+        <source>Could not open file</source>
+        <translation>Datei konnte nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>the output folder could not be made</source>
+        <translation>der Ausgabeordner konnte nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>is a folder, so no book can be written under that name</source>
+        <translation>ist ein Ordner, daher kann unter diesem Namen kein Buch geschrieben werden</translation>
+    </message>
+    <message>
+        <source>file is damaged</source>
+        <translation>Datei ist beschädigt</translation>
+    </message>
+    <message>
+        <source>%1; it %2</source>
+        <translation>%1; sie %2</translation>
+    </message>
+    <message>
+        <source>The book&apos;s name &quot;%1&quot; is not a plain file name, so no book was written. Type a name such as CompiledPDFDocument.pdf in &quot;Compiled PDF File Name:&quot; and compile again.</source>
+        <translation>Der Name des Buchs „%1“ ist kein einfacher Dateiname, daher wurde kein Buch geschrieben. Geben Sie unter „Dateiname des Buchs:“ einen Namen wie CompiledPDFDocument.pdf ein und erstellen Sie das Buch erneut.</translation>
+    </message>
+    <message>
+        <source>is damaged (%1), and no page of it could be read</source>
+        <translation>ist beschädigt (%1), und keine ihrer Seiten konnte gelesen werden</translation>
+    </message>
+    <message>
+        <source>has no pages</source>
+        <translation>hat keine Seiten</translation>
+    </message>
+    <message>
+        <source>%1, so blank sheets are missing</source>
+        <translation>%1, daher fehlen Leerseiten</translation>
+    </message>
+    <message>
+        <source>is damaged (%1); what could be read of it went into the book</source>
+        <translation>ist beschädigt (%1); was davon gelesen werden konnte, kam ins Buch</translation>
+    </message>
+    <message>
+        <source>has links, form fields or other document data that could not all be kept (%1); its pages went into the book</source>
+        <translation>hat Verweise, Formularfelder oder andere Dokumentdaten, die nicht alle erhalten werden konnten (%1); ihre Seiten kamen ins Buch</translation>
+    </message>
+    <message>
+        <source>has damaged bookmarks (%1), which were left out of the book</source>
+        <translation>hat beschädigte Lesezeichen (%1), die im Buch weggelassen wurden</translation>
+    </message>
+    <message>
+        <source>%1; it was left out</source>
+        <translation>%1; sie wurde weggelassen</translation>
+    </message>
+    <message>
+        <source>No PDF file is ticked, so there was nothing to compile.</source>
+        <translation>Keine PDF-Datei ist angehakt, daher gab es nichts zusammenzustellen.</translation>
+    </message>
+    <message>
+        <source>Creating Output File...</source>
+        <translation>Ausgabedatei wird erstellt...</translation>
+    </message>
+    <message>
+        <source>Compiling PDF files...</source>
+        <translation>PDF-Dateien werden zusammengestellt...</translation>
+    </message>
+    <message>
+        <source>no page could be added, so no book was written</source>
+        <translation>keine Seite konnte hinzugefügt werden, daher wurde kein Buch geschrieben</translation>
+    </message>
+    <message>
+        <source>the sources&apos; links, forms and other document data could not all be kept (%1)</source>
+        <translation>die Verweise, Formulare und anderen Dokumentdaten der Quellen konnten nicht alle erhalten werden (%1)</translation>
+    </message>
+    <message>
+        <source>the book could not be finished (%1), so no book was written</source>
+        <translation>das Buch konnte nicht fertiggestellt werden (%1), daher wurde kein Buch geschrieben</translation>
+    </message>
+    <message>
+        <source>an item links to something that is no item</source>
+        <translation>ein Eintrag verweist auf etwas, das kein Eintrag ist</translation>
+    </message>
+    <message>
+        <source>its items link round in a loop</source>
+        <translation>ihre Einträge verweisen im Kreis aufeinander</translation>
+    </message>
+    <message>
+        <source>its items nest too deep</source>
+        <translation>ihre Einträge sind zu tief verschachtelt</translation>
+    </message>
+</context>
+<context>
+    <name>Conversion</name>
+    <message>
+        <source>the program &quot;%1&quot; was not found</source>
+        <translation>das Programm „%1“ wurde nicht gefunden</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; could not be started (no pipe)</source>
+        <translation>„%1“ konnte nicht gestartet werden (keine Pipe)</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; could not be started (%2)</source>
+        <translation>„%1“ konnte nicht gestartet werden (%2)</translation>
+    </message>
+    <message>
+        <source>The filename %1 is invalid!
+
+Please be sure that the filename does not contain COMMAS.
+
+THIS FILE WILL BE SKIPPED.</source>
+        <translation>Der Dateiname %1 ist ungültig!
+
+Bitte achten Sie darauf, dass der Dateiname keine KOMMAS enthält.
+
+DIESE DATEI WIRD ÜBERSPRUNGEN.</translation>
+    </message>
+    <message>
+        <source>could not be deleted (%1)</source>
+        <translation>konnte nicht gelöscht werden (%1)</translation>
+    </message>
+    <message>
+        <source>Converting Postscript to PDF...</source>
+        <translation>PostScript wird in PDF umgewandelt...</translation>
+    </message>
+    <message>
+        <source>Creating PDF File...</source>
+        <translation>PDF-Datei wird erstellt...</translation>
+    </message>
+    <message>
+        <source>Printing to Postscript File...</source>
+        <translation>Druck in PostScript-Datei...</translation>
+    </message>
+    <message>
+        <source>*** Warning ***</source>
+        <translation>*** Warnung ***</translation>
+    </message>
+    <message>
+        <source>was not converted: its PDF would be the one of %1</source>
+        <translation>wurde nicht umgewandelt: seine PDF-Datei wäre die von %1</translation>
+    </message>
+    <message>
+        <source>install it with apt-get install libreoffice-writer-nogui</source>
+        <translation>installieren Sie es mit apt-get install libreoffice-writer-nogui</translation>
+    </message>
+    <message>
+        <source>%1 is missing: install Quirefold again</source>
+        <translation>%1 fehlt: installieren Sie Quirefold erneut</translation>
+    </message>
+    <message>
+        <source>LibreOffice could not be loaded (%1): %2</source>
+        <translation>LibreOffice konnte nicht geladen werden (%1): %2</translation>
+    </message>
+    <message>
+        <source>No PDF yet</source>
+        <translation>Noch keine PDF-Datei</translation>
+    </message>
+    <message>
+        <source>The PDF is older than the document</source>
+        <translation>Die PDF-Datei ist älter als das Dokument</translation>
+    </message>
+    <message>
+        <source>has no pages</source>
+        <translation>hat keine Seiten</translation>
+    </message>
+    <message>
+        <source>its PDF could not be made: %1</source>
+        <translation>ihre PDF-Datei konnte nicht erstellt werden: %1</translation>
+    </message>
+    <message>
+        <source>%1; install Ghostscript with: apt-get install ghostscript</source>
+        <translation>%1; installieren Sie Ghostscript mit: apt-get install ghostscript</translation>
+    </message>
+    <message>
+        <source>Ghostscript did not finish within %1 s</source>
+        <translation>Ghostscript wurde nicht innerhalb von %1 s fertig</translation>
+    </message>
+    <message>
+        <source>Ghostscript could not convert it (exit code %1)</source>
+        <translation>Ghostscript konnte sie nicht umwandeln (Exit-Code %1)</translation>
+    </message>
+    <message>
+        <source>Ghostscript made no readable PDF of it</source>
+        <translation>Ghostscript hat daraus keine lesbare PDF-Datei gemacht</translation>
+    </message>
+    <message>
+        <source>only %1 of its %2 pages could be converted; it may be cut off</source>
+        <translation>nur %1 ihrer %2 Seiten konnten umgewandelt werden; sie ist vielleicht abgeschnitten</translation>
+    </message>
+    <message>
+        <source>is neither PDF nor PostScript</source>
+        <translation>ist weder PDF noch PostScript</translation>
+    </message>
+    <message>
+        <source>was not printed</source>
+        <translation>wurde nicht gedruckt</translation>
+    </message>
+    <message>
+        <source>was not finished: the run was stopped</source>
+        <translation>wurde nicht fertig: der Vorgang wurde angehalten</translation>
+    </message>
+    <message>
+        <source>the word processor ended unexpectedly</source>
+        <translation>die Textverarbeitung wurde unerwartet beendet</translation>
+    </message>
+    <message>
+        <source>the printer &quot;%1&quot; is not available: the word processor prints only to &quot;%2&quot; and &quot;%3&quot;</source>
+        <translation>der Drucker „%1“ ist nicht verfügbar: die Textverarbeitung druckt nur auf „%2“ und „%3“</translation>
+    </message>
+    <message>
+        <source>the word processor is still busy</source>
+        <translation>die Textverarbeitung ist noch beschäftigt</translation>
+    </message>
+    <message>
+        <source>the word processor was already quit</source>
+        <translation>die Textverarbeitung wurde bereits beendet</translation>
+    </message>
+    <message>
+        <source>does not exist</source>
+        <translation>existiert nicht</translation>
+    </message>
+    <message>
+        <source>is a folder, not a document</source>
+        <translation>ist ein Ordner, kein Dokument</translation>
+    </message>
+    <message>
+        <source>cannot be read: access denied</source>
+        <translation>kann nicht gelesen werden: Zugriff verweigert</translation>
+    </message>
+    <message>
+        <source>the word processor could not be started again: %1</source>
+        <translation>die Textverarbeitung konnte nicht neu gestartet werden: %1</translation>
+    </message>
+    <message>
+        <source>cannot be printed: no document is open</source>
+        <translation>kann nicht gedruckt werden: kein Dokument ist geöffnet</translation>
+    </message>
+    <message>
+        <source>cannot be written: %1</source>
+        <translation>kann nicht geschrieben werden: %1</translation>
+    </message>
+    <message>
+        <source>the word processor wrote nothing</source>
+        <translation>die Textverarbeitung hat nichts geschrieben</translation>
+    </message>
+    <message>
+        <source>took longer than %1; the word processor was ended</source>
+        <translation>dauerte länger als %1; die Textverarbeitung wurde beendet</translation>
+    </message>
+    <message>
+        <source>LibreOffice could not be started: %1</source>
+        <translation>LibreOffice konnte nicht gestartet werden: %1</translation>
+    </message>
+    <message>
+        <source>LibreOffice could not be reached: %1</source>
+        <translation>LibreOffice war nicht erreichbar: %1</translation>
+    </message>
+    <message>
+        <source>LibreOffice did not answer within %1</source>
+        <translation>LibreOffice hat nicht innerhalb von %1 geantwortet</translation>
+    </message>
+    <message>
+        <source>LibreOffice crashed while starting</source>
+        <translation>LibreOffice ist beim Start abgestürzt</translation>
+    </message>
+    <message>
+        <source>LibreOffice stopped while starting (exit code %1)</source>
+        <translation>LibreOffice hat sich beim Start beendet (Exit-Code %1)</translation>
+    </message>
+    <message>
+        <source>LibreOffice (soffice) was not found: %1</source>
+        <translation>LibreOffice (soffice) wurde nicht gefunden: %1</translation>
+    </message>
+    <message>
+        <source>LibreOffice Writer was not found: %1</source>
+        <translation>LibreOffice Writer wurde nicht gefunden: %1</translation>
+    </message>
+    <message>
+        <source>the folder for the word processor&apos;s profiles (%1) could not be created</source>
+        <translation>der Ordner für die Profile der Textverarbeitung (%1) konnte nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>the profile lock %1 could not be opened: %2</source>
+        <translation>die Profilsperre %1 konnte nicht geöffnet werden: %2</translation>
+    </message>
+    <message>
+        <source>the profile lock %1 could not be taken: %2</source>
+        <translation>die Profilsperre %1 konnte nicht gesetzt werden: %2</translation>
+    </message>
+    <message>
+        <source>all %1 word processor profiles under %2 are in use</source>
+        <translation>alle %1 Profile der Textverarbeitung unter %2 sind belegt</translation>
+    </message>
+    <message>
+        <source>the word processor&apos;s profile %1 could not be created</source>
+        <translation>das Profil %1 der Textverarbeitung konnte nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>the word processor&apos;s profile %1</source>
+        <translation>das Profil der Textverarbeitung %1</translation>
+    </message>
+    <message>
+        <source>is not a document the word processor can read</source>
+        <translation>ist kein Dokument, das die Textverarbeitung lesen kann</translation>
+    </message>
+    <message>
+        <source>is protected by a password</source>
+        <translation>ist durch ein Passwort geschützt</translation>
+    </message>
+    <message>
+        <source>is damaged</source>
+        <translation>ist beschädigt</translation>
+    </message>
+    <message>
+        <source>could not be read (the word processor reported error 0x%1)</source>
+        <translation>konnte nicht gelesen werden (die Textverarbeitung meldete Fehler 0x%1)</translation>
+    </message>
+    <message>
+        <source>could not be opened (%1)</source>
+        <translation>konnte nicht geöffnet werden (%1)</translation>
+    </message>
+    <message>
+        <source>failed: %1</source>
+        <translation>fehlgeschlagen: %1</translation>
+    </message>
+    <message>
+        <source>could not be closed: %1</source>
+        <translation>konnte nicht geschlossen werden: %1</translation>
+    </message>
+    <message>
+        <source>LibreOffice&apos;s components could not be loaded: %1</source>
+        <translation>Die Komponenten von LibreOffice konnten nicht geladen werden: %1</translation>
+    </message>
+    <message>
+        <source>the word processor refused the call: %1</source>
+        <translation>die Textverarbeitung hat den Aufruf abgelehnt: %1</translation>
+    </message>
+    <message>
+        <source>cannot be named to the word processor</source>
+        <translation>kann der Textverarbeitung nicht als Name übergeben werden</translation>
+    </message>
+    <message>
+        <source>could not be opened</source>
+        <translation>konnte nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>could not be opened: %1</source>
+        <translation>konnte nicht geöffnet werden: %1</translation>
+    </message>
+    <message>
+        <source>could not be written as PDF: %1</source>
+        <translation>konnte nicht als PDF geschrieben werden: %1</translation>
+    </message>
+</context>
+<context>
+    <name>Files</name>
+    <message>
+        <source>%1 DOC file(s) found in folder.</source>
+        <translation>%1 DOC-Datei(en) im Ordner gefunden.</translation>
+    </message>
+    <message>
+        <source>%1 PDF file(s) found in folder.</source>
+        <translation>%1 PDF-Datei(en) im Ordner gefunden.</translation>
+    </message>
+    <message>
+        <source>the folder cannot be listed (%1)</source>
+        <translation>der Ordner kann nicht aufgelistet werden (%1)</translation>
+    </message>
+    <message>
+        <source>its name is not valid text in the system&apos;s encoding, so it is not listed (%1 such file(s)); rename it</source>
+        <translation>ihr Name ist kein gültiger Text in der Zeichenkodierung des Systems, daher wird sie nicht aufgelistet (%1 solche Datei(en)); benennen Sie sie um</translation>
+    </message>
+    <message>
+        <source>was left alone: it is a folder, not a PDF file</source>
+        <translation>wurde nicht angetastet: es ist ein Ordner, keine PDF-Datei</translation>
+    </message>
+    <message>
+        <source>could not be moved to the trash (%1)</source>
+        <translation>konnte nicht in den Papierkorb verschoben werden (%1)</translation>
+    </message>
+    <message>
+        <source>could not be deleted (%1)</source>
+        <translation>konnte nicht gelöscht werden (%1)</translation>
+    </message>
+    <message>
+        <source>1 PDF file was moved to the trash.</source>
+        <translation>1 PDF-Datei wurde in den Papierkorb verschoben.</translation>
+    </message>
+    <message>
+        <source>%1 PDF files were moved to the trash.</source>
+        <translation>%1 PDF-Dateien wurden in den Papierkorb verschoben.</translation>
+    </message>
+    <message>
+        <source>1 PDF file was deleted, as no trash could be had.</source>
+        <translation>1 PDF-Datei wurde gelöscht, da kein Papierkorb verfügbar war.</translation>
+    </message>
+    <message>
+        <source>%1 PDF files were deleted, as no trash could be had.</source>
+        <translation>%1 PDF-Dateien wurden gelöscht, da kein Papierkorb verfügbar war.</translation>
+    </message>
+    <message>
+        <source>1 PDF file was deleted.</source>
+        <translation>1 PDF-Datei wurde gelöscht.</translation>
+    </message>
+    <message>
+        <source>%1 PDF files were deleted.</source>
+        <translation>%1 PDF-Dateien wurden gelöscht.</translation>
+    </message>
+    <message>
+        <source>is a symbolic link to %1, outside the folder, so nothing was written through it</source>
+        <translation>ist eine symbolische Verknüpfung auf %1 außerhalb des Ordners, daher wurde nichts darüber geschrieben</translation>
+    </message>
+    <message>
+        <source>could not be found (%1)</source>
+        <translation>konnte nicht gefunden werden (%1)</translation>
+    </message>
+    <message>
+        <source>is a symbolic link that leads nowhere (it goes round in a loop)</source>
+        <translation>ist eine symbolische Verknüpfung, die ins Leere führt (sie läuft im Kreis)</translation>
+    </message>
+    <message>
+        <source>(no folder)</source>
+        <translation>(kein Ordner)</translation>
+    </message>
+    <message>
+        <source>Quirefold was started without a folder, so nothing can be stored. Start it as: quirefold FOLDER</source>
+        <translation>Quirefold wurde ohne Ordner gestartet, daher kann nichts gespeichert werden. Starten Sie es so: quirefold ORDNER</translation>
+    </message>
+    <message>
+        <source>its tick cannot be remembered because of the line break in its name; rename it to keep it unticked</source>
+        <translation>ihr Haken kann wegen des Zeilenumbruchs in ihrem Namen nicht gespeichert werden; benennen Sie sie um, damit sie nicht angehakt bleibt</translation>
+    </message>
+    <message>
+        <source>could not be written (%1)</source>
+        <translation>konnte nicht geschrieben werden (%1)</translation>
+    </message>
+    <message>
+        <source>could not be written (it is a folder)</source>
+        <translation>konnte nicht geschrieben werden (es ist ein Ordner)</translation>
+    </message>
+    <message>
+        <source>could not be written (nothing was begun)</source>
+        <translation>konnte nicht geschrieben werden (nichts wurde begonnen)</translation>
+    </message>
+    <message>
+        <source>could not be made (%1)</source>
+        <translation>konnte nicht angelegt werden (%1)</translation>
+    </message>
+    <message>
+        <source>could not be read (%1)</source>
+        <translation>konnte nicht gelesen werden (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>Runs</name>
+    <message>
+        <source>Collecting information for file:</source>
+        <translation>Informationen werden gesammelt für Datei:</translation>
+    </message>
+    <message>
+        <source>The run was stopped, so no book was written; a book made before is as it was.</source>
+        <translation>Der Vorgang wurde angehalten, daher wurde kein Buch geschrieben; ein zuvor erstelltes Buch ist unverändert.</translation>
+    </message>
+    <message>
+        <source>No book was made.</source>
+        <translation>Es wurde kein Buch erstellt.</translation>
+    </message>
+    <message>
+        <source>The book was made, but not everything went well:</source>
+        <translation>Das Buch wurde erstellt, aber nicht alles ging gut:</translation>
+    </message>
+    <message>
+        <source>no book was made</source>
+        <translation>kein Buch erstellt</translation>
+    </message>
+    <message>
+        <source>page</source>
+        <translation>Seite</translation>
+    </message>
+    <message>
+        <source>pages</source>
+        <translation>Seiten</translation>
+    </message>
+    <message>
+        <source>Quirefold run finished</source>
+        <translation>Quirefold-Vorgang beendet</translation>
+    </message>
+    <message>
+        <source>No document was converted to PDF:</source>
+        <translation>Kein Dokument wurde in PDF umgewandelt:</translation>
+    </message>
+    <message>
+        <source>The run was stopped: %1 of the ticked documents were converted; the others were left as they were.</source>
+        <translation>Der Vorgang wurde angehalten: %1 der angehakten Dokumente wurden umgewandelt; die übrigen blieben unverändert.</translation>
+    </message>
+    <message>
+        <source>Not every document was converted to PDF:</source>
+        <translation>Nicht jedes Dokument wurde in PDF umgewandelt:</translation>
+    </message>
+    <message>
+        <source>Not every PDF file could be moved to the trash:</source>
+        <translation>Nicht jede PDF-Datei konnte in den Papierkorb verschoben werden:</translation>
+    </message>
+    <message>
+        <source>Start Time: 	</source>
+        <translation>Startzeit: 	</translation>
+    </message>
+    <message>
+        <source>Done Time: 	</source>
+        <translation>Endzeit: 	</translation>
+    </message>
+</context>
+<context>
+    <name>Window</name>
+    <message>
+        <source>&amp;Stop</source>
+        <translation>&amp;Stopp</translation>
+    </message>
+    <message>
+        <source>Stop the run</source>
+        <translation>Vorgang anhalten</translation>
+    </message>
+    <message>
+        <source>Add a &amp;blank sheet when a document ends in and odd number of pages.</source>
+        <translation>Leerseite nach Dokumenten mit &amp;ungerader Seitenzahl einfügen.</translation>
+    </message>
+    <message>
+        <source>&amp;Print DOC Files to PDF</source>
+        <translation>Als PDF d&amp;rucken</translation>
+    </message>
+    <message>
+        <source>&amp;DOC Files Found in Folder:</source>
+        <translation>&amp;DOC-Dateien im Ordner:</translation>
+    </message>
+    <message>
+        <source>Click here to d&amp;elete PDF files which have a matching DOC file only!</source>
+        <translation>Hier klicken, um nur PDF-Dateien mit passender DOC-Datei zu lösch&amp;en!</translation>
+    </message>
+    <message>
+        <source>Co&amp;mpile PDF Files</source>
+        <translation>&amp;Buch erstellen</translation>
+    </message>
+    <message>
+        <source>Check &amp;All</source>
+        <translation>&amp;Alle wählen</translation>
+    </message>
+    <message>
+        <source>&amp;Uncheck All</source>
+        <translation>&amp;Keine wählen</translation>
+    </message>
+    <message>
+        <source>Chec&amp;k All</source>
+        <translation>Al&amp;le wählen</translation>
+    </message>
+    <message>
+        <source>U&amp;ncheck All</source>
+        <translation>Keine &amp;wählen</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>S&amp;chließen</translation>
+    </message>
+    <message>
+        <source>Compiled PDF &amp;File Name:</source>
+        <translation>Datei&amp;name des Buchs:</translation>
+    </message>
+    <message>
+        <source>Documents</source>
+        <translation>Dokumente</translation>
+    </message>
+    <message>
+        <source>PDF files</source>
+        <translation>PDF-Dateien</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Datei</translation>
+    </message>
+    <message>
+        <source>Documents found</source>
+        <translation>Gefundene Dokumente</translation>
+    </message>
+    <message>
+        <source>PDF files found</source>
+        <translation>Gefundene PDF-Dateien</translation>
+    </message>
+    <message>
+        <source>Compiled PDF file name</source>
+        <translation>Dateiname des Buchs</translation>
+    </message>
+    <message>
+        <source>Check all documents</source>
+        <translation>Alle Dokumente anhaken</translation>
+    </message>
+    <message>
+        <source>Uncheck all documents</source>
+        <translation>Haken aller Dokumente entfernen</translation>
+    </message>
+    <message>
+        <source>Check all PDF files</source>
+        <translation>Alle PDF-Dateien anhaken</translation>
+    </message>
+    <message>
+        <source>Uncheck all PDF files</source>
+        <translation>Haken aller PDF-Dateien entfernen</translation>
+    </message>
+    <message>
+        <source>Printing progress</source>
+        <translation>Fortschritt des Druckens</translation>
+    </message>
+    <message>
+        <source>Compiling progress</source>
+        <translation>Fortschritt des Zusammenstellens</translation>
+    </message>
+    <message>
+        <source>List .%1 documents</source>
+        <translation>.%1-Dokumente auflisten</translation>
+    </message>
+    <message>
+        <source>Keep each PDF&apos;s own bookmarks</source>
+        <translation>Eigene Lesezeichen jeder PDF-Datei behalten</translation>
+    </message>
+    <message>
+        <source>Blank sheet the size of the page before it</source>
+        <translation>Leerseite im Format der Seite davor</translation>
+    </message>
+    <message>
+        <source>Quirefold %1 from Tallowmere</source>
+        <translation>Quirefold %1 von Tallowmere</translation>
+    </message>
+    <message>
+        <source>No folder was given to open.</source>
+        <translation>Es wurde kein Ordner zum Öffnen angegeben.</translation>
+    </message>
+    <message>
+        <source>The folder %1 could not be opened (%2).</source>
+        <translation>Der Ordner %1 konnte nicht geöffnet werden (%2).</translation>
+    </message>
+    <message>
+        <source>it is not a readable folder</source>
+        <translation>er ist kein lesbarer Ordner</translation>
+    </message>
+    <message>
+        <source>%1
+
+Choose a folder to open?</source>
+        <translation>%1
+
+Einen Ordner zum Öffnen wählen?</translation>
+    </message>
+    <message>
+        <source>Choose a folder of documents and PDF files</source>
+        <translation>Einen Ordner mit Dokumenten und PDF-Dateien wählen</translation>
+    </message>
+    <message>
+        <source>A run is under way. Stop it and close the window? What it finished is kept.</source>
+        <translation>Ein Vorgang läuft. Ihn anhalten und das Fenster schließen? Was er fertiggestellt hat, bleibt erhalten.</translation>
+    </message>
+    <message>
+        <source>The unticked files could not be remembered for the next start:</source>
+        <translation>Die nicht angehakten Dateien konnten für den nächsten Start nicht gespeichert werden:</translation>
+    </message>
+    <message>
+        <source>%v of %m</source>
+        <translation>%v von %m</translation>
+    </message>
+    <message>
+        <source>... and %1 more, listed under Show Details.</source>
+        <translation>... und %1 weitere, aufgeführt unter „Details einblenden“.</translation>
+    </message>
+    <message>
+        <source>All of it is under Show Details.</source>
+        <translation>Alles steht unter „Details einblenden“.</translation>
+    </message>
+    <message>
+        <source>Open a folder with Quirefold</source>
+        <translation>Einen Ordner mit Quirefold öffnen</translation>
+    </message>
+</context>
+</TS>
