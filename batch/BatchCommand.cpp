@@ -289,13 +289,15 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
         LoadIgnoreList(ws.PdfIgnorePath(), window.pdfList);
     };
     if (parser.isSet(remove)) {
+        // The result lines (Trashed:, Deleted:, Up to date:, Converted:, Book:) stay English in
+        // every language: scripts read them.
         const RemovalResult removed = RemoveConvertedPdfs(
             ws.WorkingFolder, window.pdfList.texts(), window.choices.documentTypes,
             parser.isSet(trash) ? Removal::Trash : Removal::Delete);
         for (const QString &path : removed.trashed)
-            out << QCoreApplication::translate("Batch", "Trashed: %1").arg(path) << '\n';
+            out << QStringLiteral("Trashed: %1").arg(path) << '\n';
         for (const QString &path : removed.deleted)
-            out << QCoreApplication::translate("Batch", "Deleted: %1").arg(path) << '\n';
+            out << QStringLiteral("Deleted: %1").arg(path) << '\n';
         if (removed.noTrash)
             console.Error(QCoreApplication::translate(
                 "Batch", "No trash could be had for the folder, so the PDFs were "
@@ -324,9 +326,7 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
                 ConversionEntry &entry = request.entries[i];
                 if (entry.ticked && states.at(i) == PdfState::UpToDate) {
                     entry.ticked = false;
-                    out << QCoreApplication::translate("Batch", "Up to date: %1")
-                               .arg(ws.PathOf(entry.name))
-                        << '\n';
+                    out << QStringLiteral("Up to date: %1").arg(ws.PathOf(entry.name)) << '\n';
                 }
                 anyToConvert |= entry.ticked;
             }
@@ -343,9 +343,7 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
             problems.merge(result.problems);
         }
         for (const ConvertedDocument &doc : result.converted)
-            out << QCoreApplication::translate("Batch", "Converted: %1 -> %2")
-                       .arg(doc.document, doc.pdf)
-                << '\n';
+            out << QStringLiteral("Converted: %1 -> %2").arg(doc.document, doc.pdf) << '\n';
         allDone &= Report(
             console, problems, result.notices,
             result.started
@@ -362,7 +360,7 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
         const CompileResult result = CompileBook(request, observer, viewer);
         problems.merge(result.problems);
         if (!result.book.isEmpty())
-            out << QCoreApplication::translate("Batch", "Book: %1").arg(result.book) << '\n';
+            out << QStringLiteral("Book: %1").arg(result.book) << '\n';
         allDone &= Report(console, problems, result.notices,
                           result.book.isEmpty()
                               ? QCoreApplication::translate("Batch", "No book was made.")

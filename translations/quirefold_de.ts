@@ -208,14 +208,6 @@
         <translation>die Ignorierlisten des Ordners sind nicht nutzbar, daher wurde nichts getan</translation>
     </message>
     <message>
-        <source>Trashed: %1</source>
-        <translation>In den Papierkorb: %1</translation>
-    </message>
-    <message>
-        <source>Deleted: %1</source>
-        <translation>Gelöscht: %1</translation>
-    </message>
-    <message>
         <source>No trash could be had for the folder, so the PDFs were deleted.</source>
         <translation>Für den Ordner war kein Papierkorb verfügbar, daher wurden die PDF-Dateien gelöscht.</translation>
     </message>
@@ -224,16 +216,8 @@
         <translation>Nicht jede PDF-Datei konnte gelöscht werden:</translation>
     </message>
     <message>
-        <source>Up to date: %1</source>
-        <translation>Aktuell: %1</translation>
-    </message>
-    <message>
         <source>convert</source>
         <translation>umwandeln</translation>
-    </message>
-    <message>
-        <source>Converted: %1 -&gt; %2</source>
-        <translation>Umgewandelt: %1 -&gt; %2</translation>
     </message>
     <message>
         <source>Not every document was converted to PDF:</source>
