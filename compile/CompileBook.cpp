@@ -2,6 +2,7 @@
 
 #include "automation/PdfDocument.h"
 #include "book/DocumentLevel.h"
+#include "book/SharedStreams.h"
 #include "compile/BookmarkBook.h"
 #include "compile/OwnBookmarks.h"
 #include "compile/SourceReader.h"
@@ -238,7 +239,7 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
 
 CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, BookViewer &viewer)
 {
-    CompileResult result{QString(), BookLayout(request.blankSheets), {}, {}};
+    CompileResult result{QString(), BookLayout(request.blankSheets), {}, {}, false, {}};
     if (request.names.isEmpty()) {
         result.problems.add(Status::Failed(
             QString(), QCoreApplication::translate(
@@ -292,6 +293,7 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
                             "Book", "the sources' links, forms and other document data could "
                                     "not all be kept (%1)")
                             .arg(finished.reason())));
+    result.shared = ShareIdenticalStreams(output.file()->pdf);
     NameTheBook(*output.file(), request.bookName);
     // The viewer bookmarks the book in memory under its hidden name, and its save writes it
     // there, once and complete; the rename then puts it in the old one's place.

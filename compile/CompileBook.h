@@ -1,6 +1,7 @@
 #pragma once
 
 #include "automation/PdfSuite.h"
+#include "book/SharedStreams.h"
 #include "compile/BookLayout.h"
 #include "core/JobObserver.h"
 #include "core/Status.h"
@@ -33,6 +34,7 @@ struct CompileResult {
     Problems problems;
     QList<Notice> notices; // what the user was told at once
     bool stopped = false;  // the user stopped the run: no book was written
+    SharedStreams shared;  // what keeping the sources' identical streams once saved
 };
 
 // Builds the book from the request's PDFs, in order, with a blank sheet after a document that

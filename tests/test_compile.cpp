@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 #include <functional>
 #include <map>
+#include <set>
 
 using namespace qf;
 
@@ -34,6 +35,7 @@ private slots:
     void bookThatCannotBeWrittenLeavesNoFile();
     void oldBookIsReplaced();
     void viewerThatCannotOpenTheBookSaysSo();
+    void identicalStreamsAreKeptOnce();
 };
 
 void TestCompile::bookHasBlankSheetsAndBookmarks_data()
@@ -419,6 +421,113 @@ void TestCompile::viewerThatCannotOpenTheBookSaysSo()
     QCOMPARE(told.first().text, QStringLiteral("Could not open file"));
     QCOMPARE(told.first().caption, QStringLiteral("Quirefold"));
     QCOMPARE(folder.read("book.pdf"), QByteArray("garbage"));
+}
+
+namespace {
+
+// A page that shows an image with a soft mask and text in an embedded font; change alters one
+// byte of the image.
+void MakeImagePage(const QString &path, bool change)
+{
+    QPDF pdf;
+    pdf.emptyPDF();
+    std::string pixels, mask;
+    for (int i = 0; i < 16 * 16; ++i) {
+        pixels += {char(i * 7), char(i * 13), char(255 - i)};
+        mask += char(i % 2 ? 255 : 128);
+    }
+    if (change)
+        pixels[100] = char(pixels[100] + 1);
+    QPDFObjectHandle softMask = pdf.newStream(mask);
+    softMask.replaceDict(QPDFObjectHandle::parse("<< /Type /XObject /Subtype /Image /Width 16 "
+                                                 "/Height 16 /ColorSpace /DeviceGray "
+                                                 "/BitsPerComponent 8 >>"));
+    QPDFObjectHandle image = pdf.newStream(pixels);
+    image.replaceDict(QPDFObjectHandle::parse("<< /Type /XObject /Subtype /Image /Width 16 "
+                                              "/Height 16 /ColorSpace /DeviceRGB "
+                                              "/BitsPerComponent 8 >>"));
+    image.getDict().replaceKey("/SMask", softMask);
+    QFile ttf("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
+    QVERIFY(ttf.open(QIODevice::ReadOnly));
+    QPDFObjectHandle fontFile = pdf.newStream(ttf.readAll().toStdString());
+    QPDFObjectHandle font = QPDFObjectHandle::parse(
+        "<< /Type /Font /Subtype /TrueType /BaseFont /DejaVuSans /FirstChar 32 /LastChar 126 "
+        "/Encoding /WinAnsiEncoding /FontDescriptor << /Type /FontDescriptor /FontName "
+        "/DejaVuSans /Flags 32 /FontBBox [ -1021 -463 1793 1232 ] /ItalicAngle 0 /Ascent 928 "
+        "/Descent -236 /CapHeight 700 /StemV 80 >> >>");
+    QPDFObjectHandle widths = QPDFObjectHandle::newArray();
+    for (int c = 32; c <= 126; ++c)
+        widths.appendItem(QPDFObjectHandle::newInteger(600));
+    font.replaceKey("/Widths", widths);
+    font.getKey("/FontDescriptor").replaceKey("/FontFile2", fontFile);
+    auto page = pdf.makeIndirectObject(
+        QPDFObjectHandle::parse("<< /Type /Page /MediaBox [0 0 300 300] >>"));
+    QPDFObjectHandle resources = QPDFObjectHandle::parse("<< /XObject << >> /Font << >> >>");
+    resources.getKey("/XObject").replaceKey("/Im1", image);
+    resources.getKey("/Font").replaceKey("/F1", pdf.makeIndirectObject(font));
+    page.replaceKey("/Resources", resources);
+    page.replaceKey("/Contents", pdf.newStream("q 100 0 0 100 50 150 cm /Im1 Do Q BT /F1 24 Tf "
+                                               "50 80 Td (Shared) Tj ET"));
+    pdf.addPage(page, false);
+    const QByteArray target = QFile::encodeName(path);
+    QPDFWriter writer(pdf, target.constData());
+    writer.write();
+}
+
+QByteArray Rendered(const QStringList &command)
+{
+    QProcess render;
+    render.start(command.first(), command.mid(1));
+    render.waitForFinished(60000);
+    return render.readAllStandardOutput();
+}
+
+} // namespace
+
+void TestCompile::identicalStreamsAreKeptOnce()
+{
+    // Three letters share a logo and a font; the fourth's logo differs by one byte.
+    CompileFixture f({});
+    const QStringList names = {"a.pdf", "b.pdf", "c.pdf", "near.pdf"};
+    for (const QString &name : names) {
+        MakeImagePage(f.folder.file(name), name == "near.pdf");
+        f.window.pdfList.AddItem(name);
+        f.window.pdfList.SetSelected(f.window.pdfList.ListCount() - 1, true);
+    }
+    f.window.blankSheetOption.SetValue(0);
+    CompileRun(f.ctx);
+    QVERIFY2(f.messages().isEmpty(), qPrintable(f.messages().join('\n')));
+    QCOMPARE(RunQpdf({"--check", f.book()}), 0);
+
+    auto book = ReadPdf(f.book());
+    const auto streamOf = [&](int page, const char *resource, const char *name) {
+        QPDFObjectHandle at = book->getAllPages().at(size_t(page));
+        return at.getKey("/Resources").getKey(resource).getKey(name);
+    };
+    std::set<QPDFObjGen> images, masks, fonts;
+    for (int page = 0; page < 4; ++page) {
+        images.insert(streamOf(page, "/XObject", "/Im1").getObjGen());
+        masks.insert(streamOf(page, "/XObject", "/Im1").getDict().getKey("/SMask").getObjGen());
+        fonts.insert(streamOf(page, "/Font", "/F1")
+                         .getKey("/FontDescriptor")
+                         .getKey("/FontFile2")
+                         .getObjGen());
+    }
+    QCOMPARE(images.size(), size_t(2)); // the shared logo, and the one a byte apart
+    QCOMPARE(masks.size(), size_t(1));
+    QCOMPARE(fonts.size(), size_t(1));
+    QVERIFY(streamOf(3, "/XObject", "/Im1").getObjGen() !=
+            streamOf(0, "/XObject", "/Im1").getObjGen());
+
+    // Each page shows as its source does, in Poppler and in MuPDF.
+    for (int page = 0; page < 4; ++page) {
+        const QString source = f.folder.file(names.at(page)), n = QString::number(page + 1);
+        QCOMPARE(Rendered({"pdftoppm", "-r", "36", "-f", n, "-l", n, f.book()}),
+                 Rendered({"pdftoppm", "-r", "36", source}));
+        QCOMPARE(
+            Rendered({"mutool", "draw", "-q", "-r", "36", "-F", "pnm", "-o", "-", f.book(), n}),
+            Rendered({"mutool", "draw", "-q", "-r", "36", "-F", "pnm", "-o", "-", source, "1"}));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCompile)

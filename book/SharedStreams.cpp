@@ -1,0 +1,166 @@
+#include "book/SharedStreams.h"
+
+#include <qpdf/Buffer.hh>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace qf {
+namespace {
+
+// A dictionary nested this deep is no image or font: it is left as it is.
+constexpr int kMaxDepth = 32;
+// Streams that refer to shared streams can be shared in turn (an image with its soft mask).
+constexpr int kMaxRounds = 4;
+
+using Canonical = std::map<QPDFObjGen, QPDFObjectHandle>;
+
+QPDFObjGen CanonicalOf(const Canonical &canonical, QPDFObjGen og)
+{
+    // A kept stream may itself be found a copy in a later round.
+    for (auto found = canonical.find(og); found != canonical.end(); found = canonical.find(og))
+        og = found->second.getObjGen();
+    return og;
+}
+
+// A direct object as text, the objects it refers to by their kept copy; false when it is too deep.
+bool Describe(QPDFObjectHandle object, const Canonical &canonical, std::string &out, int depth)
+{
+    if (depth > kMaxDepth)
+        return false;
+    if (object.isIndirect()) {
+        out += CanonicalOf(canonical, object.getObjGen()).unparse(' ') + " R ";
+        return true;
+    }
+    if (object.isArray()) {
+        out += "[ ";
+        for (QPDFObjectHandle item : object.aitems())
+            if (!Describe(item, canonical, out, depth + 1))
+                return false;
+        out += "] ";
+        return true;
+    }
+    if (object.isDictionary()) {
+        out += "<< ";
+        for (auto &[key, value] : object.ditems()) { // in key order
+            if (depth == 0 && key == "/Length")
+                continue; // written anew from the data
+            out += key + ' ';
+            if (!Describe(value, canonical, out, depth + 1))
+                return false;
+        }
+        out += ">> ";
+        return true;
+    }
+    out += object.unparse() + ' ';
+    return true;
+}
+
+// Points every reference to a copy in object, and in the direct objects it holds, at the kept one.
+void Redirect(QPDFObjectHandle object, const Canonical &canonical, int depth)
+{
+    if (depth > kMaxDepth)
+        return;
+    if (object.isStream())
+        object = object.getDict();
+    const auto replacement = [&](QPDFObjectHandle item, QPDFObjectHandle &with) {
+        if (!item.isIndirect())
+            return false;
+        const auto found = canonical.find(item.getObjGen());
+        if (found == canonical.end())
+            return false;
+        with = found->second;
+        return true;
+    };
+    if (object.isArray()) {
+        const int n = object.getArrayNItems();
+        for (int i = 0; i < n; ++i) {
+            QPDFObjectHandle item = object.getArrayItem(i), with;
+            if (replacement(item, with))
+                object.setArrayItem(i, with);
+            else if (!item.isIndirect())
+                Redirect(item, canonical, depth + 1);
+        }
+    } else if (object.isDictionary()) {
+        for (auto &[key, item] : object.ditems()) {
+            QPDFObjectHandle with;
+            if (replacement(item, with))
+                object.replaceKey(key, with);
+            else if (!item.isIndirect())
+                Redirect(item, canonical, depth + 1);
+        }
+    }
+}
+
+} // namespace
+
+SharedStreams ShareIdenticalStreams(QPDF &book)
+{
+    SharedStreams saved;
+    // Only streams of a length another has can be the same: the rest are never read here.
+    std::unordered_map<long long, std::vector<QPDFObjectHandle>> byLength;
+    for (QPDFObjectHandle object : book.getAllObjects())
+        if (object.isStream()) {
+            QPDFObjectHandle length = object.getDict().getKey("/Length");
+            byLength[length.isInteger() ? length.getIntValue() : -1].push_back(object);
+        }
+    std::vector<QPDFObjectHandle> streams;
+    std::vector<std::shared_ptr<Buffer>> data;
+    for (auto &[length, same] : byLength) {
+        if (same.size() < 2 && length >= 0)
+            continue;
+        for (QPDFObjectHandle &object : same) {
+            try {
+                data.push_back(object.getRawStreamData());
+            } catch (const std::exception &) {
+                continue; // unreadable data is the writer's to name
+            }
+            streams.push_back(object);
+        }
+    }
+    // Then by their data: only streams whose data another has are described and compared.
+    std::unordered_map<std::string_view, std::vector<size_t>> byData;
+    for (size_t i = 0; i < streams.size(); ++i)
+        byData[std::string_view(reinterpret_cast<const char *>(data[i]->getBuffer()),
+                                data[i]->getSize())]
+            .push_back(i);
+    Canonical canonical;
+    for (int round = 0; round < kMaxRounds; ++round) {
+        int merged = 0;
+        for (auto &[bytes, same] : byData) {
+            if (same.size() < 2)
+                continue;
+            // The first stream of each dictionary is kept.
+            std::map<std::string, size_t> kept;
+            for (const size_t i : same) {
+                if (canonical.count(streams[i].getObjGen()))
+                    continue;
+                std::string key;
+                if (!Describe(streams[i].getDict(), canonical, key, 0))
+                    continue;
+                const auto [first, isNew] = kept.emplace(key, i);
+                if (isNew)
+                    continue;
+                canonical[streams[i].getObjGen()] = streams[first->second];
+                saved.bytes += static_cast<long long>(bytes.size());
+                ++saved.streams;
+                ++merged;
+            }
+        }
+        if (merged == 0)
+            break;
+    }
+    if (canonical.empty())
+        return saved;
+    for (auto &[copy, kept] : canonical)
+        kept = book.getObjectByObjGen(CanonicalOf(canonical, kept.getObjGen()));
+    for (QPDFObjectHandle object : book.getAllObjects())
+        Redirect(object, canonical, 0);
+    return saved;
+}
+
+} // namespace qf
