@@ -9,9 +9,9 @@ void Attachments::Add(QPDF &book, const SourceInBook &source)
     QPDFObjectHandle tree = ValueOf(source.source.getRoot().getKey("/Names"), "/EmbeddedFiles");
     if (!tree.isDictionary())
         return;
-    for (auto &[name, spec] : QPDFNameTreeObjectHelper(tree, source.source))
-        if (spec.isDictionary())
-            files_[PrefixedName(source, name)] = Import(book, source, spec);
+    for (auto &[name, fileSpec] : QPDFNameTreeObjectHelper(tree, source.source))
+        if (fileSpec.isDictionary())
+            files_[PrefixedName(source, name)] = Import(book, source, fileSpec);
 }
 
 void Attachments::Finish(QPDF &book)
@@ -19,8 +19,8 @@ void Attachments::Finish(QPDF &book)
     if (files_.empty())
         return;
     auto tree = QPDFNameTreeObjectHelper::newEmpty(book);
-    for (auto &[name, spec] : files_)
-        tree.insert(name, spec);
+    for (auto &[name, fileSpec] : files_)
+        tree.insert(name, fileSpec);
     QPDFObjectHandle root = book.getRoot();
     if (!root.getKey("/Names").isDictionary())
         root.replaceKey("/Names", QPDFObjectHandle::newDictionary());

@@ -27,14 +27,14 @@ std::string NameKey(const std::string &name)
 }
 
 // The file a GoToR action opens, as written.
-QString FileOf(QPDFObjectHandle spec)
+QString FileOf(QPDFObjectHandle fileSpec)
 {
-    if (spec.isString())
-        return QString::fromStdString(spec.getUTF8Value());
-    if (spec.isDictionary())
+    if (fileSpec.isString())
+        return QString::fromStdString(fileSpec.getUTF8Value());
+    if (fileSpec.isDictionary())
         for (const char *key : {"/UF", "/F", "/Unix"})
-            if (spec.getKey(key).isString())
-                return QString::fromStdString(spec.getKey(key).getUTF8Value());
+            if (fileSpec.getKey(key).isString())
+                return QString::fromStdString(fileSpec.getKey(key).getUTF8Value());
     return QString();
 }
 
@@ -63,7 +63,7 @@ void Destinations::Add(QPDF &book, const SourceInBook &source)
 
     // An annotation or action that two pages share is renamed once.
     std::set<QPDFObjGen> seen;
-    for (QPDFObjectHandle page : PagesInBook(book, source)) {
+    for (QPDFObjectHandle page : source.bookPages) {
         QPDFObjectHandle annotations = page.getKey("/Annots");
         if (!annotations.isArray())
             continue;

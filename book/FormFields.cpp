@@ -35,9 +35,8 @@ void FormFields::Add(QPDF &book, const SourceInBook &source, ReplacedObjects &re
         form_ = std::make_unique<QPDFAcroFormDocumentHelper>(book);
     QPDFAcroFormDocumentHelper from(source.source);
     const std::vector<QPDFObjectHandle> &sourcePages = source.source.getAllPages();
-    const std::vector<QPDFObjectHandle> bookPages = PagesInBook(book, source);
-    for (size_t i = 0; i < bookPages.size() && i < sourcePages.size(); ++i) {
-        QPDFObjectHandle page = bookPages[i];
+    for (size_t i = 0; i < source.bookPages.size() && i < sourcePages.size(); ++i) {
+        QPDFObjectHandle page = source.bookPages[i];
         QPDFObjectHandle before = page.getKey("/Annots");
         if (!before.isArray() ||
             !CopyableAnnotations(QPDFObjectHandle(sourcePages[i]).getKey("/Annots")))

@@ -7,8 +7,9 @@ SourceInBook::SourceInBook(QPDF &book, const QString &fileName, QPDF &from, int 
 {
     const std::vector<QPDFObjectHandle> &own = from.getAllPages();
     const std::vector<QPDFObjectHandle> &all = book.getAllPages();
+    bookPages.assign(all.begin() + first, all.begin() + first + count);
     for (int i = 0; i < count && size_t(i) < own.size(); ++i)
-        pageCopies.emplace(own[size_t(i)].getObjGen(), all.at(size_t(first + i)));
+        pageCopies.emplace(own[size_t(i)].getObjGen(), bookPages[size_t(i)]);
 }
 
 QPDFObjectHandle Import(QPDF &book, const SourceInBook &source, QPDFObjectHandle object)
@@ -43,13 +44,6 @@ QPDFObjectHandle Import(QPDF &book, const SourceInBook &source, QPDFObjectHandle
 QPDFObjectHandle ValueOf(QPDFObjectHandle dictionary, const std::string &key)
 {
     return dictionary.isDictionary() ? dictionary.getKey(key) : QPDFObjectHandle::newNull();
-}
-
-std::vector<QPDFObjectHandle> PagesInBook(QPDF &book, const SourceInBook &source)
-{
-    const std::vector<QPDFObjectHandle> &all = book.getAllPages();
-    return std::vector<QPDFObjectHandle>(all.begin() + source.firstPage,
-                                         all.begin() + source.firstPage + source.pages);
 }
 
 std::string PrefixedName(const SourceInBook &source, const std::string &name)

@@ -16,7 +16,8 @@ struct SourceInBook {
     QPDF &source;
     int firstPage; // zero-based, in the book
     int pages;
-    std::map<QPDFObjGen, QPDFObjectHandle> pageCopies; // its pages' copies in the book
+    std::vector<QPDFObjectHandle> bookPages;           // its pages in the book, in order
+    std::map<QPDFObjGen, QPDFObjectHandle> pageCopies; // the same by the page they copy
 
     SourceInBook(QPDF &book, const QString &fileName, QPDF &from, int first, int count);
 };
@@ -32,9 +33,6 @@ QPDFObjectHandle Import(QPDF &book, const SourceInBook &source, QPDFObjectHandle
 // dictionary's value under key; null, without the warning qpdf makes and keeps for every lookup in
 // something that is no dictionary, when it is none.
 QPDFObjectHandle ValueOf(QPDFObjectHandle dictionary, const std::string &key);
-
-// The pages of a source in the book, in order.
-std::vector<QPDFObjectHandle> PagesInBook(QPDF &book, const SourceInBook &source);
 
 // A source's name for something, as the book names it: its file name, "/", then the name. A file
 // name never holds "/", so two sources never give the same name.

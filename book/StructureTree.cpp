@@ -101,7 +101,7 @@ void StructureTree::Add(QPDF &book, const SourceInBook &source, const ReplacedOb
 {
     QPDFObjectHandle catalog = source.source.getRoot();
     QPDFObjectHandle sourceRoot = catalog.getKey("/StructTreeRoot");
-    const std::vector<QPDFObjectHandle> pages = PagesInBook(book, source);
+    const std::vector<QPDFObjectHandle> &pages = source.bookPages;
     std::set<QPDFObjGen> seen;
     if (!sourceRoot.isDictionary()) {
         // A page whose tags were dropped keeps its key; only then are its objects looked at.
