@@ -355,6 +355,9 @@ void FolderWindow::AddPdfListMenu()
     addChoice("FitBlankSheet",
               QCoreApplication::translate("Window", "Blank sheet the size of the page before it"),
               &BookChoices::fitBlankSheets);
+    addChoice("Linearize",
+              QCoreApplication::translate("Window", "Book for fast web view (linearized)"),
+              &BookChoices::linearized);
     AttachMenu(pdfListWidget_, menu);
 }
 

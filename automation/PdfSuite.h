@@ -21,8 +21,12 @@ class WholeFileWrite;
 struct PdfFile {
     QByteArray bytes; // the file's content, when it was read at once; pdf parses it in place
     QPDF pdf;
-    QString path;        // absolute path it was opened from or last saved to; empty when new
-    PDFVersion version;  // the highest version of the pages it holds
+    QString path;       // absolute path it was opened from or last saved to; empty when new
+    PDFVersion version; // the highest version of the pages it holds
+    // How it is written: object streams and a cross-reference stream (PDF 1.5) make a book a
+    // third smaller; linearized, a viewer shows its first page before the rest has arrived.
+    bool objectStreams = false;
+    bool linearized = false;
     bool unsaved = true; // changed since it was last read or written at path
     std::vector<QPDFObjectHandle> madeOutlineItems; // outline items made here, oldest first
 

@@ -2,6 +2,7 @@
 
 #include "store/WholeFile.h"
 
+#include <qpdf/Pl_Count.hh>
 #include <qpdf/Pl_Discard.hh>
 #include <qpdf/QPDFExc.hh>
 #include <qpdf/QPDFSystemError.hh>
@@ -156,6 +157,14 @@ void FindUndecodableFlate(PdfFile &file)
     }
 }
 
+void Configure(QPDFWriter &writer, const PdfFile &file)
+{
+    writer.setMinimumPDFVersion(file.version);
+    if (file.objectStreams)
+        writer.setObjectStreamMode(qpdf_o_generate);
+    writer.setLinearization(file.linearized);
+}
+
 Status WriteOnce(PdfFile &file, WholeFileWrite &out)
 {
     // A second attempt starts from an empty file.
@@ -167,7 +176,7 @@ Status WriteOnce(PdfFile &file, WholeFileWrite &out)
     const QByteArray name = QFile::encodeName(out.TemporaryPath()); // the writer keeps the pointer
     QPDFWriter writer(file.pdf);
     writer.setOutputFile(name.constData(), stream, true);
-    writer.setMinimumPDFVersion(file.version);
+    Configure(writer, file);
     writer.write();
     return Status::Ok();
 }
@@ -275,6 +284,22 @@ Status WritePdfInto(PdfFile &file, WholeFileWrite &out)
         return fail(QCoreApplication::translate("Book", "a page's content could not be read: %1")
                         .arg(QString::fromStdString(damage.back().getMessageDetail())));
     return Status::Ok();
+}
+
+long long WrittenSize(PdfFile &file)
+{
+    Pl_Discard discard;
+    Pl_Count count("size", &discard);
+    try {
+        FindUndecodableFlate(file);
+        QPDFWriter writer(file.pdf);
+        writer.setOutputPipeline(&count);
+        Configure(writer, file);
+        writer.write();
+    } catch (const std::exception &) {
+        return -1; // the write itself says why
+    }
+    return count.getCount();
 }
 
 Status WritePdfAtomically(PdfFile &file, const QString &path)

@@ -18,6 +18,9 @@ Status WritePdfAtomically(PdfFile &file, const QString &path);
 // The same, into the temporary file of a whole-file write that the caller commits.
 Status WritePdfInto(PdfFile &file, WholeFileWrite &out);
 
+// How many bytes the document would take written; -1 when it cannot be written.
+long long WrittenSize(PdfFile &file);
+
 // Reads now all that the pages of a PDF just read reach, and tries each of its Flate streams once,
 // so that copying its pages later reads nothing more and a save need not try them again. May run
 // on any thread that holds the file alone.

@@ -1,6 +1,7 @@
 #include "batch/BatchCommand.h"
 
 #include "batch/Console.h"
+#include "compile/BookSize.h"
 #include "compile/CompileBook.h"
 #include "convert/ConvertDocs.h"
 #include "convert/PdfState.h"
@@ -44,7 +45,9 @@ CompileRequest CompileRequestFor(const Workspace &ws, const MemoryWindow &window
             window.blankSheetOption.Value() == 1,
             QCoreApplication::applicationDirPath(),
             window.choices.fitBlankSheets,
-            window.choices.keepBookmarks};
+            window.choices.keepBookmarks,
+            window.choices.compactBook,
+            window.choices.linearized};
 }
 
 bool PrintPlan(Console &console, const Workspace &ws, const MemoryWindow &window)
@@ -58,7 +61,8 @@ bool PrintPlan(Console &console, const Workspace &ws, const MemoryWindow &window
                .arg(request.blankSheets ? QCoreApplication::translate("Batch", "on")
                                         : QCoreApplication::translate("Batch", "off"))
         << "\n\n";
-    const BookLayout plan = PlanBook(request);
+    const BookPlan book = PlanBook(request);
+    const BookLayout &plan = book.layout;
     bool allReadable = true;
     out << QStringLiteral("%1  %2  %3  %4  %5\n")
                .arg(QCoreApplication::translate("Batch", "pages"), 5)
@@ -93,6 +97,10 @@ bool PrintPlan(Console &console, const Workspace &ws, const MemoryWindow &window
                .arg(plan.Documents().size())
                .arg(plan.BlankSheets())
         << '\n';
+    if (book.bytes >= 0)
+        out << QCoreApplication::translate("Batch", "Size: about %1")
+                   .arg(BookSizeText(book.bytes, book.shared))
+            << '\n';
     const QStringList documents = window.documentList.tickedTexts();
     if (!documents.isEmpty())
         out << '\n' << QCoreApplication::translate("Batch", "Documents to convert:") << '\n';
@@ -182,12 +190,20 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
         QStringLiteral("no-keep-bookmarks"),
         QCoreApplication::translate(
             "Batch", "One bookmark per PDF, its own left out (stored for the folder)."));
+    const QCommandLineOption linearize(
+        QStringLiteral("linearize"),
+        QCoreApplication::translate("Batch", "Write the book for fast web view, linearized "
+                                             "(stored for the folder)."));
+    const QCommandLineOption noLinearize(
+        QStringLiteral("no-linearize"),
+        QCoreApplication::translate(
+            "Batch", "Write the book without linearizing it (stored for the folder)."));
     const QCommandLineOption output(
         QStringList{QStringLiteral("o"), QStringLiteral("output")},
         QCoreApplication::translate("Batch", "The book's file name (stored for the folder)."),
         QCoreApplication::translate("Batch", "NAME"));
     parser.addOptions({convert, changedOnly, compile, remove, trash, plan, blank, noBlank, fit,
-                       noFit, keep, noKeep, types, output});
+                       noFit, keep, noKeep, linearize, noLinearize, types, output});
 
     Console console(::isatty(STDERR_FILENO) == 1);
     if (!parser.parse(arguments)) {
@@ -272,6 +288,8 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
         window.choices.fitBlankSheets = parser.isSet(fit);
     if (parser.isSet(keep) || parser.isSet(noKeep))
         window.choices.keepBookmarks = parser.isSet(keep);
+    if (parser.isSet(linearize) || parser.isSet(noLinearize))
+        window.choices.linearized = parser.isSet(linearize);
     if (parser.isSet(types)) {
         window.choices.documentTypes = chosenTypes;
         RelistDocuments(ws, window);
@@ -359,8 +377,11 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
         ConsoleObserver observer(console, QCoreApplication::translate("Batch", "compile"));
         const CompileResult result = CompileBook(request, observer, viewer);
         problems.merge(result.problems);
-        if (!result.book.isEmpty())
+        if (!result.book.isEmpty()) {
             out << QStringLiteral("Book: %1").arg(result.book) << '\n';
+            console.Error(QCoreApplication::translate("Batch", "The book's size: %1")
+                              .arg(BookSizeText(result.bytes, result.shared)));
+        }
         allDone &= Report(console, problems, result.notices,
                           result.book.isEmpty()
                               ? QCoreApplication::translate("Batch", "No book was made.")

@@ -1,6 +1,7 @@
 #include "compile/CompileBook.h"
 
 #include "automation/PdfDocument.h"
+#include "automation/PdfWrite.h"
 #include "book/DocumentLevel.h"
 #include "book/SharedStreams.h"
 #include "compile/BookmarkBook.h"
@@ -235,11 +236,25 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
     }
 }
 
+// What follows the pages: the sources' document data, their shared streams kept once, the book's
+// name, and how it is to be written.
+Status FinishAssembly(const CompileRequest &request, PDDoc &output, DocumentLevel &documentLevel,
+                      CompileResult &result)
+{
+    const Status finished = documentLevel.Finish(output.file()->pdf);
+    result.shared = ShareIdenticalStreams(output.file()->pdf);
+    NameTheBook(*output.file(), request.bookName);
+    // Sources all older than PDF 1.5 may be made for readers or print rules without object streams.
+    output.file()->objectStreams = request.compact && !(output.file()->version < PDFVersion(1, 5));
+    output.file()->linearized = request.linearized;
+    return finished;
+}
+
 } // namespace
 
 CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, BookViewer &viewer)
 {
-    CompileResult result{QString(), BookLayout(request.blankSheets), {}, {}, false, {}};
+    CompileResult result{QString(), BookLayout(request.blankSheets), {}, {}, false, {}, 0};
     if (request.names.isEmpty()) {
         result.problems.add(Status::Failed(
             QString(), QCoreApplication::translate(
@@ -287,14 +302,12 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
                                                             "so no book was written")));
         return result;
     }
-    if (const Status finished = documentLevel.Finish(output.file()->pdf); !finished)
+    if (const Status finished = FinishAssembly(request, output, documentLevel, result); !finished)
         result.problems.add(Status::Failed(
             outputPath, QCoreApplication::translate(
                             "Book", "the sources' links, forms and other document data could "
                                     "not all be kept (%1)")
                             .arg(finished.reason())));
-    result.shared = ShareIdenticalStreams(output.file()->pdf);
-    NameTheBook(*output.file(), request.bookName);
     // The viewer bookmarks the book in memory under its hidden name, and its save writes it
     // there, once and complete; the rename then puts it in the old one's place.
     output.StageIn(book);
@@ -325,27 +338,35 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
         return result;
     }
     result.book = outputPath;
+    result.bytes = QFileInfo(outputPath).size();
     output.file()->path = AbsolutePdfPath(outputPath); // the viewer shows the book by its name
     suite.PresentShownBook();
     return result;
 }
 
-BookLayout PlanBook(const CompileRequest &request)
+BookPlan PlanBook(const CompileRequest &request)
 {
-    BookLayout layout(request.blankSheets);
+    // The book is made in memory as a compile makes it, and its size counted, not written.
+    SilentObserver observer;
     PdfSuite suite;
-    PDDoc source(suite);
-    for (const QString &name : request.names) {
-        const QString path = JoinPath(request.workingFolder, name);
-        int pages = 0;
-        const Status opened = CountPages(source, source.Open(path), path, pages);
-        if (opened)
-            layout.Place(name, pages);
-        else
-            layout.LeaveOut(name, opened);
-        source.Close();
+    PDDoc output(suite);
+    output.Create();
+    CompileResult result{QString(), BookLayout(request.blankSheets), {}, {}, false, {}, 0};
+    DamageReport damage;
+    QList<QList<OwnBookmark>> ownBookmarks;
+    DocumentLevel documentLevel;
+    QStringList paths;
+    for (const QString &name : request.names)
+        paths.append(JoinPath(request.workingFolder, name));
+    AssemblePages(request, paths, observer, suite, output, result, damage, ownBookmarks,
+                  documentLevel);
+    BookPlan plan{result.layout, {}, -1};
+    if (output.GetNumPages() > 0) {
+        FinishAssembly(request, output, documentLevel, result);
+        plan.shared = result.shared;
+        plan.bytes = WrittenSize(*output.file());
     }
-    return layout;
+    return plan;
 }
 
 } // namespace qf

@@ -26,6 +26,8 @@ struct CompileRequest {
     QString programFolder;       // holds empty_page.pdf
     bool fitBlankSheets = false; // each blank sheet the size of the page before it
     bool keepBookmarks = false;  // each document's own bookmarks under its bookmark
+    bool compact = true;         // object streams, unless every source is older than PDF 1.5
+    bool linearized = false;     // for fast web view
 };
 
 struct CompileResult {
@@ -35,6 +37,7 @@ struct CompileResult {
     QList<Notice> notices; // what the user was told at once
     bool stopped = false;  // the user stopped the run: no book was written
     SharedStreams shared;  // what keeping the sources' identical streams once saved
+    long long bytes = 0;   // the book's size
 };
 
 // Builds the book from the request's PDFs, in order, with a blank sheet after a document that
@@ -43,8 +46,13 @@ struct CompileResult {
 // old book is replaced only by a complete new one. Stopped by the observer, it writes nothing.
 CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, BookViewer &viewer);
 
-// The book CompileBook would make, worked out from the PDFs' page counts without writing
-// anything.
-BookLayout PlanBook(const CompileRequest &request);
+struct BookPlan {
+    BookLayout layout;
+    SharedStreams shared;
+    long long bytes = -1; // about the book's size, bookmarks aside; -1 when unknown
+};
+
+// The book CompileBook would make, worked out without writing anything.
+BookPlan PlanBook(const CompileRequest &request);
 
 } // namespace qf

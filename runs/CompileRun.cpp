@@ -1,5 +1,6 @@
 #include "runs/CompileRun.h"
 
+#include "compile/BookSize.h"
 #include "compile/CompileBook.h"
 #include "runs/RunFrame.h"
 #include "runs/WindowObserver.h"
@@ -16,10 +17,11 @@ void CompileRun(RunContext &ctx)
     ctx.ws.OutputFileName = w.BookName().Text();
 
     w.StatusLine().Show(QCoreApplication::translate("Runs", "Collecting information for file:"));
-    CompileRequest request{ctx.ws.WorkingFolder,     {},
-                           ctx.ws.OutputFileName,    w.BlankSheetOption().Value() == 1,
-                           ctx.programFolder,        w.Choices().fitBlankSheets,
-                           w.Choices().keepBookmarks};
+    CompileRequest request{ctx.ws.WorkingFolder,      {},
+                           ctx.ws.OutputFileName,     w.BlankSheetOption().Value() == 1,
+                           ctx.programFolder,         w.Choices().fitBlankSheets,
+                           w.Choices().keepBookmarks, w.Choices().compactBook,
+                           w.Choices().linearized};
     TickList &pdfs = w.PdfList();
     for (int i = 0; i < pdfs.ListCount(); ++i) {
         pdfs.SetListIndex(i);
@@ -46,10 +48,11 @@ void CompileRun(RunContext &ctx)
                          "Runs", "The book was made, but not everything went well:"),
                result.book.isEmpty()
                    ? QCoreApplication::translate("Runs", "no book was made")
-                   : QStringLiteral("%1/%2, %3 %4")
+                   : QStringLiteral("%1/%2, %3 %4, %5")
                          .arg(kOutputFolderName, request.bookName, QString::number(pages),
                               pages == 1 ? QCoreApplication::translate("Runs", "page")
-                                         : QCoreApplication::translate("Runs", "pages")));
+                                         : QCoreApplication::translate("Runs", "pages"),
+                              BookSizeText(result.bytes, result.shared)));
 }
 
 } // namespace qf

@@ -92,6 +92,11 @@ void ApplySettingsStep(const Workspace &ws, MainWindow &window)
     window.Choices() = BookChoices();
     window.Choices().fitBlankSheets = ChoiceIsOn(ws.SettingsPath, kFitBlankSheetKey);
     window.Choices().keepBookmarks = ChoiceIsOn(ws.SettingsPath, kKeepBookmarksKey);
+    window.Choices().linearized = ChoiceIsOn(ws.SettingsPath, kLinearizeKey);
+    window.Choices().compactBook =
+        !FileExists(ws.SettingsPath) ||
+        ReadIniString(ws.SettingsPath, kSettingsSection, kCompactBookKey).trimmed() !=
+            QLatin1String("0");
     if (FileExists(ws.SettingsPath))
         window.Choices().documentTypes =
             ParseDocumentTypes(ReadIniString(ws.SettingsPath, kSettingsSection, kDocumentTypesKey));
@@ -123,8 +128,14 @@ Problems StoreSettingsAndIgnoreLists(Workspace &ws, MainWindow &window)
     const Status fit =
         StoreChoice(ws.SettingsPath, kFitBlankSheetKey, window.Choices().fitBlankSheets);
     const Status types = StoreTypes(ws.SettingsPath, window.Choices().documentTypes);
+    const Status linearize =
+        StoreChoice(ws.SettingsPath, kLinearizeKey, window.Choices().linearized);
+    const bool compact = window.Choices().compactBook;
+    const Status compactBook =
+        StoreChoice(ws.SettingsPath, kCompactBookKey,
+                    compact ? QStringLiteral("1") : QStringLiteral("0"), compact);
     // One failure of the file is enough to say.
-    for (const Status &written : {slipSheet, outputName, keep, fit, types})
+    for (const Status &written : {slipSheet, outputName, keep, fit, types, linearize, compactBook})
         if (!written) {
             problems.add(written);
             break;

@@ -16,6 +16,9 @@ inline const QString kDefaultOutputName = QStringLiteral("CompiledPDFDocument.pd
 inline const QString kFitBlankSheetKey = QStringLiteral("FitBlankSheet");
 inline const QString kKeepBookmarksKey = QStringLiteral("KeepBookmarks");
 inline const QString kDocumentTypesKey = QStringLiteral("DocumentTypes");
+inline const QString kLinearizeKey = QStringLiteral("Linearize");
+// On unless the file says 0; only the file turns it off, for readers that want no PDF 1.5.
+inline const QString kCompactBookKey = QStringLiteral("CompactBook");
 
 // Start-up: Check1 and Text5 from the settings file; without one, ticked and the default name.
 // The book choices too, each off unless the file turns it on. Writes nothing.

@@ -228,8 +228,8 @@ QString CheckAttachments(QPDF &pdf, const QString &, const std::vector<int> &hol
     const auto files = QPDFEmbeddedFileDocumentHelper(pdf).getEmbeddedFiles();
     for (const int base : holders) {
         bool found = false;
-        for (const auto &[name, spec] : files) {
-            auto data = spec->getEmbeddedFileStream().getStreamData();
+        for (const auto &[name, fileSpec] : files) {
+            auto data = fileSpec->getEmbeddedFileStream().getStreamData();
             found = found || std::string(reinterpret_cast<const char *>(data->getBuffer()),
                                          data->getSize()) == AttachmentBytes(base);
         }

@@ -239,6 +239,22 @@
         <source>The book was made, but not everything went well:</source>
         <translation>Das Buch wurde erstellt, aber nicht alles ging gut:</translation>
     </message>
+    <message>
+        <source>Size: about %1</source>
+        <translation>Größe: etwa %1</translation>
+    </message>
+    <message>
+        <source>Write the book for fast web view, linearized (stored for the folder).</source>
+        <translation>Das Buch für schnelle Webanzeige linearisiert schreiben (für den Ordner gespeichert).</translation>
+    </message>
+    <message>
+        <source>Write the book without linearizing it (stored for the folder).</source>
+        <translation>Das Buch ohne Linearisierung schreiben (für den Ordner gespeichert).</translation>
+    </message>
+    <message>
+        <source>The book&apos;s size: %1</source>
+        <translation>Größe des Buchs: %1</translation>
+    </message>
 </context>
 <context>
     <name>Book</name>
@@ -401,6 +417,10 @@
     <message>
         <source>its items nest too deep</source>
         <translation>ihre Einträge sind zu tief verschachtelt</translation>
+    </message>
+    <message>
+        <source>%1, %2 less by keeping what the PDFs share once</source>
+        <translation>%1, %2 weniger, da Gemeinsames der PDFs nur einmal gespeichert ist</translation>
     </message>
 </context>
 <context>
@@ -993,6 +1013,10 @@ Einen Ordner zum Öffnen wählen?</translation>
     <message>
         <source>Open a folder with Quirefold</source>
         <translation>Einen Ordner mit Quirefold öffnen</translation>
+    </message>
+    <message>
+        <source>Book for fast web view (linearized)</source>
+        <translation>Buch für schnelle Webanzeige (linearisiert)</translation>
     </message>
 </context>
 </TS>

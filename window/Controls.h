@@ -81,11 +81,14 @@ public:
     virtual bool Ask(const QString &question, const QString &caption) = 0;
 };
 
-// The folder's choices for the book beyond the Parts' two, each off unless the folder's user
-// turned it on (in the lists' menus or on the batch command's line).
+// The folder's choices for the book beyond its name and blank sheets, each as it is by default
+// unless the folder's user changed it (in the lists' menus, on the batch command's line or, for
+// compactBook, in the settings file).
 struct BookChoices {
     bool fitBlankSheets = false; // a blank sheet the size of the page before it
     bool keepBookmarks = false;  // each PDF's own bookmarks under its bookmark in the book
+    bool compactBook = true;     // object streams: on unless the folder turns it off
+    bool linearized = false;     // a book for fast web view
     QStringList documentTypes{QStringLiteral("DOC")}; // the documents listed and converted
 };
 
