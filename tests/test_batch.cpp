@@ -144,6 +144,14 @@ void TestBatch::planChangesNothing()
     QVERIFY(!r.out.contains("skipped.pdf"));
     QVERIFY(lines.contains("Total: 7 pages (3 documents, 1 blank sheets)"));
     QVERIFY(lines.contains("  Report.doc: PDF missing"));
+
+    // The size said is the book's, bookmarks aside.
+    const QRegularExpressionMatch said =
+        QRegularExpression(R"(\nSize: about ([0-9.]+) kB)").match(r.out);
+    QVERIFY2(said.hasMatch(), qPrintable(r.out));
+    QCOMPARE(Batch({"--compile", "-o", "Handbook.pdf", folder.path()}).exitCode, 0);
+    const double made = QFileInfo(folder.file("PDFCompile Output/Handbook.pdf")).size() / 1000.0;
+    QVERIFY2(qAbs(said.captured(1).toDouble() - made) < made / 4, qPrintable(said.captured(0)));
 }
 
 void TestBatch::changedOnlyLeavesUpToDateDocumentsAlone()

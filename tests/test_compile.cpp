@@ -35,6 +35,7 @@ private slots:
     void bookThatCannotBeWrittenLeavesNoFile();
     void oldBookIsReplaced();
     void viewerThatCannotOpenTheBookSaysSo();
+    void identicalStreamsAreKeptOnce_data();
     void identicalStreamsAreKeptOnce();
 };
 
@@ -427,7 +428,7 @@ namespace {
 
 // A page that shows an image with a soft mask and text in an embedded font; change alters one
 // byte of the image.
-void MakeImagePage(const QString &path, bool change)
+void MakeImagePage(const QString &path, bool change, const std::string &version)
 {
     QPDF pdf;
     pdf.emptyPDF();
@@ -471,6 +472,7 @@ void MakeImagePage(const QString &path, bool change)
     pdf.addPage(page, false);
     const QByteArray target = QFile::encodeName(path);
     QPDFWriter writer(pdf, target.constData());
+    writer.setMinimumPDFVersion(version);
     writer.write();
 }
 
@@ -484,20 +486,45 @@ QByteArray Rendered(const QStringList &command)
 
 } // namespace
 
+void TestCompile::identicalStreamsAreKeptOnce_data()
+{
+    QTest::addColumn<std::string>("version"); // the sources'
+    QTest::addColumn<bool>("compact");        // the folder's choice
+    QTest::addColumn<bool>("linearized");
+    QTest::addColumn<bool>("objectStreams"); // in the book
+    QTest::newRow("PDF 1.7") << std::string("1.7") << true << false << true;
+    QTest::newRow("PDF 1.7, linearized") << std::string("1.7") << true << true << true;
+    QTest::newRow("PDF 1.7, CompactBook=0") << std::string("1.7") << false << false << false;
+    QTest::newRow("PDF 1.3") << std::string("1.3") << true << false << false;
+}
+
 void TestCompile::identicalStreamsAreKeptOnce()
 {
+    QFETCH(std::string, version);
+    QFETCH(bool, compact);
+    QFETCH(bool, linearized);
+    QFETCH(bool, objectStreams);
     // Three letters share a logo and a font; the fourth's logo differs by one byte.
     CompileFixture f({});
     const QStringList names = {"a.pdf", "b.pdf", "c.pdf", "near.pdf"};
     for (const QString &name : names) {
-        MakeImagePage(f.folder.file(name), name == "near.pdf");
+        MakeImagePage(f.folder.file(name), name == "near.pdf", version);
         f.window.pdfList.AddItem(name);
         f.window.pdfList.SetSelected(f.window.pdfList.ListCount() - 1, true);
     }
     f.window.blankSheetOption.SetValue(0);
+    f.window.choices.compactBook = compact;
+    f.window.choices.linearized = linearized;
     CompileRun(f.ctx);
     QVERIFY2(f.messages().isEmpty(), qPrintable(f.messages().join('\n')));
     QCOMPARE(RunQpdf({"--check", f.book()}), 0);
+    const QByteArray written = f.folder.read("PDFCompile Output/Book.pdf");
+    QByteArray linearization;
+    QCOMPARE(RunQpdf({"--check-linearization", f.book()}, &linearization), 0);
+    QCOMPARE(linearization.contains("no linearization errors"), linearized);
+    QCOMPARE(written.left(1024).contains("/Linearized"), linearized);
+    QCOMPARE(written.contains("/ObjStm"), objectStreams);
+    QVERIFY(written.startsWith("%PDF-" + QByteArray::fromStdString(version)));
 
     auto book = ReadPdf(f.book());
     const auto streamOf = [&](int page, const char *resource, const char *name) {

@@ -175,6 +175,13 @@ void TestFolderChoices::runStoresSettingsThenBothLists()
     MemoryWindow started;
     ApplySettingsStep(ws, started);
     QCOMPARE(started.choices.documentTypes, QStringList({"DOC", "RTF"}));
+    QVERIFY(started.choices.compactBook);
+    // A choice that is on by default is written once it is turned off.
+    window.choices.compactBook = false;
+    QVERIFY(StoreSettingsAndIgnoreLists(ws, window).empty());
+    QVERIFY(folder.read("Quirefold.INI").endsWith("DOC RTF\r\nCompactBook=0\r\n"));
+    ApplySettingsStep(ws, started);
+    QVERIFY(!started.choices.compactBook);
 }
 
 void TestFolderChoices::failedSavesNameTheirFilesAndTryBoth()
