@@ -1,9 +1,12 @@
 #include "automation/PdfWrite.h"
 
+#include "automation/ObjectStreams.h"
+
 #include "store/WholeFile.h"
 
 #include <qpdf/Pl_Count.hh>
 #include <qpdf/Pl_Discard.hh>
+#include <qpdf/Pl_String.hh>
 #include <qpdf/QPDFExc.hh>
 #include <qpdf/QPDFSystemError.hh>
 #include <qpdf/QPDFWriter.hh>
@@ -157,12 +160,34 @@ void FindUndecodableFlate(PdfFile &file)
     }
 }
 
+// Object streams are packed after qpdf has written the file, unless qpdf lays the file out for
+// linearization, where it must place them itself.
+bool PackedAfterwards(const PdfFile &file)
+{
+    return file.objectStreams && !file.linearized;
+}
+
 void Configure(QPDFWriter &writer, const PdfFile &file)
 {
     writer.setMinimumPDFVersion(file.version);
-    if (file.objectStreams)
+    if (file.objectStreams && file.linearized)
         writer.setObjectStreamMode(qpdf_o_generate);
     writer.setLinearization(file.linearized);
+}
+
+// The whole file, object streams packed.
+std::string PackedBytes(PdfFile &file)
+{
+    std::string classic;
+    {
+        Pl_String into("book", nullptr, classic);
+        QPDFWriter writer(file.pdf);
+        writer.setOutputPipeline(&into);
+        Configure(writer, file);
+        writer.write();
+    }
+    std::string packed;
+    return PackObjectStreams(classic, packed) ? packed : classic;
 }
 
 Status WriteOnce(PdfFile &file, WholeFileWrite &out)
@@ -170,6 +195,17 @@ Status WriteOnce(PdfFile &file, WholeFileWrite &out)
     // A second attempt starts from an empty file.
     if (::ftruncate(out.Descriptor(), 0) != 0 || ::lseek(out.Descriptor(), 0, SEEK_SET) != 0)
         return Status::Failed(out.Target(), SystemReason(errno));
+    if (PackedAfterwards(file)) {
+        const std::string bytes = PackedBytes(file);
+        for (size_t done = 0; done < bytes.size();) {
+            const ssize_t written =
+                ::write(out.Descriptor(), bytes.data() + done, bytes.size() - done);
+            if (written < 0 && errno != EINTR)
+                return Status::Failed(out.Target(), SystemReason(errno));
+            done += written > 0 ? size_t(written) : 0;
+        }
+        return Status::Ok();
+    }
     FILE *stream = ::fdopen(::dup(out.Descriptor()), "wb");
     if (!stream)
         return Status::Failed(out.Target(), SystemReason(errno));
@@ -292,6 +328,8 @@ long long WrittenSize(PdfFile &file)
     Pl_Count count("size", &discard);
     try {
         FindUndecodableFlate(file);
+        if (PackedAfterwards(file))
+            return static_cast<long long>(PackedBytes(file).size());
         QPDFWriter writer(file.pdf);
         writer.setOutputPipeline(&count);
         Configure(writer, file);

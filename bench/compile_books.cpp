@@ -51,6 +51,7 @@ int Make(const QString &folder, int files)
         const QByteArray target = QFile::encodeName(path);
         QPDFWriter writer(pdf, target.constData()); // keeps the name, not a copy
         writer.setCompressStreams(true);
+        writer.setMinimumPDFVersion("1.7"); // as writers make them today: the book is compact
         writer.write();
         total += pages;
     }
