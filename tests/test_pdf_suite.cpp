@@ -1,7 +1,10 @@
+#include "automation/ObjectStreams.h"
 #include "automation/PdfDocument.h"
 #include "automation/Viewer.h"
 #include "support/PdfFixtures.h"
 #include "support/TestFolder.h"
+
+#include <qpdf/Pl_String.hh>
 
 using namespace qf;
 
@@ -18,6 +21,7 @@ private slots:
     void viewSharesTheDocumentSoItsBookmarksAreSaved();
     void bookmarksAreFoundRetitledAndRemoved();
     void viewOfUnreadableFileDoesNotOpen();
+    void packedObjectsReadAsWritten();
 };
 
 void TestPdfSuite::insertsPagesWhereAsked()
@@ -231,6 +235,77 @@ void TestPdfSuite::viewOfUnreadableFileDoesNotOpen()
     QVERIFY(!view.Open(folder.file("book.pdf"), folder.file("book.pdf")));
     QVERIFY(!view.openStatus().ok());
     QVERIFY(!AcroApp(suite).MenuItemExecute("NewBookmark"));
+}
+
+namespace {
+
+std::string Written(QPDF &pdf)
+{
+    std::string bytes;
+    Pl_String into("test", nullptr, bytes);
+    QPDFWriter writer(pdf);
+    writer.setOutputPipeline(&into);
+    writer.write();
+    return bytes;
+}
+
+} // namespace
+
+void TestPdfSuite::packedObjectsReadAsWritten()
+{
+    // Objects whose text looks like the file's own structure, beside a stream and a page.
+    QPDF pdf;
+    pdf.emptyPDF();
+    QPDFObjectHandle page = pdf.makeIndirectObject(
+        QPDFObjectHandle::parse("<< /Type /Page /MediaBox [0 0 200 200] >>"));
+    page.replaceKey("/Contents", pdf.newStream("0 0 m 200 200 l S\nendstream\nendobj\n"));
+    page.replaceKey("/Tricky",
+                    pdf.makeIndirectObject(QPDFObjectHandle::parse(
+                        "[ (\\nendobj\\n1 0 obj) /endstream 7 0.5 null true << /K (>>) >> ]")));
+    page.replaceKey("/Name", pdf.makeIndirectObject(QPDFObjectHandle::newName("/endstream")));
+    page.replaceKey("/Number", pdf.makeIndirectObject(QPDFObjectHandle::newInteger(42)));
+    pdf.addPage(page, false);
+    pdf.getTrailer().replaceKey(
+        "/Info", pdf.makeIndirectObject(QPDFObjectHandle::parse("<< /Title (Packed) >>")));
+    const std::string classic = Written(pdf);
+    std::string packed;
+    QVERIFY(PackObjectStreams(classic, packed));
+    QVERIFY(packed.find("/Type /ObjStm") != std::string::npos);
+    QVERIFY(packed.rfind("%PDF-1.5", 0) == 0); // object streams need 1.5
+
+    QPDF before, after;
+    before.processMemoryFile("classic", classic.data(), classic.size());
+    after.processMemoryFile("packed", packed.data(), packed.size());
+    QVERIFY(!after.anyWarnings());
+    QCOMPARE(after.getObjectCount(), before.getObjectCount() + 2); // one object stream, the table
+    for (int id = 1; id <= int(before.getObjectCount()); ++id) {
+        QPDFObjectHandle was = before.getObjectByID(id, 0), is = after.getObjectByID(id, 0);
+        QCOMPARE(is.unparseResolved(), was.unparseResolved());
+        if (was.isStream())
+            QCOMPARE(is.getRawStreamData()->getSize(), was.getRawStreamData()->getSize());
+    }
+    for (const char *key : {"/Root", "/Info", "/ID"})
+        QCOMPARE(after.getTrailer().getKey(key).unparse(),
+                 before.getTrailer().getKey(key).unparse());
+    TestFolder folder;
+    folder.write("packed.pdf", QByteArray::fromStdString(packed));
+    QCOMPARE(RunQpdf({"--check", folder.file("packed.pdf")}), 0);
+    // Poppler, unlike qpdf, finds an object by its place in its object stream.
+    QProcess info;
+    info.start("pdfinfo", {folder.file("packed.pdf")});
+    QVERIFY(info.waitForFinished(30000));
+    QCOMPARE(info.readAllStandardError(), QByteArray());
+    QVERIFY(info.readAllStandardOutput().simplified().startsWith("Title: Packed "));
+
+    // What qpdf did not write as it writes is left as it is.
+    for (const std::string &odd :
+         {classic.substr(0, classic.size() - 30), std::string("%PDF-1.7\nnot a PDF"),
+          classic.substr(0, classic.find("xref")) + "xref\n0 99999999\n" +
+              classic.substr(classic.find("trailer"))}) {
+        std::string untouched = "as it was";
+        QVERIFY(!PackObjectStreams(odd, untouched));
+        QCOMPARE(untouched, std::string("as it was"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestPdfSuite)
