@@ -1,7 +1,9 @@
 // Reading an arbitrary input as a PDF, putting its pages into a book, keeping what it holds at
 // document level (links, forms, layers, labels, attachments, structure) for it and for a second
-// copy of it under another name, and writing the book. All in memory.
+// copy of it under another name, and writing the book, plain and with its objects packed. All in
+// memory.
 
+#include "automation/ObjectStreams.h"
 #include "automation/PdfDocument.h"
 #include "book/DocumentLevel.h"
 #include "fuzz/FuzzSupport.h"
@@ -28,11 +30,16 @@ void WriteAndReread(QPDF &book)
     } catch (const std::exception &) {
         return; // damaged stream data: the compile's writer names it
     }
-    QPDF reread;
-    reread.setSuppressWarnings(true);
-    reread.processMemoryFile("book.pdf", reinterpret_cast<const char *>(written->getBuffer()),
-                             written->getSize());
-    FUZZ_CHECK(reread.getAllPages().size() == book.getAllPages().size());
+    const std::string_view classic(reinterpret_cast<const char *>(written->getBuffer()),
+                                   written->getSize());
+    std::string packed;
+    FUZZ_CHECK(qf::PackObjectStreams(classic, packed)); // whatever the sources held
+    for (const std::string_view file : {classic, std::string_view(packed)}) {
+        QPDF reread;
+        reread.setSuppressWarnings(true);
+        reread.processMemoryFile("book.pdf", file.data(), file.size());
+        FUZZ_CHECK(reread.getAllPages().size() == book.getAllPages().size());
+    }
 }
 
 } // namespace
