@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <string>
 #include <vector>
 
 namespace qf {
@@ -18,8 +19,8 @@ constexpr size_t kEntrySize = 20; // "0000000015 00000 n \n"
 struct Entry {
     long long offset = 0;
     bool used = false;
-    std::string_view body; // the object's text between "N 0 obj\n" and "\nendobj\n"
-    bool topLevel = false; // a stream, or anything that cannot be packed: written as it stands
+    size_t begin = 0, end = 0; // its text in the file, "N 0 obj\n" to "\nendobj\n"
+    bool topLevel = false;     // a stream, or anything that cannot be packed: written as it stands
     long long newOffset = 0;
     int stream = 0; // the object stream holding it, when packed
     int index = 0;  // its place in that stream
@@ -76,48 +77,98 @@ bool TrailerEntries(std::string_view trailer, std::string &entries)
     return true;
 }
 
+
+// Reads the file ahead in large pieces, so that going through its objects in order costs a few
+// reads, and holds no more of it than one piece or the largest object.
+class Window {
+public:
+    Window(const FileReader &read, size_t size) : read_(read), size_(size) {}
+
+    // The bytes [begin, end) of the file, valid until the next call.
+    bool View(size_t begin, size_t end, std::string_view &bytes)
+    {
+        if (begin > end || end > size_)
+            return false;
+        if (begin < start_ || end > start_ + buffer_.size()) {
+            const size_t length = std::min(std::max(end - begin, kPiece), size_ - begin);
+            if (!read_(begin, length, buffer_) || buffer_.size() != length)
+                return false;
+            start_ = begin;
+        }
+        bytes = std::string_view(buffer_).substr(begin - start_, end - begin);
+        return true;
+    }
+
+private:
+    static constexpr size_t kPiece = size_t(1) << 16;
+    const FileReader &read_;
+    const size_t size_;
+    std::string buffer_;
+    size_t start_ = 0;
+};
+
+struct ObjectStream {
+    int number = 0;
+    size_t count = 0;
+    size_t first = 0; // where the first object starts in its data
+    std::string data; // compressed
+    long long offset = 0;
+};
+
 } // namespace
 
-bool PackObjectStreams(std::string_view classic, std::string &packed)
+bool PackObjectStreams(size_t size, const FileReader &read, const FileWriter &write)
 {
-    // The cross-reference table: where startxref says, "xref\n0 N\n" and N entries.
-    const size_t startxref = classic.rfind("\nstartxref\n");
+    if (size >= (size_t(1) << 31) || size < 8)
+        return false; // the packed file's offsets take four bytes
+    Window file(read, size);
+    // The cross-reference table, where startxref at the end says: "xref\n0 N\n" and N entries.
+    std::string_view tail;
+    const size_t tailStart = size - std::min<size_t>(size, 4096);
+    if (!file.View(tailStart, size, tail))
+        return false;
+    const size_t startxref = tail.rfind("\nstartxref\n");
     if (startxref == std::string_view::npos)
         return false;
     size_t at = startxref + 11;
     long long xref = 0;
-    if (!ReadNumber(classic, at, xref) || size_t(xref) >= startxref ||
-        classic.substr(size_t(xref), 7) != "xref\n0 ")
+    if (!ReadNumber(tail, at, xref) || size_t(xref) >= tailStart + startxref)
         return false;
-    at = size_t(xref) + 7;
+    std::string_view table;
+    if (!file.View(size_t(xref), tailStart + startxref, table) || table.substr(0, 7) != "xref\n0 ")
+        return false;
+    const std::string tableCopy(table); // the window moves on
+    table = tableCopy;
+    at = 7;
     long long count = 0;
-    if (!ReadNumber(classic, at, count) || at >= classic.size() || classic[at] != '\n' ||
-        count < 1 || size_t(count) > (classic.size() - at) / kEntrySize)
+    if (!ReadNumber(table, at, count) || at >= table.size() || table[at] != '\n' || count < 1 ||
+        size_t(count) > (table.size() - at) / kEntrySize)
         return false;
     ++at;
     std::vector<Entry> entries(static_cast<size_t>(count));
     for (size_t i = 0; i < entries.size(); ++i, at += kEntrySize) {
-        const std::string_view line = classic.substr(at, kEntrySize);
+        const std::string_view line = table.substr(at, kEntrySize);
         size_t pos = 0;
         long long generation = 0;
         if (!ReadNumber(line, pos, entries[i].offset) || !ReadNumber(line, pos, generation))
             return false;
         if (line.substr(pos) == " n \n") {
-            if (generation != 0 || i == 0 || size_t(entries[i].offset) >= size_t(xref))
+            if (generation != 0 || i == 0 || entries[i].offset < 8 || entries[i].offset >= xref)
                 return false;
             entries[i].used = true;
         } else if (line.substr(pos) != " f \n") {
             return false;
         }
     }
-    if (classic.substr(at, 8) != "trailer ")
+    if (table.substr(at, 8) != "trailer ")
         return false;
     std::string trailer;
-    if (!TrailerEntries(classic.substr(at + 8, startxref - at - 8), trailer) ||
+    if (!TrailerEntries(table.substr(at + 8), trailer) ||
         trailer.find("/Encrypt") != std::string::npos)
         return false;
 
-    // Each object runs from its offset to the next object's, or to the table.
+    // Each object runs from its offset to the next object's, or to the table. The objects that
+    // are not streams go into object streams, a hundred at a time, compressed as they come.
     std::vector<size_t> order;
     for (size_t i = 0; i < entries.size(); ++i)
         if (entries[i].used)
@@ -126,108 +177,126 @@ bool PackObjectStreams(std::string_view classic, std::string &packed)
         return false;
     std::sort(order.begin(), order.end(),
               [&](size_t a, size_t b) { return entries[a].offset < entries[b].offset; });
-    for (size_t k = 0; k < order.size(); ++k) {
-        Entry &entry = entries[order[k]];
-        const size_t begin = size_t(entry.offset);
-        const size_t end =
-            k + 1 < order.size() ? size_t(entries[order[k + 1]].offset) : size_t(xref);
-        const std::string head = std::to_string(order[k]) + " 0 obj\n";
-        const std::string_view text = classic.substr(begin, end - begin);
-        if (text.substr(0, head.size()) != head || !EndsWith(text, "\nendobj\n") ||
-            text.size() < head.size() + 8)
-            return false;
-        entry.body = text.substr(head.size(), text.size() - head.size() - 8);
-        // A stream's text ends in "endstream"; no other object's does but a name, which is as
-        // good where it stands.
-        entry.topLevel = EndsWith(entry.body, "endstream");
-        if (entry.topLevel)
-            entry.body = text;
-    }
-
-    // The header as it was; then every stream as it was, then the object streams, then the
-    // cross-reference stream.
-    const size_t headerEnd = size_t(entries[order.front()].offset);
-    std::string out(classic.substr(0, headerEnd));
-    if (out.size() < 8 || out.compare(0, 7, "%PDF-1.") != 0)
-        return false;
-    if (out[7] < '5')
-        out[7] = '5'; // object streams are PDF 1.5
-    out.reserve(classic.size());
-    std::vector<size_t> packedObjects;
-    for (size_t i = 0; i < entries.size(); ++i) {
-        if (!entries[i].used)
-            continue;
-        if (entries[i].topLevel) {
-            entries[i].newOffset = static_cast<long long>(out.size());
-            out += entries[i].body;
-        } else {
-            packedObjects.push_back(i);
-        }
-    }
+    std::vector<ObjectStream> objectStreams;
     int next = int(entries.size());
-    std::vector<std::pair<int, long long>> objectStreams; // number, offset
-    for (size_t first = 0; first < packedObjects.size(); first += kObjectsPerStream) {
-        const size_t last = std::min(packedObjects.size(), first + kObjectsPerStream);
-        const int number = next++;
-        std::string offsets, bodies;
-        for (size_t k = first; k < last; ++k) {
-            Entry &entry = entries[packedObjects[k]];
-            entry.stream = number;
-            entry.index = int(k - first);
-            offsets += std::to_string(packedObjects[k]) + ' ' + std::to_string(bodies.size()) + ' ';
-            bodies += entry.body;
-            bodies += '\n';
+    std::string offsets, bodies;
+    std::vector<size_t> pending;
+    const auto closeStream = [&] {
+        if (pending.empty())
+            return;
+        ObjectStream stream{next++, pending.size(), 0, {}};
+        for (size_t k = 0; k < pending.size(); ++k) {
+            entries[pending[k]].stream = stream.number;
+            entries[pending[k]].index = int(k);
         }
         offsets.back() = '\n';
-        const std::string data = Deflate(offsets + bodies);
-        objectStreams.emplace_back(number, static_cast<long long>(out.size()));
-        out += std::to_string(number) + " 0 obj\n<< /Type /ObjStm /N " +
-               std::to_string(last - first) + " /First " + std::to_string(offsets.size()) +
-               " /Filter /FlateDecode /Length " + std::to_string(data.size()) + " >>\nstream\n";
-        out += data;
-        out += "\nendstream\nendobj\n";
+        stream.first = offsets.size();
+        stream.data = Deflate(offsets + bodies);
+        objectStreams.push_back(std::move(stream));
+        offsets.clear();
+        bodies.clear();
+        pending.clear();
+    };
+    for (size_t k = 0; k < order.size(); ++k) {
+        Entry &entry = entries[order[k]];
+        entry.begin = size_t(entry.offset);
+        entry.end = k + 1 < order.size() ? size_t(entries[order[k + 1]].offset) : size_t(xref);
+        const std::string head = std::to_string(order[k]) + " 0 obj\n";
+        std::string_view text;
+        if (!file.View(entry.begin, entry.end, text) || text.size() < head.size() + 8 ||
+            text.substr(0, head.size()) != head || !EndsWith(text, "\nendobj\n"))
+            return false;
+        const std::string_view body = text.substr(head.size(), text.size() - head.size() - 8);
+        // A stream's text ends in "endstream"; no other object's does but a name, which is as
+        // good where it stands.
+        entry.topLevel = EndsWith(body, "endstream");
+        if (entry.topLevel)
+            continue;
+        offsets += std::to_string(order[k]) + ' ' + std::to_string(bodies.size()) + ' ';
+        bodies += body;
+        bodies += '\n';
+        pending.push_back(order[k]);
+        if (pending.size() == kObjectsPerStream)
+            closeStream();
+    }
+    closeStream();
+
+    // The header as it was; then every stream as it was, in the order of the file, then the
+    // object streams, then the cross-reference stream. Every piece is read before anything is
+    // written over it, so the file may be packed in place.
+    std::string_view view;
+    if (!file.View(0, size_t(entries[order.front()].offset), view) ||
+        view.substr(0, 7) != "%PDF-1.")
+        return false;
+    std::string header(view);
+    if (header[7] < '5')
+        header[7] = '5'; // object streams are PDF 1.5
+    size_t written = 0;
+    const auto put = [&](std::string_view piece) {
+        write(piece);
+        written += piece.size();
+    };
+    put(header);
+    for (const size_t i : order) {
+        Entry &entry = entries[i];
+        if (!entry.topLevel)
+            continue;
+        if (!file.View(entry.begin, entry.end, view))
+            return false; // read once already; only a file changed meanwhile fails here
+        entry.newOffset = static_cast<long long>(written);
+        put(view);
+    }
+    for (ObjectStream &stream : objectStreams) {
+        stream.offset = static_cast<long long>(written);
+        put(std::to_string(stream.number) + " 0 obj\n<< /Type /ObjStm /N " +
+            std::to_string(stream.count) + " /First " + std::to_string(stream.first) +
+            " /Filter /FlateDecode /Length " + std::to_string(stream.data.size()) +
+            " >>\nstream\n");
+        put(stream.data);
+        put("\nendstream\nendobj\n");
+        stream.data.clear();
     }
 
     // The cross-reference stream: type, field 2 (offset, or the object stream's number), field 3
     // (generation, or the place in the object stream).
     const int xrefNumber = next++;
-    const long long xrefOffset = static_cast<long long>(out.size());
-    if (static_cast<unsigned long long>(xrefOffset) >= (1ULL << 32))
-        return false; // four bytes of offset
-    std::string table;
-    table.reserve(size_t(next) * 7);
+    const long long xrefOffset = static_cast<long long>(written);
+    std::string entriesData;
+    entriesData.reserve(size_t(next) * 7);
+    const auto add = [&](int type, unsigned long long second, unsigned long long third) {
+        entriesData += char(type);
+        PutBigEndian(entriesData, second, 4);
+        PutBigEndian(entriesData, third, 2);
+    };
     for (size_t i = 0; i < entries.size(); ++i) {
         const Entry &entry = entries[i];
-        if (!entry.used) {
-            table += char(0);
-            PutBigEndian(table, 0, 4);
-            PutBigEndian(table, i == 0 ? 65535 : 0, 2);
-        } else if (entry.topLevel) {
-            table += char(1);
-            PutBigEndian(table, static_cast<unsigned long long>(entry.newOffset), 4);
-            PutBigEndian(table, 0, 2);
-        } else {
-            table += char(2);
-            PutBigEndian(table, static_cast<unsigned long long>(entry.stream), 4);
-            PutBigEndian(table, static_cast<unsigned long long>(entry.index), 2);
-        }
+        if (!entry.used)
+            add(0, 0, i == 0 ? 65535 : 0);
+        else if (entry.topLevel)
+            add(1, static_cast<unsigned long long>(entry.newOffset), 0);
+        else
+            add(2, static_cast<unsigned long long>(entry.stream),
+                static_cast<unsigned long long>(entry.index));
     }
-    for (const auto &[number, offset] : objectStreams) {
-        table += char(1);
-        PutBigEndian(table, static_cast<unsigned long long>(offset), 4);
-        PutBigEndian(table, 0, 2);
-    }
-    table += char(1);
-    PutBigEndian(table, static_cast<unsigned long long>(xrefOffset), 4);
-    PutBigEndian(table, 0, 2);
-    const std::string data = Deflate(table);
-    out += std::to_string(xrefNumber) + " 0 obj\n<< /Type /XRef /Size " + std::to_string(next) +
-           " /W [ 1 4 2 ] /Filter /FlateDecode /Length " + std::to_string(data.size()) + ' ' +
-           trailer + " >>\nstream\n";
-    out += data;
-    out += "\nendstream\nendobj\nstartxref\n" + std::to_string(xrefOffset) + "\n%%EOF\n";
-    packed = std::move(out);
+    for (const ObjectStream &stream : objectStreams)
+        add(1, static_cast<unsigned long long>(stream.offset), 0);
+    add(1, static_cast<unsigned long long>(xrefOffset), 0);
+    const std::string data = Deflate(entriesData);
+    put(std::to_string(xrefNumber) + " 0 obj\n<< /Type /XRef /Size " + std::to_string(next) +
+        " /W [ 1 4 2 ] /Filter /FlateDecode /Length " + std::to_string(data.size()) + ' ' +
+        trailer + " >>\nstream\n");
+    put(data);
+    put("\nendstream\nendobj\nstartxref\n" + std::to_string(xrefOffset) + "\n%%EOF\n");
     return true;
+}
+
+bool PackObjectStreams(std::string_view classic, const FileWriter &write)
+{
+    const FileReader read = [&](size_t offset, size_t length, std::string &into) {
+        into.assign(classic.substr(offset, length));
+        return true;
+    };
+    return PackObjectStreams(classic.size(), read, write);
 }
 
 } // namespace qf

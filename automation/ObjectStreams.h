@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -12,7 +14,14 @@ namespace qf {
 // qpdf can do this itself, but it writes each object twice and compresses it a word at a time,
 // which doubles the time of writing a book; moving the text it wrote costs next to nothing.
 //
-// False, with packed untouched, when the file is not as qpdf writes it; the file is good as it is.
-bool PackObjectStreams(std::string_view classic, std::string &packed);
+using FileReader = std::function<bool(size_t offset, size_t length, std::string &into)>;
+using FileWriter = std::function<void(std::string_view piece)>;
+
+// The packed file goes to write, piece by piece, in order, so it is never held whole; the file is
+// read through read, ahead in large pieces. Each piece is read before anything is written over it,
+// so write may write over the file read. False, with nothing written, when the file is not as
+// qpdf writes it; the file is good as it is.
+bool PackObjectStreams(size_t size, const FileReader &read, const FileWriter &write);
+bool PackObjectStreams(std::string_view classic, const FileWriter &write);
 
 } // namespace qf

@@ -18,6 +18,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <set>
+#include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qf {
@@ -175,8 +177,8 @@ void Configure(QPDFWriter &writer, const PdfFile &file)
     writer.setLinearization(file.linearized);
 }
 
-// The whole file, object streams packed.
-std::string PackedBytes(PdfFile &file)
+// The size of the whole file, object streams packed.
+long long PackedSize(PdfFile &file)
 {
     std::string classic;
     {
@@ -186,8 +188,52 @@ std::string PackedBytes(PdfFile &file)
         Configure(writer, file);
         writer.write();
     }
-    std::string packed;
-    return PackObjectStreams(classic, packed) ? packed : classic;
+    long long size = 0;
+    if (!PackObjectStreams(
+            classic, [&](std::string_view piece) { size += static_cast<long long>(piece.size()); }))
+        size = static_cast<long long>(classic.size());
+    return size;
+}
+
+// Packs the file qpdf has just written into out over it, reading it ahead of the writing: a piece
+// of it is held in memory at a time, not the whole.
+Status PackInPlace(WholeFileWrite &out)
+{
+    const int fd = out.Descriptor();
+    struct stat status {};
+    if (::fstat(fd, &status) != 0)
+        return Status::Failed(out.Target(), SystemReason(errno));
+    int error = 0;
+    const FileReader read = [&](size_t offset, size_t length, std::string &into) {
+        into.resize(length);
+        for (size_t done = 0; done < length;) {
+            const ssize_t n = ::pread(fd, into.data() + done, length - done, off_t(offset + done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                error = n == 0 ? EIO : errno;
+                return false;
+            }
+            done += size_t(n);
+        }
+        return true;
+    };
+    off_t at = 0;
+    const FileWriter write = [&](std::string_view piece) {
+        while (error == 0 && !piece.empty()) {
+            const ssize_t n = ::pwrite(fd, piece.data(), piece.size(), at);
+            if (n < 0) {
+                error = errno == EINTR ? 0 : errno;
+                continue;
+            }
+            piece.remove_prefix(size_t(n));
+            at += n;
+        }
+    };
+    const bool packed = PackObjectStreams(size_t(status.st_size), read, write);
+    if (error == 0 && packed && ::ftruncate(fd, at) != 0)
+        error = errno;
+    return error == 0 ? Status::Ok() : Status::Failed(out.Target(), SystemReason(error));
 }
 
 Status WriteOnce(PdfFile &file, WholeFileWrite &out)
@@ -195,17 +241,6 @@ Status WriteOnce(PdfFile &file, WholeFileWrite &out)
     // A second attempt starts from an empty file.
     if (::ftruncate(out.Descriptor(), 0) != 0 || ::lseek(out.Descriptor(), 0, SEEK_SET) != 0)
         return Status::Failed(out.Target(), SystemReason(errno));
-    if (PackedAfterwards(file)) {
-        const std::string bytes = PackedBytes(file);
-        for (size_t done = 0; done < bytes.size();) {
-            const ssize_t written =
-                ::write(out.Descriptor(), bytes.data() + done, bytes.size() - done);
-            if (written < 0 && errno != EINTR)
-                return Status::Failed(out.Target(), SystemReason(errno));
-            done += written > 0 ? size_t(written) : 0;
-        }
-        return Status::Ok();
-    }
     FILE *stream = ::fdopen(::dup(out.Descriptor()), "wb");
     if (!stream)
         return Status::Failed(out.Target(), SystemReason(errno));
@@ -213,8 +248,8 @@ Status WriteOnce(PdfFile &file, WholeFileWrite &out)
     QPDFWriter writer(file.pdf);
     writer.setOutputFile(name.constData(), stream, true);
     Configure(writer, file);
-    writer.write();
-    return Status::Ok();
+    writer.write(); // and closes the stream, so the file is complete
+    return PackedAfterwards(file) ? PackInPlace(out) : Status::Ok();
 }
 
 } // namespace
@@ -329,7 +364,7 @@ long long WrittenSize(PdfFile &file)
     try {
         FindUndecodableFlate(file);
         if (PackedAfterwards(file))
-            return static_cast<long long>(PackedBytes(file).size());
+            return PackedSize(file);
         QPDFWriter writer(file.pdf);
         writer.setOutputPipeline(&count);
         Configure(writer, file);

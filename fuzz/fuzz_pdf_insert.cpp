@@ -33,7 +33,8 @@ void WriteAndReread(QPDF &book)
     const std::string_view classic(reinterpret_cast<const char *>(written->getBuffer()),
                                    written->getSize());
     std::string packed;
-    FUZZ_CHECK(qf::PackObjectStreams(classic, packed)); // whatever the sources held
+    // whatever the sources held
+    FUZZ_CHECK(qf::PackObjectStreams(classic, [&](std::string_view piece) { packed += piece; }));
     for (const std::string_view file : {classic, std::string_view(packed)}) {
         QPDF reread;
         reread.setSuppressWarnings(true);

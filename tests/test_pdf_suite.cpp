@@ -269,7 +269,7 @@ void TestPdfSuite::packedObjectsReadAsWritten()
         "/Info", pdf.makeIndirectObject(QPDFObjectHandle::parse("<< /Title (Packed) >>")));
     const std::string classic = Written(pdf);
     std::string packed;
-    QVERIFY(PackObjectStreams(classic, packed));
+    QVERIFY(PackObjectStreams(classic, [&](std::string_view piece) { packed += piece; }));
     QVERIFY(packed.find("/Type /ObjStm") != std::string::npos);
     QVERIFY(packed.rfind("%PDF-1.5", 0) == 0); // object streams need 1.5
 
@@ -302,9 +302,9 @@ void TestPdfSuite::packedObjectsReadAsWritten()
          {classic.substr(0, classic.size() - 30), std::string("%PDF-1.7\nnot a PDF"),
           classic.substr(0, classic.find("xref")) + "xref\n0 99999999\n" +
               classic.substr(classic.find("trailer"))}) {
-        std::string untouched = "as it was";
-        QVERIFY(!PackObjectStreams(odd, untouched));
-        QCOMPARE(untouched, std::string("as it was"));
+        bool written = false;
+        QVERIFY(!PackObjectStreams(odd, [&](std::string_view) { written = true; }));
+        QVERIFY(!written);
     }
 }
 
