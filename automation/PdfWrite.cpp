@@ -1,6 +1,7 @@
 #include "automation/PdfWrite.h"
 
 #include "automation/ObjectStreams.h"
+#include "automation/RawDigest.h"
 
 #include "store/WholeFile.h"
 
@@ -296,6 +297,8 @@ void ReadAllThePagesReach(PdfFile &file)
                 pending.push_back(value);
         if (stream && IsFlate(object))
             flate.push_back(object);
+        if (stream)
+            NoteRawDigest(object); // here, not on the thread that makes the book
     }
     // Data that cannot be decoded is said as such, not as damage the file was read with: the
     // tries' warnings are not kept.

@@ -1,11 +1,14 @@
 #include "book/SharedStreams.h"
 
+#include "automation/RawDigest.h"
+
 #include <qpdf/Buffer.hh>
 
 #include <functional>
 #include <map>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <unordered_map>
 #include <vector>
 
@@ -101,18 +104,38 @@ void Redirect(QPDFObjectHandle object, const Canonical &canonical, int depth)
 SharedStreams ShareIdenticalStreams(QPDF &book)
 {
     SharedStreams saved;
-    // Only streams of a length another has can be the same: the rest are never read here.
-    std::unordered_map<long long, std::vector<QPDFObjectHandle>> byLength;
-    for (QPDFObjectHandle object : book.getAllObjects())
-        if (object.isStream()) {
-            QPDFObjectHandle length = object.getDict().getKey("/Length");
-            byLength[length.isInteger() ? length.getIntValue() : -1].push_back(object);
-        }
+    // Only streams of a length and a digest another has can be the same: the rest are never read
+    // here. A stream without a digest (made for the book, or not reached from a page) is grouped
+    // by its length alone. Every digest is dropped: it is no part of the book.
+    std::map<std::tuple<long long, bool, long long>, std::vector<QPDFObjectHandle>> candidates;
+    for (QPDFObjectHandle object : book.getAllObjects()) {
+        if (!object.isStream())
+            continue;
+        QPDFObjectHandle dict = object.getDict();
+        QPDFObjectHandle digest = dict.getKey(kRawDigestKey);
+        if (!digest.isNull())
+            dict.removeKey(kRawDigestKey);
+        QPDFObjectHandle length = dict.getKey("/Length");
+        candidates[{length.isInteger() ? length.getIntValue() : -1, digest.isInteger(),
+                    digest.isInteger() ? digest.getIntValue() : 0}]
+            .push_back(object);
+    }
+    // Then by their data, byte for byte: classes of streams with the same data.
     std::vector<QPDFObjectHandle> streams;
     std::vector<std::shared_ptr<Buffer>> data;
-    for (auto &[length, same] : byLength) {
-        if (same.size() < 2 && length >= 0)
+    std::vector<std::vector<size_t>> byData;
+    const auto bytesOf = [&](size_t i) {
+        return std::string_view(reinterpret_cast<const char *>(data[i]->getBuffer()),
+                                data[i]->getSize());
+    };
+    for (auto &[key, same] : candidates) {
+        if (same.size() < 2 && std::get<0>(key) >= 0)
             continue;
+        // Streams of one digest are nearly always the same: each is compared with the first of
+        // each class. Those without one are told apart by a hash of their data.
+        const bool digested = std::get<1>(key);
+        const size_t firstClass = byData.size();
+        std::unordered_map<std::string_view, size_t> classOf;
         for (QPDFObjectHandle &object : same) {
             try {
                 data.push_back(object.getRawStreamData());
@@ -120,18 +143,23 @@ SharedStreams ShareIdenticalStreams(QPDF &book)
                 continue; // unreadable data is the writer's to name
             }
             streams.push_back(object);
+            const size_t i = streams.size() - 1;
+            size_t k = firstClass;
+            if (digested) {
+                while (k < byData.size() && bytesOf(byData[k].front()) != bytesOf(i))
+                    ++k;
+            } else {
+                k = classOf.emplace(bytesOf(i), byData.size()).first->second;
+            }
+            if (k == byData.size())
+                byData.emplace_back();
+            byData[k].push_back(i);
         }
     }
-    // Then by their data: only streams whose data another has are described and compared.
-    std::unordered_map<std::string_view, std::vector<size_t>> byData;
-    for (size_t i = 0; i < streams.size(); ++i)
-        byData[std::string_view(reinterpret_cast<const char *>(data[i]->getBuffer()),
-                                data[i]->getSize())]
-            .push_back(i);
     Canonical canonical;
     for (int round = 0; round < kMaxRounds; ++round) {
         int merged = 0;
-        for (auto &[bytes, same] : byData) {
+        for (const std::vector<size_t> &same : byData) {
             if (same.size() < 2)
                 continue;
             // The first stream of each dictionary is kept.
@@ -146,7 +174,7 @@ SharedStreams ShareIdenticalStreams(QPDF &book)
                 if (isNew)
                     continue;
                 canonical[streams[i].getObjGen()] = streams[first->second];
-                saved.bytes += static_cast<long long>(bytes.size());
+                saved.bytes += static_cast<long long>(data[i]->getSize());
                 ++saved.streams;
                 ++merged;
             }

@@ -1,3 +1,4 @@
+#include "automation/RawDigest.h"
 #include "compile/BookmarkBook.h"
 #include "compile/CompileBook.h"
 #include "runs/CompileRun.h"
@@ -543,6 +544,8 @@ void TestCompile::identicalStreamsAreKeptOnce()
     QCOMPARE(images.size(), size_t(2)); // the shared logo, and the one a byte apart
     QCOMPARE(masks.size(), size_t(1));
     QCOMPARE(fonts.size(), size_t(1));
+    for (QPDFObjectHandle object : book->getAllObjects()) // the readers' digests stay behind
+        QVERIFY(!object.isStream() || !object.getDict().hasKey(kRawDigestKey));
     QVERIFY(streamOf(3, "/XObject", "/Im1").getObjGen() !=
             streamOf(0, "/XObject", "/Im1").getObjGen());
 
