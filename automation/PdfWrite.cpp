@@ -271,6 +271,15 @@ QString PdfFailureReason(const std::exception &e)
 
 namespace {
 
+// A small stream costs less to read again than to digest: only pictures, fonts and the like get
+// one.
+bool IsWorthADigest(QPDFObjectHandle dict)
+{
+    constexpr long long kSmallStream = 16 * 1024;
+    QPDFObjectHandle length = dict.getKey("/Length");
+    return !length.isInteger() || length.getIntValue() >= kSmallStream;
+}
+
 void ReadAllThePagesReach(PdfFile &file)
 {
     std::set<QPDFObjGen> seen;
@@ -297,7 +306,7 @@ void ReadAllThePagesReach(PdfFile &file)
                 pending.push_back(value);
         if (stream && IsFlate(object))
             flate.push_back(object);
-        if (stream)
+        if (stream && IsWorthADigest(dict))
             NoteRawDigest(object); // here, not on the thread that makes the book
     }
     // Data that cannot be decoded is said as such, not as damage the file was read with: the

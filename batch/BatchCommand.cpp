@@ -130,7 +130,11 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
     parser.setApplicationDescription(QCoreApplication::translate(
         "Batch", "Runs Quirefold's jobs on FOLDER without a window. The ticks are those the "
                  "window shows at start-up: every file except those named in the folder's "
-                 "ignore lists. Several jobs run in the order remove, convert, compile."));
+                 "ignore lists. Several jobs run in the order remove, convert, compile.\n\n"
+                 "The choices marked \"stored for the folder\" go into the folder's "
+                 "Quirefold.INI when a job runs, as the window's runs store them, and hold for "
+                 "the window and later runs; --plan stores nothing, and a value that is refused "
+                 "is never stored."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QCoreApplication::translate("Batch", "FOLDER"),
@@ -202,8 +206,12 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
         QStringList{QStringLiteral("o"), QStringLiteral("output")},
         QCoreApplication::translate("Batch", "The book's file name (stored for the folder)."),
         QCoreApplication::translate("Batch", "NAME"));
+    const QCommandLineOption quiet(
+        QStringList{QStringLiteral("q"), QStringLiteral("quiet")},
+        QCoreApplication::translate(
+            "Batch", "Say no progress and no notes on standard error; problems are still said."));
     parser.addOptions({convert, changedOnly, compile, remove, trash, plan, blank, noBlank, fit,
-                       noFit, keep, noKeep, linearize, noLinearize, types, output});
+                       noFit, keep, noKeep, linearize, noLinearize, types, output, quiet});
 
     Console console(::isatty(STDERR_FILENO) == 1);
     if (!parser.parse(arguments)) {
@@ -249,6 +257,11 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
     else if (parser.isSet(keep) && parser.isSet(noKeep))
         usage = QCoreApplication::translate(
             "Batch", "give --keep-bookmarks or --no-keep-bookmarks, not both");
+    else if (parser.isSet(output) && !CheckOutputFileName(parser.value(output)))
+        usage = QCoreApplication::translate(
+                    "Batch", "--output: \"%1\" is not a plain file name such as Handbook.pdf")
+                    .arg(parser.value(output));
+    console.SetQuiet(parser.isSet(quiet));
     if (!usage.isEmpty()) {
         console.Error(usage + QCoreApplication::translate("Batch", " (see --help)"));
         return kBatchUsage;
@@ -369,7 +382,15 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
                 : QCoreApplication::translate("Batch", "No document was converted to PDF:"));
         relistPdfs();
     }
-    if (parser.isSet(compile)) {
+    if (parser.isSet(compile) && !CheckOutputFileName(window.bookName.Text())) {
+        // Only a name the window stored can be refused here: --output's was checked.
+        console.Error(QCoreApplication::translate(
+                          "Batch", "The folder's book name \"%1\" (OutputName in %2) is not a "
+                                   "plain file name, so no book was made; give one with "
+                                   "--output NAME.")
+                          .arg(window.bookName.Text(), kSettingsFileName));
+        allDone = false;
+    } else if (parser.isSet(compile)) {
         Problems problems = StoreRunChoices(ws, window);
         const CompileRequest request = CompileRequestFor(ws, window);
         ws.OutputFileName = request.bookName;
@@ -379,8 +400,8 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
         problems.merge(result.problems);
         if (!result.book.isEmpty()) {
             out << QStringLiteral("Book: %1").arg(result.book) << '\n';
-            console.Error(QCoreApplication::translate("Batch", "The book's size: %1")
-                              .arg(BookSizeText(result.bytes, result.shared)));
+            console.Note(QCoreApplication::translate("Batch", "The book's size: %1")
+                             .arg(BookSizeText(result.bytes, result.shared)));
         }
         allDone &= Report(console, problems, result.notices,
                           result.book.isEmpty()

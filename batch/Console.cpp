@@ -6,6 +6,8 @@ Console::Console(bool errorIsTerminal) : out_(stdout), err_(stderr), terminal_(e
 
 void Console::Progress(const QString &job, int done, int total, const QString &file)
 {
+    if (quiet_)
+        return;
     if (!terminal_) {
         err_ << job << QStringLiteral(" (%1/%2): ").arg(done).arg(total) << file << Qt::endl;
         return;
@@ -35,6 +37,12 @@ void Console::Error(const QString &text)
     err_ << QStringLiteral("quirefold-batch: ") << text << Qt::endl;
 }
 
+void Console::Note(const QString &text)
+{
+    if (!quiet_)
+        Error(text);
+}
+
 void ConsoleObserver::At(const QString &file, int step)
 {
     if (step >= 0)
@@ -43,9 +51,13 @@ void ConsoleObserver::At(const QString &file, int step)
 
 void ConsoleObserver::Tell(const Notice &notice)
 {
-    console_.Error(notice.caption == kProgramTitle
-                       ? notice.text
-                       : notice.caption + QStringLiteral(": ") + notice.text);
+    const QString text = notice.caption == kProgramTitle
+                             ? notice.text
+                             : notice.caption + QStringLiteral(": ") + notice.text;
+    if (notice.icon == Notice::Icon::Warning || notice.icon == Notice::Icon::Critical)
+        console_.Error(text);
+    else
+        console_.Note(text);
 }
 
 } // namespace qf

@@ -15,13 +15,18 @@ public:
     // Progress: a bar with the current file on a terminal, otherwise one line per file.
     void Progress(const QString &job, int done, int total, const QString &file);
     void EndProgress();
+    // Problems: always said.
     void Error(const QString &text);
+    // What is good to know but asks for nothing: not said when quiet.
+    void Note(const QString &text);
+    void SetQuiet(bool quiet) { quiet_ = quiet; }
 
 private:
     QTextStream out_;
     QTextStream err_;
     bool terminal_;
     bool barShown_ = false;
+    bool quiet_ = false;
 };
 
 // A job's progress on the console: one step per file it works on; what the window would show in

@@ -72,6 +72,7 @@ private slots:
     void desktopFilesKeepUpWithTheProgram();
     void compileMakesTheBookTheWindowMakes();
     void failuresExitWithOne();
+    void refusedValuesAreNeverStored();
     void unusableIgnoreListStopsBeforeAnyJob();
     void removeRunsBeforeCompile();
     void progressIsABarOnATerminal();
@@ -244,14 +245,49 @@ void TestBatch::failuresExitWithOne()
     QVERIFY2(plan.out.contains("bad.pdf: left out, is damaged or not a PDF file"),
              qPrintable(plan.out));
 
+    // Quiet, only the problem is said; the results are the same.
+    for (const bool quiet : {false, true}) {
+        const Result r = Batch(quiet ? QStringList{"--compile", "-q", folder.path()}
+                                     : QStringList{"--compile", folder.path()});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY(r.out.contains("Book: "));
+        QVERIFY2(r.err.contains(folder.file("bad.pdf") + ": is damaged or not a PDF file"),
+                 qPrintable(r.err));
+        QCOMPARE(r.err.contains("compile (1/2): bad.pdf"), !quiet);
+        QCOMPARE(r.err.contains("The book's size: "), !quiet);
+        QCOMPARE(
+            ReadPdf(folder.file("PDFCompile Output/CompiledPDFDocument.pdf"))->getAllPages().size(),
+            size_t(2));
+    }
+}
+
+void TestBatch::refusedValuesAreNeverStored()
+{
+    TestFolder folder;
+    MakePdf(folder.file("a.pdf"), 1);
+    const QByteArray settings = "[Settings]\r\nSlipSheet=0\r\nOutputName=Good.pdf\r\n";
+    folder.write("Quirefold.INI", settings);
+    const QList<std::pair<QStringList, QString>> refused = {
+        {{"--compile", "--output", "Bad/Name.pdf", "--blank-sheets"}, "--output: \"Bad/Name.pdf\""},
+        {{"--compile", "-o", ".."}, "--output"},
+        {{"--convert", "--document-types", "doc,xyz"}, "--document-types: xyz"},
+    };
+    for (const auto &[arguments, says] : refused) {
+        const Result r = Batch(arguments + QStringList{folder.path()});
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY2(r.err.contains(says), qPrintable(r.err));
+        QCOMPARE(folder.read("Quirefold.INI"), settings);
+        QVERIFY(!folder.exists("PDFCompile Output"));
+    }
+    // A bad name the window stored is named for what it is, with the option that mends it.
+    folder.write("Quirefold.INI", "[Settings]\r\nSlipSheet=0\r\nOutputName=a/b.pdf\r\n");
     const Result r = Batch({"--compile", folder.path()});
     QCOMPARE(r.exitCode, 1);
-    QVERIFY(r.out.contains("Book: "));
-    QVERIFY2(r.err.contains(folder.file("bad.pdf") + ": is damaged or not a PDF file"),
+    QVERIFY2(r.err.contains("\"a/b.pdf\" (OutputName in Quirefold.INI)") &&
+                 r.err.contains("--output NAME") && !r.err.contains("Compiled PDF File Name"),
              qPrintable(r.err));
-    QCOMPARE(
-        ReadPdf(folder.file("PDFCompile Output/CompiledPDFDocument.pdf"))->getAllPages().size(),
-        size_t(2));
+    QCOMPARE(Batch({"--compile", "-o", "Fixed.pdf", folder.path()}).exitCode, 0);
+    QVERIFY(folder.read("Quirefold.INI").contains("OutputName=Fixed.pdf"));
 }
 
 void TestBatch::unusableIgnoreListStopsBeforeAnyJob()

@@ -80,10 +80,6 @@
         <translation>Keine PDF-Datei ist angehakt, daher gibt es nichts zusammenzustellen.</translation>
     </message>
     <message>
-        <source>Runs Quirefold&apos;s jobs on FOLDER without a window. The ticks are those the window shows at start-up: every file except those named in the folder&apos;s ignore lists. Several jobs run in the order remove, convert, compile.</source>
-        <translation>Führt die Aufträge von Quirefold ohne Fenster auf ORDNER aus. Angehakt ist, was das Fenster beim Start anhakt: jede Datei außer denen, die in den Ignorierlisten des Ordners stehen. Mehrere Aufträge laufen in der Reihenfolge Entfernen, Umwandeln, Zusammenstellen.</translation>
-    </message>
-    <message>
         <source>FOLDER</source>
         <translation>ORDNER</translation>
     </message>
@@ -254,6 +250,26 @@
     <message>
         <source>The book&apos;s size: %1</source>
         <translation>Größe des Buchs: %1</translation>
+    </message>
+    <message>
+        <source>Runs Quirefold&apos;s jobs on FOLDER without a window. The ticks are those the window shows at start-up: every file except those named in the folder&apos;s ignore lists. Several jobs run in the order remove, convert, compile.
+
+The choices marked &quot;stored for the folder&quot; go into the folder&apos;s Quirefold.INI when a job runs, as the window&apos;s runs store them, and hold for the window and later runs; --plan stores nothing, and a value that is refused is never stored.</source>
+        <translation>Führt die Aufträge von Quirefold ohne Fenster auf ORDNER aus. Angehakt ist, was das Fenster beim Start anhakt: jede Datei außer denen, die in den Ignorierlisten des Ordners stehen. Mehrere Aufträge laufen in der Reihenfolge Entfernen, Umwandeln, Zusammenstellen.
+
+Die mit „für den Ordner gespeichert“ bezeichneten Einstellungen kommen in die Quirefold.INI des Ordners, wenn ein Auftrag läuft, wie die Läufe des Fensters sie speichern, und gelten dann für das Fenster und spätere Läufe; --plan speichert nichts, und ein abgelehnter Wert wird nie gespeichert.</translation>
+    </message>
+    <message>
+        <source>Say no progress and no notes on standard error; problems are still said.</source>
+        <translation>Auf der Standardfehlerausgabe weder Fortschritt noch Hinweise ausgeben; Probleme werden weiterhin gemeldet.</translation>
+    </message>
+    <message>
+        <source>--output: &quot;%1&quot; is not a plain file name such as Handbook.pdf</source>
+        <translation>--output: „%1“ ist kein einfacher Dateiname wie Handbuch.pdf</translation>
+    </message>
+    <message>
+        <source>The folder&apos;s book name &quot;%1&quot; (OutputName in %2) is not a plain file name, so no book was made; give one with --output NAME.</source>
+        <translation>Der Buchname „%1“ des Ordners (OutputName in %2) ist kein einfacher Dateiname, daher wurde kein Buch erstellt; geben Sie einen mit --output NAME an.</translation>
     </message>
 </context>
 <context>
