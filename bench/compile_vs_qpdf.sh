@@ -2,7 +2,8 @@
 # Times the batch command's compile (blank sheets, bookmarks) of 200 PDFs (2,000 pages) and of
 # 2,000 PDFs (20,000 pages) against `qpdf --empty --pages ... --` on the same files, and reports
 # the peak memory of each.
-# Usage: bash bench/compile_vs_qpdf.sh [BUILD_FOLDER] (built with -DQUIREFOLD_BUILD_BENCH=ON)
+# Usage: [RUNS=N] bash bench/compile_vs_qpdf.sh [BUILD_FOLDER] (built with -DQUIREFOLD_BUILD_BENCH=ON);
+# RUNS (default 10) is the number of timed runs of each command.
 set -euo pipefail
 
 build="$(cd "${1:-build}" && pwd)"
@@ -15,7 +16,7 @@ for files in 200 2000; do
     "$build/bench/compile_books" make "$in" "$files"
     mapfile -t pdfs < <(find "$in" -maxdepth 1 -name '*.pdf' | sort)
     batch=("$build/quirefold-batch" --compile --blank-sheets -o Book.pdf "$in")
-    hyperfine --warmup 2 --runs 10 --export-markdown "$work/times.md" \
+    hyperfine --warmup 3 --runs ${RUNS:-10} --export-markdown "$work/times.md" \
         -n "quirefold-batch, $files PDFs" "${batch[*]@Q} 2>/dev/null" \
         -n "qpdf merge, $files PDFs" "qpdf --empty --pages ${pdfs[*]@Q} -- '$work/merged.pdf'"
     cat "$work/times.md"
