@@ -5,7 +5,6 @@
 
 #include "store/WholeFile.h"
 
-#include <qpdf/Pl_Count.hh>
 #include <qpdf/Pl_Discard.hh>
 #include <qpdf/Pl_String.hh>
 #include <qpdf/QPDFExc.hh>
@@ -176,24 +175,6 @@ void Configure(QPDFWriter &writer, const PdfFile &file)
     if (file.objectStreams && file.linearized)
         writer.setObjectStreamMode(qpdf_o_generate);
     writer.setLinearization(file.linearized);
-}
-
-// The size of the whole file, object streams packed.
-long long PackedSize(PdfFile &file)
-{
-    std::string classic;
-    {
-        Pl_String into("book", nullptr, classic);
-        QPDFWriter writer(file.pdf);
-        writer.setOutputPipeline(&into);
-        Configure(writer, file);
-        writer.write();
-    }
-    long long size = 0;
-    if (!PackObjectStreams(
-            classic, [&](std::string_view piece) { size += static_cast<long long>(piece.size()); }))
-        size = static_cast<long long>(classic.size());
-    return size;
 }
 
 // Packs the file qpdf has just written into out over it, reading it ahead of the writing: a piece
@@ -371,20 +352,24 @@ Status WritePdfInto(PdfFile &file, WholeFileWrite &out)
 
 long long WrittenSize(PdfFile &file)
 {
-    Pl_Discard discard;
-    Pl_Count count("size", &discard);
+    std::string written;
     try {
         FindUndecodableFlate(file);
-        if (PackedAfterwards(file))
-            return PackedSize(file);
+        Pl_String into("book", nullptr, written);
         QPDFWriter writer(file.pdf);
-        writer.setOutputPipeline(&count);
+        writer.setOutputPipeline(&into);
         Configure(writer, file);
         writer.write();
     } catch (const std::exception &) {
         return -1; // the write itself says why
     }
-    return count.getCount();
+    long long packed = 0;
+    const auto count = [&](std::string_view piece) {
+        packed += static_cast<long long>(piece.size());
+    };
+    return PackedAfterwards(file) && PackObjectStreams(written, count)
+               ? packed
+               : static_cast<long long>(written.size());
 }
 
 Status WritePdfAtomically(PdfFile &file, const QString &path)

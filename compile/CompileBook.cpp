@@ -236,6 +236,14 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
     }
 }
 
+QStringList SourcePaths(const CompileRequest &request)
+{
+    QStringList paths;
+    for (const QString &name : request.names)
+        paths.append(JoinPath(request.workingFolder, name));
+    return paths;
+}
+
 // What follows the pages: the sources' document data, their shared streams kept once, the book's
 // name, and how it is to be written.
 Status FinishAssembly(const CompileRequest &request, PDDoc &output, DocumentLevel &documentLevel,
@@ -285,9 +293,7 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
     DamageReport damage;
     QList<QList<OwnBookmark>> ownBookmarks; // one list per document that went in
     observer.Doing(QCoreApplication::translate("Book", "Compiling PDF files..."));
-    QStringList paths;
-    for (const QString &name : request.names)
-        paths.append(JoinPath(request.workingFolder, name));
+    const QStringList paths = SourcePaths(request);
     DocumentLevel documentLevel;
     AssemblePages(request, paths, observer, suite, output, result, damage, ownBookmarks,
                   documentLevel);
@@ -355,9 +361,7 @@ BookPlan PlanBook(const CompileRequest &request)
     DamageReport damage;
     QList<QList<OwnBookmark>> ownBookmarks;
     DocumentLevel documentLevel;
-    QStringList paths;
-    for (const QString &name : request.names)
-        paths.append(JoinPath(request.workingFolder, name));
+    const QStringList paths = SourcePaths(request);
     AssemblePages(request, paths, observer, suite, output, result, damage, ownBookmarks,
                   documentLevel);
     BookPlan plan{result.layout, {}, -1};
