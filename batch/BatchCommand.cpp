@@ -1,17 +1,11 @@
 #include "batch/BatchCommand.h"
 
+#include "batch/BatchRun.h"
 #include "batch/Console.h"
-#include "compile/BookSize.h"
+#include "batch/FolderWatch.h"
+#include "batch/StopSignals.h"
 #include "compile/CompileBook.h"
-#include "convert/ConvertDocs.h"
-#include "convert/PdfState.h"
 #include "core/DocumentTypes.h"
-#include "listing/FolderListing.h"
-#include "remove/RemoveConverted.h"
-#include "runs/RunFrame.h"
-#include "runs/StartUp.h"
-#include "store/IgnoreList.h"
-#include "window/MemoryWindow.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -23,103 +17,22 @@
 namespace qf {
 namespace {
 
-QString PdfStateText(PdfState state)
+// A change to this file may change what the jobs do: a document of the run's kinds or a PDF.
+// Hidden files are the program's own scratch files and the office's locks.
+bool ChangeCounts(const QString &name, const QStringList &documentTypes)
 {
-    switch (state) {
-    case PdfState::Missing:
-        return QCoreApplication::translate("Batch", "PDF missing");
-    case PdfState::Older:
-        return QCoreApplication::translate("Batch", "PDF older than the document");
-    case PdfState::UpToDate:
-        break;
-    }
-    return QCoreApplication::translate("Batch", "PDF up to date");
+    if (name.startsWith(QLatin1Char('.')))
+        return false;
+    const QString suffix = QFileInfo(name).suffix().toLower();
+    return suffix == QLatin1String("pdf") || documentTypes.contains(suffix, Qt::CaseInsensitive);
 }
 
-// The compile the window would run on the folder as it stands.
-CompileRequest CompileRequestFor(const Workspace &ws, const MemoryWindow &window)
+QSet<QString> FileNamesMadeBy(const BatchReport &report)
 {
-    return {ws.WorkingFolder,
-            window.pdfList.tickedTexts(),
-            window.bookName.Text(),
-            window.blankSheetOption.Value() == 1,
-            QCoreApplication::applicationDirPath(),
-            window.choices.fitBlankSheets,
-            window.choices.keepBookmarks,
-            window.choices.compactBook,
-            window.choices.linearized};
-}
-
-bool PrintPlan(Console &console, const Workspace &ws, const MemoryWindow &window)
-{
-    QTextStream &out = console.out();
-    const CompileRequest request = CompileRequestFor(ws, window);
-    out << QCoreApplication::translate("Batch", "Book: %1")
-               .arg(BookPath(ws.WorkingFolder, request.bookName))
-        << '\n'
-        << QCoreApplication::translate("Batch", "Blank sheets: %1")
-               .arg(request.blankSheets ? QCoreApplication::translate("Batch", "on")
-                                        : QCoreApplication::translate("Batch", "off"))
-        << "\n\n";
-    const BookPlan book = PlanBook(request);
-    const BookLayout &plan = book.layout;
-    bool allReadable = true;
-    out << QStringLiteral("%1  %2  %3  %4  %5\n")
-               .arg(QCoreApplication::translate("Batch", "pages"), 5)
-               .arg(QCoreApplication::translate("Batch", "starts on"), 9)
-               .arg(QCoreApplication::translate("Batch", "blank after"), 11)
-               .arg(QCoreApplication::translate("Batch", "bookmark"), -24)
-               .arg(QCoreApplication::translate("Batch", "file"));
-    for (const PlacedDocument &doc : plan.Documents()) {
-        if (!doc.status) {
-            out << QStringLiteral("%1  %2  %3  %4  %5\n")
-                       .arg(QStringLiteral("-"), 5)
-                       .arg(QStringLiteral("-"), 9)
-                       .arg(QStringLiteral("-"), 11)
-                       .arg(doc.title, -24)
-                       .arg(QCoreApplication::translate("Batch", "%1: left out, %2")
-                                .arg(doc.name, doc.status.reason()));
-            allReadable = false;
-            continue;
-        }
-        out << QStringLiteral("%1  %2  %3  %4  %5\n")
-                   .arg(doc.pages, 5)
-                   .arg(QCoreApplication::translate("Batch", "page %1").arg(doc.startPage + 1), 9)
-                   .arg(doc.blankAfter ? QCoreApplication::translate("Batch", "yes")
-                                       : QCoreApplication::translate("Batch", "no"),
-                        11)
-                   .arg(doc.title, -24)
-                   .arg(doc.name);
-    }
-    out << '\n'
-        << QCoreApplication::translate("Batch", "Total: %1 pages (%2 documents, %3 blank sheets)")
-               .arg(plan.TotalPages())
-               .arg(plan.Documents().size())
-               .arg(plan.BlankSheets())
-        << '\n';
-    if (book.bytes >= 0)
-        out << QCoreApplication::translate("Batch", "Size: about %1")
-                   .arg(BookSizeText(book.bytes, book.shared))
-            << '\n';
-    const QStringList documents = window.documentList.tickedTexts();
-    if (!documents.isEmpty())
-        out << '\n' << QCoreApplication::translate("Batch", "Documents to convert:") << '\n';
-    const QList<PdfState> states = PdfStatesOf(ws.WorkingFolder, documents);
-    for (qsizetype i = 0; i < documents.size(); ++i)
-        out << "  " << documents.at(i) << ": " << PdfStateText(states.at(i)) << '\n';
-    if (plan.Documents().isEmpty())
-        console.Error(QCoreApplication::translate(
-            "Batch", "No PDF file is ticked, so there is nothing to compile."));
-    return allReadable && !plan.Documents().isEmpty();
-}
-
-// Says what went wrong in a job, headed as the window's message would be; false when anything did.
-bool Report(Console &console, const Problems &problems, const QList<Notice> &notices,
-            const QString &heading)
-{
-    if (!problems.empty())
-        console.Error(problems.report(heading));
-    return problems.empty() && notices.isEmpty();
+    QSet<QString> names;
+    for (const ConvertedDocument &doc : report.converted)
+        names.insert(QFileInfo(doc.pdf).fileName());
+    return names;
 }
 
 } // namespace
@@ -210,14 +123,37 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
         QStringList{QStringLiteral("q"), QStringLiteral("quiet")},
         QCoreApplication::translate(
             "Batch", "Say no progress and no notes on standard error; problems are still said."));
+    const QCommandLineOption json(
+        QStringLiteral("json"),
+        QCoreApplication::translate(
+            "Batch", "Print one JSON document on standard output, and nothing else: the book, "
+                     "its documents, the converted and deleted files and the problems (see the "
+                     "manual page). Results for people go to standard error."));
+    const QCommandLineOption watch(
+        QStringLiteral("watch"),
+        QCoreApplication::translate(
+            "Batch", "With --compile and/or --convert --changed-only: run once, then again "
+                     "whenever the folder's documents or PDFs change, until SIGINT or SIGTERM. "
+                     "With --json, one line of JSON per run."));
     parser.addOptions({convert, changedOnly, compile, remove, trash, plan, blank, noBlank, fit,
-                       noFit, keep, noKeep, linearize, noLinearize, types, output, quiet});
+                       noFit, keep, noKeep, linearize, noLinearize, types, output, quiet, json,
+                       watch});
 
     Console console(::isatty(STDERR_FILENO) == 1);
-    if (!parser.parse(arguments)) {
-        console.Error(parser.errorText() + QCoreApplication::translate("Batch", " (see --help)"));
+    // Scripts that asked for JSON get it for a wrong command line too.
+    const bool jsonAsked = arguments.contains(QStringLiteral("--json"));
+    const auto usageError = [&](const QString &reason) {
+        console.Error(reason + QCoreApplication::translate("Batch", " (see --help)"));
+        if (jsonAsked) {
+            BatchReport report;
+            report.AddError({}, reason);
+            report.exitStatus = kBatchUsage;
+            console.WriteReport(ReportAsJson(report, false));
+        }
         return kBatchUsage;
-    }
+    };
+    if (!parser.parse(arguments))
+        return usageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
         console.out() << parser.helpText();
         return kBatchDone;
@@ -257,160 +193,92 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
     else if (parser.isSet(keep) && parser.isSet(noKeep))
         usage = QCoreApplication::translate(
             "Batch", "give --keep-bookmarks or --no-keep-bookmarks, not both");
+    else if (parser.isSet(watch) && (parser.isSet(plan) || parser.isSet(remove) ||
+                                     (parser.isSet(convert) && !parser.isSet(changedOnly))))
+        usage = QCoreApplication::translate(
+            "Batch", "--watch goes with --compile and --convert --changed-only only");
     else if (parser.isSet(output) && !CheckOutputFileName(parser.value(output)))
         usage = QCoreApplication::translate(
                     "Batch", "--output: \"%1\" is not a plain file name such as Handbook.pdf")
                     .arg(parser.value(output));
     console.SetQuiet(parser.isSet(quiet));
-    if (!usage.isEmpty()) {
-        console.Error(usage + QCoreApplication::translate("Batch", " (see --help)"));
-        return kBatchUsage;
-    }
-    const QFileInfo folderInfo(folders.first());
-    if (!folderInfo.isDir() || !QDir(folders.first()).isReadable()) {
-        console.Error(QStringLiteral("%1: %2").arg(
-            folders.first(),
-            folderInfo.exists()
-                ? QCoreApplication::translate("Batch", "is not a folder that can be read")
-                : QCoreApplication::translate("Batch", "no such folder")));
-        return kBatchUsage;
+    if (!usage.isEmpty())
+        return usageError(usage);
+    const QString folder = folders.first();
+    const QFileInfo folderInfo(folder);
+    if (!folderInfo.isDir() || !QDir(folder).isReadable())
+        return usageError(QStringLiteral("%1: %2").arg(
+            folder, folderInfo.exists()
+                        ? QCoreApplication::translate("Batch", "is not a folder that can be read")
+                        : QCoreApplication::translate("Batch", "no such folder")));
+
+    BatchJobs jobs;
+    jobs.remove = parser.isSet(remove);
+    jobs.trash = parser.isSet(trash);
+    jobs.convert = parser.isSet(convert);
+    jobs.changedOnly = parser.isSet(changedOnly);
+    jobs.compile = parser.isSet(compile);
+    jobs.plan = parser.isSet(plan);
+    const auto choice = [&](const QCommandLineOption &on, const QCommandLineOption &off) {
+        return parser.isSet(on) || parser.isSet(off) ? std::optional<bool>(parser.isSet(on))
+                                                     : std::nullopt;
+    };
+    jobs.blankSheets = choice(blank, noBlank);
+    jobs.fitBlankSheets = choice(fit, noFit);
+    jobs.keepBookmarks = choice(keep, noKeep);
+    jobs.linearized = choice(linearize, noLinearize);
+    if (parser.isSet(output))
+        jobs.bookName = parser.value(output);
+    if (parser.isSet(types))
+        jobs.documentTypes = chosenTypes;
+
+    const bool watching = parser.isSet(watch);
+    if (parser.isSet(json))
+        console.KeepOutputForReport();
+    const auto run = [&] {
+        const BatchReport report = RunBatchJobs(folder, jobs, wordProcessor, console);
+        if (parser.isSet(json))
+            console.WriteReport(ReportAsJson(report, watching));
+        return report;
+    };
+    if (!watching) {
+        const int status = run().exitStatus;
+        EndAsSignalled();
+        return status;
     }
 
-    Workspace ws = Workspace::FromArguments(folders);
-    MemoryWindow window;
-    const Problems startProblems = StartUp(
-        ws, window, [] {},
-        parser.isSet(plan) ? MissingIgnoreLists::Leave : MissingIgnoreLists::Create);
-    // Without its ignore lists the ticks are not the window's, and a run would overwrite them.
-    bool ignoreListsUnknown = false;
-    for (const Status &problem : startProblems.list()) {
-        console.Error(problem.message());
-        ignoreListsUnknown |= problem.file() == ResolveIgnoringCase(ws.DocIgnorePath()) ||
-                              problem.file() == ResolveIgnoringCase(ws.PdfIgnorePath());
-    }
-    if (ignoreListsUnknown) {
-        console.Error(QCoreApplication::translate(
-            "Batch", "the folder's ignore lists cannot be used, so nothing was done"));
+    QStringList documentTypes;
+    FolderWatch changes(folder, [&documentTypes](const QString &name) {
+        return ChangeCounts(name, documentTypes);
+    });
+    if (!changes.status()) {
+        console.Error(changes.status().message());
         return kBatchSomethingFailed;
     }
-    if (parser.isSet(blank) || parser.isSet(noBlank))
-        window.blankSheetOption.SetValue(parser.isSet(blank) ? 1 : 0);
-    if (parser.isSet(output))
-        window.bookName.SetText(parser.value(output));
-    if (parser.isSet(fit) || parser.isSet(noFit))
-        window.choices.fitBlankSheets = parser.isSet(fit);
-    if (parser.isSet(keep) || parser.isSet(noKeep))
-        window.choices.keepBookmarks = parser.isSet(keep);
-    if (parser.isSet(linearize) || parser.isSet(noLinearize))
-        window.choices.linearized = parser.isSet(linearize);
-    if (parser.isSet(types)) {
-        window.choices.documentTypes = chosenTypes;
-        RelistDocuments(ws, window);
-    }
-
-    if (parser.isSet(plan))
-        return PrintPlan(console, ws, window) && startProblems.empty() ? kBatchDone
-                                                                       : kBatchSomethingFailed;
-
-    QTextStream &out = console.out();
-    bool allDone = startProblems.empty();
-    // A later job sees the PDFs as the window would list them at start-up.
-    const auto relistPdfs = [&] {
-        RefillList(ws.WorkingFolder, window.pdfList, window.pdfCount, FileKind::Pdf);
-        LoadIgnoreList(ws.PdfIgnorePath(), window.pdfList);
-    };
-    if (parser.isSet(remove)) {
-        // The result lines (Trashed:, Deleted:, Up to date:, Converted:, Book:) stay English in
-        // every language: scripts read them.
-        const RemovalResult removed = RemoveConvertedPdfs(
-            ws.WorkingFolder, window.pdfList.texts(), window.choices.documentTypes,
-            parser.isSet(trash) ? Removal::Trash : Removal::Delete);
-        for (const QString &path : removed.trashed)
-            out << QStringLiteral("Trashed: %1").arg(path) << '\n';
-        for (const QString &path : removed.deleted)
-            out << QStringLiteral("Deleted: %1").arg(path) << '\n';
-        if (removed.noTrash)
+    BatchReport last = run();
+    for (;;) {
+        documentTypes = last.documentTypes;
+        if (ConsoleObserver::Stopped())
+            break;
+        changes.TakeTold(FileNamesMadeBy(last));
+        console.Note(QCoreApplication::translate(
+                         "Batch", "Watching %1 for changes to its documents and PDFs.")
+                         .arg(folder));
+        const FolderWatch::Outcome outcome =
+            changes.Wait(std::chrono::seconds(1), StopWakeDescriptor());
+        if (outcome == FolderWatch::Outcome::Stopped)
+            break;
+        if (outcome == FolderWatch::Outcome::FolderGone) {
             console.Error(QCoreApplication::translate(
-                "Batch", "No trash could be had for the folder, so the PDFs were "
-                         "deleted."));
-        allDone &=
-            Report(console, removed.problems, {},
-                   QCoreApplication::translate("Batch", "Not every PDF file could be deleted:"));
-        relistPdfs();
+                              "Batch", "%1: the folder was moved or deleted, so it is no "
+                                       "longer watched")
+                              .arg(folder));
+            return kBatchSomethingFailed;
+        }
+        last = run();
     }
-    if (parser.isSet(convert)) {
-        Problems problems;
-        ConversionResult result;
-        ConversionRequest request{ws.WorkingFolder, {}, ws.OutputFileName, 0};
-        QStringList names;
-        for (int i = 0; i < window.documentList.ListCount(); ++i) {
-            request.entries.append(
-                {window.documentList.ItemText(i), window.documentList.Selected(i)});
-            names.append(window.documentList.ItemText(i));
-        }
-        bool anyToConvert = true;
-        if (parser.isSet(changedOnly)) {
-            // Up-to-date documents are left as they are; with none left, no office starts.
-            anyToConvert = false;
-            const QList<PdfState> states = PdfStatesOf(ws.WorkingFolder, names);
-            for (qsizetype i = 0; i < request.entries.size(); ++i) {
-                ConversionEntry &entry = request.entries[i];
-                if (entry.ticked && states.at(i) == PdfState::UpToDate) {
-                    entry.ticked = false;
-                    out << QStringLiteral("Up to date: %1").arg(ws.PathOf(entry.name)) << '\n';
-                }
-                anyToConvert |= entry.ticked;
-            }
-        }
-        if (!anyToConvert) {
-            problems = StoreRunChoices(ws, window);
-            result.started = true; // nothing needed doing
-        } else if (const Status there = wordProcessor.check(); !there) {
-            problems.add(there);
-        } else {
-            problems = StoreRunChoices(ws, window);
-            ConsoleObserver observer(console, QCoreApplication::translate("Batch", "convert"));
-            result = ConvertDocuments(request, wordProcessor, observer);
-            problems.merge(result.problems);
-        }
-        for (const ConvertedDocument &doc : result.converted)
-            out << QStringLiteral("Converted: %1 -> %2").arg(doc.document, doc.pdf) << '\n';
-        allDone &= Report(
-            console, problems, result.notices,
-            result.started
-                ? QCoreApplication::translate("Batch", "Not every document was converted to PDF:")
-                : QCoreApplication::translate("Batch", "No document was converted to PDF:"));
-        relistPdfs();
-    }
-    if (parser.isSet(compile) && !CheckOutputFileName(window.bookName.Text())) {
-        // Only a name the window stored can be refused here: --output's was checked.
-        console.Error(QCoreApplication::translate(
-                          "Batch", "The folder's book name \"%1\" (OutputName in %2) is not a "
-                                   "plain file name, so no book was made; give one with "
-                                   "--output NAME.")
-                          .arg(window.bookName.Text(), kSettingsFileName));
-        allDone = false;
-    } else if (parser.isSet(compile)) {
-        Problems problems = StoreRunChoices(ws, window);
-        const CompileRequest request = CompileRequestFor(ws, window);
-        ws.OutputFileName = request.bookName;
-        NoBookViewer viewer;
-        ConsoleObserver observer(console, QCoreApplication::translate("Batch", "compile"));
-        const CompileResult result = CompileBook(request, observer, viewer);
-        problems.merge(result.problems);
-        if (!result.book.isEmpty()) {
-            out << QStringLiteral("Book: %1").arg(result.book) << '\n';
-            console.Note(QCoreApplication::translate("Batch", "The book's size: %1")
-                             .arg(BookSizeText(result.bytes, result.shared)));
-        }
-        allDone &= Report(console, problems, result.notices,
-                          result.book.isEmpty()
-                              ? QCoreApplication::translate("Batch", "No book was made.")
-                              : QCoreApplication::translate(
-                                    "Batch", "The book was made, but not everything went well:"));
-    }
-    out.flush();
-    return allDone ? kBatchDone : kBatchSomethingFailed;
+    EndAsSignalled();
+    return last.exitStatus;
 }
 
 } // namespace qf

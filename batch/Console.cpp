@@ -1,8 +1,30 @@
 #include "batch/Console.h"
 
+#include "batch/StopSignals.h"
+
+#include <QIODevice>
+
 namespace qf {
 
-Console::Console(bool errorIsTerminal) : out_(stdout), err_(stderr), terminal_(errorIsTerminal) {}
+Console::Console(bool errorIsTerminal) : out_(stdout), err_(stderr), terminal_(errorIsTerminal)
+{
+    discarded_.setString(&discardedText_, QIODevice::WriteOnly);
+}
+
+void Console::KeepOutputForReport()
+{
+    results_ = quiet_ ? &discarded_ : &err_;
+}
+
+void Console::WriteReport(const QByteArray &report)
+{
+    err_.flush();
+    out_ << QString::fromUtf8(report);
+    if (!report.endsWith('\n'))
+        out_ << '\n'; // one document per line
+    out_ << Qt::flush;
+    discardedText_.clear();
+}
 
 void Console::Progress(const QString &job, int done, int total, const QString &file)
 {
@@ -41,6 +63,11 @@ void Console::Note(const QString &text)
 {
     if (!quiet_)
         Error(text);
+}
+
+bool ConsoleObserver::Stopped()
+{
+    return StopSignal() != 0;
 }
 
 void ConsoleObserver::At(const QString &file, int step)

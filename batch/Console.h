@@ -11,7 +11,12 @@ namespace qf {
 class Console {
 public:
     explicit Console(bool errorIsTerminal);
-    QTextStream &out() { return out_; }
+    // Results for people and scripts: standard output, unless a report takes its place there.
+    QTextStream &out() { return *results_; }
+    // Results go to standard error with the messages, or nowhere when quiet, and standard
+    // output is left for WriteReport.
+    void KeepOutputForReport();
+    void WriteReport(const QByteArray &report);
     // Progress: a bar with the current file on a terminal, otherwise one line per file.
     void Progress(const QString &job, int done, int total, const QString &file);
     void EndProgress();
@@ -24,6 +29,9 @@ public:
 private:
     QTextStream out_;
     QTextStream err_;
+    QString discardedText_;
+    QTextStream discarded_;
+    QTextStream *results_ = &out_;
     bool terminal_;
     bool barShown_ = false;
     bool quiet_ = false;
@@ -40,6 +48,9 @@ public:
     void At(const QString &file, int step) override;
     void Progress(int, int total) override { total_ = total; }
     void Tell(const Notice &notice) override;
+    bool StopRequested() override { return Stopped(); }
+    // Whether SIGINT or SIGTERM asked the run to stop.
+    static bool Stopped();
 
 private:
     Console &console_;

@@ -1,5 +1,5 @@
 #include "batch/BatchCommand.h"
-#include "convert/ChildProcess.h"
+#include "batch/StopSignals.h"
 #include "convert/OfficePlugin.h"
 #include "core/Translations.h"
 
@@ -11,7 +11,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("quirefold-batch"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUIREFOLD_VERSION));
     qf::InstallTranslations();
-    qf::ChildProcess::EndChildrenOnSignals();
+    qf::StopOnSignals();
     return qf::RunBatchCommand(app.arguments(),
                                qf::LibreOfficeFromPlugin(QCoreApplication::applicationDirPath()));
 }

@@ -5,6 +5,9 @@
 
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -73,6 +76,8 @@ private slots:
     void compileMakesTheBookTheWindowMakes();
     void failuresExitWithOne();
     void refusedValuesAreNeverStored();
+    void jsonReportSaysWhatWasDone();
+    void watchMakesABookForEachChangeUntilTerminated();
     void unusableIgnoreListStopsBeforeAnyJob();
     void removeRunsBeforeCompile();
     void progressIsABarOnATerminal();
@@ -290,6 +295,93 @@ void TestBatch::refusedValuesAreNeverStored()
     QVERIFY(folder.read("Quirefold.INI").contains("OutputName=Fixed.pdf"));
 }
 
+void TestBatch::jsonReportSaysWhatWasDone()
+{
+    TestFolder folder;
+    MakePdf(folder.file("a.pdf"), 3);
+    MakePdf(folder.file("b.pdf"), 2);
+    folder.write("c.pdf", "not a PDF");
+    const QString book = folder.file("PDFCompile Output/CompiledPDFDocument.pdf");
+    for (const QString &job : {QStringLiteral("--plan"), QStringLiteral("--compile")}) {
+        const Result r = Batch({job, "--json", "--blank-sheets", folder.path()});
+        QCOMPARE(r.exitCode, 1);
+        QJsonParseError error;
+        const QJsonObject report = QJsonDocument::fromJson(r.out.toUtf8(), &error).object();
+        QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(job + ": " + r.out));
+        QCOMPARE(report["exit_status"].toInt(), 1);
+        QCOMPARE(report["book"]["path"].toString(), book);
+        QCOMPARE(report["book"]["pages"].toInt(), 6);
+        const QJsonArray documents = report["documents"].toArray();
+        QCOMPARE(documents.size(), 2);
+        QCOMPARE(documents[0].toObject(), (QJsonObject{{"file", "a.pdf"},
+                                                       {"title", "a"},
+                                                       {"start_page", 1},
+                                                       {"pages", 3},
+                                                       {"blank_sheet_after", true}}));
+        QCOMPARE(documents[1]["start_page"].toInt(), 5);
+        QCOMPARE(documents[1]["blank_sheet_after"].toBool(), false);
+        const QJsonArray problems = report["problems"].toArray();
+        QCOMPARE(problems.size(), 1);
+        QCOMPARE(problems[0]["file"].toString(), folder.file("c.pdf"));
+        QCOMPARE(problems[0]["severity"].toString(), "error");
+        QVERIFY(problems[0]["reason"].toString().startsWith("is damaged or not a PDF file"));
+        // What people read went to standard error.
+        QVERIFY2(r.err.contains(job == "--plan" ? "Total: 6 pages" : "Book: "), qPrintable(r.err));
+        QCOMPARE(QFileInfo::exists(book), job == "--compile");
+        if (job == "--compile")
+            QCOMPARE(report["book"]["bytes"].toInteger(), QFileInfo(book).size());
+        else
+            QCOMPARE(report["to_convert"].toArray(), QJsonArray());
+    }
+    // A wrong command line gives a report too.
+    const Result wrong = Batch({"--compile", "--json", "--no-such-option", folder.path()});
+    QCOMPARE(wrong.exitCode, 2);
+    const QJsonObject report = QJsonDocument::fromJson(wrong.out.toUtf8()).object();
+    QCOMPARE(report["exit_status"].toInt(), 2);
+    QVERIFY(report["book"].isNull());
+    QVERIFY(report["problems"][0]["file"].isNull());
+}
+
+void TestBatch::watchMakesABookForEachChangeUntilTerminated()
+{
+    TestFolder folder;
+    MakePdf(folder.file("a.pdf"), 1);
+    QProcess batch;
+    batch.start(QStringLiteral(QUIREFOLD_BATCH),
+                {"--compile", "--no-blank-sheets", "--watch", "--json", "-q", folder.path()});
+    const auto ended = qScopeGuard([&] {
+        batch.kill();
+        batch.waitForFinished();
+    });
+    QList<QJsonObject> reports;
+    // The report of the next run, within 10 s of the change.
+    const auto nextReport = [&] {
+        QElapsedTimer waited;
+        waited.start();
+        while (!batch.canReadLine() && waited.elapsed() < 10000)
+            batch.waitForReadyRead(100);
+        reports.append(QJsonDocument::fromJson(batch.readLine()).object());
+        return int(std::as_const(reports).last()["documents"].toArray().size());
+    };
+    QCOMPARE(nextReport(), 1);
+    MakePdf(folder.file("b.pdf"), 2);
+    QCOMPARE(nextReport(), 2);
+    QCOMPARE(std::as_const(reports).last()["book"]["pages"].toInt(), 3);
+    QVERIFY(QFile::remove(folder.file("a.pdf")));
+    QCOMPARE(nextReport(), 1);
+    QCOMPARE(
+        ReadPdf(folder.file("PDFCompile Output/CompiledPDFDocument.pdf"))->getAllPages().size(),
+        size_t(2));
+    // Its own book and settings start no run.
+    QVERIFY(!batch.waitForReadyRead(2500));
+
+    batch.terminate();
+    QVERIFY(batch.waitForFinished(5000));
+    QCOMPARE(batch.exitStatus(), QProcess::CrashExit);
+    QCOMPARE(QDir(folder.file("PDFCompile Output")).entryList(QDir::Files | QDir::Hidden),
+             QStringList{"CompiledPDFDocument.pdf"});
+}
+
 void TestBatch::unusableIgnoreListStopsBeforeAnyJob()
 {
     TestFolder folder;
@@ -453,6 +545,11 @@ void TestBatch::stoppedFromOutsideLeavesNoOfficeBehind()
         left = run.OfficesStillRunning();
     }
     QVERIFY2(left.isEmpty(), left.constData());
+    // It stopped as the window's Stop does: the PDFs made are whole, and no scratch is left.
+    const QDir folder(run.folder.path());
+    QVERIFY(folder.entryList({".scratch*"}, QDir::AllEntries | QDir::Hidden).isEmpty());
+    for (const QString &pdf : folder.entryList({"*.pdf", "*.PDF"}, QDir::Files))
+        QCOMPARE(RunQpdf({"--check", folder.filePath(pdf)}), 0);
 }
 
 void TestBatch::officeLeftBehindByAKilledRunDoesNotDisturbTheNext()

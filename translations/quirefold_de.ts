@@ -271,6 +271,30 @@ Die mit „für den Ordner gespeichert“ bezeichneten Einstellungen kommen in d
         <source>The folder&apos;s book name &quot;%1&quot; (OutputName in %2) is not a plain file name, so no book was made; give one with --output NAME.</source>
         <translation>Der Buchname „%1“ des Ordners (OutputName in %2) ist kein einfacher Dateiname, daher wurde kein Buch erstellt; geben Sie einen mit --output NAME an.</translation>
     </message>
+    <message>
+        <source>Print one JSON document on standard output, and nothing else: the book, its documents, the converted and deleted files and the problems (see the manual page). Results for people go to standard error.</source>
+        <translation>Ein JSON-Dokument auf der Standardausgabe ausgeben und sonst nichts: das Buch, seine Dokumente, die umgewandelten und gelöschten Dateien und die Probleme (siehe Handbuchseite). Ergebnisse für Menschen gehen auf die Standardfehlerausgabe.</translation>
+    </message>
+    <message>
+        <source>With --compile and/or --convert --changed-only: run once, then again whenever the folder&apos;s documents or PDFs change, until SIGINT or SIGTERM. With --json, one line of JSON per run.</source>
+        <translation>Mit --compile und/oder --convert --changed-only: einmal laufen, dann jedes Mal wieder, wenn sich die Dokumente oder PDF-Dateien des Ordners ändern, bis SIGINT oder SIGTERM. Mit --json eine Zeile JSON je Lauf.</translation>
+    </message>
+    <message>
+        <source>--watch goes with --compile and --convert --changed-only only</source>
+        <translation>--watch gehört nur zu --compile und --convert --changed-only</translation>
+    </message>
+    <message>
+        <source>Watching %1 for changes to its documents and PDFs.</source>
+        <translation>%1 wird auf Änderungen an seinen Dokumenten und PDF-Dateien beobachtet.</translation>
+    </message>
+    <message>
+        <source>%1: the folder was moved or deleted, so it is no longer watched</source>
+        <translation>%1: der Ordner wurde verschoben oder gelöscht und wird daher nicht mehr beobachtet</translation>
+    </message>
+    <message>
+        <source>the system watches too many folders already (fs.inotify.max_user_watches)</source>
+        <translation>das System beobachtet schon zu viele Ordner (fs.inotify.max_user_watches)</translation>
+    </message>
 </context>
 <context>
     <name>Book</name>

@@ -1,0 +1,91 @@
+#include "batch/BatchReport.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace qf {
+namespace {
+
+// Scripts may run in another folder than the one the paths were given from.
+QString Absolute(const QString &path)
+{
+    return path.isEmpty() ? path : QDir::cleanPath(QDir::current().absoluteFilePath(path));
+}
+
+QJsonValue PathOrNull(const QString &path)
+{
+    return path.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(Absolute(path));
+}
+
+QJsonArray Paths(const QStringList &paths)
+{
+    QJsonArray array;
+    for (const QString &path : paths)
+        array.append(Absolute(path));
+    return array;
+}
+
+} // namespace
+
+void BatchReport::Add(const Problems &found)
+{
+    for (const Status &problem : found.list())
+        problems.append({problem.file(), problem.reason()});
+}
+
+void BatchReport::Add(const QList<Notice> &notices)
+{
+    for (const Notice &notice : notices)
+        problems.append({{}, notice.text, notice.icon != Notice::Icon::Critical});
+}
+
+QByteArray ReportAsJson(const BatchReport &report, bool compact)
+{
+    QJsonObject root;
+    if (report.book) {
+        root[QStringLiteral("book")] = QJsonObject{
+            {QStringLiteral("path"), Absolute(report.book->path)},
+            {QStringLiteral("pages"), report.book->pages},
+            {QStringLiteral("bytes"), report.book->bytes >= 0 ? QJsonValue(report.book->bytes)
+                                                              : QJsonValue(QJsonValue::Null)}};
+    } else {
+        root[QStringLiteral("book")] = QJsonValue(QJsonValue::Null);
+    }
+    QJsonArray documents;
+    for (const PlacedDocument &doc : report.documents)
+        documents.append(QJsonObject{{QStringLiteral("file"), doc.name},
+                                     {QStringLiteral("title"), doc.title},
+                                     {QStringLiteral("start_page"), doc.startPage + 1},
+                                     {QStringLiteral("pages"), doc.pages},
+                                     {QStringLiteral("blank_sheet_after"), doc.blankAfter}});
+    root[QStringLiteral("documents")] = documents;
+    QJsonArray converted;
+    for (const ConvertedDocument &doc : report.converted)
+        converted.append(QJsonObject{{QStringLiteral("document"), Absolute(doc.document)},
+                                     {QStringLiteral("pdf"), Absolute(doc.pdf)}});
+    root[QStringLiteral("converted")] = converted;
+    root[QStringLiteral("up_to_date")] = Paths(report.upToDate);
+    root[QStringLiteral("deleted")] = Paths(report.deleted);
+    root[QStringLiteral("trashed")] = Paths(report.trashed);
+    if (report.toConvert) {
+        QJsonArray toConvert;
+        for (const BatchReport::DocumentToConvert &doc : *report.toConvert)
+            toConvert.append(QJsonObject{{QStringLiteral("document"), Absolute(doc.document)},
+                                         {QStringLiteral("pdf"), doc.pdfState}});
+        root[QStringLiteral("to_convert")] = toConvert;
+    }
+    QJsonArray problems;
+    for (const BatchReport::Problem &problem : report.problems)
+        problems.append(
+            QJsonObject{{QStringLiteral("file"), PathOrNull(problem.file)},
+                        {QStringLiteral("severity"),
+                         problem.warning ? QStringLiteral("warning") : QStringLiteral("error")},
+                        {QStringLiteral("reason"), problem.reason}});
+    root[QStringLiteral("problems")] = problems;
+    root[QStringLiteral("exit_status")] = report.exitStatus;
+    return QJsonDocument(root).toJson(compact ? QJsonDocument::Compact : QJsonDocument::Indented);
+}
+
+} // namespace qf

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "compile/BookLayout.h"
+#include "convert/ConvertDocs.h"
+#include "core/JobObserver.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QStringList>
+
+#include <optional>
+
+namespace qf {
+
+// What one run of the batch command did, or with --plan would do: what --json prints.
+struct BatchReport {
+    struct Book {
+        QString path;
+        int pages = 0;
+        long long bytes = -1; // -1 when not known
+    };
+    struct Problem {
+        QString file; // empty when no one file is concerned
+        QString reason;
+        bool warning = false; // otherwise an error
+    };
+    struct DocumentToConvert {
+        QString document;
+        QString pdfState; // "missing", "older" or "up_to_date"
+    };
+
+    std::optional<Book> book;
+    QList<PlacedDocument> documents; // those in the book, in order
+    QList<ConvertedDocument> converted;
+    QStringList upToDate; // documents --changed-only left alone
+    QStringList deleted;
+    QStringList trashed;
+    std::optional<QList<DocumentToConvert>> toConvert; // with --plan
+    QList<Problem> problems;
+    int exitStatus = 0;
+    QStringList documentTypes; // the kinds of document the run listed; not reported
+
+    void Add(const Problems &problems);
+    void Add(const QList<Notice> &notices);
+    void AddError(const QString &file, const QString &reason) { problems.append({file, reason}); }
+};
+
+// The report as one JSON document, on one line when compact. Its shape is kept stable for
+// scripts: fields may be added, never renamed or removed.
+QByteArray ReportAsJson(const BatchReport &report, bool compact);
+
+} // namespace qf

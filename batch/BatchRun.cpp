@@ -1,0 +1,318 @@
+#include "batch/BatchRun.h"
+
+#include "compile/BookSize.h"
+#include "compile/CompileBook.h"
+#include "convert/PdfState.h"
+#include "core/DocumentTypes.h"
+#include "listing/FolderListing.h"
+#include "remove/RemoveConverted.h"
+#include "runs/RunFrame.h"
+#include "runs/StartUp.h"
+#include "store/IgnoreList.h"
+#include "window/MemoryWindow.h"
+
+#include <QCoreApplication>
+
+namespace qf {
+namespace {
+
+QString PdfStateText(PdfState state)
+{
+    switch (state) {
+    case PdfState::Missing:
+        return QCoreApplication::translate("Batch", "PDF missing");
+    case PdfState::Older:
+        return QCoreApplication::translate("Batch", "PDF older than the document");
+    case PdfState::UpToDate:
+        break;
+    }
+    return QCoreApplication::translate("Batch", "PDF up to date");
+}
+
+QString PdfStateKey(PdfState state)
+{
+    switch (state) {
+    case PdfState::Missing:
+        return QStringLiteral("missing");
+    case PdfState::Older:
+        return QStringLiteral("older");
+    case PdfState::UpToDate:
+        break;
+    }
+    return QStringLiteral("up_to_date");
+}
+
+// The compile the window would run on the folder as it stands.
+CompileRequest CompileRequestFor(const Workspace &ws, const MemoryWindow &window)
+{
+    return {ws.WorkingFolder,
+            window.pdfList.tickedTexts(),
+            window.bookName.Text(),
+            window.blankSheetOption.Value() == 1,
+            QCoreApplication::applicationDirPath(),
+            window.choices.fitBlankSheets,
+            window.choices.keepBookmarks,
+            window.choices.compactBook,
+            window.choices.linearized};
+}
+
+QList<PlacedDocument> PlacedOnly(const BookLayout &layout)
+{
+    QList<PlacedDocument> placed;
+    for (const PlacedDocument &doc : layout.Documents())
+        if (doc.status)
+            placed.append(doc);
+    return placed;
+}
+
+void PrintPlan(Console &console, const Workspace &ws, const MemoryWindow &window,
+               BatchReport &report)
+{
+    QTextStream &out = console.out();
+    const CompileRequest request = CompileRequestFor(ws, window);
+    const QString bookPath = BookPath(ws.WorkingFolder, request.bookName);
+    out << QCoreApplication::translate("Batch", "Book: %1").arg(bookPath) << '\n'
+        << QCoreApplication::translate("Batch", "Blank sheets: %1")
+               .arg(request.blankSheets ? QCoreApplication::translate("Batch", "on")
+                                        : QCoreApplication::translate("Batch", "off"))
+        << "\n\n";
+    const BookPlan book = PlanBook(request);
+    const BookLayout &plan = book.layout;
+    out << QStringLiteral("%1  %2  %3  %4  %5\n")
+               .arg(QCoreApplication::translate("Batch", "pages"), 5)
+               .arg(QCoreApplication::translate("Batch", "starts on"), 9)
+               .arg(QCoreApplication::translate("Batch", "blank after"), 11)
+               .arg(QCoreApplication::translate("Batch", "bookmark"), -24)
+               .arg(QCoreApplication::translate("Batch", "file"));
+    for (const PlacedDocument &doc : plan.Documents()) {
+        if (!doc.status) {
+            out << QStringLiteral("%1  %2  %3  %4  %5\n")
+                       .arg(QStringLiteral("-"), 5)
+                       .arg(QStringLiteral("-"), 9)
+                       .arg(QStringLiteral("-"), 11)
+                       .arg(doc.title, -24)
+                       .arg(QCoreApplication::translate("Batch", "%1: left out, %2")
+                                .arg(doc.name, doc.status.reason()));
+            report.AddError(ws.PathOf(doc.name), doc.status.reason());
+            continue;
+        }
+        out << QStringLiteral("%1  %2  %3  %4  %5\n")
+                   .arg(doc.pages, 5)
+                   .arg(QCoreApplication::translate("Batch", "page %1").arg(doc.startPage + 1), 9)
+                   .arg(doc.blankAfter ? QCoreApplication::translate("Batch", "yes")
+                                       : QCoreApplication::translate("Batch", "no"),
+                        11)
+                   .arg(doc.title, -24)
+                   .arg(doc.name);
+    }
+    out << '\n'
+        << QCoreApplication::translate("Batch", "Total: %1 pages (%2 documents, %3 blank sheets)")
+               .arg(plan.TotalPages())
+               .arg(plan.Documents().size())
+               .arg(plan.BlankSheets())
+        << '\n';
+    if (book.bytes >= 0)
+        out << QCoreApplication::translate("Batch", "Size: about %1")
+                   .arg(BookSizeText(book.bytes, book.shared))
+            << '\n';
+    report.documents = PlacedOnly(plan);
+    if (!plan.Empty())
+        report.book = BatchReport::Book{bookPath, plan.TotalPages(), book.bytes};
+    const QStringList documents = window.documentList.tickedTexts();
+    if (!documents.isEmpty())
+        out << '\n' << QCoreApplication::translate("Batch", "Documents to convert:") << '\n';
+    const QList<PdfState> states = PdfStatesOf(ws.WorkingFolder, documents);
+    report.toConvert.emplace();
+    for (qsizetype i = 0; i < documents.size(); ++i) {
+        out << "  " << documents.at(i) << ": " << PdfStateText(states.at(i)) << '\n';
+        report.toConvert->append({ws.PathOf(documents.at(i)), PdfStateKey(states.at(i))});
+    }
+    if (plan.Documents().isEmpty()) {
+        const QString nothing = QCoreApplication::translate(
+            "Batch", "No PDF file is ticked, so there is nothing to compile.");
+        console.Error(nothing);
+        report.AddError({}, nothing);
+    }
+}
+
+// Says what went wrong in a job, headed as the window's message would be; false when anything
+// did.
+bool Report(Console &console, BatchReport &report, const Problems &problems,
+            const QList<Notice> &notices, const QString &heading)
+{
+    if (!problems.empty())
+        console.Error(problems.report(heading));
+    report.Add(problems);
+    report.Add(notices);
+    return problems.empty() && notices.isEmpty();
+}
+
+} // namespace
+
+BatchReport RunBatchJobs(const QString &folder, const BatchJobs &jobs,
+                         const WordProcessorStarter &wordProcessor, Console &console)
+{
+    BatchReport report;
+    Workspace ws = Workspace::FromArguments({folder});
+    MemoryWindow window;
+    const Problems startProblems = StartUp(
+        ws, window, [] {}, jobs.plan ? MissingIgnoreLists::Leave : MissingIgnoreLists::Create);
+    report.Add(startProblems);
+    // Without its ignore lists the ticks are not the window's, and a run would overwrite them.
+    bool ignoreListsUnknown = false;
+    for (const Status &problem : startProblems.list()) {
+        console.Error(problem.message());
+        ignoreListsUnknown |= problem.file() == ResolveIgnoringCase(ws.DocIgnorePath()) ||
+                              problem.file() == ResolveIgnoringCase(ws.PdfIgnorePath());
+    }
+    if (ignoreListsUnknown) {
+        const QString reason = QCoreApplication::translate(
+            "Batch", "the folder's ignore lists cannot be used, so nothing was done");
+        console.Error(reason);
+        report.AddError({}, reason);
+        report.exitStatus = 1;
+        return report;
+    }
+    if (jobs.blankSheets)
+        window.blankSheetOption.SetValue(*jobs.blankSheets ? 1 : 0);
+    if (jobs.bookName)
+        window.bookName.SetText(*jobs.bookName);
+    if (jobs.fitBlankSheets)
+        window.choices.fitBlankSheets = *jobs.fitBlankSheets;
+    if (jobs.keepBookmarks)
+        window.choices.keepBookmarks = *jobs.keepBookmarks;
+    if (jobs.linearized)
+        window.choices.linearized = *jobs.linearized;
+    if (jobs.documentTypes) {
+        window.choices.documentTypes = *jobs.documentTypes;
+        RelistDocuments(ws, window);
+    }
+    report.documentTypes = window.choices.documentTypes;
+
+    if (jobs.plan) {
+        PrintPlan(console, ws, window, report);
+        report.exitStatus = report.problems.isEmpty() ? 0 : 1;
+        console.out().flush();
+        return report;
+    }
+
+    QTextStream &out = console.out();
+    bool allDone = startProblems.empty();
+    // A later job sees the PDFs as the window would list them at start-up.
+    const auto relistPdfs = [&] {
+        RefillList(ws.WorkingFolder, window.pdfList, window.pdfCount, FileKind::Pdf);
+        LoadIgnoreList(ws.PdfIgnorePath(), window.pdfList);
+    };
+    if (jobs.remove) {
+        // The result lines (Trashed:, Deleted:, Up to date:, Converted:, Book:) stay English in
+        // every language: scripts read them.
+        const RemovalResult removed = RemoveConvertedPdfs(
+            ws.WorkingFolder, window.pdfList.texts(), window.choices.documentTypes,
+            jobs.trash ? Removal::Trash : Removal::Delete);
+        for (const QString &path : removed.trashed)
+            out << QStringLiteral("Trashed: %1").arg(path) << '\n';
+        for (const QString &path : removed.deleted)
+            out << QStringLiteral("Deleted: %1").arg(path) << '\n';
+        report.trashed = removed.trashed;
+        report.deleted = removed.deleted;
+        if (removed.noTrash) {
+            const QString said = QCoreApplication::translate(
+                "Batch", "No trash could be had for the folder, so the PDFs were deleted.");
+            console.Error(said);
+            report.problems.append({ws.WorkingFolder, said, true});
+        }
+        allDone &=
+            Report(console, report, removed.problems, {},
+                   QCoreApplication::translate("Batch", "Not every PDF file could be deleted:"));
+        relistPdfs();
+    }
+    if (jobs.convert) {
+        Problems problems;
+        ConversionResult result;
+        ConversionRequest request{ws.WorkingFolder, {}, ws.OutputFileName, 0};
+        QStringList names;
+        for (int i = 0; i < window.documentList.ListCount(); ++i) {
+            request.entries.append(
+                {window.documentList.ItemText(i), window.documentList.Selected(i)});
+            names.append(window.documentList.ItemText(i));
+        }
+        bool anyToConvert = true;
+        if (jobs.changedOnly) {
+            // Up-to-date documents are left as they are; with none left, no office starts.
+            anyToConvert = false;
+            const QList<PdfState> states = PdfStatesOf(ws.WorkingFolder, names);
+            for (qsizetype i = 0; i < request.entries.size(); ++i) {
+                ConversionEntry &entry = request.entries[i];
+                if (entry.ticked && states.at(i) == PdfState::UpToDate) {
+                    entry.ticked = false;
+                    out << QStringLiteral("Up to date: %1").arg(ws.PathOf(entry.name)) << '\n';
+                    report.upToDate.append(ws.PathOf(entry.name));
+                }
+                anyToConvert |= entry.ticked;
+            }
+        }
+        if (!anyToConvert) {
+            problems = StoreRunChoices(ws, window);
+            result.started = true; // nothing needed doing
+        } else if (const Status there = wordProcessor.check(); !there) {
+            problems.add(there);
+        } else {
+            problems = StoreRunChoices(ws, window);
+            ConsoleObserver observer(console, QCoreApplication::translate("Batch", "convert"));
+            result = ConvertDocuments(request, wordProcessor, observer);
+            problems.merge(result.problems);
+        }
+        for (const ConvertedDocument &doc : result.converted)
+            out << QStringLiteral("Converted: %1 -> %2").arg(doc.document, doc.pdf) << '\n';
+        report.converted = result.converted;
+        allDone &= Report(
+            console, report, problems, result.notices,
+            result.started
+                ? QCoreApplication::translate("Batch", "Not every document was converted to PDF:")
+                : QCoreApplication::translate("Batch", "No document was converted to PDF:"));
+        allDone &= !result.stopped;
+        relistPdfs();
+    }
+    if (jobs.compile && ConsoleObserver::Stopped()) {
+        allDone = false; // a stop asked for during an earlier job
+    } else if (jobs.compile && !CheckOutputFileName(window.bookName.Text())) {
+        // Only a name the window stored can be refused here: --output's was checked.
+        const QString reason =
+            QCoreApplication::translate("Batch", "The folder's book name \"%1\" (OutputName in "
+                                                 "%2) is not a plain file name, so no book was "
+                                                 "made; give one with --output NAME.")
+                .arg(window.bookName.Text(), kSettingsFileName);
+        console.Error(reason);
+        report.AddError(ws.SettingsPath, reason);
+        allDone = false;
+    } else if (jobs.compile) {
+        Problems problems = StoreRunChoices(ws, window);
+        const CompileRequest request = CompileRequestFor(ws, window);
+        ws.OutputFileName = request.bookName;
+        NoBookViewer viewer;
+        ConsoleObserver observer(console, QCoreApplication::translate("Batch", "compile"));
+        const CompileResult result = CompileBook(request, observer, viewer);
+        problems.merge(result.problems);
+        report.documents = PlacedOnly(result.layout);
+        console.EndProgress();
+        if (!result.book.isEmpty()) {
+            out << QStringLiteral("Book: %1").arg(result.book) << '\n';
+            console.Note(QCoreApplication::translate("Batch", "The book's size: %1")
+                             .arg(BookSizeText(result.bytes, result.shared)));
+            report.book = BatchReport::Book{result.book, result.layout.TotalPages(), result.bytes};
+        } else {
+            report.documents.clear(); // no book holds them
+        }
+        allDone &= Report(console, report, problems, result.notices,
+                          result.book.isEmpty()
+                              ? QCoreApplication::translate("Batch", "No book was made.")
+                              : QCoreApplication::translate(
+                                    "Batch", "The book was made, but not everything went well:"));
+        allDone &= !result.stopped;
+    }
+    out.flush();
+    report.exitStatus = allDone ? 0 : 1;
+    return report;
+}
+
+} // namespace qf

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "batch/BatchReport.h"
+#include "batch/Console.h"
+#include "convert/WordProcessor.h"
+
+#include <QStringList>
+
+#include <optional>
+
+namespace qf {
+
+// The jobs and one-off choices of one batch run; an unset choice is the folder's own.
+struct BatchJobs {
+    bool remove = false;
+    bool trash = false;
+    bool convert = false;
+    bool changedOnly = false;
+    bool compile = false;
+    bool plan = false; // nothing is changed
+    std::optional<bool> blankSheets;
+    std::optional<bool> fitBlankSheets;
+    std::optional<bool> keepBookmarks;
+    std::optional<bool> linearized;
+    std::optional<QString> bookName;
+    std::optional<QStringList> documentTypes;
+};
+
+// Runs the jobs on the folder once, in the order remove, convert, compile, with the ticks the
+// window shows at start-up. Progress and problems go to the console as they come, and so do
+// the results, as lines for people and scripts.
+BatchReport RunBatchJobs(const QString &folder, const BatchJobs &jobs,
+                         const WordProcessorStarter &wordProcessor, Console &console);
+
+} // namespace qf
