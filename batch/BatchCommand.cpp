@@ -148,7 +148,8 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
             BatchReport report;
             report.AddError({}, reason);
             report.exitStatus = kBatchUsage;
-            console.WriteReport(ReportAsJson(report, false));
+            console.WriteReport(
+                ReportAsJson(report, arguments.contains(QStringLiteral("--watch"))));
         }
         return kBatchUsage;
     };
