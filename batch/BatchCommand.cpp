@@ -123,6 +123,33 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
         QStringList{QStringLiteral("q"), QStringLiteral("quiet")},
         QCoreApplication::translate(
             "Batch", "Say no progress and no notes on standard error; problems are still said."));
+    const QCommandLineOption index(
+        QStringLiteral("index-page"),
+        QCoreApplication::translate(
+            "Batch", "Put an index in front of the book: its title, then each document with the "
+                     "number of its first page, each line a link (stored for the folder)."));
+    const QCommandLineOption noIndex(
+        QStringLiteral("no-index-page"),
+        QCoreApplication::translate("Batch", "Put no index in front of the book (stored for the "
+                                             "folder)."));
+    const QCommandLineOption pageNumbers(
+        QStringLiteral("page-numbers"),
+        QCoreApplication::translate(
+            "Batch", "Stamp every page's number at its bottom right, as FORMAT says: {n} the "
+                     "number, {n:6} the number zero-padded to six digits, {total} the count of "
+                     "pages, e.g. \"Page {n} of {total}\" or \"ABC{n:6}\". The book's page labels "
+                     "and bookmarks say the same numbers (stored for the folder)."),
+        QCoreApplication::translate("Batch", "FORMAT"));
+    const QCommandLineOption noPageNumbers(
+        QStringLiteral("no-page-numbers"),
+        QCoreApplication::translate("Batch", "Stamp no page numbers (stored for the folder)."));
+    const QCommandLineOption bookmarkTitles(
+        QStringLiteral("bookmark-titles"),
+        QCoreApplication::translate(
+            "Batch", "What each document's bookmark says: short, its file name cut before the "
+                     "first dot (the default); name, its file name without the extension; title, "
+                     "the PDF's own title where it has one (stored for the folder)."),
+        QCoreApplication::translate("Batch", "KIND"));
     const QCommandLineOption json(
         QStringLiteral("json"),
         QCoreApplication::translate(
@@ -135,9 +162,10 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
             "Batch", "With --compile and/or --convert --changed-only: run once, then again "
                      "whenever the folder's documents or PDFs change, until SIGINT or SIGTERM. "
                      "With --json, one line of JSON per run."));
-    parser.addOptions({convert, changedOnly, compile, remove, trash, plan, blank, noBlank, fit,
-                       noFit, keep, noKeep, linearize, noLinearize, types, output, quiet, json,
-                       watch});
+    parser.addOptions({convert,        changedOnly, compile, remove,  trash,       plan,
+                       blank,          noBlank,     fit,     noFit,   keep,        noKeep,
+                       linearize,      noLinearize, index,   noIndex, pageNumbers, noPageNumbers,
+                       bookmarkTitles, types,       output,  quiet,   json,        watch});
 
     Console console(::isatty(STDERR_FILENO) == 1);
     // Scripts that asked for JSON get it for a wrong command line too.
@@ -198,6 +226,21 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
                                      (parser.isSet(convert) && !parser.isSet(changedOnly))))
         usage = QCoreApplication::translate(
             "Batch", "--watch goes with --compile and --convert --changed-only only");
+    else if (parser.isSet(index) && parser.isSet(noIndex))
+        usage =
+            QCoreApplication::translate("Batch", "give --index-page or --no-index-page, not both");
+    else if (parser.isSet(pageNumbers) && parser.isSet(noPageNumbers))
+        usage = QCoreApplication::translate("Batch",
+                                            "give --page-numbers or --no-page-numbers, not both");
+    else if (const Status format = CheckPageNumberFormat(parser.value(pageNumbers)); !format)
+        usage = QCoreApplication::translate("Batch", "--page-numbers: \"%1\" %2")
+                    .arg(parser.value(pageNumbers), format.reason());
+    else if (parser.isSet(bookmarkTitles) &&
+             !QStringList{QStringLiteral("short"), kBookmarkTitlesFileName, kBookmarkTitlesOwnTitle}
+                  .contains(parser.value(bookmarkTitles)))
+        usage = QCoreApplication::translate(
+                    "Batch", "--bookmark-titles: %1 is not one of short, name, title")
+                    .arg(parser.value(bookmarkTitles));
     else if (parser.isSet(output) && !CheckOutputFileName(parser.value(output)))
         usage = QCoreApplication::translate(
                     "Batch", "--output: \"%1\" is not a plain file name such as Handbook.pdf")
@@ -232,6 +275,13 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
         jobs.bookName = parser.value(output);
     if (parser.isSet(types))
         jobs.documentTypes = chosenTypes;
+    jobs.indexPage = choice(index, noIndex);
+    if (parser.isSet(pageNumbers) || parser.isSet(noPageNumbers))
+        jobs.pageNumbers = parser.isSet(pageNumbers) ? parser.value(pageNumbers) : QString();
+    if (parser.isSet(bookmarkTitles))
+        jobs.bookmarkTitles = parser.value(bookmarkTitles) == QLatin1String("short")
+                                  ? QString()
+                                  : parser.value(bookmarkTitles);
 
     const bool watching = parser.isSet(watch);
     if (parser.isSet(json))

@@ -45,15 +45,14 @@ QString PdfStateKey(PdfState state)
 // The compile the window would run on the folder as it stands.
 CompileRequest CompileRequestFor(const Workspace &ws, const MemoryWindow &window)
 {
-    return {ws.WorkingFolder,
-            window.pdfList.tickedTexts(),
-            window.bookName.Text(),
-            window.blankSheetOption.Value() == 1,
-            QCoreApplication::applicationDirPath(),
-            window.choices.fitBlankSheets,
-            window.choices.keepBookmarks,
-            window.choices.compactBook,
-            window.choices.linearized};
+    CompileRequest request;
+    request.workingFolder = ws.WorkingFolder;
+    request.names = window.pdfList.tickedTexts();
+    request.bookName = window.bookName.Text();
+    request.blankSheets = window.blankSheetOption.Value() == 1;
+    request.programFolder = QCoreApplication::applicationDirPath();
+    TakeBookChoices(request, window.choices);
+    return request;
 }
 
 QList<PlacedDocument> PlacedOnly(const BookLayout &layout)
@@ -183,6 +182,12 @@ BatchReport RunBatchJobs(const QString &folder, const BatchJobs &jobs,
         window.choices.keepBookmarks = *jobs.keepBookmarks;
     if (jobs.linearized)
         window.choices.linearized = *jobs.linearized;
+    if (jobs.indexPage)
+        window.choices.indexPage = *jobs.indexPage;
+    if (jobs.pageNumbers)
+        window.choices.pageNumbers = *jobs.pageNumbers;
+    if (jobs.bookmarkTitles)
+        window.choices.bookmarkTitles = *jobs.bookmarkTitles;
     if (jobs.documentTypes) {
         window.choices.documentTypes = *jobs.documentTypes;
         RelistDocuments(ws, window);
@@ -282,6 +287,17 @@ BatchReport RunBatchJobs(const QString &folder, const BatchJobs &jobs,
                                                  "%2) is not a plain file name, so no book was "
                                                  "made; give one with --output NAME.")
                 .arg(window.bookName.Text(), kSettingsFileName);
+        console.Error(reason);
+        report.AddError(ws.SettingsPath, reason);
+        allDone = false;
+    } else if (jobs.compile && !CheckPageNumberFormat(window.choices.pageNumbers)) {
+        // As with the name: only a format the window stored, or a hand, can be refused here.
+        const QString reason =
+            QCoreApplication::translate("Batch", "The folder's page numbers \"%1\" (PageNumbers "
+                                                 "in %2) cannot be used: the format %3. No book "
+                                                 "was made; give a format with --page-numbers.")
+                .arg(window.choices.pageNumbers, kSettingsFileName,
+                     CheckPageNumberFormat(window.choices.pageNumbers).reason());
         console.Error(reason);
         report.AddError(ws.SettingsPath, reason);
         allDone = false;

@@ -24,6 +24,9 @@ struct BatchJobs {
     std::optional<bool> linearized;
     std::optional<QString> bookName;
     std::optional<QStringList> documentTypes;
+    std::optional<bool> indexPage;
+    std::optional<QString> pageNumbers; // empty: none
+    std::optional<QString> bookmarkTitles;
 };
 
 // Runs the jobs on the folder once, in the order remove, convert, compile, with the ticks the

@@ -21,6 +21,12 @@ public:
     void Add(QPDF &book, const SourceInBook &source);
     // Writes the names into the book's catalog and turns links between its PDFs into its own.
     void Finish(QPDF &book);
+    // The sources' pages moved on by pages in the book.
+    void ShiftPages(int pages)
+    {
+        for (Placed &placed : placed_)
+            placed.firstPage += pages;
+    }
 
 private:
     struct Placed {

@@ -21,9 +21,11 @@ Status DocumentLevel::Add(QPDF &book, const QString &name, QPDF &source, int fir
     return Status::Ok();
 }
 
-Status DocumentLevel::Finish(QPDF &book)
+Status DocumentLevel::Finish(QPDF &book, int frontPages)
 {
     try {
+        destinations_.ShiftPages(frontPages);
+        labels_.ShiftPages(frontPages);
         destinations_.Finish(book);
         layers_.Finish(book);
         labels_.Finish(book);

@@ -20,7 +20,8 @@ class DocumentLevel {
 public:
     // Ok, or what of the source could not be kept (its pages stay in the book all the same).
     Status Add(QPDF &book, const QString &name, QPDF &source, int firstPage, int pages);
-    Status Finish(QPDF &book);
+    // frontPages: pages put in front of the sources' since they were added.
+    Status Finish(QPDF &book, int frontPages = 0);
 
 private:
     Destinations destinations_;

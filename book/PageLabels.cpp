@@ -33,6 +33,14 @@ void PageLabels::Add(QPDF &book, const SourceInBook &source)
     labelled_.emplace_back(source.firstPage, source.pages);
 }
 
+void PageLabels::ShiftPages(int pages)
+{
+    for (size_t i = 0; i + 1 < entries_.size(); i += 2)
+        entries_[i] = QPDFObjectHandle::newInteger(entries_[i].getIntValue() + pages);
+    for (auto &[first, count] : labelled_)
+        first += pages;
+}
+
 void PageLabels::Finish(QPDF &book)
 {
     if (labelled_.empty())

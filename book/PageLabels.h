@@ -13,6 +13,8 @@ class PageLabels {
 public:
     void Add(QPDF &book, const SourceInBook &source);
     void Finish(QPDF &book);
+    // The sources' pages moved on by pages in the book; the pages before them are numbered.
+    void ShiftPages(int pages);
 
 private:
     std::vector<QPDFObjectHandle> entries_;     // page index, label, page index, label, ...

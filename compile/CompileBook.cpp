@@ -4,7 +4,9 @@
 #include "automation/PdfWrite.h"
 #include "book/DocumentLevel.h"
 #include "book/SharedStreams.h"
+#include "compile/BookBundle.h"
 #include "compile/BookmarkBook.h"
+#include "bundle/PageNumberFormat.h"
 #include "compile/OwnBookmarks.h"
 #include "compile/SourceReader.h"
 #include "core/Workspace.h"
@@ -108,6 +110,29 @@ Status CheckOutputFileName(const QString &name)
     return Status::Ok();
 }
 
+void TakeBookChoices(CompileRequest &request, const BookChoices &choices)
+{
+    request.fitBlankSheets = choices.fitBlankSheets;
+    request.keepBookmarks = choices.keepBookmarks;
+    request.compact = choices.compactBook;
+    request.linearized = choices.linearized;
+    request.bookmarkTitles = choices.bookmarkTitles == kBookmarkTitlesFileName
+                                 ? BookmarkTitles::FileName
+                             : choices.bookmarkTitles == kBookmarkTitlesOwnTitle
+                                 ? BookmarkTitles::Title
+                                 : BookmarkTitles::FirstDot;
+    request.indexPage = choices.indexPage;
+    request.pageNumbers = choices.pageNumbers;
+}
+
+Status CheckPageNumberFormat(const QString &format)
+{
+    QString problem;
+    if (!format.isEmpty() && !PageNumberFormat::Parse(format, &problem))
+        return Status::Failed(QString(), problem);
+    return Status::Ok();
+}
+
 namespace {
 
 // Counts the pages of a source as it was opened; a damaged file whose pages are all lost is not an
@@ -137,6 +162,13 @@ void NameTheBook(PdfFile &book, const QString &bookName)
     info.replaceKey("/Creator", QPDFObjectHandle::newUnicodeString("Quirefold"));
     book.pdf.getTrailer().replaceKey("/Info", book.pdf.makeIndirectObject(info));
     book.pdf.getRoot().replaceKey("/PageMode", QPDFObjectHandle::newName("/UseOutlines"));
+}
+
+// The title a PDF gives itself in its document information, if any.
+QString OwnTitle(QPDF &pdf)
+{
+    QPDFObjectHandle title = pdf.getTrailer().getKey("/Info").getKey("/Title");
+    return title.isString() ? QString::fromStdString(title.getUTF8Value()) : QString();
 }
 
 // Gives the book's page at index the size, crop and orientation of the page before it.
@@ -214,7 +246,12 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
                                              "that could not all be kept (%1); its pages went "
                                              "into the book")
                                      .arg(kept.reason()));
-            layout.Place(name, pages, sheetAdded);
+            if (request.bookmarkTitles == BookmarkTitles::FirstDot)
+                layout.Place(name, pages, sheetAdded);
+            else
+                layout.Place(
+                    name, pages, sheetAdded,
+                    BookmarkTitle(name, request.bookmarkTitles, OwnTitle(source.file()->pdf)));
             ownBookmarks.append(QList<OwnBookmark>());
             QString broken;
             if (request.keepBookmarks &&
@@ -244,12 +281,15 @@ QStringList SourcePaths(const CompileRequest &request)
     return paths;
 }
 
-// What follows the pages: the sources' document data, their shared streams kept once, the book's
-// name, and how it is to be written.
+// What follows the pages: the index and page numbers the folder chose, the sources' document
+// data, their shared streams kept once, the book's name, and how it is to be written.
 Status FinishAssembly(const CompileRequest &request, PDDoc &output, DocumentLevel &documentLevel,
                       CompileResult &result)
 {
-    const Status finished = documentLevel.Finish(output.file()->pdf);
+    BookBundle bundle(request);
+    const int front = bundle.PutIndexInFront(output.file()->pdf, result.layout);
+    const Status finished = documentLevel.Finish(output.file()->pdf, front);
+    result.problems.add(bundle.Finish(output.file()->pdf, result.layout));
     result.shared = ShareIdenticalStreams(output.file()->pdf);
     NameTheBook(*output.file(), request.bookName);
     // Sources all older than PDF 1.5 may be made for readers or print rules without object streams.
@@ -325,10 +365,13 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
     const BookmarkTable table = result.layout.Bookmarks();
     // Each document's own bookmarks go under its bookmark, the n-th item of the book's outline.
     const auto keepOwn = [&](PdfFile &made) {
+        const qsizetype front = table.size() - ownBookmarks.size(); // the index's row
         QPDFObjectHandle item = made.pdf.getRoot().getKey("/Outlines").getKey("/First");
         for (qsizetype i = 0; i < table.size() && item.isDictionary();
              ++i, item = item.getKey("/Next"))
-            AddOwnBookmarks(made.pdf, item, ownBookmarks.value(i), table.at(i).startPage);
+            if (i >= front)
+                AddOwnBookmarks(made.pdf, item, ownBookmarks.value(i - front),
+                                table.at(i).startPage);
     };
     const Status marked = BookmarkBook(suite, staged, table, tell, keepOwn);
     Status done = marked ? output.Save(1, staged) : marked; // written already, unless not shown

@@ -5,6 +5,7 @@
 #include "compile/BookLayout.h"
 #include "core/JobObserver.h"
 #include "core/Status.h"
+#include "window/Controls.h"
 
 #include <QStringList>
 
@@ -17,6 +18,8 @@ inline const QString kEmptyPageFileName = QStringLiteral("empty_page.pdf");
 QString BookPath(const QString &workingFolder, const QString &name);
 // Ok for a plain file name; otherwise says why the book cannot be written under it.
 Status CheckOutputFileName(const QString &name);
+// Ok for a page-number format the book can be numbered with; otherwise says why not.
+Status CheckPageNumberFormat(const QString &format);
 
 struct CompileRequest {
     QString workingFolder;
@@ -28,7 +31,13 @@ struct CompileRequest {
     bool keepBookmarks = false;  // each document's own bookmarks under its bookmark
     bool compact = true;         // object streams, unless every source is older than PDF 1.5
     bool linearized = false;     // for fast web view
+    BookmarkTitles bookmarkTitles = BookmarkTitles::FirstDot;
+    bool indexPage = false; // an index of the documents in front, each line a link
+    QString pageNumbers{};  // how every page is numbered (see PageNumberFormat); empty: not
 };
+
+// The folder's choices for the book into the request.
+void TakeBookChoices(CompileRequest &request, const BookChoices &choices);
 
 struct CompileResult {
     QString book;      // the book's path; empty when no book was made

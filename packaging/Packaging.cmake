@@ -22,6 +22,8 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # without them Quirefold runs and compiles, and says what to install to convert. Qt's own
 # translations give the standard buttons and dialogs the user's language.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The index and page numbers are set in DejaVu Sans, loaded by path.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR})
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
     "libreoffice-writer-nogui | libreoffice-writer, ghostscript, qt6-translations-l10n")

@@ -17,11 +17,12 @@ void CompileRun(RunContext &ctx)
     ctx.ws.OutputFileName = w.BookName().Text();
 
     w.StatusLine().Show(QCoreApplication::translate("Runs", "Collecting information for file:"));
-    CompileRequest request{ctx.ws.WorkingFolder,      {},
-                           ctx.ws.OutputFileName,     w.BlankSheetOption().Value() == 1,
-                           ctx.programFolder,         w.Choices().fitBlankSheets,
-                           w.Choices().keepBookmarks, w.Choices().compactBook,
-                           w.Choices().linearized};
+    CompileRequest request;
+    request.workingFolder = ctx.ws.WorkingFolder;
+    request.bookName = ctx.ws.OutputFileName;
+    request.blankSheets = w.BlankSheetOption().Value() == 1;
+    request.programFolder = ctx.programFolder;
+    TakeBookChoices(request, w.Choices());
     TickList &pdfs = w.PdfList();
     for (int i = 0; i < pdfs.ListCount(); ++i) {
         pdfs.SetListIndex(i);

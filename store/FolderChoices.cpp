@@ -93,6 +93,15 @@ void ApplySettingsStep(const Workspace &ws, MainWindow &window)
     window.Choices().fitBlankSheets = ChoiceIsOn(ws.SettingsPath, kFitBlankSheetKey);
     window.Choices().keepBookmarks = ChoiceIsOn(ws.SettingsPath, kKeepBookmarksKey);
     window.Choices().linearized = ChoiceIsOn(ws.SettingsPath, kLinearizeKey);
+    window.Choices().indexPage = ChoiceIsOn(ws.SettingsPath, kIndexPageKey);
+    if (FileExists(ws.SettingsPath)) {
+        window.Choices().pageNumbers =
+            ReadIniString(ws.SettingsPath, kSettingsSection, kPageNumbersKey).trimmed();
+        const QString titles =
+            ReadIniString(ws.SettingsPath, kSettingsSection, kBookmarkTitlesKey).trimmed();
+        if (titles == kBookmarkTitlesFileName || titles == kBookmarkTitlesOwnTitle)
+            window.Choices().bookmarkTitles = titles;
+    }
     window.Choices().compactBook =
         !FileExists(ws.SettingsPath) ||
         ReadIniString(ws.SettingsPath, kSettingsSection, kCompactBookKey).trimmed() !=
@@ -130,12 +139,20 @@ Problems StoreSettingsAndIgnoreLists(Workspace &ws, MainWindow &window)
     const Status types = StoreTypes(ws.SettingsPath, window.Choices().documentTypes);
     const Status linearize =
         StoreChoice(ws.SettingsPath, kLinearizeKey, window.Choices().linearized);
+    const Status index = StoreChoice(ws.SettingsPath, kIndexPageKey, window.Choices().indexPage);
+    const Status numbers =
+        StoreChoice(ws.SettingsPath, kPageNumbersKey, window.Choices().pageNumbers,
+                    window.Choices().pageNumbers.isEmpty());
+    const Status titles =
+        StoreChoice(ws.SettingsPath, kBookmarkTitlesKey, window.Choices().bookmarkTitles,
+                    window.Choices().bookmarkTitles.isEmpty());
     const bool compact = window.Choices().compactBook;
     const Status compactBook =
         StoreChoice(ws.SettingsPath, kCompactBookKey,
                     compact ? QStringLiteral("1") : QStringLiteral("0"), compact);
     // One failure of the file is enough to say.
-    for (const Status &written : {slipSheet, outputName, keep, fit, types, linearize, compactBook})
+    for (const Status &written :
+         {slipSheet, outputName, keep, fit, types, linearize, index, numbers, titles, compactBook})
         if (!written) {
             problems.add(written);
             break;

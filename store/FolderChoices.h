@@ -17,6 +17,9 @@ inline const QString kFitBlankSheetKey = QStringLiteral("FitBlankSheet");
 inline const QString kKeepBookmarksKey = QStringLiteral("KeepBookmarks");
 inline const QString kDocumentTypesKey = QStringLiteral("DocumentTypes");
 inline const QString kLinearizeKey = QStringLiteral("Linearize");
+inline const QString kIndexPageKey = QStringLiteral("IndexPage");
+inline const QString kPageNumbersKey = QStringLiteral("PageNumbers");
+inline const QString kBookmarkTitlesKey = QStringLiteral("BookmarkTitles");
 // On unless the file says 0; only the file turns it off, for readers that want no PDF 1.5.
 inline const QString kCompactBookKey = QStringLiteral("CompactBook");
 

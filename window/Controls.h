@@ -90,7 +90,13 @@ struct BookChoices {
     bool compactBook = true;     // object streams: on unless the folder turns it off
     bool linearized = false;     // a book for fast web view
     QStringList documentTypes{QStringLiteral("DOC")}; // the documents listed and converted
+    bool indexPage = false; // an index of the documents in front of the book
+    QString pageNumbers;    // how the book's pages are numbered, e.g. "{n}"; empty: not numbered
+    QString bookmarkTitles; // kBookmarkTitlesFileName or ...OwnTitle; empty: cut at the first "."
 };
+
+inline const QString kBookmarkTitlesFileName = QStringLiteral("name");
+inline const QString kBookmarkTitlesOwnTitle = QStringLiteral("title");
 
 // The controls of the main window that the jobs use, by what they are. The window's widgets keep
 // the names the window was first drawn with as their object names; this is the one table of both:

@@ -1,0 +1,130 @@
+#include "bundle/IndexPages.h"
+
+#include <qpdf/QPDFPageDocumentHelper.hh>
+
+#include <cmath>
+
+namespace qf {
+namespace {
+
+constexpr double kWidth = 595.276, kHeight = 841.89; // A4
+constexpr double kMargin = 72;
+constexpr double kTitleSize = 16;
+constexpr double kLineSize = 11;
+constexpr double kLeading = 18;
+constexpr double kTitleBaseline = kHeight - kMargin - kTitleSize;
+constexpr double kFirstLineBelowTitle = kTitleBaseline - 2.5 * kLeading;
+constexpr double kFirstLineOnPage = kHeight - kMargin - kLineSize;
+
+int LinesFrom(double firstBaseline)
+{
+    return int(std::floor((firstBaseline - kMargin) / kLeading)) + 1;
+}
+
+QByteArray Number(double value)
+{
+    return QByteArray::number(value, 'f', 2);
+}
+
+QPDFObjectHandle Rectangle(double llx, double lly, double urx, double ury)
+{
+    QPDFObjectHandle box = QPDFObjectHandle::newArray();
+    for (double edge : {llx, lly, urx, ury})
+        box.appendItem(QPDFObjectHandle::newReal(edge, 2));
+    return box;
+}
+
+QByteArray Text(EmbeddedFont &font, const QString &text, double size, double x, double y)
+{
+    return "BT /F " + Number(size) + " Tf 1 0 0 1 " + Number(x) + ' ' + Number(y) + " Tm " +
+           font.Show(text) + " Tj ET\n";
+}
+
+// The text, cut with an ellipsis where it is wider than width.
+QString Fitted(const EmbeddedFont &font, QString text, double size, double width)
+{
+    if (font.Width(text, size) <= width)
+        return text;
+    const QString ellipsis = QStringLiteral("…");
+    while (!text.isEmpty() && font.Width(text + ellipsis, size) > width)
+        text.chop(1);
+    return text.trimmed() + ellipsis;
+}
+
+QPDFObjectHandle NewPage(QPDF &book, QPDFObjectHandle resources, const QByteArray &content)
+{
+    QPDFObjectHandle page = QPDFObjectHandle::newDictionary();
+    page.replaceKey("/Type", QPDFObjectHandle::newName("/Page"));
+    page.replaceKey("/MediaBox", Rectangle(0, 0, kWidth, kHeight));
+    page.replaceKey("/Resources", resources);
+    page.replaceKey("/Contents", QPDFObjectHandle::newStream(&book, content.toStdString()));
+    return book.makeIndirectObject(page);
+}
+
+} // namespace
+
+int IndexPageCount(qsizetype lines)
+{
+    const int first = LinesFrom(kFirstLineBelowTitle), other = LinesFrom(kFirstLineOnPage);
+    return lines <= first ? 1 : 1 + int((lines - first + other - 1) / other);
+}
+
+void PutIndexInFront(QPDF &book, const QString &bookTitle, const QList<IndexLine> &lines,
+                     bool blankPageAfter, EmbeddedFont &font)
+{
+    QPDFObjectHandle resources = QPDFObjectHandle::newDictionary();
+    QPDFObjectHandle fonts = QPDFObjectHandle::newDictionary();
+    fonts.replaceKey("/F", font.Reference(book));
+    resources.replaceKey("/Font", fonts);
+    resources = book.makeIndirectObject(resources);
+
+    std::vector<QPDFObjectHandle> made;
+    QByteArray content =
+        "0 g\n" + Text(font, Fitted(font, bookTitle, kTitleSize, kWidth - 2 * kMargin), kTitleSize,
+                       kMargin, kTitleBaseline);
+    QPDFObjectHandle annotations = QPDFObjectHandle::newArray();
+    double baseline = kFirstLineBelowTitle;
+    const auto finishPage = [&] {
+        QPDFObjectHandle page = NewPage(book, resources, content);
+        if (annotations.getArrayNItems() > 0)
+            page.replaceKey("/Annots", annotations);
+        made.push_back(page);
+        content = "0 g\n";
+        annotations = QPDFObjectHandle::newArray();
+        baseline = kFirstLineOnPage;
+    };
+    const double dotsWidth = font.Width(QStringLiteral(" ."), kLineSize);
+    for (const IndexLine &line : lines) {
+        if (baseline < kMargin)
+            finishPage();
+        const double right = kWidth - kMargin;
+        const double numberWidth = font.Width(line.pageNumber, kLineSize);
+        const QString title =
+            Fitted(font, line.title, kLineSize, right - kMargin - numberWidth - 4 * dotsWidth);
+        content += Text(font, title, kLineSize, kMargin, baseline);
+        content += Text(font, line.pageNumber, kLineSize, right - numberWidth, baseline);
+        // Leaders from the title's end to the number, ending a little before it.
+        const double gap = right - numberWidth - (kMargin + font.Width(title, kLineSize));
+        const int dots = int(std::floor(gap / dotsWidth)) - 1;
+        if (dots > 0)
+            content += Text(font, QStringLiteral(" .").repeated(dots), kLineSize,
+                            right - numberWidth - (dots + 0.5) * dotsWidth, baseline);
+        QPDFObjectHandle destination = QPDFObjectHandle::newArray();
+        destination.appendItem(line.page);
+        destination.appendItem(QPDFObjectHandle::newName("/Fit"));
+        QPDFObjectHandle link =
+            QPDFObjectHandle::parse("<< /Type /Annot /Subtype /Link /Border [0 0 0] /F 4 >>");
+        link.replaceKey("/Rect", Rectangle(kMargin, baseline - 4, right, baseline + kLineSize));
+        link.replaceKey("/Dest", destination);
+        annotations.appendItem(book.makeIndirectObject(link));
+        baseline -= kLeading;
+    }
+    finishPage();
+    if (blankPageAfter)
+        made.push_back(NewPage(book, QPDFObjectHandle::newDictionary(), QByteArray()));
+    QPDFPageDocumentHelper pages(book);
+    for (auto page = made.rbegin(); page != made.rend(); ++page)
+        pages.addPage(QPDFPageObjectHelper(*page), true);
+}
+
+} // namespace qf

@@ -1,0 +1,121 @@
+#include "bundle/PageNumbers.h"
+
+#include <qpdf/QPDFNumberTreeObjectHelper.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
+
+namespace qf {
+namespace {
+
+constexpr double kStampSize = 10;   // points
+constexpr double kStampRight = 28;  // from the shown page's right edge to the number's end
+constexpr double kStampBottom = 20; // from the shown page's bottom edge to the baseline
+
+QByteArray Number(double value)
+{
+    return QByteArray::number(value, 'f', 2);
+}
+
+// A free name for the stamp's font among the page's fonts.
+std::string FreeFontName(QPDFObjectHandle fonts)
+{
+    std::string name = "/QuirefoldPageNumber";
+    for (int i = 1; fonts.hasKey(name); ++i)
+        name = "/QuirefoldPageNumber" + std::to_string(i);
+    return name;
+}
+
+// The page's shown box, and the matrix from a space whose origin is the shown box's bottom left
+// and whose axes are as the page is shown, into the page's own space.
+struct ShownPage {
+    double width = 0, height = 0;
+    double matrix[6] = {1, 0, 0, 1, 0, 0};
+};
+
+ShownPage Shown(QPDFPageObjectHelper &page)
+{
+    const QPDFObjectHandle::Rectangle box = page.getCropBox(false, true).getArrayAsRectangle();
+    const double x0 = std::min(box.llx, box.urx), x1 = std::max(box.llx, box.urx);
+    const double y0 = std::min(box.lly, box.ury), y1 = std::max(box.lly, box.ury);
+    QPDFObjectHandle rotate = page.getAttribute("/Rotate", false);
+    const int turns = (((rotate.isInteger() ? int(rotate.getIntValue()) : 0) / 90) % 4 + 4) % 4;
+    ShownPage shown;
+    const double w = x1 - x0, h = y1 - y0;
+    switch (turns) {
+    case 0:
+        shown = {w, h, {1, 0, 0, 1, x0, y0}};
+        break;
+    case 1: // turned clockwise: the page's left edge is shown on top
+        shown = {h, w, {0, 1, -1, 0, x1, y0}};
+        break;
+    case 2:
+        shown = {w, h, {-1, 0, 0, -1, x1, y1}};
+        break;
+    default:
+        shown = {h, w, {0, -1, 1, 0, x0, y1}};
+        break;
+    }
+    return shown;
+}
+
+void SetLabels(QPDF &book, const PageNumberFormat &format, int total)
+{
+    auto tree = QPDFNumberTreeObjectHelper::newEmpty(book);
+    for (const PageNumberFormat::LabelRange &range : format.Labels(total)) {
+        QPDFObjectHandle label = QPDFObjectHandle::newDictionary();
+        if (range.numbered) {
+            label.replaceKey("/S", QPDFObjectHandle::newName("/D"));
+            if (range.start != 1)
+                label.replaceKey("/St", QPDFObjectHandle::newInteger(range.start));
+        }
+        if (!range.prefix.isEmpty())
+            label.replaceKey("/P", QPDFObjectHandle::newUnicodeString(range.prefix.toStdString()));
+        tree.insert(range.firstPage, label);
+    }
+    book.getRoot().replaceKey("/PageLabels", tree.getObjectHandle());
+}
+
+} // namespace
+
+void NumberPages(QPDF &book, const PageNumberFormat &format, EmbeddedFont &font)
+{
+    book.pushInheritedAttributesToPage();
+    const std::vector<QPDFObjectHandle> pages = book.getAllPages();
+    const int total = int(pages.size());
+    // The page's own content is put between q and Q, so nothing it leaves set (a clip, a colour,
+    // a transformation) reaches the stamp.
+    const QPDFObjectHandle save = QPDFObjectHandle::newStream(&book, "q\n");
+    for (int i = 0; i < total; ++i) {
+        QPDFPageObjectHelper page(pages.at(size_t(i)));
+        QPDFObjectHandle resources = page.getObjectHandle().getKey("/Resources");
+        if (!resources.isDictionary()) {
+            resources = QPDFObjectHandle::newDictionary();
+            page.getObjectHandle().replaceKey("/Resources", resources);
+        }
+        QPDFObjectHandle fonts = resources.getKey("/Font");
+        if (!fonts.isDictionary()) {
+            fonts = QPDFObjectHandle::newDictionary();
+            resources.replaceKey("/Font", fonts);
+        }
+        std::string name;
+        for (const auto &[key, value] : fonts.ditems())
+            if (value.isSameObjectAs(font.Reference(book)))
+                name = key;
+        if (name.empty()) {
+            name = FreeFontName(fonts);
+            fonts.replaceKey(name, font.Reference(book));
+        }
+        const QString text = format.Text(i + 1, total);
+        const ShownPage shown = Shown(page);
+        QByteArray stamp = "\nQ\nq ";
+        for (double value : shown.matrix)
+            stamp += Number(value) + ' ';
+        stamp += "cm 0 g BT " + QByteArray::fromStdString(name) + ' ' + Number(kStampSize) +
+                 " Tf 1 0 0 1 " + Number(shown.width - kStampRight - font.Width(text, kStampSize)) +
+                 ' ' + Number(kStampBottom) + " Tm " + font.Show(text) + " Tj ET Q\n";
+        page.addPageContents(save, true);
+        page.addPageContents(QPDFObjectHandle::newStream(&book, stamp.toStdString()), false);
+    }
+    SetLabels(book, format, total);
+}
+
+} // namespace qf

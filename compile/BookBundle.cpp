@@ -1,0 +1,76 @@
+#include "compile/BookBundle.h"
+
+#include "bundle/IndexPages.h"
+#include "bundle/PageNumbers.h"
+
+#include <QCoreApplication>
+
+namespace qf {
+
+BookBundle::BookBundle(const CompileRequest &request)
+    : index_(request.indexPage), blankSheets_(request.blankSheets)
+{
+    title_ = request.bookName;
+    if (title_.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        title_.chop(4);
+    if (!request.pageNumbers.isEmpty()) {
+        QString problem;
+        format_ = PageNumberFormat::Parse(request.pageNumbers, &problem);
+        if (!format_)
+            status_ = Status::Failed(
+                QString(), QCoreApplication::translate("Bundle", "The page numbers \"%1\" cannot "
+                                                                 "be used: the format %2.")
+                               .arg(request.pageNumbers, problem));
+    }
+    if (Wanted() && status_) {
+        Status opened;
+        font_ = EmbeddedFont::Open(kTextFontPath, opened);
+        if (!font_)
+            status_ = Status::Failed(
+                opened.file(),
+                QCoreApplication::translate("Bundle", "%1, so the book has no index and no page "
+                                                      "numbers")
+                    .arg(opened.reason()));
+    }
+}
+
+QString BookBundle::Number(int page, int total) const
+{
+    return format_ ? format_->Text(page + 1, total) : QString::number(page + 1);
+}
+
+int BookBundle::PutIndexInFront(QPDF &book, BookLayout &layout)
+{
+    if (!index_ || !font_ || layout.Empty())
+        return 0;
+    QList<IndexLine> lines;
+    const std::vector<QPDFObjectHandle> &pages = book.getAllPages();
+    for (const PlacedDocument &doc : layout.Documents())
+        if (doc.status)
+            lines.append({doc.title, QString(), pages.at(size_t(doc.startPage))});
+    const int indexPages = IndexPageCount(lines.size());
+    const int blank = blankSheets_ && indexPages % 2 == 1 ? 1 : 0;
+    layout.PutInFront(QCoreApplication::translate("Bundle", "Index"), indexPages, blank);
+    qsizetype line = 0;
+    for (const PlacedDocument &doc : layout.Documents())
+        if (doc.status)
+            lines[line++].pageNumber = Number(doc.startPage, layout.TotalPages());
+    qf::PutIndexInFront(book, title_, lines, blank == 1, *font_);
+    return indexPages + blank;
+}
+
+Status BookBundle::Finish(QPDF &book, BookLayout &layout)
+{
+    if (!status_)
+        return status_;
+    if (!font_)
+        return Status::Ok();
+    if (format_) {
+        NumberPages(book, *format_, *font_);
+        const int total = layout.TotalPages();
+        layout.NumberStartPages([&](int page) { return Number(page, total); });
+    }
+    return font_->Embed(book);
+}
+
+} // namespace qf

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "bundle/EmbeddedFont.h"
+#include "bundle/PageNumberFormat.h"
+#include "compile/BookLayout.h"
+#include "compile/CompileBook.h"
+
+#include <qpdf/QPDF.hh>
+
+#include <memory>
+#include <optional>
+
+namespace qf {
+
+// The book as a bundle, as the folder chose: an index of its documents in front and every page
+// numbered, the index, the stamps, the labels and the bookmarks all saying the same numbers.
+class BookBundle {
+public:
+    explicit BookBundle(const CompileRequest &request);
+    bool Wanted() const { return index_ || format_; }
+
+    // Puts the index in front of the assembled documents, with a blank sheet after it when blank
+    // sheets are on and it ends on an odd page; the layout moves along. The pages put in front.
+    int PutIndexInFront(QPDF &book, BookLayout &layout);
+    // Numbers every page and names the documents' start pages in the layout; then the font goes
+    // in. Once all pages are in and the document-level data is finished.
+    Status Finish(QPDF &book, BookLayout &layout);
+
+private:
+    // A page's number (zero-based page) as everything in the book names it.
+    QString Number(int page, int total) const;
+
+    bool index_ = false;
+    bool blankSheets_ = false;
+    QString title_;
+    std::optional<PageNumberFormat> format_;
+    std::unique_ptr<EmbeddedFont> font_;
+    Status status_;
+};
+
+} // namespace qf
