@@ -1,6 +1,7 @@
 #include "app/FolderWindow.h"
 
 #include "app/Twips.h"
+#include "compile/CompileBook.h"
 #include "convert/OfficePlugin.h"
 #include "core/DocumentTypes.h"
 #include "runs/CompileRun.h"
@@ -10,6 +11,7 @@
 #include "window/SelectAll.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -19,11 +21,13 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -358,7 +362,76 @@ void FolderWindow::AddPdfListMenu()
     addChoice("Linearize",
               QCoreApplication::translate("Window", "Book for fast web view (linearized)"),
               &BookChoices::linearized);
+    menu->addSeparator();
+    addChoice("IndexPage",
+              QCoreApplication::translate("Window", "Index of the documents in front of the book"),
+              &BookChoices::indexPage);
+    AddPageNumbersChoice(menu);
+    AddBookmarkTitlesChoice(menu);
     AttachMenu(pdfListWidget_, menu);
+}
+
+void FolderWindow::AddPageNumbersChoice(QMenu *menu)
+{
+    // Ticked while the pages are numbered; choosing it asks for the format, empty for none.
+    QAction *action =
+        menu->addAction(QCoreApplication::translate("Window", "Number the book's pages..."));
+    action->setObjectName(QStringLiteral("PageNumbers"));
+    action->setCheckable(true);
+    connect(menu, &QMenu::aboutToShow, this,
+            [this, action] { action->setChecked(!choices_.pageNumbers.isEmpty()); });
+    connect(action, &QAction::triggered, this, [this, action] {
+        QString format =
+            choices_.pageNumbers.isEmpty() ? QStringLiteral("{n}") : choices_.pageNumbers;
+        for (;;) {
+            bool given = false;
+            format = QInputDialog::getText(
+                this, kProgramTitle,
+                QCoreApplication::translate(
+                    "Window", "Each page's number, at its bottom right. {n} is the number, "
+                              "{n:6} the number with six digits (000017), {total} the count of "
+                              "pages; for example Page {n} of {total}, or ABC{n:6}. Leave it "
+                              "empty for no numbers."),
+                QLineEdit::Normal, format, &given);
+            if (!given)
+                break;
+            const Status usable = CheckPageNumberFormat(format.trimmed());
+            if (usable) {
+                choices_.pageNumbers = format.trimmed();
+                break;
+            }
+            QMessageBox::warning(
+                this, kProgramTitle,
+                QCoreApplication::translate("Window", "The page numbers \"%1\" cannot be used: the "
+                                                      "format %2.")
+                    .arg(format, usable.reason()));
+        }
+        action->setChecked(!choices_.pageNumbers.isEmpty());
+    });
+}
+
+void FolderWindow::AddBookmarkTitlesChoice(QMenu *menu)
+{
+    QMenu *titles = menu->addMenu(QCoreApplication::translate("Window", "Bookmark titles"));
+    titles->setObjectName(QStringLiteral("BookmarkTitles"));
+    auto *group = new QActionGroup(titles);
+    const std::pair<QString, QString> kinds[] = {
+        {QString(), QCoreApplication::translate("Window", "File name up to the first dot")},
+        {kBookmarkTitlesFileName,
+         QCoreApplication::translate("Window", "File name without its extension")},
+        {kBookmarkTitlesOwnTitle,
+         QCoreApplication::translate("Window", "The PDF's own title, where it has one")},
+    };
+    for (const auto &[value, text] : kinds) {
+        QAction *action = titles->addAction(text);
+        action->setCheckable(true);
+        action->setActionGroup(group);
+        connect(action, &QAction::triggered, this,
+                [this, value = value] { choices_.bookmarkTitles = value; });
+        connect(menu, &QMenu::aboutToShow, this, [this, action, value = value] {
+            action->setChecked(choices_.bookmarkTitles == value);
+        });
+    }
 }
 
 FolderWindow::~FolderWindow() = default;

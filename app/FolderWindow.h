@@ -92,6 +92,8 @@ private:
     void CompileTheBook();
     void CloseAndRemember();
     void AddPdfListMenu();
+    void AddPageNumbersChoice(QMenu *menu);
+    void AddBookmarkTitlesChoice(QMenu *menu);
     void AddDocumentListMenu();
     void AttachMenu(QListWidget *list, QMenu *menu);
 

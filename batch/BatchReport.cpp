@@ -53,13 +53,22 @@ QByteArray ReportAsJson(const BatchReport &report, bool compact)
     } else {
         root[QStringLiteral("book")] = QJsonValue(QJsonValue::Null);
     }
+    root[QStringLiteral("index")] =
+        report.index ? QJsonValue(QJsonObject{
+                           {QStringLiteral("pages"), report.index->pages},
+                           {QStringLiteral("blank_sheet_after"), report.index->blankSheetAfter}})
+                     : QJsonValue(QJsonValue::Null);
     QJsonArray documents;
-    for (const PlacedDocument &doc : report.documents)
-        documents.append(QJsonObject{{QStringLiteral("file"), doc.name},
-                                     {QStringLiteral("title"), doc.title},
-                                     {QStringLiteral("start_page"), doc.startPage + 1},
-                                     {QStringLiteral("pages"), doc.pages},
-                                     {QStringLiteral("blank_sheet_after"), doc.blankAfter}});
+    for (const PlacedDocument &doc : report.documents) {
+        QJsonObject document{{QStringLiteral("file"), doc.name},
+                             {QStringLiteral("title"), doc.title},
+                             {QStringLiteral("start_page"), doc.startPage + 1},
+                             {QStringLiteral("pages"), doc.pages},
+                             {QStringLiteral("blank_sheet_after"), doc.blankAfter}};
+        if (!doc.startNumber.isEmpty())
+            document[QStringLiteral("start_number")] = doc.startNumber;
+        documents.append(document);
+    }
     root[QStringLiteral("documents")] = documents;
     QJsonArray converted;
     for (const ConvertedDocument &doc : report.converted)

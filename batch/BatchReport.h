@@ -29,7 +29,13 @@ struct BatchReport {
         QString pdfState; // "missing", "older" or "up_to_date"
     };
 
+    struct Index {
+        int pages = 0;
+        bool blankSheetAfter = false;
+    };
+
     std::optional<Book> book;
+    std::optional<Index> index;      // the index in front of the book
     QList<PlacedDocument> documents; // those in the book, in order
     QList<ConvertedDocument> converted;
     QStringList upToDate; // documents --changed-only left alone

@@ -74,20 +74,47 @@ void PrintPlan(Console &console, const Workspace &ws, const MemoryWindow &window
         << QCoreApplication::translate("Batch", "Blank sheets: %1")
                .arg(request.blankSheets ? QCoreApplication::translate("Batch", "on")
                                         : QCoreApplication::translate("Batch", "off"))
-        << "\n\n";
+        << '\n';
+    if (!request.pageNumbers.isEmpty())
+        out << QCoreApplication::translate("Batch", "Page numbers: %1").arg(request.pageNumbers)
+            << '\n';
+    out << '\n';
     const BookPlan book = PlanBook(request);
     const BookLayout &plan = book.layout;
+    const auto startsOn = [](int page, const QString &number) {
+        return number.isEmpty()
+                   ? QCoreApplication::translate("Batch", "page %1").arg(page + 1)
+                   : QCoreApplication::translate("Batch", "page %1 (%2)").arg(page + 1).arg(number);
+    };
+    const auto yesNo = [](bool yes) {
+        return yes ? QCoreApplication::translate("Batch", "yes")
+                   : QCoreApplication::translate("Batch", "no");
+    };
+    // Numbered pages make the start column wider.
+    int startsWidth = 9;
+    for (const PlacedDocument &doc : plan.Documents())
+        startsWidth = std::max(startsWidth, int(startsOn(doc.startPage, doc.startNumber).size()));
     out << QStringLiteral("%1  %2  %3  %4  %5\n")
                .arg(QCoreApplication::translate("Batch", "pages"), 5)
-               .arg(QCoreApplication::translate("Batch", "starts on"), 9)
+               .arg(QCoreApplication::translate("Batch", "starts on"), startsWidth)
                .arg(QCoreApplication::translate("Batch", "blank after"), 11)
                .arg(QCoreApplication::translate("Batch", "bookmark"), -24)
                .arg(QCoreApplication::translate("Batch", "file"));
+    if (plan.FrontPages() > 0) {
+        out << QStringLiteral("%1  %2  %3  %4  %5\n")
+                   .arg(plan.FrontPages() - plan.FrontBlankSheets(), 5)
+                   .arg(startsOn(0, plan.FrontNumber()), startsWidth)
+                   .arg(yesNo(plan.FrontBlankSheets() > 0), 11)
+                   .arg(plan.FrontTitle(), -24)
+                   .arg(QStringLiteral("-"));
+        report.index = BatchReport::Index{plan.FrontPages() - plan.FrontBlankSheets(),
+                                          plan.FrontBlankSheets() > 0};
+    }
     for (const PlacedDocument &doc : plan.Documents()) {
         if (!doc.status) {
             out << QStringLiteral("%1  %2  %3  %4  %5\n")
                        .arg(QStringLiteral("-"), 5)
-                       .arg(QStringLiteral("-"), 9)
+                       .arg(QStringLiteral("-"), startsWidth)
                        .arg(QStringLiteral("-"), 11)
                        .arg(doc.title, -24)
                        .arg(QCoreApplication::translate("Batch", "%1: left out, %2")
@@ -97,10 +124,8 @@ void PrintPlan(Console &console, const Workspace &ws, const MemoryWindow &window
         }
         out << QStringLiteral("%1  %2  %3  %4  %5\n")
                    .arg(doc.pages, 5)
-                   .arg(QCoreApplication::translate("Batch", "page %1").arg(doc.startPage + 1), 9)
-                   .arg(doc.blankAfter ? QCoreApplication::translate("Batch", "yes")
-                                       : QCoreApplication::translate("Batch", "no"),
-                        11)
+                   .arg(startsOn(doc.startPage, doc.startNumber), startsWidth)
+                   .arg(yesNo(doc.blankAfter), 11)
                    .arg(doc.title, -24)
                    .arg(doc.name);
     }
@@ -310,6 +335,10 @@ BatchReport RunBatchJobs(const QString &folder, const BatchJobs &jobs,
         const CompileResult result = CompileBook(request, observer, viewer);
         problems.merge(result.problems);
         report.documents = PlacedOnly(result.layout);
+        if (result.layout.FrontPages() > 0)
+            report.index =
+                BatchReport::Index{result.layout.FrontPages() - result.layout.FrontBlankSheets(),
+                                   result.layout.FrontBlankSheets() > 0};
         console.EndProgress();
         if (!result.book.isEmpty()) {
             out << QStringLiteral("Book: %1").arg(result.book) << '\n';

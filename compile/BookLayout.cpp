@@ -63,13 +63,15 @@ void BookLayout::PutInFront(const QString &title, int pages, int blankSheets)
             doc.startPage += shift;
     frontTitle_ = title;
     frontPages_ += shift;
+    frontBlankSheets_ += blankSheets;
     totalPages_ += shift;
     blankSheetCount_ += blankSheets;
 }
 
 void BookLayout::NumberStartPages(const std::function<QString(int)> &number)
 {
-    frontNumber_ = number(0);
+    if (frontPages_ > 0)
+        frontNumber_ = number(0);
     for (PlacedDocument &doc : documents_)
         if (doc.status)
             doc.startNumber = number(doc.startPage);

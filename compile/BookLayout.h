@@ -65,7 +65,11 @@ public:
     const QList<PlacedDocument> &Documents() const { return documents_; }
     int TotalPages() const { return totalPages_; }
     int BlankSheets() const { return blankSheetCount_; }
+    // The pages in front, its blank sheets included, and those blank sheets.
     int FrontPages() const { return frontPages_; }
+    int FrontBlankSheets() const { return frontBlankSheets_; }
+    const QString &FrontTitle() const { return frontTitle_; }
+    const QString &FrontNumber() const { return frontNumber_; }
     bool Empty() const { return totalPages_ == 0; }
     // One row per document that went in, in order, after one for the pages in front if any;
     // each title ends with its page's number when the pages are numbered.
@@ -78,6 +82,7 @@ private:
     int totalPages_ = 0;
     int blankSheetCount_ = 0;
     int frontPages_ = 0;
+    int frontBlankSheets_ = 0;
     QString frontTitle_;
     QString frontNumber_;
 };

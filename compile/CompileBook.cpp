@@ -4,9 +4,9 @@
 #include "automation/PdfWrite.h"
 #include "book/DocumentLevel.h"
 #include "book/SharedStreams.h"
+#include "bundle/PageNumberFormat.h"
 #include "compile/BookBundle.h"
 #include "compile/BookmarkBook.h"
-#include "bundle/PageNumberFormat.h"
 #include "compile/OwnBookmarks.h"
 #include "compile/SourceReader.h"
 #include "core/Workspace.h"
@@ -116,11 +116,10 @@ void TakeBookChoices(CompileRequest &request, const BookChoices &choices)
     request.keepBookmarks = choices.keepBookmarks;
     request.compact = choices.compactBook;
     request.linearized = choices.linearized;
-    request.bookmarkTitles = choices.bookmarkTitles == kBookmarkTitlesFileName
-                                 ? BookmarkTitles::FileName
-                             : choices.bookmarkTitles == kBookmarkTitlesOwnTitle
-                                 ? BookmarkTitles::Title
-                                 : BookmarkTitles::FirstDot;
+    request.bookmarkTitles =
+        choices.bookmarkTitles == kBookmarkTitlesFileName   ? BookmarkTitles::FileName
+        : choices.bookmarkTitles == kBookmarkTitlesOwnTitle ? BookmarkTitles::Title
+                                                            : BookmarkTitles::FirstDot;
     request.indexPage = choices.indexPage;
     request.pageNumbers = choices.pageNumbers;
 }
@@ -410,6 +409,7 @@ BookPlan PlanBook(const CompileRequest &request)
     BookPlan plan{result.layout, {}, -1};
     if (output.GetNumPages() > 0) {
         FinishAssembly(request, output, documentLevel, result);
+        plan.layout = result.layout; // with the index and page numbers
         plan.shared = result.shared;
         plan.bytes = WrittenSize(*output.file());
     }

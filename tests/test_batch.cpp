@@ -276,6 +276,8 @@ void TestBatch::refusedValuesAreNeverStored()
         {{"--compile", "--output", "Bad/Name.pdf", "--blank-sheets"}, "--output: \"Bad/Name.pdf\""},
         {{"--compile", "-o", ".."}, "--output"},
         {{"--convert", "--document-types", "doc,xyz"}, "--document-types: xyz"},
+        {{"--compile", "--index-page", "--page-numbers", "Page {x}"},
+         "--page-numbers: \"Page {x}\""},
     };
     for (const auto &[arguments, says] : refused) {
         const Result r = Batch(arguments + QStringList{folder.path()});

@@ -295,6 +295,62 @@ Die mit „für den Ordner gespeichert“ bezeichneten Einstellungen kommen in d
         <source>the system watches too many folders already (fs.inotify.max_user_watches)</source>
         <translation>das System beobachtet schon zu viele Ordner (fs.inotify.max_user_watches)</translation>
     </message>
+    <message>
+        <source>Put an index in front of the book: its title, then each document with the number of its first page, each line a link (stored for the folder).</source>
+        <translation>Ein Inhaltsverzeichnis vor das Buch stellen: sein Titel, dann jedes Dokument mit der Nummer seiner ersten Seite, jede Zeile ein Link (für den Ordner gespeichert).</translation>
+    </message>
+    <message>
+        <source>Put no index in front of the book (stored for the folder).</source>
+        <translation>Kein Inhaltsverzeichnis vor das Buch stellen (für den Ordner gespeichert).</translation>
+    </message>
+    <message>
+        <source>Stamp every page&apos;s number at its bottom right, as FORMAT says: {n} the number, {n:6} the number zero-padded to six digits, {total} the count of pages, e.g. &quot;Page {n} of {total}&quot; or &quot;ABC{n:6}&quot;. The book&apos;s page labels and bookmarks say the same numbers (stored for the folder).</source>
+        <translation>Jede Seite unten rechts mit ihrer Nummer versehen, wie FORMAT sagt: {n} die Nummer, {n:6} die Nummer mit Nullen auf sechs Stellen aufgefüllt, {total} die Zahl der Seiten, etwa „Seite {n} von {total}“ oder „ABC{n:6}“. Die Seitenbeschriftungen und Lesezeichen des Buchs nennen dieselben Nummern (für den Ordner gespeichert).</translation>
+    </message>
+    <message>
+        <source>FORMAT</source>
+        <translation>FORMAT</translation>
+    </message>
+    <message>
+        <source>Stamp no page numbers (stored for the folder).</source>
+        <translation>Keine Seitennummern aufbringen (für den Ordner gespeichert).</translation>
+    </message>
+    <message>
+        <source>What each document&apos;s bookmark says: short, its file name cut before the first dot (the default); name, its file name without the extension; title, the PDF&apos;s own title where it has one (stored for the folder).</source>
+        <translation>Was das Lesezeichen jedes Dokuments sagt: short, sein Dateiname bis zum ersten Punkt (die Vorgabe); name, sein Dateiname ohne Endung; title, der eigene Titel der PDF-Datei, wo sie einen hat (für den Ordner gespeichert).</translation>
+    </message>
+    <message>
+        <source>KIND</source>
+        <translation>ART</translation>
+    </message>
+    <message>
+        <source>give --index-page or --no-index-page, not both</source>
+        <translation>geben Sie --index-page oder --no-index-page an, nicht beide</translation>
+    </message>
+    <message>
+        <source>give --page-numbers or --no-page-numbers, not both</source>
+        <translation>geben Sie --page-numbers oder --no-page-numbers an, nicht beide</translation>
+    </message>
+    <message>
+        <source>--page-numbers: &quot;%1&quot; %2</source>
+        <translation>--page-numbers: „%1“ %2</translation>
+    </message>
+    <message>
+        <source>--bookmark-titles: %1 is not one of short, name, title</source>
+        <translation>--bookmark-titles: %1 ist keines von short, name, title</translation>
+    </message>
+    <message>
+        <source>Page numbers: %1</source>
+        <translation>Seitennummern: %1</translation>
+    </message>
+    <message>
+        <source>page %1 (%2)</source>
+        <translation>Seite %1 (%2)</translation>
+    </message>
+    <message>
+        <source>The folder&apos;s page numbers &quot;%1&quot; (PageNumbers in %2) cannot be used: the format %3. No book was made; give a format with --page-numbers.</source>
+        <translation>Die Seitennummern „%1“ des Ordners (PageNumbers in %2) sind nicht verwendbar: das Format %3. Es wurde kein Buch erstellt; geben Sie ein Format mit --page-numbers an.</translation>
+    </message>
 </context>
 <context>
     <name>Book</name>
@@ -461,6 +517,61 @@ Die mit „für den Ordner gespeichert“ bezeichneten Einstellungen kommen in d
     <message>
         <source>%1, %2 less by keeping what the PDFs share once</source>
         <translation>%1, %2 weniger, da Gemeinsames der PDFs nur einmal gespeichert ist</translation>
+    </message>
+</context>
+<context>
+    <name>Bundle</name>
+    <message>
+        <source>The page numbers &quot;%1&quot; cannot be used: the format %2.</source>
+        <translation>Die Seitennummern „%1“ sind nicht verwendbar: das Format %2.</translation>
+    </message>
+    <message>
+        <source>%1, so the book has no index and no page numbers</source>
+        <translation>%1, daher hat das Buch weder Inhaltsverzeichnis noch Seitennummern</translation>
+    </message>
+    <message>
+        <source>Index</source>
+        <translation>Inhalt</translation>
+    </message>
+    <message>
+        <source>the font could not be read (%1); install fonts-dejavu-core</source>
+        <translation>die Schrift konnte nicht gelesen werden (%1); installieren Sie fonts-dejavu-core</translation>
+    </message>
+    <message>
+        <source>is not a font that can be used</source>
+        <translation>ist keine verwendbare Schrift</translation>
+    </message>
+    <message>
+        <source>out of memory</source>
+        <translation>kein Speicher mehr frei</translation>
+    </message>
+    <message>
+        <source>the font could not be subset</source>
+        <translation>aus der Schrift konnte keine Teilmenge gebildet werden</translation>
+    </message>
+    <message>
+        <source>is longer than 100 characters</source>
+        <translation>ist länger als 100 Zeichen</translation>
+    </message>
+    <message>
+        <source>has a } that closes nothing; write }} for the brace itself</source>
+        <translation>hat eine }, die nichts schließt; schreiben Sie }} für die Klammer selbst</translation>
+    </message>
+    <message>
+        <source>holds a control character</source>
+        <translation>enthält ein Steuerzeichen</translation>
+    </message>
+    <message>
+        <source>%1: the digits must be 1 to 12</source>
+        <translation>%1: die Stellen müssen 1 bis 12 sein</translation>
+    </message>
+    <message>
+        <source>%1 is not one of {n}, {n:6} and {total}</source>
+        <translation>%1 ist keines von {n}, {n:6} und {total}</translation>
+    </message>
+    <message>
+        <source>has no {n} for the page&apos;s number</source>
+        <translation>hat kein {n} für die Nummer der Seite</translation>
     </message>
 </context>
 <context>
@@ -1057,6 +1168,38 @@ Einen Ordner zum Öffnen wählen?</translation>
     <message>
         <source>Book for fast web view (linearized)</source>
         <translation>Buch für schnelle Webanzeige (linearisiert)</translation>
+    </message>
+    <message>
+        <source>Index of the documents in front of the book</source>
+        <translation>Inhaltsverzeichnis der Dokumente vor dem Buch</translation>
+    </message>
+    <message>
+        <source>Number the book&apos;s pages...</source>
+        <translation>Seiten des Buchs nummerieren...</translation>
+    </message>
+    <message>
+        <source>Each page&apos;s number, at its bottom right. {n} is the number, {n:6} the number with six digits (000017), {total} the count of pages; for example Page {n} of {total}, or ABC{n:6}. Leave it empty for no numbers.</source>
+        <translation>Die Nummer jeder Seite, unten rechts. {n} ist die Nummer, {n:6} die Nummer mit sechs Stellen (000017), {total} die Zahl der Seiten; zum Beispiel Seite {n} von {total} oder ABC{n:6}. Leer lassen für keine Nummern.</translation>
+    </message>
+    <message>
+        <source>The page numbers &quot;%1&quot; cannot be used: the format %2.</source>
+        <translation>Die Seitennummern „%1“ sind nicht verwendbar: das Format %2.</translation>
+    </message>
+    <message>
+        <source>Bookmark titles</source>
+        <translation>Titel der Lesezeichen</translation>
+    </message>
+    <message>
+        <source>File name up to the first dot</source>
+        <translation>Dateiname bis zum ersten Punkt</translation>
+    </message>
+    <message>
+        <source>File name without its extension</source>
+        <translation>Dateiname ohne Endung</translation>
+    </message>
+    <message>
+        <source>The PDF&apos;s own title, where it has one</source>
+        <translation>Eigener Titel der PDF-Datei, wo vorhanden</translation>
     </message>
 </context>
 </TS>

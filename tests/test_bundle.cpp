@@ -1,0 +1,180 @@
+#include "bundle/PageNumberFormat.h"
+#include "compile/CompileBook.h"
+#include "support/CompileFixture.h"
+
+#include <qpdf/QPDFPageLabelDocumentHelper.hh>
+
+#include <QRegularExpression>
+
+using namespace qf;
+
+namespace {
+
+QString Run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The text of each page, as a reader that searches or copies it finds it.
+QStringList PageTexts(const QString &pdf, int pages)
+{
+    QStringList texts;
+    for (int page = 1; page <= pages; ++page)
+        texts << Run("pdftotext", {"-f", QString::number(page), "-l", QString::number(page),
+                                   "-layout", pdf, "-"});
+    return texts;
+}
+
+// The label a viewer shows for each page.
+QStringList Labels(QPDF &pdf)
+{
+    QPDFPageLabelDocumentHelper helper(pdf);
+    QStringList labels;
+    const int pages = int(pdf.getAllPages().size());
+    for (int page = 0; page < pages; ++page) {
+        QPDFObjectHandle label = helper.getLabelForPage(page);
+        QString text = QString::fromStdString(label.getKey("/P").getUTF8Value());
+        if (label.getKey("/S").isName())
+            text += QString::number(label.getKey("/St").getIntValue());
+        labels << text;
+    }
+    return labels;
+}
+
+} // namespace
+
+class TestBundle : public QObject {
+    Q_OBJECT
+private slots:
+    void formatsNumberAndRefuse();
+    void indexStampsLabelsAndBookmarksAgree_data();
+    void indexStampsLabelsAndBookmarksAgree();
+    void bookmarkTitlesTakeTheWholeNameOrTheOwnTitle();
+};
+
+void TestBundle::formatsNumberAndRefuse()
+{
+    const auto text = [](const QString &format, int n, int total) {
+        return PageNumberFormat::Parse(format, nullptr)->Text(n, total);
+    };
+    QCOMPARE(text("ABC{n:6}", 17, 20), QStringLiteral("ABC000017"));
+    QCOMPARE(text("Page {n} of {total}", 3, 12), QStringLiteral("Page 3 of 12"));
+    QCOMPARE(text("{{{n}}}", 1234567, 1), QStringLiteral("{1234567}"));
+    for (const char *refused : {"Page", "{x}", "{n", "n}", "{n:0}", "{n:13}", "{n:a}", "{total}"}) {
+        QString why;
+        QVERIFY2(!PageNumberFormat::Parse(refused, &why) && !why.isEmpty(), refused);
+    }
+}
+
+void TestBundle::indexStampsLabelsAndBookmarksAgree_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("lastStamp");
+    // Thirteen pages: the zero padding shortens past page 9, so labels need more than one range.
+    QTest::newRow("Bates") << "ABC{n:6}"
+                           << "ABC000013";
+    QTest::newRow("of total") << "Page {n} of {total}"
+                              << "Page 13 of 13";
+}
+
+void TestBundle::indexStampsLabelsAndBookmarksAgree()
+{
+    QFETCH(QString, format);
+    QFETCH(QString, lastStamp);
+    CompileFixture f({{"Kap. 3 Übersicht.pdf", 3}, {"Σύνοψη.pdf", 2}, {"Протокол.pdf", 5}});
+    // One landscape page is turned, so its stamp must be turned with it to stand upright.
+    QVERIFY(RunQpdf({"--rotate=+90:2", f.folder.file("Протокол.pdf"), "--replace-input"}) == 0);
+    f.window.choices.indexPage = true;
+    f.window.choices.pageNumbers = format;
+    CompileRun(f.ctx);
+    QVERIFY2(f.messages().isEmpty(), qPrintable(f.messages().join('\n')));
+    auto book = ReadPdf(f.book());
+    const std::vector<QPDFObjectHandle> pages = book->getAllPages();
+    // The index and its blank sheet, 3 pages and a blank sheet, 2, 5.
+    QCOMPARE(pages.size(), size_t(13));
+
+    PageNumberFormat numbers = *PageNumberFormat::Parse(format, nullptr);
+    QStringList stamps;
+    for (int page = 1; page <= 13; ++page)
+        stamps << numbers.Text(page, 13);
+    QCOMPARE(stamps.last(), lastStamp);
+    const QStringList texts = PageTexts(f.book(), 13);
+    for (int page = 0; page < 13; ++page)
+        QVERIFY2(texts.at(page).trimmed().endsWith(stamps.at(page)), qPrintable(texts.at(page)));
+    QCOMPARE(Labels(*book), stamps);
+
+    // The index names each document with its start page's number, in the book's font.
+    const QStringList starts = {stamps.at(2), stamps.at(6), stamps.at(8)};
+    const QStringList titles = {"Kap", "Σύνοψη", "Протокол"};
+    for (int i = 0; i < 3; ++i)
+        QVERIFY2(texts.first().contains(
+                     QRegularExpression(QRegularExpression::escape(titles.at(i)) + " [ .]+ " +
+                                        QRegularExpression::escape(starts.at(i)))),
+                 qPrintable(texts.first()));
+    // Each line links to its page.
+    QPDFObjectHandle index = pages.front();
+    QPDFObjectHandle links = index.getKey("/Annots");
+    QCOMPARE(links.getArrayNItems(), 3);
+    for (int i = 0; i < 3; ++i) {
+        const int target = std::vector<int>{2, 6, 8}.at(size_t(i));
+        QVERIFY(links.getArrayItem(i).getKey("/Dest").getArrayItem(0).getObjGen() ==
+                pages.at(size_t(target)).getObjGen());
+    }
+    QCOMPARE(Outline(*book), (Bookmarks{{"Index — " + stamps.at(0), 0},
+                                        {"Kap — " + stamps.at(2), 2},
+                                        {"Σύνοψη — " + stamps.at(6), 6},
+                                        {"Протокол — " + stamps.at(8), 8}}));
+
+    // On the turned page the stamp sits at the bottom right of the page as shown.
+    const QString boxes = Run("pdftotext", {"-f", "10", "-l", "10", "-bbox", f.book(), "-"});
+    const QRegularExpressionMatch page =
+        QRegularExpression(R"re(<page width="([\d.]+)" height="([\d.]+)")re").match(boxes);
+    const QRegularExpressionMatch word =
+        QRegularExpression(
+            R"re(<word xMin="[\d.]+" yMin="[\d.]+" xMax="([\d.]+)" yMax="([\d.]+)">)re" +
+            QRegularExpression::escape(stamps.at(9).split(' ').last()))
+            .match(boxes);
+    QVERIFY2(page.hasMatch() && word.hasMatch(), qPrintable(boxes));
+    const double shownWidth = page.captured(2).toDouble(); // turned: width and height swap
+    const double shownHeight = page.captured(1).toDouble();
+    QVERIFY2(qAbs(word.captured(1).toDouble() - (shownWidth - 28)) < 2, qPrintable(boxes));
+    QVERIFY2(word.captured(2).toDouble() > shownHeight - 20 &&
+                 word.captured(2).toDouble() < shownHeight,
+             qPrintable(boxes));
+
+    // Every font is embedded, as a subset.
+    const QStringList fonts = Run("pdffonts", {f.book()}).split('\n').mid(2);
+    for (const QString &line : fonts)
+        if (!line.trimmed().isEmpty())
+            QVERIFY2(line.contains(QRegularExpression(R"(\byes\s+yes\s+yes\b)")), qPrintable(line));
+    QVERIFY(RunQpdf({"--check", f.book()}) == 0);
+}
+
+void TestBundle::bookmarkTitlesTakeTheWholeNameOrTheOwnTitle()
+{
+    CompileFixture f({{"Kap. 3 Übersicht.pdf", 1}, {"Witness.v2.pdf", 1}});
+    {
+        auto pdf = ReadPdf(f.folder.file("Witness.v2.pdf"));
+        QPDFObjectHandle info = pdf->makeIndirectObject(QPDFObjectHandle::newDictionary());
+        info.replaceKey("/Title", QPDFObjectHandle::newUnicodeString("Witness statement"));
+        pdf->getTrailer().replaceKey("/Info", info);
+        QPDFWriter writer(*pdf, QFile::encodeName(f.folder.file("Titled.pdf")).constData());
+        writer.write();
+        QFile::remove(f.folder.file("Witness.v2.pdf"));
+        QFile::rename(f.folder.file("Titled.pdf"), f.folder.file("Witness.v2.pdf"));
+    }
+    f.window.blankSheetOption.SetValue(0);
+    f.window.choices.bookmarkTitles = kBookmarkTitlesFileName;
+    CompileRun(f.ctx);
+    QCOMPARE(Outline(*ReadPdf(f.book())), (Bookmarks{{"Kap. 3 Übersicht", 0}, {"Witness.v2", 1}}));
+    f.window.choices.bookmarkTitles = kBookmarkTitlesOwnTitle;
+    CompileRun(f.ctx);
+    QCOMPARE(Outline(*ReadPdf(f.book())),
+             (Bookmarks{{"Kap. 3 Übersicht", 0}, {"Witness statement", 1}}));
+}
+
+QTEST_GUILESS_MAIN(TestBundle)
+#include "test_bundle.moc"
