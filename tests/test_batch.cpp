@@ -77,6 +77,7 @@ private slots:
     void failuresExitWithOne();
     void refusedValuesAreNeverStored();
     void jsonReportSaysWhatWasDone();
+    void bundleTurnedOffGivesThePlainBook();
     void watchMakesABookForEachChangeUntilTerminated();
     void unusableIgnoreListStopsBeforeAnyJob();
     void removeRunsBeforeCompile();
@@ -342,6 +343,31 @@ void TestBatch::jsonReportSaysWhatWasDone()
     QCOMPARE(report["exit_status"].toInt(), 2);
     QVERIFY(report["book"].isNull());
     QVERIFY(report["problems"][0]["file"].isNull());
+}
+
+void TestBatch::bundleTurnedOffGivesThePlainBook()
+{
+    // The same PDFs in two folders: one never chose a bundle, the other did and turned it off.
+    TestFolder plain, changed;
+    for (const TestFolder *folder : {&plain, &changed}) {
+        MakePdf(folder->file("Kap. 1 Einleitung.pdf"), 3, 0);
+        MakePdf(folder->file("b.pdf"), 2, 100);
+    }
+    QCOMPARE(Batch({"--compile", plain.path()}).exitCode, 0);
+    const Result bundled = Batch({"--compile", "--index-page", "--page-numbers", "{n}",
+                                  "--bookmark-titles", "name", changed.path()});
+    QCOMPARE(bundled.exitCode, 0);
+    const QString book = "PDFCompile Output/CompiledPDFDocument.pdf";
+    QCOMPARE(ReadPdf(changed.file(book))->getAllPages().size(), size_t(7)); // index, blank, 2, 3
+    QCOMPARE(Batch({"--compile", "--no-index-page", "--no-page-numbers", "--bookmark-titles",
+                    "short", changed.path()})
+                 .exitCode,
+             0);
+    const auto withoutId = [&](const TestFolder &folder) {
+        return QString::fromLatin1(folder.read(book))
+            .replace(QRegularExpression("/ID \\[<[0-9a-f]+><[0-9a-f]+>\\]"), "");
+    };
+    QVERIFY(withoutId(plain) == withoutId(changed));
 }
 
 void TestBatch::watchMakesABookForEachChangeUntilTerminated()

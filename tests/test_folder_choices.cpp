@@ -182,6 +182,24 @@ void TestFolderChoices::runStoresSettingsThenBothLists()
     QVERIFY(folder.read("Quirefold.INI").endsWith("DOC RTF\r\nCompactBook=0\r\n"));
     ApplySettingsStep(ws, started);
     QVERIFY(!started.choices.compactBook);
+    // The bundle's choices, texts among them, the same way; back at their defaults they are
+    // written as such, and read back as no choice.
+    window.choices.indexPage = true;
+    window.choices.pageNumbers = QStringLiteral("Page {n} of {total}");
+    window.choices.bookmarkTitles = kBookmarkTitlesOwnTitle;
+    QVERIFY(StoreSettingsAndIgnoreLists(ws, window).empty());
+    QVERIFY(folder.read("Quirefold.INI")
+                .endsWith("CompactBook=0\r\nIndexPage=1\r\nPageNumbers=Page {n} of {total}\r\n"
+                          "BookmarkTitles=title\r\n"));
+    ApplySettingsStep(ws, started);
+    QVERIFY(started.choices.indexPage);
+    QCOMPARE(started.choices.pageNumbers, window.choices.pageNumbers);
+    QCOMPARE(started.choices.bookmarkTitles, kBookmarkTitlesOwnTitle);
+    window.choices = BookChoices();
+    QVERIFY(StoreSettingsAndIgnoreLists(ws, window).empty());
+    ApplySettingsStep(ws, started);
+    QVERIFY(!started.choices.indexPage && started.choices.pageNumbers.isEmpty() &&
+            started.choices.bookmarkTitles.isEmpty());
 }
 
 void TestFolderChoices::failedSavesNameTheirFilesAndTryBoth()
