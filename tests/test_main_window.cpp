@@ -13,6 +13,7 @@
 #include <QContextMenuEvent>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -479,6 +480,32 @@ void TestMainWindow::pdfListMenuTicksTheBookChoices()
     fit->trigger();
     menu->hide();
     QVERIFY(!s.form->Choices().fitBlankSheets);
+
+    // The page numbers are asked for; a format that cannot number is said, and asked again.
+    QStringList answers = {"Page {x}", "ABC{n:6}"};
+    int refusals = 0;
+    QTimer answering;
+    connect(&answering, &QTimer::timeout, [&] {
+        QWidget *asking = QApplication::activeModalWidget();
+        if (auto *refused = qobject_cast<QMessageBox *>(asking)) {
+            ++refusals;
+            refused->accept();
+        } else if (auto *dialog = qobject_cast<QInputDialog *>(asking);
+                   dialog && !answers.isEmpty()) {
+            dialog->setTextValue(answers.takeFirst());
+            dialog->accept();
+        }
+    });
+    answering.start(20);
+    menu->findChild<QAction *>("PageNumbers")->trigger();
+    answering.stop();
+    QCOMPARE(refusals, 1);
+    QCOMPARE(s.form->Choices().pageNumbers, QStringLiteral("ABC{n:6}"));
+    QMenu *titles = menu->findChild<QMenu *>("BookmarkTitles");
+    titles->actions().at(2)->trigger();
+    QCOMPARE(s.form->Choices().bookmarkTitles, kBookmarkTitlesOwnTitle);
+    menu->findChild<QAction *>("IndexPage")->trigger();
+    QVERIFY(s.form->Choices().indexPage);
 
     // The document list's menu lists other kinds of document at once.
     folder.touch({"a.doc", "b.docx"});
