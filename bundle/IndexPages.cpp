@@ -122,9 +122,17 @@ void PutIndexInFront(QPDF &book, const QString &bookTitle, const QList<IndexLine
     finishPage();
     if (blankPageAfter)
         made.push_back(NewPage(book, QPDFObjectHandle::newDictionary(), QByteArray()));
-    QPDFPageDocumentHelper pages(book);
-    for (auto page = made.rbegin(); page != made.rend(); ++page)
-        pages.addPage(QPDFPageObjectHelper(*page), true);
+    // The first goes in through qpdf, which flattens the page tree; the others straight into
+    // its kids, as inserting each at the front would move every page's place each time.
+    QPDFPageDocumentHelper(book).addPage(QPDFPageObjectHelper(made.front()), true);
+    QPDFObjectHandle tree = book.getRoot().getKey("/Pages");
+    std::vector<QPDFObjectHandle> kids = tree.getKey("/Kids").getArrayAsVector();
+    kids.insert(kids.begin() + 1, made.begin() + 1, made.end());
+    for (QPDFObjectHandle &page : made)
+        page.replaceKey("/Parent", tree);
+    tree.replaceKey("/Kids", QPDFObjectHandle::newArray(kids));
+    tree.replaceKey("/Count", QPDFObjectHandle::newInteger(qint64(kids.size())));
+    book.updateAllPagesCache();
 }
 
 } // namespace qf

@@ -3,6 +3,8 @@
 #include <qpdf/QPDFNumberTreeObjectHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
 
+#include <zlib.h>
+
 namespace qf {
 namespace {
 
@@ -10,17 +12,23 @@ constexpr double kStampSize = 10;   // points
 constexpr double kStampRight = 28;  // from the shown page's right edge to the number's end
 constexpr double kStampBottom = 20; // from the shown page's bottom edge to the baseline
 
+// At most two decimals, and none that say nothing: every page carries a stamp.
 QByteArray Number(double value)
 {
-    return QByteArray::number(value, 'f', 2);
+    QByteArray text = QByteArray::number(value, 'f', 2);
+    while (text.endsWith('0'))
+        text.chop(1);
+    if (text.endsWith('.'))
+        text.chop(1);
+    return text == "-0" ? QByteArray("0") : text;
 }
 
 // A free name for the stamp's font among the page's fonts.
 std::string FreeFontName(QPDFObjectHandle fonts)
 {
-    std::string name = "/QuirefoldPageNumber";
+    std::string name = "/QfPageNumber";
     for (int i = 1; fonts.hasKey(name); ++i)
-        name = "/QuirefoldPageNumber" + std::to_string(i);
+        name = "/QfPageNumber" + std::to_string(i);
     return name;
 }
 
@@ -57,6 +65,28 @@ ShownPage Shown(QPDFPageObjectHelper &page)
     return shown;
 }
 
+// Many small streams: one compressor for all, where the writer would set one up for each.
+class Deflater {
+public:
+    Deflater() { deflateInit(&stream_, Z_BEST_COMPRESSION); }
+    ~Deflater() { deflateEnd(&stream_); }
+    std::string operator()(const QByteArray &data)
+    {
+        deflateReset(&stream_);
+        std::string out(deflateBound(&stream_, uLong(data.size())), '\0');
+        stream_.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.constData()));
+        stream_.avail_in = uInt(data.size());
+        stream_.next_out = reinterpret_cast<Bytef *>(out.data());
+        stream_.avail_out = uInt(out.size());
+        deflate(&stream_, Z_FINISH);
+        out.resize(out.size() - stream_.avail_out);
+        return out;
+    }
+
+private:
+    z_stream stream_ = {};
+};
+
 void SetLabels(QPDF &book, const PageNumberFormat &format, int total)
 {
     auto tree = QPDFNumberTreeObjectHelper::newEmpty(book);
@@ -84,6 +114,7 @@ void NumberPages(QPDF &book, const PageNumberFormat &format, EmbeddedFont &font)
     // The page's own content is put between q and Q, so nothing it leaves set (a clip, a colour,
     // a transformation) reaches the stamp.
     const QPDFObjectHandle save = QPDFObjectHandle::newStream(&book, "q\n");
+    Deflater deflated;
     for (int i = 0; i < total; ++i) {
         QPDFPageObjectHelper page(pages.at(size_t(i)));
         QPDFObjectHandle resources = page.getObjectHandle().getKey("/Resources");
@@ -113,7 +144,10 @@ void NumberPages(QPDF &book, const PageNumberFormat &format, EmbeddedFont &font)
                  " Tf 1 0 0 1 " + Number(shown.width - kStampRight - font.Width(text, kStampSize)) +
                  ' ' + Number(kStampBottom) + " Tm " + font.Show(text) + " Tj ET Q\n";
         page.addPageContents(save, true);
-        page.addPageContents(QPDFObjectHandle::newStream(&book, stamp.toStdString()), false);
+        QPDFObjectHandle stamped = QPDFObjectHandle::newStream(&book);
+        stamped.replaceStreamData(deflated(stamp), QPDFObjectHandle::newName("/FlateDecode"),
+                                  QPDFObjectHandle::newNull());
+        page.addPageContents(stamped, false);
     }
     SetLabels(book, format, total);
 }
