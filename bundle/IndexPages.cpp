@@ -57,7 +57,8 @@ QPDFObjectHandle NewPage(QPDF &book, QPDFObjectHandle resources, const QByteArra
     page.replaceKey("/Type", QPDFObjectHandle::newName("/Page"));
     page.replaceKey("/MediaBox", Rectangle(0, 0, kWidth, kHeight));
     page.replaceKey("/Resources", resources);
-    page.replaceKey("/Contents", QPDFObjectHandle::newStream(&book, content.toStdString()));
+    if (!content.isEmpty()) // a blank page has none: an empty stream is written as broken Flate
+        page.replaceKey("/Contents", QPDFObjectHandle::newStream(&book, content.toStdString()));
     return book.makeIndirectObject(page);
 }
 

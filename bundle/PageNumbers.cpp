@@ -5,6 +5,8 @@
 
 #include <zlib.h>
 
+#include <map>
+
 namespace qf {
 namespace {
 
@@ -65,27 +67,25 @@ ShownPage Shown(QPDFPageObjectHelper &page)
     return shown;
 }
 
-// Many small streams: one compressor for all, where the writer would set one up for each.
-class Deflater {
-public:
-    Deflater() { deflateInit(&stream_, Z_BEST_COMPRESSION); }
-    ~Deflater() { deflateEnd(&stream_); }
-    std::string operator()(const QByteArray &data)
-    {
-        deflateReset(&stream_);
-        std::string out(deflateBound(&stream_, uLong(data.size())), '\0');
-        stream_.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.constData()));
-        stream_.avail_in = uInt(data.size());
-        stream_.next_out = reinterpret_cast<Bytef *>(out.data());
-        stream_.avail_out = uInt(out.size());
-        deflate(&stream_, Z_FINISH);
-        out.resize(out.size() - stream_.avail_out);
-        return out;
-    }
-
-private:
-    z_stream stream_ = {};
-};
+// A page's number is some tens of bytes, which no compression makes smaller: it is stored as
+// Flate without compressing, where the writer would set a compressor up for each.
+std::string StoredFlate(const QByteArray &data)
+{
+    const auto length = quint16(data.size());
+    const uLong check = adler32(adler32(0, nullptr, 0),
+                                reinterpret_cast<const Bytef *>(data.constData()), uInt(length));
+    std::string out = {'\x78',
+                       '\x01',
+                       '\x01',
+                       char(length & 0xFF),
+                       char(length >> 8),
+                       char(~length & 0xFF),
+                       char((~length >> 8) & 0xFF)};
+    out.append(data.constData(), length);
+    for (int shift : {24, 16, 8, 0})
+        out += char((check >> shift) & 0xFF);
+    return out;
+}
 
 void SetLabels(QPDF &book, const PageNumberFormat &format, int total)
 {
@@ -114,7 +114,7 @@ void NumberPages(QPDF &book, const PageNumberFormat &format, EmbeddedFont &font)
     // The page's own content is put between q and Q, so nothing it leaves set (a clip, a colour,
     // a transformation) reaches the stamp.
     const QPDFObjectHandle save = QPDFObjectHandle::newStream(&book, "q\n");
-    Deflater deflated;
+    std::map<QByteArray, QPDFObjectHandle> beginnings;
     for (int i = 0; i < total; ++i) {
         QPDFPageObjectHelper page(pages.at(size_t(i)));
         QPDFObjectHandle resources = page.getObjectHandle().getKey("/Resources");
@@ -137,15 +137,26 @@ void NumberPages(QPDF &book, const PageNumberFormat &format, EmbeddedFont &font)
         }
         const QString text = format.Text(i + 1, total);
         const ShownPage shown = Shown(page);
-        QByteArray stamp = "\nQ\nq ";
+        // What all stamps of one orientation and font name share is one stream; each page has
+        // only its number's place and glyphs of its own. (Streams of a page's content join at
+        // token boundaries into one.)
+        QByteArray begin = "\nQ\nq ";
         for (double value : shown.matrix)
-            stamp += Number(value) + ' ';
-        stamp += "cm 0 g BT " + QByteArray::fromStdString(name) + ' ' + Number(kStampSize) +
-                 " Tf 1 0 0 1 " + Number(shown.width - kStampRight - font.Width(text, kStampSize)) +
-                 ' ' + Number(kStampBottom) + " Tm " + font.Show(text) + " Tj ET Q\n";
+            begin += Number(value) + ' ';
+        // Marked as the page's pagination, so a screen reader of a tagged book passes it over.
+        begin += "cm /Artifact << /Type /Pagination /Subtype /Footer >> BDC 0 g BT " +
+                 QByteArray::fromStdString(name) + ' ' + Number(kStampSize) + " Tf\n";
+        QPDFObjectHandle &shared = beginnings[begin];
+        if (!shared.isInitialized())
+            shared = QPDFObjectHandle::newStream(&book, begin.toStdString());
+        // Kept on a page too narrow for it.
+        const double left = std::max(2.0, shown.width - kStampRight - font.Width(text, kStampSize));
+        const QByteArray number = "1 0 0 1 " + Number(left) + ' ' + Number(kStampBottom) + " Tm " +
+                                  font.Show(text) + " Tj ET EMC Q\n";
         page.addPageContents(save, true);
+        page.addPageContents(shared, false);
         QPDFObjectHandle stamped = QPDFObjectHandle::newStream(&book);
-        stamped.replaceStreamData(deflated(stamp), QPDFObjectHandle::newName("/FlateDecode"),
+        stamped.replaceStreamData(StoredFlate(number), QPDFObjectHandle::newName("/FlateDecode"),
                                   QPDFObjectHandle::newNull());
         page.addPageContents(stamped, false);
     }
