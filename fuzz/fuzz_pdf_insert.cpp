@@ -1,11 +1,13 @@
 // Reading an arbitrary input as a PDF, putting its pages into a book, keeping what it holds at
 // document level (links, forms, layers, labels, attachments, structure) for it and for a second
-// copy of it under another name, and writing the book, plain and with its objects packed. All in
-// memory.
+// copy of it under another name, for half the inputs with an index in front and every page
+// numbered, and writing the book, plain and with its objects packed. All in memory.
 
 #include "automation/ObjectStreams.h"
 #include "automation/PdfDocument.h"
 #include "book/DocumentLevel.h"
+#include "bundle/IndexPages.h"
+#include "bundle/PageNumbers.h"
 #include "fuzz/FuzzSupport.h"
 
 #include <qpdf/Buffer.hh>
@@ -83,9 +85,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         documentLevel.Add(book.file()->pdf, name, from->file()->pdf, placed, pages);
         placed += pages;
     }
-    documentLevel.Finish(book.file()->pdf);
-    FUZZ_CHECK(book.GetNumPages() == placed);
+    // Half the books become bundles: an index in front, and every page numbered.
+    int front = 0;
+    static std::unique_ptr<qf::EmbeddedFont> font = [] {
+        qf::Status fontStatus;
+        return qf::EmbeddedFont::Open(qf::kTextFontPath, fontStatus);
+    }();
+    const bool bundle = (seed & 1) && font && placed > 0;
+    if (bundle) {
+        QList<qf::IndexLine> lines;
+        for (int start : {0, pages})
+            if (start < placed)
+                lines.append({QStringLiteral("Κεφάλαιο"), QString::number(start + 1),
+                              book.file()->pdf.getAllPages().at(size_t(start))});
+        front = qf::IndexPageCount(lines.size());
+        qf::PutIndexInFront(book.file()->pdf, QStringLiteral("Book"), lines, false, *font);
+    }
+    documentLevel.Finish(book.file()->pdf, front);
+    FUZZ_CHECK(book.GetNumPages() == placed + front);
+    if (bundle) {
+        qf::NumberPages(book.file()->pdf, *qf::PageNumberFormat::Parse("ABC{n:6}", nullptr), *font);
+        FUZZ_CHECK(font->Embed(book.file()->pdf).ok());
+    }
     WriteAndReread(book.file()->pdf);
+    placed += front;
 
     // Some of its pages anywhere in the book; pages that are not there are refused.
     if (pages > 0) {
