@@ -66,7 +66,14 @@ Status BookBundle::Finish(QPDF &book, BookLayout &layout)
     if (!font_)
         return Status::Ok();
     if (format_) {
-        NumberPages(book, *format_, *font_);
+        try {
+            NumberPages(book, *format_, *font_);
+        } catch (const std::exception &e) {
+            return Status::Failed(
+                QString(),
+                QCoreApplication::translate("Bundle", "The pages could not all be numbered (%1).")
+                    .arg(QString::fromStdString(e.what())));
+        }
         const int total = layout.TotalPages();
         layout.NumberStartPages([&](int page) { return Number(page, total); });
     }

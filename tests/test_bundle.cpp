@@ -1,3 +1,4 @@
+#include "bundle/IndexPages.h"
 #include "bundle/PageNumberFormat.h"
 #include "compile/CompileBook.h"
 #include "support/CompileFixture.h"
@@ -52,6 +53,7 @@ private slots:
     void formatsNumberAndRefuse();
     void indexStampsLabelsAndBookmarksAgree_data();
     void indexStampsLabelsAndBookmarksAgree();
+    void longIndexGoesOnToMorePages();
     void bookmarkTitlesTakeTheWholeNameOrTheOwnTitle();
 };
 
@@ -160,6 +162,32 @@ void TestBundle::indexStampsLabelsAndBookmarksAgree()
                                  .filter(QRegularExpression("^(warning|error)"))
                                  .filter(QRegularExpression("^(?!.*ICC)"));
     QVERIFY2(said.isEmpty(), qPrintable(said.join('\n')));
+}
+
+void TestBundle::longIndexGoesOnToMorePages()
+{
+    QList<std::pair<QString, int>> pdfs;
+    for (int i = 0; i < 60; ++i)
+        pdfs.append({QStringLiteral("Exhibit %1.pdf").arg(i, 2, 10, QLatin1Char('0')), 1});
+    CompileFixture f(pdfs);
+    f.window.blankSheetOption.SetValue(0);
+    f.window.choices.indexPage = true;
+    CompileRun(f.ctx);
+    auto book = ReadPdf(f.book());
+    const std::vector<QPDFObjectHandle> pages = book->getAllPages();
+    QCOMPARE(pages.size(), size_t(IndexPageCount(60) + 60));
+    QCOMPARE(IndexPageCount(60), 2);
+    // Every line on either page links to its document's page, and says its number.
+    int line = 0;
+    for (int indexPage = 0; indexPage < 2; ++indexPage) {
+        QPDFObjectHandle links = QPDFObjectHandle(pages.at(size_t(indexPage))).getKey("/Annots");
+        for (int i = 0; i < links.getArrayNItems(); ++i, ++line)
+            QVERIFY(links.getArrayItem(i).getKey("/Dest").getArrayItem(0).getObjGen() ==
+                    pages.at(size_t(2 + line)).getObjGen());
+    }
+    QCOMPARE(line, 60);
+    QVERIFY(PageTexts(f.book(), 2).last().contains(QRegularExpression("Exhibit 59 [ .]+ 62\\s*$")));
+    QCOMPARE(Outline(*book).at(60), (std::pair<QString, int>("Exhibit 59", 61)));
 }
 
 void TestBundle::bookmarkTitlesTakeTheWholeNameOrTheOwnTitle()

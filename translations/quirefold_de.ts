@@ -573,6 +573,10 @@ Die mit „für den Ordner gespeichert“ bezeichneten Einstellungen kommen in d
         <source>has no {n} for the page&apos;s number</source>
         <translation>hat kein {n} für die Nummer der Seite</translation>
     </message>
+    <message>
+        <source>The pages could not all be numbered (%1).</source>
+        <translation>Nicht alle Seiten konnten nummeriert werden (%1).</translation>
+    </message>
 </context>
 <context>
     <name>Conversion</name>
