@@ -87,6 +87,22 @@ std::string StoredFlate(const QByteArray &data)
     return out;
 }
 
+// The page's content streams between before and after. What is not a stream there (a damaged
+// file's) would stop every reader of the page, so it is left out.
+QPDFObjectHandle Around(QPDFObjectHandle contents, const QPDFObjectHandle &before,
+                        const std::vector<QPDFObjectHandle> &after)
+{
+    std::vector<QPDFObjectHandle> streams{before};
+    if (contents.isStream())
+        streams.push_back(contents);
+    else if (contents.isArray())
+        for (QPDFObjectHandle item : contents.aitems())
+            if (item.isStream())
+                streams.push_back(item);
+    streams.insert(streams.end(), after.begin(), after.end());
+    return QPDFObjectHandle::newArray(streams);
+}
+
 void SetLabels(QPDF &book, const PageNumberFormat &format, int total)
 {
     auto tree = QPDFNumberTreeObjectHelper::newEmpty(book);
@@ -116,11 +132,11 @@ void NumberPages(QPDF &book, const PageNumberFormat &format, EmbeddedFont &font)
     const QPDFObjectHandle save = QPDFObjectHandle::newStream(&book, "q\n");
     std::map<QByteArray, QPDFObjectHandle> beginnings;
     for (int i = 0; i < total; ++i) {
-        QPDFPageObjectHelper page(pages.at(size_t(i)));
-        QPDFObjectHandle resources = page.getObjectHandle().getKey("/Resources");
+        QPDFPageObjectHelper helper(pages.at(size_t(i)));
+        QPDFObjectHandle resources = helper.getObjectHandle().getKey("/Resources");
         if (!resources.isDictionary()) {
             resources = QPDFObjectHandle::newDictionary();
-            page.getObjectHandle().replaceKey("/Resources", resources);
+            helper.getObjectHandle().replaceKey("/Resources", resources);
         }
         QPDFObjectHandle fonts = resources.getKey("/Font");
         if (!fonts.isDictionary()) {
@@ -136,7 +152,7 @@ void NumberPages(QPDF &book, const PageNumberFormat &format, EmbeddedFont &font)
             fonts.replaceKey(name, font.Reference(book));
         }
         const QString text = format.Text(i + 1, total);
-        const ShownPage shown = Shown(page);
+        const ShownPage shown = Shown(helper);
         // What all stamps of one orientation and font name share is one stream; each page has
         // only its number's place and glyphs of its own. (Streams of a page's content join at
         // token boundaries into one.)
@@ -153,12 +169,11 @@ void NumberPages(QPDF &book, const PageNumberFormat &format, EmbeddedFont &font)
         const double left = std::max(2.0, shown.width - kStampRight - font.Width(text, kStampSize));
         const QByteArray number = "1 0 0 1 " + Number(left) + ' ' + Number(kStampBottom) + " Tm " +
                                   font.Show(text) + " Tj ET EMC Q\n";
-        page.addPageContents(save, true);
-        page.addPageContents(shared, false);
         QPDFObjectHandle stamped = QPDFObjectHandle::newStream(&book);
         stamped.replaceStreamData(StoredFlate(number), QPDFObjectHandle::newName("/FlateDecode"),
                                   QPDFObjectHandle::newNull());
-        page.addPageContents(stamped, false);
+        QPDFObjectHandle page = pages.at(size_t(i));
+        page.replaceKey("/Contents", Around(page.getKey("/Contents"), save, {shared, stamped}));
     }
     SetLabels(book, format, total);
 }

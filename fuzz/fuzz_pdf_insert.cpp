@@ -104,7 +104,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     documentLevel.Finish(book.file()->pdf, front);
     FUZZ_CHECK(book.GetNumPages() == placed + front);
     if (bundle) {
-        qf::NumberPages(book.file()->pdf, *qf::PageNumberFormat::Parse("ABC{n:6}", nullptr), *font);
+        qf::NumberPages(book.file()->pdf,
+                        *qf::PageNumberFormat::Parse(QStringLiteral("ABC{n:6}"), nullptr), *font);
         FUZZ_CHECK(font->Embed(book.file()->pdf).ok());
     }
     WriteAndReread(book.file()->pdf);
