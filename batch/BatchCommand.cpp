@@ -1,13 +1,11 @@
 #include "batch/BatchCommand.h"
 
+#include "batch/BatchOptions.h"
 #include "batch/BatchRun.h"
 #include "batch/Console.h"
 #include "batch/FolderWatch.h"
 #include "batch/StopSignals.h"
-#include "compile/CompileBook.h"
-#include "core/DocumentTypes.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -39,216 +37,30 @@ QSet<QString> FileNamesMadeBy(const BatchReport &report)
 
 int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wordProcessor)
 {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QCoreApplication::translate(
-        "Batch", "Runs Quirefold's jobs on FOLDER without a window. The ticks are those the "
-                 "window shows at start-up: every file except those named in the folder's "
-                 "ignore lists. Several jobs run in the order remove, convert, compile.\n\n"
-                 "The choices marked \"stored for the folder\" go into the folder's "
-                 "Quirefold.INI when a job runs, as the window's runs store them, and hold for "
-                 "the window and later runs; --plan stores nothing, and a value that is refused "
-                 "is never stored."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addPositionalArgument(QCoreApplication::translate("Batch", "FOLDER"),
-                                 QCoreApplication::translate("Batch", "The working folder."));
-    const QCommandLineOption convert(
-        QStringLiteral("convert"),
-        QCoreApplication::translate("Batch", "Print the ticked documents to PDF."));
-    const QCommandLineOption compile(
-        QStringLiteral("compile"),
-        QCoreApplication::translate(
-            "Batch", "Compile the ticked PDFs into the book in \"PDFCompile Output\"."));
-    const QCommandLineOption remove(
-        QStringLiteral("remove-converted"),
-        QCoreApplication::translate("Batch", "Delete the PDFs that have a matching document."));
-    const QCommandLineOption trash(
-        QStringLiteral("trash"),
-        QCoreApplication::translate(
-            "Batch", "With --remove-converted: move the PDFs to the trash instead of deleting "
-                     "them."));
-    const QCommandLineOption plan(
-        QStringLiteral("plan"),
-        QCoreApplication::translate("Batch", "Change nothing; print the book's map and which "
-                                             "documents lack an up-to-date PDF."));
-    const QCommandLineOption blank(
-        QStringLiteral("blank-sheets"),
-        QCoreApplication::translate("Batch", "Add a blank sheet after a document that ends "
-                                             "on an odd page (stored for the folder)."));
-    const QCommandLineOption noBlank(
-        QStringLiteral("no-blank-sheets"),
-        QCoreApplication::translate("Batch", "Add no blank sheets (stored for the folder)."));
-    const QCommandLineOption fit(
-        QStringLiteral("fit-blank-sheets"),
-        QCoreApplication::translate(
-            "Batch", "Make each blank sheet the size and orientation of the page before it "
-                     "(stored for the folder)."));
-    const QCommandLineOption noFit(
-        QStringLiteral("no-fit-blank-sheets"),
-        QCoreApplication::translate(
-            "Batch", "Make every blank sheet A4, as empty_page.pdf is (stored for the folder)."));
-    const QCommandLineOption changedOnly(
-        QStringLiteral("changed-only"),
-        QCoreApplication::translate(
-            "Batch", "With --convert: only the documents whose PDF is missing or older than "
-                     "the document."));
-    const QCommandLineOption types(
-        QStringLiteral("document-types"),
-        QCoreApplication::translate(
-            "Batch", "The kinds of document to list and convert, from doc, docx, docm, odt and "
-                     "rtf, e.g. doc,docx (stored for the folder)."),
-        QCoreApplication::translate("Batch", "TYPES"));
-    const QCommandLineOption keep(
-        QStringLiteral("keep-bookmarks"),
-        QCoreApplication::translate(
-            "Batch", "Put each PDF's own bookmarks under its bookmark in the book (stored for "
-                     "the folder)."));
-    const QCommandLineOption noKeep(
-        QStringLiteral("no-keep-bookmarks"),
-        QCoreApplication::translate(
-            "Batch", "One bookmark per PDF, its own left out (stored for the folder)."));
-    const QCommandLineOption linearize(
-        QStringLiteral("linearize"),
-        QCoreApplication::translate("Batch", "Write the book for fast web view, linearized "
-                                             "(stored for the folder)."));
-    const QCommandLineOption noLinearize(
-        QStringLiteral("no-linearize"),
-        QCoreApplication::translate(
-            "Batch", "Write the book without linearizing it (stored for the folder)."));
-    const QCommandLineOption output(
-        QStringList{QStringLiteral("o"), QStringLiteral("output")},
-        QCoreApplication::translate("Batch", "The book's file name (stored for the folder)."),
-        QCoreApplication::translate("Batch", "NAME"));
-    const QCommandLineOption quiet(
-        QStringList{QStringLiteral("q"), QStringLiteral("quiet")},
-        QCoreApplication::translate(
-            "Batch", "Say no progress and no notes on standard error; problems are still said."));
-    const QCommandLineOption index(
-        QStringLiteral("index-page"),
-        QCoreApplication::translate(
-            "Batch", "Put an index in front of the book: its title, then each document with the "
-                     "number of its first page, each line a link (stored for the folder)."));
-    const QCommandLineOption noIndex(
-        QStringLiteral("no-index-page"),
-        QCoreApplication::translate("Batch", "Put no index in front of the book (stored for the "
-                                             "folder)."));
-    const QCommandLineOption pageNumbers(
-        QStringLiteral("page-numbers"),
-        QCoreApplication::translate(
-            "Batch", "Stamp every page's number at its bottom right, as FORMAT says: {n} the "
-                     "number, {n:6} the number zero-padded to six digits, {total} the count of "
-                     "pages, e.g. \"Page {n} of {total}\" or \"ABC{n:6}\". The book's page labels "
-                     "and bookmarks say the same numbers (stored for the folder)."),
-        QCoreApplication::translate("Batch", "FORMAT"));
-    const QCommandLineOption noPageNumbers(
-        QStringLiteral("no-page-numbers"),
-        QCoreApplication::translate("Batch", "Stamp no page numbers (stored for the folder)."));
-    const QCommandLineOption bookmarkTitles(
-        QStringLiteral("bookmark-titles"),
-        QCoreApplication::translate(
-            "Batch", "What each document's bookmark says: short, its file name cut before the "
-                     "first dot (the default); name, its file name without the extension; title, "
-                     "the PDF's own title where it has one (stored for the folder)."),
-        QCoreApplication::translate("Batch", "KIND"));
-    const QCommandLineOption json(
-        QStringLiteral("json"),
-        QCoreApplication::translate(
-            "Batch", "Print one JSON document on standard output, and nothing else: the book, "
-                     "its documents, the converted and deleted files and the problems (see the "
-                     "manual page). Results for people go to standard error."));
-    const QCommandLineOption watch(
-        QStringLiteral("watch"),
-        QCoreApplication::translate(
-            "Batch", "With --compile and/or --convert --changed-only: run once, then again "
-                     "whenever the folder's documents or PDFs change, until SIGINT or SIGTERM. "
-                     "With --json, one line of JSON per run."));
-    parser.addOptions({convert,        changedOnly, compile, remove,  trash,       plan,
-                       blank,          noBlank,     fit,     noFit,   keep,        noKeep,
-                       linearize,      noLinearize, index,   noIndex, pageNumbers, noPageNumbers,
-                       bookmarkTitles, types,       output,  quiet,   json,        watch});
-
     Console console(::isatty(STDERR_FILENO) == 1);
-    // Scripts that asked for JSON get it for a wrong command line too.
-    const bool jsonAsked = arguments.contains(QStringLiteral("--json"));
+    const BatchOptions options = ParseBatchOptions(arguments);
+    console.SetQuiet(options.quiet);
     const auto usageError = [&](const QString &reason) {
         console.Error(reason + QCoreApplication::translate("Batch", " (see --help)"));
-        if (jsonAsked) {
+        if (options.json) {
             BatchReport report;
             report.AddError({}, reason);
             report.exitStatus = kBatchUsage;
-            console.WriteReport(
-                ReportAsJson(report, arguments.contains(QStringLiteral("--watch"))));
+            console.WriteReport(ReportAsJson(report, options.watch));
         }
         return kBatchUsage;
     };
-    if (!parser.parse(arguments))
-        return usageError(parser.errorText());
-    if (parser.isSet(QStringLiteral("help"))) {
-        console.out() << parser.helpText();
+    switch (options.outcome) {
+    case BatchOptions::Outcome::Help:
+    case BatchOptions::Outcome::Version:
+        console.out() << options.text;
         return kBatchDone;
+    case BatchOptions::Outcome::Usage:
+        return usageError(options.text);
+    case BatchOptions::Outcome::Run:
+        break;
     }
-    if (parser.isSet(QStringLiteral("version"))) {
-        console.out() << QCoreApplication::applicationName() << ' '
-                      << QCoreApplication::applicationVersion() << '\n';
-        return kBatchDone;
-    }
-    const QStringList folders = parser.positionalArguments();
-    const bool anyJob = parser.isSet(convert) || parser.isSet(compile) || parser.isSet(remove);
-    QStringList unknownTypes;
-    const QStringList chosenTypes = ParseDocumentTypes(parser.value(types), &unknownTypes);
-    QString usage;
-    if (folders.size() != 1)
-        usage = QCoreApplication::translate("Batch", "give exactly one FOLDER");
-    else if (!anyJob && !parser.isSet(plan))
-        usage = QCoreApplication::translate(
-            "Batch", "nothing to do: give --convert, --compile, --remove-converted or --plan");
-    else if (anyJob && parser.isSet(plan))
-        usage = QCoreApplication::translate(
-            "Batch", "--plan changes nothing, so it cannot be given with a job");
-    else if (parser.isSet(blank) && parser.isSet(noBlank))
-        usage = QCoreApplication::translate("Batch",
-                                            "give --blank-sheets or --no-blank-sheets, not both");
-    else if (parser.isSet(fit) && parser.isSet(noFit))
-        usage = QCoreApplication::translate(
-            "Batch", "give --fit-blank-sheets or --no-fit-blank-sheets, not both");
-    else if (parser.isSet(trash) && !parser.isSet(remove))
-        usage = QCoreApplication::translate("Batch", "--trash goes with --remove-converted");
-    else if (parser.isSet(changedOnly) && !parser.isSet(convert))
-        usage = QCoreApplication::translate("Batch", "--changed-only goes with --convert");
-    else if (!unknownTypes.isEmpty())
-        usage = QCoreApplication::translate(
-                    "Batch", "--document-types: %1 is not one of doc, docx, docm, odt, rtf")
-                    .arg(unknownTypes.first());
-    else if (parser.isSet(keep) && parser.isSet(noKeep))
-        usage = QCoreApplication::translate(
-            "Batch", "give --keep-bookmarks or --no-keep-bookmarks, not both");
-    else if (parser.isSet(watch) && (parser.isSet(plan) || parser.isSet(remove) ||
-                                     (parser.isSet(convert) && !parser.isSet(changedOnly))))
-        usage = QCoreApplication::translate(
-            "Batch", "--watch goes with --compile and --convert --changed-only only");
-    else if (parser.isSet(index) && parser.isSet(noIndex))
-        usage =
-            QCoreApplication::translate("Batch", "give --index-page or --no-index-page, not both");
-    else if (parser.isSet(pageNumbers) && parser.isSet(noPageNumbers))
-        usage = QCoreApplication::translate("Batch",
-                                            "give --page-numbers or --no-page-numbers, not both");
-    else if (const Status format = CheckPageNumberFormat(parser.value(pageNumbers)); !format)
-        usage = QCoreApplication::translate("Batch", "--page-numbers: \"%1\" %2")
-                    .arg(parser.value(pageNumbers), format.reason());
-    else if (parser.isSet(bookmarkTitles) &&
-             !QStringList{QStringLiteral("short"), kBookmarkTitlesFileName, kBookmarkTitlesOwnTitle}
-                  .contains(parser.value(bookmarkTitles)))
-        usage = QCoreApplication::translate(
-                    "Batch", "--bookmark-titles: %1 is not one of short, name, title")
-                    .arg(parser.value(bookmarkTitles));
-    else if (parser.isSet(output) && !CheckOutputFileName(parser.value(output)))
-        usage = QCoreApplication::translate(
-                    "Batch", "--output: \"%1\" is not a plain file name such as Handbook.pdf")
-                    .arg(parser.value(output));
-    console.SetQuiet(parser.isSet(quiet));
-    if (!usage.isEmpty())
-        return usageError(usage);
-    const QString folder = folders.first();
+    const QString &folder = options.folder;
     const QFileInfo folderInfo(folder);
     if (!folderInfo.isDir() || !QDir(folder).isReadable())
         return usageError(QStringLiteral("%1: %2").arg(
@@ -256,43 +68,15 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
                         ? QCoreApplication::translate("Batch", "is not a folder that can be read")
                         : QCoreApplication::translate("Batch", "no such folder")));
 
-    BatchJobs jobs;
-    jobs.remove = parser.isSet(remove);
-    jobs.trash = parser.isSet(trash);
-    jobs.convert = parser.isSet(convert);
-    jobs.changedOnly = parser.isSet(changedOnly);
-    jobs.compile = parser.isSet(compile);
-    jobs.plan = parser.isSet(plan);
-    const auto choice = [&](const QCommandLineOption &on, const QCommandLineOption &off) {
-        return parser.isSet(on) || parser.isSet(off) ? std::optional<bool>(parser.isSet(on))
-                                                     : std::nullopt;
-    };
-    jobs.blankSheets = choice(blank, noBlank);
-    jobs.fitBlankSheets = choice(fit, noFit);
-    jobs.keepBookmarks = choice(keep, noKeep);
-    jobs.linearized = choice(linearize, noLinearize);
-    if (parser.isSet(output))
-        jobs.bookName = parser.value(output);
-    if (parser.isSet(types))
-        jobs.documentTypes = chosenTypes;
-    jobs.indexPage = choice(index, noIndex);
-    if (parser.isSet(pageNumbers) || parser.isSet(noPageNumbers))
-        jobs.pageNumbers = parser.isSet(pageNumbers) ? parser.value(pageNumbers) : QString();
-    if (parser.isSet(bookmarkTitles))
-        jobs.bookmarkTitles = parser.value(bookmarkTitles) == QLatin1String("short")
-                                  ? QString()
-                                  : parser.value(bookmarkTitles);
-
-    const bool watching = parser.isSet(watch);
-    if (parser.isSet(json))
+    if (options.json)
         console.KeepOutputForReport();
     const auto run = [&] {
-        const BatchReport report = RunBatchJobs(folder, jobs, wordProcessor, console);
-        if (parser.isSet(json))
-            console.WriteReport(ReportAsJson(report, watching));
+        const BatchReport report = RunBatchJobs(folder, options.jobs, wordProcessor, console);
+        if (options.json)
+            console.WriteReport(ReportAsJson(report, options.watch));
         return report;
     };
-    if (!watching) {
+    if (!options.watch) {
         const int status = run().exitStatus;
         EndAsSignalled();
         return status;

@@ -198,7 +198,8 @@ void TestBundle::bookmarkTitlesTakeTheWholeNameOrTheOwnTitle()
         QPDFObjectHandle info = pdf->makeIndirectObject(QPDFObjectHandle::newDictionary());
         info.replaceKey("/Title", QPDFObjectHandle::newUnicodeString("Witness statement"));
         pdf->getTrailer().replaceKey("/Info", info);
-        QPDFWriter writer(*pdf, QFile::encodeName(f.folder.file("Titled.pdf")).constData());
+        const QByteArray titled = QFile::encodeName(f.folder.file("Titled.pdf"));
+        QPDFWriter writer(*pdf, titled.constData()); // keeps the name, not a copy
         writer.write();
         QFile::remove(f.folder.file("Witness.v2.pdf"));
         QFile::rename(f.folder.file("Titled.pdf"), f.folder.file("Witness.v2.pdf"));
