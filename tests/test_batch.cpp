@@ -101,6 +101,11 @@ void TestBatch::usageErrors_data()
         << QStringList{"--plan", "--fit-blank-sheets", "--no-fit-blank-sheets", "/tmp"}
         << "not both";
     QTest::newRow("unknown option") << QStringList{"--frobnicate", "/tmp"} << "frobnicate";
+    // Watching, each change would reconvert or delete everything.
+    QTest::newRow("watch converting all")
+        << QStringList{"--watch", "--convert", "/tmp"} << "--watch goes with";
+    QTest::newRow("watch removing")
+        << QStringList{"--watch", "--compile", "--remove-converted", "/tmp"} << "--watch goes with";
     QTest::newRow("missing folder")
         << QStringList{"--plan", "/nonexistent/folder"} << "/nonexistent/folder: no such folder";
 }
