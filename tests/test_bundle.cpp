@@ -1,3 +1,4 @@
+#include "bundle/EmbeddedFont.h"
 #include "bundle/IndexPages.h"
 #include "bundle/PageNumberFormat.h"
 #include "compile/CompileBook.h"
@@ -50,14 +51,14 @@ QStringList Labels(QPDF &pdf)
 class TestBundle : public QObject {
     Q_OBJECT
 private slots:
-    void formatsNumberAndRefuse();
+    void formatsAndFontsRefuseWhatTheyCannotUse();
     void indexStampsLabelsAndBookmarksAgree_data();
     void indexStampsLabelsAndBookmarksAgree();
     void longIndexGoesOnToMorePages();
     void bookmarkTitlesTakeTheWholeNameOrTheOwnTitle();
 };
 
-void TestBundle::formatsNumberAndRefuse()
+void TestBundle::formatsAndFontsRefuseWhatTheyCannotUse()
 {
     const auto text = [](const QString &format, int n, int total) {
         return PageNumberFormat::Parse(format, nullptr)->Text(n, total);
@@ -69,6 +70,17 @@ void TestBundle::formatsNumberAndRefuse()
         QString why;
         QVERIFY2(!PageNumberFormat::Parse(refused, &why) && !why.isEmpty(), refused);
     }
+    // A font that is missing or is not one is named, with what to do about it.
+    TestFolder folder;
+    folder.write("not a font.ttf", "%PDF-1.4\n");
+    for (const QString &path : {folder.file("missing.ttf"), folder.file("not a font.ttf")}) {
+        Status status;
+        QVERIFY(!EmbeddedFont::Open(path, status));
+        QCOMPARE(status.file(), path);
+        QVERIFY2(status.reason().contains("font"), qPrintable(status.reason()));
+    }
+    Status status;
+    QVERIFY(EmbeddedFont::Open(kTextFontPath, status) && status.ok());
 }
 
 void TestBundle::indexStampsLabelsAndBookmarksAgree_data()
