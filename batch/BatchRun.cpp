@@ -315,14 +315,14 @@ BatchReport RunBatchJobs(const QString &folder, const BatchJobs &jobs,
         console.Error(reason);
         report.AddError(ws.SettingsPath, reason);
         allDone = false;
-    } else if (jobs.compile && !CheckPageNumberFormat(window.choices.pageNumbers)) {
+    } else if (const Status format = CheckPageNumberFormat(window.choices.pageNumbers);
+               jobs.compile && !format) {
         // As with the name: only a format the window stored, or a hand, can be refused here.
         const QString reason =
             QCoreApplication::translate("Batch", "The folder's page numbers \"%1\" (PageNumbers "
                                                  "in %2) cannot be used: the format %3. No book "
                                                  "was made; give a format with --page-numbers.")
-                .arg(window.choices.pageNumbers, kSettingsFileName,
-                     CheckPageNumberFormat(window.choices.pageNumbers).reason());
+                .arg(window.choices.pageNumbers, kSettingsFileName, format.reason());
         console.Error(reason);
         report.AddError(ws.SettingsPath, reason);
         allDone = false;

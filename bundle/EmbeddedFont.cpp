@@ -62,6 +62,16 @@ std::string SubsetTag(const std::map<unsigned, uint32_t> &used)
 
 } // namespace
 
+QByteArray ContentNumber(double value)
+{
+    QByteArray text = QByteArray::number(value, 'f', 2);
+    while (text.endsWith('0'))
+        text.chop(1);
+    if (text.endsWith('.'))
+        text.chop(1);
+    return text == "-0" ? QByteArray("0") : text;
+}
+
 std::unique_ptr<EmbeddedFont> EmbeddedFont::Open(const QString &path, Status &status)
 {
     std::unique_ptr<EmbeddedFont> font(new EmbeddedFont);

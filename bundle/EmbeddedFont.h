@@ -20,6 +20,9 @@ namespace qf {
 inline const QString kTextFontPath =
     QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
 
+// A number as the program writes it into content: at most two decimals, none that say nothing.
+QByteArray ContentNumber(double value);
+
 // A TrueType font for text the program writes into a PDF. Only the glyphs used are embedded, once,
 // with the characters they stand for, so the text prints the same anywhere and can be searched
 // and copied.

@@ -21,11 +21,6 @@ int LinesFrom(double firstBaseline)
     return int(std::floor((firstBaseline - kMargin) / kLeading)) + 1;
 }
 
-QByteArray Number(double value)
-{
-    return QByteArray::number(value, 'f', 2);
-}
-
 QPDFObjectHandle Rectangle(double llx, double lly, double urx, double ury)
 {
     QPDFObjectHandle box = QPDFObjectHandle::newArray();
@@ -36,8 +31,8 @@ QPDFObjectHandle Rectangle(double llx, double lly, double urx, double ury)
 
 QByteArray Text(EmbeddedFont &font, const QString &text, double size, double x, double y)
 {
-    return "BT /F " + Number(size) + " Tf 1 0 0 1 " + Number(x) + ' ' + Number(y) + " Tm " +
-           font.Show(text) + " Tj ET\n";
+    return "BT /F " + ContentNumber(size) + " Tf 1 0 0 1 " + ContentNumber(x) + ' ' +
+           ContentNumber(y) + " Tm " + font.Show(text) + " Tj ET\n";
 }
 
 // The text, cut with an ellipsis where it is wider than width.

@@ -14,17 +14,6 @@ constexpr double kStampSize = 10;   // points
 constexpr double kStampRight = 28;  // from the shown page's right edge to the number's end
 constexpr double kStampBottom = 20; // from the shown page's bottom edge to the baseline
 
-// At most two decimals, and none that say nothing: every page carries a stamp.
-QByteArray Number(double value)
-{
-    QByteArray text = QByteArray::number(value, 'f', 2);
-    while (text.endsWith('0'))
-        text.chop(1);
-    if (text.endsWith('.'))
-        text.chop(1);
-    return text == "-0" ? QByteArray("0") : text;
-}
-
 // A free name for the stamp's font among the page's fonts.
 std::string FreeFontName(QPDFObjectHandle fonts)
 {
@@ -158,17 +147,18 @@ void NumberPages(QPDF &book, const PageNumberFormat &format, EmbeddedFont &font)
         // token boundaries into one.)
         QByteArray begin = "\nQ\nq ";
         for (double value : shown.matrix)
-            begin += Number(value) + ' ';
+            begin += ContentNumber(value) + ' ';
         // Marked as the page's pagination, so a screen reader of a tagged book passes it over.
         begin += "cm /Artifact << /Type /Pagination /Subtype /Footer >> BDC 0 g BT " +
-                 QByteArray::fromStdString(name) + ' ' + Number(kStampSize) + " Tf\n";
+                 QByteArray::fromStdString(name) + ' ' + ContentNumber(kStampSize) + " Tf\n";
         QPDFObjectHandle &shared = beginnings[begin];
         if (!shared.isInitialized())
             shared = QPDFObjectHandle::newStream(&book, begin.toStdString());
         // Kept on a page too narrow for it.
         const double left = std::max(2.0, shown.width - kStampRight - font.Width(text, kStampSize));
-        const QByteArray number = "1 0 0 1 " + Number(left) + ' ' + Number(kStampBottom) + " Tm " +
-                                  font.Show(text) + " Tj ET EMC Q\n";
+        const QByteArray number = "1 0 0 1 " + ContentNumber(left) + ' ' +
+                                  ContentNumber(kStampBottom) + " Tm " + font.Show(text) +
+                                  " Tj ET EMC Q\n";
         QPDFObjectHandle stamped = QPDFObjectHandle::newStream(&book);
         stamped.replaceStreamData(StoredFlate(number), QPDFObjectHandle::newName("/FlateDecode"),
                                   QPDFObjectHandle::newNull());

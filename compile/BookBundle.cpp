@@ -8,11 +8,9 @@
 namespace qf {
 
 BookBundle::BookBundle(const CompileRequest &request)
-    : index_(request.indexPage), blankSheets_(request.blankSheets)
+    : index_(request.indexPage), blankSheets_(request.blankSheets),
+      title_(BookTitle(request.bookName))
 {
-    title_ = request.bookName;
-    if (title_.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
-        title_.chop(4);
     if (!request.pageNumbers.isEmpty()) {
         QString problem;
         format_ = PageNumberFormat::Parse(request.pageNumbers, &problem);

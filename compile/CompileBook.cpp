@@ -110,6 +110,12 @@ Status CheckOutputFileName(const QString &name)
     return Status::Ok();
 }
 
+QString BookTitle(const QString &bookName)
+{
+    return bookName.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive) ? bookName.chopped(4)
+                                                                         : bookName;
+}
+
 void TakeBookChoices(CompileRequest &request, const BookChoices &choices)
 {
     request.fitBlankSheets = choices.fitBlankSheets;
@@ -153,9 +159,7 @@ Status CountPages(const PDDoc &source, Status opened, const QString &path, int &
 // it opens with its bookmarks shown.
 void NameTheBook(PdfFile &book, const QString &bookName)
 {
-    QString title = bookName;
-    if (title.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
-        title.chop(4);
+    const QString title = BookTitle(bookName);
     QPDFObjectHandle info = QPDFObjectHandle::newDictionary();
     info.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(title.toStdString()));
     info.replaceKey("/Creator", QPDFObjectHandle::newUnicodeString("Quirefold"));

@@ -16,6 +16,8 @@ inline const QString kEmptyPageFileName = QStringLiteral("empty_page.pdf");
 
 // Where the book named name is written: in the working folder's output folder.
 QString BookPath(const QString &workingFolder, const QString &name);
+// The book's title: its file name without ".pdf".
+QString BookTitle(const QString &bookName);
 // Ok for a plain file name; otherwise says why the book cannot be written under it.
 Status CheckOutputFileName(const QString &name);
 // Ok for a page-number format the book can be numbered with; otherwise says why not.

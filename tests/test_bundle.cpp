@@ -12,21 +12,13 @@ using namespace qf;
 
 namespace {
 
-QString Run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 // The text of each page, as a reader that searches or copies it finds it.
 QStringList PageTexts(const QString &pdf, int pages)
 {
     QStringList texts;
     for (int page = 1; page <= pages; ++page)
-        texts << Run("pdftotext", {"-f", QString::number(page), "-l", QString::number(page),
-                                   "-layout", pdf, "-"});
+        texts << ProgramOutput("pdftotext", {"-f", QString::number(page), "-l",
+                                             QString::number(page), "-layout", pdf, "-"});
     return texts;
 }
 
@@ -143,7 +135,8 @@ void TestBundle::indexStampsLabelsAndBookmarksAgree()
                                         {"Протокол — " + stamps.at(8), 8}}));
 
     // On the turned page the stamp sits at the bottom right of the page as shown.
-    const QString boxes = Run("pdftotext", {"-f", "10", "-l", "10", "-bbox", f.book(), "-"});
+    const QString boxes =
+        ProgramOutput("pdftotext", {"-f", "10", "-l", "10", "-bbox", f.book(), "-"});
     const QRegularExpressionMatch page =
         QRegularExpression(R"re(<page width="([\d.]+)" height="([\d.]+)")re").match(boxes);
     const QRegularExpressionMatch word =
@@ -160,7 +153,7 @@ void TestBundle::indexStampsLabelsAndBookmarksAgree()
              qPrintable(boxes));
 
     // Every font is embedded, as a subset.
-    const QStringList fonts = Run("pdffonts", {f.book()}).split('\n').mid(2);
+    const QStringList fonts = ProgramOutput("pdffonts", {f.book()}).split('\n').mid(2);
     for (const QString &line : fonts)
         if (!line.trimmed().isEmpty())
             QVERIFY2(line.contains(QRegularExpression(R"(\byes\s+yes\s+yes\b)")), qPrintable(line));

@@ -599,18 +599,6 @@ void TestMainWindow::compileButtonMakesTheBookAndTakesNoInputMeanwhile()
     QCOMPARE(s.form->CompileBar().BarColor(), kBarRed);
 }
 
-namespace {
-
-QString Run(const QString &program, const QStringList &arguments)
-{
-    QProcess p;
-    p.start(program, arguments);
-    p.waitForFinished(60000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-} // namespace
-
 void TestMainWindow::printButtonMakesRealPdfsThroughLibreOffice()
 {
     TestFolder folder;
@@ -633,9 +621,9 @@ void TestMainWindow::printButtonMakesRealPdfsThroughLibreOffice()
     QCOMPARE(s.ticked("List2"), QStringList({"appendix.PDF", "Rules of Play.PDF"}));
     const QString pdf = folder.file("Rules of Play.PDF");
     QCOMPARE(ReadPdf(pdf)->getAllPages().size(), size_t(3));
-    QVERIFY(Run("pdftotext", {pdf, "-"}).contains("Rules of Play", Qt::CaseInsensitive));
+    QVERIFY(ProgramOutput("pdftotext", {pdf, "-"}).contains("Rules of Play", Qt::CaseInsensitive));
     const QStringList fonts =
-        Run("pdffonts", {pdf}).split('\n').mid(2).filter(QRegularExpression("\\S"));
+        ProgramOutput("pdffonts", {pdf}).split('\n').mid(2).filter(QRegularExpression("\\S"));
     QVERIFY(!fonts.isEmpty());
     for (const QString &font : fonts)
         QVERIFY2(

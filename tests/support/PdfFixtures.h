@@ -65,6 +65,15 @@ inline QList<std::pair<QString, int>> Outline(QPDF &pdf)
 }
 
 // Runs the qpdf command; its exit code.
+// What a program printed on standard output.
+inline QString ProgramOutput(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
 inline int RunQpdf(const QStringList &arguments, QByteArray *output = nullptr)
 {
     QProcess qpdf;
