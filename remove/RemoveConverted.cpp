@@ -2,29 +2,15 @@
 
 #include "core/Workspace.h"
 #include "listing/FolderListing.h"
+#include "remove/Trash.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QStandardPaths>
 
 #include <algorithm>
 #include <sys/stat.h>
 
 namespace qf {
-namespace {
-
-// Whether the home trash could take the folder's files: it does when both are on one file
-// system. A file elsewhere goes to a trash at the top of its own file system, if the desktop keeps
-// one there; when the move fails there, no trash can be had.
-bool HomeTrashTakes(const QString &folder)
-{
-    const QString home = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    struct stat data, here;
-    return !home.isEmpty() && ::stat(QFile::encodeName(home).constData(), &data) == 0 &&
-           ::stat(QFile::encodeName(folder).constData(), &here) == 0 && data.st_dev == here.st_dev;
-}
-
-} // namespace
 
 RemovalResult RemoveConvertedPdfs(const QString &workingFolder, const QStringList &pdfNames,
                                   const QStringList &documentTypes, Removal how)
@@ -50,15 +36,13 @@ RemovalResult RemoveConvertedPdfs(const QString &workingFolder, const QStringLis
             continue;
         }
         if (how == Removal::Trash) {
-            if (pdf.moveToTrash()) {
-                result.trashed.append(JoinPath(workingFolder, name));
+            const TrashOutcome trashed = MoveToTrash(pdf.fileName());
+            if (trashed.kind == TrashOutcome::Kind::Trashed) {
+                result.trashed.append(pdf.fileName());
                 continue;
             }
-            if (HomeTrashTakes(workingFolder) || !pdf.exists()) {
-                result.problems.add(Status::Failed(
-                    pdf.fileName(),
-                    QCoreApplication::translate("Files", "could not be moved to the trash (%1)")
-                        .arg(pdf.errorString())));
+            if (trashed.kind == TrashOutcome::Kind::Failed) {
+                result.problems.add(Status::Failed(pdf.fileName(), trashed.reason));
                 continue;
             }
             result.noTrash = true;

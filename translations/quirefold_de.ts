@@ -939,6 +939,18 @@ DIESE DATEI WIRD ÜBERSPRUNGEN.</translation>
         <source>could not be read (%1)</source>
         <translation>konnte nicht gelesen werden (%1)</translation>
     </message>
+    <message>
+        <source>was moved to %1, but the trash does not list it</source>
+        <translation>wurde nach %1 verschoben, doch der Papierkorb führt sie nicht</translation>
+    </message>
+    <message>
+        <source>the trash %1 could not be made</source>
+        <translation>der Papierkorb %1 konnte nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>no trash can be had on the file system of %1</source>
+        <translation>auf dem Dateisystem von %1 gibt es keinen Papierkorb</translation>
+    </message>
 </context>
 <context>
     <name>Runs</name>
