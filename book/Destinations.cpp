@@ -46,19 +46,21 @@ void Destinations::Add(QPDF &book, const SourceInBook &source)
 {
     placed_.push_back({source.name, source.firstPage, source.pages});
     QPDFObjectHandle root = source.source.getRoot();
-    QPDFObjectHandle dests = root.getKey("/Dests");
-    if (dests.isDictionary())
-        for (auto &[key, value] : dests.ditems()) {
-            QPDFObjectHandle dest = AsArray(Import(book, source, value));
-            if (Lands(dest))
-                byName_[PrefixedName(source, NameKey(key))] = dest;
-        }
+    // Both kinds of name go into the one name tree: viewers disagree on which to read when a
+    // book has both. A name the tree holds too is the tree's.
     QPDFObjectHandle tree = ValueOf(root.getKey("/Names"), "/Dests");
     if (tree.isDictionary())
         for (auto &[key, value] : QPDFNameTreeObjectHelper(tree, source.source)) {
             QPDFObjectHandle dest = AsArray(Import(book, source, value));
             if (Lands(dest))
-                byString_[PrefixedName(source, key)] = dest;
+                names_[PrefixedName(source, key)] = dest;
+        }
+    QPDFObjectHandle dests = root.getKey("/Dests");
+    if (dests.isDictionary())
+        for (auto &[key, value] : dests.ditems()) {
+            QPDFObjectHandle dest = AsArray(Import(book, source, value));
+            if (Lands(dest))
+                names_.emplace(PrefixedName(source, NameKey(key)), dest);
         }
 
     // An annotation or action that two pages share is renamed once.
@@ -81,7 +83,7 @@ void Destinations::Add(QPDF &book, const SourceInBook &source)
 QPDFObjectHandle Destinations::Renamed(const SourceInBook &source, QPDFObjectHandle dest) const
 {
     if (dest.isName())
-        return QPDFObjectHandle::newName("/" + PrefixedName(source, NameKey(dest.getName())));
+        return QPDFObjectHandle::newUnicodeString(PrefixedName(source, NameKey(dest.getName())));
     if (dest.isString())
         return QPDFObjectHandle::newUnicodeString(PrefixedName(source, dest.getUTF8Value()));
     return dest;
@@ -129,9 +131,9 @@ QPDFObjectHandle Destinations::RemoteDestination(QPDF &book, const Placed &targe
         return pages.at(size_t(target.firstPage + index));
     };
     const std::string prefix = target.name.toStdString() + "/";
-    if (dest.isName() && byName_.count(prefix + NameKey(dest.getName())))
-        return QPDFObjectHandle::newName("/" + prefix + NameKey(dest.getName()));
-    if (dest.isString() && byString_.count(prefix + dest.getUTF8Value()))
+    if (dest.isName() && names_.count(prefix + NameKey(dest.getName())))
+        return QPDFObjectHandle::newUnicodeString(prefix + NameKey(dest.getName()));
+    if (dest.isString() && names_.count(prefix + dest.getUTF8Value()))
         return QPDFObjectHandle::newUnicodeString(prefix + dest.getUTF8Value());
     QPDFObjectHandle result = QPDFObjectHandle::newArray();
     if (dest.isArray() && dest.getArrayNItems() >= 1 && dest.getArrayItem(0).isInteger()) {
@@ -166,15 +168,9 @@ void Destinations::Finish(QPDF &book)
     }
 
     QPDFObjectHandle root = book.getRoot();
-    if (!byName_.empty()) {
-        QPDFObjectHandle dests = QPDFObjectHandle::newDictionary();
-        for (auto &[name, dest] : byName_)
-            dests.replaceKey("/" + name, dest);
-        root.replaceKey("/Dests", book.makeIndirectObject(dests));
-    }
-    if (!byString_.empty()) {
+    if (!names_.empty()) {
         auto tree = QPDFNameTreeObjectHelper::newEmpty(book);
-        for (auto &[name, dest] : byString_)
+        for (auto &[name, dest] : names_)
             tree.insert(name, dest);
         if (!root.getKey("/Names").isDictionary())
             root.replaceKey("/Names", QPDFObjectHandle::newDictionary());

@@ -17,7 +17,8 @@ namespace qf {
 // never meet; a link to another PDF of the book (GoToR) becomes a link inside the book.
 class Destinations {
 public:
-    // Takes the source's /Dests and /Names /Dests, and renames what its pages' links say.
+    // Takes the source's /Dests and /Names /Dests, and renames what its pages' links say; names
+    // become strings, as the book keeps them all in its /Names /Dests tree.
     void Add(QPDF &book, const SourceInBook &source);
     // Writes the names into the book's catalog and turns links between its PDFs into its own.
     void Finish(QPDF &book);
@@ -44,8 +45,7 @@ private:
     QString TargetInBook(QPDFObjectHandle file) const;
     QPDFObjectHandle RemoteDestination(QPDF &book, const Placed &target, QPDFObjectHandle dest);
 
-    std::map<std::string, QPDFObjectHandle> byName_;   // the /Dests dictionary's
-    std::map<std::string, QPDFObjectHandle> byString_; // the /Names /Dests tree's
+    std::map<std::string, QPDFObjectHandle> names_; // every source's, prefixed
     std::vector<Placed> placed_;
     std::vector<Remote> remote_;
 };

@@ -18,6 +18,8 @@ packages=(
     libharfbuzz-dev
     # A second renderer: tests check that books show in MuPDF without warnings.
     mupdf-tools
+    # Poppler's own link lookup, which tests ask through its GObject bindings.
+    gir1.2-poppler-0.18 python3-gi
     # Checking the desktop entry, the AppStream metadata and the manual pages.
     desktop-file-utils appstream groff-base
     # Making the Debian package and checking it.

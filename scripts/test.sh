@@ -4,6 +4,10 @@ set -euo pipefail
 
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 bash scripts/install-deps.sh
+# pdf.js, for tests only: where Firefox's viewer takes the book's links.
+if [[ ! -d tests/viewers/node_modules/pdfjs-dist ]] && command -v npm > /dev/null; then
+    (cd tests/viewers && npm ci --no-audit --no-fund --loglevel=error)
+fi
 bash scripts/build.sh
 
 # Tests need no screen; they also set this themselves.

@@ -80,18 +80,24 @@ QString Follow(QPDF &pdf, QPDFObjectHandle link)
     return where;
 }
 
-// The links of AddLinks on the occurrence-th copy of the source with that base; the one to another
-// file only where that file's pages are there too.
-QString Links(QPDF &pdf, int base, int occurrence, int remoteBase)
+// The links of AddLinks on the occurrence-th copy of the source with that base: each with the page
+// it lands on and its view; the one to another file only where that file's pages are there too.
+std::vector<std::tuple<std::string, int, QString>> LinksOf(QPDF &pdf, int base, int occurrence,
+                                                           int remoteBase)
 {
-    const int first = PageOfWidth(pdf, base, occurrence);
-    const std::vector<std::tuple<std::string, int, QString>> expected = {
+    return {
         {"explicit", PageOfWidth(pdf, base + 1, occurrence), "/XYZ 10 20 0"},
         {"named", PageOfWidth(pdf, base + 2, occurrence), "/XYZ 30 40 0"},
         {"tree", PageOfWidth(pdf, base + 1, occurrence), "/FitH 50"},
         {"action", PageOfWidth(pdf, base + 2, occurrence), "/XYZ 60 70 0"},
         {"remote", PageOfWidth(pdf, remoteBase + 1), "/Fit"},
     };
+}
+
+QString Links(QPDF &pdf, int base, int occurrence, int remoteBase)
+{
+    const int first = PageOfWidth(pdf, base, occurrence);
+    const auto expected = LinksOf(pdf, base, occurrence, remoteBase);
     QStringList wrong;
     for (const auto &[id, page, view] : expected) {
         if (page < 0) // another file's pages
@@ -104,6 +110,47 @@ QString Links(QPDF &pdf, int base, int occurrence, int remoteBase)
         const QString want = QString::number(page) + " " + view, got = Follow(pdf, link);
         if (got != want)
             wrong << QString::fromStdString(id) + " link: " + got + ", not " + want;
+    }
+    return wrong.join("; ");
+}
+
+// Where Poppler, MuPDF and pdf.js take the links of AddLinks in the file at path: viewers differ
+// in where they look up names, and a link one cannot follow is lost to its users.
+QString ViewersFollow(const QString &path, int base, int occurrence, int remoteBase)
+{
+    QList<int> want;
+    int first = -1;
+    {
+        auto pdf = Open(path);
+        first = PageOfWidth(*pdf, base, occurrence);
+        for (const auto &[id, page, view] : LinksOf(*pdf, base, occurrence, remoteBase))
+            want << page;
+    }
+    std::sort(want.begin(), want.end());
+    const QString scripts = QStringLiteral(QUIREFOLD_SOURCE_FOLDER "/tests/viewers/");
+    QList<QStringList> viewers = {{"Poppler", "/usr/bin/python3", scripts + "links_poppler.py"},
+                                  {"MuPDF", "mutool", "run", scripts + "links_mupdf.js"}};
+    if (QFileInfo::exists(scripts + "node_modules/pdfjs-dist"))
+        viewers.append({"pdf.js", "node", scripts + "links_pdfjs.mjs"});
+    else
+        qWarning("pdf.js is not installed in tests/viewers: scripts/test.sh installs it");
+    QStringList wrong;
+    for (const QStringList &viewer : viewers) {
+        QProcess run;
+        run.start(viewer[1], viewer.mid(2) << path << QString::number(first));
+        if (!run.waitForFinished(60000) || run.exitCode() != 0)
+            return viewer[0] + " fails: " + run.readAllStandardError();
+        QList<int> got;
+        for (const QByteArray &line : run.readAllStandardOutput().split('\n'))
+            if (!line.isEmpty())
+                got << line.toInt();
+        std::sort(got.begin(), got.end());
+        if (got != want) {
+            QStringList pages;
+            for (const int page : got)
+                pages << QString::number(page);
+            wrong << viewer[0] + " takes the links to pages " + pages.join(' ');
+        }
     }
     return wrong.join("; ");
 }
@@ -428,6 +475,8 @@ void TestBookFidelity::bookKeepsWhatEachSourceHolds()
              qPrintable(row + ", plain: " + plain.messages().join('\n')));
     QVERIFY2(f.messages().isEmpty(), qPrintable(row + ": " + f.messages().join('\n')));
     CHECK("book", Check(p, f.book(), bases));
+    if (property == "links")
+        CHECK("book in viewers", ViewersFollow(f.book(), bases[0], 0, bases[1]));
     CHECK("book", LikePlain(f, plain, loose));
 }
 
@@ -455,6 +504,7 @@ void TestBookFidelity::linksOfAFileListedTwiceLandInItsOwnPages()
     auto book = Open(f.book());
     CHECK("A.pdf", Links(*book, 300, 0, 400));
     CHECK("A2.pdf", Links(*book, 300, 1, 400));
+    CHECK("A2.pdf in viewers", ViewersFollow(f.book(), 300, 1, 400));
     CHECK("book", LikePlain(f, plain, false));
 }
 
