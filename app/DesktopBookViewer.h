@@ -1,6 +1,6 @@
 #pragma once
 
-#include "automation/PdfSuite.h"
+#include "compile/BookViewer.h"
 
 namespace qf {
 

@@ -348,7 +348,7 @@ BatchReport RunBatchJobs(const QString &folder, const BatchJobs &jobs,
         } else {
             report.documents.clear(); // no book holds them
         }
-        allDone &= Report(console, report, problems, result.notices,
+        allDone &= Report(console, report, problems, {},
                           result.book.isEmpty()
                               ? QCoreApplication::translate("Batch", "No book was made.")
                               : QCoreApplication::translate(

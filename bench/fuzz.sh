@@ -13,7 +13,7 @@ seconds="${1:-60}"
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    targets=(fuzz_profile fuzz_ignore_list fuzz_name_match fuzz_pdf_insert)
+    targets=(fuzz_profile fuzz_ignore_list fuzz_name_match fuzz_pdf_book)
 fi
 sanitizers="${FUZZ_SANITIZERS:-address,undefined}"
 build="$repo/build-fuzz"
@@ -49,7 +49,7 @@ seed fuzz_ignore_list ends 'a.doc\nb.doc\rc.doc\r\n\r\nA.DOC'
 seed fuzz_name_match doc '\x00*.DOC\x00REPORT.DOC'
 seed fuzz_name_match lists '\x00[!a-c]#?[x-z]*\x00d7qy.pdf'
 seed fuzz_name_match unclosed '\x00[ab*\x00[abc'
-pdfs="$build/corpus/fuzz_pdf_insert"
+pdfs="$build/corpus/fuzz_pdf_book"
 mkdir -p "$pdfs"
 for pdf in sample/*.pdf; do
     name="$(basename "$pdf" .pdf)"
@@ -85,7 +85,7 @@ for target in "${targets[@]}"; do
     mkdir -p "$artifacts" "$build/corpus/$target"
     case "$target" in
         fuzz_name_match) max_len=256 ;;
-        fuzz_pdf_insert) max_len=16384 ;;
+        fuzz_pdf_book) max_len=16384 ;;
         *) max_len=4096 ;;
     esac
     echo "== $target, $seconds s"

@@ -1,6 +1,6 @@
 #include "book/SharedStreams.h"
 
-#include "automation/RawDigest.h"
+#include "book/RawDigest.h"
 
 #include <qpdf/Buffer.hh>
 

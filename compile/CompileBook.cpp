@@ -1,12 +1,12 @@
 #include "compile/CompileBook.h"
 
-#include "automation/PdfDocument.h"
-#include "automation/PdfWrite.h"
 #include "book/DocumentLevel.h"
+#include "book/Outline.h"
+#include "book/PdfFile.h"
+#include "book/PdfWrite.h"
 #include "book/SharedStreams.h"
 #include "bundle/PageNumberFormat.h"
 #include "compile/BookBundle.h"
-#include "compile/BookmarkBook.h"
 #include "compile/OwnBookmarks.h"
 #include "compile/SourceReader.h"
 #include "core/Workspace.h"
@@ -140,19 +140,19 @@ Status CheckPageNumberFormat(const QString &format)
 
 namespace {
 
-// Counts the pages of a source as it was opened; a damaged file whose pages are all lost is not an
+// Counts the pages of a source as it was read; a damaged file whose pages are all lost is not an
 // empty one.
-Status CountPages(const PDDoc &source, Status opened, const QString &path, int &pages)
+Status CountPages(PdfFile *source, Status read, const QString &path, int &pages)
 {
-    pages = opened ? source.GetNumPages() : 0;
-    if (opened && pages < 1)
-        opened = Status::Failed(
-            path, source.file()->pdf.anyWarnings()
+    pages = read ? PageCount(*source) : 0;
+    if (read && pages < 1)
+        read = Status::Failed(
+            path, source->pdf.anyWarnings()
                       ? QCoreApplication::translate("Book", "is damaged (%1), and no page of it "
                                                             "could be read")
-                            .arg(RepairDetail(*source.file()))
+                            .arg(RepairDetail(*source))
                       : QCoreApplication::translate("Book", "has no pages"));
-    return opened;
+    return read;
 }
 
 // The book says what it is: its title is its file name without ".pdf", its creator Quirefold, and
@@ -175,9 +175,9 @@ QString OwnTitle(QPDF &pdf)
 }
 
 // Gives the book's page at index the size, crop and orientation of the page before it.
-void FitToPageBefore(PDDoc &book, int index)
+void FitToPageBefore(PdfFile &book, int index)
 {
-    const std::vector<QPDFObjectHandle> &pages = book.file()->pdf.getAllPages();
+    const std::vector<QPDFObjectHandle> &pages = book.pdf.getAllPages();
     QPDFObjectHandle sheet = pages.at(size_t(index));
     QPDFPageObjectHelper before(pages.at(size_t(index - 1)));
     sheet.replaceKey("/MediaBox", before.getMediaBox(true).shallowCopy());
@@ -190,16 +190,16 @@ void FitToPageBefore(PDDoc &book, int index)
     }
 }
 
-// Puts the sources into the book in order, as the layout places them.
+// Puts the sources' pages into the book in order, as the layout places them, each source's
+// document data after its pages.
 void AssemblePages(const CompileRequest &request, const QStringList &paths, JobObserver &observer,
-                   PdfSuite &suite, PDDoc &output, CompileResult &result, DamageReport &damage,
+                   PdfFile &book, CompileResult &result, DamageReport &damage,
                    QList<QList<OwnBookmark>> &ownBookmarks, DocumentLevel &documentLevel)
 {
     SourceReader reader(paths);
-    PDDoc source(suite);
-    PDDoc blank(suite);
     const QString blankPath = JoinPath(request.programFolder, kEmptyPageFileName);
-    const Status blankOpened = blank.Open(blankPath);
+    std::shared_ptr<PdfFile> blank;
+    const Status blankRead = ReadPdfFile(blankPath, blank);
     bool blankReported = false;
     BookLayout &layout = result.layout;
     const int count = int(request.names.size());
@@ -213,36 +213,34 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
         observer.At(name, i);
         const QString &path = paths.at(i);
         Status step;
-        source.Adopt(reader.Next(step));
+        std::shared_ptr<PdfFile> source = reader.Next(step);
         int pages = 0;
-        step = CountPages(source, step, path, pages);
-        const int pagesBefore = output.GetNumPages();
+        step = CountPages(source.get(), step, path, pages);
+        const int pagesBefore = PageCount(book);
         bool sheetAdded = false;
         if (step && layout.BlankSheetDue()) {
-            const Status inserted =
-                blankOpened ? output.InsertPages(pagesBefore - 1, blank, 0, 1, false) : blankOpened;
-            sheetAdded = inserted.ok();
+            const Status appended = blankRead ? AppendPages(book, *blank) : blankRead;
+            sheetAdded = appended.ok();
             if (sheetAdded && request.fitBlankSheets)
-                FitToPageBefore(output, pagesBefore);
-            if (!inserted && !blankReported) {
+                FitToPageBefore(book, pagesBefore);
+            if (!appended && !blankReported) {
                 result.problems.add(Status::Failed(
                     blankPath,
                     QCoreApplication::translate("Book", "%1, so blank sheets are missing")
-                        .arg(inserted.reason())));
+                        .arg(appended.reason())));
                 blankReported = true;
             }
         }
         if (step)
-            step = output.InsertPages(output.GetNumPages() - 1, source, 0, pages, false);
-        if (step && source.file()->pdf.anyWarnings())
+            step = AppendPages(book, *source);
+        if (step && source->pdf.anyWarnings())
             damage.Add(path, QCoreApplication::translate(
                                  "Book", "is damaged (%1); what could be read of it went into "
                                          "the book")
-                                 .arg(RepairDetail(*source.file())));
+                                 .arg(RepairDetail(*source)));
         if (step) {
-            const Status kept =
-                documentLevel.Add(output.file()->pdf, FileNameFromPath(name), source.file()->pdf,
-                                  output.GetNumPages() - pages, pages);
+            const Status kept = documentLevel.Add(book.pdf, FileNameFromPath(name), source->pdf,
+                                                  PageCount(book) - pages, pages);
             if (!kept)
                 damage.Add(path, QCoreApplication::translate(
                                      "Book", "has links, form fields or other document data "
@@ -252,28 +250,39 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
             if (request.bookmarkTitles == BookmarkTitles::FirstDot)
                 layout.Place(name, pages, sheetAdded);
             else
-                layout.Place(
-                    name, pages, sheetAdded,
-                    BookmarkTitle(name, request.bookmarkTitles, OwnTitle(source.file()->pdf)));
+                layout.Place(name, pages, sheetAdded,
+                             BookmarkTitle(name, request.bookmarkTitles, OwnTitle(source->pdf)));
             ownBookmarks.append(QList<OwnBookmark>());
             QString broken;
             if (request.keepBookmarks &&
-                !ReadOwnBookmarks(source.file()->pdf, ownBookmarks.last(), broken))
+                !ReadOwnBookmarks(source->pdf, ownBookmarks.last(), broken))
                 damage.Add(path, QCoreApplication::translate(
                                      "Book", "has damaged bookmarks (%1), which were left out "
                                              "of the book")
                                      .arg(broken));
         } else {
-            if (output.GetNumPages() > pagesBefore)
-                output.DeletePages(pagesBefore, output.GetNumPages() - 1);
+            RemovePagesFrom(book, pagesBefore);
             layout.LeaveOut(name, step);
             result.problems.add(Status::Failed(
                 step.file(),
                 QCoreApplication::translate("Book", "%1; it was left out").arg(step.reason())));
         }
-        reader.Done(source.Release());
+        reader.Done(std::move(source));
         observer.Progress(i + 1, count);
     }
+}
+
+// One bookmark per row of the table, in order, each document's own bookmarks under its own.
+void AddBookmarks(QPDF &book, const BookmarkTable &table,
+                  const QList<QList<OwnBookmark>> &ownBookmarks)
+{
+    const qsizetype front = table.size() - ownBookmarks.size(); // the index's row
+    std::vector<QPDFObjectHandle> items;
+    for (const BookmarkRow &row : table)
+        items.push_back(AddOutlineItem(book, row.title, row.startPage));
+    for (qsizetype i = front; i < table.size(); ++i)
+        AddOwnBookmarks(book, items[size_t(i)], ownBookmarks.value(i - front),
+                        table.at(i).startPage);
 }
 
 QStringList SourcePaths(const CompileRequest &request)
@@ -286,18 +295,18 @@ QStringList SourcePaths(const CompileRequest &request)
 
 // What follows the pages: the index and page numbers the folder chose, the sources' document
 // data, their shared streams kept once, the book's name, and how it is to be written.
-Status FinishAssembly(const CompileRequest &request, PDDoc &output, DocumentLevel &documentLevel,
+Status FinishAssembly(const CompileRequest &request, PdfFile &book, DocumentLevel &documentLevel,
                       CompileResult &result)
 {
     BookBundle bundle(request);
-    const int front = bundle.PutIndexInFront(output.file()->pdf, result.layout);
-    const Status finished = documentLevel.Finish(output.file()->pdf, front);
-    result.problems.add(bundle.Finish(output.file()->pdf, result.layout));
-    result.shared = ShareIdenticalStreams(output.file()->pdf);
-    NameTheBook(*output.file(), request.bookName);
+    const int front = bundle.PutIndexInFront(book.pdf, result.layout);
+    const Status finished = documentLevel.Finish(book.pdf, front);
+    result.problems.add(bundle.Finish(book.pdf, result.layout));
+    result.shared = ShareIdenticalStreams(book.pdf);
+    NameTheBook(book, request.bookName);
     // Sources all older than PDF 1.5 may be made for readers or print rules without object streams.
-    output.file()->objectStreams = request.compact && !(output.file()->version < PDFVersion(1, 5));
-    output.file()->linearized = request.linearized;
+    book.objectStreams = request.compact && !(book.version < PDFVersion(1, 5));
+    book.linearized = request.linearized;
     return finished;
 }
 
@@ -305,7 +314,7 @@ Status FinishAssembly(const CompileRequest &request, PDDoc &output, DocumentLeve
 
 CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, BookViewer &viewer)
 {
-    CompileResult result{QString(), BookLayout(request.blankSheets), {}, {}, false, {}, 0};
+    CompileResult result{QString(), BookLayout(request.blankSheets), {}, false, {}, 0};
     if (request.names.isEmpty()) {
         result.problems.add(Status::Failed(
             QString(), QCoreApplication::translate(
@@ -321,8 +330,8 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
         request.workingFolder, JoinPath(request.workingFolder, kOutputFolderName), outputPath);
     // The book is made under a hidden name and takes the output path's place only once it is
     // complete, bookmarks and all.
-    WholeFileWrite book;
-    const Status begun = prepared ? book.Begin(outputPath, request.workingFolder) : prepared;
+    WholeFileWrite target;
+    const Status begun = prepared ? target.Begin(outputPath, request.workingFolder) : prepared;
     if (!begun) {
         result.problems.add(begun);
         return result;
@@ -330,57 +339,37 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
     observer.Doing(QCoreApplication::translate("Book", "Creating Output File..."));
     observer.At(request.bookName);
 
-    PdfSuite suite(&viewer);
-    PDDoc output(suite);
-    output.Create();
+    std::shared_ptr<PdfFile> book = NewBook();
     DamageReport damage;
     QList<QList<OwnBookmark>> ownBookmarks; // one list per document that went in
     observer.Doing(QCoreApplication::translate("Book", "Compiling PDF files..."));
     const QStringList paths = SourcePaths(request);
     DocumentLevel documentLevel;
-    AssemblePages(request, paths, observer, suite, output, result, damage, ownBookmarks,
-                  documentLevel);
+    AssemblePages(request, paths, observer, *book, result, damage, ownBookmarks, documentLevel);
     if (result.stopped || observer.StopRequested()) {
         result.stopped = true;
         return result; // the hidden file goes; an old book stays as it was
     }
 
-    if (output.GetNumPages() < 1) {
+    if (PageCount(*book) < 1) {
         result.problems.add(Status::Failed(
             outputPath, QCoreApplication::translate("Book", "no page could be added, "
                                                             "so no book was written")));
         return result;
     }
-    if (const Status finished = FinishAssembly(request, output, documentLevel, result); !finished)
+    if (const Status finished = FinishAssembly(request, *book, documentLevel, result); !finished)
         result.problems.add(Status::Failed(
             outputPath, QCoreApplication::translate(
                             "Book", "the sources' links, forms and other document data could "
                                     "not all be kept (%1)")
                             .arg(finished.reason())));
-    // The viewer bookmarks the book in memory under its hidden name, and its save writes it
-    // there, once and complete; the rename then puts it in the old one's place.
-    output.StageIn(book);
-    const auto tell = [&](const Notice &notice) {
-        result.notices.append(notice);
-        observer.Tell(notice);
-    };
-    const QString staged = book.TemporaryPath();
-    const BookmarkTable table = result.layout.Bookmarks();
-    // Each document's own bookmarks go under its bookmark, the n-th item of the book's outline.
-    const auto keepOwn = [&](PdfFile &made) {
-        const qsizetype front = table.size() - ownBookmarks.size(); // the index's row
-        QPDFObjectHandle item = made.pdf.getRoot().getKey("/Outlines").getKey("/First");
-        for (qsizetype i = 0; i < table.size() && item.isDictionary();
-             ++i, item = item.getKey("/Next"))
-            if (i >= front)
-                AddOwnBookmarks(made.pdf, item, ownBookmarks.value(i - front),
-                                table.at(i).startPage);
-    };
-    const Status marked = BookmarkBook(suite, staged, table, tell, keepOwn);
-    Status done = marked ? output.Save(1, staged) : marked; // written already, unless not shown
+    AddBookmarks(book->pdf, result.layout.Bookmarks(), ownBookmarks);
+    // Written once, complete, under the hidden name; the rename then puts it in the old one's
+    // place.
+    Status done = WritePdfInto(*book, target);
     if (done)
-        done = book.Commit(); // the one step that replaces the old book
-    damage.AddWritten(output.file()->damagedSources, paths);
+        done = target.Commit();
+    damage.AddWritten(book->damagedSources, paths);
     damage.MoveTo(result.problems);
     if (!done) {
         result.problems.add(Status::Failed(
@@ -391,31 +380,27 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
     }
     result.book = outputPath;
     result.bytes = QFileInfo(outputPath).size();
-    output.file()->path = AbsolutePdfPath(outputPath); // the viewer shows the book by its name
-    suite.PresentShownBook();
+    viewer.ShowBook(AbsolutePdfPath(outputPath));
     return result;
 }
 
 BookPlan PlanBook(const CompileRequest &request)
 {
-    // The book is made in memory as a compile makes it, and its size counted, not written.
+    // The book is book in memory as a compile makes it, and its size counted, not written.
     SilentObserver observer;
-    PdfSuite suite;
-    PDDoc output(suite);
-    output.Create();
-    CompileResult result{QString(), BookLayout(request.blankSheets), {}, {}, false, {}, 0};
+    std::shared_ptr<PdfFile> book = NewBook();
+    CompileResult result{QString(), BookLayout(request.blankSheets), {}, false, {}, 0};
     DamageReport damage;
     QList<QList<OwnBookmark>> ownBookmarks;
     DocumentLevel documentLevel;
     const QStringList paths = SourcePaths(request);
-    AssemblePages(request, paths, observer, suite, output, result, damage, ownBookmarks,
-                  documentLevel);
+    AssemblePages(request, paths, observer, *book, result, damage, ownBookmarks, documentLevel);
     BookPlan plan{result.layout, {}, -1};
-    if (output.GetNumPages() > 0) {
-        FinishAssembly(request, output, documentLevel, result);
+    if (PageCount(*book) > 0) {
+        FinishAssembly(request, *book, documentLevel, result);
         plan.layout = result.layout; // with the index and page numbers
         plan.shared = result.shared;
-        plan.bytes = WrittenSize(*output.file());
+        plan.bytes = WrittenSize(*book);
     }
     return plan;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "automation/PdfSuite.h"
 #include "book/SharedStreams.h"
 #include "compile/BookLayout.h"
+#include "compile/BookViewer.h"
 #include "core/JobObserver.h"
 #include "core/Status.h"
 #include "window/Controls.h"
@@ -45,16 +45,16 @@ struct CompileResult {
     QString book;      // the book's path; empty when no book was made
     BookLayout layout; // each document's place in the book, or why it was left out
     Problems problems;
-    QList<Notice> notices; // what the user was told at once
-    bool stopped = false;  // the user stopped the run: no book was written
-    SharedStreams shared;  // what keeping the sources' identical streams once saved
-    long long bytes = 0;   // the book's size
+    bool stopped = false; // the user stopped the run: no book was written
+    SharedStreams shared; // what keeping the sources' identical streams once saved
+    long long bytes = 0;  // the book's size
 };
 
 // Builds the book from the request's PDFs, in order, with a blank sheet after a document that
-// ends on an odd page when asked (never after the last), one bookmark per document, and shows it
-// in the desktop's viewer. A PDF that cannot be read is left out and named in the problems; an
-// old book is replaced only by a complete new one. Stopped by the observer, it writes nothing.
+// ends on an odd page when asked (never after the last), one bookmark per document, written
+// once, and shows it in the desktop's viewer. A PDF that cannot be read is left out and named in
+// the problems; an old book is replaced only by a complete new one. Stopped by the observer, it
+// writes nothing.
 CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, BookViewer &viewer);
 
 struct BookPlan {

@@ -1,7 +1,7 @@
 #include "compile/SourceReader.h"
 
-#include "automation/PdfDocument.h"
-#include "automation/PdfWrite.h"
+#include "book/PdfFile.h"
+#include "book/PdfWrite.h"
 
 #include <QThread>
 

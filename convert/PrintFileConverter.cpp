@@ -1,7 +1,7 @@
 #include "convert/PrintFileConverter.h"
 
-#include "automation/PdfSuite.h"
-#include "automation/PdfWrite.h"
+#include "book/PdfFile.h"
+#include "book/PdfWrite.h"
 #include "convert/ChildProcess.h"
 #include "store/WholeFile.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "automation/PdfSuite.h"
+#include "compile/BookViewer.h"
 #include "core/Workspace.h"
 #include "runs/CompletionSound.h"
 #include "window/Controls.h"

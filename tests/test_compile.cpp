@@ -1,5 +1,4 @@
-#include "automation/RawDigest.h"
-#include "compile/BookmarkBook.h"
+#include "book/RawDigest.h"
 #include "compile/CompileBook.h"
 #include "runs/CompileRun.h"
 #include "support/CompileFixture.h"
@@ -35,7 +34,6 @@ private slots:
     void outputNameMustBeAPlainFileName();
     void bookThatCannotBeWrittenLeavesNoFile();
     void oldBookIsReplaced();
-    void viewerThatCannotOpenTheBookSaysSo();
     void identicalStreamsAreKeptOnce_data();
     void identicalStreamsAreKeptOnce();
 };
@@ -409,20 +407,6 @@ void TestCompile::oldBookIsReplaced()
     CompileRun(f.ctx);
     QCOMPARE(ReadPdf(f.book())->getAllPages().size(), size_t(2));
     QCOMPARE(f.folder.read("PDFCompile Output/Book.pdf.bak"), QByteArray("kept"));
-}
-
-void TestCompile::viewerThatCannotOpenTheBookSaysSo()
-{
-    TestFolder folder;
-    folder.write("book.pdf", "garbage");
-    PdfSuite suite;
-    QList<Notice> told;
-    QVERIFY(BookmarkBook(suite, folder.file("book.pdf"), {{"a", 0}},
-                         [&told](const Notice &notice) { told.append(notice); }));
-    QCOMPARE(told.size(), 1);
-    QCOMPARE(told.first().text, QStringLiteral("Could not open file"));
-    QCOMPARE(told.first().caption, QStringLiteral("Quirefold"));
-    QCOMPARE(folder.read("book.pdf"), QByteArray("garbage"));
 }
 
 namespace {

@@ -1,5 +1,5 @@
-#include "automation/Outline.h"
-#include "automation/PdfWrite.h"
+#include "book/Outline.h"
+#include "book/PdfWrite.h"
 #include "convert/ConvertDocs.h"
 #include "convert/PrintFileConverter.h"
 #include "listing/FolderListing.h"
@@ -334,7 +334,7 @@ void TestConvert::printFileToPdf()
         PdfFile file;
         file.pdf.processFile(QFile::encodeName(folder.file("Report.PS")).constData());
         file.version = file.pdf.getVersionAsPDFVersion();
-        AddOutlineItem(file, "Heading", 1);
+        AddOutlineItem(file.pdf, "Heading", 1);
         QVERIFY(WritePdfAtomically(file, folder.file("Report.PS")));
     }
     QVERIFY(FileToPDF(folder.file("Report.PS"), folder.file("Report.PDF"), QString()));

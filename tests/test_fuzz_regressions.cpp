@@ -9,7 +9,7 @@
 extern "C" int FuzzProfile(const uint8_t *data, size_t size);
 extern "C" int FuzzIgnoreList(const uint8_t *data, size_t size);
 extern "C" int FuzzNameMatch(const uint8_t *data, size_t size);
-extern "C" int FuzzPdfInsert(const uint8_t *data, size_t size);
+extern "C" int FuzzPdfBook(const uint8_t *data, size_t size);
 
 namespace {
 
@@ -42,8 +42,8 @@ const QList<Target> &Targets()
          {QByteArray("\0[", 2), QByteArray("\0[!]\0x", 6), QByteArray("\0[z-a]\0b", 8),
           QByteArray(1, '\0') + QByteArray(120, '*') + QByteArray(1, '\0') + QByteArray(120, 'a'),
           QByteArray("\x01[\0]\0\0\0*\0?\0", 11), QByteArray("\x01\x00\xD8\x00\x00\x00\xDC", 7)}},
-        {"fuzz_pdf_insert",
-         FuzzPdfInsert,
+        {"fuzz_pdf_book",
+         FuzzPdfBook,
          {"%PDF-1.4\n", "%PDF-1.4\ntrailer<</Root 1 0 R>>",
           "%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n"
           "2 0 obj<</Type/Pages/Kids[2 0 R]/Count 1>>endobj\ntrailer<</Root 1 0 R>>",

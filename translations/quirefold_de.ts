@@ -363,22 +363,6 @@ Die mit „für den Ordner gespeichert“ bezeichneten Einstellungen kommen in d
         <translation>ist keine Datei</translation>
     </message>
     <message>
-        <source>no document is open</source>
-        <translation>kein Dokument ist geöffnet</translation>
-    </message>
-    <message>
-        <source>has no pages %1 to %2 to insert</source>
-        <translation>hat keine Seiten %1 bis %2 zum Einfügen</translation>
-    </message>
-    <message>
-        <source>has no pages %1 to %2 to delete</source>
-        <translation>hat keine Seiten %1 bis %2 zum Löschen</translation>
-    </message>
-    <message>
-        <source>no document is open to be saved</source>
-        <translation>kein Dokument ist zum Speichern geöffnet</translation>
-    </message>
-    <message>
         <source>has page content that cannot be decoded (%1); its pages went into the book as they are, so a viewer shows them as it shows this file</source>
         <translation>hat Seiteninhalte, die nicht dekodiert werden können (%1); ihre Seiten kamen unverändert ins Buch, ein Betrachter zeigt sie also so, wie er diese Datei zeigt</translation>
     </message>
@@ -405,30 +389,6 @@ Die mit „für den Ordner gespeichert“ bezeichneten Einstellungen kommen in d
     <message>
         <source>a page&apos;s content could not be read: %1</source>
         <translation>der Inhalt einer Seite konnte nicht gelesen werden: %1</translation>
-    </message>
-    <message>
-        <source>has no page %1</source>
-        <translation>hat keine Seite %1</translation>
-    </message>
-    <message>
-        <source>the viewer shows no document</source>
-        <translation>der Betrachter zeigt kein Dokument</translation>
-    </message>
-    <message>
-        <source>has no page to bookmark</source>
-        <translation>hat keine Seite für ein Lesezeichen</translation>
-    </message>
-    <message>
-        <source>the viewer has no menu item &quot;%1&quot;</source>
-        <translation>der Betrachter hat keinen Menüeintrag „%1“</translation>
-    </message>
-    <message>
-        <source>the new bookmark was not found</source>
-        <translation>das neue Lesezeichen wurde nicht gefunden</translation>
-    </message>
-    <message>
-        <source>Could not open file</source>
-        <translation>Datei konnte nicht geöffnet werden</translation>
     </message>
     <message>
         <source>the output folder could not be made</source>

@@ -3,9 +3,9 @@
 // copy of it under another name, for half the inputs with an index in front and every page
 // numbered, and writing the book, plain and with its objects packed. All in memory.
 
-#include "automation/ObjectStreams.h"
-#include "automation/PdfDocument.h"
 #include "book/DocumentLevel.h"
+#include "book/ObjectStreams.h"
+#include "book/PdfFile.h"
 #include "bundle/IndexPages.h"
 #include "bundle/PageNumbers.h"
 #include "fuzz/FuzzSupport.h"
@@ -54,35 +54,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (size_t i = 0; i < size; ++i)
         seed = seed * 31 + data[i];
 
-    qf::PdfSuite suite;
-    std::shared_ptr<qf::PdfFile> read;
-    const qf::Status opened = qf::ReadPdfBytes(QStringLiteral("a.pdf"), bytes, read);
+    std::shared_ptr<qf::PdfFile> source;
+    const qf::Status opened = qf::ReadPdfBytes(QStringLiteral("a.pdf"), bytes, source);
     if (!opened) {
         FUZZ_CHECK(!opened.reason().isEmpty());
-        FUZZ_CHECK(!read);
+        FUZZ_CHECK(!source);
         return 0;
     }
-    qf::PDDoc source(suite, read);
-    const int pages = source.GetNumPages();
+    const int pages = qf::PageCount(*source);
     FUZZ_CHECK(pages >= 0);
-    std::shared_ptr<qf::PdfFile> second;
-    FUZZ_CHECK(qf::ReadPdfBytes(QStringLiteral("b.pdf"), bytes, second).ok());
-    qf::PDDoc copy(suite, second);
+    std::shared_ptr<qf::PdfFile> copy;
+    FUZZ_CHECK(qf::ReadPdfBytes(QStringLiteral("b.pdf"), bytes, copy).ok());
 
-    // A book of the input twice, under two names, as the compile makes it. Each insertion is all
-    // or nothing, whatever the pages hold.
-    qf::PDDoc book(suite);
-    FUZZ_CHECK(book.Create().ok());
+    // A book of the input twice, under two names, as the compile makes it. Each source goes in
+    // whole or not at all, whatever its pages hold.
+    std::shared_ptr<qf::PdfFile> made = qf::NewBook();
+    qf::PdfFile &book = *made;
     qf::DocumentLevel documentLevel;
     int placed = 0;
-    for (const auto &[name, from] :
-         {std::pair{QStringLiteral("a.pdf"), &source}, std::pair{QStringLiteral("b.pdf"), &copy}}) {
-        const qf::Status inserted =
-            book.InsertPages(book.GetNumPages() - 1, *from, 0, pages, false);
-        FUZZ_CHECK(book.GetNumPages() == placed + (inserted ? pages : 0));
-        if (!inserted)
+    for (const auto &[name, from] : {std::pair{QStringLiteral("a.pdf"), source.get()},
+                                     std::pair{QStringLiteral("b.pdf"), copy.get()}}) {
+        const qf::Status appended = qf::AppendPages(book, *from);
+        FUZZ_CHECK(qf::PageCount(book) == placed + (appended ? pages : 0));
+        if (!appended)
             continue;
-        documentLevel.Add(book.file()->pdf, name, from->file()->pdf, placed, pages);
+        documentLevel.Add(book.pdf, name, from->pdf, placed, pages);
         placed += pages;
     }
     // Half the books become bundles: an index in front, and every page numbered.
@@ -97,32 +93,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         for (int start : {0, pages})
             if (start < placed)
                 lines.append({QStringLiteral("Κεφάλαιο"), QString::number(start + 1),
-                              book.file()->pdf.getAllPages().at(size_t(start))});
+                              book.pdf.getAllPages().at(size_t(start))});
         front = qf::IndexPageCount(lines.size());
-        qf::PutIndexInFront(book.file()->pdf, QStringLiteral("Book"), lines, false, *font);
+        qf::PutIndexInFront(book.pdf, QStringLiteral("Book"), lines, false, *font);
     }
-    documentLevel.Finish(book.file()->pdf, front);
-    FUZZ_CHECK(book.GetNumPages() == placed + front);
+    documentLevel.Finish(book.pdf, front);
+    FUZZ_CHECK(qf::PageCount(book) == placed + front);
     if (bundle) {
-        qf::NumberPages(book.file()->pdf,
-                        *qf::PageNumberFormat::Parse(QStringLiteral("ABC{n:6}"), nullptr), *font);
-        FUZZ_CHECK(font->Embed(book.file()->pdf).ok());
+        qf::NumberPages(book.pdf, *qf::PageNumberFormat::Parse(QStringLiteral("ABC{n:6}"), nullptr),
+                        *font);
+        FUZZ_CHECK(font->Embed(book.pdf).ok());
     }
-    WriteAndReread(book.file()->pdf);
+    WriteAndReread(book.pdf);
     placed += front;
 
-    // Some of its pages anywhere in the book; pages that are not there are refused.
-    if (pages > 0) {
-        const int own = book.GetNumPages();
-        const int first = int(seed % uint32_t(pages));
-        const int count = 1 + int((seed >> 8) % uint32_t(pages - first));
-        const int after = int((seed >> 16) % uint32_t(own + 1)) - 1;
-        const qf::Status some = book.InsertPages(after, source, first, count, true);
-        FUZZ_CHECK(book.GetNumPages() == own + (some ? count : 0));
-        FUZZ_CHECK(!book.InsertPages(book.GetNumPages(), source, 0, 1, false));
-        FUZZ_CHECK(!book.InsertPages(-1, source, first, pages + 1 - first, false));
-    }
-    // The source stays usable after its pages were copied.
-    FUZZ_CHECK(source.GetNumPages() == pages);
+    // The source stays whole after its pages were copied, and a book gives pages up again.
+    FUZZ_CHECK(qf::PageCount(*source) == pages);
+    qf::RemovePagesFrom(book, placed / 2);
+    FUZZ_CHECK(qf::PageCount(book) == placed / 2);
     return 0;
 }

@@ -1,12 +1,12 @@
-#include "automation/PdfDocument.h"
+#include "book/PdfFile.h"
 
-#include "automation/PdfWrite.h"
-#include "store/WholeFile.h"
+#include "book/PdfWrite.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cctype>
 #include <utility>
 
@@ -49,12 +49,12 @@ std::shared_ptr<PdfFile> NewFile()
 
 } // namespace
 
-Status PDDoc::Create()
+std::shared_ptr<PdfFile> NewBook()
 {
-    file_ = NewFile();
-    file_->pdf.emptyPDF();
-    file_->version = PDFVersion(1, 3);
-    return Status::Ok();
+    auto book = NewFile();
+    book->pdf.emptyPDF();
+    book->version = PDFVersion(1, 3);
+    return book;
 }
 
 namespace {
@@ -77,7 +77,6 @@ Status ReadInto(const QString &path, std::shared_ptr<PdfFile> file, Parse parse,
         return Status::Failed(path, PdfFailureReason(e));
     }
     file->path = AbsolutePdfPath(path);
-    file->unsaved = false;
     read = std::move(file);
     return Status::Ok();
 }
@@ -116,156 +115,71 @@ Status ReadPdfBytes(const QString &path, const QByteArray &bytes, std::shared_pt
         read);
 }
 
-Status PDDoc::Open(const QString &path)
+Status AppendPages(PdfFile &book, PdfFile &source)
 {
-    file_.reset();
-    if (auto shared = suite_->Find(path)) {
-        file_ = shared;
-        return Status::Ok();
-    }
-    const Status read = ReadPdfFile(path, file_);
-    if (file_)
-        suite_->Remember(file_);
-    return read;
-}
-
-void PDDoc::Adopt(std::shared_ptr<PdfFile> file)
-{
-    file_ = std::move(file);
-    if (file_)
-        suite_->Remember(file_);
-}
-
-std::shared_ptr<PdfFile> PDDoc::Release()
-{
-    return std::exchange(file_, nullptr);
-}
-
-int PDDoc::GetNumPages() const
-{
-    return file_ ? int(file_->pdf.getAllPages().size()) : -1;
-}
-
-Status PDDoc::InsertPages(int after, const PDDoc &source, int first, int count,
-                          bool /*withBookmarks*/)
-{
-    if (!file_ || !source.file_)
-        return Status::Failed(source.file_ ? source.file_->path : QString(),
-                              QCoreApplication::translate("Book", "no document is open"));
-    const QString name = source.file_->path;
-    const int sourcePages = source.GetNumPages();
-    const int ownPages = GetNumPages();
-    if (first < 0 || count < 1 || first + count > sourcePages || after < -1 || after >= ownPages)
-        return Status::Failed(name,
-                              QCoreApplication::translate("Book", "has no pages %1 to %2 to insert")
-                                  .arg(first + 1)
-                                  .arg(first + count));
-    QPDF &pdf = file_->pdf;
-    QPDF &from = source.file_->pdf;
-    std::vector<QPDFObjectHandle> pages = from.getAllPages(); // a copy: the list changes
+    QPDF &pdf = book.pdf;
+    QPDF &from = source.pdf;
+    std::vector<QPDFObjectHandle> pages = from.getAllPages(); // a copy: the book's list changes
     // Links that point at pages of the same document must point at the copies: the pages go in
     // without their annotations, which follow once every page has its copy.
     std::vector<QPDFObjectHandle> annotations;
-    for (int i = 0; i < count; ++i) {
-        QPDFObjectHandle page = pages.at(size_t(first + i));
+    for (QPDFObjectHandle &page : pages) {
         annotations.push_back(page.getKey("/Annots"));
         page.removeKey("/Annots");
     }
-    auto restoreSource = [&] {
-        for (int i = 0; i < count; ++i)
-            if (annotations[size_t(i)].isArray())
-                pages.at(size_t(first + i)).replaceKey("/Annots", annotations[size_t(i)]);
+    const auto restoreSource = [&] {
+        for (size_t i = 0; i < pages.size(); ++i)
+            if (annotations[i].isArray())
+                pages[i].replaceKey("/Annots", annotations[i]);
     };
     std::vector<QPDFObjectHandle> added;
     const int firstObject = int(pdf.getObjectCount()) + 1;
     try {
-        for (int i = 0; i < count; ++i) {
-            const QPDFObjectHandle &page = pages.at(size_t(first + i));
-            const int at = after + 1 + i;
-            if (at == int(pdf.getAllPages().size()))
-                pdf.addPage(page, false);
-            else
-                pdf.addPageAt(page, true, pdf.getAllPages().at(size_t(at)));
-            added.push_back(pdf.getAllPages().at(size_t(at)));
+        for (const QPDFObjectHandle &page : pages) {
+            pdf.addPage(page, false);
+            added.push_back(pdf.getAllPages().back());
         }
-        for (int i = 0; i < count; ++i) {
-            QPDFObjectHandle links = annotations[size_t(i)];
+        for (size_t i = 0; i < pages.size(); ++i) {
+            QPDFObjectHandle links = annotations[i];
             if (!links.isArray())
                 continue;
             if (!links.isIndirect())
                 links = from.makeIndirectObject(links);
-            added[size_t(i)].replaceKey("/Annots", pdf.copyForeignObject(links));
+            added[i].replaceKey("/Annots", pdf.copyForeignObject(links));
         }
     } catch (const std::exception &e) {
         restoreSource();
-        for (const auto &page : added)
+        for (const QPDFObjectHandle &page : added)
             pdf.removePage(page);
-        return Status::Failed(name, PdfFailureReason(e));
+        return Status::Failed(source.path, PdfFailureReason(e));
     }
     restoreSource();
     if (int(pdf.getObjectCount()) >= firstObject)
-        file_->origins.push_back({firstObject, name, source.file_->prepared});
+        book.origins.push_back({firstObject, source.path, source.prepared});
     // What the source's reading found is marked on the copies: the copier gives back the copy it
     // made. (One not among the pages' objects is made, and never written.)
-    for (const auto &[stream, detail] : source.file_->undecodable) {
+    for (const auto &[stream, detail] : source.undecodable) {
         try {
             pdf.copyForeignObject(stream).setFilterOnWrite(false);
         } catch (const std::exception &) {
             continue; // not copied, so not written
         }
-        NameUndecodable(*file_, name, detail);
+        NameUndecodable(book, source.path, detail);
     }
-    file_->version.updateIfGreater(source.file_->version);
-    file_->unsaved = true;
+    book.version.updateIfGreater(source.version);
     return Status::Ok();
 }
 
-Status PDDoc::DeletePages(int first, int last)
+void RemovePagesFrom(PdfFile &book, int first)
 {
-    if (!file_ || first < 0 || last < first || last >= GetNumPages())
-        return Status::Failed(file_ ? file_->path : QString(),
-                              QCoreApplication::translate("Book", "has no pages %1 to %2 to delete")
-                                  .arg(first + 1)
-                                  .arg(last + 1));
-    const std::vector<QPDFObjectHandle> pages = file_->pdf.getAllPages();
-    for (int i = first; i <= last; ++i)
-        file_->pdf.removePage(pages.at(size_t(i)));
-    file_->unsaved = true;
-    return Status::Ok();
+    const std::vector<QPDFObjectHandle> pages = book.pdf.getAllPages();
+    for (size_t i = size_t(std::max(first, 0)); i < pages.size(); ++i)
+        book.pdf.removePage(pages[i]);
 }
 
-void PDDoc::Close()
+QString AbsolutePdfPath(const QString &path)
 {
-    file_.reset();
-}
-
-void PDDoc::StageIn(WholeFileWrite &write)
-{
-    if (!file_)
-        return;
-    file_->path = AbsolutePdfPath(write.TemporaryPath());
-    file_->staging = &write;
-    file_->unsaved = true;
-    suite_->Remember(file_);
-}
-
-Status PDDoc::Save(int /*flags*/, const QString &path)
-{
-    if (!file_)
-        return Status::Failed(
-            path, QCoreApplication::translate("Book", "no document is open to be saved"));
-    const QString target = AbsolutePdfPath(path);
-    if (file_->path == target && !file_->unsaved && QFileInfo(target).isFile())
-        return Status::Ok(); // the file holds this very content already
-    const bool staged = file_->staging && target == file_->path;
-    const Status written =
-        staged ? WritePdfInto(*file_, *file_->staging) : WritePdfAtomically(*file_, target);
-    if (!written)
-        return written;
-    file_->path = target;
-    file_->unsaved = false;
-    suite_->Remember(file_);
-    return Status::Ok();
+    return QFileInfo(path).absoluteFilePath();
 }
 
 } // namespace qf

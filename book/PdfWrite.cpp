@@ -1,7 +1,7 @@
-#include "automation/PdfWrite.h"
+#include "book/PdfWrite.h"
 
-#include "automation/ObjectStreams.h"
-#include "automation/RawDigest.h"
+#include "book/ObjectStreams.h"
+#include "book/RawDigest.h"
 
 #include "store/WholeFile.h"
 

@@ -1,4 +1,4 @@
-#include "automation/RawDigest.h"
+#include "book/RawDigest.h"
 
 #include <qpdf/Pipeline.hh>
 

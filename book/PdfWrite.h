@@ -1,6 +1,6 @@
 #pragma once
 
-#include "automation/PdfSuite.h"
+#include "book/PdfFile.h"
 #include "core/Status.h"
 
 namespace qf {

@@ -1,4 +1,4 @@
-#include "automation/ObjectStreams.h"
+#include "book/ObjectStreams.h"
 
 #include <qpdf/Pl_Flate.hh>
 #include <qpdf/Pl_String.hh>
@@ -76,7 +76,6 @@ bool TrailerEntries(std::string_view trailer, std::string &entries)
     entries = std::string(inner.substr(0, size)) + std::string(inner.substr(after));
     return true;
 }
-
 
 // Reads the file ahead in large pieces, so that going through its objects in order costs a few
 // reads, and holds no more of it than one piece or the largest object.

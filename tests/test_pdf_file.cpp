@@ -1,6 +1,6 @@
-#include "automation/ObjectStreams.h"
-#include "automation/PdfDocument.h"
-#include "automation/Viewer.h"
+#include "book/ObjectStreams.h"
+#include "book/PdfFile.h"
+#include "book/PdfWrite.h"
 #include "support/PdfFixtures.h"
 #include "support/TestFolder.h"
 
@@ -8,60 +8,64 @@
 
 using namespace qf;
 
-class TestPdfSuite : public QObject {
+class TestPdfFile : public QObject {
     Q_OBJECT
 private slots:
-    void insertsPagesWhereAsked();
+    void appendsPagesInOrder();
     void sameBlankPageAnyNumberOfTimes();
     void linksKeepPointingAtTheirPages();
-    void insertionOutsideTheSourceChangesNothing();
     void unreadablePdfsSayWhy_data();
     void unreadablePdfsSayWhy();
-    void saveReplacesWholeOrNothing();
-    void viewSharesTheDocumentSoItsBookmarksAreSaved();
-    void bookmarksAreFoundRetitledAndRemoved();
-    void viewOfUnreadableFileDoesNotOpen();
+    void writeReplacesWholeOrNothing();
     void packedObjectsReadAsWritten();
 };
 
-void TestPdfSuite::insertsPagesWhereAsked()
+namespace {
+
+std::shared_ptr<PdfFile> Read(const QString &path)
+{
+    std::shared_ptr<PdfFile> file;
+    const Status read = ReadPdfFile(path, file);
+    if (!read)
+        qWarning("%s", qPrintable(read.message()));
+    return file;
+}
+
+} // namespace
+
+void TestPdfFile::appendsPagesInOrder()
 {
     TestFolder folder;
     MakePdf(folder.file("a.pdf"), 3, 0, "1.7");
     MakePdf(folder.file("b.pdf"), 2, 100);
-    PdfSuite suite;
-    PDDoc book(suite), source(suite);
-    QVERIFY(book.Create());
-    QCOMPARE(book.GetNumPages(), 0);
-    QVERIFY(source.Open(folder.file("a.pdf")));
-    QVERIFY(book.InsertPages(-1, source, 0, 3, false));
-    QVERIFY(source.Open(folder.file("b.pdf")));
-    QVERIFY(book.InsertPages(0, source, 1, 1, false)); // after the first page
-    QVERIFY(book.InsertPages(book.GetNumPages() - 1, source, 0, 2, false));
-    source.Close();
-    QVERIFY(book.Save(1, folder.file("book.pdf")));
+    std::shared_ptr<PdfFile> book = NewBook(), a = Read(folder.file("a.pdf")),
+                             b = Read(folder.file("b.pdf"));
+    QCOMPARE(PageCount(*book), 0);
+    for (PdfFile *source : {b.get(), a.get(), b.get()})
+        QVERIFY(AppendPages(*book, *source));
+    QCOMPARE(PageCount(*b), 2); // the source keeps its pages
+    RemovePagesFrom(*book, 7);
+    QVERIFY(WritePdfAtomically(*book, folder.file("book.pdf")));
 
     auto pdf = ReadPdf(folder.file("book.pdf"));
-    QCOMPARE(PageWidths(*pdf), std::vector<int>({300, 401, 301, 302, 400, 401}));
+    QCOMPARE(PageWidths(*pdf), std::vector<int>({400, 401, 300, 301, 302, 400, 401}));
     QCOMPARE(pdf->getPDFVersion(), std::string("1.7")); // the newest of its pages
     QCOMPARE(RunQpdf({"--check", folder.file("book.pdf")}), 0);
 }
 
-void TestPdfSuite::sameBlankPageAnyNumberOfTimes()
+void TestPdfFile::sameBlankPageAnyNumberOfTimes()
 {
     TestFolder folder;
     MakePdf(folder.file("blank.pdf"), 1, 50);
-    PdfSuite suite;
-    PDDoc book(suite), blank(suite);
-    book.Create();
-    QVERIFY(blank.Open(folder.file("blank.pdf")));
+    std::shared_ptr<PdfFile> book = NewBook(), blank = Read(folder.file("blank.pdf"));
     for (int i = 0; i < 5; ++i)
-        QVERIFY(book.InsertPages(book.GetNumPages() - 1, blank, 0, 1, false));
-    QVERIFY(book.Save(1, folder.file("book.pdf")));
-    QCOMPARE(PageWidths(*ReadPdf(folder.file("book.pdf"))), std::vector<int>(5, 350));
+        QVERIFY(AppendPages(*book, *blank));
+    RemovePagesFrom(*book, 4);
+    QVERIFY(WritePdfAtomically(*book, folder.file("book.pdf")));
+    QCOMPARE(PageWidths(*ReadPdf(folder.file("book.pdf"))), std::vector<int>(4, 350));
 }
 
-void TestPdfSuite::linksKeepPointingAtTheirPages()
+void TestPdfFile::linksKeepPointingAtTheirPages()
 {
     TestFolder folder;
     {
@@ -79,14 +83,10 @@ void TestPdfSuite::linksKeepPointingAtTheirPages()
         writer.write();
     }
     MakePdf(folder.file("first.pdf"), 2);
-    PdfSuite suite;
-    PDDoc book(suite), source(suite);
-    book.Create();
-    for (const char *name : {"first.pdf", "linked.pdf"}) {
-        QVERIFY(source.Open(folder.file(name)));
-        QVERIFY(book.InsertPages(book.GetNumPages() - 1, source, 0, source.GetNumPages(), false));
-    }
-    QVERIFY(book.Save(1, folder.file("book.pdf")));
+    std::shared_ptr<PdfFile> book = NewBook();
+    for (const char *name : {"first.pdf", "linked.pdf"})
+        QVERIFY(AppendPages(*book, *Read(folder.file(name))));
+    QVERIFY(WritePdfAtomically(*book, folder.file("book.pdf")));
     auto pdf = ReadPdf(folder.file("book.pdf"));
     std::vector<QPDFObjectHandle> pages = pdf->getAllPages();
     QPDFObjectHandle target =
@@ -94,22 +94,7 @@ void TestPdfSuite::linksKeepPointingAtTheirPages()
     QCOMPARE(target.getObjGen(), pages[4].getObjGen());
 }
 
-void TestPdfSuite::insertionOutsideTheSourceChangesNothing()
-{
-    TestFolder folder;
-    MakePdf(folder.file("a.pdf"), 2);
-    PdfSuite suite;
-    PDDoc book(suite), source(suite), closed(suite);
-    book.Create();
-    source.Open(folder.file("a.pdf"));
-    QVERIFY(!book.InsertPages(-1, source, 1, 2, false));
-    QVERIFY(!book.InsertPages(3, source, 0, 1, false));
-    QVERIFY(!book.InsertPages(-1, closed, 0, 1, false));
-    QCOMPARE(book.GetNumPages(), 0);
-    QCOMPARE(closed.GetNumPages(), -1);
-}
-
-void TestPdfSuite::unreadablePdfsSayWhy_data()
+void TestPdfFile::unreadablePdfsSayWhy_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("reason");
@@ -125,7 +110,7 @@ void TestPdfSuite::unreadablePdfsSayWhy_data()
                             << "is not a file";
 }
 
-void TestPdfSuite::unreadablePdfsSayWhy()
+void TestPdfFile::unreadablePdfsSayWhy()
 {
     QFETCH(QString, name);
     QFETCH(QString, reason);
@@ -135,106 +120,31 @@ void TestPdfSuite::unreadablePdfsSayWhy()
     folder.write("text.pdf", "Dear reader,\nthis is not a PDF.\n");
     folder.write("empty.pdf");
     folder.mkdir("folder.pdf");
-    PdfSuite suite;
-    PDDoc doc(suite);
-    const Status status = doc.Open(folder.file(name));
+    std::shared_ptr<PdfFile> file;
+    const Status status = ReadPdfFile(folder.file(name), file);
     QVERIFY(!status.ok());
     QCOMPARE(status.file(), folder.file(name));
     QVERIFY2(status.reason().startsWith(reason), qPrintable(status.reason()));
-    QVERIFY(!doc.IsOpen());
+    QVERIFY(!file);
 }
 
-void TestPdfSuite::saveReplacesWholeOrNothing()
+void TestPdfFile::writeReplacesWholeOrNothing()
 {
     TestFolder folder;
     MakePdf(folder.file("a.pdf"), 2);
     folder.write("old.pdf", "old book");
     folder.mkdir("dir.pdf");
-    PdfSuite suite;
-    PDDoc book(suite), source(suite);
-    book.Create();
-    source.Open(folder.file("a.pdf"));
-    book.InsertPages(-1, source, 0, 2, false);
+    std::shared_ptr<PdfFile> book = NewBook();
+    QVERIFY(AppendPages(*book, *Read(folder.file("a.pdf"))));
 
-    QVERIFY(book.Save(1, folder.file("old.pdf")));
+    QVERIFY(WritePdfAtomically(*book, folder.file("old.pdf")));
     QCOMPARE(ReadPdf(folder.file("old.pdf"))->getAllPages().size(), size_t(2));
-    const Status toFolder = book.Save(1, folder.file("dir.pdf"));
+    const Status toFolder = WritePdfAtomically(*book, folder.file("dir.pdf"));
     QVERIFY(!toFolder.ok());
     QVERIFY(toFolder.reason().startsWith(QLatin1String("could not be written")));
-    QVERIFY(!book.Save(1, folder.file("missing/book.pdf")));
+    QVERIFY(!WritePdfAtomically(*book, folder.file("missing/book.pdf")));
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
              QStringList({"a.pdf", "old.pdf"})); // no temporary file left behind
-}
-
-void TestPdfSuite::viewSharesTheDocumentSoItsBookmarksAreSaved()
-{
-    TestFolder folder;
-    MakePdf(folder.file("a.pdf"), 3);
-    const QString bookPath = folder.file("book.pdf");
-    PdfSuite suite;
-    PDDoc book(suite), source(suite);
-    book.Create();
-    source.Open(folder.file("a.pdf"));
-    book.InsertPages(-1, source, 0, 3, false);
-    QVERIFY(book.Save(1, bookPath));
-
-    AVDoc view(suite);
-    QVERIFY(view.Open(bookPath, bookPath));
-    AcroApp app(suite);
-    QVERIFY(view.GetAVPageView().GoTo(2));
-    QVERIFY(!view.GetAVPageView().GoTo(3));
-    QVERIFY(app.MenuItemExecute("NewBookmark"));
-    QVERIFY(!app.MenuItemExecute("Print"));
-    // The document's own save, not the viewer's, writes the bookmark.
-    QVERIFY(book.Save(1, bookPath));
-    auto pdf = ReadPdf(bookPath);
-    QCOMPARE(Outline(*pdf), (QList<std::pair<QString, int>>{{"Untitled", 2}}));
-}
-
-void TestPdfSuite::bookmarksAreFoundRetitledAndRemoved()
-{
-    TestFolder folder;
-    MakePdf(folder.file("book.pdf"), 4);
-    const QString bookPath = folder.file("book.pdf");
-    PdfSuite suite;
-    AVDoc view(suite);
-    QVERIFY(view.Open(bookPath, bookPath));
-    const PDDoc doc = view.GetPDDoc();
-    AcroApp app(suite);
-    auto bookmarkAt = [&](int page, const QString &title) {
-        view.GetAVPageView().GoTo(page);
-        app.MenuItemExecute("NewBookmark");
-        PDBookmark b;
-        QVERIFY(b.GetByTitle(doc, "Untitled"));
-        QVERIFY(b.SetTitle(title));
-    };
-    // A document may itself be called "Untitled": the newest bookmark of a title is the one found.
-    bookmarkAt(0, "Untitled");
-    bookmarkAt(1, "Überblick – 概要");
-    bookmarkAt(3, "Last");
-    PDBookmark middle;
-    QVERIFY(middle.GetByTitle(doc, "Überblick – 概要"));
-    QVERIFY(middle.Destroy());
-    QVERIFY(!middle.SetTitle("x"));
-    PDBookmark none;
-    QVERIFY(!none.GetByTitle(doc, "Nope"));
-    QVERIFY(app.MenuItemExecute("Save"));
-
-    auto pdf = ReadPdf(bookPath);
-    QCOMPARE(Outline(*pdf), (QList<std::pair<QString, int>>{{"Untitled", 0}, {"Last", 3}}));
-    QCOMPARE(pdf->getRoot().getKey("/Outlines").getKey("/Count").getIntValueAsInt(), 2);
-    QCOMPARE(RunQpdf({"--check", bookPath}), 0);
-}
-
-void TestPdfSuite::viewOfUnreadableFileDoesNotOpen()
-{
-    TestFolder folder;
-    folder.write("book.pdf", "%PDF-1.4 nothing else");
-    PdfSuite suite;
-    AVDoc view(suite);
-    QVERIFY(!view.Open(folder.file("book.pdf"), folder.file("book.pdf")));
-    QVERIFY(!view.openStatus().ok());
-    QVERIFY(!AcroApp(suite).MenuItemExecute("NewBookmark"));
 }
 
 namespace {
@@ -251,7 +161,7 @@ std::string Written(QPDF &pdf)
 
 } // namespace
 
-void TestPdfSuite::packedObjectsReadAsWritten()
+void TestPdfFile::packedObjectsReadAsWritten()
 {
     // Objects whose text looks like the file's own structure, beside a stream and a page.
     QPDF pdf;
@@ -308,5 +218,5 @@ void TestPdfSuite::packedObjectsReadAsWritten()
     }
 }
 
-QTEST_GUILESS_MAIN(TestPdfSuite)
-#include "test_pdf_suite.moc"
+QTEST_GUILESS_MAIN(TestPdfFile)
+#include "test_pdf_file.moc"

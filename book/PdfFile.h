@@ -1,0 +1,66 @@
+#pragma once
+
+#include "core/Status.h"
+
+#include <qpdf/PDFVersion.hh>
+#include <qpdf/QPDF.hh>
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace qf {
+
+// One PDF in memory: a source read from the folder, or the book being made.
+struct PdfFile {
+    QByteArray bytes; // the file's content, when it was read at once; pdf parses it in place
+    QPDF pdf;
+    QString path;       // absolute path it was read from; empty for the book
+    PDFVersion version; // the highest version of the pages it holds
+    // How it is written: object streams and a cross-reference stream (PDF 1.5) make a book a
+    // third smaller; linearized, a viewer shows its first page before the rest has arrived.
+    bool objectStreams = false;
+    bool linearized = false;
+
+    // Where copied objects came from: those numbered from firstObject on, up to the next entry's,
+    // were copied from source.
+    struct Origin {
+        int firstObject;
+        QString source;
+        bool tried = false; // its Flate streams were tried while it was read
+    };
+    std::vector<Origin> origins;
+    // Read ahead by PrepareForCopy: the file's Flate streams whose data cannot be decoded, with
+    // what is wrong.
+    bool prepared = false;
+    std::vector<std::pair<QPDFObjectHandle, QString>> undecodable;
+    // Sources whose stream data could not be decoded when written, with what is wrong.
+    Problems damagedSources;
+};
+
+// A book without pages yet.
+std::shared_ptr<PdfFile> NewBook();
+
+// Reads the PDF at path with its page tree; may run on any thread.
+Status ReadPdfFile(const QString &path, std::shared_ptr<PdfFile> &read);
+// The same for a file's bytes already in memory.
+Status ReadPdfBytes(const QString &path, const QByteArray &bytes, std::shared_ptr<PdfFile> &read);
+
+inline int PageCount(PdfFile &file)
+{
+    return int(file.pdf.getAllPages().size());
+}
+
+// Puts every page of source at the end of the book, with links between them still landing on
+// them; all or nothing. The source's bookmarks and document-level data are not copied here.
+Status AppendPages(PdfFile &book, PdfFile &source);
+// Takes the book's pages from first on out again.
+void RemovePagesFrom(PdfFile &book, int first);
+
+// The absolute form of path: how a file's problems name it.
+QString AbsolutePdfPath(const QString &path);
+
+} // namespace qf
