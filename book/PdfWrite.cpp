@@ -1,6 +1,6 @@
 #include "book/PdfWrite.h"
 
-#include "book/ObjectStreams.h"
+#include "book/ObjectWriter.h"
 #include "book/RawDigest.h"
 
 #include "store/WholeFile.h"
@@ -162,76 +162,79 @@ void FindUndecodableFlate(PdfFile &file)
     }
 }
 
-// Object streams are packed after qpdf has written the file, unless qpdf lays the file out for
-// linearization, where it must place them itself.
-bool PackedAfterwards(const PdfFile &file)
-{
-    return file.objectStreams && !file.linearized;
-}
-
-void Configure(QPDFWriter &writer, const PdfFile &file)
+// Linearization must place every object itself: qpdf's writer lays such a book out.
+void ConfigureLinearized(QPDFWriter &writer, const PdfFile &file)
 {
     writer.setMinimumPDFVersion(file.version);
-    if (file.objectStreams && file.linearized)
+    if (file.objectStreams)
         writer.setObjectStreamMode(qpdf_o_generate);
-    writer.setLinearization(file.linearized);
+    writer.setLinearization(true);
 }
 
-// Packs the file qpdf has just written into out over it, reading it ahead of the writing: a piece
-// of it is held in memory at a time, not the whole.
-Status PackInPlace(WholeFileWrite &out)
+// A version with an extension level is said in the catalog, as qpdf's writer says it.
+void NoteExtensionLevel(PdfFile &file)
 {
+    std::string version;
+    int extension = 0;
+    file.version.getVersion(version, extension);
+    QPDFObjectHandle root = file.pdf.getRoot();
+    if (extension <= 0 || root.getKey("/Extensions").isDictionary())
+        return;
+    root.replaceKey("/Extensions", QPDFObjectHandle::parse("<< /ADBE << /BaseVersion /" + version +
+                                                           " /ExtensionLevel " +
+                                                           std::to_string(extension) + " >> >>"));
+}
+
+// Writes the book through sink in one pass; data that cannot be decoded is written as it stands
+// and its source named.
+bool WriteThrough(PdfFile &file, const ByteSink &sink)
+{
+    NoteExtensionLevel(file);
+    ObjectWriterOptions options;
+    options.version = file.version;
+    options.objectStreams = file.objectStreams;
+    options.undecodable = [&file](QPDFObjGen stream, const std::string &detail) {
+        NameUndecodable(file, SourceOf(file, stream.getObj()),
+                        detail.empty() ? QCoreApplication::translate("Book", "bad encoded data")
+                                       : DamageDetail(detail));
+    };
+    return WriteObjects(file.pdf, options, sink);
+}
+
+Status WriteOnce(PdfFile &file, WholeFileWrite &out)
+{
+    // A second attempt starts from an empty file.
     const int fd = out.Descriptor();
-    struct stat status {};
-    if (::fstat(fd, &status) != 0)
+    if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0)
         return Status::Failed(out.Target(), SystemReason(errno));
+    if (file.linearized) {
+        FILE *stream = ::fdopen(::dup(fd), "wb");
+        if (!stream)
+            return Status::Failed(out.Target(), SystemReason(errno));
+        const QByteArray name = QFile::encodeName(out.TemporaryPath()); // the writer keeps it
+        QPDFWriter writer(file.pdf);
+        writer.setOutputFile(name.constData(), stream, true);
+        ConfigureLinearized(writer, file);
+        writer.write(); // and closes the stream, so the file is complete
+        return Status::Ok();
+    }
     int error = 0;
-    const FileReader read = [&](size_t offset, size_t length, std::string &into) {
-        into.resize(length);
-        for (size_t done = 0; done < length;) {
-            const ssize_t n = ::pread(fd, into.data() + done, length - done, off_t(offset + done));
+    const ByteSink toFile = [&](std::string_view bytes) {
+        while (!bytes.empty()) {
+            const ssize_t n = ::write(fd, bytes.data(), bytes.size());
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0) {
                 error = n == 0 ? EIO : errno;
                 return false;
             }
-            done += size_t(n);
+            bytes.remove_prefix(size_t(n));
         }
         return true;
     };
-    off_t at = 0;
-    const FileWriter write = [&](std::string_view piece) {
-        while (error == 0 && !piece.empty()) {
-            const ssize_t n = ::pwrite(fd, piece.data(), piece.size(), at);
-            if (n < 0) {
-                error = errno == EINTR ? 0 : errno;
-                continue;
-            }
-            piece.remove_prefix(size_t(n));
-            at += n;
-        }
-    };
-    const bool packed = PackObjectStreams(size_t(status.st_size), read, write);
-    if (error == 0 && packed && ::ftruncate(fd, at) != 0)
-        error = errno;
-    return error == 0 ? Status::Ok() : Status::Failed(out.Target(), SystemReason(error));
-}
-
-Status WriteOnce(PdfFile &file, WholeFileWrite &out)
-{
-    // A second attempt starts from an empty file.
-    if (::ftruncate(out.Descriptor(), 0) != 0 || ::lseek(out.Descriptor(), 0, SEEK_SET) != 0)
-        return Status::Failed(out.Target(), SystemReason(errno));
-    FILE *stream = ::fdopen(::dup(out.Descriptor()), "wb");
-    if (!stream)
-        return Status::Failed(out.Target(), SystemReason(errno));
-    const QByteArray name = QFile::encodeName(out.TemporaryPath()); // the writer keeps the pointer
-    QPDFWriter writer(file.pdf);
-    writer.setOutputFile(name.constData(), stream, true);
-    Configure(writer, file);
-    writer.write(); // and closes the stream, so the file is complete
-    return PackedAfterwards(file) ? PackInPlace(out) : Status::Ok();
+    if (!WriteThrough(file, toFile))
+        return Status::Failed(out.Target(), SystemReason(error));
+    return Status::Ok();
 }
 
 } // namespace
@@ -352,24 +355,26 @@ Status WritePdfInto(PdfFile &file, WholeFileWrite &out)
 
 long long WrittenSize(PdfFile &file)
 {
-    std::string written;
+    long long size = 0;
     try {
         FindUndecodableFlate(file);
+        if (!file.linearized) {
+            WriteThrough(file, [&](std::string_view bytes) {
+                size += static_cast<long long>(bytes.size());
+                return true;
+            });
+            return size;
+        }
+        std::string written;
         Pl_String into("book", nullptr, written);
         QPDFWriter writer(file.pdf);
         writer.setOutputPipeline(&into);
-        Configure(writer, file);
+        ConfigureLinearized(writer, file);
         writer.write();
+        return static_cast<long long>(written.size());
     } catch (const std::exception &) {
         return -1; // the write itself says why
     }
-    long long packed = 0;
-    const auto count = [&](std::string_view piece) {
-        packed += static_cast<long long>(piece.size());
-    };
-    return PackedAfterwards(file) && PackObjectStreams(written, count)
-               ? packed
-               : static_cast<long long>(written.size());
 }
 
 Status WritePdfAtomically(PdfFile &file, const QString &path)
