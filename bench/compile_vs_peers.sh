@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# The batch command's compile (blank sheets, bookmarks) of 200 and of 2,000 distinct PDFs of 1 to 19
+# pages against the merge tools users compare it with: pdfunite (Poppler), `mutool merge` (MuPDF)
+# and `qpdf --empty --pages`. The runs alternate between the tools, so a busy moment of the machine
+# falls on all alike; each figure is the median of RUNS runs (default 7) of the whole process: wall
+# time and peak memory. Instruction counts from callgrind follow for the 200 PDFs, as they do not
+# depend on what else the machine is doing.
+# Usage: [RUNS=N] [SIZES="200 2000"] [CALLGRIND=0] bash bench/compile_vs_peers.sh [BUILD_FOLDER]
+# (built with -DQUIREFOLD_BUILD_BENCH=ON, as scripts/build.sh builds it)
+set -euo pipefail
+
+build="$(cd "${1:-build}" && pwd)"
+runs="${RUNS:-7}"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+for files in ${SIZES:-200 2000}; do
+    in="$work/in$files"
+    "$build/bench/compile_books" make "$in" "$files" >/dev/null
+    mapfile -t pdfs < <(find "$in" -maxdepth 1 -name '*.pdf' | sort)
+    declare -A command=(
+        [quirefold]="$(printf '%q ' "$build/quirefold-batch" --compile --blank-sheets -q -o Book.pdf "$in")"
+        [pdfunite]="$(printf '%q ' pdfunite "${pdfs[@]}" "$work/unite.pdf")"
+        [mutool]="$(printf '%q ' mutool merge -o "$work/mutool.pdf" "${pdfs[@]}")"
+        [qpdf]="$(printf '%q ' qpdf --empty --pages "${pdfs[@]}" -- "$work/qpdf.pdf")"
+    )
+    tools=(quirefold pdfunite mutool qpdf)
+    for tool in "${tools[@]}"; do : >"$work/$tool.times"; done
+    for run in $(seq 0 "$runs"); do
+        for tool in "${tools[@]}"; do
+            # The first round warms the caches and is not counted.
+            /usr/bin/time -f '%e %M' -o "$work/one" bash -c "${command[$tool]} >/dev/null 2>&1"
+            [[ $run -gt 0 ]] && cat "$work/one" >>"$work/$tool.times"
+        done
+    done
+    pages="$(pdfinfo "$in/PDFCompile Output/Book.pdf" | awk '/^Pages:/ { print $2 }')"
+    echo "## $files PDFs ($pages pages in the book), medians of $runs alternating runs"
+    echo "| tool | wall time | peak memory | time vs quirefold-batch |"
+    echo "|---|---|---|---|"
+    ours="$(cut -d' ' -f1 "$work/quirefold.times" | median)"
+    for tool in "${tools[@]}"; do
+        time="$(cut -d' ' -f1 "$work/$tool.times" | median)"
+        memory="$(cut -d' ' -f2 "$work/$tool.times" | median)"
+        awk -v t="$tool" -v s="$time" -v m="$memory" -v o="$ours" \
+            'BEGIN { printf "| %s | %.3f s | %.0f MB | %.2fx |\n", t, s, m / 1024, s / o }'
+    done
+    if [[ "${CALLGRIND:-1}" != 0 && $files -le 200 ]]; then
+        echo
+        echo "| tool | instructions (callgrind, all threads) |"
+        echo "|---|---|"
+        for tool in "${tools[@]}"; do
+            count="$(bash -c "valgrind --tool=callgrind --callgrind-out-file=/dev/null ${command[$tool]}" 2>&1 |
+                awk '/Collected :/ { print $4 }')"
+            echo "| $tool | $count |"
+        done
+    fi
+    echo
+    unset command
+done
