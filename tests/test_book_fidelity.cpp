@@ -236,8 +236,10 @@ QString CheckLayer(QPDF &pdf, const QString &path, const std::vector<int> &holde
         return "the page has lost its /Properties /oc1";
     if (!holds(properties.getKey("/OCGs")))
         return "/OCProperties /OCGs lacks the page's layer";
-    if (!holds(properties.getKey("/D").getKey("/OFF")))
-        return "/OCProperties /D /OFF lacks the page's layer";
+    QPDFObjectHandle defaults = properties.getKey("/D");
+    const bool baseOff = defaults.getKey("/BaseState").isNameAndEquals("/OFF");
+    if (!holds(defaults.getKey("/OFF")) && !(baseOff && !holds(defaults.getKey("/ON"))))
+        return "/OCProperties /D starts the page's layer on";
     if (text.count("VISIBLETEXT") != 2 || text.contains("HIDDENTEXT"))
         return "pdftotext and mutool read: " + text.simplified();
     return {};
@@ -365,6 +367,7 @@ const std::map<QString, Property> kProperties = {
     {"links", {false, AddLinks, CheckLinks}},
     {"forms", {true, AddForm, CheckForm}},
     {"layers", {false, AddLayer, CheckLayer}},
+    {"layers off by base state", {false, AddLayerOffByBaseState, CheckLayer}},
     {"labels", {false, AddLabels, CheckLabels}},
     {"attachments", {true, AddAttachment, CheckAttachments}},
     {"tags", {true, AddTags, CheckTags}},

@@ -117,6 +117,14 @@ inline void AddLayer(QPDF &pdf, const Holder &)
                                   "BDC BT /F1 12 Tf 20 100 Td (HIDDENTEXT) Tj ET EMC"));
 }
 
+// The same, the layer off through /BaseState /OFF, without an /OFF list of its own.
+inline void AddLayerOffByBaseState(QPDF &pdf, const Holder &holder)
+{
+    AddLayer(pdf, holder);
+    QPDFObjectHandle properties = pdf.getRoot().getKey("/OCProperties");
+    properties.replaceKey("/D", QPDFObjectHandle::parse("<< /BaseState /OFF >>"));
+}
+
 // Pages read i, ii, A-1.
 inline void AddLabels(QPDF &pdf, const Holder &)
 {
