@@ -336,19 +336,34 @@ private:
             return false;
         xref_.at(size_t(number)) = {1, offset_, 0};
         long long largest = 0;
-        for (const Entry &entry : xref_)
-            largest = std::max(largest, entry.where);
-        int width = 1;
-        while (width < 8 && (largest >> (8 * width)) != 0)
-            ++width;
-        std::string rows;
-        rows.reserve(xref_.size() * size_t(3 + width));
+        int largestIndex = 0;
         for (const Entry &entry : xref_) {
-            rows += char(entry.type);
-            for (int b = width - 1; b >= 0; --b)
-                rows += char((entry.where >> (8 * b)) & 0xff);
-            rows += char((entry.index >> 8) & 0xff);
-            rows += char(entry.index & 0xff);
+            largest = std::max(largest, entry.where);
+            largestIndex = std::max(largestIndex, entry.index);
+        }
+        const auto bytesFor = [](long long value) {
+            int width = 1;
+            while (width < 8 && (value >> (8 * width)) != 0)
+                ++width;
+            return width;
+        };
+        const int width = bytesFor(largest), indexWidth = bytesFor(largestIndex);
+        const size_t columns = size_t(1 + width + indexWidth);
+        // Each row as the difference from the one above (PNG's Up predictor): the offsets grow
+        // slowly, so the rows are mostly zeros and compress to little.
+        std::string rows, row(columns, '\0'), above(columns, '\0');
+        rows.reserve(xref_.size() * (columns + 1));
+        for (const Entry &entry : xref_) {
+            row[0] = char(entry.type);
+            for (int b = 0; b < width; ++b)
+                row[size_t(1 + b)] = char((entry.where >> (8 * (width - 1 - b))) & 0xff);
+            for (int b = 0; b < indexWidth; ++b)
+                row[size_t(1 + width + b)] =
+                    char((entry.index >> (8 * (indexWidth - 1 - b))) & 0xff);
+            rows += char(2);
+            for (size_t c = 0; c < columns; ++c)
+                rows += char(row[c] - above[c]);
+            std::swap(row, above);
         }
         const std::string id = Identifier();
         if (id.empty())
@@ -356,8 +371,10 @@ private:
         const long long start = offset_;
         const std::string data = Deflate(rows);
         std::string text = std::to_string(number) + " 0 obj\n<< /Type /XRef /Size " +
-                           std::to_string(xref_.size()) + " /W [ 1 " + std::to_string(width) +
-                           " 2 ]" + ending + id + " /Filter /FlateDecode /Length " +
+                           std::to_string(xref_.size()) + " /W [ 1 " + std::to_string(width) + ' ' +
+                           std::to_string(indexWidth) + " ]" + ending + id +
+                           " /DecodeParms << /Columns " + std::to_string(columns) +
+                           " /Predictor 12 >> /Filter /FlateDecode /Length " +
                            std::to_string(data.size()) + " >>\nstream\n";
         text += data;
         text += "\nendstream\nendobj\nstartxref\n" + std::to_string(start) + "\n%%EOF\n";
