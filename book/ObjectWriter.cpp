@@ -1,5 +1,7 @@
 #include "book/ObjectWriter.h"
 
+#include "book/RawDigest.h"
+
 #include <qpdf/Pl_Flate.hh>
 #include <qpdf/Pl_String.hh>
 
@@ -9,7 +11,6 @@
 #include <cstdio>
 #include <deque>
 #include <unordered_map>
-#include <vector>
 
 namespace qf {
 namespace {
@@ -44,7 +45,7 @@ bool IsFlate(QPDFObjectHandle dict)
     return filter.isName() && (filter.getName() == "/FlateDecode" || filter.getName() == "/Fl");
 }
 
-// A name's characters as a PDF writes them: most keys need no escape at all.
+// Whether a name is written as it is held: most keys need no escape at all.
 bool IsPlainName(const std::string &name)
 {
     for (size_t i = 1; i < name.size(); ++i) {
@@ -56,70 +57,79 @@ bool IsPlainName(const std::string &name)
     return !name.empty() && name[0] == '/';
 }
 
-class Writer {
+// Objects as PDF text, each reference by the number numberOf gives.
+class ObjectText {
 public:
-    Writer(QPDF &pdf, const ObjectWriterOptions &options, const ByteSink &sink)
-        : pdf_(pdf), options_(options), sink_(sink)
+    explicit ObjectText(const std::function<int(QPDFObjectHandle)> &numberOf) : numberOf_(numberOf)
     {}
 
-    bool Run()
+    // The object's own value, even when it is indirect.
+    void Value(QPDFObjectHandle object, std::string &out)
     {
-        PDFVersion version = options_.version;
-        if (options_.objectStreams)
-            version.updateIfGreater(PDFVersion(1, 5));
-        std::string number;
-        int extension = 0;
-        version.getVersion(number, extension);
-        const std::string header = "%PDF-" + number + "\n%\xbf\xf7\xa2\xfe\n";
-        if (!Emit(header))
-            return false;
-        QPDFObjectHandle trailer = pdf_.getTrailer();
-        const std::string root = Reference(trailer.getKey("/Root"));
-        QPDFObjectHandle info = trailer.getKey("/Info");
-        const std::string infoRef = info.isIndirect() ? Reference(info) : std::string();
-        while (!queue_.empty()) {
-            QPDFObjectHandle object = queue_.front();
-            queue_.pop_front();
-            if (!(object.isStream() ? WriteStream(object) : WriteObject(object)))
-                return false;
+        switch (object.getTypeCode()) {
+        case ::ot_array:
+            out += "[ ";
+            for (QPDFObjectHandle item : object.aitems()) {
+                Item(item, out);
+                out += ' ';
+            }
+            out += ']';
+            break;
+        case ::ot_dictionary:
+            Dictionary(object, out, nullptr);
+            break;
+        default:
+            out += object.unparseResolved(); // a scalar: its value, indirect or not
         }
-        if (!FlushObjectStream())
-            return false;
-        std::string ending = " /Root " + root;
-        if (!infoRef.empty())
-            ending += " /Info " + infoRef;
-        return options_.objectStreams ? WriteXrefStream(ending) : WriteXrefTable(ending);
+    }
+
+    // A dictionary's entries, those with null values left out as a reader takes them, and the
+    // notes the book's sources carry between threads; extra (a stream's /Length) last.
+    void Dictionary(QPDFObjectHandle dict, std::string &out, const std::string *extra)
+    {
+        out += "<< ";
+        for (auto &[key, value] : dict.ditems()) {
+            if (key == kRawDigestKey || value.isNull())
+                continue;
+            out += Key(key);
+            out += ' ';
+            Item(value, out);
+            out += ' ';
+        }
+        if (extra)
+            out += *extra;
+        out += ">>";
+    }
+
+    // A stream's dictionary as written, with the data that goes with it.
+    void Stream(QPDFObjectHandle stream, const UndecodableStream &undecodable, std::string &dict,
+                std::string &data)
+    {
+        QPDFObjectHandle written = stream.getDict();
+        bool compressed = false;
+        data = StreamData(stream, written, undecodable, compressed);
+        if (compressed || written.hasKey("/Length")) {
+            written = written.shallowCopy();
+            written.removeKey("/Length");
+            if (compressed) {
+                written.replaceKey("/Filter", QPDFObjectHandle::newName("/FlateDecode"));
+                written.removeKey("/DecodeParms");
+            }
+        }
+        const std::string length = "/Length " + std::to_string(data.size()) + ' ';
+        Dictionary(written, dict, &length);
     }
 
 private:
-    struct Entry {
-        int type = 0;        // 0 free, 1 at an offset, 2 in an object stream
-        long long where = 0; // the offset, or the object stream's number
-        int index = 0;       // the place in the object stream
-    };
-
-    // The number an indirect object has in the PDF written, given the first time it is reached,
-    // when it is queued to be written.
-    int NumberOf(QPDFObjectHandle object)
+    // An object inside another: indirect ones by reference.
+    void Item(QPDFObjectHandle object, std::string &out)
     {
-        const QPDFObjGen og = object.getObjGen();
-        auto [at, added] = numbers_.try_emplace(og, 0);
-        if (added) {
-            at->second = NewNumber();
-            queue_.push_back(object);
+        if (object.isIndirect()) {
+            out += std::to_string(numberOf_(object));
+            out += " 0 R";
+            return;
         }
-        return at->second;
-    }
-
-    int NewNumber()
-    {
-        xref_.emplace_back();
-        return int(xref_.size()) - 1;
-    }
-
-    std::string Reference(QPDFObjectHandle object)
-    {
-        return std::to_string(NumberOf(object)) + " 0 R";
+        Value(object, out);
     }
 
     const std::string &Key(const std::string &key)
@@ -130,77 +140,14 @@ private:
         return at->second;
     }
 
-    // An object inside another: indirect ones by reference.
-    void Serialize(QPDFObjectHandle object, std::string &out)
-    {
-        if (object.isIndirect()) {
-            out += std::to_string(NumberOf(object));
-            out += " 0 R";
-            return;
-        }
-        SerializeValue(object, out);
-    }
-
-    // The object's own value, even when it is indirect.
-    void SerializeValue(QPDFObjectHandle object, std::string &out)
-    {
-        switch (object.getTypeCode()) {
-        case ::ot_array: {
-            out += "[ ";
-            for (QPDFObjectHandle item : object.aitems()) {
-                Serialize(item, out);
-                out += ' ';
-            }
-            out += ']';
-            break;
-        }
-        case ::ot_dictionary:
-            SerializeDictionary(object, out, nullptr);
-            break;
-        default:
-            out += object.unparseResolved(); // a scalar: its value, indirect or not
-        }
-    }
-
-    // A dictionary's entries, those with null values left out as a reader takes them; extra (the
-    // stream's /Length) last.
-    void SerializeDictionary(QPDFObjectHandle dict, std::string &out, const std::string *extra)
-    {
-        out += "<< ";
-        for (auto &[key, value] : dict.ditems()) {
-            if (value.isNull())
-                continue;
-            out += Key(key);
-            out += ' ';
-            Serialize(value, out);
-            out += ' ';
-        }
-        if (extra)
-            out += *extra;
-        out += ">>";
-    }
-
-    bool WriteObject(QPDFObjectHandle object)
-    {
-        const int number = numbers_.at(object.getObjGen());
-        text_.clear();
-        SerializeValue(object, text_);
-        if (!options_.objectStreams)
-            return WriteWhole(number, text_);
-        packedIndex_.push_back({number, packed_.size()});
-        packed_ += text_;
-        packed_ += '\n';
-        return packedIndex_.size() < kObjectsPerStream || FlushObjectStream();
-    }
-
-    // Its data as it stands, or decoded and compressed as qpdf's writer would; dict gets the
-    // filter the data has.
-    std::string StreamData(QPDFObjectHandle stream, QPDFObjectHandle dict, bool &compressed)
+    // Its data as it stands, or decoded and compressed as qpdf's writer would.
+    static std::string StreamData(QPDFObjectHandle stream, QPDFObjectHandle dict,
+                                  const UndecodableStream &undecodable, bool &compressed)
     {
         std::string data;
         compressed = false;
-        const bool metadata = dict.getKey("/Type").isNameAndEquals("/Metadata");
         if (stream.getFilterOnWrite() && !IsFlate(dict)) {
+            const bool metadata = dict.getKey("/Type").isNameAndEquals("/Metadata");
             Pl_String into("stream", nullptr, data);
             bool attempted = false;
             bool piped = false;
@@ -211,14 +158,12 @@ private:
             } catch (const std::exception &e) {
                 detail = e.what();
             }
-            if (piped && attempted) {
-                compressed = true;
+            if (piped) {
+                compressed = attempted; // else filters qpdf leaves alone: as it stands
                 return data;
             }
-            if (piped)
-                return data; // filters qpdf leaves alone: as it stands
-            if (options_.undecodable)
-                options_.undecodable(stream.getObjGen(), detail);
+            if (undecodable)
+                undecodable(stream.getObjGen(), detail);
             data.clear();
         }
         Pl_String into("stream", nullptr, data);
@@ -226,54 +171,54 @@ private:
         return data;
     }
 
-    bool WriteStream(QPDFObjectHandle stream)
+    const std::function<int(QPDFObjectHandle)> &numberOf_;
+    std::unordered_map<std::string, std::string> keys_;
+};
+
+// Objects laid out as bytes: whole, or packed into object streams, each with its entry.
+class Layout {
+public:
+    Layout(bool objectStreams, const std::function<int()> &newNumber, WrittenObjects &out)
+        : objectStreams_(objectStreams), newNumber_(newNumber), out_(out)
+    {}
+
+    void Object(int number, const std::string &text)
     {
-        const int number = numbers_.at(stream.getObjGen());
-        QPDFObjectHandle dict = stream.getDict();
-        bool compressed = false;
-        const std::string data = StreamData(stream, dict, compressed);
-        QPDFObjectHandle written = dict;
-        if (compressed || dict.hasKey("/Length")) {
-            written = dict.shallowCopy();
-            written.removeKey("/Length");
-            if (compressed) {
-                written.replaceKey("/Filter", QPDFObjectHandle::newName("/FlateDecode"));
-                written.removeKey("/DecodeParms");
-            }
-        }
-        const std::string length = "/Length " + std::to_string(data.size()) + ' ';
-        text_.clear();
-        SerializeDictionary(written, text_, &length);
-        return WriteWhole(number, text_, &data);
+        if (!objectStreams_)
+            return Whole(number, text, nullptr);
+        packedIndex_.push_back({number, packed_.size()});
+        packed_ += text;
+        packed_ += '\n';
+        if (packedIndex_.size() >= kObjectsPerStream)
+            FlushPacked();
     }
 
-    // An object written whole at the current offset; with data, a stream whose dictionary is
-    // text.
-    bool WriteWhole(int number, std::string_view text, const std::string *data = nullptr)
+    // An object written whole; with data, a stream whose dictionary is text.
+    void Whole(int number, std::string_view text, const std::string *data)
     {
-        xref_.at(size_t(number)) = {1, offset_ + static_cast<long long>(buffer_.size()), 0};
-        buffer_ += std::to_string(number);
-        buffer_ += " 0 obj\n";
-        buffer_ += text;
+        std::string &bytes = out_.bytes;
+        out_.entries.push_back({number, {1, static_cast<long long>(bytes.size()), 0}});
+        bytes += std::to_string(number);
+        bytes += " 0 obj\n";
+        bytes += text;
         if (data) {
-            buffer_ += "\nstream\n";
-            buffer_ += *data;
-            buffer_ += "\nendstream";
+            bytes += "\nstream\n";
+            bytes += *data;
+            bytes += "\nendstream";
         }
-        buffer_ += "\nendobj\n";
-        return buffer_.size() < kFlushAt || Flush();
+        bytes += "\nendobj\n";
     }
 
-    bool FlushObjectStream()
+    void FlushPacked()
     {
         if (packedIndex_.empty())
-            return true;
-        const int number = NewNumber();
+            return;
+        const int number = newNumber_();
         std::string head;
         for (const auto &[object, at] : packedIndex_)
             head += std::to_string(object) + ' ' + std::to_string(at) + ' ';
         for (size_t i = 0; i < packedIndex_.size(); ++i)
-            xref_.at(size_t(packedIndex_[i].first)) = {2, number, int(i)};
+            out_.entries.push_back({packedIndex_[i].first, {2, number, int(i)}});
         const std::string data = Deflate(head + packed_);
         const std::string dict = "<< /Type /ObjStm /N " + std::to_string(packedIndex_.size()) +
                                  " /First " + std::to_string(head.size()) +
@@ -281,126 +226,216 @@ private:
                                  " >>";
         packed_.clear();
         packedIndex_.clear();
-        return WriteWhole(number, dict, &data);
+        Whole(number, dict, &data);
     }
 
-    bool Emit(std::string_view bytes)
-    {
-        buffer_ += bytes;
-        return Flush();
-    }
+private:
+    bool objectStreams_;
+    const std::function<int()> &newNumber_;
+    WrittenObjects &out_;
+    std::string packed_;                              // the object stream being filled
+    std::vector<std::pair<int, size_t>> packedIndex_; // its objects and their offsets in it
+};
 
-    bool Flush()
-    {
-        if (buffer_.empty())
-            return true;
-        digest_.addData(QByteArrayView(buffer_.data(), qsizetype(buffer_.size())));
-        offset_ += static_cast<long long>(buffer_.size());
-        const bool sent = sink_(buffer_);
-        buffer_.clear();
+void WriteOne(QPDFObjectHandle object, int number, ObjectText &text, Layout &layout,
+              const UndecodableStream &undecodable, std::string &scratch)
+{
+    scratch.clear();
+    if (object.isStream()) {
+        std::string data;
+        text.Stream(object, undecodable, scratch, data);
+        layout.Whole(number, scratch, &data);
+    } else {
+        text.Value(object, scratch);
+        layout.Object(number, scratch);
+    }
+}
+
+std::string Header(const ObjectWriterOptions &options)
+{
+    PDFVersion version = options.version;
+    if (options.objectStreams)
+        version.updateIfGreater(PDFVersion(1, 5));
+    std::string number;
+    int extension = 0;
+    version.getVersion(number, extension);
+    return "%PDF-" + number + "\n%\xbf\xf7\xa2\xfe\n";
+}
+
+int BytesFor(long long value)
+{
+    int width = 1;
+    while (width < 8 && (value >> (8 * width)) != 0)
+        ++width;
+    return width;
+}
+
+} // namespace
+
+void WriteObjectsInto(const std::vector<QPDFObjectHandle> &objects,
+                      const std::function<int(QPDFObjectHandle)> &numberOf,
+                      const std::function<int()> &newNumber, bool objectStreams,
+                      const UndecodableStream &undecodable, WrittenObjects &out)
+{
+    ObjectText text(numberOf);
+    Layout layout(objectStreams, newNumber, out);
+    std::string scratch;
+    for (const QPDFObjectHandle &object : objects)
+        WriteOne(object, numberOf(object), text, layout, undecodable, scratch);
+    layout.FlushPacked();
+}
+
+PdfFileWriter::PdfFileWriter(ObjectWriterOptions options, ByteSink sink)
+    : options_(std::move(options)), sink_(std::move(sink)), xref_(1), // number 0 is always free
+      digest_(std::make_unique<QCryptographicHash>(QCryptographicHash::Md5))
+{}
+
+PdfFileWriter::~PdfFileWriter() = default;
+
+bool PdfFileWriter::Send(std::string_view bytes)
+{
+    if (bytes.empty())
+        return true;
+    digest_->addData(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    offset_ += static_cast<long long>(bytes.size());
+    return sink_(bytes);
+}
+
+bool PdfFileWriter::Begin()
+{
+    return Send(Header(options_));
+}
+
+int PdfFileWriter::ReserveNumbers(int count)
+{
+    const int first = int(xref_.size());
+    xref_.resize(xref_.size() + size_t(std::max(count, 0)));
+    return first;
+}
+
+bool PdfFileWriter::Append(const WrittenObjects &piece)
+{
+    for (const auto &[number, entry] : piece.entries) {
+        XrefEntry &at = xref_.at(size_t(number));
+        at = entry;
+        if (entry.type == 1)
+            at.where += offset_;
+    }
+    return Send(piece.bytes);
+}
+
+void PdfFileWriter::NumberAs(QPDFObjGen object, int number, bool write)
+{
+    given_[object] = {number, write};
+}
+
+bool PdfFileWriter::Finish(QPDF &pdf)
+{
+    std::unordered_map<QPDFObjGen, int, ObjGenHash> numbers;
+    std::deque<QPDFObjectHandle> queue;
+    const std::function<int()> newNumber = [&] { return ReserveNumbers(1); };
+    const std::function<int(QPDFObjectHandle)> numberOf = [&](QPDFObjectHandle object) {
+        const QPDFObjGen og = object.getObjGen();
+        auto [at, added] = numbers.try_emplace(og, 0);
+        if (added) {
+            const auto given = given_.find(og);
+            at->second = given != given_.end() ? given->second.first : newNumber();
+            if (given == given_.end() || given->second.second)
+                queue.push_back(object);
+        }
+        return at->second;
+    };
+    QPDFObjectHandle trailer = pdf.getTrailer();
+    std::string ending = " /Root " + std::to_string(numberOf(trailer.getKey("/Root"))) + " 0 R";
+    QPDFObjectHandle info = trailer.getKey("/Info");
+    if (info.isIndirect())
+        ending += " /Info " + std::to_string(numberOf(info)) + " 0 R";
+    // Objects numbered for pieces written apart are written even when nothing here reaches them.
+    for (const auto &[og, given] : given_)
+        if (given.second)
+            numberOf(pdf.getObjectByObjGen(og));
+
+    WrittenObjects written;
+    ObjectText text(numberOf);
+    Layout layout(options_.objectStreams, newNumber, written);
+    std::string scratch;
+    const auto flush = [&] {
+        const bool sent = Append(written);
+        written.bytes.clear();
+        written.entries.clear();
         return sent;
-    }
-
-    std::string Identifier()
-    {
-        if (!Flush())
-            return std::string();
-        const std::string hex = digest_.result().toHex().toStdString();
-        return " /ID [ <" + hex + "> <" + hex + "> ]";
-    }
-
-    bool WriteXrefTable(const std::string &ending)
-    {
-        const std::string id = Identifier();
-        if (id.empty())
+    };
+    while (!queue.empty()) {
+        QPDFObjectHandle object = queue.front();
+        queue.pop_front();
+        WriteOne(object, numbers.at(object.getObjGen()), text, layout, options_.undecodable,
+                 scratch);
+        if (written.bytes.size() >= kFlushAt && !flush())
             return false;
+    }
+    layout.FlushPacked();
+    if (!flush())
+        return false;
+
+    if (!options_.objectStreams) {
+        const std::string hex = digest_->result().toHex().toStdString();
         const long long start = offset_;
         std::string table = "xref\n0 " + std::to_string(xref_.size()) + "\n";
         char line[21];
         for (size_t i = 0; i < xref_.size(); ++i) {
-            if (i == 0)
-                std::snprintf(line, sizeof line, "%010d %05d f \n", 0, 65535);
-            else
+            if (xref_[i].type == 1)
                 std::snprintf(line, sizeof line, "%010lld %05d n \n", xref_[i].where, 0);
+            else
+                std::snprintf(line, sizeof line, "%010d %05d f \n", 0, i == 0 ? 65535 : 0);
             table += line;
         }
-        table += "trailer << /Size " + std::to_string(xref_.size()) + ending + id +
-                 " >>\nstartxref\n" + std::to_string(start) + "\n%%EOF\n";
-        return Emit(table);
+        table += "trailer << /Size " + std::to_string(xref_.size()) + ending + " /ID [ <" + hex +
+                 "> <" + hex + "> ] >>\nstartxref\n" + std::to_string(start) + "\n%%EOF\n";
+        return Send(table);
     }
-
-    bool WriteXrefStream(const std::string &ending)
-    {
-        const int number = NewNumber();
-        if (!Flush())
-            return false;
-        xref_.at(size_t(number)) = {1, offset_, 0};
-        long long largest = 0;
-        int largestIndex = 0;
-        for (const Entry &entry : xref_) {
-            largest = std::max(largest, entry.where);
-            largestIndex = std::max(largestIndex, entry.index);
-        }
-        const auto bytesFor = [](long long value) {
-            int width = 1;
-            while (width < 8 && (value >> (8 * width)) != 0)
-                ++width;
-            return width;
-        };
-        const int width = bytesFor(largest), indexWidth = bytesFor(largestIndex);
-        const size_t columns = size_t(1 + width + indexWidth);
-        // Each row as the difference from the one above (PNG's Up predictor): the offsets grow
-        // slowly, so the rows are mostly zeros and compress to little.
-        std::string rows, row(columns, '\0'), above(columns, '\0');
-        rows.reserve(xref_.size() * (columns + 1));
-        for (const Entry &entry : xref_) {
-            row[0] = char(entry.type);
-            for (int b = 0; b < width; ++b)
-                row[size_t(1 + b)] = char((entry.where >> (8 * (width - 1 - b))) & 0xff);
-            for (int b = 0; b < indexWidth; ++b)
-                row[size_t(1 + width + b)] =
-                    char((entry.index >> (8 * (indexWidth - 1 - b))) & 0xff);
-            rows += char(2);
-            for (size_t c = 0; c < columns; ++c)
-                rows += char(row[c] - above[c]);
-            std::swap(row, above);
-        }
-        const std::string id = Identifier();
-        if (id.empty())
-            return false;
-        const long long start = offset_;
-        const std::string data = Deflate(rows);
-        std::string text = std::to_string(number) + " 0 obj\n<< /Type /XRef /Size " +
-                           std::to_string(xref_.size()) + " /W [ 1 " + std::to_string(width) + ' ' +
-                           std::to_string(indexWidth) + " ]" + ending + id +
-                           " /DecodeParms << /Columns " + std::to_string(columns) +
-                           " /Predictor 12 >> /Filter /FlateDecode /Length " +
-                           std::to_string(data.size()) + " >>\nstream\n";
-        text += data;
-        text += "\nendstream\nendobj\nstartxref\n" + std::to_string(start) + "\n%%EOF\n";
-        return Emit(text);
+    const int number = ReserveNumbers(1);
+    xref_.at(size_t(number)) = {1, offset_, 0};
+    long long largest = 0;
+    int largestIndex = 0;
+    for (const XrefEntry &entry : xref_) {
+        largest = std::max(largest, entry.where);
+        largestIndex = std::max(largestIndex, entry.index);
     }
-
-    QPDF &pdf_;
-    const ObjectWriterOptions &options_;
-    const ByteSink &sink_;
-    std::unordered_map<QPDFObjGen, int, ObjGenHash> numbers_;
-    std::unordered_map<std::string, std::string> keys_;
-    std::deque<QPDFObjectHandle> queue_;
-    std::vector<Entry> xref_ = std::vector<Entry>(1); // number 0 is always free
-    std::string text_;                                // the object being written
-    std::string packed_;                              // the object stream being filled
-    std::vector<std::pair<int, size_t>> packedIndex_; // its objects and their offsets in it
-    std::string buffer_;                              // written, not yet sent
-    long long offset_ = 0;                            // sent so far
-    QCryptographicHash digest_{QCryptographicHash::Md5};
-};
-
-} // namespace
+    const int width = BytesFor(largest), indexWidth = BytesFor(largestIndex);
+    const size_t columns = size_t(1 + width + indexWidth);
+    // Each row as the difference from the one above (PNG's Up predictor): the offsets grow
+    // slowly, so the rows are mostly zeros and compress to little.
+    std::string rows, row(columns, '\0'), above(columns, '\0');
+    rows.reserve(xref_.size() * (columns + 1));
+    for (const XrefEntry &entry : xref_) {
+        row[0] = char(entry.type);
+        for (int b = 0; b < width; ++b)
+            row[size_t(1 + b)] = char((entry.where >> (8 * (width - 1 - b))) & 0xff);
+        for (int b = 0; b < indexWidth; ++b)
+            row[size_t(1 + width + b)] = char((entry.index >> (8 * (indexWidth - 1 - b))) & 0xff);
+        rows += char(2);
+        for (size_t c = 0; c < columns; ++c)
+            rows += char(row[c] - above[c]);
+        std::swap(row, above);
+    }
+    const std::string hex = digest_->result().toHex().toStdString();
+    const long long start = offset_;
+    const std::string data = Deflate(rows);
+    std::string last = std::to_string(number) + " 0 obj\n<< /Type /XRef /Size " +
+                       std::to_string(xref_.size()) + " /W [ 1 " + std::to_string(width) + ' ' +
+                       std::to_string(indexWidth) + " ]" + ending + " /ID [ <" + hex + "> <" + hex +
+                       "> ] /DecodeParms << /Columns " + std::to_string(columns) +
+                       " /Predictor 12 >> /Filter /FlateDecode /Length " +
+                       std::to_string(data.size()) + " >>\nstream\n";
+    last += data;
+    last += "\nendstream\nendobj\nstartxref\n" + std::to_string(start) + "\n%%EOF\n";
+    return Send(last);
+}
 
 bool WriteObjects(QPDF &pdf, const ObjectWriterOptions &options, const ByteSink &sink)
 {
-    return Writer(pdf, options, sink).Run();
+    PdfFileWriter writer(options, sink);
+    return writer.Begin() && writer.Finish(pdf);
 }
 
 } // namespace qf
