@@ -14,6 +14,8 @@ packages=(
     qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
     # PDF joining and bookmarks; the command-line tools check results in tests.
     libqpdf-dev qpdf poppler-utils
+    # Checking that the sources' compressed streams inflate, quickly.
+    libdeflate-dev
     # Setting the index and page numbers in an embedded subset of DejaVu Sans (fonts-dejavu-core).
     libharfbuzz-dev
     # A second renderer: tests check that books show in MuPDF without warnings.
