@@ -5,6 +5,9 @@
 
 #include <QCoreApplication>
 
+#include <cstdio>
+#include <cstdlib>
+
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
@@ -12,6 +15,9 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral(QUIREFOLD_VERSION));
     qf::InstallTranslations();
     qf::StopOnSignals();
-    return qf::RunBatchCommand(app.arguments(),
-                               qf::LibreOfficeFromPlugin(QCoreApplication::applicationDirPath()));
+    const int status = qf::RunBatchCommand(
+        app.arguments(), qf::LibreOfficeFromPlugin(QCoreApplication::applicationDirPath()));
+    // Everything is written and closed: the book in memory need not be freed before the end.
+    std::fflush(nullptr);
+    std::quick_exit(status);
 }

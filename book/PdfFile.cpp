@@ -8,6 +8,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 namespace qf {
@@ -175,6 +178,62 @@ void RemovePagesFrom(PdfFile &book, int first)
     const std::vector<QPDFObjectHandle> pages = book.pdf.getAllPages();
     for (size_t i = size_t(std::max(first, 0)); i < pages.size(); ++i)
         book.pdf.removePage(pages[i]);
+}
+
+namespace {
+
+class Disposal {
+public:
+    ~Disposal()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            stop_ = true;
+        }
+        pending_.notify_all();
+        if (thread_.joinable())
+            thread_.join();
+    }
+
+    void Add(std::shared_ptr<PdfFile> file)
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            queue_.push_back(std::move(file));
+            if (!thread_.joinable())
+                thread_ = std::thread([this] { Work(); });
+        }
+        pending_.notify_all();
+    }
+
+private:
+    void Work()
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            pending_.wait(lock, [&] { return stop_ || !queue_.empty(); });
+            if (queue_.empty())
+                return;
+            std::vector<std::shared_ptr<PdfFile>> freeing = std::exchange(queue_, {});
+            lock.unlock();
+            freeing.clear();
+            lock.lock();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable pending_;
+    std::vector<std::shared_ptr<PdfFile>> queue_;
+    bool stop_ = false;
+    std::thread thread_;
+};
+
+} // namespace
+
+void FreeLater(std::shared_ptr<PdfFile> file)
+{
+    static Disposal disposal;
+    disposal.Add(std::move(file));
 }
 
 QString AbsolutePdfPath(const QString &path)

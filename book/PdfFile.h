@@ -60,6 +60,11 @@ Status AppendPages(PdfFile &book, PdfFile &source);
 // Takes the book's pages from first on out again.
 void RemovePagesFrom(PdfFile &book, int first);
 
+// Frees a PDF on a thread of its own: a book of thousands of pages takes as long to free as to
+// write, and no one waits for it. What is still pending is freed before the program ends
+// normally.
+void FreeLater(std::shared_ptr<PdfFile> file);
+
 // The absolute form of path: how a file's problems name it.
 QString AbsolutePdfPath(const QString &path);
 

@@ -381,6 +381,7 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
     result.book = outputPath;
     result.bytes = QFileInfo(outputPath).size();
     viewer.ShowBook(AbsolutePdfPath(outputPath));
+    FreeLater(std::move(book));
     return result;
 }
 
@@ -402,6 +403,7 @@ BookPlan PlanBook(const CompileRequest &request)
         plan.shared = result.shared;
         plan.bytes = WrittenSize(*book);
     }
+    FreeLater(std::move(book));
     return plan;
 }
 
