@@ -66,11 +66,15 @@ inline QList<std::pair<QString, int>> Outline(QPDF &pdf)
 
 // Runs the qpdf command; its exit code.
 // What a program printed on standard output.
+// What program prints; a program that is missing or does not finish fails the test, so a check of
+// its output never passes with nothing to check.
 inline QString ProgramOutput(const QString &program, const QStringList &arguments)
 {
     QProcess process;
     process.start(program, arguments);
-    process.waitForFinished(60000);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        QTest::qFail(qPrintable(program + " did not run: " + process.errorString()), __FILE__,
+                     __LINE__);
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
