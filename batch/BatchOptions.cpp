@@ -7,6 +7,213 @@
 #include <QCoreApplication>
 
 namespace qf {
+namespace {
+
+struct OptionSpec {
+    std::initializer_list<const char *> names;
+    const char *description; // translated in the context "Batch"
+    const char *valueName;   // nullptr for a switch
+};
+
+// Every option, in the order the help lists them.
+const OptionSpec kOptions[] = {
+    {{"convert"}, QT_TRANSLATE_NOOP("Batch", "Print the ticked documents to PDF."), nullptr},
+    {{"changed-only"},
+     QT_TRANSLATE_NOOP(
+         "Batch",
+         "With --convert: only the documents whose PDF is missing or older than the document."),
+     nullptr},
+    {{"compile"},
+     QT_TRANSLATE_NOOP("Batch", "Compile the ticked PDFs into the book in \"PDFCompile Output\"."),
+     nullptr},
+    {{"remove-converted"},
+     QT_TRANSLATE_NOOP("Batch", "Delete the PDFs that have a matching document."),
+     nullptr},
+    {{"trash"},
+     QT_TRANSLATE_NOOP(
+         "Batch", "With --remove-converted: move the PDFs to the trash instead of deleting them."),
+     nullptr},
+    {{"plan"},
+     QT_TRANSLATE_NOOP(
+         "Batch",
+         "Change nothing; print the book's map and which documents lack an up-to-date PDF."),
+     nullptr},
+    {{"blank-sheets"},
+     QT_TRANSLATE_NOOP(
+         "Batch",
+         "Add a blank sheet after a document that ends on an odd page (stored for the folder)."),
+     nullptr},
+    {{"no-blank-sheets"},
+     QT_TRANSLATE_NOOP("Batch", "Add no blank sheets (stored for the folder)."),
+     nullptr},
+    {{"fit-blank-sheets"},
+     QT_TRANSLATE_NOOP("Batch", "Make each blank sheet the size and orientation of the page before "
+                                "it (stored for the folder)."),
+     nullptr},
+    {{"no-fit-blank-sheets"},
+     QT_TRANSLATE_NOOP("Batch",
+                       "Make every blank sheet A4, as empty_page.pdf is (stored for the folder)."),
+     nullptr},
+    {{"keep-bookmarks"},
+     QT_TRANSLATE_NOOP(
+         "Batch",
+         "Put each PDF's own bookmarks under its bookmark in the book (stored for the folder)."),
+     nullptr},
+    {{"no-keep-bookmarks"},
+     QT_TRANSLATE_NOOP("Batch", "One bookmark per PDF, its own left out (stored for the folder)."),
+     nullptr},
+    {{"linearize"},
+     QT_TRANSLATE_NOOP("Batch",
+                       "Write the book for fast web view, linearized (stored for the folder)."),
+     nullptr},
+    {{"no-linearize"},
+     QT_TRANSLATE_NOOP("Batch", "Write the book without linearizing it (stored for the folder)."),
+     nullptr},
+    {{"index-page"},
+     QT_TRANSLATE_NOOP("Batch",
+                       "Put an index in front of the book: its title, then each document with the "
+                       "number of its first page, each line a link (stored for the folder)."),
+     nullptr},
+    {{"no-index-page"},
+     QT_TRANSLATE_NOOP("Batch", "Put no index in front of the book (stored for the folder)."),
+     nullptr},
+    {{"page-numbers"},
+     QT_TRANSLATE_NOOP("Batch",
+                       "Stamp every page's number at its bottom right, as FORMAT says: {n} the "
+                       "number, {n:6} the number zero-padded to six digits, {total} the count of "
+                       "pages, e.g. \"Page {n} of {total}\" or \"ABC{n:6}\". The book's page "
+                       "labels and bookmarks say the same numbers (stored for the folder)."),
+     QT_TRANSLATE_NOOP("Batch", "FORMAT")},
+    {{"no-page-numbers"},
+     QT_TRANSLATE_NOOP("Batch", "Stamp no page numbers (stored for the folder)."),
+     nullptr},
+    {{"bookmark-titles"},
+     QT_TRANSLATE_NOOP("Batch",
+                       "What each document's bookmark says: short, its file name cut before the "
+                       "first dot (the default); name, its file name without the extension; title, "
+                       "the PDF's own title where it has one (stored for the folder)."),
+     QT_TRANSLATE_NOOP("Batch", "KIND")},
+    {{"document-types"},
+     QT_TRANSLATE_NOOP("Batch", "The kinds of document to list and convert, from doc, docx, docm, "
+                                "odt and rtf, e.g. doc,docx (stored for the folder)."),
+     QT_TRANSLATE_NOOP("Batch", "TYPES")},
+    {{"o", "output"},
+     QT_TRANSLATE_NOOP("Batch", "The book's file name (stored for the folder)."),
+     QT_TRANSLATE_NOOP("Batch", "NAME")},
+    {{"q", "quiet"},
+     QT_TRANSLATE_NOOP("Batch",
+                       "Say no progress and no notes on standard error; problems are still said."),
+     nullptr},
+    {{"json"},
+     QT_TRANSLATE_NOOP("Batch",
+                       "Print one JSON document on standard output, and nothing else: the book, "
+                       "its documents, the converted and deleted files and the problems (see the "
+                       "manual page). Results for people go to standard error."),
+     nullptr},
+    {{"watch"},
+     QT_TRANSLATE_NOOP("Batch", "With --compile and/or --convert --changed-only: run once, then "
+                                "again whenever the folder's documents or PDFs change, until "
+                                "SIGINT or SIGTERM. With --json, one line of JSON per run."),
+     nullptr},
+};
+
+QString Tr(const char *text)
+{
+    return QCoreApplication::translate("Batch", text);
+}
+
+// What is wrong with the command line, or nothing; every value is checked here.
+QString UsageProblem(const QCommandLineParser &parser, qsizetype folders,
+                     const QStringList &unknownTypes)
+{
+    const auto set = [&](const char *name) { return parser.isSet(QLatin1String(name)); };
+    const auto value = [&](const char *name) { return parser.value(QLatin1String(name)); };
+    const bool anyJob = set("convert") || set("compile") || set("remove-converted");
+    if (folders != 1)
+        return QCoreApplication::translate("Batch", "give exactly one FOLDER");
+    if (!anyJob && !set("plan"))
+        return QCoreApplication::translate(
+            "Batch", "nothing to do: give --convert, --compile, --remove-converted or --plan");
+    if (anyJob && set("plan"))
+        return QCoreApplication::translate(
+            "Batch", "--plan changes nothing, so it cannot be given with a job");
+    if (set("blank-sheets") && set("no-blank-sheets"))
+        return QCoreApplication::translate("Batch",
+                                           "give --blank-sheets or --no-blank-sheets, not both");
+    if (set("fit-blank-sheets") && set("no-fit-blank-sheets"))
+        return QCoreApplication::translate(
+            "Batch", "give --fit-blank-sheets or --no-fit-blank-sheets, not both");
+    if (set("trash") && !set("remove-converted"))
+        return QCoreApplication::translate("Batch", "--trash goes with --remove-converted");
+    if (set("changed-only") && !set("convert"))
+        return QCoreApplication::translate("Batch", "--changed-only goes with --convert");
+    if (!unknownTypes.isEmpty())
+        return QCoreApplication::translate(
+                   "Batch", "--document-types: %1 is not one of doc, docx, docm, odt, rtf")
+            .arg(unknownTypes.first());
+    if (set("keep-bookmarks") && set("no-keep-bookmarks"))
+        return QCoreApplication::translate(
+            "Batch", "give --keep-bookmarks or --no-keep-bookmarks, not both");
+    if (set("watch") &&
+        (set("plan") || set("remove-converted") || (set("convert") && !set("changed-only"))))
+        return QCoreApplication::translate(
+            "Batch", "--watch goes with --compile and --convert --changed-only only");
+    if (set("index-page") && set("no-index-page"))
+        return QCoreApplication::translate("Batch",
+                                           "give --index-page or --no-index-page, not both");
+    if (set("page-numbers") && set("no-page-numbers"))
+        return QCoreApplication::translate("Batch",
+                                           "give --page-numbers or --no-page-numbers, not both");
+    if (const Status format = CheckPageNumberFormat(value("page-numbers")); !format)
+        return QCoreApplication::translate("Batch", "--page-numbers: \"%1\" %2")
+            .arg(value("page-numbers"), format.reason());
+    if (set("bookmark-titles") &&
+        !QStringList{QStringLiteral("short"), kBookmarkTitlesFileName, kBookmarkTitlesOwnTitle}
+             .contains(value("bookmark-titles")))
+        return QCoreApplication::translate("Batch",
+                                           "--bookmark-titles: %1 is not one of short, name, title")
+            .arg(value("bookmark-titles"));
+    if (set("output") && !CheckOutputFileName(value("output")))
+        return QCoreApplication::translate(
+                   "Batch", "--output: \"%1\" is not a plain file name such as Handbook.pdf")
+            .arg(value("output"));
+    return QString();
+}
+
+// The jobs and the choices to store for the folder, from a command line found right.
+BatchJobs TakeJobs(const QCommandLineParser &parser, const QStringList &chosenTypes)
+{
+    const auto set = [&](const char *name) { return parser.isSet(QLatin1String(name)); };
+    const auto value = [&](const char *name) { return parser.value(QLatin1String(name)); };
+    BatchJobs jobs;
+    jobs.remove = set("remove-converted");
+    jobs.trash = set("trash");
+    jobs.convert = set("convert");
+    jobs.changedOnly = set("changed-only");
+    jobs.compile = set("compile");
+    jobs.plan = set("plan");
+    const auto choice = [&](const char *on, const char *off) {
+        return set(on) || set(off) ? std::optional<bool>(set(on)) : std::nullopt;
+    };
+    jobs.blankSheets = choice("blank-sheets", "no-blank-sheets");
+    jobs.fitBlankSheets = choice("fit-blank-sheets", "no-fit-blank-sheets");
+    jobs.keepBookmarks = choice("keep-bookmarks", "no-keep-bookmarks");
+    jobs.linearized = choice("linearize", "no-linearize");
+    if (set("output"))
+        jobs.bookName = value("output");
+    if (set("document-types"))
+        jobs.documentTypes = chosenTypes;
+    jobs.indexPage = choice("index-page", "no-index-page");
+    if (set("page-numbers") || set("no-page-numbers"))
+        jobs.pageNumbers = set("page-numbers") ? value("page-numbers") : QString();
+    if (set("bookmark-titles"))
+        jobs.bookmarkTitles = value("bookmark-titles") == QLatin1String("short")
+                                  ? QString()
+                                  : value("bookmark-titles");
+    return jobs;
+}
+
+} // namespace
 
 BatchOptions ParseBatchOptions(const QStringList &arguments)
 {
@@ -27,120 +234,14 @@ BatchOptions ParseBatchOptions(const QStringList &arguments)
     parser.addVersionOption();
     parser.addPositionalArgument(QCoreApplication::translate("Batch", "FOLDER"),
                                  QCoreApplication::translate("Batch", "The working folder."));
-    const QCommandLineOption convert(
-        QStringLiteral("convert"),
-        QCoreApplication::translate("Batch", "Print the ticked documents to PDF."));
-    const QCommandLineOption compile(
-        QStringLiteral("compile"),
-        QCoreApplication::translate(
-            "Batch", "Compile the ticked PDFs into the book in \"PDFCompile Output\"."));
-    const QCommandLineOption remove(
-        QStringLiteral("remove-converted"),
-        QCoreApplication::translate("Batch", "Delete the PDFs that have a matching document."));
-    const QCommandLineOption trash(
-        QStringLiteral("trash"),
-        QCoreApplication::translate(
-            "Batch", "With --remove-converted: move the PDFs to the trash instead of deleting "
-                     "them."));
-    const QCommandLineOption plan(
-        QStringLiteral("plan"),
-        QCoreApplication::translate("Batch", "Change nothing; print the book's map and which "
-                                             "documents lack an up-to-date PDF."));
-    const QCommandLineOption blank(
-        QStringLiteral("blank-sheets"),
-        QCoreApplication::translate("Batch", "Add a blank sheet after a document that ends "
-                                             "on an odd page (stored for the folder)."));
-    const QCommandLineOption noBlank(
-        QStringLiteral("no-blank-sheets"),
-        QCoreApplication::translate("Batch", "Add no blank sheets (stored for the folder)."));
-    const QCommandLineOption fit(
-        QStringLiteral("fit-blank-sheets"),
-        QCoreApplication::translate(
-            "Batch", "Make each blank sheet the size and orientation of the page before it "
-                     "(stored for the folder)."));
-    const QCommandLineOption noFit(
-        QStringLiteral("no-fit-blank-sheets"),
-        QCoreApplication::translate(
-            "Batch", "Make every blank sheet A4, as empty_page.pdf is (stored for the folder)."));
-    const QCommandLineOption changedOnly(
-        QStringLiteral("changed-only"),
-        QCoreApplication::translate(
-            "Batch", "With --convert: only the documents whose PDF is missing or older than "
-                     "the document."));
-    const QCommandLineOption types(
-        QStringLiteral("document-types"),
-        QCoreApplication::translate(
-            "Batch", "The kinds of document to list and convert, from doc, docx, docm, odt and "
-                     "rtf, e.g. doc,docx (stored for the folder)."),
-        QCoreApplication::translate("Batch", "TYPES"));
-    const QCommandLineOption keep(
-        QStringLiteral("keep-bookmarks"),
-        QCoreApplication::translate(
-            "Batch", "Put each PDF's own bookmarks under its bookmark in the book (stored for "
-                     "the folder)."));
-    const QCommandLineOption noKeep(
-        QStringLiteral("no-keep-bookmarks"),
-        QCoreApplication::translate(
-            "Batch", "One bookmark per PDF, its own left out (stored for the folder)."));
-    const QCommandLineOption linearize(
-        QStringLiteral("linearize"),
-        QCoreApplication::translate("Batch", "Write the book for fast web view, linearized "
-                                             "(stored for the folder)."));
-    const QCommandLineOption noLinearize(
-        QStringLiteral("no-linearize"),
-        QCoreApplication::translate(
-            "Batch", "Write the book without linearizing it (stored for the folder)."));
-    const QCommandLineOption output(
-        QStringList{QStringLiteral("o"), QStringLiteral("output")},
-        QCoreApplication::translate("Batch", "The book's file name (stored for the folder)."),
-        QCoreApplication::translate("Batch", "NAME"));
-    const QCommandLineOption quiet(
-        QStringList{QStringLiteral("q"), QStringLiteral("quiet")},
-        QCoreApplication::translate(
-            "Batch", "Say no progress and no notes on standard error; problems are still said."));
-    const QCommandLineOption index(
-        QStringLiteral("index-page"),
-        QCoreApplication::translate(
-            "Batch", "Put an index in front of the book: its title, then each document with the "
-                     "number of its first page, each line a link (stored for the folder)."));
-    const QCommandLineOption noIndex(
-        QStringLiteral("no-index-page"),
-        QCoreApplication::translate("Batch", "Put no index in front of the book (stored for the "
-                                             "folder)."));
-    const QCommandLineOption pageNumbers(
-        QStringLiteral("page-numbers"),
-        QCoreApplication::translate(
-            "Batch", "Stamp every page's number at its bottom right, as FORMAT says: {n} the "
-                     "number, {n:6} the number zero-padded to six digits, {total} the count of "
-                     "pages, e.g. \"Page {n} of {total}\" or \"ABC{n:6}\". The book's page labels "
-                     "and bookmarks say the same numbers (stored for the folder)."),
-        QCoreApplication::translate("Batch", "FORMAT"));
-    const QCommandLineOption noPageNumbers(
-        QStringLiteral("no-page-numbers"),
-        QCoreApplication::translate("Batch", "Stamp no page numbers (stored for the folder)."));
-    const QCommandLineOption bookmarkTitles(
-        QStringLiteral("bookmark-titles"),
-        QCoreApplication::translate(
-            "Batch", "What each document's bookmark says: short, its file name cut before the "
-                     "first dot (the default); name, its file name without the extension; title, "
-                     "the PDF's own title where it has one (stored for the folder)."),
-        QCoreApplication::translate("Batch", "KIND"));
-    const QCommandLineOption json(
-        QStringLiteral("json"),
-        QCoreApplication::translate(
-            "Batch", "Print one JSON document on standard output, and nothing else: the book, "
-                     "its documents, the converted and deleted files and the problems (see the "
-                     "manual page). Results for people go to standard error."));
-    const QCommandLineOption watch(
-        QStringLiteral("watch"),
-        QCoreApplication::translate(
-            "Batch", "With --compile and/or --convert --changed-only: run once, then again "
-                     "whenever the folder's documents or PDFs change, until SIGINT or SIGTERM. "
-                     "With --json, one line of JSON per run."));
-    parser.addOptions({convert,        changedOnly, compile, remove,  trash,       plan,
-                       blank,          noBlank,     fit,     noFit,   keep,        noKeep,
-                       linearize,      noLinearize, index,   noIndex, pageNumbers, noPageNumbers,
-                       bookmarkTitles, types,       output,  quiet,   json,        watch});
+    for (const OptionSpec &spec : kOptions) {
+        QStringList names;
+        for (const char *name : spec.names)
+            names.append(QLatin1String(name));
+        parser.addOption(spec.valueName
+                             ? QCommandLineOption(names, Tr(spec.description), Tr(spec.valueName))
+                             : QCommandLineOption(names, Tr(spec.description)));
+    }
 
     const auto refuse = [&](const QString &reason) {
         options.outcome = BatchOptions::Outcome::Usage;
@@ -161,91 +262,17 @@ BatchOptions ParseBatchOptions(const QStringList &arguments)
         return options;
     }
     const QStringList folders = parser.positionalArguments();
-    const bool anyJob = parser.isSet(convert) || parser.isSet(compile) || parser.isSet(remove);
     QStringList unknownTypes;
-    const QStringList chosenTypes = ParseDocumentTypes(parser.value(types), &unknownTypes);
-    QString usage;
-    if (folders.size() != 1)
-        usage = QCoreApplication::translate("Batch", "give exactly one FOLDER");
-    else if (!anyJob && !parser.isSet(plan))
-        usage = QCoreApplication::translate(
-            "Batch", "nothing to do: give --convert, --compile, --remove-converted or --plan");
-    else if (anyJob && parser.isSet(plan))
-        usage = QCoreApplication::translate(
-            "Batch", "--plan changes nothing, so it cannot be given with a job");
-    else if (parser.isSet(blank) && parser.isSet(noBlank))
-        usage = QCoreApplication::translate("Batch",
-                                            "give --blank-sheets or --no-blank-sheets, not both");
-    else if (parser.isSet(fit) && parser.isSet(noFit))
-        usage = QCoreApplication::translate(
-            "Batch", "give --fit-blank-sheets or --no-fit-blank-sheets, not both");
-    else if (parser.isSet(trash) && !parser.isSet(remove))
-        usage = QCoreApplication::translate("Batch", "--trash goes with --remove-converted");
-    else if (parser.isSet(changedOnly) && !parser.isSet(convert))
-        usage = QCoreApplication::translate("Batch", "--changed-only goes with --convert");
-    else if (!unknownTypes.isEmpty())
-        usage = QCoreApplication::translate(
-                    "Batch", "--document-types: %1 is not one of doc, docx, docm, odt, rtf")
-                    .arg(unknownTypes.first());
-    else if (parser.isSet(keep) && parser.isSet(noKeep))
-        usage = QCoreApplication::translate(
-            "Batch", "give --keep-bookmarks or --no-keep-bookmarks, not both");
-    else if (parser.isSet(watch) && (parser.isSet(plan) || parser.isSet(remove) ||
-                                     (parser.isSet(convert) && !parser.isSet(changedOnly))))
-        usage = QCoreApplication::translate(
-            "Batch", "--watch goes with --compile and --convert --changed-only only");
-    else if (parser.isSet(index) && parser.isSet(noIndex))
-        usage =
-            QCoreApplication::translate("Batch", "give --index-page or --no-index-page, not both");
-    else if (parser.isSet(pageNumbers) && parser.isSet(noPageNumbers))
-        usage = QCoreApplication::translate("Batch",
-                                            "give --page-numbers or --no-page-numbers, not both");
-    else if (const Status format = CheckPageNumberFormat(parser.value(pageNumbers)); !format)
-        usage = QCoreApplication::translate("Batch", "--page-numbers: \"%1\" %2")
-                    .arg(parser.value(pageNumbers), format.reason());
-    else if (parser.isSet(bookmarkTitles) &&
-             !QStringList{QStringLiteral("short"), kBookmarkTitlesFileName, kBookmarkTitlesOwnTitle}
-                  .contains(parser.value(bookmarkTitles)))
-        usage = QCoreApplication::translate(
-                    "Batch", "--bookmark-titles: %1 is not one of short, name, title")
-                    .arg(parser.value(bookmarkTitles));
-    else if (parser.isSet(output) && !CheckOutputFileName(parser.value(output)))
-        usage = QCoreApplication::translate(
-                    "Batch", "--output: \"%1\" is not a plain file name such as Handbook.pdf")
-                    .arg(parser.value(output));
-    options.quiet = parser.isSet(quiet);
-    options.json = parser.isSet(json);
-    options.watch = parser.isSet(watch);
+    const QStringList chosenTypes =
+        ParseDocumentTypes(parser.value(QStringLiteral("document-types")), &unknownTypes);
+    const QString usage = UsageProblem(parser, folders.size(), unknownTypes);
+    options.quiet = parser.isSet(QStringLiteral("quiet"));
+    options.json = parser.isSet(QStringLiteral("json"));
+    options.watch = parser.isSet(QStringLiteral("watch"));
     if (!usage.isEmpty())
         return refuse(usage);
     options.folder = folders.first();
-
-    BatchJobs &jobs = options.jobs;
-    jobs.remove = parser.isSet(remove);
-    jobs.trash = parser.isSet(trash);
-    jobs.convert = parser.isSet(convert);
-    jobs.changedOnly = parser.isSet(changedOnly);
-    jobs.compile = parser.isSet(compile);
-    jobs.plan = parser.isSet(plan);
-    const auto choice = [&](const QCommandLineOption &on, const QCommandLineOption &off) {
-        return parser.isSet(on) || parser.isSet(off) ? std::optional<bool>(parser.isSet(on))
-                                                     : std::nullopt;
-    };
-    jobs.blankSheets = choice(blank, noBlank);
-    jobs.fitBlankSheets = choice(fit, noFit);
-    jobs.keepBookmarks = choice(keep, noKeep);
-    jobs.linearized = choice(linearize, noLinearize);
-    if (parser.isSet(output))
-        jobs.bookName = parser.value(output);
-    if (parser.isSet(types))
-        jobs.documentTypes = chosenTypes;
-    jobs.indexPage = choice(index, noIndex);
-    if (parser.isSet(pageNumbers) || parser.isSet(noPageNumbers))
-        jobs.pageNumbers = parser.isSet(pageNumbers) ? parser.value(pageNumbers) : QString();
-    if (parser.isSet(bookmarkTitles))
-        jobs.bookmarkTitles = parser.value(bookmarkTitles) == QLatin1String("short")
-                                  ? QString()
-                                  : parser.value(bookmarkTitles);
+    options.jobs = TakeJobs(parser, chosenTypes);
     return options;
 }
 
