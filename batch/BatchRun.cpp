@@ -171,6 +171,168 @@ bool Report(Console &console, BatchReport &report, const Problems &problems,
     return problems.empty() && notices.isEmpty();
 }
 
+// The folder's choices as the command line overrides them, as the window's controls would hold
+// them.
+void ApplyChoices(const BatchJobs &jobs, const Workspace &ws, MemoryWindow &window)
+{
+    if (jobs.blankSheets)
+        window.blankSheetOption.SetValue(*jobs.blankSheets ? 1 : 0);
+    if (jobs.bookName)
+        window.bookName.SetText(*jobs.bookName);
+    if (jobs.fitBlankSheets)
+        window.choices.fitBlankSheets = *jobs.fitBlankSheets;
+    if (jobs.keepBookmarks)
+        window.choices.keepBookmarks = *jobs.keepBookmarks;
+    if (jobs.linearized)
+        window.choices.linearized = *jobs.linearized;
+    if (jobs.indexPage)
+        window.choices.indexPage = *jobs.indexPage;
+    if (jobs.pageNumbers)
+        window.choices.pageNumbers = *jobs.pageNumbers;
+    if (jobs.bookmarkTitles)
+        window.choices.bookmarkTitles = *jobs.bookmarkTitles;
+    if (jobs.documentTypes) {
+        window.choices.documentTypes = *jobs.documentTypes;
+        RelistDocuments(ws, window);
+    }
+}
+
+// The removal: each PDF taken away is said on its own line.
+bool RunRemoval(const BatchJobs &jobs, const Workspace &ws, MemoryWindow &window, Console &console,
+                BatchReport &report)
+{
+    QTextStream &out = console.out();
+    // The result lines (Trashed:, Deleted:, Up to date:, Converted:, Book:) stay English in
+    // every language: scripts read them.
+    const RemovalResult removed =
+        RemoveConvertedPdfs(ws.WorkingFolder, window.pdfList.texts(), window.choices.documentTypes,
+                            jobs.trash ? Removal::Trash : Removal::Delete);
+    for (const QString &path : removed.trashed)
+        out << QStringLiteral("Trashed: %1").arg(path) << '\n';
+    for (const QString &path : removed.deleted)
+        out << QStringLiteral("Deleted: %1").arg(path) << '\n';
+    report.trashed = removed.trashed;
+    report.deleted = removed.deleted;
+    if (removed.noTrash) {
+        const QString said = QCoreApplication::translate(
+            "Batch", "No trash could be had for the folder, so the PDFs were deleted.");
+        console.Error(said);
+        report.problems.append({ws.WorkingFolder, said, true});
+    }
+    return Report(console, report, removed.problems, {},
+                  QCoreApplication::translate("Batch", "Not every PDF file could be deleted:"));
+}
+
+// The conversion, of every ticked document or only of those whose PDF is not up to date.
+bool RunConversion(const BatchJobs &jobs, Workspace &ws, MemoryWindow &window,
+                   const WordProcessorStarter &wordProcessor, Console &console, BatchReport &report)
+{
+    QTextStream &out = console.out();
+    Problems problems;
+    ConversionResult result;
+    ConversionRequest request{ws.WorkingFolder, {}, ws.OutputFileName, 0};
+    QStringList names;
+    for (int i = 0; i < window.documentList.ListCount(); ++i) {
+        request.entries.append({window.documentList.ItemText(i), window.documentList.Selected(i)});
+        names.append(window.documentList.ItemText(i));
+    }
+    bool anyToConvert = true;
+    if (jobs.changedOnly) {
+        // Up-to-date documents are left as they are; with none left, no office starts.
+        anyToConvert = false;
+        const QList<PdfState> states = PdfStatesOf(ws.WorkingFolder, names);
+        for (qsizetype i = 0; i < request.entries.size(); ++i) {
+            ConversionEntry &entry = request.entries[i];
+            if (entry.ticked && states.at(i) == PdfState::UpToDate) {
+                entry.ticked = false;
+                out << QStringLiteral("Up to date: %1").arg(ws.PathOf(entry.name)) << '\n';
+                report.upToDate.append(ws.PathOf(entry.name));
+            }
+            anyToConvert |= entry.ticked;
+        }
+    }
+    if (!anyToConvert) {
+        problems = StoreRunChoices(ws, window);
+        result.started = true; // nothing needed doing
+    } else if (const Status there = wordProcessor.check(); !there) {
+        problems.add(there);
+    } else {
+        problems = StoreRunChoices(ws, window);
+        ConsoleObserver observer(console, QCoreApplication::translate("Batch", "convert"));
+        result = ConvertDocuments(request, wordProcessor, observer);
+        problems.merge(result.problems);
+    }
+    for (const ConvertedDocument &doc : result.converted)
+        out << QStringLiteral("Converted: %1 -> %2").arg(doc.document, doc.pdf) << '\n';
+    report.converted = result.converted;
+    const bool reported = Report(
+        console, report, problems, result.notices,
+        result.started
+            ? QCoreApplication::translate("Batch", "Not every document was converted to PDF:")
+            : QCoreApplication::translate("Batch", "No document was converted to PDF:"));
+    return reported && !result.stopped;
+}
+
+// The compile, unless the folder's stored book name or page-number format cannot be used.
+bool RunCompile(Workspace &ws, MemoryWindow &window, Console &console, BatchReport &report)
+{
+    QTextStream &out = console.out();
+    if (ConsoleObserver::Stopped())
+        return false; // a stop asked for during an earlier job
+    if (!CheckOutputFileName(window.bookName.Text())) {
+        // Only a name the window stored can be refused here: --output's was checked.
+        const QString reason =
+            QCoreApplication::translate("Batch", "The folder's book name \"%1\" (OutputName in "
+                                                 "%2) is not a plain file name, so no book was "
+                                                 "made; give one with --output NAME.")
+                .arg(window.bookName.Text(), kSettingsFileName);
+        console.Error(reason);
+        report.AddError(ws.SettingsPath, reason);
+        return false;
+    }
+    if (const Status format = CheckPageNumberFormat(window.choices.pageNumbers); !format) {
+        // As with the name: only a format the window stored, or a hand, can be refused here.
+        const QString reason =
+            QCoreApplication::translate("Batch", "The folder's page numbers \"%1\" (PageNumbers "
+                                                 "in %2) cannot be used: the format %3. No book "
+                                                 "was made; give a format with --page-numbers.")
+                .arg(window.choices.pageNumbers, kSettingsFileName, format.reason());
+        console.Error(reason);
+        report.AddError(ws.SettingsPath, reason);
+        return false;
+    }
+    {
+        Problems problems = StoreRunChoices(ws, window);
+        const CompileRequest request = CompileRequestFor(ws, window);
+        ws.OutputFileName = request.bookName;
+        NoBookViewer viewer;
+        ConsoleObserver observer(console, QCoreApplication::translate("Batch", "compile"));
+        const CompileResult result = CompileBook(request, observer, viewer);
+        problems.merge(result.problems);
+        report.documents = PlacedOnly(result.layout);
+        if (result.layout.FrontPages() > 0)
+            report.index =
+                BatchReport::Index{result.layout.FrontPages() - result.layout.FrontBlankSheets(),
+                                   result.layout.FrontBlankSheets() > 0};
+        console.EndProgress();
+        if (!result.book.isEmpty()) {
+            out << QStringLiteral("Book: %1").arg(result.book) << '\n';
+            console.Note(QCoreApplication::translate("Batch", "The book's size: %1")
+                             .arg(BookSizeText(result.bytes, result.shared)));
+            report.book = BatchReport::Book{result.book, result.layout.TotalPages(), result.bytes};
+        } else {
+            report.documents.clear(); // no book holds them
+        }
+        const bool reported =
+            Report(console, report, problems, {},
+                   result.book.isEmpty()
+                       ? QCoreApplication::translate("Batch", "No book was made.")
+                       : QCoreApplication::translate(
+                             "Batch", "The book was made, but not everything went well:"));
+        return reported && !result.stopped;
+    }
+}
+
 } // namespace
 
 BatchReport RunBatchJobs(const QString &folder, const BatchJobs &jobs,
@@ -197,26 +359,7 @@ BatchReport RunBatchJobs(const QString &folder, const BatchJobs &jobs,
         report.exitStatus = 1;
         return report;
     }
-    if (jobs.blankSheets)
-        window.blankSheetOption.SetValue(*jobs.blankSheets ? 1 : 0);
-    if (jobs.bookName)
-        window.bookName.SetText(*jobs.bookName);
-    if (jobs.fitBlankSheets)
-        window.choices.fitBlankSheets = *jobs.fitBlankSheets;
-    if (jobs.keepBookmarks)
-        window.choices.keepBookmarks = *jobs.keepBookmarks;
-    if (jobs.linearized)
-        window.choices.linearized = *jobs.linearized;
-    if (jobs.indexPage)
-        window.choices.indexPage = *jobs.indexPage;
-    if (jobs.pageNumbers)
-        window.choices.pageNumbers = *jobs.pageNumbers;
-    if (jobs.bookmarkTitles)
-        window.choices.bookmarkTitles = *jobs.bookmarkTitles;
-    if (jobs.documentTypes) {
-        window.choices.documentTypes = *jobs.documentTypes;
-        RelistDocuments(ws, window);
-    }
+    ApplyChoices(jobs, ws, window);
     report.documentTypes = window.choices.documentTypes;
 
     if (jobs.plan) {
@@ -234,127 +377,15 @@ BatchReport RunBatchJobs(const QString &folder, const BatchJobs &jobs,
         LoadIgnoreList(ws.PdfIgnorePath(), window.pdfList);
     };
     if (jobs.remove) {
-        // The result lines (Trashed:, Deleted:, Up to date:, Converted:, Book:) stay English in
-        // every language: scripts read them.
-        const RemovalResult removed = RemoveConvertedPdfs(
-            ws.WorkingFolder, window.pdfList.texts(), window.choices.documentTypes,
-            jobs.trash ? Removal::Trash : Removal::Delete);
-        for (const QString &path : removed.trashed)
-            out << QStringLiteral("Trashed: %1").arg(path) << '\n';
-        for (const QString &path : removed.deleted)
-            out << QStringLiteral("Deleted: %1").arg(path) << '\n';
-        report.trashed = removed.trashed;
-        report.deleted = removed.deleted;
-        if (removed.noTrash) {
-            const QString said = QCoreApplication::translate(
-                "Batch", "No trash could be had for the folder, so the PDFs were deleted.");
-            console.Error(said);
-            report.problems.append({ws.WorkingFolder, said, true});
-        }
-        allDone &=
-            Report(console, report, removed.problems, {},
-                   QCoreApplication::translate("Batch", "Not every PDF file could be deleted:"));
+        allDone &= RunRemoval(jobs, ws, window, console, report);
         relistPdfs();
     }
     if (jobs.convert) {
-        Problems problems;
-        ConversionResult result;
-        ConversionRequest request{ws.WorkingFolder, {}, ws.OutputFileName, 0};
-        QStringList names;
-        for (int i = 0; i < window.documentList.ListCount(); ++i) {
-            request.entries.append(
-                {window.documentList.ItemText(i), window.documentList.Selected(i)});
-            names.append(window.documentList.ItemText(i));
-        }
-        bool anyToConvert = true;
-        if (jobs.changedOnly) {
-            // Up-to-date documents are left as they are; with none left, no office starts.
-            anyToConvert = false;
-            const QList<PdfState> states = PdfStatesOf(ws.WorkingFolder, names);
-            for (qsizetype i = 0; i < request.entries.size(); ++i) {
-                ConversionEntry &entry = request.entries[i];
-                if (entry.ticked && states.at(i) == PdfState::UpToDate) {
-                    entry.ticked = false;
-                    out << QStringLiteral("Up to date: %1").arg(ws.PathOf(entry.name)) << '\n';
-                    report.upToDate.append(ws.PathOf(entry.name));
-                }
-                anyToConvert |= entry.ticked;
-            }
-        }
-        if (!anyToConvert) {
-            problems = StoreRunChoices(ws, window);
-            result.started = true; // nothing needed doing
-        } else if (const Status there = wordProcessor.check(); !there) {
-            problems.add(there);
-        } else {
-            problems = StoreRunChoices(ws, window);
-            ConsoleObserver observer(console, QCoreApplication::translate("Batch", "convert"));
-            result = ConvertDocuments(request, wordProcessor, observer);
-            problems.merge(result.problems);
-        }
-        for (const ConvertedDocument &doc : result.converted)
-            out << QStringLiteral("Converted: %1 -> %2").arg(doc.document, doc.pdf) << '\n';
-        report.converted = result.converted;
-        allDone &= Report(
-            console, report, problems, result.notices,
-            result.started
-                ? QCoreApplication::translate("Batch", "Not every document was converted to PDF:")
-                : QCoreApplication::translate("Batch", "No document was converted to PDF:"));
-        allDone &= !result.stopped;
+        allDone &= RunConversion(jobs, ws, window, wordProcessor, console, report);
         relistPdfs();
     }
-    if (jobs.compile && ConsoleObserver::Stopped()) {
-        allDone = false; // a stop asked for during an earlier job
-    } else if (jobs.compile && !CheckOutputFileName(window.bookName.Text())) {
-        // Only a name the window stored can be refused here: --output's was checked.
-        const QString reason =
-            QCoreApplication::translate("Batch", "The folder's book name \"%1\" (OutputName in "
-                                                 "%2) is not a plain file name, so no book was "
-                                                 "made; give one with --output NAME.")
-                .arg(window.bookName.Text(), kSettingsFileName);
-        console.Error(reason);
-        report.AddError(ws.SettingsPath, reason);
-        allDone = false;
-    } else if (const Status format = CheckPageNumberFormat(window.choices.pageNumbers);
-               jobs.compile && !format) {
-        // As with the name: only a format the window stored, or a hand, can be refused here.
-        const QString reason =
-            QCoreApplication::translate("Batch", "The folder's page numbers \"%1\" (PageNumbers "
-                                                 "in %2) cannot be used: the format %3. No book "
-                                                 "was made; give a format with --page-numbers.")
-                .arg(window.choices.pageNumbers, kSettingsFileName, format.reason());
-        console.Error(reason);
-        report.AddError(ws.SettingsPath, reason);
-        allDone = false;
-    } else if (jobs.compile) {
-        Problems problems = StoreRunChoices(ws, window);
-        const CompileRequest request = CompileRequestFor(ws, window);
-        ws.OutputFileName = request.bookName;
-        NoBookViewer viewer;
-        ConsoleObserver observer(console, QCoreApplication::translate("Batch", "compile"));
-        const CompileResult result = CompileBook(request, observer, viewer);
-        problems.merge(result.problems);
-        report.documents = PlacedOnly(result.layout);
-        if (result.layout.FrontPages() > 0)
-            report.index =
-                BatchReport::Index{result.layout.FrontPages() - result.layout.FrontBlankSheets(),
-                                   result.layout.FrontBlankSheets() > 0};
-        console.EndProgress();
-        if (!result.book.isEmpty()) {
-            out << QStringLiteral("Book: %1").arg(result.book) << '\n';
-            console.Note(QCoreApplication::translate("Batch", "The book's size: %1")
-                             .arg(BookSizeText(result.bytes, result.shared)));
-            report.book = BatchReport::Book{result.book, result.layout.TotalPages(), result.bytes};
-        } else {
-            report.documents.clear(); // no book holds them
-        }
-        allDone &= Report(console, report, problems, {},
-                          result.book.isEmpty()
-                              ? QCoreApplication::translate("Batch", "No book was made.")
-                              : QCoreApplication::translate(
-                                    "Batch", "The book was made, but not everything went well:"));
-        allDone &= !result.stopped;
-    }
+    if (jobs.compile)
+        allDone &= RunCompile(ws, window, console, report);
     out.flush();
     report.exitStatus = allDone ? 0 : 1;
     return report;
