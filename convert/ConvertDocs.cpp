@@ -223,6 +223,198 @@ ConversionFiles ConversionFilesFor(const QString &documentPath)
     return files;
 }
 
+namespace {
+
+// One conversion as it runs: documents handed out in list order to the word processors of the
+// pool, and their news taken in, on the job's thread alone, which alone talks to the observer.
+class ConversionRun {
+public:
+    ConversionRun(const ConversionRequest &request, JobObserver &observer, Pool &pool,
+                  int instances)
+        : request_(request), observer_(observer), pool_(pool), instances_(instances),
+          count_(int(request.entries.size())), outcome_(count_), pdfs_(count_), bases_(count_)
+    {}
+
+    // Waits until a word processor is ready; false when none could start.
+    bool Begin()
+    {
+        while (ready_ == 0 && failed_ < instances_)
+            Drain();
+        if (ready_ == 0)
+            return false;
+        observer_.Doing(QCoreApplication::translate("Conversion", "Creating PDF File..."));
+        observer_.At(request_.bookName);
+        observer_.Progress(0, count_);
+        return true;
+    }
+
+    // Hands out every document, as word processors come free, and waits for them all.
+    void HandOutAll()
+    {
+        while (next_ < count_ || busy_ > 0) {
+            if (next_ == count_ || busy_ >= ready_) {
+                // With nothing left to hand out, an instance that is done quits while others
+                // finish.
+                if (next_ == count_)
+                    pool_.Close();
+                Drain();
+                continue;
+            }
+            if (StopIfAsked()) {
+                next_ = count_;
+                continue;
+            }
+            HandOut(next_++);
+        }
+    }
+
+    // Lets every word processor quit, or end when none started.
+    void End()
+    {
+        pool_.Close();
+        while (ended_ + failed_ < instances_)
+            Drain();
+    }
+
+    void CollectInto(ConversionResult &result) const
+    {
+        result.started = true;
+        result.stopped = stopped_;
+        for (int k = 0; k < count_; ++k) {
+            // A document the stop cut short is no failure of its own: its PDF is as it was.
+            if (outcome_.at(k).reason() != StoppedReason())
+                result.problems.add(outcome_.at(k));
+            if (!pdfs_.at(k).isEmpty() && outcome_.at(k).ok())
+                result.converted.append(
+                    {JoinPath(request_.workingFolder, request_.entries.at(k).name), pdfs_.at(k)});
+        }
+        if (!stopped_) // a stopped word processor was ended, not quit
+            result.problems.merge(quitProblems_);
+        result.notices.append(notices_);
+    }
+
+    const Status &FirstFailure() const { return firstFailure_; }
+
+private:
+    void Handle(const Event &event)
+    {
+        switch (event.kind) {
+        case Event::Kind::Ready:
+            ++ready_;
+            break;
+        case Event::Kind::StartFailed:
+            ++failed_;
+            if (firstFailure_.ok())
+                firstFailure_ = event.status;
+            break;
+        case Event::Kind::Printed:
+            observer_.Doing(
+                QCoreApplication::translate("Conversion", "Converting Postscript to PDF..."));
+            break;
+        case Event::Kind::Finished:
+            --busy_;
+            inFlight_.remove(bases_.at(event.entry));
+            outcome_[event.entry] = event.status;
+            if (event.status)
+                observer_.Made(pdfs_.at(event.entry));
+            observer_.Progress(++finished_, count_);
+            break;
+        case Event::Kind::Quit:
+            ++ended_;
+            quitProblems_.add(event.status);
+            break;
+        }
+    }
+
+    // A stop asked for ends the handing out, and the word processors at work.
+    bool StopIfAsked()
+    {
+        if (!stopped_ && observer_.StopRequested()) {
+            stopped_ = true;
+            pool_.Abort();
+        }
+        return stopped_;
+    }
+
+    void Drain()
+    {
+        const std::deque<Event> events = pool_.TakeEvents();
+        if (events.empty())
+            observer_.Waiting();
+        for (const Event &event : events)
+            Handle(event);
+        StopIfAsked();
+    }
+
+    void HandOut(int k)
+    {
+        const ConversionEntry &entry = request_.entries.at(k);
+        observer_.Entry(k);
+        if (!entry.ticked) {
+            observer_.Progress(++finished_, count_);
+            return;
+        }
+        observer_.Doing(
+            QCoreApplication::translate("Conversion", "Printing to Postscript File..."));
+        observer_.At(entry.name, k);
+        const QString path = JoinPath(request_.workingFolder, entry.name);
+        if (path.contains(QLatin1Char(','))) {
+            const Notice warning{CommaWarning(path),
+                                 QCoreApplication::translate("Conversion", "*** Warning ***"),
+                                 Notice::Icon::Critical};
+            notices_.append(warning);
+            observer_.Tell(warning);
+            ++finished_; // counted, but the bar moves on with the next document only
+            return;
+        }
+        ConversionFiles files = ConversionFilesFor(path);
+        const QString base = files.pdf.toCaseFolded();
+        // Two kinds of document of one name would make one PDF: the first in the list has it.
+        const QString type = path.mid(path.lastIndexOf(QLatin1Char('.'))).toCaseFolded();
+        if (const auto other = typeOfBase_.constFind(base);
+            other != typeOfBase_.cend() && other->first != type) {
+            outcome_[k] = Status::Failed(
+                path, QCoreApplication::translate(
+                          "Conversion", "was not converted: its PDF would be the one of %1")
+                          .arg(other->second));
+            observer_.Progress(++finished_, count_);
+            return;
+        }
+        typeOfBase_.insert(base, {type, path});
+        // Documents that differ only in letter case share their print file and PDF: the later
+        // one waits for the earlier, as it would with one instance.
+        if (inFlight_.contains(base)) {
+            while (inFlight_.contains(base))
+                Drain();
+            files = ConversionFilesFor(path); // the earlier one's PDF may be there now
+        }
+        pdfs_[k] = files.pdf;
+        bases_[k] = base;
+        inFlight_.insert(base);
+        ++busy_;
+        pool_.Hand({k, files});
+    }
+
+    const ConversionRequest &request_;
+    JobObserver &observer_;
+    Pool &pool_;
+    const int instances_;
+    const int count_;
+    int ready_ = 0, failed_ = 0, ended_ = 0;
+    int next_ = 0, busy_ = 0, finished_ = 0;
+    bool stopped_ = false;
+    Status firstFailure_;
+    QList<Status> outcome_;
+    QList<QString> pdfs_;
+    QList<QString> bases_; // of the documents handed out
+    QSet<QString> inFlight_;
+    QHash<QString, std::pair<QString, QString>> typeOfBase_; // PDF -> the first type, document
+    Problems quitProblems_;
+    QList<Notice> notices_;
+};
+
+} // namespace
+
 ConversionResult ConvertDocuments(const ConversionRequest &request,
                                   const WordProcessorStarter &wordProcessor, JobObserver &observer)
 {
@@ -232,153 +424,18 @@ ConversionResult ConvertDocuments(const ConversionRequest &request,
     std::vector<std::thread> threads;
     for (int i = 0; i < instances; ++i)
         threads.emplace_back(RunInstance, std::cref(wordProcessor), std::ref(pool));
-
-    int ready = 0, failed = 0, ended = 0;
-    Status firstFailure;
-    const int count = int(request.entries.size());
-    QList<Status> outcome(count);
-    QList<QString> pdfs(count);
-    QList<QString> bases(count); // of the documents handed out
-    QSet<QString> inFlight;
-    QHash<QString, std::pair<QString, QString>> typeOfBase; // PDF -> the first type, document
-    int next = 0, busy = 0, finished = 0;
-    bool begun = false;
-    Problems quitProblems;
-    // The job alone talks to the observer; the instances' news comes here.
-    const auto handle = [&](const Event &event) {
-        switch (event.kind) {
-        case Event::Kind::Ready:
-            ++ready;
-            break;
-        case Event::Kind::StartFailed:
-            ++failed;
-            if (firstFailure.ok())
-                firstFailure = event.status;
-            break;
-        case Event::Kind::Printed:
-            observer.Doing(
-                QCoreApplication::translate("Conversion", "Converting Postscript to PDF..."));
-            break;
-        case Event::Kind::Finished:
-            --busy;
-            inFlight.remove(bases.at(event.entry));
-            outcome[event.entry] = event.status;
-            if (event.status)
-                observer.Made(pdfs.at(event.entry));
-            observer.Progress(++finished, count);
-            break;
-        case Event::Kind::Quit:
-            ++ended;
-            quitProblems.add(event.status);
-            break;
-        }
-    };
-    // A stop asked for ends the handing out, and the word processors at work.
-    bool stopped = false;
-    const auto stopIfAsked = [&] {
-        if (!stopped && observer.StopRequested()) {
-            stopped = true;
-            pool.Abort();
-        }
-        return stopped;
-    };
-    const auto drain = [&] {
-        const std::deque<Event> events = pool.TakeEvents();
-        if (events.empty())
-            observer.Waiting();
-        for (const Event &event : events)
-            handle(event);
-        stopIfAsked();
-    };
-
-    while (ready == 0 && failed < instances)
-        drain();
-    if (ready > 0) {
-        begun = true;
-        observer.Doing(QCoreApplication::translate("Conversion", "Creating PDF File..."));
-        observer.At(request.bookName);
-        observer.Progress(0, count);
-    }
-    while (begun && (next < count || busy > 0)) {
-        if (next == count || busy >= ready) {
-            // With nothing left to hand out, an instance that is done quits while others finish.
-            if (next == count)
-                pool.Close();
-            drain();
-            continue;
-        }
-        if (stopIfAsked()) {
-            next = count;
-            continue;
-        }
-        const int k = next++;
-        const ConversionEntry &entry = request.entries.at(k);
-        observer.Entry(k);
-        if (!entry.ticked) {
-            observer.Progress(++finished, count);
-            continue;
-        }
-        observer.Doing(QCoreApplication::translate("Conversion", "Printing to Postscript File..."));
-        observer.At(entry.name, k);
-        const QString path = JoinPath(request.workingFolder, entry.name);
-        if (path.contains(QLatin1Char(','))) {
-            const Notice warning{CommaWarning(path),
-                                 QCoreApplication::translate("Conversion", "*** Warning ***"),
-                                 Notice::Icon::Critical};
-            result.notices.append(warning);
-            observer.Tell(warning);
-            ++finished; // counted, but the bar moves on with the next document only
-            continue;
-        }
-        ConversionFiles files = ConversionFilesFor(path);
-        const QString base = files.pdf.toCaseFolded();
-        // Two kinds of document of one name would make one PDF: the first in the list has it.
-        const QString type = path.mid(path.lastIndexOf(QLatin1Char('.'))).toCaseFolded();
-        if (const auto other = typeOfBase.constFind(base);
-            other != typeOfBase.cend() && other->first != type) {
-            outcome[k] = Status::Failed(
-                path, QCoreApplication::translate(
-                          "Conversion", "was not converted: its PDF would be the one of %1")
-                          .arg(other->second));
-            observer.Progress(++finished, count);
-            continue;
-        }
-        typeOfBase.insert(base, {type, path});
-        // Documents that differ only in letter case share their print file and PDF: the later
-        // one waits for the earlier, as it would with one instance.
-        if (inFlight.contains(base)) {
-            while (inFlight.contains(base))
-                drain();
-            files = ConversionFilesFor(path); // the earlier one's PDF may be there now
-        }
-        pdfs[k] = files.pdf;
-        bases[k] = base;
-        inFlight.insert(base);
-        ++busy;
-        pool.Hand({k, files});
-    }
-    pool.Close();
-    while (ended + failed < instances)
-        drain();
+    ConversionRun run(request, observer, pool, instances);
+    const bool begun = run.Begin();
+    if (begun)
+        run.HandOutAll();
+    run.End();
     for (std::thread &thread : threads)
         thread.join();
-
     if (!begun) {
-        result.problems.add(firstFailure);
+        result.problems.add(run.FirstFailure());
         return result;
     }
-    result.started = true;
-    result.stopped = stopped;
-    for (int k = 0; k < count; ++k) {
-        // A document the stop cut short is no failure of its own: its PDF is as it was.
-        if (outcome.at(k).reason() != StoppedReason())
-            result.problems.add(outcome.at(k));
-        if (!pdfs.at(k).isEmpty() && outcome.at(k).ok())
-            result.converted.append(
-                {JoinPath(request.workingFolder, request.entries.at(k).name), pdfs.at(k)});
-    }
-    if (!stopped) // a stopped word processor was ended, not quit
-        result.problems.merge(quitProblems);
+    run.CollectInto(result);
     RemoveScratchFolder(ScratchFolderIn(request.workingFolder));
     return result;
 }
