@@ -97,29 +97,12 @@ void StructureTree::MergeMap(QPDF &book, const SourceInBook &source, const char 
     }
 }
 
-void StructureTree::Add(QPDF &book, const SourceInBook &source, const ReplacedObjects &replaced)
+QPDFObjectHandle StructureTree::CopyUnderPart(QPDF &book, const SourceInBook &source,
+                                              QPDFObjectHandle sourceRoot)
 {
     QPDFObjectHandle catalog = source.source.getRoot();
-    QPDFObjectHandle sourceRoot = catalog.getKey("/StructTreeRoot");
-    const std::vector<QPDFObjectHandle> &pages = source.bookPages;
-    std::set<QPDFObjGen> seen;
-    if (!sourceRoot.isDictionary()) {
-        // A page whose tags were dropped keeps its key; only then are its objects looked at.
-        for (QPDFObjectHandle page : pages)
-            if (page.hasKey("/StructParents"))
-                ForEachKeyHolder(page, seen, [](QPDFObjectHandle holder) {
-                    for (const char *key : kParentKeys)
-                        holder.removeKey(key);
-                });
-        return;
-    }
-    if (!root_.isInitialized())
-        root_ = book.makeIndirectObject(QPDFObjectHandle::parse("<< /Type /StructTreeRoot >>"));
-    QPDFObjectHandle marked = ValueOf(catalog.getKey("/MarkInfo"), "/Marked");
-    marked_ |= marked.isBool() && marked.getBoolValue();
-
-    // The source's top elements go under an element of its own, made in the source so the copier
-    // takes the tree in one piece and points its /P links at that element's copy.
+    // Made in the source, so the copier takes the tree in one piece and points its /P links at
+    // that element's copy.
     QPDFObjectHandle part = source.source.makeIndirectObject(QPDFObjectHandle::newDictionary());
     part.replaceKey("/Type", QPDFObjectHandle::newName("/StructElem"));
     part.replaceKey("/S", QPDFObjectHandle::newName("/Part"));
@@ -142,11 +125,16 @@ void StructureTree::Add(QPDF &book, const SourceInBook &source, const ReplacedOb
     QPDFObjectHandle copy = book.copyForeignObject(part);
     copy.replaceKey("/P", root_);
     parts_.appendItem(copy);
+    return copy;
+}
 
+void StructureTree::RenameElements(QPDF &book, const SourceInBook &source, QPDFObjectHandle part,
+                                   const ReplacedObjects &replaced)
+{
     std::map<std::string, std::string> roles, classes;
     MergeMap(book, source, "/RoleMap", roles);
     MergeMap(book, source, "/ClassMap", classes);
-    for (QPDFObjectHandle element : Elements(copy)) {
+    for (QPDFObjectHandle element : Elements(part)) {
         QPDFObjectHandle type = element.getKey("/S");
         if (type.isName() && roles.count(type.getName()))
             element.replaceKey("/S", QPDFObjectHandle::newName(roles.at(type.getName())));
@@ -159,21 +147,29 @@ void StructureTree::Add(QPDF &book, const SourceInBook &source, const ReplacedOb
             replaced.count(object.getObjGen()))
             element.replaceKey("/Obj", replaced.at(object.getObjGen()));
     }
+}
 
+void StructureTree::AddIds(QPDF &book, const SourceInBook &source, QPDFObjectHandle sourceRoot)
+{
     QPDFObjectHandle ids = sourceRoot.getKey("/IDTree");
-    if (ids.isDictionary())
-        for (auto &[id, element] : QPDFNameTreeObjectHelper(ids, source.source)) {
-            QPDFObjectHandle inBook = Import(book, source, element);
-            std::string key = id;
-            if (ids_.count(key)) {
-                key = PrefixedName(source, id);
-                if (inBook.isDictionary())
-                    inBook.replaceKey("/ID", QPDFObjectHandle::newString(key));
-            }
-            ids_[key] = inBook;
+    if (!ids.isDictionary())
+        return;
+    for (auto &[id, element] : QPDFNameTreeObjectHelper(ids, source.source)) {
+        QPDFObjectHandle inBook = Import(book, source, element);
+        std::string key = id;
+        if (ids_.count(key)) {
+            key = PrefixedName(source, id);
+            if (inBook.isDictionary())
+                inBook.replaceKey("/ID", QPDFObjectHandle::newString(key));
         }
+        ids_[key] = inBook;
+    }
+}
 
-    // The source's keys into its parent tree move past those the book has.
+void StructureTree::MoveParentKeys(QPDF &book, const SourceInBook &source,
+                                   QPDFObjectHandle sourceRoot, const ReplacedObjects &replaced,
+                                   std::set<QPDFObjGen> &seen)
+{
     const long long offset = nextKey_;
     long long next = offset;
     QPDFObjectHandle parentTree = sourceRoot.getKey("/ParentTree");
@@ -190,7 +186,7 @@ void StructureTree::Add(QPDF &book, const SourceInBook &source, const ReplacedOb
     QPDFObjectHandle declared = sourceRoot.getKey("/ParentTreeNextKey");
     if (declared.isInteger() && declared.getIntValue() > 0)
         next = std::max(next, offset + declared.getIntValue());
-    for (const QPDFObjectHandle &page : pages)
+    for (const QPDFObjectHandle &page : source.bookPages)
         ForEachKeyHolder(page, seen, [&](QPDFObjectHandle holder) {
             for (const char *key : kParentKeys) {
                 QPDFObjectHandle value = holder.getKey(key);
@@ -202,6 +198,30 @@ void StructureTree::Add(QPDF &book, const SourceInBook &source, const ReplacedOb
             }
         });
     nextKey_ = next;
+}
+
+void StructureTree::Add(QPDF &book, const SourceInBook &source, const ReplacedObjects &replaced)
+{
+    QPDFObjectHandle catalog = source.source.getRoot();
+    QPDFObjectHandle sourceRoot = catalog.getKey("/StructTreeRoot");
+    std::set<QPDFObjGen> seen;
+    if (!sourceRoot.isDictionary()) {
+        // A page whose tags were dropped keeps its key; only then are its objects looked at.
+        for (QPDFObjectHandle page : source.bookPages)
+            if (page.hasKey("/StructParents"))
+                ForEachKeyHolder(page, seen, [](QPDFObjectHandle holder) {
+                    for (const char *key : kParentKeys)
+                        holder.removeKey(key);
+                });
+        return;
+    }
+    if (!root_.isInitialized())
+        root_ = book.makeIndirectObject(QPDFObjectHandle::parse("<< /Type /StructTreeRoot >>"));
+    QPDFObjectHandle marked = ValueOf(catalog.getKey("/MarkInfo"), "/Marked");
+    marked_ |= marked.isBool() && marked.getBoolValue();
+    RenameElements(book, source, CopyUnderPart(book, source, sourceRoot), replaced);
+    AddIds(book, source, sourceRoot);
+    MoveParentKeys(book, source, sourceRoot, replaced, seen);
 }
 
 void StructureTree::Finish(QPDF &book)

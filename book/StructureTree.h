@@ -19,8 +19,19 @@ public:
     void Finish(QPDF &book);
 
 private:
+    // The source's top elements under a /Part element of its own, copied into the book.
+    QPDFObjectHandle CopyUnderPart(QPDF &book, const SourceInBook &source,
+                                   QPDFObjectHandle sourceRoot);
     void MergeMap(QPDF &book, const SourceInBook &source, const char *key,
                   std::map<std::string, std::string> &renamed);
+    // The copied elements say the role and class names the book gives them, and point at the
+    // annotations on the pages now.
+    void RenameElements(QPDF &book, const SourceInBook &source, QPDFObjectHandle part,
+                        const ReplacedObjects &replaced);
+    void AddIds(QPDF &book, const SourceInBook &source, QPDFObjectHandle sourceRoot);
+    // The source's keys into its parent tree move past those the book has.
+    void MoveParentKeys(QPDF &book, const SourceInBook &source, QPDFObjectHandle sourceRoot,
+                        const ReplacedObjects &replaced, std::set<QPDFObjGen> &seen);
 
     QPDFObjectHandle root_; // made with the first tagged source
     QPDFObjectHandle parts_ = QPDFObjectHandle::newArray();
