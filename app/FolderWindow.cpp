@@ -184,36 +184,51 @@ FolderWindow::FolderWindow(Workspace &ws, QWidget *parent)
         icon.addFile(QStringLiteral(":/icons/%1x%1.png").arg(size));
     setWindowIcon(icon);
 
-    auto *command1 = MakeButton(this, "Command1",
-                                QCoreApplication::translate("Window", "&Print DOC Files to PDF"));
-    auto *label1 = Named(
+    const Buttons buttons = MakeButtons();
+    NameControls(buttons);
+    PlaceControlsAtFirst(buttons);
+    documentListWidget_->setFocus();
+    ConnectButtons(buttons);
+    AddPdfListMenu();
+    AddDocumentListMenu();
+}
+
+FolderWindow::Buttons FolderWindow::MakeButtons()
+{
+    Buttons b{};
+    b.print = MakeButton(this, "Command1",
+                         QCoreApplication::translate("Window", "&Print DOC Files to PDF"));
+    b.documentsLabel = Named(
         new QLabel(QCoreApplication::translate("Window", "&DOC Files Found in Folder:"), this),
         "Label1");
-    auto *command2 = MakeButton(
+    b.remove = MakeButton(
         this, "Command2",
         QCoreApplication::translate(
             "Window", "Click here to d&elete PDF files which have a matching DOC file only!"));
-    auto *command3 =
+    b.compile =
         MakeButton(this, "Command3", QCoreApplication::translate("Window", "Co&mpile PDF Files"));
-    auto *command4 =
+    b.checkDocuments =
         MakeButton(this, "Command4", QCoreApplication::translate("Window", "Check &All"));
-    auto *command5 =
+    b.uncheckDocuments =
         MakeButton(this, "Command5", QCoreApplication::translate("Window", "&Uncheck All"));
-    auto *command6 =
-        MakeButton(this, "Command6", QCoreApplication::translate("Window", "Chec&k All"));
-    auto *command7 =
+    b.checkPdfs = MakeButton(this, "Command6", QCoreApplication::translate("Window", "Chec&k All"));
+    b.uncheckPdfs =
         MakeButton(this, "Command7", QCoreApplication::translate("Window", "U&ncheck All"));
-    auto *command8 = MakeButton(this, "Command8", QCoreApplication::translate("Window", "&Close"));
-    auto *label2 =
+    b.close = MakeButton(this, "Command8", QCoreApplication::translate("Window", "&Close"));
+    b.bookNameLabel =
         Named(new QLabel(QCoreApplication::translate("Window", "Compiled PDF &File Name:"), this),
               "Label2");
-    label1->setBuddy(documentListWidget_);
-    label2->setBuddy(bookNameWidget_);
+    b.documentsLabel->setBuddy(documentListWidget_);
+    b.bookNameLabel->setBuddy(bookNameWidget_);
     for (QWidget *box :
          {static_cast<QWidget *>(statusLineWidget_), static_cast<QWidget *>(fileLineWidget_),
           static_cast<QWidget *>(documentCountWidget_), static_cast<QWidget *>(pdfCountWidget_)})
         MakeGrey(box);
+    return b;
+}
 
+void FolderWindow::NameControls(const Buttons &b)
+{
     // What a screen reader calls each control: the two lists' twin buttons apart, and the boxes
     // that have no label of their own.
     const std::pair<QWidget *, const char *> spoken[] = {
@@ -224,10 +239,10 @@ FolderWindow::FolderWindow(Workspace &ws, QWidget *parent)
         {documentCountWidget_, QT_TRANSLATE_NOOP("Window", "Documents found")},
         {pdfCountWidget_, QT_TRANSLATE_NOOP("Window", "PDF files found")},
         {bookNameWidget_, QT_TRANSLATE_NOOP("Window", "Compiled PDF file name")},
-        {command4, QT_TRANSLATE_NOOP("Window", "Check all documents")},
-        {command5, QT_TRANSLATE_NOOP("Window", "Uncheck all documents")},
-        {command6, QT_TRANSLATE_NOOP("Window", "Check all PDF files")},
-        {command7, QT_TRANSLATE_NOOP("Window", "Uncheck all PDF files")},
+        {b.checkDocuments, QT_TRANSLATE_NOOP("Window", "Check all documents")},
+        {b.uncheckDocuments, QT_TRANSLATE_NOOP("Window", "Uncheck all documents")},
+        {b.checkPdfs, QT_TRANSLATE_NOOP("Window", "Check all PDF files")},
+        {b.uncheckPdfs, QT_TRANSLATE_NOOP("Window", "Uncheck all PDF files")},
         {conversionBarWidget_, QT_TRANSLATE_NOOP("Window", "Printing progress")},
         {compileBarWidget_, QT_TRANSLATE_NOOP("Window", "Compiling progress")},
     };
@@ -237,28 +252,31 @@ FolderWindow::FolderWindow(Workspace &ws, QWidget *parent)
     for (QListWidget *list : {documentListWidget_, pdfListWidget_})
         list->setStyleSheet(
             QStringLiteral("QListWidget:focus { border: 2px solid palette(highlight); }"));
+}
 
+void FolderWindow::PlaceControlsAtFirst(const Buttons &b)
+{
     // Left, top, width, height in twips at the stored size; how each takes a larger window.
     using G = Placement::Grow;
     placements_ = {
         {documentListWidget_, {120, 480, 6000, 2085}, G::Left | G::Wide | G::Tall},
-        {command1, {3465, 2835, 1815, 375}, G::Left | G::Below},
+        {b.print, {3465, 2835, 1815, 375}, G::Left | G::Below},
         {statusLineWidget_, {120, 3360, 6000, 255}, G::Left | G::Wide | G::Below},
-        {label1, {120, 240, 6000, 255}, G::Left | G::Wide},
+        {b.documentsLabel, {120, 240, 6000, 255}, G::Left | G::Wide},
         {fileLineWidget_, {120, 3765, 6000, 255}, G::Left | G::Wide | G::Below},
         {pdfListWidget_, {6240, 480, 6000, 2085}, G::Right | G::Wide | G::Tall},
         {documentCountWidget_, {120, 2520, 6000, 285}, G::Left | G::Wide | G::Below},
         {pdfCountWidget_, {6240, 2520, 6000, 285}, G::Right | G::Wide | G::Below},
-        {command2, {6240, 80, 6000, 375}, G::Right | G::Wide},
-        {command3, {9600, 2835, 1815, 375}, G::Right | G::Below},
+        {b.remove, {6240, 80, 6000, 375}, G::Right | G::Wide},
+        {b.compile, {9600, 2835, 1815, 375}, G::Right | G::Below},
         {blankSheetWidget_, {6360, 3360, 5895, 255}, G::Right | G::Wide | G::Below},
         {bookNameWidget_, {8280, 3720, 3975, 285}, G::Right | G::Wide | G::Below},
-        {command4, {120, 2835, 1200, 375}, G::Left | G::Below},
-        {command5, {1320, 2835, 1200, 375}, G::Left | G::Below},
-        {command6, {6240, 2835, 1200, 375}, G::Right | G::Below},
-        {command7, {7440, 2835, 1200, 375}, G::Right | G::Below},
-        {command8, {5572, 4200, 1200, 375}, G::Right | G::Below}, // in the middle
-        {label2, {6360, 3760, 1935, 255}, G::Right | G::Below},
+        {b.checkDocuments, {120, 2835, 1200, 375}, G::Left | G::Below},
+        {b.uncheckDocuments, {1320, 2835, 1200, 375}, G::Left | G::Below},
+        {b.checkPdfs, {6240, 2835, 1200, 375}, G::Right | G::Below},
+        {b.uncheckPdfs, {7440, 2835, 1200, 375}, G::Right | G::Below},
+        {b.close, {5572, 4200, 1200, 375}, G::Right | G::Below}, // in the middle
+        {b.bookNameLabel, {6360, 3760, 1935, 255}, G::Right | G::Below},
         {conversionBarWidget_, {120, 4245, 3855, 255}, G::Left | G::Wide | G::Below},
         {compileBarWidget_, {8360, 4245, 3855, 255}, G::Right | G::Wide | G::Below},
     };
@@ -268,18 +286,18 @@ FolderWindow::FolderWindow(Workspace &ws, QWidget *parent)
     // Tab goes down the documents' side, then down the PDFs' side, then to Close.
     QWidget *const tabOrder[] = {documentListWidget_,
                                  documentCountWidget_,
-                                 command4,
-                                 command5,
-                                 command1,
-                                 command2,
+                                 b.checkDocuments,
+                                 b.uncheckDocuments,
+                                 b.print,
+                                 b.remove,
                                  pdfListWidget_,
                                  pdfCountWidget_,
-                                 command6,
-                                 command7,
-                                 command3,
+                                 b.checkPdfs,
+                                 b.uncheckPdfs,
+                                 b.compile,
                                  blankSheetWidget_,
                                  bookNameWidget_,
-                                 command8};
+                                 b.close};
     for (size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     // The stored size is the smallest; the lists take whatever more the user gives.
@@ -287,19 +305,21 @@ FolderWindow::FolderWindow(Workspace &ws, QWidget *parent)
     setMinimumSize(storedSize_);
     resize(storedSize_);
     PlaceControls();
-    documentListWidget_->setFocus();
+}
 
-    connect(command1, &QPushButton::clicked, this, &FolderWindow::PrintDocuments);
-    connect(command2, &QPushButton::clicked, this, &FolderWindow::RemoveConverted);
-    connect(command3, &QPushButton::clicked, this, &FolderWindow::CompileTheBook);
-    connect(command4, &QPushButton::clicked, this, [this] { SetAllSelected(documentList_, true); });
-    connect(command5, &QPushButton::clicked, this,
+void FolderWindow::ConnectButtons(const Buttons &b)
+{
+    connect(b.print, &QPushButton::clicked, this, &FolderWindow::PrintDocuments);
+    connect(b.remove, &QPushButton::clicked, this, &FolderWindow::RemoveConverted);
+    connect(b.compile, &QPushButton::clicked, this, &FolderWindow::CompileTheBook);
+    connect(b.checkDocuments, &QPushButton::clicked, this,
+            [this] { SetAllSelected(documentList_, true); });
+    connect(b.uncheckDocuments, &QPushButton::clicked, this,
             [this] { SetAllSelected(documentList_, false); });
-    connect(command6, &QPushButton::clicked, this, [this] { SetAllSelected(pdfList_, true); });
-    connect(command7, &QPushButton::clicked, this, [this] { SetAllSelected(pdfList_, false); });
-    connect(command8, &QPushButton::clicked, this, &FolderWindow::CloseAndRemember);
-    AddPdfListMenu();
-    AddDocumentListMenu();
+    connect(b.checkPdfs, &QPushButton::clicked, this, [this] { SetAllSelected(pdfList_, true); });
+    connect(b.uncheckPdfs, &QPushButton::clicked, this,
+            [this] { SetAllSelected(pdfList_, false); });
+    connect(b.close, &QPushButton::clicked, this, &FolderWindow::CloseAndRemember);
 }
 
 void FolderWindow::AddDocumentListMenu()

@@ -91,6 +91,18 @@ private:
     void RemoveConverted();
     void CompileTheBook();
     void CloseAndRemember();
+    // The buttons and labels, which the window reaches only through their signals and buddies.
+    struct Buttons {
+        QPushButton *print, *remove, *compile, *checkDocuments, *uncheckDocuments, *checkPdfs,
+            *uncheckPdfs, *close;
+        QLabel *documentsLabel, *bookNameLabel;
+    };
+    Buttons MakeButtons();
+    // What a screen reader calls each control, and the list with the keyboard drawn plainly.
+    void NameControls(const Buttons &buttons);
+    // Where each control goes at the stored size and how it takes a larger window; Tab's order.
+    void PlaceControlsAtFirst(const Buttons &buttons);
+    void ConnectButtons(const Buttons &buttons);
     void AddPdfListMenu();
     void AddPageNumbersChoice(QMenu *menu);
     void AddBookmarkTitlesChoice(QMenu *menu);
