@@ -55,23 +55,18 @@ Status ConvertOne(WordProcessor &word, const ConversionFiles &files,
         return made;
     QFile::remove(files.printFile);
     QFile::remove(files.log);
-    word.SetVisible(false);
-    Status status = word.OpenDocument(files.document);
+    Status status = word.OpenReadOnly(files.document);
     if (!status)
         return status;
-    status = word.SetActivePrinter(kPdfPrinterName);
-    if (status)
-        status = word.PrintOut(true, files.printFile);
+    status = word.ExportPdf(files.printFile);
     if (!status) {
-        word.CloseDocuments();
+        word.Close();
         QFile::remove(files.printFile);
         return status;
     }
-    while (word.BackgroundPrintingStatus() > 0)
-        std::this_thread::sleep_for(250ms);
     printed();
     const Status converted = FileToPDF(files.printFile, files.pdf, QString());
-    const Status closed = word.CloseDocuments();
+    const Status closed = word.Close();
     const Status printFileGone = DeleteFile(files.printFile);
     const Status logGone = DeleteFile(files.log);
     for (const Status &s : {converted, closed, printFileGone, logGone})
@@ -179,7 +174,6 @@ void RunInstance(const WordProcessorStarter &starter, Pool &pool)
     }
     pool.Enlist(word.get());
     pool.Post({Event::Kind::Ready, -1, Status::Ok()});
-    const QString savedPrinter = word->ActivePrinter();
     Task task;
     while (pool.NextTask(task)) {
         const int entry = task.entry;
@@ -188,7 +182,6 @@ void RunInstance(const WordProcessorStarter &starter, Pool &pool)
         });
         pool.Post({Event::Kind::Finished, entry, done});
     }
-    word->SetActivePrinter(savedPrinter);
     const Status quit = word->Quit();
     pool.Discharge(word.get());
     word.reset();

@@ -17,27 +17,18 @@ inline QString StoppedReason()
     return QCoreApplication::translate("Conversion", "was not finished: the run was stopped");
 }
 
-// The printer whose print-outs become PDFs.
-inline const QString kPdfPrinterName = QStringLiteral("Adobe PDF");
-
 // The word processor as the conversion drives it: one instance per run, holding at most one open
 // document. Every failure says which file and why.
 class WordProcessor {
 public:
     virtual ~WordProcessor() = default;
 
-    virtual QString ActivePrinter() const = 0;
-    // Known printers: kPdfPrinterName and the name ActivePrinter reported at the start.
-    virtual Status SetActivePrinter(const QString &name) = 0;
-    virtual void SetVisible(bool visible) = 0;
-    // Documents.Open: the document, read-only and hidden, becomes the active document.
-    virtual Status OpenDocument(const QString &path) = 0;
-    // PrintOut: prints the active document to outputFile. Complete when the call returns.
-    virtual Status PrintOut(bool background, const QString &outputFile) = 0;
-    // Print jobs still running in the background: 0 once PrintOut has returned.
-    virtual int BackgroundPrintingStatus() const = 0;
-    // Documents.Close without saving.
-    virtual Status CloseDocuments() = 0;
+    // Opens the document read-only and hidden, its macros off; it becomes the open document.
+    virtual Status OpenReadOnly(const QString &path) = 0;
+    // Writes the open document as a PDF to path, complete when the call returns.
+    virtual Status ExportPdf(const QString &path) = 0;
+    // Closes the open document without saving it.
+    virtual Status Close() = 0;
     // Ends the word processor; after this nothing of it runs.
     virtual Status Quit() = 0;
     // Safe from any thread: the call under way, and every later one, fails at once, the word

@@ -35,7 +35,6 @@ struct FakeWordProcessor : WordProcessor {
     QMap<QString, QString> failOpen; // document file name -> reason
     QStringList hangPrint;           // document file names whose print ends only when aborted
     std::atomic<bool> aborted{false};
-    QString printer = QStringLiteral("Start Printer");
     QString open;
 
     explicit FakeWordProcessor(QStringList *log) : calls(log) {}
@@ -49,15 +48,7 @@ struct FakeWordProcessor : WordProcessor {
         }
     };
     Locked Log() { return Locked{*calls}; }
-    QString ActivePrinter() const override { return printer; }
-    Status SetActivePrinter(const QString &name) override
-    {
-        Log() << QStringLiteral("printer ") + name;
-        printer = name;
-        return Status::Ok();
-    }
-    void SetVisible(bool visible) override { Log() << QStringLiteral("visible %1").arg(visible); }
-    Status OpenDocument(const QString &path) override
+    Status OpenReadOnly(const QString &path) override
     {
         const QString name = QFileInfo(path).fileName();
         Log() << QStringLiteral("open ") + name;
@@ -66,9 +57,9 @@ struct FakeWordProcessor : WordProcessor {
         open = path;
         return Status::Ok();
     }
-    Status PrintOut(bool background, const QString &outputFile) override
+    Status ExportPdf(const QString &path) override
     {
-        Log() << QStringLiteral("print %1 ").arg(background) + QFileInfo(outputFile).fileName();
+        Log() << QStringLiteral("export ") + QFileInfo(path).fileName();
         QThread::msleep(slowPrint.value(QFileInfo(open).fileName()));
         for (int waited = 0; hangPrint.contains(QFileInfo(open).fileName()) && waited < 60000;
              waited += 5) {
@@ -76,11 +67,10 @@ struct FakeWordProcessor : WordProcessor {
                 return Status::Failed(open, StoppedReason());
             QThread::msleep(5);
         }
-        MakePdf(outputFile, 2);
+        MakePdf(path, 2);
         return Status::Ok();
     }
-    int BackgroundPrintingStatus() const override { return 0; }
-    Status CloseDocuments() override
+    Status Close() override
     {
         Log() << QStringLiteral("close");
         open.clear();
@@ -183,9 +173,8 @@ void TestConvert::convertsTickedDocumentsInListOrder()
 
     QVERIFY2(f.window.messages.shown().isEmpty(),
              qPrintable(f.window.messages.shown().value(0).text));
-    QCOMPARE(f.calls, QStringList({"visible 0", "open A.doc", "printer Adobe PDF", "print 1 A.PS",
-                                   "close", "visible 0", "open b.DOC", "printer Adobe PDF",
-                                   "print 1 b.PS", "close", "printer Start Printer", "quit"}));
+    QCOMPARE(f.calls, QStringList({"open A.doc", "export A.PS", "close", "open b.DOC",
+                                   "export b.PS", "close", "quit"}));
     QCOMPARE(f.files(), QStringList({"A.doc", "A.PDF", "b.DOC", "b.PDF", "c.doc", "old.pdf",
                                      "QFDOCIgnore.INI", "QFPDFIgnore.INI", "Quirefold.INI"}));
     QCOMPARE(ReadPdf(f.folder.file("A.PDF"))->getAllPages().size(), size_t(2));
@@ -448,7 +437,7 @@ void TestConvert::aStoppedRunEndsTheWordProcessorAtWork()
     // The user stops the run while a.doc prints, which would take a minute.
     f.window.onResponsive = [&] {
         std::lock_guard<std::mutex> lock(FakeWordProcessor::logged);
-        f.window.stopRequested = f.calls.contains("print 1 a.PS");
+        f.window.stopRequested = f.calls.contains("export a.PS");
     };
     ConversionRun(f.ctx, f.factory());
 

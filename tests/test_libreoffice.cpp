@@ -151,12 +151,12 @@ private:
     // Prints doc_ to a PDF in folder and checks its pages.
     void PrintsDocument(WordProcessor &office, const TestFolder &out, const QString &name)
     {
-        QVERIFY(office.OpenDocument(doc_).ok());
-        const Status printed = office.PrintOut(false, out.file(name));
+        QVERIFY(office.OpenReadOnly(doc_).ok());
+        const Status printed = office.ExportPdf(out.file(name));
         QVERIFY2(printed.ok(), qPrintable(printed.message()));
         QVERIFY(Run(QStringLiteral("pdfinfo"), {out.file(name)})
                     .contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(kPages))));
-        QVERIFY(office.CloseDocuments().ok());
+        QVERIFY(office.Close().ok());
     }
 
 private slots:
@@ -226,10 +226,9 @@ private slots:
         const QString doc = source.file(QStringLiteral("Bericht für März #1.doc"));
         QVERIFY(QFile::copy(doc_, doc));
         const FileState before = StateOf(doc);
-        QVERIFY(office->OpenDocument(doc).ok());
+        QVERIFY(office->OpenReadOnly(doc).ok());
         const QString pdf = out.file(QStringLiteral("report.pdf"));
-        QVERIFY(office->PrintOut(true, pdf).ok());
-        QCOMPARE(office->BackgroundPrintingStatus(), 0);
+        QVERIFY(office->ExportPdf(pdf).ok());
         QVERIFY(StateOf(doc) == before);
 
         QVERIFY(Run(QStringLiteral("pdfinfo"), {pdf})
@@ -267,10 +266,10 @@ private slots:
         QVERIFY(raw.readAll().contains("https://example.org/quire"));
 
         // Opening again replaces the open document; closing twice is harmless.
-        QVERIFY(office->OpenDocument(doc).ok());
-        QVERIFY(office->OpenDocument(doc).ok());
-        QVERIFY(office->CloseDocuments().ok());
-        QVERIFY(office->CloseDocuments().ok());
+        QVERIFY(office->OpenReadOnly(doc).ok());
+        QVERIFY(office->OpenReadOnly(doc).ok());
+        QVERIFY(office->Close().ok());
+        QVERIFY(office->Close().ok());
         QVERIFY(StateOf(doc) == before);
     }
 
@@ -290,11 +289,11 @@ private slots:
         for (const QString &name : names) {
             const QString doc = corpus.filePath(name);
             const QString pdf = out.file(name + QStringLiteral(".pdf"));
-            const Status opened = office->OpenDocument(doc);
+            const Status opened = office->OpenReadOnly(doc);
             QVERIFY2(opened.ok(), qPrintable(name + QStringLiteral(": ") + opened.message()));
-            const Status printed = office->PrintOut(false, pdf);
+            const Status printed = office->ExportPdf(pdf);
             QVERIFY2(printed.ok(), qPrintable(name + QStringLiteral(": ") + printed.message()));
-            const Status closed = office->CloseDocuments();
+            const Status closed = office->Close();
             QVERIFY2(closed.ok(), qPrintable(name + QStringLiteral(": ") + closed.message()));
             QVERIFY2(pages.match(Run(QStringLiteral("pdfinfo"), {pdf})).hasMatch(),
                      qPrintable(name));
@@ -303,23 +302,6 @@ private slots:
                 qPrintable(name));
         }
         QVERIFY(office->Quit().ok());
-    }
-
-    void printerNames()
-    {
-        auto office = Start();
-        QVERIFY(office);
-        QCOMPARE(office->ActivePrinter(), kLibreOfficePrinterName);
-        QVERIFY(office->SetActivePrinter(kPdfPrinterName).ok());
-        QCOMPARE(office->ActivePrinter(), kPdfPrinterName);
-        const Status refused = office->SetActivePrinter(QStringLiteral("Laser 5"));
-        QVERIFY(!refused.ok());
-        QVERIFY(refused.reason().contains(QStringLiteral("Laser 5")));
-        QCOMPARE(office->ActivePrinter(), kPdfPrinterName);
-        QVERIFY(office->SetActivePrinter(kLibreOfficePrinterName).ok());
-        office->SetVisible(true);
-        TestFolder out;
-        PrintsDocument(*office, out, QStringLiteral("a.pdf"));
     }
 
     // Documents that need a person or cannot be read fail at once with their reason, while the
@@ -343,13 +325,13 @@ private slots:
             const FileState state = StateOf(path);
             QElapsedTimer timer;
             timer.start();
-            const Status status = office->OpenDocument(path);
+            const Status status = office->OpenReadOnly(path);
             QVERIFY2(!status.ok(), qPrintable(path));
             QCOMPARE(status.file(), path);
             QCOMPARE(status.reason(), reason);
             QVERIFY2(timer.elapsed() < 10000, qPrintable(path));
             QVERIFY(StateOf(path) == state);
-            const Status printed = office->PrintOut(false, out.file(QStringLiteral("none.pdf")));
+            const Status printed = office->ExportPdf(out.file(QStringLiteral("none.pdf")));
             QVERIFY(!printed.ok());
             QVERIFY(printed.reason().contains(QStringLiteral("no document is open")));
         }
@@ -357,13 +339,13 @@ private slots:
         QCOMPARE(OfficeOf(0), before);
 
         // A PDF that cannot be written fails with its reason and leaves nothing.
-        QVERIFY(office->OpenDocument(doc_).ok());
+        QVERIFY(office->OpenReadOnly(doc_).ok());
         const QString nowhere = out.file(QStringLiteral("no/such/folder/x.pdf"));
-        const Status unwritable = office->PrintOut(false, nowhere);
+        const Status unwritable = office->ExportPdf(nowhere);
         QVERIFY(!unwritable.ok());
         QCOMPARE(unwritable.file(), nowhere);
         QVERIFY(unwritable.reason().startsWith(QStringLiteral("cannot be written")));
-        QVERIFY(office->PrintOut(false, out.file(QStringLiteral("after.pdf"))).ok());
+        QVERIFY(office->ExportPdf(out.file(QStringLiteral("after.pdf"))).ok());
     }
 
     // A hung office is ended by the watchdog, a crashed one noticed; either way the next
@@ -386,7 +368,7 @@ private slots:
         ::kill(pid_t(hung[0]), SIGSTOP);
         QElapsedTimer timer;
         timer.start();
-        Status status = office->OpenDocument(doc_);
+        Status status = office->OpenReadOnly(doc_);
         QCOMPARE(status.reason(),
                  QStringLiteral("took longer than 2 s; the word processor was ended"));
         QVERIFY(timer.elapsed() < 6000);
@@ -394,30 +376,30 @@ private slots:
         PrintsDocument(*office, out, QStringLiteral("after-hang.pdf"));
 
         // Ended while idle, with a document open.
-        QVERIFY(office->OpenDocument(doc_).ok());
+        QVERIFY(office->OpenReadOnly(doc_).ok());
         const QList<qint64> idle = OfficeOf(0);
         QCOMPARE(idle.size(), 1);
         QVERIFY(idle != hung);
         Crash(idle[0]);
-        status = office->PrintOut(false, out.file(QStringLiteral("lost.pdf")));
+        status = office->ExportPdf(out.file(QStringLiteral("lost.pdf")));
         QCOMPARE(status.file(), doc_);
         QCOMPARE(status.reason(), QStringLiteral("the word processor ended unexpectedly"));
         QVERIFY(!out.exists(QStringLiteral("lost.pdf")));
-        QVERIFY(office->CloseDocuments().ok());
+        QVERIFY(office->Close().ok());
         PrintsDocument(*office, out, QStringLiteral("after-crash.pdf"));
 
         // Ended in the middle of opening.
         const QList<qint64> busy = OfficeOf(0);
         QCOMPARE(busy.size(), 1);
         victim = busy[0];
-        status = office->OpenDocument(doc_);
+        status = office->OpenReadOnly(doc_);
         QCOMPARE(status.reason(), QStringLiteral("the word processor ended unexpectedly"));
         QVERIFY(Offices(root_.path()).isEmpty());
         PrintsDocument(*office, out, QStringLiteral("after-crash-2.pdf"));
 
         QVERIFY(office->Quit().ok());
         QVERIFY(Offices(root_.path()).isEmpty());
-        QCOMPARE(office->OpenDocument(doc_).reason(),
+        QCOMPARE(office->OpenReadOnly(doc_).reason(),
                  QStringLiteral("the word processor was already quit"));
         QVERIFY(office->Quit().ok());
     }

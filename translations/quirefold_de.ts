@@ -653,10 +653,6 @@ DIESE DATEI WIRD ÜBERSPRUNGEN.</translation>
         <translation>die Textverarbeitung wurde unerwartet beendet</translation>
     </message>
     <message>
-        <source>the printer &quot;%1&quot; is not available: the word processor prints only to &quot;%2&quot; and &quot;%3&quot;</source>
-        <translation>der Drucker „%1“ ist nicht verfügbar: die Textverarbeitung druckt nur auf „%2“ und „%3“</translation>
-    </message>
-    <message>
         <source>the word processor is still busy</source>
         <translation>die Textverarbeitung ist noch beschäftigt</translation>
     </message>

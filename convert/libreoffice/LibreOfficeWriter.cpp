@@ -104,40 +104,22 @@ public:
         return LaunchOnce(reason);
     }
 
-    QString ActivePrinter() const override { return printer_; }
-
-    Status SetActivePrinter(const QString &name) override
-    {
-        if (name != kLibreOfficePrinterName && name != kPdfPrinterName)
-            return Status::Failed(QString(),
-                                  QCoreApplication::translate(
-                                      "Conversion", "the printer \"%1\" is not available: the word "
-                                                    "processor prints only to \"%2\" and \"%3\"")
-                                      .arg(name, kPdfPrinterName, kLibreOfficePrinterName));
-        printer_ = name;
-        return Status::Ok();
-    }
-
-    void SetVisible(bool) override {}
-
-    Status OpenDocument(const QString &path) override
+    Status OpenReadOnly(const QString &path) override
     {
         const Guard guard(busy_);
         return guard.entered() ? Open(path) : Busy(path);
     }
 
-    Status PrintOut(bool, const QString &outputFile) override
+    Status ExportPdf(const QString &path) override
     {
         const Guard guard(busy_);
-        return guard.entered() ? Print(outputFile) : Busy(outputFile);
+        return guard.entered() ? Export(path) : Busy(path);
     }
 
-    int BackgroundPrintingStatus() const override { return 0; }
-
-    Status CloseDocuments() override
+    Status Close() override
     {
         const Guard guard(busy_);
-        return guard.entered() ? Close() : Busy(document_);
+        return guard.entered() ? CloseOpen() : Busy(document_);
     }
 
     void Abort() override { aborted_ = true; }
@@ -193,7 +175,7 @@ private:
         if (!info.isReadable())
             return Status::Failed(
                 path, QCoreApplication::translate("Conversion", "cannot be read: access denied"));
-        Close();
+        CloseOpen();
         if (!OfficeAlive()) {
             EndOffice();
             QString why;
@@ -211,7 +193,7 @@ private:
         return Status::Ok();
     }
 
-    Status Print(const QString &outputFile)
+    Status Export(const QString &outputFile)
     {
         const QString document = document_;
         if (aborted_)
@@ -245,7 +227,7 @@ private:
                 : result.reason);
     }
 
-    Status Close()
+    Status CloseOpen()
     {
         const QString document = document_;
         document_.clear();
@@ -475,7 +457,6 @@ private:
     ChildProcess office_;
     std::shared_ptr<lo::UnoSession> session_;
     QString pipe_;
-    QString printer_ = kLibreOfficePrinterName;
     QString document_;
     bool quit_ = false;
     bool busy_ = false;

@@ -21,9 +21,6 @@ struct LibreOfficeOptions {
     std::function<void()> keepResponsive;
 };
 
-// The name ActivePrinter reports at the start.
-inline const QString kLibreOfficePrinterName = QStringLiteral("LibreOffice PDF");
-
 // Starts one headless LibreOffice for a run, on a private profile no other Quirefold process
 // uses. Null with a status that says in plain words what is missing and how to install it, or why
 // the office did not start.
