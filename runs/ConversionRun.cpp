@@ -9,6 +9,7 @@
 #include "store/IgnoreList.h"
 
 #include <QCoreApplication>
+#include <QSet>
 
 namespace qf {
 
@@ -59,7 +60,15 @@ Problems RemovalRun(const Workspace &ws, MainWindow &window)
         ws.WorkingFolder, names, window.Choices().documentTypes, Removal::Trash);
     window.StatusLine().SetText(RemovalSummary(removed));
     Problems problems = removed.problems;
+    // The PDFs left keep their ticks, or Close would remember every one as unticked; a PDF new in
+    // the folder comes ticked, as at start-up.
+    QSet<QString> unticked;
+    for (int i = 0; i < pdfs.ListCount(); ++i)
+        if (!pdfs.Selected(i))
+            unticked.insert(pdfs.ItemText(i));
     problems.add(RefillList(ws.WorkingFolder, pdfs, window.PdfCount(), FileKind::Pdf));
+    for (int i = 0; i < pdfs.ListCount(); ++i)
+        pdfs.SetSelected(i, !unticked.contains(pdfs.ItemText(i)));
     MarkOutOfDateDocuments(ws.WorkingFolder, window.DocumentList());
     if (!problems.empty())
         window.Messages().Show(problems.report(QCoreApplication::translate(

@@ -411,9 +411,11 @@ void TestMainWindow::enterNeverRemovesEscapeDoesNothing()
 void TestMainWindow::removalMovesConvertedPdfsToTheTrash()
 {
     TestFolder folder;
-    folder.touch({"Report.doc", "Alone.pdf"});
+    folder.touch({"Report.doc", "Alone.pdf", "Unticked.pdf"});
     folder.write("Report.pdf", "the report");
     Started s({folder.path()});
+    s.form->PdfList().SetSelected(2, false); // Unticked.pdf
+    folder.touch({"New.pdf"});               // since start-up
     s.click("Command2");
     QVERIFY(!folder.exists("Report.pdf"));
     QFile trashed(dataHome_.filePath("Trash/files/Report.pdf"));
@@ -422,9 +424,12 @@ void TestMainWindow::removalMovesConvertedPdfsToTheTrash()
     QVERIFY(QFileInfo::exists(dataHome_.filePath("Trash/info/Report.pdf.trashinfo")));
     QVERIFY(folder.exists("Report.doc") && folder.exists("Alone.pdf"));
     QCOMPARE(s.form->StatusLine().Text(), QStringLiteral("1 PDF file was moved to the trash."));
-    QCOMPARE(s.form->PdfList().ListCount(), 1);
-    QCOMPARE(s.form->PdfCount().Text(), QStringLiteral("1 PDF file(s) found in folder."));
+    QCOMPARE(s.form->PdfList().ListCount(), 3);
+    QCOMPARE(s.form->PdfCount().Text(), QStringLiteral("3 PDF file(s) found in folder."));
     QVERIFY(s.messages.shown().isEmpty());
+    // The PDFs left keep their ticks, a new one comes ticked, and Close remembers just that.
+    s.click("Command8");
+    QCOMPARE(folder.read("QFPDFIgnore.INI"), QByteArray("Unticked.pdf\r\n"));
 }
 
 void TestMainWindow::grayedOptionCannotBeChosenAgainByTheUser()
