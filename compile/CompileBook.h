@@ -3,9 +3,9 @@
 #include "book/SharedStreams.h"
 #include "compile/BookLayout.h"
 #include "compile/BookViewer.h"
+#include "core/BookChoices.h"
 #include "core/JobObserver.h"
 #include "core/Status.h"
-#include "window/Controls.h"
 
 #include <QStringList>
 

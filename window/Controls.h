@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/BookChoices.h"
 #include "core/JobObserver.h"
 
 #include <QString>
@@ -80,23 +81,6 @@ public:
     // True for Yes.
     virtual bool Ask(const QString &question, const QString &caption) = 0;
 };
-
-// The folder's choices for the book beyond its name and blank sheets, each as it is by default
-// unless the folder's user changed it (in the lists' menus, on the batch command's line or, for
-// compactBook, in the settings file).
-struct BookChoices {
-    bool fitBlankSheets = false; // a blank sheet the size of the page before it
-    bool keepBookmarks = false;  // each PDF's own bookmarks under its bookmark in the book
-    bool compactBook = true;     // object streams: on unless the folder turns it off
-    bool linearized = false;     // a book for fast web view
-    QStringList documentTypes{QStringLiteral("DOC")}; // the documents listed and converted
-    bool indexPage = false; // an index of the documents in front of the book
-    QString pageNumbers;    // how the book's pages are numbered, e.g. "{n}"; empty: not numbered
-    QString bookmarkTitles; // kBookmarkTitlesFileName or ...OwnTitle; empty: cut at the first "."
-};
-
-inline const QString kBookmarkTitlesFileName = QStringLiteral("name");
-inline const QString kBookmarkTitlesOwnTitle = QStringLiteral("title");
 
 // The controls of the main window that the jobs use, by what they are. The window's widgets keep
 // the names the window was first drawn with as their object names; this is the one table of both:

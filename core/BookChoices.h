@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace qf {
+
+// The folder's choices for the book beyond its name and blank sheets, each as it is by default
+// unless the folder's user changed it (in the lists' menus, on the batch command's line or, for
+// compactBook, in the settings file).
+struct BookChoices {
+    bool fitBlankSheets = false; // a blank sheet the size of the page before it
+    bool keepBookmarks = false;  // each PDF's own bookmarks under its bookmark in the book
+    bool compactBook = true;     // object streams: on unless the folder turns it off
+    bool linearized = false;     // a book for fast web view
+    QStringList documentTypes{QStringLiteral("DOC")}; // the documents listed and converted
+    bool indexPage = false; // an index of the documents in front of the book
+    QString pageNumbers;    // how the book's pages are numbered, e.g. "{n}"; empty: not numbered
+    QString bookmarkTitles; // kBookmarkTitlesFileName or ...OwnTitle; empty: cut at the first "."
+};
+
+inline const QString kBookmarkTitlesFileName = QStringLiteral("name");
+inline const QString kBookmarkTitlesOwnTitle = QStringLiteral("title");
+
+} // namespace qf
