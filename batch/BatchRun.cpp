@@ -6,6 +6,7 @@
 #include "core/DocumentTypes.h"
 #include "listing/FolderListing.h"
 #include "remove/RemoveConverted.h"
+#include "runs/FolderLists.h"
 #include "runs/RunFrame.h"
 #include "runs/StartUp.h"
 #include "store/IgnoreList.h"

@@ -72,12 +72,7 @@ QString CountLine(FileKind kind, int count)
         .arg(count);
 }
 
-Status ListFolderFiles(const QString &folder, TickList &list, const QString &pattern)
-{
-    return ListFolderFiles(folder, list, QStringList{pattern});
-}
-
-Status ListFolderFiles(const QString &folder, TickList &list, const QStringList &patterns)
+Status ListFolderFiles(const QString &folder, const QStringList &patterns, QStringList &names)
 {
     std::error_code ec;
     fs::directory_iterator it(ToFsPath(folder), ec);
@@ -96,7 +91,7 @@ Status ListFolderFiles(const QString &folder, TickList &list, const QStringList 
         if (QFile::encodeName(name).toStdString() != fileName.native())
             unusable.append(name);
         else
-            list.AddItem(name);
+            names.append(name);
     }
     if (ec)
         return Status::Failed(
@@ -111,20 +106,14 @@ Status ListFolderFiles(const QString &folder, TickList &list, const QStringList 
     return Status::Ok();
 }
 
-Status RefillList(const QString &folder, TickList &list, TextBox &countLine, FileKind kind,
-                  bool clearFirst, const QStringList &documentTypes)
+QStringList PatternsOf(FileKind kind, const QStringList &documentTypes)
 {
-    if (clearFirst)
-        list.Clear();
-    QStringList patterns{PatternOf(kind)};
-    if (kind == FileKind::Doc && !documentTypes.isEmpty()) {
-        patterns.clear();
-        for (const QString &type : documentTypes)
-            patterns.append(QStringLiteral("*.") + type);
-    }
-    const Status status = ListFolderFiles(folder, list, patterns);
-    countLine.SetText(CountLine(kind, list.ListCount()));
-    return status;
+    if (kind == FileKind::Pdf || documentTypes.isEmpty())
+        return {PatternOf(kind)};
+    QStringList patterns;
+    for (const QString &type : documentTypes)
+        patterns.append(QStringLiteral("*.") + type);
+    return patterns;
 }
 
 FolderIndex FolderIndex::Read(const QString &folder)

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "core/Status.h"
-#include "window/Controls.h"
 
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 namespace qf {
 
@@ -15,17 +15,13 @@ QString PatternOf(FileKind kind);
 // The count line: "3 DOC file(s) found in folder.".
 QString CountLine(FileKind kind, int count);
 
-// Adds to list every file directly in folder whose upper-cased name matches pattern, in the
-// name's own letter case. Does not clear the list. On failure the names added so far stay. A name
-// that is not valid text in the system's encoding cannot be used: it is left out and reported.
-Status ListFolderFiles(const QString &folder, TickList &list, const QString &pattern);
-// The same for names that match any of the patterns.
-Status ListFolderFiles(const QString &folder, TickList &list, const QStringList &patterns);
-
-// Clears the list (unless told not to), lists the folder into it and writes its count line,
-// also when the listing failed. Documents are those of the types given (DOC when none).
-Status RefillList(const QString &folder, TickList &list, TextBox &countLine, FileKind kind,
-                  bool clearFirst = true, const QStringList &documentTypes = QStringList());
+// Appends to names every file directly in folder whose upper-cased name matches one of the
+// patterns, in the name's own letter case and the order the folder gives. On failure the names
+// found so far stay. A name that is not valid text in the system's encoding cannot be used: it is
+// left out and reported.
+Status ListFolderFiles(const QString &folder, const QStringList &patterns, QStringList &names);
+// The patterns of the files of a kind: documents of the types given (DOC when none).
+QStringList PatternsOf(FileKind kind, const QStringList &documentTypes = QStringList());
 
 // Yes for a regular file that is not hidden (name starting with "."), whose last name component
 // matches ignoring case. A folder that cannot be searched answers no.

@@ -4,6 +4,7 @@
 #include "listing/FolderListing.h"
 #include "remove/RemoveConverted.h"
 #include "runs/DocumentMarks.h"
+#include "runs/FolderLists.h"
 #include "runs/RunFrame.h"
 #include "runs/WindowObserver.h"
 #include "store/IgnoreList.h"

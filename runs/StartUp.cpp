@@ -2,6 +2,7 @@
 
 #include "listing/FolderListing.h"
 #include "runs/DocumentMarks.h"
+#include "runs/FolderLists.h"
 #include "store/FolderChoices.h"
 #include "store/IgnoreList.h"
 

@@ -1,6 +1,7 @@
 #include "runs/WindowObserver.h"
 
 #include "listing/FolderListing.h"
+#include "runs/FolderLists.h"
 
 namespace qf {
 

@@ -4,6 +4,7 @@
 #include "convert/PrintFileConverter.h"
 #include "listing/FolderListing.h"
 #include "runs/ConversionRun.h"
+#include "runs/FolderLists.h"
 #include "store/WholeFile.h"
 #include "support/PdfFixtures.h"
 #include "support/TestFolder.h"

@@ -1,5 +1,6 @@
 #include "listing/FolderListing.h"
 #include "listing/Wildcard.h"
+#include "runs/FolderLists.h"
 #include "support/TestFolder.h"
 #include "window/MemoryWindow.h"
 #include "window/SortedOrder.h"
@@ -129,7 +130,7 @@ void TestListing::missingFolderLeavesListAndFails()
     MemoryTickList list;
     list.AddItem(QStringLiteral("kept.doc"));
     const QString missing = folder.file("missing");
-    const Status status = ListFolderFiles(missing, list, QStringLiteral("*.DOC"));
+    const Status status = ListFolderFiles(missing, list, QStringList{"*.DOC"});
     QVERIFY(!status.ok());
     QCOMPARE(status.file(), missing);
     QVERIFY2(status.reason().contains(QLatin1String("No such file")), qPrintable(status.reason()));
