@@ -6,6 +6,7 @@
 #include "core/DocumentTypes.h"
 #include "runs/CompileRun.h"
 #include "runs/ConversionRun.h"
+#include "runs/FolderState.h"
 #include "runs/StartUp.h"
 #include "store/FolderChoices.h"
 #include "window/SelectAll.h"

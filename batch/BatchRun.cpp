@@ -7,6 +7,7 @@
 #include "listing/FolderListing.h"
 #include "remove/RemoveConverted.h"
 #include "runs/FolderLists.h"
+#include "runs/FolderState.h"
 #include "runs/RunFrame.h"
 #include "runs/StartUp.h"
 #include "store/IgnoreList.h"

@@ -4,7 +4,6 @@
 #include "fuzz/FuzzSupport.h"
 #include "store/IgnoreList.h"
 #include "store/WholeFile.h"
-#include "window/MemoryWindow.h"
 
 #include <QSet>
 #include <QStringList>
@@ -39,12 +38,6 @@ QSet<QString> Lines(const QString &text)
     return lines;
 }
 
-void Fill(qf::MemoryTickList &list, const QStringList &names)
-{
-    for (const QString &name : names)
-        list.AddItem(name);
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -73,41 +66,37 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             names.append(pieces.at(i - 1) + QLatin1Char('\n') + piece);
     }
 
-    qf::MemoryTickList loaded;
-    Fill(loaded, names);
-    FUZZ_CHECK(qf::LoadIgnoreList(file, loaded).ok());
+    QSet<QString> read;
+    FUZZ_CHECK(qf::ReadIgnoreList(file, read).ok());
     const QSet<QString> lines = Lines(text);
-    for (int i = 0; i < loaded.ListCount(); ++i)
-        FUZZ_CHECK(loaded.Selected(i) != lines.contains(loaded.ItemText(i)));
+    for (const QString &name : names)
+        FUZZ_CHECK(read.contains(name) == lines.contains(name));
 
     // Round trip with ticks of the input's choosing.
-    qf::MemoryTickList saved;
-    Fill(saved, names);
+    QStringList untickedNames;
     QByteArray expected;
     QSet<QString> unticked;
     int unwritable = 0;
-    for (int i = 0; i < saved.ListCount(); ++i) {
-        const bool ticked = (seed >> (i % 32)) & 1;
-        saved.SetSelected(i, ticked);
-        if (ticked)
-            continue;
-        if (HasLineBreak(saved.ItemText(i))) {
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        if ((seed >> (i % 32)) & 1)
+            continue; // ticked
+        untickedNames.append(names.at(i));
+        if (HasLineBreak(names.at(i))) {
             ++unwritable;
             continue;
         }
-        unticked.insert(saved.ItemText(i));
-        expected += qf::EncodeSystem(saved.ItemText(i) + QStringLiteral("\r\n"));
+        unticked.insert(names.at(i));
+        expected += qf::EncodeSystem(names.at(i) + QStringLiteral("\r\n"));
     }
     if (expected.startsWith("\xEF\xBB\xBF")) // a first name's own mark goes behind the file's
         expected.prepend("\xEF\xBB\xBF");
     const QString list = fuzz::ScratchFile(QStringLiteral("QFPDFIgnore.INI"));
-    FUZZ_CHECK(qf::SaveIgnoreList(list, saved).list().size() == unwritable);
+    FUZZ_CHECK(qf::WriteIgnoreList(list, untickedNames).list().size() == unwritable);
     FUZZ_CHECK(fuzz::ReadBytes(list) == expected);
 
-    qf::MemoryTickList reloaded;
-    Fill(reloaded, names);
-    FUZZ_CHECK(qf::LoadIgnoreList(list, reloaded).ok());
-    for (int i = 0; i < reloaded.ListCount(); ++i)
-        FUZZ_CHECK(reloaded.Selected(i) != unticked.contains(reloaded.ItemText(i)));
+    QSet<QString> reread;
+    FUZZ_CHECK(qf::ReadIgnoreList(list, reread).ok());
+    for (const QString &name : names)
+        FUZZ_CHECK(HasLineBreak(name) || reread.contains(name) == unticked.contains(name));
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "remove/RemoveConverted.h"
 #include "runs/DocumentMarks.h"
 #include "runs/FolderLists.h"
+#include "runs/FolderState.h"
 #include "runs/RunFrame.h"
 #include "runs/WindowObserver.h"
 #include "store/IgnoreList.h"

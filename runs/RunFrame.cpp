@@ -1,5 +1,6 @@
 #include "runs/RunFrame.h"
 
+#include "runs/FolderState.h"
 #include "store/FolderChoices.h"
 #include "store/WholeFile.h"
 

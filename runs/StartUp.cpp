@@ -3,6 +3,7 @@
 #include "listing/FolderListing.h"
 #include "runs/DocumentMarks.h"
 #include "runs/FolderLists.h"
+#include "runs/FolderState.h"
 #include "store/FolderChoices.h"
 #include "store/IgnoreList.h"
 

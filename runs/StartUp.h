@@ -2,6 +2,7 @@
 
 #include "core/Status.h"
 #include "core/Workspace.h"
+#include "runs/FolderState.h"
 #include "store/FolderChoices.h"
 #include "window/Controls.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "core/BookChoices.h"
 #include "core/Status.h"
 #include "core/Workspace.h"
-#include "window/Controls.h"
 
 namespace qf {
 
@@ -23,21 +23,23 @@ inline const QString kBookmarkTitlesKey = QStringLiteral("BookmarkTitles");
 // On unless the file says 0; only the file turns it off, for readers that want no PDF 1.5.
 inline const QString kCompactBookKey = QStringLiteral("CompactBook");
 
-// Start-up: Check1 and Text5 from the settings file; without one, ticked and the default name.
-// The book choices too, each off unless the file turns it on. Writes nothing.
-void ApplySettingsStep(const Workspace &ws, MainWindow &window);
+// What the settings file holds for the window's controls and the book.
+struct FolderSettings {
+    int blankSheets = 1; // SlipSheet: 1 ticks the box; a value the box cannot take leaves it clear
+    QString bookName = kDefaultOutputName; // OutputName
+    BookChoices choices;
+};
 
-// Start-up, once both lists are filled: each list ticked except the items its ignore list names.
-// A missing ignore list is created empty, unless told to change nothing. Returns what went wrong,
-// for the log only.
-enum class MissingIgnoreLists { Create, Leave };
-Problems ApplyIgnoreListStep(const Workspace &ws, MainWindow &window,
-                             MissingIgnoreLists missing = MissingIgnoreLists::Create);
+// The folder's settings as start-up takes them: without a settings file, blank sheets on and the
+// default name; the book's choices each as by default unless the file says otherwise. Writes
+// nothing.
+FolderSettings ReadFolderSettings(const QString &settingsPath);
 
-// Both runs, before anything else touches the folder: the settings, then both ignore lists.
-Problems StoreSettingsAndIgnoreLists(Workspace &ws, MainWindow &window);
+// Writes SlipSheet and OutputName, and each book choice once it differs from its default, keeping
+// every other line of the file. The first failure, if any.
+Status WriteFolderSettings(const QString &settingsPath, const FolderSettings &settings);
 
-// The Close button: both ignore lists, documents first. Both are tried even if one fails.
-Problems SaveIgnoreLists(const Workspace &ws, MainWindow &window);
+// Without a folder every path would name a file in the root folder: nothing is stored there.
+Status RequireFolder(const Workspace &ws);
 
 } // namespace qf

@@ -11,14 +11,11 @@
 
 namespace qf {
 
-Problems SaveIgnoreList(const QString &path, const TickList &list)
+Problems WriteIgnoreList(const QString &path, const QStringList &names)
 {
     Problems problems;
     QString text;
-    for (int i = 0; i < list.ListCount(); ++i) {
-        if (list.Selected(i))
-            continue;
-        const QString name = list.ItemText(i);
+    for (const QString &name : names) {
         if (name.contains(QLatin1Char('\n')) || name.contains(QLatin1Char('\r'))) {
             // Written, it would come back as two names, ticked, and could untick others.
             problems.add(Status::Failed(
@@ -38,12 +35,9 @@ Problems SaveIgnoreList(const QString &path, const TickList &list)
     return problems;
 }
 
-Status LoadIgnoreList(const QString &path, TickList &list)
+Status ReadIgnoreList(const QString &path, QSet<QString> &names)
 {
-    const int count = list.ListCount();
-    for (int i = 0; i < count; ++i)
-        list.SetSelected(i, true);
-
+    names.clear();
     QByteArray bytes;
     const Status read = ReadWholeFile(ResolveIgnoringCase(path), bytes);
     if (!read)
@@ -51,10 +45,7 @@ Status LoadIgnoreList(const QString &path, TickList &list)
     // Lines end at CR LF, CR, or (as files edited here do) LF alone.
     static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
     const QStringList lines = DecodeSystem(bytes).split(lineEnd);
-    const QSet<QString> ignored(lines.cbegin(), lines.cend());
-    for (int i = 0; i < count; ++i)
-        if (ignored.contains(list.ItemText(i)))
-            list.SetSelected(i, false);
+    names = QSet<QString>(lines.cbegin(), lines.cend());
     return Status::Ok();
 }
 

@@ -1,22 +1,22 @@
 #pragma once
 
 #include "core/Status.h"
-#include "window/Controls.h"
 
+#include <QSet>
 #include <QString>
+#include <QStringList>
 
 namespace qf {
 
 // An ignore list names the unticked items of a tick list, one per line, each followed by CR LF,
 // in list order, in the system's 8-bit encoding. No item unticked: an empty file.
 
-// Replaces the file's content with the list's unticked items. A name holding a line break cannot be
-// one line of the file: it is left out, and named among the problems with the file's own failure.
-Problems SaveIgnoreList(const QString &path, const TickList &list);
+// Replaces the file's content with the names. A name holding a line break cannot be one line of
+// the file: it is left out, and named among the problems with the file's own failure.
+Problems WriteIgnoreList(const QString &path, const QStringList &names);
 
-// Ticks every item, then unticks every item whose text equals a line of the file exactly.
-// A file that cannot be read leaves every item ticked and fails.
-Status LoadIgnoreList(const QString &path, TickList &list);
+// The names the file holds. A file that cannot be read gives none and fails.
+Status ReadIgnoreList(const QString &path, QSet<QString> &names);
 
 // Creates the file empty, or empties it.
 Status CreateEmptyFile(const QString &path);

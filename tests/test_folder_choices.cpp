@@ -1,3 +1,4 @@
+#include "runs/FolderState.h"
 #include "store/FolderChoices.h"
 #include "store/IgnoreList.h"
 #include "support/TestFolder.h"

@@ -1,5 +1,6 @@
 #include "convert/PrintFileConverter.h"
 #include "runs/CompileRun.h"
+#include "runs/FolderState.h"
 #include "store/FolderChoices.h"
 #include "store/IgnoreList.h"
 #include "store/Profile.h"
