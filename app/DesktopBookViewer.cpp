@@ -5,9 +5,9 @@
 
 namespace qf {
 
-void DesktopBookViewer::ShowBook(const QString &path)
+bool DesktopBookViewer::ShowBook(const QString &path)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 } // namespace qf

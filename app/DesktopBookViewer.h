@@ -7,7 +7,7 @@ namespace qf {
 // Opens a finished book in the desktop's PDF viewer.
 class DesktopBookViewer : public BookViewer {
 public:
-    void ShowBook(const QString &path) override;
+    bool ShowBook(const QString &path) override;
 };
 
 } // namespace qf

@@ -8,14 +8,14 @@ namespace qf {
 class BookViewer {
 public:
     virtual ~BookViewer() = default;
-    // Opens the book at its first page.
-    virtual void ShowBook(const QString &path) = 0;
+    // Opens the book at its first page; false when no viewer opened it.
+    virtual bool ShowBook(const QString &path) = 0;
 };
 
 // For where no viewer belongs: the batch command, tests.
 class NoBookViewer : public BookViewer {
 public:
-    void ShowBook(const QString &) override {}
+    bool ShowBook(const QString &) override { return true; }
 };
 
 } // namespace qf

@@ -380,7 +380,12 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
     }
     result.book = outputPath;
     result.bytes = QFileInfo(outputPath).size();
-    viewer.ShowBook(AbsolutePdfPath(outputPath));
+    // A desktop without a PDF viewer says so only on standard error: the window says it too.
+    if (!viewer.ShowBook(AbsolutePdfPath(outputPath)))
+        result.problems.add(Status::Failed(
+            QString(),
+            QCoreApplication::translate("Book", "No PDF viewer opened the book; it is at %1")
+                .arg(AbsolutePdfPath(outputPath))));
     FreeLater(std::move(book));
     return result;
 }

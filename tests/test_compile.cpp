@@ -72,6 +72,12 @@ void TestCompile::bookHasBlankSheetsAndBookmarks()
     QCOMPARE(RunQpdf({"--check", f.book()}), 0);
     QCOMPARE(f.viewer.shown, QStringList({f.book()}));
     QPDFObjectHandle info = pdf->getTrailer().getKey("/Info");
+    // A desktop without a PDF viewer: the window says where the book is.
+    f.viewer.opens = false;
+    CompileRun(f.ctx);
+    QCOMPARE(f.messages().size(), 1);
+    QVERIFY2(f.messages().first().contains("No PDF viewer opened the book; it is at " + f.book()),
+             qPrintable(f.messages().first()));
     QCOMPARE(info.getKey("/Title").getUTF8Value(), std::string("Book"));
     QCOMPARE(info.getKey("/Creator").getUTF8Value(), std::string("Quirefold"));
     QVERIFY(pdf->getRoot().getKey("/PageMode").isNameAndEquals("/UseOutlines"));

@@ -578,7 +578,11 @@ void TestMainWindow::compileButtonMakesTheBookAndTakesNoInputMeanwhile()
                                              Qt::NoModifier));
             keepResponsive();
         }
-        void ShowBook(const QString &path) override { shown << path; }
+        bool ShowBook(const QString &path) override
+        {
+            shown << path;
+            return true;
+        }
     } meddler;
     meddler.s = &s;
     s.form->SetRunHooks({&meddler, &meddler, QStringLiteral(QUIREFOLD_PROGRAM_FOLDER), {}});

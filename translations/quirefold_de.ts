@@ -478,6 +478,10 @@ Die mit „für den Ordner gespeichert“ bezeichneten Einstellungen kommen in d
         <source>%1, %2 less by keeping what the PDFs share once</source>
         <translation>%1, %2 weniger, da Gemeinsames der PDFs nur einmal gespeichert ist</translation>
     </message>
+    <message>
+        <source>No PDF viewer opened the book; it is at %1</source>
+        <translation>Kein PDF-Betrachter hat das Buch geöffnet; es liegt unter %1</translation>
+    </message>
 </context>
 <context>
     <name>Bundle</name>

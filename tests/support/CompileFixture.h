@@ -21,7 +21,12 @@ struct RecordingSound : CompletionSound {
 
 struct RecordingViewer : BookViewer {
     QStringList shown;
-    void ShowBook(const QString &path) override { shown.append(path); }
+    bool opens = true; // false: as a desktop without a PDF viewer
+    bool ShowBook(const QString &path) override
+    {
+        shown.append(path);
+        return opens;
+    }
 };
 
 using Bookmarks = QList<std::pair<QString, int>>;
