@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <deque>
+#include <memory>
 #include <unordered_map>
 
 namespace qf {
@@ -20,6 +21,19 @@ namespace {
 constexpr size_t kObjectsPerStream = 100;
 // Bytes gathered before they go to the sink.
 constexpr size_t kFlushAt = 1 << 20;
+
+// Where an object is in the file: at an offset, or in an object stream.
+struct XrefEntry {
+    int type = 0;        // 0 free, 1 at an offset, 2 in an object stream
+    long long where = 0; // the offset, or the object stream's number
+    int index = 0;       // the place in the object stream
+};
+
+// Objects laid out as bytes: entries of type 1 count from the start of bytes.
+struct WrittenObjects {
+    std::string bytes;
+    std::vector<std::pair<int, XrefEntry>> entries; // by object number
+};
 
 struct ObjGenHash {
     size_t operator()(const QPDFObjGen &og) const
@@ -270,27 +284,30 @@ int BytesFor(long long value)
     return width;
 }
 
-} // namespace
+// A PDF written in one pass: the header, then every object the trailer reaches, numbered in the
+// order reached, and the cross-reference data; the /ID a digest of all the bytes before it.
+class PdfFileWriter {
+public:
+    PdfFileWriter(ObjectWriterOptions options, ByteSink sink);
+    bool Begin();
+    bool Finish(QPDF &pdf);
 
-void WriteObjectsInto(const std::vector<QPDFObjectHandle> &objects,
-                      const std::function<int(QPDFObjectHandle)> &numberOf,
-                      const std::function<int()> &newNumber, bool objectStreams,
-                      const UndecodableStream &undecodable, WrittenObjects &out)
-{
-    ObjectText text(numberOf);
-    Layout layout(objectStreams, newNumber, out);
-    std::string scratch;
-    for (const QPDFObjectHandle &object : objects)
-        WriteOne(object, numberOf(object), text, layout, undecodable, scratch);
-    layout.FlushPacked();
-}
+private:
+    int ReserveNumbers(int count);
+    bool Append(const WrittenObjects &piece);
+    bool Send(std::string_view bytes);
+
+    ObjectWriterOptions options_;
+    ByteSink sink_;
+    std::vector<XrefEntry> xref_;
+    long long offset_ = 0;
+    std::unique_ptr<QCryptographicHash> digest_;
+};
 
 PdfFileWriter::PdfFileWriter(ObjectWriterOptions options, ByteSink sink)
     : options_(std::move(options)), sink_(std::move(sink)), xref_(1), // number 0 is always free
       digest_(std::make_unique<QCryptographicHash>(QCryptographicHash::Md5))
 {}
-
-PdfFileWriter::~PdfFileWriter() = default;
 
 bool PdfFileWriter::Send(std::string_view bytes)
 {
@@ -324,11 +341,6 @@ bool PdfFileWriter::Append(const WrittenObjects &piece)
     return Send(piece.bytes);
 }
 
-void PdfFileWriter::NumberAs(QPDFObjGen object, int number, bool write)
-{
-    given_[object] = {number, write};
-}
-
 bool PdfFileWriter::Finish(QPDF &pdf)
 {
     std::unordered_map<QPDFObjGen, int, ObjGenHash> numbers;
@@ -338,10 +350,8 @@ bool PdfFileWriter::Finish(QPDF &pdf)
         const QPDFObjGen og = object.getObjGen();
         auto [at, added] = numbers.try_emplace(og, 0);
         if (added) {
-            const auto given = given_.find(og);
-            at->second = given != given_.end() ? given->second.first : newNumber();
-            if (given == given_.end() || given->second.second)
-                queue.push_back(object);
+            at->second = newNumber();
+            queue.push_back(object);
         }
         return at->second;
     };
@@ -350,10 +360,6 @@ bool PdfFileWriter::Finish(QPDF &pdf)
     QPDFObjectHandle info = trailer.getKey("/Info");
     if (info.isIndirect())
         ending += " /Info " + std::to_string(numberOf(info)) + " 0 R";
-    // Objects numbered for pieces written apart are written even when nothing here reaches them.
-    for (const auto &[og, given] : given_)
-        if (given.second)
-            numberOf(pdf.getObjectByObjGen(og));
 
     WrittenObjects written;
     ObjectText text(numberOf);
@@ -431,6 +437,8 @@ bool PdfFileWriter::Finish(QPDF &pdf)
     last += "\nendstream\nendobj\nstartxref\n" + std::to_string(start) + "\n%%EOF\n";
     return Send(last);
 }
+
+} // namespace
 
 bool WriteObjects(QPDF &pdf, const ObjectWriterOptions &options, const ByteSink &sink)
 {
