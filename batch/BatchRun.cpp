@@ -8,6 +8,7 @@
 #include "remove/RemoveConverted.h"
 #include "runs/FolderLists.h"
 #include "runs/FolderState.h"
+#include "runs/Requests.h"
 #include "runs/RunFrame.h"
 #include "runs/StartUp.h"
 #include "store/IgnoreList.h"
@@ -44,19 +45,6 @@ QString PdfStateKey(PdfState state)
     return QStringLiteral("up_to_date");
 }
 
-// The compile the window would run on the folder as it stands.
-CompileRequest CompileRequestFor(const Workspace &ws, const MemoryWindow &window)
-{
-    CompileRequest request;
-    request.workingFolder = ws.WorkingFolder;
-    request.names = window.pdfList.tickedTexts();
-    request.bookName = window.bookName.Text();
-    request.blankSheets = window.blankSheetOption.Value() == 1;
-    request.programFolder = QCoreApplication::applicationDirPath();
-    TakeBookChoices(request, window.choices);
-    return request;
-}
-
 QList<PlacedDocument> PlacedOnly(const BookLayout &layout)
 {
     QList<PlacedDocument> placed;
@@ -66,11 +54,11 @@ QList<PlacedDocument> PlacedOnly(const BookLayout &layout)
     return placed;
 }
 
-void PrintPlan(Console &console, const Workspace &ws, const MemoryWindow &window,
-               BatchReport &report)
+void PrintPlan(Console &console, const Workspace &ws, MemoryWindow &window, BatchReport &report)
 {
     QTextStream &out = console.out();
-    const CompileRequest request = CompileRequestFor(ws, window);
+    const CompileRequest request =
+        CompileRequestFor(ws, window, QCoreApplication::applicationDirPath());
     const QString bookPath = BookPath(ws.WorkingFolder, request.bookName);
     out << QCoreApplication::translate("Batch", "Book: %1").arg(bookPath) << '\n'
         << QCoreApplication::translate("Batch", "Blank sheets: %1")
@@ -232,12 +220,10 @@ bool RunConversion(const BatchJobs &jobs, Workspace &ws, MemoryWindow &window,
     QTextStream &out = console.out();
     Problems problems;
     ConversionResult result;
-    ConversionRequest request{ws.WorkingFolder, {}, ws.OutputFileName, 0};
+    ConversionRequest request = ConversionRequestFor(ws, window);
     QStringList names;
-    for (int i = 0; i < window.documentList.ListCount(); ++i) {
-        request.entries.append({window.documentList.ItemText(i), window.documentList.Selected(i)});
-        names.append(window.documentList.ItemText(i));
-    }
+    for (const ConversionEntry &entry : request.entries)
+        names.append(entry.name);
     bool anyToConvert = true;
     if (jobs.changedOnly) {
         // Up-to-date documents are left as they are; with none left, no office starts.
@@ -305,7 +291,8 @@ bool RunCompile(Workspace &ws, MemoryWindow &window, Console &console, BatchRepo
     }
     {
         Problems problems = StoreRunChoices(ws, window);
-        const CompileRequest request = CompileRequestFor(ws, window);
+        const CompileRequest request =
+            CompileRequestFor(ws, window, QCoreApplication::applicationDirPath());
         ws.OutputFileName = request.bookName;
         NoBookViewer viewer;
         ConsoleObserver observer(console, QCoreApplication::translate("Batch", "compile"));

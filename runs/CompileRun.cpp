@@ -2,6 +2,7 @@
 
 #include "compile/BookSize.h"
 #include "compile/CompileBook.h"
+#include "runs/Requests.h"
 #include "runs/RunFrame.h"
 #include "runs/WindowObserver.h"
 
@@ -17,19 +18,12 @@ void CompileRun(RunContext &ctx)
     ctx.ws.OutputFileName = w.BookName().Text();
 
     w.StatusLine().Show(QCoreApplication::translate("Runs", "Collecting information for file:"));
-    CompileRequest request;
-    request.workingFolder = ctx.ws.WorkingFolder;
-    request.bookName = ctx.ws.OutputFileName;
-    request.blankSheets = w.BlankSheetOption().Value() == 1;
-    request.programFolder = ctx.programFolder;
-    TakeBookChoices(request, w.Choices());
+    const CompileRequest request = CompileRequestFor(ctx.ws, w, ctx.programFolder);
     TickList &pdfs = w.PdfList();
     for (int i = 0; i < pdfs.ListCount(); ++i) {
         pdfs.SetListIndex(i);
-        if (!pdfs.Selected(i))
-            continue;
-        request.names.append(pdfs.ItemText(i));
-        w.FileLine().Show(pdfs.ItemText(i));
+        if (pdfs.Selected(i))
+            w.FileLine().Show(pdfs.ItemText(i));
     }
     pdfs.SetListIndex(0);
     w.CompileBar().SetValue(0);

@@ -6,6 +6,7 @@
 #include "runs/DocumentMarks.h"
 #include "runs/FolderLists.h"
 #include "runs/FolderState.h"
+#include "runs/Requests.h"
 #include "runs/RunFrame.h"
 #include "runs/WindowObserver.h"
 #include "store/IgnoreList.h"
@@ -27,12 +28,9 @@ void ConversionRun(RunContext &ctx, const WordProcessorStarter &wordProcessor)
     }
     run.StoreChoices();
     w.StatusLine().Show(QCoreApplication::translate("Runs", "Collecting information for file:"));
-    ConversionRequest request{ctx.ws.WorkingFolder, {}, ctx.ws.OutputFileName, 0};
-    const int count = w.DocumentList().ListCount();
-    for (int i = 0; i < count; ++i) {
-        request.entries.append({w.DocumentList().ItemText(i), w.DocumentList().Selected(i)});
-        w.FileLine().Show(request.entries.last().name);
-    }
+    const ConversionRequest request = ConversionRequestFor(ctx.ws, w);
+    for (const ConversionEntry &entry : request.entries)
+        w.FileLine().Show(entry.name);
     w.ConversionBar().SetValue(0);
 
     WindowObserver observer(ctx.ws, w, w.ConversionBar(), &w.DocumentList());

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "compile/CompileBook.h"
+#include "convert/ConvertDocs.h"
+#include "core/Workspace.h"
+#include "window/Controls.h"
+
+namespace qf {
+
+// Each job's request as the window's controls hold the folder's state: one place for the window's
+// runs and the batch command alike.
+
+// The compile of the ticked PDFs, in list order, as the window's choices ask for it; empty_page.pdf
+// in programFolder.
+CompileRequest CompileRequestFor(const Workspace &ws, MainWindow &window,
+                                 const QString &programFolder);
+
+// The conversion of the whole document list, in order, each document with its tick.
+ConversionRequest ConversionRequestFor(const Workspace &ws, MainWindow &window);
+
+} // namespace qf
