@@ -8,6 +8,7 @@
 #include <QCryptographicHash>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <deque>
 #include <memory>
@@ -90,26 +91,43 @@ public:
             out += ']';
             break;
         case ::ot_dictionary:
-            Dictionary(object, out, nullptr);
+            Dictionary(object, out, nullptr, false);
+            break;
+        case ::ot_integer:
+            Number(object.getIntValue(), out);
+            break;
+        case ::ot_name:
+            Name(object.getName(), out);
+            break;
+        case ::ot_boolean:
+            out += object.getBoolValue() ? "true" : "false";
+            break;
+        case ::ot_null:
+            out += "null";
             break;
         default:
-            out += object.unparseResolved(); // a scalar: its value, indirect or not
+            out += object.unparseResolved(); // a real or a string, indirect or not
         }
     }
 
     // A dictionary's entries, those with null values left out as a reader takes them, and the
-    // notes the book's sources carry between threads; extra (a stream's /Length) last.
-    void Dictionary(QPDFObjectHandle dict, std::string &out, const std::string *extra)
+    // notes the book's sources carry between threads; extra (a stream's /Length) last. A stream's
+    // data compressed here says so in place of its own filters.
+    void Dictionary(QPDFObjectHandle dict, std::string &out, const std::string *extra,
+                    bool compressed)
     {
         out += "<< ";
         for (auto &[key, value] : dict.ditems()) {
-            if (key == kRawDigestKey || value.isNull())
+            if (key == kRawDigestKey || (extra && key == "/Length") ||
+                (compressed && (key == "/Filter" || key == "/DecodeParms")) || value.isNull())
                 continue;
-            out += Key(key);
+            Name(key, out);
             out += ' ';
             Item(value, out);
             out += ' ';
         }
+        if (compressed)
+            out += "/Filter /FlateDecode ";
         if (extra)
             out += *extra;
         out += ">>";
@@ -119,19 +137,10 @@ public:
     void Stream(QPDFObjectHandle stream, const UndecodableStream &undecodable, std::string &dict,
                 std::string &data)
     {
-        QPDFObjectHandle written = stream.getDict();
         bool compressed = false;
-        data = StreamData(stream, written, undecodable, compressed);
-        if (compressed || written.hasKey("/Length")) {
-            written = written.shallowCopy();
-            written.removeKey("/Length");
-            if (compressed) {
-                written.replaceKey("/Filter", QPDFObjectHandle::newName("/FlateDecode"));
-                written.removeKey("/DecodeParms");
-            }
-        }
+        data = StreamData(stream, stream.getDict(), undecodable, compressed);
         const std::string length = "/Length " + std::to_string(data.size()) + ' ';
-        Dictionary(written, dict, &length);
+        Dictionary(stream.getDict(), dict, &length, compressed);
     }
 
 private:
@@ -139,19 +148,26 @@ private:
     void Item(QPDFObjectHandle object, std::string &out)
     {
         if (object.isIndirect()) {
-            out += std::to_string(numberOf_(object));
+            Number(numberOf_(object), out);
             out += " 0 R";
             return;
         }
         Value(object, out);
     }
 
-    const std::string &Key(const std::string &key)
+    static void Number(long long value, std::string &out)
     {
-        auto [at, added] = keys_.try_emplace(key);
-        if (added)
-            at->second = IsPlainName(key) ? key : QPDFObjectHandle::newName(key).unparse();
-        return at->second;
+        char digits[24];
+        const auto written = std::to_chars(digits, digits + sizeof digits, value);
+        out.append(digits, written.ptr);
+    }
+
+    static void Name(const std::string &name, std::string &out)
+    {
+        if (IsPlainName(name))
+            out += name;
+        else
+            out += QPDFObjectHandle::newName(name).unparse();
     }
 
     // Its data as it stands, or decoded and compressed as qpdf's writer would.
@@ -186,7 +202,6 @@ private:
     }
 
     const std::function<int(QPDFObjectHandle)> &numberOf_;
-    std::unordered_map<std::string, std::string> keys_;
 };
 
 // Objects laid out as bytes: whole, or packed into object streams, each with its entry.
