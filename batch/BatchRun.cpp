@@ -306,6 +306,11 @@ bool RunCompile(Workspace &ws, MemoryWindow &window, Console &console, BatchRepo
         console.EndProgress();
         if (!result.book.isEmpty()) {
             out << QStringLiteral("Book: %1").arg(result.book) << '\n';
+            // Said, but no failure of the compile: the book is made of the PDFs there are.
+            for (const StalePdf &stale : StalePdfs(ws, window)) {
+                console.Error(stale.warning);
+                report.problems.append({stale.document, stale.warning, true});
+            }
             console.Note(QCoreApplication::translate("Batch", "The book's size: %1")
                              .arg(BookSizeText(result.bytes, result.shared)));
             report.book = BatchReport::Book{result.book, result.layout.TotalPages(), result.bytes};

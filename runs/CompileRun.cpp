@@ -31,6 +31,9 @@ void CompileRun(RunContext &ctx)
     WindowObserver observer(ctx.ws, w, w.CompileBar());
     const CompileResult result = CompileBook(request, observer, ctx.bookViewer);
     run.problems().merge(result.problems);
+    if (!result.book.isEmpty())
+        for (const StalePdf &stale : StalePdfs(ctx.ws, w))
+            run.problems().add(Status::Failed(QString(), stale.warning));
     if (result.stopped)
         run.Stopped(QCoreApplication::translate(
             "Runs", "The run was stopped, so no book was written; a book made "

@@ -1,5 +1,9 @@
 #include "runs/Requests.h"
 
+#include "convert/PdfState.h"
+
+#include <QCoreApplication>
+
 namespace qf {
 
 CompileRequest CompileRequestFor(const Workspace &ws, MainWindow &window,
@@ -25,6 +29,29 @@ ConversionRequest ConversionRequestFor(const Workspace &ws, MainWindow &window)
     for (int i = 0; i < documents.ListCount(); ++i)
         request.entries.append({documents.ItemText(i), documents.Selected(i)});
     return request;
+}
+
+QList<StalePdf> StalePdfs(const Workspace &ws, MainWindow &window)
+{
+    TickList &documents = window.DocumentList();
+    QStringList ticked;
+    for (int i = 0; i < documents.ListCount(); ++i)
+        if (documents.Selected(i))
+            ticked.append(documents.ItemText(i));
+    const QList<PdfState> states = PdfStatesOf(ws.WorkingFolder, ticked);
+    QList<StalePdf> stale;
+    for (qsizetype i = 0; i < ticked.size(); ++i) {
+        if (states.at(i) == PdfState::UpToDate)
+            continue;
+        stale.append(
+            {ws.PathOf(ticked.at(i)),
+             (states.at(i) == PdfState::Missing
+                  ? QCoreApplication::translate("Runs", "%1 has no PDF yet; print it to PDF first")
+                  : QCoreApplication::translate("Runs",
+                                                "%1 is newer than its PDF; print it to PDF again"))
+                 .arg(ticked.at(i))});
+    }
+    return stale;
 }
 
 } // namespace qf

@@ -18,4 +18,13 @@ CompileRequest CompileRequestFor(const Workspace &ws, MainWindow &window,
 // The conversion of the whole document list, in order, each document with its tick.
 ConversionRequest ConversionRequestFor(const Workspace &ws, MainWindow &window);
 
+// A warning for each ticked document whose PDF is missing or older than the document, which the
+// book therefore leaves out or holds as it was: "Preface.doc has no PDF yet; print it to PDF
+// first".
+struct StalePdf {
+    QString document; // its path
+    QString warning;
+};
+QList<StalePdf> StalePdfs(const Workspace &ws, MainWindow &window);
+
 } // namespace qf

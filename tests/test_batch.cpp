@@ -77,6 +77,7 @@ private slots:
     void failuresExitWithOne();
     void refusedValuesAreNeverStored();
     void jsonReportSaysWhatWasDone();
+    void documentsWithoutAnUpToDatePdfAreNamed();
     void bundleTurnedOffGivesThePlainBook();
     void watchMakesABookForEachChangeUntilTerminated();
     void unusableIgnoreListStopsBeforeAnyJob();
@@ -348,6 +349,28 @@ void TestBatch::jsonReportSaysWhatWasDone()
     QCOMPARE(report["exit_status"].toInt(), 2);
     QVERIFY(report["book"].isNull());
     QVERIFY(report["problems"][0]["file"].isNull());
+}
+
+void TestBatch::documentsWithoutAnUpToDatePdfAreNamed()
+{
+    TestFolder folder;
+    folder.touch({"Preface.doc", "Intro.doc", "Notes.doc"});
+    MakePdf(folder.file("Intro.pdf"), 1);
+    MakePdf(folder.file("Notes.pdf"), 1);
+    folder.setModified("Intro.pdf", 1000); // older than its document
+    folder.setModified("Intro.doc", 2000);
+    folder.write("QFDOCIgnore.INI", "Notes.doc\r\n"); // unticked: not named
+    const Result r = Batch({"--compile", "--json", folder.path()});
+    QCOMPARE(r.exitCode, 0); // warnings: the book is made
+    const QJsonArray problems =
+        QJsonDocument::fromJson(r.out.toUtf8()).object()["problems"].toArray();
+    QCOMPARE(problems.size(), 2);
+    QCOMPARE(problems[0].toObject(),
+             (QJsonObject{{"file", folder.file("Intro.doc")},
+                          {"severity", "warning"},
+                          {"reason", "Intro.doc is newer than its PDF; print it to PDF again"}}));
+    QCOMPARE(problems[1]["reason"].toString(), "Preface.doc has no PDF yet; print it to PDF first");
+    QVERIFY(QFileInfo::exists(folder.file("PDFCompile Output/CompiledPDFDocument.pdf")));
 }
 
 void TestBatch::bundleTurnedOffGivesThePlainBook()

@@ -23,6 +23,7 @@ class TestCompile : public QObject {
 private slots:
     void bookHasBlankSheetsAndBookmarks_data();
     void bookHasBlankSheetsAndBookmarks();
+    void tickedDocumentWithoutPdfIsNamed();
     void bookRendersWithNoWarningOfItsOwn();
     void blankSheetCanTakeThePageBefore();
     void documentsKeepTheirOwnBookmarks();
@@ -81,6 +82,19 @@ void TestCompile::bookHasBlankSheetsAndBookmarks()
     QCOMPARE(info.getKey("/Title").getUTF8Value(), std::string("Book"));
     QCOMPARE(info.getKey("/Creator").getUTF8Value(), std::string("Quirefold"));
     QVERIFY(pdf->getRoot().getKey("/PageMode").isNameAndEquals("/UseOutlines"));
+}
+
+void TestCompile::tickedDocumentWithoutPdfIsNamed()
+{
+    CompileFixture f({{"Chapter.pdf", 1}});
+    f.folder.touch({"Preface.doc"});
+    f.window.documentList.AddItem("Preface.doc");
+    f.window.documentList.SetSelected(0, true);
+    CompileRun(f.ctx);
+    QCOMPARE(ReadPdf(f.book())->getAllPages().size(), size_t(1)); // the book is made all the same
+    QCOMPARE(f.messages().size(), 1);
+    QVERIFY2(f.messages().first().contains("Preface.doc has no PDF yet; print it to PDF first"),
+             qPrintable(f.messages().first()));
 }
 
 namespace {

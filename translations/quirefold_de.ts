@@ -970,6 +970,14 @@ DIESE DATEI WIRD ÜBERSPRUNGEN.</translation>
         <source>Done Time: 	</source>
         <translation>Endzeit: 	</translation>
     </message>
+    <message>
+        <source>%1 has no PDF yet; print it to PDF first</source>
+        <translation>%1 hat noch keine PDF-Datei; erst als PDF drucken</translation>
+    </message>
+    <message>
+        <source>%1 is newer than its PDF; print it to PDF again</source>
+        <translation>%1 ist neuer als seine PDF-Datei; erneut als PDF drucken</translation>
+    </message>
 </context>
 <context>
     <name>Window</name>
