@@ -405,17 +405,22 @@ void FolderWindow::AddPageNumbersChoice(QMenu *menu)
         QString format =
             choices_.pageNumbers.isEmpty() ? QStringLiteral("{n}") : choices_.pageNumbers;
         for (;;) {
-            bool given = false;
-            format = QInputDialog::getText(
-                this, kProgramTitle,
-                QCoreApplication::translate(
-                    "Window", "Each page's number, at its bottom right. {n} is the number, "
-                              "{n:6} the number with six digits (000017), {total} the count of "
-                              "pages; for example Page {n} of {total}, or ABC{n:6}. Leave it "
-                              "empty for no numbers."),
-                QLineEdit::Normal, format, &given);
-            if (!given)
+            QInputDialog ask(this);
+            ask.setWindowTitle(kProgramTitle);
+            ask.setLabelText(QCoreApplication::translate(
+                "Window", "Each page's number, at its bottom right:\n"
+                          "{n}: the number (17)\n"
+                          "{n:6}: the number with six digits (000017)\n"
+                          "{total}: the count of pages\n"
+                          "For example: Page {n} of {total}, or ABC{n:6}.\n"
+                          "Leave it empty for no numbers."));
+            // The prompt wraps, so the dialog fits a small screen in every language.
+            for (QLabel *label : ask.findChildren<QLabel *>())
+                label->setWordWrap(true);
+            ask.setTextValue(format);
+            if (ask.exec() != QDialog::Accepted)
                 break;
+            format = ask.textValue();
             const Status usable = CheckPageNumberFormat(format.trimmed());
             if (usable) {
                 choices_.pageNumbers = format.trimmed();

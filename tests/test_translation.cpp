@@ -6,12 +6,15 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTimer>
 #include <QXmlStreamReader>
 
 #include <memory>
@@ -72,6 +75,8 @@ private slots:
     void initTestCase() { QApplication::setStyle(QStringLiteral("Fusion")); }
     void englishComesFirstOrNotAtAll();
     void theWindowSpeaksGerman();
+    void pageNumberDialogFitsASmallScreen_data();
+    void pageNumberDialogFitsASmallScreen();
     void theBatchCommandFollowsLanguage();
     void everyTextIsTranslatedAndKeepsItsShape();
 };
@@ -130,6 +135,43 @@ void TestTranslation::theWindowSpeaksGerman()
     QVERIFY2(said.contains(QStringLiteral("ist beschädigt oder keine PDF-Datei")),
              qPrintable(said));
     QVERIFY2(said.contains(QStringLiteral("; sie wurde weggelassen")), qPrintable(said));
+}
+
+void TestTranslation::pageNumberDialogFitsASmallScreen_data()
+{
+    QTest::addColumn<QStringList>("languages");
+    QTest::newRow("English") << QStringList{"en"};
+    QTest::newRow("German") << QStringList{"de"};
+}
+
+// The page numbers' dialog fits a 1,024 x 768 screen, its prompt wrapped, its buttons whole.
+void TestTranslation::pageNumberDialogFitsASmallScreen()
+{
+    QFETCH(QStringList, languages);
+    InstallTranslations(languages, kBuiltTranslations);
+    TestFolder folder;
+    Workspace ws = Workspace::FromArguments({folder.path()});
+    FolderWindow form(ws);
+    QSize size;
+    bool wrapped = false, buttonsWhole = true;
+    QTimer answering;
+    connect(&answering, &QTimer::timeout, [&] {
+        auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        size = dialog->size();
+        for (QLabel *label : dialog->findChildren<QLabel *>())
+            wrapped |= label->wordWrap() && label->text().contains("{total}");
+        for (QAbstractButton *button : dialog->findChildren<QAbstractButton *>())
+            buttonsWhole &= button->sizeHint().width() <= button->width();
+        dialog->reject();
+    });
+    answering.start(20);
+    form.findChild<QMenu *>("List2Menu")->findChild<QAction *>("PageNumbers")->trigger();
+    answering.stop();
+    QVERIFY2(size.width() <= 1024 && size.height() <= 768,
+             qPrintable(QStringLiteral("%1 x %2").arg(size.width()).arg(size.height())));
+    QVERIFY(size.width() > 0 && wrapped && buttonsWhole);
 }
 
 void TestTranslation::theBatchCommandFollowsLanguage()

@@ -1162,10 +1162,6 @@ Einen Ordner zum Öffnen wählen?</translation>
         <translation>Seiten des Buchs nummerieren...</translation>
     </message>
     <message>
-        <source>Each page&apos;s number, at its bottom right. {n} is the number, {n:6} the number with six digits (000017), {total} the count of pages; for example Page {n} of {total}, or ABC{n:6}. Leave it empty for no numbers.</source>
-        <translation>Die Nummer jeder Seite, unten rechts. {n} ist die Nummer, {n:6} die Nummer mit sechs Stellen (000017), {total} die Zahl der Seiten; zum Beispiel Seite {n} von {total} oder ABC{n:6}. Leer lassen für keine Nummern.</translation>
-    </message>
-    <message>
         <source>The page numbers &quot;%1&quot; cannot be used: the format %2.</source>
         <translation>Die Seitennummern „%1“ sind nicht verwendbar: das Format %2.</translation>
     </message>
@@ -1184,6 +1180,20 @@ Einen Ordner zum Öffnen wählen?</translation>
     <message>
         <source>The PDF&apos;s own title, where it has one</source>
         <translation>Eigener Titel der PDF-Datei, wo vorhanden</translation>
+    </message>
+    <message>
+        <source>Each page&apos;s number, at its bottom right:
+{n}: the number (17)
+{n:6}: the number with six digits (000017)
+{total}: the count of pages
+For example: Page {n} of {total}, or ABC{n:6}.
+Leave it empty for no numbers.</source>
+        <translation>Die Nummer jeder Seite, unten rechts:
+{n}: die Nummer (17)
+{n:6}: die Nummer mit sechs Stellen (000017)
+{total}: die Zahl der Seiten
+Zum Beispiel: Seite {n} von {total} oder ABC{n:6}.
+Leer lassen für keine Nummern.</translation>
     </message>
 </context>
 </TS>
