@@ -9,14 +9,14 @@
 namespace qf {
 namespace {
 
-struct OptionSpec {
+struct OptionEntry {
     std::initializer_list<const char *> names;
     const char *description; // translated in the context "Batch"
     const char *valueName;   // nullptr for a switch
 };
 
 // Every option, in the order the help lists them.
-const OptionSpec kOptions[] = {
+const OptionEntry kOptions[] = {
     {{"convert"}, QT_TRANSLATE_NOOP("Batch", "Print the ticked documents to PDF."), nullptr},
     {{"changed-only"},
      QT_TRANSLATE_NOOP(
@@ -234,13 +234,13 @@ BatchOptions ParseBatchOptions(const QStringList &arguments)
     parser.addVersionOption();
     parser.addPositionalArgument(QCoreApplication::translate("Batch", "FOLDER"),
                                  QCoreApplication::translate("Batch", "The working folder."));
-    for (const OptionSpec &spec : kOptions) {
+    for (const OptionEntry &option : kOptions) {
         QStringList names;
-        for (const char *name : spec.names)
+        for (const char *name : option.names)
             names.append(QLatin1String(name));
-        parser.addOption(spec.valueName
-                             ? QCommandLineOption(names, Tr(spec.description), Tr(spec.valueName))
-                             : QCommandLineOption(names, Tr(spec.description)));
+        parser.addOption(option.valueName ? QCommandLineOption(names, Tr(option.description),
+                                                               Tr(option.valueName))
+                                          : QCommandLineOption(names, Tr(option.description)));
     }
 
     const auto refuse = [&](const QString &reason) {

@@ -54,12 +54,6 @@ std::string Deflate(std::string_view data)
     return out;
 }
 
-bool IsFlate(QPDFObjectHandle dict)
-{
-    QPDFObjectHandle filter = dict.getKey("/Filter");
-    return filter.isName() && (filter.getName() == "/FlateDecode" || filter.getName() == "/Fl");
-}
-
 // Whether a name is written as it is held: most keys need no escape at all.
 bool IsPlainName(const std::string &name)
 {
@@ -454,6 +448,12 @@ bool PdfFileWriter::Finish(QPDF &pdf)
 }
 
 } // namespace
+
+bool IsFlate(QPDFObjectHandle dict)
+{
+    QPDFObjectHandle filter = dict.getKey("/Filter");
+    return filter.isName() && (filter.getName() == "/FlateDecode" || filter.getName() == "/Fl");
+}
 
 bool WriteObjects(QPDF &pdf, const ObjectWriterOptions &options, const ByteSink &sink)
 {

@@ -17,6 +17,9 @@ using ByteSink = std::function<bool(std::string_view bytes)>;
 // wrong (empty when qpdf did not say); its data is written as it stands.
 using UndecodableStream = std::function<void(QPDFObjGen stream, const std::string &detail)>;
 
+// Whether a stream's dictionary names Flate as its one filter: such data is written as it stands.
+bool IsFlate(QPDFObjectHandle dict);
+
 struct ObjectWriterOptions {
     PDFVersion version{1, 3};
     // Every object but the streams packed into Flate-compressed object streams, found through a

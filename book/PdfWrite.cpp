@@ -42,12 +42,6 @@ QString SourceOf(const PdfFile &file, int objectId)
     return origin ? origin->source : QString();
 }
 
-bool IsFlate(QPDFObjectHandle stream)
-{
-    QPDFObjectHandle filter = stream.getDict().getKey("/Filter");
-    return filter.isName() && (filter.getName() == "/FlateDecode" || filter.getName() == "/Fl");
-}
-
 // "error decoding stream data for object 12 0: bad hex digit" speaks of the book's numbering,
 // which means nothing to the user: keep what is wrong.
 QString DamageDetail(const std::string &message)
@@ -149,7 +143,7 @@ void FindUndecodableFlate(PdfFile &file)
         return;
     for (int id = int(file.pdf.getObjectCount()); id >= file.origins.front().firstObject; --id) {
         QPDFObjectHandle object = file.pdf.getObjectByID(id, 0);
-        if (!object.isStream() || !IsFlate(object))
+        if (!object.isStream() || !IsFlate(object.getDict()))
             continue;
         const PdfFile::Origin *origin = OriginOf(file, id);
         if (!origin || origin->tried)
@@ -327,7 +321,7 @@ void ReadAllThePagesReach(PdfFile &file)
         for (auto [key, value] : dict.ditems())
             if (!(page && key == "/Parent")) // the page tree is the book's own
                 pending.push_back(value);
-        if (stream && IsFlate(object))
+        if (stream && IsFlate(dict))
             flate.push_back(object);
         if (stream && IsWorthADigest(dict))
             NoteRawDigest(object); // here, not on the thread that makes the book

@@ -69,6 +69,12 @@ bool WithSubfolders(const QByteArray &root)
     return OwnFolder(root + "/files") && OwnFolder(root + "/info");
 }
 
+TrashOutcome NotMoved(TrashOutcome::Kind kind, int error)
+{
+    return {kind, QCoreApplication::translate("Files", "could not be moved to the trash (%1)")
+                      .arg(SystemReason(error))};
+}
+
 QByteArray HomeTrash()
 {
     const QByteArray data = qgetenv("XDG_DATA_HOME");
@@ -115,11 +121,10 @@ bool WriteInfo(const TrashFolder &trash, const QByteArray &path, QByteArray &nam
     const qsizetype dot = base.lastIndexOf('.');
     const QByteArray stem = dot > 0 ? base.left(dot) : base;
     const QByteArray extension = dot > 0 ? base.mid(dot) : QByteArray();
-    QByteArray where = path;
-    if (!trash.pathBase.isEmpty() && trash.pathBase != "/")
-        where = path.mid(trash.pathBase.size() + 1);
-    else if (trash.pathBase == "/")
-        where = path.mid(1);
+    // Below the top directory, relative to it; in the home trash, absolute.
+    const QByteArray where = trash.pathBase.isEmpty() ? path
+                             : trash.pathBase == "/"  ? path.mid(1)
+                                                      : path.mid(trash.pathBase.size() + 1);
     const QByteArray info =
         "[Trash Info]\nPath=" + where.toPercentEncoding("/") +
         "\nDeletionDate=" + QDateTime::currentDateTime().toString(Qt::ISODate).left(19).toLatin1() +
@@ -168,24 +173,20 @@ TrashOutcome Move(const TrashFolder &trash, const QByteArray &path)
     QByteArray name;
     int error = 0;
     if (!WriteInfo(trash, path, name, error))
-        return {TrashOutcome::Kind::Failed, QString(),
-                QCoreApplication::translate("Files", "could not be moved to the trash (%1)")
-                    .arg(SystemReason(error))};
+        return NotMoved(TrashOutcome::Kind::Failed, error);
     const QByteArray target = trash.root + "/files/" + name;
     if (::rename(path.constData(), target.constData()) != 0) {
         error = errno;
         ::unlink((trash.root + "/info/" + name + ".trashinfo").constData());
-        return {error == EXDEV ? TrashOutcome::Kind::NoTrash : TrashOutcome::Kind::Failed,
-                QString(),
-                QCoreApplication::translate("Files", "could not be moved to the trash (%1)")
-                    .arg(SystemReason(error))};
+        return NotMoved(error == EXDEV ? TrashOutcome::Kind::NoTrash : TrashOutcome::Kind::Failed,
+                        error);
     }
     if (!InTrash(trash, name))
         return {
-            TrashOutcome::Kind::Failed, QString(),
+            TrashOutcome::Kind::Failed,
             QCoreApplication::translate("Files", "was moved to %1, but the trash does not list it")
                 .arg(QFile::decodeName(target))};
-    return {TrashOutcome::Kind::Trashed, QFile::decodeName(target), QString()};
+    return {TrashOutcome::Kind::Trashed, QString()};
 }
 
 } // namespace
@@ -195,19 +196,17 @@ TrashOutcome MoveToTrash(const QString &path)
     const QByteArray file = QFile::encodeName(QFileInfo(path).absoluteFilePath());
     struct stat st;
     if (::lstat(file.constData(), &st) != 0)
-        return {TrashOutcome::Kind::Failed, QString(),
-                QCoreApplication::translate("Files", "could not be moved to the trash (%1)")
-                    .arg(SystemReason(errno))};
+        return NotMoved(TrashOutcome::Kind::Failed, errno);
     const QByteArray home = HomeTrash();
     dev_t homeDevice = 0;
     const bool homeKnown = !home.isEmpty() && DeviceOf(home, homeDevice);
+    const auto homeMade = [&] { return FolderWithParents(home) && WithSubfolders(home); };
     if (homeKnown && homeDevice == st.st_dev) {
-        const TrashFolder trash{home, QByteArray()};
-        if (!FolderWithParents(home) || !WithSubfolders(home))
-            return {TrashOutcome::Kind::NoTrash, QString(),
+        if (!homeMade())
+            return {TrashOutcome::Kind::NoTrash,
                     QCoreApplication::translate("Files", "the trash %1 could not be made")
                         .arg(QFile::decodeName(home))};
-        return Move(trash, file);
+        return Move({home, QByteArray()}, file);
     }
     // The folder's real path, so the top directory is that of the file system it is on.
     char *real = ::realpath(Parent(file).constData(), nullptr);
@@ -217,12 +216,12 @@ TrashOutcome MoveToTrash(const QString &path)
     if (TopTrash(TopDirectory(folder, st.st_dev), trash))
         return Move(trash, folder + file.mid(file.lastIndexOf('/')));
     // Neither can be had: the home trash only when the move works there.
-    if (homeKnown && FolderWithParents(home) && WithSubfolders(home)) {
+    if (homeKnown && homeMade()) {
         const TrashOutcome moved = Move({home, QByteArray()}, file);
         if (moved.kind == TrashOutcome::Kind::Trashed)
             return moved;
     }
-    return {TrashOutcome::Kind::NoTrash, QString(),
+    return {TrashOutcome::Kind::NoTrash,
             QCoreApplication::translate("Files", "no trash can be had on the file system of %1")
                 .arg(QFile::decodeName(folder))};
 }

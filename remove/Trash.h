@@ -12,8 +12,7 @@ struct TrashOutcome {
         Failed,  // a trash was there but did not take the file; the file is untouched
     };
     Kind kind = Kind::Failed;
-    QString trashedAs; // the file's path inside the trash's files/, when trashed
-    QString reason;    // why not, when not
+    QString reason; // why not, when not
 };
 
 // Moves a file (or a link, not what it points to) into the trash of the freedesktop.org Trash
