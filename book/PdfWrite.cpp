@@ -318,7 +318,7 @@ void ReadAllThePagesReach(PdfFile &file)
             continue;
         QPDFObjectHandle dict = stream ? object.getDict() : object;
         const bool page = dict.getKey("/Type").isNameAndEquals("/Page");
-        for (auto [key, value] : dict.ditems())
+        for (auto [key, value] : dict.getDictAsMap())
             if (!(page && key == "/Parent")) // the page tree is the book's own
                 pending.push_back(value);
         if (stream && IsFlate(dict))

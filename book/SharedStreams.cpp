@@ -49,7 +49,9 @@ bool Describe(QPDFObjectHandle object, const Canonical &canonical, std::string &
     }
     if (object.isDictionary()) {
         out += "<< ";
-        for (auto &[key, value] : object.ditems()) { // in key order
+        for (auto &[key, value] : object.getDictAsMap()) { // in key order
+            if (value.isNull())
+                continue; // as good as absent
             if (depth == 0 && key == "/Length")
                 continue; // written anew from the data
             out += key + ' ';
@@ -89,7 +91,7 @@ void Redirect(QPDFObjectHandle object, const Canonical &canonical, int depth)
                 Redirect(item, canonical, depth + 1);
         }
     } else if (object.isDictionary()) {
-        for (auto &[key, item] : object.ditems()) {
+        for (auto &[key, item] : object.getDictAsMap()) {
             QPDFObjectHandle with;
             if (replacement(item, with))
                 object.replaceKey(key, with);
