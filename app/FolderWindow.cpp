@@ -31,6 +31,7 @@
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -121,7 +122,18 @@ public:
         form_.stopButton_ = button;
         button->setText(QCoreApplication::translate("Window", "&Stop"));
         button->setAccessibleName(QCoreApplication::translate("Window", "Stop the run"));
-        qApp->installEventFilter(&form_);
+        // The job runs beside the window: every other control is off until it ends, and the
+        // lists, which show where it is, take no input.
+        for (QWidget *control : form_.findChildren<QWidget *>())
+            if ((qobject_cast<QAbstractButton *>(control) || qobject_cast<QLineEdit *>(control)) &&
+                control != button && control->isEnabled()) {
+                control->setEnabled(false);
+                disabled_.append(control);
+            }
+        for (QListWidget *list : form_.findChildren<QListWidget *>()) {
+            list->installEventFilter(&form_);
+            list->viewport()->installEventFilter(&form_);
+        }
         form_.documentList_.SetPaced(true);
         form_.pdfList_.SetPaced(true);
     }
@@ -129,9 +141,14 @@ public:
     {
         form_.documentList_.SetPaced(false);
         form_.pdfList_.SetPaced(false);
-        // Input that arrived during the run is dropped, not replayed once it is over.
-        QCoreApplication::processEvents();
-        qApp->removeEventFilter(&form_);
+        ShowWaitingChanges();
+        for (QListWidget *list : form_.findChildren<QListWidget *>()) {
+            list->removeEventFilter(&form_);
+            list->viewport()->removeEventFilter(&form_);
+        }
+        for (QWidget *control : disabled_)
+            if (control)
+                control->setEnabled(true);
         button_->setText(caption_);
         button_->setAccessibleName(spoken_);
         button_->setEnabled(true);
@@ -148,6 +165,7 @@ private:
     QPushButton *button_;
     QString caption_;
     QString spoken_;
+    QList<QPointer<QWidget>> disabled_; // turned off for the run, and on again after it
 };
 
 FolderWindow::FolderWindow(Workspace &ws, QWidget *parent)
@@ -548,7 +566,7 @@ MessageBox &FolderWindow::Messages()
 
 void FolderWindow::KeepResponsive()
 {
-    // User input too: the filter lets only a request to stop through.
+    // During a run every control but Stop is off, so input can only ask to stop.
     QCoreApplication::processEvents();
 }
 
@@ -561,31 +579,24 @@ void FolderWindow::RequestStop()
 
 bool FolderWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (!running_ || !event->isInputEvent() || !watched->isWidgetType() ||
-        static_cast<QWidget *>(watched)->window() != this)
+    // Only the lists are watched, and only during a run.
+    if (!running_)
         return QDialog::eventFilter(watched, event);
-    if (event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
-        RequestStop();
-        return true;
-    }
-    // The Stop button takes the mouse, and its key when it has the keyboard.
-    const bool onStop = watched == stopButton_;
     switch (event->type()) {
+    case QEvent::KeyPress:
+        if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape)
+            RequestStop();
+        return true;
+    case QEvent::KeyRelease:
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove:
-        return !onStop;
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease: {
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        return !(onStop && key == Qt::Key_Space);
-    }
+    case QEvent::ContextMenu:
+        return true;
     default:
-        break;
+        return QDialog::eventFilter(watched, event);
     }
-    // Alt+S, the Stop button's access key, reaches the window as a shortcut.
-    return event->type() != QEvent::ShortcutOverride;
 }
 
 RunContext FolderWindow::MakeRunContext()
@@ -598,8 +609,10 @@ RunContext FolderWindow::MakeRunContext()
 
 void FolderWindow::keyPressEvent(QKeyEvent *event)
 {
-    // No button cancels: Escape must not close the window.
+    // No button cancels: Escape must not close the window. During a run it stops the run.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        if (running_)
+            RequestStop();
         event->accept();
         return;
     }

@@ -10,6 +10,7 @@
 
 #include <QDialog>
 
+#include <atomic>
 #include <functional>
 #include <vector>
 
@@ -109,8 +110,8 @@ private:
     void AddDocumentListMenu();
     void AttachMenu(QListWidget *list, QMenu *menu);
 
-    // While a job runs the window takes no input but a request to stop: its button turns into
-    // Stop, and Escape or closing the window (once confirmed) stop it too.
+    // While a job runs on its own thread the window takes no input but a request to stop: its
+    // button turns into Stop, and Escape or closing the window (once confirmed) stop it too.
     class RunGuard;
     void RequestStop();
     RunContext MakeRunContext();
@@ -123,7 +124,7 @@ private:
     QSize storedSize_;
     std::function<QString()> chooseFolder_;
     bool running_ = false;
-    bool stopRequested_ = false;
+    std::atomic_bool stopRequested_ = false; // read by the job's thread
     bool closeAfterRun_ = false;
     QPushButton *stopButton_ = nullptr; // the run's button, while it is Stop
     MessageBox *messageOverride_ = nullptr;

@@ -50,9 +50,13 @@ public:
         waiting_.insert(widget, std::move(apply));
         if (!flushQueued_) {
             flushQueued_ = true;
-            QTimer::singleShot(0, [this] {
+            // With the next frame: a run tells its progress far more often than a screen shows.
+            const qint64 wait =
+                lastFrame_.isValid() ? std::max<qint64>(0, kFrameMs - lastFrame_.elapsed()) : 0;
+            QTimer::singleShot(wait, [this] {
                 flushQueued_ = false;
                 ApplyAll();
+                lastFrame_.start();
             });
         }
     }
@@ -74,15 +78,15 @@ public:
         return true;
     }
 
-private:
-    static constexpr qint64 kFrameMs = 16;
-
     void ApplyAll()
     {
         const auto waiting = std::exchange(waiting_, {});
         for (const auto &apply : waiting)
             apply();
     }
+
+private:
+    static constexpr qint64 kFrameMs = 16;
 
     QHash<QObject *, std::function<void()>> waiting_;
     QSet<QObject *> watched_;
@@ -199,14 +203,15 @@ void QtTickList::AddItem(const QString &text)
     widget_->insertItem(row, item);
 }
 
-void RepaintNow(QWidget *widget)
+void ShowWaitingChanges()
 {
-    if (!FramePacer::Instance().NextFrame()) {
-        widget->update(); // painted with the next frame
-        return;
-    }
-    widget->repaint();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    FramePacer::Instance().ApplyAll();
+}
+
+void PaintWithNextFrame(QWidget *widget)
+{
+    FramePacer::Instance().NextFrame();
+    widget->update();
 }
 
 QString QtLineTextBox::Text() const
@@ -221,7 +226,7 @@ void QtLineTextBox::SetText(const QString &text)
 
 void QtLineTextBox::Refresh()
 {
-    RepaintNow(widget_);
+    PaintWithNextFrame(widget_);
 }
 
 QtPlainTextBox::QtPlainTextBox(QPlainTextEdit *widget)
@@ -241,7 +246,7 @@ void QtPlainTextBox::SetText(const QString &text)
 
 void QtPlainTextBox::Refresh()
 {
-    RepaintNow(widget_);
+    PaintWithNextFrame(widget_);
 }
 
 QtCheckBox::QtCheckBox(QCheckBox *widget) : widget_(widget)

@@ -36,9 +36,10 @@ private:
     int pendingIndex_ = -1; // the current item it gets with the next frame, if any
 };
 
-// Repaints the widget and lets the window process everything but user input, so it stays
-// painted while a job holds the thread; at most once a frame, else it is painted with the next.
-void RepaintNow(QWidget *widget);
+// Has the widget painted with the next frame, with the changes that waited for it.
+void PaintWithNextFrame(QWidget *widget);
+// Hands the widgets every change that waits for the next frame, now.
+void ShowWaitingChanges();
 
 class QtLineTextBox : public TextBox {
 public:

@@ -85,6 +85,10 @@ BENCHMARK_CAPTURE(BM_CompileInWindow, 200_pdfs, "QUIREFOLD_BENCH_PDFS_200")
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_CompileInBatch, 200_pdfs, "QUIREFOLD_BENCH_PDFS_200")
     ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CompileInWindow, 1000_pdfs, "QUIREFOLD_BENCH_PDFS_1000")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CompileInBatch, 1000_pdfs, "QUIREFOLD_BENCH_PDFS_1000")
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_CompileInWindow, 2000_pdfs, "QUIREFOLD_BENCH_PDFS_2000")
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_CompileInBatch, 2000_pdfs, "QUIREFOLD_BENCH_PDFS_2000")

@@ -2,6 +2,7 @@
 
 #include "compile/BookSize.h"
 #include "compile/CompileBook.h"
+#include "runs/JobThread.h"
 #include "runs/Requests.h"
 #include "runs/RunFrame.h"
 #include "runs/WindowObserver.h"
@@ -28,8 +29,11 @@ void CompileRun(RunContext &ctx)
     pdfs.SetListIndex(0);
     w.CompileBar().SetValue(0);
 
-    WindowObserver observer(ctx.ws, w, w.CompileBar());
-    const CompileResult result = CompileBook(request, observer, ctx.bookViewer);
+    WindowObserver shown(ctx.ws, w, w.CompileBar());
+    ForwardingObserver observer(shown);
+    ViewerOnWindowThread viewer(ctx.bookViewer);
+    CompileResult result{QString(), BookLayout(request.blankSheets), {}, false, {}, 0};
+    RunBesideWindow([&] { result = CompileBook(request, observer, viewer); });
     run.problems().merge(result.problems);
     if (!result.book.isEmpty())
         for (const StalePdf &stale : StalePdfs(ctx.ws, w))

@@ -6,6 +6,7 @@
 #include "runs/DocumentMarks.h"
 #include "runs/FolderLists.h"
 #include "runs/FolderState.h"
+#include "runs/JobThread.h"
 #include "runs/Requests.h"
 #include "runs/RunFrame.h"
 #include "runs/WindowObserver.h"
@@ -33,8 +34,10 @@ void ConversionRun(RunContext &ctx, const WordProcessorStarter &wordProcessor)
         w.FileLine().Show(entry.name);
     w.ConversionBar().SetValue(0);
 
-    WindowObserver observer(ctx.ws, w, w.ConversionBar(), &w.DocumentList());
-    const ConversionResult result = ConvertDocuments(request, wordProcessor, observer);
+    WindowObserver shown(ctx.ws, w, w.ConversionBar(), &w.DocumentList());
+    ForwardingObserver observer(shown);
+    ConversionResult result;
+    RunBesideWindow([&] { result = ConvertDocuments(request, wordProcessor, observer); });
     if (result.started && FileExists(ctx.ws.PdfIgnorePath()))
         LoadIgnoreList(ctx.ws.PdfIgnorePath(), w.PdfList());
     MarkOutOfDateDocuments(ctx.ws.WorkingFolder, w.DocumentList());

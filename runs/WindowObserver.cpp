@@ -16,7 +16,6 @@ void WindowObserver::Progress(int done, int total)
     bar_.SetMin(0);
     bar_.SetMax(total);
     bar_.SetValue(done);
-    window_.KeepResponsive(); // a request to stop gets through between files
 }
 
 void WindowObserver::Made(const QString &)

@@ -8,7 +8,7 @@ namespace qf {
 
 // A job's progress as the window shows it: what it does in Text1, the file in Text2, how far on
 // the job's bar, the entry at hand highlighted in its list, and each PDF it makes in the PDF list
-// at once.
+// at once. Its calls come on the window's thread; StopRequested may come from any.
 class WindowObserver : public JobObserver {
 public:
     WindowObserver(const Workspace &ws, MainWindow &window, ProgressBar &bar,
@@ -22,7 +22,6 @@ public:
     void Progress(int done, int total) override;
     void Made(const QString &path) override;
     void Tell(const Notice &notice) override;
-    void Waiting() override { window_.KeepResponsive(); }
     bool StopRequested() override { return window_.StopRequested(); }
 
 private:

@@ -12,6 +12,7 @@
 
 #include <QFileInfo>
 #include <QThread>
+#include <QTimer>
 
 #include <atomic>
 #include <mutex>
@@ -436,10 +437,12 @@ void TestConvert::aStoppedRunEndsTheWordProcessorAtWork()
     f.folder.write("a.PDF", "an earlier PDF");
     f.hangPrint = {"a.doc"};
     // The user stops the run while a.doc prints, which would take a minute.
-    f.window.onResponsive = [&] {
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
         std::lock_guard<std::mutex> lock(FakeWordProcessor::logged);
         f.window.stopRequested = f.calls.contains("export a.PS");
-    };
+    });
+    user.start(5);
     ConversionRun(f.ctx, f.factory());
 
     QVERIFY(f.calls.contains("abort"));

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QStringList>
 
+#include <atomic>
 #include <functional>
 
 namespace qf {
@@ -129,14 +130,9 @@ public:
     ProgressBar &CompileBar() override { return compileBar; }
     MessageBox &Messages() override { return messages; }
     BookChoices &Choices() override { return choices; }
-    void KeepResponsive() override
-    {
-        if (onResponsive)
-            onResponsive();
-    }
+    void KeepResponsive() override {}
     bool StopRequested() const override { return stopRequested; }
-    bool stopRequested = false;
-    std::function<void()> onResponsive; // what a test does while a run waits
+    std::atomic_bool stopRequested = false; // read by a job's thread
 };
 
 } // namespace qf
