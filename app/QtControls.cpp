@@ -2,7 +2,7 @@
 
 #include "app/ProgressBarColor.h"
 #include "convert/PdfState.h"
-#include "window/SortedOrder.h"
+#include "listing/ListOrder.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

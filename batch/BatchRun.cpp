@@ -4,15 +4,10 @@
 #include "compile/CompileBook.h"
 #include "convert/PdfState.h"
 #include "core/DocumentTypes.h"
+#include "jobs/Requests.h"
 #include "listing/FolderListing.h"
 #include "remove/RemoveConverted.h"
-#include "runs/FolderLists.h"
-#include "runs/FolderState.h"
-#include "runs/Requests.h"
-#include "runs/RunFrame.h"
-#include "runs/StartUp.h"
-#include "store/IgnoreList.h"
-#include "window/MemoryWindow.h"
+#include "store/FolderSelection.h"
 
 #include <QCoreApplication>
 
@@ -54,11 +49,12 @@ QList<PlacedDocument> PlacedOnly(const BookLayout &layout)
     return placed;
 }
 
-void PrintPlan(Console &console, const Workspace &ws, MemoryWindow &window, BatchReport &report)
+void PrintPlan(Console &console, const Workspace &ws, const FolderSelection &selection,
+               BatchReport &report)
 {
     QTextStream &out = console.out();
     const CompileRequest request =
-        CompileRequestFor(ws, window, QCoreApplication::applicationDirPath());
+        CompileRequestFor(ws, selection, QCoreApplication::applicationDirPath());
     const QString bookPath = BookPath(ws.WorkingFolder, request.bookName);
     out << QCoreApplication::translate("Batch", "Book: %1").arg(bookPath) << '\n'
         << QCoreApplication::translate("Batch", "Blank sheets: %1")
@@ -132,7 +128,7 @@ void PrintPlan(Console &console, const Workspace &ws, MemoryWindow &window, Batc
     report.documents = PlacedOnly(plan);
     if (!plan.Empty())
         report.book = BatchReport::Book{bookPath, plan.TotalPages(), book.bytes};
-    const QStringList documents = window.documentList.tickedTexts();
+    const QStringList documents = selection.documents.Ticked();
     if (!documents.isEmpty())
         out << '\n' << QCoreApplication::translate("Batch", "Documents to convert:") << '\n';
     const QList<PdfState> states = PdfStatesOf(ws.WorkingFolder, documents);
@@ -161,42 +157,44 @@ bool Report(Console &console, BatchReport &report, const Problems &problems,
     return problems.empty() && notices.isEmpty();
 }
 
-// The folder's choices as the command line overrides them, as the window's controls would hold
-// them.
-void ApplyChoices(const BatchJobs &jobs, const Workspace &ws, MemoryWindow &window)
+// The folder's choices as the command line overrides them.
+void ApplyChoices(const BatchJobs &jobs, const Workspace &ws, FolderSelection &selection)
 {
+    FolderSettings &settings = selection.settings;
+    BookChoices &choices = settings.choices;
     if (jobs.blankSheets)
-        window.blankSheetOption.SetValue(*jobs.blankSheets ? 1 : 0);
+        settings.blankSheets = *jobs.blankSheets ? 1 : 0;
     if (jobs.bookName)
-        window.bookName.SetText(*jobs.bookName);
+        settings.bookName = *jobs.bookName;
     if (jobs.fitBlankSheets)
-        window.choices.fitBlankSheets = *jobs.fitBlankSheets;
+        choices.fitBlankSheets = *jobs.fitBlankSheets;
     if (jobs.keepBookmarks)
-        window.choices.keepBookmarks = *jobs.keepBookmarks;
+        choices.keepBookmarks = *jobs.keepBookmarks;
     if (jobs.linearized)
-        window.choices.linearized = *jobs.linearized;
+        choices.linearized = *jobs.linearized;
     if (jobs.indexPage)
-        window.choices.indexPage = *jobs.indexPage;
+        choices.indexPage = *jobs.indexPage;
     if (jobs.pageNumbers)
-        window.choices.pageNumbers = *jobs.pageNumbers;
+        choices.pageNumbers = *jobs.pageNumbers;
     if (jobs.bookmarkTitles)
-        window.choices.bookmarkTitles = *jobs.bookmarkTitles;
+        choices.bookmarkTitles = *jobs.bookmarkTitles;
     if (jobs.documentTypes) {
-        window.choices.documentTypes = *jobs.documentTypes;
-        RelistDocuments(ws, window);
+        choices.documentTypes = *jobs.documentTypes;
+        ListWithTicks(ws, FileKind::Doc, choices.documentTypes, ws.DocIgnorePath(),
+                      MissingIgnoreLists::Leave, selection.documents);
     }
 }
 
 // The removal: each PDF taken away is said on its own line.
-bool RunRemoval(const BatchJobs &jobs, const Workspace &ws, MemoryWindow &window, Console &console,
-                BatchReport &report)
+bool RunRemoval(const BatchJobs &jobs, const Workspace &ws, const FolderSelection &selection,
+                Console &console, BatchReport &report)
 {
     QTextStream &out = console.out();
     // The result lines (Trashed:, Deleted:, Up to date:, Converted:, Book:) stay English in
     // every language: scripts read them.
-    const RemovalResult removed =
-        RemoveConvertedPdfs(ws.WorkingFolder, window.pdfList.texts(), window.choices.documentTypes,
-                            jobs.trash ? Removal::Trash : Removal::Delete);
+    const RemovalResult removed = RemoveConvertedPdfs(
+        ws.WorkingFolder, selection.pdfs.names, selection.settings.choices.documentTypes,
+        jobs.trash ? Removal::Trash : Removal::Delete);
     for (const QString &path : removed.trashed)
         out << QStringLiteral("Trashed: %1").arg(path) << '\n';
     for (const QString &path : removed.deleted)
@@ -214,13 +212,13 @@ bool RunRemoval(const BatchJobs &jobs, const Workspace &ws, MemoryWindow &window
 }
 
 // The conversion, of every ticked document or only of those whose PDF is not up to date.
-bool RunConversion(const BatchJobs &jobs, Workspace &ws, MemoryWindow &window,
+bool RunConversion(const BatchJobs &jobs, Workspace &ws, const FolderSelection &selection,
                    const WordProcessorStarter &wordProcessor, Console &console, BatchReport &report)
 {
     QTextStream &out = console.out();
     Problems problems;
     ConversionResult result;
-    ConversionRequest request = ConversionRequestFor(ws, window);
+    ConversionRequest request = ConversionRequestFor(ws, selection);
     QStringList names;
     for (const ConversionEntry &entry : request.entries)
         names.append(entry.name);
@@ -240,12 +238,12 @@ bool RunConversion(const BatchJobs &jobs, Workspace &ws, MemoryWindow &window,
         }
     }
     if (!anyToConvert) {
-        problems = StoreRunChoices(ws, window);
+        problems = StoreRunChoices(ws, selection);
         result.started = true; // nothing needed doing
     } else if (const Status there = wordProcessor.check(); !there) {
         problems.add(there);
     } else {
-        problems = StoreRunChoices(ws, window);
+        problems = StoreRunChoices(ws, selection);
         ConsoleObserver observer(console, QCoreApplication::translate("Batch", "convert"));
         result = ConvertDocuments(request, wordProcessor, observer);
         problems.merge(result.problems);
@@ -262,37 +260,39 @@ bool RunConversion(const BatchJobs &jobs, Workspace &ws, MemoryWindow &window,
 }
 
 // The compile, unless the folder's stored book name or page-number format cannot be used.
-bool RunCompile(Workspace &ws, MemoryWindow &window, Console &console, BatchReport &report)
+bool RunCompile(Workspace &ws, const FolderSelection &selection, Console &console,
+                BatchReport &report)
 {
     QTextStream &out = console.out();
     if (ConsoleObserver::Stopped())
         return false; // a stop asked for during an earlier job
-    if (!CheckOutputFileName(window.bookName.Text())) {
+    const FolderSettings &settings = selection.settings;
+    if (!CheckOutputFileName(settings.bookName)) {
         // Only a name the window stored can be refused here: --output's was checked.
         const QString reason =
             QCoreApplication::translate("Batch", "The folder's book name \"%1\" (OutputName in "
                                                  "%2) is not a plain file name, so no book was "
                                                  "made; give one with --output NAME.")
-                .arg(window.bookName.Text(), kSettingsFileName);
+                .arg(settings.bookName, kSettingsFileName);
         console.Error(reason);
         report.AddError(ws.SettingsPath, reason);
         return false;
     }
-    if (const Status format = CheckPageNumberFormat(window.choices.pageNumbers); !format) {
+    if (const Status format = CheckPageNumberFormat(settings.choices.pageNumbers); !format) {
         // As with the name: only a format the window stored, or a hand, can be refused here.
         const QString reason =
             QCoreApplication::translate("Batch", "The folder's page numbers \"%1\" (PageNumbers "
                                                  "in %2) cannot be used: the format %3. No book "
                                                  "was made; give a format with --page-numbers.")
-                .arg(window.choices.pageNumbers, kSettingsFileName, format.reason());
+                .arg(settings.choices.pageNumbers, kSettingsFileName, format.reason());
         console.Error(reason);
         report.AddError(ws.SettingsPath, reason);
         return false;
     }
     {
-        Problems problems = StoreRunChoices(ws, window);
+        Problems problems = StoreRunChoices(ws, selection);
         const CompileRequest request =
-            CompileRequestFor(ws, window, QCoreApplication::applicationDirPath());
+            CompileRequestFor(ws, selection, QCoreApplication::applicationDirPath());
         ws.OutputFileName = request.bookName;
         NoBookViewer viewer;
         ConsoleObserver observer(console, QCoreApplication::translate("Batch", "compile"));
@@ -307,7 +307,7 @@ bool RunCompile(Workspace &ws, MemoryWindow &window, Console &console, BatchRepo
         if (!result.book.isEmpty()) {
             out << QStringLiteral("Book: %1").arg(result.book) << '\n';
             // Said, but no failure of the compile: the book is made of the PDFs there are.
-            for (const StalePdf &stale : StalePdfs(ws, window)) {
+            for (const StalePdf &stale : StalePdfs(ws, selection)) {
                 console.Error(stale.warning);
                 report.problems.append({stale.document, stale.warning, true});
             }
@@ -334,9 +334,10 @@ BatchReport RunBatchJobs(const QString &folder, const BatchJobs &jobs,
 {
     BatchReport report;
     Workspace ws = Workspace::FromArguments({folder});
-    MemoryWindow window;
-    const Problems startProblems = StartUp(
-        ws, window, [] {}, jobs.plan ? MissingIgnoreLists::Leave : MissingIgnoreLists::Create);
+    FolderSelection selection;
+    ws.ResetSettingsPath();
+    const Problems startProblems = LoadFolderSelection(
+        ws, jobs.plan ? MissingIgnoreLists::Leave : MissingIgnoreLists::Create, selection);
     report.Add(startProblems);
     // Without its ignore lists the ticks are not the window's, and a run would overwrite them.
     bool ignoreListsUnknown = false;
@@ -353,11 +354,11 @@ BatchReport RunBatchJobs(const QString &folder, const BatchJobs &jobs,
         report.exitStatus = 1;
         return report;
     }
-    ApplyChoices(jobs, ws, window);
-    report.documentTypes = window.choices.documentTypes;
+    ApplyChoices(jobs, ws, selection);
+    report.documentTypes = selection.settings.choices.documentTypes;
 
     if (jobs.plan) {
-        PrintPlan(console, ws, window, report);
+        PrintPlan(console, ws, selection, report);
         report.exitStatus = report.problems.isEmpty() ? 0 : 1;
         console.out().flush();
         return report;
@@ -367,19 +368,19 @@ BatchReport RunBatchJobs(const QString &folder, const BatchJobs &jobs,
     bool allDone = startProblems.empty();
     // A later job sees the PDFs as the window would list them at start-up.
     const auto relistPdfs = [&] {
-        RefillList(ws.WorkingFolder, window.pdfList, window.pdfCount, FileKind::Pdf);
-        LoadIgnoreList(ws.PdfIgnorePath(), window.pdfList);
+        ListWithTicks(ws, FileKind::Pdf, {}, ws.PdfIgnorePath(), MissingIgnoreLists::Leave,
+                      selection.pdfs);
     };
     if (jobs.remove) {
-        allDone &= RunRemoval(jobs, ws, window, console, report);
+        allDone &= RunRemoval(jobs, ws, selection, console, report);
         relistPdfs();
     }
     if (jobs.convert) {
-        allDone &= RunConversion(jobs, ws, window, wordProcessor, console, report);
+        allDone &= RunConversion(jobs, ws, selection, wordProcessor, console, report);
         relistPdfs();
     }
     if (jobs.compile)
-        allDone &= RunCompile(ws, window, console, report);
+        allDone &= RunCompile(ws, selection, console, report);
     out.flush();
     report.exitStatus = allDone ? 0 : 1;
     return report;

@@ -2,8 +2,9 @@
 
 #include "compile/BookSize.h"
 #include "compile/CompileBook.h"
+#include "jobs/Requests.h"
+#include "runs/FolderState.h"
 #include "runs/JobThread.h"
-#include "runs/Requests.h"
 #include "runs/RunFrame.h"
 #include "runs/WindowObserver.h"
 
@@ -19,7 +20,7 @@ void CompileRun(RunContext &ctx)
     ctx.ws.OutputFileName = w.BookName().Text();
 
     w.StatusLine().Show(QCoreApplication::translate("Runs", "Collecting information for file:"));
-    const CompileRequest request = CompileRequestFor(ctx.ws, w, ctx.programFolder);
+    const CompileRequest request = CompileRequestFor(ctx.ws, SelectionOf(w), ctx.programFolder);
     TickList &pdfs = w.PdfList();
     for (int i = 0; i < pdfs.ListCount(); ++i) {
         pdfs.SetListIndex(i);
@@ -36,7 +37,7 @@ void CompileRun(RunContext &ctx)
     RunBesideWindow([&] { result = CompileBook(request, observer, viewer); });
     run.problems().merge(result.problems);
     if (!result.book.isEmpty())
-        for (const StalePdf &stale : StalePdfs(ctx.ws, w))
+        for (const StalePdf &stale : StalePdfs(ctx.ws, SelectionOf(w)))
             run.problems().add(Status::Failed(QString(), stale.warning));
     if (result.stopped)
         run.Stopped(QCoreApplication::translate(

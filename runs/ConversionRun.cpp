@@ -1,13 +1,13 @@
 #include "runs/ConversionRun.h"
 
 #include "convert/ConvertDocs.h"
+#include "jobs/Requests.h"
 #include "listing/FolderListing.h"
 #include "remove/RemoveConverted.h"
 #include "runs/DocumentMarks.h"
 #include "runs/FolderLists.h"
 #include "runs/FolderState.h"
 #include "runs/JobThread.h"
-#include "runs/Requests.h"
 #include "runs/RunFrame.h"
 #include "runs/WindowObserver.h"
 #include "store/IgnoreList.h"
@@ -29,7 +29,7 @@ void ConversionRun(RunContext &ctx, const WordProcessorStarter &wordProcessor)
     }
     run.StoreChoices();
     w.StatusLine().Show(QCoreApplication::translate("Runs", "Collecting information for file:"));
-    const ConversionRequest request = ConversionRequestFor(ctx.ws, w);
+    const ConversionRequest request = ConversionRequestFor(ctx.ws, SelectionOf(w));
     for (const ConversionEntry &entry : request.entries)
         w.FileLine().Show(entry.name);
     w.ConversionBar().SetValue(0);

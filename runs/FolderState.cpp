@@ -62,29 +62,38 @@ Problems ApplyIgnoreListStep(const Workspace &ws, MainWindow &window, MissingIgn
 
 Problems StoreSettingsAndIgnoreLists(Workspace &ws, MainWindow &window)
 {
-    Problems problems;
-    if (const Status folder = RequireFolder(ws); !folder) {
-        problems.add(folder);
-        return problems;
-    }
-    ws.ResetSettingsPath();
-    problems.add(
-        WriteFolderSettings(ws.SettingsPath, {window.BlankSheetOption().Value(),
-                                              window.BookName().Text(), window.Choices()}));
-    problems.merge(SaveIgnoreLists(ws, window));
-    return problems;
+    return StoreFolderSelection(ws, SelectionOf(window));
 }
 
 Problems SaveIgnoreLists(const Workspace &ws, MainWindow &window)
 {
-    Problems problems;
-    if (const Status folder = RequireFolder(ws); !folder) {
-        problems.add(folder);
-        return problems;
+    return StoreIgnoreLists(ws, SelectionOf(window));
+}
+
+FolderSelection SelectionOf(MainWindow &window)
+{
+    FolderSelection selection;
+    selection.settings = {window.BlankSheetOption().Value(), window.BookName().Text(),
+                          window.Choices()};
+    const auto take = [](TickList &list, TickedNames &names) {
+        for (int i = 0; i < list.ListCount(); ++i) {
+            names.names.append(list.ItemText(i));
+            names.ticked.append(list.Selected(i));
+        }
+    };
+    take(window.DocumentList(), selection.documents);
+    take(window.PdfList(), selection.pdfs);
+    return selection;
+}
+
+void ShowList(const TickedNames &names, FileKind kind, TickList &list, TextBox &countLine)
+{
+    list.Clear();
+    for (qsizetype i = 0; i < names.names.size(); ++i) {
+        list.AddItem(names.names.at(i));
+        list.SetSelected(int(i), names.ticked.value(i));
     }
-    problems.merge(SaveIgnoreList(ws.DocIgnorePath(), window.DocumentList()));
-    problems.merge(SaveIgnoreList(ws.PdfIgnorePath(), window.PdfList()));
-    return problems;
+    countLine.SetText(CountLine(kind, list.ListCount()));
 }
 
 } // namespace qf

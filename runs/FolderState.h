@@ -2,6 +2,7 @@
 
 #include "core/Status.h"
 #include "core/Workspace.h"
+#include "store/FolderSelection.h"
 #include "window/Controls.h"
 
 namespace qf {
@@ -16,7 +17,6 @@ void ApplySettingsStep(const Workspace &ws, MainWindow &window);
 // Start-up, once both lists are filled: each list ticked except the items its ignore list names.
 // A missing ignore list is created empty, unless told to change nothing. Returns what went wrong,
 // for the log only.
-enum class MissingIgnoreLists { Create, Leave };
 Problems ApplyIgnoreListStep(const Workspace &ws, MainWindow &window,
                              MissingIgnoreLists missing = MissingIgnoreLists::Create);
 
@@ -25,6 +25,12 @@ Problems StoreSettingsAndIgnoreLists(Workspace &ws, MainWindow &window);
 
 // The Close button: both ignore lists, documents first. Both are tried even if one fails.
 Problems SaveIgnoreLists(const Workspace &ws, MainWindow &window);
+
+// The folder's state as the window's controls hold it.
+FolderSelection SelectionOf(MainWindow &window);
+
+// The list's names, ticked as given, and its count line.
+void ShowList(const TickedNames &names, FileKind kind, TickList &list, TextBox &countLine);
 
 // The list's unticked items into the ignore list at path (see WriteIgnoreList).
 Problems SaveIgnoreList(const QString &path, const TickList &list);

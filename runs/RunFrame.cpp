@@ -24,16 +24,9 @@ RunFrame::RunFrame(RunContext &ctx, ProgressBar &bar) : ctx_(ctx), bar_(bar)
     start_ = QTime::currentTime();
 }
 
-Problems StoreRunChoices(Workspace &ws, MainWindow &window)
-{
-    if (!ws.WorkingFolder.isEmpty())
-        RemoveLeftoverTemporaries(ws.WorkingFolder); // what killed runs left behind
-    return StoreSettingsAndIgnoreLists(ws, window);
-}
-
 void RunFrame::StoreChoices()
 {
-    problems_.merge(StoreRunChoices(ctx_.ws, ctx_.window));
+    problems_.merge(StoreRunChoices(ctx_.ws, SelectionOf(ctx_.window)));
 }
 
 void RunFrame::Stopped(const QString &what)

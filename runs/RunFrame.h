@@ -7,10 +7,6 @@
 
 namespace qf {
 
-// Clears what killed runs left in the folder, then stores the settings and both ignore lists
-// from the window, before a run touches anything else.
-Problems StoreRunChoices(Workspace &ws, MainWindow &window);
-
 // The framing both runs share.
 class RunFrame {
 public:

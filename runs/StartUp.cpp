@@ -21,19 +21,14 @@ void RelistDocuments(const Workspace &ws, MainWindow &window)
 Problems StartUp(Workspace &ws, MainWindow &window, const std::function<void()> &show,
                  MissingIgnoreLists missing)
 {
-    Problems problems;
     ws.ResetSettingsPath();
     ApplySettingsStep(ws, window);
     show();
-    problems.add(RefillList(ws.WorkingFolder, window.DocumentList(), window.DocumentCount(),
-                            FileKind::Doc,
-                            /*clearFirst=*/false, window.Choices().documentTypes));
-    // The PDF listing would fail for the same reason: say it once.
-    const Status pdfs =
-        RefillList(ws.WorkingFolder, window.PdfList(), window.PdfCount(), FileKind::Pdf);
-    if (problems.empty())
-        problems.add(pdfs);
-    problems.merge(ApplyIgnoreListStep(ws, window, missing));
+    FolderSelection selection;
+    const Problems problems =
+        LoadFolderLists(ws, window.Choices().documentTypes, missing, selection);
+    ShowList(selection.documents, FileKind::Doc, window.DocumentList(), window.DocumentCount());
+    ShowList(selection.pdfs, FileKind::Pdf, window.PdfList(), window.PdfCount());
     if (!ws.WorkingFolder.isEmpty())
         MarkOutOfDateDocuments(ws.WorkingFolder, window.DocumentList());
     window.DocumentList().SetListIndex(0);

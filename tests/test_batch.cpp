@@ -1,7 +1,7 @@
 #include "runs/CompileRun.h"
 #include "support/PdfFixtures.h"
 #include "support/TestFolder.h"
-#include "window/MemoryWindow.h"
+#include "support/MemoryWindow.h"
 
 #include <QDirIterator>
 #include <QElapsedTimer>

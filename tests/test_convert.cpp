@@ -8,7 +8,7 @@
 #include "store/WholeFile.h"
 #include "support/PdfFixtures.h"
 #include "support/TestFolder.h"
-#include "window/MemoryWindow.h"
+#include "support/MemoryWindow.h"
 
 #include <QFileInfo>
 #include <QThread>

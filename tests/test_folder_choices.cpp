@@ -2,7 +2,7 @@
 #include "store/FolderChoices.h"
 #include "store/IgnoreList.h"
 #include "support/TestFolder.h"
-#include "window/MemoryWindow.h"
+#include "support/MemoryWindow.h"
 
 using namespace qf;
 

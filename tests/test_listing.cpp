@@ -2,8 +2,8 @@
 #include "listing/Wildcard.h"
 #include "runs/FolderLists.h"
 #include "support/TestFolder.h"
-#include "window/MemoryWindow.h"
-#include "window/SortedOrder.h"
+#include "support/MemoryWindow.h"
+#include "listing/ListOrder.h"
 
 #include <QFile>
 #include <QRandomGenerator>

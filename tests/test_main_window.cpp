@@ -5,7 +5,7 @@
 #include "runs/StartUp.h"
 #include "support/PdfFixtures.h"
 #include "support/TestFolder.h"
-#include "window/MemoryWindow.h"
+#include "support/MemoryWindow.h"
 
 #include <QAccessible>
 #include <QApplication>

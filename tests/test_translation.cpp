@@ -2,7 +2,7 @@
 #include "core/Translations.h"
 #include "runs/StartUp.h"
 #include "support/TestFolder.h"
-#include "window/MemoryWindow.h"
+#include "support/MemoryWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -7,8 +7,8 @@
 #include <QStringList>
 #include <QtGlobal>
 
-// The main window as the jobs see it. The window implements these with Qt widgets; tests and
-// the batch command implement them without a screen (MemoryWindow).
+// The main window as its runs see it. The window implements these with Qt widgets; the tests of
+// the runs implement them without a screen.
 namespace qf {
 
 // A list with a tick box per item, kept sorted ignoring case. "Selected" is an item's tick.

@@ -4,7 +4,7 @@
 #include "runs/RunContext.h"
 #include "support/PdfFixtures.h"
 #include "support/TestFolder.h"
-#include "window/MemoryWindow.h"
+#include "support/MemoryWindow.h"
 
 #include <functional>
 

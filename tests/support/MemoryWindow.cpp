@@ -1,6 +1,6 @@
-#include "window/MemoryWindow.h"
+#include "support/MemoryWindow.h"
 
-#include "window/SortedOrder.h"
+#include "listing/ListOrder.h"
 
 namespace qf {
 

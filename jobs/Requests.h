@@ -3,20 +3,20 @@
 #include "compile/CompileBook.h"
 #include "convert/ConvertDocs.h"
 #include "core/Workspace.h"
-#include "window/Controls.h"
+#include "store/FolderSelection.h"
 
 namespace qf {
 
-// Each job's request as the window's controls hold the folder's state: one place for the window's
-// runs and the batch command alike.
+// Each job's request from the folder's state: one place for the window's runs and the batch
+// command alike.
 
-// The compile of the ticked PDFs, in list order, as the window's choices ask for it; empty_page.pdf
-// in programFolder.
-CompileRequest CompileRequestFor(const Workspace &ws, MainWindow &window,
+// The compile of the ticked PDFs, in list order, as the folder's choices ask for it;
+// empty_page.pdf in programFolder.
+CompileRequest CompileRequestFor(const Workspace &ws, const FolderSelection &selection,
                                  const QString &programFolder);
 
 // The conversion of the whole document list, in order, each document with its tick.
-ConversionRequest ConversionRequestFor(const Workspace &ws, MainWindow &window);
+ConversionRequest ConversionRequestFor(const Workspace &ws, const FolderSelection &selection);
 
 // A warning for each ticked document whose PDF is missing or older than the document, which the
 // book therefore leaves out or holds as it was: "Preface.doc has no PDF yet; print it to PDF
@@ -25,6 +25,6 @@ struct StalePdf {
     QString document; // its path
     QString warning;
 };
-QList<StalePdf> StalePdfs(const Workspace &ws, MainWindow &window);
+QList<StalePdf> StalePdfs(const Workspace &ws, const FolderSelection &selection);
 
 } // namespace qf

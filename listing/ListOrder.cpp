@@ -1,4 +1,4 @@
-#include "window/SortedOrder.h"
+#include "listing/ListOrder.h"
 
 namespace qf {
 

@@ -10,7 +10,7 @@
 
 namespace qf {
 
-// Controls without a screen, for tests and the batch command.
+// Controls without a screen, for the tests of what the window's runs do.
 
 class MemoryTickList : public TickList {
 public:

@@ -1,4 +1,4 @@
-#include "runs/Requests.h"
+#include "jobs/Requests.h"
 
 #include "convert/PdfState.h"
 
@@ -6,38 +6,31 @@
 
 namespace qf {
 
-CompileRequest CompileRequestFor(const Workspace &ws, MainWindow &window,
+CompileRequest CompileRequestFor(const Workspace &ws, const FolderSelection &selection,
                                  const QString &programFolder)
 {
     CompileRequest request;
     request.workingFolder = ws.WorkingFolder;
-    request.bookName = window.BookName().Text();
-    request.blankSheets = window.BlankSheetOption().Value() == 1;
+    request.bookName = selection.settings.bookName;
+    request.blankSheets = selection.settings.blankSheets == 1;
     request.programFolder = programFolder;
-    TakeBookChoices(request, window.Choices());
-    TickList &pdfs = window.PdfList();
-    for (int i = 0; i < pdfs.ListCount(); ++i)
-        if (pdfs.Selected(i))
-            request.names.append(pdfs.ItemText(i));
+    TakeBookChoices(request, selection.settings.choices);
+    request.names = selection.pdfs.Ticked();
     return request;
 }
 
-ConversionRequest ConversionRequestFor(const Workspace &ws, MainWindow &window)
+ConversionRequest ConversionRequestFor(const Workspace &ws, const FolderSelection &selection)
 {
     ConversionRequest request{ws.WorkingFolder, {}, ws.OutputFileName, 0};
-    TickList &documents = window.DocumentList();
-    for (int i = 0; i < documents.ListCount(); ++i)
-        request.entries.append({documents.ItemText(i), documents.Selected(i)});
+    const TickedNames &documents = selection.documents;
+    for (qsizetype i = 0; i < documents.names.size(); ++i)
+        request.entries.append({documents.names.at(i), documents.ticked.value(i)});
     return request;
 }
 
-QList<StalePdf> StalePdfs(const Workspace &ws, MainWindow &window)
+QList<StalePdf> StalePdfs(const Workspace &ws, const FolderSelection &selection)
 {
-    TickList &documents = window.DocumentList();
-    QStringList ticked;
-    for (int i = 0; i < documents.ListCount(); ++i)
-        if (documents.Selected(i))
-            ticked.append(documents.ItemText(i));
+    const QStringList ticked = selection.documents.Ticked();
     const QList<PdfState> states = PdfStatesOf(ws.WorkingFolder, ticked);
     QList<StalePdf> stale;
     for (qsizetype i = 0; i < ticked.size(); ++i) {
