@@ -8,25 +8,20 @@ namespace {
 const char *const kColourProperty = "quirefoldBarColor";
 }
 
-QColor ColorFromBgr(quint32 colour)
-{
-    return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
-}
-
-void SetBarColor(QProgressBar *bar, quint32 colour)
+void SetBarColor(QProgressBar *bar, const QColor &colour)
 {
     // The window's style (Fusion) fills the bar with the palette's highlight, in every state.
     QPalette palette = bar->palette();
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        palette.setColor(group, QPalette::Highlight, ColorFromBgr(colour));
+        palette.setColor(group, QPalette::Highlight, colour);
     bar->setPalette(palette);
     bar->setProperty(kColourProperty, colour);
     bar->update();
 }
 
-quint32 BarColorOf(const QProgressBar *bar)
+QColor BarColorOf(const QProgressBar *bar)
 {
-    return bar->property(kColourProperty).toUInt();
+    return bar->property(kColourProperty).value<QColor>();
 }
 
 } // namespace qf

@@ -96,22 +96,22 @@ private:
 
 } // namespace
 
-int QtTickList::ListCount() const
+int QtTickList::Count() const
 {
     return widget_->count();
 }
 
-QString QtTickList::ItemText(int index) const
+QString QtTickList::Name(int index) const
 {
     return widget_->item(index)->text();
 }
 
-bool QtTickList::Selected(int index) const
+bool QtTickList::Ticked(int index) const
 {
     return widget_->item(index)->checkState() == Qt::Checked;
 }
 
-void QtTickList::SetSelected(int index, bool ticked)
+void QtTickList::SetTicked(int index, bool ticked)
 {
     widget_->item(index)->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
 }
@@ -123,12 +123,12 @@ void QtTickList::SetPaced(bool paced)
         FramePacer::Instance().ApplyNow(widget_);
 }
 
-int QtTickList::ListIndex() const
+int QtTickList::Current() const
 {
     return pendingIndex_ >= 0 ? pendingIndex_ : widget_->currentRow();
 }
 
-bool QtTickList::SetListIndex(int index)
+bool QtTickList::SetCurrent(int index)
 {
     if (index < 0 || index >= widget_->count())
         return false;
@@ -257,34 +257,16 @@ QtCheckBox::QtCheckBox(QCheckBox *widget) : widget_(widget)
     });
 }
 
-int QtCheckBox::Value() const
+Qt::CheckState QtCheckBox::State() const
 {
-    switch (widget_->checkState()) {
-    case Qt::Checked:
-        return 1;
-    case Qt::PartiallyChecked:
-        return 2;
-    default:
-        return 0;
-    }
+    return widget_->checkState();
 }
 
-bool QtCheckBox::SetValue(int value)
+void QtCheckBox::SetState(Qt::CheckState state)
 {
-    switch (value) {
-    case 0:
-        widget_->setCheckState(Qt::Unchecked);
-        return true;
-    case 1:
-        widget_->setCheckState(Qt::Checked);
-        return true;
-    case 2:
+    if (state == Qt::PartiallyChecked)
         widget_->setTristate(true);
-        widget_->setCheckState(Qt::PartiallyChecked);
-        return true;
-    default:
-        return false;
-    }
+    widget_->setCheckState(state);
 }
 
 QtProgressBar::QtProgressBar(QProgressBar *widget) : widget_(widget), value_(widget->value()) {}
@@ -338,12 +320,12 @@ void QtProgressBar::SetValue(int value)
     FramePacer::Instance().Defer(widget_, [bar = widget_, value] { bar->setValue(value); });
 }
 
-void QtProgressBar::SetBarColor(quint32 colour)
+void QtProgressBar::SetBarColor(const QColor &colour)
 {
     qf::SetBarColor(widget_, colour);
 }
 
-quint32 QtProgressBar::BarColor() const
+QColor QtProgressBar::BarColor() const
 {
     return BarColorOf(widget_);
 }

@@ -20,12 +20,12 @@ public:
     // While a run walks through the list, the highlight moves with the screen's frames; off, it
     // moves at once again.
     void SetPaced(bool paced);
-    int ListCount() const override;
-    QString ItemText(int index) const override;
-    bool Selected(int index) const override;
-    void SetSelected(int index, bool ticked) override;
-    int ListIndex() const override;
-    bool SetListIndex(int index) override;
+    int Count() const override;
+    QString Name(int index) const override;
+    bool Ticked(int index) const override;
+    void SetTicked(int index, bool ticked) override;
+    int Current() const override;
+    bool SetCurrent(int index) override;
     void Clear() override;
     void AddItem(const QString &text) override;
     void SetMark(int index, const QString &meaning) override;
@@ -68,8 +68,8 @@ class QtCheckBox : public CheckBox {
 public:
     // Lets the user tick and clear only; grayed is for the program to set.
     explicit QtCheckBox(QCheckBox *widget);
-    int Value() const override;
-    bool SetValue(int value) override;
+    Qt::CheckState State() const override;
+    void SetState(Qt::CheckState state) override;
 
 private:
     QCheckBox *widget_;
@@ -84,8 +84,8 @@ public:
     void SetMin(int value) override;
     void SetMax(int value) override;
     void SetValue(int value) override;
-    void SetBarColor(quint32 colour) override;
-    quint32 BarColor() const override;
+    void SetBarColor(const QColor &colour) override;
+    QColor BarColor() const override;
 
 private:
     QProgressBar *widget_;

@@ -47,8 +47,7 @@ const QTemporaryDir &Folder()
 
 void CheckResult(benchmark::State &state, qf::MainWindow &window)
 {
-    if (window.DocumentList().ListCount() != kFilesPerKind ||
-        window.PdfList().ListCount() != kFilesPerKind)
+    if (window.DocumentList().Count() != kFilesPerKind || window.PdfList().Count() != kFilesPerKind)
         state.SkipWithError("wrong item count");
 }
 

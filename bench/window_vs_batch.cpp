@@ -39,9 +39,9 @@ void ClickInWindow(benchmark::State &state, const QString &folder, const char *b
     qf::FolderWindow form(ws);
     qf::StartUp(ws, form, [&form] { form.ShowCentred(); });
     for (qf::TickList *list : {&form.DocumentList(), &form.PdfList()})
-        for (int i = 0; i < list->ListCount(); ++i)
-            list->SetSelected(i, true);
-    form.BlankSheetOption().SetValue(1);
+        for (int i = 0; i < list->Count(); ++i)
+            list->SetTicked(i, true);
+    form.BlankSheetOption().SetState(Qt::Checked);
     form.BookName().SetText(QStringLiteral("Book.pdf"));
     qf::NoSound sound;
     qf::NoBookViewer viewer;
@@ -52,9 +52,8 @@ void ClickInWindow(benchmark::State &state, const QString &folder, const char *b
     for (auto _ : state)
         command->click();
     if (!messages.shown.isEmpty())
-        state.SkipWithError(
-            qPrintable(messages.shown.first() +
-                       QStringLiteral(" (%1 listed)").arg(form.PdfList().ListCount())));
+        state.SkipWithError(qPrintable(messages.shown.first() +
+                                       QStringLiteral(" (%1 listed)").arg(form.PdfList().Count())));
 }
 
 void RunBatch(benchmark::State &state, const QStringList &arguments)

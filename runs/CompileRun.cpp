@@ -22,12 +22,12 @@ void CompileRun(RunContext &ctx)
     w.StatusLine().Show(QCoreApplication::translate("Runs", "Collecting information for file:"));
     const CompileRequest request = CompileRequestFor(ctx.ws, SelectionOf(w), ctx.programFolder);
     TickList &pdfs = w.PdfList();
-    for (int i = 0; i < pdfs.ListCount(); ++i) {
-        pdfs.SetListIndex(i);
-        if (pdfs.Selected(i))
-            w.FileLine().Show(pdfs.ItemText(i));
+    for (int i = 0; i < pdfs.Count(); ++i) {
+        pdfs.SetCurrent(i);
+        if (pdfs.Ticked(i))
+            w.FileLine().Show(pdfs.Name(i));
     }
-    pdfs.SetListIndex(0);
+    pdfs.SetCurrent(0);
     w.CompileBar().SetValue(0);
 
     WindowObserver shown(ctx.ws, w, w.CompileBar());

@@ -56,8 +56,8 @@ Problems RemovalRun(const Workspace &ws, MainWindow &window)
 {
     TickList &pdfs = window.PdfList();
     QStringList names;
-    for (int i = 0; i < pdfs.ListCount(); ++i)
-        names.append(pdfs.ItemText(i));
+    for (int i = 0; i < pdfs.Count(); ++i)
+        names.append(pdfs.Name(i));
     // Into the trash: the button is easily pressed, and a PDF may hold what its document lost.
     const RemovalResult removed = RemoveConvertedPdfs(
         ws.WorkingFolder, names, window.Choices().documentTypes, Removal::Trash);
@@ -66,12 +66,12 @@ Problems RemovalRun(const Workspace &ws, MainWindow &window)
     // The PDFs left keep their ticks, or Close would remember every one as unticked; a PDF new in
     // the folder comes ticked, as at start-up.
     QSet<QString> unticked;
-    for (int i = 0; i < pdfs.ListCount(); ++i)
-        if (!pdfs.Selected(i))
-            unticked.insert(pdfs.ItemText(i));
+    for (int i = 0; i < pdfs.Count(); ++i)
+        if (!pdfs.Ticked(i))
+            unticked.insert(pdfs.Name(i));
     problems.add(RefillList(ws.WorkingFolder, pdfs, window.PdfCount(), FileKind::Pdf));
-    for (int i = 0; i < pdfs.ListCount(); ++i)
-        pdfs.SetSelected(i, !unticked.contains(pdfs.ItemText(i)));
+    for (int i = 0; i < pdfs.Count(); ++i)
+        pdfs.SetTicked(i, !unticked.contains(pdfs.Name(i)));
     MarkOutOfDateDocuments(ws.WorkingFolder, window.DocumentList());
     if (!problems.empty())
         window.Messages().Show(problems.report(QCoreApplication::translate(

@@ -7,10 +7,10 @@ namespace qf {
 void MarkOutOfDateDocuments(const QString &folder, TickList &documents)
 {
     QStringList names;
-    for (int i = 0; i < documents.ListCount(); ++i)
-        names.append(documents.ItemText(i));
+    for (int i = 0; i < documents.Count(); ++i)
+        names.append(documents.Name(i));
     const QList<PdfState> states = PdfStatesOf(folder, names);
-    for (int i = 0; i < documents.ListCount(); ++i)
+    for (int i = 0; i < documents.Count(); ++i)
         documents.SetMark(i, PdfStateMark(states.at(i)));
 }
 

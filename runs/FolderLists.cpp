@@ -17,7 +17,7 @@ Status RefillList(const QString &folder, TickList &list, TextBox &countLine, Fil
     if (clearFirst)
         list.Clear();
     const Status status = ListFolderFiles(folder, list, PatternsOf(kind, documentTypes));
-    countLine.SetText(CountLine(kind, list.ListCount()));
+    countLine.SetText(CountLine(kind, list.Count()));
     return status;
 }
 

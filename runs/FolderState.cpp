@@ -29,9 +29,9 @@ Status ApplyOneIgnoreList(const Workspace &ws, const QString &path, TickList &li
 Problems SaveIgnoreList(const QString &path, const TickList &list)
 {
     QStringList unticked;
-    for (int i = 0; i < list.ListCount(); ++i)
-        if (!list.Selected(i))
-            unticked.append(list.ItemText(i));
+    for (int i = 0; i < list.Count(); ++i)
+        if (!list.Ticked(i))
+            unticked.append(list.Name(i));
     return WriteIgnoreList(path, unticked);
 }
 
@@ -39,15 +39,15 @@ Status LoadIgnoreList(const QString &path, TickList &list)
 {
     QSet<QString> ignored;
     const Status read = ReadIgnoreList(path, ignored);
-    for (int i = 0; i < list.ListCount(); ++i)
-        list.SetSelected(i, !ignored.contains(list.ItemText(i)));
+    for (int i = 0; i < list.Count(); ++i)
+        list.SetTicked(i, !ignored.contains(list.Name(i)));
     return read;
 }
 
 void ApplySettingsStep(const Workspace &ws, MainWindow &window)
 {
     const FolderSettings settings = ReadFolderSettings(ws.SettingsPath);
-    window.BlankSheetOption().SetValue(settings.blankSheets);
+    window.BlankSheetOption().SetState(BlankSheetState(settings.blankSheets));
     window.BookName().SetText(settings.bookName);
     window.Choices() = settings.choices;
 }
@@ -73,12 +73,12 @@ Problems SaveIgnoreLists(const Workspace &ws, MainWindow &window)
 FolderSelection SelectionOf(MainWindow &window)
 {
     FolderSelection selection;
-    selection.settings = {window.BlankSheetOption().Value(), window.BookName().Text(),
-                          window.Choices()};
+    selection.settings = {SlipSheetValue(window.BlankSheetOption().State()),
+                          window.BookName().Text(), window.Choices()};
     const auto take = [](TickList &list, TickedNames &names) {
-        for (int i = 0; i < list.ListCount(); ++i) {
-            names.names.append(list.ItemText(i));
-            names.ticked.append(list.Selected(i));
+        for (int i = 0; i < list.Count(); ++i) {
+            names.names.append(list.Name(i));
+            names.ticked.append(list.Ticked(i));
         }
     };
     take(window.DocumentList(), selection.documents);
@@ -91,9 +91,9 @@ void ShowList(const TickedNames &names, FileKind kind, TickList &list, TextBox &
     list.Clear();
     for (qsizetype i = 0; i < names.names.size(); ++i) {
         list.AddItem(names.names.at(i));
-        list.SetSelected(int(i), names.ticked.value(i));
+        list.SetTicked(int(i), names.ticked.value(i));
     }
-    countLine.SetText(CountLine(kind, list.ListCount()));
+    countLine.SetText(CountLine(kind, list.Count()));
 }
 
 } // namespace qf

@@ -31,8 +31,8 @@ Problems StartUp(Workspace &ws, MainWindow &window, const std::function<void()> 
     ShowList(selection.pdfs, FileKind::Pdf, window.PdfList(), window.PdfCount());
     if (!ws.WorkingFolder.isEmpty())
         MarkOutOfDateDocuments(ws.WorkingFolder, window.DocumentList());
-    window.DocumentList().SetListIndex(0);
-    window.PdfList().SetListIndex(0);
+    window.DocumentList().SetCurrent(0);
+    window.PdfList().SetCurrent(0);
     return problems;
 }
 

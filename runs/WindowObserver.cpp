@@ -8,7 +8,7 @@ namespace qf {
 void WindowObserver::Entry(int index)
 {
     if (list_)
-        list_->SetListIndex(index);
+        list_->SetCurrent(index);
 }
 
 void WindowObserver::Progress(int done, int total)

@@ -52,6 +52,16 @@ Status RequireFolder(const Workspace &ws)
     return Status::Ok();
 }
 
+Qt::CheckState BlankSheetState(int slipSheet)
+{
+    return slipSheet == 1 ? Qt::Checked : slipSheet == 2 ? Qt::PartiallyChecked : Qt::Unchecked;
+}
+
+int SlipSheetValue(Qt::CheckState state)
+{
+    return state == Qt::Checked ? 1 : state == Qt::PartiallyChecked ? 2 : 0;
+}
+
 FolderSettings ReadFolderSettings(const QString &settings)
 {
     FolderSettings read;

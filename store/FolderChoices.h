@@ -23,6 +23,10 @@ inline const QString kBookmarkTitlesKey = QStringLiteral("BookmarkTitles");
 // On unless the file says 0; only the file turns it off, for readers that want no PDF 1.5.
 inline const QString kCompactBookKey = QStringLiteral("CompactBook");
 
+// SlipSheet as the blank-sheet box shows it: 1 ticked, 2 grayed, anything else clear; and back.
+Qt::CheckState BlankSheetState(int slipSheet);
+int SlipSheetValue(Qt::CheckState state);
+
 // What the settings file holds for the window's controls and the book.
 struct FolderSettings {
     int blankSheets = 1; // SlipSheet: 1 ticks the box; a value the box cannot take leaves it clear

@@ -1,7 +1,7 @@
 #include "runs/CompileRun.h"
+#include "support/MemoryWindow.h"
 #include "support/PdfFixtures.h"
 #include "support/TestFolder.h"
-#include "support/MemoryWindow.h"
 
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -234,8 +234,8 @@ void TestBatch::compileMakesTheBookTheWindowMakes()
     MemoryWindow window;
     for (const char *name : {"One.pdf", "Two.pdf", "Three.pdf"})
         window.pdfList.AddItem(name);
-    window.pdfList.SetSelected(0, true);
-    window.pdfList.SetSelected(2, true); // Two.pdf; Three.pdf stays unticked
+    window.pdfList.SetTicked(0, true);
+    window.pdfList.SetTicked(2, true); // Two.pdf; Three.pdf stays unticked
     window.bookName.SetText("Out.pdf");
     RunContext ctx{ws, window, sound, viewer, QStringLiteral(QUIREFOLD_PROGRAM_FOLDER)};
     CompileRun(ctx);

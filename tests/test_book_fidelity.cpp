@@ -1,4 +1,5 @@
 #include "runs/CompileRun.h"
+#include "store/FolderChoices.h"
 #include "support/CompileFixture.h"
 #include "support/FidelitySources.h"
 
@@ -471,7 +472,7 @@ void TestBookFidelity::bookKeepsWhatEachSourceHolds()
     }
 
     for (CompileFixture *g : {&plain, &f}) {
-        g->window.blankSheetOption.SetValue(blank);
+        g->window.blankSheetOption.SetState(BlankSheetState(blank));
         CompileRun(g->ctx);
     }
     QVERIFY2(plain.messages().isEmpty(),
@@ -500,7 +501,7 @@ void TestBookFidelity::linksOfAFileListedTwiceLandInItsOwnPages()
     for (CompileFixture *g : {&plain, &f}) {
         QFile::remove(g->folder.file("A2.pdf"));
         QVERIFY(QFile::copy(g->folder.file("A.pdf"), g->folder.file("A2.pdf")));
-        g->window.blankSheetOption.SetValue(blank);
+        g->window.blankSheetOption.SetState(BlankSheetState(blank));
         CompileRun(g->ctx);
     }
     QVERIFY2(f.messages().isEmpty(), qPrintable(row + ": " + f.messages().join('\n')));
@@ -533,8 +534,8 @@ void TestBookFidelity::taggedLibreOfficeExportKeepsItsStructure()
     QVERIFY(QFile::copy(f.folder.file("Rules.pdf"), f.folder.file("C.pdf")));
     f.window.pdfList.AddItem("C.pdf");
     f.window.pdfList.AddItem("Rules.pdf");
-    for (int i = 0; i < f.window.pdfList.ListCount(); ++i)
-        f.window.pdfList.SetSelected(i, true);
+    for (int i = 0; i < f.window.pdfList.Count(); ++i)
+        f.window.pdfList.SetTicked(i, true);
     CompileRun(f.ctx);
     QVERIFY2(f.messages().isEmpty(), qPrintable(f.messages().join('\n')));
     QCOMPARE(RunQpdf({"--check", f.book()}), 0);

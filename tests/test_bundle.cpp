@@ -175,7 +175,7 @@ void TestBundle::longIndexGoesOnToMorePages()
     for (int i = 0; i < 60; ++i)
         pdfs.append({QStringLiteral("Exhibit %1.pdf").arg(i, 2, 10, QLatin1Char('0')), 1});
     CompileFixture f(pdfs);
-    f.window.blankSheetOption.SetValue(0);
+    f.window.blankSheetOption.SetState(Qt::Unchecked);
     f.window.choices.indexPage = true;
     CompileRun(f.ctx);
     auto book = ReadPdf(f.book());
@@ -209,7 +209,7 @@ void TestBundle::bookmarkTitlesTakeTheWholeNameOrTheOwnTitle()
         QFile::remove(f.folder.file("Witness.v2.pdf"));
         QFile::rename(f.folder.file("Titled.pdf"), f.folder.file("Witness.v2.pdf"));
     }
-    f.window.blankSheetOption.SetValue(0);
+    f.window.blankSheetOption.SetState(Qt::Unchecked);
     f.window.choices.bookmarkTitles = kBookmarkTitlesFileName;
     CompileRun(f.ctx);
     QCOMPARE(Outline(*ReadPdf(f.book())), (Bookmarks{{"Kap. 3 Übersicht", 0}, {"Witness.v2", 1}}));

@@ -1,10 +1,11 @@
 #include "book/RawDigest.h"
 #include "compile/CompileBook.h"
 #include "runs/CompileRun.h"
+#include "store/FolderChoices.h"
 #include "support/CompileFixture.h"
+#include "support/MemoryWindow.h"
 #include "support/PdfFixtures.h"
 #include "support/TestFolder.h"
-#include "support/MemoryWindow.h"
 
 #include <qpdf/QPDFWriter.hh>
 
@@ -63,7 +64,7 @@ void TestCompile::bookHasBlankSheetsAndBookmarks()
     QFETCH(Bookmarks, bookmarks);
     // Listed out of order: the book follows the list's order, not the adding order.
     CompileFixture f({{"Gamma.pdf", 5}, {"Alpha.pdf", 3}, {"beta.pdf", 2}});
-    f.window.blankSheetOption.SetValue(option);
+    f.window.blankSheetOption.SetState(BlankSheetState(option));
     CompileRun(f.ctx);
 
     QVERIFY2(f.messages().isEmpty(), qPrintable(f.messages().join('\n')));
@@ -89,7 +90,7 @@ void TestCompile::tickedDocumentWithoutPdfIsNamed()
     CompileFixture f({{"Chapter.pdf", 1}});
     f.folder.touch({"Preface.doc"});
     f.window.documentList.AddItem("Preface.doc");
-    f.window.documentList.SetSelected(0, true);
+    f.window.documentList.SetTicked(0, true);
     CompileRun(f.ctx);
     QCOMPARE(ReadPdf(f.book())->getAllPages().size(), size_t(1)); // the book is made all the same
     QCOMPARE(f.messages().size(), 1);
@@ -269,7 +270,7 @@ void TestCompile::documentsKeepTheirOwnBookmarks()
             .setArrayItem(0, c.getAllPages().front());
     });
 
-    f.window.blankSheetOption.SetValue(0);
+    f.window.blankSheetOption.SetState(Qt::Unchecked);
     f.window.choices.keepBookmarks = true;
     CompileRun(f.ctx);
     const QStringList messages = f.messages();
@@ -292,7 +293,7 @@ void TestCompile::documentsKeepTheirOwnBookmarks()
 void TestCompile::runStoresChoicesAndReportsAsItGoes()
 {
     CompileFixture f({{"a.pdf", 1}, {"b.pdf", 1}, {"c.pdf", 1}});
-    f.window.pdfList.SetSelected(1, false);
+    f.window.pdfList.SetTicked(1, false);
     f.window.bookName.SetText(QStringLiteral(" Spaced Book "));
     CompileRun(f.ctx);
 
@@ -315,7 +316,7 @@ void TestCompile::runStoresChoicesAndReportsAsItGoes()
     QCOMPARE(f.window.compileBar.BarColor(), kBarRed);
     QCOMPARE(f.window.compileBar.Value(), 2);
     QCOMPARE(f.window.compileBar.Max(), 2);
-    QCOMPARE(f.window.pdfList.ListIndex(), 0);
+    QCOMPARE(f.window.pdfList.Current(), 0);
     QCOMPARE(f.sound.played, 1);
 }
 
@@ -337,8 +338,8 @@ void TestCompile::unreadablePdfsAreLeftOutAndNamed()
     MakeEncryptedPdf(f.folder.file("a.pdf"), f.folder.file("d.pdf"));
     for (const char *name : {"b.pdf", "d.pdf", "e.pdf"})
         f.window.pdfList.AddItem(name);
-    for (int i = 0; i < f.window.pdfList.ListCount(); ++i)
-        f.window.pdfList.SetSelected(i, true); // e.pdf is listed but has gone from the folder
+    for (int i = 0; i < f.window.pdfList.Count(); ++i)
+        f.window.pdfList.SetTicked(i, true); // e.pdf is listed but has gone from the folder
     CompileRun(f.ctx);
 
     auto pdf = ReadPdf(f.book());
@@ -357,7 +358,7 @@ void TestCompile::nothingTickedWritesNothing()
     CompileFixture f({{"a.pdf", 1}});
     QDir().mkpath(f.folder.file("PDFCompile Output"));
     f.folder.write("PDFCompile Output/Book.pdf", "earlier book");
-    f.window.pdfList.SetSelected(0, false);
+    f.window.pdfList.SetTicked(0, false);
     CompileRun(f.ctx);
     QCOMPARE(f.folder.read("PDFCompile Output/Book.pdf"), QByteArray("earlier book"));
     QCOMPARE(f.messages().size(), 1);
@@ -410,7 +411,7 @@ void TestCompile::bookThatCannotBeWrittenLeavesNoFile()
     CompileFixture h({});
     h.folder.write("broken.pdf", "not a PDF");
     h.window.pdfList.AddItem("broken.pdf");
-    h.window.pdfList.SetSelected(0, true);
+    h.window.pdfList.SetTicked(0, true);
     QDir().mkpath(h.folder.file("PDFCompile Output"));
     h.folder.write("PDFCompile Output/Book.pdf", "earlier book");
     CompileRun(h.ctx);
@@ -515,9 +516,9 @@ void TestCompile::identicalStreamsAreKeptOnce()
     for (const QString &name : names) {
         MakeImagePage(f.folder.file(name), name == "near.pdf", version);
         f.window.pdfList.AddItem(name);
-        f.window.pdfList.SetSelected(f.window.pdfList.ListCount() - 1, true);
+        f.window.pdfList.SetTicked(f.window.pdfList.Count() - 1, true);
     }
-    f.window.blankSheetOption.SetValue(0);
+    f.window.blankSheetOption.SetState(Qt::Unchecked);
     f.window.choices.compactBook = compact;
     f.window.choices.linearized = linearized;
     CompileRun(f.ctx);

@@ -6,9 +6,9 @@
 #include "runs/ConversionRun.h"
 #include "runs/FolderLists.h"
 #include "store/WholeFile.h"
+#include "support/MemoryWindow.h"
 #include "support/PdfFixtures.h"
 #include "support/TestFolder.h"
-#include "support/MemoryWindow.h"
 
 #include <QFileInfo>
 #include <QThread>
@@ -121,8 +121,8 @@ struct ConvertFixture {
             doc.write("a document");
             window.documentList.AddItem(name);
         }
-        for (int i = 0; i < window.documentList.ListCount(); ++i)
-            window.documentList.SetSelected(i, true);
+        for (int i = 0; i < window.documentList.Count(); ++i)
+            window.documentList.SetTicked(i, true);
     }
     WordProcessorStarter factory()
     {
@@ -167,7 +167,7 @@ private slots:
 void TestConvert::convertsTickedDocumentsInListOrder()
 {
     ConvertFixture f({"b.DOC", "A.doc", "c.doc"});
-    f.window.documentList.SetSelected(2, false); // c.doc
+    f.window.documentList.SetTicked(2, false); // c.doc
     f.folder.write("old.pdf");
     f.folder.write("QFPDFIgnore.INI", "old.pdf\r\n");
     f.window.pdfList.AddItem("old.pdf");
@@ -191,7 +191,7 @@ void TestConvert::convertsTickedDocumentsInListOrder()
              QStringList({"Collecting information for file:", "Creating PDF File...",
                           "Printing to Postscript File...", "Converting Postscript to PDF..."}));
     QVERIFY(f.window.statusLine.Text().startsWith(QLatin1String("Start Time: \t")));
-    QCOMPARE(f.window.documentList.ListIndex(), 2);
+    QCOMPARE(f.window.documentList.Current(), 2);
     QCOMPARE(f.window.conversionBar.Value(), 3);
     QCOMPARE(f.window.conversionBar.BarColor(), kBarRed);
     QCOMPARE(f.sound.played, 1);
@@ -388,8 +388,8 @@ void TestConvert::removalDeletesPdfsWithAMatchingDocument()
     const Workspace ws = Workspace::FromArguments({folder.path()});
     MemoryWindow window;
     RefillList(folder.path(), window.pdfList, window.pdfCount, FileKind::Pdf);
-    window.pdfList.SetSelected(0, true);
-    window.pdfList.SetListIndex(1);
+    window.pdfList.SetTicked(0, true);
+    window.pdfList.SetCurrent(1);
     QFile::remove(folder.file("Gone.pdf")); // gone since it was listed
     QFile::remove(folder.file("Stuck.pdf"));
     folder.mkdir("Stuck.pdf");
@@ -398,7 +398,7 @@ void TestConvert::removalDeletesPdfsWithAMatchingDocument()
     const Problems problems = RemovalRun(ws, window);
     QCOMPARE(window.pdfList.texts(), QStringList({"Alone.pdf", "Other.PDF"}));
     QCOMPARE(window.pdfList.tickedTexts(), QStringList({"Alone.pdf"})); // as they were
-    QCOMPARE(window.pdfList.ListIndex(), -1);
+    QCOMPARE(window.pdfList.Current(), -1);
     QCOMPARE(window.pdfCount.Text(), QStringLiteral("2 PDF file(s) found in folder."));
     QVERIFY(folder.exists("Report.doc") && folder.exists("notes.DOC"));
     QCOMPARE(problems.list().size(), 2);

@@ -1,8 +1,8 @@
 #include "runs/FolderState.h"
 #include "store/FolderChoices.h"
 #include "store/IgnoreList.h"
-#include "support/TestFolder.h"
 #include "support/MemoryWindow.h"
+#include "support/TestFolder.h"
 
 using namespace qf;
 
@@ -12,8 +12,8 @@ void Fill(MemoryTickList &list, const QStringList &names, const QStringList &unt
 {
     for (const QString &name : names)
         list.AddItem(name);
-    for (int i = 0; i < list.ListCount(); ++i)
-        list.SetSelected(i, !unticked.contains(list.ItemText(i)));
+    for (int i = 0; i < list.Count(); ++i)
+        list.SetTicked(i, !unticked.contains(list.Name(i)));
 }
 
 Workspace InFolder(const TestFolder &folder)
@@ -136,7 +136,7 @@ void TestFolderChoices::settingsStep()
         folder.write("Quirefold.INI", content);
     MemoryWindow window;
     ApplySettingsStep(InFolder(folder), window);
-    QCOMPARE(window.blankSheetOption.Value(), check);
+    QCOMPARE(SlipSheetValue(window.blankSheetOption.State()), check);
     QCOMPARE(window.bookName.Text(), name);
     QCOMPARE(folder.exists("Quirefold.INI"), !content.isEmpty()); // start-up writes nothing
 }
@@ -147,7 +147,7 @@ void TestFolderChoices::runStoresSettingsThenBothLists()
     Workspace ws = InFolder(folder);
     ws.SettingsPath.clear(); // a run sets it again itself
     MemoryWindow window;
-    window.blankSheetOption.SetValue(1);
+    window.blankSheetOption.SetState(Qt::Checked);
     window.bookName.SetText(QStringLiteral("Handbook.pdf"));
     Fill(window.documentList, {"a.doc", "b.doc"}, {"b.doc"});
     Fill(window.pdfList, {"a.pdf"});

@@ -105,7 +105,7 @@ void TestFolderSafety::linksLeadingOutAreNamedAndNotWrittenThrough()
     CompileFixture f({{"a.pdf", 1}});
     for (const char *name : {"Quirefold.INI", "QFPDFIgnore.INI"})
         Link(outside.file("victim"), f.folder.file(name));
-    f.window.pdfList.SetSelected(0, false);
+    f.window.pdfList.SetTicked(0, false);
 
     // Close: both ignore lists are tried; the linked one is named with where it points.
     const Problems closed = SaveIgnoreLists(f.ws, f.window);
@@ -116,7 +116,7 @@ void TestFolderSafety::linksLeadingOutAreNamedAndNotWrittenThrough()
              qPrintable(closed.report(QString())));
 
     // A run: the settings file too, and a book through a linked output folder or book file.
-    f.window.pdfList.SetSelected(0, true);
+    f.window.pdfList.SetTicked(0, true);
     Link(outside.path(), f.folder.file("PDFCompile Output"));
     CompileRun(f.ctx);
     QCOMPARE(f.messages().size(), 1);
@@ -298,8 +298,8 @@ void TestFolderSafety::namesWithALineBreakAreNeverWrittenIntoAnIgnoreList()
     MemoryTickList list;
     for (const char *name : {"a", "a\nb.pdf", "b.pdf", "c\r.pdf", "d.pdf"})
         list.AddItem(name);
-    for (int i = 0; i < list.ListCount(); ++i)
-        list.SetSelected(i, list.ItemText(i) == "b.pdf");
+    for (int i = 0; i < list.Count(); ++i)
+        list.SetTicked(i, list.Name(i) == "b.pdf");
     const Problems saved = SaveIgnoreList(folder.file("QFPDFIgnore.INI"), list);
     QCOMPARE(saved.list().size(), 2);
     QCOMPARE(saved.list().at(0).file(), folder.path() + "/a\nb.pdf");

@@ -3,6 +3,7 @@
 #include "core/BookChoices.h"
 #include "core/JobObserver.h"
 
+#include <QColor>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -11,18 +12,18 @@
 // the runs implement them without a screen.
 namespace qf {
 
-// A list with a tick box per item, kept sorted ignoring case. "Selected" is an item's tick.
+// A list of file names with a tick box each, kept sorted ignoring case.
 class TickList {
 public:
     virtual ~TickList() = default;
-    virtual int ListCount() const = 0;
-    virtual QString ItemText(int index) const = 0;
-    virtual bool Selected(int index) const = 0;
-    virtual void SetSelected(int index, bool ticked) = 0;
+    virtual int Count() const = 0;
+    virtual QString Name(int index) const = 0;
+    virtual bool Ticked(int index) const = 0;
+    virtual void SetTicked(int index, bool ticked) = 0;
     // The current (highlighted) item, -1 when there is none.
-    virtual int ListIndex() const = 0;
+    virtual int Current() const = 0;
     // False, changing nothing, when the index names no item.
-    virtual bool SetListIndex(int index) = 0;
+    virtual bool SetCurrent(int index) = 0;
     virtual void Clear() = 0;
     // Adds an unticked item at its place in the sorted order.
     virtual void AddItem(const QString &text) = 0;
@@ -31,14 +32,14 @@ public:
     virtual void SetMark(int index, const QString &meaning) = 0;
 };
 
-// A text box; Refresh repaints it at once, for status lines written while a job holds the thread.
+// A text box; Refresh has it painted with the next frame.
 class TextBox {
 public:
     virtual ~TextBox() = default;
     virtual QString Text() const = 0;
     virtual void SetText(const QString &text) = 0;
     virtual void Refresh() = 0;
-    // Sets the text and repaints it at once.
+    // Sets the text and has it painted.
     void Show(const QString &text)
     {
         SetText(text);
@@ -46,18 +47,17 @@ public:
     }
 };
 
-// A check box whose value is 0 (clear), 1 (ticked) or 2 (grayed).
+// A check box, which the folder's settings may also have grayed (partly checked).
 class CheckBox {
 public:
     virtual ~CheckBox() = default;
-    virtual int Value() const = 0;
-    // False, changing nothing, for any other value.
-    virtual bool SetValue(int value) = 0;
+    virtual Qt::CheckState State() const = 0;
+    virtual void SetState(Qt::CheckState state) = 0;
 };
 
-// Colours are 0x00BBGGRR: red in the lowest byte.
-constexpr quint32 kBarGreen = 65280;
-constexpr quint32 kBarRed = 255;
+// A run's bar is green while it works and red once it has ended.
+inline const QColor kBarGreen{0, 255, 0};
+inline const QColor kBarRed{255, 0, 0};
 
 class ProgressBar {
 public:
@@ -68,8 +68,8 @@ public:
     virtual void SetMin(int value) = 0;
     virtual void SetMax(int value) = 0;
     virtual void SetValue(int value) = 0;
-    virtual void SetBarColor(quint32 colour) = 0;
-    virtual quint32 BarColor() const = 0;
+    virtual void SetBarColor(const QColor &colour) = 0;
+    virtual QColor BarColor() const = 0;
 };
 
 // A modal message with a single OK button, or a question with Yes and No.

@@ -4,9 +4,9 @@ namespace qf {
 
 void SetAllSelected(TickList &list, bool value)
 {
-    const int count = list.ListCount();
+    const int count = list.Count();
     for (int i = 0; i < count; ++i)
-        list.SetSelected(i, value);
+        list.SetTicked(i, value);
 }
 
 } // namespace qf

@@ -2,9 +2,9 @@
 
 #include "runs/CompileRun.h"
 #include "runs/RunContext.h"
+#include "support/MemoryWindow.h"
 #include "support/PdfFixtures.h"
 #include "support/TestFolder.h"
-#include "support/MemoryWindow.h"
 
 #include <functional>
 
@@ -50,9 +50,9 @@ struct CompileFixture {
             tag += 100;
             window.pdfList.AddItem(name);
         }
-        for (int i = 0; i < window.pdfList.ListCount(); ++i)
-            window.pdfList.SetSelected(i, true);
-        window.blankSheetOption.SetValue(1);
+        for (int i = 0; i < window.pdfList.Count(); ++i)
+            window.pdfList.SetTicked(i, true);
+        window.blankSheetOption.SetState(Qt::Checked);
         window.bookName.SetText(QStringLiteral("Book.pdf"));
     }
     QString book(const QString &name = QStringLiteral("Book.pdf")) const

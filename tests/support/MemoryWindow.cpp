@@ -4,7 +4,7 @@
 
 namespace qf {
 
-bool MemoryTickList::SetListIndex(int index)
+bool MemoryTickList::SetCurrent(int index)
 {
     if (index < 0 || index >= items_.size())
         return false;
@@ -42,14 +42,6 @@ QStringList MemoryTickList::tickedTexts() const
         if (item.ticked)
             out.append(item.text);
     return out;
-}
-
-bool MemoryCheckBox::SetValue(int value)
-{
-    if (value < 0 || value > 2)
-        return false;
-    value_ = value;
-    return true;
 }
 
 } // namespace qf

@@ -14,12 +14,12 @@ namespace qf {
 
 class MemoryTickList : public TickList {
 public:
-    int ListCount() const override { return int(items_.size()); }
-    QString ItemText(int index) const override { return items_.at(index).text; }
-    bool Selected(int index) const override { return items_.at(index).ticked; }
-    void SetSelected(int index, bool ticked) override { items_[index].ticked = ticked; }
-    int ListIndex() const override { return current_; }
-    bool SetListIndex(int index) override;
+    int Count() const override { return int(items_.size()); }
+    QString Name(int index) const override { return items_.at(index).text; }
+    bool Ticked(int index) const override { return items_.at(index).ticked; }
+    void SetTicked(int index, bool ticked) override { items_[index].ticked = ticked; }
+    int Current() const override { return current_; }
+    bool SetCurrent(int index) override;
     void Clear() override;
     void AddItem(const QString &text) override;
     void SetMark(int index, const QString &meaning) override { items_[index].mark = meaning; }
@@ -59,11 +59,11 @@ private:
 
 class MemoryCheckBox : public CheckBox {
 public:
-    int Value() const override { return value_; }
-    bool SetValue(int value) override;
+    Qt::CheckState State() const override { return state_; }
+    void SetState(Qt::CheckState state) override { state_ = state; }
 
 private:
-    int value_ = 0;
+    Qt::CheckState state_ = Qt::Unchecked;
 };
 
 class MemoryProgressBar : public ProgressBar {
@@ -74,14 +74,14 @@ public:
     void SetMin(int value) override { min_ = value; }
     void SetMax(int value) override { max_ = value; }
     void SetValue(int value) override { value_ = value; }
-    void SetBarColor(quint32 colour) override { colour_ = colour; }
-    quint32 BarColor() const override { return colour_; }
+    void SetBarColor(const QColor &colour) override { colour_ = colour; }
+    QColor BarColor() const override { return colour_; }
 
 private:
     int min_ = 0;
     int max_ = 100;
     int value_ = 0;
-    quint32 colour_ = 0;
+    QColor colour_;
 };
 
 // Records every message instead of showing it.
