@@ -564,12 +564,6 @@ MessageBox &FolderWindow::Messages()
     return messageOverride_ ? *messageOverride_ : messageBox_;
 }
 
-void FolderWindow::KeepResponsive()
-{
-    // During a run every control but Stop is off, so input can only ask to stop.
-    QCoreApplication::processEvents();
-}
-
 void FolderWindow::RequestStop()
 {
     stopRequested_ = true;

@@ -78,7 +78,6 @@ public:
     ProgressBar &CompileBar() override { return compileBar_; }
     MessageBox &Messages() override;
     BookChoices &Choices() override { return choices_; }
-    void KeepResponsive() override;
     bool StopRequested() const override { return stopRequested_; }
 
 protected:

@@ -42,7 +42,8 @@ void RunFrame::Finish(const QString &heading, const QString &outcome)
         QCoreApplication::translate("Runs", "Done Time: \t") + TimeText(QTime::currentTime()) +
         (outcome.isEmpty() ? QString() : QStringLiteral(" \u2014 ") + outcome));
     bar_.SetBarColor(kBarRed);
-    ctx_.sound.PlayToEnd([this] { ctx_.window.KeepResponsive(); });
+    // The window goes on meanwhile; its controls stay off until the run has ended.
+    ctx_.sound.PlayToEnd([] { QCoreApplication::processEvents(); });
     if (!stopped_.isEmpty())
         ctx_.window.Messages().Show(problems_.report(stopped_), kProgramTitle,
                                     MessageBox::Icon::Information);

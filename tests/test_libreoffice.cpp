@@ -355,7 +355,7 @@ private slots:
         qint64 victim = 0;
         LibreOfficeOptions options;
         options.documentBound = 2s;
-        options.keepResponsive = [&victim] {
+        options.whileWaiting = [&victim] {
             if (victim)
                 Crash(std::exchange(victim, 0));
         };

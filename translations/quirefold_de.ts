@@ -657,10 +657,6 @@ DIESE DATEI WIRD ÜBERSPRUNGEN.</translation>
         <translation>die Textverarbeitung wurde unerwartet beendet</translation>
     </message>
     <message>
-        <source>the word processor is still busy</source>
-        <translation>die Textverarbeitung ist noch beschäftigt</translation>
-    </message>
-    <message>
         <source>the word processor was already quit</source>
         <translation>die Textverarbeitung wurde bereits beendet</translation>
     </message>
@@ -969,14 +965,6 @@ DIESE DATEI WIRD ÜBERSPRUNGEN.</translation>
     <message>
         <source>Done Time: 	</source>
         <translation>Endzeit: 	</translation>
-    </message>
-    <message>
-        <source>%1 has no PDF yet; print it to PDF first</source>
-        <translation>%1 hat noch keine PDF-Datei; erst als PDF drucken</translation>
-    </message>
-    <message>
-        <source>%1 is newer than its PDF; print it to PDF again</source>
-        <translation>%1 ist neuer als seine PDF-Datei; erneut als PDF drucken</translation>
     </message>
 </context>
 <context>

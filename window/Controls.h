@@ -110,9 +110,6 @@ public:
     virtual ProgressBar &CompileBar() = 0;
     virtual MessageBox &Messages() = 0;
     virtual BookChoices &Choices() = 0;
-    // Lets the window repaint while a job holds the thread, taking no user input meanwhile but
-    // a request to stop.
-    virtual void KeepResponsive() = 0;
     // Whether the user asked the run under way to stop.
     virtual bool StopRequested() const { return false; }
 };

@@ -104,59 +104,20 @@ public:
         return LaunchOnce(reason);
     }
 
-    Status OpenReadOnly(const QString &path) override
-    {
-        const Guard guard(busy_);
-        return guard.entered() ? Open(path) : Busy(path);
-    }
-
-    Status ExportPdf(const QString &path) override
-    {
-        const Guard guard(busy_);
-        return guard.entered() ? Export(path) : Busy(path);
-    }
-
-    Status Close() override
-    {
-        const Guard guard(busy_);
-        return guard.entered() ? CloseOpen() : Busy(document_);
-    }
+    Status OpenReadOnly(const QString &path) override { return Open(path); }
+    Status ExportPdf(const QString &path) override { return Export(path); }
+    Status Close() override { return CloseOpen(); }
 
     void Abort() override { aborted_ = true; }
 
     Status Quit() override
     {
-        const Guard guard(busy_);
-        if (!guard.entered())
-            return Busy(QString());
         Shutdown(true);
         return Status::Ok();
     }
 
 private:
     enum class Wait { Finished, TimedOut };
-
-    // keepResponsive runs the window's events: they must not reach in mid-operation.
-    class Guard {
-    public:
-        explicit Guard(bool &busy) : busy_(busy), entered_(!busy) { busy_ = true; }
-        ~Guard()
-        {
-            if (entered_)
-                busy_ = false;
-        }
-        bool entered() const { return entered_; }
-
-    private:
-        bool &busy_;
-        bool entered_;
-    };
-
-    static Status Busy(const QString &file)
-    {
-        return Status::Failed(
-            file, QCoreApplication::translate("Conversion", "the word processor is still busy"));
-    }
 
     Status Open(const QString &path)
     {
@@ -244,14 +205,14 @@ private:
                                                       : Status::Failed(document, result.reason);
     }
 
-    void KeepResponsive() const
+    void WhileWaiting() const
     {
-        if (options_.keepResponsive)
-            options_.keepResponsive();
+        if (options_.whileWaiting)
+            options_.whileWaiting();
     }
 
-    // Runs work on a worker thread while this thread waits, keeping the window painted. Past
-    // bound the office is ended, which makes a call blocked in it return at once.
+    // Runs work on a worker thread while this thread waits. Past bound the office is ended, which
+    // makes a call blocked in it return at once.
     Wait RunBounded(std::function<void()> work, milliseconds bound, bool responsive)
     {
         struct Job {
@@ -281,7 +242,7 @@ private:
                 if (stoppable && aborted_)
                     return false; // ended at once, as past the bound
                 if (responsive)
-                    KeepResponsive();
+                    WhileWaiting();
                 std::unique_lock<std::mutex> lock(job->mutex);
                 const auto next = std::min(deadline, Clock::now() + kPoll);
                 if (job->finished.wait_until(lock, next, [&] { return job->done; }))
@@ -421,7 +382,7 @@ private:
                 break;
             }
             for (auto pause = Clock::now() + kConnectRetry; Clock::now() < pause;) {
-                KeepResponsive();
+                WhileWaiting();
                 std::this_thread::sleep_for(kPoll);
             }
         }
@@ -444,7 +405,7 @@ private:
                 *accepted) {
                 std::function<void()> keep;
                 if (responsive)
-                    keep = [this] { KeepResponsive(); };
+                    keep = [this] { WhileWaiting(); };
                 office_.WaitForExit(kEndBound, keep);
             }
         }
@@ -459,7 +420,6 @@ private:
     QString pipe_;
     QString document_;
     bool quit_ = false;
-    bool busy_ = false;
     std::atomic<bool> aborted_{false}; // set from the job's thread
 };
 

@@ -17,8 +17,9 @@ struct LibreOfficeOptions {
     // Where the office's private profiles live; empty: QStandardPaths::GenericCacheLocation +
     // "/quirefold/office".
     QString profileRoot;
-    // Called every ~20 ms while the caller waits for the office, so a window stays painted.
-    std::function<void()> keepResponsive;
+    // Called every ~20 ms while the caller waits for the office: where a test provokes a failure in
+    // the middle of a call. It must not call the office itself.
+    std::function<void()> whileWaiting;
 };
 
 // Starts one headless LibreOffice for a run, on a private profile no other Quirefold process

@@ -130,7 +130,6 @@ public:
     ProgressBar &CompileBar() override { return compileBar; }
     MessageBox &Messages() override { return messages; }
     BookChoices &Choices() override { return choices; }
-    void KeepResponsive() override {}
     bool StopRequested() const override { return stopRequested; }
     std::atomic_bool stopRequested = false; // read by a job's thread
 };
