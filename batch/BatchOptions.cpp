@@ -123,6 +123,27 @@ QString Tr(const char *text)
 }
 
 // What is wrong with the command line, or nothing; every value is checked here.
+// What --help says after the options: how the command is used, and what its exit status means.
+QString HelpEpilogue()
+{
+    return QCoreApplication::translate(
+               "Batch",
+               "\nExamples:\n"
+               "  Print the ticked documents to PDF, then compile the book without blank sheets:\n"
+               "    quirefold-batch --convert --compile --no-blank-sheets -o \"Handbook.pdf\" "
+               "~/Handbook\n"
+               "  Keep a folder's book up to date, one line of JSON per run:\n"
+               "    quirefold-batch --convert --changed-only --compile --watch --json -q "
+               "~/Handover\n"
+               "  Say how the book would fall out, making nothing:\n"
+               "    quirefold-batch --plan ~/Handbook\n") +
+           QCoreApplication::translate(
+               "Batch", "\nExit status:\n"
+                        "  0  everything asked for was done\n"
+                        "  1  some documents or PDFs failed; each is named with its reason\n"
+                        "  2  a usage error, or a folder that cannot be read\n");
+}
+
 QString UsageProblem(const QCommandLineParser &parser, qsizetype folders,
                      const QStringList &unknownTypes)
 {
@@ -252,7 +273,7 @@ BatchOptions ParseBatchOptions(const QStringList &arguments)
         return refuse(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
         options.outcome = BatchOptions::Outcome::Help;
-        options.text = parser.helpText();
+        options.text = parser.helpText() + HelpEpilogue();
         return options;
     }
     if (parser.isSet(QStringLiteral("version"))) {

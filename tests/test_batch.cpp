@@ -126,7 +126,8 @@ void TestBatch::helpAndVersion()
     const Result help = Batch({"--help"});
     QCOMPARE(help.exitCode, 0);
     for (const char *option : {"--convert", "--compile", "--remove-converted", "--plan",
-                               "--blank-sheets", "--no-blank-sheets", "--output"})
+                               "--blank-sheets", "--no-blank-sheets", "--output", "Examples:",
+                               "--plan ~/Handbook", "Exit status:", "  2  a usage error"})
         QVERIFY2(help.out.contains(QLatin1String(option)), option);
     const Result version = Batch({"--version"});
     QCOMPARE(version.exitCode, 0);

@@ -351,6 +351,40 @@ Die mit „für den Ordner gespeichert“ bezeichneten Einstellungen kommen in d
         <source>The folder&apos;s page numbers &quot;%1&quot; (PageNumbers in %2) cannot be used: the format %3. No book was made; give a format with --page-numbers.</source>
         <translation>Die Seitennummern „%1“ des Ordners (PageNumbers in %2) sind nicht verwendbar: das Format %3. Es wurde kein Buch erstellt; geben Sie ein Format mit --page-numbers an.</translation>
     </message>
+    <message>
+        <source>
+Examples:
+  Print the ticked documents to PDF, then compile the book without blank sheets:
+    quirefold-batch --convert --compile --no-blank-sheets -o &quot;Handbook.pdf&quot; ~/Handbook
+  Keep a folder&apos;s book up to date, one line of JSON per run:
+    quirefold-batch --convert --changed-only --compile --watch --json -q ~/Handover
+  Say how the book would fall out, making nothing:
+    quirefold-batch --plan ~/Handbook
+</source>
+        <translation>
+Beispiele:
+  Die angehakten Dokumente als PDF drucken, dann das Buch ohne Leerseiten zusammenstellen:
+    quirefold-batch --convert --compile --no-blank-sheets -o &quot;Handbuch.pdf&quot; ~/Handbuch
+  Das Buch eines Ordners aktuell halten, eine Zeile JSON je Lauf:
+    quirefold-batch --convert --changed-only --compile --watch --json -q ~/Übergabe
+  Sagen, wie das Buch ausfiele, ohne etwas zu erstellen:
+    quirefold-batch --plan ~/Handbuch
+</translation>
+    </message>
+    <message>
+        <source>
+Exit status:
+  0  everything asked for was done
+  1  some documents or PDFs failed; each is named with its reason
+  2  a usage error, or a folder that cannot be read
+</source>
+        <translation>
+Rückgabewert:
+  0  alles Verlangte wurde getan
+  1  manche Dokumente oder PDFs schlugen fehl; jedes wird mit seinem Grund genannt
+  2  ein Aufruffehler, oder ein Ordner, der nicht gelesen werden kann
+</translation>
+    </message>
 </context>
 <context>
     <name>Book</name>
