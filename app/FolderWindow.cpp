@@ -363,11 +363,16 @@ void FolderWindow::AddDocumentListMenu()
             action->setChecked(choices_.documentTypes.contains(type));
         });
     }
-    AttachMenu(documentListWidget_, menu);
+    AttachMenu(documentListWidget_, menu,
+               QCoreApplication::translate(
+                   "Window", "Right-click or press the menu key for the kinds of document listed"));
 }
 
-void FolderWindow::AttachMenu(QListWidget *list, QMenu *menu)
+void FolderWindow::AttachMenu(QListWidget *list, QMenu *menu, const QString &hint)
 {
+    // Said, as nothing on the window shows the menu.
+    list->setToolTip(hint);
+    list->setAccessibleDescription(hint);
     // Opened by a right click or the menu key, never during a run.
     list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list, &QWidget::customContextMenuRequested, this, [this, list, menu](QPoint at) {
@@ -407,7 +412,9 @@ void FolderWindow::AddPdfListMenu()
               &BookChoices::indexPage);
     AddPageNumbersChoice(menu);
     AddBookmarkTitlesChoice(menu);
-    AttachMenu(pdfListWidget_, menu);
+    AttachMenu(pdfListWidget_, menu,
+               QCoreApplication::translate(
+                   "Window", "Right-click or press the menu key for the book's choices"));
 }
 
 void FolderWindow::AddPageNumbersChoice(QMenu *menu)

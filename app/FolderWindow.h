@@ -107,7 +107,7 @@ private:
     void AddPageNumbersChoice(QMenu *menu);
     void AddBookmarkTitlesChoice(QMenu *menu);
     void AddDocumentListMenu();
-    void AttachMenu(QListWidget *list, QMenu *menu);
+    void AttachMenu(QListWidget *list, QMenu *menu, const QString &hint);
 
     // While a job runs on its own thread the window takes no input but a request to stop: its
     // button turns into Stop, and Escape or closing the window (once confirmed) stop it too.

@@ -7,6 +7,8 @@
 #include "store/FolderChoices.h"
 #include "store/IgnoreList.h"
 
+#include <QCoreApplication>
+
 namespace qf {
 
 void RelistDocuments(const Workspace &ws, MainWindow &window)
@@ -18,11 +20,44 @@ void RelistDocuments(const Workspace &ws, MainWindow &window)
         MarkOutOfDateDocuments(ws.WorkingFolder, window.DocumentList());
 }
 
+QString FolderChoicesLine(const BookChoices &choices)
+{
+    const BookChoices defaults;
+    QStringList named;
+    const auto name = [&](bool differs, const QString &text) {
+        if (differs)
+            named.append(text);
+    };
+    name(choices.indexPage, QCoreApplication::translate("Runs", "index in front"));
+    name(!choices.pageNumbers.isEmpty(),
+         QCoreApplication::translate("Runs", "pages numbered '%1'").arg(choices.pageNumbers));
+    name(choices.keepBookmarks, QCoreApplication::translate("Runs", "each PDF's own bookmarks"));
+    name(choices.bookmarkTitles == kBookmarkTitlesFileName,
+         QCoreApplication::translate("Runs", "bookmarks titled by file name"));
+    name(choices.bookmarkTitles == kBookmarkTitlesOwnTitle,
+         QCoreApplication::translate("Runs", "bookmarks titled by the PDFs' own titles"));
+    name(choices.fitBlankSheets,
+         QCoreApplication::translate("Runs", "blank sheets the size of the page before"));
+    name(choices.linearized, QCoreApplication::translate("Runs", "for fast web view"));
+    name(choices.compactBook != defaults.compactBook,
+         QCoreApplication::translate("Runs", "without object streams"));
+    name(choices.documentTypes != defaults.documentTypes,
+         QCoreApplication::translate("Runs", "made of .%1 documents")
+             .arg(choices.documentTypes.join(QStringLiteral(", ."))));
+    if (named.isEmpty())
+        return QString();
+    return QCoreApplication::translate("Runs", "This folder's book: %1")
+        .arg(named.join(QStringLiteral(", ")));
+}
+
 Problems StartUp(Workspace &ws, MainWindow &window, const std::function<void()> &show,
                  MissingIgnoreLists missing)
 {
     ws.ResetSettingsPath();
     ApplySettingsStep(ws, window);
+    // The menus that hold these show nothing until opened: the status line says them.
+    if (const QString chosen = FolderChoicesLine(window.Choices()); !chosen.isEmpty())
+        window.StatusLine().SetText(chosen);
     show();
     FolderSelection selection;
     const Problems problems =

@@ -14,6 +14,10 @@ namespace qf {
 // document ignore list says, its count line and marks brought up to date.
 void RelistDocuments(const Workspace &ws, MainWindow &window);
 
+// The folder's book choices that differ from the defaults, in one line for the status line:
+// "This folder's book: index in front, pages numbered 'Page {n} of {total}'"; empty when none do.
+QString FolderChoicesLine(const BookChoices &choices);
+
 // The start-up steps after the command line has given ws its folder: settings into the window,
 // show it (through show), both lists filled and counted, ignore lists applied, item 0 current.
 // A step that fails is passed by; what failed is returned for the log, never shown.

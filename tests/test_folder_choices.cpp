@@ -1,4 +1,5 @@
 #include "runs/FolderState.h"
+#include "runs/StartUp.h"
 #include "store/FolderChoices.h"
 #include "store/IgnoreList.h"
 #include "support/MemoryWindow.h"
@@ -117,13 +118,26 @@ void TestFolderChoices::settingsStep_data()
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<int>("check");
     QTest::addColumn<QString>("name");
-    QTest::newRow("no file: defaults") << QByteArray() << 1 << "CompiledPDFDocument.pdf";
+    QTest::addColumn<QString>("said"); // the status line at start-up
+    QTest::newRow("no file: defaults") << QByteArray() << 1 << "CompiledPDFDocument.pdf"
+                                       << "";
     QTest::newRow("ticked") << QByteArray("[Settings]\r\nSlipSheet=1\r\nOutputName=b.pdf\r\n") << 1
-                            << "b.pdf";
-    QTest::newRow("grayed") << QByteArray("[Settings]\nSlipSheet=2\n") << 2 << "";
-    QTest::newRow("no keys") << QByteArray("[Settings]\n") << 0 << "";
-    QTest::newRow("a word") << QByteArray("[Settings]\nSlipSheet=yes\nOutputName=x\n") << 0 << "x";
-    QTest::newRow("out of range") << QByteArray("[Settings]\nSlipSheet=5\n") << 0 << "";
+                            << "b.pdf"
+                            << "";
+    QTest::newRow("grayed") << QByteArray("[Settings]\nSlipSheet=2\n") << 2 << ""
+                            << "";
+    QTest::newRow("no keys") << QByteArray("[Settings]\n") << 0 << ""
+                             << "";
+    QTest::newRow("a word") << QByteArray("[Settings]\nSlipSheet=yes\nOutputName=x\n") << 0 << "x"
+                            << "";
+    QTest::newRow("out of range") << QByteArray("[Settings]\nSlipSheet=5\n") << 0 << ""
+                                  << "";
+    QTest::newRow("book choices")
+        << QByteArray("[Settings]\nSlipSheet=1\nIndexPage=1\nPageNumbers=Page {n} of {total}\n"
+                      "DocumentTypes=DOC DOCX\nCompactBook=1\n")
+        << 1 << ""
+        << "This folder's book: index in front, pages numbered 'Page {n} of {total}', made of "
+           ".DOC, .DOCX documents";
 }
 
 void TestFolderChoices::settingsStep()
@@ -131,14 +145,19 @@ void TestFolderChoices::settingsStep()
     QFETCH(QByteArray, content);
     QFETCH(int, check);
     QFETCH(QString, name);
+    QFETCH(QString, said);
     TestFolder folder;
     if (!content.isEmpty())
         folder.write("Quirefold.INI", content);
     MemoryWindow window;
-    ApplySettingsStep(InFolder(folder), window);
+    Workspace ws = InFolder(folder);
+    StartUp(
+        ws, window, [] {}, MissingIgnoreLists::Leave);
     QCOMPARE(SlipSheetValue(window.blankSheetOption.State()), check);
     QCOMPARE(window.bookName.Text(), name);
-    QCOMPARE(folder.exists("Quirefold.INI"), !content.isEmpty()); // start-up writes nothing
+    QCOMPARE(window.statusLine.Text(), said);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files),
+             content.isEmpty() ? QStringList() : QStringList({"Quirefold.INI"})); // writes nothing
 }
 
 void TestFolderChoices::runStoresSettingsThenBothLists()

@@ -219,6 +219,10 @@ void TestMainWindow::everyControlCanBeFoundByNameAndKey()
     for (const char *expected : {"Documents", "PDF files", "Check all documents",
                                  "Check all PDF files", "Compiled PDF file name"})
         QVERIFY2(names.contains(expected), qPrintable(names.join(", ")));
+    // The lists' menus, which nothing on the window shows, are told of.
+    QCOMPARE(s.get("List2")->accessibleDescription(),
+             QStringLiteral("Right-click or press the menu key for the book's choices"));
+    QCOMPARE(s.get("List1")->toolTip(), s.get("List1")->accessibleDescription());
     // Every button and the option have an access key of their own; the labels lead to their box.
     QSet<QString> keys;
     for (QAbstractButton *b : s.form->findChildren<QAbstractButton *>()) {

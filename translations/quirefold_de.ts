@@ -1000,6 +1000,46 @@ DIESE DATEI WIRD ÜBERSPRUNGEN.</translation>
         <source>Done Time: 	</source>
         <translation>Endzeit: 	</translation>
     </message>
+    <message>
+        <source>index in front</source>
+        <translation>Inhaltsverzeichnis vorn</translation>
+    </message>
+    <message>
+        <source>pages numbered &apos;%1&apos;</source>
+        <translation>Seiten nummeriert mit „%1“</translation>
+    </message>
+    <message>
+        <source>each PDF&apos;s own bookmarks</source>
+        <translation>die eigenen Lesezeichen jeder PDF</translation>
+    </message>
+    <message>
+        <source>bookmarks titled by file name</source>
+        <translation>Lesezeichen nach Dateinamen</translation>
+    </message>
+    <message>
+        <source>bookmarks titled by the PDFs&apos; own titles</source>
+        <translation>Lesezeichen nach den eigenen Titeln der PDFs</translation>
+    </message>
+    <message>
+        <source>blank sheets the size of the page before</source>
+        <translation>Leerseiten in der Größe der Seite davor</translation>
+    </message>
+    <message>
+        <source>for fast web view</source>
+        <translation>für schnelle Webanzeige</translation>
+    </message>
+    <message>
+        <source>without object streams</source>
+        <translation>ohne Objektströme</translation>
+    </message>
+    <message>
+        <source>made of .%1 documents</source>
+        <translation>aus .%1-Dokumenten</translation>
+    </message>
+    <message>
+        <source>This folder&apos;s book: %1</source>
+        <translation>Das Buch dieses Ordners: %1</translation>
+    </message>
 </context>
 <context>
     <name>Window</name>
@@ -1216,6 +1256,14 @@ Leave it empty for no numbers.</source>
 {total}: die Zahl der Seiten
 Zum Beispiel: Seite {n} von {total} oder ABC{n:6}.
 Leer lassen für keine Nummern.</translation>
+    </message>
+    <message>
+        <source>Right-click or press the menu key for the kinds of document listed</source>
+        <translation>Rechtsklick oder Menütaste für die aufgeführten Dokumentarten</translation>
+    </message>
+    <message>
+        <source>Right-click or press the menu key for the book&apos;s choices</source>
+        <translation>Rechtsklick oder Menütaste für die Einstellungen des Buchs</translation>
     </message>
 </context>
 </TS>
