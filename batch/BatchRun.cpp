@@ -116,10 +116,12 @@ void PrintPlan(Console &console, const Workspace &ws, const FolderSelection &sel
                    .arg(doc.name);
     }
     out << '\n'
-        << QCoreApplication::translate("Batch", "Total: %1 pages (%2 documents, %3 blank sheets)")
-               .arg(plan.TotalPages())
-               .arg(plan.Documents().size())
-               .arg(plan.BlankSheets())
+        << QCoreApplication::translate("Batch", "Total: %1 (%2, %3)")
+               .arg(QCoreApplication::translate("Batch", "%n page(s)", nullptr, plan.TotalPages()),
+                    QCoreApplication::translate("Batch", "%n document(s)", nullptr,
+                                                int(plan.Documents().size())),
+                    QCoreApplication::translate("Batch", "%n blank sheet(s)", nullptr,
+                                                plan.BlankSheets()))
         << '\n';
     if (book.bytes >= 0)
         out << QCoreApplication::translate("Batch", "Size: about %1")

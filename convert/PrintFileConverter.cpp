@@ -116,11 +116,11 @@ Status FromPostScript(const QString &printFile, const QString &pdfPath, const QS
         return fail(
             QCoreApplication::translate("Conversion", "Ghostscript made no readable PDF of it"));
     if (!declared.isEmpty() && declared.toInt() != pages)
-        return fail(
-            QCoreApplication::translate(
-                "Conversion", "only %1 of its %2 pages could be converted; it may be cut off")
-                .arg(pages)
-                .arg(declared));
+        return fail(QCoreApplication::translate(
+                        "Conversion",
+                        "only %1 of its %n page(s) could be converted; it may be cut off", nullptr,
+                        declared.toInt())
+                        .arg(pages));
     if (const Status committed = out.Commit(); !committed)
         return fail(committed.message());
     log += QStringLiteral("Pages: %1\n").arg(pages);

@@ -25,6 +25,14 @@ QTranslator *Install(const QString &name, const QString &folder)
     return translator.release();
 }
 
+// The English plural forms ("1 page", "2 pages"), for the sources' own texts.
+void InstallPlurals(const QStringList &folders)
+{
+    for (const QString &folder : folders)
+        if (Install(QStringLiteral("quirefold_en"), folder))
+            return;
+}
+
 } // namespace
 
 QStringList TranslationFolders()
@@ -38,8 +46,10 @@ QStringList TranslationFolders()
 QString InstallTranslations(const QStringList &languages, const QStringList &folders)
 {
     for (const QString &language : languages) {
-        if (IsSourceLanguage(language))
+        if (IsSourceLanguage(language)) {
+            InstallPlurals(folders);
             return QString();
+        }
         // "de-DE" finds quirefold_de.qm too: the loader drops the name's parts from the end.
         const QString name = QString(language).replace(QLatin1Char('-'), QLatin1Char('_'));
         for (const QString &folder : folders) {
@@ -52,6 +62,7 @@ QString InstallTranslations(const QStringList &languages, const QStringList &fol
             return own->language();
         }
     }
+    InstallPlurals(folders); // no translation: the sources' English
     return QString();
 }
 

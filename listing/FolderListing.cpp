@@ -100,9 +100,10 @@ Status ListFolderFiles(const QString &folder, const QStringList &patterns, QStri
     if (!unusable.isEmpty())
         return Status::Failed(JoinPath(folder, unusable.first()),
                               QCoreApplication::translate(
-                                  "Files", "its name is not valid text in the system's encoding, "
-                                           "so it is not listed (%1 such file(s)); rename it")
-                                  .arg(unusable.size()));
+                                  "Files",
+                                  "its name is not valid text in the system's encoding, so it is "
+                                  "not listed (%n such file(s)); rename it",
+                                  nullptr, int(unusable.size())));
     return Status::Ok();
 }
 

@@ -59,26 +59,18 @@ RemovalResult RemoveConvertedPdfs(const QString &workingFolder, const QStringLis
 
 QString RemovalSummary(const RemovalResult &result)
 {
-    // Whole sentences, one for one file and one for more, so each language words them its way.
-    const auto say = [](qsizetype n, const char *one, const char *more) {
-        return n == 1 ? QCoreApplication::translate("Files", one)
-                      : QCoreApplication::translate("Files", more).arg(n);
-    };
+    // Whole sentences in each language's plural forms.
     QStringList parts;
     if (!result.trashed.isEmpty() || result.deleted.isEmpty())
-        parts << say(result.trashed.size(),
-                     QT_TRANSLATE_NOOP("Files", "1 PDF file was moved to the trash."),
-                     QT_TRANSLATE_NOOP("Files", "%1 PDF files were moved to the trash."));
+        parts << QCoreApplication::translate("Files", "%n PDF file(s) were moved to the trash.",
+                                             nullptr, int(result.trashed.size()));
     if (!result.deleted.isEmpty())
         parts << (result.noTrash
-                      ? say(result.deleted.size(),
-                            QT_TRANSLATE_NOOP("Files",
-                                              "1 PDF file was deleted, as no trash could be had."),
-                            QT_TRANSLATE_NOOP("Files", "%1 PDF files were deleted, as no trash "
-                                                       "could be had."))
-                      : say(result.deleted.size(),
-                            QT_TRANSLATE_NOOP("Files", "1 PDF file was deleted."),
-                            QT_TRANSLATE_NOOP("Files", "%1 PDF files were deleted.")));
+                      ? QCoreApplication::translate(
+                            "Files", "%n PDF file(s) were deleted, as no trash could be had.",
+                            nullptr, int(result.deleted.size()))
+                      : QCoreApplication::translate("Files", "%n PDF file(s) were deleted.",
+                                                    nullptr, int(result.deleted.size())));
     return parts.join(QLatin1Char(' '));
 }
 

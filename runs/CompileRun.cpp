@@ -51,10 +51,9 @@ void CompileRun(RunContext &ctx)
                          "Runs", "The book was made, but not everything went well:"),
                result.book.isEmpty()
                    ? QCoreApplication::translate("Runs", "no book was made")
-                   : QStringLiteral("%1/%2, %3 %4, %5")
-                         .arg(kOutputFolderName, request.bookName, QString::number(pages),
-                              pages == 1 ? QCoreApplication::translate("Runs", "page")
-                                         : QCoreApplication::translate("Runs", "pages"),
+                   : QStringLiteral("%1/%2, %3, %4")
+                         .arg(kOutputFolderName, request.bookName,
+                              QCoreApplication::translate("Runs", "%n page(s)", nullptr, pages),
                               BookSizeText(result.bytes, result.shared)));
 }
 

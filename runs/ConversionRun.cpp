@@ -44,9 +44,10 @@ void ConversionRun(RunContext &ctx, const WordProcessorStarter &wordProcessor)
     run.problems().merge(result.problems);
     if (result.stopped)
         run.Stopped(QCoreApplication::translate(
-                        "Runs", "The run was stopped: %1 of the ticked documents were "
-                                "converted; the others were left as they were.")
-                        .arg(result.converted.size()));
+            "Runs",
+            "The run was stopped: %n of the ticked documents were converted; the others were "
+            "left as they were.",
+            nullptr, int(result.converted.size())));
     run.Finish(result.started
                    ? QCoreApplication::translate("Runs", "Not every document was converted to PDF:")
                    : QCoreApplication::translate("Runs", "No document was converted to PDF:"));

@@ -156,7 +156,7 @@ void TestBatch::planChangesNothing()
     QVERIFY(r.out.contains(QRegularExpression(R"(\n\s+2\s+page 5\s+no\s+b\s+b.final.pdf\n)")));
     QVERIFY(r.out.contains(QRegularExpression(R"(\n\s+1\s+page 7\s+no\s+c\s+c.pdf\n)")));
     QVERIFY(!r.out.contains("skipped.pdf"));
-    QVERIFY(lines.contains("Total: 7 pages (3 documents, 1 blank sheets)"));
+    QVERIFY(lines.contains("Total: 7 pages (3 documents, 1 blank sheet)"));
     QVERIFY(lines.contains("  Report.doc: PDF missing"));
 
     // The size said is the book's, bookmarks aside.

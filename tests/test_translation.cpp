@@ -1,8 +1,8 @@
 #include "app/FolderWindow.h"
 #include "core/Translations.h"
 #include "runs/StartUp.h"
-#include "support/TestFolder.h"
 #include "support/MemoryWindow.h"
+#include "support/TestFolder.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -195,13 +195,17 @@ void TestTranslation::everyTextIsTranslatedAndKeepsItsShape()
     // lupdate brings a copy of each .ts up to date with the sources: a new or changed text shows
     // as unfinished there.
     QTemporaryDir scratch;
-    for (const QString &ts : QStringLiteral(QUIREFOLD_TS_FILES).split(QLatin1Char('|'))) {
+    QStringList files = QStringLiteral(QUIREFOLD_TS_FILES).split(QLatin1Char('|'));
+    files << QStringLiteral(QUIREFOLD_PLURALS_TS); // English: its plural forms only
+    for (const QString &ts : files) {
+        const bool pluralsOnly = ts == QStringLiteral(QUIREFOLD_PLURALS_TS);
         const QString copy = scratch.filePath(QFileInfo(ts).fileName());
         QVERIFY(QFile::copy(ts, copy));
         QProcess lupdate;
         lupdate.start(QStringLiteral(QUIREFOLD_LUPDATE),
                       QStringList{"@" QUIREFOLD_TRANSLATED_SOURCES, "-ts", copy} +
-                          QStringLiteral(QUIREFOLD_LUPDATE_OPTIONS).split(QLatin1Char('|')));
+                          QStringLiteral(QUIREFOLD_LUPDATE_OPTIONS).split(QLatin1Char('|')) +
+                          (pluralsOnly ? QStringList{"-pluralonly"} : QStringList()));
         QVERIFY(lupdate.waitForFinished(60000));
         QCOMPARE(lupdate.exitCode(), 0);
 
@@ -211,23 +215,34 @@ void TestTranslation::everyTextIsTranslatedAndKeepsItsShape()
         QString source;
         QStringList wrong;
         int messages = 0;
+        bool numerus = false;
         while (!xml.atEnd()) {
             if (xml.readNext() != QXmlStreamReader::StartElement)
                 continue;
-            if (xml.name() == QLatin1String("source")) {
+            if (xml.name() == QLatin1String("message")) {
+                numerus = xml.attributes().value("numerus") == QLatin1String("yes");
+            } else if (xml.name() == QLatin1String("source")) {
                 source = xml.readElementText();
             } else if (xml.name() == QLatin1String("translation")) {
                 ++messages;
                 const bool unfinished = !xml.attributes().value("type").isEmpty();
-                const QString translation = xml.readElementText();
-                if (unfinished || translation.isEmpty())
-                    wrong << "untranslated: " + source;
-                else if (Shape(translation) != Shape(source))
-                    wrong << "changed shape: " + source + " -> " + translation;
+                QStringList forms; // a count's text has one per plural form of the language
+                if (numerus)
+                    while (xml.readNextStartElement())
+                        forms << xml.readElementText();
+                else
+                    forms << xml.readElementText();
+                for (const QString &form : forms)
+                    if (unfinished || form.isEmpty())
+                        wrong << "untranslated: " + source;
+                    else if (Shape(form) != Shape(source))
+                        wrong << "changed shape: " + source + " -> " + form;
+                if (numerus && forms.size() != 2) // English and German: one, and more
+                    wrong << "not two plural forms: " + source;
             }
         }
         QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
-        QVERIFY2(messages > 200, "lupdate found the sources");
+        QVERIFY2(messages > (pluralsOnly ? 5 : 200), "lupdate found the sources");
         QVERIFY2(wrong.isEmpty(), qPrintable(ts + ":\n" + wrong.join('\n')));
     }
 }

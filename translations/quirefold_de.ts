@@ -68,10 +68,6 @@
         <translation>nein</translation>
     </message>
     <message>
-        <source>Total: %1 pages (%2 documents, %3 blank sheets)</source>
-        <translation>Gesamt: %1 Seiten (%2 Dokumente, %3 Leerseiten)</translation>
-    </message>
-    <message>
         <source>Documents to convert:</source>
         <translation>Umzuwandelnde Dokumente:</translation>
     </message>
@@ -385,6 +381,31 @@ Rückgabewert:
   2  ein Aufruffehler, oder ein Ordner, der nicht gelesen werden kann
 </translation>
     </message>
+    <message>
+        <source>Total: %1 (%2, %3)</source>
+        <translation>Gesamt: %1 (%2, %3)</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n page(s)</source>
+        <translation>
+            <numerusform>%n Seite</numerusform>
+            <numerusform>%n Seiten</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n document(s)</source>
+        <translation>
+            <numerusform>%n Dokument</numerusform>
+            <numerusform>%n Dokumente</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n blank sheet(s)</source>
+        <translation>
+            <numerusform>%n Leerseite</numerusform>
+            <numerusform>%n Leerseiten</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>Book</name>
@@ -671,10 +692,6 @@ DIESE DATEI WIRD ÜBERSPRUNGEN.</translation>
         <translation>Ghostscript hat daraus keine lesbare PDF-Datei gemacht</translation>
     </message>
     <message>
-        <source>only %1 of its %2 pages could be converted; it may be cut off</source>
-        <translation>nur %1 ihrer %2 Seiten konnten umgewandelt werden; sie ist vielleicht abgeschnitten</translation>
-    </message>
-    <message>
         <source>is neither PDF nor PostScript</source>
         <translation>ist weder PDF noch PostScript</translation>
     </message>
@@ -830,6 +847,13 @@ DIESE DATEI WIRD ÜBERSPRUNGEN.</translation>
         <source>could not be written as PDF: %1</source>
         <translation>konnte nicht als PDF geschrieben werden: %1</translation>
     </message>
+    <message numerus="yes">
+        <source>only %1 of its %n page(s) could be converted; it may be cut off</source>
+        <translation>
+            <numerusform>nur %1 ihrer %n Seite konnte umgewandelt werden; sie ist vielleicht abgeschnitten</numerusform>
+            <numerusform>nur %1 ihrer %n Seiten konnten umgewandelt werden; sie ist vielleicht abgeschnitten</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>Files</name>
@@ -846,10 +870,6 @@ DIESE DATEI WIRD ÜBERSPRUNGEN.</translation>
         <translation>der Ordner kann nicht aufgelistet werden (%1)</translation>
     </message>
     <message>
-        <source>its name is not valid text in the system&apos;s encoding, so it is not listed (%1 such file(s)); rename it</source>
-        <translation>ihr Name ist kein gültiger Text in der Zeichenkodierung des Systems, daher wird sie nicht aufgelistet (%1 solche Datei(en)); benennen Sie sie um</translation>
-    </message>
-    <message>
         <source>was left alone: it is a folder, not a PDF file</source>
         <translation>wurde nicht angetastet: es ist ein Ordner, keine PDF-Datei</translation>
     </message>
@@ -860,30 +880,6 @@ DIESE DATEI WIRD ÜBERSPRUNGEN.</translation>
     <message>
         <source>could not be deleted (%1)</source>
         <translation>konnte nicht gelöscht werden (%1)</translation>
-    </message>
-    <message>
-        <source>1 PDF file was moved to the trash.</source>
-        <translation>1 PDF-Datei wurde in den Papierkorb verschoben.</translation>
-    </message>
-    <message>
-        <source>%1 PDF files were moved to the trash.</source>
-        <translation>%1 PDF-Dateien wurden in den Papierkorb verschoben.</translation>
-    </message>
-    <message>
-        <source>1 PDF file was deleted, as no trash could be had.</source>
-        <translation>1 PDF-Datei wurde gelöscht, da kein Papierkorb verfügbar war.</translation>
-    </message>
-    <message>
-        <source>%1 PDF files were deleted, as no trash could be had.</source>
-        <translation>%1 PDF-Dateien wurden gelöscht, da kein Papierkorb verfügbar war.</translation>
-    </message>
-    <message>
-        <source>1 PDF file was deleted.</source>
-        <translation>1 PDF-Datei wurde gelöscht.</translation>
-    </message>
-    <message>
-        <source>%1 PDF files were deleted.</source>
-        <translation>%1 PDF-Dateien wurden gelöscht.</translation>
     </message>
     <message>
         <source>is a symbolic link to %1, outside the folder, so nothing was written through it</source>
@@ -941,6 +937,34 @@ DIESE DATEI WIRD ÜBERSPRUNGEN.</translation>
         <source>no trash can be had on the file system of %1</source>
         <translation>auf dem Dateisystem von %1 gibt es keinen Papierkorb</translation>
     </message>
+    <message numerus="yes">
+        <source>its name is not valid text in the system&apos;s encoding, so it is not listed (%n such file(s)); rename it</source>
+        <translation>
+            <numerusform>ihr Name ist kein gültiger Text in der Zeichenkodierung des Systems, daher wird sie nicht aufgelistet (%n solche Datei); benennen Sie sie um</numerusform>
+            <numerusform>ihr Name ist kein gültiger Text in der Zeichenkodierung des Systems, daher wird sie nicht aufgelistet (%n solche Dateien); benennen Sie sie um</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n PDF file(s) were moved to the trash.</source>
+        <translation>
+            <numerusform>%n PDF-Datei wurde in den Papierkorb verschoben.</numerusform>
+            <numerusform>%n PDF-Dateien wurden in den Papierkorb verschoben.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n PDF file(s) were deleted, as no trash could be had.</source>
+        <translation>
+            <numerusform>%n PDF-Datei wurde gelöscht, da kein Papierkorb verfügbar war.</numerusform>
+            <numerusform>%n PDF-Dateien wurden gelöscht, da kein Papierkorb verfügbar war.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n PDF file(s) were deleted.</source>
+        <translation>
+            <numerusform>%n PDF-Datei wurde gelöscht.</numerusform>
+            <numerusform>%n PDF-Dateien wurden gelöscht.</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>Runs</name>
@@ -965,24 +989,12 @@ DIESE DATEI WIRD ÜBERSPRUNGEN.</translation>
         <translation>kein Buch erstellt</translation>
     </message>
     <message>
-        <source>page</source>
-        <translation>Seite</translation>
-    </message>
-    <message>
-        <source>pages</source>
-        <translation>Seiten</translation>
-    </message>
-    <message>
         <source>Quirefold run finished</source>
         <translation>Quirefold-Vorgang beendet</translation>
     </message>
     <message>
         <source>No document was converted to PDF:</source>
         <translation>Kein Dokument wurde in PDF umgewandelt:</translation>
-    </message>
-    <message>
-        <source>The run was stopped: %1 of the ticked documents were converted; the others were left as they were.</source>
-        <translation>Der Vorgang wurde angehalten: %1 der angehakten Dokumente wurden umgewandelt; die übrigen blieben unverändert.</translation>
     </message>
     <message>
         <source>Not every document was converted to PDF:</source>
@@ -1039,6 +1051,20 @@ DIESE DATEI WIRD ÜBERSPRUNGEN.</translation>
     <message>
         <source>This folder&apos;s book: %1</source>
         <translation>Das Buch dieses Ordners: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n page(s)</source>
+        <translation>
+            <numerusform>%n Seite</numerusform>
+            <numerusform>%n Seiten</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>The run was stopped: %n of the ticked documents were converted; the others were left as they were.</source>
+        <translation>
+            <numerusform>Der Vorgang wurde angehalten: %n der angehakten Dokumente wurde umgewandelt; die übrigen blieben unverändert.</numerusform>
+            <numerusform>Der Vorgang wurde angehalten: %n der angehakten Dokumente wurden umgewandelt; die übrigen blieben unverändert.</numerusform>
+        </translation>
     </message>
 </context>
 <context>

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/Translations.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -7,6 +10,13 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+
+// The English plural forms ("1 page", "2 pages"), which the programs install as they start.
+inline void InstallEnglishPlurals()
+{
+    qf::InstallTranslations({QStringLiteral("en")}, {QStringLiteral(QUIREFOLD_TRANSLATIONS)});
+}
+Q_COREAPP_STARTUP_FUNCTION(InstallEnglishPlurals)
 
 // A fresh folder per test, with small helpers for real files in it.
 class TestFolder {

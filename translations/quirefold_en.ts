@@ -1,0 +1,86 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en">
+<context>
+    <name>Batch</name>
+    <message numerus="yes">
+        <source>%n page(s)</source>
+        <translation>
+            <numerusform>%n page</numerusform>
+            <numerusform>%n pages</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n document(s)</source>
+        <translation>
+            <numerusform>%n document</numerusform>
+            <numerusform>%n documents</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n blank sheet(s)</source>
+        <translation>
+            <numerusform>%n blank sheet</numerusform>
+            <numerusform>%n blank sheets</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>Conversion</name>
+    <message numerus="yes">
+        <source>only %1 of its %n page(s) could be converted; it may be cut off</source>
+        <translation>
+            <numerusform>only %1 of its %n page could be converted; it may be cut off</numerusform>
+            <numerusform>only %1 of its %n pages could be converted; it may be cut off</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>Files</name>
+    <message numerus="yes">
+        <source>its name is not valid text in the system&apos;s encoding, so it is not listed (%n such file(s)); rename it</source>
+        <translation>
+            <numerusform>its name is not valid text in the system&apos;s encoding, so it is not listed (%n such file); rename it</numerusform>
+            <numerusform>its name is not valid text in the system&apos;s encoding, so it is not listed (%n such files); rename it</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n PDF file(s) were moved to the trash.</source>
+        <translation>
+            <numerusform>%n PDF file was moved to the trash.</numerusform>
+            <numerusform>%n PDF files were moved to the trash.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n PDF file(s) were deleted, as no trash could be had.</source>
+        <translation>
+            <numerusform>%n PDF file was deleted, as no trash could be had.</numerusform>
+            <numerusform>%n PDF files were deleted, as no trash could be had.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n PDF file(s) were deleted.</source>
+        <translation>
+            <numerusform>%n PDF file was deleted.</numerusform>
+            <numerusform>%n PDF files were deleted.</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>Runs</name>
+    <message numerus="yes">
+        <source>%n page(s)</source>
+        <translation>
+            <numerusform>%n page</numerusform>
+            <numerusform>%n pages</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>The run was stopped: %n of the ticked documents were converted; the others were left as they were.</source>
+        <translation>
+            <numerusform>The run was stopped: %n of the ticked documents was converted; the others were left as they were.</numerusform>
+            <numerusform>The run was stopped: %n of the ticked documents were converted; the others were left as they were.</numerusform>
+        </translation>
+    </message>
+</context>
+</TS>
