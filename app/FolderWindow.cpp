@@ -410,6 +410,7 @@ void FolderWindow::AddPdfListMenu()
     addChoice("IndexPage",
               QCoreApplication::translate("Window", "Index of the documents in front of the book"),
               &BookChoices::indexPage);
+    AddBookTitleChoice(menu);
     AddPageNumbersChoice(menu);
     AddBookmarkTitlesChoice(menu);
     AttachMenu(pdfListWidget_, menu,
@@ -458,6 +459,30 @@ void FolderWindow::AddPageNumbersChoice(QMenu *menu)
                     .arg(format, usable.reason()));
         }
         action->setChecked(!choices_.pageNumbers.isEmpty());
+    });
+}
+
+void FolderWindow::AddBookTitleChoice(QMenu *menu)
+{
+    // The index's and the PDF's title: the folder's name unless the user gives one.
+    QAction *action =
+        menu->addAction(QCoreApplication::translate("Window", "Title of the book..."));
+    action->setObjectName(QStringLiteral("BookTitle"));
+    connect(action, &QAction::triggered, this, [this] {
+        QInputDialog ask(this);
+        ask.setWindowTitle(kProgramTitle);
+        ask.setLabelText(QCoreApplication::translate(
+            "Window", "The book's title, at the head of its index and in its document "
+                      "properties. Leave it empty for the folder's name."));
+        for (QLabel *label : ask.findChildren<QLabel *>())
+            label->setWordWrap(true);
+        ask.setTextValue(choices_.bookTitle.isEmpty() ? QDir(ws_.WorkingFolder).dirName()
+                                                      : choices_.bookTitle);
+        if (ask.exec() != QDialog::Accepted)
+            return;
+        const QString title = ask.textValue().trimmed();
+        // The folder's own name is the default, not a choice to store.
+        choices_.bookTitle = title == QDir(ws_.WorkingFolder).dirName() ? QString() : title;
     });
 }
 

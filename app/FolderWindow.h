@@ -105,6 +105,7 @@ private:
     void ConnectButtons(const Buttons &buttons);
     void AddPdfListMenu();
     void AddPageNumbersChoice(QMenu *menu);
+    void AddBookTitleChoice(QMenu *menu);
     void AddBookmarkTitlesChoice(QMenu *menu);
     void AddDocumentListMenu();
     void AttachMenu(QListWidget *list, QMenu *menu, const QString &hint);

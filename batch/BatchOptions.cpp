@@ -87,6 +87,11 @@ const OptionEntry kOptions[] = {
     {{"no-page-numbers"},
      QT_TRANSLATE_NOOP("Batch", "Stamp no page numbers (stored for the folder)."),
      nullptr},
+    {{"book-title"},
+     QT_TRANSLATE_NOOP("Batch", "The book's title, at the head of its index and in its document "
+                                "properties; empty for the folder's name, the default (stored "
+                                "for the folder)."),
+     QT_TRANSLATE_NOOP("Batch", "TITLE")},
     {{"bookmark-titles"},
      QT_TRANSLATE_NOOP("Batch",
                        "What each document's bookmark says: short, its file name cut before the "
@@ -227,6 +232,8 @@ BatchJobs TakeJobs(const QCommandLineParser &parser, const QStringList &chosenTy
     jobs.indexPage = choice("index-page", "no-index-page");
     if (set("page-numbers") || set("no-page-numbers"))
         jobs.pageNumbers = set("page-numbers") ? value("page-numbers") : QString();
+    if (set("book-title"))
+        jobs.bookTitle = value("book-title").trimmed();
     if (set("bookmark-titles"))
         jobs.bookmarkTitles = value("bookmark-titles") == QLatin1String("short")
                                   ? QString()

@@ -178,6 +178,8 @@ void ApplyChoices(const BatchJobs &jobs, const Workspace &ws, FolderSelection &s
         choices.indexPage = *jobs.indexPage;
     if (jobs.pageNumbers)
         choices.pageNumbers = *jobs.pageNumbers;
+    if (jobs.bookTitle)
+        choices.bookTitle = *jobs.bookTitle;
     if (jobs.bookmarkTitles)
         choices.bookmarkTitles = *jobs.bookmarkTitles;
     if (jobs.documentTypes) {

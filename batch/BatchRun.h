@@ -26,6 +26,7 @@ struct BatchJobs {
     std::optional<QStringList> documentTypes;
     std::optional<bool> indexPage;
     std::optional<QString> pageNumbers; // empty: none
+    std::optional<QString> bookTitle;   // empty: the folder's name
     std::optional<QString> bookmarkTitles;
 };
 

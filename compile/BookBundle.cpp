@@ -8,8 +8,7 @@
 namespace qf {
 
 BookBundle::BookBundle(const CompileRequest &request)
-    : index_(request.indexPage), blankSheets_(request.blankSheets),
-      title_(BookTitle(request.bookName))
+    : index_(request.indexPage), blankSheets_(request.blankSheets), title_(BookTitleOf(request))
 {
     if (!request.pageNumbers.isEmpty()) {
         QString problem;

@@ -116,8 +116,17 @@ QString BookTitle(const QString &bookName)
                                                                          : bookName;
 }
 
+QString BookTitleOf(const CompileRequest &request)
+{
+    if (!request.title.isEmpty())
+        return request.title;
+    const QString folder = QFileInfo(QDir::cleanPath(request.workingFolder)).fileName();
+    return folder.isEmpty() ? BookTitle(request.bookName) : folder;
+}
+
 void TakeBookChoices(CompileRequest &request, const BookChoices &choices)
 {
+    request.title = choices.bookTitle;
     request.fitBlankSheets = choices.fitBlankSheets;
     request.keepBookmarks = choices.keepBookmarks;
     request.compact = choices.compactBook;
@@ -155,11 +164,10 @@ Status CountPages(PdfFile *source, Status read, const QString &path, int &pages)
     return read;
 }
 
-// The book says what it is: its title is its file name without ".pdf", its creator Quirefold, and
-// it opens with its bookmarks shown.
-void NameTheBook(PdfFile &book, const QString &bookName)
+// The book says what it is: its title, its creator Quirefold, and it opens with its bookmarks
+// shown.
+void NameTheBook(PdfFile &book, const QString &title)
 {
-    const QString title = BookTitle(bookName);
     QPDFObjectHandle info = QPDFObjectHandle::newDictionary();
     info.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(title.toStdString()));
     info.replaceKey("/Creator", QPDFObjectHandle::newUnicodeString("Quirefold"));
@@ -303,7 +311,7 @@ Status FinishAssembly(const CompileRequest &request, PdfFile &book, DocumentLeve
     const Status finished = documentLevel.Finish(book.pdf, front);
     result.problems.add(bundle.Finish(book.pdf, result.layout));
     result.shared = ShareIdenticalStreams(book.pdf);
-    NameTheBook(book, request.bookName);
+    NameTheBook(book, BookTitleOf(request));
     // Sources all older than PDF 1.5 may be made for readers or print rules without object streams.
     book.objectStreams = request.compact && !(book.version < PDFVersion(1, 5));
     book.linearized = request.linearized;

@@ -35,11 +35,16 @@ struct CompileRequest {
     bool linearized = false;     // for fast web view
     BookmarkTitles bookmarkTitles = BookmarkTitles::FirstDot;
     bool indexPage = false; // an index of the documents in front, each line a link
+    QString title{};        // the index's and the PDF's title; empty: the working folder's name
     QString pageNumbers{};  // how every page is numbered (see PageNumberFormat); empty: not
 };
 
 // The folder's choices for the book into the request.
 void TakeBookChoices(CompileRequest &request, const BookChoices &choices);
+
+// The book's title as the request gives it: its own, else the working folder's name, else (for a
+// folder with no name, the root) the book's file name without ".pdf".
+QString BookTitleOf(const CompileRequest &request);
 
 struct CompileResult {
     QString book;      // the book's path; empty when no book was made

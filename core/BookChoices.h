@@ -17,6 +17,7 @@ struct BookChoices {
     bool indexPage = false; // an index of the documents in front of the book
     QString pageNumbers;    // how the book's pages are numbered, e.g. "{n}"; empty: not numbered
     QString bookmarkTitles; // kBookmarkTitlesFileName or ...OwnTitle; empty: cut at the first "."
+    QString bookTitle;      // the index's and the PDF's title; empty: the folder's name
 };
 
 inline const QString kBookmarkTitlesFileName = QStringLiteral("name");

@@ -28,6 +28,8 @@ QString FolderChoicesLine(const BookChoices &choices)
         if (differs)
             named.append(text);
     };
+    name(!choices.bookTitle.isEmpty(),
+         QCoreApplication::translate("Runs", "titled '%1'").arg(choices.bookTitle));
     name(choices.indexPage, QCoreApplication::translate("Runs", "index in front"));
     name(!choices.pageNumbers.isEmpty(),
          QCoreApplication::translate("Runs", "pages numbered '%1'").arg(choices.pageNumbers));

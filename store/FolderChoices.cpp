@@ -81,6 +81,7 @@ FolderSettings ReadFolderSettings(const QString &settings)
     if (!exists)
         return read;
     choices.pageNumbers = ReadIniString(settings, kSettingsSection, kPageNumbersKey).trimmed();
+    choices.bookTitle = ReadIniString(settings, kSettingsSection, kBookTitleKey).trimmed();
     const QString titles = ReadIniString(settings, kSettingsSection, kBookmarkTitlesKey).trimmed();
     if (titles == kBookmarkTitlesFileName || titles == kBookmarkTitlesOwnTitle)
         choices.bookmarkTitles = titles;
@@ -107,12 +108,14 @@ Status WriteFolderSettings(const QString &settings, const FolderSettings &folder
         StoreChoice(settings, kPageNumbersKey, choices.pageNumbers, choices.pageNumbers.isEmpty());
     const Status titles = StoreChoice(settings, kBookmarkTitlesKey, choices.bookmarkTitles,
                                       choices.bookmarkTitles.isEmpty());
+    const Status title =
+        StoreChoice(settings, kBookTitleKey, choices.bookTitle, choices.bookTitle.isEmpty());
     const bool compact = choices.compactBook;
     const Status compactBook = StoreChoice(
         settings, kCompactBookKey, compact ? QStringLiteral("1") : QStringLiteral("0"), compact);
     // One failure of the file is enough to say.
-    for (const Status &written :
-         {slipSheet, outputName, keep, fit, types, linearize, index, numbers, titles, compactBook})
+    for (const Status &written : {slipSheet, outputName, keep, fit, types, linearize, index,
+                                  numbers, titles, title, compactBook})
         if (!written)
             return written;
     return Status::Ok();

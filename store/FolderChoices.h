@@ -20,6 +20,7 @@ inline const QString kLinearizeKey = QStringLiteral("Linearize");
 inline const QString kIndexPageKey = QStringLiteral("IndexPage");
 inline const QString kPageNumbersKey = QStringLiteral("PageNumbers");
 inline const QString kBookmarkTitlesKey = QStringLiteral("BookmarkTitles");
+inline const QString kBookTitleKey = QStringLiteral("BookTitle");
 // On unless the file says 0; only the file turns it off, for readers that want no PDF 1.5.
 inline const QString kCompactBookKey = QStringLiteral("CompactBook");
 

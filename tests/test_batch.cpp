@@ -220,12 +220,14 @@ void TestBatch::compileMakesTheBookTheWindowMakes()
         MakePdf(f->file("Three.pdf"), 1, 200);
         f->write("QFPDFIgnore.INI", "Three.pdf\r\n");
     }
-    const Result r = Batch({"--compile", "--no-blank-sheets", "-o", "Out.pdf", batchFolder.path()});
+    const Result r = Batch({"--compile", "--no-blank-sheets", "-o", "Out.pdf", "--book-title",
+                            " Handbook 2027 ", batchFolder.path()});
     QCOMPARE(r.exitCode, 0);
     QVERIFY(r.out.contains("Book: " + batchFolder.file("PDFCompile Output/Out.pdf")));
     QVERIFY2(r.err.contains("compile (1/2): One.pdf\ncompile (2/2): Two.pdf\n"), qPrintable(r.err));
     QCOMPARE(batchFolder.read("Quirefold.INI"),
-             QByteArray("[Settings]\r\nSlipSheet=0\r\nOutputName=Out.pdf\r\n"));
+             QByteArray("[Settings]\r\nSlipSheet=0\r\nOutputName=Out.pdf\r\nBookTitle=Handbook "
+                        "2027\r\n"));
     QCOMPARE(batchFolder.read("QFPDFIgnore.INI"), QByteArray("Three.pdf\r\n"));
 
     // The window's run on the same folder and choices.
@@ -238,6 +240,7 @@ void TestBatch::compileMakesTheBookTheWindowMakes()
     window.pdfList.SetTicked(0, true);
     window.pdfList.SetTicked(2, true); // Two.pdf; Three.pdf stays unticked
     window.bookName.SetText("Out.pdf");
+    window.choices.bookTitle = "Handbook 2027";
     RunContext ctx{ws, window, sound, viewer, QStringLiteral(QUIREFOLD_PROGRAM_FOLDER)};
     CompileRun(ctx);
 
@@ -245,6 +248,9 @@ void TestBatch::compileMakesTheBookTheWindowMakes()
     auto fromWindow = ReadPdf(windowFolder.file("PDFCompile Output/Out.pdf"));
     QCOMPARE(PageWidths(*fromBatch), PageWidths(*fromWindow));
     QCOMPARE(Outline(*fromBatch), Outline(*fromWindow));
+    for (QPDF *book : {fromBatch.get(), fromWindow.get()})
+        QCOMPARE(book->getTrailer().getKey("/Info").getKey("/Title").getUTF8Value(),
+                 std::string("Handbook 2027"));
     QCOMPARE(batchFolder.read("Quirefold.INI"), windowFolder.read("Quirefold.INI"));
 }
 
@@ -376,24 +382,29 @@ void TestBatch::documentsWithoutAnUpToDatePdfAreNamed()
 
 void TestBatch::bundleTurnedOffGivesThePlainBook()
 {
-    // The same PDFs in two folders: one never chose a bundle, the other did and turned it off.
-    TestFolder plain, changed;
-    for (const TestFolder *folder : {&plain, &changed}) {
-        MakePdf(folder->file("Kap. 1 Einleitung.pdf"), 3, 0);
-        MakePdf(folder->file("b.pdf"), 2, 100);
+    // The same PDFs in two folders of one name (the book's title): one never chose a bundle, the
+    // other did and turned it off.
+    TestFolder first, second;
+    const QString plain = first.file("Handbook"), changed = second.file("Handbook");
+    for (const QString &folder : {plain, changed}) {
+        QVERIFY(QDir().mkdir(folder));
+        MakePdf(folder + "/Kap. 1 Einleitung.pdf", 3, 0);
+        MakePdf(folder + "/b.pdf", 2, 100);
     }
-    QCOMPARE(Batch({"--compile", plain.path()}).exitCode, 0);
+    QCOMPARE(Batch({"--compile", plain}).exitCode, 0);
     const Result bundled = Batch({"--compile", "--index-page", "--page-numbers", "{n}",
-                                  "--bookmark-titles", "name", changed.path()});
+                                  "--bookmark-titles", "name", changed});
     QCOMPARE(bundled.exitCode, 0);
-    const QString book = "PDFCompile Output/CompiledPDFDocument.pdf";
-    QCOMPARE(ReadPdf(changed.file(book))->getAllPages().size(), size_t(7)); // index, blank, 2, 3
+    const QString book = "/PDFCompile Output/CompiledPDFDocument.pdf";
+    QCOMPARE(ReadPdf(changed + book)->getAllPages().size(), size_t(7)); // index, blank, 2, 3
     QCOMPARE(Batch({"--compile", "--no-index-page", "--no-page-numbers", "--bookmark-titles",
-                    "short", changed.path()})
+                    "short", changed})
                  .exitCode,
              0);
-    const auto withoutId = [&](const TestFolder &folder) {
-        return QString::fromLatin1(folder.read(book))
+    const auto withoutId = [&](const QString &folder) {
+        QFile file(folder + book);
+        file.open(QIODevice::ReadOnly);
+        return QString::fromLatin1(file.readAll())
             .replace(QRegularExpression("/ID \\[<[0-9a-f]+><[0-9a-f]+>\\]"), "");
     };
     QVERIFY(withoutId(plain) == withoutId(changed));

@@ -95,9 +95,12 @@ void TestBundle::indexStampsLabelsAndBookmarksAgree()
     QVERIFY(RunQpdf({"--rotate=+90:2", f.folder.file("Протокол.pdf"), "--replace-input"}) == 0);
     f.window.choices.indexPage = true;
     f.window.choices.pageNumbers = format;
+    f.window.choices.bookTitle = QStringLiteral("Handbook 2027");
     CompileRun(f.ctx);
     QVERIFY2(f.messages().isEmpty(), qPrintable(f.messages().join('\n')));
     auto book = ReadPdf(f.book());
+    QCOMPARE(book->getTrailer().getKey("/Info").getKey("/Title").getUTF8Value(),
+             std::string("Handbook 2027"));
     const std::vector<QPDFObjectHandle> pages = book->getAllPages();
     // The index and its blank sheet, 3 pages and a blank sheet, 2, 5.
     QCOMPARE(pages.size(), size_t(13));
@@ -112,7 +115,9 @@ void TestBundle::indexStampsLabelsAndBookmarksAgree()
         QVERIFY2(texts.at(page).trimmed().endsWith(stamps.at(page)), qPrintable(texts.at(page)));
     QCOMPARE(Labels(*book), stamps);
 
-    // The index names each document with its start page's number, in the book's font.
+    // The index has the book's title, and names each document with its start page's number, in
+    // the book's font.
+    QVERIFY2(texts.first().trimmed().startsWith("Handbook 2027"), qPrintable(texts.first()));
     const QStringList starts = {stamps.at(2), stamps.at(6), stamps.at(8)};
     const QStringList titles = {"Kap", "Σύνοψη", "Протокол"};
     for (int i = 0; i < 3; ++i)

@@ -406,6 +406,14 @@ Rückgabewert:
             <numerusform>%n Leerseiten</numerusform>
         </translation>
     </message>
+    <message>
+        <source>The book&apos;s title, at the head of its index and in its document properties; empty for the folder&apos;s name, the default (stored for the folder).</source>
+        <translation>Der Titel des Buchs, über seinem Inhaltsverzeichnis und in seinen Dokumenteigenschaften; leer für den Namen des Ordners, die Voreinstellung (für den Ordner gespeichert).</translation>
+    </message>
+    <message>
+        <source>TITLE</source>
+        <translation>TITEL</translation>
+    </message>
 </context>
 <context>
     <name>Book</name>
@@ -1066,6 +1074,10 @@ DIESE DATEI WIRD ÜBERSPRUNGEN.</translation>
             <numerusform>Der Vorgang wurde angehalten: %n der angehakten Dokumente wurden umgewandelt; die übrigen blieben unverändert.</numerusform>
         </translation>
     </message>
+    <message>
+        <source>titled &apos;%1&apos;</source>
+        <translation>mit dem Titel „%1“</translation>
+    </message>
 </context>
 <context>
     <name>Window</name>
@@ -1290,6 +1302,14 @@ Leer lassen für keine Nummern.</translation>
     <message>
         <source>Right-click or press the menu key for the book&apos;s choices</source>
         <translation>Rechtsklick oder Menütaste für die Einstellungen des Buchs</translation>
+    </message>
+    <message>
+        <source>Title of the book...</source>
+        <translation>Titel des Buchs...</translation>
+    </message>
+    <message>
+        <source>The book&apos;s title, at the head of its index and in its document properties. Leave it empty for the folder&apos;s name.</source>
+        <translation>Der Titel des Buchs, über seinem Inhaltsverzeichnis und in seinen Dokumenteigenschaften. Leer lassen für den Namen des Ordners.</translation>
     </message>
 </context>
 </TS>
