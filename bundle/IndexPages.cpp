@@ -99,12 +99,14 @@ void PutIndexInFront(QPDF &book, const QString &bookTitle, const QList<IndexLine
             Fitted(font, line.title, kLineSize, right - kMargin - numberWidth - 4 * dotsWidth);
         content += Text(font, title, kLineSize, kMargin, baseline);
         content += Text(font, line.pageNumber, kLineSize, right - numberWidth, baseline);
-        // Leaders from the title's end to the number, ending a little before it.
-        const double gap = right - numberWidth - (kMargin + font.Width(title, kLineSize));
-        const int dots = int(std::floor(gap / dotsWidth)) - 1;
+        // Leaders from the title's end to a dot's room before the number, each dot on one grid
+        // down the page, as a typesetter sets them: the grid starts at the margin.
+        const int first = int(std::ceil(font.Width(title, kLineSize) / dotsWidth));
+        const int dots =
+            int(std::floor((right - numberWidth - dotsWidth - kMargin) / dotsWidth)) - first;
         if (dots > 0)
             content += Text(font, QStringLiteral(" .").repeated(dots), kLineSize,
-                            right - numberWidth - (dots + 0.5) * dotsWidth, baseline);
+                            kMargin + first * dotsWidth, baseline);
         QPDFObjectHandle destination = QPDFObjectHandle::newArray();
         destination.appendItem(line.page);
         destination.appendItem(QPDFObjectHandle::newName("/Fit"));

@@ -86,15 +86,25 @@ QString PageNumberFormat::Text(int number, int total) const
     return text;
 }
 
+bool PageNumberFormat::EndsInItsNumber() const
+{
+    int numbers = 0;
+    for (const Piece &piece : pieces_)
+        numbers += piece.kind == Piece::Number;
+    return numbers == 1 && pieces_.last().kind == Piece::Number;
+}
+
+QString PageNumberFormat::Reference(int number, int total) const
+{
+    return EndsInItsNumber() ? Text(number, total) : QString::number(number);
+}
+
 QList<PageNumberFormat::LabelRange> PageNumberFormat::Labels(int total) const
 {
     QList<LabelRange> ranges;
     // A label is a prefix and a number: only a format that ends in its one number can share
     // one label among many pages.
-    int numbers = 0;
-    for (const Piece &piece : pieces_)
-        numbers += piece.kind == Piece::Number;
-    if (numbers != 1 || pieces_.last().kind != Piece::Number) {
+    if (!EndsInItsNumber()) {
         for (int page = 0; page < total; ++page)
             ranges.append({page, Text(page + 1, total), false, 1});
         return ranges;

@@ -16,6 +16,9 @@ public:
 
     // The number of the page number, 1-based, in a book of total pages.
     QString Text(int number, int total) const;
+    // What the index and the bookmarks say of the page: its label where the format makes labels
+    // of a prefix and the number (17, ABC000017), else the bare number ("3" of "Page 3 of 10").
+    QString Reference(int number, int total) const;
 
     // One range of the book's page labels: from firstPage (zero-based) on, prefix followed by
     // decimal numbers from start, or prefix alone.
@@ -29,6 +32,9 @@ public:
     QList<LabelRange> Labels(int total) const;
 
 private:
+    // Whether the format is a prefix and then its one number, which a page label can say.
+    bool EndsInItsNumber() const;
+
     struct Piece {
         enum Kind { Literal, Number, Total } kind = Literal;
         QString text;  // Literal

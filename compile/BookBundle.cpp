@@ -33,7 +33,7 @@ BookBundle::BookBundle(const CompileRequest &request)
 
 QString BookBundle::Number(int page, int total) const
 {
-    return format_ ? format_->Text(page + 1, total) : QString::number(page + 1);
+    return format_ ? format_->Reference(page + 1, total) : QString::number(page + 1);
 }
 
 int BookBundle::PutIndexInFront(QPDF &book, BookLayout &layout)

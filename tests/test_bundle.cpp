@@ -22,6 +22,42 @@ QStringList PageTexts(const QString &pdf, int pages)
     return texts;
 }
 
+// Where the index's first page breaks the typesetter's rule, empty when nowhere: its leaders'
+// dots stand on one grid down the page, and the numbers (digits only) end flush right.
+QString LeadersOffTheGrid(const QString &pdf)
+{
+    const QString boxes = ProgramOutput("pdftotext", {"-f", "1", "-l", "1", "-bbox", pdf, "-"});
+    static const QRegularExpression word(QStringLiteral(
+        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\"[^>]*>([^<]*)<"));
+    static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
+    QList<double> dots, numberEnds;
+    for (auto it = word.globalMatch(boxes); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        // Below the lines' margin is the page's own number, if any.
+        if (m.captured(4) == ".")
+            dots << m.captured(1).toDouble();
+        else if (digits.match(m.captured(4)).hasMatch() && m.captured(1).toDouble() > 400 &&
+                 m.captured(2).toDouble() < 790)
+            numberEnds << m.captured(3).toDouble();
+    }
+    if (dots.size() < 30)
+        return QStringLiteral("too few dots: %1").arg(dots.size());
+    std::sort(dots.begin(), dots.end());
+    double step = 1e9; // the smallest, then measured over the whole span
+    for (qsizetype i = 1; i < dots.size(); ++i)
+        if (dots.at(i) - dots.at(i - 1) > 0.5)
+            step = std::min(step, dots.at(i) - dots.at(i - 1));
+    const double span = dots.last() - dots.first();
+    step = span / std::round(span / step);
+    for (const double x : dots)
+        if (std::abs(std::remainder(x - dots.first(), step)) > 0.1)
+            return QStringLiteral("a dot at %1 is off the grid of %2").arg(x).arg(step);
+    for (const double end : numberEnds)
+        if (std::abs(end - numberEnds.first()) > 0.05)
+            return QStringLiteral("a number ends at %1, not %2").arg(end).arg(numberEnds.first());
+    return QString();
+}
+
 // The label a viewer shows for each page.
 QStringList Labels(QPDF &pdf)
 {
@@ -79,17 +115,19 @@ void TestBundle::indexStampsLabelsAndBookmarksAgree_data()
 {
     QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("lastStamp");
+    QTest::addColumn<bool>("labelled"); // the index and bookmarks say the stamp, else the number
     // Thirteen pages: the zero padding shortens past page 9, so labels need more than one range.
     QTest::newRow("Bates") << "ABC{n:6}"
-                           << "ABC000013";
+                           << "ABC000013" << true;
     QTest::newRow("of total") << "Page {n} of {total}"
-                              << "Page 13 of 13";
+                              << "Page 13 of 13" << false;
 }
 
 void TestBundle::indexStampsLabelsAndBookmarksAgree()
 {
     QFETCH(QString, format);
     QFETCH(QString, lastStamp);
+    QFETCH(bool, labelled);
     CompileFixture f({{"Kap. 3 Übersicht.pdf", 3}, {"Σύνοψη.pdf", 2}, {"Протокол.pdf", 5}});
     // One landscape page is turned, so its stamp must be turned with it to stand upright.
     QVERIFY(RunQpdf({"--rotate=+90:2", f.folder.file("Протокол.pdf"), "--replace-input"}) == 0);
@@ -118,13 +156,17 @@ void TestBundle::indexStampsLabelsAndBookmarksAgree()
     // The index has the book's title, and names each document with its start page's number, in
     // the book's font.
     QVERIFY2(texts.first().trimmed().startsWith("Handbook 2027"), qPrintable(texts.first()));
-    const QStringList starts = {stamps.at(2), stamps.at(6), stamps.at(8)};
+    const auto reference = [&](int page) {
+        return labelled ? stamps.at(page) : QString::number(page + 1);
+    };
+    const QStringList starts = {reference(2), reference(6), reference(8)};
     const QStringList titles = {"Kap", "Σύνοψη", "Протокол"};
     for (int i = 0; i < 3; ++i)
         QVERIFY2(texts.first().contains(
                      QRegularExpression(QRegularExpression::escape(titles.at(i)) + " [ .]+ " +
                                         QRegularExpression::escape(starts.at(i)))),
                  qPrintable(texts.first()));
+    QCOMPARE(LeadersOffTheGrid(f.book()), QString());
     // Each line links to its page.
     QPDFObjectHandle index = pages.front();
     QPDFObjectHandle links = index.getKey("/Annots");
@@ -134,10 +176,10 @@ void TestBundle::indexStampsLabelsAndBookmarksAgree()
         QVERIFY(links.getArrayItem(i).getKey("/Dest").getArrayItem(0).getObjGen() ==
                 pages.at(size_t(target)).getObjGen());
     }
-    QCOMPARE(Outline(*book), (Bookmarks{{"Index — " + stamps.at(0), 0},
-                                        {"Kap — " + stamps.at(2), 2},
-                                        {"Σύνοψη — " + stamps.at(6), 6},
-                                        {"Протокол — " + stamps.at(8), 8}}));
+    QCOMPARE(Outline(*book), (Bookmarks{{"Index — " + reference(0), 0},
+                                        {"Kap — " + reference(2), 2},
+                                        {"Σύνοψη — " + reference(6), 6},
+                                        {"Протокол — " + reference(8), 8}}));
 
     // On the turned page the stamp sits at the bottom right of the page as shown.
     const QString boxes =
@@ -197,6 +239,7 @@ void TestBundle::longIndexGoesOnToMorePages()
     }
     QCOMPARE(line, 60);
     QVERIFY(PageTexts(f.book(), 2).last().contains(QRegularExpression("Exhibit 59 [ .]+ 62\\s*$")));
+    QCOMPARE(LeadersOffTheGrid(f.book()), QString());
     QCOMPARE(Outline(*book).at(60), (std::pair<QString, int>("Exhibit 59", 61)));
 }
 
