@@ -363,9 +363,29 @@ void FolderWindow::AddDocumentListMenu()
             action->setChecked(choices_.documentTypes.contains(type));
         });
     }
+    menu->addSeparator();
+    AddNaturalOrderChoice(menu);
     AttachMenu(documentListWidget_, menu,
                QCoreApplication::translate(
                    "Window", "Right-click or press the menu key for the kinds of document listed"));
+}
+
+void FolderWindow::AddNaturalOrderChoice(QMenu *menu)
+{
+    // One choice for both lists, in either list's menu; the lists follow it at once.
+    QAction *action =
+        menu->addAction(QCoreApplication::translate("Window", "Natural order (2 before 10)"));
+    action->setObjectName(QStringLiteral("NaturalOrder"));
+    action->setCheckable(true);
+    connect(menu, &QMenu::aboutToShow, this, [this, action] {
+        const QSignalBlocker quiet(action);
+        action->setChecked(choices_.naturalOrder);
+    });
+    connect(action, &QAction::toggled, this, [this](bool natural) {
+        choices_.naturalOrder = natural;
+        documentList_.SetOrder(OrderOf(choices_));
+        pdfList_.SetOrder(OrderOf(choices_));
+    });
 }
 
 void FolderWindow::AttachMenu(QListWidget *list, QMenu *menu, const QString &hint)
@@ -413,6 +433,8 @@ void FolderWindow::AddPdfListMenu()
     AddBookTitleChoice(menu);
     AddPageNumbersChoice(menu);
     AddBookmarkTitlesChoice(menu);
+    menu->addSeparator();
+    AddNaturalOrderChoice(menu);
     AttachMenu(pdfListWidget_, menu,
                QCoreApplication::translate(
                    "Window", "Right-click or press the menu key for the book's choices"));

@@ -106,6 +106,7 @@ private:
     void AddPdfListMenu();
     void AddPageNumbersChoice(QMenu *menu);
     void AddBookTitleChoice(QMenu *menu);
+    void AddNaturalOrderChoice(QMenu *menu);
     void AddBookmarkTitlesChoice(QMenu *menu);
     void AddDocumentListMenu();
     void AttachMenu(QListWidget *list, QMenu *menu, const QString &hint);

@@ -16,6 +16,7 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QSet>
 #include <QTimer>
 
@@ -195,7 +196,7 @@ void QtTickList::AddItem(const QString &text)
 {
     FramePacer::Instance().ApplyNow(widget_); // before the rows it names move
     const int row = SortedInsertRow(
-        widget_->count(), [this](int i) { return widget_->item(i)->text(); }, text);
+        widget_->count(), [this](int i) { return widget_->item(i)->text(); }, text, order_);
     auto *item = new QListWidgetItem(text);
     item->setToolTip(text); // a name too long for the list shows whole
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
@@ -206,6 +207,27 @@ void QtTickList::AddItem(const QString &text)
 void ShowWaitingChanges()
 {
     FramePacer::Instance().ApplyAll();
+}
+
+void QtTickList::SetOrder(ListOrder order)
+{
+    if (order == order_)
+        return;
+    order_ = order;
+    FramePacer::Instance().ApplyNow(widget_); // before the rows it names move
+    QListWidgetItem *current = widget_->currentItem();
+    const int scrolled = widget_->verticalScrollBar()->value();
+    QList<QListWidgetItem *> items;
+    while (widget_->count() > 0)
+        items.append(widget_->takeItem(0));
+    std::stable_sort(items.begin(), items.end(), [order](auto *a, auto *b) {
+        return ListOrderLess(a->text(), b->text(), order);
+    });
+    for (QListWidgetItem *item : items)
+        widget_->addItem(item);
+    if (current)
+        widget_->setCurrentItem(current);
+    widget_->verticalScrollBar()->setValue(scrolled);
 }
 
 void PaintWithNextFrame(QWidget *widget)

@@ -2,6 +2,7 @@
 
 #include "compile/CompileBook.h"
 #include "core/DocumentTypes.h"
+#include "store/FolderChoices.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -87,6 +88,11 @@ const OptionEntry kOptions[] = {
     {{"no-page-numbers"},
      QT_TRANSLATE_NOOP("Batch", "Stamp no page numbers (stored for the folder)."),
      nullptr},
+    {{"list-order"},
+     QT_TRANSLATE_NOOP("Batch", "The order of the lists, and so of the book: alphabetical (the "
+                                "default), or natural, with numbers by their value, 2 before 10 "
+                                "(stored for the folder)."),
+     QT_TRANSLATE_NOOP("Batch", "ORDER")},
     {{"book-title"},
      QT_TRANSLATE_NOOP("Batch", "The book's title, at the head of its index and in its document "
                                 "properties; empty for the folder's name, the default (stored "
@@ -199,6 +205,11 @@ QString UsageProblem(const QCommandLineParser &parser, qsizetype folders,
         return QCoreApplication::translate("Batch",
                                            "--bookmark-titles: %1 is not one of short, name, title")
             .arg(value("bookmark-titles"));
+    if (set("list-order") &&
+        !QStringList{QStringLiteral("alphabetical"), kNaturalOrder}.contains(value("list-order")))
+        return QCoreApplication::translate("Batch",
+                                           "--list-order: %1 is not one of alphabetical, natural")
+            .arg(value("list-order"));
     if (set("output") && !CheckOutputFileName(value("output")))
         return QCoreApplication::translate(
                    "Batch", "--output: \"%1\" is not a plain file name such as Handbook.pdf")
@@ -232,6 +243,8 @@ BatchJobs TakeJobs(const QCommandLineParser &parser, const QStringList &chosenTy
     jobs.indexPage = choice("index-page", "no-index-page");
     if (set("page-numbers") || set("no-page-numbers"))
         jobs.pageNumbers = set("page-numbers") ? value("page-numbers") : QString();
+    if (set("list-order"))
+        jobs.naturalOrder = value("list-order") == QLatin1String("natural");
     if (set("book-title"))
         jobs.bookTitle = value("book-title").trimmed();
     if (set("bookmark-titles"))

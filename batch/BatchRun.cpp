@@ -182,10 +182,14 @@ void ApplyChoices(const BatchJobs &jobs, const Workspace &ws, FolderSelection &s
         choices.bookTitle = *jobs.bookTitle;
     if (jobs.bookmarkTitles)
         choices.bookmarkTitles = *jobs.bookmarkTitles;
+    if (jobs.naturalOrder) {
+        choices.naturalOrder = *jobs.naturalOrder;
+        SortLists(selection);
+    }
     if (jobs.documentTypes) {
         choices.documentTypes = *jobs.documentTypes;
-        ListWithTicks(ws, FileKind::Doc, choices.documentTypes, ws.DocIgnorePath(),
-                      MissingIgnoreLists::Leave, selection.documents);
+        ListWithTicks(ws, FileKind::Doc, choices, ws.DocIgnorePath(), MissingIgnoreLists::Leave,
+                      selection.documents);
     }
 }
 
@@ -372,8 +376,8 @@ BatchReport RunBatchJobs(const QString &folder, const BatchJobs &jobs,
     bool allDone = startProblems.empty();
     // A later job sees the PDFs as the window would list them at start-up.
     const auto relistPdfs = [&] {
-        ListWithTicks(ws, FileKind::Pdf, {}, ws.PdfIgnorePath(), MissingIgnoreLists::Leave,
-                      selection.pdfs);
+        ListWithTicks(ws, FileKind::Pdf, selection.settings.choices, ws.PdfIgnorePath(),
+                      MissingIgnoreLists::Leave, selection.pdfs);
     };
     if (jobs.remove) {
         allDone &= RunRemoval(jobs, ws, selection, console, report);

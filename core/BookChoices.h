@@ -18,6 +18,7 @@ struct BookChoices {
     QString pageNumbers;    // how the book's pages are numbered, e.g. "{n}"; empty: not numbered
     QString bookmarkTitles; // kBookmarkTitlesFileName or ...OwnTitle; empty: cut at the first "."
     QString bookTitle;      // the index's and the PDF's title; empty: the folder's name
+    bool naturalOrder = false; // both lists, and so the book, with 2 before 10
 };
 
 inline const QString kBookmarkTitlesFileName = QStringLiteral("name");

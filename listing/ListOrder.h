@@ -1,17 +1,37 @@
 #pragma once
 
+#include "core/BookChoices.h"
+
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
 namespace qf {
 
-// Order of the tick lists: alphabetical ignoring case; names that differ only in case (possible
-// on this platform) are ordered by their exact text, so the order never depends on the folder's
-// enumeration order.
-bool ListOrderLess(const QString &a, const QString &b);
+// How the tick lists, and so the conversion and the book, are ordered.
+enum class ListOrder {
+    // Alphabetical ignoring case; names that differ only in case (possible on this platform)
+    // are ordered by their exact text, so the order never depends on the folder's enumeration.
+    Alphabetical,
+    // Runs of digits by their value (2 before 10, v1.9 before v1.10), the rest ignoring case;
+    // ties fall back to the alphabetical order, so the order is total and stable.
+    Natural,
+};
+
+// The order the folder's choices ask for.
+inline ListOrder OrderOf(const BookChoices &choices)
+{
+    return choices.naturalOrder ? ListOrder::Natural : ListOrder::Alphabetical;
+}
+
+bool ListOrderLess(const QString &a, const QString &b, ListOrder order = ListOrder::Alphabetical);
+
+// The names sorted in the order.
+void SortNames(QStringList &names, ListOrder order);
 
 // The row at which text goes into a sorted list of count items, after any equal item.
-int SortedInsertRow(int count, const std::function<QString(int)> &textAt, const QString &text);
+int SortedInsertRow(int count, const std::function<QString(int)> &textAt, const QString &text,
+                    ListOrder order = ListOrder::Alphabetical);
 
 } // namespace qf

@@ -31,6 +31,7 @@ QString FolderChoicesLine(const BookChoices &choices)
     name(!choices.bookTitle.isEmpty(),
          QCoreApplication::translate("Runs", "titled '%1'").arg(choices.bookTitle));
     name(choices.indexPage, QCoreApplication::translate("Runs", "index in front"));
+    name(choices.naturalOrder, QCoreApplication::translate("Runs", "in natural order"));
     name(!choices.pageNumbers.isEmpty(),
          QCoreApplication::translate("Runs", "pages numbered '%1'").arg(choices.pageNumbers));
     name(choices.keepBookmarks, QCoreApplication::translate("Runs", "each PDF's own bookmarks"));
@@ -62,8 +63,9 @@ Problems StartUp(Workspace &ws, MainWindow &window, const std::function<void()> 
         window.StatusLine().SetText(chosen);
     show();
     FolderSelection selection;
-    const Problems problems =
-        LoadFolderLists(ws, window.Choices().documentTypes, missing, selection);
+    const Problems problems = LoadFolderLists(ws, window.Choices(), missing, selection);
+    window.DocumentList().SetOrder(OrderOf(window.Choices()));
+    window.PdfList().SetOrder(OrderOf(window.Choices()));
     ShowList(selection.documents, FileKind::Doc, window.DocumentList(), window.DocumentCount());
     ShowList(selection.pdfs, FileKind::Pdf, window.PdfList(), window.PdfCount());
     if (!ws.WorkingFolder.isEmpty())

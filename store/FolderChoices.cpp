@@ -82,6 +82,9 @@ FolderSettings ReadFolderSettings(const QString &settings)
         return read;
     choices.pageNumbers = ReadIniString(settings, kSettingsSection, kPageNumbersKey).trimmed();
     choices.bookTitle = ReadIniString(settings, kSettingsSection, kBookTitleKey).trimmed();
+    choices.naturalOrder = ReadIniString(settings, kSettingsSection, kListOrderKey)
+                               .trimmed()
+                               .compare(kNaturalOrder, Qt::CaseInsensitive) == 0;
     const QString titles = ReadIniString(settings, kSettingsSection, kBookmarkTitlesKey).trimmed();
     if (titles == kBookmarkTitlesFileName || titles == kBookmarkTitlesOwnTitle)
         choices.bookmarkTitles = titles;
@@ -110,12 +113,16 @@ Status WriteFolderSettings(const QString &settings, const FolderSettings &folder
                                       choices.bookmarkTitles.isEmpty());
     const Status title =
         StoreChoice(settings, kBookTitleKey, choices.bookTitle, choices.bookTitle.isEmpty());
+    const Status order =
+        StoreChoice(settings, kListOrderKey,
+                    choices.naturalOrder ? kNaturalOrder : QStringLiteral("alphabetical"),
+                    !choices.naturalOrder);
     const bool compact = choices.compactBook;
     const Status compactBook = StoreChoice(
         settings, kCompactBookKey, compact ? QStringLiteral("1") : QStringLiteral("0"), compact);
     // One failure of the file is enough to say.
     for (const Status &written : {slipSheet, outputName, keep, fit, types, linearize, index,
-                                  numbers, titles, title, compactBook})
+                                  numbers, titles, title, order, compactBook})
         if (!written)
             return written;
     return Status::Ok();

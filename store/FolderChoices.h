@@ -21,6 +21,8 @@ inline const QString kIndexPageKey = QStringLiteral("IndexPage");
 inline const QString kPageNumbersKey = QStringLiteral("PageNumbers");
 inline const QString kBookmarkTitlesKey = QStringLiteral("BookmarkTitles");
 inline const QString kBookTitleKey = QStringLiteral("BookTitle");
+inline const QString kListOrderKey = QStringLiteral("ListOrder");
+inline const QString kNaturalOrder = QStringLiteral("natural");
 // On unless the file says 0; only the file turns it off, for readers that want no PDF 1.5.
 inline const QString kCompactBookKey = QStringLiteral("CompactBook");
 

@@ -5,6 +5,7 @@
 #include "store/WholeFile.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace qf {
 namespace {
@@ -47,25 +48,26 @@ QStringList TickedNames::Unticked() const
     return NamesTicked(*this, false);
 }
 
-Status ListWithTicks(const Workspace &ws, FileKind kind, const QStringList &documentTypes,
+Status ListWithTicks(const Workspace &ws, FileKind kind, const BookChoices &choices,
                      const QString &ignorePath, MissingIgnoreLists missing, TickedNames &list)
 {
     list = {};
     const Status listed =
-        ListFolderFiles(ws.WorkingFolder, PatternsOf(kind, documentTypes), list.names);
-    std::sort(list.names.begin(), list.names.end(), ListOrderLess);
+        ListFolderFiles(ws.WorkingFolder, PatternsOf(kind, choices.documentTypes), list.names);
+    SortNames(list.names, OrderOf(choices));
     const Status ticked = ApplyIgnoreList(ws, ignorePath, missing, list);
     return listed ? ticked : listed;
 }
 
-Problems LoadFolderLists(const Workspace &ws, const QStringList &documentTypes,
+Problems LoadFolderLists(const Workspace &ws, const BookChoices &choices,
                          MissingIgnoreLists missing, FolderSelection &selection)
 {
     Problems listing, ticks;
     selection.documents = {};
     selection.pdfs = {};
-    const Status documents = ListFolderFiles(
-        ws.WorkingFolder, PatternsOf(FileKind::Doc, documentTypes), selection.documents.names);
+    const Status documents =
+        ListFolderFiles(ws.WorkingFolder, PatternsOf(FileKind::Doc, choices.documentTypes),
+                        selection.documents.names);
     listing.add(documents);
     // The PDF listing would fail for the same reason: said once.
     const Status pdfs =
@@ -73,18 +75,36 @@ Problems LoadFolderLists(const Workspace &ws, const QStringList &documentTypes,
     if (listing.empty())
         listing.add(pdfs);
     for (TickedNames *list : {&selection.documents, &selection.pdfs})
-        std::sort(list->names.begin(), list->names.end(), ListOrderLess);
+        SortNames(list->names, OrderOf(choices));
     ticks.add(ApplyIgnoreList(ws, ws.DocIgnorePath(), missing, selection.documents));
     ticks.add(ApplyIgnoreList(ws, ws.PdfIgnorePath(), missing, selection.pdfs));
     listing.merge(ticks);
     return listing;
 }
 
+void SortLists(FolderSelection &selection)
+{
+    const ListOrder order = OrderOf(selection.settings.choices);
+    for (TickedNames *list : {&selection.documents, &selection.pdfs}) {
+        QList<qsizetype> rows(list->names.size());
+        std::iota(rows.begin(), rows.end(), 0);
+        std::stable_sort(rows.begin(), rows.end(), [&](qsizetype a, qsizetype b) {
+            return ListOrderLess(list->names.at(a), list->names.at(b), order);
+        });
+        TickedNames sorted;
+        for (const qsizetype row : rows) {
+            sorted.names.append(list->names.at(row));
+            sorted.ticked.append(list->ticked.value(row));
+        }
+        *list = sorted;
+    }
+}
+
 Problems LoadFolderSelection(const Workspace &ws, MissingIgnoreLists missing,
                              FolderSelection &selection)
 {
     selection.settings = ReadFolderSettings(ws.SettingsPath);
-    return LoadFolderLists(ws, selection.settings.choices.documentTypes, missing, selection);
+    return LoadFolderLists(ws, selection.settings.choices, missing, selection);
 }
 
 Problems StoreIgnoreLists(const Workspace &ws, const FolderSelection &selection)

@@ -30,20 +30,23 @@ struct FolderSelection {
 // At start-up a missing ignore list is made empty, unless nothing in the folder may change.
 enum class MissingIgnoreLists { Create, Leave };
 
-// The folder's files of a kind, in the lists' order (documents of the types given), each ticked
+// The folder's files of a kind, in the lists' order (documents of the types chosen), each ticked
 // unless the ignore list at ignorePath names it. A list that cannot be read leaves every item
 // ticked and fails.
-Status ListWithTicks(const Workspace &ws, FileKind kind, const QStringList &documentTypes,
+Status ListWithTicks(const Workspace &ws, FileKind kind, const BookChoices &choices,
                      const QString &ignorePath, MissingIgnoreLists missing, TickedNames &list);
 
-// Both lists as start-up fills them, documents of the types given. A listing that fails says so
-// once, before what failed with the ignore lists.
-Problems LoadFolderLists(const Workspace &ws, const QStringList &documentTypes,
+// Both lists as start-up fills them, in the order and with the documents' types chosen. A
+// listing that fails says so once, before what failed with the ignore lists.
+Problems LoadFolderLists(const Workspace &ws, const BookChoices &choices,
                          MissingIgnoreLists missing, FolderSelection &selection);
 
 // The settings file, then both lists.
 Problems LoadFolderSelection(const Workspace &ws, MissingIgnoreLists missing,
                              FolderSelection &selection);
+
+// Both lists put in the order the settings choose, each name keeping its tick.
+void SortLists(FolderSelection &selection);
 
 // Both ignore lists, documents first; both are tried even if one fails.
 Problems StoreIgnoreLists(const Workspace &ws, const FolderSelection &selection);

@@ -79,6 +79,7 @@ private slots:
     void jsonReportSaysWhatWasDone();
     void documentsWithoutAnUpToDatePdfAreNamed();
     void bundleTurnedOffGivesThePlainBook();
+    void naturalOrderIsStoredAndOrdersTheBook();
     void watchMakesABookForEachChangeUntilTerminated();
     void unusableIgnoreListStopsBeforeAnyJob();
     void removeRunsBeforeCompile();
@@ -378,6 +379,30 @@ void TestBatch::documentsWithoutAnUpToDatePdfAreNamed()
                           {"reason", "Intro.doc is newer than its PDF; print it to PDF again"}}));
     QCOMPARE(problems[1]["reason"].toString(), "Preface.doc has no PDF yet; print it to PDF first");
     QVERIFY(QFileInfo::exists(folder.file("PDFCompile Output/CompiledPDFDocument.pdf")));
+}
+
+void TestBatch::naturalOrderIsStoredAndOrdersTheBook()
+{
+    TestFolder folder;
+    for (const char *name : {"Exhibit 1.pdf", "Exhibit 2.pdf", "Exhibit 10.pdf"})
+        MakePdf(folder.file(name), 1);
+    const QString book = folder.file("PDFCompile Output/CompiledPDFDocument.pdf");
+    const auto titles = [&] {
+        QStringList said;
+        for (const auto &[title, page] : Outline(*ReadPdf(book)))
+            said << title;
+        return said;
+    };
+    QCOMPARE(Batch({"--compile", "--no-blank-sheets", "--list-order", "natural", folder.path()})
+                 .exitCode,
+             0);
+    QCOMPARE(titles(), QStringList({"Exhibit 1", "Exhibit 2", "Exhibit 10"}));
+    QVERIFY(folder.read("Quirefold.INI").contains("ListOrder=natural\r\n"));
+    QCOMPARE(Batch({"--compile", folder.path()}).exitCode, 0); // stored for the folder
+    QCOMPARE(titles(), QStringList({"Exhibit 1", "Exhibit 2", "Exhibit 10"}));
+    QCOMPARE(Batch({"--compile", "--list-order", "alphabetical", folder.path()}).exitCode, 0);
+    QCOMPARE(titles(), QStringList({"Exhibit 1", "Exhibit 10", "Exhibit 2"}));
+    QCOMPARE(Batch({"--plan", "--list-order", "numeric", folder.path()}).exitCode, 2);
 }
 
 void TestBatch::bundleTurnedOffGivesThePlainBook()

@@ -1,9 +1,10 @@
 #include "listing/FolderListing.h"
+#include "listing/ListOrder.h"
 #include "listing/Wildcard.h"
 #include "runs/FolderLists.h"
-#include "support/TestFolder.h"
+#include "store/FolderSelection.h"
 #include "support/MemoryWindow.h"
-#include "listing/ListOrder.h"
+#include "support/TestFolder.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -18,7 +19,8 @@ private slots:
     void wildcard_data();
     void wildcard();
     void listsMatchingFilesInTheirOwnCase();
-    void keepsSortedOrderIgnoringCaseWhateverTheAddingOrder();
+    void keepsTheListOrderWhateverTheAddingOrder_data();
+    void keepsTheListOrderWhateverTheAddingOrder();
     void listingTwiceListsEveryNameTwice();
     void missingFolderLeavesListAndFails();
     void fileExistsAnswers();
@@ -98,18 +100,51 @@ void TestListing::listsMatchingFilesInTheirOwnCase()
     QCOMPARE(count.Text(), QStringLiteral("1 PDF file(s) found in folder."));
 }
 
-void TestListing::keepsSortedOrderIgnoringCaseWhateverTheAddingOrder()
+void TestListing::keepsTheListOrderWhateverTheAddingOrder_data()
 {
-    QStringList names = {"b.pdf", "A.pdf", "a.pdf", "c.PDF", "B10.pdf", "b2.pdf", "_x.pdf"};
-    const QStringList expected = {"_x.pdf",  "A.pdf",  "a.pdf", "b.pdf",
-                                  "B10.pdf", "b2.pdf", "c.PDF"};
+    QTest::addColumn<bool>("natural");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("alphabetical, ignoring case")
+        << false << QStringList{"_x.pdf", "A.pdf", "a.pdf", "b.pdf", "B10.pdf", "b2.pdf", "c.PDF"};
+    QTest::newRow("alphabetical: 10 before 2") << false << QStringList{"Doc 1", "Doc 10", "Doc 2"};
+    QTest::newRow("natural, ignoring case")
+        << true << QStringList{"Doc 1", "Doc 2", "doc 3", "Doc 10"};
+    QTest::newRow("natural versions") << true << QStringList{"v1.2", "v1.9", "v1.10", "v2.0"};
+    // Equal values fall back to the alphabetical order: 01 before 1.
+    QTest::newRow("natural, leading zeros")
+        << true << QStringList{"Exhibit 01", "Exhibit 1", "Exhibit 002", "Exhibit 10"};
+    QTest::newRow("natural, letters after numbers") << true << QStringList{"2a", "2b", "10", "10a"};
+}
+
+void TestListing::keepsTheListOrderWhateverTheAddingOrder()
+{
+    QFETCH(bool, natural);
+    QFETCH(QStringList, expected);
+    const ListOrder order = natural ? ListOrder::Natural : ListOrder::Alphabetical;
+    QStringList names = expected;
     for (int round = 0; round < 20; ++round) {
         std::shuffle(names.begin(), names.end(), *QRandomGenerator::global());
         MemoryTickList list;
+        list.SetOrder(order);
         for (const QString &name : names)
             list.AddItem(name);
         QCOMPARE(list.texts(), expected);
+        QStringList sorted = names;
+        SortNames(sorted, order);
+        QCOMPARE(sorted, expected);
     }
+    // A list put in the other order and back: each name keeps its tick.
+    FolderSelection selection;
+    selection.pdfs.names = names;
+    for (const QString &name : names)
+        selection.pdfs.ticked.append(name.size() % 2 == 0);
+    selection.settings.choices.naturalOrder = !natural;
+    SortLists(selection);
+    selection.settings.choices.naturalOrder = natural;
+    SortLists(selection);
+    QCOMPARE(selection.pdfs.names, expected);
+    for (qsizetype i = 0; i < expected.size(); ++i)
+        QCOMPARE(selection.pdfs.ticked.at(i), expected.at(i).size() % 2 == 0);
 }
 
 void TestListing::listingTwiceListsEveryNameTwice()

@@ -516,12 +516,26 @@ void TestMainWindow::pdfListMenuTicksTheBookChoices()
     QVERIFY(s.form->Choices().indexPage);
 
     // The document list's menu lists other kinds of document at once.
-    folder.touch({"a.doc", "b.docx"});
+    folder.touch({"a.doc", "b.docx", "Doc 10.doc", "Doc 2.doc"});
     auto *documents = s.get<QListWidget>("List1");
-    documents->findChild<QMenu *>("List1Menu")->findChild<QAction *>("DOCX")->trigger();
+    QMenu *documentMenu = documents->findChild<QMenu *>("List1Menu");
+    documentMenu->findChild<QAction *>("DOCX")->trigger();
     QCOMPARE(s.form->Choices().documentTypes, QStringList({"DOC", "DOCX"}));
-    QCOMPARE(s.ticked("List1"), QStringList({"a.doc", "b.docx"}));
-    QCOMPARE(s.form->DocumentCount().Text(), QStringLiteral("2 DOC file(s) found in folder."));
+    QCOMPARE(s.ticked("List1"), QStringList({"a.doc", "b.docx", "Doc 10.doc", "Doc 2.doc"}));
+    QCOMPARE(s.form->DocumentCount().Text(), QStringLiteral("4 DOC file(s) found in folder."));
+
+    // Natural order, from either list's menu: the items move, each with its tick and the
+    // current one still current.
+    documents->item(2)->setCheckState(Qt::Unchecked); // Doc 10.doc
+    documents->setCurrentRow(3);                      // Doc 2.doc
+    documentMenu->findChild<QAction *>("NaturalOrder")->trigger();
+    QVERIFY(s.form->Choices().naturalOrder);
+    QStringList order;
+    for (int i = 0; i < documents->count(); ++i)
+        order << documents->item(i)->text();
+    QCOMPARE(order, QStringList({"a.doc", "b.docx", "Doc 2.doc", "Doc 10.doc"}));
+    QCOMPARE(s.ticked("List1"), QStringList({"a.doc", "b.docx", "Doc 2.doc"}));
+    QCOMPARE(documents->currentItem()->text(), QStringLiteral("Doc 2.doc"));
 }
 
 void TestMainWindow::documentsWithoutAnUpToDatePdfAreMarked()

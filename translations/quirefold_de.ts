@@ -414,6 +414,18 @@ Rückgabewert:
         <source>TITLE</source>
         <translation>TITEL</translation>
     </message>
+    <message>
+        <source>The order of the lists, and so of the book: alphabetical (the default), or natural, with numbers by their value, 2 before 10 (stored for the folder).</source>
+        <translation>Die Reihenfolge der Listen und damit des Buchs: alphabetical (alphabetisch, die Voreinstellung) oder natural (natürlich, Zahlen nach ihrem Wert, 2 vor 10) (für den Ordner gespeichert).</translation>
+    </message>
+    <message>
+        <source>ORDER</source>
+        <translation>REIHENFOLGE</translation>
+    </message>
+    <message>
+        <source>--list-order: %1 is not one of alphabetical, natural</source>
+        <translation>--list-order: %1 ist keins von alphabetical, natural</translation>
+    </message>
 </context>
 <context>
     <name>Book</name>
@@ -1078,6 +1090,10 @@ DIESE DATEI WIRD ÜBERSPRUNGEN.</translation>
         <source>titled &apos;%1&apos;</source>
         <translation>mit dem Titel „%1“</translation>
     </message>
+    <message>
+        <source>in natural order</source>
+        <translation>in natürlicher Reihenfolge</translation>
+    </message>
 </context>
 <context>
     <name>Window</name>
@@ -1310,6 +1326,10 @@ Leer lassen für keine Nummern.</translation>
     <message>
         <source>The book&apos;s title, at the head of its index and in its document properties. Leave it empty for the folder&apos;s name.</source>
         <translation>Der Titel des Buchs, über seinem Inhaltsverzeichnis und in seinen Dokumenteigenschaften. Leer lassen für den Namen des Ordners.</translation>
+    </message>
+    <message>
+        <source>Natural order (2 before 10)</source>
+        <translation>Natürliche Reihenfolge (2 vor 10)</translation>
     </message>
 </context>
 </TS>

@@ -2,6 +2,7 @@
 
 #include "core/BookChoices.h"
 #include "core/JobObserver.h"
+#include "listing/ListOrder.h"
 
 #include <QColor>
 #include <QString>
@@ -25,8 +26,11 @@ public:
     // False, changing nothing, when the index names no item.
     virtual bool SetCurrent(int index) = 0;
     virtual void Clear() = 0;
-    // Adds an unticked item at its place in the sorted order.
+    // Adds an unticked item at its place in the list's order.
     virtual void AddItem(const QString &text) = 0;
+    // Puts the items in the order and keeps them so; ticks, marks and the current item go with
+    // their items.
+    virtual void SetOrder(ListOrder order) = 0;
     // Puts a small mark on the item, meaning as its tooltip; an empty meaning takes it off. The
     // item's text, tick and place stay as they are.
     virtual void SetMark(int index, const QString &meaning) = 0;

@@ -2,6 +2,8 @@
 
 #include "listing/ListOrder.h"
 
+#include <algorithm>
+
 namespace qf {
 
 bool MemoryTickList::SetCurrent(int index)
@@ -21,10 +23,22 @@ void MemoryTickList::Clear()
 void MemoryTickList::AddItem(const QString &text)
 {
     const int row = SortedInsertRow(
-        int(items_.size()), [this](int i) { return items_.at(i).text; }, text);
+        int(items_.size()), [this](int i) { return items_.at(i).text; }, text, order_);
     items_.insert(row, Item{text, false, QString()});
     if (current_ >= row)
         ++current_;
+}
+
+void MemoryTickList::SetOrder(ListOrder order)
+{
+    order_ = order;
+    const QString current = current_ >= 0 ? items_.at(current_).text : QString();
+    std::stable_sort(items_.begin(), items_.end(), [order](const Item &a, const Item &b) {
+        return ListOrderLess(a.text, b.text, order);
+    });
+    for (qsizetype i = 0; i < items_.size(); ++i)
+        if (current_ >= 0 && items_.at(i).text == current)
+            current_ = int(i);
 }
 
 QStringList MemoryTickList::texts() const

@@ -22,6 +22,7 @@ public:
     bool SetCurrent(int index) override;
     void Clear() override;
     void AddItem(const QString &text) override;
+    void SetOrder(ListOrder order) override;
     void SetMark(int index, const QString &meaning) override { items_[index].mark = meaning; }
     QString Mark(int index) const { return items_.at(index).mark; }
 
@@ -36,6 +37,7 @@ private:
     };
     QList<Item> items_;
     int current_ = -1;
+    ListOrder order_ = ListOrder::Alphabetical;
 };
 
 class MemoryTextBox : public TextBox {
