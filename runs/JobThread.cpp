@@ -67,12 +67,23 @@ bool ViewerOnWindowThread::ShowBook(const QString &path)
 void RunBesideWindow(const std::function<void()> &job)
 {
     QEventLoop loop;
+    bool finished = false;
     std::unique_ptr<QThread> thread(QThread::create(job));
     // Queued after everything the job posted, so the loop ends once all of it was shown.
-    QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit,
-                     Qt::QueuedConnection);
+    QObject::connect(
+        thread.get(), &QThread::finished, &loop,
+        [&] {
+            finished = true;
+            loop.quit();
+        },
+        Qt::QueuedConnection);
     QTimer::singleShot(0, thread.get(), [&thread] { thread->start(); });
+    // The application quitting ends every loop, and a loop started after it at once: the events
+    // are then taken here until the job has ended, as it may still wait on the window (a notice,
+    // the viewer).
     loop.exec();
+    while (!finished)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     thread->wait();
 }
 

@@ -13,6 +13,7 @@
 
 #include <QSet>
 #include <QStandardPaths>
+#include <QTimer>
 #include <functional>
 #include <map>
 #include <set>
@@ -29,6 +30,7 @@ private slots:
     void blankSheetCanTakeThePageBefore();
     void documentsKeepTheirOwnBookmarks();
     void runStoresChoicesAndReportsAsItGoes();
+    void runOutlivesTheApplicationQuitting();
     void titlesAreCutAtTheFirstDot();
     void unreadablePdfsAreLeftOutAndNamed();
     void nothingTickedWritesNothing();
@@ -320,6 +322,17 @@ void TestCompile::runStoresChoicesAndReportsAsItGoes()
     QCOMPARE(f.window.compileBar.Max(), 2);
     QCOMPARE(f.window.pdfList.Current(), 0);
     QCOMPARE(f.sound.played, 1);
+}
+
+// The job runs beside the window; the application told to quit meanwhile (a logout, say) still
+// gets the whole run, whose end shows the book through the window's thread.
+void TestCompile::runOutlivesTheApplicationQuitting()
+{
+    CompileFixture f({{"a.pdf", 1}, {"b.pdf", 2}});
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    CompileRun(f.ctx);
+    QCOMPARE(f.viewer.shown, QStringList({f.book()}));
+    QCOMPARE(ReadPdf(f.book())->getAllPages().size(), size_t(4));
 }
 
 void TestCompile::titlesAreCutAtTheFirstDot()
