@@ -35,6 +35,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
 #include <QTimer>
 
@@ -384,8 +385,59 @@ void FolderWindow::AddNaturalOrderChoice(QMenu *menu)
     connect(action, &QAction::toggled, this, [this](bool natural) {
         choices_.naturalOrder = natural;
         documentList_.SetOrder(OrderOf(choices_));
-        pdfList_.SetOrder(OrderOf(choices_));
+        pdfList_.SetOrder(ListSorting(OrderOf(choices_), pdfList_.Order().own()));
     });
+}
+
+void FolderWindow::AddOwnOrderChoices(QMenu *menu)
+{
+    const auto add = [this, menu](const char *name, const QString &text, QKeySequence keys,
+                                  std::function<void()> act) {
+        QAction *action = menu->addAction(text);
+        action->setObjectName(QLatin1String(name));
+        connect(action, &QAction::triggered, this, act);
+        if (!keys.isEmpty()) {
+            action->setShortcut(keys);
+            auto *shortcut = new QShortcut(keys, pdfListWidget_);
+            shortcut->setContext(Qt::WidgetShortcut);
+            connect(shortcut, &QShortcut::activated, this, act);
+        }
+    };
+    add("MoveUp", QCoreApplication::translate("Window", "Move Up"),
+        QKeySequence(Qt::ALT | Qt::Key_Up), [this] { MovePdf(-1); });
+    add("MoveDown", QCoreApplication::translate("Window", "Move Down"),
+        QKeySequence(Qt::ALT | Qt::Key_Down), [this] { MovePdf(1); });
+    add("SortAgain", QCoreApplication::translate("Window", "Sort Again"), QKeySequence(), [this] {
+        pdfList_.SetOrder(ListSorting(OrderOf(choices_)));
+        pdfOrderMoved_ = false;
+        const Problems removed = StoreOwnPdfOrder(ws_, {});
+        if (!removed.empty())
+            Messages().Show(removed.report(QString()), kProgramTitle, MessageBox::Icon::Warning);
+    });
+    // A PDF dragged to a new place is moved as by the keys.
+    pdfListWidget_->setDragDropMode(QAbstractItemView::InternalMove);
+    connect(pdfListWidget_->model(), &QAbstractItemModel::rowsMoved, this,
+            [this] { TakeOwnPdfOrder(); });
+}
+
+void FolderWindow::MovePdf(int by)
+{
+    const int row = pdfListWidget_->currentRow(), to = row + by;
+    if (running_ || row < 0 || to < 0 || to >= pdfListWidget_->count())
+        return;
+    QListWidgetItem *item = pdfListWidget_->takeItem(row);
+    pdfListWidget_->insertItem(to, item);
+    pdfListWidget_->setCurrentItem(item);
+    TakeOwnPdfOrder();
+}
+
+void FolderWindow::TakeOwnPdfOrder()
+{
+    QStringList names;
+    for (int i = 0; i < pdfListWidget_->count(); ++i)
+        names << pdfListWidget_->item(i)->text();
+    pdfList_.SetOrder(ListSorting(OrderOf(choices_), names));
+    pdfOrderMoved_ = true;
 }
 
 void FolderWindow::AttachMenu(QListWidget *list, QMenu *menu, const QString &hint)
@@ -435,6 +487,7 @@ void FolderWindow::AddPdfListMenu()
     AddBookmarkTitlesChoice(menu);
     menu->addSeparator();
     AddNaturalOrderChoice(menu);
+    AddOwnOrderChoices(menu);
     AttachMenu(pdfListWidget_, menu,
                QCoreApplication::translate(
                    "Window", "Right-click or press the menu key for the book's choices"));
@@ -730,7 +783,9 @@ void FolderWindow::CompileTheBook()
 
 void FolderWindow::CloseAndRemember()
 {
-    const Problems problems = SaveIgnoreLists(ws_, *this);
+    Problems problems = SaveIgnoreLists(ws_, *this);
+    if (pdfOrderMoved_)
+        problems.merge(StoreOwnPdfOrder(ws_, pdfList_.Order().own()));
     if (!problems.empty())
         Messages().Show(
             problems.report(QCoreApplication::translate(

@@ -107,6 +107,11 @@ private:
     void AddPageNumbersChoice(QMenu *menu);
     void AddBookTitleChoice(QMenu *menu);
     void AddNaturalOrderChoice(QMenu *menu);
+    // The PDF list's own order: the current PDF moved by one place (-1 up, +1 down), or the
+    // order of the list as it now stands taken as the folder's own.
+    void AddOwnOrderChoices(QMenu *menu);
+    void MovePdf(int by);
+    void TakeOwnPdfOrder();
     void AddBookmarkTitlesChoice(QMenu *menu);
     void AddDocumentListMenu();
     void AttachMenu(QListWidget *list, QMenu *menu, const QString &hint);
@@ -127,6 +132,7 @@ private:
     bool running_ = false;
     std::atomic_bool stopRequested_ = false; // read by the job's thread
     bool closeAfterRun_ = false;
+    bool pdfOrderMoved_ = false;        // Close stores the PDF list's order as the folder's own
     QPushButton *stopButton_ = nullptr; // the run's button, while it is Stop
     MessageBox *messageOverride_ = nullptr;
     RunHooks hooks_;

@@ -196,7 +196,7 @@ void QtTickList::AddItem(const QString &text)
 {
     FramePacer::Instance().ApplyNow(widget_); // before the rows it names move
     const int row = SortedInsertRow(
-        widget_->count(), [this](int i) { return widget_->item(i)->text(); }, text, order_);
+        widget_->count(), [this](int i) { return widget_->item(i)->text(); }, text, sorting_);
     auto *item = new QListWidgetItem(text);
     item->setToolTip(text); // a name too long for the list shows whole
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
@@ -209,20 +209,19 @@ void ShowWaitingChanges()
     FramePacer::Instance().ApplyAll();
 }
 
-void QtTickList::SetOrder(ListOrder order)
+void QtTickList::SetOrder(const ListSorting &sorting)
 {
-    if (order == order_)
+    if (sorting == sorting_)
         return;
-    order_ = order;
+    sorting_ = sorting;
     FramePacer::Instance().ApplyNow(widget_); // before the rows it names move
     QListWidgetItem *current = widget_->currentItem();
     const int scrolled = widget_->verticalScrollBar()->value();
     QList<QListWidgetItem *> items;
     while (widget_->count() > 0)
         items.append(widget_->takeItem(0));
-    std::stable_sort(items.begin(), items.end(), [order](auto *a, auto *b) {
-        return ListOrderLess(a->text(), b->text(), order);
-    });
+    std::stable_sort(items.begin(), items.end(),
+                     [this](auto *a, auto *b) { return sorting_.Less(a->text(), b->text()); });
     for (QListWidgetItem *item : items)
         widget_->addItem(item);
     if (current)

@@ -28,12 +28,13 @@ public:
     bool SetCurrent(int index) override;
     void Clear() override;
     void AddItem(const QString &text) override;
-    void SetOrder(ListOrder order) override;
+    void SetOrder(const ListSorting &sorting) override;
+    const ListSorting &Order() const override { return sorting_; }
     void SetMark(int index, const QString &meaning) override;
 
 private:
     QListWidget *widget_;
-    ListOrder order_ = ListOrder::Alphabetical;
+    ListSorting sorting_;
     bool paced_ = false;
     int pendingIndex_ = -1; // the current item it gets with the next frame, if any
 };

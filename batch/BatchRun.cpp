@@ -188,8 +188,8 @@ void ApplyChoices(const BatchJobs &jobs, const Workspace &ws, FolderSelection &s
     }
     if (jobs.documentTypes) {
         choices.documentTypes = *jobs.documentTypes;
-        ListWithTicks(ws, FileKind::Doc, choices, ws.DocIgnorePath(), MissingIgnoreLists::Leave,
-                      selection.documents);
+        ListWithTicks(ws, FileKind::Doc, choices.documentTypes, OrderOf(choices),
+                      ws.DocIgnorePath(), MissingIgnoreLists::Leave, selection.documents);
     }
 }
 
@@ -362,6 +362,10 @@ BatchReport RunBatchJobs(const QString &folder, const BatchJobs &jobs,
         report.exitStatus = 1;
         return report;
     }
+    if (const Status order = selection.ownPdfOrderRead; !order) {
+        console.Error(order.message()); // a notice: the book is made in the sorted order
+        report.problems.append({order.file(), order.reason(), true});
+    }
     ApplyChoices(jobs, ws, selection);
     report.documentTypes = selection.settings.choices.documentTypes;
 
@@ -376,7 +380,7 @@ BatchReport RunBatchJobs(const QString &folder, const BatchJobs &jobs,
     bool allDone = startProblems.empty();
     // A later job sees the PDFs as the window would list them at start-up.
     const auto relistPdfs = [&] {
-        ListWithTicks(ws, FileKind::Pdf, selection.settings.choices, ws.PdfIgnorePath(),
+        ListWithTicks(ws, FileKind::Pdf, {}, PdfSorting(selection), ws.PdfIgnorePath(),
                       MissingIgnoreLists::Leave, selection.pdfs);
     };
     if (jobs.remove) {

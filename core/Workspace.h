@@ -9,6 +9,7 @@ namespace qf {
 inline const QString kSettingsFileName = QStringLiteral("Quirefold.INI");
 inline const QString kDocIgnoreFileName = QStringLiteral("QFDOCIgnore.INI");
 inline const QString kPdfIgnoreFileName = QStringLiteral("QFPDFIgnore.INI");
+inline const QString kPdfOrderFileName = QStringLiteral("QFPDFOrder.INI"); // the PDF list's own order
 
 // Paths are joined plainly: no trimming, unquoting or normalisation, so "dir/" gives "dir//x".
 QString JoinPath(const QString &folder, const QString &name);
@@ -28,6 +29,7 @@ struct Workspace {
     QString PathOf(const QString &itemText) const { return JoinPath(WorkingFolder, itemText); }
     QString DocIgnorePath() const { return PathOf(kDocIgnoreFileName); }
     QString PdfIgnorePath() const { return PathOf(kPdfIgnoreFileName); }
+    QString PdfOrderPath() const { return PathOf(kPdfOrderFileName); }
 };
 
 } // namespace qf

@@ -39,20 +39,37 @@ bool ListOrderLess(const QString &a, const QString &b, ListOrder order)
     return AlphabeticalLess(a, b);
 }
 
-void SortNames(QStringList &names, ListOrder order)
+ListSorting::ListSorting(ListOrder order, const QStringList &own) : order_(order), own_(own)
+{
+    for (qsizetype i = 0; i < own_.size(); ++i)
+        place_.insert(own_.at(i), i); // a name twice keeps its last place
+}
+
+bool ListSorting::Less(const QString &a, const QString &b) const
+{
+    if (!place_.isEmpty()) {
+        const qsizetype none = own_.size();
+        const qsizetype placeA = place_.value(a, none), placeB = place_.value(b, none);
+        if (placeA != placeB)
+            return placeA < placeB;
+    }
+    return ListOrderLess(a, b, order_);
+}
+
+void SortNames(QStringList &names, const ListSorting &sorting)
 {
     std::sort(names.begin(), names.end(),
-              [order](const QString &a, const QString &b) { return ListOrderLess(a, b, order); });
+              [&sorting](const QString &a, const QString &b) { return sorting.Less(a, b); });
 }
 
 int SortedInsertRow(int count, const std::function<QString(int)> &textAt, const QString &text,
-                    ListOrder order)
+                    const ListSorting &sorting)
 {
     int low = 0;
     int high = count;
     while (low < high) {
         const int mid = low + (high - low) / 2;
-        if (ListOrderLess(text, textAt(mid), order))
+        if (sorting.Less(text, textAt(mid)))
             high = mid;
         else
             low = mid + 1;

@@ -2,6 +2,7 @@
 
 #include "core/BookChoices.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -27,11 +28,30 @@ inline ListOrder OrderOf(const BookChoices &choices)
 
 bool ListOrderLess(const QString &a, const QString &b, ListOrder order = ListOrder::Alphabetical);
 
-// The names sorted in the order.
-void SortNames(QStringList &names, ListOrder order);
+// A list's order: the names of an order of the folder's own first, in that order, then every
+// other name in the list order.
+class ListSorting {
+public:
+    ListSorting(ListOrder order = ListOrder::Alphabetical, const QStringList &own = {});
+    bool Less(const QString &a, const QString &b) const;
+    ListOrder order() const { return order_; }
+    const QStringList &own() const { return own_; }
+    bool operator==(const ListSorting &other) const
+    {
+        return order_ == other.order_ && own_ == other.own_;
+    }
+
+private:
+    ListOrder order_;
+    QStringList own_;
+    QHash<QString, qsizetype> place_; // in own_
+};
+
+// The names sorted.
+void SortNames(QStringList &names, const ListSorting &sorting);
 
 // The row at which text goes into a sorted list of count items, after any equal item.
 int SortedInsertRow(int count, const std::function<QString(int)> &textAt, const QString &text,
-                    ListOrder order = ListOrder::Alphabetical);
+                    const ListSorting &sorting = ListSorting());
 
 } // namespace qf

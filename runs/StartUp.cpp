@@ -65,7 +65,10 @@ Problems StartUp(Workspace &ws, MainWindow &window, const std::function<void()> 
     FolderSelection selection;
     const Problems problems = LoadFolderLists(ws, window.Choices(), missing, selection);
     window.DocumentList().SetOrder(OrderOf(window.Choices()));
-    window.PdfList().SetOrder(OrderOf(window.Choices()));
+    window.PdfList().SetOrder(ListSorting(OrderOf(window.Choices()), selection.ownPdfOrder));
+    // A damaged order of the folder's own is said where the user looks first.
+    if (!selection.ownPdfOrderRead)
+        window.StatusLine().SetText(selection.ownPdfOrderRead.message());
     ShowList(selection.documents, FileKind::Doc, window.DocumentList(), window.DocumentCount());
     ShowList(selection.pdfs, FileKind::Pdf, window.PdfList(), window.PdfCount());
     if (!ws.WorkingFolder.isEmpty())

@@ -4,6 +4,9 @@
 #include "store/IgnoreList.h"
 #include "store/WholeFile.h"
 
+#include <QCoreApplication>
+#include <QFile>
+
 #include <algorithm>
 #include <numeric>
 
@@ -48,15 +51,50 @@ QStringList TickedNames::Unticked() const
     return NamesTicked(*this, false);
 }
 
-Status ListWithTicks(const Workspace &ws, FileKind kind, const BookChoices &choices,
-                     const QString &ignorePath, MissingIgnoreLists missing, TickedNames &list)
+Status ListWithTicks(const Workspace &ws, FileKind kind, const QStringList &documentTypes,
+                     const ListSorting &sorting, const QString &ignorePath,
+                     MissingIgnoreLists missing, TickedNames &list)
 {
     list = {};
     const Status listed =
-        ListFolderFiles(ws.WorkingFolder, PatternsOf(kind, choices.documentTypes), list.names);
-    SortNames(list.names, OrderOf(choices));
+        ListFolderFiles(ws.WorkingFolder, PatternsOf(kind, documentTypes), list.names);
+    SortNames(list.names, sorting);
     const Status ticked = ApplyIgnoreList(ws, ignorePath, missing, list);
     return listed ? ticked : listed;
+}
+
+ListSorting PdfSorting(const FolderSelection &selection)
+{
+    return ListSorting(OrderOf(selection.settings.choices), selection.ownPdfOrder);
+}
+
+Status ReadOwnPdfOrder(const Workspace &ws, QStringList &names)
+{
+    names.clear();
+    if (ws.WorkingFolder.isEmpty() || !FileExists(ws.PdfOrderPath()))
+        return Status::Ok();
+    const Status read = ReadNameList(ws.PdfOrderPath(), names);
+    if (!read)
+        return Status::Failed(read.file(), QCoreApplication::translate(
+                                               "Files", "%1, so the PDFs are in their sorted order")
+                                               .arg(read.reason()));
+    return read;
+}
+
+Problems StoreOwnPdfOrder(const Workspace &ws, const QStringList &names)
+{
+    Problems problems;
+    if (const Status folder = RequireFolder(ws); !folder) {
+        problems.add(folder);
+        return problems;
+    }
+    if (!names.isEmpty())
+        return WriteIgnoreList(ws.PdfOrderPath(), names); // the same format
+    const QString path = ResolveIgnoringCase(ws.PdfOrderPath());
+    if (FileExists(path) && !QFile::remove(path))
+        problems.add(
+            Status::Failed(path, QCoreApplication::translate("Files", "could not be removed")));
+    return problems;
 }
 
 Problems LoadFolderLists(const Workspace &ws, const BookChoices &choices,
@@ -74,8 +112,10 @@ Problems LoadFolderLists(const Workspace &ws, const BookChoices &choices,
         ListFolderFiles(ws.WorkingFolder, PatternsOf(FileKind::Pdf), selection.pdfs.names);
     if (listing.empty())
         listing.add(pdfs);
-    for (TickedNames *list : {&selection.documents, &selection.pdfs})
-        SortNames(list->names, OrderOf(choices));
+    SortNames(selection.documents.names, OrderOf(choices));
+    // A damaged order of the folder's own is said, and the PDFs keep their sorted order.
+    selection.ownPdfOrderRead = ReadOwnPdfOrder(ws, selection.ownPdfOrder);
+    SortNames(selection.pdfs.names, ListSorting(OrderOf(choices), selection.ownPdfOrder));
     ticks.add(ApplyIgnoreList(ws, ws.DocIgnorePath(), missing, selection.documents));
     ticks.add(ApplyIgnoreList(ws, ws.PdfIgnorePath(), missing, selection.pdfs));
     listing.merge(ticks);
@@ -84,12 +124,13 @@ Problems LoadFolderLists(const Workspace &ws, const BookChoices &choices,
 
 void SortLists(FolderSelection &selection)
 {
-    const ListOrder order = OrderOf(selection.settings.choices);
+    const ListSorting documents(OrderOf(selection.settings.choices)), pdfs = PdfSorting(selection);
     for (TickedNames *list : {&selection.documents, &selection.pdfs}) {
+        const ListSorting &sorting = list == &selection.pdfs ? pdfs : documents;
         QList<qsizetype> rows(list->names.size());
         std::iota(rows.begin(), rows.end(), 0);
         std::stable_sort(rows.begin(), rows.end(), [&](qsizetype a, qsizetype b) {
-            return ListOrderLess(list->names.at(a), list->names.at(b), order);
+            return sorting.Less(list->names.at(a), list->names.at(b));
         });
         TickedNames sorted;
         for (const qsizetype row : rows) {

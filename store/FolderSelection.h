@@ -3,6 +3,7 @@
 #include "core/Status.h"
 #include "core/Workspace.h"
 #include "listing/FolderListing.h"
+#include "listing/ListOrder.h"
 #include "store/FolderChoices.h"
 
 #include <QList>
@@ -25,6 +26,8 @@ struct FolderSelection {
     FolderSettings settings;
     TickedNames documents;
     TickedNames pdfs;
+    QStringList ownPdfOrder; // the PDF list's own order (QFPDFOrder.INI), if the folder has one
+    Status ownPdfOrderRead = Status::Ok(); // failed: its file is damaged; the PDFs are sorted
 };
 
 // At start-up a missing ignore list is made empty, unless nothing in the folder may change.
@@ -33,8 +36,9 @@ enum class MissingIgnoreLists { Create, Leave };
 // The folder's files of a kind, in the lists' order (documents of the types chosen), each ticked
 // unless the ignore list at ignorePath names it. A list that cannot be read leaves every item
 // ticked and fails.
-Status ListWithTicks(const Workspace &ws, FileKind kind, const BookChoices &choices,
-                     const QString &ignorePath, MissingIgnoreLists missing, TickedNames &list);
+Status ListWithTicks(const Workspace &ws, FileKind kind, const QStringList &documentTypes,
+                     const ListSorting &sorting, const QString &ignorePath,
+                     MissingIgnoreLists missing, TickedNames &list);
 
 // Both lists as start-up fills them, in the order and with the documents' types chosen. A
 // listing that fails says so once, before what failed with the ignore lists.
@@ -44,6 +48,15 @@ Problems LoadFolderLists(const Workspace &ws, const BookChoices &choices,
 // The settings file, then both lists.
 Problems LoadFolderSelection(const Workspace &ws, MissingIgnoreLists missing,
                              FolderSelection &selection);
+
+// The PDF list's order: the folder's own, if any, then the list order the choices ask for.
+ListSorting PdfSorting(const FolderSelection &selection);
+
+// The folder's own order of its PDFs, when it has one: its file read, or not there. A file that
+// cannot be read gives none, and says so, for a notice.
+Status ReadOwnPdfOrder(const Workspace &ws, QStringList &names);
+// Stores the PDF list's order as the folder's own; or, for none, removes the file.
+Problems StoreOwnPdfOrder(const Workspace &ws, const QStringList &names);
 
 // Both lists put in the order the settings choose, each name keeping its tick.
 void SortLists(FolderSelection &selection);

@@ -35,6 +35,17 @@ Problems WriteIgnoreList(const QString &path, const QStringList &names)
     return problems;
 }
 
+namespace {
+
+QStringList Lines(const QByteArray &bytes)
+{
+    // Lines end at CR LF, CR, or (as files edited here do) LF alone.
+    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
+    return DecodeSystem(bytes).split(lineEnd);
+}
+
+} // namespace
+
 Status ReadIgnoreList(const QString &path, QSet<QString> &names)
 {
     names.clear();
@@ -42,10 +53,24 @@ Status ReadIgnoreList(const QString &path, QSet<QString> &names)
     const Status read = ReadWholeFile(ResolveIgnoringCase(path), bytes);
     if (!read)
         return read;
-    // Lines end at CR LF, CR, or (as files edited here do) LF alone.
-    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
-    const QStringList lines = DecodeSystem(bytes).split(lineEnd);
+    const QStringList lines = Lines(bytes);
     names = QSet<QString>(lines.cbegin(), lines.cend());
+    return Status::Ok();
+}
+
+Status ReadNameList(const QString &path, QStringList &names)
+{
+    names.clear();
+    QByteArray bytes;
+    const Status read = ReadWholeFile(ResolveIgnoringCase(path), bytes);
+    if (!read)
+        return read;
+    if (bytes.contains('\0'))
+        return Status::Failed(
+            ResolveIgnoringCase(path),
+            QCoreApplication::translate("Files", "is damaged: it holds no list of names"));
+    names = Lines(bytes);
+    names.removeAll(QString()); // the last line's end, and blank lines
     return Status::Ok();
 }
 

@@ -18,6 +18,10 @@ Problems WriteIgnoreList(const QString &path, const QStringList &names);
 // The names the file holds. A file that cannot be read gives none and fails.
 Status ReadIgnoreList(const QString &path, QSet<QString> &names);
 
+// The names the file holds, in its order, in the same format: the PDF list's own order. A file
+// that cannot be read, or holds what no list of names does (a NUL byte), gives none and fails.
+Status ReadNameList(const QString &path, QStringList &names);
+
 // Creates the file empty, or empties it.
 Status CreateEmptyFile(const QString &path);
 

@@ -1,6 +1,7 @@
 #include "runs/FolderState.h"
 #include "runs/StartUp.h"
 #include "store/FolderChoices.h"
+#include "store/FolderSelection.h"
 #include "store/IgnoreList.h"
 #include "support/MemoryWindow.h"
 #include "support/TestFolder.h"
@@ -37,6 +38,8 @@ private slots:
     void runStoresSettingsThenBothLists();
     void failedSavesNameTheirFilesAndTryBoth();
     void nothingIsStoredWithoutAFolder();
+    void ownPdfOrderComesFirst_data();
+    void ownPdfOrderComesFirst();
 };
 
 void TestFolderChoices::savesUntickedNamesInListOrder()
@@ -253,6 +256,37 @@ void TestFolderChoices::nothingIsStoredWithoutAFolder()
     ApplyIgnoreListStep(ws, window);
     for (const char *name : {"/Quirefold.INI", "/QFDOCIgnore.INI", "/QFPDFIgnore.INI"})
         QVERIFY2(!QFileInfo::exists(QLatin1String(name)), name);
+}
+
+void TestFolderChoices::ownPdfOrderComesFirst_data()
+{
+    QTest::addColumn<QByteArray>("order"); // QFPDFOrder.INI; null: none
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<bool>("damaged");
+    QTest::newRow("none") << QByteArray() << QStringList{"a.pdf", "b.pdf", "c.pdf", "d.pdf"}
+                          << false;
+    // Named ones first, in the file's order; a gone one passed over; new ones after, sorted.
+    QTest::newRow("gone and new") << QByteArray("c.pdf\r\ngone.pdf\r\na.pdf\r\n")
+                                  << QStringList{"c.pdf", "a.pdf", "b.pdf", "d.pdf"} << false;
+    QTest::newRow("damaged") << QByteArray("c.pdf\r\n\0\0\r\n", 11)
+                             << QStringList{"a.pdf", "b.pdf", "c.pdf", "d.pdf"} << true;
+}
+
+void TestFolderChoices::ownPdfOrderComesFirst()
+{
+    QFETCH(QByteArray, order);
+    QFETCH(QStringList, expected);
+    QFETCH(bool, damaged);
+    TestFolder folder;
+    folder.touch({"d.pdf", "b.pdf", "a.pdf", "c.pdf"});
+    if (!order.isNull())
+        folder.write("QFPDFOrder.INI", order);
+    FolderSelection selection;
+    LoadFolderSelection(InFolder(folder), MissingIgnoreLists::Leave, selection);
+    QCOMPARE(selection.pdfs.names, expected);
+    QCOMPARE(!selection.ownPdfOrderRead.ok(), damaged);
+    if (damaged)
+        QCOMPARE(selection.ownPdfOrderRead.file(), folder.file("QFPDFOrder.INI"));
 }
 
 QTEST_GUILESS_MAIN(TestFolderChoices)

@@ -94,6 +94,7 @@ private slots:
     void grayedOptionCannotBeChosenAgainByTheUser();
     void barColourIsPainted();
     void pdfListMenuTicksTheBookChoices();
+    void pdfListKeepsAnOrderOfItsOwn();
     void documentsWithoutAnUpToDatePdfAreMarked();
     void compileButtonMakesTheBookAndTakesNoInputMeanwhile();
     void printButtonMakesRealPdfsThroughLibreOffice();
@@ -536,6 +537,42 @@ void TestMainWindow::pdfListMenuTicksTheBookChoices()
     QCOMPARE(order, QStringList({"a.doc", "b.docx", "Doc 2.doc", "Doc 10.doc"}));
     QCOMPARE(s.ticked("List1"), QStringList({"a.doc", "b.docx", "Doc 2.doc"}));
     QCOMPARE(documents->currentItem()->text(), QStringLiteral("Doc 2.doc"));
+}
+
+void TestMainWindow::pdfListKeepsAnOrderOfItsOwn()
+{
+    const auto names = [](QListWidget *list) {
+        QStringList all;
+        for (int i = 0; i < list->count(); ++i)
+            all << list->item(i)->text();
+        return all;
+    };
+    TestFolder folder;
+    folder.touch({"a.pdf", "b.pdf", "c.pdf"});
+    folder.write("QFPDFIgnore.INI", "b.pdf\r\n");
+    {
+        Started s({folder.path()});
+        QVERIFY(QTest::qWaitForWindowActive(s.form.get()));
+        auto *list = s.get<QListWidget>("List2");
+        list->setFocus();
+        list->setCurrentRow(0);
+        QTest::keyClick(list, Qt::Key_Down, Qt::AltModifier);
+        QTest::keyClick(list, Qt::Key_Down, Qt::AltModifier);
+        QCOMPARE(names(list), QStringList({"b.pdf", "c.pdf", "a.pdf"}));
+        QCOMPARE(list->currentItem()->text(), QStringLiteral("a.pdf"));
+        QCOMPARE(s.ticked("List2"), QStringList({"c.pdf", "a.pdf"}));
+        QVERIFY(!folder.exists("QFPDFOrder.INI")); // only Close stores it
+        s.click("Command8");
+    }
+    QCOMPARE(folder.read("QFPDFOrder.INI"), QByteArray("b.pdf\r\nc.pdf\r\na.pdf\r\n"));
+    // Start-up reads it; a PDF new in the folder follows, sorted. Sort Again removes it.
+    folder.touch({"0.pdf"});
+    Started s({folder.path()});
+    auto *list = s.get<QListWidget>("List2");
+    QCOMPARE(names(list), QStringList({"b.pdf", "c.pdf", "a.pdf", "0.pdf"}));
+    list->findChild<QMenu *>("List2Menu")->findChild<QAction *>("SortAgain")->trigger();
+    QCOMPARE(names(list), QStringList({"0.pdf", "a.pdf", "b.pdf", "c.pdf"}));
+    QVERIFY(!folder.exists("QFPDFOrder.INI"));
 }
 
 void TestMainWindow::documentsWithoutAnUpToDatePdfAreMarked()

@@ -985,6 +985,18 @@ DIESE DATEI WIRD ÜBERSPRUNGEN.</translation>
             <numerusform>%n PDF-Dateien wurden gelöscht.</numerusform>
         </translation>
     </message>
+    <message>
+        <source>%1, so the PDFs are in their sorted order</source>
+        <translation>%1, daher stehen die PDFs in ihrer sortierten Reihenfolge</translation>
+    </message>
+    <message>
+        <source>could not be removed</source>
+        <translation>konnte nicht entfernt werden</translation>
+    </message>
+    <message>
+        <source>is damaged: it holds no list of names</source>
+        <translation>ist beschädigt: sie enthält keine Liste von Namen</translation>
+    </message>
 </context>
 <context>
     <name>Runs</name>
@@ -1330,6 +1342,18 @@ Leer lassen für keine Nummern.</translation>
     <message>
         <source>Natural order (2 before 10)</source>
         <translation>Natürliche Reihenfolge (2 vor 10)</translation>
+    </message>
+    <message>
+        <source>Move Up</source>
+        <translation>Nach oben</translation>
+    </message>
+    <message>
+        <source>Move Down</source>
+        <translation>Nach unten</translation>
+    </message>
+    <message>
+        <source>Sort Again</source>
+        <translation>Wieder sortieren</translation>
     </message>
 </context>
 </TS>

@@ -30,7 +30,8 @@ public:
     virtual void AddItem(const QString &text) = 0;
     // Puts the items in the order and keeps them so; ticks, marks and the current item go with
     // their items.
-    virtual void SetOrder(ListOrder order) = 0;
+    virtual void SetOrder(const ListSorting &sorting) = 0;
+    virtual const ListSorting &Order() const = 0;
     // Puts a small mark on the item, meaning as its tooltip; an empty meaning takes it off. The
     // item's text, tick and place stay as they are.
     virtual void SetMark(int index, const QString &meaning) = 0;

@@ -23,18 +23,18 @@ void MemoryTickList::Clear()
 void MemoryTickList::AddItem(const QString &text)
 {
     const int row = SortedInsertRow(
-        int(items_.size()), [this](int i) { return items_.at(i).text; }, text, order_);
+        int(items_.size()), [this](int i) { return items_.at(i).text; }, text, sorting_);
     items_.insert(row, Item{text, false, QString()});
     if (current_ >= row)
         ++current_;
 }
 
-void MemoryTickList::SetOrder(ListOrder order)
+void MemoryTickList::SetOrder(const ListSorting &sorting)
 {
-    order_ = order;
+    sorting_ = sorting;
     const QString current = current_ >= 0 ? items_.at(current_).text : QString();
-    std::stable_sort(items_.begin(), items_.end(), [order](const Item &a, const Item &b) {
-        return ListOrderLess(a.text, b.text, order);
+    std::stable_sort(items_.begin(), items_.end(), [this](const Item &a, const Item &b) {
+        return sorting_.Less(a.text, b.text);
     });
     for (qsizetype i = 0; i < items_.size(); ++i)
         if (current_ >= 0 && items_.at(i).text == current)

@@ -22,7 +22,8 @@ public:
     bool SetCurrent(int index) override;
     void Clear() override;
     void AddItem(const QString &text) override;
-    void SetOrder(ListOrder order) override;
+    void SetOrder(const ListSorting &sorting) override;
+    const ListSorting &Order() const override { return sorting_; }
     void SetMark(int index, const QString &meaning) override { items_[index].mark = meaning; }
     QString Mark(int index) const { return items_.at(index).mark; }
 
@@ -37,7 +38,7 @@ private:
     };
     QList<Item> items_;
     int current_ = -1;
-    ListOrder order_ = ListOrder::Alphabetical;
+    ListSorting sorting_;
 };
 
 class MemoryTextBox : public TextBox {
