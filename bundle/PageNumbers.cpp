@@ -30,9 +30,19 @@ struct ShownPage {
     double matrix[6] = {1, 0, 0, 1, 0, 0};
 };
 
+// The page's crop box, else its media box; a page with neither as four numbers (a damaged one) is
+// taken as readers take it, US Letter.
+QPDFObjectHandle::Rectangle ShownBox(QPDFPageObjectHelper &page)
+{
+    for (const char *key : {"/CropBox", "/MediaBox"})
+        if (QPDFObjectHandle box = page.getAttribute(key, false); box.isRectangle())
+            return box.getArrayAsRectangle();
+    return {0, 0, 612, 792};
+}
+
 ShownPage Shown(QPDFPageObjectHelper &page)
 {
-    const QPDFObjectHandle::Rectangle box = page.getCropBox(false, true).getArrayAsRectangle();
+    const QPDFObjectHandle::Rectangle box = ShownBox(page);
     const double x0 = std::min(box.llx, box.urx), x1 = std::max(box.llx, box.urx);
     const double y0 = std::min(box.lly, box.ury), y1 = std::max(box.lly, box.ury);
     QPDFObjectHandle rotate = page.getAttribute("/Rotate", false);

@@ -188,14 +188,19 @@ void FitToPageBefore(PdfFile &book, int index)
     const std::vector<QPDFObjectHandle> &pages = book.pdf.getAllPages();
     QPDFObjectHandle sheet = pages.at(size_t(index));
     QPDFPageObjectHelper before(pages.at(size_t(index - 1)));
-    sheet.replaceKey("/MediaBox", before.getMediaBox(true).shallowCopy());
-    for (const char *key : {"/CropBox", "/Rotate"}) {
-        QPDFObjectHandle value = before.getAttribute(key, false);
-        if (value.isNull())
-            sheet.removeKey(key);
-        else
-            sheet.replaceKey(key, value.shallowCopy());
-    }
+    // Only what a page can take is copied: a damaged page's box may be anything.
+    if (QPDFObjectHandle media = before.getAttribute("/MediaBox", false); media.isRectangle())
+        sheet.replaceKey("/MediaBox", media.shallowCopy());
+    QPDFObjectHandle crop = before.getAttribute("/CropBox", false);
+    if (crop.isRectangle())
+        sheet.replaceKey("/CropBox", crop.shallowCopy());
+    else
+        sheet.removeKey("/CropBox");
+    QPDFObjectHandle rotate = before.getAttribute("/Rotate", false);
+    if (rotate.isInteger())
+        sheet.replaceKey("/Rotate", QPDFObjectHandle::newInteger(rotate.getIntValue()));
+    else
+        sheet.removeKey("/Rotate");
 }
 
 // Puts the sources' pages into the book in order, as the layout places them, each source's

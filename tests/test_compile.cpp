@@ -177,6 +177,19 @@ void TestCompile::blankSheetCanTakeThePageBefore()
                          fit ? before.getKey(key).unparse() : std::string("null"));
         }
     }
+    // A damaged page's boxes (here streams) are none a sheet can take: it keeps its own, and the
+    // book is made, numbered.
+    ChangePdf(f.folder.file("A.pdf"), [](QPDF &a) {
+        QPDFObjectHandle page = a.getAllPages().front();
+        for (const char *key : {"/MediaBox", "/CropBox"})
+            page.replaceKey(key, a.newStream("0 0 100 100"));
+    });
+    f.window.choices.pageNumbers = QStringLiteral("{n}");
+    CompileRun(f.ctx);
+    QVERIFY2(f.messages().isEmpty(), qPrintable(f.messages().join('\n')));
+    QCOMPARE(
+        PageWidths(*ReadPdf(f.book())).at(1),
+        PageWidths(*ReadPdf(QStringLiteral(QUIREFOLD_PROGRAM_FOLDER "/empty_page.pdf"))).at(0));
 }
 
 namespace {
