@@ -9,8 +9,8 @@ namespace qf {
 inline const QString kSettingsFileName = QStringLiteral("Quirefold.INI");
 inline const QString kDocIgnoreFileName = QStringLiteral("QFDOCIgnore.INI");
 inline const QString kPdfIgnoreFileName = QStringLiteral("QFPDFIgnore.INI");
-inline const QString kPdfOrderFileName =
-    QStringLiteral("QFPDFOrder.INI"); // the PDF list's own order
+// The PDF list's own order, once the user has moved a PDF.
+inline const QString kPdfOrderFileName = QStringLiteral("QFPDFOrder.INI");
 
 // Paths are joined plainly: no trimming, unquoting or normalisation, so "dir/" gives "dir//x".
 QString JoinPath(const QString &folder, const QString &name);
