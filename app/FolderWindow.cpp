@@ -11,6 +11,7 @@
 #include "store/FolderChoices.h"
 #include "window/SelectAll.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -416,6 +417,12 @@ void FolderWindow::AddOwnOrderChoices(QMenu *menu)
     });
     // A PDF dragged to a new place is moved as by the keys.
     pdfListWidget_->setDragDropMode(QAbstractItemView::InternalMove);
+    // A place said after a move is the item's name only while it stays current.
+    connect(pdfListWidget_, &QListWidget::currentItemChanged, this,
+            [](QListWidgetItem *, QListWidgetItem *previous) {
+                if (previous)
+                    previous->setData(Qt::AccessibleTextRole, QVariant());
+            });
     connect(pdfListWidget_->model(), &QAbstractItemModel::rowsMoved, this,
             [this] { TakeOwnPdfOrder(); });
 }
@@ -429,6 +436,15 @@ void FolderWindow::MovePdf(int by)
     pdfListWidget_->insertItem(to, item);
     pdfListWidget_->setCurrentItem(item);
     TakeOwnPdfOrder();
+    // A screen reader hears the new place as the item's name while it stays current.
+    item = pdfListWidget_->currentItem();
+    item->setData(Qt::AccessibleTextRole, QCoreApplication::translate("Window", "%1, %2 of %3")
+                                              .arg(item->text())
+                                              .arg(pdfListWidget_->row(item) + 1)
+                                              .arg(pdfListWidget_->count()));
+    QAccessibleEvent said(pdfListWidget_, QAccessible::NameChanged);
+    said.setChild(pdfListWidget_->row(item));
+    QAccessible::updateAccessibility(&said);
 }
 
 void FolderWindow::TakeOwnPdfOrder()

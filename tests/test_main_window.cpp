@@ -560,6 +560,8 @@ void TestMainWindow::pdfListKeepsAnOrderOfItsOwn()
         QTest::keyClick(list, Qt::Key_Down, Qt::AltModifier);
         QCOMPARE(names(list), QStringList({"b.pdf", "c.pdf", "a.pdf"}));
         QCOMPARE(list->currentItem()->text(), QStringLiteral("a.pdf"));
+        QCOMPARE(list->currentItem()->data(Qt::AccessibleTextRole).toString(),
+                 QStringLiteral("a.pdf, 3 of 3"));
         QCOMPARE(s.ticked("List2"), QStringList({"c.pdf", "a.pdf"}));
         QVERIFY(!folder.exists("QFPDFOrder.INI")); // only Close stores it
         s.click("Command8");

@@ -1355,5 +1355,9 @@ Leer lassen für keine Nummern.</translation>
         <source>Sort Again</source>
         <translation>Wieder sortieren</translation>
     </message>
+    <message>
+        <source>%1, %2 of %3</source>
+        <translation>%1, %2 von %3</translation>
+    </message>
 </context>
 </TS>
