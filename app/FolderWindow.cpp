@@ -780,7 +780,7 @@ void FolderWindow::RemoveConverted()
 
 WordProcessorStarter FolderWindow::DesktopWordProcessor()
 {
-    // The offices run on threads of their own; the run keeps the window painted meanwhile.
+    // The offices run on threads of their own, started by the run's own thread.
     return LibreOfficeFromPlugin(hooks_.programFolder.isEmpty()
                                      ? QCoreApplication::applicationDirPath()
                                      : hooks_.programFolder);

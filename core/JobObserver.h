@@ -18,8 +18,8 @@ struct Notice {
 };
 
 // How a job tells what it is doing while it runs. The window shows it in its status lines, list
-// and bars; the batch command on its console. Every call comes on the thread that started the
-// job, so an observer needs no locking.
+// and bars; the batch command on its console. Every call comes on the job's thread, one at a
+// time, so an observer needs no locking; the window's hands the calls to its own thread.
 class JobObserver {
 public:
     virtual ~JobObserver() = default;
