@@ -437,13 +437,12 @@ void FolderWindow::MovePdf(int by)
     pdfListWidget_->setCurrentItem(item);
     TakeOwnPdfOrder();
     // A screen reader hears the new place as the item's name while it stays current.
-    item = pdfListWidget_->currentItem();
     item->setData(Qt::AccessibleTextRole, QCoreApplication::translate("Window", "%1, %2 of %3")
                                               .arg(item->text())
-                                              .arg(pdfListWidget_->row(item) + 1)
+                                              .arg(to + 1)
                                               .arg(pdfListWidget_->count()));
     QAccessibleEvent said(pdfListWidget_, QAccessible::NameChanged);
-    said.setChild(pdfListWidget_->row(item));
+    said.setChild(to);
     QAccessible::updateAccessibility(&said);
 }
 

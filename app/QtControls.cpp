@@ -214,14 +214,21 @@ void QtTickList::SetOrder(const ListSorting &sorting)
     if (sorting == sorting_)
         return;
     sorting_ = sorting;
+    const auto less = [this](const QListWidgetItem *a, const QListWidgetItem *b) {
+        return sorting_.Less(a->text(), b->text());
+    };
+    QList<QListWidgetItem *> rows;
+    for (int i = 0; i < widget_->count(); ++i)
+        rows.append(widget_->item(i));
+    if (std::is_sorted(rows.begin(), rows.end(), less))
+        return;                               // a move's own order, or nothing to move
     FramePacer::Instance().ApplyNow(widget_); // before the rows it names move
     QListWidgetItem *current = widget_->currentItem();
     const int scrolled = widget_->verticalScrollBar()->value();
     QList<QListWidgetItem *> items;
     while (widget_->count() > 0)
         items.append(widget_->takeItem(0));
-    std::stable_sort(items.begin(), items.end(),
-                     [this](auto *a, auto *b) { return sorting_.Less(a->text(), b->text()); });
+    std::stable_sort(items.begin(), items.end(), less);
     for (QListWidgetItem *item : items)
         widget_->addItem(item);
     if (current)

@@ -15,8 +15,8 @@ struct TrashOutcome {
     QString reason; // why not, when not
 };
 
-// Moves a file (or a link, not what it points to) into the trash of the freedesktop.org Trash
-// specification: the home trash ($XDG_DATA_HOME/Trash, made with its parents when missing) when
+// Moves a file (or a link, not what it points to) into the freedesktop.org trash that file
+// managers show: the home trash ($XDG_DATA_HOME/Trash, made with its parents when missing) when
 // the file is on the home's file system, else its file system's $top/.Trash/$UID or
 // $top/.Trash-$UID. Only absolute paths are used, so nothing is made where the program started.
 TrashOutcome MoveToTrash(const QString &path);

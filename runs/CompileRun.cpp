@@ -20,7 +20,8 @@ void CompileRun(RunContext &ctx)
     ctx.ws.OutputFileName = w.BookName().Text();
 
     w.StatusLine().Show(QCoreApplication::translate("Runs", "Collecting information for file:"));
-    const CompileRequest request = CompileRequestFor(ctx.ws, SelectionOf(w), ctx.programFolder);
+    const FolderSelection selection = SelectionOf(w);
+    const CompileRequest request = CompileRequestFor(ctx.ws, selection, ctx.programFolder);
     TickList &pdfs = w.PdfList();
     for (int i = 0; i < pdfs.Count(); ++i) {
         pdfs.SetCurrent(i);
@@ -37,7 +38,7 @@ void CompileRun(RunContext &ctx)
     RunBesideWindow([&] { result = CompileBook(request, observer, viewer); });
     run.problems().merge(result.problems);
     if (!result.book.isEmpty())
-        for (const StalePdf &stale : StalePdfs(ctx.ws, SelectionOf(w)))
+        for (const StalePdf &stale : StalePdfs(ctx.ws, selection))
             run.problems().add(Status::Failed(QString(), stale.warning));
     if (result.stopped)
         run.Stopped(QCoreApplication::translate(

@@ -7,21 +7,17 @@
 namespace qf {
 namespace {
 
+// The store's ticks for the list's items, put into the list.
 Status ApplyOneIgnoreList(const Workspace &ws, const QString &path, TickList &list,
                           MissingIgnoreLists missing)
 {
-    if (!FileExists(path)) {
-        if (ws.WorkingFolder.isEmpty() || missing == MissingIgnoreLists::Leave) {
-            LoadIgnoreList(path, list); // no list: every item ticked
-            return Status::Ok();
-        }
-        const Status created = CreateEmptyFile(path);
-        if (!created) {
-            LoadIgnoreList(path, list); // still ticks every item
-            return created;
-        }
-    }
-    return LoadIgnoreList(path, list);
+    TickedNames names;
+    for (int i = 0; i < list.Count(); ++i)
+        names.names.append(list.Name(i));
+    const Status status = ApplyIgnoreList(ws, path, missing, names);
+    for (int i = 0; i < list.Count(); ++i)
+        list.SetTicked(i, names.ticked.value(i));
+    return status;
 }
 
 } // namespace

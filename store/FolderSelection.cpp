@@ -22,8 +22,19 @@ QStringList NamesTicked(const TickedNames &list, bool ticked)
     return names;
 }
 
-// Ticks every name the ignore list does not name; without one, every name, after making it
-// empty unless that is not wanted.
+// The folder's files of a kind, sorted.
+Status ListSorted(const Workspace &ws, FileKind kind, const QStringList &documentTypes,
+                  const ListSorting &sorting, TickedNames &list)
+{
+    list = {};
+    const Status listed =
+        ListFolderFiles(ws.WorkingFolder, PatternsOf(kind, documentTypes), list.names);
+    SortNames(list.names, sorting);
+    return listed;
+}
+
+} // namespace
+
 Status ApplyIgnoreList(const Workspace &ws, const QString &path, MissingIgnoreLists missing,
                        TickedNames &list)
 {
@@ -39,8 +50,6 @@ Status ApplyIgnoreList(const Workspace &ws, const QString &path, MissingIgnoreLi
     return status;
 }
 
-} // namespace
-
 QStringList TickedNames::Ticked() const
 {
     return NamesTicked(*this, true);
@@ -55,10 +64,7 @@ Status ListWithTicks(const Workspace &ws, FileKind kind, const QStringList &docu
                      const ListSorting &sorting, const QString &ignorePath,
                      MissingIgnoreLists missing, TickedNames &list)
 {
-    list = {};
-    const Status listed =
-        ListFolderFiles(ws.WorkingFolder, PatternsOf(kind, documentTypes), list.names);
-    SortNames(list.names, sorting);
+    const Status listed = ListSorted(ws, kind, documentTypes, sorting, list);
     const Status ticked = ApplyIgnoreList(ws, ignorePath, missing, list);
     return listed ? ticked : listed;
 }
@@ -100,26 +106,19 @@ Problems StoreOwnPdfOrder(const Workspace &ws, const QStringList &names)
 Problems LoadFolderLists(const Workspace &ws, const BookChoices &choices,
                          MissingIgnoreLists missing, FolderSelection &selection)
 {
-    Problems listing, ticks;
-    selection.documents = {};
-    selection.pdfs = {};
-    const Status documents =
-        ListFolderFiles(ws.WorkingFolder, PatternsOf(FileKind::Doc, choices.documentTypes),
-                        selection.documents.names);
-    listing.add(documents);
-    // The PDF listing would fail for the same reason: said once.
-    const Status pdfs =
-        ListFolderFiles(ws.WorkingFolder, PatternsOf(FileKind::Pdf), selection.pdfs.names);
-    if (listing.empty())
-        listing.add(pdfs);
-    SortNames(selection.documents.names, OrderOf(choices));
+    Problems problems;
+    problems.add(ListSorted(ws, FileKind::Doc, choices.documentTypes, OrderOf(choices),
+                            selection.documents));
     // A damaged order of the folder's own is said, and the PDFs keep their sorted order.
     selection.ownPdfOrderRead = ReadOwnPdfOrder(ws, selection.ownPdfOrder);
-    SortNames(selection.pdfs.names, ListSorting(OrderOf(choices), selection.ownPdfOrder));
-    ticks.add(ApplyIgnoreList(ws, ws.DocIgnorePath(), missing, selection.documents));
-    ticks.add(ApplyIgnoreList(ws, ws.PdfIgnorePath(), missing, selection.pdfs));
-    listing.merge(ticks);
-    return listing;
+    const Status pdfs =
+        ListSorted(ws, FileKind::Pdf, {}, ListSorting(OrderOf(choices), selection.ownPdfOrder),
+                   selection.pdfs);
+    if (problems.empty()) // the PDF listing would fail for the same reason: said once
+        problems.add(pdfs);
+    problems.add(ApplyIgnoreList(ws, ws.DocIgnorePath(), missing, selection.documents));
+    problems.add(ApplyIgnoreList(ws, ws.PdfIgnorePath(), missing, selection.pdfs));
+    return problems;
 }
 
 void SortLists(FolderSelection &selection)

@@ -33,6 +33,12 @@ struct FolderSelection {
 // At start-up a missing ignore list is made empty, unless nothing in the folder may change.
 enum class MissingIgnoreLists { Create, Leave };
 
+// Ticks every name the ignore list at path does not name; without one, every name, after making
+// it empty unless it is not wanted or there is no folder. A list that cannot be read ticks every
+// name and fails.
+Status ApplyIgnoreList(const Workspace &ws, const QString &path, MissingIgnoreLists missing,
+                       TickedNames &list);
+
 // The folder's files of a kind, in the lists' order (documents of the types chosen), each ticked
 // unless the ignore list at ignorePath names it. A list that cannot be read leaves every item
 // ticked and fails.
