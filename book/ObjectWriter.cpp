@@ -23,26 +23,6 @@ constexpr size_t kObjectsPerStream = 100;
 // Bytes gathered before they go to the sink.
 constexpr size_t kFlushAt = 1 << 20;
 
-// Where an object is in the file: at an offset, or in an object stream.
-struct XrefEntry {
-    int type = 0;        // 0 free, 1 at an offset, 2 in an object stream
-    long long where = 0; // the offset, or the object stream's number
-    int index = 0;       // the place in the object stream
-};
-
-// Objects laid out as bytes: entries of type 1 count from the start of bytes.
-struct WrittenObjects {
-    std::string bytes;
-    std::vector<std::pair<int, XrefEntry>> entries; // by object number
-};
-
-struct ObjGenHash {
-    size_t operator()(const QPDFObjGen &og) const
-    {
-        return std::hash<long long>()((static_cast<long long>(og.getObj()) << 16) ^ og.getGen());
-    }
-};
-
 // zlib data, as /FlateDecode takes it, at zlib's own default level; libdeflate makes it in a
 // fraction of zlib's time and no larger.
 std::string Deflate(std::string_view data)
@@ -75,8 +55,7 @@ bool IsPlainName(const std::string &name)
 // Objects as PDF text, each reference by the number numberOf gives.
 class ObjectText {
 public:
-    explicit ObjectText(const std::function<int(QPDFObjectHandle)> &numberOf) : numberOf_(numberOf)
-    {}
+    explicit ObjectText(const NumberOf &numberOf) : numberOf_(numberOf) {}
 
     // The object's own value, even when it is indirect.
     void Value(QPDFObjectHandle object, std::string &out)
@@ -133,22 +112,24 @@ public:
         out += ">>";
     }
 
-    // A stream's dictionary as written, with the data that goes with it.
-    void Stream(QPDFObjectHandle stream, const UndecodableStream &undecodable, std::string &dict,
-                std::string &data)
+    // A stream's dictionary as written with its data.
+    void StreamDictionary(QPDFObjectHandle stream, const StreamBytes &data, std::string &dict)
     {
-        bool compressed = false;
-        data = StreamData(stream, stream.getDict(), undecodable, compressed);
-        const std::string length = "/Length " + std::to_string(data.size()) + ' ';
-        Dictionary(stream.getDict(), dict, &length, compressed);
+        const std::string length = "/Length " + std::to_string(data.data.size()) + ' ';
+        Dictionary(stream.getDict(), dict, &length, data.compressed);
     }
 
 private:
-    // An object inside another: indirect ones by reference.
+    // An object inside another: indirect ones by reference, or null where there is none.
     void Item(QPDFObjectHandle object, std::string &out)
     {
         if (object.isIndirect()) {
-            Number(numberOf_(object), out);
+            const int number = numberOf_(object);
+            if (number <= 0) {
+                out += "null";
+                return;
+            }
+            Number(number, out);
             out += " 0 R";
             return;
         }
@@ -170,115 +151,122 @@ private:
             out += QPDFObjectHandle::newName(name).unparse();
     }
 
-    // Its data as it stands, or decoded and compressed as qpdf's writer would.
-    static std::string StreamData(QPDFObjectHandle stream, QPDFObjectHandle dict,
-                                  const UndecodableStream &undecodable, bool &compressed)
-    {
-        std::string data;
-        compressed = false;
-        if (stream.getFilterOnWrite() && !IsFlate(dict)) {
-            const bool metadata = dict.getKey("/Type").isNameAndEquals("/Metadata");
-            Pl_String into("stream", nullptr, data);
-            bool attempted = false;
-            bool piped = false;
-            std::string detail;
-            try {
-                piped = stream.pipeStreamData(&into, &attempted, metadata ? 0 : qpdf_ef_compress,
-                                              qpdf_dl_generalized, false, true);
-            } catch (const std::exception &e) {
-                detail = e.what();
-            }
-            if (piped) {
-                compressed = attempted; // else filters qpdf leaves alone: as it stands
-                return data;
-            }
-            if (undecodable)
-                undecodable(stream.getObjGen(), detail);
-            data.clear();
-        }
-        Pl_String into("stream", nullptr, data);
-        stream.pipeStreamData(&into, nullptr, 0, qpdf_dl_none, false, false);
-        return data;
-    }
-
-    const std::function<int(QPDFObjectHandle)> &numberOf_;
+    const NumberOf &numberOf_;
 };
 
-// Objects laid out as bytes: whole, or packed into object streams, each with its entry.
-class Layout {
-public:
-    Layout(bool objectStreams, const std::function<int()> &newNumber, WrittenObjects &out)
-        : objectStreams_(objectStreams), newNumber_(newNumber), out_(out)
-    {}
+} // namespace
 
-    void Object(int number, const std::string &text)
-    {
-        if (!objectStreams_)
-            return Whole(number, text, nullptr);
-        packedIndex_.push_back({number, packed_.size()});
-        packed_ += text;
-        packed_ += '\n';
-        if (packedIndex_.size() >= kObjectsPerStream)
-            FlushPacked();
-    }
-
-    // An object written whole; with data, a stream whose dictionary is text.
-    void Whole(int number, std::string_view text, const std::string *data)
-    {
-        std::string &bytes = out_.bytes;
-        out_.entries.push_back({number, {1, static_cast<long long>(bytes.size()), 0}});
-        bytes += std::to_string(number);
-        bytes += " 0 obj\n";
-        bytes += text;
-        if (data) {
-            bytes += "\nstream\n";
-            bytes += *data;
-            bytes += "\nendstream";
-        }
-        bytes += "\nendobj\n";
-    }
-
-    void FlushPacked()
-    {
-        if (packedIndex_.empty())
-            return;
-        const int number = newNumber_();
-        std::string head;
-        for (const auto &[object, at] : packedIndex_)
-            head += std::to_string(object) + ' ' + std::to_string(at) + ' ';
-        for (size_t i = 0; i < packedIndex_.size(); ++i)
-            out_.entries.push_back({packedIndex_[i].first, {2, number, int(i)}});
-        const std::string data = Deflate(head + packed_);
-        const std::string dict = "<< /Type /ObjStm /N " + std::to_string(packedIndex_.size()) +
-                                 " /First " + std::to_string(head.size()) +
-                                 " /Filter /FlateDecode /Length " + std::to_string(data.size()) +
-                                 " >>";
-        packed_.clear();
-        packedIndex_.clear();
-        Whole(number, dict, &data);
-    }
-
-private:
-    bool objectStreams_;
-    const std::function<int()> &newNumber_;
-    WrittenObjects &out_;
-    std::string packed_;                              // the object stream being filled
-    std::vector<std::pair<int, size_t>> packedIndex_; // its objects and their offsets in it
-};
-
-void WriteOne(QPDFObjectHandle object, int number, ObjectText &text, Layout &layout,
-              const UndecodableStream &undecodable, std::string &scratch)
+StreamBytes WrittenStreamData(QPDFObjectHandle stream, const UndecodableStream &undecodable)
 {
-    scratch.clear();
-    if (object.isStream()) {
-        std::string data;
-        text.Stream(object, undecodable, scratch, data);
-        layout.Whole(number, scratch, &data);
-    } else {
-        text.Value(object, scratch);
-        layout.Object(number, scratch);
+    StreamBytes out;
+    QPDFObjectHandle dict = stream.getDict();
+    if (stream.getFilterOnWrite() && !IsFlate(dict)) {
+        const bool metadata = dict.getKey("/Type").isNameAndEquals("/Metadata");
+        Pl_String into("stream", nullptr, out.data);
+        bool attempted = false;
+        bool piped = false;
+        std::string detail;
+        try {
+            piped = stream.pipeStreamData(&into, &attempted, metadata ? 0 : qpdf_ef_compress,
+                                          qpdf_dl_generalized, false, true);
+        } catch (const std::exception &e) {
+            detail = e.what();
+        }
+        if (piped) {
+            out.compressed = attempted; // else filters qpdf leaves alone: as it stands
+            return out;
+        }
+        if (undecodable)
+            undecodable(stream.getObjGen(), detail);
+        out.data.clear();
     }
+    Pl_String into("stream", nullptr, out.data);
+    stream.pipeStreamData(&into, nullptr, 0, qpdf_dl_none, false, false);
+    return out;
 }
+
+std::string StreamDictionaryText(QPDFObjectHandle stream, const StreamBytes &data,
+                                 const NumberOf &numberOf)
+{
+    std::string text;
+    ObjectText(numberOf).StreamDictionary(stream, data, text);
+    return text;
+}
+
+struct ObjectLayout::Packing {
+    std::string text;                           // the object stream being filled
+    std::vector<std::pair<int, size_t>> index; // its objects and their offsets in it
+};
+
+ObjectLayout::ObjectLayout(bool objectStreams, std::function<int()> newNumber,
+                           WrittenObjects &out)
+    : objectStreams_(objectStreams), newNumber_(std::move(newNumber)), out_(out),
+      packing_(std::make_unique<Packing>())
+{}
+
+ObjectLayout::~ObjectLayout() = default;
+
+void ObjectLayout::Add(QPDFObjectHandle object, int number, const NumberOf &numberOf,
+                       const StreamBytes *data)
+{
+    ObjectText text(numberOf);
+    scratch_.clear();
+    if (object.isStream()) {
+        StreamBytes own;
+        if (!data) {
+            own = WrittenStreamData(object, nullptr);
+            data = &own;
+        }
+        text.StreamDictionary(object, *data, scratch_);
+        Whole(number, scratch_, &data->data);
+        return;
+    }
+    text.Value(object, scratch_);
+    if (!objectStreams_)
+        return Whole(number, scratch_, nullptr);
+    packing_->index.push_back({number, packing_->text.size()});
+    packing_->text += scratch_;
+    packing_->text += '\n';
+    if (packing_->index.size() >= kObjectsPerStream)
+        Flush();
+}
+
+void ObjectLayout::Whole(int number, std::string_view text, const std::string *data)
+{
+    std::string &bytes = out_.bytes;
+    out_.entries.push_back({number, {1, static_cast<long long>(bytes.size()), 0}});
+    bytes += std::to_string(number);
+    bytes += " 0 obj\n";
+    bytes += text;
+    if (data) {
+        bytes += "\nstream\n";
+        bytes += *data;
+        bytes += "\nendstream";
+    }
+    bytes += "\nendobj\n";
+}
+
+void ObjectLayout::Flush()
+{
+    std::vector<std::pair<int, size_t>> &index = packing_->index;
+    if (index.empty())
+        return;
+    const int number = newNumber_();
+    std::string head;
+    for (const auto &[object, at] : index)
+        head += std::to_string(object) + ' ' + std::to_string(at) + ' ';
+    for (size_t i = 0; i < index.size(); ++i)
+        out_.entries.push_back({index[i].first, {2, number, int(i)}});
+    const std::string data = Deflate(head + packing_->text);
+    const std::string dict = "<< /Type /ObjStm /N " + std::to_string(index.size()) + " /First " +
+                             std::to_string(head.size()) + " /Filter /FlateDecode /Length " +
+                             std::to_string(data.size()) + " >>";
+    packing_->text.clear();
+    index.clear();
+    Whole(number, dict, &data);
+}
+
+namespace {
 
 std::string Header(const ObjectWriterOptions &options)
 {
@@ -299,32 +287,16 @@ int BytesFor(long long value)
     return width;
 }
 
-// A PDF written in one pass: the header, then every object the trailer reaches, numbered in the
-// order reached, and the cross-reference data; the /ID a digest of all the bytes before it.
-class PdfFileWriter {
-public:
-    PdfFileWriter(ObjectWriterOptions options, ByteSink sink);
-    bool Begin();
-    bool Finish(QPDF &pdf);
+} // namespace
 
-private:
-    int ReserveNumbers(int count);
-    bool Append(const WrittenObjects &piece);
-    bool Send(std::string_view bytes);
-
-    ObjectWriterOptions options_;
-    ByteSink sink_;
-    std::vector<XrefEntry> xref_;
-    long long offset_ = 0;
-    std::unique_ptr<QCryptographicHash> digest_;
-};
-
-PdfFileWriter::PdfFileWriter(ObjectWriterOptions options, ByteSink sink)
+PdfStreamWriter::PdfStreamWriter(ObjectWriterOptions options, ByteSink sink)
     : options_(std::move(options)), sink_(std::move(sink)), xref_(1), // number 0 is always free
       digest_(std::make_unique<QCryptographicHash>(QCryptographicHash::Md5))
 {}
 
-bool PdfFileWriter::Send(std::string_view bytes)
+PdfStreamWriter::~PdfStreamWriter() = default;
+
+bool PdfStreamWriter::Send(std::string_view bytes)
 {
     if (bytes.empty())
         return true;
@@ -333,22 +305,24 @@ bool PdfFileWriter::Send(std::string_view bytes)
     return sink_(bytes);
 }
 
-bool PdfFileWriter::Begin()
+bool PdfStreamWriter::Begin()
 {
     return Send(Header(options_));
 }
 
-int PdfFileWriter::ReserveNumbers(int count)
+int PdfStreamWriter::ReserveNumbers(int count)
 {
     const int first = int(xref_.size());
     xref_.resize(xref_.size() + size_t(std::max(count, 0)));
     return first;
 }
 
-bool PdfFileWriter::Append(const WrittenObjects &piece)
+bool PdfStreamWriter::Append(const WrittenObjects &piece)
 {
     for (const auto &[number, entry] : piece.entries) {
-        XrefEntry &at = xref_.at(size_t(number));
+        if (size_t(number) >= xref_.size())
+            xref_.resize(size_t(number) + 1);
+        XrefEntry &at = xref_[size_t(number)];
         at = entry;
         if (entry.type == 1)
             at.where += offset_;
@@ -356,19 +330,23 @@ bool PdfFileWriter::Append(const WrittenObjects &piece)
     return Send(piece.bytes);
 }
 
-bool PdfFileWriter::Finish(QPDF &pdf)
+bool PdfStreamWriter::Finish(QPDF &pdf, KnownNumbers known)
 {
-    std::unordered_map<QPDFObjGen, int, ObjGenHash> numbers;
     std::deque<QPDFObjectHandle> queue;
+    for (const auto &[og, numbered] : known)
+        if (!numbered.written)
+            queue.push_back(pdf.getObjectByObjGen(og));
+    std::sort(queue.begin(), queue.end(), [&](QPDFObjectHandle a, QPDFObjectHandle b) {
+        return known.at(a.getObjGen()).number < known.at(b.getObjGen()).number;
+    });
     const std::function<int()> newNumber = [&] { return ReserveNumbers(1); };
-    const std::function<int(QPDFObjectHandle)> numberOf = [&](QPDFObjectHandle object) {
-        const QPDFObjGen og = object.getObjGen();
-        auto [at, added] = numbers.try_emplace(og, 0);
+    const NumberOf numberOf = [&](QPDFObjectHandle object) {
+        auto [at, added] = known.try_emplace(object.getObjGen(), Numbered{});
         if (added) {
-            at->second = newNumber();
+            at->second.number = newNumber();
             queue.push_back(object);
         }
-        return at->second;
+        return at->second.number;
     };
     QPDFObjectHandle trailer = pdf.getTrailer();
     std::string ending = " /Root " + std::to_string(numberOf(trailer.getKey("/Root"))) + " 0 R";
@@ -377,9 +355,7 @@ bool PdfFileWriter::Finish(QPDF &pdf)
         ending += " /Info " + std::to_string(numberOf(info)) + " 0 R";
 
     WrittenObjects written;
-    ObjectText text(numberOf);
-    Layout layout(options_.objectStreams, newNumber, written);
-    std::string scratch;
+    ObjectLayout layout(options_.objectStreams, newNumber, written);
     const auto flush = [&] {
         const bool sent = Append(written);
         written.bytes.clear();
@@ -389,31 +365,39 @@ bool PdfFileWriter::Finish(QPDF &pdf)
     while (!queue.empty()) {
         QPDFObjectHandle object = queue.front();
         queue.pop_front();
-        WriteOne(object, numbers.at(object.getObjGen()), text, layout, options_.undecodable,
-                 scratch);
+        StreamBytes data;
+        if (object.isStream())
+            data = WrittenStreamData(object, options_.undecodable);
+        layout.Add(object, known.at(object.getObjGen()).number, numberOf, &data);
         if (written.bytes.size() >= kFlushAt && !flush())
             return false;
     }
-    layout.FlushPacked();
+    layout.Flush();
     if (!flush())
         return false;
+    return options_.objectStreams ? FinishStream(ending) : FinishTable(ending);
+}
 
-    if (!options_.objectStreams) {
-        const std::string hex = digest_->result().toHex().toStdString();
-        const long long start = offset_;
-        std::string table = "xref\n0 " + std::to_string(xref_.size()) + "\n";
-        char line[21];
-        for (size_t i = 0; i < xref_.size(); ++i) {
-            if (xref_[i].type == 1)
-                std::snprintf(line, sizeof line, "%010lld %05d n \n", xref_[i].where, 0);
-            else
-                std::snprintf(line, sizeof line, "%010d %05d f \n", 0, i == 0 ? 65535 : 0);
-            table += line;
-        }
-        table += "trailer << /Size " + std::to_string(xref_.size()) + ending + " /ID [ <" + hex +
-                 "> <" + hex + "> ] >>\nstartxref\n" + std::to_string(start) + "\n%%EOF\n";
-        return Send(table);
+bool PdfStreamWriter::FinishTable(const std::string &ending)
+{
+    const std::string hex = digest_->result().toHex().toStdString();
+    const long long start = offset_;
+    std::string table = "xref\n0 " + std::to_string(xref_.size()) + "\n";
+    char line[21];
+    for (size_t i = 0; i < xref_.size(); ++i) {
+        if (xref_[i].type == 1)
+            std::snprintf(line, sizeof line, "%010lld %05d n \n", xref_[i].where, 0);
+        else
+            std::snprintf(line, sizeof line, "%010d %05d f \n", 0, i == 0 ? 65535 : 0);
+        table += line;
     }
+    table += "trailer << /Size " + std::to_string(xref_.size()) + ending + " /ID [ <" + hex +
+             "> <" + hex + "> ] >>\nstartxref\n" + std::to_string(start) + "\n%%EOF\n";
+    return Send(table);
+}
+
+bool PdfStreamWriter::FinishStream(const std::string &ending)
+{
     const int number = ReserveNumbers(1);
     xref_.at(size_t(number)) = {1, offset_, 0};
     long long largest = 0;
@@ -453,8 +437,6 @@ bool PdfFileWriter::Finish(QPDF &pdf)
     return Send(last);
 }
 
-} // namespace
-
 bool IsFlate(QPDFObjectHandle dict)
 {
     QPDFObjectHandle filter = dict.getKey("/Filter");
@@ -463,7 +445,7 @@ bool IsFlate(QPDFObjectHandle dict)
 
 bool WriteObjects(QPDF &pdf, const ObjectWriterOptions &options, const ByteSink &sink)
 {
-    PdfFileWriter writer(options, sink);
+    PdfStreamWriter writer(options, sink);
     return writer.Begin() && writer.Finish(pdf);
 }
 

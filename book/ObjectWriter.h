@@ -4,8 +4,14 @@
 #include <qpdf/QPDF.hh>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+class QCryptographicHash;
 
 namespace qf {
 
@@ -16,6 +22,16 @@ using ByteSink = std::function<bool(std::string_view bytes)>;
 // Told of each stream whose data cannot be decoded, by its number in the PDF it is in, with what is
 // wrong (empty when qpdf did not say); its data is written as it stands.
 using UndecodableStream = std::function<void(QPDFObjGen stream, const std::string &detail)>;
+
+// The number an object is written under, for references to it; 0 or less: written as null.
+using NumberOf = std::function<int(QPDFObjectHandle object)>;
+
+struct ObjGenHash {
+    size_t operator()(const QPDFObjGen &og) const
+    {
+        return std::hash<long long>()((static_cast<long long>(og.getObj()) << 16) ^ og.getGen());
+    }
+};
 
 // Whether a stream's dictionary names Flate as its one filter: such data is written as it stands.
 bool IsFlate(QPDFObjectHandle dict);
@@ -36,5 +52,93 @@ struct ObjectWriterOptions {
 // the /ID is a digest of them. False when the sink failed; qpdf's exceptions (stream data that can
 // no longer be read) pass through.
 bool WriteObjects(QPDF &pdf, const ObjectWriterOptions &options, const ByteSink &sink);
+
+// Where an object is in the file: at an offset, or in an object stream.
+struct XrefEntry {
+    int type = 0;        // 0 free, 1 at an offset, 2 in an object stream
+    long long where = 0; // the offset, or the object stream's number
+    int index = 0;       // the place in the object stream
+};
+
+// Objects laid out as bytes, to be appended to a file: entries of type 1 count from the start of
+// bytes.
+struct WrittenObjects {
+    std::string bytes;
+    std::vector<std::pair<int, XrefEntry>> entries; // by object number
+};
+
+// A stream's data as it is written: as it stands, or decoded and compressed as qpdf's writer
+// would. qpdf's exception passes through when even the data as it stands cannot be read.
+struct StreamBytes {
+    std::string data;
+    bool compressed = false; // compressed here: the dictionary's filters give way to Flate's
+};
+StreamBytes WrittenStreamData(QPDFObjectHandle stream, const UndecodableStream &undecodable);
+// A stream's dictionary as it is written with data, references by numberOf.
+std::string StreamDictionaryText(QPDFObjectHandle stream, const StreamBytes &data,
+                                 const NumberOf &numberOf);
+
+// Lays objects out as bytes under the numbers they are given: streams whole, the others whole
+// or packed into object streams, which take their numbers from newNumber.
+class ObjectLayout {
+public:
+    ObjectLayout(bool objectStreams, std::function<int()> newNumber, WrittenObjects &out);
+    ~ObjectLayout();
+    ObjectLayout(const ObjectLayout &) = delete;
+    ObjectLayout &operator=(const ObjectLayout &) = delete;
+
+    // A stream needs its data; references go by numberOf.
+    void Add(QPDFObjectHandle object, int number, const NumberOf &numberOf,
+             const StreamBytes *data = nullptr);
+    // Packs what waits for an object stream.
+    void Flush();
+
+private:
+    struct Packing;
+    void Whole(int number, std::string_view text, const std::string *data);
+
+    bool objectStreams_;
+    std::function<int()> newNumber_;
+    WrittenObjects &out_;
+    std::unique_ptr<Packing> packing_;
+    std::string scratch_;
+};
+
+// A PDF written in one pass while it is made: pieces of objects already numbered are appended as
+// they come, and the objects its trailer reaches follow at the end, numbered after them.
+class PdfStreamWriter {
+public:
+    PdfStreamWriter(ObjectWriterOptions options, ByteSink sink);
+    ~PdfStreamWriter();
+    PdfStreamWriter(const PdfStreamWriter &) = delete;
+    PdfStreamWriter &operator=(const PdfStreamWriter &) = delete;
+
+    // The header; false when the sink failed.
+    bool Begin();
+    // count numbers no one else takes; the first of them.
+    int ReserveNumbers(int count);
+    bool Append(const WrittenObjects &piece);
+
+    struct Numbered {
+        int number = 0;
+        bool written = false; // already in the file: only referred to
+    };
+    using KnownNumbers = std::unordered_map<QPDFObjGen, Numbered, ObjGenHash>;
+    // Writes the objects pdf's trailer reaches, those known under their numbers, then the
+    // cross-reference data and the trailer. False when the sink failed; qpdf's exceptions pass
+    // through.
+    bool Finish(QPDF &pdf, KnownNumbers known = {});
+
+private:
+    bool Send(std::string_view bytes);
+    bool FinishTable(const std::string &ending);
+    bool FinishStream(const std::string &ending);
+
+    ObjectWriterOptions options_;
+    ByteSink sink_;
+    std::vector<XrefEntry> xref_;
+    long long offset_ = 0;
+    std::unique_ptr<QCryptographicHash> digest_;
+};
 
 } // namespace qf

@@ -326,10 +326,17 @@ void ReadAllThePagesReach(PdfFile &file)
         if (stream && IsWorthADigest(dict))
             NoteRawDigest(object); // here, not on the thread that makes the book
     }
+    TryFlateStreams(file, flate);
+}
+
+} // namespace
+
+void TryFlateStreams(PdfFile &file, const std::vector<QPDFObjectHandle> &flate)
+{
     // Data that cannot be decoded is said as such, not as damage the file was read with: the
     // tries' warnings are not kept.
     const std::vector<QPDFExc> damage = file.pdf.getWarnings();
-    for (QPDFObjectHandle &object : flate) {
+    for (QPDFObjectHandle object : flate) {
         QString detail;
         if (!InflatesWhole(object) && !Decodes(file, object, &detail))
             file.undecodable.emplace_back(object, detail);
@@ -338,8 +345,6 @@ void ReadAllThePagesReach(PdfFile &file)
     for (const QPDFExc &warning : damage)
         file.pdf.warn(warning);
 }
-
-} // namespace
 
 void PrepareForCopy(PdfFile &file)
 {

@@ -25,6 +25,9 @@ long long WrittenSize(PdfFile &file);
 // so that copying its pages later reads nothing more and a save need not try them again. May run
 // on any thread that holds the file alone.
 void PrepareForCopy(PdfFile &file);
+// Tries each of a source's Flate streams once; those whose data cannot be decoded go into
+// file.undecodable, with what is wrong.
+void TryFlateStreams(PdfFile &file, const std::vector<QPDFObjectHandle> &flate);
 // Names a source whose stream data cannot be decoded among the book's damaged sources, once.
 void NameUndecodable(PdfFile &book, const QString &source, const QString &detail);
 
