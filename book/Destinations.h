@@ -20,6 +20,11 @@ public:
     // Takes the source's /Dests and /Names /Dests, and renames what its pages' links say; names
     // become strings, as the book keeps them all in its /Names /Dests tree.
     void Add(QPDF &book, const SourceInBook &source);
+    // A source with no names or links of its own: links from others may still lead to it.
+    void Place(const QString &name, int firstPage, int pages)
+    {
+        placed_.push_back({name, firstPage, pages});
+    }
     // Writes the names into the book's catalog and turns links between its PDFs into its own.
     void Finish(QPDF &book);
     // The sources' pages moved on by pages in the book.

@@ -20,6 +20,11 @@ class DocumentLevel {
 public:
     // Ok, or what of the source could not be kept (its pages stay in the book all the same).
     Status Add(QPDF &book, const QString &name, QPDF &source, int firstPage, int pages);
+    // A source that stands alone, written apart from the book.
+    void AddAlone(const QString &name, int firstPage, int pages)
+    {
+        destinations_.Place(name, firstPage, pages);
+    }
     // frontPages: pages put in front of the sources' since they were added.
     Status Finish(QPDF &book, int frontPages = 0);
 

@@ -194,12 +194,11 @@ std::string StreamDictionaryText(QPDFObjectHandle stream, const StreamBytes &dat
 }
 
 struct ObjectLayout::Packing {
-    std::string text;                           // the object stream being filled
+    std::string text;                          // the object stream being filled
     std::vector<std::pair<int, size_t>> index; // its objects and their offsets in it
 };
 
-ObjectLayout::ObjectLayout(bool objectStreams, std::function<int()> newNumber,
-                           WrittenObjects &out)
+ObjectLayout::ObjectLayout(bool objectStreams, std::function<int()> newNumber, WrittenObjects &out)
     : objectStreams_(objectStreams), newNumber_(std::move(newNumber)), out_(out),
       packing_(std::make_unique<Packing>())
 {}

@@ -113,6 +113,8 @@ public:
     PdfStreamWriter(const PdfStreamWriter &) = delete;
     PdfStreamWriter &operator=(const PdfStreamWriter &) = delete;
 
+    // Options given once numbers were reserved, before anything is written.
+    void Configure(ObjectWriterOptions options) { options_ = std::move(options); }
     // The header; false when the sink failed.
     bool Begin();
     // count numbers no one else takes; the first of them.

@@ -16,12 +16,11 @@
 namespace qf {
 namespace {
 
-// The file's PDF version, read as qpdf's getVersionAsPDFVersion reads it ("1.4" at the start,
-// after blanks; 0.0 when there is none), which builds a regular expression on each call and so
-// costs more than reading a small file.
-PDFVersion VersionOf(QPDF &pdf)
+// A version as qpdf's getVersionAsPDFVersion reads it ("1.4" at the start, after blanks; 0.0
+// when there is none), which builds a regular expression on each call and so costs more than
+// reading a small file.
+PDFVersion ParseVersion(const std::string &text, int extension)
 {
-    const std::string text = pdf.getPDFVersion();
     size_t at = text.find_first_not_of(" \t\r\n\f\v");
     const auto number = [&](int &value) {
         const size_t start = at;
@@ -35,7 +34,12 @@ PDFVersion VersionOf(QPDF &pdf)
     if (at == std::string::npos || !number(major) || at >= text.size() || text[at++] != '.' ||
         !number(minor))
         major = minor = 0;
-    return PDFVersion(major, minor, pdf.getExtensionLevel());
+    return PDFVersion(major, minor, extension);
+}
+
+PDFVersion VersionOf(QPDF &pdf)
+{
+    return ParseVersion(pdf.getPDFVersion(), pdf.getExtensionLevel());
 }
 
 // Files up to this size are parsed in memory.
@@ -116,6 +120,15 @@ Status ReadPdfBytes(const QString &path, const QByteArray &bytes, std::shared_pt
                                      size_t(in.bytes.size()));
         },
         read);
+}
+
+PDFVersion PeekPdfVersion(const QString &path)
+{
+    // qpdf looks as far for the header.
+    QFile file(path);
+    const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(1024) : QByteArray();
+    const qsizetype at = head.indexOf("%PDF-");
+    return at < 0 ? PDFVersion(0, 0) : ParseVersion(head.mid(at + 5).toStdString(), 0);
 }
 
 Status AppendPages(PdfFile &book, PdfFile &source)

@@ -49,6 +49,9 @@ Status ReadPdfFile(const QString &path, std::shared_ptr<PdfFile> &read);
 // The same for a file's bytes already in memory.
 Status ReadPdfBytes(const QString &path, const QByteArray &bytes, std::shared_ptr<PdfFile> &read);
 
+// The version the header of the PDF at path says, read without parsing the file; 0.0 for none.
+PDFVersion PeekPdfVersion(const QString &path);
+
 inline int PageCount(PdfFile &file)
 {
     return int(file.pdf.getAllPages().size());

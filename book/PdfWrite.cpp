@@ -181,11 +181,10 @@ void NoteExtensionLevel(PdfFile &file)
                                                            std::to_string(extension) + " >> >>"));
 }
 
-// Writes the book through sink in one pass; data that cannot be decoded is written as it stands
-// and its source named.
-bool WriteThrough(PdfFile &file, const ByteSink &sink)
+// How the book is written; data that cannot be decoded is written as it stands and its source
+// named.
+ObjectWriterOptions OptionsFor(PdfFile &file)
 {
-    NoteExtensionLevel(file);
     ObjectWriterOptions options;
     options.version = file.version;
     options.objectStreams = file.objectStreams;
@@ -194,8 +193,36 @@ bool WriteThrough(PdfFile &file, const ByteSink &sink)
                         detail.empty() ? QCoreApplication::translate("Book", "bad encoded data")
                                        : DamageDetail(detail));
     };
-    return WriteObjects(file.pdf, options, sink);
+    return options;
 }
+
+// Writes the book through sink in one pass.
+bool WriteThrough(PdfFile &file, const ByteSink &sink)
+{
+    NoteExtensionLevel(file);
+    return WriteObjects(file.pdf, OptionsFor(file), sink);
+}
+
+} // namespace
+
+ByteSink FileSink(int fd, int &error)
+{
+    return [fd, &error](std::string_view bytes) {
+        while (!bytes.empty()) {
+            const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                error = n == 0 ? EIO : errno;
+                return false;
+            }
+            bytes.remove_prefix(size_t(n));
+        }
+        return true;
+    };
+}
+
+namespace {
 
 Status WriteOnce(PdfFile &file, WholeFileWrite &out)
 {
@@ -215,20 +242,7 @@ Status WriteOnce(PdfFile &file, WholeFileWrite &out)
         return Status::Ok();
     }
     int error = 0;
-    const ByteSink toFile = [&](std::string_view bytes) {
-        while (!bytes.empty()) {
-            const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0) {
-                error = n == 0 ? EIO : errno;
-                return false;
-            }
-            bytes.remove_prefix(size_t(n));
-        }
-        return true;
-    };
-    if (!WriteThrough(file, toFile))
+    if (!WriteThrough(file, FileSink(fd, error)))
         return Status::Failed(out.Target(), SystemReason(error));
     return Status::Ok();
 }
@@ -386,6 +400,107 @@ Status WritePdfInto(PdfFile &file, WholeFileWrite &out)
     if (!written)
         return fail(written.reason());
     if (const std::vector<QPDFExc> damage = NewDamage(file.pdf, warningsBefore); !damage.empty())
+        return fail(QCoreApplication::translate("Book", "a page's content could not be read: %1")
+                        .arg(QString::fromStdString(damage.back().getMessageDetail())));
+    return Status::Ok();
+}
+
+namespace {
+
+// The version a header says: at least 1.5 with object streams.
+std::string HeaderVersion(PDFVersion version, bool objectStreams)
+{
+    if (objectStreams)
+        version.updateIfGreater(PDFVersion(1, 5));
+    std::string text;
+    int extension = 0;
+    version.getVersion(text, extension);
+    return text;
+}
+
+} // namespace
+
+BookWriter::BookWriter(PdfFile &book, bool objectStreams, ByteSink sink, HeaderPatch patch)
+    : book_(book), objectStreams_(objectStreams), patch_(std::move(patch))
+{
+    book_.objectStreams = objectStreams;
+    writer_ = std::make_unique<PdfStreamWriter>(ObjectWriterOptions{}, std::move(sink));
+    // The page tree's number comes first: every piece's pages name it as their parent.
+    const int pageTree = writer_->ReserveNumbers(1);
+    known_[book_.pdf.getRoot().getKey("/Pages").getObjGen()] = {pageTree, false};
+}
+
+BookWriter::~BookWriter() = default;
+
+BookNumbering BookWriter::Numbering() const
+{
+    BookNumbering numbering;
+    numbering.pageTree = known_.begin()->second.number;
+    numbering.next = numbering.pageTree + 1;
+    numbering.objectStreams = objectStreams_;
+    return numbering;
+}
+
+bool BookWriter::Add(const SourcePiece &piece)
+{
+    if (!started_) {
+        started_ = true;
+        ObjectWriterOptions options = OptionsFor(book_);
+        header_ = HeaderVersion(options.version, objectStreams_);
+        writer_->Configure(options);
+        failed_ = !writer_->Begin();
+    }
+    if (!failed_)
+        failed_ = !writer_->Append(piece.written);
+    for (size_t i = 0; i < piece.pages.size(); ++i) {
+        QPDFObjectHandle page = QPDFObjectHandle::newDictionary();
+        page.replaceKey("/Type", QPDFObjectHandle::newName("/Page"));
+        if (i + 1 == piece.pages.size()) {
+            // A blank sheet after it may take its size.
+            const std::pair<const char *, const std::string &> boxes[] = {
+                {"/MediaBox", piece.lastMediaBox},
+                {"/CropBox", piece.lastCropBox},
+                {"/Rotate", piece.lastRotate}};
+            for (const auto &[key, text] : boxes)
+                if (!text.empty())
+                    page.replaceKey(key, QPDFObjectHandle::parse(text));
+        }
+        page = book_.pdf.makeIndirectObject(page);
+        book_.pdf.addPage(page, false);
+        known_[page.getObjGen()] = {piece.pages[i], true};
+    }
+    return !failed_;
+}
+
+Status BookWriter::Finish(int firstFree, const QString &target, int sinkError)
+{
+    const auto fail = [&](const QString &reason) {
+        return Status::Failed(
+            target, QCoreApplication::translate("Book", "could not be written (%1)").arg(reason));
+    };
+    if (failed_)
+        return fail(SystemReason(sinkError ? sinkError : EIO));
+    NoteExtensionLevel(book_);
+    const std::string version = HeaderVersion(book_.version, objectStreams_);
+    // A header that cannot be mended in place gives way to the catalog's /Version.
+    if (version != header_ && (version.size() != header_.size() || !patch_))
+        book_.pdf.getRoot().replaceKey("/Version", QPDFObjectHandle::newName("/" + version));
+    FindUndecodableFlate(book_);
+    const size_t warningsBefore = book_.pdf.numWarnings();
+    try {
+        if (writer_->ReserveNumbers(0) < firstFree)
+            writer_->ReserveNumbers(firstFree - writer_->ReserveNumbers(0));
+        if (!writer_->Finish(book_.pdf, known_))
+            return fail(SystemReason(sinkError ? sinkError : EIO));
+    } catch (const QPDFSystemError &e) {
+        return fail(SystemReason(e.getErrno()));
+    } catch (const std::exception &e) {
+        return fail(QString::fromStdString(e.what()));
+    }
+    if (version != header_ && version.size() == header_.size() && patch_ &&
+        !patch_("%PDF-" + version))
+        return fail(SystemReason(errno));
+    if (const std::vector<QPDFExc> damage = NewDamage(book_.pdf, warningsBefore); !damage.empty())
         return fail(QCoreApplication::translate("Book", "a page's content could not be read: %1")
                         .arg(QString::fromStdString(damage.back().getMessageDetail())));
     return Status::Ok();

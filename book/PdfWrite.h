@@ -1,7 +1,11 @@
 #pragma once
 
+#include "book/ObjectWriter.h"
 #include "book/PdfFile.h"
+#include "book/SourcePiece.h"
 #include "core/Status.h"
+
+#include <memory>
 
 namespace qf {
 
@@ -17,6 +21,43 @@ class WholeFileWrite;
 Status WritePdfAtomically(PdfFile &file, const QString &path);
 // The same, into the temporary file of a whole-file write that the caller commits.
 Status WritePdfInto(PdfFile &file, WholeFileWrite &out);
+
+// A book written while it is made: the pieces of the sources that stand alone go out as they
+// come, each of their pages in the book a stand-in for the written one; the rest of the book
+// follows at the end, in the same pass.
+class BookWriter {
+public:
+    // Where the bytes go, and how to put the final version into the header written first;
+    // without a way, a later version is said in the catalog.
+    using HeaderPatch = std::function<bool(std::string_view header)>;
+    BookWriter(PdfFile &book, bool objectStreams, ByteSink sink, HeaderPatch patch = nullptr);
+    ~BookWriter();
+    BookWriter(const BookWriter &) = delete;
+    BookWriter &operator=(const BookWriter &) = delete;
+
+    // The numbers the pieces are to take.
+    BookNumbering Numbering() const;
+    // Appends the piece and puts its pages' stand-ins at the end of the book's pages. False when
+    // the bytes could not be written.
+    bool Add(const SourcePiece &piece);
+    bool Started() const { return started_; }
+    // Writes the rest of the book; firstFree is the first number no piece took. Fails as
+    // WritePdfInto does, naming target; sinkError is the sink's errno when it failed.
+    Status Finish(int firstFree, const QString &target, int sinkError = 0);
+
+private:
+    PdfFile &book_;
+    bool objectStreams_;
+    HeaderPatch patch_;
+    std::unique_ptr<PdfStreamWriter> writer_;
+    PdfStreamWriter::KnownNumbers known_;
+    std::string header_; // the version the header says
+    bool started_ = false;
+    bool failed_ = false;
+};
+
+// A sink into a file descriptor; error gets errno when it fails.
+ByteSink FileSink(int fd, int &error);
 
 // How many bytes the document would take written; -1 when it cannot be written.
 long long WrittenSize(PdfFile &file);

@@ -21,6 +21,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <optional>
+#include <unistd.h>
+
 namespace qf {
 namespace {
 
@@ -203,13 +206,41 @@ void FitToPageBefore(PdfFile &book, int index)
         sheet.removeKey("/Rotate");
 }
 
+// What assembling the pages gathers besides the book.
+struct Assembly {
+    DamageReport damage;
+    QList<QList<OwnBookmark>> ownBookmarks; // one list per document that went in
+    DocumentLevel documentLevel;
+    BookWriter *writer = nullptr; // the book written as it is made; null: at the end
+    int firstFree = 0;            // the first number no source's piece took
+    SharedStreams pieceShared;    // what the pieces kept once
+};
+
+// Puts a source's pages into the book: its piece's pages when it was written apart, else copies.
+Status PutPages(PdfFile &book, PdfFile &source, const std::optional<SourcePiece> &piece,
+                Assembly &assembly)
+{
+    if (!piece)
+        return AppendPages(book, source);
+    assembly.writer->Add(*piece); // a failed write is said when the book is finished
+    if (!piece->undecodable.isEmpty())
+        NameUndecodable(book, source.path, piece->undecodable);
+    assembly.pieceShared.streams += piece->shared.streams;
+    assembly.pieceShared.bytes += piece->shared.bytes;
+    book.version.updateIfGreater(source.version);
+    return Status::Ok();
+}
+
 // Puts the sources' pages into the book in order, as the layout places them, each source's
 // document data after its pages.
 void AssemblePages(const CompileRequest &request, const QStringList &paths, JobObserver &observer,
-                   PdfFile &book, CompileResult &result, DamageReport &damage,
-                   QList<QList<OwnBookmark>> &ownBookmarks, DocumentLevel &documentLevel)
+                   PdfFile &book, CompileResult &result, Assembly &assembly)
 {
-    SourceReader reader(paths);
+    DamageReport &damage = assembly.damage;
+    QList<QList<OwnBookmark>> &ownBookmarks = assembly.ownBookmarks;
+    DocumentLevel &documentLevel = assembly.documentLevel;
+    SourceReader reader(paths, assembly.writer ? std::optional(assembly.writer->Numbering())
+                                               : std::nullopt);
     const QString blankPath = JoinPath(request.programFolder, kEmptyPageFileName);
     std::shared_ptr<PdfFile> blank;
     const Status blankRead = ReadPdfFile(blankPath, blank);
@@ -226,7 +257,8 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
         observer.At(name, i);
         const QString &path = paths.at(i);
         Status step;
-        std::shared_ptr<PdfFile> source = reader.Next(step);
+        std::optional<SourcePiece> piece;
+        std::shared_ptr<PdfFile> source = reader.Next(step, piece);
         int pages = 0;
         step = CountPages(source.get(), step, path, pages);
         const int pagesBefore = PageCount(book);
@@ -245,15 +277,19 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
             }
         }
         if (step)
-            step = AppendPages(book, *source);
+            step = PutPages(book, *source, piece, assembly);
         if (step && source->pdf.anyWarnings())
             damage.Add(path, QCoreApplication::translate(
                                  "Book", "is damaged (%1); what could be read of it went into "
                                          "the book")
                                  .arg(RepairDetail(*source)));
         if (step) {
-            const Status kept = documentLevel.Add(book.pdf, FileNameFromPath(name), source->pdf,
-                                                  PageCount(book) - pages, pages);
+            const Status kept =
+                piece ? (documentLevel.AddAlone(FileNameFromPath(name), PageCount(book) - pages,
+                                                pages),
+                         Status::Ok())
+                      : documentLevel.Add(book.pdf, FileNameFromPath(name), source->pdf,
+                                          PageCount(book) - pages, pages);
             if (!kept)
                 damage.Add(path, QCoreApplication::translate(
                                      "Book", "has links, form fields or other document data "
@@ -283,6 +319,7 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
         reader.Done(std::move(source));
         observer.Progress(i + 1, count);
     }
+    assembly.firstFree = reader.NextNumber();
 }
 
 // One bookmark per row of the table, in order, each document's own bookmarks under its own.
@@ -308,19 +345,41 @@ QStringList SourcePaths(const CompileRequest &request)
 
 // What follows the pages: the index and page numbers the folder chose, the sources' document
 // data, their shared streams kept once, the book's name, and how it is to be written.
-Status FinishAssembly(const CompileRequest &request, PdfFile &book, DocumentLevel &documentLevel,
+Status FinishAssembly(const CompileRequest &request, PdfFile &book, Assembly &assembly,
                       CompileResult &result)
 {
     BookBundle bundle(request);
     const int front = bundle.PutIndexInFront(book.pdf, result.layout);
-    const Status finished = documentLevel.Finish(book.pdf, front);
+    const Status finished = assembly.documentLevel.Finish(book.pdf, front);
     result.problems.add(bundle.Finish(book.pdf, result.layout));
     result.shared = ShareIdenticalStreams(book.pdf);
+    result.shared.streams += assembly.pieceShared.streams;
+    result.shared.bytes += assembly.pieceShared.bytes;
     NameTheBook(book, BookTitleOf(request));
-    // Sources all older than PDF 1.5 may be made for readers or print rules without object streams.
-    book.objectStreams = request.compact && !(book.version < PDFVersion(1, 5));
+    // Sources all older than PDF 1.5 may be made for readers or print rules without object
+    // streams. A book written as it was made was told so before.
+    if (!assembly.writer || !assembly.writer->Started())
+        book.objectStreams = request.compact && !(book.version < PDFVersion(1, 5));
     book.linearized = request.linearized;
     return finished;
+}
+
+// Whether the sources' pieces can be written apart as they are read: the book's own changes to
+// their pages (page numbers) and a linearized layout need every page in the book.
+bool WrittenAsMade(const CompileRequest &request)
+{
+    return request.pageNumbers.isEmpty() && !request.linearized;
+}
+
+// Object streams unless every source is older than PDF 1.5, as their headers say.
+bool ObjectStreamsFor(const CompileRequest &request, const QStringList &paths)
+{
+    if (!request.compact)
+        return false;
+    for (const QString &path : paths)
+        if (!(PeekPdfVersion(path) < PDFVersion(1, 5)))
+            return true;
+    return false;
 }
 
 } // namespace
@@ -353,12 +412,18 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
     observer.At(request.bookName);
 
     std::shared_ptr<PdfFile> book = NewBook();
-    DamageReport damage;
-    QList<QList<OwnBookmark>> ownBookmarks; // one list per document that went in
     observer.Doing(QCoreApplication::translate("Book", "Compiling PDF files..."));
     const QStringList paths = SourcePaths(request);
-    DocumentLevel documentLevel;
-    AssemblePages(request, paths, observer, *book, result, damage, ownBookmarks, documentLevel);
+    Assembly assembly;
+    int sinkError = 0;
+    std::optional<BookWriter> writer;
+    if (WrittenAsMade(request))
+        assembly.writer = &writer.emplace(
+            *book, ObjectStreamsFor(request, paths), FileSink(target.Descriptor(), sinkError),
+            [fd = target.Descriptor()](std::string_view header) {
+                return ::pwrite(fd, header.data(), header.size(), 0) == ssize_t(header.size());
+            });
+    AssemblePages(request, paths, observer, *book, result, assembly);
     if (result.stopped || observer.StopRequested()) {
         result.stopped = true;
         return result; // the hidden file goes; an old book stays as it was
@@ -370,20 +435,22 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
                                                             "so no book was written")));
         return result;
     }
-    if (const Status finished = FinishAssembly(request, *book, documentLevel, result); !finished)
+    if (const Status finished = FinishAssembly(request, *book, assembly, result); !finished)
         result.problems.add(Status::Failed(
             outputPath, QCoreApplication::translate(
                             "Book", "the sources' links, forms and other document data could "
                                     "not all be kept (%1)")
                             .arg(finished.reason())));
-    AddBookmarks(book->pdf, result.layout.Bookmarks(), ownBookmarks);
+    AddBookmarks(book->pdf, result.layout.Bookmarks(), assembly.ownBookmarks);
     // Written once, complete, under the hidden name; the rename then puts it in the old one's
     // place.
-    Status done = WritePdfInto(*book, target);
+    Status done = writer && writer->Started()
+                      ? writer->Finish(assembly.firstFree, target.Target(), sinkError)
+                      : WritePdfInto(*book, target);
     if (done)
         done = target.Commit();
-    damage.AddWritten(book->damagedSources, paths);
-    damage.MoveTo(result.problems);
+    assembly.damage.AddWritten(book->damagedSources, paths);
+    assembly.damage.MoveTo(result.problems);
     if (!done) {
         result.problems.add(Status::Failed(
             outputPath, QCoreApplication::translate(
@@ -409,17 +476,26 @@ BookPlan PlanBook(const CompileRequest &request)
     SilentObserver observer;
     std::shared_ptr<PdfFile> book = NewBook();
     CompileResult result{QString(), BookLayout(request.blankSheets), {}, false, {}, 0};
-    DamageReport damage;
-    QList<QList<OwnBookmark>> ownBookmarks;
-    DocumentLevel documentLevel;
     const QStringList paths = SourcePaths(request);
-    AssemblePages(request, paths, observer, *book, result, damage, ownBookmarks, documentLevel);
+    Assembly assembly;
+    long long counted = 0;
+    std::optional<BookWriter> writer;
+    if (WrittenAsMade(request))
+        assembly.writer =
+            &writer.emplace(*book, ObjectStreamsFor(request, paths), [&](std::string_view bytes) {
+                counted += static_cast<long long>(bytes.size());
+                return true;
+            });
+    AssemblePages(request, paths, observer, *book, result, assembly);
     BookPlan plan{result.layout, {}, -1};
     if (PageCount(*book) > 0) {
-        FinishAssembly(request, *book, documentLevel, result);
+        FinishAssembly(request, *book, assembly, result);
         plan.layout = result.layout; // with the index and page numbers
         plan.shared = result.shared;
-        plan.bytes = WrittenSize(*book);
+        if (!writer || !writer->Started())
+            plan.bytes = WrittenSize(*book);
+        else if (writer->Finish(assembly.firstFree, QString()))
+            plan.bytes = counted;
     }
     FreeLater(std::move(book));
     return plan;

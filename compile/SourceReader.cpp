@@ -9,7 +9,8 @@
 
 namespace qf {
 
-SourceReader::SourceReader(const QStringList &paths) : paths_(paths)
+SourceReader::SourceReader(const QStringList &paths, std::optional<BookNumbering> numbering)
+    : paths_(paths), numbering_(std::move(numbering))
 {
     const int threads = std::clamp(QThread::idealThreadCount(), 1, 4);
     for (int i = 0; i < threads; ++i)
@@ -29,6 +30,12 @@ SourceReader::~SourceReader()
 
 std::shared_ptr<PdfFile> SourceReader::Next(Status &status)
 {
+    std::optional<SourcePiece> piece;
+    return Next(status, piece);
+}
+
+std::shared_ptr<PdfFile> SourceReader::Next(Status &status, std::optional<SourcePiece> &piece)
+{
     std::unique_lock<std::mutex> lock(mutex_);
     changed_.wait(lock, [this] { return ready_.count(taken_) > 0; });
     auto at = ready_.find(taken_++);
@@ -37,6 +44,7 @@ std::shared_ptr<PdfFile> SourceReader::Next(Status &status)
     lock.unlock();
     changed_.notify_all();
     status = read.status;
+    piece = std::move(read.piece);
     return std::move(read.file);
 }
 
@@ -68,16 +76,48 @@ void SourceReader::Work()
         if (stop_)
             return;
         const qsizetype index = reading_++;
-        const QString path = paths_.at(index);
-        lock.unlock();
-        Read read;
-        read.status = ReadPdfFile(path, read.file);
-        if (read.file)
-            PrepareForCopy(*read.file);
-        lock.lock();
+        Read read = ReadOne(index, lock);
+        if (stop_)
+            return;
         ready_.emplace(index, std::move(read));
         changed_.notify_all();
     }
+}
+
+SourceReader::Read SourceReader::ReadOne(qsizetype index, std::unique_lock<std::mutex> &lock)
+{
+    const QString path = paths_.at(index);
+    lock.unlock();
+    Read read;
+    read.status = ReadPdfFile(path, read.file);
+    PieceMaker maker;
+    const bool asPiece =
+        read.file && numbering_ && PageCount(*read.file) > 0 && maker.Prepare(*read.file);
+    if (read.file && !asPiece)
+        PrepareForCopy(*read.file);
+    lock.lock();
+    // Numbers go to the sources in list order, whichever was read first.
+    changed_.wait(lock, [&] { return stop_ || numbered_ == index; });
+    if (stop_)
+        return read;
+    if (asPiece)
+        maker.Number(*numbering_);
+    ++numbered_;
+    changed_.notify_all();
+    lock.unlock();
+    if (asPiece) {
+        SourcePiece piece;
+        if (maker.Write(piece))
+            read.piece = std::move(piece);
+    }
+    lock.lock();
+    return read;
+}
+
+int SourceReader::NextNumber()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return numbering_ ? numbering_->next : 0;
 }
 
 } // namespace qf

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "book/PdfFile.h"
+#include "book/SourcePiece.h"
 #include "core/Status.h"
 
 #include <QStringList>
@@ -9,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -16,16 +18,22 @@ namespace qf {
 
 // Reads a book's sources a few ahead of the one putting their pages into the book, and frees
 // those it is done with, on threads of their own: reading and freeing a PDF cost more than
-// copying its pages, so the copying should never wait for them.
+// copying its pages, so the copying should never wait for them. Given the book's numbering, it
+// writes each source that stands alone as a piece of the book there too, numbered in list order.
 class SourceReader {
 public:
-    explicit SourceReader(const QStringList &paths);
+    explicit SourceReader(const QStringList &paths,
+                          std::optional<BookNumbering> numbering = std::nullopt);
     ~SourceReader();
     SourceReader(const SourceReader &) = delete;
     SourceReader &operator=(const SourceReader &) = delete;
 
     // The next source in order, waiting until it is read; null with the reason when it cannot be.
     std::shared_ptr<PdfFile> Next(Status &status);
+    // The same with its piece, when it was written as one.
+    std::shared_ptr<PdfFile> Next(Status &status, std::optional<SourcePiece> &piece);
+    // The first number no piece took, once every source was taken.
+    int NextNumber();
     // Hands back a source the caller has done with, to be freed on the reader's thread.
     void Done(std::shared_ptr<PdfFile> file);
 
@@ -33,8 +41,11 @@ private:
     struct Read {
         std::shared_ptr<PdfFile> file;
         Status status;
+        std::optional<SourcePiece> piece;
     };
     void Work();
+    // Reads the source at index; its piece takes its numbers in turn.
+    Read ReadOne(qsizetype index, std::unique_lock<std::mutex> &lock);
 
     static constexpr qsizetype kAhead = 4;
     const QStringList paths_;
@@ -43,6 +54,8 @@ private:
     std::map<qsizetype, Read> ready_; // read, not yet taken, by their place in paths_
     qsizetype taken_ = 0;             // how many were taken
     qsizetype reading_ = 0;           // the next to be read
+    std::optional<BookNumbering> numbering_;
+    qsizetype numbered_ = 0; // sources whose turn at the numbering has passed
     std::vector<std::shared_ptr<PdfFile>> done_;
     bool stop_ = false;
     std::vector<std::thread> threads_;

@@ -16,6 +16,8 @@ packages=(
     libqpdf-dev qpdf poppler-utils
     # Checking that the sources' compressed streams inflate, quickly.
     libdeflate-dev
+    # Digests of the sources' streams, so that each is kept once in the book.
+    libssl-dev
     # Setting the index and page numbers in an embedded subset of DejaVu Sans (fonts-dejavu-core).
     libharfbuzz-dev
     # A second renderer: tests check that books show in MuPDF without warnings.

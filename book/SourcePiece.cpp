@@ -1,0 +1,239 @@
+#include "book/SourcePiece.h"
+
+#include "book/PdfWrite.h"
+
+#include <openssl/evp.h>
+
+#include <QCoreApplication>
+
+#include <set>
+
+namespace qf {
+namespace {
+
+// Stream data held from the reading to the writing, per source; past it, data is read again.
+constexpr size_t kHeldData = 32 << 20;
+constexpr int kMaxActionChain = 50;
+// Streams that refer to streams kept once can be kept once in turn (an image with its soft mask).
+constexpr int kMaxRounds = 4;
+
+// Whether an action, or one it leads to, goes to a named place or to another file: the book
+// renames the one and may take the other to a document of its own.
+bool LeadsByName(QPDFObjectHandle action, std::set<QPDFObjGen> &seen, int depth)
+{
+    if (!action.isDictionary() || depth > kMaxActionChain ||
+        (action.isIndirect() && !seen.insert(action.getObjGen()).second))
+        return false;
+    QPDFObjectHandle type = action.getKey("/S");
+    if (type.isNameAndEquals("/GoToR") ||
+        (type.isNameAndEquals("/GoTo") && !action.getKey("/D").isArray()))
+        return true;
+    QPDFObjectHandle next = action.getKey("/Next");
+    if (!next.isArray())
+        return LeadsByName(next, seen, depth + 1);
+    for (QPDFObjectHandle item : next.aitems())
+        if (LeadsByName(item, seen, depth + 1))
+            return true;
+    return false;
+}
+
+std::string Sha256(const std::string &data)
+{
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int size = 0;
+    if (!EVP_Digest(data.data(), data.size(), digest, &size, EVP_sha256(), nullptr))
+        throw std::runtime_error("no SHA-256 digest");
+    return std::string(reinterpret_cast<const char *>(digest), size);
+}
+
+std::string Unparsed(QPDFObjectHandle value)
+{
+    return value.isNull() ? std::string() : value.unparseResolved();
+}
+
+} // namespace
+
+bool StandsAlone(QPDF &source)
+{
+    QPDFObjectHandle root = source.getRoot();
+    for (const char *key :
+         {"/AcroForm", "/StructTreeRoot", "/OCProperties", "/PageLabels", "/Dests", "/Names"})
+        if (root.hasKey(key))
+            return false;
+    std::set<QPDFObjGen> seen;
+    for (QPDFObjectHandle page : source.getAllPages()) {
+        if (page.hasKey("/StructParents"))
+            return false;
+        QPDFObjectHandle annotations = page.getKey("/Annots");
+        if (!annotations.isArray())
+            continue;
+        for (QPDFObjectHandle annotation : annotations.aitems()) {
+            if (!annotation.isDictionary())
+                continue;
+            QPDFObjectHandle dest = annotation.getKey("/Dest");
+            if ((!dest.isNull() && !dest.isArray()) ||
+                LeadsByName(annotation.getKey("/A"), seen, 0))
+                return false;
+        }
+    }
+    return true;
+}
+
+bool PieceMaker::Prepare(PdfFile &source)
+{
+    source_ = &source;
+    try {
+        if (!StandsAlone(source.pdf))
+            return false;
+        // The book's page tree is not the source's: what pages inherit from it, they hold.
+        source.pdf.pushInheritedAttributesToPage();
+        pages_ = source.pdf.getAllPages();
+        // Every page's parent is the book's page tree, damaged trees too.
+        QPDFObjectHandle mark = source.pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
+        treeMark_ = mark.getObjGen();
+        for (QPDFObjectHandle page : pages_)
+            page.replaceKey("/Parent", mark);
+        std::vector<QPDFObjectHandle> pending(pages_.rbegin(), pages_.rend()), flate;
+        while (!pending.empty()) {
+            QPDFObjectHandle object = pending.back();
+            pending.pop_back();
+            if (object.isIndirect()) {
+                if (object.isPagesObject() || indexOf_.count(object.getObjGen()))
+                    continue;
+                indexOf_.emplace(object.getObjGen(), reached_.size());
+                reached_.push_back({object});
+            }
+            if (object.isArray()) {
+                const std::vector<QPDFObjectHandle> items = object.getArrayAsVector();
+                pending.insert(pending.end(), items.rbegin(), items.rend());
+                continue;
+            }
+            const bool stream = object.isStream();
+            if (!stream && !object.isDictionary())
+                continue;
+            QPDFObjectHandle dict = stream ? object.getDict() : object;
+            const std::map<std::string, QPDFObjectHandle> entries = dict.getDictAsMap();
+            for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
+                if (entry->first != "/Parent" || !object.isPageObject())
+                    pending.push_back(entry->second);
+            if (stream) {
+                streams_.push_back({reached_.size() - 1, {}, false, {}, 0});
+                if (IsFlate(dict))
+                    flate.push_back(object);
+            }
+        }
+        TryFlateStreams(source, flate);
+        for (const auto &[stream, detail] : source.undecodable)
+            if (undecodable_.isEmpty())
+                undecodable_ = detail;
+        const UndecodableStream undecodable = [&](QPDFObjGen, const std::string &detail) {
+            if (undecodable_.isEmpty())
+                undecodable_ = detail.empty()
+                                   ? QCoreApplication::translate("Book", "bad encoded data")
+                                   : QString::fromStdString(detail);
+        };
+        size_t held = 0;
+        for (Stream &stream : streams_) {
+            StreamBytes data = WrittenStreamData(reached_[stream.object].object, undecodable);
+            stream.digest = Sha256(data.data);
+            stream.digest += data.compressed ? 'c' : 'r';
+            stream.size = data.data.size();
+            held += stream.size;
+            stream.dataHeld = held <= kHeldData;
+            if (stream.dataHeld)
+                stream.data = std::move(data);
+        }
+    } catch (const std::exception &) {
+        return false; // the book's own copy says what is wrong
+    }
+    return true;
+}
+
+int PieceMaker::Resolve(QPDFObjectHandle object) const
+{
+    const auto found = indexOf_.find(object.getObjGen());
+    if (found == indexOf_.end())
+        return object.isPagesObject() || object.getObjGen() == treeMark_ ? pageTree_ : 0;
+    const Reached &reached = reached_[found->second];
+    return reached.sameAs > 0 ? reached.sameAs : reached.number;
+}
+
+std::string PieceMaker::Describe(size_t stream) const
+{
+    const Stream &s = streams_[stream];
+    const NumberOf resolve = [this](QPDFObjectHandle object) { return Resolve(object); };
+    StreamBytes length;
+    length.compressed = s.digest.back() == 'c';
+    return s.digest + StreamDictionaryText(reached_[s.object].object, length, resolve);
+}
+
+void PieceMaker::Number(BookNumbering &numbering)
+{
+    pageTree_ = numbering.pageTree;
+    objectStreams_ = numbering.objectStreams;
+    firstNumber_ = numbering.next;
+    size_t packed = 0;
+    for (size_t i = 0; i < reached_.size(); ++i) {
+        reached_[i].number = firstNumber_ + int(i);
+        packed += reached_[i].object.isStream() ? 0 : 1;
+    }
+    nextNumber_ = firstNumber_ + int(reached_.size());
+    numbering.next = nextNumber_ + int(objectStreams_ ? (packed + 99) / 100 : 0);
+    // A stream whose dictionary changes once those it refers to are found kept is looked up
+    // again; the numbers of those dropped stay unused.
+    for (int round = 0; round < kMaxRounds; ++round) {
+        bool dropped = false;
+        for (size_t i = 0; i < streams_.size(); ++i) {
+            Reached &reached = reached_[streams_[i].object];
+            if (reached.sameAs > 0)
+                continue;
+            const auto [kept, added] = numbering.streams.try_emplace(Describe(i), reached.number);
+            if (added || kept->second == reached.number)
+                continue;
+            reached.sameAs = kept->second;
+            ++shared_.streams;
+            shared_.bytes += static_cast<long long>(streams_[i].size);
+            dropped = true;
+        }
+        if (!dropped)
+            break;
+    }
+}
+
+bool PieceMaker::Write(SourcePiece &piece)
+{
+    try {
+        int next = nextNumber_;
+        ObjectLayout layout(
+            objectStreams_, [&next] { return next++; }, piece.written);
+        const NumberOf resolve = [this](QPDFObjectHandle object) { return Resolve(object); };
+        size_t stream = 0;
+        for (Reached &reached : reached_) {
+            const bool isStream = reached.object.isStream();
+            Stream *s = isStream ? &streams_[stream++] : nullptr;
+            if (reached.sameAs > 0)
+                continue;
+            if (s && !s->dataHeld)
+                s->data = WrittenStreamData(reached.object, nullptr);
+            layout.Add(reached.object, reached.number, resolve, s ? &s->data : nullptr);
+            if (s)
+                s->data = {};
+        }
+        layout.Flush();
+        for (QPDFObjectHandle page : pages_)
+            piece.pages.push_back(Resolve(page));
+        if (!pages_.empty()) {
+            QPDFObjectHandle last = pages_.back();
+            piece.lastMediaBox = Unparsed(last.getKey("/MediaBox"));
+            piece.lastCropBox = Unparsed(last.getKey("/CropBox"));
+            piece.lastRotate = Unparsed(last.getKey("/Rotate"));
+        }
+    } catch (const std::exception &) {
+        return false;
+    }
+    piece.shared = shared_;
+    piece.undecodable = undecodable_;
+    return true;
+}
+
+} // namespace qf

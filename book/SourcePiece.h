@@ -1,0 +1,84 @@
+#pragma once
+
+#include "book/ObjectWriter.h"
+#include "book/PdfFile.h"
+#include "book/SharedStreams.h"
+
+#include <qpdf/QPDF.hh>
+
+#include <QString>
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace qf {
+
+// Whether a source holds nothing beyond its pages that the book joins with the other sources'
+// (form fields, tags, layers, page labels, named destinations, attached files, links to other
+// files): its pages' objects can then be written apart from the book, on its own thread.
+bool StandsAlone(QPDF &source);
+
+// The book's numbers as the sources' pieces take them, one source at a time, in list order.
+struct BookNumbering {
+    int pageTree = 0; // the book's page tree: every page's parent
+    int next = 0;     // the next number no one has
+    bool objectStreams = false;
+    // Streams already in the book, by the digest of their data and their dictionary.
+    std::unordered_map<std::string, int> streams;
+};
+
+// A source's pages and all they reach, written as bytes under the book's numbers.
+struct SourcePiece {
+    WrittenObjects written;
+    std::vector<int> pages; // its pages' numbers, in order
+    // The last page's boxes and rotation as written, for a blank sheet after it; empty for none.
+    std::string lastMediaBox, lastCropBox, lastRotate;
+    SharedStreams shared; // its streams the book held already
+    QString undecodable;  // what is wrong with stream data written as it stands; empty: none
+};
+
+// Makes a source's piece in three steps: the first and the last on the source's own thread, the
+// second in list order with the other sources, so that the book is the same whatever thread
+// finishes first.
+class PieceMaker {
+public:
+    // What the source's pages reach, with their streams' data and its digest. False when the
+    // source does not stand alone or cannot be read through: it then goes into the book whole.
+    bool Prepare(PdfFile &source);
+    // Takes the piece's numbers; a stream the book holds already is referred to, not written.
+    void Number(BookNumbering &numbering);
+    // The piece's bytes; false when they could not be made (its numbers stay unused).
+    bool Write(SourcePiece &piece);
+
+private:
+    int Resolve(QPDFObjectHandle object) const;
+    std::string Describe(size_t stream) const;
+
+    struct Reached {
+        QPDFObjectHandle object;
+        int number = 0;
+        int sameAs = 0; // a stream the book holds already: that one's number
+    };
+    struct Stream {
+        size_t object; // in reached_
+        StreamBytes data;
+        bool dataHeld = false;
+        std::string digest;
+        size_t size = 0;
+    };
+    PdfFile *source_ = nullptr;
+    std::vector<Reached> reached_;
+    std::unordered_map<QPDFObjGen, size_t, ObjGenHash> indexOf_;
+    std::vector<Stream> streams_;
+    std::vector<QPDFObjectHandle> pages_;
+    QPDFObjGen treeMark_; // every page's parent while it is written
+    QString undecodable_;
+    int pageTree_ = 0;
+    int firstNumber_ = 0;
+    int nextNumber_ = 0;
+    bool objectStreams_ = false;
+    SharedStreams shared_;
+};
+
+} // namespace qf
