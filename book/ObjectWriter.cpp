@@ -17,9 +17,6 @@
 namespace qf {
 namespace {
 
-// As many objects per object stream as qpdf puts in its own: a reader inflates a whole object
-// stream to reach one of its objects.
-constexpr size_t kObjectsPerStream = 100;
 // Bytes gathered before they go to the sink.
 constexpr size_t kFlushAt = 1 << 20;
 
@@ -193,17 +190,36 @@ std::string StreamDictionaryText(QPDFObjectHandle stream, const StreamBytes &dat
     return text;
 }
 
-struct ObjectLayout::Packing {
-    std::string text;                          // the object stream being filled
-    std::vector<std::pair<int, size_t>> index; // its objects and their offsets in it
-};
+void PendingObjects::Append(PendingObjects &&more)
+{
+    if (index.empty()) {
+        *this = std::move(more);
+        return;
+    }
+    const size_t shift = text.size();
+    for (const auto &[number, at] : more.index)
+        index.push_back({number, at + shift});
+    text += more.text;
+}
 
-ObjectLayout::ObjectLayout(bool objectStreams, std::function<int()> newNumber, WrittenObjects &out)
-    : objectStreams_(objectStreams), newNumber_(std::move(newNumber)), out_(out),
-      packing_(std::make_unique<Packing>())
+PendingObjects PendingObjects::TakeFrom(size_t first)
+{
+    PendingObjects rest;
+    if (first >= index.size())
+        return rest;
+    const size_t start = index[first].second;
+    rest.text = text.substr(start);
+    for (size_t i = first; i < index.size(); ++i)
+        rest.index.push_back({index[i].first, index[i].second - start});
+    text.resize(start);
+    index.resize(first);
+    return rest;
+}
+
+ObjectLayout::ObjectLayout(bool objectStreams, std::function<int()> newNumber, WrittenObjects &out,
+                           bool holding)
+    : objectStreams_(objectStreams), holding_(holding), newNumber_(std::move(newNumber)), out_(out)
 {}
-
-ObjectLayout::~ObjectLayout() = default;
 
 void ObjectLayout::Add(QPDFObjectHandle object, int number, const NumberOf &numberOf,
                        const StreamBytes *data)
@@ -223,10 +239,10 @@ void ObjectLayout::Add(QPDFObjectHandle object, int number, const NumberOf &numb
     text.Value(object, scratch_);
     if (!objectStreams_)
         return Whole(number, scratch_, nullptr);
-    packing_->index.push_back({number, packing_->text.size()});
-    packing_->text += scratch_;
-    packing_->text += '\n';
-    if (packing_->index.size() >= kObjectsPerStream)
+    pending_.index.push_back({number, pending_.text.size()});
+    pending_.text += scratch_;
+    pending_.text += '\n';
+    if (!holding_ && pending_.index.size() >= kObjectsPerStream)
         Flush();
 }
 
@@ -245,23 +261,35 @@ void ObjectLayout::Whole(int number, std::string_view text, const std::string *d
     bytes += "\nendobj\n";
 }
 
-void ObjectLayout::Flush()
+void ObjectLayout::Flush(bool fullOnly, size_t streams)
 {
-    std::vector<std::pair<int, size_t>> &index = packing_->index;
-    if (index.empty())
-        return;
+    for (; streams > 0 && !pending_.index.empty(); --streams) {
+        if (fullOnly && pending_.index.size() < kObjectsPerStream)
+            return;
+        Pack(std::min(pending_.index.size(), kObjectsPerStream));
+    }
+}
+
+// Packs the first count objects that wait into an object stream.
+void ObjectLayout::Pack(size_t count)
+{
+    std::vector<std::pair<int, size_t>> &index = pending_.index;
     const int number = newNumber_();
+    const size_t end = count < index.size() ? index[count].second : pending_.text.size();
     std::string head;
-    for (const auto &[object, at] : index)
-        head += std::to_string(object) + ' ' + std::to_string(at) + ' ';
-    for (size_t i = 0; i < index.size(); ++i)
+    for (size_t i = 0; i < count; ++i) {
+        head += std::to_string(index[i].first) + ' ' + std::to_string(index[i].second) + ' ';
         out_.entries.push_back({index[i].first, {2, number, int(i)}});
-    const std::string data = Deflate(head + packing_->text);
-    const std::string dict = "<< /Type /ObjStm /N " + std::to_string(index.size()) + " /First " +
-                             std::to_string(head.size()) + " /Filter /FlateDecode /Length " +
+    }
+    head.append(pending_.text, 0, end);
+    const std::string data = Deflate(head);
+    const std::string dict = "<< /Type /ObjStm /N " + std::to_string(count) + " /First " +
+                             std::to_string(head.size() - end) + " /Filter /FlateDecode /Length " +
                              std::to_string(data.size()) + " >>";
-    packing_->text.clear();
-    index.clear();
+    pending_.text.erase(0, end);
+    index.erase(index.begin(), index.begin() + long(count));
+    for (auto &[object, at] : index)
+        at -= end;
     Whole(number, dict, &data);
 }
 
@@ -329,7 +357,7 @@ bool PdfStreamWriter::Append(const WrittenObjects &piece)
     return Send(piece.bytes);
 }
 
-bool PdfStreamWriter::Finish(QPDF &pdf, KnownNumbers known)
+bool PdfStreamWriter::Finish(QPDF &pdf, KnownNumbers known, PendingObjects carried)
 {
     std::deque<QPDFObjectHandle> queue;
     for (const auto &[og, numbered] : known)
@@ -355,6 +383,7 @@ bool PdfStreamWriter::Finish(QPDF &pdf, KnownNumbers known)
 
     WrittenObjects written;
     ObjectLayout layout(options_.objectStreams, newNumber, written);
+    layout.Pending() = std::move(carried);
     const auto flush = [&] {
         const bool sent = Append(written);
         written.bytes.clear();

@@ -78,29 +78,46 @@ StreamBytes WrittenStreamData(QPDFObjectHandle stream, const UndecodableStream &
 std::string StreamDictionaryText(QPDFObjectHandle stream, const StreamBytes &data,
                                  const NumberOf &numberOf);
 
+// As many objects per object stream as qpdf puts in its own: a reader inflates a whole object
+// stream to reach one of its objects.
+inline constexpr size_t kObjectsPerStream = 100;
+
+// Objects waiting for an object stream: their texts one after another, each with its number and
+// where its text starts.
+struct PendingObjects {
+    std::string text;
+    std::vector<std::pair<int, size_t>> index;
+    // more's objects after these.
+    void Append(PendingObjects &&more);
+    // Takes the objects from the one at first on.
+    PendingObjects TakeFrom(size_t first);
+};
+
 // Lays objects out as bytes under the numbers they are given: streams whole, the others whole
 // or packed into object streams, which take their numbers from newNumber.
 class ObjectLayout {
 public:
-    ObjectLayout(bool objectStreams, std::function<int()> newNumber, WrittenObjects &out);
-    ~ObjectLayout();
-    ObjectLayout(const ObjectLayout &) = delete;
-    ObjectLayout &operator=(const ObjectLayout &) = delete;
+    // Holding, objects wait for an object stream until they are flushed, however many.
+    ObjectLayout(bool objectStreams, std::function<int()> newNumber, WrittenObjects &out,
+                 bool holding = false);
 
     // A stream needs its data; references go by numberOf.
     void Add(QPDFObjectHandle object, int number, const NumberOf &numberOf,
              const StreamBytes *data = nullptr);
-    // Packs what waits for an object stream.
-    void Flush();
+    PendingObjects &Pending() { return pending_; }
+    // Packs what waits into object streams; with fullOnly, only full ones, at most streams of
+    // them, and the rest waits.
+    void Flush(bool fullOnly = false, size_t streams = SIZE_MAX);
 
 private:
-    struct Packing;
     void Whole(int number, std::string_view text, const std::string *data);
+    void Pack(size_t count);
 
     bool objectStreams_;
+    bool holding_;
     std::function<int()> newNumber_;
     WrittenObjects &out_;
-    std::unique_ptr<Packing> packing_;
+    PendingObjects pending_;
     std::string scratch_;
 };
 
@@ -129,7 +146,8 @@ public:
     // Writes the objects pdf's trailer reaches, those known under their numbers, then the
     // cross-reference data and the trailer. False when the sink failed; qpdf's exceptions pass
     // through.
-    bool Finish(QPDF &pdf, KnownNumbers known = {});
+    // carried: objects of the pieces that wait for an object stream.
+    bool Finish(QPDF &pdf, KnownNumbers known = {}, PendingObjects carried = {});
 
 private:
     bool Send(std::string_view bytes);

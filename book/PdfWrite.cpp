@@ -472,7 +472,8 @@ bool BookWriter::Add(const SourcePiece &piece)
     return !failed_;
 }
 
-Status BookWriter::Finish(int firstFree, const QString &target, int sinkError)
+Status BookWriter::Finish(int firstFree, PendingObjects carried, const QString &target,
+                          int sinkError)
 {
     const auto fail = [&](const QString &reason) {
         return Status::Failed(
@@ -490,7 +491,7 @@ Status BookWriter::Finish(int firstFree, const QString &target, int sinkError)
     try {
         if (writer_->ReserveNumbers(0) < firstFree)
             writer_->ReserveNumbers(firstFree - writer_->ReserveNumbers(0));
-        if (!writer_->Finish(book_.pdf, known_))
+        if (!writer_->Finish(book_.pdf, known_, std::move(carried)))
             return fail(SystemReason(sinkError ? sinkError : EIO));
     } catch (const QPDFSystemError &e) {
         return fail(SystemReason(e.getErrno()));

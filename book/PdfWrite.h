@@ -41,9 +41,10 @@ public:
     // the bytes could not be written.
     bool Add(const SourcePiece &piece);
     bool Started() const { return started_; }
-    // Writes the rest of the book; firstFree is the first number no piece took. Fails as
-    // WritePdfInto does, naming target; sinkError is the sink's errno when it failed.
-    Status Finish(int firstFree, const QString &target, int sinkError = 0);
+    // Writes the rest of the book; firstFree is the first number no piece took, carried the
+    // pieces' objects that wait for an object stream. Fails as WritePdfInto does, naming target;
+    // sinkError is the sink's errno when it failed.
+    Status Finish(int firstFree, PendingObjects carried, const QString &target, int sinkError = 0);
 
 private:
     PdfFile &book_;

@@ -178,7 +178,14 @@ void PieceMaker::Number(BookNumbering &numbering)
         packed += reached_[i].object.isStream() ? 0 : 1;
     }
     nextNumber_ = firstNumber_ + int(reached_.size());
-    numbering.next = nextNumber_ + int(objectStreams_ ? (packed + 99) / 100 : 0);
+    numbering.next = nextNumber_;
+    if (objectStreams_) {
+        // The objects carried from the sources before this one go first into its object streams.
+        const size_t waiting = numbering.carried + packed;
+        objectStreamCount_ = waiting / kObjectsPerStream;
+        numbering.carried = waiting % kObjectsPerStream;
+        numbering.next += int(objectStreamCount_);
+    }
     // A stream whose dictionary changes once those it refers to are found kept is looked up
     // again; the numbers of those dropped stay unused.
     for (int round = 0; round < kMaxRounds; ++round) {
@@ -200,12 +207,11 @@ void PieceMaker::Number(BookNumbering &numbering)
     }
 }
 
-bool PieceMaker::Write(SourcePiece &piece)
+bool PieceMaker::Write()
 {
     try {
-        int next = nextNumber_;
-        ObjectLayout layout(
-            objectStreams_, [&next] { return next++; }, piece.written);
+        layout_ = std::make_unique<ObjectLayout>(
+            objectStreams_, [this] { return nextNumber_++; }, piece_.written, true);
         const NumberOf resolve = [this](QPDFObjectHandle object) { return Resolve(object); };
         size_t stream = 0;
         for (Reached &reached : reached_) {
@@ -215,25 +221,47 @@ bool PieceMaker::Write(SourcePiece &piece)
                 continue;
             if (s && !s->dataHeld)
                 s->data = WrittenStreamData(reached.object, nullptr);
-            layout.Add(reached.object, reached.number, resolve, s ? &s->data : nullptr);
+            layout_->Add(reached.object, reached.number, resolve, s ? &s->data : nullptr);
             if (s)
                 s->data = {};
         }
-        layout.Flush();
         for (QPDFObjectHandle page : pages_)
-            piece.pages.push_back(Resolve(page));
+            piece_.pages.push_back(Resolve(page));
         if (!pages_.empty()) {
             QPDFObjectHandle last = pages_.back();
-            piece.lastMediaBox = Unparsed(last.getKey("/MediaBox"));
-            piece.lastCropBox = Unparsed(last.getKey("/CropBox"));
-            piece.lastRotate = Unparsed(last.getKey("/Rotate"));
+            piece_.lastMediaBox = Unparsed(last.getKey("/MediaBox"));
+            piece_.lastCropBox = Unparsed(last.getKey("/CropBox"));
+            piece_.lastRotate = Unparsed(last.getKey("/Rotate"));
         }
     } catch (const std::exception &) {
+        layout_.reset();
         return false;
     }
-    piece.shared = shared_;
-    piece.undecodable = undecodable_;
+    piece_.shared = shared_;
+    piece_.undecodable = undecodable_;
     return true;
+}
+
+void PieceMaker::Pack(PendingObjects &carried)
+{
+    if (!layout_)
+        return;
+    carried.Append(std::move(layout_->Pending()));
+    // Only full object streams, as many as were numbered; the rest waits for the next source.
+    const size_t kept = std::min(objectStreamCount_ * kObjectsPerStream,
+                                 carried.index.size() / kObjectsPerStream * kObjectsPerStream);
+    PendingObjects rest = carried.TakeFrom(kept);
+    layout_->Pending() = std::move(carried);
+    carried = std::move(rest);
+}
+
+std::optional<SourcePiece> PieceMaker::Finish()
+{
+    if (!layout_)
+        return std::nullopt;
+    layout_->Flush();
+    layout_.reset();
+    return std::move(piece_);
 }
 
 } // namespace qf

@@ -8,6 +8,8 @@
 
 #include <QString>
 
+#include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -24,6 +26,7 @@ struct BookNumbering {
     int pageTree = 0; // the book's page tree: every page's parent
     int next = 0;     // the next number no one has
     bool objectStreams = false;
+    size_t carried = 0; // objects of the pieces so far that wait for an object stream
     // Streams already in the book, by the digest of their data and their dictionary.
     std::unordered_map<std::string, int> streams;
 };
@@ -38,9 +41,10 @@ struct SourcePiece {
     QString undecodable;  // what is wrong with stream data written as it stands; empty: none
 };
 
-// Makes a source's piece in three steps: the first and the last on the source's own thread, the
-// second in list order with the other sources, so that the book is the same whatever thread
-// finishes first.
+// Makes a source's piece in steps, on the source's own thread but for numbering and packing,
+// which go in list order with the other sources, so that the book is the same whatever thread
+// finishes first. Small sources share object streams: the objects that do not fill one wait for
+// the next source's.
 class PieceMaker {
 public:
     // What the source's pages reach, with their streams' data and its digest. False when the
@@ -48,8 +52,14 @@ public:
     bool Prepare(PdfFile &source);
     // Takes the piece's numbers; a stream the book holds already is referred to, not written.
     void Number(BookNumbering &numbering);
-    // The piece's bytes; false when they could not be made (its numbers stay unused).
-    bool Write(SourcePiece &piece);
+    // The piece's bytes, but for the objects that wait for an object stream; false when they
+    // could not be made (its numbers stay unused).
+    bool Write();
+    // In list order: the objects carried from the sources before join its own; those that fill
+    // the object streams it has numbers for go into them, the rest is carried on.
+    void Pack(PendingObjects &carried);
+    // The piece, its object streams made; none when it could not be written.
+    std::optional<SourcePiece> Finish();
 
 private:
     int Resolve(QPDFObjectHandle object) const;
@@ -78,7 +88,10 @@ private:
     int firstNumber_ = 0;
     int nextNumber_ = 0;
     bool objectStreams_ = false;
+    size_t objectStreamCount_ = 0;
     SharedStreams shared_;
+    SourcePiece piece_;
+    std::unique_ptr<ObjectLayout> layout_;
 };
 
 } // namespace qf

@@ -213,6 +213,7 @@ struct Assembly {
     DocumentLevel documentLevel;
     BookWriter *writer = nullptr; // the book written as it is made; null: at the end
     int firstFree = 0;            // the first number no source's piece took
+    PendingObjects carried;       // the pieces' objects that wait for an object stream
     SharedStreams pieceShared;    // what the pieces kept once
 };
 
@@ -320,6 +321,7 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
         observer.Progress(i + 1, count);
     }
     assembly.firstFree = reader.NextNumber();
+    assembly.carried = reader.TakeCarried();
 }
 
 // One bookmark per row of the table, in order, each document's own bookmarks under its own.
@@ -445,7 +447,8 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
     // Written once, complete, under the hidden name; the rename then puts it in the old one's
     // place.
     Status done = writer && writer->Started()
-                      ? writer->Finish(assembly.firstFree, target.Target(), sinkError)
+                      ? writer->Finish(assembly.firstFree, std::move(assembly.carried),
+                                       target.Target(), sinkError)
                       : WritePdfInto(*book, target);
     if (done)
         done = target.Commit();
@@ -494,7 +497,7 @@ BookPlan PlanBook(const CompileRequest &request)
         plan.shared = result.shared;
         if (!writer || !writer->Started())
             plan.bytes = WrittenSize(*book);
-        else if (writer->Finish(assembly.firstFree, QString()))
+        else if (writer->Finish(assembly.firstFree, std::move(assembly.carried), QString()))
             plan.bytes = counted;
     }
     FreeLater(std::move(book));

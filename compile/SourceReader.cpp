@@ -105,13 +105,27 @@ SourceReader::Read SourceReader::ReadOne(qsizetype index, std::unique_lock<std::
     ++numbered_;
     changed_.notify_all();
     lock.unlock();
-    if (asPiece) {
-        SourcePiece piece;
-        if (maker.Write(piece))
-            read.piece = std::move(piece);
-    }
+    const bool written = asPiece && maker.Write();
+    lock.lock();
+    // And they share object streams in list order too.
+    changed_.wait(lock, [&] { return stop_ || packed_ == index; });
+    if (stop_)
+        return read;
+    if (written)
+        maker.Pack(carried_);
+    ++packed_;
+    changed_.notify_all();
+    lock.unlock();
+    if (written)
+        read.piece = maker.Finish();
     lock.lock();
     return read;
+}
+
+PendingObjects SourceReader::TakeCarried()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::move(carried_);
 }
 
 int SourceReader::NextNumber()

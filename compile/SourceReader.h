@@ -34,6 +34,8 @@ public:
     std::shared_ptr<PdfFile> Next(Status &status, std::optional<SourcePiece> &piece);
     // The first number no piece took, once every source was taken.
     int NextNumber();
+    // The objects that wait for an object stream once every source was taken.
+    PendingObjects TakeCarried();
     // Hands back a source the caller has done with, to be freed on the reader's thread.
     void Done(std::shared_ptr<PdfFile> file);
 
@@ -56,6 +58,8 @@ private:
     qsizetype reading_ = 0;           // the next to be read
     std::optional<BookNumbering> numbering_;
     qsizetype numbered_ = 0; // sources whose turn at the numbering has passed
+    qsizetype packed_ = 0;   // and at the packing
+    PendingObjects carried_; // objects of the pieces so far that wait for an object stream
     std::vector<std::shared_ptr<PdfFile>> done_;
     bool stop_ = false;
     std::vector<std::thread> threads_;
