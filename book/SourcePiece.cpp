@@ -16,6 +16,8 @@ constexpr size_t kHeldData = 32 << 20;
 constexpr int kMaxActionChain = 50;
 // Streams that refer to streams kept once can be kept once in turn (an image with its soft mask).
 constexpr int kMaxRounds = 4;
+// Above every number a book's objects can have.
+constexpr int kUnnumbered = 2'000'000'000;
 
 // Whether an action, or one it leads to, goes to a named place or to another file: the book
 // renames the one and may take the other to a document of its own.
@@ -113,8 +115,10 @@ bool PieceMaker::Prepare(PdfFile &source)
                 continue;
             QPDFObjectHandle dict = stream ? object.getDict() : object;
             const std::map<std::string, QPDFObjectHandle> entries = dict.getDictAsMap();
+            // A stream's length is written anew; a page's parent is the book's page tree.
             for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
-                if (entry->first != "/Parent" || !object.isPageObject())
+                if (!(stream && entry->first == "/Length") &&
+                    !(entry->first == "/Parent" && object.isPageObject()))
                     pending.push_back(entry->second);
             if (stream) {
                 streams_.push_back({reached_.size() - 1, {}, false, {}, 0});
@@ -154,14 +158,34 @@ int PieceMaker::Resolve(QPDFObjectHandle object) const
     const auto found = indexOf_.find(object.getObjGen());
     if (found == indexOf_.end())
         return object.isPagesObject() || object.getObjGen() == treeMark_ ? pageTree_ : 0;
-    const Reached &reached = reached_[found->second];
+    const Reached &reached = reached_[Kept(found->second)];
     return reached.sameAs > 0 ? reached.sameAs : reached.number;
 }
 
-std::string PieceMaker::Describe(size_t stream) const
+size_t PieceMaker::Kept(size_t object) const
+{
+    // A stream found the same as one before it in this source is written as that one, which may
+    // in turn have been found the same as another.
+    for (int hops = 0; reached_[object].sameHere >= 0 && hops <= kMaxRounds; ++hops)
+        object = size_t(reached_[object].sameHere);
+    return object;
+}
+
+std::string PieceMaker::Describe(size_t stream, bool &local) const
 {
     const Stream &s = streams_[stream];
-    const NumberOf resolve = [this](QPDFObjectHandle object) { return Resolve(object); };
+    // Before the source's objects have numbers, each stands for itself beyond any number a book
+    // can hold.
+    const NumberOf resolve = [&](QPDFObjectHandle object) {
+        const auto found = indexOf_.find(object.getObjGen());
+        if (found == indexOf_.end())
+            return Resolve(object);
+        const size_t kept = Kept(found->second);
+        if (reached_[kept].number > 0 || reached_[kept].sameAs > 0)
+            return Resolve(object);
+        local = true;
+        return kUnnumbered - int(kept);
+    };
     StreamBytes length;
     length.compressed = s.digest.back() == 'c';
     return s.digest + StreamDictionaryText(reached_[s.object].object, length, resolve);
@@ -171,39 +195,56 @@ void PieceMaker::Number(BookNumbering &numbering)
 {
     pageTree_ = numbering.pageTree;
     objectStreams_ = numbering.objectStreams;
-    firstNumber_ = numbering.next;
-    size_t packed = 0;
-    for (size_t i = 0; i < reached_.size(); ++i) {
-        reached_[i].number = firstNumber_ + int(i);
-        packed += reached_[i].object.isStream() ? 0 : 1;
-    }
-    nextNumber_ = firstNumber_ + int(reached_.size());
-    numbering.next = nextNumber_;
-    if (objectStreams_) {
-        // The objects carried from the sources before this one go first into its object streams.
-        const size_t waiting = numbering.carried + packed;
-        objectStreamCount_ = waiting / kObjectsPerStream;
-        numbering.carried = waiting % kObjectsPerStream;
-        numbering.next += int(objectStreamCount_);
-    }
-    // A stream whose dictionary changes once those it refers to are found kept is looked up
-    // again; the numbers of those dropped stay unused.
+    // Streams the book holds already, or this source holds twice, are found first, so that the
+    // numbers go on without a gap. A stream whose dictionary changes once those it refers to are
+    // found kept is looked up again.
+    std::unordered_map<std::string, size_t> here;
     for (int round = 0; round < kMaxRounds; ++round) {
         bool dropped = false;
         for (size_t i = 0; i < streams_.size(); ++i) {
             Reached &reached = reached_[streams_[i].object];
-            if (reached.sameAs > 0)
+            if (reached.sameAs > 0 || reached.sameHere >= 0)
                 continue;
-            const auto [kept, added] = numbering.streams.try_emplace(Describe(i), reached.number);
-            if (added || kept->second == reached.number)
+            bool local = false;
+            const std::string key = Describe(i, local);
+            if (const auto kept = numbering.streams.find(key);
+                !local && kept != numbering.streams.end())
+                reached.sameAs = kept->second;
+            else if (const auto [first, added] = here.try_emplace(key, streams_[i].object);
+                     !added && first->second != streams_[i].object)
+                reached.sameHere = int(first->second);
+            else
                 continue;
-            reached.sameAs = kept->second;
             ++shared_.streams;
             shared_.bytes += static_cast<long long>(streams_[i].size);
             dropped = true;
         }
         if (!dropped)
             break;
+    }
+    int next = numbering.next;
+    size_t packed = 0;
+    for (Reached &reached : reached_) {
+        if (reached.sameAs > 0 || reached.sameHere >= 0)
+            continue;
+        reached.number = next++;
+        packed += reached.object.isStream() ? 0 : 1;
+    }
+    // The streams kept are what the sources after this one find.
+    for (size_t i = 0; i < streams_.size(); ++i) {
+        const Reached &reached = reached_[streams_[i].object];
+        bool local = false;
+        if (reached.number > 0)
+            numbering.streams.try_emplace(Describe(i, local), reached.number);
+    }
+    nextNumber_ = next;
+    numbering.next = next;
+    if (objectStreams_) {
+        // The objects carried from the sources before this one go first into its object streams.
+        const size_t waiting = numbering.carried + packed;
+        objectStreamCount_ = waiting / kObjectsPerStream;
+        numbering.carried = waiting % kObjectsPerStream;
+        numbering.next += int(objectStreamCount_);
     }
 }
 
@@ -217,8 +258,8 @@ bool PieceMaker::Write()
         for (Reached &reached : reached_) {
             const bool isStream = reached.object.isStream();
             Stream *s = isStream ? &streams_[stream++] : nullptr;
-            if (reached.sameAs > 0)
-                continue;
+            if (reached.number <= 0)
+                continue; // written as another
             if (s && !s->dataHeld)
                 s->data = WrittenStreamData(reached.object, nullptr);
             layout_->Add(reached.object, reached.number, resolve, s ? &s->data : nullptr);

@@ -63,12 +63,16 @@ public:
 
 private:
     int Resolve(QPDFObjectHandle object) const;
-    std::string Describe(size_t stream) const;
+    size_t Kept(size_t object) const; // the object written for it
+    // A stream by its digest and dictionary; local tells of a reference to an object of this
+    // source that has no number yet.
+    std::string Describe(size_t stream, bool &local) const;
 
     struct Reached {
         QPDFObjectHandle object;
         int number = 0;
-        int sameAs = 0; // a stream the book holds already: that one's number
+        int sameAs = 0;    // a stream the book holds already: that one's number
+        int sameHere = -1; // a stream this source holds before: that one's place
     };
     struct Stream {
         size_t object; // in reached_
@@ -85,7 +89,6 @@ private:
     QPDFObjGen treeMark_; // every page's parent while it is written
     QString undecodable_;
     int pageTree_ = 0;
-    int firstNumber_ = 0;
     int nextNumber_ = 0;
     bool objectStreams_ = false;
     size_t objectStreamCount_ = 0;

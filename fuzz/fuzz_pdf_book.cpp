@@ -1,11 +1,15 @@
 // Reading an arbitrary input as a PDF, putting its pages into a book, keeping what it holds at
 // document level (links, forms, layers, labels, attachments, structure) for it and for a second
 // copy of it under another name, for half the inputs with an index in front and every page
-// numbered, and writing the book, plain and with its objects packed. All in memory.
+// numbered, and writing the book, plain and with its objects packed. And, when the input stands
+// alone, a book of two copies written as pieces on their own, as the compile streams it. All in
+// memory.
 
 #include "book/DocumentLevel.h"
 #include "book/ObjectWriter.h"
 #include "book/PdfFile.h"
+#include "book/PdfWrite.h"
+#include "book/SourcePiece.h"
 #include "bundle/IndexPages.h"
 #include "bundle/PageNumbers.h"
 #include "fuzz/FuzzSupport.h"
@@ -35,6 +39,41 @@ void WriteAndReread(QPDF &book)
         reread.processMemoryFile("book.pdf", written.data(), written.size());
         FUZZ_CHECK(reread.getAllPages().size() == book.getAllPages().size());
     }
+}
+
+// Two copies of the input, each read, numbered, packed and written as a piece apart from the
+// book, then the book around them: read back, it has both copies' pages.
+void WritePieces(const QByteArray &bytes, int pages, bool objectStreams)
+{
+    std::string written;
+    std::shared_ptr<qf::PdfFile> made = qf::NewBook();
+    qf::BookWriter writer(*made, objectStreams, [&](std::string_view piece) {
+        written += piece;
+        return true;
+    });
+    qf::BookNumbering numbering = writer.Numbering();
+    qf::PendingObjects carried;
+    for (int copy = 0; copy < 2; ++copy) {
+        std::shared_ptr<qf::PdfFile> source;
+        FUZZ_CHECK(qf::ReadPdfBytes(QStringLiteral("a.pdf"), bytes, source).ok());
+        qf::PieceMaker maker;
+        if (!maker.Prepare(*source))
+            return; // it goes into the book whole
+        maker.Number(numbering);
+        const bool pieceMade = maker.Write();
+        maker.Pack(carried);
+        const std::optional<qf::SourcePiece> piece = maker.Finish();
+        FUZZ_CHECK(pieceMade == piece.has_value());
+        if (!piece)
+            return;
+        FUZZ_CHECK(piece->pages.size() == size_t(pages));
+        writer.Add(*piece);
+    }
+    FUZZ_CHECK(writer.Finish(numbering.next, std::move(carried), QStringLiteral("book.pdf")).ok());
+    QPDF reread;
+    reread.setSuppressWarnings(true);
+    reread.processMemoryFile("book.pdf", written.data(), written.size());
+    FUZZ_CHECK(reread.getAllPages().size() == size_t(2 * pages));
 }
 
 } // namespace
@@ -98,6 +137,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     WriteAndReread(book.pdf);
     placed += front;
+    if (pages > 0)
+        WritePieces(bytes, pages, seed & 2);
 
     // The source stays whole after its pages were copied, and a book gives pages up again.
     FUZZ_CHECK(qf::PageCount(*source) == pages);
