@@ -223,12 +223,12 @@ Status PutPages(PdfFile &book, PdfFile &source, const std::optional<SourcePiece>
 {
     if (!piece)
         return AppendPages(book, source);
-    assembly.writer->Add(*piece); // a failed write is said when the book is finished
+    book.version.updateIfGreater(source.version); // before the header is written
+    assembly.writer->Add(*piece);                 // a failed write is said when it is finished
     if (!piece->undecodable.isEmpty())
         NameUndecodable(book, source.path, piece->undecodable);
     assembly.pieceShared.streams += piece->shared.streams;
     assembly.pieceShared.bytes += piece->shared.bytes;
-    book.version.updateIfGreater(source.version);
     return Status::Ok();
 }
 

@@ -522,19 +522,28 @@ QByteArray Rendered(const QStringList &command)
 
 void TestCompile::identicalStreamsAreKeptOnce_data()
 {
-    QTest::addColumn<std::string>("version"); // the sources'
-    QTest::addColumn<bool>("compact");        // the folder's choice
+    QTest::addColumn<std::string>("version");     // the sources'
+    QTest::addColumn<std::string>("lastVersion"); // the last source's
+    QTest::addColumn<bool>("compact");            // the folder's choice
     QTest::addColumn<bool>("linearized");
     QTest::addColumn<bool>("objectStreams"); // in the book
-    QTest::newRow("PDF 1.7") << std::string("1.7") << true << false << true;
-    QTest::newRow("PDF 1.7, linearized") << std::string("1.7") << true << true << true;
-    QTest::newRow("PDF 1.7, CompactBook=0") << std::string("1.7") << false << false << false;
-    QTest::newRow("PDF 1.3") << std::string("1.3") << true << false << false;
+    QTest::newRow("PDF 1.7") << std::string("1.7") << std::string("1.7") << true << false << true;
+    QTest::newRow("PDF 1.7, linearized")
+        << std::string("1.7") << std::string("1.7") << true << true << true;
+    QTest::newRow("PDF 1.7, CompactBook=0")
+        << std::string("1.7") << std::string("1.7") << false << false << false;
+    QTest::newRow("PDF 1.3") << std::string("1.3") << std::string("1.3") << true << false << false;
+    // The header, written before the last source was read, says its version in the end.
+    QTest::newRow("PDF 1.3, the last 2.0")
+        << std::string("1.3") << std::string("2.0") << true << false << true;
+    QTest::newRow("PDF 1.3, the last 1.6, CompactBook=0")
+        << std::string("1.3") << std::string("1.6") << false << false << false;
 }
 
 void TestCompile::identicalStreamsAreKeptOnce()
 {
     QFETCH(std::string, version);
+    QFETCH(std::string, lastVersion);
     QFETCH(bool, compact);
     QFETCH(bool, linearized);
     QFETCH(bool, objectStreams);
@@ -542,7 +551,8 @@ void TestCompile::identicalStreamsAreKeptOnce()
     CompileFixture f({});
     const QStringList names = {"a.pdf", "b.pdf", "c.pdf", "near.pdf"};
     for (const QString &name : names) {
-        MakeImagePage(f.folder.file(name), name == "near.pdf", version);
+        MakeImagePage(f.folder.file(name), name == "near.pdf",
+                      name == "near.pdf" ? lastVersion : version);
         f.window.pdfList.AddItem(name);
         f.window.pdfList.SetTicked(f.window.pdfList.Count() - 1, true);
     }
@@ -558,7 +568,8 @@ void TestCompile::identicalStreamsAreKeptOnce()
     QCOMPARE(linearization.contains("no linearization errors"), linearized);
     QCOMPARE(written.left(1024).contains("/Linearized"), linearized);
     QCOMPARE(written.contains("/ObjStm"), objectStreams);
-    QVERIFY(written.startsWith("%PDF-" + QByteArray::fromStdString(version)));
+    QVERIFY(written.startsWith("%PDF-" + QByteArray::fromStdString(lastVersion)));
+    QVERIFY(!written.contains("/Version")); // the header says it
 
     auto book = ReadPdf(f.book());
     const auto streamOf = [&](int page, const char *resource, const char *name) {
