@@ -90,17 +90,25 @@ bool PieceMaker::Prepare(PdfFile &source)
         // The book's page tree is not the source's: what pages inherit from it, they hold.
         source.pdf.pushInheritedAttributesToPage();
         pages_ = source.pdf.getAllPages();
-        // Every page's parent is the book's page tree, damaged trees too.
-        QPDFObjectHandle mark = source.pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
-        treeMark_ = mark.getObjGen();
+        // Every page's parent is the book's page tree, damaged trees too. (A new object costs
+        // qpdf a look at all the others: only a page without a parent gets one.)
         for (QPDFObjectHandle page : pages_)
-            page.replaceKey("/Parent", mark);
+            if (QPDFObjectHandle parent = page.getKey("/Parent"); parent.isIndirect())
+                tree_.insert(parent.getObjGen());
+        for (QPDFObjectHandle page : pages_)
+            if (!page.getKey("/Parent").isIndirect()) {
+                if (tree_.empty())
+                    tree_.insert(source.pdf.makeIndirectObject(QPDFObjectHandle::newDictionary())
+                                     .getObjGen());
+                page.replaceKey("/Parent", source.pdf.getObjectByObjGen(*tree_.begin()));
+            }
         std::vector<QPDFObjectHandle> pending(pages_.rbegin(), pages_.rend()), flate;
         while (!pending.empty()) {
             QPDFObjectHandle object = pending.back();
             pending.pop_back();
             if (object.isIndirect()) {
-                if (object.isPagesObject() || indexOf_.count(object.getObjGen()))
+                if (object.isPagesObject() || tree_.count(object.getObjGen()) ||
+                    indexOf_.count(object.getObjGen()))
                     continue;
                 indexOf_.emplace(object.getObjGen(), reached_.size());
                 reached_.push_back({object});
@@ -157,7 +165,7 @@ int PieceMaker::Resolve(QPDFObjectHandle object) const
 {
     const auto found = indexOf_.find(object.getObjGen());
     if (found == indexOf_.end())
-        return object.isPagesObject() || object.getObjGen() == treeMark_ ? pageTree_ : 0;
+        return object.isPagesObject() || tree_.count(object.getObjGen()) ? pageTree_ : 0;
     const Reached &reached = reached_[Kept(found->second)];
     return reached.sameAs > 0 ? reached.sameAs : reached.number;
 }

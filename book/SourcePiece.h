@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace qf {
@@ -86,7 +87,7 @@ private:
     std::unordered_map<QPDFObjGen, size_t, ObjGenHash> indexOf_;
     std::vector<Stream> streams_;
     std::vector<QPDFObjectHandle> pages_;
-    QPDFObjGen treeMark_; // every page's parent while it is written
+    std::unordered_set<QPDFObjGen, ObjGenHash> tree_; // the pages' parents
     QString undecodable_;
     int pageTree_ = 0;
     int nextNumber_ = 0;
