@@ -468,8 +468,22 @@ bool BookWriter::Add(const SourcePiece &piece)
         page = book_.pdf.makeIndirectObject(page);
         book_.pdf.addPage(page, false);
         known_[page.getObjGen()] = {piece.pages[i], true};
+        if (i < piece.pageObjects.size() && piece.pageObjects[i] > 0)
+            standIns_[page.getObjGen()] = {piece.pageObjects[i],
+                                           i < piece.notes.size() ? piece.notes[i] : ""};
     }
     return !failed_;
+}
+
+StandIns BookWriter::StandInsFor(std::map<std::string, int> shared)
+{
+    StandIns standIns;
+    standIns.pages = std::move(standIns_);
+    standIns.shared = std::move(shared);
+    standIns.write = [this](QPDFObjectHandle object, int number) {
+        known_[object.getObjGen()] = {number, false};
+    };
+    return standIns;
 }
 
 Status BookWriter::Finish(int firstFree, PendingObjects carried, const QString &target,

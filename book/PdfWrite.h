@@ -5,6 +5,8 @@
 #include "book/SourcePiece.h"
 #include "core/Status.h"
 
+#include <functional>
+#include <map>
 #include <memory>
 
 namespace qf {
@@ -21,6 +23,19 @@ class WholeFileWrite;
 Status WritePdfAtomically(PdfFile &file, const QString &path);
 // The same, into the temporary file of a whole-file write that the caller commits.
 Status WritePdfInto(PdfFile &file, WholeFileWrite &out);
+
+// The pages of a book that stand in for pages written apart, and the book's own objects those
+// refer to, which the book is to write under the numbers they took.
+struct StandIns {
+    struct Page {
+        int object = 0; // the number of the book's object for it alone
+        std::string note;
+    };
+    std::unordered_map<QPDFObjGen, Page, ObjGenHash> pages;
+    std::map<std::string, int> shared; // by key
+    // Writes object under number.
+    std::function<void(QPDFObjectHandle object, int number)> write;
+};
 
 // A book written while it is made: the pieces of the sources that stand alone go out as they
 // come, each of their pages in the book a stand-in for the written one; the rest of the book
@@ -41,6 +56,8 @@ public:
     // the bytes could not be written.
     bool Add(const SourcePiece &piece);
     bool Started() const { return started_; }
+    // Its stand-ins, with shared the numbers the pieces took for the book's own objects.
+    StandIns StandInsFor(std::map<std::string, int> shared);
     // Writes the rest of the book; firstFree is the first number no piece took, carried the
     // pieces' objects that wait for an object stream. Fails as WritePdfInto does, naming target;
     // sinkError is the sink's errno when it failed.
@@ -52,6 +69,7 @@ private:
     HeaderPatch patch_;
     std::unique_ptr<PdfStreamWriter> writer_;
     PdfStreamWriter::KnownNumbers known_;
+    std::unordered_map<QPDFObjGen, StandIns::Page, ObjGenHash> standIns_;
     std::string header_; // the version the header says
     bool started_ = false;
     bool failed_ = false;

@@ -48,12 +48,41 @@ std::string Sha256(const std::string &data)
     return std::string(reinterpret_cast<const char *>(digest), size);
 }
 
-std::string Unparsed(QPDFObjectHandle value)
+// A page's box as the book can take it, with the values of the numbers it refers to; empty for
+// what is no box.
+std::string Box(QPDFObjectHandle value)
 {
-    return value.isNull() ? std::string() : value.unparseResolved();
+    if (!value.isRectangle())
+        return {};
+    std::string box = "[";
+    for (QPDFObjectHandle item : value.aitems())
+        box += ' ' + item.unparseResolved();
+    return box + " ]";
 }
 
 } // namespace
+
+QPDFObjectHandle BookReferences::StandIn()
+{
+    // Not null: a dictionary's null values are as good as absent, and left out.
+    return source_.makeIndirectObject(QPDFObjectHandle::newDictionary());
+}
+
+QPDFObjectHandle BookReferences::Shared(const std::string &key)
+{
+    QPDFObjectHandle &standIn = shared_[key];
+    if (!standIn.isInitialized())
+        standIn = StandIn();
+    return standIn;
+}
+
+QPDFObjectHandle BookReferences::OfPage(size_t index)
+{
+    QPDFObjectHandle &standIn = pages_[index];
+    if (!standIn.isInitialized())
+        standIn = StandIn();
+    return standIn;
+}
 
 bool StandsAlone(QPDF &source)
 {
@@ -81,7 +110,7 @@ bool StandsAlone(QPDF &source)
     return true;
 }
 
-bool PieceMaker::Prepare(PdfFile &source)
+bool PieceMaker::Prepare(PdfFile &source, const PageChange &change)
 {
     source_ = &source;
     try {
@@ -102,13 +131,21 @@ bool PieceMaker::Prepare(PdfFile &source)
                                      .getObjGen());
                 page.replaceKey("/Parent", source.pdf.getObjectByObjGen(*tree_.begin()));
             }
+        if (change) {
+            references_ = std::make_unique<BookReferences>(source.pdf);
+            change(pages_, *references_, piece_.notes);
+            for (const auto &[key, standIn] : references_->shared_)
+                standIns_.emplace(QPDFObjectHandle(standIn).getObjGen(), 0);
+            for (const auto &[index, standIn] : references_->pages_)
+                standIns_.emplace(QPDFObjectHandle(standIn).getObjGen(), 0);
+        }
         std::vector<QPDFObjectHandle> pending(pages_.rbegin(), pages_.rend()), flate;
         while (!pending.empty()) {
             QPDFObjectHandle object = pending.back();
             pending.pop_back();
             if (object.isIndirect()) {
                 if (object.isPagesObject() || tree_.count(object.getObjGen()) ||
-                    indexOf_.count(object.getObjGen()))
+                    standIns_.count(object.getObjGen()) || indexOf_.count(object.getObjGen()))
                     continue;
                 indexOf_.emplace(object.getObjGen(), reached_.size());
                 reached_.push_back({object});
@@ -164,8 +201,11 @@ bool PieceMaker::Prepare(PdfFile &source)
 int PieceMaker::Resolve(QPDFObjectHandle object) const
 {
     const auto found = indexOf_.find(object.getObjGen());
-    if (found == indexOf_.end())
+    if (found == indexOf_.end()) {
+        if (const auto standIn = standIns_.find(object.getObjGen()); standIn != standIns_.end())
+            return standIn->second;
         return object.isPagesObject() || tree_.count(object.getObjGen()) ? pageTree_ : 0;
+    }
     const Reached &reached = reached_[Kept(found->second)];
     return reached.sameAs > 0 ? reached.sameAs : reached.number;
 }
@@ -245,6 +285,15 @@ void PieceMaker::Number(BookNumbering &numbering)
         if (reached.number > 0)
             numbering.streams.try_emplace(Describe(i, local), reached.number);
     }
+    if (references_) {
+        for (auto &[index, standIn] : references_->pages_)
+            standIns_[standIn.getObjGen()] = next++;
+        for (auto &[key, standIn] : references_->shared_) {
+            const auto [known, added] = numbering.shared.try_emplace(key, next);
+            next += added ? 1 : 0;
+            standIns_[standIn.getObjGen()] = known->second;
+        }
+    }
     nextNumber_ = next;
     numbering.next = next;
     if (objectStreams_) {
@@ -274,13 +323,19 @@ bool PieceMaker::Write()
             if (s)
                 s->data = {};
         }
-        for (QPDFObjectHandle page : pages_)
-            piece_.pages.push_back(Resolve(page));
+        for (size_t i = 0; i < pages_.size(); ++i) {
+            piece_.pages.push_back(Resolve(pages_[i]));
+            const auto own = references_ ? references_->pages_.find(i)
+                                         : decltype(references_->pages_)::iterator();
+            piece_.pageObjects.push_back(
+                references_ && own != references_->pages_.end() ? Resolve(own->second) : 0);
+        }
         if (!pages_.empty()) {
             QPDFObjectHandle last = pages_.back();
-            piece_.lastMediaBox = Unparsed(last.getKey("/MediaBox"));
-            piece_.lastCropBox = Unparsed(last.getKey("/CropBox"));
-            piece_.lastRotate = Unparsed(last.getKey("/Rotate"));
+            piece_.lastMediaBox = Box(last.getKey("/MediaBox"));
+            piece_.lastCropBox = Box(last.getKey("/CropBox"));
+            if (QPDFObjectHandle rotate = last.getKey("/Rotate"); rotate.isInteger())
+                piece_.lastRotate = std::to_string(rotate.getIntValue());
         }
     } catch (const std::exception &) {
         layout_.reset();

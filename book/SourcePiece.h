@@ -8,6 +8,8 @@
 
 #include <QString>
 
+#include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,6 +24,31 @@ namespace qf {
 // files): its pages' objects can then be written apart from the book, on its own thread.
 bool StandsAlone(QPDF &source);
 
+// What the book makes itself that a source's pages refer to, a page's number stamp say: the pages
+// refer to stand-ins, objects of the source that are never written, each numbered in turn as the
+// book's object it stands for.
+class BookReferences {
+public:
+    explicit BookReferences(QPDF &source) : source_(source) {}
+    // The book's object known as key, the same for every source.
+    QPDFObjectHandle Shared(const std::string &key);
+    // The book's object for the page at index alone.
+    QPDFObjectHandle OfPage(size_t index);
+
+private:
+    friend class PieceMaker;
+    QPDFObjectHandle StandIn();
+
+    QPDF &source_;
+    std::map<std::string, QPDFObjectHandle> shared_;
+    std::map<size_t, QPDFObjectHandle> pages_;
+};
+
+// Changes a source's pages before they are written, on its thread; notes get what the book needs
+// to know of each page to make the objects it refers to.
+using PageChange = std::function<void(const std::vector<QPDFObjectHandle> &pages,
+                                      BookReferences &references, std::vector<std::string> &notes)>;
+
 // The book's numbers as the sources' pieces take them, one source at a time, in list order.
 struct BookNumbering {
     int pageTree = 0; // the book's page tree: every page's parent
@@ -30,12 +57,17 @@ struct BookNumbering {
     size_t carried = 0; // objects of the pieces so far that wait for an object stream
     // Streams already in the book, by the digest of their data and their dictionary.
     std::unordered_map<std::string, int> streams;
+    // The book's own objects that pieces refer to, by their keys.
+    std::map<std::string, int> shared;
 };
 
 // A source's pages and all they reach, written as bytes under the book's numbers.
 struct SourcePiece {
     WrittenObjects written;
     std::vector<int> pages; // its pages' numbers, in order
+    // For each page, the number of the book's object for it alone (0: none), and its note.
+    std::vector<int> pageObjects;
+    std::vector<std::string> notes;
     // The last page's boxes and rotation as written, for a blank sheet after it; empty for none.
     std::string lastMediaBox, lastCropBox, lastRotate;
     SharedStreams shared; // its streams the book held already
@@ -50,7 +82,7 @@ class PieceMaker {
 public:
     // What the source's pages reach, with their streams' data and its digest. False when the
     // source does not stand alone or cannot be read through: it then goes into the book whole.
-    bool Prepare(PdfFile &source);
+    bool Prepare(PdfFile &source, const PageChange &change = nullptr);
     // Takes the piece's numbers; a stream the book holds already is referred to, not written.
     void Number(BookNumbering &numbering);
     // The piece's bytes, but for the objects that wait for an object stream; false when they
@@ -87,7 +119,9 @@ private:
     std::unordered_map<QPDFObjGen, size_t, ObjGenHash> indexOf_;
     std::vector<Stream> streams_;
     std::vector<QPDFObjectHandle> pages_;
-    std::unordered_set<QPDFObjGen, ObjGenHash> tree_; // the pages' parents
+    std::unique_ptr<BookReferences> references_;
+    std::unordered_map<QPDFObjGen, int, ObjGenHash> standIns_; // and their numbers once known
+    std::unordered_set<QPDFObjGen, ObjGenHash> tree_;          // the pages' parents
     QString undecodable_;
     int pageTree_ = 0;
     int nextNumber_ = 0;

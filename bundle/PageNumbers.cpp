@@ -121,7 +121,80 @@ void SetLabels(QPDF &book, const PageNumberFormat &format, int total)
 
 } // namespace
 
-void NumberPages(QPDF &book, const PageNumberFormat &format, EmbeddedFont &font)
+namespace {
+
+using Beginning = std::function<QPDFObjectHandle(const QByteArray &begin)>;
+
+// Gives the page the stamp's font under a name of its own, and its content put between save and
+// the stamp, whose beginning is shared by all stamps of one orientation and font name; the page
+// as shown.
+ShownPage PlaceStamp(QPDFObjectHandle page, QPDFObjectHandle font, QPDFObjectHandle save,
+                     const Beginning &beginning, QPDFObjectHandle stamp)
+{
+    QPDFPageObjectHelper helper(page);
+    QPDFObjectHandle resources = page.getKey("/Resources");
+    if (!resources.isDictionary()) {
+        resources = QPDFObjectHandle::newDictionary();
+        page.replaceKey("/Resources", resources);
+    }
+    QPDFObjectHandle fonts = resources.getKey("/Font");
+    if (!fonts.isDictionary()) {
+        fonts = QPDFObjectHandle::newDictionary();
+        resources.replaceKey("/Font", fonts);
+    }
+    std::string name;
+    for (const auto &[key, value] : fonts.ditems())
+        if (value.isSameObjectAs(font))
+            name = key;
+    if (name.empty()) {
+        name = FreeFontName(fonts);
+        fonts.replaceKey(name, font);
+    }
+    const ShownPage shown = Shown(helper);
+    // Each page has only its number's place and glyphs of its own. (Streams of a page's content
+    // join at token boundaries into one.)
+    QByteArray begin = "\nQ\nq ";
+    for (double value : shown.matrix)
+        begin += ContentNumber(value) + ' ';
+    // Marked as the page's pagination, so a screen reader of a tagged book passes it over.
+    begin += "cm /Artifact << /Type /Pagination /Subtype /Footer >> BDC 0 g BT " +
+             QByteArray::fromStdString(name) + ' ' + ContentNumber(kStampSize) + " Tf\n";
+    page.replaceKey("/Contents", Around(page.getKey("/Contents"), save, {beginning(begin), stamp}));
+    return shown;
+}
+
+// The stamp's own part on a page shown width wide.
+std::string StampData(const QString &text, double width, EmbeddedFont &font)
+{
+    // Kept on a page too narrow for it.
+    const double left = std::max(2.0, width - kStampRight - font.Width(text, kStampSize));
+    return StoredFlate("1 0 0 1 " + ContentNumber(left) + ' ' + ContentNumber(kStampBottom) +
+                       " Tm " + font.Show(text) + " Tj ET EMC Q\n");
+}
+
+const std::string kFontKey = "stamp font", kSaveKey = "stamp save", kBeginKey = "stamp begin ";
+
+} // namespace
+
+PageChange StampChange()
+{
+    return [](const std::vector<QPDFObjectHandle> &pages, BookReferences &references,
+              std::vector<std::string> &notes) {
+        QPDFObjectHandle font = references.Shared(kFontKey);
+        QPDFObjectHandle save = references.Shared(kSaveKey);
+        const Beginning beginning = [&](const QByteArray &begin) {
+            return references.Shared(kBeginKey + begin.toStdString());
+        };
+        for (size_t i = 0; i < pages.size(); ++i) {
+            const ShownPage shown =
+                PlaceStamp(pages[i], font, save, beginning, references.OfPage(i));
+            notes.push_back(QByteArray::number(shown.width, 'g', 17).toStdString());
+        }
+    };
+}
+
+void NumberPages(QPDF &book, const PageNumberFormat &format, EmbeddedFont &font,
+                 const StandIns *standIns)
 {
     book.pushInheritedAttributesToPage();
     const std::vector<QPDFObjectHandle> pages = book.getAllPages();
@@ -130,50 +203,43 @@ void NumberPages(QPDF &book, const PageNumberFormat &format, EmbeddedFont &font)
     // a transformation) reaches the stamp.
     const QPDFObjectHandle save = QPDFObjectHandle::newStream(&book, "q\n");
     std::map<QByteArray, QPDFObjectHandle> beginnings;
-    for (int i = 0; i < total; ++i) {
-        QPDFPageObjectHelper helper(pages.at(size_t(i)));
-        QPDFObjectHandle resources = helper.getObjectHandle().getKey("/Resources");
-        if (!resources.isDictionary()) {
-            resources = QPDFObjectHandle::newDictionary();
-            helper.getObjectHandle().replaceKey("/Resources", resources);
+    // The pages written apart refer to the stamps' parts under the numbers they took.
+    if (standIns)
+        for (const auto &[key, number] : standIns->shared) {
+            QPDFObjectHandle object;
+            if (key == kFontKey)
+                object = font.Reference(book);
+            else if (key == kSaveKey)
+                object = save;
+            else if (key.rfind(kBeginKey, 0) == 0)
+                object = beginnings[QByteArray::fromStdString(key.substr(kBeginKey.size()))] =
+                    QPDFObjectHandle::newStream(&book, key.substr(kBeginKey.size()));
+            if (object.isInitialized())
+                standIns->write(object, number);
         }
-        QPDFObjectHandle fonts = resources.getKey("/Font");
-        if (!fonts.isDictionary()) {
-            fonts = QPDFObjectHandle::newDictionary();
-            resources.replaceKey("/Font", fonts);
-        }
-        std::string name;
-        for (const auto &[key, value] : fonts.ditems())
-            if (value.isSameObjectAs(font.Reference(book)))
-                name = key;
-        if (name.empty()) {
-            name = FreeFontName(fonts);
-            fonts.replaceKey(name, font.Reference(book));
-        }
-        const QString text = format.Text(i + 1, total);
-        const ShownPage shown = Shown(helper);
-        // What all stamps of one orientation and font name share is one stream; each page has
-        // only its number's place and glyphs of its own. (Streams of a page's content join at
-        // token boundaries into one.)
-        QByteArray begin = "\nQ\nq ";
-        for (double value : shown.matrix)
-            begin += ContentNumber(value) + ' ';
-        // Marked as the page's pagination, so a screen reader of a tagged book passes it over.
-        begin += "cm /Artifact << /Type /Pagination /Subtype /Footer >> BDC 0 g BT " +
-                 QByteArray::fromStdString(name) + ' ' + ContentNumber(kStampSize) + " Tf\n";
+    const Beginning beginning = [&](const QByteArray &begin) {
         QPDFObjectHandle &shared = beginnings[begin];
         if (!shared.isInitialized())
             shared = QPDFObjectHandle::newStream(&book, begin.toStdString());
-        // Kept on a page too narrow for it.
-        const double left = std::max(2.0, shown.width - kStampRight - font.Width(text, kStampSize));
-        const QByteArray number = "1 0 0 1 " + ContentNumber(left) + ' ' +
-                                  ContentNumber(kStampBottom) + " Tm " + font.Show(text) +
-                                  " Tj ET EMC Q\n";
-        QPDFObjectHandle stamped = QPDFObjectHandle::newStream(&book);
-        stamped.replaceStreamData(StoredFlate(number), QPDFObjectHandle::newName("/FlateDecode"),
-                                  QPDFObjectHandle::newNull());
+        return shared;
+    };
+    for (int i = 0; i < total; ++i) {
+        const QString text = format.Text(i + 1, total);
         QPDFObjectHandle page = pages.at(size_t(i));
-        page.replaceKey("/Contents", Around(page.getKey("/Contents"), save, {shared, stamped}));
+        QPDFObjectHandle stamped = QPDFObjectHandle::newStream(&book);
+        const auto standIn =
+            standIns ? standIns->pages.find(page.getObjGen()) : decltype(standIns->pages.end())();
+        if (standIns && standIn != standIns->pages.end()) {
+            stamped.replaceStreamData(
+                StampData(text, QByteArray::fromStdString(standIn->second.note).toDouble(), font),
+                QPDFObjectHandle::newName("/FlateDecode"), QPDFObjectHandle::newNull());
+            standIns->write(stamped, standIn->second.object);
+            continue;
+        }
+        const ShownPage shown = PlaceStamp(page, font.Reference(book), save, beginning, stamped);
+        stamped.replaceStreamData(StampData(text, shown.width, font),
+                                  QPDFObjectHandle::newName("/FlateDecode"),
+                                  QPDFObjectHandle::newNull());
     }
     SetLabels(book, format, total);
 }

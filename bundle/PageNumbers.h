@@ -1,5 +1,7 @@
 #pragma once
 
+#include "book/PdfWrite.h"
+#include "book/SourcePiece.h"
 #include "bundle/EmbeddedFont.h"
 #include "bundle/PageNumberFormat.h"
 
@@ -9,7 +11,12 @@ namespace qf {
 
 // Stamps every page of the book with its number at the bottom right, as text, upright as the page
 // is shown whatever its rotation, above its own content; and gives the book page labels that read
-// as the stamps do.
-void NumberPages(QPDF &book, const PageNumberFormat &format, EmbeddedFont &font);
+// as the stamps do. Pages that stand in for pages written apart, changed by StampChange, get only
+// the stamps' parts they refer to.
+void NumberPages(QPDF &book, const PageNumberFormat &format, EmbeddedFont &font,
+                 const StandIns *standIns = nullptr);
+
+// Prepares a source's pages, before they are written apart, for the stamps NumberPages makes.
+PageChange StampChange();
 
 } // namespace qf

@@ -56,7 +56,7 @@ int BookBundle::PutIndexInFront(QPDF &book, BookLayout &layout)
     return indexPages + blank;
 }
 
-Status BookBundle::Finish(QPDF &book, BookLayout &layout)
+Status BookBundle::Finish(QPDF &book, BookLayout &layout, const StandIns *standIns)
 {
     if (!status_)
         return status_;
@@ -64,7 +64,7 @@ Status BookBundle::Finish(QPDF &book, BookLayout &layout)
         return Status::Ok();
     if (format_) {
         try {
-            NumberPages(book, *format_, *font_);
+            NumberPages(book, *format_, *font_, standIns);
         } catch (const std::exception &e) {
             return Status::Failed(
                 QString(),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "book/PdfWrite.h"
 #include "bundle/EmbeddedFont.h"
 #include "bundle/PageNumberFormat.h"
 #include "compile/BookLayout.h"
@@ -18,13 +19,16 @@ class BookBundle {
 public:
     explicit BookBundle(const CompileRequest &request);
     bool Wanted() const { return index_ || format_; }
+    // Whether every page gets its number stamped.
+    bool Stamps() const { return format_ && font_; }
 
     // Puts the index in front of the assembled documents, with a blank sheet after it when blank
     // sheets are on and it ends on an odd page; the layout moves along. The pages put in front.
     int PutIndexInFront(QPDF &book, BookLayout &layout);
     // Numbers every page and names the documents' start pages in the layout; then the font goes
     // in. Once all pages are in and the document-level data is finished.
-    Status Finish(QPDF &book, BookLayout &layout);
+    // standIns: the pages written apart, prepared by StampChange.
+    Status Finish(QPDF &book, BookLayout &layout, const StandIns *standIns = nullptr);
 
 private:
     // A page's number (zero-based page) as everything in the book names it.

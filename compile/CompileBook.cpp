@@ -6,6 +6,7 @@
 #include "book/PdfWrite.h"
 #include "book/SharedStreams.h"
 #include "bundle/PageNumberFormat.h"
+#include "bundle/PageNumbers.h"
 #include "compile/BookBundle.h"
 #include "compile/OwnBookmarks.h"
 #include "compile/SourceReader.h"
@@ -211,10 +212,12 @@ struct Assembly {
     DamageReport damage;
     QList<QList<OwnBookmark>> ownBookmarks; // one list per document that went in
     DocumentLevel documentLevel;
-    BookWriter *writer = nullptr; // the book written as it is made; null: at the end
-    int firstFree = 0;            // the first number no source's piece took
-    PendingObjects carried;       // the pieces' objects that wait for an object stream
-    SharedStreams pieceShared;    // what the pieces kept once
+    BookWriter *writer = nullptr;      // the book written as it is made; null: at the end
+    int firstFree = 0;                 // the first number no source's piece took
+    PendingObjects carried;            // the pieces' objects that wait for an object stream
+    std::map<std::string, int> shared; // the book's own objects the pieces refer to
+    PageChange change;                 // what the pieces' pages need for the bundle
+    SharedStreams pieceShared;         // what the pieces kept once
 };
 
 // Puts a source's pages into the book: its piece's pages when it was written apart, else copies.
@@ -240,8 +243,9 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
     DamageReport &damage = assembly.damage;
     QList<QList<OwnBookmark>> &ownBookmarks = assembly.ownBookmarks;
     DocumentLevel &documentLevel = assembly.documentLevel;
-    SourceReader reader(paths, assembly.writer ? std::optional(assembly.writer->Numbering())
-                                               : std::nullopt);
+    SourceReader reader(
+        paths, assembly.writer ? std::optional(assembly.writer->Numbering()) : std::nullopt,
+        assembly.change);
     const QString blankPath = JoinPath(request.programFolder, kEmptyPageFileName);
     std::shared_ptr<PdfFile> blank;
     const Status blankRead = ReadPdfFile(blankPath, blank);
@@ -322,6 +326,7 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
     }
     assembly.firstFree = reader.NextNumber();
     assembly.carried = reader.TakeCarried();
+    assembly.shared = reader.SharedNumbers();
 }
 
 // One bookmark per row of the table, in order, each document's own bookmarks under its own.
@@ -353,7 +358,10 @@ Status FinishAssembly(const CompileRequest &request, PdfFile &book, Assembly &as
     BookBundle bundle(request);
     const int front = bundle.PutIndexInFront(book.pdf, result.layout);
     const Status finished = assembly.documentLevel.Finish(book.pdf, front);
-    result.problems.add(bundle.Finish(book.pdf, result.layout));
+    const bool apart = assembly.writer && assembly.writer->Started();
+    const StandIns standIns =
+        apart ? assembly.writer->StandInsFor(std::move(assembly.shared)) : StandIns();
+    result.problems.add(bundle.Finish(book.pdf, result.layout, apart ? &standIns : nullptr));
     result.shared = ShareIdenticalStreams(book.pdf);
     result.shared.streams += assembly.pieceShared.streams;
     result.shared.bytes += assembly.pieceShared.bytes;
@@ -366,11 +374,17 @@ Status FinishAssembly(const CompileRequest &request, PdfFile &book, Assembly &as
     return finished;
 }
 
-// Whether the sources' pieces can be written apart as they are read: the book's own changes to
-// their pages (page numbers) and a linearized layout need every page in the book.
+// Whether the sources' pieces can be written apart as they are read: a linearized layout needs
+// every page in the book.
 bool WrittenAsMade(const CompileRequest &request)
 {
-    return request.pageNumbers.isEmpty() && !request.linearized;
+    return !request.linearized;
+}
+
+// What the sources' pages need before they are written apart: their stamps' places.
+PageChange PageChangeFor(const CompileRequest &request)
+{
+    return BookBundle(request).Stamps() ? StampChange() : PageChange();
 }
 
 // Object streams unless every source is older than PDF 1.5, as their headers say.
@@ -425,6 +439,7 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
             [fd = target.Descriptor()](std::string_view header) {
                 return ::pwrite(fd, header.data(), header.size(), 0) == ssize_t(header.size());
             });
+    assembly.change = PageChangeFor(request);
     AssemblePages(request, paths, observer, *book, result, assembly);
     if (result.stopped || observer.StopRequested()) {
         result.stopped = true;
@@ -489,6 +504,7 @@ BookPlan PlanBook(const CompileRequest &request)
                 counted += static_cast<long long>(bytes.size());
                 return true;
             });
+    assembly.change = PageChangeFor(request);
     AssemblePages(request, paths, observer, *book, result, assembly);
     BookPlan plan{result.layout, {}, -1};
     if (PageCount(*book) > 0) {

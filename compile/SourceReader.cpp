@@ -9,8 +9,9 @@
 
 namespace qf {
 
-SourceReader::SourceReader(const QStringList &paths, std::optional<BookNumbering> numbering)
-    : paths_(paths), numbering_(std::move(numbering))
+SourceReader::SourceReader(const QStringList &paths, std::optional<BookNumbering> numbering,
+                           PageChange change)
+    : paths_(paths), numbering_(std::move(numbering)), change_(std::move(change))
 {
     const int threads = std::clamp(QThread::idealThreadCount(), 1, 4);
     for (int i = 0; i < threads; ++i)
@@ -92,7 +93,7 @@ SourceReader::Read SourceReader::ReadOne(qsizetype index, std::unique_lock<std::
     read.status = ReadPdfFile(path, read.file);
     PieceMaker maker;
     const bool asPiece =
-        read.file && numbering_ && PageCount(*read.file) > 0 && maker.Prepare(*read.file);
+        read.file && numbering_ && PageCount(*read.file) > 0 && maker.Prepare(*read.file, change_);
     if (read.file && !asPiece)
         PrepareForCopy(*read.file);
     lock.lock();
@@ -120,6 +121,12 @@ SourceReader::Read SourceReader::ReadOne(qsizetype index, std::unique_lock<std::
         read.piece = maker.Finish();
     lock.lock();
     return read;
+}
+
+std::map<std::string, int> SourceReader::SharedNumbers()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return numbering_ ? numbering_->shared : std::map<std::string, int>();
 }
 
 PendingObjects SourceReader::TakeCarried()

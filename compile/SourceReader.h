@@ -23,7 +23,8 @@ namespace qf {
 class SourceReader {
 public:
     explicit SourceReader(const QStringList &paths,
-                          std::optional<BookNumbering> numbering = std::nullopt);
+                          std::optional<BookNumbering> numbering = std::nullopt,
+                          PageChange change = nullptr);
     ~SourceReader();
     SourceReader(const SourceReader &) = delete;
     SourceReader &operator=(const SourceReader &) = delete;
@@ -36,6 +37,8 @@ public:
     int NextNumber();
     // The objects that wait for an object stream once every source was taken.
     PendingObjects TakeCarried();
+    // The numbers of the book's own objects the pieces refer to, by their keys.
+    std::map<std::string, int> SharedNumbers();
     // Hands back a source the caller has done with, to be freed on the reader's thread.
     void Done(std::shared_ptr<PdfFile> file);
 
@@ -57,6 +60,7 @@ private:
     qsizetype taken_ = 0;             // how many were taken
     qsizetype reading_ = 0;           // the next to be read
     std::optional<BookNumbering> numbering_;
+    const PageChange change_;
     qsizetype numbered_ = 0; // sources whose turn at the numbering has passed
     qsizetype packed_ = 0;   // and at the packing
     PendingObjects carried_; // objects of the pieces so far that wait for an object stream
