@@ -41,10 +41,21 @@ void WriteAndReread(QPDF &book)
     }
 }
 
-// Two copies of the input, each read, numbered, packed and written as a piece apart from the
-// book, then the book around them: read back, it has both copies' pages.
-void WritePieces(const QByteArray &bytes, int pages, bool objectStreams)
+qf::EmbeddedFont *Font()
 {
+    static std::unique_ptr<qf::EmbeddedFont> font = [] {
+        qf::Status fontStatus;
+        return qf::EmbeddedFont::Open(qf::kTextFontPath, fontStatus);
+    }();
+    return font.get();
+}
+
+// Two copies of the input, each read, numbered, packed and written as a piece apart from the
+// book, with their pages numbered when asked, then the book around them: read back, it has both
+// copies' pages.
+void WritePieces(const QByteArray &bytes, int pages, bool objectStreams, bool numbered)
+{
+    numbered = numbered && Font();
     std::string written;
     std::shared_ptr<qf::PdfFile> made = qf::NewBook();
     qf::BookWriter writer(*made, objectStreams, [&](std::string_view piece) {
@@ -57,7 +68,7 @@ void WritePieces(const QByteArray &bytes, int pages, bool objectStreams)
         std::shared_ptr<qf::PdfFile> source;
         FUZZ_CHECK(qf::ReadPdfBytes(QStringLiteral("a.pdf"), bytes, source).ok());
         qf::PieceMaker maker;
-        if (!maker.Prepare(*source))
+        if (!maker.Prepare(*source, numbered ? qf::StampChange() : qf::PageChange()))
             return; // it goes into the book whole
         maker.Number(numbering);
         const bool pieceMade = maker.Write();
@@ -68,6 +79,12 @@ void WritePieces(const QByteArray &bytes, int pages, bool objectStreams)
             return;
         FUZZ_CHECK(piece->pages.size() == size_t(pages));
         writer.Add(*piece);
+    }
+    if (numbered) {
+        const qf::StandIns standIns = writer.StandInsFor(numbering.shared);
+        qf::NumberPages(made->pdf, *qf::PageNumberFormat::Parse(QStringLiteral("{n}"), nullptr),
+                        *Font(), &standIns);
+        FUZZ_CHECK(Font()->Embed(made->pdf).ok());
     }
     FUZZ_CHECK(writer.Finish(numbering.next, std::move(carried), QStringLiteral("book.pdf")).ok());
     QPDF reread;
@@ -114,10 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     // Half the books become bundles: an index in front, and every page numbered.
     int front = 0;
-    static std::unique_ptr<qf::EmbeddedFont> font = [] {
-        qf::Status fontStatus;
-        return qf::EmbeddedFont::Open(qf::kTextFontPath, fontStatus);
-    }();
+    qf::EmbeddedFont *font = Font();
     const bool bundle = (seed & 1) && font && placed > 0;
     if (bundle) {
         QList<qf::IndexLine> lines;
@@ -138,7 +152,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     WriteAndReread(book.pdf);
     placed += front;
     if (pages > 0)
-        WritePieces(bytes, pages, seed & 2);
+        WritePieces(bytes, pages, seed & 2, seed & 4);
 
     // The source stays whole after its pages were copied, and a book gives pages up again.
     FUZZ_CHECK(qf::PageCount(*source) == pages);
