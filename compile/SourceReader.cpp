@@ -24,7 +24,8 @@ SourceReader::~SourceReader()
         std::lock_guard<std::mutex> lock(mutex_);
         stop_ = true;
     }
-    changed_.notify_all();
+    work_.notify_all();
+    turn_.notify_all();
     for (std::thread &thread : threads_)
         thread.join();
 }
@@ -38,12 +39,12 @@ std::shared_ptr<PdfFile> SourceReader::Next(Status &status)
 std::shared_ptr<PdfFile> SourceReader::Next(Status &status, std::optional<SourcePiece> &piece)
 {
     std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return ready_.count(taken_) > 0; });
+    ready_cv_.wait(lock, [this] { return ready_.count(taken_) > 0; });
     auto at = ready_.find(taken_++);
     Read read = std::move(at->second);
     ready_.erase(at);
     lock.unlock();
-    changed_.notify_all();
+    work_.notify_one(); // room for one more ahead
     status = read.status;
     piece = std::move(read.piece);
     return std::move(read.file);
@@ -55,14 +56,14 @@ void SourceReader::Done(std::shared_ptr<PdfFile> file)
         std::lock_guard<std::mutex> lock(mutex_);
         done_.push_back(std::move(file));
     }
-    changed_.notify_all();
+    work_.notify_one();
 }
 
 void SourceReader::Work()
 {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [&] {
+        work_.wait(lock, [&] {
             return stop_ || !done_.empty() ||
                    (reading_ < paths_.size() && reading_ < taken_ + kAhead);
         });
@@ -81,7 +82,8 @@ void SourceReader::Work()
         if (stop_)
             return;
         ready_.emplace(index, std::move(read));
-        changed_.notify_all();
+        if (index == taken_)
+            ready_cv_.notify_one();
     }
 }
 
@@ -98,24 +100,24 @@ SourceReader::Read SourceReader::ReadOne(qsizetype index, std::unique_lock<std::
         PrepareForCopy(*read.file);
     lock.lock();
     // Numbers go to the sources in list order, whichever was read first.
-    changed_.wait(lock, [&] { return stop_ || numbered_ == index; });
+    turn_.wait(lock, [&] { return stop_ || numbered_ == index; });
     if (stop_)
         return read;
     if (asPiece)
         maker.Number(*numbering_);
     ++numbered_;
-    changed_.notify_all();
+    turn_.notify_all();
     lock.unlock();
     const bool written = asPiece && maker.Write();
     lock.lock();
     // And they share object streams in list order too.
-    changed_.wait(lock, [&] { return stop_ || packed_ == index; });
+    turn_.wait(lock, [&] { return stop_ || packed_ == index; });
     if (stop_)
         return read;
     if (written)
         maker.Pack(carried_);
     ++packed_;
-    changed_.notify_all();
+    turn_.notify_all();
     lock.unlock();
     if (written)
         read.piece = maker.Finish();

@@ -55,10 +55,12 @@ private:
     static constexpr qsizetype kAhead = 4;
     const QStringList paths_;
     std::mutex mutex_;
-    std::condition_variable changed_;
-    std::map<qsizetype, Read> ready_; // read, not yet taken, by their place in paths_
-    qsizetype taken_ = 0;             // how many were taken
-    qsizetype reading_ = 0;           // the next to be read
+    std::condition_variable work_;     // readers wait for a source to read or free
+    std::condition_variable ready_cv_; // the caller waits for the next source
+    std::condition_variable turn_;     // readers wait for their turn at numbers and packing
+    std::map<qsizetype, Read> ready_;  // read, not yet taken, by their place in paths_
+    qsizetype taken_ = 0;              // how many were taken
+    qsizetype reading_ = 0;            // the next to be read
     std::optional<BookNumbering> numbering_;
     const PageChange change_;
     qsizetype numbered_ = 0; // sources whose turn at the numbering has passed
