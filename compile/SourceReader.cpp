@@ -25,7 +25,6 @@ SourceReader::~SourceReader()
         stop_ = true;
     }
     work_.notify_all();
-    turn_.notify_all();
     for (std::thread &thread : threads_)
         thread.join();
 }
@@ -39,15 +38,15 @@ std::shared_ptr<PdfFile> SourceReader::Next(Status &status)
 std::shared_ptr<PdfFile> SourceReader::Next(Status &status, std::optional<SourcePiece> &piece)
 {
     std::unique_lock<std::mutex> lock(mutex_);
-    ready_cv_.wait(lock, [this] { return ready_.count(taken_) > 0; });
-    auto at = ready_.find(taken_++);
-    Read read = std::move(at->second);
-    ready_.erase(at);
+    ready_.wait(lock, [this] { return At(taken_, Step::Ready); });
+    auto at = sources_.find(taken_++);
+    Source source = std::move(at->second);
+    sources_.erase(at);
     lock.unlock();
     work_.notify_one(); // room for one more ahead
-    status = read.status;
-    piece = std::move(read.piece);
-    return std::move(read.file);
+    status = source.status;
+    piece = std::move(source.piece);
+    return std::move(source.file);
 }
 
 void SourceReader::Done(std::shared_ptr<PdfFile> file)
@@ -59,70 +58,107 @@ void SourceReader::Done(std::shared_ptr<PdfFile> file)
     work_.notify_one();
 }
 
+SourceReader::Source *SourceReader::At(qsizetype index, Step step)
+{
+    const auto found = sources_.find(index);
+    return found != sources_.end() && found->second.step == step ? &found->second : nullptr;
+}
+
 void SourceReader::Work()
 {
     std::unique_lock<std::mutex> lock(mutex_);
-    for (;;) {
-        work_.wait(lock, [&] {
-            return stop_ || !done_.empty() ||
-                   (reading_ < paths_.size() && reading_ < taken_ + kAhead);
-        });
-        // Freed first: they hold memory that the next reads may want.
-        std::vector<std::shared_ptr<PdfFile>> freeing = std::exchange(done_, {});
-        if (!freeing.empty()) {
-            lock.unlock();
-            freeing.clear();
-            lock.lock();
-            continue;
-        }
-        if (stop_)
-            return;
-        const qsizetype index = reading_++;
-        Read read = ReadOne(index, lock);
-        if (stop_)
-            return;
-        ready_.emplace(index, std::move(read));
-        if (index == taken_)
-            ready_cv_.notify_one();
-    }
+    while (!stop_)
+        if (!TakeStep(lock))
+            work_.wait(lock);
 }
 
-SourceReader::Read SourceReader::ReadOne(qsizetype index, std::unique_lock<std::mutex> &lock)
+bool SourceReader::TakeStep(std::unique_lock<std::mutex> &lock)
 {
+    // Freed first: they hold memory that the next reads may want.
+    if (!done_.empty()) {
+        std::vector<std::shared_ptr<PdfFile>> freeing = std::exchange(done_, {});
+        lock.unlock();
+        freeing.clear();
+        lock.lock();
+        return true;
+    }
+    // The turns: numbers and object streams go to the sources in list order.
+    if (Source *source = At(numbered_, Step::Read)) {
+        if (source->maker)
+            source->maker->Number(*numbering_);
+        source->step = Step::Numbered;
+        ++numbered_;
+        work_.notify_one();
+        return true;
+    }
+    if (Source *source = At(packed_, Step::Written)) {
+        if (source->maker)
+            source->maker->Pack(carried_);
+        source->step = Step::Packed;
+        ++packed_;
+        work_.notify_one();
+        return true;
+    }
+    // The earliest source's step first, so that the caller waits the least.
+    for (auto &[index, source] : sources_) {
+        if (source.step != Step::Numbered && source.step != Step::Packed)
+            continue;
+        const Step next = source.step == Step::Numbered ? Step::Written : Step::Ready;
+        source.step = Step::InHand;
+        PieceMaker *maker = source.maker.get();
+        lock.unlock();
+        std::optional<SourcePiece> piece;
+        bool written = false;
+        if (maker && next == Step::Written)
+            written = maker->Write();
+        else if (maker)
+            piece = maker->Finish();
+        lock.lock();
+        if (next == Step::Written && maker && !written)
+            source.maker.reset(); // it goes into the book whole
+        if (next == Step::Ready) {
+            source.piece = std::move(piece);
+            source.maker.reset();
+            if (index == taken_)
+                ready_.notify_one();
+        }
+        source.step = next;
+        work_.notify_one();
+        return true;
+    }
+    if (reading_ < paths_.size() && reading_ < taken_ + kAhead) {
+        Read(reading_++, lock);
+        work_.notify_one();
+        return true;
+    }
+    return false;
+}
+
+void SourceReader::Read(qsizetype index, std::unique_lock<std::mutex> &lock)
+{
+    sources_[index].step = Step::InHand;
     const QString path = paths_.at(index);
     lock.unlock();
-    Read read;
-    read.status = ReadPdfFile(path, read.file);
-    PieceMaker maker;
+    std::shared_ptr<PdfFile> file;
+    const Status status = ReadPdfFile(path, file);
+    auto maker = std::make_unique<PieceMaker>();
     const bool asPiece =
-        read.file && numbering_ && PageCount(*read.file) > 0 && maker.Prepare(*read.file, change_);
-    if (read.file && !asPiece)
-        PrepareForCopy(*read.file);
+        file && numbering_ && PageCount(*file) > 0 && maker->Prepare(*file, change_);
+    if (file && !asPiece)
+        PrepareForCopy(*file);
     lock.lock();
-    // Numbers go to the sources in list order, whichever was read first.
-    turn_.wait(lock, [&] { return stop_ || numbered_ == index; });
-    if (stop_)
-        return read;
+    Source &source = sources_[index];
+    source.file = std::move(file);
+    source.status = status;
     if (asPiece)
-        maker.Number(*numbering_);
-    ++numbered_;
-    turn_.notify_all();
-    lock.unlock();
-    const bool written = asPiece && maker.Write();
-    lock.lock();
-    // And they share object streams in list order too.
-    turn_.wait(lock, [&] { return stop_ || packed_ == index; });
-    if (stop_)
-        return read;
-    if (written)
-        maker.Pack(carried_);
-    ++packed_;
-    turn_.notify_all();
-    lock.unlock();
-    if (written)
-        read.piece = maker.Finish();
-    lock.lock();
-    return read;
+        source.maker = std::move(maker);
+    source.step = Step::Read;
+}
+
+int SourceReader::NextNumber()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return numbering_ ? numbering_->next : 0;
 }
 
 std::map<std::string, int> SourceReader::SharedNumbers()
@@ -135,12 +171,6 @@ PendingObjects SourceReader::TakeCarried()
 {
     std::lock_guard<std::mutex> lock(mutex_);
     return std::move(carried_);
-}
-
-int SourceReader::NextNumber()
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    return numbering_ ? numbering_->next : 0;
 }
 
 } // namespace qf

@@ -19,7 +19,9 @@ namespace qf {
 // Reads a book's sources a few ahead of the one putting their pages into the book, and frees
 // those it is done with, on threads of their own: reading and freeing a PDF cost more than
 // copying its pages, so the copying should never wait for them. Given the book's numbering, it
-// writes each source that stands alone as a piece of the book there too, numbered in list order.
+// writes each source that stands alone as a piece of the book there too. A source takes its
+// numbers and packs its objects in list order; meanwhile a thread goes on with other sources'
+// steps rather than wait for its turn.
 class SourceReader {
 public:
     explicit SourceReader(const QStringList &paths,
@@ -43,24 +45,31 @@ public:
     void Done(std::shared_ptr<PdfFile> file);
 
 private:
-    struct Read {
+    // A source's way: read (and prepared as a piece), numbered in turn, written, packed in turn,
+    // finished, taken. A step in hand belongs to the thread that took it.
+    enum class Step { InHand, Read, Numbered, Written, Packed, Ready };
+    struct Source {
+        Step step = Step::InHand;
         std::shared_ptr<PdfFile> file;
         Status status;
+        std::unique_ptr<PieceMaker> maker; // null for a source that goes into the book whole
         std::optional<SourcePiece> piece;
     };
     void Work();
-    // Reads the source at index; its piece takes its numbers in turn.
-    Read ReadOne(qsizetype index, std::unique_lock<std::mutex> &lock);
+    // Takes the next step there is, the lock held but while it works; false when there is none.
+    bool TakeStep(std::unique_lock<std::mutex> &lock);
+    // The source at index if it has come to step.
+    Source *At(qsizetype index, Step step);
+    void Read(qsizetype index, std::unique_lock<std::mutex> &lock);
 
-    static constexpr qsizetype kAhead = 4;
+    static constexpr qsizetype kAhead = 8;
     const QStringList paths_;
     std::mutex mutex_;
-    std::condition_variable work_;     // readers wait for a source to read or free
-    std::condition_variable ready_cv_; // the caller waits for the next source
-    std::condition_variable turn_;     // readers wait for their turn at numbers and packing
-    std::map<qsizetype, Read> ready_;  // read, not yet taken, by their place in paths_
-    qsizetype taken_ = 0;              // how many were taken
-    qsizetype reading_ = 0;            // the next to be read
+    std::condition_variable work_;        // readers wait for a step to take
+    std::condition_variable ready_;       // the caller waits for the next source
+    std::map<qsizetype, Source> sources_; // those in hand or ready, by their place in paths_
+    qsizetype taken_ = 0;                 // how many were taken
+    qsizetype reading_ = 0;               // the next to be read
     std::optional<BookNumbering> numbering_;
     const PageChange change_;
     qsizetype numbered_ = 0; // sources whose turn at the numbering has passed
