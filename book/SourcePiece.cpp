@@ -41,9 +41,18 @@ bool LeadsByName(QPDFObjectHandle action, std::set<QPDFObjGen> &seen, int depth)
 
 std::string Sha256(const std::string &data)
 {
+    // Fetched once: OpenSSL looks the algorithm up anew on every call that names it.
+    static EVP_MD *const sha256 = EVP_MD_fetch(nullptr, "SHA256", nullptr);
+    struct Context {
+        EVP_MD_CTX *context = EVP_MD_CTX_new();
+        ~Context() { EVP_MD_CTX_free(context); }
+    };
+    thread_local Context context;
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int size = 0;
-    if (!EVP_Digest(data.data(), data.size(), digest, &size, EVP_sha256(), nullptr))
+    if (!sha256 || !context.context || !EVP_DigestInit_ex2(context.context, sha256, nullptr) ||
+        !EVP_DigestUpdate(context.context, data.data(), data.size()) ||
+        !EVP_DigestFinal_ex(context.context, digest, &size))
         throw std::runtime_error("no SHA-256 digest");
     return std::string(reinterpret_cast<const char *>(digest), size);
 }
