@@ -432,18 +432,20 @@ void FolderWindow::MovePdf(int by)
     const int row = pdfListWidget_->currentRow(), to = row + by;
     if (running_ || row < 0 || to < 0 || to >= pdfListWidget_->count())
         return;
-    QListWidgetItem *item = pdfListWidget_->takeItem(row);
-    pdfListWidget_->insertItem(to, item);
-    pdfListWidget_->setCurrentItem(item);
-    TakeOwnPdfOrder();
-    // A screen reader hears the new place as the item's name while it stays current.
+    // Moved as a row, it stays current: the neighbour that takes its place never has the focus.
+    pdfListWidget_->model()->moveRow(QModelIndex(), row, QModelIndex(), by > 0 ? to + 1 : to);
+    QListWidgetItem *item = pdfListWidget_->item(to);
+    // A screen reader hears the new place as the item's name while it stays current, told as
+    // the focus coming to it.
     item->setData(Qt::AccessibleTextRole, QCoreApplication::translate("Window", "%1, %2 of %3")
                                               .arg(item->text())
                                               .arg(to + 1)
                                               .arg(pdfListWidget_->count()));
-    QAccessibleEvent said(pdfListWidget_, QAccessible::NameChanged);
-    said.setChild(to);
-    QAccessible::updateAccessibility(&said);
+    for (const QAccessible::Event type : {QAccessible::NameChanged, QAccessible::Focus}) {
+        QAccessibleEvent said(pdfListWidget_, type);
+        said.setChild(to);
+        QAccessible::updateAccessibility(&said);
+    }
 }
 
 void FolderWindow::TakeOwnPdfOrder()

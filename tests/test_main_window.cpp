@@ -57,6 +57,14 @@ struct Started {
     }
     QPushButton *button(const char *name) const { return get<QPushButton>(name); }
     void click(const char *name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
+    QStringList names(const char *list) const
+    {
+        QStringList out;
+        auto *w = get<QListWidget>(list);
+        for (int i = 0; i < w->count(); ++i)
+            out << w->item(i)->text();
+        return out;
+    }
     QStringList ticked(const char *list) const
     {
         QStringList out;
@@ -541,12 +549,6 @@ void TestMainWindow::pdfListMenuTicksTheBookChoices()
 
 void TestMainWindow::pdfListKeepsAnOrderOfItsOwn()
 {
-    const auto names = [](QListWidget *list) {
-        QStringList all;
-        for (int i = 0; i < list->count(); ++i)
-            all << list->item(i)->text();
-        return all;
-    };
     TestFolder folder;
     folder.touch({"a.pdf", "b.pdf", "c.pdf"});
     folder.write("QFPDFIgnore.INI", "b.pdf\r\n");
@@ -558,7 +560,7 @@ void TestMainWindow::pdfListKeepsAnOrderOfItsOwn()
         list->setCurrentRow(0);
         QTest::keyClick(list, Qt::Key_Down, Qt::AltModifier);
         QTest::keyClick(list, Qt::Key_Down, Qt::AltModifier);
-        QCOMPARE(names(list), QStringList({"b.pdf", "c.pdf", "a.pdf"}));
+        QCOMPARE(s.names("List2"), QStringList({"b.pdf", "c.pdf", "a.pdf"}));
         QCOMPARE(list->currentItem()->text(), QStringLiteral("a.pdf"));
         QCOMPARE(list->currentItem()->data(Qt::AccessibleTextRole).toString(),
                  QStringLiteral("a.pdf, 3 of 3"));
@@ -571,9 +573,9 @@ void TestMainWindow::pdfListKeepsAnOrderOfItsOwn()
     folder.touch({"0.pdf"});
     Started s({folder.path()});
     auto *list = s.get<QListWidget>("List2");
-    QCOMPARE(names(list), QStringList({"b.pdf", "c.pdf", "a.pdf", "0.pdf"}));
+    QCOMPARE(s.names("List2"), QStringList({"b.pdf", "c.pdf", "a.pdf", "0.pdf"}));
     list->findChild<QMenu *>("List2Menu")->findChild<QAction *>("SortAgain")->trigger();
-    QCOMPARE(names(list), QStringList({"0.pdf", "a.pdf", "b.pdf", "c.pdf"}));
+    QCOMPARE(s.names("List2"), QStringList({"0.pdf", "a.pdf", "b.pdf", "c.pdf"}));
     QVERIFY(!folder.exists("QFPDFOrder.INI"));
 }
 
