@@ -128,18 +128,26 @@ bool PieceMaker::Prepare(PdfFile &source, const PageChange &change)
         // The book's page tree is not the source's: what pages inherit from it, they hold.
         source.pdf.pushInheritedAttributesToPage();
         pages_ = source.pdf.getAllPages();
-        // Every page's parent is the book's page tree, damaged trees too. (A new object costs
-        // qpdf a look at all the others: only a page without a parent gets one.)
+        // Every page's parent is the book's page tree, damaged trees too: the first parent
+        // that is no page stands for it. (A new object costs qpdf a look at all the others:
+        // only a source without such a parent gets one.)
+        std::unordered_set<QPDFObjGen, ObjGenHash> pages;
         for (QPDFObjectHandle page : pages_)
-            if (QPDFObjectHandle parent = page.getKey("/Parent"); parent.isIndirect())
+            pages.insert(page.getObjGen());
+        QPDFObjectHandle tree;
+        for (QPDFObjectHandle page : pages_)
+            if (QPDFObjectHandle parent = page.getKey("/Parent");
+                parent.isIndirect() && !pages.count(parent.getObjGen()) && !parent.isPageObject()) {
                 tree_.insert(parent.getObjGen());
-        for (QPDFObjectHandle page : pages_)
-            if (!page.getKey("/Parent").isIndirect()) {
-                if (tree_.empty())
-                    tree_.insert(source.pdf.makeIndirectObject(QPDFObjectHandle::newDictionary())
-                                     .getObjGen());
-                page.replaceKey("/Parent", source.pdf.getObjectByObjGen(*tree_.begin()));
+                if (!tree.isInitialized())
+                    tree = parent;
             }
+        if (!tree.isInitialized())
+            tree = source.pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
+        tree_.insert(tree.getObjGen());
+        for (QPDFObjectHandle page : pages_)
+            if (!tree_.count(page.getKey("/Parent").getObjGen()))
+                page.replaceKey("/Parent", tree);
         if (change) {
             references_ = std::make_unique<BookReferences>(source.pdf);
             change(pages_, *references_, piece_.notes);
