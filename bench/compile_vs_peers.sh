@@ -30,9 +30,12 @@ for files in ${SIZES:-200 2000}; do
     for tool in "${tools[@]}"; do : >"$work/$tool.times"; done
     for run in $(seq 0 "$runs"); do
         for tool in "${tools[@]}"; do
-            # The first round warms the caches and is not counted.
-            /usr/bin/time -f '%e %M' -o "$work/one" bash -c "${command[$tool]} >/dev/null 2>&1"
-            [[ $run -gt 0 ]] && cat "$work/one" >>"$work/$tool.times"
+            # The first round warms the caches and is not counted. Wall time in microseconds:
+            # time(1) gives hundredths of a second only.
+            start="$EPOCHREALTIME"
+            /usr/bin/time -f '%M' -o "$work/one" bash -c "${command[$tool]} >/dev/null 2>&1"
+            end="$EPOCHREALTIME"
+            [[ $run -gt 0 ]] && echo "$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.4f", b - a }') $(cat "$work/one")" >>"$work/$tool.times"
         done
     done
     pages="$(pdfinfo "$in/PDFCompile Output/Book.pdf" | awk '/^Pages:/ { print $2 }')"
