@@ -46,7 +46,7 @@ Status DeleteFile(const QString &path)
 
 // One document, from opening it to deleting its print and log files. printed is called once the
 // print file is complete.
-Status ConvertOne(WordProcessor &word, const ConversionFiles &files,
+Status ConvertOne(WordProcessor &word, const ConversionFiles &files, const PdfExport &how,
                   const std::function<void()> &printed)
 {
     // Scratch names belong to this process: whatever stands there is a leftover, or a link laid as
@@ -58,7 +58,7 @@ Status ConvertOne(WordProcessor &word, const ConversionFiles &files,
     Status status = word.OpenReadOnly(files.document);
     if (!status)
         return status;
-    status = word.ExportPdf(files.printFile);
+    status = word.ExportPdf(files.printFile, how);
     if (!status) {
         word.Close();
         QFile::remove(files.printFile);
@@ -164,7 +164,7 @@ private:
 
 // One word processor's life on its own thread. It outlives every process it starts, which a
 // child process's guard relies on.
-void RunInstance(const WordProcessorStarter &starter, Pool &pool)
+void RunInstance(const WordProcessorStarter &starter, const PdfExport &how, Pool &pool)
 {
     Status started;
     std::unique_ptr<WordProcessor> word = starter.start(started);
@@ -177,7 +177,7 @@ void RunInstance(const WordProcessorStarter &starter, Pool &pool)
     Task task;
     while (pool.NextTask(task)) {
         const int entry = task.entry;
-        const Status done = ConvertOne(*word, task.files, [&pool, entry] {
+        const Status done = ConvertOne(*word, task.files, how, [&pool, entry] {
             pool.Post({Event::Kind::Printed, entry, Status::Ok()});
         });
         pool.Post({Event::Kind::Finished, entry, done});
@@ -416,7 +416,8 @@ ConversionResult ConvertDocuments(const ConversionRequest &request,
     const int instances = InstanceCount(request, wordProcessor);
     std::vector<std::thread> threads;
     for (int i = 0; i < instances; ++i)
-        threads.emplace_back(RunInstance, std::cref(wordProcessor), std::ref(pool));
+        threads.emplace_back(RunInstance, std::cref(wordProcessor), std::cref(request.how),
+                             std::ref(pool));
     ConversionRun run(request, observer, pool, instances);
     const bool begun = run.Begin();
     if (begun)

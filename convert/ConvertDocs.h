@@ -30,6 +30,7 @@ struct ConversionRequest {
     // How many word processors convert at once: 0 for one per core, at most 4; never more than
     // the word processor allows or there are documents.
     int instances = 0;
+    PdfExport how; // how each document is written as PDF
 };
 
 struct ConvertedDocument {

@@ -17,6 +17,12 @@ inline QString StoppedReason()
     return QCoreApplication::translate("Conversion", "was not finished: the run was stopped");
 }
 
+// How a document is written as PDF.
+struct PdfExport {
+    // Tagged (its structure, title and language for screen readers), its headings as bookmarks.
+    bool tagged = true;
+};
+
 // The word processor as the conversion drives it: one instance per run, holding at most one open
 // document. Every failure says which file and why.
 class WordProcessor {
@@ -26,7 +32,7 @@ public:
     // Opens the document read-only and hidden, its macros off; it becomes the open document.
     virtual Status OpenReadOnly(const QString &path) = 0;
     // Writes the open document as a PDF to path, complete when the call returns.
-    virtual Status ExportPdf(const QString &path) = 0;
+    virtual Status ExportPdf(const QString &path, const PdfExport &how) = 0;
     // Closes the open document without saving it.
     virtual Status Close() = 0;
     // Ends the word processor; after this nothing of it runs.

@@ -19,6 +19,8 @@ struct BookChoices {
     QString bookmarkTitles; // kBookmarkTitlesFileName or ...OwnTitle; empty: cut at the first "."
     QString bookTitle;      // the index's and the PDF's title; empty: the folder's name
     bool naturalOrder = false; // both lists, and so the book, with 2 before 10
+    // Converted PDFs tagged, for screen readers and reflow: on unless the folder turns it off.
+    bool taggedPdf = true;
 };
 
 inline const QString kBookmarkTitlesFileName = QStringLiteral("name");

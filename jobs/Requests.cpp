@@ -21,7 +21,8 @@ CompileRequest CompileRequestFor(const Workspace &ws, const FolderSelection &sel
 
 ConversionRequest ConversionRequestFor(const Workspace &ws, const FolderSelection &selection)
 {
-    ConversionRequest request{ws.WorkingFolder, {}, ws.OutputFileName, 0};
+    ConversionRequest request{ws.WorkingFolder, {}, ws.OutputFileName, 0, {}};
+    request.how.tagged = selection.settings.choices.taggedPdf;
     const TickedNames &documents = selection.documents;
     for (qsizetype i = 0; i < documents.names.size(); ++i)
         request.entries.append({documents.names.at(i), documents.ticked.value(i)});

@@ -90,6 +90,8 @@ FolderSettings ReadFolderSettings(const QString &settings)
         choices.bookmarkTitles = titles;
     choices.compactBook =
         ReadIniString(settings, kSettingsSection, kCompactBookKey).trimmed() != QLatin1String("0");
+    choices.taggedPdf =
+        ReadIniString(settings, kSettingsSection, kTaggedPdfKey).trimmed() != QLatin1String("0");
     choices.documentTypes =
         ParseDocumentTypes(ReadIniString(settings, kSettingsSection, kDocumentTypesKey));
     return read;
@@ -120,9 +122,12 @@ Status WriteFolderSettings(const QString &settings, const FolderSettings &folder
     const bool compact = choices.compactBook;
     const Status compactBook = StoreChoice(
         settings, kCompactBookKey, compact ? QStringLiteral("1") : QStringLiteral("0"), compact);
+    const bool tagged = choices.taggedPdf;
+    const Status taggedPdf = StoreChoice(
+        settings, kTaggedPdfKey, tagged ? QStringLiteral("1") : QStringLiteral("0"), tagged);
     // One failure of the file is enough to say.
     for (const Status &written : {slipSheet, outputName, keep, fit, types, linearize, index,
-                                  numbers, titles, title, order, compactBook})
+                                  numbers, titles, title, order, compactBook, taggedPdf})
         if (!written)
             return written;
     return Status::Ok();

@@ -59,7 +59,7 @@ struct FakeWordProcessor : WordProcessor {
         open = path;
         return Status::Ok();
     }
-    Status ExportPdf(const QString &path) override
+    Status ExportPdf(const QString &path, const PdfExport &) override
     {
         Log() << QStringLiteral("export ") + QFileInfo(path).fileName();
         QThread::msleep(slowPrint.value(QFileInfo(open).fileName()));
@@ -259,7 +259,7 @@ void TestConvert::severalInstancesGiveWhatOneGives()
         f.instances = instances;
         f.started = 0;
         SilentObserver observer;
-        ConversionRequest request{f.ws.WorkingFolder, {}, QString(), instances};
+        ConversionRequest request{f.ws.WorkingFolder, {}, QString(), instances, {}};
         for (const QString &name : f.window.documentList.texts())
             request.entries.append({name, name != "f.doc"});
         return ConvertDocuments(request, f.factory(), observer);
@@ -418,7 +418,7 @@ void TestConvert::otherKindsOfDocumentNeverShareAPdf()
 {
     ConvertFixture f({"Report.doc", "Report.docx", "Notes.odt"});
     SilentObserver observer;
-    ConversionRequest request{f.ws.WorkingFolder, {}, QString(), 2};
+    ConversionRequest request{f.ws.WorkingFolder, {}, QString(), 2, {}};
     for (const QString &name : f.window.documentList.texts())
         request.entries.append({name, true});
     const ConversionResult result = ConvertDocuments(request, f.factory(), observer);

@@ -1,3 +1,4 @@
+#include "jobs/Requests.h"
 #include "runs/FolderState.h"
 #include "runs/StartUp.h"
 #include "store/FolderChoices.h"
@@ -198,13 +199,15 @@ void TestFolderChoices::runStoresSettingsThenBothLists()
     MemoryWindow started;
     ApplySettingsStep(ws, started);
     QCOMPARE(started.choices.documentTypes, QStringList({"DOC", "RTF"}));
-    QVERIFY(started.choices.compactBook);
-    // A choice that is on by default is written once it is turned off.
+    QVERIFY(started.choices.compactBook && started.choices.taggedPdf);
+    // Choices that are on by default are written once they are turned off.
     window.choices.compactBook = false;
+    window.choices.taggedPdf = false;
     QVERIFY(StoreSettingsAndIgnoreLists(ws, window).empty());
-    QVERIFY(folder.read("Quirefold.INI").endsWith("DOC RTF\r\nCompactBook=0\r\n"));
+    QVERIFY(folder.read("Quirefold.INI").endsWith("DOC RTF\r\nCompactBook=0\r\nTaggedPdf=0\r\n"));
     ApplySettingsStep(ws, started);
-    QVERIFY(!started.choices.compactBook);
+    QVERIFY(!started.choices.compactBook && !started.choices.taggedPdf);
+    QVERIFY(!ConversionRequestFor(ws, SelectionOf(started)).how.tagged);
     // The bundle's choices, texts among them, the same way; back at their defaults they are
     // written as such, and read back as no choice.
     window.choices.indexPage = true;
@@ -212,7 +215,7 @@ void TestFolderChoices::runStoresSettingsThenBothLists()
     window.choices.bookmarkTitles = kBookmarkTitlesOwnTitle;
     QVERIFY(StoreSettingsAndIgnoreLists(ws, window).empty());
     QVERIFY(folder.read("Quirefold.INI")
-                .endsWith("CompactBook=0\r\nIndexPage=1\r\nPageNumbers=Page {n} of {total}\r\n"
+                .endsWith("TaggedPdf=0\r\nIndexPage=1\r\nPageNumbers=Page {n} of {total}\r\n"
                           "BookmarkTitles=title\r\n"));
     ApplySettingsStep(ws, started);
     QVERIFY(started.choices.indexPage);

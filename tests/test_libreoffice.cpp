@@ -1,5 +1,6 @@
 #include "convert/ChildProcess.h"
 #include "convert/libreoffice/LibreOfficeWriter.h"
+#include "support/PdfFixtures.h"
 #include "support/TestFolder.h"
 
 #include <QDateTime>
@@ -152,7 +153,7 @@ private:
     void PrintsDocument(WordProcessor &office, const TestFolder &out, const QString &name)
     {
         QVERIFY(office.OpenReadOnly(doc_).ok());
-        const Status printed = office.ExportPdf(out.file(name));
+        const Status printed = office.ExportPdf(out.file(name), {});
         QVERIFY2(printed.ok(), qPrintable(printed.message()));
         QVERIFY(Run(QStringLiteral("pdfinfo"), {out.file(name)})
                     .contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(kPages))));
@@ -228,7 +229,7 @@ private slots:
         const FileState before = StateOf(doc);
         QVERIFY(office->OpenReadOnly(doc).ok());
         const QString pdf = out.file(QStringLiteral("report.pdf"));
-        QVERIFY(office->ExportPdf(pdf).ok());
+        QVERIFY(office->ExportPdf(pdf, {}).ok());
         QVERIFY(StateOf(doc) == before);
 
         QVERIFY(Run(QStringLiteral("pdfinfo"), {pdf})
@@ -264,6 +265,18 @@ private slots:
         QFile raw(pdf);
         QVERIFY(raw.open(QIODevice::ReadOnly));
         QVERIFY(raw.readAll().contains("https://example.org/quire"));
+        // Tagged, in the document's language, for screen readers; untagged when the folder says
+        // so, with the same pages and text.
+        const auto written = ReadPdf(pdf);
+        QPDFObjectHandle catalog = written->getRoot();
+        QVERIFY(catalog.getKey("/StructTreeRoot").isDictionary());
+        QVERIFY(catalog.getKey("/MarkInfo").getKey("/Marked").isBool() &&
+                catalog.getKey("/MarkInfo").getKey("/Marked").getBoolValue());
+        QVERIFY(catalog.getKey("/Lang").isString());
+        const QString untagged = out.file(QStringLiteral("untagged.pdf"));
+        QVERIFY(office->ExportPdf(untagged, {false}).ok());
+        QVERIFY(!ReadPdf(untagged)->getRoot().hasKey("/StructTreeRoot"));
+        QCOMPARE(Run(QStringLiteral("pdftotext"), {untagged, QStringLiteral("-")}), text);
 
         // Opening again replaces the open document; closing twice is harmless.
         QVERIFY(office->OpenReadOnly(doc).ok());
@@ -291,7 +304,7 @@ private slots:
             const QString pdf = out.file(name + QStringLiteral(".pdf"));
             const Status opened = office->OpenReadOnly(doc);
             QVERIFY2(opened.ok(), qPrintable(name + QStringLiteral(": ") + opened.message()));
-            const Status printed = office->ExportPdf(pdf);
+            const Status printed = office->ExportPdf(pdf, {});
             QVERIFY2(printed.ok(), qPrintable(name + QStringLiteral(": ") + printed.message()));
             const Status closed = office->Close();
             QVERIFY2(closed.ok(), qPrintable(name + QStringLiteral(": ") + closed.message()));
@@ -331,7 +344,7 @@ private slots:
             QCOMPARE(status.reason(), reason);
             QVERIFY2(timer.elapsed() < 10000, qPrintable(path));
             QVERIFY(StateOf(path) == state);
-            const Status printed = office->ExportPdf(out.file(QStringLiteral("none.pdf")));
+            const Status printed = office->ExportPdf(out.file(QStringLiteral("none.pdf")), {});
             QVERIFY(!printed.ok());
             QVERIFY(printed.reason().contains(QStringLiteral("no document is open")));
         }
@@ -341,11 +354,11 @@ private slots:
         // A PDF that cannot be written fails with its reason and leaves nothing.
         QVERIFY(office->OpenReadOnly(doc_).ok());
         const QString nowhere = out.file(QStringLiteral("no/such/folder/x.pdf"));
-        const Status unwritable = office->ExportPdf(nowhere);
+        const Status unwritable = office->ExportPdf(nowhere, {});
         QVERIFY(!unwritable.ok());
         QCOMPARE(unwritable.file(), nowhere);
         QVERIFY(unwritable.reason().startsWith(QStringLiteral("cannot be written")));
-        QVERIFY(office->ExportPdf(out.file(QStringLiteral("after.pdf"))).ok());
+        QVERIFY(office->ExportPdf(out.file(QStringLiteral("after.pdf")), {}).ok());
     }
 
     // A hung office is ended by the watchdog, a crashed one noticed; either way the next
@@ -381,7 +394,7 @@ private slots:
         QCOMPARE(idle.size(), 1);
         QVERIFY(idle != hung);
         Crash(idle[0]);
-        status = office->ExportPdf(out.file(QStringLiteral("lost.pdf")));
+        status = office->ExportPdf(out.file(QStringLiteral("lost.pdf")), {});
         QCOMPARE(status.file(), doc_);
         QCOMPARE(status.reason(), QStringLiteral("the word processor ended unexpectedly"));
         QVERIFY(!out.exists(QStringLiteral("lost.pdf")));

@@ -105,7 +105,10 @@ public:
     }
 
     Status OpenReadOnly(const QString &path) override { return Open(path); }
-    Status ExportPdf(const QString &path) override { return Export(path); }
+    Status ExportPdf(const QString &path, const PdfExport &how) override
+    {
+        return Export(path, how);
+    }
     Status Close() override { return CloseOpen(); }
 
     void Abort() override { aborted_ = true; }
@@ -154,7 +157,7 @@ private:
         return Status::Ok();
     }
 
-    Status Export(const QString &outputFile)
+    Status Export(const QString &outputFile, const PdfExport &how)
     {
         const QString document = document_;
         if (aborted_)
@@ -174,7 +177,8 @@ private:
                                       .arg(probe.errorString()));
         probe.close();
         const lo::Outcome result =
-            Call([outputFile](lo::UnoSession &s) { return s.ExportPdf(outputFile); },
+            Call([outputFile, tagged = how.tagged](
+                     lo::UnoSession &s) { return s.ExportPdf(outputFile, tagged); },
                  options_.documentBound);
         if (result.kind == lo::Outcome::Kind::Done && QFileInfo(outputFile).size() > 0)
             return Status::Ok();

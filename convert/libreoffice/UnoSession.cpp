@@ -476,13 +476,13 @@ Outcome UnoSession::Open(const QString &path)
     return outcome;
 }
 
-Outcome UnoSession::ExportPdf(const QString &outputFile)
+Outcome UnoSession::ExportPdf(const QString &outputFile, bool tagged)
 {
     OUString url;
     if (!FileUrl(outputFile, &url))
         return Outcome::Fail(
             QCoreApplication::translate("Conversion", "cannot be named to the word processor"));
-    const auto store = [document = remote_->document, url](bool &stay) {
+    const auto store = [document = remote_->document, url, tagged](bool &stay) {
         stay = document.is();
         Reference<css::lang::XServiceInfo> info(document, UNO_QUERY);
         const char *filter = "writer_pdf_Export";
@@ -491,10 +491,15 @@ Outcome UnoSession::ExportPdf(const QString &outputFile)
                 filter = "writer_globaldocument_pdf_Export";
             else if (info.is() && info->supportsService(OUString("com.sun.star.text.WebDocument")))
                 filter = "writer_web_pdf_Export";
-            Sequence<css::beans::PropertyValue> properties(2);
+            Sequence<css::beans::PropertyValue> filterData(2);
+            css::beans::PropertyValue *f = filterData.getArray();
+            f[0] = Property("UseTaggedPDF", Any(tagged));
+            f[1] = Property("ExportBookmarks", Any(true));
+            Sequence<css::beans::PropertyValue> properties(3);
             css::beans::PropertyValue *p = properties.getArray();
             p[0] = Property("FilterName", Any(OUString::createFromAscii(filter)));
             p[1] = Property("Overwrite", Any(true));
+            p[2] = Property("FilterData", Any(filterData));
             Reference<css::frame::XStorable>(document, UNO_QUERY_THROW)
                 ->storeToURL(url, properties);
             return Outcome::Ok();

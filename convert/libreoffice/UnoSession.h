@@ -41,7 +41,8 @@ public:
     // Opens path read-only and hidden, refusing every question, as the open document.
     Outcome Open(const QString &path);
     // Writes the open document to outputFile as PDF.
-    Outcome ExportPdf(const QString &outputFile);
+    // Tagged, with the document's language, and its headings as bookmarks.
+    Outcome ExportPdf(const QString &outputFile, bool tagged);
     // Closes the open document without saving; none open is fine.
     Outcome Close();
     // Asks the office to end; false when it refused.
