@@ -64,6 +64,9 @@ Status FromPdf(const QString &printFile, const QString &pdfPath, QString &log)
         return Status::Failed(
             printFile,
             pages < 0 ? reason : QCoreApplication::translate("Conversion", "has no pages"));
+    // Packed as the book is, unless the print file is older than object streams: a tagged PDF's
+    // many small structure objects then take no more room than an untagged PDF's.
+    file.objectStreams = !(file.version < PDFVersion(1, 5));
     const Status written = WritePdfAtomically(file, pdfPath);
     if (written)
         log += QStringLiteral("Pages: %1\n").arg(pages);
