@@ -21,6 +21,16 @@ Status DocumentLevel::Add(QPDF &book, const QString &name, QPDF &source, int fir
     return Status::Ok();
 }
 
+void DocumentLevel::AddAlone(QPDF &book, const QString &name, int firstPage, int pages,
+                             const SourcePiece &piece, BookWriter &writer)
+{
+    destinations_.Place(name, firstPage, pages);
+    if (piece.structure)
+        structure_.AddPiece(
+            book, *piece.structure, [&](int number) { return writer.Written(number); },
+            [&](QPDFObjectHandle object, int number) { writer.WriteAs(object, number); });
+}
+
 Status DocumentLevel::Finish(QPDF &book, int frontPages)
 {
     try {

@@ -6,6 +6,7 @@
 #include "book/Import.h"
 #include "book/Layers.h"
 #include "book/PageLabels.h"
+#include "book/PdfWrite.h"
 #include "book/StructureTree.h"
 
 #include "core/Status.h"
@@ -20,11 +21,9 @@ class DocumentLevel {
 public:
     // Ok, or what of the source could not be kept (its pages stay in the book all the same).
     Status Add(QPDF &book, const QString &name, QPDF &source, int firstPage, int pages);
-    // A source that stands alone, written apart from the book.
-    void AddAlone(const QString &name, int firstPage, int pages)
-    {
-        destinations_.Place(name, firstPage, pages);
-    }
+    // A source that stands alone, written apart from the book by writer.
+    void AddAlone(QPDF &book, const QString &name, int firstPage, int pages,
+                  const SourcePiece &piece, BookWriter &writer);
     // frontPages: pages put in front of the sources' since they were added.
     Status Finish(QPDF &book, int frontPages = 0);
 

@@ -475,6 +475,18 @@ bool BookWriter::Add(const SourcePiece &piece)
     return !failed_;
 }
 
+QPDFObjectHandle BookWriter::Written(int number)
+{
+    QPDFObjectHandle standIn = book_.pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
+    known_[standIn.getObjGen()] = {number, true};
+    return standIn;
+}
+
+void BookWriter::WriteAs(QPDFObjectHandle object, int number)
+{
+    known_[object.getObjGen()] = {number, false};
+}
+
 StandIns BookWriter::StandInsFor(std::map<std::string, int> shared)
 {
     StandIns standIns;

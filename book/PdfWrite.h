@@ -56,6 +56,10 @@ public:
     // the bytes could not be written.
     bool Add(const SourcePiece &piece);
     bool Started() const { return started_; }
+    // The book's stand-in for an object a piece wrote under number.
+    QPDFObjectHandle Written(int number);
+    // Has the book write object under number, which a piece took for it.
+    void WriteAs(QPDFObjectHandle object, int number);
     // Its stand-ins, with shared the numbers the pieces took for the book's own objects.
     StandIns StandInsFor(std::map<std::string, int> shared);
     // Writes the rest of the book; firstFree is the first number no piece took, carried the

@@ -5,7 +5,9 @@
 #include <openssl/evp.h>
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
+#include <deque>
 #include <set>
 
 namespace qf {
@@ -96,13 +98,15 @@ QPDFObjectHandle BookReferences::OfPage(size_t index)
 bool StandsAlone(QPDF &source)
 {
     QPDFObjectHandle root = source.getRoot();
-    for (const char *key :
-         {"/AcroForm", "/StructTreeRoot", "/OCProperties", "/PageLabels", "/Dests", "/Names"})
+    for (const char *key : {"/AcroForm", "/OCProperties", "/PageLabels", "/Dests", "/Names"})
         if (root.hasKey(key))
             return false;
+    const bool tagged = root.getKey("/StructTreeRoot").isDictionary();
+    if (root.hasKey("/StructTreeRoot") && !tagged)
+        return false;
     std::set<QPDFObjGen> seen;
     for (QPDFObjectHandle page : source.getAllPages()) {
-        if (page.hasKey("/StructParents"))
+        if (page.hasKey("/StructParents") && !tagged)
             return false;
         QPDFObjectHandle annotations = page.getKey("/Annots");
         if (!annotations.isArray())
@@ -148,43 +152,68 @@ bool PieceMaker::Prepare(PdfFile &source, const PageChange &change)
         for (QPDFObjectHandle page : pages_)
             if (!tree_.count(page.getKey("/Parent").getObjGen()))
                 page.replaceKey("/Parent", tree);
-        if (change) {
+        std::vector<QPDFObjectHandle> reach = pages_;
+        if (change || source.pdf.getRoot().getKey("/StructTreeRoot").isDictionary())
             references_ = std::make_unique<BookReferences>(source.pdf);
+        if (references_ && source.pdf.getRoot().getKey("/StructTreeRoot").isDictionary()) {
+            structure_ = std::make_unique<StructurePiece>();
+            std::vector<QPDFObjectHandle> elements;
+            if (!structure_->Prepare(source.pdf, QFileInfo(source.path).fileName(), *references_,
+                                     elements))
+                return false;
+            reach.insert(reach.end(), elements.begin(), elements.end());
+        }
+        if (change)
             change(pages_, *references_, piece_.notes);
+        if (references_) {
             for (const auto &[key, standIn] : references_->shared_)
                 standIns_.emplace(QPDFObjectHandle(standIn).getObjGen(), 0);
             for (const auto &[index, standIn] : references_->pages_)
                 standIns_.emplace(QPDFObjectHandle(standIn).getObjGen(), 0);
         }
-        std::vector<QPDFObjectHandle> pending(pages_.rbegin(), pages_.rend()), flate;
-        while (!pending.empty()) {
-            QPDFObjectHandle object = pending.back();
-            pending.pop_back();
-            if (object.isIndirect()) {
-                if (object.isPagesObject() || tree_.count(object.getObjGen()) ||
-                    standIns_.count(object.getObjGen()) || indexOf_.count(object.getObjGen()))
-                    continue;
-                indexOf_.emplace(object.getObjGen(), reached_.size());
-                reached_.push_back({object});
-            }
-            if (object.isArray()) {
-                const std::vector<QPDFObjectHandle> items = object.getArrayAsVector();
-                pending.insert(pending.end(), items.rbegin(), items.rend());
-                continue;
-            }
+        // Numbered in the order first referred to, as the book's own objects are: neighbours in
+        // the file are alike, and their object streams compress the better.
+        std::deque<QPDFObjectHandle> queue;
+        std::vector<QPDFObjectHandle> flate;
+        const auto take = [&](QPDFObjectHandle object) {
+            if (object.isPagesObject() || tree_.count(object.getObjGen()) ||
+                standIns_.count(object.getObjGen()) || indexOf_.count(object.getObjGen()))
+                return;
+            indexOf_.emplace(object.getObjGen(), reached_.size());
+            reached_.push_back({object});
+            queue.push_back(object);
+        };
+        for (QPDFObjectHandle root : reach)
+            take(root);
+        while (!queue.empty()) {
+            QPDFObjectHandle object = queue.front();
+            queue.pop_front();
             const bool stream = object.isStream();
-            if (!stream && !object.isDictionary())
-                continue;
-            QPDFObjectHandle dict = stream ? object.getDict() : object;
-            const std::map<std::string, QPDFObjectHandle> entries = dict.getDictAsMap();
-            // A stream's length is written anew; a page's parent is the book's page tree.
-            for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
-                if (!(stream && entry->first == "/Length") &&
-                    !(entry->first == "/Parent" && object.isPageObject()))
-                    pending.push_back(entry->second);
+            // What the object holds, its direct parts looked into, in the order written.
+            std::vector<QPDFObjectHandle> pending{stream ? object.getDict() : object};
+            const bool page = object.isPageObject();
+            for (size_t depth = 0; !pending.empty(); ++depth) {
+                QPDFObjectHandle part = pending.back();
+                pending.pop_back();
+                if (depth > 0 && part.isIndirect()) {
+                    take(part);
+                    continue;
+                }
+                if (part.isArray()) {
+                    const std::vector<QPDFObjectHandle> items = part.getArrayAsVector();
+                    pending.insert(pending.end(), items.rbegin(), items.rend());
+                } else if (part.isDictionary()) {
+                    const std::map<std::string, QPDFObjectHandle> entries = part.getDictAsMap();
+                    // A stream's length is written anew; a page's parent is the book's tree.
+                    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
+                        if (!(depth == 0 && stream && entry->first == "/Length") &&
+                            !(depth == 0 && page && entry->first == "/Parent"))
+                            pending.push_back(entry->second);
+                }
+            }
             if (stream) {
-                streams_.push_back({reached_.size() - 1, {}, false, {}, 0});
-                if (IsFlate(dict))
+                streams_.push_back({indexOf_.at(object.getObjGen()), {}, false, {}, 0});
+                if (IsFlate(object.getDict()))
                     flate.push_back(object);
             }
         }
@@ -256,8 +285,11 @@ std::string PieceMaker::Describe(size_t stream, bool &local) const
     return s.digest + StreamDictionaryText(reached_[s.object].object, length, resolve);
 }
 
-void PieceMaker::Number(BookNumbering &numbering)
+bool PieceMaker::Number(BookNumbering &numbering)
 {
+    // The tree's keys and names move first: they are part of what the streams are compared by.
+    if (structure_ && !structure_->Number(numbering.structure, pages_))
+        return false;
     pageTree_ = numbering.pageTree;
     objectStreams_ = numbering.objectStreams;
     // Streams the book holds already, or this source holds twice, are found first, so that the
@@ -320,6 +352,7 @@ void PieceMaker::Number(BookNumbering &numbering)
         numbering.carried = waiting % kObjectsPerStream;
         numbering.next += int(objectStreamCount_);
     }
+    return true;
 }
 
 bool PieceMaker::Write()
@@ -358,6 +391,9 @@ bool PieceMaker::Write()
         layout_.reset();
         return false;
     }
+    if (structure_)
+        piece_.structure =
+            structure_->Summary([this](QPDFObjectHandle object) { return Resolve(object); });
     piece_.shared = shared_;
     piece_.undecodable = undecodable_;
     return true;

@@ -3,6 +3,7 @@
 #include "book/ObjectWriter.h"
 #include "book/PdfFile.h"
 #include "book/SharedStreams.h"
+#include "book/StructurePiece.h"
 
 #include <qpdf/QPDF.hh>
 
@@ -59,6 +60,7 @@ struct BookNumbering {
     std::unordered_map<std::string, int> streams;
     // The book's own objects that pieces refer to, by their keys.
     std::map<std::string, int> shared;
+    StructureTurn structure;
 };
 
 // A source's pages and all they reach, written as bytes under the book's numbers.
@@ -72,6 +74,7 @@ struct SourcePiece {
     std::string lastMediaBox, lastCropBox, lastRotate;
     SharedStreams shared; // its streams the book held already
     QString undecodable;  // what is wrong with stream data written as it stands; empty: none
+    std::optional<PieceStructure> structure; // a tagged source's tree
 };
 
 // Makes a source's piece in steps, on the source's own thread but for numbering and packing,
@@ -84,7 +87,9 @@ public:
     // source does not stand alone or cannot be read through: it then goes into the book whole.
     bool Prepare(PdfFile &source, const PageChange &change = nullptr);
     // Takes the piece's numbers; a stream the book holds already is referred to, not written.
-    void Number(BookNumbering &numbering);
+    // False when the source is to go into the book whole after all (a tagged source after one
+    // that did).
+    bool Number(BookNumbering &numbering);
     // The piece's bytes, but for the objects that wait for an object stream; false when they
     // could not be made (its numbers stay unused).
     bool Write();
@@ -120,6 +125,7 @@ private:
     std::vector<Stream> streams_;
     std::vector<QPDFObjectHandle> pages_;
     std::unique_ptr<BookReferences> references_;
+    std::unique_ptr<StructurePiece> structure_;
     std::unordered_map<QPDFObjGen, int, ObjGenHash> standIns_; // and their numbers once known
     std::unordered_set<QPDFObjGen, ObjGenHash> tree_;          // the pages' parents
     QString undecodable_;

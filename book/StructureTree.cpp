@@ -1,77 +1,13 @@
 #include "book/StructureTree.h"
 
+#include "book/StructureWalk.h"
+
 #include <qpdf/QPDFNameTreeObjectHelper.hh>
 #include <qpdf/QPDFNumberTreeObjectHelper.hh>
 
 #include <vector>
 
 namespace qf {
-namespace {
-
-constexpr const char *kParentKeys[] = {"/StructParents", "/StructParent"};
-
-// Calls visit on each of a page's objects that may hold a key into the parent tree: the page, its
-// annotations, and the XObjects its resources reach, each once.
-template <typename Visit>
-void ForEachKeyHolder(QPDFObjectHandle page, std::set<QPDFObjGen> &seen, Visit visit)
-{
-    visit(page);
-    QPDFObjectHandle annotations = page.getKey("/Annots");
-    if (annotations.isArray())
-        for (QPDFObjectHandle annotation : annotations.aitems())
-            if (annotation.isDictionary() &&
-                (!annotation.isIndirect() || seen.insert(annotation.getObjGen()).second))
-                visit(annotation);
-    std::vector<QPDFObjectHandle> resources{page.getKey("/Resources")};
-    while (!resources.empty()) {
-        QPDFObjectHandle xobjects = ValueOf(resources.back(), "/XObject");
-        resources.pop_back();
-        if (!xobjects.isDictionary())
-            continue;
-        for (auto &[name, xobject] : xobjects.ditems()) {
-            if (!xobject.isStream() || !seen.insert(xobject.getObjGen()).second)
-                continue;
-            QPDFObjectHandle dict = xobject.getDict();
-            visit(dict);
-            if (dict.getKey("/Resources").isDictionary())
-                resources.push_back(dict.getKey("/Resources"));
-        }
-    }
-}
-
-// The elements of a tree from top, each once, for renaming what they say.
-std::vector<QPDFObjectHandle> Elements(QPDFObjectHandle top)
-{
-    std::vector<QPDFObjectHandle> out, pending{top};
-    std::set<QPDFObjGen> seen;
-    while (!pending.empty()) {
-        QPDFObjectHandle element = pending.back();
-        pending.pop_back();
-        if (!element.isDictionary() ||
-            (element.isIndirect() && !seen.insert(element.getObjGen()).second))
-            continue;
-        out.push_back(element);
-        QPDFObjectHandle kids = element.getKey("/K");
-        if (kids.isArray()) {
-            for (QPDFObjectHandle kid : kids.aitems())
-                pending.push_back(kid);
-        } else {
-            pending.push_back(kids);
-        }
-    }
-    return out;
-}
-
-std::string Unused(const std::string &name, const std::set<std::string> &taken)
-{
-    for (int n = 2;; ++n) {
-        const std::string candidate = name + "_" + std::to_string(n);
-        if (!taken.count(candidate))
-            return candidate;
-    }
-}
-
-} // namespace
 
 void StructureTree::MergeMap(QPDF &book, const SourceInBook &source, const char *key,
                              std::map<std::string, std::string> &renamed)
@@ -89,7 +25,7 @@ void StructureTree::MergeMap(QPDF &book, const SourceInBook &source, const char 
             to.replaceKey(name, copy);
         } else if (to.getKey(name).unparse() != copy.unparse()) {
             // The same name meaning another thing: this source's elements say it another way.
-            const std::string other = Unused(name, taken);
+            const std::string other = UnusedName(name, taken);
             taken.insert(other);
             to.replaceKey(other, copy);
             renamed[name] = other;
@@ -134,7 +70,7 @@ void StructureTree::RenameElements(QPDF &book, const SourceInBook &source, QPDFO
     std::map<std::string, std::string> roles, classes;
     MergeMap(book, source, "/RoleMap", roles);
     MergeMap(book, source, "/ClassMap", classes);
-    for (QPDFObjectHandle element : Elements(part)) {
+    for (QPDFObjectHandle element : StructureElements(part)) {
         QPDFObjectHandle type = element.getKey("/S");
         if (type.isName() && roles.count(type.getName()))
             element.replaceKey("/S", QPDFObjectHandle::newName(roles.at(type.getName())));
@@ -222,6 +158,44 @@ void StructureTree::Add(QPDF &book, const SourceInBook &source, const ReplacedOb
     RenameElements(book, source, CopyUnderPart(book, source, sourceRoot), replaced);
     AddIds(book, source, sourceRoot);
     MoveParentKeys(book, source, sourceRoot, replaced, seen);
+}
+
+void StructureTree::AddPiece(QPDF &book, const PieceStructure &piece,
+                             const std::function<QPDFObjectHandle(int)> &written,
+                             const std::function<void(QPDFObjectHandle, int)> &writeAs)
+{
+    if (!root_.isInitialized())
+        root_ = book.makeIndirectObject(QPDFObjectHandle::parse("<< /Type /StructTreeRoot >>"));
+    if (!rootNumbered_) {
+        writeAs(root_, piece.root);
+        rootNumbered_ = true;
+    }
+    marked_ |= piece.marked;
+    if (!piece.language.empty() && !language_.isInitialized())
+        language_ = QPDFObjectHandle::parse(piece.language);
+    parts_.appendItem(written(piece.part));
+    for (const auto &[name, value] : piece.roles)
+        roles_.replaceKey(name, QPDFObjectHandle::parse(value));
+    for (const auto &[name, value] : piece.classes)
+        classes_.replaceKey(name, QPDFObjectHandle::parse(value));
+    const auto element = [&](int number) {
+        return number > 0 ? written(number) : QPDFObjectHandle::newNull();
+    };
+    for (const auto &[key, parent] : piece.parents) {
+        if (parent.object > 0) {
+            parents_[key] = written(parent.object);
+            continue;
+        }
+        QPDFObjectHandle value = QPDFObjectHandle::newArray();
+        for (const int number : parent.elements)
+            value.appendItem(element(number));
+        parents_[key] = parent.array              ? value
+                        : parent.elements.empty() ? QPDFObjectHandle::newNull()
+                                                  : element(parent.elements.front());
+    }
+    for (const auto &[id, number] : piece.ids)
+        ids_[id] = element(number);
+    nextKey_ = std::max(nextKey_, piece.nextKey);
 }
 
 void StructureTree::Finish(QPDF &book)

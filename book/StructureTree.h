@@ -1,6 +1,9 @@
 #pragma once
 
 #include "book/Import.h"
+#include "book/StructurePiece.h"
+
+#include <functional>
 
 #include <map>
 #include <set>
@@ -16,6 +19,11 @@ class StructureTree {
 public:
     // replaced: annotations the form gave new copies, which the tree must point at instead.
     void Add(QPDF &book, const SourceInBook &source, const ReplacedObjects &replaced);
+    // A tagged source written apart: written gives the book's stand-in for one of its objects by
+    // number, writeAs has the book write an object of its own under a number a piece took.
+    void AddPiece(QPDF &book, const PieceStructure &piece,
+                  const std::function<QPDFObjectHandle(int)> &written,
+                  const std::function<void(QPDFObjectHandle, int)> &writeAs);
     void Finish(QPDF &book);
 
 private:
@@ -33,7 +41,8 @@ private:
     void MoveParentKeys(QPDF &book, const SourceInBook &source, QPDFObjectHandle sourceRoot,
                         const ReplacedObjects &replaced, std::set<QPDFObjGen> &seen);
 
-    QPDFObjectHandle root_; // made with the first tagged source
+    QPDFObjectHandle root_;     // made with the first tagged source
+    bool rootNumbered_ = false; // under the number the pieces gave it
     QPDFObjectHandle parts_ = QPDFObjectHandle::newArray();
     std::map<long long, QPDFObjectHandle> parents_;
     long long nextKey_ = 0;

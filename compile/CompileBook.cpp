@@ -290,8 +290,9 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
                                  .arg(RepairDetail(*source)));
         if (step) {
             const Status kept =
-                piece ? (documentLevel.AddAlone(FileNameFromPath(name), PageCount(book) - pages,
-                                                pages),
+                piece ? (documentLevel.AddAlone(book.pdf, FileNameFromPath(name),
+                                                PageCount(book) - pages, pages, *piece,
+                                                *assembly.writer),
                          Status::Ok())
                       : documentLevel.Add(book.pdf, FileNameFromPath(name), source->pdf,
                                           PageCount(book) - pages, pages);

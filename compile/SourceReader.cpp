@@ -84,8 +84,13 @@ bool SourceReader::TakeStep(std::unique_lock<std::mutex> &lock)
     }
     // The turns: numbers and object streams go to the sources in list order.
     if (Source *source = At(numbered_, Step::Read)) {
-        if (source->maker)
-            source->maker->Number(*numbering_);
+        if (source->maker && !source->maker->Number(*numbering_))
+            source->maker.reset(); // it goes into the book whole
+        // A tagged source that goes in whole keeps the book's tree in the book's model from
+        // here on.
+        if (numbering_ && !source->maker && source->file &&
+            source->file->pdf.getRoot().getKey("/StructTreeRoot").isDictionary())
+            numbering_->structure.inBook = true;
         source->step = Step::Numbered;
         ++numbered_;
         work_.notify_one();

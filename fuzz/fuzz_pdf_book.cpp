@@ -70,7 +70,8 @@ void WritePieces(const QByteArray &bytes, int pages, bool objectStreams, bool nu
         qf::PieceMaker maker;
         if (!maker.Prepare(*source, numbered ? qf::StampChange() : qf::PageChange()))
             return; // it goes into the book whole
-        maker.Number(numbering);
+        if (!maker.Number(numbering))
+            return;
         const bool pieceMade = maker.Write();
         maker.Pack(carried);
         const std::optional<qf::SourcePiece> piece = maker.Finish();

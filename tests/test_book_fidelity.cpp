@@ -372,6 +372,16 @@ const std::map<QString, Property> kProperties = {
     {"labels", {false, AddLabels, CheckLabels}},
     {"attachments", {true, AddAttachment, CheckAttachments}},
     {"tags", {true, AddTags, CheckTags}},
+    // The first holder goes into the book whole for its form, the other on its own: their keys
+    // into the book's tree must still not meet.
+    {"tags, one with a form",
+     {true,
+      [](QPDF &pdf, const Holder &holder) {
+          AddTags(pdf, holder);
+          if (holder.first)
+              AddForm(pdf, holder);
+      },
+      CheckTags}},
     {"no false alarm",
      {false, AddLooseFlate,
       [](QPDF &, const QString &, const std::vector<int> &) { return QString(); }}},

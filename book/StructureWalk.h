@@ -1,0 +1,77 @@
+#pragma once
+
+#include "book/Import.h"
+
+#include <qpdf/QPDFObjectHandle.hh>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace qf {
+
+inline constexpr const char *kParentKeys[] = {"/StructParents", "/StructParent"};
+
+// Calls visit on each of a page's objects that may hold a key into the parent tree: the page, its
+// annotations, and the XObjects its resources reach, each once.
+template <typename Visit>
+void ForEachKeyHolder(QPDFObjectHandle page, std::set<QPDFObjGen> &seen, Visit visit)
+{
+    visit(page);
+    QPDFObjectHandle annotations = page.getKey("/Annots");
+    if (annotations.isArray())
+        for (QPDFObjectHandle annotation : annotations.aitems())
+            if (annotation.isDictionary() &&
+                (!annotation.isIndirect() || seen.insert(annotation.getObjGen()).second))
+                visit(annotation);
+    std::vector<QPDFObjectHandle> resources{page.getKey("/Resources")};
+    while (!resources.empty()) {
+        QPDFObjectHandle xobjects = ValueOf(resources.back(), "/XObject");
+        resources.pop_back();
+        if (!xobjects.isDictionary())
+            continue;
+        for (auto &[name, xobject] : xobjects.ditems()) {
+            if (!xobject.isStream() || !seen.insert(xobject.getObjGen()).second)
+                continue;
+            QPDFObjectHandle dict = xobject.getDict();
+            visit(dict);
+            if (dict.getKey("/Resources").isDictionary())
+                resources.push_back(dict.getKey("/Resources"));
+        }
+    }
+}
+
+// The elements of a tree from top, each once, for renaming what they say.
+inline std::vector<QPDFObjectHandle> StructureElements(QPDFObjectHandle top)
+{
+    std::vector<QPDFObjectHandle> out, pending{top};
+    std::set<QPDFObjGen> seen;
+    while (!pending.empty()) {
+        QPDFObjectHandle element = pending.back();
+        pending.pop_back();
+        if (!element.isDictionary() ||
+            (element.isIndirect() && !seen.insert(element.getObjGen()).second))
+            continue;
+        out.push_back(element);
+        QPDFObjectHandle kids = element.getKey("/K");
+        if (kids.isArray()) {
+            for (QPDFObjectHandle kid : kids.aitems())
+                pending.push_back(kid);
+        } else {
+            pending.push_back(kids);
+        }
+    }
+    return out;
+}
+
+// name with a number after it that taken does not hold.
+inline std::string UnusedName(const std::string &name, const std::set<std::string> &taken)
+{
+    for (int n = 2;; ++n) {
+        const std::string candidate = name + "_" + std::to_string(n);
+        if (!taken.count(candidate))
+            return candidate;
+    }
+}
+
+} // namespace qf
