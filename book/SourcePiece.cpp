@@ -123,121 +123,140 @@ bool StandsAlone(QPDF &source)
     return true;
 }
 
+void PieceMaker::HangPagesFromTree(QPDF &source)
+{
+    // Every page's parent is the book's page tree, damaged trees too: the first parent that is no
+    // page stands for it. (A new object costs qpdf a look at all the others: only a source
+    // without such a parent gets one.)
+    std::unordered_set<QPDFObjGen, ObjGenHash> pages;
+    for (QPDFObjectHandle page : pages_)
+        pages.insert(page.getObjGen());
+    QPDFObjectHandle tree;
+    for (QPDFObjectHandle page : pages_)
+        if (QPDFObjectHandle parent = page.getKey("/Parent");
+            parent.isIndirect() && !pages.count(parent.getObjGen()) && !parent.isPageObject()) {
+            tree_.insert(parent.getObjGen());
+            if (!tree.isInitialized())
+                tree = parent;
+        }
+    if (!tree.isInitialized())
+        tree = source.makeIndirectObject(QPDFObjectHandle::newDictionary());
+    tree_.insert(tree.getObjGen());
+    for (QPDFObjectHandle page : pages_)
+        if (!tree_.count(page.getKey("/Parent").getObjGen()))
+            page.replaceKey("/Parent", tree);
+}
+
+bool PieceMaker::ReferToTheBook(PdfFile &source, const PageChange &change,
+                                std::vector<QPDFObjectHandle> &reach)
+{
+    const bool tagged = source.pdf.getRoot().getKey("/StructTreeRoot").isDictionary();
+    if (!change && !tagged)
+        return true;
+    references_ = std::make_unique<BookReferences>(source.pdf);
+    if (tagged) {
+        structure_ = std::make_unique<StructurePiece>();
+        if (!structure_->Prepare(source.pdf, QFileInfo(source.path).fileName(), *references_,
+                                 reach))
+            return false;
+    }
+    if (change)
+        change(pages_, *references_, piece_.notes);
+    for (const auto &[key, standIn] : references_->shared_)
+        standIns_.emplace(QPDFObjectHandle(standIn).getObjGen(), 0);
+    for (const auto &[index, standIn] : references_->pages_)
+        standIns_.emplace(QPDFObjectHandle(standIn).getObjGen(), 0);
+    return true;
+}
+
+void PieceMaker::Walk(const std::vector<QPDFObjectHandle> &roots,
+                      std::vector<QPDFObjectHandle> &flate)
+{
+    // Numbered in the order first referred to, as the book's own objects are: neighbours in the
+    // file are alike, and their object streams compress the better.
+    std::deque<QPDFObjectHandle> queue;
+    const auto take = [&](QPDFObjectHandle object) {
+        if (object.isPagesObject() || tree_.count(object.getObjGen()) ||
+            standIns_.count(object.getObjGen()) || indexOf_.count(object.getObjGen()))
+            return;
+        indexOf_.emplace(object.getObjGen(), reached_.size());
+        reached_.push_back({object});
+        queue.push_back(object);
+    };
+    for (QPDFObjectHandle root : roots)
+        take(root);
+    while (!queue.empty()) {
+        QPDFObjectHandle object = queue.front();
+        queue.pop_front();
+        const bool stream = object.isStream();
+        // What the object holds, its direct parts looked into, in the order written.
+        std::vector<QPDFObjectHandle> pending{stream ? object.getDict() : object};
+        const bool page = object.isPageObject();
+        for (size_t depth = 0; !pending.empty(); ++depth) {
+            QPDFObjectHandle part = pending.back();
+            pending.pop_back();
+            if (depth > 0 && part.isIndirect()) {
+                take(part);
+                continue;
+            }
+            if (part.isArray()) {
+                const std::vector<QPDFObjectHandle> items = part.getArrayAsVector();
+                pending.insert(pending.end(), items.rbegin(), items.rend());
+            } else if (part.isDictionary()) {
+                const std::map<std::string, QPDFObjectHandle> entries = part.getDictAsMap();
+                // A stream's length is written anew; a page's parent is the book's tree.
+                for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
+                    if (!(depth == 0 && stream && entry->first == "/Length") &&
+                        !(depth == 0 && page && entry->first == "/Parent"))
+                        pending.push_back(entry->second);
+            }
+        }
+        if (stream) {
+            streams_.push_back({indexOf_.at(object.getObjGen()), {}, false, {}, 0});
+            if (IsFlate(object.getDict()))
+                flate.push_back(object);
+        }
+    }
+}
+
+void PieceMaker::ReadStreams(PdfFile &source, const std::vector<QPDFObjectHandle> &flate)
+{
+    TryFlateStreams(source, flate);
+    for (const auto &[stream, detail] : source.undecodable)
+        if (undecodable_.isEmpty())
+            undecodable_ = detail;
+    const UndecodableStream undecodable = [&](QPDFObjGen, const std::string &detail) {
+        if (undecodable_.isEmpty())
+            undecodable_ = detail.empty() ? QCoreApplication::translate("Book", "bad encoded data")
+                                          : QString::fromStdString(detail);
+    };
+    size_t held = 0;
+    for (Stream &stream : streams_) {
+        StreamBytes data = WrittenStreamData(reached_[stream.object].object, undecodable);
+        stream.digest = Sha256(data.data);
+        stream.digest += data.compressed ? 'c' : 'r';
+        stream.size = data.data.size();
+        held += stream.size;
+        stream.dataHeld = held <= kHeldData;
+        if (stream.dataHeld)
+            stream.data = std::move(data);
+    }
+}
+
 bool PieceMaker::Prepare(PdfFile &source, const PageChange &change)
 {
-    source_ = &source;
     try {
         if (!StandsAlone(source.pdf))
             return false;
         // The book's page tree is not the source's: what pages inherit from it, they hold.
         source.pdf.pushInheritedAttributesToPage();
         pages_ = source.pdf.getAllPages();
-        // Every page's parent is the book's page tree, damaged trees too: the first parent
-        // that is no page stands for it. (A new object costs qpdf a look at all the others:
-        // only a source without such a parent gets one.)
-        std::unordered_set<QPDFObjGen, ObjGenHash> pages;
-        for (QPDFObjectHandle page : pages_)
-            pages.insert(page.getObjGen());
-        QPDFObjectHandle tree;
-        for (QPDFObjectHandle page : pages_)
-            if (QPDFObjectHandle parent = page.getKey("/Parent");
-                parent.isIndirect() && !pages.count(parent.getObjGen()) && !parent.isPageObject()) {
-                tree_.insert(parent.getObjGen());
-                if (!tree.isInitialized())
-                    tree = parent;
-            }
-        if (!tree.isInitialized())
-            tree = source.pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
-        tree_.insert(tree.getObjGen());
-        for (QPDFObjectHandle page : pages_)
-            if (!tree_.count(page.getKey("/Parent").getObjGen()))
-                page.replaceKey("/Parent", tree);
-        std::vector<QPDFObjectHandle> reach = pages_;
-        if (change || source.pdf.getRoot().getKey("/StructTreeRoot").isDictionary())
-            references_ = std::make_unique<BookReferences>(source.pdf);
-        if (references_ && source.pdf.getRoot().getKey("/StructTreeRoot").isDictionary()) {
-            structure_ = std::make_unique<StructurePiece>();
-            std::vector<QPDFObjectHandle> elements;
-            if (!structure_->Prepare(source.pdf, QFileInfo(source.path).fileName(), *references_,
-                                     elements))
-                return false;
-            reach.insert(reach.end(), elements.begin(), elements.end());
-        }
-        if (change)
-            change(pages_, *references_, piece_.notes);
-        if (references_) {
-            for (const auto &[key, standIn] : references_->shared_)
-                standIns_.emplace(QPDFObjectHandle(standIn).getObjGen(), 0);
-            for (const auto &[index, standIn] : references_->pages_)
-                standIns_.emplace(QPDFObjectHandle(standIn).getObjGen(), 0);
-        }
-        // Numbered in the order first referred to, as the book's own objects are: neighbours in
-        // the file are alike, and their object streams compress the better.
-        std::deque<QPDFObjectHandle> queue;
-        std::vector<QPDFObjectHandle> flate;
-        const auto take = [&](QPDFObjectHandle object) {
-            if (object.isPagesObject() || tree_.count(object.getObjGen()) ||
-                standIns_.count(object.getObjGen()) || indexOf_.count(object.getObjGen()))
-                return;
-            indexOf_.emplace(object.getObjGen(), reached_.size());
-            reached_.push_back({object});
-            queue.push_back(object);
-        };
-        for (QPDFObjectHandle root : reach)
-            take(root);
-        while (!queue.empty()) {
-            QPDFObjectHandle object = queue.front();
-            queue.pop_front();
-            const bool stream = object.isStream();
-            // What the object holds, its direct parts looked into, in the order written.
-            std::vector<QPDFObjectHandle> pending{stream ? object.getDict() : object};
-            const bool page = object.isPageObject();
-            for (size_t depth = 0; !pending.empty(); ++depth) {
-                QPDFObjectHandle part = pending.back();
-                pending.pop_back();
-                if (depth > 0 && part.isIndirect()) {
-                    take(part);
-                    continue;
-                }
-                if (part.isArray()) {
-                    const std::vector<QPDFObjectHandle> items = part.getArrayAsVector();
-                    pending.insert(pending.end(), items.rbegin(), items.rend());
-                } else if (part.isDictionary()) {
-                    const std::map<std::string, QPDFObjectHandle> entries = part.getDictAsMap();
-                    // A stream's length is written anew; a page's parent is the book's tree.
-                    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry)
-                        if (!(depth == 0 && stream && entry->first == "/Length") &&
-                            !(depth == 0 && page && entry->first == "/Parent"))
-                            pending.push_back(entry->second);
-                }
-            }
-            if (stream) {
-                streams_.push_back({indexOf_.at(object.getObjGen()), {}, false, {}, 0});
-                if (IsFlate(object.getDict()))
-                    flate.push_back(object);
-            }
-        }
-        TryFlateStreams(source, flate);
-        for (const auto &[stream, detail] : source.undecodable)
-            if (undecodable_.isEmpty())
-                undecodable_ = detail;
-        const UndecodableStream undecodable = [&](QPDFObjGen, const std::string &detail) {
-            if (undecodable_.isEmpty())
-                undecodable_ = detail.empty()
-                                   ? QCoreApplication::translate("Book", "bad encoded data")
-                                   : QString::fromStdString(detail);
-        };
-        size_t held = 0;
-        for (Stream &stream : streams_) {
-            StreamBytes data = WrittenStreamData(reached_[stream.object].object, undecodable);
-            stream.digest = Sha256(data.data);
-            stream.digest += data.compressed ? 'c' : 'r';
-            stream.size = data.data.size();
-            held += stream.size;
-            stream.dataHeld = held <= kHeldData;
-            if (stream.dataHeld)
-                stream.data = std::move(data);
-        }
+        HangPagesFromTree(source.pdf);
+        std::vector<QPDFObjectHandle> reach = pages_, flate;
+        if (!ReferToTheBook(source, change, reach))
+            return false;
+        Walk(reach, flate);
+        ReadStreams(source, flate);
     } catch (const std::exception &) {
         return false; // the book's own copy says what is wrong
     }

@@ -100,6 +100,13 @@ public:
     std::optional<SourcePiece> Finish();
 
 private:
+    // Prepare's steps.
+    void HangPagesFromTree(QPDF &source);
+    bool ReferToTheBook(PdfFile &source, const PageChange &change,
+                        std::vector<QPDFObjectHandle> &reach);
+    void Walk(const std::vector<QPDFObjectHandle> &roots, std::vector<QPDFObjectHandle> &flate);
+    void ReadStreams(PdfFile &source, const std::vector<QPDFObjectHandle> &flate);
+
     int Resolve(QPDFObjectHandle object) const;
     size_t Kept(size_t object) const; // the object written for it
     // A stream by its digest and dictionary; local tells of a reference to an object of this
@@ -119,7 +126,6 @@ private:
         std::string digest;
         size_t size = 0;
     };
-    PdfFile *source_ = nullptr;
     std::vector<Reached> reached_;
     std::unordered_map<QPDFObjGen, size_t, ObjGenHash> indexOf_;
     std::vector<Stream> streams_;
