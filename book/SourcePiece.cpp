@@ -252,10 +252,12 @@ bool PieceMaker::Prepare(PdfFile &source, const PageChange &change)
         source.pdf.pushInheritedAttributesToPage();
         pages_ = source.pdf.getAllPages();
         HangPagesFromTree(source.pdf);
-        std::vector<QPDFObjectHandle> reach = pages_, flate;
-        if (!ReferToTheBook(source, change, reach))
+        std::vector<QPDFObjectHandle> tree, flate;
+        if (!ReferToTheBook(source, change, tree))
             return false;
-        Walk(reach, flate);
+        // The pages and what they reach first, then the tree: each written as it is reached.
+        Walk(pages_, flate);
+        Walk(tree, flate);
         ReadStreams(source, flate);
     } catch (const std::exception &) {
         return false; // the book's own copy says what is wrong
