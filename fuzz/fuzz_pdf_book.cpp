@@ -51,8 +51,8 @@ qf::EmbeddedFont *Font()
 }
 
 // Two copies of the input, each read, numbered, packed and written as a piece apart from the
-// book, with their pages numbered when asked, then the book around them: read back, it has both
-// copies' pages.
+// book, with their pages numbered when asked and their tags in the book's tree, then the book
+// around them: read back, it has both copies' pages.
 void WritePieces(const QByteArray &bytes, int pages, bool objectStreams, bool numbered)
 {
     numbered = numbered && Font();
@@ -64,6 +64,7 @@ void WritePieces(const QByteArray &bytes, int pages, bool objectStreams, bool nu
     });
     qf::BookNumbering numbering = writer.Numbering();
     qf::PendingObjects carried;
+    qf::DocumentLevel documentLevel;
     for (int copy = 0; copy < 2; ++copy) {
         std::shared_ptr<qf::PdfFile> source;
         FUZZ_CHECK(qf::ReadPdfBytes(QStringLiteral("a.pdf"), bytes, source).ok());
@@ -80,7 +81,10 @@ void WritePieces(const QByteArray &bytes, int pages, bool objectStreams, bool nu
             return;
         FUZZ_CHECK(piece->pages.size() == size_t(pages));
         writer.Add(*piece);
+        documentLevel.AddAlone(made->pdf, copy ? QStringLiteral("b.pdf") : QStringLiteral("a.pdf"),
+                               copy * pages, pages, *piece, writer);
     }
+    documentLevel.Finish(made->pdf); // what it cannot keep, the compile names
     if (numbered) {
         const qf::StandIns standIns = writer.StandInsFor(numbering.shared);
         qf::NumberPages(made->pdf, *qf::PageNumberFormat::Parse(QStringLiteral("{n}"), nullptr),
