@@ -435,6 +435,7 @@ void FolderWindow::MovePdf(int by)
     // Moved as a row, it stays current: the neighbour that takes its place never has the focus.
     pdfListWidget_->model()->moveRow(QModelIndex(), row, QModelIndex(), by > 0 ? to + 1 : to);
     QListWidgetItem *item = pdfListWidget_->item(to);
+    pdfListWidget_->scrollToItem(item); // only when it moved out of sight
     // A screen reader hears the new place as the item's name while it stays current, told as
     // the focus coming to it.
     item->setData(Qt::AccessibleTextRole, QCoreApplication::translate("Window", "%1, %2 of %3")
