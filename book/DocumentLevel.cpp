@@ -25,6 +25,7 @@ void DocumentLevel::AddAlone(QPDF &book, const QString &name, int firstPage, int
                              const SourcePiece &piece, BookWriter &writer)
 {
     destinations_.Place(name, firstPage, pages);
+    labels_.AddWritten(firstPage, pages, piece.labels);
     if (piece.structure)
         structure_.AddPiece(
             book, *piece.structure, [&](int number) { return writer.Written(number); },

@@ -46,6 +46,22 @@ QPDFObjectHandle ValueOf(QPDFObjectHandle dictionary, const std::string &key)
     return dictionary.isDictionary() ? dictionary.getKey(key) : QPDFObjectHandle::newNull();
 }
 
+bool RefersToObjects(QPDFObjectHandle object, int depth)
+{
+    if (object.isIndirect() || depth > 32)
+        return true;
+    if (object.isArray()) {
+        for (QPDFObjectHandle item : object.aitems())
+            if (RefersToObjects(item, depth + 1))
+                return true;
+    } else if (object.isDictionary()) {
+        for (auto &[key, value] : object.getDictAsMap())
+            if (RefersToObjects(value, depth + 1))
+                return true;
+    }
+    return false;
+}
+
 std::string PrefixedName(const SourceInBook &source, const std::string &name)
 {
     return source.name.toStdString() + "/" + name;

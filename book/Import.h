@@ -34,6 +34,9 @@ QPDFObjectHandle Import(QPDF &book, const SourceInBook &source, QPDFObjectHandle
 // something that is no dictionary, when it is none.
 QPDFObjectHandle ValueOf(QPDFObjectHandle dictionary, const std::string &key);
 
+// Whether an object refers to another anywhere inside (or is nested too deep to tell).
+bool RefersToObjects(QPDFObjectHandle object, int depth = 0);
+
 // A source's name for something, as the book names it: its file name, "/", then the name. A file
 // name never holds "/", so two sources never give the same name.
 std::string PrefixedName(const SourceInBook &source, const std::string &name);

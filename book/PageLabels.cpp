@@ -33,6 +33,18 @@ void PageLabels::Add(QPDF &book, const SourceInBook &source)
     labelled_.emplace_back(source.firstPage, source.pages);
 }
 
+void PageLabels::AddWritten(int firstPage, int pages,
+                            const std::vector<std::pair<long long, std::string>> &labels)
+{
+    if (labels.empty() || pages < 1)
+        return;
+    for (const auto &[page, label] : labels) {
+        entries_.push_back(QPDFObjectHandle::newInteger(firstPage + page));
+        entries_.push_back(QPDFObjectHandle::parse(label));
+    }
+    labelled_.emplace_back(firstPage, pages);
+}
+
 void PageLabels::ShiftPages(int pages)
 {
     for (size_t i = 0; i + 1 < entries_.size(); i += 2)

@@ -12,6 +12,9 @@ namespace qf {
 class PageLabels {
 public:
     void Add(QPDF &book, const SourceInBook &source);
+    // A source written apart: its labels, by the page of the source they start on, as written.
+    void AddWritten(int firstPage, int pages,
+                    const std::vector<std::pair<long long, std::string>> &labels);
     void Finish(QPDF &book);
     // The sources' pages moved on by pages in the book; the pages before them are numbered.
     void ShiftPages(int pages);

@@ -1,8 +1,10 @@
 #include "book/SourcePiece.h"
 
+#include "book/Import.h"
 #include "book/PdfWrite.h"
 
 #include <openssl/evp.h>
+#include <qpdf/QPDFPageLabelDocumentHelper.hh>
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -98,7 +100,7 @@ QPDFObjectHandle BookReferences::OfPage(size_t index)
 bool StandsAlone(QPDF &source)
 {
     QPDFObjectHandle root = source.getRoot();
-    for (const char *key : {"/AcroForm", "/OCProperties", "/PageLabels", "/Dests", "/Names"})
+    for (const char *key : {"/AcroForm", "/OCProperties", "/Dests", "/Names"})
         if (root.hasKey(key))
             return false;
     const bool tagged = root.getKey("/StructTreeRoot").isDictionary();
@@ -119,6 +121,24 @@ bool StandsAlone(QPDF &source)
                 LeadsByName(annotation.getKey("/A"), seen, 0))
                 return false;
         }
+    }
+    return true;
+}
+
+bool PieceMaker::ReadLabels(QPDF &source)
+{
+    if (!source.getRoot().getKey("/PageLabels").isDictionary() || pages_.empty())
+        return true;
+    QPDFPageLabelDocumentHelper labels(source);
+    if (!labels.hasPageLabels())
+        return true;
+    std::vector<QPDFObjectHandle> entries;
+    labels.getLabelsForPageRange(0, static_cast<long long>(pages_.size()) - 1, 0, entries);
+    for (size_t i = 0; i + 1 < entries.size(); i += 2) {
+        // The book keeps a label as written: one that refers to objects goes in with its source.
+        if (!entries[i].isInteger() || RefersToObjects(entries[i + 1]))
+            return false;
+        piece_.labels.emplace_back(entries[i].getIntValue(), entries[i + 1].unparse());
     }
     return true;
 }
@@ -252,6 +272,8 @@ bool PieceMaker::Prepare(PdfFile &source, const PageChange &change)
         source.pdf.pushInheritedAttributesToPage();
         pages_ = source.pdf.getAllPages();
         HangPagesFromTree(source.pdf);
+        if (!ReadLabels(source.pdf))
+            return false;
         std::vector<QPDFObjectHandle> tree, flate;
         if (!ReferToTheBook(source, change, tree))
             return false;

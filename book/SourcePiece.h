@@ -75,6 +75,9 @@ struct SourcePiece {
     SharedStreams shared; // its streams the book held already
     QString undecodable;  // what is wrong with stream data written as it stands; empty: none
     std::optional<PieceStructure> structure; // a tagged source's tree
+    // Its page labels, by the page of the source they start on, each as written; none when it
+    // has no labels.
+    std::vector<std::pair<long long, std::string>> labels;
 };
 
 // Makes a source's piece in steps, on the source's own thread but for numbering and packing,
@@ -101,6 +104,7 @@ public:
 
 private:
     // Prepare's steps.
+    bool ReadLabels(QPDF &source);
     void HangPagesFromTree(QPDF &source);
     bool ReferToTheBook(PdfFile &source, const PageChange &change,
                         std::vector<QPDFObjectHandle> &reach);

@@ -1,5 +1,6 @@
 #include "book/StructurePiece.h"
 
+#include "book/Import.h"
 #include "book/SourcePiece.h"
 #include "book/StructureWalk.h"
 
@@ -8,23 +9,6 @@
 
 namespace qf {
 namespace {
-
-// Whether an object refers to another anywhere inside.
-bool RefersToObjects(QPDFObjectHandle object, int depth = 0)
-{
-    if (object.isIndirect() || depth > 32)
-        return true;
-    if (object.isArray()) {
-        for (QPDFObjectHandle item : object.aitems())
-            if (RefersToObjects(item, depth + 1))
-                return true;
-    } else if (object.isDictionary()) {
-        for (auto &[key, value] : object.getDictAsMap())
-            if (RefersToObjects(value, depth + 1))
-                return true;
-    }
-    return false;
-}
 
 bool ReadMap(QPDFObjectHandle map, std::map<std::string, std::string> &out)
 {
