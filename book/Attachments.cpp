@@ -14,6 +14,13 @@ void Attachments::Add(QPDF &book, const SourceInBook &source)
             files_[PrefixedName(source, name)] = Import(book, source, fileSpec);
 }
 
+void Attachments::AddWritten(const QString &name,
+                             const std::map<std::string, QPDFObjectHandle> &files)
+{
+    for (const auto &[file, fileSpec] : files)
+        files_[name.toStdString() + "/" + file] = fileSpec;
+}
+
 void Attachments::Finish(QPDF &book)
 {
     if (files_.empty())

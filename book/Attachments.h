@@ -12,6 +12,9 @@ namespace qf {
 class Attachments {
 public:
     void Add(QPDF &book, const SourceInBook &source);
+    // A source written apart, named name: its files' specifications, already written, by their
+    // names in the source.
+    void AddWritten(const QString &name, const std::map<std::string, QPDFObjectHandle> &files);
     void Finish(QPDF &book);
 
 private:

@@ -26,6 +26,10 @@ void DocumentLevel::AddAlone(QPDF &book, const QString &name, int firstPage, int
 {
     destinations_.Place(name, firstPage, pages);
     labels_.AddWritten(firstPage, pages, piece.labels);
+    std::map<std::string, QPDFObjectHandle> files;
+    for (const auto &[file, number] : piece.attachments)
+        files[file] = writer.Written(number);
+    attachments_.AddWritten(name, files);
     if (piece.structure)
         structure_.AddPiece(
             book, *piece.structure, [&](int number) { return writer.Written(number); },

@@ -4,6 +4,7 @@
 #include "book/PdfWrite.h"
 
 #include <openssl/evp.h>
+#include <qpdf/QPDFNameTreeObjectHelper.hh>
 #include <qpdf/QPDFPageLabelDocumentHelper.hh>
 
 #include <QCoreApplication>
@@ -100,9 +101,13 @@ QPDFObjectHandle BookReferences::OfPage(size_t index)
 bool StandsAlone(QPDF &source)
 {
     QPDFObjectHandle root = source.getRoot();
-    for (const char *key : {"/AcroForm", "/OCProperties", "/Dests", "/Names"})
+    for (const char *key : {"/AcroForm", "/OCProperties", "/Dests"})
         if (root.hasKey(key))
             return false;
+    // Of the catalog's names, only attached files go apart.
+    if (root.hasKey("/Names") &&
+        (!root.getKey("/Names").isDictionary() || root.getKey("/Names").hasKey("/Dests")))
+        return false;
     const bool tagged = root.getKey("/StructTreeRoot").isDictionary();
     if (root.hasKey("/StructTreeRoot") && !tagged)
         return false;
@@ -139,6 +144,22 @@ bool PieceMaker::ReadLabels(QPDF &source)
         if (!entries[i].isInteger() || RefersToObjects(entries[i + 1]))
             return false;
         piece_.labels.emplace_back(entries[i].getIntValue(), entries[i + 1].unparse());
+    }
+    return true;
+}
+
+bool PieceMaker::ReadAttachments(QPDF &source, std::vector<QPDFObjectHandle> &reach)
+{
+    QPDFObjectHandle tree = ValueOf(source.getRoot().getKey("/Names"), "/EmbeddedFiles");
+    if (!tree.isDictionary())
+        return true;
+    for (auto &[name, fileSpec] : QPDFNameTreeObjectHelper(tree, source)) {
+        if (!fileSpec.isDictionary())
+            continue;
+        if (!fileSpec.isIndirect())
+            return false; // the book refers to written objects only
+        attachments_[name] = fileSpec;
+        reach.push_back(fileSpec);
     }
     return true;
 }
@@ -275,7 +296,7 @@ bool PieceMaker::Prepare(PdfFile &source, const PageChange &change)
         if (!ReadLabels(source.pdf))
             return false;
         std::vector<QPDFObjectHandle> tree, flate;
-        if (!ReferToTheBook(source, change, tree))
+        if (!ReferToTheBook(source, change, tree) || !ReadAttachments(source.pdf, tree))
             return false;
         // The pages and what they reach first, then the tree: each written as it is reached.
         Walk(pages_, flate);
@@ -434,6 +455,8 @@ bool PieceMaker::Write()
         layout_.reset();
         return false;
     }
+    for (const auto &[name, fileSpec] : attachments_)
+        piece_.attachments[name] = Resolve(fileSpec);
     if (structure_)
         piece_.structure =
             structure_->Summary([this](QPDFObjectHandle object) { return Resolve(object); });

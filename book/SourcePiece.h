@@ -78,6 +78,8 @@ struct SourcePiece {
     // Its page labels, by the page of the source they start on, each as written; none when it
     // has no labels.
     std::vector<std::pair<long long, std::string>> labels;
+    // Its attached files' specifications, by their names in the source.
+    std::map<std::string, int> attachments;
 };
 
 // Makes a source's piece in steps, on the source's own thread but for numbering and packing,
@@ -105,6 +107,8 @@ public:
 private:
     // Prepare's steps.
     bool ReadLabels(QPDF &source);
+    // Its attached files, to be written with its pages; false for one the book cannot refer to.
+    bool ReadAttachments(QPDF &source, std::vector<QPDFObjectHandle> &reach);
     void HangPagesFromTree(QPDF &source);
     bool ReferToTheBook(PdfFile &source, const PageChange &change,
                         std::vector<QPDFObjectHandle> &reach);
@@ -146,6 +150,7 @@ private:
     SharedStreams shared_;
     SourcePiece piece_;
     std::unique_ptr<ObjectLayout> layout_;
+    std::map<std::string, QPDFObjectHandle> attachments_;
 };
 
 } // namespace qf
