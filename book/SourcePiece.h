@@ -20,9 +20,9 @@
 
 namespace qf {
 
-// Whether a source holds nothing beyond its pages, and its tags, that the book joins with the
-// other sources' (form fields, layers, page labels, named destinations, attached files, links to
-// other files): its pages' objects can then be written apart from the book, on its own thread.
+// Whether a source holds nothing beyond its pages, tags, page labels and attached files that the
+// book joins with the other sources' (form fields, layers, named destinations, links to other
+// files): its pages' objects can then be written apart from the book, on its own thread.
 bool StandsAlone(QPDF &source);
 
 // What the book makes itself that a source's pages refer to, a page's number stamp say: the pages
