@@ -29,7 +29,9 @@ using NumberOf = std::function<int(QPDFObjectHandle object)>;
 struct ObjGenHash {
     size_t operator()(const QPDFObjGen &og) const
     {
-        return std::hash<long long>()((static_cast<long long>(og.getObj()) << 16) ^ og.getGen());
+        // As unsigned: a damaged file's object may have a negative number.
+        const auto number = static_cast<unsigned long long>(static_cast<unsigned>(og.getObj()));
+        return std::hash<unsigned long long>()((number << 16) ^ static_cast<unsigned>(og.getGen()));
     }
 };
 
