@@ -344,6 +344,12 @@ int PdfStreamWriter::ReserveNumbers(int count)
     return first;
 }
 
+void PdfStreamWriter::ReserveBelow(int first)
+{
+    if (first > 0 && size_t(first) > xref_.size())
+        xref_.resize(size_t(first));
+}
+
 bool PdfStreamWriter::Append(const WrittenObjects &piece)
 {
     for (const auto &[number, entry] : piece.entries) {

@@ -138,6 +138,8 @@ public:
     bool Begin();
     // count numbers no one else takes; the first of them.
     int ReserveNumbers(int count);
+    // Every number below first taken: the pieces' numbers, some of them never used.
+    void ReserveBelow(int first);
     bool Append(const WrittenObjects &piece);
 
     struct Numbered {

@@ -426,8 +426,8 @@ BookWriter::BookWriter(PdfFile &book, bool objectStreams, ByteSink sink, HeaderP
     book_.objectStreams = objectStreams;
     writer_ = std::make_unique<PdfStreamWriter>(ObjectWriterOptions{}, std::move(sink));
     // The page tree's number comes first: every piece's pages name it as their parent.
-    const int pageTree = writer_->ReserveNumbers(1);
-    known_[book_.pdf.getRoot().getKey("/Pages").getObjGen()] = {pageTree, false};
+    pageTree_ = writer_->ReserveNumbers(1);
+    known_[book_.pdf.getRoot().getKey("/Pages").getObjGen()] = {pageTree_, false};
 }
 
 BookWriter::~BookWriter() = default;
@@ -435,8 +435,8 @@ BookWriter::~BookWriter() = default;
 BookNumbering BookWriter::Numbering() const
 {
     BookNumbering numbering;
-    numbering.pageTree = known_.begin()->second.number;
-    numbering.next = numbering.pageTree + 1;
+    numbering.pageTree = pageTree_;
+    numbering.next = pageTree_ + 1;
     numbering.objectStreams = objectStreams_;
     return numbering;
 }
@@ -515,8 +515,7 @@ Status BookWriter::Finish(int firstFree, PendingObjects carried, const QString &
     FindUndecodableFlate(book_);
     const size_t warningsBefore = book_.pdf.numWarnings();
     try {
-        if (writer_->ReserveNumbers(0) < firstFree)
-            writer_->ReserveNumbers(firstFree - writer_->ReserveNumbers(0));
+        writer_->ReserveBelow(firstFree);
         if (!writer_->Finish(book_.pdf, known_, std::move(carried)))
             return fail(SystemReason(sinkError ? sinkError : EIO));
     } catch (const QPDFSystemError &e) {

@@ -72,6 +72,7 @@ private:
     bool objectStreams_;
     HeaderPatch patch_;
     std::unique_ptr<PdfStreamWriter> writer_;
+    int pageTree_ = 0; // the number the page tree takes
     PdfStreamWriter::KnownNumbers known_;
     std::unordered_map<QPDFObjGen, StandIns::Page, ObjGenHash> standIns_;
     std::string header_; // the version the header says

@@ -56,25 +56,11 @@ bool StructurePiece::Prepare(QPDF &source, const QString &name, BookReferences &
     if (!ReadMap(root_.getKey("/RoleMap"), roles_) || !ReadMap(root_.getKey("/ClassMap"), classes_))
         return false;
     name_ = name.toStdString();
-    // Made in the source, so the tree is written in one piece with its /P links at that element.
-    part_ = source.makeIndirectObject(QPDFObjectHandle::newDictionary());
-    part_.replaceKey("/Type", QPDFObjectHandle::newName("/StructElem"));
-    part_.replaceKey("/S", QPDFObjectHandle::newName("/Part"));
-    part_.replaceKey("/T", QPDFObjectHandle::newUnicodeString(name_));
+    part_ = MakePart(source, root_, name_);
     part_.replaceKey("/P", references.Shared("structure root"));
-    QPDFObjectHandle kids = root_.getKey("/K"), partKids = QPDFObjectHandle::newArray();
-    for (QPDFObjectHandle kid :
-         kids.isArray() ? kids.getArrayAsVector() : std::vector<QPDFObjectHandle>{kids})
-        if (kid.isDictionary()) {
-            kid.replaceKey("/P", part_);
-            partKids.appendItem(kid);
-        }
-    part_.replaceKey("/K", partKids);
     reach.push_back(part_);
-    if (QPDFObjectHandle language = catalog.getKey("/Lang"); language.isString()) {
-        part_.replaceKey("/Lang", language.shallowCopy());
+    if (QPDFObjectHandle language = part_.getKey("/Lang"); language.isString())
         language_ = language.unparse();
-    }
     QPDFObjectHandle marked = catalog.getKey("/MarkInfo").getKey("/Marked");
     marked_ = marked.isBool() && marked.getBoolValue();
     if (QPDFObjectHandle tree = root_.getKey("/ParentTree"); tree.isDictionary())

@@ -36,28 +36,11 @@ void StructureTree::MergeMap(QPDF &book, const SourceInBook &source, const char 
 QPDFObjectHandle StructureTree::CopyUnderPart(QPDF &book, const SourceInBook &source,
                                               QPDFObjectHandle sourceRoot)
 {
-    QPDFObjectHandle catalog = source.source.getRoot();
-    // Made in the source, so the copier takes the tree in one piece and points its /P links at
-    // that element's copy.
-    QPDFObjectHandle part = source.source.makeIndirectObject(QPDFObjectHandle::newDictionary());
-    part.replaceKey("/Type", QPDFObjectHandle::newName("/StructElem"));
-    part.replaceKey("/S", QPDFObjectHandle::newName("/Part"));
-    part.replaceKey("/T", QPDFObjectHandle::newUnicodeString(source.name.toStdString()));
-    QPDFObjectHandle kids = sourceRoot.getKey("/K");
-    QPDFObjectHandle partKids = QPDFObjectHandle::newArray();
-    for (QPDFObjectHandle kid :
-         kids.isArray() ? kids.getArrayAsVector() : std::vector<QPDFObjectHandle>{kids})
-        if (kid.isDictionary()) {
-            kid.replaceKey("/P", part);
-            partKids.appendItem(kid);
-        }
-    part.replaceKey("/K", partKids);
-    QPDFObjectHandle language = catalog.getKey("/Lang");
-    if (language.isString()) {
-        part.replaceKey("/Lang", language.shallowCopy());
-        if (!language_.isInitialized())
-            language_ = language.shallowCopy();
-    }
+    // The copier takes the tree in one piece and points its /P links at the part's copy.
+    QPDFObjectHandle part = MakePart(source.source, sourceRoot, source.name.toStdString());
+    if (QPDFObjectHandle language = part.getKey("/Lang");
+        language.isString() && !language_.isInitialized())
+        language_ = language.shallowCopy();
     QPDFObjectHandle copy = book.copyForeignObject(part);
     copy.replaceKey("/P", root_);
     parts_.appendItem(copy);

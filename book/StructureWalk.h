@@ -2,6 +2,7 @@
 
 #include "book/Import.h"
 
+#include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
 
 #include <set>
@@ -62,6 +63,28 @@ inline std::vector<QPDFObjectHandle> StructureElements(QPDFObjectHandle top)
         }
     }
     return out;
+}
+
+// A /Part element made in source, titled name and in the source's language, over the top
+// elements of its tree, whose /P point at it: made in the source, the tree goes with it in one
+// piece.
+inline QPDFObjectHandle MakePart(QPDF &source, QPDFObjectHandle sourceRoot, const std::string &name)
+{
+    QPDFObjectHandle part = source.makeIndirectObject(QPDFObjectHandle::newDictionary());
+    part.replaceKey("/Type", QPDFObjectHandle::newName("/StructElem"));
+    part.replaceKey("/S", QPDFObjectHandle::newName("/Part"));
+    part.replaceKey("/T", QPDFObjectHandle::newUnicodeString(name));
+    QPDFObjectHandle kids = sourceRoot.getKey("/K"), partKids = QPDFObjectHandle::newArray();
+    for (QPDFObjectHandle kid :
+         kids.isArray() ? kids.getArrayAsVector() : std::vector<QPDFObjectHandle>{kids})
+        if (kid.isDictionary()) {
+            kid.replaceKey("/P", part);
+            partKids.appendItem(kid);
+        }
+    part.replaceKey("/K", partKids);
+    if (QPDFObjectHandle language = source.getRoot().getKey("/Lang"); language.isString())
+        part.replaceKey("/Lang", language.shallowCopy());
+    return part;
 }
 
 // name with a number after it that taken does not hold.

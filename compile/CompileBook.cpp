@@ -209,6 +209,11 @@ void FitToPageBefore(PdfFile &book, int index)
 
 // What assembling the pages gathers besides the book.
 struct Assembly {
+    explicit Assembly(const CompileRequest &request)
+        : bundle(request), change(bundle.Stamps() ? StampChange() : PageChange())
+    {}
+
+    BookBundle bundle; // the index and page numbers the folder chose
     DamageReport damage;
     QList<QList<OwnBookmark>> ownBookmarks; // one list per document that went in
     DocumentLevel documentLevel;
@@ -216,7 +221,7 @@ struct Assembly {
     int firstFree = 0;                 // the first number no source's piece took
     PendingObjects carried;            // the pieces' objects that wait for an object stream
     std::map<std::string, int> shared; // the book's own objects the pieces refer to
-    PageChange change;                 // what the pieces' pages need for the bundle
+    PageChange change;                 // what the pieces' pages need for the bundle's stamps
     SharedStreams pieceShared;         // what the pieces kept once
 };
 
@@ -356,7 +361,7 @@ QStringList SourcePaths(const CompileRequest &request)
 Status FinishAssembly(const CompileRequest &request, PdfFile &book, Assembly &assembly,
                       CompileResult &result)
 {
-    BookBundle bundle(request);
+    BookBundle &bundle = assembly.bundle;
     const int front = bundle.PutIndexInFront(book.pdf, result.layout);
     const Status finished = assembly.documentLevel.Finish(book.pdf, front);
     const bool apart = assembly.writer && assembly.writer->Started();
@@ -380,12 +385,6 @@ Status FinishAssembly(const CompileRequest &request, PdfFile &book, Assembly &as
 bool WrittenAsMade(const CompileRequest &request)
 {
     return !request.linearized;
-}
-
-// What the sources' pages need before they are written apart: their stamps' places.
-PageChange PageChangeFor(const CompileRequest &request)
-{
-    return BookBundle(request).Stamps() ? StampChange() : PageChange();
 }
 
 // Object streams unless every source is older than PDF 1.5, as their headers say.
@@ -431,7 +430,7 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
     std::shared_ptr<PdfFile> book = NewBook();
     observer.Doing(QCoreApplication::translate("Book", "Compiling PDF files..."));
     const QStringList paths = SourcePaths(request);
-    Assembly assembly;
+    Assembly assembly(request);
     int sinkError = 0;
     std::optional<BookWriter> writer;
     if (WrittenAsMade(request))
@@ -440,7 +439,6 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
             [fd = target.Descriptor()](std::string_view header) {
                 return ::pwrite(fd, header.data(), header.size(), 0) == ssize_t(header.size());
             });
-    assembly.change = PageChangeFor(request);
     AssemblePages(request, paths, observer, *book, result, assembly);
     if (result.stopped || observer.StopRequested()) {
         result.stopped = true;
@@ -496,7 +494,7 @@ BookPlan PlanBook(const CompileRequest &request)
     std::shared_ptr<PdfFile> book = NewBook();
     CompileResult result{QString(), BookLayout(request.blankSheets), {}, false, {}, 0};
     const QStringList paths = SourcePaths(request);
-    Assembly assembly;
+    Assembly assembly(request);
     long long counted = 0;
     std::optional<BookWriter> writer;
     if (WrittenAsMade(request))
@@ -505,7 +503,6 @@ BookPlan PlanBook(const CompileRequest &request)
                 counted += static_cast<long long>(bytes.size());
                 return true;
             });
-    assembly.change = PageChangeFor(request);
     AssemblePages(request, paths, observer, *book, result, assembly);
     BookPlan plan{result.layout, {}, -1};
     if (PageCount(*book) > 0) {

@@ -29,12 +29,6 @@ SourceReader::~SourceReader()
         thread.join();
 }
 
-std::shared_ptr<PdfFile> SourceReader::Next(Status &status)
-{
-    std::optional<SourcePiece> piece;
-    return Next(status, piece);
-}
-
 std::shared_ptr<PdfFile> SourceReader::Next(Status &status, std::optional<SourcePiece> &piece)
 {
     std::unique_lock<std::mutex> lock(mutex_);

@@ -31,9 +31,8 @@ public:
     SourceReader(const SourceReader &) = delete;
     SourceReader &operator=(const SourceReader &) = delete;
 
-    // The next source in order, waiting until it is read; null with the reason when it cannot be.
-    std::shared_ptr<PdfFile> Next(Status &status);
-    // The same with its piece, when it was written as one.
+    // The next source in order, waiting until it is read, with its piece when it was written as
+    // one; null with the reason when it cannot be.
     std::shared_ptr<PdfFile> Next(Status &status, std::optional<SourcePiece> &piece);
     // The first number no piece took, once every source was taken.
     int NextNumber();
