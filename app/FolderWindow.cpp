@@ -496,6 +496,8 @@ void FolderWindow::AddPdfListMenu()
     addChoice("Linearize",
               QCoreApplication::translate("Window", "Book for fast web view (linearized)"),
               &BookChoices::linearized);
+    addChoice("Ocr", QCoreApplication::translate("Window", "Make scanned pages searchable (OCR)"),
+              &BookChoices::ocr);
     menu->addSeparator();
     addChoice("IndexPage",
               QCoreApplication::translate("Window", "Index of the documents in front of the book"),

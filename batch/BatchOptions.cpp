@@ -70,6 +70,14 @@ const OptionEntry kOptions[] = {
     {{"no-linearize"},
      QT_TRANSLATE_NOOP("Batch", "Write the book without linearizing it (stored for the folder)."),
      nullptr},
+    {{"ocr"},
+     QT_TRANSLATE_NOOP("Batch",
+                       "Make scanned pages searchable in the book with OCRmyPDF; the PDFs stay as "
+                       "they are (stored for the folder)."),
+     nullptr},
+    {{"no-ocr"},
+     QT_TRANSLATE_NOOP("Batch", "Take scanned pages as they are (stored for the folder)."),
+     nullptr},
     {{"index-page"},
      QT_TRANSLATE_NOOP("Batch",
                        "Put an index in front of the book: its title, then each document with the "
@@ -190,6 +198,8 @@ QString UsageProblem(const QCommandLineParser &parser, qsizetype folders,
         (set("plan") || set("remove-converted") || (set("convert") && !set("changed-only"))))
         return QCoreApplication::translate(
             "Batch", "--watch goes with --compile and --convert --changed-only only");
+    if (set("ocr") && set("no-ocr"))
+        return QCoreApplication::translate("Batch", "give --ocr or --no-ocr, not both");
     if (set("index-page") && set("no-index-page"))
         return QCoreApplication::translate("Batch",
                                            "give --index-page or --no-index-page, not both");
@@ -236,6 +246,7 @@ BatchJobs TakeJobs(const QCommandLineParser &parser, const QStringList &chosenTy
     jobs.fitBlankSheets = choice("fit-blank-sheets", "no-fit-blank-sheets");
     jobs.keepBookmarks = choice("keep-bookmarks", "no-keep-bookmarks");
     jobs.linearized = choice("linearize", "no-linearize");
+    jobs.ocr = choice("ocr", "no-ocr");
     if (set("output"))
         jobs.bookName = value("output");
     if (set("document-types"))

@@ -70,6 +70,11 @@ QByteArray ReportAsJson(const BatchReport &report, bool compact)
         documents.append(document);
     }
     root[QStringLiteral("documents")] = documents;
+    QJsonArray recognised;
+    for (const RecognisedDocument &doc : report.recognised)
+        recognised.append(
+            QJsonObject{{QStringLiteral("file"), doc.name}, {QStringLiteral("pages"), doc.pages}});
+    root[QStringLiteral("recognised")] = recognised;
     QJsonArray converted;
     for (const ConvertedDocument &doc : report.converted)
         converted.append(QJsonObject{{QStringLiteral("document"), Absolute(doc.document)},

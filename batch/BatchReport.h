@@ -3,6 +3,7 @@
 #include "compile/BookLayout.h"
 #include "convert/ConvertDocs.h"
 #include "core/JobObserver.h"
+#include "ocr/RecogniseScans.h"
 
 #include <QByteArray>
 #include <QList>
@@ -35,8 +36,9 @@ struct BatchReport {
     };
 
     std::optional<Book> book;
-    std::optional<Index> index;      // the index in front of the book
-    QList<PlacedDocument> documents; // those in the book, in order
+    std::optional<Index> index;           // the index in front of the book
+    QList<PlacedDocument> documents;      // those in the book, in order
+    QList<RecognisedDocument> recognised; // whose scanned pages were made searchable
     QList<ConvertedDocument> converted;
     QStringList upToDate; // documents --changed-only left alone
     QStringList deleted;

@@ -174,6 +174,8 @@ void ApplyChoices(const BatchJobs &jobs, const Workspace &ws, FolderSelection &s
         choices.keepBookmarks = *jobs.keepBookmarks;
     if (jobs.linearized)
         choices.linearized = *jobs.linearized;
+    if (jobs.ocr)
+        choices.ocr = *jobs.ocr;
     if (jobs.indexPage)
         choices.indexPage = *jobs.indexPage;
     if (jobs.pageNumbers)
@@ -321,6 +323,11 @@ bool RunCompile(Workspace &ws, const FolderSelection &selection, Console &consol
             }
             console.Note(QCoreApplication::translate("Batch", "The book's size: %1")
                              .arg(BookSizeText(result.bytes, result.shared)));
+            if (!result.recognised.isEmpty())
+                console.Note(
+                    QCoreApplication::translate("Batch", "Scanned pages made searchable: %1")
+                        .arg(RecognisedText(result.recognised)));
+            report.recognised = result.recognised;
             report.book = BatchReport::Book{result.book, result.layout.TotalPages(), result.bytes};
         } else {
             report.documents.clear(); // no book holds them

@@ -22,6 +22,7 @@ struct BatchJobs {
     std::optional<bool> fitBlankSheets;
     std::optional<bool> keepBookmarks;
     std::optional<bool> linearized;
+    std::optional<bool> ocr;
     std::optional<QString> bookName;
     std::optional<QStringList> documentTypes;
     std::optional<bool> indexPage;

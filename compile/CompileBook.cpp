@@ -141,6 +141,8 @@ void TakeBookChoices(CompileRequest &request, const BookChoices &choices)
                                                             : BookmarkTitles::FirstDot;
     request.indexPage = choices.indexPage;
     request.pageNumbers = choices.pageNumbers;
+    request.recogniseScans = choices.ocr;
+    request.ocrLanguages = choices.ocrLanguages;
 }
 
 Status CheckPageNumberFormat(const QString &format)
@@ -398,11 +400,27 @@ bool ObjectStreamsFor(const CompileRequest &request, const QStringList &paths)
     return false;
 }
 
+// Scanned pages made searchable: the PDFs that have them are read from their recognised copies.
+// False when the user stopped the run.
+bool ReadRecognisedCopies(const CompileRequest &request, JobObserver &observer, QStringList &paths,
+                          CompileResult &result)
+{
+    const RecognitionResult recognition = RecogniseScans(
+        {request.workingFolder, request.names, request.ocrLanguages, request.ocrCache, 0},
+        observer);
+    result.problems.merge(recognition.problems);
+    result.recognised = recognition.recognised;
+    result.stopped = recognition.stopped;
+    for (qsizetype i = 0; i < paths.size(); ++i)
+        paths[i] = recognition.copies.value(request.names.at(i), paths.at(i));
+    return !result.stopped;
+}
+
 } // namespace
 
 CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, BookViewer &viewer)
 {
-    CompileResult result{QString(), BookLayout(request.blankSheets), {}, false, {}, 0};
+    CompileResult result{QString(), BookLayout(request.blankSheets), {}, false, {}, 0, {}};
     if (request.names.isEmpty()) {
         result.problems.add(Status::Failed(
             QString(), QCoreApplication::translate(
@@ -424,12 +442,14 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
         result.problems.add(begun);
         return result;
     }
+    QStringList paths = SourcePaths(request);
+    if (request.recogniseScans && !ReadRecognisedCopies(request, observer, paths, result))
+        return result; // stopped
     observer.Doing(QCoreApplication::translate("Book", "Creating Output File..."));
     observer.At(request.bookName);
 
     std::shared_ptr<PdfFile> book = NewBook();
     observer.Doing(QCoreApplication::translate("Book", "Compiling PDF files..."));
-    const QStringList paths = SourcePaths(request);
     Assembly assembly(request);
     int sinkError = 0;
     std::optional<BookWriter> writer;
@@ -492,7 +512,7 @@ BookPlan PlanBook(const CompileRequest &request)
     // The book is book in memory as a compile makes it, and its size counted, not written.
     SilentObserver observer;
     std::shared_ptr<PdfFile> book = NewBook();
-    CompileResult result{QString(), BookLayout(request.blankSheets), {}, false, {}, 0};
+    CompileResult result{QString(), BookLayout(request.blankSheets), {}, false, {}, 0, {}};
     const QStringList paths = SourcePaths(request);
     Assembly assembly(request);
     long long counted = 0;

@@ -6,6 +6,7 @@
 #include "core/BookChoices.h"
 #include "core/JobObserver.h"
 #include "core/Status.h"
+#include "ocr/RecogniseScans.h"
 
 #include <QStringList>
 
@@ -37,6 +38,9 @@ struct CompileRequest {
     bool indexPage = false; // an index of the documents in front, each line a link
     QString title{};        // the index's and the PDF's title; empty: the working folder's name
     QString pageNumbers{};  // how every page is numbered (see PageNumberFormat); empty: not
+    bool recogniseScans = false; // scanned pages made searchable before they go in
+    QString ocrLanguages{};      // e.g. "eng+deu"; empty: English and the desktop's language
+    QString ocrCache{};          // where recognised copies are kept; empty: the user's cache
 };
 
 // The folder's choices for the book into the request.
@@ -50,9 +54,10 @@ struct CompileResult {
     QString book;      // the book's path; empty when no book was made
     BookLayout layout; // each document's place in the book, or why it was left out
     Problems problems;
-    bool stopped = false; // the user stopped the run: no book was written
-    SharedStreams shared; // what keeping the sources' identical streams once saved
-    long long bytes = 0;  // the book's size
+    bool stopped = false;                 // the user stopped the run: no book was written
+    SharedStreams shared;                 // what keeping the sources' identical streams once saved
+    long long bytes = 0;                  // the book's size
+    QList<RecognisedDocument> recognised; // the PDFs whose scanned pages were made searchable
 };
 
 // Builds the book from the request's PDFs, in order, with a blank sheet after a document that

@@ -21,6 +21,8 @@ struct BookChoices {
     bool naturalOrder = false; // both lists, and so the book, with 2 before 10
     // Converted PDFs tagged, for screen readers and reflow: on unless the folder turns it off.
     bool taggedPdf = true;
+    bool ocr = false;     // scanned pages made searchable in the book
+    QString ocrLanguages; // e.g. "eng+deu"; empty: English and the desktop's language
 };
 
 inline const QString kBookmarkTitlesFileName = QStringLiteral("name");

@@ -18,15 +18,17 @@ set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://tallowmere.net/quirefold")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # Depends comes from the libraries the programs and the office plugin load (for the plugin, UNO's
-# runtime, not LibreOffice itself). LibreOffice Writer and Ghostscript are only recommended:
-# without them Quirefold runs and compiles, and says what to install to convert. Qt's own
+# runtime, not LibreOffice itself). LibreOffice Writer, Ghostscript and OCRmyPDF are only
+# recommended: without them Quirefold runs and compiles, and says what to install to convert or
+# to make scanned pages searchable. Qt's own
 # translations give the standard buttons and dialogs the user's language.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The index and page numbers are set in DejaVu Sans, loaded by path.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR})
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "libreoffice-writer-nogui | libreoffice-writer, ghostscript, qt6-translations-l10n")
+string(CONCAT CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "libreoffice-writer-nogui | libreoffice-writer, ghostscript, qt6-translations-l10n, "
+    "ocrmypdf, tesseract-ocr-eng")
 set(CPACK_STRIP_FILES ON)
 
 # Debian wants the changelog and the manual pages compressed, without time stamps.

@@ -34,7 +34,7 @@ void CompileRun(RunContext &ctx)
     WindowObserver shown(ctx.ws, w, w.CompileBar());
     ForwardingObserver observer(shown);
     ViewerOnWindowThread viewer(ctx.bookViewer);
-    CompileResult result{QString(), BookLayout(request.blankSheets), {}, false, {}, 0};
+    CompileResult result{QString(), BookLayout(request.blankSheets), {}, false, {}, 0, {}};
     RunBesideWindow([&] { result = CompileBook(request, observer, viewer); });
     run.problems().merge(result.problems);
     if (!result.book.isEmpty())
@@ -46,6 +46,11 @@ void CompileRun(RunContext &ctx)
                     "before is as it was."));
     // Where the book is and how long, in sight once the run is over.
     const int pages = result.layout.TotalPages();
+    const QString recognised =
+        result.recognised.isEmpty()
+            ? QString()
+            : QCoreApplication::translate("Runs", "; scanned pages made searchable: %1")
+                  .arg(RecognisedText(result.recognised));
     run.Finish(result.book.isEmpty()
                    ? QCoreApplication::translate("Runs", "No book was made.")
                    : QCoreApplication::translate(
@@ -53,9 +58,10 @@ void CompileRun(RunContext &ctx)
                result.book.isEmpty()
                    ? QCoreApplication::translate("Runs", "no book was made")
                    : QStringLiteral("%1/%2, %3, %4")
-                         .arg(kOutputFolderName, request.bookName,
-                              QCoreApplication::translate("Runs", "%n page(s)", nullptr, pages),
-                              BookSizeText(result.bytes, result.shared)));
+                             .arg(kOutputFolderName, request.bookName,
+                                  QCoreApplication::translate("Runs", "%n page(s)", nullptr, pages),
+                                  BookSizeText(result.bytes, result.shared)) +
+                         recognised);
 }
 
 } // namespace qf

@@ -42,6 +42,7 @@ QString FolderChoicesLine(const BookChoices &choices)
     name(choices.fitBlankSheets,
          QCoreApplication::translate("Runs", "blank sheets the size of the page before"));
     name(choices.linearized, QCoreApplication::translate("Runs", "for fast web view"));
+    name(choices.ocr, QCoreApplication::translate("Runs", "scanned pages made searchable"));
     name(choices.compactBook != defaults.compactBook,
          QCoreApplication::translate("Runs", "without object streams"));
     name(choices.documentTypes != defaults.documentTypes,

@@ -40,6 +40,8 @@ packages=(
     fonts-liberation2 fonts-dejavu-core
     # Printing .doc files to PDF.
     libreoffice-writer-nogui libreoffice-dev ghostscript
+    # Making scanned pages searchable; img2pdf makes tests' scans.
+    ocrmypdf tesseract-ocr-eng img2pdf
     # Timing whole-program runs and their peak memory; tests look for stray processes with pgrep.
     hyperfine time procps
 )

@@ -78,6 +78,7 @@ FolderSettings ReadFolderSettings(const QString &settings)
     choices.keepBookmarks = ChoiceIsOn(settings, kKeepBookmarksKey);
     choices.linearized = ChoiceIsOn(settings, kLinearizeKey);
     choices.indexPage = ChoiceIsOn(settings, kIndexPageKey);
+    choices.ocr = ChoiceIsOn(settings, kOcrKey);
     if (!exists)
         return read;
     choices.pageNumbers = ReadIniString(settings, kSettingsSection, kPageNumbersKey).trimmed();
@@ -92,6 +93,7 @@ FolderSettings ReadFolderSettings(const QString &settings)
         ReadIniString(settings, kSettingsSection, kCompactBookKey).trimmed() != QLatin1String("0");
     choices.taggedPdf =
         ReadIniString(settings, kSettingsSection, kTaggedPdfKey).trimmed() != QLatin1String("0");
+    choices.ocrLanguages = ReadIniString(settings, kSettingsSection, kOcrLanguagesKey).trimmed();
     choices.documentTypes =
         ParseDocumentTypes(ReadIniString(settings, kSettingsSection, kDocumentTypesKey));
     return read;
@@ -109,6 +111,7 @@ Status WriteFolderSettings(const QString &settings, const FolderSettings &folder
     const Status types = StoreTypes(settings, choices.documentTypes);
     const Status linearize = StoreChoice(settings, kLinearizeKey, choices.linearized);
     const Status index = StoreChoice(settings, kIndexPageKey, choices.indexPage);
+    const Status ocr = StoreChoice(settings, kOcrKey, choices.ocr);
     const Status numbers =
         StoreChoice(settings, kPageNumbersKey, choices.pageNumbers, choices.pageNumbers.isEmpty());
     const Status titles = StoreChoice(settings, kBookmarkTitlesKey, choices.bookmarkTitles,
@@ -127,7 +130,7 @@ Status WriteFolderSettings(const QString &settings, const FolderSettings &folder
         settings, kTaggedPdfKey, tagged ? QStringLiteral("1") : QStringLiteral("0"), tagged);
     // One failure of the file is enough to say.
     for (const Status &written : {slipSheet, outputName, keep, fit, types, linearize, index,
-                                  numbers, titles, title, order, compactBook, taggedPdf})
+                                  numbers, titles, title, order, compactBook, taggedPdf, ocr})
         if (!written)
             return written;
     return Status::Ok();

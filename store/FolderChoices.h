@@ -26,6 +26,9 @@ inline const QString kNaturalOrder = QStringLiteral("natural");
 // On unless the file says 0; only the file turns it off, for readers that want no PDF 1.5.
 inline const QString kCompactBookKey = QStringLiteral("CompactBook");
 inline const QString kTaggedPdfKey = QStringLiteral("TaggedPdf");
+inline const QString kOcrKey = QStringLiteral("Ocr");
+// Only read: set by hand for folders whose scans are in other languages.
+inline const QString kOcrLanguagesKey = QStringLiteral("OcrLanguages");
 
 // SlipSheet as the blank-sheet box shows it: 1 ticked, 2 grayed, anything else clear; and back.
 Qt::CheckState BlankSheetState(int slipSheet);

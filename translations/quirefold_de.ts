@@ -426,6 +426,22 @@ Rückgabewert:
         <source>--list-order: %1 is not one of alphabetical, natural</source>
         <translation>--list-order: %1 ist keins von alphabetical, natural</translation>
     </message>
+    <message>
+        <source>Make scanned pages searchable in the book with OCRmyPDF; the PDFs stay as they are (stored for the folder).</source>
+        <translation>Gescannte Seiten im Buch mit OCRmyPDF durchsuchbar machen; die PDFs bleiben, wie sie sind (für den Ordner gespeichert).</translation>
+    </message>
+    <message>
+        <source>Take scanned pages as they are (stored for the folder).</source>
+        <translation>Gescannte Seiten so übernehmen, wie sie sind (für den Ordner gespeichert).</translation>
+    </message>
+    <message>
+        <source>give --ocr or --no-ocr, not both</source>
+        <translation>geben Sie --ocr oder --no-ocr an, nicht beides</translation>
+    </message>
+    <message>
+        <source>Scanned pages made searchable: %1</source>
+        <translation>Durchsuchbar gemachte gescannte Seiten: %1</translation>
+    </message>
 </context>
 <context>
     <name>Book</name>
@@ -999,6 +1015,69 @@ DIESE DATEI WIRD ÜBERSPRUNGEN.</translation>
     </message>
 </context>
 <context>
+    <name>Recognition</name>
+    <message>
+        <source>Looking for scanned pages...</source>
+        <translation>Gescannte Seiten werden gesucht...</translation>
+    </message>
+    <message>
+        <source>OCRmyPDF took too long</source>
+        <translation>OCRmyPDF brauchte zu lange</translation>
+    </message>
+    <message>
+        <source>OCRmyPDF said: %1</source>
+        <translation>OCRmyPDF meldete: %1</translation>
+    </message>
+    <message>
+        <source>exit code %1</source>
+        <translation>Exit-Code %1</translation>
+    </message>
+    <message>
+        <source>OCRmyPDF made no whole copy of it</source>
+        <translation>OCRmyPDF erstellte keine vollständige Kopie davon</translation>
+    </message>
+    <message>
+        <source>its scanned pages could not be made searchable (%1); it went into the book as it is</source>
+        <translation>seine gescannten Seiten konnten nicht durchsuchbar gemacht werden (%1); es kam unverändert ins Buch</translation>
+    </message>
+    <message>
+        <source>Making scanned pages searchable...</source>
+        <translation>Gescannte Seiten werden durchsuchbar gemacht...</translation>
+    </message>
+    <message>
+        <source>Recognising text: %1, page %2 of %3</source>
+        <translation>Texterkennung: %1, Seite %2 von %3</translation>
+    </message>
+    <message>
+        <source>%1, so no scanned page was made searchable</source>
+        <translation>%1, daher wurde keine gescannte Seite durchsuchbar gemacht</translation>
+    </message>
+    <message numerus="yes">
+        <source>The scanned pages of %n PDF(s) were not made searchable: text recognition needs what is not installed here. Install it with:
+
+sudo apt-get install %1</source>
+        <translation>
+            <numerusform>Die gescannten Seiten von %n PDF wurden nicht durchsuchbar gemacht: Für die Texterkennung fehlt hier etwas. Installieren Sie es mit:
+
+sudo apt-get install %1</numerusform>
+            <numerusform>Die gescannten Seiten von %n PDFs wurden nicht durchsuchbar gemacht: Für die Texterkennung fehlt hier etwas. Installieren Sie es mit:
+
+sudo apt-get install %1</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 (%n page(s))</source>
+        <translation>
+            <numerusform>%1 (%n Seite)</numerusform>
+            <numerusform>%1 (%n Seiten)</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>the folder could not be made</source>
+        <translation>der Ordner konnte nicht angelegt werden</translation>
+    </message>
+</context>
+<context>
     <name>Runs</name>
     <message>
         <source>Collecting information for file:</source>
@@ -1105,6 +1184,14 @@ DIESE DATEI WIRD ÜBERSPRUNGEN.</translation>
     <message>
         <source>in natural order</source>
         <translation>in natürlicher Reihenfolge</translation>
+    </message>
+    <message>
+        <source>; scanned pages made searchable: %1</source>
+        <translation>; durchsuchbar gemachte gescannte Seiten: %1</translation>
+    </message>
+    <message>
+        <source>scanned pages made searchable</source>
+        <translation>gescannte Seiten durchsuchbar</translation>
     </message>
 </context>
 <context>
@@ -1358,6 +1445,10 @@ Leer lassen für keine Nummern.</translation>
     <message>
         <source>%1, %2 of %3</source>
         <translation>%1, %2 von %3</translation>
+    </message>
+    <message>
+        <source>Make scanned pages searchable (OCR)</source>
+        <translation>Gescannte Seiten durchsuchbar machen (OCR)</translation>
     </message>
 </context>
 </TS>

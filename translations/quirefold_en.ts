@@ -67,6 +67,29 @@
     </message>
 </context>
 <context>
+    <name>Recognition</name>
+    <message numerus="yes">
+        <source>The scanned pages of %n PDF(s) were not made searchable: text recognition needs what is not installed here. Install it with:
+
+sudo apt-get install %1</source>
+        <translation>
+            <numerusform>The scanned pages of %n PDF were not made searchable: text recognition needs what is not installed here. Install it with:
+
+sudo apt-get install %1</numerusform>
+            <numerusform>The scanned pages of %n PDFs were not made searchable: text recognition needs what is not installed here. Install it with:
+
+sudo apt-get install %1</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 (%n page(s))</source>
+        <translation>
+            <numerusform>%1 (%n page)</numerusform>
+            <numerusform>%1 (%n pages)</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>Runs</name>
     <message numerus="yes">
         <source>%n page(s)</source>
