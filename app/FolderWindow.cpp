@@ -2,6 +2,7 @@
 
 #include "app/Twips.h"
 #include "compile/CompileBook.h"
+#include "compile/Volumes.h"
 #include "convert/OfficePlugin.h"
 #include "core/DocumentTypes.h"
 #include "runs/CompileRun.h"
@@ -504,6 +505,7 @@ void FolderWindow::AddPdfListMenu()
               &BookChoices::indexPage);
     AddBookTitleChoice(menu);
     AddPageNumbersChoice(menu);
+    AddVolumesChoice(menu);
     AddBookmarkTitlesChoice(menu);
     menu->addSeparator();
     AddNaturalOrderChoice(menu);
@@ -554,6 +556,50 @@ void FolderWindow::AddPageNumbersChoice(QMenu *menu)
                     .arg(format, usable.reason()));
         }
         action->setChecked(!choices_.pageNumbers.isEmpty());
+    });
+}
+
+void FolderWindow::AddVolumesChoice(QMenu *menu)
+{
+    // Ticked while the book is cut into volumes; choosing it asks for the limit, empty for none.
+    QAction *action =
+        menu->addAction(QCoreApplication::translate("Window", "Split the book into volumes..."));
+    action->setObjectName(QStringLiteral("VolumeLimit"));
+    action->setCheckable(true);
+    connect(menu, &QMenu::aboutToShow, this,
+            [this, action] { action->setChecked(!choices_.volumeLimit.isEmpty()); });
+    connect(action, &QAction::triggered, this, [this, action] {
+        QString limit =
+            choices_.volumeLimit.isEmpty() ? QStringLiteral("300 pages") : choices_.volumeLimit;
+        for (;;) {
+            QInputDialog ask(this);
+            ask.setWindowTitle(kProgramTitle);
+            ask.setLabelText(QCoreApplication::translate(
+                "Window", "The most each volume may hold, as a portal, a mail server or a "
+                          "binder takes it: a number of pages (300 pages) or of megabytes "
+                          "(20 MB). The book is cut only between documents.\n"
+                          "Leave it empty for one book."));
+            for (QLabel *label : ask.findChildren<QLabel *>())
+                label->setWordWrap(true);
+            ask.setTextValue(limit);
+            if (ask.exec() != QDialog::Accepted)
+                break;
+            limit = ask.textValue().trimmed();
+            QString problem;
+            if (limit.isEmpty()) {
+                choices_.volumeLimit.clear();
+                break;
+            }
+            if (const std::optional<VolumeLimit> read = VolumeLimit::Parse(limit, &problem)) {
+                choices_.volumeLimit = read->Text();
+                break;
+            }
+            QMessageBox::warning(this, kProgramTitle,
+                                 QCoreApplication::translate(
+                                     "Window", "The volume limit \"%1\" cannot be used: it %2.")
+                                     .arg(limit, problem));
+        }
+        action->setChecked(!choices_.volumeLimit.isEmpty());
     });
 }
 

@@ -105,6 +105,7 @@ private:
     void ConnectButtons(const Buttons &buttons);
     void AddPdfListMenu();
     void AddPageNumbersChoice(QMenu *menu);
+    void AddVolumesChoice(QMenu *menu);
     void AddBookTitleChoice(QMenu *menu);
     void AddNaturalOrderChoice(QMenu *menu);
     // The PDF list's own order: the current PDF moved by one place (-1 up, +1 down), or the

@@ -1,6 +1,7 @@
 #include "batch/BatchOptions.h"
 
 #include "compile/CompileBook.h"
+#include "compile/Volumes.h"
 #include "core/DocumentTypes.h"
 #include "store/FolderChoices.h"
 
@@ -93,6 +94,15 @@ const OptionEntry kOptions[] = {
                        "pages, e.g. \"Page {n} of {total}\" or \"ABC{n:6}\". The book's page "
                        "labels and bookmarks say the same numbers (stored for the folder)."),
      QT_TRANSLATE_NOOP("Batch", "FORMAT")},
+    {{"volume-limit"},
+     QT_TRANSLATE_NOOP("Batch",
+                       "Cut the book into volumes of at most LIMIT, \"300 pages\" or \"20 MB\", "
+                       "between documents, named \"NAME (Volume 1 of 3).pdf\" (stored for the "
+                       "folder)."),
+     QT_TRANSLATE_NOOP("Batch", "LIMIT")},
+    {{"no-volumes"},
+     QT_TRANSLATE_NOOP("Batch", "Make one book, not volumes (stored for the folder)."),
+     nullptr},
     {{"no-page-numbers"},
      QT_TRANSLATE_NOOP("Batch", "Stamp no page numbers (stored for the folder)."),
      nullptr},
@@ -203,6 +213,13 @@ QString UsageProblem(const QCommandLineParser &parser, qsizetype folders,
     if (set("index-page") && set("no-index-page"))
         return QCoreApplication::translate("Batch",
                                            "give --index-page or --no-index-page, not both");
+    if (set("volume-limit") && set("no-volumes"))
+        return QCoreApplication::translate("Batch",
+                                           "give --volume-limit or --no-volumes, not both");
+    if (QString problem;
+        set("volume-limit") && !VolumeLimit::Parse(value("volume-limit"), &problem))
+        return QCoreApplication::translate("Batch", "--volume-limit: \"%1\" %2")
+            .arg(value("volume-limit"), problem);
     if (set("page-numbers") && set("no-page-numbers"))
         return QCoreApplication::translate("Batch",
                                            "give --page-numbers or --no-page-numbers, not both");
@@ -252,6 +269,9 @@ BatchJobs TakeJobs(const QCommandLineParser &parser, const QStringList &chosenTy
     if (set("document-types"))
         jobs.documentTypes = chosenTypes;
     jobs.indexPage = choice("index-page", "no-index-page");
+    if (set("volume-limit") || set("no-volumes"))
+        jobs.volumeLimit =
+            set("volume-limit") ? VolumeLimit::Parse(value("volume-limit"))->Text() : QString();
     if (set("page-numbers") || set("no-page-numbers"))
         jobs.pageNumbers = set("page-numbers") ? value("page-numbers") : QString();
     if (set("list-order"))

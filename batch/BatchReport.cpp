@@ -53,6 +53,16 @@ QByteArray ReportAsJson(const BatchReport &report, bool compact)
     } else {
         root[QStringLiteral("book")] = QJsonValue(QJsonValue::Null);
     }
+    QJsonArray volumes;
+    for (const BatchReport::Volume &volume : report.volumes)
+        volumes.append(QJsonObject{
+            {QStringLiteral("path"), Absolute(volume.path)},
+            {QStringLiteral("pages"), volume.pages},
+            {QStringLiteral("bytes"),
+             volume.bytes >= 0 ? QJsonValue(volume.bytes) : QJsonValue(QJsonValue::Null)},
+            {QStringLiteral("first_page"), volume.firstPage + 1},
+            {QStringLiteral("documents"), QJsonArray::fromStringList(volume.documents)}});
+    root[QStringLiteral("volumes")] = volumes;
     root[QStringLiteral("index")] =
         report.index ? QJsonValue(QJsonObject{
                            {QStringLiteral("pages"), report.index->pages},

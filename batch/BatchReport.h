@@ -35,7 +35,16 @@ struct BatchReport {
         bool blankSheetAfter = false;
     };
 
-    std::optional<Book> book;
+    struct Volume {
+        QString path;
+        int pages = 0;
+        long long bytes = -1;
+        int firstPage = 0; // zero-based, in the whole set
+        QStringList documents;
+    };
+
+    std::optional<Book> book; // the first volume, when there are volumes
+    QList<Volume> volumes;
     std::optional<Index> index;           // the index in front of the book
     QList<PlacedDocument> documents;      // those in the book, in order
     QList<RecognisedDocument> recognised; // whose scanned pages were made searchable

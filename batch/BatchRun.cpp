@@ -49,6 +49,50 @@ QList<PlacedDocument> PlacedOnly(const BookLayout &layout)
     return placed;
 }
 
+BatchReport::Volume VolumeReport(const QString &path, const BookLayout &layout, long long bytes,
+                                 int pagesBefore)
+{
+    BatchReport::Volume volume{path, layout.TotalPages(), bytes, pagesBefore, {}};
+    for (const PlacedDocument &doc : PlacedOnly(layout))
+        volume.documents.append(doc.name);
+    return volume;
+}
+
+// The documents of every volume, each start page counted in the whole set.
+QList<PlacedDocument> PlacedInVolumes(const QList<BatchReport::Volume> &reported,
+                                      const QList<CompileResult::Volume> &volumes)
+{
+    QList<PlacedDocument> placed;
+    for (qsizetype i = 0; i < volumes.size(); ++i)
+        for (PlacedDocument doc : PlacedOnly(volumes.at(i).layout)) {
+            doc.startPage += reported.at(i).firstPage;
+            placed.append(doc);
+        }
+    return placed;
+}
+
+// How the documents would fall into volumes, when the book is cut into them.
+void PrintVolumes(QTextStream &out, const Workspace &ws, const CompileRequest &request,
+                  const BookPlan &book, BatchReport &report)
+{
+    if (book.volumes.isEmpty())
+        return;
+    out << '\n'
+        << QCoreApplication::translate("Batch", "Volumes of at most %1:").arg(request.volumeLimit)
+        << '\n';
+    for (const BookPlan::Volume &volume : book.volumes) {
+        out << "  " << volume.name << ": "
+            << QCoreApplication::translate("Batch", "%n page(s)", nullptr, volume.pages);
+        if (volume.bytes >= 0)
+            out << ", " << BookSizeText(volume.bytes, {});
+        out << ", " << volume.documents.join(QStringLiteral(", ")) << '\n';
+        report.volumes.append({BookPath(ws.WorkingFolder, volume.name), volume.pages, volume.bytes,
+                               volume.pagesBefore, volume.documents});
+    }
+    report.book = BatchReport::Book{report.volumes.first().path, report.volumes.first().pages,
+                                    report.volumes.first().bytes};
+}
+
 void PrintPlan(Console &console, const Workspace &ws, const FolderSelection &selection,
                BatchReport &report)
 {
@@ -130,6 +174,7 @@ void PrintPlan(Console &console, const Workspace &ws, const FolderSelection &sel
     report.documents = PlacedOnly(plan);
     if (!plan.Empty())
         report.book = BatchReport::Book{bookPath, plan.TotalPages(), book.bytes};
+    PrintVolumes(out, ws, request, book, report);
     const QStringList documents = selection.documents.Ticked();
     if (!documents.isEmpty())
         out << '\n' << QCoreApplication::translate("Batch", "Documents to convert:") << '\n';
@@ -180,6 +225,8 @@ void ApplyChoices(const BatchJobs &jobs, const Workspace &ws, FolderSelection &s
         choices.indexPage = *jobs.indexPage;
     if (jobs.pageNumbers)
         choices.pageNumbers = *jobs.pageNumbers;
+    if (jobs.volumeLimit)
+        choices.volumeLimit = *jobs.volumeLimit;
     if (jobs.bookTitle)
         choices.bookTitle = *jobs.bookTitle;
     if (jobs.bookmarkTitles)
@@ -308,7 +355,13 @@ bool RunCompile(Workspace &ws, const FolderSelection &selection, Console &consol
         ConsoleObserver observer(console, QCoreApplication::translate("Batch", "compile"));
         const CompileResult result = CompileBook(request, observer, viewer);
         problems.merge(result.problems);
+        report.Add(result.notices); // said on the console as they came; warnings, no failure
         report.documents = PlacedOnly(result.layout);
+        for (const CompileResult::Volume &volume : result.volumes)
+            report.volumes.append(
+                VolumeReport(volume.path, volume.layout, volume.bytes, volume.pagesBefore));
+        if (!result.volumes.isEmpty())
+            report.documents = PlacedInVolumes(report.volumes, result.volumes);
         if (result.layout.FrontPages() > 0)
             report.index =
                 BatchReport::Index{result.layout.FrontPages() - result.layout.FrontBlankSheets(),
@@ -316,6 +369,8 @@ bool RunCompile(Workspace &ws, const FolderSelection &selection, Console &consol
         console.EndProgress();
         if (!result.book.isEmpty()) {
             out << QStringLiteral("Book: %1").arg(result.book) << '\n';
+            for (const CompileResult::Volume &volume : result.volumes.mid(1))
+                out << QStringLiteral("Book: %1").arg(volume.path) << '\n';
             // Said, but no failure of the compile: the book is made of the PDFs there are.
             for (const StalePdf &stale : StalePdfs(ws, selection)) {
                 console.Error(stale.warning);
@@ -328,7 +383,11 @@ bool RunCompile(Workspace &ws, const FolderSelection &selection, Console &consol
                     QCoreApplication::translate("Batch", "Scanned pages made searchable: %1")
                         .arg(RecognisedText(result.recognised)));
             report.recognised = result.recognised;
-            report.book = BatchReport::Book{result.book, result.layout.TotalPages(), result.bytes};
+            report.book =
+                result.volumes.isEmpty()
+                    ? BatchReport::Book{result.book, result.layout.TotalPages(), result.bytes}
+                    : BatchReport::Book{result.book, report.volumes.first().pages,
+                                        report.volumes.first().bytes};
         } else {
             report.documents.clear(); // no book holds them
         }

@@ -27,6 +27,7 @@ struct BatchJobs {
     std::optional<QStringList> documentTypes;
     std::optional<bool> indexPage;
     std::optional<QString> pageNumbers; // empty: none
+    std::optional<QString> volumeLimit; // empty: one book
     std::optional<QString> bookTitle;   // empty: the folder's name
     std::optional<bool> naturalOrder;   // --list-order natural or alphabetical
     std::optional<QString> bookmarkTitles;

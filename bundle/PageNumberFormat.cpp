@@ -99,27 +99,38 @@ QString PageNumberFormat::Reference(int number, int total) const
     return EndsInItsNumber() ? Text(number, total) : QString::number(number);
 }
 
-QList<PageNumberFormat::LabelRange> PageNumberFormat::Labels(int total) const
+QList<PageNumberFormat::LabelRange> PageNumberFormat::Labels(int total, int first, int count) const
 {
+    if (count < 0)
+        count = total - first + 1;
+    const qint64 last = qint64(first) + count - 1;
     QList<LabelRange> ranges;
     // A label is a prefix and a number: only a format that ends in its one number can share
     // one label among many pages.
     if (!EndsInItsNumber()) {
-        for (int page = 0; page < total; ++page)
-            ranges.append({page, Text(page + 1, total), false, 1});
+        for (int page = 0; page < count; ++page)
+            ranges.append({page, Text(first + page, total), false, 1});
         return ranges;
     }
     QString prefix;
     for (qsizetype i = 0; i + 1 < pieces_.size(); ++i)
         prefix += pieces_.at(i).kind == Piece::Total ? QString::number(total) : pieces_.at(i).text;
     const int width = pieces_.last().width;
-    // Zero padding is part of the prefix, one range for each count of digits the padding covers.
-    qint64 first = 1;
-    for (int digits = 1; digits < width && first <= total; ++digits, first *= 10)
-        ranges.append(
-            {int(first - 1), prefix + QString(width - digits, QLatin1Char('0')), true, int(first)});
-    if (first <= total)
-        ranges.append({int(first - 1), prefix, true, int(first)});
+    // Zero padding is part of the prefix, one range for each count of digits the padding covers;
+    // numbers as wide as the padding or wider take the prefix alone.
+    qint64 low = 1;
+    for (int digits = 1; low <= last; ++digits, low *= 10) {
+        const bool padded = digits < width;
+        const qint64 high = padded ? low * 10 - 1 : last;
+        if (high >= first) {
+            const qint64 from = std::max<qint64>(low, first);
+            ranges.append({int(from - first),
+                           padded ? prefix + QString(width - digits, QLatin1Char('0')) : prefix,
+                           true, int(from)});
+        }
+        if (!padded)
+            break;
+    }
     return ranges;
 }
 

@@ -28,8 +28,9 @@ public:
         bool numbered = true;
         int start = 1;
     };
-    // Labels that read exactly as Text for every page of a book of total pages.
-    QList<LabelRange> Labels(int total) const;
+    // Labels that read exactly as Text for every page of a book of total pages; for a volume
+    // of it, for its count pages numbered from first on.
+    QList<LabelRange> Labels(int total, int first = 1, int count = -1) const;
 
 private:
     // Whether the format is a prefix and then its one number, which a page label can say.

@@ -102,10 +102,10 @@ QPDFObjectHandle Around(QPDFObjectHandle contents, const QPDFObjectHandle &befor
     return QPDFObjectHandle::newArray(streams);
 }
 
-void SetLabels(QPDF &book, const PageNumberFormat &format, int total)
+void SetLabels(QPDF &book, const QList<PageNumberFormat::LabelRange> &labels)
 {
     auto tree = QPDFNumberTreeObjectHelper::newEmpty(book);
-    for (const PageNumberFormat::LabelRange &range : format.Labels(total)) {
+    for (const PageNumberFormat::LabelRange &range : labels) {
         QPDFObjectHandle label = QPDFObjectHandle::newDictionary();
         if (range.numbered) {
             label.replaceKey("/S", QPDFObjectHandle::newName("/D"));
@@ -194,11 +194,12 @@ PageChange StampChange()
 }
 
 void NumberPages(QPDF &book, const PageNumberFormat &format, EmbeddedFont &font,
-                 const StandIns *standIns)
+                 const StandIns *standIns, int firstNumber, int numberedTotal)
 {
     book.pushInheritedAttributesToPage();
     const std::vector<QPDFObjectHandle> pages = book.getAllPages();
-    const int total = int(pages.size());
+    const int count = int(pages.size());
+    const int total = numberedTotal > 0 ? numberedTotal : count;
     // The page's own content is put between q and Q, so nothing it leaves set (a clip, a colour,
     // a transformation) reaches the stamp.
     const QPDFObjectHandle save = QPDFObjectHandle::newStream(&book, "q\n");
@@ -223,8 +224,8 @@ void NumberPages(QPDF &book, const PageNumberFormat &format, EmbeddedFont &font,
             shared = QPDFObjectHandle::newStream(&book, begin.toStdString());
         return shared;
     };
-    for (int i = 0; i < total; ++i) {
-        const QString text = format.Text(i + 1, total);
+    for (int i = 0; i < count; ++i) {
+        const QString text = format.Text(firstNumber + i, total);
         QPDFObjectHandle page = pages.at(size_t(i));
         QPDFObjectHandle stamped = QPDFObjectHandle::newStream(&book);
         const auto standIn =
@@ -241,7 +242,7 @@ void NumberPages(QPDF &book, const PageNumberFormat &format, EmbeddedFont &font,
                                   QPDFObjectHandle::newName("/FlateDecode"),
                                   QPDFObjectHandle::newNull());
     }
-    SetLabels(book, format, total);
+    SetLabels(book, format.Labels(total, firstNumber, count));
 }
 
 } // namespace qf

@@ -8,7 +8,8 @@
 namespace qf {
 
 BookBundle::BookBundle(const CompileRequest &request)
-    : index_(request.indexPage), blankSheets_(request.blankSheets), title_(BookTitleOf(request))
+    : first_(request.firstNumber), total_(request.numberedTotal), index_(request.indexPage),
+      blankSheets_(request.blankSheets), title_(BookTitleOf(request))
 {
     if (!request.pageNumbers.isEmpty()) {
         QString problem;
@@ -33,7 +34,9 @@ BookBundle::BookBundle(const CompileRequest &request)
 
 QString BookBundle::Number(int page, int total) const
 {
-    return format_ ? format_->Reference(page + 1, total) : QString::number(page + 1);
+    const int number = first_ + page;
+    return format_ ? format_->Reference(number, total_ > 0 ? total_ : total)
+                   : QString::number(number);
 }
 
 int BookBundle::PutIndexInFront(QPDF &book, BookLayout &layout)
@@ -64,7 +67,7 @@ Status BookBundle::Finish(QPDF &book, BookLayout &layout, const StandIns *standI
         return Status::Ok();
     if (format_) {
         try {
-            NumberPages(book, *format_, *font_, standIns);
+            NumberPages(book, *format_, *font_, standIns, first_, total_);
         } catch (const std::exception &e) {
             return Status::Failed(
                 QString(),

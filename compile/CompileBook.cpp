@@ -10,6 +10,7 @@
 #include "compile/BookBundle.h"
 #include "compile/OwnBookmarks.h"
 #include "compile/SourceReader.h"
+#include "compile/Volumes.h"
 #include "core/Workspace.h"
 #include "store/FolderBoundary.h"
 #include "store/WholeFile.h"
@@ -143,6 +144,7 @@ void TakeBookChoices(CompileRequest &request, const BookChoices &choices)
     request.pageNumbers = choices.pageNumbers;
     request.recogniseScans = choices.ocr;
     request.ocrLanguages = choices.ocrLanguages;
+    request.volumeLimit = choices.volumeLimit;
 }
 
 Status CheckPageNumberFormat(const QString &format)
@@ -410,6 +412,7 @@ bool ReadRecognisedCopies(const CompileRequest &request, JobObserver &observer, 
         observer);
     result.problems.merge(recognition.problems);
     result.recognised = recognition.recognised;
+    result.notices.append(recognition.notices);
     result.stopped = recognition.stopped;
     for (qsizetype i = 0; i < paths.size(); ++i)
         paths[i] = recognition.copies.value(request.names.at(i), paths.at(i));
@@ -418,36 +421,15 @@ bool ReadRecognisedCopies(const CompileRequest &request, JobObserver &observer, 
 
 } // namespace
 
-CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, BookViewer &viewer)
-{
-    CompileResult result{QString(), BookLayout(request.blankSheets), {}, false, {}, 0, {}};
-    if (request.names.isEmpty()) {
-        result.problems.add(Status::Failed(
-            QString(), QCoreApplication::translate(
-                           "Book", "No PDF file is ticked, so there was nothing to compile.")));
-        return result;
-    }
-    if (const Status plainName = CheckOutputFileName(request.bookName); !plainName) {
-        result.problems.add(plainName);
-        return result;
-    }
-    const QString outputPath = BookPath(request.workingFolder, request.bookName);
-    const Status prepared = PrepareOutput(
-        request.workingFolder, JoinPath(request.workingFolder, kOutputFolderName), outputPath);
-    // The book is made under a hidden name and takes the output path's place only once it is
-    // complete, bookmarks and all.
-    WholeFileWrite target;
-    const Status begun = prepared ? target.Begin(outputPath, request.workingFolder) : prepared;
-    if (!begun) {
-        result.problems.add(begun);
-        return result;
-    }
-    QStringList paths = SourcePaths(request);
-    if (request.recogniseScans && !ReadRecognisedCopies(request, observer, paths, result))
-        return result; // stopped
-    observer.Doing(QCoreApplication::translate("Book", "Creating Output File..."));
-    observer.At(request.bookName);
+namespace {
 
+// Writes the book of request's PDFs, read from paths, into target, which is not yet put in place.
+// False when there is nothing to put in place: the user stopped, no page went in, or the write
+// failed (each said in the result).
+bool WriteBook(const CompileRequest &request, const QStringList &paths, WholeFileWrite &target,
+               JobObserver &observer, CompileResult &result)
+{
+    const QString outputPath = BookPath(request.workingFolder, request.bookName);
     std::shared_ptr<PdfFile> book = NewBook();
     observer.Doing(QCoreApplication::translate("Book", "Compiling PDF files..."));
     Assembly assembly(request);
@@ -462,14 +444,13 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
     AssemblePages(request, paths, observer, *book, result, assembly);
     if (result.stopped || observer.StopRequested()) {
         result.stopped = true;
-        return result; // the hidden file goes; an old book stays as it was
+        return false; // the hidden file goes; an old book stays as it was
     }
-
     if (PageCount(*book) < 1) {
         result.problems.add(Status::Failed(
             outputPath, QCoreApplication::translate("Book", "no page could be added, "
                                                             "so no book was written")));
-        return result;
+        return false;
     }
     if (const Status finished = FinishAssembly(request, *book, assembly, result); !finished)
         result.problems.add(Status::Failed(
@@ -478,42 +459,31 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
                                     "not all be kept (%1)")
                             .arg(finished.reason())));
     AddBookmarks(book->pdf, result.layout.Bookmarks(), assembly.ownBookmarks);
-    // Written once, complete, under the hidden name; the rename then puts it in the old one's
-    // place.
-    Status done = writer && writer->Started()
-                      ? writer->Finish(assembly.firstFree, std::move(assembly.carried),
-                                       target.Target(), sinkError)
-                      : WritePdfInto(*book, target);
-    if (done)
-        done = target.Commit();
+    // Written once, complete, under the hidden name.
+    const Status done = writer && writer->Started()
+                            ? writer->Finish(assembly.firstFree, std::move(assembly.carried),
+                                             target.Target(), sinkError)
+                            : WritePdfInto(*book, target);
     assembly.damage.AddWritten(book->damagedSources, paths);
     assembly.damage.MoveTo(result.problems);
+    FreeLater(std::move(book));
     if (!done) {
         result.problems.add(Status::Failed(
             outputPath, QCoreApplication::translate(
                             "Book", "the book could not be finished (%1), so no book was written")
                             .arg(done.reason())));
-        return result;
+        return false;
     }
-    result.book = outputPath;
-    result.bytes = QFileInfo(outputPath).size();
-    // A desktop without a PDF viewer says so only on standard error: the window says it too.
-    if (!viewer.ShowBook(AbsolutePdfPath(outputPath)))
-        result.problems.add(Status::Failed(
-            QString(),
-            QCoreApplication::translate("Book", "No PDF viewer opened the book; it is at %1")
-                .arg(AbsolutePdfPath(outputPath))));
-    FreeLater(std::move(book));
-    return result;
+    result.bytes = QFileInfo(target.TemporaryPath()).size();
+    return true;
 }
 
-BookPlan PlanBook(const CompileRequest &request)
+// The book's size as written, counted, not written; -1 when no page went in.
+long long MeasureBook(const CompileRequest &request, const QStringList &paths, BookPlan *plan)
 {
-    // The book is book in memory as a compile makes it, and its size counted, not written.
     SilentObserver observer;
     std::shared_ptr<PdfFile> book = NewBook();
-    CompileResult result{QString(), BookLayout(request.blankSheets), {}, false, {}, 0, {}};
-    const QStringList paths = SourcePaths(request);
+    CompileResult result(request.blankSheets);
     Assembly assembly(request);
     long long counted = 0;
     std::optional<BookWriter> writer;
@@ -524,17 +494,234 @@ BookPlan PlanBook(const CompileRequest &request)
                 return true;
             });
     AssemblePages(request, paths, observer, *book, result, assembly);
-    BookPlan plan{result.layout, {}, -1};
+    long long bytes = -1;
     if (PageCount(*book) > 0) {
         FinishAssembly(request, *book, assembly, result);
-        plan.layout = result.layout; // with the index and page numbers
-        plan.shared = result.shared;
+        AddBookmarks(book->pdf, result.layout.Bookmarks(), assembly.ownBookmarks);
         if (!writer || !writer->Started())
-            plan.bytes = WrittenSize(*book);
+            bytes = WrittenSize(*book);
         else if (writer->Finish(assembly.firstFree, std::move(assembly.carried), QString()))
-            plan.bytes = counted;
+            bytes = counted;
     }
+    if (plan)
+        *plan = {result.layout, result.shared, bytes, {}};
     FreeLater(std::move(book));
+    return bytes;
+}
+
+// A book's page count, as the compile reads it; 0 for one it leaves out.
+QList<int> PageCounts(const QStringList &paths)
+{
+    QList<int> counts;
+    for (const QString &path : paths) {
+        std::shared_ptr<PdfFile> source;
+        int pages = 0;
+        CountPages(source.get(), ReadPdfFile(path, source), path, pages);
+        counts.append(pages);
+    }
+    return counts;
+}
+
+// The request for one volume: the documents of cut, numbered on from the volumes before.
+CompileRequest VolumeRequest(const CompileRequest &request, const VolumeCut &cut, int volume,
+                             int volumes, int numberedBefore, int numberedTotal)
+{
+    CompileRequest part = request;
+    part.names = request.names.mid(cut.first, cut.count);
+    part.bookName = VolumeName(request.bookName, volume, volumes);
+    part.firstNumber = request.firstNumber + numberedBefore;
+    part.numberedTotal = numberedTotal;
+    part.indexPage = request.indexPage && volume == 1;
+    return part;
+}
+
+struct VolumePlan {
+    QList<VolumeCut> cuts;
+    QList<int> pages; // each volume's
+    int total = 0;
+};
+
+// How the documents fall into volumes under the request's limit.
+VolumePlan PlanVolumes(const CompileRequest &request, const QStringList &paths,
+                       const VolumeLimit &limit)
+{
+    const QList<int> pages = PageCounts(paths);
+    // Sizes are measured with the widest numbers the set can have.
+    const int most = VolumePages(pages, request.blankSheets, {0, int(pages.size())});
+    const auto bytesOf = [&](int first, int count) {
+        const CompileRequest part =
+            VolumeRequest(request, {first, count}, first == 0 ? 1 : 2, 2, 0, most);
+        return MeasureBook(part, paths.mid(first, count), nullptr);
+    };
+    VolumePlan plan;
+    plan.cuts = CutIntoVolumes(pages, request.blankSheets, limit, bytesOf);
+    for (const VolumeCut &cut : plan.cuts) {
+        plan.pages.append(VolumePages(pages, request.blankSheets, cut));
+        plan.total += plan.pages.last();
+    }
+    return plan;
+}
+
+// Removes what an earlier run left of this book under other names: its volumes, or the single
+// book when there are volumes now.
+void RemoveStaleVolumes(const CompileRequest &request, const QStringList &kept)
+{
+    const QString folder = JoinPath(request.workingFolder, kOutputFolderName);
+    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::System);
+    for (const QString &name : names)
+        if ((IsVolumeOf(name, request.bookName) || name == request.bookName) &&
+            !kept.contains(name))
+            QFile::remove(JoinPath(folder, name));
+}
+
+// A book cut into volumes: each written whole, then all put in place at once, and only then are
+// the earlier set's other volumes removed.
+void CompileVolumes(const CompileRequest &request, const QStringList &paths,
+                    const VolumeLimit &limit, JobObserver &observer, CompileResult &result)
+{
+    observer.Doing(QCoreApplication::translate("Book", "Dividing the book into volumes..."));
+    const VolumePlan plan = PlanVolumes(request, paths, limit);
+    const int volumes = int(plan.cuts.size());
+    QStringList alone;
+    for (const VolumeCut &cut : plan.cuts)
+        if (cut.overLimit)
+            alone.append(request.names.at(cut.first));
+    if (!alone.isEmpty()) {
+        result.notices.append(
+            {QCoreApplication::translate("Book",
+                                         "%n PDF(s) alone larger than a volume may be (%2), so "
+                                         "each makes a volume of its own: %1",
+                                         nullptr, int(alone.size()))
+                 .arg(alone.join(QStringLiteral(", ")), limit.Text()),
+             kProgramTitle, Notice::Icon::Warning});
+        observer.Tell(result.notices.last());
+    }
+    std::vector<std::unique_ptr<WholeFileWrite>> targets;
+    int numberedBefore = 0;
+    for (int i = 0; i < volumes; ++i) {
+        const VolumeCut &cut = plan.cuts.at(i);
+        const CompileRequest part =
+            VolumeRequest(request, cut, i + 1, volumes, numberedBefore, plan.total);
+        const QString path = BookPath(request.workingFolder, part.bookName);
+        auto &target = targets.emplace_back(std::make_unique<WholeFileWrite>());
+        CompileResult made(request.blankSheets);
+        const Status begun = target->Begin(path, request.workingFolder);
+        const bool written =
+            begun && WriteBook(part, paths.mid(cut.first, cut.count), *target, observer, made);
+        result.problems.add(begun);
+        result.problems.merge(made.problems);
+        if (!written) {
+            result.stopped = made.stopped;
+            if (!made.stopped)
+                result.problems.add(Status::Failed(
+                    path, QCoreApplication::translate("Book", "no volume was put in place, so the "
+                                                              "earlier book is as it was")));
+            return;
+        }
+        result.volumes.append({path, made.layout, made.bytes, numberedBefore});
+        numberedBefore += made.layout.TotalPages();
+    }
+    QStringList kept;
+    for (int i = 0; i < volumes; ++i) {
+        if (const Status committed = targets[size_t(i)]->Commit(); !committed) {
+            result.problems.add(committed);
+            return;
+        }
+        kept.append(VolumeName(request.bookName, i + 1, volumes));
+        result.bytes += result.volumes.at(i).bytes;
+    }
+    RemoveStaleVolumes(request, kept);
+    result.book = result.volumes.first().path;
+    result.layout = result.volumes.first().layout;
+}
+
+} // namespace
+
+CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, BookViewer &viewer)
+{
+    CompileResult result(request.blankSheets);
+    if (request.names.isEmpty()) {
+        result.problems.add(Status::Failed(
+            QString(), QCoreApplication::translate(
+                           "Book", "No PDF file is ticked, so there was nothing to compile.")));
+        return result;
+    }
+    if (const Status plainName = CheckOutputFileName(request.bookName); !plainName) {
+        result.problems.add(plainName);
+        return result;
+    }
+    std::optional<VolumeLimit> limit;
+    if (!request.volumeLimit.isEmpty()) {
+        QString problem;
+        limit = VolumeLimit::Parse(request.volumeLimit, &problem);
+        if (!limit) {
+            result.problems.add(Status::Failed(
+                QString(), QCoreApplication::translate(
+                               "Book", "The volume limit \"%1\" %2, so no book was written.")
+                               .arg(request.volumeLimit, problem)));
+            return result;
+        }
+    }
+    const QString outputPath = BookPath(request.workingFolder, request.bookName);
+    const Status prepared = PrepareOutput(
+        request.workingFolder, JoinPath(request.workingFolder, kOutputFolderName), outputPath);
+    // The book is made under a hidden name and takes the output path's place only once it is
+    // complete, bookmarks and all.
+    WholeFileWrite target;
+    const Status begun =
+        prepared && !limit ? target.Begin(outputPath, request.workingFolder) : prepared;
+    if (!begun) {
+        result.problems.add(begun);
+        return result;
+    }
+    QStringList paths = SourcePaths(request);
+    if (request.recogniseScans && !ReadRecognisedCopies(request, observer, paths, result))
+        return result; // stopped
+    observer.Doing(QCoreApplication::translate("Book", "Creating Output File..."));
+    observer.At(request.bookName);
+    if (limit) {
+        CompileVolumes(request, paths, *limit, observer, result);
+    } else if (WriteBook(request, paths, target, observer, result)) {
+        if (const Status committed = target.Commit(); committed) {
+            result.book = outputPath;
+            RemoveStaleVolumes(request, {request.bookName});
+        } else {
+            result.problems.add(Status::Failed(
+                outputPath,
+                QCoreApplication::translate(
+                    "Book", "the book could not be finished (%1), so no book was written")
+                    .arg(committed.reason())));
+        }
+    }
+    // A desktop without a PDF viewer says so only on standard error: the window says it too.
+    if (!result.book.isEmpty() && !viewer.ShowBook(AbsolutePdfPath(result.book)))
+        result.problems.add(Status::Failed(
+            QString(),
+            QCoreApplication::translate("Book", "No PDF viewer opened the book; it is at %1")
+                .arg(AbsolutePdfPath(result.book))));
+    return result;
+}
+
+BookPlan PlanBook(const CompileRequest &request)
+{
+    // The book is made in memory as a compile makes it, and its size counted, not written.
+    BookPlan plan;
+    const QStringList paths = SourcePaths(request);
+    MeasureBook(request, paths, &plan);
+    const std::optional<VolumeLimit> limit = VolumeLimit::Parse(request.volumeLimit);
+    if (!limit)
+        return plan;
+    const VolumePlan volumes = PlanVolumes(request, paths, *limit);
+    const int count = int(volumes.cuts.size());
+    int before = 0;
+    for (int i = 0; i < count; ++i) {
+        const VolumeCut &cut = volumes.cuts.at(i);
+        const CompileRequest part =
+            VolumeRequest(request, cut, i + 1, count, before, volumes.total);
+        plan.volumes.append({part.bookName, part.names, volumes.pages.at(i),
+                             MeasureBook(part, paths.mid(cut.first, cut.count), nullptr), before});
+        before += volumes.pages.at(i);
+    }
     return plan;
 }
 

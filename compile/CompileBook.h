@@ -41,6 +41,9 @@ struct CompileRequest {
     bool recogniseScans = false; // scanned pages made searchable before they go in
     QString ocrLanguages{};      // e.g. "eng+deu"; empty: English and the desktop's language
     QString ocrCache{};          // where recognised copies are kept; empty: the user's cache
+    QString volumeLimit{};       // e.g. "300 pages" or "20 MB"; empty: one book
+    int firstNumber = 1;         // the number of the book's first page (volumes number on)
+    int numberedTotal = 0;       // {total} of the page numbers; 0: the book's own pages
 };
 
 // The folder's choices for the book into the request.
@@ -51,6 +54,7 @@ void TakeBookChoices(CompileRequest &request, const BookChoices &choices);
 QString BookTitleOf(const CompileRequest &request);
 
 struct CompileResult {
+    explicit CompileResult(bool blankSheets = false) : layout(blankSheets) {}
     QString book;      // the book's path; empty when no book was made
     BookLayout layout; // each document's place in the book, or why it was left out
     Problems problems;
@@ -58,6 +62,14 @@ struct CompileResult {
     SharedStreams shared;                 // what keeping the sources' identical streams once saved
     long long bytes = 0;                  // the book's size
     QList<RecognisedDocument> recognised; // the PDFs whose scanned pages were made searchable
+    QList<Notice> notices;                // warnings the user was told at once, kept for the report
+    struct Volume {
+        QString path;
+        BookLayout layout; // its documents, each start page its own
+        long long bytes = 0;
+        int pagesBefore = 0; // the pages of the volumes before it
+    };
+    QList<Volume> volumes; // with a volume limit, in order; book is the first
 };
 
 // Builds the book from the request's PDFs, in order, with a blank sheet after a document that
@@ -68,9 +80,17 @@ struct CompileResult {
 CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, BookViewer &viewer);
 
 struct BookPlan {
-    BookLayout layout;
+    BookLayout layout{false};
     SharedStreams shared;
-    long long bytes = -1; // about the book's size, bookmarks aside; -1 when unknown
+    long long bytes = -1; // the book's size; -1 when unknown
+    struct Volume {
+        QString name;
+        QStringList documents;
+        int pages = 0;
+        long long bytes = -1;
+        int pagesBefore = 0;
+    };
+    QList<Volume> volumes; // with a volume limit, how the documents fall into volumes
 };
 
 // The book CompileBook would make, worked out without writing anything.

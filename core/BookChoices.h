@@ -23,6 +23,7 @@ struct BookChoices {
     bool taggedPdf = true;
     bool ocr = false;     // scanned pages made searchable in the book
     QString ocrLanguages; // e.g. "eng+deu"; empty: English and the desktop's language
+    QString volumeLimit;  // the book cut into volumes of "300 pages" or "20 MB"; empty: one book
 };
 
 inline const QString kBookmarkTitlesFileName = QStringLiteral("name");

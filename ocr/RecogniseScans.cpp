@@ -265,8 +265,8 @@ RecognitionResult RecogniseScans(const RecognitionRequest &request, JobObserver 
         }
     }
     if (!pending.isEmpty()) {
-        if (const QStringList missing = MissingPackages(tools, languages); !missing.isEmpty())
-            observer.Tell(
+        if (const QStringList missing = MissingPackages(tools, languages); !missing.isEmpty()) {
+            result.notices.append(
                 {QCoreApplication::translate(
                      "Recognition",
                      "The scanned pages of %n PDF(s) were not made searchable: text recognition "
@@ -275,8 +275,10 @@ RecognitionResult RecogniseScans(const RecognitionRequest &request, JobObserver 
                      nullptr, int(pending.size()))
                      .arg(missing.join(QLatin1Char(' '))),
                  kProgramTitle, Notice::Icon::Warning});
-        else
+            observer.Tell(result.notices.last());
+        } else {
             RecogniseAll(pending, languages, request, cache.Folder(), observer, result);
+        }
     }
     SortByList(request, result);
     if (!result.stopped)

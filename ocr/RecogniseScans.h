@@ -24,7 +24,8 @@ struct RecognisedDocument {
 struct RecognitionResult {
     QHash<QString, QString> copies;       // a PDF's name: the recognised copy to read instead
     QList<RecognisedDocument> recognised; // in list order
-    Problems problems; // PDFs that could not be recognised, which go into the book as they are
+    Problems problems;     // PDFs that could not be recognised, which go into the book as they are
+    QList<Notice> notices; // what the observer was told
     bool stopped = false;
 };
 

@@ -34,7 +34,7 @@ void CompileRun(RunContext &ctx)
     WindowObserver shown(ctx.ws, w, w.CompileBar());
     ForwardingObserver observer(shown);
     ViewerOnWindowThread viewer(ctx.bookViewer);
-    CompileResult result{QString(), BookLayout(request.blankSheets), {}, false, {}, 0, {}};
+    CompileResult result(request.blankSheets);
     RunBesideWindow([&] { result = CompileBook(request, observer, viewer); });
     run.problems().merge(result.problems);
     if (!result.book.isEmpty())
@@ -45,23 +45,31 @@ void CompileRun(RunContext &ctx)
             "Runs", "The run was stopped, so no book was written; a book made "
                     "before is as it was."));
     // Where the book is and how long, in sight once the run is over.
-    const int pages = result.layout.TotalPages();
+    int pages = result.layout.TotalPages();
+    QString where = QStringLiteral("%1/%2").arg(kOutputFolderName, request.bookName);
+    if (!result.volumes.isEmpty()) {
+        pages = 0;
+        for (const CompileResult::Volume &volume : result.volumes)
+            pages += volume.layout.TotalPages();
+        where = QCoreApplication::translate("Runs", "%1/%2 and on, %n volume(s)", nullptr,
+                                            int(result.volumes.size()))
+                    .arg(kOutputFolderName, FileNameFromPath(result.book));
+    }
     const QString recognised =
         result.recognised.isEmpty()
             ? QString()
             : QCoreApplication::translate("Runs", "; scanned pages made searchable: %1")
                   .arg(RecognisedText(result.recognised));
-    run.Finish(result.book.isEmpty()
-                   ? QCoreApplication::translate("Runs", "No book was made.")
-                   : QCoreApplication::translate(
-                         "Runs", "The book was made, but not everything went well:"),
-               result.book.isEmpty()
-                   ? QCoreApplication::translate("Runs", "no book was made")
-                   : QStringLiteral("%1/%2, %3, %4")
-                             .arg(kOutputFolderName, request.bookName,
-                                  QCoreApplication::translate("Runs", "%n page(s)", nullptr, pages),
-                                  BookSizeText(result.bytes, result.shared)) +
-                         recognised);
+    run.Finish(
+        result.book.isEmpty() ? QCoreApplication::translate("Runs", "No book was made.")
+                              : QCoreApplication::translate(
+                                    "Runs", "The book was made, but not everything went well:"),
+        result.book.isEmpty()
+            ? QCoreApplication::translate("Runs", "no book was made")
+            : QStringLiteral("%1, %2, %3")
+                      .arg(where, QCoreApplication::translate("Runs", "%n page(s)", nullptr, pages),
+                           BookSizeText(result.bytes, result.shared)) +
+                  recognised);
 }
 
 } // namespace qf

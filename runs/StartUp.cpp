@@ -43,6 +43,8 @@ QString FolderChoicesLine(const BookChoices &choices)
          QCoreApplication::translate("Runs", "blank sheets the size of the page before"));
     name(choices.linearized, QCoreApplication::translate("Runs", "for fast web view"));
     name(choices.ocr, QCoreApplication::translate("Runs", "scanned pages made searchable"));
+    name(!choices.volumeLimit.isEmpty(),
+         QCoreApplication::translate("Runs", "in volumes of at most %1").arg(choices.volumeLimit));
     name(choices.compactBook != defaults.compactBook,
          QCoreApplication::translate("Runs", "without object streams"));
     name(choices.documentTypes != defaults.documentTypes,

@@ -93,6 +93,7 @@ FolderSettings ReadFolderSettings(const QString &settings)
         ReadIniString(settings, kSettingsSection, kCompactBookKey).trimmed() != QLatin1String("0");
     choices.taggedPdf =
         ReadIniString(settings, kSettingsSection, kTaggedPdfKey).trimmed() != QLatin1String("0");
+    choices.volumeLimit = ReadIniString(settings, kSettingsSection, kVolumeLimitKey).trimmed();
     choices.ocrLanguages = ReadIniString(settings, kSettingsSection, kOcrLanguagesKey).trimmed();
     choices.documentTypes =
         ParseDocumentTypes(ReadIniString(settings, kSettingsSection, kDocumentTypesKey));
@@ -112,6 +113,8 @@ Status WriteFolderSettings(const QString &settings, const FolderSettings &folder
     const Status linearize = StoreChoice(settings, kLinearizeKey, choices.linearized);
     const Status index = StoreChoice(settings, kIndexPageKey, choices.indexPage);
     const Status ocr = StoreChoice(settings, kOcrKey, choices.ocr);
+    const Status volumes =
+        StoreChoice(settings, kVolumeLimitKey, choices.volumeLimit, choices.volumeLimit.isEmpty());
     const Status numbers =
         StoreChoice(settings, kPageNumbersKey, choices.pageNumbers, choices.pageNumbers.isEmpty());
     const Status titles = StoreChoice(settings, kBookmarkTitlesKey, choices.bookmarkTitles,
@@ -129,8 +132,9 @@ Status WriteFolderSettings(const QString &settings, const FolderSettings &folder
     const Status taggedPdf = StoreChoice(
         settings, kTaggedPdfKey, tagged ? QStringLiteral("1") : QStringLiteral("0"), tagged);
     // One failure of the file is enough to say.
-    for (const Status &written : {slipSheet, outputName, keep, fit, types, linearize, index,
-                                  numbers, titles, title, order, compactBook, taggedPdf, ocr})
+    for (const Status &written :
+         {slipSheet, outputName, keep, fit, types, linearize, index, numbers, titles, title, order,
+          compactBook, taggedPdf, ocr, volumes})
         if (!written)
             return written;
     return Status::Ok();

@@ -442,6 +442,30 @@ Rückgabewert:
         <source>Scanned pages made searchable: %1</source>
         <translation>Durchsuchbar gemachte gescannte Seiten: %1</translation>
     </message>
+    <message>
+        <source>Cut the book into volumes of at most LIMIT, &quot;300 pages&quot; or &quot;20 MB&quot;, between documents, named &quot;NAME (Volume 1 of 3).pdf&quot; (stored for the folder).</source>
+        <translation>Das Buch zwischen Dokumenten in Bände von höchstens LIMIT teilen, &quot;300 pages&quot; oder &quot;20 MB&quot;, benannt &quot;NAME (Volume 1 of 3).pdf&quot; (für den Ordner gespeichert).</translation>
+    </message>
+    <message>
+        <source>LIMIT</source>
+        <translation>LIMIT</translation>
+    </message>
+    <message>
+        <source>Make one book, not volumes (stored for the folder).</source>
+        <translation>Ein Buch erstellen, keine Bände (für den Ordner gespeichert).</translation>
+    </message>
+    <message>
+        <source>give --volume-limit or --no-volumes, not both</source>
+        <translation>geben Sie --volume-limit oder --no-volumes an, nicht beides</translation>
+    </message>
+    <message>
+        <source>--volume-limit: &quot;%1&quot; %2</source>
+        <translation>--volume-limit: &quot;%1&quot; %2</translation>
+    </message>
+    <message>
+        <source>Volumes of at most %1:</source>
+        <translation>Bände von höchstens %1:</translation>
+    </message>
 </context>
 <context>
     <name>Book</name>
@@ -572,6 +596,37 @@ Rückgabewert:
     <message>
         <source>No PDF viewer opened the book; it is at %1</source>
         <translation>Kein PDF-Betrachter hat das Buch geöffnet; es liegt unter %1</translation>
+    </message>
+    <message>
+        <source>Dividing the book into volumes...</source>
+        <translation>Das Buch wird in Bände geteilt...</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n PDF(s) alone larger than a volume may be (%2), so each makes a volume of its own: %1</source>
+        <translation>
+            <numerusform>%n PDF ist allein größer, als ein Band sein darf (%2), und bildet daher einen eigenen Band: %1</numerusform>
+            <numerusform>%n PDFs sind jeweils allein größer, als ein Band sein darf (%2), und bilden daher je einen eigenen Band: %1</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>no volume was put in place, so the earlier book is as it was</source>
+        <translation>kein Band wurde abgelegt, das frühere Buch ist daher unverändert</translation>
+    </message>
+    <message>
+        <source>The volume limit &quot;%1&quot; %2, so no book was written.</source>
+        <translation>Die Bandgrenze &quot;%1&quot; %2, daher wurde kein Buch geschrieben.</translation>
+    </message>
+    <message>
+        <source>is neither a number of pages (&quot;300 pages&quot;) nor of megabytes (&quot;20 MB&quot;)</source>
+        <translation>ist weder eine Anzahl Seiten (&quot;300 pages&quot;) noch Megabyte (&quot;20 MB&quot;)</translation>
+    </message>
+    <message>
+        <source>needs a whole number of pages, at least 1</source>
+        <translation>braucht eine ganze Zahl von Seiten, mindestens 1</translation>
+    </message>
+    <message>
+        <source>needs at least 0.001 MB</source>
+        <translation>braucht mindestens 0.001 MB</translation>
     </message>
 </context>
 <context>
@@ -1193,6 +1248,17 @@ sudo apt-get install %1</numerusform>
         <source>scanned pages made searchable</source>
         <translation>gescannte Seiten durchsuchbar</translation>
     </message>
+    <message numerus="yes">
+        <source>%1/%2 and on, %n volume(s)</source>
+        <translation>
+            <numerusform>%1/%2, %n Band</numerusform>
+            <numerusform>%1/%2 und folgende, %n Bände</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>in volumes of at most %1</source>
+        <translation>in Bänden von höchstens %1</translation>
+    </message>
 </context>
 <context>
     <name>Window</name>
@@ -1449,6 +1515,20 @@ Leer lassen für keine Nummern.</translation>
     <message>
         <source>Make scanned pages searchable (OCR)</source>
         <translation>Gescannte Seiten durchsuchbar machen (OCR)</translation>
+    </message>
+    <message>
+        <source>Split the book into volumes...</source>
+        <translation>Das Buch in Bände teilen...</translation>
+    </message>
+    <message>
+        <source>The most each volume may hold, as a portal, a mail server or a binder takes it: a number of pages (300 pages) or of megabytes (20 MB). The book is cut only between documents.
+Leave it empty for one book.</source>
+        <translation>Wie viel jeder Band höchstens enthalten darf, wie ein Portal, ein Mailserver oder ein Ordner es annimmt: eine Anzahl Seiten (300 pages) oder Megabyte (20 MB). Das Buch wird nur zwischen Dokumenten geteilt.
+Leer lassen für ein einziges Buch.</translation>
+    </message>
+    <message>
+        <source>The volume limit &quot;%1&quot; cannot be used: it %2.</source>
+        <translation>Die Bandgrenze &quot;%1&quot; kann nicht verwendet werden: sie %2.</translation>
     </message>
 </context>
 </TS>

@@ -26,6 +26,16 @@
     </message>
 </context>
 <context>
+    <name>Book</name>
+    <message numerus="yes">
+        <source>%n PDF(s) alone larger than a volume may be (%2), so each makes a volume of its own: %1</source>
+        <translation>
+            <numerusform>%n PDF is larger than a volume may be (%2), so it makes a volume of its own: %1</numerusform>
+            <numerusform>%n PDFs are each larger than a volume may be (%2), so each makes a volume of its own: %1</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>Conversion</name>
     <message numerus="yes">
         <source>only %1 of its %n page(s) could be converted; it may be cut off</source>
@@ -103,6 +113,13 @@ sudo apt-get install %1</numerusform>
         <translation>
             <numerusform>The run was stopped: %n of the ticked documents was converted; the others were left as they were.</numerusform>
             <numerusform>The run was stopped: %n of the ticked documents were converted; the others were left as they were.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%1/%2 and on, %n volume(s)</source>
+        <translation>
+            <numerusform>%1/%2, %n volume</numerusform>
+            <numerusform>%1/%2 and on, %n volumes</numerusform>
         </translation>
     </message>
 </context>

@@ -1,0 +1,275 @@
+#include "book/PdfFile.h"
+#include "compile/CompileBook.h"
+#include "compile/Volumes.h"
+#include "support/PdfFixtures.h"
+#include "support/TestFolder.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+using namespace qf;
+
+namespace {
+
+struct NoViewer : BookViewer {
+    QStringList shown;
+    bool ShowBook(const QString &path) override
+    {
+        shown.append(path);
+        return true;
+    }
+};
+
+struct StoppingObserver : SilentObserver {
+    int stopAt = -1; // the user stops when the compile comes to this file of a volume
+    int files = 0;
+    void At(const QString &, int step) override { files += step >= 0 ? 1 : 0; }
+    bool StopRequested() override { return stopAt >= 0 && files > stopAt; }
+};
+
+// The volume's page labels as a viewer shows them, one per page.
+QStringList Labels(const QString &path)
+{
+    const QJsonObject json =
+        QJsonDocument::fromJson(
+            ProgramOutput("qpdf", {"--json", "--json-key=pages", path}).toUtf8())
+            .object();
+    QStringList labels;
+    for (const QJsonValue &page : json["pages"].toArray()) {
+        const QJsonValue label = page["label"];
+        labels.append(label["/P"].toString().mid(2) +
+                      (label["/S"] == "/D" ? QString::number(label["/St"].toInt()) : QString()));
+    }
+    return labels;
+}
+
+QStringList Entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+} // namespace
+
+class TestVolumes : public QObject {
+    Q_OBJECT
+
+private slots:
+    void limitsAsTheyAreWritten_data();
+    void limitsAsTheyAreWritten();
+    void cutsFallBetweenDocuments_data();
+    void cutsFallBetweenDocuments();
+    void volumesAreWholeBooksNumberedOn();
+    void sizeCapsHoldOnTheBytesWritten();
+    void setsAreNeverMixed();
+    void batchStoresTheLimitAndReportsTheVolumes();
+
+private:
+    // Documents a.pdf, b.pdf ... with these page counts, all in the request, blank sheets on.
+    struct Folder {
+        TestFolder folder;
+        CompileRequest request;
+        explicit Folder(const QList<int> &pages);
+        QString output() const { return folder.file("PDFCompile Output"); }
+    };
+};
+
+TestVolumes::Folder::Folder(const QList<int> &pages)
+{
+    for (int i = 0; i < pages.size(); ++i) {
+        const QString name = QString("%1.pdf").arg(QChar('a' + i));
+        MakePdf(folder.file(name), pages[i], 100 * i);
+        request.names.append(name);
+    }
+    request.workingFolder = folder.path();
+    request.bookName = "Bundle.pdf";
+    request.blankSheets = true;
+    request.programFolder = QStringLiteral(QUIREFOLD_PROGRAM_FOLDER);
+}
+
+void TestVolumes::limitsAsTheyAreWritten_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("read"); // empty: refused
+    QTest::newRow("pages") << "300 pages"
+                           << "300 pages";
+    QTest::newRow("one page, any case") << " 1 Page "
+                                        << "1 page";
+    QTest::newRow("megabytes") << "20 MB"
+                               << "20 MB";
+    QTest::newRow("a part of one") << "2.5mb"
+                                   << "2.5 MB";
+    for (const char *refused : {"", "300", "0 pages", "1.5 pages", "20 GB", "-3 pages", "0 MB"})
+        QTest::newRow(qPrintable(QString("refused: '%1'").arg(refused))) << refused << "";
+}
+
+void TestVolumes::limitsAsTheyAreWritten()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, read);
+    QString problem;
+    const std::optional<VolumeLimit> limit = VolumeLimit::Parse(text, &problem);
+    QCOMPARE(limit ? limit->Text() : QString(), read);
+    QCOMPARE(problem.isEmpty(), limit.has_value());
+}
+
+void TestVolumes::cutsFallBetweenDocuments_data()
+{
+    QTest::addColumn<QList<int>>("pages");
+    QTest::addColumn<QString>("limit");
+    QTest::addColumn<QString>("cuts"); // each volume's documents; * for one alone over the limit
+    // Blank sheets count: 3 + sheet + 1 is five pages.
+    QTest::newRow("pages, sheets counted") << QList<int>{3, 1, 2, 2} << "5 pages"
+                                           << "ab cd";
+    QTest::newRow("filled as far as it goes") << QList<int>{1, 1, 1, 1, 1} << "4 pages"
+                                              << "ab cd e";
+    QTest::newRow("one over the limit") << QList<int>{2, 9, 2} << "4 pages"
+                                        << "a b* c";
+    QTest::newRow("a left-out one takes no room") << QList<int>{2, 0, 2} << "4 pages"
+                                                  << "abc";
+    // A document's bytes are a thousand for each of its pages, a volume's their sum.
+    QTest::newRow("bytes") << QList<int>{3, 3, 3, 1, 5} << "0.007 MB"
+                           << "ab cd e";
+    QTest::newRow("bytes, one over") << QList<int>{9, 1} << "0.005 MB"
+                                     << "a* b";
+}
+
+void TestVolumes::cutsFallBetweenDocuments()
+{
+    QFETCH(QList<int>, pages);
+    QFETCH(QString, limit);
+    QFETCH(QString, cuts);
+    const auto bytesOf = [&](int first, int count) {
+        qint64 bytes = 0;
+        for (int i = first; i < first + count; ++i)
+            bytes += 1000 * pages[i];
+        return bytes;
+    };
+    QStringList got;
+    for (const VolumeCut &cut : CutIntoVolumes(pages, true, *VolumeLimit::Parse(limit), bytesOf)) {
+        QString volume;
+        for (int i = cut.first; i < cut.first + cut.count; ++i)
+            volume += QChar('a' + i);
+        got.append(volume + (cut.overLimit ? "*" : ""));
+    }
+    QCOMPARE(got.join(' '), cuts);
+}
+
+void TestVolumes::volumesAreWholeBooksNumberedOn()
+{
+    Folder f({3, 1, 2, 2});
+    f.request.volumeLimit = "5 pages";
+    f.request.pageNumbers = "ABC{n:3}";
+    NoViewer viewer;
+    SilentObserver observer;
+    const CompileResult result = CompileBook(f.request, observer, viewer);
+    QVERIFY2(result.problems.empty(), qPrintable(result.problems.report("")));
+    QCOMPARE(Entries(f.output()),
+             (QStringList{"Bundle (Volume 1 of 2).pdf", "Bundle (Volume 2 of 2).pdf"}));
+    QCOMPARE(result.book, f.output() + "/Bundle (Volume 1 of 2).pdf");
+    QCOMPARE(viewer.shown, QStringList{AbsolutePdfPath(result.book)});
+    const QString second = f.output() + "/Bundle (Volume 2 of 2).pdf";
+    // The first volume ends without a blank sheet; the second numbers on from it, in its
+    // stamps, labels and bookmarks alike.
+    QCOMPARE(Labels(result.book), (QStringList{"ABC001", "ABC002", "ABC003", "ABC004", "ABC005"}));
+    QCOMPARE(Labels(second), (QStringList{"ABC006", "ABC007", "ABC008", "ABC009"}));
+    QVERIFY(ProgramOutput("pdftotext", {"-f", "1", "-l", "1", second, "-"}).contains("ABC006"));
+    auto pdf = ReadPdf(second);
+    QCOMPARE(Outline(*pdf),
+             (QList<std::pair<QString, int>>{{"c \u2014 ABC006", 0}, {"d \u2014 ABC008", 2}}));
+    QCOMPARE(PageWidths(*pdf), (std::vector<int>{200 + 300, 201 + 300, 300 + 300, 301 + 300}));
+    QCOMPARE(result.volumes.size(), 2);
+    QCOMPARE(result.volumes[1].pagesBefore, 5);
+    QCOMPARE(result.bytes, QFileInfo(result.book).size() + QFileInfo(second).size());
+}
+
+void TestVolumes::sizeCapsHoldOnTheBytesWritten()
+{
+    Folder f({2, 2, 2, 2, 2, 2});
+    // About three documents' worth: each document's pages are some hundred bytes.
+    BookPlan whole = PlanBook(f.request);
+    const qint64 cap = whole.bytes / 2;
+    f.request.volumeLimit = QString("%1 MB").arg(double(cap) / 1e6, 0, 'f', 6);
+    NoViewer viewer;
+    SilentObserver observer;
+    const CompileResult result = CompileBook(f.request, observer, viewer);
+    QVERIFY(result.volumes.size() >= 2);
+    QVERIFY(result.notices.isEmpty());
+    int documents = 0;
+    for (const CompileResult::Volume &volume : result.volumes) {
+        QVERIFY2(QFileInfo(volume.path).size() <= cap, qPrintable(volume.path));
+        documents += int(volume.layout.Documents().size());
+    }
+    QCOMPARE(documents, 6);
+    // No volume could have taken the next document too.
+    for (qsizetype i = 0; i + 1 < result.volumes.size(); ++i) {
+        CompileRequest more = f.request;
+        more.volumeLimit.clear();
+        more.names.clear();
+        for (const PlacedDocument &doc : result.volumes[i].layout.Documents())
+            more.names.append(doc.name);
+        more.names.append(result.volumes[i + 1].layout.Documents().first().name);
+        QVERIFY(PlanBook(more).bytes > cap);
+    }
+}
+
+void TestVolumes::setsAreNeverMixed()
+{
+    Folder f({2, 2, 2});
+    f.folder.mkdir("PDFCompile Output");
+    f.folder.write("PDFCompile Output/Bundle.pdf", "an earlier single book");
+    f.folder.write("PDFCompile Output/Bundle (Volume 9 of 9).pdf", "an earlier set");
+    f.folder.write("PDFCompile Output/Other (Volume 1 of 2).pdf", "another book's");
+    NoViewer viewer;
+    SilentObserver quiet;
+    f.request.volumeLimit = "2 pages";
+    QCOMPARE(CompileBook(f.request, quiet, viewer).volumes.size(), 3);
+    QCOMPARE(Entries(f.output()),
+             (QStringList{"Bundle (Volume 1 of 3).pdf", "Bundle (Volume 2 of 3).pdf",
+                          "Bundle (Volume 3 of 3).pdf", "Other (Volume 1 of 2).pdf"}));
+    // Fewer volumes: the rest of the earlier set goes.
+    f.request.volumeLimit = "4 pages";
+    QCOMPARE(CompileBook(f.request, quiet, viewer).volumes.size(), 2);
+    QCOMPARE(Entries(f.output()),
+             (QStringList{"Bundle (Volume 1 of 2).pdf", "Bundle (Volume 2 of 2).pdf",
+                          "Other (Volume 1 of 2).pdf"}));
+    // Stopped in the second volume: the earlier set stays as it was, nothing half written.
+    const QByteArray first = f.folder.read("PDFCompile Output/Bundle (Volume 1 of 2).pdf");
+    f.request.volumeLimit = "2 pages";
+    StoppingObserver stopping;
+    stopping.stopAt = 1;
+    QVERIFY(CompileBook(f.request, stopping, viewer).stopped);
+    QCOMPARE(Entries(f.output()),
+             (QStringList{"Bundle (Volume 1 of 2).pdf", "Bundle (Volume 2 of 2).pdf",
+                          "Other (Volume 1 of 2).pdf"}));
+    QCOMPARE(f.folder.read("PDFCompile Output/Bundle (Volume 1 of 2).pdf"), first);
+    // No limit: one book again, and no volume of it beside it.
+    f.request.volumeLimit.clear();
+    QVERIFY(!CompileBook(f.request, quiet, viewer).book.isEmpty());
+    QCOMPARE(Entries(f.output()), (QStringList{"Bundle.pdf", "Other (Volume 1 of 2).pdf"}));
+}
+
+void TestVolumes::batchStoresTheLimitAndReportsTheVolumes()
+{
+    Folder f({2, 3, 2});
+    QProcess batch;
+    batch.start(QStringLiteral(QUIREFOLD_BATCH),
+                {"--compile", "--volume-limit", "4 pages", "--json", "--quiet", f.folder.path()});
+    QVERIFY(batch.waitForFinished(60000));
+    QCOMPARE(batch.exitCode(), 0);
+    const QJsonObject report = QJsonDocument::fromJson(batch.readAllStandardOutput()).object();
+    const QJsonArray volumes = report["volumes"].toArray();
+    QCOMPARE(volumes.size(), 3);
+    QCOMPARE(report["book"]["path"].toString(), volumes[0]["path"].toString());
+    QCOMPARE(volumes[1].toObject(),
+             (QJsonObject{{"path", f.output() + "/CompiledPDFDocument (Volume 2 of 3).pdf"},
+                          {"pages", 3},
+                          {"bytes", QFileInfo(volumes[1]["path"].toString()).size()},
+                          {"first_page", 3},
+                          {"documents", QJsonArray{"b.pdf"}}}));
+    QCOMPARE(report["documents"][2]["start_page"].toInt(), 6);
+    QVERIFY(f.folder.read("Quirefold.INI").contains("VolumeLimit=4 pages"));
+}
+
+QTEST_GUILESS_MAIN(TestVolumes)
+#include "test_volumes.moc"
