@@ -21,6 +21,19 @@ int LinesFrom(double firstBaseline)
     return int(std::floor((firstBaseline - kMargin) / kLeading)) + 1;
 }
 
+// A link to page (zero-based) of the file name beside the book.
+QPDFObjectHandle RemoteLink(const QString &name, int page)
+{
+    QPDFObjectHandle file = QPDFObjectHandle::parse("<< /Type /Filespec >>");
+    file.replaceKey("/F", QPDFObjectHandle::newString(name.toStdString()));
+    file.replaceKey("/UF", QPDFObjectHandle::newUnicodeString(name.toStdString()));
+    QPDFObjectHandle action = QPDFObjectHandle::parse("<< /S /GoToR >>");
+    action.replaceKey("/F", file);
+    action.replaceKey("/D", QPDFObjectHandle::newArray({QPDFObjectHandle::newInteger(page),
+                                                        QPDFObjectHandle::newName("/Fit")}));
+    return action;
+}
+
 QPDFObjectHandle Rectangle(double llx, double lly, double urx, double ury)
 {
     QPDFObjectHandle box = QPDFObjectHandle::newArray();
@@ -107,13 +120,14 @@ void PutIndexInFront(QPDF &book, const QString &bookTitle, const QList<IndexLine
         if (dots > 0)
             content += Text(font, QStringLiteral(" .").repeated(dots), kLineSize,
                             kMargin + first * dotsWidth, baseline);
-        QPDFObjectHandle destination = QPDFObjectHandle::newArray();
-        destination.appendItem(line.page);
-        destination.appendItem(QPDFObjectHandle::newName("/Fit"));
         QPDFObjectHandle link =
             QPDFObjectHandle::parse("<< /Type /Annot /Subtype /Link /Border [0 0 0] /F 4 >>");
         link.replaceKey("/Rect", Rectangle(kMargin, baseline - 4, right, baseline + kLineSize));
-        link.replaceKey("/Dest", destination);
+        if (line.file.isEmpty())
+            link.replaceKey("/Dest", QPDFObjectHandle::newArray(
+                                         {line.page, QPDFObjectHandle::newName("/Fit")}));
+        else
+            link.replaceKey("/A", RemoteLink(line.file, line.filePage));
         annotations.appendItem(book.makeIndirectObject(link));
         baseline -= kLeading;
     }

@@ -15,6 +15,10 @@ struct IndexLine {
     QString title;
     QString pageNumber;
     QPDFObjectHandle page;
+    // A page of another file beside the book instead (a later volume): its name, and the page,
+    // zero-based.
+    QString file{};
+    int filePage = 0;
 };
 
 // How many pages the index of so many lines takes.

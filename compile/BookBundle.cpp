@@ -8,8 +8,8 @@
 namespace qf {
 
 BookBundle::BookBundle(const CompileRequest &request)
-    : first_(request.firstNumber), total_(request.numberedTotal), index_(request.indexPage),
-      blankSheets_(request.blankSheets), title_(BookTitleOf(request))
+    : place_(request.place), index_(request.indexPage), blankSheets_(request.blankSheets),
+      title_(BookTitleOf(request))
 {
     if (!request.pageNumbers.isEmpty()) {
         QString problem;
@@ -34,9 +34,17 @@ BookBundle::BookBundle(const CompileRequest &request)
 
 QString BookBundle::Number(int page, int total) const
 {
-    const int number = first_ + page;
-    return format_ ? format_->Reference(number, total_ > 0 ? total_ : total)
-                   : QString::number(number);
+    const int number = place_.firstNumber + page;
+    return format_
+               ? format_->Reference(number, place_.numberedTotal > 0 ? place_.numberedTotal : total)
+               : QString::number(number);
+}
+
+QString BookBundle::IndexNumber(int number, int total, int volume) const
+{
+    return QCoreApplication::translate("Bundle", "vol. %1, %2")
+        .arg(volume)
+        .arg(format_ ? format_->Reference(number, total) : QString::number(number));
 }
 
 int BookBundle::PutIndexInFront(QPDF &book, BookLayout &layout)
@@ -48,13 +56,21 @@ int BookBundle::PutIndexInFront(QPDF &book, BookLayout &layout)
     for (const PlacedDocument &doc : layout.Documents())
         if (doc.status)
             lines.append({doc.title, QString(), pages.at(size_t(doc.startPage))});
+    const qsizetype own = lines.size();
+    // The later volumes' documents, each line a link into its volume.
+    for (const IndexedElsewhere &doc : place_.later)
+        lines.append({doc.title, IndexNumber(doc.number, place_.numberedTotal, doc.volume),
+                      QPDFObjectHandle(), doc.volumeFile, doc.page});
     const int indexPages = IndexPageCount(lines.size());
     const int blank = blankSheets_ && indexPages % 2 == 1 ? 1 : 0;
     layout.PutInFront(QCoreApplication::translate("Bundle", "Index"), indexPages, blank);
     qsizetype line = 0;
     for (const PlacedDocument &doc : layout.Documents())
-        if (doc.status)
-            lines[line++].pageNumber = Number(doc.startPage, layout.TotalPages());
+        if (doc.status && line < own)
+            lines[line++].pageNumber = place_.volume > 0
+                                           ? IndexNumber(place_.firstNumber + doc.startPage,
+                                                         place_.numberedTotal, place_.volume)
+                                           : Number(doc.startPage, layout.TotalPages());
     qf::PutIndexInFront(book, title_, lines, blank == 1, *font_);
     return indexPages + blank;
 }
@@ -67,7 +83,7 @@ Status BookBundle::Finish(QPDF &book, BookLayout &layout, const StandIns *standI
         return Status::Ok();
     if (format_) {
         try {
-            NumberPages(book, *format_, *font_, standIns, first_, total_);
+            NumberPages(book, *format_, *font_, standIns, place_.firstNumber, place_.numberedTotal);
         } catch (const std::exception &e) {
             return Status::Failed(
                 QString(),

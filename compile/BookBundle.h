@@ -34,8 +34,10 @@ private:
     // A page's number (zero-based page) as everything in the book names it.
     QString Number(int page, int total) const;
 
-    int first_ = 1; // the number of the book's first page
-    int total_ = 0; // {total}; 0: the book's own pages
+    // Page numbers of the whole set, as each line of the index says them.
+    QString IndexNumber(int number, int total, int volume) const;
+
+    VolumePlace place_;
     bool index_ = false;
     bool blankSheets_ = false;
     QString title_;

@@ -5,6 +5,7 @@
 #include "book/PdfFile.h"
 #include "book/PdfWrite.h"
 #include "book/SharedStreams.h"
+#include "bundle/IndexPages.h"
 #include "bundle/PageNumberFormat.h"
 #include "bundle/PageNumbers.h"
 #include "compile/BookBundle.h"
@@ -509,56 +510,112 @@ long long MeasureBook(const CompileRequest &request, const QStringList &paths, B
     return bytes;
 }
 
-// A book's page count, as the compile reads it; 0 for one it leaves out.
-QList<int> PageCounts(const QStringList &paths)
+// What volumes are planned from: each document's pages (0 for one that is left out) and its
+// bookmark's title.
+struct DocumentFacts {
+    QList<int> pages;
+    QStringList titles;
+};
+
+DocumentFacts ReadDocumentFacts(const CompileRequest &request, const QStringList &paths)
 {
-    QList<int> counts;
-    for (const QString &path : paths) {
+    DocumentFacts facts;
+    for (qsizetype i = 0; i < paths.size(); ++i) {
         std::shared_ptr<PdfFile> source;
         int pages = 0;
-        CountPages(source.get(), ReadPdfFile(path, source), path, pages);
-        counts.append(pages);
+        const Status read =
+            CountPages(source.get(), ReadPdfFile(paths.at(i), source), paths.at(i), pages);
+        const QString &name = request.names.at(i);
+        facts.pages.append(pages);
+        facts.titles.append(request.bookmarkTitles == BookmarkTitles::FirstDot
+                                ? BookmarkTitle(name)
+                                : BookmarkTitle(name, request.bookmarkTitles,
+                                                read ? OwnTitle(source->pdf) : QString()));
     }
-    return counts;
+    return facts;
 }
 
-// The request for one volume: the documents of cut, numbered on from the volumes before.
-CompileRequest VolumeRequest(const CompileRequest &request, const VolumeCut &cut, int volume,
-                             int volumes, int numberedBefore, int numberedTotal)
+// The pages an index of so many lines takes in front, its blank sheet included.
+int IndexPagesFor(const CompileRequest &request, int lines)
+{
+    if (!request.indexPage || lines == 0)
+        return 0;
+    const int pages = IndexPageCount(lines);
+    return pages + (request.blankSheets && pages % 2 == 1 ? 1 : 0);
+}
+
+// The request for one volume: the documents of cut, in its place in the set; the first holds
+// the index, if any.
+CompileRequest VolumeRequest(const CompileRequest &request, const VolumeCut &cut, int volumes,
+                             const VolumePlace &place)
 {
     CompileRequest part = request;
     part.names = request.names.mid(cut.first, cut.count);
-    part.bookName = VolumeName(request.bookName, volume, volumes);
-    part.firstNumber = request.firstNumber + numberedBefore;
-    part.numberedTotal = numberedTotal;
-    part.indexPage = request.indexPage && volume == 1;
+    part.bookName = VolumeName(request.bookName, place.volume, volumes);
+    part.place = place;
+    part.indexPage = request.indexPage && place.volume == 1;
     return part;
 }
 
 struct VolumePlan {
     QList<VolumeCut> cuts;
-    QList<int> pages; // each volume's
+    QList<int> pages; // each volume's, the first's index included
     int total = 0;
+    QList<IndexedElsewhere> later; // the later volumes' documents, for the index
 };
+
+// Where each document of the later volumes starts, for the index in the first.
+void PlaceLaterDocuments(const CompileRequest &request, const DocumentFacts &facts, int front,
+                         VolumePlan &plan)
+{
+    const int volumes = int(plan.cuts.size());
+    int before = 0;
+    for (int i = 0; i < volumes; ++i) {
+        const VolumeCut &cut = plan.cuts.at(i);
+        int start = i == 0 ? front : 0;
+        bool sheetDue = false;
+        for (int d = cut.first; d < cut.first + cut.count; ++d) {
+            const int pages = facts.pages.at(d);
+            if (pages == 0)
+                continue;
+            start += sheetDue ? 1 : 0;
+            if (i > 0)
+                plan.later.append({facts.titles.at(d), VolumeName(request.bookName, i + 1, volumes),
+                                   i + 1, start, request.place.firstNumber + before + start});
+            start += pages;
+            sheetDue = request.blankSheets && pages % 2 == 1;
+        }
+        before += plan.pages.at(i);
+    }
+}
 
 // How the documents fall into volumes under the request's limit.
 VolumePlan PlanVolumes(const CompileRequest &request, const QStringList &paths,
                        const VolumeLimit &limit)
 {
-    const QList<int> pages = PageCounts(paths);
-    // Sizes are measured with the widest numbers the set can have.
-    const int most = VolumePages(pages, request.blankSheets, {0, int(pages.size())});
+    const DocumentFacts facts = ReadDocumentFacts(request, paths);
+    const int documents = int(facts.pages.size());
+    const int front = IndexPagesFor(request, int(documents - facts.pages.count(0)));
+    // Sizes are measured with the widest numbers the set can have, and the first volume with an
+    // index of every document.
+    const int most = front + VolumePages(facts.pages, request.blankSheets, {0, documents});
     const auto bytesOf = [&](int first, int count) {
-        const CompileRequest part =
-            VolumeRequest(request, {first, count}, first == 0 ? 1 : 2, 2, 0, most);
-        return MeasureBook(part, paths.mid(first, count), nullptr);
+        VolumePlace place{first == 0 ? 1 : 2, 1, most, {}};
+        if (first == 0)
+            for (int d = count; d < documents; ++d)
+                place.later.append(
+                    {facts.titles.at(d), VolumeName(request.bookName, 2, 2), 2, 0, most});
+        return MeasureBook(VolumeRequest(request, {first, count}, 2, place),
+                           paths.mid(first, count), nullptr);
     };
     VolumePlan plan;
-    plan.cuts = CutIntoVolumes(pages, request.blankSheets, limit, bytesOf);
+    plan.cuts = CutIntoVolumes(facts.pages, request.blankSheets, limit, bytesOf, front);
     for (const VolumeCut &cut : plan.cuts) {
-        plan.pages.append(VolumePages(pages, request.blankSheets, cut));
+        plan.pages.append(VolumePages(facts.pages, request.blankSheets, cut) +
+                          (cut.first == 0 ? front : 0));
         plan.total += plan.pages.last();
     }
+    PlaceLaterDocuments(request, facts, front, plan);
     return plan;
 }
 
@@ -601,7 +658,9 @@ void CompileVolumes(const CompileRequest &request, const QStringList &paths,
     for (int i = 0; i < volumes; ++i) {
         const VolumeCut &cut = plan.cuts.at(i);
         const CompileRequest part =
-            VolumeRequest(request, cut, i + 1, volumes, numberedBefore, plan.total);
+            VolumeRequest(request, cut, volumes,
+                          {i + 1, request.place.firstNumber + numberedBefore, plan.total,
+                           i == 0 ? plan.later : QList<IndexedElsewhere>()});
         const QString path = BookPath(request.workingFolder, part.bookName);
         auto &target = targets.emplace_back(std::make_unique<WholeFileWrite>());
         CompileResult made(request.blankSheets);
@@ -717,7 +776,9 @@ BookPlan PlanBook(const CompileRequest &request)
     for (int i = 0; i < count; ++i) {
         const VolumeCut &cut = volumes.cuts.at(i);
         const CompileRequest part =
-            VolumeRequest(request, cut, i + 1, count, before, volumes.total);
+            VolumeRequest(request, cut, count,
+                          {i + 1, request.place.firstNumber + before, volumes.total,
+                           i == 0 ? volumes.later : QList<IndexedElsewhere>()});
         plan.volumes.append({part.bookName, part.names, volumes.pages.at(i),
                              MeasureBook(part, paths.mid(cut.first, cut.count), nullptr), before});
         before += volumes.pages.at(i);

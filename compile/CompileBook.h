@@ -3,6 +3,7 @@
 #include "book/SharedStreams.h"
 #include "compile/BookLayout.h"
 #include "compile/BookViewer.h"
+#include "compile/Volumes.h"
 #include "core/BookChoices.h"
 #include "core/JobObserver.h"
 #include "core/Status.h"
@@ -42,8 +43,7 @@ struct CompileRequest {
     QString ocrLanguages{};      // e.g. "eng+deu"; empty: English and the desktop's language
     QString ocrCache{};          // where recognised copies are kept; empty: the user's cache
     QString volumeLimit{};       // e.g. "300 pages" or "20 MB"; empty: one book
-    int firstNumber = 1;         // the number of the book's first page (volumes number on)
-    int numberedTotal = 0;       // {total} of the page numbers; 0: the book's own pages
+    VolumePlace place{};         // where the book stands in a set of volumes
 };
 
 // The folder's choices for the book into the request.

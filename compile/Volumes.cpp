@@ -86,13 +86,14 @@ int VolumePages(const QList<int> &pages, bool blankSheets, const VolumeCut &cut)
 }
 
 QList<VolumeCut> CutIntoVolumes(const QList<int> &pages, bool blankSheets, const VolumeLimit &limit,
-                                const std::function<qint64(int, int)> &bytesOf)
+                                const std::function<qint64(int, int)> &bytesOf, int frontPages)
 {
     const int documents = int(pages.size());
     const auto fits = [&](int first, int count) {
         const VolumeCut cut{first, count};
         return limit.unit == VolumeLimit::Unit::Pages
-                   ? VolumePages(pages, blankSheets, cut) <= limit.amount
+                   ? VolumePages(pages, blankSheets, cut) + (first == 0 ? frontPages : 0) <=
+                         limit.amount
                    : bytesOf(first, count) <= limit.amount;
     };
     QList<VolumeCut> cuts;

@@ -22,6 +22,23 @@ struct VolumeLimit {
     QString Text() const;
 };
 
+// A document of a later volume, as the index in the first volume lists it.
+struct IndexedElsewhere {
+    QString title;
+    QString volumeFile; // the volume's file name, beside the first
+    int volume = 0;
+    int page = 0;   // where it starts in its volume, zero-based
+    int number = 0; // its first page's number in the whole set
+};
+
+// Where a book stands in a set of volumes.
+struct VolumePlace {
+    int volume = 0;                // 1-based; 0: a book of its own
+    int firstNumber = 1;           // the number of its first page
+    int numberedTotal = 0;         // what {total} says: the set's pages; 0: the book's own
+    QList<IndexedElsewhere> later; // the later volumes' documents, for the first one's index
+};
+
 // "NAME (Volume i of n).pdf", NAME being the book's name without ".pdf".
 QString VolumeName(const QString &bookName, int volume, int volumes);
 // Whether name is a volume of the book bookName, of any set.
@@ -37,9 +54,11 @@ struct VolumeCut {
 // Cuts the documents, in list order, into volumes, each filled as far as the limit allows; only
 // between documents. pages: each document's pages (0 for one that is left out). With blank sheets
 // on, a document that ends on an odd page is followed by one when another comes in its volume.
-// bytesOf(first, count) gives a volume's size as written, for a limit in bytes.
+// bytesOf(first, count) gives a volume's size as written, for a limit in bytes. The first volume
+// holds frontPages more (an index).
 QList<VolumeCut> CutIntoVolumes(const QList<int> &pages, bool blankSheets, const VolumeLimit &limit,
-                                const std::function<qint64(int, int)> &bytesOf = {});
+                                const std::function<qint64(int, int)> &bytesOf = {},
+                                int frontPages = 0);
 
 // The pages of the volume cut takes, blank sheets included.
 int VolumePages(const QList<int> &pages, bool blankSheets, const VolumeCut &cut);

@@ -60,6 +60,7 @@ private slots:
     void cutsFallBetweenDocuments_data();
     void cutsFallBetweenDocuments();
     void volumesAreWholeBooksNumberedOn();
+    void theFirstVolumesIndexListsEveryDocument();
     void sizeCapsHoldOnTheBytesWritten();
     void setsAreNeverMixed();
     void batchStoresTheLimitAndReportsTheVolumes();
@@ -181,6 +182,35 @@ void TestVolumes::volumesAreWholeBooksNumberedOn()
     QCOMPARE(result.volumes.size(), 2);
     QCOMPARE(result.volumes[1].pagesBefore, 5);
     QCOMPARE(result.bytes, QFileInfo(result.book).size() + QFileInfo(second).size());
+}
+
+void TestVolumes::theFirstVolumesIndexListsEveryDocument()
+{
+    // The index and its blank sheet, then a; b and c make the second volume.
+    Folder f({2, 2, 1});
+    f.request.volumeLimit = "5 pages";
+    f.request.pageNumbers = "{n}";
+    f.request.indexPage = true;
+    NoViewer viewer;
+    SilentObserver observer;
+    const CompileResult result = CompileBook(f.request, observer, viewer);
+    QCOMPARE(result.volumes.size(), 2);
+    const QString index = ProgramOutput("pdftotext", {"-l", "1", result.book, "-"});
+    for (const char *line : {"vol. 1, 3", "vol. 2, 5", "vol. 2, 7"})
+        QVERIFY2(index.contains(line), qPrintable(index));
+    // Each later document's line opens its volume at its page.
+    QStringList links;
+    auto pdf = ReadPdf(result.book);
+    QPDFObjectHandle first = pdf->getAllPages().front();
+    for (QPDFObjectHandle annot : first.getKey("/Annots").aitems())
+        if (QPDFObjectHandle go = annot.getKey("/A"); go.isDictionary())
+            links.append(
+                QString("%1 %2")
+                    .arg(QString::fromStdString(go.getKey("/F").getKey("/UF").getUTF8Value()))
+                    .arg(go.getKey("/D").getArrayItem(0).getIntValue()));
+    QCOMPARE(links, (QStringList{"Bundle (Volume 2 of 2).pdf 0", "Bundle (Volume 2 of 2).pdf 2"}));
+    QVERIFY(ProgramOutput("pdftotext", {"-f", "3", "-l", "3", result.volumes[1].path, "-"})
+                .contains("7"));
 }
 
 void TestVolumes::sizeCapsHoldOnTheBytesWritten()

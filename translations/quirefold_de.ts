@@ -687,6 +687,10 @@ Rückgabewert:
         <source>The pages could not all be numbered (%1).</source>
         <translation>Nicht alle Seiten konnten nummeriert werden (%1).</translation>
     </message>
+    <message>
+        <source>vol. %1, %2</source>
+        <translation>Bd. %1, %2</translation>
+    </message>
 </context>
 <context>
     <name>Conversion</name>
