@@ -147,6 +147,38 @@ QPDFObjectHandle Destinations::RemoteDestination(QPDF &book, const Placed &targe
     return result;
 }
 
+void Destinations::LeadToVolume(QPDFObjectHandle action, const InAnotherVolume &other)
+{
+    QPDFObjectHandle dest = action.getKey("/D");
+    // Names stay names, under the prefix that volume keeps them by; a page moves to its place.
+    const std::string prefix = other.name.toStdString() + "/";
+    QPDFObjectHandle moved;
+    if (dest.isName())
+        moved = QPDFObjectHandle::newUnicodeString(prefix + NameKey(dest.getName()));
+    else if (dest.isString())
+        moved = QPDFObjectHandle::newUnicodeString(prefix + dest.getUTF8Value());
+    else {
+        long long index =
+            dest.isArray() && dest.getArrayNItems() >= 1 && dest.getArrayItem(0).isInteger()
+                ? dest.getArrayItem(0).getIntValue()
+                : 0;
+        if (index < 0 || index >= other.pages)
+            index = 0;
+        moved = QPDFObjectHandle::newArray({QPDFObjectHandle::newInteger(other.firstPage + index)});
+        if (dest.isArray() && dest.getArrayNItems() >= 2)
+            for (int i = 1; i < dest.getArrayNItems(); ++i)
+                moved.appendItem(dest.getArrayItem(i).shallowCopy());
+        else
+            moved.appendItem(QPDFObjectHandle::newName("/Fit"));
+    }
+    QPDFObjectHandle file = QPDFObjectHandle::parse("<< /Type /Filespec >>");
+    file.replaceKey("/F", QPDFObjectHandle::newString(other.volumeFile.toStdString()));
+    file.replaceKey("/UF", QPDFObjectHandle::newUnicodeString(other.volumeFile.toStdString()));
+    action.replaceKey("/F", file);
+    action.replaceKey("/D", moved);
+    action.removeKey("/SD");
+}
+
 void Destinations::Finish(QPDF &book)
 {
     for (Remote &remote : remote_) {
@@ -158,8 +190,14 @@ void Destinations::Finish(QPDF &book)
             for (const Placed &placed : placed_)
                 if (placed.name.compare(remote.target, Qt::CaseInsensitive) == 0)
                     target = &placed;
-        if (!target)
+        if (!target) {
+            for (const InAnotherVolume &other : others_)
+                if (other.name.compare(remote.target, Qt::CaseInsensitive) == 0) {
+                    LeadToVolume(remote.action, other);
+                    break;
+                }
             continue;
+        }
         QPDFObjectHandle dest = RemoteDestination(book, *target, remote.action.getKey("/D"));
         remote.action.replaceKey("/S", QPDFObjectHandle::newName("/GoTo"));
         remote.action.replaceKey("/D", dest);

@@ -12,6 +12,14 @@
 
 namespace qf {
 
+// A PDF of the folder that went into another volume of the book: a link to it opens that volume.
+struct InAnotherVolume {
+    QString name;       // the PDF's file name
+    QString volumeFile; // the volume's, beside this one
+    int firstPage = 0;  // where it starts in its volume, zero-based
+    int pages = 0;
+};
+
 // The book's named destinations and the links that use them. Each source's names are kept under
 // its own prefix (PrefixedName), its links and GoTo actions renamed to match, so two sources' names
 // never meet; a link to another PDF of the book (GoToR) becomes a link inside the book.
@@ -25,7 +33,10 @@ public:
     {
         placed_.push_back({name, firstPage, pages});
     }
-    // Writes the names into the book's catalog and turns links between its PDFs into its own.
+    // The PDFs of the other volumes, when the book is one of a set.
+    void SetOtherVolumes(std::vector<InAnotherVolume> others) { others_ = std::move(others); }
+    // Writes the names into the book's catalog and turns links between its PDFs into its own;
+    // a link to a PDF in another volume opens that volume there.
     void Finish(QPDF &book);
     // The sources' pages moved on by pages in the book.
     void ShiftPages(int pages)
@@ -49,10 +60,13 @@ private:
     QPDFObjectHandle Renamed(const SourceInBook &source, QPDFObjectHandle dest) const;
     QString TargetInBook(QPDFObjectHandle file) const;
     QPDFObjectHandle RemoteDestination(QPDF &book, const Placed &target, QPDFObjectHandle dest);
+    // Makes action open the volume that holds other, where it led in the PDF.
+    static void LeadToVolume(QPDFObjectHandle action, const InAnotherVolume &other);
 
     std::map<std::string, QPDFObjectHandle> names_; // every source's, prefixed
     std::vector<Placed> placed_;
     std::vector<Remote> remote_;
+    std::vector<InAnotherVolume> others_;
 };
 
 } // namespace qf

@@ -24,6 +24,11 @@ public:
     // A source that stands alone, written apart from the book by writer.
     void AddAlone(QPDF &book, const QString &name, int firstPage, int pages,
                   const SourcePiece &piece, BookWriter &writer);
+    // The PDFs of the other volumes, when the book is one of a set: links to them open those.
+    void SetOtherVolumes(std::vector<InAnotherVolume> others)
+    {
+        destinations_.SetOtherVolumes(std::move(others));
+    }
     // frontPages: pages put in front of the sources' since they were added.
     Status Finish(QPDF &book, int frontPages = 0);
 

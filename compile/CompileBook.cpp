@@ -216,7 +216,9 @@ void FitToPageBefore(PdfFile &book, int index)
 struct Assembly {
     explicit Assembly(const CompileRequest &request)
         : bundle(request), change(bundle.Stamps() ? StampChange() : PageChange())
-    {}
+    {
+        documentLevel.SetOtherVolumes(request.place.others);
+    }
 
     BookBundle bundle; // the index and page numbers the folder chose
     DamageReport damage;
@@ -561,7 +563,8 @@ struct VolumePlan {
     QList<VolumeCut> cuts;
     QList<int> pages; // each volume's, the first's index included
     int total = 0;
-    QList<IndexedElsewhere> later; // the later volumes' documents, for the index
+    QList<IndexedElsewhere> later;                 // the later volumes' documents, for the index
+    QList<std::pair<int, InAnotherVolume>> placed; // each document's volume (zero-based), place
 };
 
 // Where each document of the later volumes starts, for the index in the first.
@@ -579,6 +582,9 @@ void PlaceLaterDocuments(const CompileRequest &request, const DocumentFacts &fac
             if (pages == 0)
                 continue;
             start += sheetDue ? 1 : 0;
+            plan.placed.append({i,
+                                {request.names.at(d), VolumeName(request.bookName, i + 1, volumes),
+                                 start, pages}});
             if (i > 0)
                 plan.later.append({facts.titles.at(d), VolumeName(request.bookName, i + 1, volumes),
                                    i + 1, start, request.place.firstNumber + before + start});
@@ -587,6 +593,16 @@ void PlaceLaterDocuments(const CompileRequest &request, const DocumentFacts &fac
         }
         before += plan.pages.at(i);
     }
+}
+
+// The documents of every volume but volume (zero-based), for the links that lead to them.
+std::vector<InAnotherVolume> OtherVolumes(const VolumePlan &plan, int volume)
+{
+    std::vector<InAnotherVolume> others;
+    for (const auto &[in, place] : plan.placed)
+        if (in != volume)
+            others.push_back(place);
+    return others;
 }
 
 // How the documents fall into volumes under the request's limit.
@@ -600,7 +616,7 @@ VolumePlan PlanVolumes(const CompileRequest &request, const QStringList &paths,
     // index of every document.
     const int most = front + VolumePages(facts.pages, request.blankSheets, {0, documents});
     const auto bytesOf = [&](int first, int count) {
-        VolumePlace place{first == 0 ? 1 : 2, 1, most, {}};
+        VolumePlace place{first == 0 ? 1 : 2, 1, most, {}, {}};
         if (first == 0)
             for (int d = count; d < documents; ++d)
                 place.later.append(
@@ -660,7 +676,7 @@ void CompileVolumes(const CompileRequest &request, const QStringList &paths,
         const CompileRequest part =
             VolumeRequest(request, cut, volumes,
                           {i + 1, request.place.firstNumber + numberedBefore, plan.total,
-                           i == 0 ? plan.later : QList<IndexedElsewhere>()});
+                           i == 0 ? plan.later : QList<IndexedElsewhere>(), OtherVolumes(plan, i)});
         const QString path = BookPath(request.workingFolder, part.bookName);
         auto &target = targets.emplace_back(std::make_unique<WholeFileWrite>());
         CompileResult made(request.blankSheets);
@@ -775,10 +791,10 @@ BookPlan PlanBook(const CompileRequest &request)
     int before = 0;
     for (int i = 0; i < count; ++i) {
         const VolumeCut &cut = volumes.cuts.at(i);
-        const CompileRequest part =
-            VolumeRequest(request, cut, count,
-                          {i + 1, request.place.firstNumber + before, volumes.total,
-                           i == 0 ? volumes.later : QList<IndexedElsewhere>()});
+        const CompileRequest part = VolumeRequest(
+            request, cut, count,
+            {i + 1, request.place.firstNumber + before, volumes.total,
+             i == 0 ? volumes.later : QList<IndexedElsewhere>(), OtherVolumes(volumes, i)});
         plan.volumes.append({part.bookName, part.names, volumes.pages.at(i),
                              MeasureBook(part, paths.mid(cut.first, cut.count), nullptr), before});
         before += volumes.pages.at(i);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "book/Destinations.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -33,10 +35,11 @@ struct IndexedElsewhere {
 
 // Where a book stands in a set of volumes.
 struct VolumePlace {
-    int volume = 0;                // 1-based; 0: a book of its own
-    int firstNumber = 1;           // the number of its first page
-    int numberedTotal = 0;         // what {total} says: the set's pages; 0: the book's own
-    QList<IndexedElsewhere> later; // the later volumes' documents, for the first one's index
+    int volume = 0;                      // 1-based; 0: a book of its own
+    int firstNumber = 1;                 // the number of its first page
+    int numberedTotal = 0;               // what {total} says: the set's pages; 0: the book's own
+    QList<IndexedElsewhere> later;       // the later volumes' documents, for the first one's index
+    std::vector<InAnotherVolume> others; // the other volumes' documents, for links to them
 };
 
 // "NAME (Volume i of n).pdf", NAME being the book's name without ".pdf".

@@ -44,6 +44,50 @@ QStringList Labels(const QString &path)
     return labels;
 }
 
+// Gives the PDF's first page links to page (zero-based) of each file, as a link to a file beside
+// it does.
+void LinkTo(const QString &path, const QList<std::pair<QString, int>> &targets)
+{
+    QPDF pdf;
+    pdf.processFile(QFile::encodeName(path).constData());
+    QPDFObjectHandle annotations = QPDFObjectHandle::newArray();
+    for (const auto &[file, page] : targets)
+        annotations.appendItem(pdf.makeIndirectObject(QPDFObjectHandle::parse(
+            "<< /Type /Annot /Subtype /Link /Rect [0 0 10 10] /A << /S /GoToR /F (" +
+            file.toStdString() + ") /D [" + std::to_string(page) + " /Fit] >> >>")));
+    QPDFObjectHandle first = pdf.getAllPages().front();
+    first.replaceKey("/Annots", annotations);
+    QPDFWriter writer(pdf, QFile::encodeName(path + ".new").constData());
+    writer.write();
+    QVERIFY(QFile::remove(path) && QFile::rename(path + ".new", path));
+}
+
+// Where the first page's links lead: "GoTo PAGE" inside the PDF, "FILE PAGE" to another.
+QStringList LinksOf(const QString &path)
+{
+    auto pdf = ReadPdf(path);
+    QStringList links;
+    QPDFObjectHandle first = pdf->getAllPages().front();
+    const std::vector<QPDFObjectHandle> &pages = pdf->getAllPages();
+    for (QPDFObjectHandle annot : first.getKey("/Annots").aitems()) {
+        QPDFObjectHandle go = annot.getKey("/A");
+        if (!go.isDictionary())
+            continue;
+        QPDFObjectHandle to = go.getKey("/D").getArrayItem(0);
+        if (go.getKey("/S").isNameAndEquals("/GoTo")) {
+            for (size_t i = 0; i < pages.size(); ++i)
+                if (pages[i].getObjGen() == to.getObjGen())
+                    links.append(QString("GoTo %1").arg(i));
+        } else {
+            links.append(
+                QString("%1 %2")
+                    .arg(QString::fromStdString(go.getKey("/F").getKey("/UF").getUTF8Value()))
+                    .arg(to.getIntValue()));
+        }
+    }
+    return links;
+}
+
 QStringList Entries(const QString &folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
@@ -61,6 +105,7 @@ private slots:
     void cutsFallBetweenDocuments();
     void volumesAreWholeBooksNumberedOn();
     void theFirstVolumesIndexListsEveryDocument();
+    void linksLeadIntoTheVolumeThatHoldsTheirPdf();
     void sizeCapsHoldOnTheBytesWritten();
     void setsAreNeverMixed();
     void batchStoresTheLimitAndReportsTheVolumes();
@@ -211,6 +256,21 @@ void TestVolumes::theFirstVolumesIndexListsEveryDocument()
     QCOMPARE(links, (QStringList{"Bundle (Volume 2 of 2).pdf 0", "Bundle (Volume 2 of 2).pdf 2"}));
     QVERIFY(ProgramOutput("pdftotext", {"-f", "3", "-l", "3", result.volumes[1].path, "-"})
                 .contains("7"));
+}
+
+void TestVolumes::linksLeadIntoTheVolumeThatHoldsTheirPdf()
+{
+    Folder f({2, 2, 3});
+    LinkTo(f.folder.file("a.pdf"), {{"b.pdf", 1}, {"c.pdf", 2}});
+    LinkTo(f.folder.file("c.pdf"), {{"a.pdf", 1}});
+    f.request.volumeLimit = "4 pages";
+    NoViewer viewer;
+    SilentObserver observer;
+    const CompileResult result = CompileBook(f.request, observer, viewer);
+    QCOMPARE(result.volumes.size(), 2);
+    QCOMPARE(LinksOf(result.volumes[0].path),
+             (QStringList{"GoTo 3", "Bundle (Volume 2 of 2).pdf 2"}));
+    QCOMPARE(LinksOf(result.volumes[1].path), (QStringList{"Bundle (Volume 1 of 2).pdf 1"}));
 }
 
 void TestVolumes::sizeCapsHoldOnTheBytesWritten()
