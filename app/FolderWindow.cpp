@@ -515,92 +515,85 @@ void FolderWindow::AddPdfListMenu()
                    "Window", "Right-click or press the menu key for the book's choices"));
 }
 
-void FolderWindow::AddPageNumbersChoice(QMenu *menu)
+void FolderWindow::AddAskedChoice(QMenu *menu, const char *name, const QString &text,
+                                  QString BookChoices::*value, const QString &prompt,
+                                  const QString &suggested, const ReadAnswer &read)
 {
-    // Ticked while the pages are numbered; choosing it asks for the format, empty for none.
-    QAction *action =
-        menu->addAction(QCoreApplication::translate("Window", "Number the book's pages..."));
-    action->setObjectName(QStringLiteral("PageNumbers"));
+    // Ticked while the choice holds a value; choosing it asks for one, empty for none, again and
+    // again until it can be used or the user cancels.
+    QAction *action = menu->addAction(text);
+    action->setObjectName(QLatin1String(name));
     action->setCheckable(true);
     connect(menu, &QMenu::aboutToShow, this,
-            [this, action] { action->setChecked(!choices_.pageNumbers.isEmpty()); });
-    connect(action, &QAction::triggered, this, [this, action] {
-        QString format =
-            choices_.pageNumbers.isEmpty() ? QStringLiteral("{n}") : choices_.pageNumbers;
+            [this, action, value] { action->setChecked(!(choices_.*value).isEmpty()); });
+    connect(action, &QAction::triggered, this, [=] {
+        QString answer = (choices_.*value).isEmpty() ? suggested : choices_.*value;
         for (;;) {
             QInputDialog ask(this);
             ask.setWindowTitle(kProgramTitle);
-            ask.setLabelText(QCoreApplication::translate(
-                "Window", "Each page's number, at its bottom right:\n"
-                          "{n}: the number (17)\n"
-                          "{n:6}: the number with six digits (000017)\n"
-                          "{total}: the count of pages\n"
-                          "For example: Page {n} of {total}, or ABC{n:6}.\n"
-                          "Leave it empty for no numbers."));
+            ask.setLabelText(prompt);
             // The prompt wraps, so the dialog fits a small screen in every language.
             for (QLabel *label : ask.findChildren<QLabel *>())
                 label->setWordWrap(true);
-            ask.setTextValue(format);
+            ask.setTextValue(answer);
             if (ask.exec() != QDialog::Accepted)
                 break;
-            format = ask.textValue();
-            const Status usable = CheckPageNumberFormat(format.trimmed());
-            if (usable) {
-                choices_.pageNumbers = format.trimmed();
+            answer = ask.textValue();
+            QString refusal;
+            if (const std::optional<QString> usable = read(answer, refusal)) {
+                choices_.*value = *usable;
                 break;
             }
-            QMessageBox::warning(
-                this, kProgramTitle,
-                QCoreApplication::translate("Window", "The page numbers \"%1\" cannot be used: the "
-                                                      "format %2.")
-                    .arg(format, usable.reason()));
+            QMessageBox::warning(this, kProgramTitle, refusal);
         }
-        action->setChecked(!choices_.pageNumbers.isEmpty());
+        action->setChecked(!(choices_.*value).isEmpty());
     });
+}
+
+void FolderWindow::AddPageNumbersChoice(QMenu *menu)
+{
+    AddAskedChoice(
+        menu, "PageNumbers", QCoreApplication::translate("Window", "Number the book's pages..."),
+        &BookChoices::pageNumbers,
+        QCoreApplication::translate("Window", "Each page's number, at its bottom right:\n"
+                                              "{n}: the number (17)\n"
+                                              "{n:6}: the number with six digits (000017)\n"
+                                              "{total}: the count of pages\n"
+                                              "For example: Page {n} of {total}, or ABC{n:6}.\n"
+                                              "Leave it empty for no numbers."),
+        QStringLiteral("{n}"), [](const QString &format, QString &refusal) {
+            if (const Status usable = CheckPageNumberFormat(format.trimmed()); !usable) {
+                refusal = QCoreApplication::translate(
+                              "Window", "The page numbers \"%1\" cannot be used: the format %2.")
+                              .arg(format, usable.reason());
+                return std::optional<QString>();
+            }
+            return std::optional(format.trimmed());
+        });
 }
 
 void FolderWindow::AddVolumesChoice(QMenu *menu)
 {
-    // Ticked while the book is cut into volumes; choosing it asks for the limit, empty for none.
-    QAction *action =
-        menu->addAction(QCoreApplication::translate("Window", "Split the book into volumes..."));
-    action->setObjectName(QStringLiteral("VolumeLimit"));
-    action->setCheckable(true);
-    connect(menu, &QMenu::aboutToShow, this,
-            [this, action] { action->setChecked(!choices_.volumeLimit.isEmpty()); });
-    connect(action, &QAction::triggered, this, [this, action] {
-        QString limit =
-            choices_.volumeLimit.isEmpty() ? QStringLiteral("300 pages") : choices_.volumeLimit;
-        for (;;) {
-            QInputDialog ask(this);
-            ask.setWindowTitle(kProgramTitle);
-            ask.setLabelText(QCoreApplication::translate(
-                "Window", "The most each volume may hold, as a portal, a mail server or a "
-                          "binder takes it: a number of pages (300 pages) or of megabytes "
-                          "(20 MB). The book is cut only between documents.\n"
-                          "Leave it empty for one book."));
-            for (QLabel *label : ask.findChildren<QLabel *>())
-                label->setWordWrap(true);
-            ask.setTextValue(limit);
-            if (ask.exec() != QDialog::Accepted)
-                break;
-            limit = ask.textValue().trimmed();
+    AddAskedChoice(
+        menu, "VolumeLimit",
+        QCoreApplication::translate("Window", "Split the book into volumes..."),
+        &BookChoices::volumeLimit,
+        QCoreApplication::translate("Window",
+                                    "The most each volume may hold, as a portal, a mail server or "
+                                    "a binder takes it: a number of pages (300 pages) or of "
+                                    "megabytes (20 MB). The book is cut only between documents.\n"
+                                    "Leave it empty for one book."),
+        QStringLiteral("300 pages"), [](const QString &limit, QString &refusal) {
+            if (limit.trimmed().isEmpty())
+                return std::optional(QString());
             QString problem;
-            if (limit.isEmpty()) {
-                choices_.volumeLimit.clear();
-                break;
-            }
-            if (const std::optional<VolumeLimit> read = VolumeLimit::Parse(limit, &problem)) {
-                choices_.volumeLimit = read->Text();
-                break;
-            }
-            QMessageBox::warning(this, kProgramTitle,
-                                 QCoreApplication::translate(
-                                     "Window", "The volume limit \"%1\" cannot be used: it %2.")
-                                     .arg(limit, problem));
-        }
-        action->setChecked(!choices_.volumeLimit.isEmpty());
-    });
+            if (const std::optional<VolumeLimit> read = VolumeLimit::Parse(limit, &problem))
+                return std::optional(read->Text());
+            refusal = QCoreApplication::translate("Window",
+                                                  "The volume limit \"%1\" cannot be used: it %2.")
+                          .arg(limit.trimmed(), problem);
+            return std::optional<QString>();
+        });
 }
 
 void FolderWindow::AddBookTitleChoice(QMenu *menu)

@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QCheckBox;
@@ -104,6 +105,11 @@ private:
     void PlaceControlsAtFirst(const Buttons &buttons);
     void ConnectButtons(const Buttons &buttons);
     void AddPdfListMenu();
+    // The stored form of an answer, or null with why it cannot be used.
+    using ReadAnswer = std::function<std::optional<QString>(const QString &, QString &refusal)>;
+    void AddAskedChoice(QMenu *menu, const char *name, const QString &text,
+                        QString BookChoices::*value, const QString &prompt,
+                        const QString &suggested, const ReadAnswer &read);
     void AddPageNumbersChoice(QMenu *menu);
     void AddVolumesChoice(QMenu *menu);
     void AddBookTitleChoice(QMenu *menu);

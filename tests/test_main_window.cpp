@@ -518,6 +518,14 @@ void TestMainWindow::pdfListMenuTicksTheBookChoices()
     answering.stop();
     QCOMPARE(refusals, 1);
     QCOMPARE(s.form->Choices().pageNumbers, QStringLiteral("ABC{n:6}"));
+    // So is the volume limit, stored as the settings file says it.
+    answers = {"20 GB", " 20 mb "};
+    refusals = 0;
+    answering.start(20);
+    menu->findChild<QAction *>("VolumeLimit")->trigger();
+    answering.stop();
+    QCOMPARE(refusals, 1);
+    QCOMPARE(s.form->Choices().volumeLimit, QStringLiteral("20 MB"));
     QMenu *titles = menu->findChild<QMenu *>("BookmarkTitles");
     titles->actions().at(2)->trigger();
     QCOMPARE(s.form->Choices().bookmarkTitles, kBookmarkTitlesOwnTitle);
