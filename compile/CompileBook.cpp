@@ -612,16 +612,21 @@ VolumePlan PlanVolumes(const CompileRequest &request, const QStringList &paths,
     const DocumentFacts facts = ReadDocumentFacts(request, paths);
     const int documents = int(facts.pages.size());
     const int front = IndexPagesFor(request, int(documents - facts.pages.count(0)));
-    // Sizes are measured with the widest numbers the set can have, and the first volume with an
-    // index of every document.
+    // A volume is measured as it will be written, where the set's numbers, volume names and
+    // pages are unknown yet as wide as they can be: it is never larger than measured.
     const int most = front + VolumePages(facts.pages, request.blankSheets, {0, documents});
-    const auto bytesOf = [&](int first, int count) {
-        VolumePlace place{first == 0 ? 1 : 2, 1, most, {}, {}};
-        if (first == 0)
-            for (int d = count; d < documents; ++d)
-                place.later.append(
-                    {facts.titles.at(d), VolumeName(request.bookName, 2, 2), 2, 0, most});
-        return MeasureBook(VolumeRequest(request, {first, count}, 2, place),
+    const QString widest = VolumeName(request.bookName, documents, documents);
+    const auto bytesOf = [&](int first, int count, int pagesBefore) {
+        VolumePlace place{
+            first == 0 ? 1 : documents, request.place.firstNumber + pagesBefore, most, {}, {}};
+        for (int d = 0; d < documents; ++d) {
+            if (d >= first && d < first + count)
+                continue;
+            if (first == 0)
+                place.later.append({facts.titles.at(d), widest, documents, most, most});
+            place.others.push_back({request.names.at(d), widest, most, facts.pages.at(d)});
+        }
+        return MeasureBook(VolumeRequest(request, {first, count}, documents, place),
                            paths.mid(first, count), nullptr);
     };
     VolumePlan plan;

@@ -86,18 +86,21 @@ int VolumePages(const QList<int> &pages, bool blankSheets, const VolumeCut &cut)
 }
 
 QList<VolumeCut> CutIntoVolumes(const QList<int> &pages, bool blankSheets, const VolumeLimit &limit,
-                                const std::function<qint64(int, int)> &bytesOf, int frontPages)
+                                const std::function<qint64(int, int, int)> &bytesOf, int frontPages)
 {
     const int documents = int(pages.size());
+    int pagesBefore = 0; // the volumes' cut so far
     const auto fits = [&](int first, int count) {
         const VolumeCut cut{first, count};
         return limit.unit == VolumeLimit::Unit::Pages
                    ? VolumePages(pages, blankSheets, cut) + (first == 0 ? frontPages : 0) <=
                          limit.amount
-                   : bytesOf(first, count) <= limit.amount;
+                   : bytesOf(first, count, pagesBefore) <= limit.amount;
     };
     QList<VolumeCut> cuts;
-    for (int first = 0; first < documents;) {
+    for (int first = 0; first < documents;
+         pagesBefore +=
+         VolumePages(pages, blankSheets, cuts.last()) + (cuts.size() == 1 ? frontPages : 0)) {
         if (!fits(first, 1)) {
             cuts.append({first, 1, true});
             ++first;

@@ -57,10 +57,11 @@ struct VolumeCut {
 // Cuts the documents, in list order, into volumes, each filled as far as the limit allows; only
 // between documents. pages: each document's pages (0 for one that is left out). With blank sheets
 // on, a document that ends on an odd page is followed by one when another comes in its volume.
-// bytesOf(first, count) gives a volume's size as written, for a limit in bytes. The first volume
-// holds frontPages more (an index).
+// bytesOf(first, count, pagesBefore) gives a volume's size as written, for a limit in bytes,
+// pagesBefore being the pages of the volumes before it. The first volume holds frontPages more
+// (an index).
 QList<VolumeCut> CutIntoVolumes(const QList<int> &pages, bool blankSheets, const VolumeLimit &limit,
-                                const std::function<qint64(int, int)> &bytesOf = {},
+                                const std::function<qint64(int, int, int)> &bytesOf = {},
                                 int frontPages = 0);
 
 // The pages of the volume cut takes, blank sheets included.
