@@ -57,7 +57,8 @@ void LinkTo(const QString &path, const QList<std::pair<QString, int>> &targets)
             file.toStdString() + ") /D [" + std::to_string(page) + " /Fit] >> >>")));
     QPDFObjectHandle first = pdf.getAllPages().front();
     first.replaceKey("/Annots", annotations);
-    QPDFWriter writer(pdf, QFile::encodeName(path + ".new").constData());
+    const QByteArray target = QFile::encodeName(path + ".new");
+    QPDFWriter writer(pdf, target.constData()); // keeps the name, not a copy
     writer.write();
     QVERIFY(QFile::remove(path) && QFile::rename(path + ".new", path));
 }
