@@ -41,6 +41,14 @@ public:
     // Ends the whole process group (politely, then by force) and reaps the child.
     void End(std::chrono::milliseconds grace = std::chrono::milliseconds(2000));
 
+    // Sets an environment variable for the program started next.
+    void SetEnvironment(const QString &name, const QString &value)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(name, value);
+        process_.setProcessEnvironment(environment);
+    }
+
     bool IsRunning() const { return process_.state() != QProcess::NotRunning; }
     // The process group, 0 once ended; it may be ended from another thread.
     qint64 ProcessGroup() const { return group_; }

@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <chrono>
@@ -57,9 +58,13 @@ QString PageList(const std::vector<int> &pages)
 // One OCRmyPDF at work on one PDF, its copy written into the cache whole or not at all.
 class Recognition {
 public:
-    Recognition(const Scanned &scan, const QString &languages, const QString &cacheFolder)
+    Recognition(const Scanned &scan, const QString &languages, const QString &cacheFolder,
+                const QString &scratch)
         : scan_(scan), languages_(languages), cacheFolder_(cacheFolder)
-    {}
+    {
+        // OCRmyPDF's own temporary files, which a stopped run would leave in /tmp.
+        process_.SetEnvironment(QStringLiteral("TMPDIR"), scratch);
+    }
 
     const Scanned &scan() const { return scan_; }
     // The page it is at, once it has changed since last asked; else 0.
@@ -177,6 +182,8 @@ void RecogniseAll(const QList<Scanned> &pending, const QString &languages,
     int donePages = 0;
     observer.Doing(
         QCoreApplication::translate("Recognition", "Making scanned pages searchable..."));
+    const QTemporaryDir scratch(JoinPath(cacheFolder, RecognitionCache::kScratchPrefix) +
+                                QStringLiteral("XXXXXX"));
     std::list<Recognition> running;
     qsizetype next = 0;
     observer.Progress(0, totalPages);
@@ -188,7 +195,8 @@ void RecogniseAll(const QList<Scanned> &pending, const QString &languages,
             return;
         }
         while (next < pending.size() && int(running.size()) < atOnce) {
-            Recognition &started = running.emplace_back(pending.at(next++), languages, cacheFolder);
+            Recognition &started =
+                running.emplace_back(pending.at(next++), languages, cacheFolder, scratch.path());
             if (const Status begun = started.Start(); !begun) {
                 result.problems.add(begun);
                 donePages += int(started.scan().pages.size());

@@ -29,6 +29,13 @@ Status RecognitionCache::Open() const
         return Status::Failed(
             folder_, QCoreApplication::translate("Recognition", "the folder could not be made"));
     RemoveLeftoverTemporaries(folder_);
+    // A killed run's scratch folders; a day is longer than any run.
+    const QFileInfoList scratch = QDir(folder_).entryInfoList(
+        {kScratchPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QFileInfo &leftover : scratch)
+        if (!leftover.isSymLink() &&
+            leftover.lastModified() < QDateTime::currentDateTimeUtc().addDays(-1))
+            QDir(leftover.filePath()).removeRecursively();
     return Status::Ok();
 }
 

@@ -16,6 +16,8 @@ public:
     static QString DefaultFolder();
     static constexpr qint64 kDefaultLimit = 1000LL * 1000 * 1000;
     static constexpr int kDefaultMaxAgeDays = 180;
+    // A run's folder for OCRmyPDF's temporary files, removed with it.
+    static inline const QString kScratchPrefix = QStringLiteral(".scratch-");
 
     explicit RecognitionCache(QString folder) : folder_(std::move(folder)) {}
 
