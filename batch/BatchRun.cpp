@@ -93,6 +93,48 @@ void PrintVolumes(QTextStream &out, const Workspace &ws, const CompileRequest &r
                                     report.volumes.first().bytes};
 }
 
+// The ticked documents, each with the state of its PDF.
+void PrintDocumentsToConvert(QTextStream &out, const Workspace &ws,
+                             const FolderSelection &selection, BatchReport &report)
+{
+    const QStringList documents = selection.documents.Ticked();
+    if (!documents.isEmpty())
+        out << '\n' << QCoreApplication::translate("Batch", "Documents to convert:") << '\n';
+    const QList<PdfState> states = PdfStatesOf(ws.WorkingFolder, documents);
+    report.toConvert.emplace();
+    for (qsizetype i = 0; i < documents.size(); ++i) {
+        out << "  " << documents.at(i) << ": " << PdfStateText(states.at(i)) << '\n';
+        report.toConvert->append({ws.PathOf(documents.at(i)), PdfStateKey(states.at(i))});
+    }
+}
+
+// What the plan's table says: the documents and the totals, across the volumes when the book is
+// cut into them, each document starting where its volume puts it, numbered on.
+struct PlannedBook {
+    QList<PlacedDocument> documents;
+    int pages = 0;
+    int blankSheets = 0;
+    long long bytes = -1;
+};
+
+PlannedBook Planned(const BookPlan &book)
+{
+    if (book.volumes.isEmpty())
+        return {book.layout.Documents(), book.layout.TotalPages(), book.layout.BlankSheets(),
+                book.bytes};
+    PlannedBook planned{{}, 0, 0, 0};
+    for (const BookPlan::Volume &volume : book.volumes) {
+        for (PlacedDocument doc : volume.layout.Documents()) {
+            doc.startPage += doc.status ? volume.pagesBefore : 0;
+            planned.documents.append(doc);
+        }
+        planned.pages += volume.layout.TotalPages();
+        planned.blankSheets += volume.layout.BlankSheets();
+        planned.bytes = planned.bytes >= 0 && volume.bytes >= 0 ? planned.bytes + volume.bytes : -1;
+    }
+    return planned;
+}
+
 void PrintPlan(Console &console, const Workspace &ws, const FolderSelection &selection,
                BatchReport &report)
 {
@@ -110,7 +152,12 @@ void PrintPlan(Console &console, const Workspace &ws, const FolderSelection &sel
             << '\n';
     out << '\n';
     const BookPlan book = PlanBook(request);
-    const BookLayout &plan = book.layout;
+    const BookLayout &plan = book.volumes.isEmpty() ? book.layout : book.volumes.first().layout;
+    const PlannedBook planned = Planned(book);
+    const QList<PlacedDocument> &placed = planned.documents;
+    const int totalPages = planned.pages;
+    const int blankSheets = planned.blankSheets;
+    const long long bytes = planned.bytes;
     const auto startsOn = [](int page, const QString &number) {
         return number.isEmpty()
                    ? QCoreApplication::translate("Batch", "page %1").arg(page + 1)
@@ -122,7 +169,7 @@ void PrintPlan(Console &console, const Workspace &ws, const FolderSelection &sel
     };
     // Numbered pages make the start column wider.
     int startsWidth = 9;
-    for (const PlacedDocument &doc : plan.Documents())
+    for (const PlacedDocument &doc : placed)
         startsWidth = std::max(startsWidth, int(startsOn(doc.startPage, doc.startNumber).size()));
     out << QStringLiteral("%1  %2  %3  %4  %5\n")
                .arg(QCoreApplication::translate("Batch", "pages"), 5)
@@ -140,7 +187,7 @@ void PrintPlan(Console &console, const Workspace &ws, const FolderSelection &sel
         report.index = BatchReport::Index{plan.FrontPages() - plan.FrontBlankSheets(),
                                           plan.FrontBlankSheets() > 0};
     }
-    for (const PlacedDocument &doc : plan.Documents()) {
+    for (const PlacedDocument &doc : placed) {
         if (!doc.status) {
             out << QStringLiteral("%1  %2  %3  %4  %5\n")
                        .arg(QStringLiteral("-"), 5)
@@ -161,30 +208,24 @@ void PrintPlan(Console &console, const Workspace &ws, const FolderSelection &sel
     }
     out << '\n'
         << QCoreApplication::translate("Batch", "Total: %1 (%2, %3)")
-               .arg(QCoreApplication::translate("Batch", "%n page(s)", nullptr, plan.TotalPages()),
+               .arg(QCoreApplication::translate("Batch", "%n page(s)", nullptr, totalPages),
                     QCoreApplication::translate("Batch", "%n document(s)", nullptr,
-                                                int(plan.Documents().size())),
-                    QCoreApplication::translate("Batch", "%n blank sheet(s)", nullptr,
-                                                plan.BlankSheets()))
+                                                int(placed.size())),
+                    QCoreApplication::translate("Batch", "%n blank sheet(s)", nullptr, blankSheets))
         << '\n';
-    if (book.bytes >= 0)
+    if (bytes >= 0)
         out << QCoreApplication::translate("Batch", "Size: about %1")
-                   .arg(BookSizeText(book.bytes, book.shared))
+                   .arg(BookSizeText(bytes, book.shared))
             << '\n';
-    report.documents = PlacedOnly(plan);
+    report.documents.clear();
+    for (const PlacedDocument &doc : placed)
+        if (doc.status)
+            report.documents.append(doc);
     if (!plan.Empty())
-        report.book = BatchReport::Book{bookPath, plan.TotalPages(), book.bytes};
+        report.book = BatchReport::Book{bookPath, totalPages, bytes};
     PrintVolumes(out, ws, request, book, report);
-    const QStringList documents = selection.documents.Ticked();
-    if (!documents.isEmpty())
-        out << '\n' << QCoreApplication::translate("Batch", "Documents to convert:") << '\n';
-    const QList<PdfState> states = PdfStatesOf(ws.WorkingFolder, documents);
-    report.toConvert.emplace();
-    for (qsizetype i = 0; i < documents.size(); ++i) {
-        out << "  " << documents.at(i) << ": " << PdfStateText(states.at(i)) << '\n';
-        report.toConvert->append({ws.PathOf(documents.at(i)), PdfStateKey(states.at(i))});
-    }
-    if (plan.Documents().isEmpty()) {
+    PrintDocumentsToConvert(out, ws, selection, report);
+    if (placed.isEmpty()) {
         const QString nothing = QCoreApplication::translate(
             "Batch", "No PDF file is ticked, so there is nothing to compile.");
         console.Error(nothing);

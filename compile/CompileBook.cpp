@@ -800,8 +800,10 @@ BookPlan PlanBook(const CompileRequest &request)
             request, cut, count,
             {i + 1, request.place.firstNumber + before, volumes.total,
              i == 0 ? volumes.later : QList<IndexedElsewhere>(), OtherVolumes(volumes, i)});
-        plan.volumes.append({part.bookName, part.names, volumes.pages.at(i),
-                             MeasureBook(part, paths.mid(cut.first, cut.count), nullptr), before});
+        BookPlan volume;
+        MeasureBook(part, paths.mid(cut.first, cut.count), &volume);
+        plan.volumes.append(
+            {part.bookName, part.names, volumes.pages.at(i), volume.bytes, before, volume.layout});
         before += volumes.pages.at(i);
     }
     return plan;

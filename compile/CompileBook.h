@@ -89,6 +89,7 @@ struct BookPlan {
         int pages = 0;
         long long bytes = -1;
         int pagesBefore = 0;
+        BookLayout layout{false}; // its documents, each start page its own
     };
     QList<Volume> volumes; // with a volume limit, how the documents fall into volumes
 };

@@ -341,12 +341,21 @@ void TestVolumes::setsAreNeverMixed()
 void TestVolumes::batchStoresTheLimitAndReportsTheVolumes()
 {
     Folder f({2, 3, 2});
-    QProcess batch;
-    batch.start(QStringLiteral(QUIREFOLD_BATCH),
-                {"--compile", "--volume-limit", "4 pages", "--json", "--quiet", f.folder.path()});
-    QVERIFY(batch.waitForFinished(60000));
-    QCOMPARE(batch.exitCode(), 0);
-    const QJsonObject report = QJsonDocument::fromJson(batch.readAllStandardOutput()).object();
+    const auto run = [&](const char *job) {
+        QProcess batch;
+        batch.start(QStringLiteral(QUIREFOLD_BATCH),
+                    {job, "--volume-limit", "4 pages", "--json", "--quiet", f.folder.path()});
+        batch.waitForFinished(60000);
+        return QJsonDocument::fromJson(batch.readAllStandardOutput()).object();
+    };
+    // The plan says how the documents will fall, and where each starts, as the compile does.
+    const QJsonObject plan = run("--plan");
+    const QJsonObject report = run("--compile");
+    QCOMPARE(report["exit_status"].toInt(), 0);
+    QCOMPARE(plan["documents"], report["documents"]);
+    for (int i = 0; i < 3; ++i)
+        for (const char *key : {"path", "pages", "first_page", "documents"})
+            QCOMPARE(plan["volumes"][i][key], report["volumes"][i][key]);
     const QJsonArray volumes = report["volumes"].toArray();
     QCOMPARE(volumes.size(), 3);
     QCOMPARE(report["book"]["path"].toString(), volumes[0]["path"].toString());
