@@ -49,45 +49,31 @@ QList<PlacedDocument> PlacedOnly(const BookLayout &layout)
     return placed;
 }
 
-BatchReport::Volume VolumeReport(const QString &path, const BookLayout &layout, long long bytes,
-                                 int pagesBefore)
+BatchReport::Volume VolumeReport(const BookVolume &volume)
 {
-    BatchReport::Volume volume{path, layout.TotalPages(), bytes, pagesBefore, {}};
-    for (const PlacedDocument &doc : PlacedOnly(layout))
-        volume.documents.append(doc.name);
-    return volume;
-}
-
-// The documents of every volume, each start page counted in the whole set.
-QList<PlacedDocument> PlacedInVolumes(const QList<BatchReport::Volume> &reported,
-                                      const QList<CompileResult::Volume> &volumes)
-{
-    QList<PlacedDocument> placed;
-    for (qsizetype i = 0; i < volumes.size(); ++i)
-        for (PlacedDocument doc : PlacedOnly(volumes.at(i).layout)) {
-            doc.startPage += reported.at(i).firstPage;
-            placed.append(doc);
-        }
-    return placed;
+    BatchReport::Volume reported{
+        volume.path, volume.layout.TotalPages(), volume.bytes, volume.pagesBefore, {}};
+    for (const PlacedDocument &doc : PlacedOnly(volume.layout))
+        reported.documents.append(doc.name);
+    return reported;
 }
 
 // How the documents would fall into volumes, when the book is cut into them.
-void PrintVolumes(QTextStream &out, const Workspace &ws, const CompileRequest &request,
-                  const BookPlan &book, BatchReport &report)
+void PrintVolumes(QTextStream &out, const CompileRequest &request, const BookPlan &book,
+                  BatchReport &report)
 {
     if (book.volumes.isEmpty())
         return;
     out << '\n'
         << QCoreApplication::translate("Batch", "Volumes of at most %1:").arg(request.volumeLimit)
         << '\n';
-    for (const BookPlan::Volume &volume : book.volumes) {
-        out << "  " << volume.name << ": "
-            << QCoreApplication::translate("Batch", "%n page(s)", nullptr, volume.pages);
+    for (const BookVolume &volume : book.volumes) {
+        const BatchReport::Volume &reported = report.volumes.emplace_back(VolumeReport(volume));
+        out << "  " << FileNameFromPath(volume.path) << ": "
+            << QCoreApplication::translate("Batch", "%n page(s)", nullptr, reported.pages);
         if (volume.bytes >= 0)
             out << ", " << BookSizeText(volume.bytes, {});
-        out << ", " << volume.documents.join(QStringLiteral(", ")) << '\n';
-        report.volumes.append({BookPath(ws.WorkingFolder, volume.name), volume.pages, volume.bytes,
-                               volume.pagesBefore, volume.documents});
+        out << ", " << reported.documents.join(QStringLiteral(", ")) << '\n';
     }
     report.book = BatchReport::Book{report.volumes.first().path, report.volumes.first().pages,
                                     report.volumes.first().bytes};
@@ -122,12 +108,8 @@ PlannedBook Planned(const BookPlan &book)
     if (book.volumes.isEmpty())
         return {book.layout.Documents(), book.layout.TotalPages(), book.layout.BlankSheets(),
                 book.bytes};
-    PlannedBook planned{{}, 0, 0, 0};
-    for (const BookPlan::Volume &volume : book.volumes) {
-        for (PlacedDocument doc : volume.layout.Documents()) {
-            doc.startPage += doc.status ? volume.pagesBefore : 0;
-            planned.documents.append(doc);
-        }
+    PlannedBook planned{DocumentsInVolumes(book.volumes), 0, 0, 0};
+    for (const BookVolume &volume : book.volumes) {
         planned.pages += volume.layout.TotalPages();
         planned.blankSheets += volume.layout.BlankSheets();
         planned.bytes = planned.bytes >= 0 && volume.bytes >= 0 ? planned.bytes + volume.bytes : -1;
@@ -223,7 +205,7 @@ void PrintPlan(Console &console, const Workspace &ws, const FolderSelection &sel
             report.documents.append(doc);
     if (!plan.Empty())
         report.book = BatchReport::Book{bookPath, totalPages, bytes};
-    PrintVolumes(out, ws, request, book, report);
+    PrintVolumes(out, request, book, report);
     PrintDocumentsToConvert(out, ws, selection, report);
     if (placed.isEmpty()) {
         const QString nothing = QCoreApplication::translate(
@@ -398,11 +380,14 @@ bool RunCompile(Workspace &ws, const FolderSelection &selection, Console &consol
         problems.merge(result.problems);
         report.Add(result.notices); // said on the console as they came; warnings, no failure
         report.documents = PlacedOnly(result.layout);
-        for (const CompileResult::Volume &volume : result.volumes)
-            report.volumes.append(
-                VolumeReport(volume.path, volume.layout, volume.bytes, volume.pagesBefore));
-        if (!result.volumes.isEmpty())
-            report.documents = PlacedInVolumes(report.volumes, result.volumes);
+        for (const BookVolume &volume : result.volumes)
+            report.volumes.append(VolumeReport(volume));
+        if (!result.volumes.isEmpty()) {
+            report.documents.clear();
+            for (const PlacedDocument &doc : DocumentsInVolumes(result.volumes))
+                if (doc.status)
+                    report.documents.append(doc);
+        }
         if (result.layout.FrontPages() > 0)
             report.index =
                 BatchReport::Index{result.layout.FrontPages() - result.layout.FrontBlankSheets(),
@@ -410,7 +395,7 @@ bool RunCompile(Workspace &ws, const FolderSelection &selection, Console &consol
         console.EndProgress();
         if (!result.book.isEmpty()) {
             out << QStringLiteral("Book: %1").arg(result.book) << '\n';
-            for (const CompileResult::Volume &volume : result.volumes.mid(1))
+            for (const BookVolume &volume : result.volumes.mid(1))
                 out << QStringLiteral("Book: %1").arg(volume.path) << '\n';
             // Said, but no failure of the compile: the book is made of the PDFs there are.
             for (const StalePdf &stale : StalePdfs(ws, selection)) {

@@ -106,14 +106,8 @@ bool StructurePiece::Number(StructureTurn &turn, const std::vector<QPDFObjectHan
     std::map<std::string, std::string> roles, classes;
     MergeMap(roles_, turn.roles, newRoles_, roles);
     MergeMap(classes_, turn.classes, newClasses_, classes);
-    for (QPDFObjectHandle element : StructureElements(part_)) {
-        QPDFObjectHandle type = element.getKey("/S");
-        if (type.isName() && roles.count(type.getName()))
-            element.replaceKey("/S", QPDFObjectHandle::newName(roles.at(type.getName())));
-        QPDFObjectHandle className = element.getKey("/C");
-        if (className.isName() && classes.count(className.getName()))
-            element.replaceKey("/C", QPDFObjectHandle::newName(classes.at(className.getName())));
-    }
+    for (QPDFObjectHandle element : StructureElements(part_))
+        RenameRoleAndClass(element, roles, classes);
     for (auto &[id, element] : ids_) {
         std::string key = id;
         if (turn.ids.count(key)) {

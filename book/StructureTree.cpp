@@ -54,12 +54,7 @@ void StructureTree::RenameElements(QPDF &book, const SourceInBook &source, QPDFO
     MergeMap(book, source, "/RoleMap", roles);
     MergeMap(book, source, "/ClassMap", classes);
     for (QPDFObjectHandle element : StructureElements(part)) {
-        QPDFObjectHandle type = element.getKey("/S");
-        if (type.isName() && roles.count(type.getName()))
-            element.replaceKey("/S", QPDFObjectHandle::newName(roles.at(type.getName())));
-        QPDFObjectHandle className = element.getKey("/C");
-        if (className.isName() && classes.count(className.getName()))
-            element.replaceKey("/C", QPDFObjectHandle::newName(classes.at(className.getName())));
+        RenameRoleAndClass(element, roles, classes);
         // An annotation the form copied again is the one on the page now.
         QPDFObjectHandle object = element.getKey("/Obj");
         if (element.getKey("/Type").isNameAndEquals("/OBJR") && object.isIndirect() &&

@@ -5,6 +5,7 @@
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -63,6 +64,19 @@ inline std::vector<QPDFObjectHandle> StructureElements(QPDFObjectHandle top)
         }
     }
     return out;
+}
+
+// Gives element the role and class names another source's meanings made the book rename.
+inline void RenameRoleAndClass(QPDFObjectHandle element,
+                               const std::map<std::string, std::string> &roles,
+                               const std::map<std::string, std::string> &classes)
+{
+    QPDFObjectHandle type = element.getKey("/S");
+    if (type.isName() && roles.count(type.getName()))
+        element.replaceKey("/S", QPDFObjectHandle::newName(roles.at(type.getName())));
+    QPDFObjectHandle className = element.getKey("/C");
+    if (className.isName() && classes.count(className.getName()))
+        element.replaceKey("/C", QPDFObjectHandle::newName(classes.at(className.getName())));
 }
 
 // A /Part element made in source, titled name and in the source's language, over the top

@@ -782,15 +782,27 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
     return result;
 }
 
+QList<PlacedDocument> DocumentsInVolumes(const QList<BookVolume> &volumes)
+{
+    QList<PlacedDocument> documents;
+    for (const BookVolume &volume : volumes)
+        for (PlacedDocument doc : volume.layout.Documents()) {
+            doc.startPage += doc.status ? volume.pagesBefore : 0;
+            documents.append(doc);
+        }
+    return documents;
+}
+
 BookPlan PlanBook(const CompileRequest &request)
 {
     // The book is made in memory as a compile makes it, and its size counted, not written.
     BookPlan plan;
     const QStringList paths = SourcePaths(request);
-    MeasureBook(request, paths, &plan);
     const std::optional<VolumeLimit> limit = VolumeLimit::Parse(request.volumeLimit);
-    if (!limit)
+    if (!limit) {
+        MeasureBook(request, paths, &plan);
         return plan;
+    }
     const VolumePlan volumes = PlanVolumes(request, paths, *limit);
     const int count = int(volumes.cuts.size());
     int before = 0;
@@ -803,7 +815,9 @@ BookPlan PlanBook(const CompileRequest &request)
         BookPlan volume;
         MeasureBook(part, paths.mid(cut.first, cut.count), &volume);
         plan.volumes.append(
-            {part.bookName, part.names, volumes.pages.at(i), volume.bytes, before, volume.layout});
+            {BookPath(request.workingFolder, part.bookName), volume.layout, volume.bytes, before});
+        plan.shared.streams += volume.shared.streams;
+        plan.shared.bytes += volume.shared.bytes;
         before += volumes.pages.at(i);
     }
     return plan;

@@ -53,6 +53,18 @@ void TakeBookChoices(CompileRequest &request, const BookChoices &choices);
 // folder with no name, the root) the book's file name without ".pdf".
 QString BookTitleOf(const CompileRequest &request);
 
+// One volume of a book cut into volumes.
+struct BookVolume {
+    QString path;
+    BookLayout layout{false}; // its documents, each start page its own
+    long long bytes = -1;
+    int pagesBefore = 0; // the pages of the volumes before it
+};
+
+// The documents of every volume, each that went in starting where its volume puts it in the
+// whole set.
+QList<PlacedDocument> DocumentsInVolumes(const QList<BookVolume> &volumes);
+
 struct CompileResult {
     explicit CompileResult(bool blankSheets = false) : layout(blankSheets) {}
     QString book;      // the book's path; empty when no book was made
@@ -63,13 +75,7 @@ struct CompileResult {
     long long bytes = 0;                  // the book's size
     QList<RecognisedDocument> recognised; // the PDFs whose scanned pages were made searchable
     QList<Notice> notices;                // warnings the user was told at once, kept for the report
-    struct Volume {
-        QString path;
-        BookLayout layout; // its documents, each start page its own
-        long long bytes = 0;
-        int pagesBefore = 0; // the pages of the volumes before it
-    };
-    QList<Volume> volumes; // with a volume limit, in order; book is the first
+    QList<BookVolume> volumes;            // with a volume limit, in order; book is the first
 };
 
 // Builds the book from the request's PDFs, in order, with a blank sheet after a document that
@@ -82,16 +88,8 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
 struct BookPlan {
     BookLayout layout{false};
     SharedStreams shared;
-    long long bytes = -1; // the book's size; -1 when unknown
-    struct Volume {
-        QString name;
-        QStringList documents;
-        int pages = 0;
-        long long bytes = -1;
-        int pagesBefore = 0;
-        BookLayout layout{false}; // its documents, each start page its own
-    };
-    QList<Volume> volumes; // with a volume limit, how the documents fall into volumes
+    long long bytes = -1;      // the book's size; -1 when unknown
+    QList<BookVolume> volumes; // with a volume limit, how the documents fall into volumes
 };
 
 // The book CompileBook would make, worked out without writing anything.

@@ -1,5 +1,7 @@
 #include "compile/Volumes.h"
 
+#include "compile/CompileBook.h"
+
 #include <QCoreApplication>
 #include <QRegularExpression>
 
@@ -46,24 +48,17 @@ QString VolumeLimit::Text() const
     return QString::number(double(amount) / 1e6, 'g', 12) + QStringLiteral(" MB");
 }
 
-namespace {
-
-QString Stem(const QString &bookName)
-{
-    return bookName.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive) ? bookName.chopped(4)
-                                                                         : bookName;
-}
-
-} // namespace
-
 QString VolumeName(const QString &bookName, int volume, int volumes)
 {
-    return QStringLiteral("%1 (Volume %2 of %3).pdf").arg(Stem(bookName)).arg(volume).arg(volumes);
+    return QStringLiteral("%1 (Volume %2 of %3).pdf")
+        .arg(BookTitle(bookName))
+        .arg(volume)
+        .arg(volumes);
 }
 
 bool IsVolumeOf(const QString &name, const QString &bookName)
 {
-    const QString stem = Stem(bookName);
+    const QString stem = BookTitle(bookName);
     if (!name.startsWith(stem))
         return false;
     static const QRegularExpression volume(

@@ -49,7 +49,7 @@ void CompileRun(RunContext &ctx)
     QString where = QStringLiteral("%1/%2").arg(kOutputFolderName, request.bookName);
     if (!result.volumes.isEmpty()) {
         pages = 0;
-        for (const CompileResult::Volume &volume : result.volumes)
+        for (const BookVolume &volume : result.volumes)
             pages += volume.layout.TotalPages();
         where = QCoreApplication::translate("Runs", "%1/%2 and on, %n volume(s)", nullptr,
                                             int(result.volumes.size()))

@@ -293,7 +293,7 @@ void TestVolumes::sizeCapsHoldOnTheBytesWritten()
     QVERIFY(result.volumes.size() >= 2);
     QVERIFY(result.notices.isEmpty());
     int documents = 0;
-    for (const CompileResult::Volume &volume : result.volumes) {
+    for (const BookVolume &volume : result.volumes) {
         QVERIFY2(QFileInfo(volume.path).size() <= cap, qPrintable(volume.path));
         documents += int(volume.layout.Documents().size());
     }
