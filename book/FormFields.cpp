@@ -1,24 +1,54 @@
 #include "book/FormFields.h"
 
+#include <set>
+
 namespace qf {
 namespace {
 
 constexpr int kMaxFieldDepth = 50;
+constexpr size_t kMaxFieldNodes = 100000;
 
 bool IsPageTree(QPDFObjectHandle object)
 {
     return object.isPageObject() || object.isPagesObject();
 }
 
-// Whether qpdf can give the page's annotations copies of their own: its copier hands back an empty
-// handle for a part of the page tree, which a field or annotation of a damaged file may be.
-bool CopyableAnnotations(QPDFObjectHandle annotations)
+// Whether the field tree qpdf copies with an annotation (from its top field down through every
+// /Kids) stays clear of the page tree. qpdf's copier hands back an empty handle for a part of the
+// page tree, and a damaged file's field may be one, or list pages among its kids; the empty handle
+// would then be stored as a copied field's /Parent.
+bool FieldTreeClearOfPages(QPDFObjectHandle field)
+{
+    QPDFObjectHandle top = field;
+    for (int depth = 0; !field.isNull(); ++depth, field = field.getKey("/Parent")) {
+        if (depth > kMaxFieldDepth || !field.isDictionary() || IsPageTree(field))
+            return false;
+        top = field;
+    }
+    std::vector<QPDFObjectHandle> pending{top};
+    std::set<QPDFObjGen> seen;
+    for (size_t visited = 0; !pending.empty(); ++visited) {
+        QPDFObjectHandle node = pending.back();
+        pending.pop_back();
+        if (visited > kMaxFieldNodes || IsPageTree(node))
+            return false;
+        if (!node.isDictionary() || (node.isIndirect() && !seen.insert(node.getObjGen()).second))
+            continue;
+        for (QPDFObjectHandle kid : ValueOf(node, "/Kids").aitems())
+            pending.push_back(kid);
+    }
+    return true;
+}
+
+// Whether qpdf can give the page's annotations, and the fields they belong to, copies of their own.
+bool CopyableAnnotations(QPDFObjectHandle annotations, QPDFAcroFormDocumentHelper &form)
 {
     for (QPDFObjectHandle annotation : annotations.aitems()) {
-        QPDFObjectHandle field = annotation;
-        for (int depth = 0; !field.isNull(); ++depth, field = field.getKey("/Parent"))
-            if (depth > kMaxFieldDepth || !field.isDictionary() || IsPageTree(field))
-                return false;
+        if (!FieldTreeClearOfPages(annotation))
+            return false;
+        QPDFFormFieldObjectHelper field = form.getFieldForAnnotation(annotation);
+        if (!field.isNull() && !FieldTreeClearOfPages(field.getObjectHandle()))
+            return false;
     }
     return true;
 }
@@ -39,7 +69,7 @@ void FormFields::Add(QPDF &book, const SourceInBook &source, ReplacedObjects &re
         QPDFObjectHandle page = source.bookPages[i];
         QPDFObjectHandle before = page.getKey("/Annots");
         if (!before.isArray() ||
-            !CopyableAnnotations(QPDFObjectHandle(sourcePages[i]).getKey("/Annots")))
+            !CopyableAnnotations(QPDFObjectHandle(sourcePages[i]).getKey("/Annots"), from))
             continue;
         const std::vector<QPDFObjectHandle> firstCopies = before.getArrayAsVector();
         form_->fixCopiedAnnotations(page, sourcePages[i], from);
