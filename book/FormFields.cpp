@@ -16,8 +16,8 @@ bool IsPageTree(QPDFObjectHandle object)
 // Whether the field tree qpdf copies with an annotation (from its top field down through every
 // /Kids) stays clear of the page tree. qpdf's copier hands back an empty handle for a part of the
 // page tree, and a damaged file's field may be one, or list pages among its kids; the empty handle
-// would then be stored as a copied field's /Parent.
-bool FieldTreeClearOfPages(QPDFObjectHandle field)
+// would then be stored as a copied field's /Parent. A tree found clear is not walked again.
+bool FieldTreeClearOfPages(QPDFObjectHandle field, std::set<QPDFObjGen> &clearTops)
 {
     QPDFObjectHandle top = field;
     for (int depth = 0; !field.isNull(); ++depth, field = field.getKey("/Parent")) {
@@ -25,6 +25,8 @@ bool FieldTreeClearOfPages(QPDFObjectHandle field)
             return false;
         top = field;
     }
+    if (top.isIndirect() && clearTops.count(top.getObjGen()))
+        return true;
     std::vector<QPDFObjectHandle> pending{top};
     std::set<QPDFObjGen> seen;
     for (size_t visited = 0; !pending.empty(); ++visited) {
@@ -37,17 +39,20 @@ bool FieldTreeClearOfPages(QPDFObjectHandle field)
         for (QPDFObjectHandle kid : ValueOf(node, "/Kids").aitems())
             pending.push_back(kid);
     }
+    if (top.isIndirect())
+        clearTops.insert(top.getObjGen());
     return true;
 }
 
 // Whether qpdf can give the page's annotations, and the fields they belong to, copies of their own.
 bool CopyableAnnotations(QPDFObjectHandle annotations, QPDFAcroFormDocumentHelper &form)
 {
+    std::set<QPDFObjGen> clearTops;
     for (QPDFObjectHandle annotation : annotations.aitems()) {
-        if (!FieldTreeClearOfPages(annotation))
+        if (!FieldTreeClearOfPages(annotation, clearTops))
             return false;
         QPDFFormFieldObjectHelper field = form.getFieldForAnnotation(annotation);
-        if (!field.isNull() && !FieldTreeClearOfPages(field.getObjectHandle()))
+        if (!field.isNull() && !FieldTreeClearOfPages(field.getObjectHandle(), clearTops))
             return false;
     }
     return true;
