@@ -42,6 +42,15 @@ constexpr int kMaxActionChain = 50;
 
 } // namespace
 
+QPDFObjectHandle PrefixedDestination(const std::string &prefix, QPDFObjectHandle dest)
+{
+    if (dest.isName())
+        return QPDFObjectHandle::newUnicodeString(prefix + NameKey(dest.getName()));
+    if (dest.isString())
+        return QPDFObjectHandle::newUnicodeString(prefix + dest.getUTF8Value());
+    return dest;
+}
+
 void Destinations::Add(QPDF &book, const SourceInBook &source)
 {
     placed_.push_back({source.name, source.firstPage, source.pages});
@@ -74,19 +83,11 @@ void Destinations::Add(QPDF &book, const SourceInBook &source)
                 (annotation.isIndirect() && !seen.insert(annotation.getObjGen()).second))
                 continue;
             if (annotation.hasKey("/Dest"))
-                annotation.replaceKey("/Dest", Renamed(source, annotation.getKey("/Dest")));
+                annotation.replaceKey("/Dest", PrefixedDestination(PrefixedName(source, ""),
+                                                                   annotation.getKey("/Dest")));
             FixAction(source, annotation.getKey("/A"), seen, 0);
         }
     }
-}
-
-QPDFObjectHandle Destinations::Renamed(const SourceInBook &source, QPDFObjectHandle dest) const
-{
-    if (dest.isName())
-        return QPDFObjectHandle::newUnicodeString(PrefixedName(source, NameKey(dest.getName())));
-    if (dest.isString())
-        return QPDFObjectHandle::newUnicodeString(PrefixedName(source, dest.getUTF8Value()));
-    return dest;
 }
 
 void Destinations::FixAction(const SourceInBook &source, QPDFObjectHandle action,
@@ -97,7 +98,7 @@ void Destinations::FixAction(const SourceInBook &source, QPDFObjectHandle action
         return;
     QPDFObjectHandle type = action.getKey("/S");
     if (type.isNameAndEquals("/GoTo")) {
-        action.replaceKey("/D", Renamed(source, action.getKey("/D")));
+        action.replaceKey("/D", PrefixedDestination(PrefixedName(source, ""), action.getKey("/D")));
     } else if (type.isNameAndEquals("/GoToR")) {
         const QString target = TargetInBook(action.getKey("/F"));
         if (!target.isEmpty())
@@ -109,6 +110,22 @@ void Destinations::FixAction(const SourceInBook &source, QPDFObjectHandle action
             FixAction(source, item, seen, depth + 1);
     } else {
         FixAction(source, next, seen, depth + 1);
+    }
+}
+
+void Destinations::AddWritten(QPDF &book, const QString &name, int firstPage, int pages,
+                              const std::map<std::string, NamedPlace> &places)
+{
+    Place(name, firstPage, pages);
+    const std::vector<QPDFObjectHandle> &bookPages = book.getAllPages();
+    for (const auto &[key, place] : places) {
+        const size_t page = size_t(firstPage + place.page);
+        if (place.page < 0 || place.page >= pages || page >= bookPages.size())
+            continue;
+        QPDFObjectHandle dest = QPDFObjectHandle::parse(
+            "[ null " + (place.view.empty() ? std::string("/Fit") : place.view) + " ]");
+        dest.setArrayItem(0, bookPages[page]);
+        names_[name.toStdString() + "/" + key] = dest;
     }
 }
 

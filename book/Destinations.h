@@ -20,6 +20,15 @@ struct InAnotherVolume {
     int pages = 0;
 };
 
+// A named destination of a source written apart from the book.
+struct NamedPlace {
+    int page = 0;     // zero-based, in the source
+    std::string view; // the rest of the destination, e.g. "/XYZ 72 700 null"
+};
+
+// A link's destination as the book says it when it is a name: the name under prefix.
+QPDFObjectHandle PrefixedDestination(const std::string &prefix, QPDFObjectHandle dest);
+
 // The book's named destinations and the links that use them. Each source's names are kept under
 // its own prefix (PrefixedName), its links and GoTo actions renamed to match, so two sources' names
 // never meet; a link to another PDF of the book (GoToR) becomes a link inside the book.
@@ -28,6 +37,10 @@ public:
     // Takes the source's /Dests and /Names /Dests, and renames what its pages' links say; names
     // become strings, as the book keeps them all in its /Names /Dests tree.
     void Add(QPDF &book, const SourceInBook &source);
+    // A source written apart, named name, its pages in the book from firstPage on: its names,
+    // its links renamed already.
+    void AddWritten(QPDF &book, const QString &name, int firstPage, int pages,
+                    const std::map<std::string, NamedPlace> &places);
     // A source with no names or links of its own: links from others may still lead to it.
     void Place(const QString &name, int firstPage, int pages)
     {
@@ -57,7 +70,6 @@ private:
     };
     void FixAction(const SourceInBook &source, QPDFObjectHandle action, std::set<QPDFObjGen> &seen,
                    int depth);
-    QPDFObjectHandle Renamed(const SourceInBook &source, QPDFObjectHandle dest) const;
     QString TargetInBook(QPDFObjectHandle file) const;
     QPDFObjectHandle RemoteDestination(QPDF &book, const Placed &target, QPDFObjectHandle dest);
     // Makes action open the volume that holds other, where it led in the PDF.

@@ -24,7 +24,7 @@ Status DocumentLevel::Add(QPDF &book, const QString &name, QPDF &source, int fir
 void DocumentLevel::AddAlone(QPDF &book, const QString &name, int firstPage, int pages,
                              const SourcePiece &piece, BookWriter &writer)
 {
-    destinations_.Place(name, firstPage, pages);
+    destinations_.AddWritten(book, name, firstPage, pages, piece.destinations);
     labels_.AddWritten(firstPage, pages, piece.labels);
     std::map<std::string, QPDFObjectHandle> files;
     for (const auto &[file, number] : piece.attachments)

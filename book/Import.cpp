@@ -46,6 +46,19 @@ QPDFObjectHandle ValueOf(QPDFObjectHandle dictionary, const std::string &key)
     return dictionary.isDictionary() ? dictionary.getKey(key) : QPDFObjectHandle::newNull();
 }
 
+std::string DestinationView(QPDFObjectHandle dest)
+{
+    std::string view;
+    for (int i = 1; i < dest.getArrayNItems(); ++i) {
+        QPDFObjectHandle part = dest.getArrayItem(i);
+        if (!(part.isName() || part.isNumber() || part.isNull()))
+            return "/Fit";
+        // A value held in an object of its own is written as the value.
+        view += (i > 1 ? " " : "") + part.unparseResolved();
+    }
+    return view;
+}
+
 bool RefersToObjects(QPDFObjectHandle object, int depth)
 {
     if (object.isIndirect() || depth > 32)

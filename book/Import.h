@@ -37,6 +37,10 @@ QPDFObjectHandle ValueOf(QPDFObjectHandle dictionary, const std::string &key);
 // Whether an object refers to another anywhere inside (or is nested too deep to tell).
 bool RefersToObjects(QPDFObjectHandle object, int depth = 0);
 
+// The rest of an explicit destination after its page, as text ("/XYZ 72 700 null"); "/Fit" for
+// one that holds anything but plain values, and empty for none.
+std::string DestinationView(QPDFObjectHandle dest);
+
 // A source's name for something, as the book names it: its file name, "/", then the name. A file
 // name never holds "/", so two sources never give the same name.
 std::string PrefixedName(const SourceInBook &source, const std::string &name);

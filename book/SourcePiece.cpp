@@ -8,7 +8,6 @@
 #include <qpdf/QPDFPageLabelDocumentHelper.hh>
 
 #include <QCoreApplication>
-#include <QFileInfo>
 
 #include <deque>
 #include <set>
@@ -24,22 +23,20 @@ constexpr int kMaxRounds = 4;
 // Above every number a book's objects can have.
 constexpr int kUnnumbered = 2'000'000'000;
 
-// Whether an action, or one it leads to, goes to a named place or to another file: the book
-// renames the one and may take the other to a document of its own.
-bool LeadsByName(QPDFObjectHandle action, std::set<QPDFObjGen> &seen, int depth)
+// Whether an action, or one it leads to, goes to another file: the book may take it to a
+// document of its own.
+bool LeadsToAnotherFile(QPDFObjectHandle action, std::set<QPDFObjGen> &seen, int depth)
 {
     if (!action.isDictionary() || depth > kMaxActionChain ||
         (action.isIndirect() && !seen.insert(action.getObjGen()).second))
         return false;
-    QPDFObjectHandle type = action.getKey("/S");
-    if (type.isNameAndEquals("/GoToR") ||
-        (type.isNameAndEquals("/GoTo") && !action.getKey("/D").isArray()))
+    if (action.getKey("/S").isNameAndEquals("/GoToR"))
         return true;
     QPDFObjectHandle next = action.getKey("/Next");
     if (!next.isArray())
-        return LeadsByName(next, seen, depth + 1);
+        return LeadsToAnotherFile(next, seen, depth + 1);
     for (QPDFObjectHandle item : next.aitems())
-        if (LeadsByName(item, seen, depth + 1))
+        if (LeadsToAnotherFile(item, seen, depth + 1))
             return true;
     return false;
 }
@@ -101,12 +98,10 @@ QPDFObjectHandle BookReferences::OfPage(size_t index)
 bool StandsAlone(QPDF &source)
 {
     QPDFObjectHandle root = source.getRoot();
-    for (const char *key : {"/AcroForm", "/OCProperties", "/Dests"})
+    for (const char *key : {"/AcroForm", "/OCProperties"})
         if (root.hasKey(key))
             return false;
-    // Of the catalog's names, only attached files go apart.
-    if (root.hasKey("/Names") &&
-        (!root.getKey("/Names").isDictionary() || root.getKey("/Names").hasKey("/Dests")))
+    if (root.hasKey("/Names") && !root.getKey("/Names").isDictionary())
         return false;
     const bool tagged = root.getKey("/StructTreeRoot").isDictionary();
     if (root.hasKey("/StructTreeRoot") && !tagged)
@@ -118,14 +113,9 @@ bool StandsAlone(QPDF &source)
         QPDFObjectHandle annotations = page.getKey("/Annots");
         if (!annotations.isArray())
             continue;
-        for (QPDFObjectHandle annotation : annotations.aitems()) {
-            if (!annotation.isDictionary())
-                continue;
-            QPDFObjectHandle dest = annotation.getKey("/Dest");
-            if ((!dest.isNull() && !dest.isArray()) ||
-                LeadsByName(annotation.getKey("/A"), seen, 0))
+        for (QPDFObjectHandle annotation : annotations.aitems())
+            if (annotation.isDictionary() && LeadsToAnotherFile(annotation.getKey("/A"), seen, 0))
                 return false;
-        }
     }
     return true;
 }
@@ -164,6 +154,38 @@ bool PieceMaker::ReadAttachments(QPDF &source, std::vector<QPDFObjectHandle> &re
     return true;
 }
 
+bool PieceMaker::ReadDestinations(QPDF &source, const QString &name)
+{
+    QPDFObjectHandle root = source.getRoot();
+    QPDFObjectHandle tree = ValueOf(root.getKey("/Names"), "/Dests"), dests = root.getKey("/Dests");
+    if (tree.isDictionary() || dests.isDictionary()) {
+        std::unordered_map<QPDFObjGen, int, ObjGenHash> pageIndex;
+        for (size_t i = 0; i < pages_.size(); ++i)
+            pageIndex.emplace(pages_[i].getObjGen(), int(i));
+        // The place a destination names, if it lands on one of the pages.
+        const auto placeOf = [&](QPDFObjectHandle dest) -> std::optional<NamedPlace> {
+            if (dest.isDictionary())
+                dest = dest.getKey("/D");
+            if (!dest.isArray() || dest.getArrayNItems() < 1 || !dest.getArrayItem(0).isIndirect())
+                return std::nullopt;
+            const auto page = pageIndex.find(dest.getArrayItem(0).getObjGen());
+            if (page == pageIndex.end())
+                return std::nullopt;
+            return NamedPlace{page->second, DestinationView(dest)};
+        };
+        // A name the tree holds too is the tree's, as the book keeps both kinds in its tree.
+        if (tree.isDictionary())
+            for (auto &[key, value] : QPDFNameTreeObjectHelper(tree, source))
+                if (const std::optional<NamedPlace> place = placeOf(value))
+                    piece_.destinations[key] = *place;
+        if (dests.isDictionary())
+            for (auto &[key, value] : dests.ditems())
+                if (const std::optional<NamedPlace> place = placeOf(value))
+                    piece_.destinations.emplace(key.substr(1), *place);
+    }
+    return links_.Rename(pages_, name.toStdString() + "/");
+}
+
 void PieceMaker::HangPagesFromTree(QPDF &source)
 {
     // Every page's parent is the book's page tree, damaged trees too: the first parent that is no
@@ -188,7 +210,7 @@ void PieceMaker::HangPagesFromTree(QPDF &source)
             page.replaceKey("/Parent", tree);
 }
 
-bool PieceMaker::ReferToTheBook(PdfFile &source, const PageChange &change,
+bool PieceMaker::ReferToTheBook(PdfFile &source, const QString &name, const PageChange &change,
                                 std::vector<QPDFObjectHandle> &reach)
 {
     const bool tagged = source.pdf.getRoot().getKey("/StructTreeRoot").isDictionary();
@@ -197,8 +219,7 @@ bool PieceMaker::ReferToTheBook(PdfFile &source, const PageChange &change,
     references_ = std::make_unique<BookReferences>(source.pdf);
     if (tagged) {
         structure_ = std::make_unique<StructurePiece>();
-        if (!structure_->Prepare(source.pdf, QFileInfo(source.path).fileName(), *references_,
-                                 reach))
+        if (!structure_->Prepare(source.pdf, name, *references_, reach))
             return false;
     }
     if (change)
@@ -284,7 +305,7 @@ void PieceMaker::ReadStreams(PdfFile &source, const std::vector<QPDFObjectHandle
     }
 }
 
-bool PieceMaker::Prepare(PdfFile &source, const PageChange &change)
+bool PieceMaker::Prepare(PdfFile &source, const QString &name, const PageChange &change)
 {
     try {
         if (!StandsAlone(source.pdf))
@@ -295,8 +316,10 @@ bool PieceMaker::Prepare(PdfFile &source, const PageChange &change)
         HangPagesFromTree(source.pdf);
         if (!ReadLabels(source.pdf))
             return false;
+        if (!ReadDestinations(source.pdf, name))
+            return false;
         std::vector<QPDFObjectHandle> tree, flate;
-        if (!ReferToTheBook(source, change, tree) || !ReadAttachments(source.pdf, tree))
+        if (!ReferToTheBook(source, name, change, tree) || !ReadAttachments(source.pdf, tree))
             return false;
         // The pages and what they reach first, then the tree: each written as it is reached.
         Walk(pages_, flate);
@@ -433,7 +456,8 @@ bool PieceMaker::Write()
                 continue; // written as another
             if (s && !s->dataHeld)
                 s->data = WrittenStreamData(reached.object, nullptr);
-            layout_->Add(reached.object, reached.number, resolve, s ? &s->data : nullptr);
+            layout_->Add(links_.For(reached.object), reached.number, resolve,
+                         s ? &s->data : nullptr);
             if (s)
                 s->data = {};
         }

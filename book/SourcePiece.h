@@ -1,7 +1,9 @@
 #pragma once
 
+#include "book/Destinations.h"
 #include "book/ObjectWriter.h"
 #include "book/PdfFile.h"
+#include "book/RenamedLinks.h"
 #include "book/SharedStreams.h"
 #include "book/StructurePiece.h"
 
@@ -20,8 +22,8 @@
 
 namespace qf {
 
-// Whether a source holds nothing beyond its pages, tags, page labels and attached files that the
-// book joins with the other sources' (form fields, layers, named destinations, links to other
+// Whether a source holds nothing beyond its pages, tags, page labels, named destinations and
+// attached files that the book joins with the other sources' (form fields, layers, links to other
 // files): its pages' objects can then be written apart from the book, on its own thread.
 bool StandsAlone(QPDF &source);
 
@@ -80,6 +82,8 @@ struct SourcePiece {
     std::vector<std::pair<long long, std::string>> labels;
     // Its attached files' specifications, by their names in the source.
     std::map<std::string, int> attachments;
+    // Its named destinations, by their names in the source; its links say them under its prefix.
+    std::map<std::string, NamedPlace> destinations;
 };
 
 // Makes a source's piece in steps, on the source's own thread but for numbering and packing,
@@ -88,9 +92,10 @@ struct SourcePiece {
 // the next source's.
 class PieceMaker {
 public:
-    // What the source's pages reach, with their streams' data and its digest. False when the
-    // source does not stand alone or cannot be read through: it then goes into the book whole.
-    bool Prepare(PdfFile &source, const PageChange &change = nullptr);
+    // What the source's pages reach, with their streams' data and its digest; name is its file
+    // name in the book. False when the source does not stand alone or cannot be read through: it
+    // then goes into the book whole.
+    bool Prepare(PdfFile &source, const QString &name, const PageChange &change = nullptr);
     // Takes the piece's numbers; a stream the book holds already is referred to, not written.
     // False when the source is to go into the book whole after all (a tagged source after one
     // that did).
@@ -110,7 +115,10 @@ private:
     // Its attached files, to be written with its pages; false for one the book cannot refer to.
     bool ReadAttachments(QPDF &source, std::vector<QPDFObjectHandle> &reach);
     void HangPagesFromTree(QPDF &source);
-    bool ReferToTheBook(PdfFile &source, const PageChange &change,
+    // Its named destinations that land on its pages, and its links renamed to match; false for a
+    // link the book cannot rename.
+    bool ReadDestinations(QPDF &source, const QString &name);
+    bool ReferToTheBook(PdfFile &source, const QString &name, const PageChange &change,
                         std::vector<QPDFObjectHandle> &reach);
     void Walk(const std::vector<QPDFObjectHandle> &roots, std::vector<QPDFObjectHandle> &flate);
     void ReadStreams(PdfFile &source, const std::vector<QPDFObjectHandle> &flate);
@@ -151,6 +159,7 @@ private:
     SourcePiece piece_;
     std::unique_ptr<ObjectLayout> layout_;
     std::map<std::string, QPDFObjectHandle> attachments_;
+    RenamedLinks links_;
 };
 
 } // namespace qf

@@ -255,9 +255,13 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
     DamageReport &damage = assembly.damage;
     QList<QList<OwnBookmark>> &ownBookmarks = assembly.ownBookmarks;
     DocumentLevel &documentLevel = assembly.documentLevel;
-    SourceReader reader(
-        paths, assembly.writer ? std::optional(assembly.writer->Numbering()) : std::nullopt,
-        assembly.change);
+    QStringList fileNames;
+    for (const QString &name : request.names)
+        fileNames.append(FileNameFromPath(name));
+    SourceReader reader(paths, fileNames,
+                        assembly.writer ? std::optional(assembly.writer->Numbering())
+                                        : std::nullopt,
+                        assembly.change);
     const QString blankPath = JoinPath(request.programFolder, kEmptyPageFileName);
     std::shared_ptr<PdfFile> blank;
     const Status blankRead = ReadPdfFile(blankPath, blank);

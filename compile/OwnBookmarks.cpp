@@ -1,5 +1,7 @@
 #include "compile/OwnBookmarks.h"
 
+#include "book/Import.h"
+
 #include <qpdf/QPDFNameTreeObjectHelper.hh>
 
 #include <map>
@@ -52,15 +54,7 @@ struct Reader {
         if (at == pageIndex.end())
             return; // its page is not in the document: no target
         bookmark.page = at->second;
-        for (int i = 1; i < dest.getArrayNItems(); ++i) {
-            QPDFObjectHandle part = dest.getArrayItem(i);
-            // Only plain values belong in a view; anything else makes it a plain fit.
-            if (!(part.isName() || part.isNumber() || part.isNull())) {
-                bookmark.view = "/Fit";
-                return;
-            }
-            bookmark.view += (i > 1 ? " " : "") + part.unparse();
-        }
+        bookmark.view = DestinationView(dest);
     }
 
     // The items from first on, siblings in order, each with its children.

@@ -9,9 +9,9 @@
 
 namespace qf {
 
-SourceReader::SourceReader(const QStringList &paths, std::optional<BookNumbering> numbering,
-                           PageChange change)
-    : paths_(paths), numbering_(std::move(numbering)), change_(std::move(change))
+SourceReader::SourceReader(const QStringList &paths, const QStringList &names,
+                           std::optional<BookNumbering> numbering, PageChange change)
+    : paths_(paths), names_(names), numbering_(std::move(numbering)), change_(std::move(change))
 {
     const int threads = std::clamp(QThread::idealThreadCount(), 1, 4);
     for (int i = 0; i < threads; ++i)
@@ -136,13 +136,13 @@ bool SourceReader::TakeStep(std::unique_lock<std::mutex> &lock)
 void SourceReader::Read(qsizetype index, std::unique_lock<std::mutex> &lock)
 {
     sources_[index].step = Step::InHand;
-    const QString path = paths_.at(index);
+    const QString path = paths_.at(index), name = names_.value(index);
     lock.unlock();
     std::shared_ptr<PdfFile> file;
     const Status status = ReadPdfFile(path, file);
     auto maker = std::make_unique<PieceMaker>();
     const bool asPiece =
-        file && numbering_ && PageCount(*file) > 0 && maker->Prepare(*file, change_);
+        file && numbering_ && PageCount(*file) > 0 && maker->Prepare(*file, name, change_);
     if (file && !asPiece)
         PrepareForCopy(*file);
     lock.lock();

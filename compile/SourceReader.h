@@ -24,9 +24,10 @@ namespace qf {
 // steps rather than wait for its turn.
 class SourceReader {
 public:
-    explicit SourceReader(const QStringList &paths,
-                          std::optional<BookNumbering> numbering = std::nullopt,
-                          PageChange change = nullptr);
+    // names are the sources' file names in the book, one for each of paths.
+    SourceReader(const QStringList &paths, const QStringList &names,
+                 std::optional<BookNumbering> numbering = std::nullopt,
+                 PageChange change = nullptr);
     ~SourceReader();
     SourceReader(const SourceReader &) = delete;
     SourceReader &operator=(const SourceReader &) = delete;
@@ -63,6 +64,7 @@ private:
 
     static constexpr qsizetype kAhead = 8;
     const QStringList paths_;
+    const QStringList names_;
     std::mutex mutex_;
     std::condition_variable work_;        // readers wait for a step to take
     std::condition_variable ready_;       // the caller waits for the next source

@@ -69,7 +69,8 @@ void WritePieces(const QByteArray &bytes, int pages, bool objectStreams, bool nu
         std::shared_ptr<qf::PdfFile> source;
         FUZZ_CHECK(qf::ReadPdfBytes(QStringLiteral("a.pdf"), bytes, source).ok());
         qf::PieceMaker maker;
-        if (!maker.Prepare(*source, numbered ? qf::StampChange() : qf::PageChange()))
+        const QString name = copy ? QStringLiteral("b.pdf") : QStringLiteral("a.pdf");
+        if (!maker.Prepare(*source, name, numbered ? qf::StampChange() : qf::PageChange()))
             return; // it goes into the book whole
         if (!maker.Number(numbering))
             return;
@@ -81,8 +82,7 @@ void WritePieces(const QByteArray &bytes, int pages, bool objectStreams, bool nu
             return;
         FUZZ_CHECK(piece->pages.size() == size_t(pages));
         writer.Add(*piece);
-        documentLevel.AddAlone(made->pdf, copy ? QStringLiteral("b.pdf") : QStringLiteral("a.pdf"),
-                               copy * pages, pages, *piece, writer);
+        documentLevel.AddAlone(made->pdf, name, copy * pages, pages, *piece, writer);
     }
     documentLevel.Finish(made->pdf); // what it cannot keep, the compile names
     if (numbered) {

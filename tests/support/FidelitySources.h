@@ -50,7 +50,7 @@ inline QPDFObjectHandle Indirect(QPDF &pdf, const QString &text,
 inline const QString kHelvetica = "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>";
 
 // Page 0 links to pages 1 and 2 in each way a link can name a place in its own file, told apart
-// by /Contents, and to page 1 of the partner.
+// by /Contents, and to page 1 of the partner, if any.
 inline void AddLinks(QPDF &pdf, const Holder &holder)
 {
     std::vector<QPDFObjectHandle> pages = pdf.getAllPages();
@@ -60,10 +60,11 @@ inline void AddLinks(QPDF &pdf, const Holder &holder)
                                              "0] >> (Section) [%2 /FitH 50]] >> >>",
                                              {pages[2], pages[1]}));
     QPDFObjectHandle annots = QPDFObjectHandle::newArray();
-    for (const QString &link :
-         QStringList{"(explicit) /Dest [%1 /XYZ 10 20 0]", "(named) /Dest /Chapter",
-                     "(tree) /Dest (Section)", "(action) /A << /S /GoTo /D (Action) >>",
-                     "(remote) /A << /S /GoToR /F (" + holder.partner + ") /D [1 /Fit] >>"})
+    QStringList links = {"(explicit) /Dest [%1 /XYZ 10 20 0]", "(named) /Dest /Chapter",
+                         "(tree) /Dest (Section)", "(action) /A << /S /GoTo /D (Action) >>"};
+    if (!holder.partner.isEmpty())
+        links << "(remote) /A << /S /GoToR /F (" + holder.partner + ") /D [1 /Fit] >>";
+    for (const QString &link : links)
         annots.appendItem(Indirect(
             pdf, "<< /Type /Annot /Subtype /Link /Rect [0 0 20 20] /Contents " + link + " >>",
             {pages[1]}));
