@@ -1,5 +1,7 @@
 #include "book/Attachments.h"
 
+#include "book/NameTree.h"
+
 #include <qpdf/QPDFNameTreeObjectHelper.hh>
 
 namespace qf {
@@ -25,13 +27,10 @@ void Attachments::Finish(QPDF &book)
 {
     if (files_.empty())
         return;
-    auto tree = QPDFNameTreeObjectHelper::newEmpty(book);
-    for (auto &[name, fileSpec] : files_)
-        tree.insert(name, fileSpec);
     QPDFObjectHandle root = book.getRoot();
     if (!root.getKey("/Names").isDictionary())
         root.replaceKey("/Names", QPDFObjectHandle::newDictionary());
-    root.getKey("/Names").replaceKey("/EmbeddedFiles", tree.getObjectHandle());
+    root.getKey("/Names").replaceKey("/EmbeddedFiles", MakeNameTree(book, files_));
 }
 
 } // namespace qf

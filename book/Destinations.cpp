@@ -1,5 +1,7 @@
 #include "book/Destinations.h"
 
+#include "book/NameTree.h"
+
 #include <qpdf/QPDFNameTreeObjectHelper.hh>
 
 #include <QDir>
@@ -122,10 +124,7 @@ void Destinations::AddWritten(QPDF &book, const QString &name, int firstPage, in
         const size_t page = size_t(firstPage + place.page);
         if (place.page < 0 || place.page >= pages || page >= bookPages.size())
             continue;
-        QPDFObjectHandle dest = QPDFObjectHandle::parse(
-            "[ null " + (place.view.empty() ? std::string("/Fit") : place.view) + " ]");
-        dest.setArrayItem(0, bookPages[page]);
-        names_[name.toStdString() + "/" + key] = dest;
+        names_[name.toStdString() + "/" + key] = BookDestination(bookPages[page], place.view);
     }
 }
 
@@ -224,12 +223,9 @@ void Destinations::Finish(QPDF &book)
 
     QPDFObjectHandle root = book.getRoot();
     if (!names_.empty()) {
-        auto tree = QPDFNameTreeObjectHelper::newEmpty(book);
-        for (auto &[name, dest] : names_)
-            tree.insert(name, dest);
         if (!root.getKey("/Names").isDictionary())
             root.replaceKey("/Names", QPDFObjectHandle::newDictionary());
-        root.getKey("/Names").replaceKey("/Dests", tree.getObjectHandle());
+        root.getKey("/Names").replaceKey("/Dests", MakeNameTree(book, names_));
     }
 }
 

@@ -22,8 +22,8 @@ struct InAnotherVolume {
 
 // A named destination of a source written apart from the book.
 struct NamedPlace {
-    int page = 0;     // zero-based, in the source
-    std::string view; // the rest of the destination, e.g. "/XYZ 72 700 null"
+    int page = 0;                       // zero-based, in the source
+    std::vector<QPDFObjectHandle> view; // the rest of the destination, e.g. /XYZ 72 700 null
 };
 
 // A link's destination as the book says it when it is a name: the name under prefix.

@@ -46,17 +46,33 @@ QPDFObjectHandle ValueOf(QPDFObjectHandle dictionary, const std::string &key)
     return dictionary.isDictionary() ? dictionary.getKey(key) : QPDFObjectHandle::newNull();
 }
 
-std::string DestinationView(QPDFObjectHandle dest)
+std::vector<QPDFObjectHandle> DestinationView(QPDFObjectHandle dest)
 {
-    std::string view;
+    std::vector<QPDFObjectHandle> view;
     for (int i = 1; i < dest.getArrayNItems(); ++i) {
         QPDFObjectHandle part = dest.getArrayItem(i);
-        if (!(part.isName() || part.isNumber() || part.isNull()))
-            return "/Fit";
-        // A value held in an object of its own is written as the value.
-        view += (i > 1 ? " " : "") + part.unparseResolved();
+        if (part.isInteger())
+            view.push_back(QPDFObjectHandle::newInteger(part.getIntValue()));
+        else if (part.isReal())
+            view.push_back(QPDFObjectHandle::newReal(part.getRealValue()));
+        else if (part.isName())
+            view.push_back(QPDFObjectHandle::newName(part.getName()));
+        else if (part.isNull())
+            view.push_back(QPDFObjectHandle::newNull());
+        else
+            return {QPDFObjectHandle::newName("/Fit")};
     }
     return view;
+}
+
+QPDFObjectHandle BookDestination(QPDFObjectHandle page, const std::vector<QPDFObjectHandle> &view)
+{
+    QPDFObjectHandle dest = QPDFObjectHandle::newArray({page});
+    for (QPDFObjectHandle part : view)
+        dest.appendItem(part.shallowCopy());
+    if (view.empty())
+        dest.appendItem(QPDFObjectHandle::newName("/Fit"));
+    return dest;
 }
 
 bool RefersToObjects(QPDFObjectHandle object, int depth)

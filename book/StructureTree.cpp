@@ -1,5 +1,6 @@
 #include "book/StructureTree.h"
 
+#include "book/NameTree.h"
 #include "book/StructureWalk.h"
 
 #include <qpdf/QPDFNameTreeObjectHelper.hh>
@@ -191,10 +192,7 @@ void StructureTree::Finish(QPDF &book)
     if (!classes_.getKeys().empty())
         root_.replaceKey("/ClassMap", classes_);
     if (!ids_.empty()) {
-        auto ids = QPDFNameTreeObjectHelper::newEmpty(book);
-        for (auto &[id, element] : ids_)
-            ids.insert(id, element);
-        root_.replaceKey("/IDTree", ids.getObjectHandle());
+        root_.replaceKey("/IDTree", MakeNameTree(book, ids_));
     }
     QPDFObjectHandle catalog = book.getRoot();
     catalog.replaceKey("/StructTreeRoot", root_);

@@ -134,10 +134,7 @@ void AddOwnBookmarks(QPDF &book, QPDFObjectHandle parent, const QList<OwnBookmar
         item.replaceKey("/Parent", parent);
         const size_t page = size_t(firstPage + bookmark.page);
         if (bookmark.page >= 0 && page < pages.size()) {
-            QPDFObjectHandle dest = QPDFObjectHandle::parse(
-                "[ null " + (bookmark.view.empty() ? std::string("/Fit") : bookmark.view) + " ]");
-            dest.setArrayItem(0, pages[page]);
-            item.replaceKey("/Dest", dest);
+            item.replaceKey("/Dest", BookDestination(pages[page], bookmark.view));
         }
         if (previous.isInitialized()) {
             previous.replaceKey("/Next", item);
