@@ -1,8 +1,11 @@
+#include "book/NameTree.h"
 #include "book/ObjectWriter.h"
 #include "book/PdfFile.h"
 #include "book/PdfWrite.h"
 #include "support/PdfFixtures.h"
 #include "support/TestFolder.h"
+
+#include <qpdf/QPDFNameTreeObjectHelper.hh>
 
 using namespace qf;
 
@@ -17,6 +20,8 @@ private slots:
     void writeReplacesWholeOrNothing();
     void objectsReadBackAsTheyWere_data();
     void objectsReadBackAsTheyWere();
+    void nameTreesFindEveryName_data();
+    void nameTreesFindEveryName();
 };
 
 namespace {
@@ -215,6 +220,50 @@ void TestPdfFile::objectsReadBackAsTheyWere()
         QCOMPARE(info.readAllStandardError(), QByteArray());
         QVERIFY(info.readAllStandardOutput().contains("Packed"));
     }
+}
+
+void TestPdfFile::nameTreesFindEveryName_data()
+{
+    QTest::addColumn<int>("count");
+    for (const int count : {1, 64, 65, 1000})
+        QTest::addRow("%d names", count) << count;
+}
+
+void TestPdfFile::nameTreesFindEveryName()
+{
+    QFETCH(int, count);
+    // Names qpdf keeps as PDFDocEncoding and as UTF-16 alike, in the order it sorts them.
+    std::map<std::string, QPDFObjectHandle> entries;
+    for (int i = 0; i < count; ++i)
+        entries[(i % 3 == 0   ? "Kapitel ä "
+                 : i % 3 == 1 ? "章 "
+                              : "a.pdf/") +
+                std::to_string(i)] = QPDFObjectHandle::newInteger(i);
+    QPDF pdf;
+    pdf.emptyPDF();
+    pdf.getRoot().replaceKey(
+        "/Names", QPDFObjectHandle::newDictionary({{"/Dests", MakeNameTree(pdf, entries)}}));
+    std::string bytes;
+    QVERIFY(WriteObjects(pdf, {PDFVersion(1, 7), false, {}}, [&](std::string_view piece) {
+        bytes += piece;
+        return true;
+    }));
+    QPDF read;
+    read.processMemoryFile("written", bytes.data(), bytes.size());
+    QPDFNameTreeObjectHelper tree(read.getRoot().getKey("/Names").getKey("/Dests"), read);
+    for (const auto &[name, value] : entries) {
+        QPDFObjectHandle found;
+        QVERIFY2(tree.findObject(name, found), name.c_str());
+        QCOMPARE(found.getIntValue(), QPDFObjectHandle(value).getIntValue());
+    }
+    std::vector<std::string> inOrder;
+    for (const auto &[name, value] : tree)
+        inOrder.push_back(name);
+    QVERIFY(
+        inOrder.size() == entries.size() &&
+        std::equal(inOrder.begin(), inOrder.end(), entries.begin(),
+                   [](const std::string &name, const auto &entry) { return name == entry.first; }));
+    QVERIFY(!read.anyWarnings());
 }
 
 QTEST_GUILESS_MAIN(TestPdfFile)
