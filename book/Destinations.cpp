@@ -75,6 +75,7 @@ void Destinations::Add(QPDF &book, const SourceInBook &source)
         }
 
     // An annotation or action that two pages share is renamed once.
+    const std::string prefix = PrefixedName(source, "");
     std::set<QPDFObjGen> seen;
     for (QPDFObjectHandle page : source.bookPages) {
         QPDFObjectHandle annotations = page.getKey("/Annots");
@@ -85,14 +86,14 @@ void Destinations::Add(QPDF &book, const SourceInBook &source)
                 (annotation.isIndirect() && !seen.insert(annotation.getObjGen()).second))
                 continue;
             if (annotation.hasKey("/Dest"))
-                annotation.replaceKey("/Dest", PrefixedDestination(PrefixedName(source, ""),
-                                                                   annotation.getKey("/Dest")));
-            FixAction(source, annotation.getKey("/A"), seen, 0);
+                annotation.replaceKey("/Dest",
+                                      PrefixedDestination(prefix, annotation.getKey("/Dest")));
+            FixAction(prefix, annotation.getKey("/A"), seen, 0);
         }
     }
 }
 
-void Destinations::FixAction(const SourceInBook &source, QPDFObjectHandle action,
+void Destinations::FixAction(const std::string &prefix, QPDFObjectHandle action,
                              std::set<QPDFObjGen> &seen, int depth)
 {
     if (!action.isDictionary() || depth > kMaxActionChain ||
@@ -100,7 +101,7 @@ void Destinations::FixAction(const SourceInBook &source, QPDFObjectHandle action
         return;
     QPDFObjectHandle type = action.getKey("/S");
     if (type.isNameAndEquals("/GoTo")) {
-        action.replaceKey("/D", PrefixedDestination(PrefixedName(source, ""), action.getKey("/D")));
+        action.replaceKey("/D", PrefixedDestination(prefix, action.getKey("/D")));
     } else if (type.isNameAndEquals("/GoToR")) {
         const QString target = TargetInBook(action.getKey("/F"));
         if (!target.isEmpty())
@@ -109,9 +110,9 @@ void Destinations::FixAction(const SourceInBook &source, QPDFObjectHandle action
     QPDFObjectHandle next = action.getKey("/Next");
     if (next.isArray()) {
         for (QPDFObjectHandle item : next.aitems())
-            FixAction(source, item, seen, depth + 1);
+            FixAction(prefix, item, seen, depth + 1);
     } else {
-        FixAction(source, next, seen, depth + 1);
+        FixAction(prefix, next, seen, depth + 1);
     }
 }
 

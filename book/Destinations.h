@@ -68,7 +68,7 @@ private:
         QPDFObjectHandle action; // a GoToR action of the book
         QString target;          // the name in the book of the PDF it opens
     };
-    void FixAction(const SourceInBook &source, QPDFObjectHandle action, std::set<QPDFObjGen> &seen,
+    void FixAction(const std::string &prefix, QPDFObjectHandle action, std::set<QPDFObjGen> &seen,
                    int depth);
     QString TargetInBook(QPDFObjectHandle file) const;
     QPDFObjectHandle RemoteDestination(QPDF &book, const Placed &target, QPDFObjectHandle dest);

@@ -306,11 +306,10 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
                                  .arg(RepairDetail(*source)));
         if (step) {
             const Status kept =
-                piece ? (documentLevel.AddAlone(book.pdf, FileNameFromPath(name),
-                                                PageCount(book) - pages, pages, *piece,
-                                                *assembly.writer),
+                piece ? (documentLevel.AddAlone(book.pdf, fileNames.at(i), PageCount(book) - pages,
+                                                pages, *piece, *assembly.writer),
                          Status::Ok())
-                      : documentLevel.Add(book.pdf, FileNameFromPath(name), source->pdf,
+                      : documentLevel.Add(book.pdf, fileNames.at(i), source->pdf,
                                           PageCount(book) - pages, pages);
             if (!kept)
                 damage.Add(path, QCoreApplication::translate(
