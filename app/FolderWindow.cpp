@@ -1,5 +1,6 @@
 #include "app/FolderWindow.h"
 
+#include "app/RowDragMover.h"
 #include "app/Twips.h"
 #include "compile/CompileBook.h"
 #include "compile/Volumes.h"
@@ -406,9 +407,9 @@ void FolderWindow::AddOwnOrderChoices(QMenu *menu)
         }
     };
     add("MoveUp", QCoreApplication::translate("Window", "Move Up"),
-        QKeySequence(Qt::ALT | Qt::Key_Up), [this] { MovePdf(-1); });
+        QKeySequence(Qt::ALT | Qt::Key_Up), [this] { MoveCurrentPdf(-1); });
     add("MoveDown", QCoreApplication::translate("Window", "Move Down"),
-        QKeySequence(Qt::ALT | Qt::Key_Down), [this] { MovePdf(1); });
+        QKeySequence(Qt::ALT | Qt::Key_Down), [this] { MoveCurrentPdf(1); });
     add("SortAgain", QCoreApplication::translate("Window", "Sort Again"), QKeySequence(), [this] {
         pdfList_.SetOrder(ListSorting(OrderOf(choices_)));
         pdfOrderMoved_ = false;
@@ -416,8 +417,8 @@ void FolderWindow::AddOwnOrderChoices(QMenu *menu)
         if (!removed.empty())
             Messages().Show(removed.report(QString()), kProgramTitle, MessageBox::Icon::Warning);
     });
-    // A PDF dragged to a new place is moved as by the keys.
-    pdfListWidget_->setDragDropMode(QAbstractItemView::InternalMove);
+    // A PDF dragged to a new place is moved as by the keys, a row at a time.
+    new RowDragMover(pdfListWidget_, [this](int from, int to) { return MovePdf(from, to); });
     // A place said after a move is the item's name only while it stays current.
     connect(pdfListWidget_, &QListWidget::currentItemChanged, this,
             [](QListWidgetItem *, QListWidgetItem *previous) {
@@ -428,13 +429,21 @@ void FolderWindow::AddOwnOrderChoices(QMenu *menu)
             [this] { TakeOwnPdfOrder(); });
 }
 
-void FolderWindow::MovePdf(int by)
+void FolderWindow::MoveCurrentPdf(int by)
 {
-    const int row = pdfListWidget_->currentRow(), to = row + by;
-    if (running_ || row < 0 || to < 0 || to >= pdfListWidget_->count())
-        return;
+    const int row = pdfListWidget_->currentRow();
+    if (row >= 0)
+        MovePdf(row, row + by);
+}
+
+bool FolderWindow::MovePdf(int row, int to)
+{
+    if (running_ || row < 0 || row >= pdfListWidget_->count() || to < 0 ||
+        to >= pdfListWidget_->count() || to == row)
+        return false;
     // Moved as a row, it stays current: the neighbour that takes its place never has the focus.
-    pdfListWidget_->model()->moveRow(QModelIndex(), row, QModelIndex(), by > 0 ? to + 1 : to);
+    pdfListWidget_->setCurrentRow(row);
+    pdfListWidget_->model()->moveRow(QModelIndex(), row, QModelIndex(), to > row ? to + 1 : to);
     QListWidgetItem *item = pdfListWidget_->item(to);
     pdfListWidget_->scrollToItem(item); // only when it moved out of sight
     // A screen reader hears the new place as the item's name while it stays current, told as
@@ -448,6 +457,7 @@ void FolderWindow::MovePdf(int by)
         said.setChild(to);
         QAccessible::updateAccessibility(&said);
     }
+    return true;
 }
 
 void FolderWindow::TakeOwnPdfOrder()
@@ -842,9 +852,7 @@ void FolderWindow::CompileTheBook()
 
 void FolderWindow::CloseAndRemember()
 {
-    Problems problems = SaveIgnoreLists(ws_, *this);
-    if (pdfOrderMoved_)
-        problems.merge(StoreOwnPdfOrder(ws_, pdfList_.Order().own()));
+    const Problems problems = SaveIgnoreLists(ws_, *this);
     if (!problems.empty())
         Messages().Show(
             problems.report(QCoreApplication::translate(

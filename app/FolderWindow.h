@@ -79,6 +79,7 @@ public:
     ProgressBar &CompileBar() override { return compileBar_; }
     MessageBox &Messages() override;
     BookChoices &Choices() override { return choices_; }
+    bool PdfOrderMoved() const override { return pdfOrderMoved_; }
     bool StopRequested() const override { return stopRequested_; }
 
 protected:
@@ -117,7 +118,9 @@ private:
     // The PDF list's own order: the current PDF moved by one place (-1 up, +1 down), or the
     // order of the list as it now stands taken as the folder's own.
     void AddOwnOrderChoices(QMenu *menu);
-    void MovePdf(int by);
+    void MoveCurrentPdf(int by);
+    // False when it cannot move now: a run, or no such row.
+    bool MovePdf(int row, int to);
     void TakeOwnPdfOrder();
     void AddBookmarkTitlesChoice(QMenu *menu);
     void AddDocumentListMenu();
@@ -139,7 +142,7 @@ private:
     bool running_ = false;
     std::atomic_bool stopRequested_ = false; // read by the job's thread
     bool closeAfterRun_ = false;
-    bool pdfOrderMoved_ = false;        // Close stores the PDF list's order as the folder's own
+    bool pdfOrderMoved_ = false;        // the PDF list's order is stored as the folder's own
     QPushButton *stopButton_ = nullptr; // the run's button, while it is Stop
     MessageBox *messageOverride_ = nullptr;
     RunHooks hooks_;

@@ -79,6 +79,8 @@ FolderSelection SelectionOf(MainWindow &window)
     };
     take(window.DocumentList(), selection.documents);
     take(window.PdfList(), selection.pdfs);
+    selection.ownPdfOrder = window.PdfList().Order().own();
+    selection.ownPdfOrderMoved = window.PdfOrderMoved();
     return selection;
 }
 

@@ -20,10 +20,12 @@ void ApplySettingsStep(const Workspace &ws, MainWindow &window);
 Problems ApplyIgnoreListStep(const Workspace &ws, MainWindow &window,
                              MissingIgnoreLists missing = MissingIgnoreLists::Create);
 
-// Both runs, before anything else touches the folder: the settings, then both ignore lists.
+// Both runs, before anything else touches the folder: the settings, then both ignore lists and
+// a PDF order the user moved.
 Problems StoreSettingsAndIgnoreLists(Workspace &ws, MainWindow &window);
 
-// The Close button: both ignore lists, documents first. Both are tried even if one fails.
+// The Close button: both ignore lists, documents first, and a PDF order the user moved. Each is
+// tried even if one fails.
 Problems SaveIgnoreLists(const Workspace &ws, MainWindow &window);
 
 // The folder's state as the window's controls hold it.

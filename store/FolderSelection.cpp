@@ -156,6 +156,8 @@ Problems StoreIgnoreLists(const Workspace &ws, const FolderSelection &selection)
     }
     problems.merge(WriteIgnoreList(ws.DocIgnorePath(), selection.documents.Unticked()));
     problems.merge(WriteIgnoreList(ws.PdfIgnorePath(), selection.pdfs.Unticked()));
+    if (selection.ownPdfOrderMoved)
+        problems.merge(StoreOwnPdfOrder(ws, selection.ownPdfOrder));
     return problems;
 }
 

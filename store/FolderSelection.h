@@ -27,6 +27,7 @@ struct FolderSelection {
     TickedNames documents;
     TickedNames pdfs;
     QStringList ownPdfOrder; // the PDF list's own order (QFPDFOrder.INI), if the folder has one
+    bool ownPdfOrderMoved = false; // moved here since it was read: stored with the ignore lists
     Status ownPdfOrderRead = Status::Ok(); // failed: its file is damaged; the PDFs are sorted
 };
 
@@ -67,10 +68,11 @@ Problems StoreOwnPdfOrder(const Workspace &ws, const QStringList &names);
 // Both lists put in the order the settings choose, each name keeping its tick.
 void SortLists(FolderSelection &selection);
 
-// Both ignore lists, documents first; both are tried even if one fails.
+// Both ignore lists, documents first, then the PDFs' own order when it was moved; each is tried
+// even if one before it fails.
 Problems StoreIgnoreLists(const Workspace &ws, const FolderSelection &selection);
 
-// The settings, then both ignore lists.
+// The settings, then both ignore lists (and a moved order).
 Problems StoreFolderSelection(Workspace &ws, const FolderSelection &selection);
 
 // Before a run touches anything else: what killed runs left in the folder goes, then the

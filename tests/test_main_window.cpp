@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStyleOptionViewItem>
 #include <QTimer>
 
 #include <memory>
@@ -558,32 +559,66 @@ void TestMainWindow::pdfListMenuTicksTheBookChoices()
 void TestMainWindow::pdfListKeepsAnOrderOfItsOwn()
 {
     TestFolder folder;
-    folder.touch({"a.pdf", "b.pdf", "c.pdf"});
+    for (const char *name : {"a.pdf", "b.pdf", "c.pdf", "d.pdf"})
+        MakePdf(folder.file(name), 1);
     folder.write("QFPDFIgnore.INI", "b.pdf\r\n");
     {
         Started s({folder.path()});
         QVERIFY(QTest::qWaitForWindowActive(s.form.get()));
         auto *list = s.get<QListWidget>("List2");
+        // Dragged with the mouse, in small steps: d.pdf goes first, its tick with it.
+        QWidget *rows = list->viewport();
+        const auto centre = [&](int row) { return list->visualItemRect(list->item(row)).center(); };
+        QPoint at = centre(3);
+        QTest::mousePress(rows, Qt::LeftButton, Qt::NoModifier, at);
+        for (const QPoint end = centre(0) - QPoint(0, 2); at.y() > end.y(); at.ry() -= 3) {
+            QMouseEvent move(QEvent::MouseMove, at, rows->mapToGlobal(at), Qt::NoButton,
+                             Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(rows, &move);
+        }
+        QTest::mouseRelease(rows, Qt::LeftButton, Qt::NoModifier, at);
+        QCOMPARE(s.names("List2"), QStringList({"d.pdf", "a.pdf", "b.pdf", "c.pdf"}));
+        QCOMPARE(s.ticked("List2"), QStringList({"d.pdf", "a.pdf", "c.pdf"}));
+        // A click on a tick box that does not move ticks, as ever.
+        QStyleOptionViewItem item;
+        item.initFrom(list);
+        item.rect = list->visualItemRect(list->item(0));
+        item.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+        const QPoint box = list->style()
+                               ->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &item, list)
+                               .center();
+        QTest::mouseClick(rows, Qt::LeftButton, Qt::NoModifier, box);
+        QCOMPARE(s.ticked("List2"), QStringList({"a.pdf", "c.pdf"}));
+        QTest::mouseClick(rows, Qt::LeftButton, Qt::NoModifier, box);
+        QCOMPARE(s.ticked("List2"), QStringList({"d.pdf", "a.pdf", "c.pdf"}));
+        // With the keys, the current row moves and a screen reader hears its place.
         list->setFocus();
-        list->setCurrentRow(0);
+        list->setCurrentRow(1);
         QTest::keyClick(list, Qt::Key_Down, Qt::AltModifier);
         QTest::keyClick(list, Qt::Key_Down, Qt::AltModifier);
-        QCOMPARE(s.names("List2"), QStringList({"b.pdf", "c.pdf", "a.pdf"}));
+        QCOMPARE(s.names("List2"), QStringList({"d.pdf", "b.pdf", "c.pdf", "a.pdf"}));
         QCOMPARE(list->currentItem()->text(), QStringLiteral("a.pdf"));
         QCOMPARE(list->currentItem()->data(Qt::AccessibleTextRole).toString(),
-                 QStringLiteral("a.pdf, 3 of 3"));
-        QCOMPARE(s.ticked("List2"), QStringList({"c.pdf", "a.pdf"}));
-        QVERIFY(!folder.exists("QFPDFOrder.INI")); // only Close stores it
-        s.click("Command8");
+                 QStringLiteral("a.pdf, 4 of 4"));
+        QVERIFY(!folder.exists("QFPDFOrder.INI"));
+        // A run stores the order as it starts, so the book and the next start-up agree though
+        // the window is closed through its title bar.
+        NoSound sound;
+        NoBookViewer viewer;
+        s.form->SetRunHooks({&sound, &viewer, QStringLiteral(QUIREFOLD_PROGRAM_FOLDER), {}});
+        s.click("Command3");
+        QCOMPARE(folder.read("QFPDFOrder.INI"), QByteArray("d.pdf\r\nb.pdf\r\nc.pdf\r\na.pdf\r\n"));
+        QCOMPARE(Outline(*ReadPdf(folder.file("PDFCompile Output/CompiledPDFDocument.pdf"))),
+                 (QList<std::pair<QString, int>>{{"d", 0}, {"c", 2}, {"a", 4}}));
+        QVERIFY(s.form->close());
     }
-    QCOMPARE(folder.read("QFPDFOrder.INI"), QByteArray("b.pdf\r\nc.pdf\r\na.pdf\r\n"));
     // Start-up reads it; a PDF new in the folder follows, sorted. Sort Again removes it.
     folder.touch({"0.pdf"});
     Started s({folder.path()});
     auto *list = s.get<QListWidget>("List2");
-    QCOMPARE(s.names("List2"), QStringList({"b.pdf", "c.pdf", "a.pdf", "0.pdf"}));
+    QCOMPARE(s.names("List2"), QStringList({"d.pdf", "b.pdf", "c.pdf", "a.pdf", "0.pdf"}));
     list->findChild<QMenu *>("List2Menu")->findChild<QAction *>("SortAgain")->trigger();
-    QCOMPARE(s.names("List2"), QStringList({"0.pdf", "a.pdf", "b.pdf", "c.pdf"}));
+    QCOMPARE(s.names("List2"), QStringList({"0.pdf", "a.pdf", "b.pdf", "c.pdf", "d.pdf"}));
     QVERIFY(!folder.exists("QFPDFOrder.INI"));
 }
 

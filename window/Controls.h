@@ -115,6 +115,9 @@ public:
     virtual ProgressBar &CompileBar() = 0;
     virtual MessageBox &Messages() = 0;
     virtual BookChoices &Choices() = 0;
+    // Whether the user moved PDFs since start-up: the PDF list's order is then the folder's own,
+    // stored whenever the ignore lists are.
+    virtual bool PdfOrderMoved() const { return false; }
     // Whether the user asked the run under way to stop.
     virtual bool StopRequested() const { return false; }
 };
