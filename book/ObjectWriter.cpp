@@ -67,7 +67,7 @@ public:
             out += ']';
             break;
         case ::ot_dictionary:
-            Dictionary(object, out, nullptr, false);
+            Dictionary(object, out);
             break;
         case ::ot_integer:
             Number(object.getIntValue(), out);
@@ -88,14 +88,14 @@ public:
 
     // A dictionary's entries, those with null values left out as a reader takes them, and the
     // notes the book's sources carry between threads; extra (a stream's /Length) last. A stream's
-    // data compressed here says so in place of its own filters.
-    void Dictionary(QPDFObjectHandle dict, std::string &out, const std::string *extra,
-                    bool compressed)
+    // data decoded here loses its own filters, and says Flate when it was compressed again.
+    void Dictionary(QPDFObjectHandle dict, std::string &out, const std::string *extra = nullptr,
+                    bool decoded = false, bool compressed = false)
     {
         out += "<< ";
         for (auto &[key, value] : dict.getDictAsMap()) {
             if (key == kRawDigestKey || (extra && key == "/Length") ||
-                (compressed && (key == "/Filter" || key == "/DecodeParms")) || value.isNull())
+                (decoded && (key == "/Filter" || key == "/DecodeParms")) || value.isNull())
                 continue;
             Name(key, out);
             out += ' ';
@@ -113,7 +113,7 @@ public:
     void StreamDictionary(QPDFObjectHandle stream, const StreamBytes &data, std::string &dict)
     {
         const std::string length = "/Length " + std::to_string(data.data.size()) + ' ';
-        Dictionary(stream.getDict(), dict, &length, data.compressed);
+        Dictionary(stream.getDict(), dict, &length, data.decoded, data.compressed);
     }
 
 private:
@@ -170,7 +170,10 @@ StreamBytes WrittenStreamData(QPDFObjectHandle stream, const UndecodableStream &
             detail = e.what();
         }
         if (piped) {
-            out.compressed = attempted; // else filters qpdf leaves alone: as it stands
+            // Not attempted: filters qpdf leaves alone, so the data is as it stands. Metadata
+            // stays plain text for the tools that look for it.
+            out.decoded = attempted;
+            out.compressed = attempted && !metadata;
             return out;
         }
         if (undecodable)

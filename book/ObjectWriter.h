@@ -73,7 +73,8 @@ struct WrittenObjects {
 // would. qpdf's exception passes through when even the data as it stands cannot be read.
 struct StreamBytes {
     std::string data;
-    bool compressed = false; // compressed here: the dictionary's filters give way to Flate's
+    bool decoded = false;    // decoded here: the dictionary's filters no longer apply
+    bool compressed = false; // then compressed here: the dictionary says Flate alone
 };
 StreamBytes WrittenStreamData(QPDFObjectHandle stream, const UndecodableStream &undecodable);
 // A stream's dictionary as it is written with data, references by numberOf.

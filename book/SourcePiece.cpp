@@ -296,7 +296,7 @@ void PieceMaker::ReadStreams(PdfFile &source, const std::vector<QPDFObjectHandle
     for (Stream &stream : streams_) {
         StreamBytes data = WrittenStreamData(reached_[stream.object].object, undecodable);
         stream.digest = Sha256(data.data);
-        stream.digest += data.compressed ? 'c' : 'r';
+        stream.digest += data.compressed ? 'c' : data.decoded ? 'd' : 'r';
         stream.size = data.data.size();
         held += stream.size;
         stream.dataHeld = held <= kHeldData;
@@ -369,6 +369,7 @@ std::string PieceMaker::Describe(size_t stream, bool &local) const
     };
     StreamBytes length;
     length.compressed = s.digest.back() == 'c';
+    length.decoded = length.compressed || s.digest.back() == 'd';
     return s.digest + StreamDictionaryText(reached_[s.object].object, length, resolve);
 }
 

@@ -357,6 +357,24 @@ QString CheckTags(QPDF &pdf, const QString &, const std::vector<int> &holders)
                : "the language de-DE is lost";
 }
 
+// The page's XMP reads as it was written, and stays plain text for tools that search for it.
+QString CheckMetadata(QPDF &pdf, const QString &, const std::vector<int> &holders)
+{
+    QPDFObjectHandle xmp = Page(pdf, PageOfWidth(pdf, holders[0])).getKey("/Metadata");
+    if (!xmp.isStream())
+        return "the page has lost its /Metadata";
+    const std::string want = XmpOf(holders[0]);
+    auto bytes = [](std::shared_ptr<Buffer> data) {
+        return std::string(reinterpret_cast<const char *>(data->getBuffer()), data->getSize());
+    };
+    if (bytes(xmp.getStreamData()) != want)
+        return "the page's /Metadata reads otherwise";
+    if (bytes(xmp.getRawStreamData()) != want)
+        return "the page's /Metadata is not plain text: " +
+               QString::fromStdString(xmp.getDict().unparse());
+    return {};
+}
+
 // A property: whether a second source holds it too, what a holder gets, and what a PDF must show
 // of the holders whose pages it has (a source its own, the book all).
 struct Property {
@@ -371,6 +389,7 @@ const std::map<QString, Property> kProperties = {
     {"layers", {false, AddLayer, CheckLayer}},
     {"layers off by base state", {false, AddLayerOffByBaseState, CheckLayer}},
     {"labels", {false, AddLabels, CheckLabels}},
+    {"metadata", {false, AddMetadata, CheckMetadata}},
     {"attachments", {true, AddAttachment, CheckAttachments}},
     {"tags", {true, AddTags, CheckTags}},
     // The first holder goes into the book whole for its form, the other on its own: their keys

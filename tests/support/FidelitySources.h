@@ -182,3 +182,18 @@ inline void AddLooseFlate(QPDF &pdf, const Holder &)
                               QPDFObjectHandle::newNull());
     QPDFObjectHandle(pdf.getAllPages().front()).replaceKey("/Contents", content);
 }
+
+// XMP as a page's metadata, stored as plain text as many producers store it.
+inline std::string XmpOf(int base)
+{
+    return "<?xpacket begin=\"\"?><x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><page>" +
+           std::to_string(base) + "</page></x:xmpmeta><?xpacket end=\"w\"?>";
+}
+
+inline void AddMetadata(QPDF &pdf, const Holder &holder)
+{
+    QPDFObjectHandle xmp = pdf.newStream(XmpOf(holder.base));
+    xmp.getDict().replaceKey("/Type", QPDFObjectHandle::newName("/Metadata"));
+    xmp.getDict().replaceKey("/Subtype", QPDFObjectHandle::newName("/XML"));
+    QPDFObjectHandle(pdf.getAllPages().front()).replaceKey("/Metadata", xmp);
+}
