@@ -12,6 +12,12 @@ bool IsName(QPDFObjectHandle dest)
     return dest.isName() || dest.isString();
 }
 
+// Whether an action goes to a place its file names.
+bool GoesToAName(QPDFObjectHandle action)
+{
+    return action.getKey("/S").isNameAndEquals("/GoTo") && IsName(action.getKey("/D"));
+}
+
 } // namespace
 
 bool RenamedLinks::Rename(const std::vector<QPDFObjectHandle> &pages, const std::string &prefix)
@@ -26,68 +32,88 @@ bool RenamedLinks::Rename(const std::vector<QPDFObjectHandle> &pages, const std:
             if (!annotation.isDictionary() ||
                 (annotation.isIndirect() && !seen_.insert(annotation.getObjGen()).second))
                 continue;
-            bool changed = false;
-            QPDFObjectHandle action = Action(annotation.getKey("/A"), changed, 0);
-            QPDFObjectHandle dest = annotation.getKey("/Dest");
-            if (!changed && !IsName(dest))
+            const bool action = FindAction(annotation.getKey("/A"), 0);
+            if (!action && !IsName(annotation.getKey("/Dest")))
                 continue;
             if (!annotation.isIndirect() || annotation.isStream())
                 return false;
-            QPDFObjectHandle copy = annotation.shallowCopy();
-            if (IsName(dest))
-                copy.replaceKey("/Dest", PrefixedDestination(prefix_, dest));
-            if (changed)
-                copy.replaceKey("/A", action);
-            copies_[annotation.getObjGen()] = copy;
+            renamed_[annotation.getObjGen()] = Kind::Link;
         }
     }
     return true;
 }
 
-QPDFObjectHandle RenamedLinks::Action(QPDFObjectHandle action, bool &changed, int depth)
+bool RenamedLinks::FindAction(QPDFObjectHandle action, int depth)
 {
     if (!action.isDictionary() || action.isStream() || depth > kMaxActionChain ||
         (action.isIndirect() && !seen_.insert(action.getObjGen()).second))
-        return action;
-    QPDFObjectHandle dest = action.getKey("/D");
-    const bool named = action.getKey("/S").isNameAndEquals("/GoTo") && IsName(dest);
-    QPDFObjectHandle next = action.getKey("/Next"), renamedNext;
+        return false;
+    bool changes = GoesToAName(action);
+    QPDFObjectHandle next = action.getKey("/Next");
     if (next.isArray()) {
-        std::vector<QPDFObjectHandle> items = next.getArrayAsVector();
         bool any = false;
-        for (QPDFObjectHandle &item : items)
-            item = Action(item, any, depth + 1);
+        for (QPDFObjectHandle item : next.aitems())
+            any = FindAction(item, depth + 1) || any;
         if (any && next.isIndirect())
-            copies_[next.getObjGen()] = QPDFObjectHandle::newArray(items);
-        else if (any)
-            renamedNext = QPDFObjectHandle::newArray(items);
+            renamed_[next.getObjGen()] = Kind::Next;
+        else
+            changes = changes || any;
     } else {
-        bool nextChanged = false;
-        QPDFObjectHandle item = Action(next, nextChanged, depth + 1);
-        if (nextChanged)
-            renamedNext = item;
+        changes = FindAction(next, depth + 1) || changes;
     }
-    if (!named && !renamedNext.isInitialized())
+    if (changes && action.isIndirect()) {
+        renamed_[action.getObjGen()] = Kind::Action;
+        return false;
+    }
+    return changes;
+}
+
+QPDFObjectHandle RenamedLinks::CopyAction(QPDFObjectHandle action, int depth, bool top) const
+{
+    if (!action.isDictionary() || action.isStream() || depth > kMaxActionChain ||
+        (action.isIndirect() && !top))
         return action;
     QPDFObjectHandle copy = action.shallowCopy();
-    if (named)
-        copy.replaceKey("/D", PrefixedDestination(prefix_, dest));
-    if (renamedNext.isInitialized())
-        copy.replaceKey("/Next", renamedNext);
-    if (action.isIndirect()) {
-        copies_[action.getObjGen()] = copy;
-        return action;
+    if (GoesToAName(action))
+        copy.replaceKey("/D", PrefixedDestination(prefix_, action.getKey("/D")));
+    QPDFObjectHandle next = action.getKey("/Next");
+    if (next.isArray() && !next.isIndirect()) {
+        std::vector<QPDFObjectHandle> items = next.getArrayAsVector();
+        for (QPDFObjectHandle &item : items)
+            item = CopyAction(item, depth + 1);
+        copy.replaceKey("/Next", QPDFObjectHandle::newArray(items));
+    } else if (next.isDictionary()) {
+        copy.replaceKey("/Next", CopyAction(next, depth + 1));
     }
-    changed = true;
     return copy;
 }
 
 QPDFObjectHandle RenamedLinks::For(QPDFObjectHandle object) const
 {
-    if (copies_.empty())
+    if (renamed_.empty())
         return object;
-    const auto copy = copies_.find(object.getObjGen());
-    return copy == copies_.end() ? object : copy->second;
+    const auto found = renamed_.find(object.getObjGen());
+    if (found == renamed_.end())
+        return object;
+    switch (found->second) {
+    case Kind::Link: {
+        QPDFObjectHandle copy = object.shallowCopy();
+        if (QPDFObjectHandle dest = object.getKey("/Dest"); IsName(dest))
+            copy.replaceKey("/Dest", PrefixedDestination(prefix_, dest));
+        if (QPDFObjectHandle action = object.getKey("/A"); action.isDictionary())
+            copy.replaceKey("/A", CopyAction(action, 0));
+        return copy;
+    }
+    case Kind::Action:
+        return CopyAction(object, 0, true);
+    case Kind::Next: {
+        std::vector<QPDFObjectHandle> items = object.getArrayAsVector();
+        for (QPDFObjectHandle &item : items)
+            item = CopyAction(item, 1);
+        return QPDFObjectHandle::newArray(items);
+    }
+    }
+    return object;
 }
 
 } // namespace qf
