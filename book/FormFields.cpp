@@ -64,7 +64,7 @@ void FormFields::Add(QPDF &book, const SourceInBook &source, ReplacedObjects &re
 {
     QPDFObjectHandle fields = ValueOf(source.source.getRoot().getKey("/AcroForm"), "/Fields");
     if (!fields.isArray() || fields.getArrayNItems() == 0 ||
-        IsPageTree(source.source.getRoot().getKey("/AcroForm").getKey("/DR")))
+        IsPageTree(ValueOf(source.source.getRoot().getKey("/AcroForm"), "/DR")))
         return;
     if (!form_)
         form_ = std::make_unique<QPDFAcroFormDocumentHelper>(book);

@@ -310,6 +310,7 @@ bool PieceMaker::Prepare(PdfFile &source, const QString &name, const PageChange 
     try {
         if (!StandsAlone(source.pdf))
             return false;
+        changed_ = true; // from here on, the source is changed to be written as a piece
         // The book's page tree is not the source's: what pages inherit from it, they hold.
         source.pdf.pushInheritedAttributesToPage();
         pages_ = source.pdf.getAllPages();

@@ -108,6 +108,9 @@ public:
     void Pack(PendingObjects &carried);
     // The piece, its object streams made; none when it could not be written.
     std::optional<SourcePiece> Finish();
+    // Whether Prepare changed the source for its piece: refused after that, it is to be read
+    // again before it goes into the book whole.
+    bool Changed() const { return changed_; }
 
 private:
     // Prepare's steps.
@@ -154,6 +157,7 @@ private:
     int pageTree_ = 0;
     int nextNumber_ = 0;
     bool objectStreams_ = false;
+    bool changed_ = false;
     size_t objectStreamCount_ = 0;
     SharedStreams shared_;
     SourcePiece piece_;

@@ -61,7 +61,7 @@ bool StructurePiece::Prepare(QPDF &source, const QString &name, BookReferences &
     reach.push_back(part_);
     if (QPDFObjectHandle language = part_.getKey("/Lang"); language.isString())
         language_ = language.unparse();
-    QPDFObjectHandle marked = catalog.getKey("/MarkInfo").getKey("/Marked");
+    QPDFObjectHandle marked = ValueOf(catalog.getKey("/MarkInfo"), "/Marked");
     marked_ = marked.isBool() && marked.getBoolValue();
     if (QPDFObjectHandle tree = root_.getKey("/ParentTree"); tree.isDictionary())
         for (auto &[key, value] : QPDFNumberTreeObjectHelper(tree, source))

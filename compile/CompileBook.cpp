@@ -187,7 +187,7 @@ void NameTheBook(PdfFile &book, const QString &title)
 // The title a PDF gives itself in its document information, if any.
 QString OwnTitle(QPDF &pdf)
 {
-    QPDFObjectHandle title = pdf.getTrailer().getKey("/Info").getKey("/Title");
+    QPDFObjectHandle title = ValueOf(pdf.getTrailer().getKey("/Info"), "/Title");
     return title.isString() ? QString::fromStdString(title.getUTF8Value()) : QString();
 }
 

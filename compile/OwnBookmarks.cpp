@@ -27,7 +27,7 @@ struct Reader {
             dest =
                 dests.isDictionary() ? dests.getKey(dest.getName()) : QPDFObjectHandle::newNull();
         } else if (dest.isString()) {
-            QPDFObjectHandle tree = root.getKey("/Names").getKey("/Dests");
+            QPDFObjectHandle tree = ValueOf(root.getKey("/Names"), "/Dests");
             QPDFObjectHandle found;
             if (tree.isDictionary() &&
                 QPDFNameTreeObjectHelper(tree, pdf).findObject(dest.getUTF8Value(), found))

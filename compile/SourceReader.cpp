@@ -78,8 +78,10 @@ bool SourceReader::TakeStep(std::unique_lock<std::mutex> &lock)
     }
     // The turns: numbers and object streams go to the sources in list order.
     if (Source *source = At(numbered_, Step::Read)) {
-        if (source->maker && !source->maker->Number(*numbering_))
+        if (source->maker && !source->maker->Number(*numbering_)) {
+            source->changed = source->maker->Changed();
             source->maker.reset(); // it goes into the book whole
+        }
         // A tagged source that goes in whole keeps the book's tree in the book's model from
         // here on.
         if (numbering_ && !source->maker && source->file &&
@@ -105,16 +107,28 @@ bool SourceReader::TakeStep(std::unique_lock<std::mutex> &lock)
         const Step next = source.step == Step::Numbered ? Step::Written : Step::Ready;
         source.step = Step::InHand;
         PieceMaker *maker = source.maker.get();
+        const bool readAgain = !maker && source.changed;
         lock.unlock();
         std::optional<SourcePiece> piece;
         bool written = false;
+        std::shared_ptr<PdfFile> again;
+        Status againStatus;
+        if (readAgain)
+            again = ReadAgain(paths_.at(index), againStatus);
         if (maker && next == Step::Written)
             written = maker->Write();
         else if (maker)
             piece = maker->Finish();
         lock.lock();
-        if (next == Step::Written && maker && !written)
-            source.maker.reset(); // it goes into the book whole
+        if (readAgain) {
+            std::swap(source.file, again);
+            source.status = againStatus;
+            source.changed = false;
+        }
+        if (next == Step::Written && maker && !written) {
+            source.changed = maker->Changed();
+            source.maker.reset(); // it goes into the book whole, read again at its next step
+        }
         if (next == Step::Ready) {
             source.piece = std::move(piece);
             source.maker.reset();
@@ -139,11 +153,14 @@ void SourceReader::Read(qsizetype index, std::unique_lock<std::mutex> &lock)
     const QString path = paths_.at(index), name = names_.value(index);
     lock.unlock();
     std::shared_ptr<PdfFile> file;
-    const Status status = ReadPdfFile(path, file);
+    const Status read = ReadPdfFile(path, file);
     auto maker = std::make_unique<PieceMaker>();
+    Status status = read;
     const bool asPiece =
         file && numbering_ && PageCount(*file) > 0 && maker->Prepare(*file, name, change_);
-    if (file && !asPiece)
+    if (file && !asPiece && maker->Changed())
+        file = ReadAgain(path, status);
+    else if (file && !asPiece)
         PrepareForCopy(*file);
     lock.lock();
     Source &source = sources_[index];
@@ -152,6 +169,15 @@ void SourceReader::Read(qsizetype index, std::unique_lock<std::mutex> &lock)
     if (asPiece)
         source.maker = std::move(maker);
     source.step = Step::Read;
+}
+
+std::shared_ptr<PdfFile> SourceReader::ReadAgain(const QString &path, Status &status)
+{
+    std::shared_ptr<PdfFile> file;
+    status = ReadPdfFile(path, file);
+    if (file)
+        PrepareForCopy(*file);
+    return file;
 }
 
 int SourceReader::NextNumber()

@@ -53,6 +53,7 @@ private:
         std::shared_ptr<PdfFile> file;
         Status status;
         std::unique_ptr<PieceMaker> maker; // null for a source that goes into the book whole
+        bool changed = false;              // changed for a piece that was refused: to be read again
         std::optional<SourcePiece> piece;
     };
     void Work();
@@ -61,6 +62,8 @@ private:
     // The source at index if it has come to step.
     Source *At(qsizetype index, Step step);
     void Read(qsizetype index, std::unique_lock<std::mutex> &lock);
+    // The source read anew from its file, to go into the book whole as it is there.
+    static std::shared_ptr<PdfFile> ReadAgain(const QString &path, Status &status);
 
     static constexpr qsizetype kAhead = 8;
     const QStringList paths_;

@@ -151,6 +151,15 @@ inline void AddAttachment(QPDF &pdf, const Holder &holder)
             QPDFEFStreamObjectHelper::createEFStream(pdf, AttachmentBytes(holder.base))));
 }
 
+// The same, its file specification held directly in the tree rather than as an object of its own.
+inline void AddDirectAttachment(QPDF &pdf, const Holder &holder)
+{
+    AddAttachment(pdf, holder);
+    QPDFObjectHandle names = pdf.getRoot().getKey("/Names").getKey("/EmbeddedFiles");
+    QPDFObjectHandle leaf = names.getKey("/Names");
+    leaf.setArrayItem(1, leaf.getArrayItem(1).shallowCopy());
+}
+
 // Page 0's text is a paragraph of a German document.
 inline void AddTags(QPDF &pdf, const Holder &)
 {
