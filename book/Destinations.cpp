@@ -64,14 +64,15 @@ void Destinations::Add(QPDF &book, const SourceInBook &source)
         for (auto &[key, value] : QPDFNameTreeObjectHelper(tree, source.source)) {
             QPDFObjectHandle dest = AsArray(Import(book, source, value));
             if (Lands(dest))
-                names_[PrefixedName(source, key)] = dest;
+                names_[PrefixedName(source, key)] = {dest.getArrayItem(0), DestinationView(dest)};
         }
     QPDFObjectHandle dests = root.getKey("/Dests");
     if (dests.isDictionary())
         for (auto &[key, value] : dests.ditems()) {
             QPDFObjectHandle dest = AsArray(Import(book, source, value));
             if (Lands(dest))
-                names_.emplace(PrefixedName(source, NameKey(key)), dest);
+                names_.emplace(PrefixedName(source, NameKey(key)),
+                               BookPlace{dest.getArrayItem(0), DestinationView(dest)});
         }
 
     // An annotation or action that two pages share is renamed once.
@@ -125,7 +126,7 @@ void Destinations::AddWritten(QPDF &book, const QString &name, int firstPage, in
         const size_t page = size_t(firstPage + place.page);
         if (place.page < 0 || place.page >= pages || page >= bookPages.size())
             continue;
-        names_[name.toStdString() + "/" + key] = BookDestination(bookPages[page], place.view);
+        names_[name.toStdString() + "/" + key] = {bookPages[page], place.view};
     }
 }
 
@@ -196,7 +197,37 @@ void Destinations::LeadToVolume(QPDFObjectHandle action, const InAnotherVolume &
     action.removeKey("/SD");
 }
 
-void Destinations::Finish(QPDF &book)
+QPDFObjectHandle Destinations::NameTree(QPDF &book, const TextWriter &text) const
+{
+    using Entry = std::map<std::string, BookPlace>::const_iterator;
+    return NameTreeOf(
+        book, names_.begin(), names_.end(), [&](Entry first, Entry last, QPDFObjectHandle limits) {
+            if (!text) {
+                QPDFObjectHandle names = QPDFObjectHandle::newArray();
+                for (Entry entry = first; entry != last; ++entry) {
+                    names.appendItem(QPDFObjectHandle::newUnicodeString(entry->first));
+                    names.appendItem(BookDestination(entry->second.page, entry->second.view));
+                }
+                QPDFObjectHandle leaf = QPDFObjectHandle::newDictionary({{"/Names", names}});
+                if (!limits.isNull())
+                    leaf.replaceKey("/Limits", limits);
+                return book.makeIndirectObject(leaf);
+            }
+            return text([&](const NumberOf &numberOf) {
+                std::string leaf = "<< ";
+                if (!limits.isNull())
+                    leaf += "/Limits " + limits.unparse() + ' ';
+                leaf += "/Names [";
+                for (Entry entry = first; entry != last; ++entry)
+                    leaf += ' ' + QPDFObjectHandle::newUnicodeString(entry->first).unparse() +
+                            " [ " + std::to_string(numberOf(entry->second.page)) + " 0 R " +
+                            entry->second.view + " ]";
+                return leaf + " ] >>";
+            });
+        });
+}
+
+void Destinations::Finish(QPDF &book, const TextWriter &text)
 {
     for (Remote &remote : remote_) {
         const Placed *target = nullptr;
@@ -226,7 +257,7 @@ void Destinations::Finish(QPDF &book)
     if (!names_.empty()) {
         if (!root.getKey("/Names").isDictionary())
             root.replaceKey("/Names", QPDFObjectHandle::newDictionary());
-        root.getKey("/Names").replaceKey("/Dests", MakeNameTree(book, names_));
+        root.getKey("/Names").replaceKey("/Dests", NameTree(book, text));
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "book/Import.h"
+#include "book/ObjectWriter.h"
 
 #include <QHash>
 #include <QString>
@@ -22,8 +23,8 @@ struct InAnotherVolume {
 
 // A named destination of a source written apart from the book.
 struct NamedPlace {
-    int page = 0;                       // zero-based, in the source
-    std::vector<QPDFObjectHandle> view; // the rest of the destination, e.g. /XYZ 72 700 null
+    int page = 0;     // zero-based, in the source
+    std::string view; // the rest of the destination, e.g. /XYZ 72 700 null
 };
 
 // A link's destination as the book says it when it is a name: the name under prefix.
@@ -49,8 +50,9 @@ public:
     // The PDFs of the other volumes, when the book is one of a set.
     void SetOtherVolumes(std::vector<InAnotherVolume> others) { others_ = std::move(others); }
     // Writes the names into the book's catalog and turns links between its PDFs into its own;
-    // a link to a PDF in another volume opens that volume there.
-    void Finish(QPDF &book);
+    // a link to a PDF in another volume opens that volume there. With text, the name tree's
+    // leaves are written as text through it, not made as objects of the book.
+    void Finish(QPDF &book, const TextWriter &text = nullptr);
     // The sources' pages moved on by pages in the book.
     void ShiftPages(int pages)
     {
@@ -71,11 +73,17 @@ private:
     void FixAction(const std::string &prefix, QPDFObjectHandle action, std::set<QPDFObjGen> &seen,
                    int depth);
     QString TargetInBook(QPDFObjectHandle file) const;
+    QPDFObjectHandle NameTree(QPDF &book, const TextWriter &text) const;
     QPDFObjectHandle RemoteDestination(QPDF &book, const Placed &target, QPDFObjectHandle dest);
     // Makes action open the volume that holds other, where it led in the PDF.
     static void LeadToVolume(QPDFObjectHandle action, const InAnotherVolume &other);
 
-    std::map<std::string, QPDFObjectHandle> names_; // every source's, prefixed
+    // A named place in the book, held as plain values: a book may have a million.
+    struct BookPlace {
+        QPDFObjectHandle page;
+        std::string view;
+    };
+    std::map<std::string, BookPlace> names_; // every source's, prefixed
     std::vector<Placed> placed_;
     std::vector<Remote> remote_;
     std::vector<InAnotherVolume> others_;

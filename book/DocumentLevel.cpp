@@ -36,12 +36,12 @@ void DocumentLevel::AddAlone(QPDF &book, const QString &name, int firstPage, int
             [&](QPDFObjectHandle object, int number) { writer.WriteAs(object, number); });
 }
 
-Status DocumentLevel::Finish(QPDF &book, int frontPages)
+Status DocumentLevel::Finish(QPDF &book, int frontPages, const TextWriter &text)
 {
     try {
         destinations_.ShiftPages(frontPages);
         labels_.ShiftPages(frontPages);
-        destinations_.Finish(book);
+        destinations_.Finish(book, text);
         layers_.Finish(book);
         labels_.Finish(book);
         attachments_.Finish(book);

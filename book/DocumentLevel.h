@@ -29,8 +29,9 @@ public:
     {
         destinations_.SetOtherVolumes(std::move(others));
     }
-    // frontPages: pages put in front of the sources' since they were added.
-    Status Finish(QPDF &book, int frontPages = 0);
+    // frontPages: pages put in front of the sources' since they were added; text, when given,
+    // writes the parts a book holds most of as text.
+    Status Finish(QPDF &book, int frontPages = 0, const TextWriter &text = nullptr);
 
 private:
     Destinations destinations_;

@@ -46,32 +46,22 @@ QPDFObjectHandle ValueOf(QPDFObjectHandle dictionary, const std::string &key)
     return dictionary.isDictionary() ? dictionary.getKey(key) : QPDFObjectHandle::newNull();
 }
 
-std::vector<QPDFObjectHandle> DestinationView(QPDFObjectHandle dest)
+std::string DestinationView(QPDFObjectHandle dest)
 {
-    std::vector<QPDFObjectHandle> view;
+    std::string view;
     for (int i = 1; i < dest.getArrayNItems(); ++i) {
         QPDFObjectHandle part = dest.getArrayItem(i);
-        if (part.isInteger())
-            view.push_back(QPDFObjectHandle::newInteger(part.getIntValue()));
-        else if (part.isReal())
-            view.push_back(QPDFObjectHandle::newReal(part.getRealValue()));
-        else if (part.isName())
-            view.push_back(QPDFObjectHandle::newName(part.getName()));
-        else if (part.isNull())
-            view.push_back(QPDFObjectHandle::newNull());
-        else
-            return {QPDFObjectHandle::newName("/Fit")};
+        if (part.isIndirect() || !(part.isNumber() || part.isName() || part.isNull()))
+            return "/Fit";
+        view += (view.empty() ? "" : " ") + part.unparse();
     }
-    return view;
+    return view.empty() ? "/Fit" : view;
 }
 
-QPDFObjectHandle BookDestination(QPDFObjectHandle page, const std::vector<QPDFObjectHandle> &view)
+QPDFObjectHandle BookDestination(QPDFObjectHandle page, const std::string &view)
 {
-    QPDFObjectHandle dest = QPDFObjectHandle::newArray({page});
-    for (QPDFObjectHandle part : view)
-        dest.appendItem(part.shallowCopy());
-    if (view.empty())
-        dest.appendItem(QPDFObjectHandle::newName("/Fit"));
+    QPDFObjectHandle dest = QPDFObjectHandle::parse("[" + view + "]");
+    dest.insertItem(0, page);
     return dest;
 }
 

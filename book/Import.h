@@ -37,12 +37,13 @@ QPDFObjectHandle ValueOf(QPDFObjectHandle dictionary, const std::string &key);
 // Whether an object refers to another anywhere inside (or is nested too deep to tell).
 bool RefersToObjects(QPDFObjectHandle object, int depth = 0);
 
-// The rest of an explicit destination after its page, as new values of no file's, so that the book
-// can take them on any thread: /Fit for one that holds anything but plain values.
-std::vector<QPDFObjectHandle> DestinationView(QPDFObjectHandle dest);
+// The rest of an explicit destination after its page, as PDF text that any thread can take and a
+// book of a million names holds cheaply: "/XYZ 72 700 null"; /Fit for one that holds anything but
+// plain values, or nothing.
+std::string DestinationView(QPDFObjectHandle dest);
 
-// An explicit destination of the book: page, then view (a plain fit when empty).
-QPDFObjectHandle BookDestination(QPDFObjectHandle page, const std::vector<QPDFObjectHandle> &view);
+// An explicit destination of the book: page, then view.
+QPDFObjectHandle BookDestination(QPDFObjectHandle page, const std::string &view);
 
 // A source's name for something, as the book names it: its file name, "/", then the name. A file
 // name never holds "/", so two sources never give the same name.

@@ -240,10 +240,15 @@ void ObjectLayout::Add(QPDFObjectHandle object, int number, const NumberOf &numb
         return;
     }
     text.Value(object, scratch_);
+    AddText(number, scratch_);
+}
+
+void ObjectLayout::AddText(int number, std::string_view text)
+{
     if (!objectStreams_)
-        return Whole(number, scratch_, nullptr);
+        return Whole(number, text, nullptr);
     pending_.index.push_back({number, pending_.text.size()});
-    pending_.text += scratch_;
+    pending_.text += text;
     pending_.text += '\n';
     if (!holding_ && pending_.index.size() >= kObjectsPerStream)
         Flush();

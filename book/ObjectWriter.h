@@ -35,6 +35,12 @@ struct ObjGenHash {
     }
 };
 
+// Writes an object of the book whose text is made at once, its references by the numbers it is
+// given, and gives the book's stand-in for it: what the book holds a million of (the names of its
+// destinations) never needs qpdf's objects.
+using TextMaker = std::function<std::string(const NumberOf &numberOf)>;
+using TextWriter = std::function<QPDFObjectHandle(const TextMaker &text)>;
+
 // Whether a stream's dictionary names Flate as its one filter: such data is written as it stands.
 bool IsFlate(QPDFObjectHandle dict);
 
@@ -107,6 +113,8 @@ public:
     // A stream needs its data; references go by numberOf.
     void Add(QPDFObjectHandle object, int number, const NumberOf &numberOf,
              const StreamBytes *data = nullptr);
+    // An object other than a stream, given as its text.
+    void AddText(int number, std::string_view text);
     PendingObjects &Pending() { return pending_; }
     // Packs what waits into object streams; with fullOnly, only full ones, at most streams of
     // them, and the rest waits.

@@ -487,6 +487,31 @@ void BookWriter::WriteAs(QPDFObjectHandle object, int number)
     known_[object.getObjGen()] = {number, false};
 }
 
+void BookWriter::PiecesDone(int firstFree)
+{
+    writer_->ReserveBelow(firstFree);
+}
+
+TextWriter BookWriter::Text()
+{
+    return [this](const TextMaker &text) {
+        if (!textLayout_)
+            textLayout_ = std::make_unique<ObjectLayout>(
+                objectStreams_, [this] { return writer_->ReserveNumbers(1); }, text_);
+        // What the text refers to is written by the book under the number it takes here.
+        const NumberOf numberOf = [this](QPDFObjectHandle object) {
+            auto [known, added] =
+                known_.try_emplace(object.getObjGen(), PdfStreamWriter::Numbered{});
+            if (added)
+                known->second.number = writer_->ReserveNumbers(1);
+            return known->second.number;
+        };
+        const int number = writer_->ReserveNumbers(1);
+        textLayout_->AddText(number, text(numberOf));
+        return Written(number);
+    };
+}
+
 StandIns BookWriter::StandInsFor(std::map<std::string, int> shared)
 {
     StandIns standIns;
@@ -516,6 +541,12 @@ Status BookWriter::Finish(int firstFree, PendingObjects carried, const QString &
     const size_t warningsBefore = book_.pdf.numWarnings();
     try {
         writer_->ReserveBelow(firstFree);
+        if (textLayout_) {
+            textLayout_->Flush();
+            textLayout_.reset();
+            if (!writer_->Append(std::exchange(text_, {})))
+                return fail(SystemReason(sinkError ? sinkError : EIO));
+        }
         if (!writer_->Finish(book_.pdf, known_, std::move(carried)))
             return fail(SystemReason(sinkError ? sinkError : EIO));
     } catch (const QPDFSystemError &e) {

@@ -60,6 +60,11 @@ public:
     QPDFObjectHandle Written(int number);
     // Has the book write object under number, which a piece took for it.
     void WriteAs(QPDFObjectHandle object, int number);
+    // Once every piece was added, firstFree the first number none took: objects of the book's
+    // own may be written as text from here on, each appended at once (object streams as they
+    // fill) and referred to by its stand-in.
+    void PiecesDone(int firstFree);
+    TextWriter Text();
     // Its stand-ins, with shared the numbers the pieces took for the book's own objects.
     StandIns StandInsFor(std::map<std::string, int> shared);
     // Writes the rest of the book; firstFree is the first number no piece took, carried the
@@ -75,7 +80,9 @@ private:
     int pageTree_ = 0; // the number the page tree takes
     PdfStreamWriter::KnownNumbers known_;
     std::unordered_map<QPDFObjGen, StandIns::Page, ObjGenHash> standIns_;
-    std::string header_; // the version the header says
+    std::string header_;  // the version the header says
+    WrittenObjects text_; // objects written as text, until Finish appends them
+    std::unique_ptr<ObjectLayout> textLayout_;
     bool started_ = false;
     bool failed_ = false;
 };

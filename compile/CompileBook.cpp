@@ -373,8 +373,11 @@ Status FinishAssembly(const CompileRequest &request, PdfFile &book, Assembly &as
 {
     BookBundle &bundle = assembly.bundle;
     const int front = bundle.PutIndexInFront(book.pdf, result.layout);
-    const Status finished = assembly.documentLevel.Finish(book.pdf, front);
     const bool apart = assembly.writer && assembly.writer->Started();
+    if (apart)
+        assembly.writer->PiecesDone(assembly.firstFree);
+    const Status finished = assembly.documentLevel.Finish(
+        book.pdf, front, apart ? assembly.writer->Text() : TextWriter());
     const StandIns standIns =
         apart ? assembly.writer->StandInsFor(std::move(assembly.shared)) : StandIns();
     result.problems.add(bundle.Finish(book.pdf, result.layout, apart ? &standIns : nullptr));

@@ -14,8 +14,8 @@ namespace qf {
 // book after the document was closed.
 struct OwnBookmark {
     QString title;
-    int page = -1; // the zero-based page of the document it points at; -1 for none
-    std::vector<QPDFObjectHandle> view; // the rest of its destination, e.g. /XYZ 72 700 null
+    int page = -1;    // the zero-based page of the document it points at; -1 for none
+    std::string view; // the rest of its destination, e.g. /XYZ 72 700 null
     bool open = false;
     QList<OwnBookmark> children;
 };
