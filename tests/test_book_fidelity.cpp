@@ -21,6 +21,8 @@ private slots:
     void bookKeepsWhatEachSourceHolds();
     void linksOfAFileListedTwiceLandInItsOwnPages_data();
     void linksOfAFileListedTwiceLandInItsOwnPages();
+    void manyNamesLandOnTheirPages_data();
+    void manyNamesLandOnTheirPages();
     void taggedLibreOfficeExportKeepsItsStructure();
 };
 
@@ -582,6 +584,52 @@ void TestBookFidelity::linksOfAFileListedTwiceLandInItsOwnPages()
     CHECK("A2.pdf", Links(*book, 300, 1, remote));
     CHECK("A2.pdf in viewers", ViewersFollow(f.book(), 300, 1, remote));
     CHECK("book", LikePlain(f, plain, false));
+}
+
+void TestBookFidelity::manyNamesLandOnTheirPages_data()
+{
+    // Written as made, the name tree's leaves go out as text; linearized, as qpdf's objects.
+    QTest::addColumn<bool>("linearized");
+    QTest::newRow("written as made") << false;
+    QTest::newRow("linearized") << true;
+}
+
+void TestBookFidelity::manyNamesLandOnTheirPages()
+{
+    QFETCH(bool, linearized);
+    CompileFixture f({{"A.pdf", 3}, {"B.pdf", 1}, {"C.pdf", 2}});
+    const int count = 150; // leaves of a few dozen names each
+    for (const char *name : {"A.pdf", "C.pdf"})
+        RewritePdf(f.folder.file(name), [&](QPDF &pdf) {
+            const std::vector<QPDFObjectHandle> pages = pdf.getAllPages();
+            QPDFObjectHandle dests = QPDFObjectHandle::newDictionary();
+            for (int i = 0; i < count; ++i)
+                dests.replaceKey("/n" + std::to_string(i),
+                                 Parse(pdf, "[%1 /XYZ " + QString::number(i) + " 0.5 null]",
+                                       {pages[size_t(i) % pages.size()]}));
+            pdf.getRoot().replaceKey("/Dests", dests);
+        });
+    f.window.blankSheetOption.SetState(Qt::Unchecked);
+    f.window.choices.linearized = linearized;
+    CompileRun(f.ctx);
+    QVERIFY2(f.messages().isEmpty(), qPrintable(f.messages().join('\n')));
+    QCOMPARE(RunQpdf({"--check", f.book()}), 0);
+    auto book = Open(f.book());
+    const std::vector<QPDFObjectHandle> pages = book->getAllPages();
+    QPDFNameTreeObjectHelper tree(book->getRoot().getKey("/Names").getKey("/Dests"), *book);
+    const std::map<std::string, std::pair<int, int>> sources = {{"A.pdf", {0, 3}},
+                                                                {"C.pdf", {4, 2}}};
+    for (const auto &[name, place] : sources)
+        for (int i = 0; i < count; ++i) {
+            const std::string key = name + "/n" + std::to_string(i);
+            QPDFObjectHandle dest;
+            QVERIFY2(tree.findObject(key, dest), key.c_str());
+            QVERIFY2(
+                dest.getArrayItem(0).isSameObjectAs(pages[size_t(place.first + i % place.second)]),
+                key.c_str());
+            QCOMPARE(QString::fromStdString(dest.unparse()).section(' ', 4),
+                     QString("/XYZ %1 0.5 null ]").arg(i));
+        }
 }
 
 void TestBookFidelity::taggedLibreOfficeExportKeepsItsStructure()
