@@ -30,6 +30,8 @@ void DocumentLevel::AddAlone(QPDF &book, const QString &name, int firstPage, int
     for (const auto &[file, number] : piece.attachments)
         files[file] = writer.Written(number);
     attachments_.AddWritten(name, files);
+    if (piece.layers)
+        layers_.AddWritten(*piece.layers, [&](int number) { return writer.Written(number); });
     if (piece.structure)
         structure_.AddPiece(
             book, *piece.structure, [&](int number) { return writer.Written(number); },

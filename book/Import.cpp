@@ -46,6 +46,67 @@ QPDFObjectHandle ValueOf(QPDFObjectHandle dictionary, const std::string &key)
     return dictionary.isDictionary() ? dictionary.getKey(key) : QPDFObjectHandle::newNull();
 }
 
+namespace {
+
+constexpr int kMaxDetachedDepth = 32;
+const std::string kWrittenMark = "/QfWrittenObject";
+
+QPDFObjectHandle Rebuilt(QPDFObjectHandle value, int depth,
+                         const std::function<QPDFObjectHandle(QPDFObjectHandle)> &part)
+{
+    if (depth > kMaxDetachedDepth)
+        return QPDFObjectHandle::newNull();
+    if (value.isArray()) {
+        std::vector<QPDFObjectHandle> items;
+        for (QPDFObjectHandle item : value.aitems())
+            items.push_back(part(item));
+        return QPDFObjectHandle::newArray(items);
+    }
+    if (value.isDictionary() && !value.isStream()) {
+        QPDFObjectHandle dict = QPDFObjectHandle::newDictionary();
+        for (auto &[key, item] : value.ditems())
+            dict.replaceKey(key, part(item));
+        return dict;
+    }
+    return value.isStream() ? QPDFObjectHandle::newNull() : value.shallowCopy();
+}
+
+QPDFObjectHandle DetachedAt(QPDFObjectHandle value, int depth,
+                            const std::function<int(QPDFObjectHandle)> &numberOf)
+{
+    if (value.isIndirect()) {
+        const int number = numberOf(value);
+        return number > 0 ? QPDFObjectHandle::newDictionary(
+                                {{kWrittenMark, QPDFObjectHandle::newInteger(number)}})
+                          : QPDFObjectHandle::newNull();
+    }
+    return Rebuilt(value, depth,
+                   [&](QPDFObjectHandle item) { return DetachedAt(item, depth + 1, numberOf); });
+}
+
+QPDFObjectHandle AttachedAt(QPDFObjectHandle value, int depth,
+                            const std::function<QPDFObjectHandle(int)> &written)
+{
+    if (QPDFObjectHandle mark = ValueOf(value, kWrittenMark); mark.isInteger())
+        return written(mark.getIntValueAsInt());
+    return Rebuilt(value, depth,
+                   [&](QPDFObjectHandle item) { return AttachedAt(item, depth + 1, written); });
+}
+
+} // namespace
+
+QPDFObjectHandle Detached(QPDFObjectHandle value,
+                          const std::function<int(QPDFObjectHandle)> &numberOf)
+{
+    return DetachedAt(value, 0, numberOf);
+}
+
+QPDFObjectHandle Attached(QPDFObjectHandle detached,
+                          const std::function<QPDFObjectHandle(int number)> &written)
+{
+    return AttachedAt(detached, 0, written);
+}
+
 std::string DestinationView(QPDFObjectHandle dest)
 {
     std::string view;

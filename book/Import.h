@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -29,6 +30,14 @@ using ReplacedObjects = std::map<QPDFObjGen, QPDFObjectHandle>;
 // An object of the source as the book holds it: indirect objects through the book's copier, so
 // what the pages reached is the same object again, and a page not in the book is null.
 QPDFObjectHandle Import(QPDF &book, const SourceInBook &source, QPDFObjectHandle object);
+
+// A value of a source written apart, detached from it to go to the book's thread: direct parts are
+// copied, an object of its own stands as a mark holding the number numberOf gives it in the book
+// (null for none). Attached gives the book's value: each mark the book's object written there.
+QPDFObjectHandle Detached(QPDFObjectHandle value,
+                          const std::function<int(QPDFObjectHandle)> &numberOf);
+QPDFObjectHandle Attached(QPDFObjectHandle detached,
+                          const std::function<QPDFObjectHandle(int number)> &written);
 
 // dictionary's value under key; null, without the warning qpdf makes and keeps for every lookup in
 // something that is no dictionary, when it is none.

@@ -22,7 +22,89 @@ std::set<QPDFObjGen> Groups(QPDFObjectHandle list)
     return out;
 }
 
+// Every object of its own that value refers to, at most depth levels down.
+void ObjectsIn(QPDFObjectHandle value, std::vector<QPDFObjectHandle> &out, int depth = 0)
+{
+    if (value.isIndirect()) {
+        out.push_back(value);
+        return;
+    }
+    if (depth > 32)
+        return;
+    if (value.isArray())
+        for (QPDFObjectHandle item : value.aitems())
+            ObjectsIn(item, out, depth + 1);
+    else if (value.isDictionary())
+        for (auto &[key, item] : value.ditems())
+            ObjectsIn(item, out, depth + 1);
+}
+
 } // namespace
+
+std::optional<PieceLayers> ReadLayers(QPDF &source, std::vector<QPDFObjectHandle> &reach)
+{
+    QPDFObjectHandle properties = source.getRoot().getKey("/OCProperties");
+    if (!properties.isDictionary() || !properties.getKey("/OCGs").isArray())
+        return std::nullopt;
+    QPDFObjectHandle defaults = properties.getKey("/D");
+    if (!defaults.isDictionary())
+        defaults = QPDFObjectHandle::newDictionary();
+    const std::set<QPDFObjGen> on = Groups(defaults.getKey("/ON"));
+    const std::set<QPDFObjGen> off = Groups(defaults.getKey("/OFF"));
+    const bool baseOff = defaults.getKey("/BaseState").isNameAndEquals("/OFF");
+    PieceLayers layers;
+    for (QPDFObjectHandle group : properties.getKey("/OCGs").aitems()) {
+        if (!group.isIndirect() || !group.isDictionary())
+            continue;
+        const bool isOff =
+            off.count(group.getObjGen()) || (baseOff && !on.count(group.getObjGen()));
+        layers.groups.push_back({group, !isOff && on.count(group.getObjGen()) > 0, isOff});
+        reach.push_back(group);
+    }
+    // A source without an order of its own lists its groups as they come.
+    layers.order = defaults.getKey("/Order").isArray() ? defaults.getKey("/Order")
+                                                       : properties.getKey("/OCGs");
+    layers.radioButtons = defaults.getKey("/RBGroups");
+    layers.locked = defaults.getKey("/Locked");
+    layers.usage = defaults.getKey("/AS");
+    for (QPDFObjectHandle list : {layers.order, layers.radioButtons, layers.locked, layers.usage})
+        if (list.isArray())
+            for (QPDFObjectHandle item : list.aitems())
+                ObjectsIn(item, reach);
+    return layers;
+}
+
+void Layers::AddWritten(const PieceLayers &layers,
+                        const std::function<QPDFObjectHandle(int number)> &written)
+{
+    any_ = true;
+    std::map<int, QPDFObjectHandle> standIns; // one for each object
+    const auto standIn = [&](int number) {
+        QPDFObjectHandle &known = standIns[number];
+        if (!known.isInitialized())
+            known = written(number);
+        return known;
+    };
+    for (const PieceLayers::Group &group : layers.groups) {
+        QPDFObjectHandle copy = Attached(group.group, standIn);
+        if (copy.isNull())
+            continue;
+        groups_.appendItem(copy);
+        if (group.off)
+            off_.appendItem(copy);
+        else if (group.on)
+            on_.appendItem(copy);
+    }
+    const std::pair<QPDFObjectHandle, QPDFObjectHandle> lists[] = {
+        {order_, layers.order},
+        {radioButtons_, layers.radioButtons},
+        {locked_, layers.locked},
+        {usage_, layers.usage}};
+    for (auto [to, from] : lists)
+        if (from.isArray())
+            for (QPDFObjectHandle item : from.aitems())
+                to.appendItem(Attached(item, standIn));
+}
 
 void Layers::Add(QPDF &book, const SourceInBook &source)
 {

@@ -2,13 +2,35 @@
 
 #include "book/Import.h"
 
+#include <functional>
+#include <optional>
+#include <set>
+#include <vector>
+
 namespace qf {
+
+// A source's layers read on its own thread: its groups, each with the state it starts in, and its
+// lists. Kept as the source's objects until the piece is numbered, then detached.
+struct PieceLayers {
+    struct Group {
+        QPDFObjectHandle group; // detached, once numbered
+        bool on = false, off = false;
+    };
+    std::vector<Group> groups;
+    QPDFObjectHandle order, radioButtons, locked, usage; // null: the source has none
+};
+
+// The source's layers, if it has any; reach gets what they refer to, to be written with its pages.
+std::optional<PieceLayers> ReadLayers(QPDF &source, std::vector<QPDFObjectHandle> &reach);
 
 // The book's optional content (layers): every source's groups, each in the state its source
 // starts in, so content a source hides stays hidden in the book.
 class Layers {
 public:
     void Add(QPDF &book, const SourceInBook &source);
+    // A source written apart; written gives the book's stand-in for an object written there.
+    void AddWritten(const PieceLayers &layers,
+                    const std::function<QPDFObjectHandle(int number)> &written);
     void Finish(QPDF &book);
 
 private:

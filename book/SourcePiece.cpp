@@ -98,9 +98,8 @@ QPDFObjectHandle BookReferences::OfPage(size_t index)
 bool StandsAlone(QPDF &source)
 {
     QPDFObjectHandle root = source.getRoot();
-    for (const char *key : {"/AcroForm", "/OCProperties"})
-        if (root.hasKey(key))
-            return false;
+    if (root.hasKey("/AcroForm"))
+        return false;
     if (root.hasKey("/Names") && !root.getKey("/Names").isDictionary())
         return false;
     const bool tagged = root.getKey("/StructTreeRoot").isDictionary();
@@ -322,6 +321,7 @@ bool PieceMaker::Prepare(PdfFile &source, const QString &name, const PageChange 
         std::vector<QPDFObjectHandle> tree, flate;
         if (!ReferToTheBook(source, name, change, tree) || !ReadAttachments(source.pdf, tree))
             return false;
+        layers_ = ReadLayers(source.pdf, tree);
         // The pages and what they reach first, then the tree: each written as it is reached.
         Walk(pages_, flate);
         Walk(tree, flate);
@@ -483,9 +483,27 @@ bool PieceMaker::Write()
     }
     for (const auto &[name, fileSpec] : attachments_)
         piece_.attachments[name] = Resolve(fileSpec);
+    const NumberOf resolve = [this](QPDFObjectHandle object) { return Resolve(object); };
     if (structure_)
-        piece_.structure =
-            structure_->Summary([this](QPDFObjectHandle object) { return Resolve(object); });
+        piece_.structure = structure_->Summary(resolve);
+    if (layers_) {
+        // Detached here, on the source's thread: the book takes them on its own.
+        PieceLayers &layers = piece_.layers.emplace();
+        for (const PieceLayers::Group &group : layers_->groups)
+            layers.groups.push_back({Detached(group.group, resolve), group.on, group.off});
+        const auto items = [&](QPDFObjectHandle list) {
+            std::vector<QPDFObjectHandle> detached;
+            if (list.isArray())
+                for (QPDFObjectHandle item : list.aitems())
+                    detached.push_back(Detached(item, resolve));
+            return list.isArray() ? QPDFObjectHandle::newArray(detached)
+                                  : QPDFObjectHandle::newNull();
+        };
+        layers.order = items(layers_->order);
+        layers.radioButtons = items(layers_->radioButtons);
+        layers.locked = items(layers_->locked);
+        layers.usage = items(layers_->usage);
+    }
     piece_.shared = shared_;
     piece_.undecodable = undecodable_;
     return true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "book/Destinations.h"
+#include "book/Layers.h"
 #include "book/ObjectWriter.h"
 #include "book/PdfFile.h"
 #include "book/RenamedLinks.h"
@@ -22,8 +23,8 @@
 
 namespace qf {
 
-// Whether a source holds nothing beyond its pages, tags, page labels, named destinations and
-// attached files that the book joins with the other sources' (form fields, layers, links to other
+// Whether a source holds nothing beyond its pages, tags, page labels, named destinations, layers
+// and attached files that the book joins with the other sources' (form fields, links to other
 // files): its pages' objects can then be written apart from the book, on its own thread.
 bool StandsAlone(QPDF &source);
 
@@ -84,6 +85,7 @@ struct SourcePiece {
     std::map<std::string, int> attachments;
     // Its named destinations, by their names in the source; its links say them under its prefix.
     std::map<std::string, NamedPlace> destinations;
+    std::optional<PieceLayers> layers; // detached
 };
 
 // Makes a source's piece in steps, on the source's own thread but for numbering and packing,
@@ -164,6 +166,7 @@ private:
     std::unique_ptr<ObjectLayout> layout_;
     std::map<std::string, QPDFObjectHandle> attachments_;
     RenamedLinks links_;
+    std::optional<PieceLayers> layers_;
 };
 
 } // namespace qf
