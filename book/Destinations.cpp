@@ -101,10 +101,10 @@ void Destinations::FixAction(const std::string &prefix, QPDFObjectHandle action,
         (action.isIndirect() && !seen.insert(action.getObjGen()).second))
         return;
     QPDFObjectHandle type = action.getKey("/S");
-    if (type.isNameAndEquals("/GoTo")) {
+    if (type.isNameAndEquals("/GoTo") && !prefix.empty()) {
         action.replaceKey("/D", PrefixedDestination(prefix, action.getKey("/D")));
     } else if (type.isNameAndEquals("/GoToR")) {
-        const QString target = TargetInBook(action.getKey("/F"));
+        const QString target = FileInTheBook(action.getKey("/F"));
         if (!target.isEmpty())
             remote_.push_back({action, target});
     }
@@ -130,13 +130,33 @@ void Destinations::AddWritten(QPDF &book, const QString &name, int firstPage, in
     }
 }
 
-QString Destinations::TargetInBook(QPDFObjectHandle file) const
+QString FileInTheBook(QPDFObjectHandle fileSpec)
 {
-    QString path = QDir::cleanPath(FileOf(file));
+    QString path = QDir::cleanPath(FileOf(fileSpec));
     if (path.isEmpty() || path.contains(QLatin1Char('/')))
         return QString(); // outside the folder, or nowhere
     // Placed later sources are not known yet: resolved against all at the end.
     return path;
+}
+
+void Destinations::AddRemote(QPDF &book, const std::vector<WrittenByTheBook> &objects,
+                             const std::function<void(QPDFObjectHandle, int)> &write,
+                             const std::function<QPDFObjectHandle(int)> &written)
+{
+    std::map<int, QPDFObjectHandle> standIns; // one for each object
+    const auto standIn = [&](int number) {
+        QPDFObjectHandle &known = standIns[number];
+        if (!known.isInitialized())
+            known = written(number);
+        return known;
+    };
+    std::set<QPDFObjGen> seen;
+    for (const WrittenByTheBook &held : objects) {
+        QPDFObjectHandle object = book.makeIndirectObject(Attached(held.object, standIn));
+        write(object, held.number);
+        // Its names were renamed with its source; an annotation's links are in its action.
+        FixAction("", object.hasKey("/S") ? object : object.getKey("/A"), seen, 0);
+    }
 }
 
 QPDFObjectHandle Destinations::RemoteDestination(QPDF &book, const Placed &target,

@@ -27,6 +27,17 @@ struct NamedPlace {
     std::string view; // the rest of the destination, e.g. /XYZ 72 700 null
 };
 
+// The file a link to another PDF opens, when it may be one of the book's: a plain file name; empty
+// for one outside the folder, or none.
+QString FileInTheBook(QPDFObjectHandle fileSpec);
+
+// An object of a source written apart that the book writes itself under its number: a link to
+// another PDF, which becomes a link inside the book when that PDF is in it.
+struct WrittenByTheBook {
+    int number = 0;
+    QPDFObjectHandle object; // detached from the source
+};
+
 // A link's destination as the book says it when it is a name: the name under prefix.
 QPDFObjectHandle PrefixedDestination(const std::string &prefix, QPDFObjectHandle dest);
 
@@ -42,6 +53,12 @@ public:
     // its links renamed already.
     void AddWritten(QPDF &book, const QString &name, int firstPage, int pages,
                     const std::map<std::string, NamedPlace> &places);
+    // Objects of a source written apart that hold links to other PDFs, for the book to write:
+    // write(object, number) has the book write object under number, written gives the book's
+    // stand-in for an object written there.
+    void AddRemote(QPDF &book, const std::vector<WrittenByTheBook> &objects,
+                   const std::function<void(QPDFObjectHandle, int)> &write,
+                   const std::function<QPDFObjectHandle(int)> &written);
     // A source with no names or links of its own: links from others may still lead to it.
     void Place(const QString &name, int firstPage, int pages)
     {
@@ -70,9 +87,9 @@ private:
         QPDFObjectHandle action; // a GoToR action of the book
         QString target;          // the name in the book of the PDF it opens
     };
+    // Renames action's names under prefix, when one is given, and notes its links to other PDFs.
     void FixAction(const std::string &prefix, QPDFObjectHandle action, std::set<QPDFObjGen> &seen,
                    int depth);
-    QString TargetInBook(QPDFObjectHandle file) const;
     QPDFObjectHandle NameTree(QPDF &book, const TextWriter &text) const;
     QPDFObjectHandle RemoteDestination(QPDF &book, const Placed &target, QPDFObjectHandle dest);
     // Makes action open the volume that holds other, where it led in the PDF.

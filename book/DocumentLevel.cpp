@@ -30,6 +30,10 @@ void DocumentLevel::AddAlone(QPDF &book, const QString &name, int firstPage, int
     for (const auto &[file, number] : piece.attachments)
         files[file] = writer.Written(number);
     attachments_.AddWritten(name, files);
+    destinations_.AddRemote(
+        book, piece.byTheBook,
+        [&](QPDFObjectHandle object, int number) { writer.WriteAs(object, number); },
+        [&](int number) { return writer.Written(number); });
     if (piece.layers)
         layers_.AddWritten(*piece.layers, [&](int number) { return writer.Written(number); });
     if (piece.structure)

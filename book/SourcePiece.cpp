@@ -23,22 +23,30 @@ constexpr int kMaxRounds = 4;
 // Above every number a book's objects can have.
 constexpr int kUnnumbered = 2'000'000'000;
 
-// Whether an action, or one it leads to, goes to another file: the book may take it to a
-// document of its own.
-bool LeadsToAnotherFile(QPDFObjectHandle action, std::set<QPDFObjGen> &seen, int depth)
+// The objects that hold an action, or one it leads to, that opens another PDF that may be in the
+// book: the book writes them, as it knows where they lead only once every source is in. Each is
+// the nearest object of its own up the chain from such an action, starting at holder. False for
+// one held in no object of its own.
+bool FindLinksToOtherFiles(QPDFObjectHandle action, QPDFObjectHandle holder,
+                           std::set<QPDFObjGen> &seen, std::set<QPDFObjGen> &holders, int depth)
 {
-    if (!action.isDictionary() || depth > kMaxActionChain ||
+    if (!action.isDictionary() || action.isStream() || depth > kMaxActionChain ||
         (action.isIndirect() && !seen.insert(action.getObjGen()).second))
-        return false;
-    if (action.getKey("/S").isNameAndEquals("/GoToR"))
         return true;
+    if (action.isIndirect())
+        holder = action;
+    if (action.getKey("/S").isNameAndEquals("/GoToR") &&
+        !FileInTheBook(action.getKey("/F")).isEmpty()) {
+        if (!holder.isIndirect() || holder.isStream())
+            return false;
+        holders.insert(holder.getObjGen());
+    }
     QPDFObjectHandle next = action.getKey("/Next");
-    if (!next.isArray())
-        return LeadsToAnotherFile(next, seen, depth + 1);
-    for (QPDFObjectHandle item : next.aitems())
-        if (LeadsToAnotherFile(item, seen, depth + 1))
-            return true;
-    return false;
+    for (QPDFObjectHandle item :
+         next.isArray() ? next.getArrayAsVector() : std::vector<QPDFObjectHandle>{next})
+        if (!FindLinksToOtherFiles(item, holder, seen, holders, depth + 1))
+            return false;
+    return true;
 }
 
 std::string Sha256(const std::string &data)
@@ -105,15 +113,22 @@ bool StandsAlone(QPDF &source)
     const bool tagged = root.getKey("/StructTreeRoot").isDictionary();
     if (root.hasKey("/StructTreeRoot") && !tagged)
         return false;
-    std::set<QPDFObjGen> seen;
-    for (QPDFObjectHandle page : source.getAllPages()) {
+    for (QPDFObjectHandle page : source.getAllPages())
         if (page.hasKey("/StructParents") && !tagged)
             return false;
+    return true;
+}
+
+bool PieceMaker::ReadLinksToOtherFiles()
+{
+    std::set<QPDFObjGen> seen;
+    for (QPDFObjectHandle page : pages_) {
         QPDFObjectHandle annotations = page.getKey("/Annots");
         if (!annotations.isArray())
             continue;
         for (QPDFObjectHandle annotation : annotations.aitems())
-            if (annotation.isDictionary() && LeadsToAnotherFile(annotation.getKey("/A"), seen, 0))
+            if (annotation.isDictionary() &&
+                !FindLinksToOtherFiles(annotation.getKey("/A"), annotation, seen, byTheBook_, 0))
                 return false;
     }
     return true;
@@ -316,7 +331,7 @@ bool PieceMaker::Prepare(PdfFile &source, const QString &name, const PageChange 
         HangPagesFromTree(source.pdf);
         if (!ReadLabels(source.pdf))
             return false;
-        if (!ReadDestinations(source.pdf, name))
+        if (!ReadDestinations(source.pdf, name) || !ReadLinksToOtherFiles())
             return false;
         std::vector<QPDFObjectHandle> tree, flate;
         if (!ReferToTheBook(source, name, change, tree) || !ReadAttachments(source.pdf, tree))
@@ -414,7 +429,7 @@ bool PieceMaker::Number(BookNumbering &numbering)
         if (reached.sameAs > 0 || reached.sameHere >= 0)
             continue;
         reached.number = next++;
-        packed += reached.object.isStream() ? 0 : 1;
+        packed += reached.object.isStream() || byTheBook_.count(reached.object.getObjGen()) ? 0 : 1;
     }
     // The streams kept are what the sources after this one find.
     for (size_t i = 0; i < streams_.size(); ++i) {
@@ -456,6 +471,11 @@ bool PieceMaker::Write()
             Stream *s = isStream ? &streams_[stream++] : nullptr;
             if (reached.number <= 0)
                 continue; // written as another
+            if (!s && byTheBook_.count(reached.object.getObjGen())) {
+                piece_.byTheBook.push_back(
+                    {reached.number, Detached(links_.For(reached.object).shallowCopy(), resolve)});
+                continue;
+            }
             if (s && !s->dataHeld)
                 s->data = WrittenStreamData(reached.object, nullptr);
             layout_->Add(links_.For(reached.object), reached.number, resolve,

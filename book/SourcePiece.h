@@ -16,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -23,9 +24,9 @@
 
 namespace qf {
 
-// Whether a source holds nothing beyond its pages, tags, page labels, named destinations, layers
-// and attached files that the book joins with the other sources' (form fields, links to other
-// files): its pages' objects can then be written apart from the book, on its own thread.
+// Whether a source holds nothing beyond its pages, tags, page labels, named destinations, layers,
+// links to other files and attached files that the book joins with the other sources' (form
+// fields): its pages' objects can then be written apart from the book, on its own thread.
 bool StandsAlone(QPDF &source);
 
 // What the book makes itself that a source's pages refer to, a page's number stamp say: the pages
@@ -85,7 +86,8 @@ struct SourcePiece {
     std::map<std::string, int> attachments;
     // Its named destinations, by their names in the source; its links say them under its prefix.
     std::map<std::string, NamedPlace> destinations;
-    std::optional<PieceLayers> layers; // detached
+    std::optional<PieceLayers> layers;       // detached
+    std::vector<WrittenByTheBook> byTheBook; // its links to other PDFs
 };
 
 // Makes a source's piece in steps, on the source's own thread but for numbering and packing,
@@ -123,6 +125,9 @@ private:
     // Its named destinations that land on its pages, and its links renamed to match; false for a
     // link the book cannot rename.
     bool ReadDestinations(QPDF &source, const QString &name);
+    // The objects that hold links to other PDFs, which the book writes; false for a link held in
+    // no object of its own.
+    bool ReadLinksToOtherFiles();
     bool ReferToTheBook(PdfFile &source, const QString &name, const PageChange &change,
                         std::vector<QPDFObjectHandle> &reach);
     void Walk(const std::vector<QPDFObjectHandle> &roots, std::vector<QPDFObjectHandle> &flate);
@@ -167,6 +172,7 @@ private:
     std::map<std::string, QPDFObjectHandle> attachments_;
     RenamedLinks links_;
     std::optional<PieceLayers> layers_;
+    std::set<QPDFObjGen> byTheBook_;
 };
 
 } // namespace qf
