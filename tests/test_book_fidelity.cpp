@@ -21,6 +21,7 @@ private slots:
     void bookKeepsWhatEachSourceHolds();
     void linksOfAFileListedTwiceLandInItsOwnPages_data();
     void linksOfAFileListedTwiceLandInItsOwnPages();
+    void threadedCompileGivesTheSameBytes();
     void manyNamesLandOnTheirPages_data();
     void manyNamesLandOnTheirPages();
     void taggedLibreOfficeExportKeepsItsStructure();
@@ -584,6 +585,34 @@ void TestBookFidelity::linksOfAFileListedTwiceLandInItsOwnPages()
     CHECK("A2.pdf", Links(*book, 300, 1, remote));
     CHECK("A2.pdf in viewers", ViewersFollow(f.book(), 300, 1, remote));
     CHECK("book", LikePlain(f, plain, false));
+}
+
+void TestBookFidelity::threadedCompileGivesTheSameBytes()
+{
+    // Sources of every kind, read and written on several threads at once; the same fonts in
+    // each, kept once.
+    QList<std::pair<QString, int>> list;
+    for (int i = 0; i < 12; ++i)
+        list.append({QStringLiteral("S%1.pdf").arg(i, 2, 10, QChar('0')), 1 + i % 3});
+    CompileFixture f(list);
+    const std::vector<void (*)(QPDF &, const Holder &)> kinds = {
+        AddLinks, AddForm, AddLayer, AddLabels, AddAttachment, AddTags, AddMetadata};
+    for (int i = 0; i < list.size(); ++i)
+        if (list[i].second == 3)
+            RewritePdf(f.folder.file(list[i].first), [&](QPDF &pdf) {
+                kinds[size_t(i) % kinds.size()](
+                    pdf, {300 + 100 * i, list[(i + 1) % list.size()].first, i == 2});
+            });
+    f.window.choices.pageNumbers = QStringLiteral("{n}");
+    QByteArray first;
+    for (int run = 0; run < 3; ++run) {
+        CompileRun(f.ctx);
+        QVERIFY2(f.messages().isEmpty(), qPrintable(f.messages().join('\n')));
+        const QByteArray book = f.folder.read("PDFCompile Output/Book.pdf");
+        if (run == 0)
+            first = book;
+        QVERIFY2(book == first, qPrintable(QStringLiteral("run %1 differs").arg(run)));
+    }
 }
 
 void TestBookFidelity::manyNamesLandOnTheirPages_data()
