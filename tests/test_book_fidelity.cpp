@@ -454,6 +454,9 @@ QString LikePlain(const CompileFixture &f, const CompileFixture &plain, bool war
     if (checked != 0 && !(warnings && checked == 3))
         return "qpdf --check exits " + QString::number(checked) + ": " + output;
     auto book = ReadPdf(f.book()), reference = ReadPdf(plain.book());
+    if (QPDFObjectHandle redraw = book->getRoot().getKey("/AcroForm").getKey("/NeedAppearances");
+        redraw.isBool() && redraw.getBoolValue())
+        return "the book asks viewers to draw every field anew";
     for (QPDFPageObjectHelper page : QPDFPageDocumentHelper(*book).getAllPages())
         for (auto &[name, font] : page.getAttribute("/Resources", false).getKey("/Font").ditems())
             if (!font.getKey("/Subtype").isName())
