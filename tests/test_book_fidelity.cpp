@@ -454,14 +454,19 @@ QString LikePlain(const CompileFixture &f, const CompileFixture &plain, bool war
     if (checked != 0 && !(warnings && checked == 3))
         return "qpdf --check exits " + QString::number(checked) + ": " + output;
     auto book = ReadPdf(f.book()), reference = ReadPdf(plain.book());
-    if (QPDFObjectHandle redraw = book->getRoot().getKey("/AcroForm").getKey("/NeedAppearances");
-        redraw.isBool() && redraw.getBoolValue())
+    if (QPDFObjectHandle form = book->getRoot().getKey("/AcroForm");
+        form.isDictionary() && form.getKey("/NeedAppearances").isBool() &&
+        form.getKey("/NeedAppearances").getBoolValue())
         return "the book asks viewers to draw every field anew";
-    for (QPDFPageObjectHelper page : QPDFPageDocumentHelper(*book).getAllPages())
-        for (auto &[name, font] : page.getAttribute("/Resources", false).getKey("/Font").ditems())
-            if (!font.getKey("/Subtype").isName())
+    for (QPDFPageObjectHelper page : QPDFPageDocumentHelper(*book).getAllPages()) {
+        QPDFObjectHandle fonts = page.getAttribute("/Resources", false);
+        fonts = fonts.isDictionary() ? fonts.getKey("/Font") : QPDFObjectHandle::newNull();
+        for (auto &[name, font] : fonts.isDictionary() ? fonts.getDictAsMap()
+                                                       : std::map<std::string, QPDFObjectHandle>())
+            if (!font.isDictionary() || !font.getKey("/Subtype").isName())
                 return "a page's font " + QString::fromStdString(name) + " is " +
                        QString::fromStdString(font.unparseResolved());
+    }
     if (PageWidths(*book) != PageWidths(*reference))
         return "the pages differ from those of the book of plain sources";
     if (Outline(*book) != Outline(*reference))
