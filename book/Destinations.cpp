@@ -40,8 +40,6 @@ QString FileOf(QPDFObjectHandle fileSpec)
     return QString();
 }
 
-constexpr int kMaxActionChain = 50;
-
 } // namespace
 
 QPDFObjectHandle PrefixedDestination(const std::string &prefix, QPDFObjectHandle dest)
@@ -143,16 +141,9 @@ void Destinations::AddRemote(QPDF &book, const std::vector<WrittenByTheBook> &ob
                              const std::function<void(QPDFObjectHandle, int)> &write,
                              const std::function<QPDFObjectHandle(int)> &written)
 {
-    std::map<int, QPDFObjectHandle> standIns; // one for each object
-    const auto standIn = [&](int number) {
-        QPDFObjectHandle &known = standIns[number];
-        if (!known.isInitialized())
-            known = written(number);
-        return known;
-    };
     std::set<QPDFObjGen> seen;
     for (const WrittenByTheBook &held : objects) {
-        QPDFObjectHandle object = book.makeIndirectObject(Attached(held.object, standIn));
+        QPDFObjectHandle object = book.makeIndirectObject(Attached(held.object, written));
         write(object, held.number);
         // Its names were renamed with its source; an annotation's links are in its action.
         FixAction("", object.hasKey("/S") ? object : object.getKey("/A"), seen, 0);

@@ -27,6 +27,9 @@ struct NamedPlace {
     std::string view; // the rest of the destination, e.g. /XYZ 72 700 null
 };
 
+// How far a chain of actions (/Next) is followed: a damaged file's may loop or go on without end.
+inline constexpr int kMaxActionChain = 50;
+
 // The file a link to another PDF opens, when it may be one of the book's: a plain file name; empty
 // for one outside the folder, or none.
 QString FileInTheBook(QPDFObjectHandle fileSpec);

@@ -5,13 +5,6 @@
 namespace qf {
 namespace {
 
-void AppendAll(QPDF &book, const SourceInBook &source, QPDFObjectHandle to, QPDFObjectHandle from)
-{
-    if (from.isArray())
-        for (QPDFObjectHandle item : from.aitems())
-            to.appendItem(Import(book, source, item));
-}
-
 std::set<QPDFObjGen> Groups(QPDFObjectHandle list)
 {
     std::set<QPDFObjGen> out;
@@ -61,7 +54,8 @@ std::optional<PieceLayers> ReadLayers(QPDF &source, std::vector<QPDFObjectHandle
         layers.groups.push_back({group, !isOff && on.count(group.getObjGen()) > 0, isOff});
         reach.push_back(group);
     }
-    // A source without an order of its own lists its groups as they come.
+    // A source without an order of its own lists its groups as they come, or a viewer would
+    // list none of them once another source gives one.
     layers.order = defaults.getKey("/Order").isArray() ? defaults.getKey("/Order")
                                                        : properties.getKey("/OCGs");
     layers.radioButtons = defaults.getKey("/RBGroups");
@@ -74,26 +68,53 @@ std::optional<PieceLayers> ReadLayers(QPDF &source, std::vector<QPDFObjectHandle
     return layers;
 }
 
+PieceLayers MapLayers(const PieceLayers &layers,
+                      const std::function<QPDFObjectHandle(QPDFObjectHandle)> &value)
+{
+    PieceLayers mapped;
+    for (const PieceLayers::Group &group : layers.groups)
+        mapped.groups.push_back({value(group.group), group.on, group.off});
+    const auto items = [&](QPDFObjectHandle list) {
+        if (!list.isArray())
+            return QPDFObjectHandle::newNull();
+        std::vector<QPDFObjectHandle> out;
+        for (QPDFObjectHandle item : list.aitems())
+            out.push_back(value(item));
+        return QPDFObjectHandle::newArray(out);
+    };
+    mapped.order = items(layers.order);
+    mapped.radioButtons = items(layers.radioButtons);
+    mapped.locked = items(layers.locked);
+    mapped.usage = items(layers.usage);
+    return mapped;
+}
+
+void Layers::Add(QPDF &book, const SourceInBook &source)
+{
+    std::vector<QPDFObjectHandle> reach; // the book's copier reaches them itself
+    if (const std::optional<PieceLayers> layers = ReadLayers(source.source, reach))
+        Take(MapLayers(*layers,
+                       [&](QPDFObjectHandle value) { return Import(book, source, value); }));
+}
+
 void Layers::AddWritten(const PieceLayers &layers,
                         const std::function<QPDFObjectHandle(int number)> &written)
 {
+    Take(MapLayers(layers, [&](QPDFObjectHandle value) { return Attached(value, written); }));
+}
+
+void Layers::Take(const PieceLayers &layers)
+{
     any_ = true;
-    std::map<int, QPDFObjectHandle> standIns; // one for each object
-    const auto standIn = [&](int number) {
-        QPDFObjectHandle &known = standIns[number];
-        if (!known.isInitialized())
-            known = written(number);
-        return known;
-    };
-    for (const PieceLayers::Group &group : layers.groups) {
-        QPDFObjectHandle copy = Attached(group.group, standIn);
-        if (copy.isNull())
+    // The book starts every group on unless told: a source that starts them off says so of each.
+    for (PieceLayers::Group group : layers.groups) {
+        if (!group.group.isDictionary())
             continue;
-        groups_.appendItem(copy);
+        groups_.appendItem(group.group);
         if (group.off)
-            off_.appendItem(copy);
+            off_.appendItem(group.group);
         else if (group.on)
-            on_.appendItem(copy);
+            on_.appendItem(group.group);
     }
     const std::pair<QPDFObjectHandle, QPDFObjectHandle> lists[] = {
         {order_, layers.order},
@@ -103,43 +124,7 @@ void Layers::AddWritten(const PieceLayers &layers,
     for (auto [to, from] : lists)
         if (from.isArray())
             for (QPDFObjectHandle item : from.aitems())
-                to.appendItem(Attached(item, standIn));
-}
-
-void Layers::Add(QPDF &book, const SourceInBook &source)
-{
-    QPDFObjectHandle properties = source.source.getRoot().getKey("/OCProperties");
-    if (!properties.isDictionary() || !properties.getKey("/OCGs").isArray())
-        return;
-    any_ = true;
-    QPDFObjectHandle defaults = properties.getKey("/D");
-    if (!defaults.isDictionary())
-        defaults = QPDFObjectHandle::newDictionary();
-    const std::set<QPDFObjGen> on = Groups(defaults.getKey("/ON"));
-    const std::set<QPDFObjGen> off = Groups(defaults.getKey("/OFF"));
-    // The book starts every group on unless told: a source that starts them off says so of each.
-    const bool baseOff = defaults.getKey("/BaseState").isNameAndEquals("/OFF");
-    for (QPDFObjectHandle group : properties.getKey("/OCGs").aitems()) {
-        if (!group.isIndirect())
-            continue;
-        QPDFObjectHandle copy = Import(book, source, group);
-        if (!copy.isDictionary())
-            continue;
-        groups_.appendItem(copy);
-        if (off.count(group.getObjGen()) || (baseOff && !on.count(group.getObjGen())))
-            off_.appendItem(copy);
-        else if (on.count(group.getObjGen()))
-            on_.appendItem(copy);
-    }
-    // A source without an order of its own lists its groups as they come, or a viewer would
-    // list none of them once another source gives one.
-    if (defaults.getKey("/Order").isArray())
-        AppendAll(book, source, order_, defaults.getKey("/Order"));
-    else
-        AppendAll(book, source, order_, properties.getKey("/OCGs"));
-    AppendAll(book, source, radioButtons_, defaults.getKey("/RBGroups"));
-    AppendAll(book, source, locked_, defaults.getKey("/Locked"));
-    AppendAll(book, source, usage_, defaults.getKey("/AS"));
+                to.appendItem(item);
 }
 
 void Layers::Finish(QPDF &book)

@@ -477,8 +477,11 @@ bool BookWriter::Add(const SourcePiece &piece)
 
 QPDFObjectHandle BookWriter::Written(int number)
 {
-    QPDFObjectHandle standIn = book_.pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
-    known_[standIn.getObjGen()] = {number, true};
+    QPDFObjectHandle &standIn = written_[number];
+    if (!standIn.isInitialized()) {
+        standIn = book_.pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
+        known_[standIn.getObjGen()] = {number, true};
+    }
     return standIn;
 }
 

@@ -56,7 +56,7 @@ public:
     // the bytes could not be written.
     bool Add(const SourcePiece &piece);
     bool Started() const { return started_; }
-    // The book's stand-in for an object a piece wrote under number.
+    // The book's stand-in for an object a piece wrote under number, the same for each call.
     QPDFObjectHandle Written(int number);
     // Has the book write object under number, which a piece took for it.
     void WriteAs(QPDFObjectHandle object, int number);
@@ -80,7 +80,8 @@ private:
     int pageTree_ = 0; // the number the page tree takes
     PdfStreamWriter::KnownNumbers known_;
     std::unordered_map<QPDFObjGen, StandIns::Page, ObjGenHash> standIns_;
-    std::string header_;  // the version the header says
+    std::unordered_map<int, QPDFObjectHandle> written_; // the stand-ins, one for each number
+    std::string header_;                                // the version the header says
     WrittenObjects text_; // objects written as text, until Finish appends them
     std::unique_ptr<ObjectLayout> textLayout_;
     bool started_ = false;

@@ -5,8 +5,6 @@
 namespace qf {
 namespace {
 
-constexpr int kMaxActionChain = 50;
-
 bool IsName(QPDFObjectHandle dest)
 {
     return dest.isName() || dest.isString();

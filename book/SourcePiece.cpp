@@ -17,7 +17,6 @@ namespace {
 
 // Stream data held from the reading to the writing, per source; past it, data is read again.
 constexpr size_t kHeldData = 32 << 20;
-constexpr int kMaxActionChain = 50;
 // Streams that refer to streams kept once can be kept once in turn (an image with its soft mask).
 constexpr int kMaxRounds = 4;
 // Above every number a book's objects can have.
@@ -506,24 +505,10 @@ bool PieceMaker::Write()
     const NumberOf resolve = [this](QPDFObjectHandle object) { return Resolve(object); };
     if (structure_)
         piece_.structure = structure_->Summary(resolve);
-    if (layers_) {
-        // Detached here, on the source's thread: the book takes them on its own.
-        PieceLayers &layers = piece_.layers.emplace();
-        for (const PieceLayers::Group &group : layers_->groups)
-            layers.groups.push_back({Detached(group.group, resolve), group.on, group.off});
-        const auto items = [&](QPDFObjectHandle list) {
-            std::vector<QPDFObjectHandle> detached;
-            if (list.isArray())
-                for (QPDFObjectHandle item : list.aitems())
-                    detached.push_back(Detached(item, resolve));
-            return list.isArray() ? QPDFObjectHandle::newArray(detached)
-                                  : QPDFObjectHandle::newNull();
-        };
-        layers.order = items(layers_->order);
-        layers.radioButtons = items(layers_->radioButtons);
-        layers.locked = items(layers_->locked);
-        layers.usage = items(layers_->usage);
-    }
+    // Detached here, on the source's thread: the book takes them on its own.
+    if (layers_)
+        piece_.layers =
+            MapLayers(*layers_, [&](QPDFObjectHandle value) { return Detached(value, resolve); });
     piece_.shared = shared_;
     piece_.undecodable = undecodable_;
     return true;

@@ -122,6 +122,7 @@ bool SourceReader::TakeStep(std::unique_lock<std::mutex> &lock)
         lock.lock();
         if (readAgain) {
             std::swap(source.file, again);
+            done_.push_back(std::move(again)); // the changed one, freed as the others are
             source.status = againStatus;
             source.changed = false;
         }

@@ -151,7 +151,8 @@ inline void AddAttachment(QPDF &pdf, const Holder &holder)
             QPDFEFStreamObjectHelper::createEFStream(pdf, AttachmentBytes(holder.base))));
 }
 
-// The same, its file specification held directly in the tree rather than as an object of its own.
+// The same, the attached file's entry held directly in the tree rather than as an object of its
+// own.
 inline void AddDirectAttachment(QPDF &pdf, const Holder &holder)
 {
     AddAttachment(pdf, holder);
