@@ -1,6 +1,7 @@
 #include "compile/CompileBook.h"
 
 #include "book/DocumentLevel.h"
+#include "book/Linearize.h"
 #include "book/Outline.h"
 #include "book/PdfFile.h"
 #include "book/PdfWrite.h"
@@ -224,7 +225,7 @@ struct Assembly {
     DamageReport damage;
     QList<QList<OwnBookmark>> ownBookmarks; // one list per document that went in
     DocumentLevel documentLevel;
-    BookWriter *writer = nullptr;      // the book written as it is made; null: at the end
+    BookWriter *writer = nullptr;      // the book written as it is made
     int firstFree = 0;                 // the first number no source's piece took
     PendingObjects carried;            // the pieces' objects that wait for an object stream
     std::map<std::string, int> shared; // the book's own objects the pieces refer to
@@ -258,10 +259,7 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
     QStringList fileNames;
     for (const QString &name : request.names)
         fileNames.append(FileNameFromPath(name));
-    SourceReader reader(paths, fileNames,
-                        assembly.writer ? std::optional(assembly.writer->Numbering())
-                                        : std::nullopt,
-                        assembly.change);
+    SourceReader reader(paths, fileNames, assembly.writer->Numbering(), assembly.change);
     const QString blankPath = JoinPath(request.programFolder, kEmptyPageFileName);
     std::shared_ptr<PdfFile> blank;
     const Status blankRead = ReadPdfFile(blankPath, blank);
@@ -373,7 +371,7 @@ Status FinishAssembly(const CompileRequest &request, PdfFile &book, Assembly &as
 {
     BookBundle &bundle = assembly.bundle;
     const int front = bundle.PutIndexInFront(book.pdf, result.layout);
-    const bool apart = assembly.writer && assembly.writer->Started();
+    const bool apart = assembly.writer->Started();
     if (apart)
         assembly.writer->PiecesDone(assembly.firstFree);
     const Status finished = assembly.documentLevel.Finish(
@@ -387,17 +385,9 @@ Status FinishAssembly(const CompileRequest &request, PdfFile &book, Assembly &as
     NameTheBook(book, BookTitleOf(request));
     // Sources all older than PDF 1.5 may be made for readers or print rules without object
     // streams. A book written as it was made was told so before.
-    if (!assembly.writer || !assembly.writer->Started())
+    if (!assembly.writer->Started())
         book.objectStreams = request.compact && !(book.version < PDFVersion(1, 5));
-    book.linearized = request.linearized;
     return finished;
-}
-
-// Whether the sources' pieces can be written apart as they are read: a linearized layout needs
-// every page in the book.
-bool WrittenAsMade(const CompileRequest &request)
-{
-    return !request.linearized;
 }
 
 // Object streams unless every source is older than PDF 1.5, as their headers say.
@@ -442,14 +432,22 @@ bool WriteBook(const CompileRequest &request, const QStringList &paths, WholeFil
     std::shared_ptr<PdfFile> book = NewBook();
     observer.Doing(QCoreApplication::translate("Book", "Compiling PDF files..."));
     Assembly assembly(request);
+    // A linearized book is written first as any other, beside the target, then laid out again.
+    WholeFileWrite firstPass;
+    if (request.linearized)
+        if (const Status begun = firstPass.Begin(outputPath, request.workingFolder); !begun) {
+            result.problems.add(begun);
+            return false;
+        }
+    WholeFileWrite &written = request.linearized ? firstPass : target;
+    const bool objectStreams = ObjectStreamsFor(request, paths);
     int sinkError = 0;
-    std::optional<BookWriter> writer;
-    if (WrittenAsMade(request))
-        assembly.writer = &writer.emplace(
-            *book, ObjectStreamsFor(request, paths), FileSink(target.Descriptor(), sinkError),
-            [fd = target.Descriptor()](std::string_view header) {
-                return ::pwrite(fd, header.data(), header.size(), 0) == ssize_t(header.size());
-            });
+    BookWriter writer(*book, objectStreams, FileSink(written.Descriptor(), sinkError),
+                      [fd = written.Descriptor()](std::string_view header) {
+                          return ::pwrite(fd, header.data(), header.size(), 0) ==
+                                 ssize_t(header.size());
+                      });
+    assembly.writer = &writer;
     AssemblePages(request, paths, observer, *book, result, assembly);
     if (result.stopped || observer.StopRequested()) {
         result.stopped = true;
@@ -469,13 +467,14 @@ bool WriteBook(const CompileRequest &request, const QStringList &paths, WholeFil
                             .arg(finished.reason())));
     AddBookmarks(book->pdf, result.layout.Bookmarks(), assembly.ownBookmarks);
     // Written once, complete, under the hidden name.
-    const Status done = writer && writer->Started()
-                            ? writer->Finish(assembly.firstFree, std::move(assembly.carried),
-                                             target.Target(), sinkError)
-                            : WritePdfInto(*book, target);
+    Status done = writer.Started() ? writer.Finish(assembly.firstFree, std::move(assembly.carried),
+                                                   written.Target(), sinkError)
+                                   : WritePdfInto(*book, written);
     assembly.damage.AddWritten(book->damagedSources, paths);
     assembly.damage.MoveTo(result.problems);
     FreeLater(std::move(book));
+    if (done && request.linearized)
+        done = Linearize(firstPass.TemporaryPath(), objectStreams, target);
     if (!done) {
         result.problems.add(Status::Failed(
             outputPath, QCoreApplication::translate(
@@ -495,22 +494,26 @@ long long MeasureBook(const CompileRequest &request, const QStringList &paths, B
     CompileResult result(request.blankSheets);
     Assembly assembly(request);
     long long counted = 0;
-    std::optional<BookWriter> writer;
-    if (WrittenAsMade(request))
-        assembly.writer =
-            &writer.emplace(*book, ObjectStreamsFor(request, paths), [&](std::string_view bytes) {
-                counted += static_cast<long long>(bytes.size());
-                return true;
-            });
+    std::string held; // a linearized book is measured as laid out again
+    const bool objectStreams = ObjectStreamsFor(request, paths);
+    BookWriter writer(*book, objectStreams, [&](std::string_view bytes) {
+        counted += static_cast<long long>(bytes.size());
+        if (request.linearized)
+            held.append(bytes);
+        return true;
+    });
+    assembly.writer = &writer;
     AssemblePages(request, paths, observer, *book, result, assembly);
     long long bytes = -1;
     if (PageCount(*book) > 0) {
         FinishAssembly(request, *book, assembly, result);
         AddBookmarks(book->pdf, result.layout.Bookmarks(), assembly.ownBookmarks);
-        if (!writer || !writer->Started())
+        if (!writer.Started()) {
+            book->linearized = request.linearized;
             bytes = WrittenSize(*book);
-        else if (writer->Finish(assembly.firstFree, std::move(assembly.carried), QString()))
-            bytes = counted;
+        } else if (writer.Finish(assembly.firstFree, std::move(assembly.carried), QString())) {
+            bytes = request.linearized ? LinearizedSize(held, objectStreams) : counted;
+        }
     }
     if (plan)
         *plan = {result.layout, result.shared, bytes, {}};

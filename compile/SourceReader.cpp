@@ -10,7 +10,7 @@
 namespace qf {
 
 SourceReader::SourceReader(const QStringList &paths, const QStringList &names,
-                           std::optional<BookNumbering> numbering, PageChange change)
+                           BookNumbering numbering, PageChange change)
     : paths_(paths), names_(names), numbering_(std::move(numbering)), change_(std::move(change))
 {
     const int threads = std::clamp(QThread::idealThreadCount(), 1, 4);
@@ -78,15 +78,15 @@ bool SourceReader::TakeStep(std::unique_lock<std::mutex> &lock)
     }
     // The turns: numbers and object streams go to the sources in list order.
     if (Source *source = At(numbered_, Step::Read)) {
-        if (source->maker && !source->maker->Number(*numbering_)) {
+        if (source->maker && !source->maker->Number(numbering_)) {
             source->changed = source->maker->Changed();
             source->maker.reset(); // it goes into the book whole
         }
         // A tagged source that goes in whole keeps the book's tree in the book's model from
         // here on.
-        if (numbering_ && !source->maker && source->file &&
+        if (!source->maker && source->file &&
             source->file->pdf.getRoot().getKey("/StructTreeRoot").isDictionary())
-            numbering_->structure.inBook = true;
+            numbering_.structure.inBook = true;
         source->step = Step::Numbered;
         ++numbered_;
         work_.notify_one();
@@ -157,8 +157,7 @@ void SourceReader::Read(qsizetype index, std::unique_lock<std::mutex> &lock)
     const Status read = ReadPdfFile(path, file);
     auto maker = std::make_unique<PieceMaker>();
     Status status = read;
-    const bool asPiece =
-        file && numbering_ && PageCount(*file) > 0 && maker->Prepare(*file, name, change_);
+    const bool asPiece = file && PageCount(*file) > 0 && maker->Prepare(*file, name, change_);
     if (file && !asPiece && maker->Changed())
         file = ReadAgain(path, status);
     else if (file && !asPiece)
@@ -184,13 +183,13 @@ std::shared_ptr<PdfFile> SourceReader::ReadAgain(const QString &path, Status &st
 int SourceReader::NextNumber()
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    return numbering_ ? numbering_->next : 0;
+    return numbering_.next;
 }
 
 std::map<std::string, int> SourceReader::SharedNumbers()
 {
     std::lock_guard<std::mutex> lock(mutex_);
-    return numbering_ ? numbering_->shared : std::map<std::string, int>();
+    return numbering_.shared;
 }
 
 PendingObjects SourceReader::TakeCarried()

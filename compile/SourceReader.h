@@ -18,15 +18,14 @@ namespace qf {
 
 // Reads a book's sources a few ahead of the one putting their pages into the book, and frees
 // those it is done with, on threads of their own: reading and freeing a PDF cost more than
-// copying its pages, so the copying should never wait for them. Given the book's numbering, it
-// writes each source that stands alone as a piece of the book there too. A source takes its
+// copying its pages, so the copying should never wait for them. It writes each source that
+// stands alone as a piece of the book there too, under the book's numbering. A source takes its
 // numbers and packs its objects in list order; meanwhile a thread goes on with other sources'
 // steps rather than wait for its turn.
 class SourceReader {
 public:
     // names are the sources' file names in the book, one for each of paths.
-    SourceReader(const QStringList &paths, const QStringList &names,
-                 std::optional<BookNumbering> numbering = std::nullopt,
+    SourceReader(const QStringList &paths, const QStringList &names, BookNumbering numbering,
                  PageChange change = nullptr);
     ~SourceReader();
     SourceReader(const SourceReader &) = delete;
@@ -74,7 +73,7 @@ private:
     std::map<qsizetype, Source> sources_; // those in hand or ready, by their place in paths_
     qsizetype taken_ = 0;                 // how many were taken
     qsizetype reading_ = 0;               // the next to be read
-    std::optional<BookNumbering> numbering_;
+    BookNumbering numbering_;
     const PageChange change_;
     qsizetype numbered_ = 0; // sources whose turn at the numbering has passed
     qsizetype packed_ = 0;   // and at the packing
