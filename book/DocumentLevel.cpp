@@ -27,15 +27,18 @@ void DocumentLevel::AddAlone(QPDF &book, const QString &name, int firstPage, int
     destinations_.AddWritten(book, name, firstPage, pages, piece.destinations);
     labels_.AddWritten(firstPage, pages, piece.labels);
     std::map<std::string, QPDFObjectHandle> files;
-    for (const auto &[file, number] : piece.attachments)
-        files[file] = writer.Written(number);
+    const auto written = [&](int number) { return writer.Written(number); };
+    for (const auto &[file, fileSpec] : piece.attachments)
+        files[file] = Attached(fileSpec, written);
     attachments_.AddWritten(name, files);
     destinations_.AddRemote(
         book, piece.byTheBook,
         [&](QPDFObjectHandle object, int number) { writer.WriteAs(object, number); },
         [&](int number) { return writer.Written(number); });
     if (piece.layers)
-        layers_.AddWritten(*piece.layers, [&](int number) { return writer.Written(number); });
+        layers_.AddWritten(*piece.layers, written);
+    if (piece.form)
+        forms_.AddWritten(name, *piece.form, written);
     if (piece.structure)
         structure_.AddPiece(
             book, *piece.structure, [&](int number) { return writer.Written(number); },
@@ -49,6 +52,7 @@ Status DocumentLevel::Finish(QPDF &book, int frontPages, const TextWriter &text)
         labels_.ShiftPages(frontPages);
         destinations_.Finish(book, text);
         layers_.Finish(book);
+        forms_.Finish(book);
         labels_.Finish(book);
         attachments_.Finish(book);
         structure_.Finish(book);

@@ -1,5 +1,9 @@
 #include "book/FormFields.h"
 
+#include "book/NameTree.h"
+
+#include <qpdf/QPDFNameTreeObjectHelper.hh>
+
 #include <set>
 
 namespace qf {
@@ -62,6 +66,11 @@ bool CopyableAnnotations(QPDFObjectHandle annotations, QPDFAcroFormDocumentHelpe
 
 void FormFields::Add(QPDF &book, const SourceInBook &source, ReplacedObjects &replaced)
 {
+    QPDFObjectHandle scripts = ValueOf(source.source.getRoot().getKey("/Names"), "/JavaScript");
+    if (scripts.isDictionary())
+        for (auto &[name, action] : QPDFNameTreeObjectHelper(scripts, source.source))
+            if (action.isDictionary() && !action.isStream())
+                scripts_[PrefixedName(source, name)] = Import(book, source, action);
     QPDFObjectHandle fields = ValueOf(source.source.getRoot().getKey("/AcroForm"), "/Fields");
     if (!fields.isArray() || fields.getArrayNItems() == 0 ||
         IsPageTree(ValueOf(source.source.getRoot().getKey("/AcroForm"), "/DR")))
@@ -92,6 +101,76 @@ void FormFields::Add(QPDF &book, const SourceInBook &source, ReplacedObjects &re
                 if (kept[k].isIndirect())
                     replaced[kept[k].getObjGen()] = now[k];
     }
+}
+
+void FormFields::AddWritten(const QString &name, const PieceForm &form,
+                            const std::function<QPDFObjectHandle(int number)> &written)
+{
+    for (QPDFObjectHandle field : form.fields)
+        fields_.push_back(Attached(field, written));
+    for (QPDFObjectHandle field : form.calculationOrder)
+        calculationOrder_.push_back(Attached(field, written));
+    // A font the book has under the name is the same font: the source found it so in its turn.
+    for (const auto &[font, value] : form.fonts)
+        if (!fonts_.count(font))
+            fonts_[font] = Attached(value, written);
+    if (QPDFObjectHandle resources = form.resources; resources.isDictionary())
+        for (auto &[kind, value] : Attached(resources, written).ditems()) {
+            QPDFObjectHandle held = resources_.getKey(kind);
+            if (!held.isDictionary() || !value.isDictionary()) {
+                if (held.isNull())
+                    resources_.replaceKey(kind, value);
+                continue;
+            }
+            for (auto &[key, item] : value.ditems())
+                if (!held.hasKey(key))
+                    held.replaceKey(key, item);
+        }
+    if (appearance_.empty())
+        appearance_ = form.appearance;
+    for (const auto &[script, action] : form.scripts)
+        scripts_[name.toStdString() + "/" + script] = Attached(action, written);
+}
+
+void FormFields::Finish(QPDF &book)
+{
+    QPDFObjectHandle root = book.getRoot();
+    if (!scripts_.empty()) {
+        if (!root.getKey("/Names").isDictionary())
+            root.replaceKey("/Names", QPDFObjectHandle::newDictionary());
+        root.getKey("/Names").replaceKey("/JavaScript", MakeNameTree(book, scripts_));
+    }
+    if (fields_.empty() && calculationOrder_.empty())
+        return;
+    // Sources copied whole made the form already.
+    QPDFObjectHandle form = root.getKey("/AcroForm");
+    if (!form.isDictionary()) {
+        form = book.makeIndirectObject(QPDFObjectHandle::newDictionary());
+        root.replaceKey("/AcroForm", form);
+    }
+    const auto list = [&](const std::string &key, const std::vector<QPDFObjectHandle> &items) {
+        if (items.empty())
+            return;
+        if (!form.getKey(key).isArray())
+            form.replaceKey(key, QPDFObjectHandle::newArray());
+        for (QPDFObjectHandle item : items)
+            form.getKey(key).appendItem(item);
+    };
+    list("/Fields", fields_);
+    list("/CO", calculationOrder_);
+    if (!form.getKey("/DA").isString() && !appearance_.empty())
+        form.replaceKey("/DA", QPDFObjectHandle::newUnicodeString(appearance_));
+    if (!form.getKey("/DR").isDictionary())
+        form.replaceKey("/DR", QPDFObjectHandle::newDictionary());
+    QPDFObjectHandle resources = form.getKey("/DR");
+    if (!fonts_.empty() && !resources.getKey("/Font").isDictionary())
+        resources.replaceKey("/Font", QPDFObjectHandle::newDictionary());
+    for (const auto &[name, font] : fonts_)
+        if (!resources.getKey("/Font").hasKey(name))
+            resources.getKey("/Font").replaceKey(name, font);
+    for (auto &[kind, value] : resources_.ditems())
+        if (!resources.hasKey(kind))
+            resources.replaceKey(kind, value);
 }
 
 } // namespace qf

@@ -95,6 +95,22 @@ QPDFObjectHandle AttachedAt(QPDFObjectHandle value, int depth,
 
 } // namespace
 
+void ObjectsIn(QPDFObjectHandle value, std::vector<QPDFObjectHandle> &out, int depth)
+{
+    if (value.isIndirect()) {
+        out.push_back(value);
+        return;
+    }
+    if (depth > kMaxDetachedDepth)
+        return;
+    if (value.isArray())
+        for (QPDFObjectHandle item : value.aitems())
+            ObjectsIn(item, out, depth + 1);
+    else if (value.isDictionary())
+        for (auto &[key, item] : value.ditems())
+            ObjectsIn(item, out, depth + 1);
+}
+
 QPDFObjectHandle Detached(QPDFObjectHandle value,
                           const std::function<int(QPDFObjectHandle)> &numberOf)
 {

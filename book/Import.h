@@ -43,6 +43,9 @@ QPDFObjectHandle Attached(QPDFObjectHandle detached,
 // something that is no dictionary, when it is none.
 QPDFObjectHandle ValueOf(QPDFObjectHandle dictionary, const std::string &key);
 
+// Every object of its own that value is or holds, its direct parts looked into.
+void ObjectsIn(QPDFObjectHandle value, std::vector<QPDFObjectHandle> &out, int depth = 0);
+
 // Whether an object refers to another anywhere inside (or is nested too deep to tell).
 bool RefersToObjects(QPDFObjectHandle object, int depth = 0);
 

@@ -15,23 +15,6 @@ std::set<QPDFObjGen> Groups(QPDFObjectHandle list)
     return out;
 }
 
-// Every object of its own that value refers to, at most depth levels down.
-void ObjectsIn(QPDFObjectHandle value, std::vector<QPDFObjectHandle> &out, int depth = 0)
-{
-    if (value.isIndirect()) {
-        out.push_back(value);
-        return;
-    }
-    if (depth > 32)
-        return;
-    if (value.isArray())
-        for (QPDFObjectHandle item : value.aitems())
-            ObjectsIn(item, out, depth + 1);
-    else if (value.isDictionary())
-        for (auto &[key, item] : value.ditems())
-            ObjectsIn(item, out, depth + 1);
-}
-
 } // namespace
 
 std::optional<PieceLayers> ReadLayers(QPDF &source, std::vector<QPDFObjectHandle> &reach)

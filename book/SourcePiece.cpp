@@ -105,8 +105,6 @@ QPDFObjectHandle BookReferences::OfPage(size_t index)
 bool StandsAlone(QPDF &source)
 {
     QPDFObjectHandle root = source.getRoot();
-    if (root.hasKey("/AcroForm"))
-        return false;
     if (root.hasKey("/Names") && !root.getKey("/Names").isDictionary())
         return false;
     const bool tagged = root.getKey("/StructTreeRoot").isDictionary();
@@ -151,20 +149,16 @@ bool PieceMaker::ReadLabels(QPDF &source)
     return true;
 }
 
-bool PieceMaker::ReadAttachments(QPDF &source, std::vector<QPDFObjectHandle> &reach)
+void PieceMaker::ReadAttachments(QPDF &source, std::vector<QPDFObjectHandle> &reach)
 {
     QPDFObjectHandle tree = ValueOf(source.getRoot().getKey("/Names"), "/EmbeddedFiles");
     if (!tree.isDictionary())
-        return true;
-    for (auto &[name, fileSpec] : QPDFNameTreeObjectHelper(tree, source)) {
-        if (!fileSpec.isDictionary())
-            continue;
-        if (!fileSpec.isIndirect())
-            return false; // the book refers to written objects only
-        attachments_[name] = fileSpec;
-        reach.push_back(fileSpec);
-    }
-    return true;
+        return;
+    for (auto &[name, fileSpec] : QPDFNameTreeObjectHelper(tree, source))
+        if (fileSpec.isDictionary() && !fileSpec.isStream()) {
+            attachments_[name] = fileSpec;
+            ObjectsIn(fileSpec, reach);
+        }
 }
 
 bool PieceMaker::ReadDestinations(QPDF &source, const QString &name)
@@ -333,9 +327,11 @@ bool PieceMaker::Prepare(PdfFile &source, const QString &name, const PageChange 
         if (!ReadDestinations(source.pdf, name) || !ReadLinksToOtherFiles())
             return false;
         std::vector<QPDFObjectHandle> tree, flate;
-        if (!ReferToTheBook(source, name, change, tree) || !ReadAttachments(source.pdf, tree))
+        if (!ReferToTheBook(source, name, change, tree))
             return false;
+        ReadAttachments(source.pdf, tree);
         layers_ = ReadLayers(source.pdf, tree);
+        form_.Prepare(source.pdf, pages_, tree);
         // The pages and what they reach first, then the tree: each written as it is reached.
         Walk(pages_, flate);
         Walk(tree, flate);
@@ -344,6 +340,11 @@ bool PieceMaker::Prepare(PdfFile &source, const QString &name, const PageChange 
         return false; // the book's own copy says what is wrong
     }
     return true;
+}
+
+QPDFObjectHandle PieceMaker::WrittenFor(QPDFObjectHandle object) const
+{
+    return form_.For(object, links_.For(object));
 }
 
 int PieceMaker::Resolve(QPDFObjectHandle object) const
@@ -393,6 +394,7 @@ bool PieceMaker::Number(BookNumbering &numbering)
     // The tree's keys and names move first: they are part of what the streams are compared by.
     if (structure_ && !structure_->Number(numbering.structure, pages_))
         return false;
+    form_.Number(numbering.form);
     pageTree_ = numbering.pageTree;
     objectStreams_ = numbering.objectStreams;
     // Streams the book holds already, or this source holds twice, are found first, so that the
@@ -472,12 +474,12 @@ bool PieceMaker::Write()
                 continue; // written as another
             if (!s && byTheBook_.count(reached.object.getObjGen())) {
                 piece_.byTheBook.push_back(
-                    {reached.number, Detached(links_.For(reached.object).shallowCopy(), resolve)});
+                    {reached.number, Detached(WrittenFor(reached.object).shallowCopy(), resolve)});
                 continue;
             }
             if (s && !s->dataHeld)
                 s->data = WrittenStreamData(reached.object, nullptr);
-            layout_->Add(links_.For(reached.object), reached.number, resolve,
+            layout_->Add(WrittenFor(reached.object), reached.number, resolve,
                          s ? &s->data : nullptr);
             if (s)
                 s->data = {};
@@ -500,9 +502,11 @@ bool PieceMaker::Write()
         layout_.reset();
         return false;
     }
-    for (const auto &[name, fileSpec] : attachments_)
-        piece_.attachments[name] = Resolve(fileSpec);
     const NumberOf resolve = [this](QPDFObjectHandle object) { return Resolve(object); };
+    for (const auto &[name, fileSpec] : attachments_)
+        piece_.attachments[name] = Detached(fileSpec, resolve);
+    if (!form_.Empty())
+        piece_.form = form_.Summary(resolve);
     if (structure_)
         piece_.structure = structure_->Summary(resolve);
     // Detached here, on the source's thread: the book takes them on its own.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "book/Destinations.h"
+#include "book/FormPiece.h"
 #include "book/Layers.h"
 #include "book/ObjectWriter.h"
 #include "book/PdfFile.h"
@@ -24,9 +25,8 @@
 
 namespace qf {
 
-// Whether a source holds nothing beyond its pages, tags, page labels, named destinations, layers,
-// links to other files and attached files that the book joins with the other sources' (form
-// fields): its pages' objects can then be written apart from the book, on its own thread.
+// Whether a source's catalog can be read for its pages to be written apart from the book, on its
+// own thread.
 bool StandsAlone(QPDF &source);
 
 // What the book makes itself that a source's pages refer to, a page's number stamp say: the pages
@@ -65,6 +65,7 @@ struct BookNumbering {
     // The book's own objects that pieces refer to, by their keys.
     std::map<std::string, int> shared;
     StructureTurn structure;
+    FormTurn form;
 };
 
 // A source's pages and all they reach, written as bytes under the book's numbers.
@@ -82,12 +83,13 @@ struct SourcePiece {
     // Its page labels, by the page of the source they start on, each as written; none when it
     // has no labels.
     std::vector<std::pair<long long, std::string>> labels;
-    // Its attached files' specifications, by their names in the source.
-    std::map<std::string, int> attachments;
+    // Its attached files' specifications, by their names in the source, detached.
+    std::map<std::string, QPDFObjectHandle> attachments;
     // Its named destinations, by their names in the source; its links say them under its prefix.
     std::map<std::string, NamedPlace> destinations;
     std::optional<PieceLayers> layers;       // detached
     std::vector<WrittenByTheBook> byTheBook; // its links to other PDFs
+    std::optional<PieceForm> form;           // its form fields and document scripts
 };
 
 // Makes a source's piece in steps, on the source's own thread but for numbering and packing,
@@ -119,8 +121,8 @@ public:
 private:
     // Prepare's steps.
     bool ReadLabels(QPDF &source);
-    // Its attached files, to be written with its pages; false for one the book cannot refer to.
-    bool ReadAttachments(QPDF &source, std::vector<QPDFObjectHandle> &reach);
+    // Its attached files, to be written with its pages.
+    void ReadAttachments(QPDF &source, std::vector<QPDFObjectHandle> &reach);
     void HangPagesFromTree(QPDF &source);
     // Its named destinations that land on its pages, and its links renamed to match; false for a
     // link the book cannot rename.
@@ -134,6 +136,8 @@ private:
     void ReadStreams(PdfFile &source, const std::vector<QPDFObjectHandle> &flate);
 
     int Resolve(QPDFObjectHandle object) const;
+    // What is written for object: itself, or a copy with its links or field names changed.
+    QPDFObjectHandle WrittenFor(QPDFObjectHandle object) const;
     size_t Kept(size_t object) const; // the object written for it
     // A stream by its digest and dictionary; local tells of a reference to an object of this
     // source that has no number yet.
@@ -173,6 +177,7 @@ private:
     RenamedLinks links_;
     std::optional<PieceLayers> layers_;
     std::set<QPDFObjGen> byTheBook_;
+    FormPiece form_;
 };
 
 } // namespace qf

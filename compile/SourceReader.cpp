@@ -87,6 +87,9 @@ bool SourceReader::TakeStep(std::unique_lock<std::mutex> &lock)
         if (!source->maker && source->file &&
             source->file->pdf.getRoot().getKey("/StructTreeRoot").isDictionary())
             numbering_.structure.inBook = true;
+        // Its fields' names are the book's, as the form copied whole keeps them.
+        if (!source->maker && source->file)
+            FormPiece::TakeNames(source->file->pdf, numbering_.form);
         source->step = Step::Numbered;
         ++numbered_;
         work_.notify_one();

@@ -211,6 +211,54 @@ QString CheckForm(QPDF &pdf, const QString &path, const std::vector<int> &holder
     return RunQpdf({"--json", path}) == 0 ? QString() : "qpdf --json fails";
 }
 
+// Each holder's field "total" is one field under a name of its own, its widgets on its first two
+// pages, in the calculation order, said in the font its source meant; the script its calculation
+// calls is kept.
+QString CheckCalculatingForm(QPDF &pdf, const QString &, const std::vector<int> &holders)
+{
+    QPDFObjectHandle form = pdf.getRoot().getKey("/AcroForm");
+    std::map<QPDFObjGen, std::string> names;
+    for (QPDFObjectHandle field : form.getKey("/Fields").aitems())
+        NameFields(field, "", 0, names);
+    std::set<QPDFObjGen> calculated;
+    for (QPDFObjectHandle field : form.getKey("/CO").aitems())
+        calculated.insert(field.getObjGen());
+    std::string scripts;
+    if (QPDFObjectHandle tree = pdf.getRoot().getKey("/Names").getKey("/JavaScript");
+        tree.isDictionary())
+        for (auto &[name, action] : QPDFNameTreeObjectHelper(tree, pdf))
+            scripts += name + ": " + action.getKey("/JS").getUTF8Value() + "\n";
+    std::set<std::string> distinct;
+    for (const int base : holders) {
+        const QString field = QStringLiteral("the field on the page of width %1 ").arg(base);
+        QPDFObjectHandle parent;
+        for (const int width : {base, base + 1}) {
+            QPDFObjectHandle widget =
+                Page(pdf, PageOfWidth(pdf, width)).getKey("/Annots").getArrayItem(0);
+            if (!widget.getKey("/Parent").isDictionary())
+                return field + "lost its widget on the page of width " + QString::number(width);
+            if (parent.isInitialized() && !parent.isSameObjectAs(widget.getKey("/Parent")))
+                return field + "is split in two";
+            parent = widget.getKey("/Parent");
+        }
+        if (!names.count(parent.getObjGen()) || !distinct.insert(names[parent.getObjGen()]).second)
+            return field + "is not reached from /Fields under a name of its own";
+        if (!calculated.count(parent.getObjGen()))
+            return field + "is not in the calculation order";
+        const std::string appearance = parent.hasKey("/DA") ? parent.getKey("/DA").getUTF8Value()
+                                                            : form.getKey("/DA").getUTF8Value();
+        const std::string font = appearance.substr(0, appearance.find(' '));
+        const std::string want = "/" + parent.getKey("/TU").getUTF8Value();
+        if (form.getKey("/DR").getKey("/Font").getKey(font).getKey("/BaseFont").unparse() != want)
+            return field + "is said in " + QString::fromStdString(appearance) + ", not " +
+                   QString::fromStdString(want);
+        if (scripts.find("function sum" + std::to_string(base)) == std::string::npos)
+            return field + "lost the script it calls; the scripts are " +
+                   QString::fromStdString(scripts);
+    }
+    return {};
+}
+
 // The text Poppler and MuPDF find on the pages, each as it shows them.
 QString Text(const QString &pdf)
 {
@@ -395,6 +443,7 @@ struct Property {
 const std::map<QString, Property> kProperties = {
     {"links", {false, AddLinks, CheckLinks}},
     {"forms", {true, AddForm, CheckForm}},
+    {"forms that calculate", {true, AddCalculatingForm, CheckCalculatingForm}},
     {"layers", {false, AddLayer, CheckLayer}},
     {"layers off by base state", {false, AddLayerOffByBaseState, CheckLayer}},
     {"labels", {false, AddLabels, CheckLabels}},
@@ -415,8 +464,8 @@ const std::map<QString, Property> kProperties = {
                                                                : CheckTags(pdf, path, holders);
       }}},
     {"attachments held directly", {true, AddDirectAttachment, CheckAttachments}},
-    // The first holder goes into the book whole for its form, the other on its own: their keys
-    // into the book's tree must still not meet.
+    // The first holder's form and tree go into the book with the other's: their keys into the
+    // book's tree must still not meet.
     {"tags, one with a form",
      {true,
       [](QPDF &pdf, const Holder &holder) {

@@ -103,6 +103,40 @@ inline void AddForm(QPDF &pdf, const Holder &holder)
                               {field, font}));
 }
 
+// A field "total" with a widget on each of pages 0 and 1, calculated by a script that calls a
+// function of the document's own scripts; its font /Helv is Helvetica in the first holder and
+// Courier in the other, as its tooltip says, so that the two forms' fonts of one name meet.
+inline void AddCalculatingForm(QPDF &pdf, const Holder &holder)
+{
+    const std::vector<QPDFObjectHandle> pages = pdf.getAllPages();
+    const QString base = QString::number(holder.base);
+    QPDFObjectHandle total = Indirect(
+        pdf, "<< /FT /Tx /T (total) /V (" + FieldValue(holder.base) + ") /TU (" +
+                 (holder.first ? "Helvetica" : "Courier") +
+                 ") /AA << /C << /S /JavaScript /JS (event.value = sum" + base + "();) >> >> >>");
+    QPDFObjectHandle kids = QPDFObjectHandle::newArray();
+    for (int i = 0; i < 2; ++i) {
+        QPDFObjectHandle widget = Indirect(
+            pdf, "<< /Type /Annot /Subtype /Widget /F 4 /Rect [10 10 200 40] /P %1 /Parent %2 >>",
+            {pages[size_t(i)], total});
+        kids.appendItem(widget);
+        QPDFObjectHandle page = pages[size_t(i)];
+        page.replaceKey("/Annots", QPDFObjectHandle::newArray({widget}));
+    }
+    total.replaceKey("/Kids", kids);
+    QPDFObjectHandle font = Indirect(
+        pdf, holder.first ? kHelvetica : QString(kHelvetica).replace("Helvetica", "Courier"));
+    pdf.getRoot().replaceKey("/AcroForm",
+                             Indirect(pdf,
+                                      "<< /Fields [%1] /CO [%1] /DR << /Font << /Helv %2 >> >> "
+                                      "/DA (/Helv 0 Tf 0 g) >>",
+                                      {total, font}));
+    pdf.getRoot().replaceKey(
+        "/Names",
+        Parse(pdf, "<< /JavaScript << /Names [(sums) << /S /JavaScript /JS (function sum" + base +
+                       "() { return 1; }) >>] >> >>"));
+}
+
 // Page 0 shows VISIBLETEXT, and HIDDENTEXT in a layer that is off.
 inline void AddLayer(QPDF &pdf, const Holder &)
 {

@@ -43,7 +43,7 @@ inline std::vector<int> PageWidths(QPDF &pdf)
 {
     std::vector<int> widths;
     for (QPDFObjectHandle page : pdf.getAllPages())
-        widths.push_back(page.getKey("/MediaBox").getArrayItem(2).getIntValueAsInt());
+        widths.push_back(int(page.getKey("/MediaBox").getArrayItem(2).getNumericValue()));
     return widths;
 }
 
