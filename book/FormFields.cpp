@@ -1,5 +1,6 @@
 #include "book/FormFields.h"
 
+#include "book/FieldAppearances.h"
 #include "book/NameTree.h"
 
 #include <qpdf/QPDFNameTreeObjectHelper.hh>
@@ -77,10 +78,8 @@ void FormFields::Add(QPDF &book, const SourceInBook &source, ReplacedObjects &re
         return;
     if (!form_)
         form_ = std::make_unique<QPDFAcroFormDocumentHelper>(book);
+    MakeFieldAppearances(source.source);
     QPDFAcroFormDocumentHelper from(source.source);
-    // A source that asks viewers to draw its fields anew gets their appearances made here, so the
-    // book need not ask it of every source's fields, redrawing those drawn as their authors meant.
-    from.generateAppearancesIfNeeded();
     const std::vector<QPDFObjectHandle> &sourcePages = source.source.getAllPages();
     for (size_t i = 0; i < source.bookPages.size() && i < sourcePages.size(); ++i) {
         QPDFObjectHandle page = source.bookPages[i];

@@ -1,5 +1,6 @@
 #include "book/FormPiece.h"
 
+#include "book/FieldAppearances.h"
 #include "book/Import.h"
 
 #include <qpdf/QPDFAcroFormDocumentHelper.hh>
@@ -74,9 +75,7 @@ void FormPiece::Prepare(QPDF &source, const std::vector<QPDFObjectHandle> &pages
     if ((!fields.isArray() || fields.getArrayNItems() == 0) &&
         (!order.isArray() || order.getArrayNItems() == 0))
         return;
-    if (ValueOf(form, "/NeedAppearances").isBool() &&
-        form.getKey("/NeedAppearances").getBoolValue())
-        QPDFAcroFormDocumentHelper(source).generateAppearancesIfNeeded();
+    MakeFieldAppearances(source);
     appearance_ = TextOf(ValueOf(form, "/DA"));
     if (fields.isArray())
         for (QPDFObjectHandle field : fields.aitems())

@@ -207,6 +207,15 @@ QString CheckForm(QPDF &pdf, const QString &path, const std::vector<int> &holder
             value = (up = up.getKey("/Parent")).getKey("/V");
         if (!value.isString() || value.getUTF8Value() != FieldValue(base).toStdString())
             return field + "has lost its value";
+        const bool drawnAnew = form.getKey("/NeedAppearances").isBool() &&
+                               form.getKey("/NeedAppearances").getBoolValue();
+        QPDFObjectHandle look = widget.getKey("/AP").getKey("/N");
+        if (!drawnAnew && widget.hasKey("/MK") && look.isStream() &&
+            look.getStreamData()->getSize() > 0 &&
+            std::string(reinterpret_cast<const char *>(look.getStreamData()->getBuffer()),
+                        look.getStreamData()->getSize())
+                    .find("1 0 0 RG") == std::string::npos)
+            return field + "lost its border";
     }
     return RunQpdf({"--json", path}) == 0 ? QString() : "qpdf --json fails";
 }

@@ -77,7 +77,7 @@ inline QString FieldValue(int base)
 }
 
 // A text field "name" on page 0, its value drawn in its appearance; the first holder's form
-// asks for appearances to be made anew.
+// asks for appearances to be made anew, and its field for a border.
 inline void AddForm(QPDF &pdf, const Holder &holder)
 {
     QPDFObjectHandle page = pdf.getAllPages().front(), font = Indirect(pdf, kHelvetica);
@@ -94,6 +94,8 @@ inline void AddForm(QPDF &pdf, const Holder &holder)
                                           ") /DA (/Helv 12 Tf 0 g) /F 4 /Rect [10 10 200 40] /P "
                                           "%1 /AP << /N %2 >> >>",
                                       {page, look});
+    if (holder.first) // a red border, which its appearance lacks until it is drawn anew
+        field.replaceKey("/MK", QPDFObjectHandle::parse("<< /BC [1 0 0] >>"));
     page.replaceKey("/Annots", QPDFObjectHandle::newArray({field}));
     pdf.getRoot().replaceKey(
         "/AcroForm", Indirect(pdf,
