@@ -142,20 +142,24 @@ QPDFObjectHandle BookDestination(QPDFObjectHandle page, const std::string &view)
     return dest;
 }
 
-bool RefersToObjects(QPDFObjectHandle object, int depth)
+namespace {
+
+QPDFObjectHandle DirectCopyAt(QPDFObjectHandle value, int depth, size_t &budget)
 {
-    if (object.isIndirect() || depth > 32)
-        return true;
-    if (object.isArray()) {
-        for (QPDFObjectHandle item : object.aitems())
-            if (RefersToObjects(item, depth + 1))
-                return true;
-    } else if (object.isDictionary()) {
-        for (auto &[key, value] : object.getDictAsMap())
-            if (RefersToObjects(value, depth + 1))
-                return true;
-    }
-    return false;
+    if (value.isStream() || depth > kMaxDetachedDepth || budget == 0)
+        return QPDFObjectHandle::newNull();
+    --budget;
+    return Rebuilt(value, depth,
+                   [&](QPDFObjectHandle item) { return DirectCopyAt(item, depth + 1, budget); });
+}
+
+} // namespace
+
+QPDFObjectHandle DirectCopy(QPDFObjectHandle value)
+{
+    // Objects that refer to each other would be copied over and over: a damaged file's may.
+    size_t budget = 10000;
+    return DirectCopyAt(value, 0, budget);
 }
 
 std::string PrefixedName(const SourceInBook &source, const std::string &name)

@@ -46,8 +46,9 @@ QPDFObjectHandle ValueOf(QPDFObjectHandle dictionary, const std::string &key);
 // Every object of its own that value is or holds, its direct parts looked into.
 void ObjectsIn(QPDFObjectHandle value, std::vector<QPDFObjectHandle> &out, int depth = 0);
 
-// Whether an object refers to another anywhere inside (or is nested too deep to tell).
-bool RefersToObjects(QPDFObjectHandle object, int depth = 0);
+// value with every object of its own it holds taken as its value, for text the book writes as it
+// reads: a stream, which has no such value, and parts nested too deep or too many are null.
+QPDFObjectHandle DirectCopy(QPDFObjectHandle value);
 
 // The rest of an explicit destination after its page, as PDF text that any thread can take and a
 // book of a million names holds cheaply: "/XYZ 72 700 null"; /Fit for one that holds anything but

@@ -18,7 +18,7 @@ bool GoesToAName(QPDFObjectHandle action)
 
 } // namespace
 
-bool RenamedLinks::Rename(const std::vector<QPDFObjectHandle> &pages, const std::string &prefix)
+void RenamedLinks::Rename(const std::vector<QPDFObjectHandle> &pages, const std::string &prefix)
 {
     prefix_ = prefix;
     for (QPDFObjectHandle page : pages) {
@@ -33,12 +33,12 @@ bool RenamedLinks::Rename(const std::vector<QPDFObjectHandle> &pages, const std:
             const bool action = FindAction(annotation.getKey("/A"), 0);
             if (!action && !IsName(annotation.getKey("/Dest")))
                 continue;
-            if (!annotation.isIndirect() || annotation.isStream())
-                return false;
-            renamed_[annotation.getObjGen()] = Kind::Link;
+            // One with no object of its own for its copy to stand in for (a damaged file's)
+            // keeps its name, as a link the book cannot follow.
+            if (annotation.isIndirect() && !annotation.isStream())
+                renamed_[annotation.getObjGen()] = Kind::Link;
         }
     }
-    return true;
 }
 
 bool RenamedLinks::FindAction(QPDFObjectHandle action, int depth)

@@ -18,9 +18,8 @@ namespace qf {
 // after (its outline).
 class RenamedLinks {
 public:
-    // Finds the objects to rename. False when a link to rename has no object of its own for its
-    // copy to stand in for (an annotation held in its page, or a stream).
-    bool Rename(const std::vector<QPDFObjectHandle> &pages, const std::string &prefix);
+    // Finds the objects to rename.
+    void Rename(const std::vector<QPDFObjectHandle> &pages, const std::string &prefix);
     // What to write in place of object: its renamed copy, or object itself.
     QPDFObjectHandle For(QPDFObjectHandle object) const;
 

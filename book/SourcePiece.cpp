@@ -24,28 +24,23 @@ constexpr int kUnnumbered = 2'000'000'000;
 
 // The objects that hold an action, or one it leads to, that opens another PDF that may be in the
 // book: the book writes them, as it knows where they lead only once every source is in. Each is
-// the nearest object of its own up the chain from such an action, starting at holder. False for
-// one held in no object of its own.
-bool FindLinksToOtherFiles(QPDFObjectHandle action, QPDFObjectHandle holder,
+// the nearest object of its own up the chain from such an action, starting at holder. One held in
+// a stream (a damaged file's) keeps opening the other file.
+void FindLinksToOtherFiles(QPDFObjectHandle action, QPDFObjectHandle holder,
                            std::set<QPDFObjGen> &seen, std::set<QPDFObjGen> &holders, int depth)
 {
     if (!action.isDictionary() || action.isStream() || depth > kMaxActionChain ||
         (action.isIndirect() && !seen.insert(action.getObjGen()).second))
-        return true;
+        return;
     if (action.isIndirect())
         holder = action;
     if (action.getKey("/S").isNameAndEquals("/GoToR") &&
-        !FileInTheBook(action.getKey("/F")).isEmpty()) {
-        if (!holder.isIndirect() || holder.isStream())
-            return false;
+        !FileInTheBook(action.getKey("/F")).isEmpty() && holder.isIndirect() && !holder.isStream())
         holders.insert(holder.getObjGen());
-    }
     QPDFObjectHandle next = action.getKey("/Next");
     for (QPDFObjectHandle item :
          next.isArray() ? next.getArrayAsVector() : std::vector<QPDFObjectHandle>{next})
-        if (!FindLinksToOtherFiles(item, holder, seen, holders, depth + 1))
-            return false;
-    return true;
+        FindLinksToOtherFiles(item, holder, seen, holders, depth + 1);
 }
 
 std::string Sha256(const std::string &data)
@@ -102,21 +97,36 @@ QPDFObjectHandle BookReferences::OfPage(size_t index)
     return standIn;
 }
 
-bool StandsAlone(QPDF &source)
+void PieceMaker::OwnAnnotations(QPDF &source)
 {
-    QPDFObjectHandle root = source.getRoot();
-    if (root.hasKey("/Names") && !root.getKey("/Names").isDictionary())
-        return false;
-    const bool tagged = root.getKey("/StructTreeRoot").isDictionary();
-    if (root.hasKey("/StructTreeRoot") && !tagged)
-        return false;
-    for (QPDFObjectHandle page : source.getAllPages())
-        if (page.hasKey("/StructParents") && !tagged)
-            return false;
-    return true;
+    for (QPDFObjectHandle page : pages_) {
+        QPDFObjectHandle annotations = page.getKey("/Annots");
+        if (!annotations.isArray())
+            continue;
+        std::vector<QPDFObjectHandle> items = annotations.getArrayAsVector();
+        bool direct = false;
+        for (QPDFObjectHandle &item : items)
+            if (item.isDictionary() && !item.isIndirect()) {
+                item = source.makeIndirectObject(item);
+                direct = true;
+            }
+        if (direct)
+            annotations.setArrayFromVector(items);
+    }
+    // A page of an untagged source that claims a place in a structure tree would claim another
+    // source's place in the book's.
+    if (source.getRoot().getKey("/StructTreeRoot").isDictionary())
+        return;
+    for (QPDFObjectHandle page : pages_) {
+        page.removeKey("/StructParents");
+        if (QPDFObjectHandle annotations = page.getKey("/Annots"); annotations.isArray())
+            for (QPDFObjectHandle annotation : annotations.aitems())
+                if (annotation.isDictionary() && !annotation.isStream())
+                    annotation.removeKey("/StructParent");
+    }
 }
 
-bool PieceMaker::ReadLinksToOtherFiles()
+void PieceMaker::ReadLinksToOtherFiles()
 {
     std::set<QPDFObjGen> seen;
     for (QPDFObjectHandle page : pages_) {
@@ -124,29 +134,25 @@ bool PieceMaker::ReadLinksToOtherFiles()
         if (!annotations.isArray())
             continue;
         for (QPDFObjectHandle annotation : annotations.aitems())
-            if (annotation.isDictionary() &&
-                !FindLinksToOtherFiles(annotation.getKey("/A"), annotation, seen, byTheBook_, 0))
-                return false;
+            if (annotation.isDictionary())
+                FindLinksToOtherFiles(annotation.getKey("/A"), annotation, seen, byTheBook_, 0);
     }
-    return true;
 }
 
-bool PieceMaker::ReadLabels(QPDF &source)
+void PieceMaker::ReadLabels(QPDF &source)
 {
     if (!source.getRoot().getKey("/PageLabels").isDictionary() || pages_.empty())
-        return true;
+        return;
     QPDFPageLabelDocumentHelper labels(source);
     if (!labels.hasPageLabels())
-        return true;
+        return;
     std::vector<QPDFObjectHandle> entries;
     labels.getLabelsForPageRange(0, static_cast<long long>(pages_.size()) - 1, 0, entries);
     for (size_t i = 0; i + 1 < entries.size(); i += 2) {
-        // The book keeps a label as written: one that refers to objects goes in with its source.
-        if (!entries[i].isInteger() || RefersToObjects(entries[i + 1]))
-            return false;
-        piece_.labels.emplace_back(entries[i].getIntValue(), entries[i + 1].unparse());
+        if (!entries[i].isInteger() || !entries[i + 1].isDictionary())
+            continue;
+        piece_.labels.emplace_back(entries[i].getIntValue(), DirectCopy(entries[i + 1]).unparse());
     }
-    return true;
 }
 
 void PieceMaker::ReadAttachments(QPDF &source, std::vector<QPDFObjectHandle> &reach)
@@ -161,7 +167,7 @@ void PieceMaker::ReadAttachments(QPDF &source, std::vector<QPDFObjectHandle> &re
         }
 }
 
-bool PieceMaker::ReadDestinations(QPDF &source, const QString &name)
+void PieceMaker::ReadDestinations(QPDF &source, const QString &name)
 {
     QPDFObjectHandle root = source.getRoot();
     QPDFObjectHandle tree = ValueOf(root.getKey("/Names"), "/Dests"), dests = root.getKey("/Dests");
@@ -190,7 +196,7 @@ bool PieceMaker::ReadDestinations(QPDF &source, const QString &name)
                 if (const std::optional<NamedPlace> place = placeOf(value))
                     piece_.destinations.emplace(key.substr(1), *place);
     }
-    return links_.Rename(pages_, name.toStdString() + "/");
+    links_.Rename(pages_, name.toStdString() + "/");
 }
 
 void PieceMaker::HangPagesFromTree(QPDF &source)
@@ -315,17 +321,15 @@ void PieceMaker::ReadStreams(PdfFile &source, const std::vector<QPDFObjectHandle
 bool PieceMaker::Prepare(PdfFile &source, const QString &name, const PageChange &change)
 {
     try {
-        if (!StandsAlone(source.pdf))
-            return false;
         changed_ = true; // from here on, the source is changed to be written as a piece
         // The book's page tree is not the source's: what pages inherit from it, they hold.
         source.pdf.pushInheritedAttributesToPage();
         pages_ = source.pdf.getAllPages();
         HangPagesFromTree(source.pdf);
-        if (!ReadLabels(source.pdf))
-            return false;
-        if (!ReadDestinations(source.pdf, name) || !ReadLinksToOtherFiles())
-            return false;
+        OwnAnnotations(source.pdf);
+        ReadLabels(source.pdf);
+        ReadDestinations(source.pdf, name);
+        ReadLinksToOtherFiles();
         std::vector<QPDFObjectHandle> tree, flate;
         if (!ReferToTheBook(source, name, change, tree))
             return false;

@@ -25,10 +25,6 @@
 
 namespace qf {
 
-// Whether a source's catalog can be read for its pages to be written apart from the book, on its
-// own thread.
-bool StandsAlone(QPDF &source);
-
 // What the book makes itself that a source's pages refer to, a page's number stamp say: the pages
 // refer to stand-ins, objects of the source that are never written, each numbered in turn as the
 // book's object it stands for.
@@ -120,16 +116,17 @@ public:
 
 private:
     // Prepare's steps.
-    bool ReadLabels(QPDF &source);
+    // Annotations held directly in their pages get objects of their own, which a renamed link or
+    // one to another PDF needs; an untagged source's claims to places in a structure tree go.
+    void OwnAnnotations(QPDF &source);
+    void ReadLabels(QPDF &source);
     // Its attached files, to be written with its pages.
     void ReadAttachments(QPDF &source, std::vector<QPDFObjectHandle> &reach);
     void HangPagesFromTree(QPDF &source);
-    // Its named destinations that land on its pages, and its links renamed to match; false for a
-    // link the book cannot rename.
-    bool ReadDestinations(QPDF &source, const QString &name);
-    // The objects that hold links to other PDFs, which the book writes; false for a link held in
-    // no object of its own.
-    bool ReadLinksToOtherFiles();
+    // Its named destinations that land on its pages, and its links renamed to match.
+    void ReadDestinations(QPDF &source, const QString &name);
+    // The objects that hold links to other PDFs, which the book writes.
+    void ReadLinksToOtherFiles();
     bool ReferToTheBook(PdfFile &source, const QString &name, const PageChange &change,
                         std::vector<QPDFObjectHandle> &reach);
     void Walk(const std::vector<QPDFObjectHandle> &roots, std::vector<QPDFObjectHandle> &flate);

@@ -10,16 +10,12 @@
 namespace qf {
 namespace {
 
-bool ReadMap(QPDFObjectHandle map, std::map<std::string, std::string> &out)
+// A map as the book compares and writes it: as text, what it refers to taken as its value.
+void ReadMap(QPDFObjectHandle map, std::map<std::string, std::string> &out)
 {
-    if (!map.isDictionary())
-        return true;
-    for (auto &[name, value] : map.getDictAsMap()) {
-        if (RefersToObjects(value))
-            return false;
-        out[name] = value.unparse();
-    }
-    return true;
+    if (map.isDictionary())
+        for (auto &[name, value] : map.getDictAsMap())
+            out[name] = DirectCopy(value).unparse();
 }
 
 // The source's names taken into the book's map: a name it gives another meaning is renamed.
@@ -53,8 +49,8 @@ bool StructurePiece::Prepare(QPDF &source, const QString &name, BookReferences &
 {
     QPDFObjectHandle catalog = source.getRoot();
     root_ = catalog.getKey("/StructTreeRoot");
-    if (!ReadMap(root_.getKey("/RoleMap"), roles_) || !ReadMap(root_.getKey("/ClassMap"), classes_))
-        return false;
+    ReadMap(root_.getKey("/RoleMap"), roles_);
+    ReadMap(root_.getKey("/ClassMap"), classes_);
     name_ = name.toStdString();
     part_ = MakePart(source, root_, name_);
     part_.replaceKey("/P", references.Shared("structure root"));

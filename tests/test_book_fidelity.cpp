@@ -451,6 +451,28 @@ struct Property {
 
 const std::map<QString, Property> kProperties = {
     {"links", {false, AddLinks, CheckLinks}},
+    // Links with no object of their own, and page labels that refer to objects.
+    {"links held in their pages",
+     {false,
+      [](QPDF &pdf, const Holder &holder) {
+          AddLinks(pdf, holder);
+          QPDFObjectHandle page = pdf.getAllPages().front();
+          std::vector<QPDFObjectHandle> links = page.getKey("/Annots").getArrayAsVector();
+          for (QPDFObjectHandle &link : links)
+              link = link.shallowCopy();
+          page.replaceKey("/Annots", QPDFObjectHandle::newArray(links));
+      },
+      CheckLinks}},
+    {"labels held as objects",
+     {false,
+      [](QPDF &pdf, const Holder &holder) {
+          AddLabels(pdf, holder);
+          QPDFObjectHandle ranges = pdf.getRoot().getKey("/PageLabels").getKey("/Nums");
+          QPDFObjectHandle second = ranges.getArrayItem(3);
+          second.replaceKey("/P", pdf.makeIndirectObject(second.getKey("/P")));
+          ranges.setArrayItem(3, pdf.makeIndirectObject(second));
+      },
+      CheckLabels}},
     {"forms", {true, AddForm, CheckForm}},
     {"forms that calculate", {true, AddCalculatingForm, CheckCalculatingForm}},
     {"layers", {false, AddLayer, CheckLayer}},
