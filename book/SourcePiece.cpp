@@ -223,17 +223,16 @@ void PieceMaker::HangPagesFromTree(QPDF &source)
             page.replaceKey("/Parent", tree);
 }
 
-bool PieceMaker::ReferToTheBook(PdfFile &source, const QString &name, const PageChange &change,
+void PieceMaker::ReferToTheBook(PdfFile &source, const QString &name, const PageChange &change,
                                 std::vector<QPDFObjectHandle> &reach)
 {
     const bool tagged = source.pdf.getRoot().getKey("/StructTreeRoot").isDictionary();
     if (!change && !tagged)
-        return true;
+        return;
     references_ = std::make_unique<BookReferences>(source.pdf);
     if (tagged) {
         structure_ = std::make_unique<StructurePiece>();
-        if (!structure_->Prepare(source.pdf, name, *references_, reach))
-            return false;
+        structure_->Prepare(source.pdf, name, *references_, reach);
     }
     if (change)
         change(pages_, *references_, piece_.notes);
@@ -241,7 +240,6 @@ bool PieceMaker::ReferToTheBook(PdfFile &source, const QString &name, const Page
         standIns_.emplace(QPDFObjectHandle(standIn).getObjGen(), 0);
     for (const auto &[index, standIn] : references_->pages_)
         standIns_.emplace(QPDFObjectHandle(standIn).getObjGen(), 0);
-    return true;
 }
 
 void PieceMaker::Walk(const std::vector<QPDFObjectHandle> &roots,
@@ -321,7 +319,6 @@ void PieceMaker::ReadStreams(PdfFile &source, const std::vector<QPDFObjectHandle
 bool PieceMaker::Prepare(PdfFile &source, const QString &name, const PageChange &change)
 {
     try {
-        changed_ = true; // from here on, the source is changed to be written as a piece
         // The book's page tree is not the source's: what pages inherit from it, they hold.
         source.pdf.pushInheritedAttributesToPage();
         pages_ = source.pdf.getAllPages();
@@ -331,8 +328,7 @@ bool PieceMaker::Prepare(PdfFile &source, const QString &name, const PageChange 
         ReadDestinations(source.pdf, name);
         ReadLinksToOtherFiles();
         std::vector<QPDFObjectHandle> tree, flate;
-        if (!ReferToTheBook(source, name, change, tree))
-            return false;
+        ReferToTheBook(source, name, change, tree);
         ReadAttachments(source.pdf, tree);
         layers_ = ReadLayers(source.pdf, tree);
         form_.Prepare(source.pdf, pages_, tree);
@@ -340,8 +336,9 @@ bool PieceMaker::Prepare(PdfFile &source, const QString &name, const PageChange 
         Walk(pages_, flate);
         Walk(tree, flate);
         ReadStreams(source, flate);
-    } catch (const std::exception &) {
-        return false; // the book's own copy says what is wrong
+    } catch (const std::exception &e) {
+        problem_ = PdfFailureReason(e);
+        return false;
     }
     return true;
 }
@@ -393,11 +390,11 @@ std::string PieceMaker::Describe(size_t stream, bool &local) const
     return s.digest + StreamDictionaryText(reached_[s.object].object, length, resolve);
 }
 
-bool PieceMaker::Number(BookNumbering &numbering)
+void PieceMaker::Number(BookNumbering &numbering)
 {
     // The tree's keys and names move first: they are part of what the streams are compared by.
-    if (structure_ && !structure_->Number(numbering.structure, pages_))
-        return false;
+    if (structure_)
+        structure_->Number(numbering.structure, pages_);
     form_.Number(numbering.form);
     pageTree_ = numbering.pageTree;
     objectStreams_ = numbering.objectStreams;
@@ -461,7 +458,6 @@ bool PieceMaker::Number(BookNumbering &numbering)
         numbering.carried = waiting % kObjectsPerStream;
         numbering.next += int(objectStreamCount_);
     }
-    return true;
 }
 
 bool PieceMaker::Write()
@@ -502,8 +498,9 @@ bool PieceMaker::Write()
             if (QPDFObjectHandle rotate = last.getKey("/Rotate"); rotate.isInteger())
                 piece_.lastRotate = std::to_string(rotate.getIntValue());
         }
-    } catch (const std::exception &) {
+    } catch (const std::exception &e) {
         layout_.reset();
+        problem_ = PdfFailureReason(e);
         return false;
     }
     const NumberOf resolve = [this](QPDFObjectHandle object) { return Resolve(object); };

@@ -95,24 +95,20 @@ struct SourcePiece {
 class PieceMaker {
 public:
     // What the source's pages reach, with their streams' data and its digest; name is its file
-    // name in the book. False when the source does not stand alone or cannot be read through: it
-    // then goes into the book whole.
+    // name in the book. False when it cannot be read through: Problem says why.
     bool Prepare(PdfFile &source, const QString &name, const PageChange &change = nullptr);
     // Takes the piece's numbers; a stream the book holds already is referred to, not written.
-    // False when the source is to go into the book whole after all (a tagged source after one
-    // that did).
-    bool Number(BookNumbering &numbering);
+    void Number(BookNumbering &numbering);
     // The piece's bytes, but for the objects that wait for an object stream; false when they
-    // could not be made (its numbers stay unused).
+    // could not be made (its numbers stay unused): Problem says why.
     bool Write();
     // In list order: the objects carried from the sources before join its own; those that fill
     // the object streams it has numbers for go into them, the rest is carried on.
     void Pack(PendingObjects &carried);
     // The piece, its object streams made; none when it could not be written.
     std::optional<SourcePiece> Finish();
-    // Whether Prepare changed the source for its piece: refused after that, it is to be read
-    // again before it goes into the book whole.
-    bool Changed() const { return changed_; }
+    // What went wrong, in words.
+    const QString &Problem() const { return problem_; }
 
 private:
     // Prepare's steps.
@@ -127,7 +123,7 @@ private:
     void ReadDestinations(QPDF &source, const QString &name);
     // The objects that hold links to other PDFs, which the book writes.
     void ReadLinksToOtherFiles();
-    bool ReferToTheBook(PdfFile &source, const QString &name, const PageChange &change,
+    void ReferToTheBook(PdfFile &source, const QString &name, const PageChange &change,
                         std::vector<QPDFObjectHandle> &reach);
     void Walk(const std::vector<QPDFObjectHandle> &roots, std::vector<QPDFObjectHandle> &flate);
     void ReadStreams(PdfFile &source, const std::vector<QPDFObjectHandle> &flate);
@@ -162,10 +158,10 @@ private:
     std::unordered_map<QPDFObjGen, int, ObjGenHash> standIns_; // and their numbers once known
     std::unordered_set<QPDFObjGen, ObjGenHash> tree_;          // the pages' parents
     QString undecodable_;
+    QString problem_;
     int pageTree_ = 0;
     int nextNumber_ = 0;
     bool objectStreams_ = false;
-    bool changed_ = false;
     size_t objectStreamCount_ = 0;
     SharedStreams shared_;
     SourcePiece piece_;

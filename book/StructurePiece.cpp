@@ -44,7 +44,7 @@ void MergeMap(const std::map<std::string, std::string> &from,
 
 } // namespace
 
-bool StructurePiece::Prepare(QPDF &source, const QString &name, BookReferences &references,
+void StructurePiece::Prepare(QPDF &source, const QString &name, BookReferences &references,
                              std::vector<QPDFObjectHandle> &reach)
 {
     QPDFObjectHandle catalog = source.getRoot();
@@ -72,13 +72,10 @@ bool StructurePiece::Prepare(QPDF &source, const QString &name, BookReferences &
             ids_[id] = element;
             reach.push_back(element);
         }
-    return true;
 }
 
-bool StructurePiece::Number(StructureTurn &turn, const std::vector<QPDFObjectHandle> &pages)
+void StructurePiece::Number(StructureTurn &turn, const std::vector<QPDFObjectHandle> &pages)
 {
-    if (turn.inBook)
-        return false;
     offset_ = turn.nextKey;
     next_ = offset_;
     for (const auto &[key, value] : parents_)
@@ -114,7 +111,6 @@ bool StructurePiece::Number(StructureTurn &turn, const std::vector<QPDFObjectHan
         turn.ids.insert(key);
         bookIds_[id] = key;
     }
-    return true;
 }
 
 PieceStructure StructurePiece::Summary(const std::function<int(QPDFObjectHandle)> &number)

@@ -19,9 +19,6 @@ struct StructureTurn {
     long long nextKey = 0; // the first key into the parent tree no source has
     std::map<std::string, std::string> roles, classes; // the book's maps, values as written
     std::set<std::string> ids;
-    // A tagged source went into the book whole: the tagged sources after it follow it there, so
-    // the keys the book gives them agree.
-    bool inBook = false;
 };
 
 // What the book's tree takes of a tagged source written apart: numbers in the book.
@@ -47,13 +44,12 @@ struct PieceStructure {
 class StructurePiece {
 public:
     // On the source's thread: the part element, and what else the walk must reach (the tree's
-    // elements, its parent tree's, its IDs'). False when the tree cannot go apart: a role or class
-    // map that refers to objects, which the book compares as written.
-    bool Prepare(QPDF &source, const QString &name, BookReferences &references,
+    // elements, its parent tree's, its IDs').
+    void Prepare(QPDF &source, const QString &name, BookReferences &references,
                  std::vector<QPDFObjectHandle> &reach);
     // In the turn, before the piece's streams are compared: keys, names and IDs moved in the
-    // source. False when the book's tree is in its own model already.
-    bool Number(StructureTurn &turn, const std::vector<QPDFObjectHandle> &pages);
+    // source.
+    void Number(StructureTurn &turn, const std::vector<QPDFObjectHandle> &pages);
     // Once numbered, what the book's tree takes, references by number.
     PieceStructure Summary(const std::function<int(QPDFObjectHandle)> &number);
 

@@ -233,19 +233,15 @@ struct Assembly {
     SharedStreams pieceShared;         // what the pieces kept once
 };
 
-// Puts a source's pages into the book: its piece's pages when it was written apart, else copies.
-Status PutPages(PdfFile &book, PdfFile &source, const std::optional<SourcePiece> &piece,
-                Assembly &assembly)
+// Puts a source's pages into the book: its piece's pages, written already.
+void PutPages(PdfFile &book, PdfFile &source, const SourcePiece &piece, Assembly &assembly)
 {
-    if (!piece)
-        return AppendPages(book, source);
     book.version.updateIfGreater(source.version); // before the header is written
-    assembly.writer->Add(*piece);                 // a failed write is said when it is finished
-    if (!piece->undecodable.isEmpty())
-        NameUndecodable(book, source.path, piece->undecodable);
-    assembly.pieceShared.streams += piece->shared.streams;
-    assembly.pieceShared.bytes += piece->shared.bytes;
-    return Status::Ok();
+    assembly.writer->Add(piece);                  // a failed write is said when it is finished
+    if (!piece.undecodable.isEmpty())
+        NameUndecodable(book, source.path, piece.undecodable);
+    assembly.pieceShared.streams += piece.shared.streams;
+    assembly.pieceShared.bytes += piece.shared.bytes;
 }
 
 // Puts the sources' pages into the book in order, as the layout places them, each source's
@@ -295,26 +291,18 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
                 blankReported = true;
             }
         }
+        if (step && !piece)
+            step = Status::Failed(path, QCoreApplication::translate("Book", "could not be read"));
         if (step)
-            step = PutPages(book, *source, piece, assembly);
+            PutPages(book, *source, *piece, assembly);
         if (step && source->pdf.anyWarnings())
             damage.Add(path, QCoreApplication::translate(
                                  "Book", "is damaged (%1); what could be read of it went into "
                                          "the book")
                                  .arg(RepairDetail(*source)));
         if (step) {
-            const Status kept =
-                piece ? (documentLevel.AddAlone(book.pdf, fileNames.at(i), PageCount(book) - pages,
-                                                pages, *piece, *assembly.writer),
-                         Status::Ok())
-                      : documentLevel.Add(book.pdf, fileNames.at(i), source->pdf,
-                                          PageCount(book) - pages, pages);
-            if (!kept)
-                damage.Add(path, QCoreApplication::translate(
-                                     "Book", "has links, form fields or other document data "
-                                             "that could not all be kept (%1); its pages went "
-                                             "into the book")
-                                     .arg(kept.reason()));
+            documentLevel.AddAlone(book.pdf, fileNames.at(i), PageCount(book) - pages, pages,
+                                   *piece, *assembly.writer);
             if (request.bookmarkTitles == BookmarkTitles::FirstDot)
                 layout.Place(name, pages, sheetAdded);
             else

@@ -78,18 +78,8 @@ bool SourceReader::TakeStep(std::unique_lock<std::mutex> &lock)
     }
     // The turns: numbers and object streams go to the sources in list order.
     if (Source *source = At(numbered_, Step::Read)) {
-        if (source->maker && !source->maker->Number(numbering_)) {
-            source->changed = source->maker->Changed();
-            source->maker.reset(); // it goes into the book whole
-        }
-        // A tagged source that goes in whole keeps the book's tree in the book's model from
-        // here on.
-        if (!source->maker && source->file &&
-            source->file->pdf.getRoot().getKey("/StructTreeRoot").isDictionary())
-            numbering_.structure.inBook = true;
-        // Its fields' names are the book's, as the form copied whole keeps them.
-        if (!source->maker && source->file)
-            FormPiece::TakeNames(source->file->pdf, numbering_.form);
+        if (source->maker)
+            source->maker->Number(numbering_);
         source->step = Step::Numbered;
         ++numbered_;
         work_.notify_one();
@@ -110,28 +100,17 @@ bool SourceReader::TakeStep(std::unique_lock<std::mutex> &lock)
         const Step next = source.step == Step::Numbered ? Step::Written : Step::Ready;
         source.step = Step::InHand;
         PieceMaker *maker = source.maker.get();
-        const bool readAgain = !maker && source.changed;
         lock.unlock();
         std::optional<SourcePiece> piece;
         bool written = false;
-        std::shared_ptr<PdfFile> again;
-        Status againStatus;
-        if (readAgain)
-            again = ReadAgain(paths_.at(index), againStatus);
         if (maker && next == Step::Written)
             written = maker->Write();
         else if (maker)
             piece = maker->Finish();
         lock.lock();
-        if (readAgain) {
-            std::swap(source.file, again);
-            done_.push_back(std::move(again)); // the changed one, freed as the others are
-            source.status = againStatus;
-            source.changed = false;
-        }
         if (next == Step::Written && maker && !written) {
-            source.changed = maker->Changed();
-            source.maker.reset(); // it goes into the book whole, read again at its next step
+            source.status = Status::Failed(paths_.at(index), maker->Problem());
+            source.maker.reset(); // left out: its numbers stay unused
         }
         if (next == Step::Ready) {
             source.piece = std::move(piece);
@@ -161,10 +140,8 @@ void SourceReader::Read(qsizetype index, std::unique_lock<std::mutex> &lock)
     auto maker = std::make_unique<PieceMaker>();
     Status status = read;
     const bool asPiece = file && PageCount(*file) > 0 && maker->Prepare(*file, name, change_);
-    if (file && !asPiece && maker->Changed())
-        file = ReadAgain(path, status);
-    else if (file && !asPiece)
-        PrepareForCopy(*file);
+    if (file && PageCount(*file) > 0 && !asPiece)
+        status = Status::Failed(path, maker->Problem());
     lock.lock();
     Source &source = sources_[index];
     source.file = std::move(file);
@@ -172,15 +149,6 @@ void SourceReader::Read(qsizetype index, std::unique_lock<std::mutex> &lock)
     if (asPiece)
         source.maker = std::move(maker);
     source.step = Step::Read;
-}
-
-std::shared_ptr<PdfFile> SourceReader::ReadAgain(const QString &path, Status &status)
-{
-    std::shared_ptr<PdfFile> file;
-    status = ReadPdfFile(path, file);
-    if (file)
-        PrepareForCopy(*file);
-    return file;
 }
 
 int SourceReader::NextNumber()

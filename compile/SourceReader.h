@@ -18,8 +18,8 @@ namespace qf {
 
 // Reads a book's sources a few ahead of the one putting their pages into the book, and frees
 // those it is done with, on threads of their own: reading and freeing a PDF cost more than
-// copying its pages, so the copying should never wait for them. It writes each source that
-// stands alone as a piece of the book there too, under the book's numbering. A source takes its
+// putting its pages in, so that should never wait for them. It writes each source as a piece of
+// the book there too, under the book's numbering. A source takes its
 // numbers and packs its objects in list order; meanwhile a thread goes on with other sources'
 // steps rather than wait for its turn.
 class SourceReader {
@@ -31,8 +31,8 @@ public:
     SourceReader(const SourceReader &) = delete;
     SourceReader &operator=(const SourceReader &) = delete;
 
-    // The next source in order, waiting until it is read, with its piece when it was written as
-    // one; null with the reason when it cannot be.
+    // The next source in order, waiting until it is read, with its piece; its status says why
+    // there is none.
     std::shared_ptr<PdfFile> Next(Status &status, std::optional<SourcePiece> &piece);
     // The first number no piece took, once every source was taken.
     int NextNumber();
@@ -51,8 +51,7 @@ private:
         Step step = Step::InHand;
         std::shared_ptr<PdfFile> file;
         Status status;
-        std::unique_ptr<PieceMaker> maker; // null for a source that goes into the book whole
-        bool changed = false;              // changed for a piece that was refused: to be read again
+        std::unique_ptr<PieceMaker> maker; // null once its piece is made, or could not be
         std::optional<SourcePiece> piece;
     };
     void Work();
@@ -61,8 +60,6 @@ private:
     // The source at index if it has come to step.
     Source *At(qsizetype index, Step step);
     void Read(qsizetype index, std::unique_lock<std::mutex> &lock);
-    // The source read anew from its file, to go into the book whole as it is there.
-    static std::shared_ptr<PdfFile> ReadAgain(const QString &path, Status &status);
 
     static constexpr qsizetype kAhead = 8;
     const QStringList paths_;

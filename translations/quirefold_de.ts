@@ -542,10 +542,6 @@ Rückgabewert:
         <translation>ist beschädigt (%1); was davon gelesen werden konnte, kam ins Buch</translation>
     </message>
     <message>
-        <source>has links, form fields or other document data that could not all be kept (%1); its pages went into the book</source>
-        <translation>hat Verweise, Formularfelder oder andere Dokumentdaten, die nicht alle erhalten werden konnten (%1); ihre Seiten kamen ins Buch</translation>
-    </message>
-    <message>
         <source>has damaged bookmarks (%1), which were left out of the book</source>
         <translation>hat beschädigte Lesezeichen (%1), die im Buch weggelassen wurden</translation>
     </message>
@@ -627,6 +623,10 @@ Rückgabewert:
     <message>
         <source>needs at least 0.001 MB</source>
         <translation>braucht mindestens 0.001 MB</translation>
+    </message>
+    <message>
+        <source>could not be read</source>
+        <translation>konnte nicht gelesen werden</translation>
     </message>
 </context>
 <context>
