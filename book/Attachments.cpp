@@ -6,16 +6,6 @@
 
 namespace qf {
 
-void Attachments::Add(QPDF &book, const SourceInBook &source)
-{
-    QPDFObjectHandle tree = ValueOf(source.source.getRoot().getKey("/Names"), "/EmbeddedFiles");
-    if (!tree.isDictionary())
-        return;
-    for (auto &[name, fileSpec] : QPDFNameTreeObjectHelper(tree, source.source))
-        if (fileSpec.isDictionary())
-            files_[PrefixedName(source, name)] = Import(book, source, fileSpec);
-}
-
 void Attachments::AddWritten(const QString &name,
                              const std::map<std::string, QPDFObjectHandle> &files)
 {

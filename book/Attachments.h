@@ -11,7 +11,6 @@ namespace qf {
 // that two sources' names never collide.
 class Attachments {
 public:
-    void Add(QPDF &book, const SourceInBook &source);
     // A source written apart, named name: its files' specifications, already written, by their
     // names in the source.
     void AddWritten(const QString &name, const std::map<std::string, QPDFObjectHandle> &files);

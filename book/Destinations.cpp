@@ -11,18 +11,6 @@
 namespace qf {
 namespace {
 
-// A destination as its array: a dictionary gives its /D.
-QPDFObjectHandle AsArray(QPDFObjectHandle dest)
-{
-    return dest.isDictionary() ? dest.getKey("/D") : dest;
-}
-
-// Whether an imported destination still lands somewhere: its page is in the book.
-bool Lands(QPDFObjectHandle dest)
-{
-    return dest.isArray() && dest.getArrayNItems() >= 1 && dest.getArrayItem(0).isIndirect();
-}
-
 std::string NameKey(const std::string &name)
 {
     return name.empty() || name[0] != '/' ? name : name.substr(1);
@@ -49,47 +37,6 @@ QPDFObjectHandle PrefixedDestination(const std::string &prefix, QPDFObjectHandle
     if (dest.isString())
         return QPDFObjectHandle::newUnicodeString(prefix + dest.getUTF8Value());
     return dest;
-}
-
-void Destinations::Add(QPDF &book, const SourceInBook &source)
-{
-    placed_.push_back({source.name, source.firstPage, source.pages});
-    QPDFObjectHandle root = source.source.getRoot();
-    // Both kinds of name go into the one name tree: viewers disagree on which to read when a
-    // book has both. A name the tree holds too is the tree's.
-    QPDFObjectHandle tree = ValueOf(root.getKey("/Names"), "/Dests");
-    if (tree.isDictionary())
-        for (auto &[key, value] : QPDFNameTreeObjectHelper(tree, source.source)) {
-            QPDFObjectHandle dest = AsArray(Import(book, source, value));
-            if (Lands(dest))
-                names_[PrefixedName(source, key)] = {dest.getArrayItem(0), DestinationView(dest)};
-        }
-    QPDFObjectHandle dests = root.getKey("/Dests");
-    if (dests.isDictionary())
-        for (auto &[key, value] : dests.ditems()) {
-            QPDFObjectHandle dest = AsArray(Import(book, source, value));
-            if (Lands(dest))
-                names_.emplace(PrefixedName(source, NameKey(key)),
-                               BookPlace{dest.getArrayItem(0), DestinationView(dest)});
-        }
-
-    // An annotation or action that two pages share is renamed once.
-    const std::string prefix = PrefixedName(source, "");
-    std::set<QPDFObjGen> seen;
-    for (QPDFObjectHandle page : source.bookPages) {
-        QPDFObjectHandle annotations = page.getKey("/Annots");
-        if (!annotations.isArray())
-            continue;
-        for (QPDFObjectHandle annotation : annotations.aitems()) {
-            if (!annotation.isDictionary() ||
-                (annotation.isIndirect() && !seen.insert(annotation.getObjGen()).second))
-                continue;
-            if (annotation.hasKey("/Dest"))
-                annotation.replaceKey("/Dest",
-                                      PrefixedDestination(prefix, annotation.getKey("/Dest")));
-            FixAction(prefix, annotation.getKey("/A"), seen, 0);
-        }
-    }
 }
 
 void Destinations::FixAction(const std::string &prefix, QPDFObjectHandle action,

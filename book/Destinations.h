@@ -45,13 +45,11 @@ struct WrittenByTheBook {
 QPDFObjectHandle PrefixedDestination(const std::string &prefix, QPDFObjectHandle dest);
 
 // The book's named destinations and the links that use them. Each source's names are kept under
-// its own prefix (PrefixedName), its links and GoTo actions renamed to match, so two sources' names
-// never meet; a link to another PDF of the book (GoToR) becomes a link inside the book.
+// its own prefix (its file name, then "/": a file name never holds "/"), its links and GoTo actions
+// renamed to match, so two sources' names never meet; a link to another PDF of the book (GoToR)
+// becomes a link inside the book.
 class Destinations {
 public:
-    // Takes the source's /Dests and /Names /Dests, and renames what its pages' links say; names
-    // become strings, as the book keeps them all in its /Names /Dests tree.
-    void Add(QPDF &book, const SourceInBook &source);
     // A source written apart, named name, its pages in the book from firstPage on: its names,
     // its links renamed already.
     void AddWritten(QPDF &book, const QString &name, int firstPage, int pages,

@@ -2,27 +2,8 @@
 
 namespace qf {
 
-Status DocumentLevel::Add(QPDF &book, const QString &name, QPDF &source, int firstPage, int pages)
-{
-    try {
-        const SourceInBook from(book, name, source, firstPage, pages);
-        // The form gives the pages annotations of their own first: the links renamed next, and
-        // the structure's references to annotations, are those on the pages.
-        ReplacedObjects replaced;
-        forms_.Add(book, from, replaced);
-        destinations_.Add(book, from);
-        structure_.Add(book, from, replaced);
-        layers_.Add(book, from);
-        labels_.Add(book, from);
-        attachments_.Add(book, from);
-    } catch (const std::exception &e) {
-        return Status::Failed(name, QString::fromStdString(e.what()));
-    }
-    return Status::Ok();
-}
-
-void DocumentLevel::AddAlone(QPDF &book, const QString &name, int firstPage, int pages,
-                             const SourcePiece &piece, BookWriter &writer)
+void DocumentLevel::Add(QPDF &book, const QString &name, int firstPage, int pages,
+                        const SourcePiece &piece, BookWriter &writer)
 {
     destinations_.AddWritten(book, name, firstPage, pages, piece.destinations);
     labels_.AddWritten(firstPage, pages, piece.labels);

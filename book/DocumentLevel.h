@@ -15,15 +15,13 @@ namespace qf {
 
 // What the book keeps of each source beyond its pages: named destinations and the links that
 // use them, form fields, layers, page labels, attached files and the tagged structure. Each
-// source is added right after its pages went in, while it is open; Finish writes the book's
-// catalog once all are in.
+// source's piece is added right after its pages went in; Finish writes the book's catalog once
+// all are in.
 class DocumentLevel {
 public:
-    // Ok, or what of the source could not be kept (its pages stay in the book all the same).
-    Status Add(QPDF &book, const QString &name, QPDF &source, int firstPage, int pages);
-    // A source that stands alone, written apart from the book by writer.
-    void AddAlone(QPDF &book, const QString &name, int firstPage, int pages,
-                  const SourcePiece &piece, BookWriter &writer);
+    // A source written apart from the book by writer, its pages from firstPage on.
+    void Add(QPDF &book, const QString &name, int firstPage, int pages, const SourcePiece &piece,
+             BookWriter &writer);
     // The PDFs of the other volumes, when the book is one of a set: links to them open those.
     void SetOtherVolumes(std::vector<InAnotherVolume> others)
     {

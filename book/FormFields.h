@@ -3,9 +3,10 @@
 #include "book/FormPiece.h"
 #include "book/Import.h"
 
-#include <qpdf/QPDFAcroFormDocumentHelper.hh>
-
-#include <memory>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
 
 namespace qf {
 
@@ -21,13 +22,7 @@ public:
                     const std::function<QPDFObjectHandle(int number)> &written);
     void Finish(QPDF &book);
 
-    // Gives the source's pages in the book widgets of their own, in the book's form. The
-    // annotations copied with the pages are copied once more for that: replaced maps each first
-    // copy to the one on the page now.
-    void Add(QPDF &book, const SourceInBook &source, ReplacedObjects &replaced);
-
 private:
-    std::unique_ptr<QPDFAcroFormDocumentHelper> form_;
     std::vector<QPDFObjectHandle> fields_, calculationOrder_;
     std::map<std::string, QPDFObjectHandle> fonts_;
     QPDFObjectHandle resources_ = QPDFObjectHandle::newDictionary();

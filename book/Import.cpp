@@ -2,45 +2,6 @@
 
 namespace qf {
 
-SourceInBook::SourceInBook(QPDF &book, const QString &fileName, QPDF &from, int first, int count)
-    : name(fileName), source(from), firstPage(first), pages(count)
-{
-    const std::vector<QPDFObjectHandle> &own = from.getAllPages();
-    const std::vector<QPDFObjectHandle> &all = book.getAllPages();
-    bookPages.assign(all.begin() + first, all.begin() + first + count);
-    for (int i = 0; i < count && size_t(i) < own.size(); ++i)
-        pageCopies.emplace(own[size_t(i)].getObjGen(), bookPages[size_t(i)]);
-}
-
-QPDFObjectHandle Import(QPDF &book, const SourceInBook &source, QPDFObjectHandle object)
-{
-    if (object.isIndirect()) {
-        // The copier would copy a page it is handed itself: pages come only as the book has them.
-        if (object.isPageObject()) {
-            const auto copy = source.pageCopies.find(object.getObjGen());
-            return copy == source.pageCopies.end() ? QPDFObjectHandle::newNull() : copy->second;
-        }
-        // Nor does it copy a page tree node: it hands back an empty handle for one.
-        if (object.isPagesObject())
-            return QPDFObjectHandle::newNull();
-        QPDFObjectHandle copy = book.copyForeignObject(object);
-        return copy.isInitialized() ? copy : QPDFObjectHandle::newNull();
-    }
-    if (object.isArray()) {
-        QPDFObjectHandle copy = QPDFObjectHandle::newArray();
-        for (QPDFObjectHandle item : object.aitems())
-            copy.appendItem(Import(book, source, item));
-        return copy;
-    }
-    if (object.isDictionary()) {
-        QPDFObjectHandle copy = QPDFObjectHandle::newDictionary();
-        for (auto &[key, value] : object.ditems())
-            copy.replaceKey(key, Import(book, source, value));
-        return copy;
-    }
-    return object.isInitialized() ? object.shallowCopy() : QPDFObjectHandle::newNull();
-}
-
 QPDFObjectHandle ValueOf(QPDFObjectHandle dictionary, const std::string &key)
 {
     return dictionary.isDictionary() ? dictionary.getKey(key) : QPDFObjectHandle::newNull();
@@ -160,11 +121,6 @@ QPDFObjectHandle DirectCopy(QPDFObjectHandle value)
     // Objects that refer to each other would be copied over and over: a damaged file's may.
     size_t budget = 10000;
     return DirectCopyAt(value, 0, budget);
-}
-
-std::string PrefixedName(const SourceInBook &source, const std::string &name)
-{
-    return source.name.toStdString() + "/" + name;
 }
 
 } // namespace qf

@@ -11,26 +11,6 @@
 
 namespace qf {
 
-// A source whose pages were just put into the book, still open.
-struct SourceInBook {
-    QString name; // its file name in the folder: what its names in the book begin with
-    QPDF &source;
-    int firstPage; // zero-based, in the book
-    int pages;
-    std::vector<QPDFObjectHandle> bookPages;           // its pages in the book, in order
-    std::map<QPDFObjGen, QPDFObjectHandle> pageCopies; // the same by the page they copy
-
-    SourceInBook(QPDF &book, const QString &fileName, QPDF &from, int first, int count);
-};
-
-// The book's copies of annotations that were copied once more to give a page its own: the first
-// copy, by object, and the one on the page now.
-using ReplacedObjects = std::map<QPDFObjGen, QPDFObjectHandle>;
-
-// An object of the source as the book holds it: indirect objects through the book's copier, so
-// what the pages reached is the same object again, and a page not in the book is null.
-QPDFObjectHandle Import(QPDF &book, const SourceInBook &source, QPDFObjectHandle object);
-
 // A value of a source written apart, detached from it to go to the book's thread: direct parts are
 // copied, an object of its own stands as a mark holding the number numberOf gives it in the book
 // (null for none). Attached gives the book's value: each mark the book's object written there.
@@ -57,9 +37,5 @@ std::string DestinationView(QPDFObjectHandle dest);
 
 // An explicit destination of the book: page, then view.
 QPDFObjectHandle BookDestination(QPDFObjectHandle page, const std::string &view);
-
-// A source's name for something, as the book names it: its file name, "/", then the name. A file
-// name never holds "/", so two sources never give the same name.
-std::string PrefixedName(const SourceInBook &source, const std::string &name);
 
 } // namespace qf

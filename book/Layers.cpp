@@ -72,14 +72,6 @@ PieceLayers MapLayers(const PieceLayers &layers,
     return mapped;
 }
 
-void Layers::Add(QPDF &book, const SourceInBook &source)
-{
-    std::vector<QPDFObjectHandle> reach; // the book's copier reaches them itself
-    if (const std::optional<PieceLayers> layers = ReadLayers(source.source, reach))
-        Take(MapLayers(*layers,
-                       [&](QPDFObjectHandle value) { return Import(book, source, value); }));
-}
-
 void Layers::AddWritten(const PieceLayers &layers,
                         const std::function<QPDFObjectHandle(int number)> &written)
 {

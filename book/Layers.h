@@ -31,7 +31,6 @@ PieceLayers MapLayers(const PieceLayers &layers,
 // starts in, so content a source hides stays hidden in the book.
 class Layers {
 public:
-    void Add(QPDF &book, const SourceInBook &source);
     // A source written apart; written gives the book's stand-in for an object written there.
     void AddWritten(const PieceLayers &layers,
                     const std::function<QPDFObjectHandle(int number)> &written);

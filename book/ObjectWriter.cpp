@@ -1,7 +1,5 @@
 #include "book/ObjectWriter.h"
 
-#include "book/RawDigest.h"
-
 #include <libdeflate.h>
 #include <qpdf/Pl_String.hh>
 
@@ -94,7 +92,7 @@ public:
     {
         out += "<< ";
         for (auto &[key, value] : dict.getDictAsMap()) {
-            if (key == kRawDigestKey || (extra && key == "/Length") ||
+            if ((extra && key == "/Length") ||
                 (decoded && (key == "/Filter" || key == "/DecodeParms")) || value.isNull())
                 continue;
             Name(key, out);

@@ -19,20 +19,6 @@ QPDFObjectHandle PageNumberFrom(int index)
 
 } // namespace
 
-void PageLabels::Add(QPDF &book, const SourceInBook &source)
-{
-    if (!source.source.getRoot().getKey("/PageLabels").isDictionary() || source.pages < 1)
-        return;
-    QPDFPageLabelDocumentHelper labels(source.source);
-    if (!labels.hasPageLabels())
-        return;
-    std::vector<QPDFObjectHandle> entries;
-    labels.getLabelsForPageRange(0, source.pages - 1, source.firstPage, entries);
-    for (QPDFObjectHandle &entry : entries)
-        entries_.push_back(Import(book, source, entry));
-    labelled_.emplace_back(source.firstPage, source.pages);
-}
-
 void PageLabels::AddWritten(int firstPage, int pages,
                             const std::vector<std::pair<long long, std::string>> &labels)
 {

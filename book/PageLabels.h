@@ -11,7 +11,6 @@ namespace qf {
 // other pages (other sources, blank sheets) are labelled with their page number in the book.
 class PageLabels {
 public:
-    void Add(QPDF &book, const SourceInBook &source);
     // A source written apart: its labels, by the page of the source they start on, as written.
     void AddWritten(int firstPage, int pages,
                     const std::vector<std::pair<long long, std::string>> &labels);

@@ -21,9 +21,8 @@ struct PdfFile {
     QString path;       // absolute path it was read from; empty for the book
     PDFVersion version; // the highest version of the pages it holds
     // How it is written: object streams and a cross-reference stream (PDF 1.5) make a book a
-    // third smaller; linearized, a viewer shows its first page before the rest has arrived.
+    // third smaller.
     bool objectStreams = false;
-    bool linearized = false;
 
     // Where copied objects came from: those numbered from firstObject on, up to the next entry's,
     // were copied from source.
@@ -33,8 +32,7 @@ struct PdfFile {
         bool tried = false; // its Flate streams were tried while it was read
     };
     std::vector<Origin> origins;
-    // Read ahead by PrepareForCopy: the file's Flate streams whose data cannot be decoded, with
-    // what is wrong.
+    // Its Flate streams whose data cannot be decoded, with what is wrong, once tried.
     bool prepared = false;
     std::vector<std::pair<QPDFObjectHandle, QString>> undecodable;
     // Sources whose stream data could not be decoded when written, with what is wrong.

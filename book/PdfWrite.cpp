@@ -1,7 +1,6 @@
 #include "book/PdfWrite.h"
 
 #include "book/ObjectWriter.h"
-#include "book/RawDigest.h"
 
 #include "store/WholeFile.h"
 
@@ -158,15 +157,6 @@ void FindUndecodableFlate(PdfFile &file)
     }
 }
 
-// Linearization must place every object itself: qpdf's writer lays such a book out.
-void ConfigureLinearized(QPDFWriter &writer, const PdfFile &file)
-{
-    writer.setMinimumPDFVersion(file.version);
-    if (file.objectStreams)
-        writer.setObjectStreamMode(qpdf_o_generate);
-    writer.setLinearization(true);
-}
-
 // A version with an extension level is said in the catalog, as qpdf's writer says it.
 void NoteExtensionLevel(PdfFile &file)
 {
@@ -230,17 +220,6 @@ Status WriteOnce(PdfFile &file, WholeFileWrite &out)
     const int fd = out.Descriptor();
     if (::ftruncate(fd, 0) != 0 || ::lseek(fd, 0, SEEK_SET) != 0)
         return Status::Failed(out.Target(), SystemReason(errno));
-    if (file.linearized) {
-        FILE *stream = ::fdopen(::dup(fd), "wb");
-        if (!stream)
-            return Status::Failed(out.Target(), SystemReason(errno));
-        const QByteArray name = QFile::encodeName(out.TemporaryPath()); // the writer keeps it
-        QPDFWriter writer(file.pdf);
-        writer.setOutputFile(name.constData(), stream, true);
-        ConfigureLinearized(writer, file);
-        writer.write(); // and closes the stream, so the file is complete
-        return Status::Ok();
-    }
     int error = 0;
     if (!WriteThrough(file, FileSink(fd, error)))
         return Status::Failed(out.Target(), SystemReason(error));
@@ -264,15 +243,6 @@ QString PdfFailureReason(const std::exception &e)
 }
 
 namespace {
-
-// A small stream costs less to read again than to digest: only pictures, fonts and the like get
-// one.
-bool IsWorthADigest(QPDFObjectHandle dict)
-{
-    constexpr long long kSmallStream = 16 * 1024;
-    QPDFObjectHandle length = dict.getKey("/Length");
-    return !length.isInteger() || length.getIntValue() >= kSmallStream;
-}
 
 // Whether a plain Flate stream's data inflates whole, with its checksum: libdeflate, set up once
 // per thread, costs a fraction of a qpdf pipeline for the many small streams of a page. False also
@@ -311,38 +281,6 @@ bool InflatesWhole(QPDFObjectHandle stream)
     return false;
 }
 
-void ReadAllThePagesReach(PdfFile &file)
-{
-    std::set<QPDFObjGen> seen;
-    std::vector<QPDFObjectHandle> pending, flate;
-    for (const QPDFObjectHandle &page : file.pdf.getAllPages())
-        pending.push_back(page);
-    while (!pending.empty()) {
-        QPDFObjectHandle object = pending.back();
-        pending.pop_back();
-        if (object.isIndirect() && !seen.insert(object.getObjGen()).second)
-            continue;
-        if (object.isArray()) {
-            for (QPDFObjectHandle item : object.aitems())
-                pending.push_back(item);
-            continue;
-        }
-        const bool stream = object.isStream();
-        if (!stream && !object.isDictionary())
-            continue;
-        QPDFObjectHandle dict = stream ? object.getDict() : object;
-        const bool page = dict.getKey("/Type").isNameAndEquals("/Page");
-        for (auto [key, value] : dict.getDictAsMap())
-            if (!(page && key == "/Parent")) // the page tree is the book's own
-                pending.push_back(value);
-        if (stream && IsFlate(dict))
-            flate.push_back(object);
-        if (stream && IsWorthADigest(dict))
-            NoteRawDigest(object); // here, not on the thread that makes the book
-    }
-    TryFlateStreams(file, flate);
-}
-
 } // namespace
 
 void TryFlateStreams(PdfFile &file, const std::vector<QPDFObjectHandle> &flate)
@@ -358,17 +296,6 @@ void TryFlateStreams(PdfFile &file, const std::vector<QPDFObjectHandle> &flate)
     file.pdf.getWarnings();
     for (const QPDFExc &warning : damage)
         file.pdf.warn(warning);
-}
-
-void PrepareForCopy(PdfFile &file)
-{
-    try {
-        ReadAllThePagesReach(file);
-        file.prepared = true;
-    } catch (const std::exception &) {
-        // Damage that shows only now shows again when the pages are copied, and is said then.
-        file.undecodable.clear();
-    }
 }
 
 Status WritePdfInto(PdfFile &file, WholeFileWrite &out)
@@ -564,30 +491,6 @@ Status BookWriter::Finish(int firstFree, PendingObjects carried, const QString &
         return fail(QCoreApplication::translate("Book", "a page's content could not be read: %1")
                         .arg(QString::fromStdString(damage.back().getMessageDetail())));
     return Status::Ok();
-}
-
-long long WrittenSize(PdfFile &file)
-{
-    long long size = 0;
-    try {
-        FindUndecodableFlate(file);
-        if (!file.linearized) {
-            WriteThrough(file, [&](std::string_view bytes) {
-                size += static_cast<long long>(bytes.size());
-                return true;
-            });
-            return size;
-        }
-        std::string written;
-        Pl_String into("book", nullptr, written);
-        QPDFWriter writer(file.pdf);
-        writer.setOutputPipeline(&into);
-        ConfigureLinearized(writer, file);
-        writer.write();
-        return static_cast<long long>(written.size());
-    } catch (const std::exception &) {
-        return -1; // the write itself says why
-    }
 }
 
 Status WritePdfAtomically(PdfFile &file, const QString &path)

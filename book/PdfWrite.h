@@ -91,13 +91,6 @@ private:
 // A sink into a file descriptor; error gets errno when it fails.
 ByteSink FileSink(int fd, int &error);
 
-// How many bytes the document would take written; -1 when it cannot be written.
-long long WrittenSize(PdfFile &file);
-
-// Reads now all that the pages of a PDF just read reach, and tries each of its Flate streams once,
-// so that copying its pages later reads nothing more and a save need not try them again. May run
-// on any thread that holds the file alone.
-void PrepareForCopy(PdfFile &file);
 // Tries each of a source's Flate streams once; those whose data cannot be decoded go into
 // file.undecodable, with what is wrong.
 void TryFlateStreams(PdfFile &file, const std::vector<QPDFObjectHandle> &flate);

@@ -301,8 +301,8 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
                                          "the book")
                                  .arg(RepairDetail(*source)));
         if (step) {
-            documentLevel.AddAlone(book.pdf, fileNames.at(i), PageCount(book) - pages, pages,
-                                   *piece, *assembly.writer);
+            documentLevel.Add(book.pdf, fileNames.at(i), PageCount(book) - pages, pages, *piece,
+                              *assembly.writer);
             if (request.bookmarkTitles == BookmarkTitles::FirstDot)
                 layout.Place(name, pages, sheetAdded);
             else
@@ -353,28 +353,18 @@ QStringList SourcePaths(const CompileRequest &request)
 }
 
 // What follows the pages: the index and page numbers the folder chose, the sources' document
-// data, their shared streams kept once, the book's name, and how it is to be written.
+// data, and the book's name.
 Status FinishAssembly(const CompileRequest &request, PdfFile &book, Assembly &assembly,
                       CompileResult &result)
 {
     BookBundle &bundle = assembly.bundle;
     const int front = bundle.PutIndexInFront(book.pdf, result.layout);
-    const bool apart = assembly.writer->Started();
-    if (apart)
-        assembly.writer->PiecesDone(assembly.firstFree);
-    const Status finished = assembly.documentLevel.Finish(
-        book.pdf, front, apart ? assembly.writer->Text() : TextWriter());
-    const StandIns standIns =
-        apart ? assembly.writer->StandInsFor(std::move(assembly.shared)) : StandIns();
-    result.problems.add(bundle.Finish(book.pdf, result.layout, apart ? &standIns : nullptr));
-    result.shared = ShareIdenticalStreams(book.pdf);
-    result.shared.streams += assembly.pieceShared.streams;
-    result.shared.bytes += assembly.pieceShared.bytes;
+    assembly.writer->PiecesDone(assembly.firstFree);
+    const Status finished = assembly.documentLevel.Finish(book.pdf, front, assembly.writer->Text());
+    const StandIns standIns = assembly.writer->StandInsFor(std::move(assembly.shared));
+    result.problems.add(bundle.Finish(book.pdf, result.layout, &standIns));
+    result.shared = assembly.pieceShared;
     NameTheBook(book, BookTitleOf(request));
-    // Sources all older than PDF 1.5 may be made for readers or print rules without object
-    // streams. A book written as it was made was told so before.
-    if (!assembly.writer->Started())
-        book.objectStreams = request.compact && !(book.version < PDFVersion(1, 5));
     return finished;
 }
 
@@ -455,9 +445,8 @@ bool WriteBook(const CompileRequest &request, const QStringList &paths, WholeFil
                             .arg(finished.reason())));
     AddBookmarks(book->pdf, result.layout.Bookmarks(), assembly.ownBookmarks);
     // Written once, complete, under the hidden name.
-    Status done = writer.Started() ? writer.Finish(assembly.firstFree, std::move(assembly.carried),
-                                                   written.Target(), sinkError)
-                                   : WritePdfInto(*book, written);
+    Status done =
+        writer.Finish(assembly.firstFree, std::move(assembly.carried), written.Target(), sinkError);
     assembly.damage.AddWritten(book->damagedSources, paths);
     assembly.damage.MoveTo(result.problems);
     FreeLater(std::move(book));
@@ -496,12 +485,8 @@ long long MeasureBook(const CompileRequest &request, const QStringList &paths, B
     if (PageCount(*book) > 0) {
         FinishAssembly(request, *book, assembly, result);
         AddBookmarks(book->pdf, result.layout.Bookmarks(), assembly.ownBookmarks);
-        if (!writer.Started()) {
-            book->linearized = request.linearized;
-            bytes = WrittenSize(*book);
-        } else if (writer.Finish(assembly.firstFree, std::move(assembly.carried), QString())) {
+        if (writer.Finish(assembly.firstFree, std::move(assembly.carried), QString()))
             bytes = request.linearized ? LinearizedSize(held, objectStreams) : counted;
-        }
     }
     if (plan)
         *plan = {result.layout, result.shared, bytes, {}};

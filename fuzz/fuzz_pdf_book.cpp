@@ -63,7 +63,7 @@ void WritePieces(const QByteArray &bytes, int pages, bool objectStreams, bool bu
             continue;
         FUZZ_CHECK(piece->pages.size() == size_t(pages));
         writer.Add(*piece);
-        documentLevel.AddAlone(made->pdf, name, placed, pages, *piece, writer);
+        documentLevel.Add(made->pdf, name, placed, pages, *piece, writer);
         placed += pages;
     }
     if (placed == 0)
