@@ -149,7 +149,10 @@ void PieceMaker::ReadLabels(QPDF &source)
     std::vector<QPDFObjectHandle> entries;
     labels.getLabelsForPageRange(0, static_cast<long long>(pages_.size()) - 1, 0, entries);
     for (size_t i = 0; i + 1 < entries.size(); i += 2) {
-        if (!entries[i].isInteger() || !entries[i + 1].isDictionary())
+        // qpdf gives pages that no range of the source covers a range of no style: they take
+        // none, and are numbered as a source without labels is.
+        if (!entries[i].isInteger() || !entries[i + 1].isDictionary() ||
+            labels.getLabelForPage(entries[i].getIntValue()).isNull())
             continue;
         piece_.labels.emplace_back(entries[i].getIntValue(), DirectCopy(entries[i + 1]).unparse());
     }

@@ -463,6 +463,21 @@ const std::map<QString, Property> kProperties = {
           page.replaceKey("/Annots", QPDFObjectHandle::newArray(links));
       },
       CheckLinks}},
+    // The other holder's list of ranges is empty: its pages are numbered as if it had none.
+    {"labels, an empty list",
+     {true,
+      [](QPDF &pdf, const Holder &holder) {
+          if (holder.first)
+              AddLabels(pdf, holder);
+          else
+              pdf.getRoot().replaceKey("/PageLabels", QPDFObjectHandle::parse("<< /Nums [] >>"));
+      },
+      [](QPDF &pdf, const QString &path, const std::vector<int> &holders) {
+          QPDFObjectHandle ranges = pdf.getRoot().getKey("/PageLabels").getKey("/Nums");
+          if (ranges.isArray() && ranges.getArrayNItems() == 0)
+              return QString(); // the source itself
+          return CheckLabels(pdf, path, holders);
+      }}},
     {"labels held as objects",
      {false,
       [](QPDF &pdf, const Holder &holder) {
