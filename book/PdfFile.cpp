@@ -2,6 +2,8 @@
 
 #include "book/PdfWrite.h"
 
+#include <qpdf/QPDFExc.hh>
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -90,6 +92,43 @@ Status ReadInto(const QString &path, std::shared_ptr<PdfFile> file, Parse parse,
 
 } // namespace
 
+namespace {
+
+// A file cut short before its cross-reference stream's end: its data whole, but the pointer to it
+// gone. The copy ends that stream's object and points at it again, as viewers find it themselves;
+// empty when the file is not so.
+QByteArray RebuiltEnd(const QByteArray &bytes)
+{
+    constexpr qsizetype kLookedAt = 1024;
+    if (bytes.right(kLookedAt).contains("%%EOF"))
+        return {};
+    const qsizetype type = bytes.lastIndexOf("/XRef");
+    // The object's header, "N G obj", at the start of its line.
+    const qsizetype header = bytes.lastIndexOf(" obj", type);
+    qsizetype start = header;
+    while (start > 0 && bytes[start - 1] != '\n' && bytes[start - 1] != '\r')
+        --start;
+    if (type < 0 || header < 0 || start <= 0 ||
+        !std::isdigit(static_cast<unsigned char>(bytes[start])))
+        return {};
+    // Its data, as long as its dictionary says, must all be there.
+    const qsizetype length = bytes.indexOf("/Length", header);
+    qsizetype data = bytes.indexOf("stream", header);
+    if (length < 0 || data < 0 || length > data)
+        return {};
+    bool number = false;
+    const qsizetype size =
+        bytes.mid(length + 7, data - length - 7).split('/').first().trimmed().toLongLong(&number);
+    data += 6;
+    data += bytes.mid(data, 2) == "\r\n" ? 2 : 1;
+    if (!number || size < 0 || data + size > bytes.size())
+        return {};
+    return bytes.left(data + size) + "\nendstream\nendobj\nstartxref\n" +
+           QByteArray::number(start) + "\n%%EOF\n";
+}
+
+} // namespace
+
 Status ReadPdfFile(const QString &path, std::shared_ptr<PdfFile> &read)
 {
     read.reset();
@@ -100,11 +139,23 @@ Status ReadPdfFile(const QString &path, std::shared_ptr<PdfFile> &read)
         return Status::Failed(path, QCoreApplication::translate("Book", "is not a file"));
     // A small file is read at once: parsing then seeks in memory rather than in the file.
     QFile whole(path);
-    if (info.size() <= kReadWholeBelow && whole.open(QIODevice::ReadOnly))
-        return ReadPdfBytes(path, whole.readAll(), read);
-    const QByteArray name = QFile::encodeName(path);
-    return ReadInto(
-        path, NewFile(), [&](PdfFile &file) { file.pdf.processFile(name.constData()); }, read);
+    Status status;
+    if (info.size() <= kReadWholeBelow && whole.open(QIODevice::ReadOnly)) {
+        status = ReadPdfBytes(path, whole.readAll(), read);
+    } else {
+        const QByteArray name = QFile::encodeName(path);
+        status = ReadInto(
+            path, NewFile(), [&](PdfFile &file) { file.pdf.processFile(name.constData()); }, read);
+    }
+    if (status || (!whole.isOpen() && !whole.open(QIODevice::ReadOnly)) || !whole.seek(0))
+        return status;
+    // A file cut short is read as viewers read it, and named as repaired.
+    const QByteArray rebuilt = RebuiltEnd(whole.readAll());
+    if (rebuilt.isEmpty() || !ReadPdfBytes(path, rebuilt, read))
+        return status;
+    read->pdf.warn(QPDFExc(qpdf_e_damaged_pdf, path.toStdString(), "", 0,
+                           "the file was cut short; its end was rebuilt"));
+    return Status::Ok();
 }
 
 Status ReadPdfBytes(const QString &path, const QByteArray &bytes, std::shared_ptr<PdfFile> &read)

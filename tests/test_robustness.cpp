@@ -455,6 +455,7 @@ class TestRobustness : public QObject {
 private slots:
     void damagedInputsNeverCostTheBook_data();
     void damagedInputsNeverCostTheBook();
+    void fileCutShortOfItsEndGoesIn();
 };
 
 void TestRobustness::damagedInputsNeverCostTheBook_data()
@@ -597,6 +598,36 @@ void TestRobustness::damagedInputsNeverCostTheBook()
     QVERIFY2(Severity(checked) <= worstSource, qPrintable(QString::number(checked)));
     QVERIFY2(sourceFindings.contains(bookFindings),
              qPrintable(QStringList(bookFindings.values()).join('\n')));
+}
+
+void TestRobustness::fileCutShortOfItsEndGoesIn()
+{
+    // Its last bytes gone, the pointer to its cross-reference stream among them: qpdf alone cannot
+    // read it, viewers show all of it.
+    CompileFixture f({{"A.pdf", 1}});
+    MakeRichPdf(f.folder.file("scratch.pdf"), {3, 40});
+    auto made = ReadPdf(f.folder.file("scratch.pdf"));
+    const QByteArray streamed = QFile::encodeName(f.folder.file("streamed.pdf"));
+    QPDFWriter writer(*made, streamed.constData());
+    writer.setObjectStreamMode(qpdf_o_generate);
+    writer.write();
+    const QByteArray bytes = ReadBytes(f.folder.file("streamed.pdf"));
+    WriteBytes(f.folder.file("B.pdf"), bytes.left(bytes.size() - 30));
+    QVERIFY(!ReadAsQpdfDoes(f.folder.file("B.pdf")).readable);
+    SilentObserver observer;
+    const CompileResult outcome = CompileBook({f.ws.WorkingFolder,
+                                               {"A.pdf", "B.pdf"},
+                                               "Book.pdf",
+                                               false,
+                                               f.ctx.programFolder,
+                                               false,
+                                               false},
+                                              observer, f.viewer);
+    QCOMPARE(outcome.problems.list().size(), 1);
+    QCOMPARE(outcome.problems.list().first().reason(),
+             "is damaged (the file was cut short; its end was rebuilt); what could be read of it "
+             "went into the book");
+    QCOMPARE(PageWidths(*ReadPdf(outcome.book)).size(), size_t(4));
 }
 
 QTEST_GUILESS_MAIN(TestRobustness)
