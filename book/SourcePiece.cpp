@@ -16,7 +16,7 @@ namespace qf {
 namespace {
 
 // Stream data held from the reading to the writing, per source; past it, data is read again.
-constexpr size_t kHeldData = 32 << 20;
+constexpr size_t kHeldData = 8 << 20;
 // Streams that refer to streams kept once can be kept once in turn (an image with its soft mask).
 constexpr int kMaxRounds = 4;
 // Above every number a book's objects can have.
@@ -59,6 +59,22 @@ std::string Sha256(const std::string &data)
         !EVP_DigestFinal_ex(context.context, digest, &size))
         throw std::runtime_error("no SHA-256 digest");
     return std::string(reinterpret_cast<const char *>(digest), size);
+}
+
+// A page label as the book writes it: only what a label says (its style, prefix and first
+// number), each of its kind, so that the text always reads back as the label.
+std::string LabelText(QPDFObjectHandle label)
+{
+    QPDFObjectHandle kept = QPDFObjectHandle::newDictionary();
+    QPDFObjectHandle style = label.getKey("/S");
+    for (const char *known : {"/D", "/R", "/r", "/A", "/a"})
+        if (style.isNameAndEquals(known))
+            kept.replaceKey("/S", QPDFObjectHandle::newName(known));
+    if (QPDFObjectHandle prefix = label.getKey("/P"); prefix.isString())
+        kept.replaceKey("/P", QPDFObjectHandle::newString(prefix.getStringValue()));
+    if (QPDFObjectHandle first = label.getKey("/St"); first.isInteger())
+        kept.replaceKey("/St", QPDFObjectHandle::newInteger(first.getIntValue()));
+    return kept.unparse();
 }
 
 // A page's box as the book can take it, with the values of the numbers it refers to; empty for
@@ -154,7 +170,7 @@ void PieceMaker::ReadLabels(QPDF &source)
         if (!entries[i].isInteger() || !entries[i + 1].isDictionary() ||
             labels.getLabelForPage(entries[i].getIntValue()).isNull())
             continue;
-        piece_.labels.emplace_back(entries[i].getIntValue(), DirectCopy(entries[i + 1]).unparse());
+        piece_.labels.emplace_back(entries[i].getIntValue(), LabelText(entries[i + 1]));
     }
 }
 
