@@ -10,7 +10,7 @@ void Attachments::AddWritten(const QString &name,
                              const std::map<std::string, QPDFObjectHandle> &files)
 {
     for (const auto &[file, fileSpec] : files)
-        files_[name.toStdString() + "/" + file] = fileSpec;
+        files_[NamePrefix(name) + file] = fileSpec;
 }
 
 void Attachments::Finish(QPDF &book)

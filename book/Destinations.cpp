@@ -71,7 +71,7 @@ void Destinations::AddWritten(QPDF &book, const QString &name, int firstPage, in
         const size_t page = size_t(firstPage + place.page);
         if (place.page < 0 || place.page >= pages || page >= bookPages.size())
             continue;
-        names_[name.toStdString() + "/" + key] = {bookPages[page], place.view};
+        names_[NamePrefix(name) + key] = {bookPages[page], place.view};
     }
 }
 
@@ -106,7 +106,7 @@ QPDFObjectHandle Destinations::RemoteDestination(QPDF &book, const Placed &targe
             index = 0;
         return pages.at(size_t(target.firstPage + index));
     };
-    const std::string prefix = target.name.toStdString() + "/";
+    const std::string prefix = NamePrefix(target.name);
     if (dest.isName() && names_.count(prefix + NameKey(dest.getName())))
         return QPDFObjectHandle::newUnicodeString(prefix + NameKey(dest.getName()));
     if (dest.isString() && names_.count(prefix + dest.getUTF8Value()))
@@ -127,7 +127,7 @@ void Destinations::LeadToVolume(QPDFObjectHandle action, const InAnotherVolume &
 {
     QPDFObjectHandle dest = action.getKey("/D");
     // Names stay names, under the prefix that volume keeps them by; a page moves to its place.
-    const std::string prefix = other.name.toStdString() + "/";
+    const std::string prefix = NamePrefix(other.name);
     QPDFObjectHandle moved;
     if (dest.isName())
         moved = QPDFObjectHandle::newUnicodeString(prefix + NameKey(dest.getName()));

@@ -45,8 +45,8 @@ struct WrittenByTheBook {
 QPDFObjectHandle PrefixedDestination(const std::string &prefix, QPDFObjectHandle dest);
 
 // The book's named destinations and the links that use them. Each source's names are kept under
-// its own prefix (its file name, then "/": a file name never holds "/"), its links and GoTo actions
-// renamed to match, so two sources' names never meet; a link to another PDF of the book (GoToR)
+// its own prefix (NamePrefix), its links and GoTo actions renamed to match, so two sources' names
+// never meet; a link to another PDF of the book (GoToR)
 // becomes a link inside the book.
 class Destinations {
 public:

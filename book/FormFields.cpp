@@ -30,7 +30,7 @@ void FormFields::AddWritten(const QString &name, const PieceForm &form,
     if (appearance_.empty())
         appearance_ = form.appearance;
     for (const auto &[script, action] : form.scripts)
-        scripts_[name.toStdString() + "/" + script] = Attached(action, written);
+        scripts_[NamePrefix(name) + script] = Attached(action, written);
 }
 
 void FormFields::Finish(QPDF &book)

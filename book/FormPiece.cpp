@@ -133,15 +133,6 @@ void FormPiece::Prepare(QPDF &source, const std::vector<QPDFObjectHandle> &pages
     }
 }
 
-void FormPiece::TakeNames(QPDF &source, FormTurn &turn)
-{
-    QPDFObjectHandle fields = ValueOf(source.getRoot().getKey("/AcroForm"), "/Fields");
-    if (fields.isArray())
-        for (QPDFObjectHandle field : fields.aitems())
-            if (field.isDictionary() && field.getKey("/T").isString())
-                turn.fieldNames.insert(field.getKey("/T").getUTF8Value());
-}
-
 void FormPiece::Number(FormTurn &turn)
 {
     std::set<std::string> own;

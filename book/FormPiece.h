@@ -51,9 +51,6 @@ public:
     bool Empty() const { return fields_.empty() && calculationOrder_.empty() && scripts_.empty(); }
     PieceForm Summary(const NumberOf &number) const;
 
-    // A source that goes into the book whole: its top-level names are taken.
-    static void TakeNames(QPDF &source, FormTurn &turn);
-
 private:
     std::string Renamed(const std::string &appearance) const;
 

@@ -2,6 +2,11 @@
 
 namespace qf {
 
+std::string NamePrefix(const QString &source)
+{
+    return source.toStdString() + "/";
+}
+
 QPDFObjectHandle ValueOf(QPDFObjectHandle dictionary, const std::string &key)
 {
     return dictionary.isDictionary() ? dictionary.getKey(key) : QPDFObjectHandle::newNull();

@@ -30,6 +30,10 @@ void ObjectsIn(QPDFObjectHandle value, std::vector<QPDFObjectHandle> &out, int d
 // reads: a stream, which has no such value, and parts nested too deep or too many are null.
 QPDFObjectHandle DirectCopy(QPDFObjectHandle value);
 
+// What a source's names (destinations, attached files, scripts) begin with in the book: its file
+// name, then "/". A file name never holds "/", so two sources' names never meet.
+std::string NamePrefix(const QString &source);
+
 // The rest of an explicit destination after its page, as PDF text that any thread can take and a
 // book of a million names holds cheaply: "/XYZ 72 700 null"; /Fit for one that holds anything but
 // plain values, or nothing.

@@ -139,18 +139,22 @@ Status ReadPdfFile(const QString &path, std::shared_ptr<PdfFile> &read)
         return Status::Failed(path, QCoreApplication::translate("Book", "is not a file"));
     // A small file is read at once: parsing then seeks in memory rather than in the file.
     QFile whole(path);
+    QByteArray bytes;
     Status status;
     if (info.size() <= kReadWholeBelow && whole.open(QIODevice::ReadOnly)) {
-        status = ReadPdfBytes(path, whole.readAll(), read);
+        bytes = whole.readAll();
+        status = ReadPdfBytes(path, bytes, read);
     } else {
         const QByteArray name = QFile::encodeName(path);
         status = ReadInto(
             path, NewFile(), [&](PdfFile &file) { file.pdf.processFile(name.constData()); }, read);
     }
-    if (status || (!whole.isOpen() && !whole.open(QIODevice::ReadOnly)) || !whole.seek(0))
+    if (status)
         return status;
     // A file cut short is read as viewers read it, and named as repaired.
-    const QByteArray rebuilt = RebuiltEnd(whole.readAll());
+    if (!whole.isOpen() && whole.open(QIODevice::ReadOnly))
+        bytes = whole.readAll();
+    const QByteArray rebuilt = RebuiltEnd(bytes);
     if (rebuilt.isEmpty() || !ReadPdfBytes(path, rebuilt, read))
         return status;
     read->pdf.warn(QPDFExc(qpdf_e_damaged_pdf, path.toStdString(), "", 0,

@@ -55,7 +55,6 @@ public:
     // Appends the piece and puts its pages' stand-ins at the end of the book's pages. False when
     // the bytes could not be written.
     bool Add(const SourcePiece &piece);
-    bool Started() const { return started_; }
     // The book's stand-in for an object a piece wrote under number, the same for each call.
     QPDFObjectHandle Written(int number);
     // Has the book write object under number, which a piece took for it.

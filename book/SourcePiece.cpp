@@ -2,6 +2,7 @@
 
 #include "book/Import.h"
 #include "book/PdfWrite.h"
+#include "book/StructureWalk.h"
 
 #include <openssl/evp.h>
 #include <qpdf/QPDFNameTreeObjectHelper.hh>
@@ -133,13 +134,13 @@ void PieceMaker::OwnAnnotations(QPDF &source)
     // source's place in the book's.
     if (source.getRoot().getKey("/StructTreeRoot").isDictionary())
         return;
-    for (QPDFObjectHandle page : pages_) {
-        page.removeKey("/StructParents");
-        if (QPDFObjectHandle annotations = page.getKey("/Annots"); annotations.isArray())
-            for (QPDFObjectHandle annotation : annotations.aitems())
-                if (annotation.isDictionary() && !annotation.isStream())
-                    annotation.removeKey("/StructParent");
-    }
+    std::set<QPDFObjGen> seen;
+    for (QPDFObjectHandle page : pages_)
+        ForEachKeyHolder(page, seen, [](QPDFObjectHandle holder) {
+            if (!holder.isStream())
+                for (const char *key : kParentKeys)
+                    holder.removeKey(key);
+        });
 }
 
 void PieceMaker::ReadLinksToOtherFiles()
@@ -215,7 +216,7 @@ void PieceMaker::ReadDestinations(QPDF &source, const QString &name)
                 if (const std::optional<NamedPlace> place = placeOf(value))
                     piece_.destinations.emplace(key.substr(1), *place);
     }
-    links_.Rename(pages_, name.toStdString() + "/");
+    links_.Rename(pages_, NamePrefix(name));
 }
 
 void PieceMaker::HangPagesFromTree(QPDF &source)
