@@ -237,6 +237,8 @@ QString CheckCalculatingForm(QPDF &pdf, const QString &, const std::vector<int> 
         tree.isDictionary())
         for (auto &[name, action] : QPDFNameTreeObjectHelper(tree, pdf))
             scripts += name + ": " + action.getKey("/JS").getUTF8Value() + "\n";
+    if (calculated.size() != 2 * holders.size())
+        return QStringLiteral("the calculation order lists %1 fields").arg(calculated.size());
     std::set<std::string> distinct;
     for (const int base : holders) {
         const QString field = QStringLiteral("the field on the page of width %1 ").arg(base);

@@ -128,11 +128,13 @@ inline void AddCalculatingForm(QPDF &pdf, const Holder &holder)
     total.replaceKey("/Kids", kids);
     QPDFObjectHandle font = Indirect(
         pdf, holder.first ? kHelvetica : QString(kHelvetica).replace("Helvetica", "Courier"));
+    // A calculated field the form does not list, as some documents have.
+    QPDFObjectHandle unlisted = Indirect(pdf, "<< /FT /Tx /T (unlisted) >>");
     pdf.getRoot().replaceKey("/AcroForm",
                              Indirect(pdf,
-                                      "<< /Fields [%1] /CO [%1] /DR << /Font << /Helv %2 >> >> "
+                                      "<< /Fields [%1] /CO [%1 %3] /DR << /Font << /Helv %2 >> >> "
                                       "/DA (/Helv 0 Tf 0 g) >>",
-                                      {total, font}));
+                                      {total, font, unlisted}));
     pdf.getRoot().replaceKey(
         "/Names",
         Parse(pdf, "<< /JavaScript << /Names [(sums) << /S /JavaScript /JS (function sum" + base +
