@@ -147,9 +147,13 @@ void FormPiece::Number(FormTurn &turn)
                 break;
             }
     for (const std::string &name : own)
-        turn.fieldNames.insert(newNames_.count(name) ? newNames_[name] : name);
+        if (const std::string taken = newNames_.count(name) ? newNames_[name] : name;
+            turn.fieldNames.insert(taken).second)
+            takenNames_.push_back(taken);
     for (const auto &[name, text] : fontText_) {
         const auto [known, added] = turn.fonts.try_emplace(name, text);
+        if (added)
+            takenFonts_.push_back(name);
         if (added || (!text.empty() && known->second == text))
             continue;
         for (int n = 1;; ++n)
@@ -157,9 +161,18 @@ void FormPiece::Number(FormTurn &turn)
                 !turn.fonts.count(other) && !fonts_.count(other)) {
                 newFonts_[name] = other;
                 turn.fonts.emplace(other, text);
+                takenFonts_.push_back(other);
                 break;
             }
     }
+}
+
+void FormPiece::Withdraw(FormTurn &turn) const
+{
+    for (const std::string &name : takenNames_)
+        turn.fieldNames.erase(name);
+    for (const std::string &name : takenFonts_)
+        turn.fonts.erase(name);
 }
 
 std::string FormPiece::Renamed(const std::string &appearance) const

@@ -44,6 +44,8 @@ public:
                  std::vector<QPDFObjectHandle> &reach);
     // In the turn: its names against those of the sources before it.
     void Number(FormTurn &turn);
+    // Gives back the names Number took, the next source not yet numbered.
+    void Withdraw(FormTurn &turn) const;
     // What to write for object, written the object (or a copy) that other changes made of it.
     QPDFObjectHandle For(QPDFObjectHandle object, QPDFObjectHandle written) const;
     // Once numbered, what the book's form takes; none when the source has neither form nor
@@ -66,6 +68,7 @@ private:
     std::set<QPDFObjGen> relying_;
     std::set<QPDFObjGen> tops_;                              // the top-level fields
     std::map<std::string, std::string> newNames_, newFonts_; // the source's → the book's
+    std::vector<std::string> takenNames_, takenFonts_;       // those the book did not hold
 };
 
 } // namespace qf

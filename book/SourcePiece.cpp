@@ -62,6 +62,12 @@ std::string Sha256(const std::string &data)
     return std::string(reinterpret_cast<const char *>(digest), size);
 }
 
+// A stream's data as it will be written: its bytes and what they are.
+std::string Digest(const StreamBytes &data)
+{
+    return Sha256(data.data) + (data.compressed ? 'c' : data.decoded ? 'd' : 'r');
+}
+
 // A page label as the book writes it: only what a label says (its style, prefix and first
 // number), each of its kind, so that the text always reads back as the label.
 std::string LabelText(QPDFObjectHandle label)
@@ -326,8 +332,7 @@ void PieceMaker::ReadStreams(PdfFile &source, const std::vector<QPDFObjectHandle
     size_t held = 0;
     for (Stream &stream : streams_) {
         StreamBytes data = WrittenStreamData(reached_[stream.object].object, undecodable);
-        stream.digest = Sha256(data.data);
-        stream.digest += data.compressed ? 'c' : data.decoded ? 'd' : 'r';
+        stream.digest = Digest(data);
         stream.size = data.data.size();
         held += stream.size;
         stream.dataHeld = held <= kHeldData;
@@ -412,6 +417,7 @@ std::string PieceMaker::Describe(size_t stream, bool &local) const
 
 void PieceMaker::Number(BookNumbering &numbering)
 {
+    taken_ = {numbering.next, numbering.carried, {}, {}};
     // The tree's keys and names move first: they are part of what the streams are compared by.
     if (structure_)
         structure_->Number(numbering.structure, pages_);
@@ -457,15 +463,21 @@ void PieceMaker::Number(BookNumbering &numbering)
     for (size_t i = 0; i < streams_.size(); ++i) {
         const Reached &reached = reached_[streams_[i].object];
         bool local = false;
-        if (reached.number > 0)
-            numbering.streams.try_emplace(Describe(i, local), reached.number);
+        if (reached.number > 0) {
+            std::string key = Describe(i, local);
+            if (numbering.streams.try_emplace(key, reached.number).second)
+                taken_.streams.push_back(std::move(key));
+        }
     }
     if (references_) {
         for (auto &[index, standIn] : references_->pages_)
             standIns_[standIn.getObjGen()] = next++;
         for (auto &[key, standIn] : references_->shared_) {
             const auto [known, added] = numbering.shared.try_emplace(key, next);
-            next += added ? 1 : 0;
+            if (added) {
+                taken_.shared.push_back(key);
+                ++next;
+            }
             standIns_[standIn.getObjGen()] = known->second;
         }
     }
@@ -478,6 +490,20 @@ void PieceMaker::Number(BookNumbering &numbering)
         numbering.carried = waiting % kObjectsPerStream;
         numbering.next += int(objectStreamCount_);
     }
+}
+
+void PieceMaker::Withdraw(BookNumbering &numbering)
+{
+    for (const std::string &key : taken_.streams)
+        numbering.streams.erase(key);
+    for (const std::string &key : taken_.shared)
+        numbering.shared.erase(key);
+    numbering.next = taken_.next;
+    numbering.carried = taken_.carried;
+    if (structure_)
+        structure_->Withdraw(numbering.structure);
+    form_.Withdraw(numbering.form);
+    taken_ = {};
 }
 
 bool PieceMaker::Write()
@@ -497,8 +523,14 @@ bool PieceMaker::Write()
                     {reached.number, Detached(WrittenFor(reached.object).shallowCopy(), resolve)});
                 continue;
             }
-            if (s && !s->dataHeld)
+            if (s && !s->dataHeld) {
                 s->data = WrittenStreamData(reached.object, nullptr);
+                // Later sources may have found it the same as theirs by what was read before.
+                if (Digest(s->data) != s->digest)
+                    throw std::runtime_error(
+                        QCoreApplication::translate("Book", "changed while the book was being made")
+                            .toStdString());
+            }
             layout_->Add(WrittenFor(reached.object), reached.number, resolve,
                          s ? &s->data : nullptr);
             if (s)

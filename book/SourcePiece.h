@@ -100,8 +100,12 @@ public:
     // Takes the piece's numbers; a stream the book holds already is referred to, not written.
     void Number(BookNumbering &numbering);
     // The piece's bytes, but for the objects that wait for an object stream; false when they
-    // could not be made (its numbers stay unused): Problem says why.
+    // could not be made: Problem says why.
     bool Write();
+    // Gives back what Number took, for a piece that could not be written, so that the book keeps
+    // no trace of it: no later source refers to its streams or is renamed for its names. Only
+    // before the next source is numbered.
+    void Withdraw(BookNumbering &numbering);
     // In list order: the objects carried from the sources before join its own; those that fill
     // the object streams it has numbers for go into them, the rest is carried on.
     void Pack(PendingObjects &carried);
@@ -164,6 +168,12 @@ private:
     bool objectStreams_ = false;
     size_t objectStreamCount_ = 0;
     SharedStreams shared_;
+    // What Number took from the book's numbering.
+    struct Taken {
+        int next = 0;
+        size_t carried = 0;
+        std::vector<std::string> streams, shared;
+    } taken_;
     SourcePiece piece_;
     std::unique_ptr<ObjectLayout> layout_;
     std::map<std::string, QPDFObjectHandle> attachments_;

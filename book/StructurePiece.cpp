@@ -108,9 +108,21 @@ void StructurePiece::Number(StructureTurn &turn, const std::vector<QPDFObjectHan
             if (element.isDictionary())
                 element.replaceKey("/ID", QPDFObjectHandle::newString(key));
         }
-        turn.ids.insert(key);
+        if (turn.ids.insert(key).second)
+            newIds_.push_back(key);
         bookIds_[id] = key;
     }
+}
+
+void StructurePiece::Withdraw(StructureTurn &turn) const
+{
+    turn.nextKey = offset_;
+    for (const auto &[name, value] : newRoles_)
+        turn.roles.erase(name);
+    for (const auto &[name, value] : newClasses_)
+        turn.classes.erase(name);
+    for (const std::string &id : newIds_)
+        turn.ids.erase(id);
 }
 
 PieceStructure StructurePiece::Summary(const std::function<int(QPDFObjectHandle)> &number)

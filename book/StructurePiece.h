@@ -50,6 +50,8 @@ public:
     // In the turn, before the piece's streams are compared: keys, names and IDs moved in the
     // source.
     void Number(StructureTurn &turn, const std::vector<QPDFObjectHandle> &pages);
+    // Gives back the keys, names and IDs Number took, the next source not yet numbered.
+    void Withdraw(StructureTurn &turn) const;
     // Once numbered, what the book's tree takes, references by number.
     PieceStructure Summary(const std::function<int(QPDFObjectHandle)> &number);
 
@@ -61,6 +63,7 @@ private:
     std::map<std::string, std::string> roles_, classes_; // the source's, as written
     std::map<std::string, std::string> bookIds_;         // the source's ID → the book's
     std::vector<std::pair<std::string, std::string>> newRoles_, newClasses_;
+    std::vector<std::string> newIds_; // those the book did not hold
     long long offset_ = 0, next_ = 0;
     std::string language_;
     bool marked_ = false;

@@ -76,8 +76,10 @@ bool SourceReader::TakeStep(std::unique_lock<std::mutex> &lock)
         lock.lock();
         return true;
     }
-    // The turns: numbers and object streams go to the sources in list order.
-    if (Source *source = At(numbered_, Step::Read)) {
+    // The turns: numbers and object streams go to the sources in list order. A source is
+    // numbered once the one before is written, so that one that cannot be written can give its
+    // numbers back before anyone refers to them.
+    if (Source *source = At(numbered_, Step::Read); source && written_ == numbered_) {
         if (source->maker)
             source->maker->Number(numbering_);
         source->step = Step::Numbered;
@@ -108,9 +110,13 @@ bool SourceReader::TakeStep(std::unique_lock<std::mutex> &lock)
         else if (maker)
             piece = maker->Finish();
         lock.lock();
-        if (next == Step::Written && maker && !written) {
-            source.status = Status::Failed(paths_.at(index), maker->Problem());
-            source.maker.reset(); // left out: its numbers stay unused
+        if (next == Step::Written) {
+            if (maker && !written) {
+                source.status = Status::Failed(paths_.at(index), maker->Problem());
+                maker->Withdraw(numbering_);
+                source.maker.reset();
+            }
+            written_ = index + 1;
         }
         if (next == Step::Ready) {
             source.piece = std::move(piece);

@@ -74,6 +74,7 @@ private:
     const PageChange change_;
     qsizetype numbered_ = 0; // sources whose turn at the numbering has passed
     qsizetype packed_ = 0;   // and at the packing
+    qsizetype written_ = 0;  // sources whose write has ended
     PendingObjects carried_; // objects of the pieces so far that wait for an object stream
     std::vector<std::shared_ptr<PdfFile>> done_;
     bool stop_ = false;

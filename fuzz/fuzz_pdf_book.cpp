@@ -56,6 +56,8 @@ void WritePieces(const QByteArray &bytes, int pages, bool objectStreams, bool bu
         maker.Number(numbering);
         const bool pieceMade = maker.Write();
         FUZZ_CHECK(pieceMade || !maker.Problem().isEmpty());
+        if (!pieceMade)
+            maker.Withdraw(numbering);
         maker.Pack(carried);
         const std::optional<qf::SourcePiece> piece = maker.Finish();
         FUZZ_CHECK(pieceMade == piece.has_value());

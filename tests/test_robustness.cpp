@@ -1,8 +1,11 @@
+#include "book/PdfWrite.h"
+#include "book/SourcePiece.h"
 #include "compile/CompileBook.h"
 #include "support/CompileFixture.h"
 
 #include <qpdf/Pl_Discard.hh>
 
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -456,6 +459,7 @@ private slots:
     void damagedInputsNeverCostTheBook_data();
     void damagedInputsNeverCostTheBook();
     void fileCutShortOfItsEndGoesIn();
+    void sourceChangedBeforeItIsWrittenLeavesNoTrace();
 };
 
 void TestRobustness::damagedInputsNeverCostTheBook_data()
@@ -628,6 +632,76 @@ void TestRobustness::fileCutShortOfItsEndGoesIn()
              "is damaged (the file was cut short; its end was rebuilt); what could be read of it "
              "went into the book");
     QCOMPARE(PageWidths(*ReadPdf(outcome.book)).size(), size_t(4));
+}
+
+void TestRobustness::sourceChangedBeforeItIsWrittenLeavesNoTrace()
+{
+    // A's image holds more data than a source keeps from reading to writing, in a file too large
+    // to be read at once, so it is read from the file again at the write, after A was numbered
+    // and B found the same image in it.
+    TestFolder folder;
+    QByteArray pixels(17 << 20, '\0'); // noise: it does not compress
+    QRandomGenerator noise(7);
+    noise.fillRange(reinterpret_cast<quint32 *>(pixels.data()), pixels.size() / 4);
+    for (const char *name : {"A.pdf", "B.pdf"}) {
+        QPDF pdf;
+        pdf.emptyPDF();
+        QPDFObjectHandle image = pdf.newStream(pixels.toStdString());
+        image.replaceDict(QPDFObjectHandle::parse("<< /Type /XObject /Subtype /Image /Width 4352 "
+                                                  "/Height 4096 /ColorSpace /DeviceGray "
+                                                  "/BitsPerComponent 8 >>"));
+        QPDFObjectHandle page = pdf.makeIndirectObject(QPDFObjectHandle::parse(
+            "<< /Type /Page /MediaBox [0 0 300 300] /Resources << /XObject << >> >> >>"));
+        page.getKey("/Resources").getKey("/XObject").replaceKey("/Im1", image);
+        page.replaceKey("/Contents", pdf.newStream("q 300 0 0 300 0 0 cm /Im1 Do Q"));
+        pdf.addPage(page, false);
+        const QByteArray target = QFile::encodeName(folder.file(name));
+        QPDFWriter writer(pdf, target.constData());
+        writer.setCompressStreams(false);
+        writer.write();
+    }
+    std::string written;
+    std::shared_ptr<PdfFile> book = NewBook();
+    BookWriter writer(*book, true, [&](std::string_view piece) {
+        written += piece;
+        return true;
+    });
+    BookNumbering numbering = writer.Numbering();
+    const int first = numbering.next;
+    PendingObjects carried;
+    std::shared_ptr<PdfFile> a, b;
+    QVERIFY(ReadPdfFile(folder.file("A.pdf"), a).ok());
+    QVERIFY(ReadPdfFile(folder.file("B.pdf"), b).ok());
+    PieceMaker changed, kept;
+    QVERIFY(changed.Prepare(*a, "A.pdf") && kept.Prepare(*b, "B.pdf"));
+    changed.Number(numbering);
+    {
+        QFile file(folder.file("A.pdf")); // changed in place, as an editor saving over it does
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.seek(file.size() / 2));
+        QVERIFY(file.write("changed") == 7);
+    }
+    QVERIFY(!changed.Write());
+    QCOMPARE(changed.Problem(), "changed while the book was being made");
+    changed.Withdraw(numbering);
+    QCOMPARE(numbering.next, first);
+    QVERIFY(numbering.streams.empty());
+
+    kept.Number(numbering);
+    QVERIFY(kept.Write());
+    kept.Pack(carried);
+    const std::optional<SourcePiece> piece = kept.Finish();
+    QVERIFY(piece);
+    QCOMPARE(piece->shared.streams, 0); // its image is its own
+    QVERIFY(writer.Add(*piece));
+    writer.PiecesDone(numbering.next);
+    QVERIFY(writer.Finish(numbering.next, std::move(carried), "book.pdf").ok());
+    folder.write("book.pdf", QByteArray::fromStdString(written));
+    QCOMPARE(RunQpdf({"--check", folder.file("book.pdf")}), 0);
+    auto read = ReadPdf(folder.file("book.pdf"));
+    QPDFObjectHandle page = read->getAllPages().at(0);
+    QPDFObjectHandle image = page.getKey("/Resources").getKey("/XObject").getKey("/Im1");
+    QCOMPARE(image.getStreamData()->getSize(), size_t(pixels.size()));
 }
 
 QTEST_GUILESS_MAIN(TestRobustness)
