@@ -35,6 +35,12 @@ void BatchReport::Add(const Problems &found)
         problems.append({problem.file(), problem.reason()});
 }
 
+void BatchReport::AddNotes(const Problems &notes)
+{
+    for (const Status &note : notes.list())
+        problems.append({note.file(), note.reason(), false, true});
+}
+
 void BatchReport::Add(const QList<Notice> &notices)
 {
     for (const Notice &notice : notices)
@@ -104,8 +110,9 @@ QByteArray ReportAsJson(const BatchReport &report, bool compact)
     for (const BatchReport::Problem &problem : report.problems)
         problems.append(
             QJsonObject{{QStringLiteral("file"), PathOrNull(problem.file)},
-                        {QStringLiteral("severity"),
-                         problem.warning ? QStringLiteral("warning") : QStringLiteral("error")},
+                        {QStringLiteral("severity"), problem.note      ? QStringLiteral("note")
+                                                     : problem.warning ? QStringLiteral("warning")
+                                                                       : QStringLiteral("error")},
                         {QStringLiteral("reason"), problem.reason}});
     root[QStringLiteral("problems")] = problems;
     root[QStringLiteral("exit_status")] = report.exitStatus;

@@ -24,6 +24,7 @@ struct BatchReport {
         QString file; // empty when no one file is concerned
         QString reason;
         bool warning = false; // otherwise an error
+        bool note = false;    // what went well after a repair, said for the record
     };
     struct DocumentToConvert {
         QString document;
@@ -59,6 +60,7 @@ struct BatchReport {
 
     void Add(const Problems &problems);
     void Add(const QList<Notice> &notices);
+    void AddNotes(const Problems &notes);
     void AddError(const QString &file, const QString &reason) { problems.append({file, reason}); }
 };
 

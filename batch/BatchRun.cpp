@@ -379,6 +379,9 @@ bool RunCompile(Workspace &ws, const FolderSelection &selection, Console &consol
         const CompileResult result = CompileBook(request, observer, viewer);
         problems.merge(result.problems);
         report.Add(result.notices); // said on the console as they came; warnings, no failure
+        report.AddNotes(result.notes);
+        for (const Status &note : result.notes.list())
+            console.Note(note.message());
         report.documents = PlacedOnly(result.layout);
         for (const BookVolume &volume : result.volumes)
             report.volumes.append(VolumeReport(volume));

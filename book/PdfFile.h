@@ -47,6 +47,14 @@ Status ReadPdfFile(const QString &path, std::shared_ptr<PdfFile> &read);
 // The same for a file's bytes already in memory.
 Status ReadPdfBytes(const QString &path, const QByteArray &bytes, std::shared_ptr<PdfFile> &read);
 
+// What qpdf repaired in a source as it read it and as the book was made of it, each the first such
+// repair it named; empty for none.
+struct Repairs {
+    QString lossy;    // one after which the book may show the source otherwise than viewers do
+    QString lossless; // one that every viewer makes the same way, so nothing of the source is lost
+};
+Repairs RepairsOf(PdfFile &file);
+
 // The version the header of the PDF at path says, read without parsing the file; 0.0 for none.
 PDFVersion PeekPdfVersion(const QString &path);
 

@@ -53,11 +53,8 @@ Status PrepareOutput(const QString &workingFolder, const QString &folder, const 
 // A source that qpdf had to repair while reading: what it found, past its general complaint.
 QString RepairDetail(PdfFile &file)
 {
-    const std::vector<QPDFExc> warnings = file.pdf.getWarnings();
-    for (const QPDFExc &warning : warnings)
-        if (warning.getMessageDetail() != "file is damaged")
-            return QString::fromStdString(warning.getMessageDetail());
-    return QCoreApplication::translate("Book", "file is damaged");
+    const Repairs repairs = RepairsOf(file);
+    return repairs.lossy.isEmpty() ? repairs.lossless : repairs.lossy;
 }
 
 // Inputs that went into the book damaged, each named once, in list order, by the path the run
@@ -295,11 +292,19 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
             step = Status::Failed(path, QCoreApplication::translate("Book", "could not be read"));
         if (step)
             PutPages(book, *source, *piece, assembly);
-        if (step && source->pdf.anyWarnings())
-            damage.Add(path, QCoreApplication::translate(
-                                 "Book", "is damaged (%1); what could be read of it went into "
-                                         "the book")
-                                 .arg(RepairDetail(*source)));
+        if (step && source->pdf.anyWarnings()) {
+            const Repairs repairs = RepairsOf(*source);
+            if (!repairs.lossy.isEmpty())
+                damage.Add(path, QCoreApplication::translate(
+                                     "Book", "is damaged (%1); what could be read of it went "
+                                             "into the book")
+                                     .arg(repairs.lossy));
+            else
+                result.notes.add(Status::Failed(
+                    path, QCoreApplication::translate("Book", "was repaired as it was read (%1); "
+                                                              "all of it went into the book")
+                              .arg(repairs.lossless)));
+        }
         if (step) {
             documentLevel.Add(book.pdf, fileNames.at(i), PageCount(book) - pages, pages, *piece,
                               *assembly.writer);
@@ -672,6 +677,7 @@ void CompileVolumes(const CompileRequest &request, const QStringList &paths,
             begun && WriteBook(part, paths.mid(cut.first, cut.count), *target, observer, made);
         result.problems.add(begun);
         result.problems.merge(made.problems);
+        result.notes.merge(made.notes);
         if (!written) {
             result.stopped = made.stopped;
             if (!made.stopped)

@@ -70,9 +70,10 @@ struct CompileResult {
     QString book;      // the book's path; empty when no book was made
     BookLayout layout; // each document's place in the book, or why it was left out
     Problems problems;
-    bool stopped = false;                 // the user stopped the run: no book was written
-    SharedStreams shared;                 // what keeping the sources' identical streams once saved
-    long long bytes = 0;                  // the book's size
+    Problems notes;       // sources repaired as they were read, nothing of them lost: no warning
+    bool stopped = false; // the user stopped the run: no book was written
+    SharedStreams shared; // what keeping the sources' identical streams once saved
+    long long bytes = 0;  // the book's size
     QList<RecognisedDocument> recognised; // the PDFs whose scanned pages were made searchable
     QList<Notice> notices;                // warnings the user was told at once, kept for the report
     QList<BookVolume> volumes;            // with a volume limit, in order; book is the first

@@ -78,6 +78,7 @@ private slots:
     void refusedValuesAreNeverStored();
     void jsonReportSaysWhatWasDone();
     void documentsWithoutAnUpToDatePdfAreNamed();
+    void repairThatLosesNothingIsANote();
     void bundleTurnedOffGivesThePlainBook();
     void naturalOrderIsStoredAndOrdersTheBook();
     void watchMakesABookForEachChangeUntilTerminated();
@@ -379,6 +380,28 @@ void TestBatch::documentsWithoutAnUpToDatePdfAreNamed()
                           {"reason", "Intro.doc is newer than its PDF; print it to PDF again"}}));
     QCOMPARE(problems[1]["reason"].toString(), "Preface.doc has no PDF yet; print it to PDF first");
     QVERIFY(QFileInfo::exists(folder.file("PDFCompile Output/CompiledPDFDocument.pdf")));
+}
+
+void TestBatch::repairThatLosesNothingIsANote()
+{
+    TestFolder folder;
+    MakePdf(folder.file("a.pdf"), 1);
+    QFile file(folder.file("a.pdf"));
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    QVERIFY(bytes.contains("/Resources << >>")); // a key said twice, every offset kept
+    bytes.replace("/Resources << >>", "/Type /Page     ");
+    QVERIFY(file.seek(0) && file.write(bytes) == bytes.size());
+    file.close();
+    const Result r = Batch({"--compile", "--json", folder.path()});
+    QCOMPARE(r.exitCode, 0);
+    const QJsonArray problems =
+        QJsonDocument::fromJson(r.out.toUtf8()).object()["problems"].toArray();
+    QCOMPARE(problems.size(), 1);
+    QCOMPARE(problems[0]["severity"].toString(), "note");
+    QCOMPARE(problems[0]["reason"].toString(),
+             "was repaired as it was read (dictionary has duplicated key /Type; last occurrence "
+             "overrides earlier ones); all of it went into the book");
 }
 
 void TestBatch::naturalOrderIsStoredAndOrdersTheBook()
