@@ -4,8 +4,10 @@
 # and `qpdf --empty --pages`. The runs alternate between the tools, so a busy moment of the machine
 # falls on all alike; each figure is the median of RUNS runs (default 7) of the whole process: wall
 # time and peak memory. Instruction counts from callgrind follow for the 200 PDFs, as they do not
-# depend on what else the machine is doing.
-# Usage: [RUNS=N] [SIZES="200 2000"] [CALLGRIND=0] bash bench/compile_vs_peers.sh [BUILD_FOLDER]
+# depend on what else the machine is doing. With OFFICE=1 the PDFs are an office's: of every ten,
+# one has a form field (the same name in each), one a hidden layer, one a tag tree, one a named
+# destination with a link to it by name, and one in twenty links into the next file.
+# Usage: [RUNS=N] [SIZES="200 2000"] [CALLGRIND=0] [OFFICE=1] bash bench/compile_vs_peers.sh [BUILD_FOLDER]
 # (built with -DQUIREFOLD_BUILD_BENCH=ON, as scripts/build.sh builds it)
 set -euo pipefail
 
@@ -19,6 +21,7 @@ median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] 
 for files in ${SIZES:-200 2000}; do
     in="$work/in$files"
     "$build/bench/compile_books" make "$in" "$files" >/dev/null
+    [[ "${OFFICE:-0}" != 0 ]] && "$build/bench/compile_books" office "$in" >/dev/null
     mapfile -t pdfs < <(find "$in" -maxdepth 1 -name '*.pdf' | sort)
     declare -A command=(
         [quirefold]="$(printf '%q ' "$build/quirefold-batch" --compile --blank-sheets -q -o Book.pdf "$in")"
@@ -39,7 +42,7 @@ for files in ${SIZES:-200 2000}; do
         done
     done
     pages="$(pdfinfo "$in/PDFCompile Output/Book.pdf" | awk '/^Pages:/ { print $2 }')"
-    echo "## $files PDFs ($pages pages in the book), medians of $runs alternating runs"
+    echo "## $files $([[ "${OFFICE:-0}" != 0 ]] && echo "office ")PDFs ($pages pages in the book), medians of $runs alternating runs"
     echo "| tool | wall time | peak memory | time vs quirefold-batch |"
     echo "|---|---|---|---|"
     ours="$(cut -d' ' -f1 "$work/quirefold.times" | median)"
