@@ -223,6 +223,41 @@ PDFVersion PeekPdfVersion(const QString &path)
     return at < 0 ? PDFVersion(0, 0) : ParseVersion(head.mid(at + 5).toStdString(), 0);
 }
 
+qint64 PeekObjectCount(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const qint64 size = file.size();
+    // The last cross-reference section's dictionary says it: after it in a table's trailer,
+    // before its data in a stream, where the file's last startxref points.
+    file.seek(std::max<qint64>(0, size - 1024));
+    const QByteArray tail = file.read(1024);
+    qsizetype at = tail.lastIndexOf("/Size");
+    QByteArray around = tail;
+    if (at < 0) {
+        const qsizetype pointer = tail.lastIndexOf("startxref");
+        bool number = false;
+        const qint64 start =
+            pointer < 0
+                ? -1
+                : tail.mid(pointer + 9).trimmed().split('\n').first().trimmed().toLongLong(&number);
+        if (!number || start < 0 || start >= size || !file.seek(start))
+            return size / 100;
+        around = file.read(1024);
+        at = around.indexOf("/Size");
+    }
+    if (at < 0)
+        return size / 100;
+    qsizetype end = at + 5;
+    while (end < around.size() && (around[end] == ' ' || around[end] == '\r' ||
+                                   around[end] == '\n' || std::isdigit(uchar(around[end]))))
+        ++end;
+    bool number = false;
+    const qint64 count = around.mid(at + 5, end - at - 5).trimmed().toLongLong(&number);
+    return number && count > 0 ? count : size / 100;
+}
+
 Status AppendPages(PdfFile &book, PdfFile &source)
 {
     QPDF &pdf = book.pdf;

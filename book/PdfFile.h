@@ -58,6 +58,10 @@ Repairs RepairsOf(PdfFile &file);
 // The version the header of the PDF at path says, read without parsing the file; 0.0 for none.
 PDFVersion PeekPdfVersion(const QString &path);
 
+// How many objects the PDF at path holds, as its last cross-reference section says, read without
+// parsing the file; a guess from its size when it does not say.
+qint64 PeekObjectCount(const QString &path);
+
 inline int PageCount(PdfFile &file)
 {
     return int(file.pdf.getAllPages().size());

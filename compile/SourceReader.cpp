@@ -13,6 +13,8 @@ SourceReader::SourceReader(const QStringList &paths, const QStringList &names,
                            BookNumbering numbering, PageChange change)
     : paths_(paths), names_(names), numbering_(std::move(numbering)), change_(std::move(change))
 {
+    for (const QString &path : paths)
+        weights_.push_back(PeekObjectCount(path));
     const int threads = std::clamp(QThread::idealThreadCount(), 1, 4);
     for (int i = 0; i < threads; ++i)
         threads_.emplace_back([this] { Work(); });
@@ -48,6 +50,7 @@ void SourceReader::Done(std::shared_ptr<PdfFile> file)
     {
         std::lock_guard<std::mutex> lock(mutex_);
         done_.push_back(std::move(file));
+        inHand_ -= weights_.at(size_t(doneCount_++));
     }
     work_.notify_one();
 }
@@ -128,7 +131,9 @@ bool SourceReader::TakeStep(std::unique_lock<std::mutex> &lock)
         work_.notify_one();
         return true;
     }
-    if (reading_ < paths_.size() && reading_ < taken_ + kAhead) {
+    if (reading_ < paths_.size() && reading_ < taken_ + kAhead &&
+        (reading_ == taken_ || inHand_ + weights_.at(size_t(reading_)) <= kAheadObjects)) {
+        inHand_ += weights_.at(size_t(reading_));
         Read(reading_++, lock);
         work_.notify_one();
         return true;

@@ -212,6 +212,8 @@ void TestPdfFile::objectsReadBackAsTheyWere()
     TestFolder folder;
     folder.write("written.pdf", QByteArray::fromStdString(bytes));
     QCOMPARE(RunQpdf({"--check", folder.file("written.pdf")}), 0);
+    QCOMPARE(PeekObjectCount(folder.file("written.pdf")),
+             read.getTrailer().getKey("/Size").getIntValue());
     for (const QStringList &reader : {QStringList{"pdfinfo", folder.file("written.pdf")},
                                       QStringList{"mutool", "info", folder.file("written.pdf")}}) {
         QProcess info;
