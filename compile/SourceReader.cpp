@@ -3,6 +3,7 @@
 #include "book/PdfFile.h"
 #include "book/PdfWrite.h"
 
+#include <QFileInfo>
 #include <QThread>
 
 #include <algorithm>
@@ -13,8 +14,11 @@ SourceReader::SourceReader(const QStringList &paths, const QStringList &names,
                            BookNumbering numbering, PageChange change)
     : paths_(paths), names_(names), numbering_(std::move(numbering)), change_(std::move(change))
 {
-    for (const QString &path : paths)
-        weights_.push_back(PeekObjectCount(path));
+    // A small file cannot hold many objects: its size says enough, without opening it.
+    for (const QString &path : paths) {
+        const qint64 size = QFileInfo(path).size();
+        weights_.push_back(size < kPeekedFrom ? size / 64 : PeekObjectCount(path));
+    }
     const int threads = std::clamp(QThread::idealThreadCount(), 1, 4);
     for (int i = 0; i < threads; ++i)
         threads_.emplace_back([this] { Work(); });

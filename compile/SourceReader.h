@@ -66,6 +66,7 @@ private:
     // of 90,000 links and destinations: those ahead of the one the book waits for hold no more
     // than so many objects between them, so that two such are never in hand at once.
     static constexpr qint64 kAheadObjects = 50000;
+    static constexpr qint64 kPeekedFrom = 1 << 20; // smaller files hold at most 64 bytes an object
     const QStringList paths_;
     const QStringList names_;
     std::mutex mutex_;
