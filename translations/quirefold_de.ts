@@ -628,6 +628,14 @@ Rückgabewert:
         <source>could not be read</source>
         <translation>konnte nicht gelesen werden</translation>
     </message>
+    <message>
+        <source>changed while the book was being made</source>
+        <translation>wurde geändert, während das Buch entstand</translation>
+    </message>
+    <message>
+        <source>was repaired as it was read (%1); all of it went into the book</source>
+        <translation>wurde beim Lesen repariert (%1); sie ging ganz in das Buch ein</translation>
+    </message>
 </context>
 <context>
     <name>Bundle</name>

@@ -1,0 +1,241 @@
+#include "compile/VolumePlan.h"
+
+#include "book/PdfFile.h"
+#include "bundle/IndexPages.h"
+#include "compile/MakeBook.h"
+#include "core/Workspace.h"
+#include "store/WholeFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <memory>
+
+namespace qf {
+namespace {
+
+// What volumes are planned from: each document's pages (0 for one that is left out) and its
+// bookmark's title.
+struct DocumentFacts {
+    QList<int> pages;
+    QStringList titles;
+};
+
+DocumentFacts ReadDocumentFacts(const CompileRequest &request, const QStringList &paths)
+{
+    DocumentFacts facts;
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        std::shared_ptr<PdfFile> source;
+        int pages = 0;
+        const Status read =
+            CountPages(source.get(), ReadPdfFile(paths.at(i), source), paths.at(i), pages);
+        const QString &name = request.names.at(i);
+        facts.pages.append(pages);
+        facts.titles.append(request.bookmarkTitles == BookmarkTitles::FirstDot
+                                ? BookmarkTitle(name)
+                                : BookmarkTitle(name, request.bookmarkTitles,
+                                                read ? OwnTitle(source->pdf) : QString()));
+    }
+    return facts;
+}
+
+// The pages an index of so many lines takes in front, its blank sheet included.
+int IndexPagesFor(const CompileRequest &request, int lines)
+{
+    if (!request.indexPage || lines == 0)
+        return 0;
+    const int pages = IndexPageCount(lines);
+    return pages + (request.blankSheets && pages % 2 == 1 ? 1 : 0);
+}
+
+// The request for one volume: the documents of cut, in its place in the set; the first holds
+// the index, if any.
+CompileRequest VolumeRequest(const CompileRequest &request, const VolumeCut &cut, int volumes,
+                             const VolumePlace &place)
+{
+    CompileRequest part = request;
+    part.names = request.names.mid(cut.first, cut.count);
+    part.bookName = VolumeName(request.bookName, place.volume, volumes);
+    part.place = place;
+    part.indexPage = request.indexPage && place.volume == 1;
+    return part;
+}
+
+struct VolumePlan {
+    QList<VolumeCut> cuts;
+    QList<int> pages; // each volume's, the first's index included
+    int total = 0;
+    QList<IndexedElsewhere> later;                 // the later volumes' documents, for the index
+    QList<std::pair<int, InAnotherVolume>> placed; // each document's volume (zero-based), place
+};
+
+// Where each document of the later volumes starts, for the index in the first.
+void PlaceLaterDocuments(const CompileRequest &request, const DocumentFacts &facts, int front,
+                         VolumePlan &plan)
+{
+    const int volumes = int(plan.cuts.size());
+    int before = 0;
+    for (int i = 0; i < volumes; ++i) {
+        const VolumeCut &cut = plan.cuts.at(i);
+        int start = i == 0 ? front : 0;
+        bool sheetDue = false;
+        for (int d = cut.first; d < cut.first + cut.count; ++d) {
+            const int pages = facts.pages.at(d);
+            if (pages == 0)
+                continue;
+            start += sheetDue ? 1 : 0;
+            plan.placed.append({i,
+                                {request.names.at(d), VolumeName(request.bookName, i + 1, volumes),
+                                 start, pages}});
+            if (i > 0)
+                plan.later.append({facts.titles.at(d), VolumeName(request.bookName, i + 1, volumes),
+                                   i + 1, start, request.place.firstNumber + before + start});
+            start += pages;
+            sheetDue = request.blankSheets && pages % 2 == 1;
+        }
+        before += plan.pages.at(i);
+    }
+}
+
+// The documents of every volume but volume (zero-based), for the links that lead to them.
+std::vector<InAnotherVolume> OtherVolumes(const VolumePlan &plan, int volume)
+{
+    std::vector<InAnotherVolume> others;
+    for (const auto &[in, place] : plan.placed)
+        if (in != volume)
+            others.push_back(place);
+    return others;
+}
+
+// How the documents fall into volumes under the request's limit.
+VolumePlan PlanVolumes(const CompileRequest &request, const QStringList &paths,
+                       const VolumeLimit &limit)
+{
+    const DocumentFacts facts = ReadDocumentFacts(request, paths);
+    const int documents = int(facts.pages.size());
+    const int front = IndexPagesFor(request, int(documents - facts.pages.count(0)));
+    // A volume is measured as it will be written, where the set's numbers, volume names and
+    // pages are unknown yet as wide as they can be: it is never larger than measured.
+    const int most = front + VolumePages(facts.pages, request.blankSheets, {0, documents});
+    const QString widest = VolumeName(request.bookName, documents, documents);
+    const auto bytesOf = [&](int first, int count, int pagesBefore) {
+        VolumePlace place{
+            first == 0 ? 1 : documents, request.place.firstNumber + pagesBefore, most, {}, {}};
+        for (int d = 0; d < documents; ++d) {
+            if (d >= first && d < first + count)
+                continue;
+            if (first == 0)
+                place.later.append({facts.titles.at(d), widest, documents, most, most});
+            place.others.push_back({request.names.at(d), widest, most, facts.pages.at(d)});
+        }
+        return MeasureBook(VolumeRequest(request, {first, count}, documents, place),
+                           paths.mid(first, count), nullptr);
+    };
+    VolumePlan plan;
+    plan.cuts = CutIntoVolumes(facts.pages, request.blankSheets, limit, bytesOf, front);
+    for (const VolumeCut &cut : plan.cuts) {
+        plan.pages.append(VolumePages(facts.pages, request.blankSheets, cut) +
+                          (cut.first == 0 ? front : 0));
+        plan.total += plan.pages.last();
+    }
+    PlaceLaterDocuments(request, facts, front, plan);
+    return plan;
+}
+
+} // namespace
+
+void RemoveStaleVolumes(const CompileRequest &request, const QStringList &kept)
+{
+    const QString folder = JoinPath(request.workingFolder, kOutputFolderName);
+    const QStringList names = QDir(folder).entryList(QDir::Files | QDir::System);
+    for (const QString &name : names)
+        if ((IsVolumeOf(name, request.bookName) || name == request.bookName) &&
+            !kept.contains(name))
+            QFile::remove(JoinPath(folder, name));
+}
+
+void CompileVolumes(const CompileRequest &request, const QStringList &paths,
+                    const VolumeLimit &limit, JobObserver &observer, CompileResult &result)
+{
+    observer.Doing(QCoreApplication::translate("Book", "Dividing the book into volumes..."));
+    const VolumePlan plan = PlanVolumes(request, paths, limit);
+    const int volumes = int(plan.cuts.size());
+    QStringList alone;
+    for (const VolumeCut &cut : plan.cuts)
+        if (cut.overLimit)
+            alone.append(request.names.at(cut.first));
+    if (!alone.isEmpty()) {
+        result.notices.append(
+            {QCoreApplication::translate("Book",
+                                         "%n PDF(s) alone larger than a volume may be (%2), so "
+                                         "each makes a volume of its own: %1",
+                                         nullptr, int(alone.size()))
+                 .arg(alone.join(QStringLiteral(", ")), limit.Text()),
+             kProgramTitle, Notice::Icon::Warning});
+        observer.Tell(result.notices.last());
+    }
+    std::vector<std::unique_ptr<WholeFileWrite>> targets;
+    int numberedBefore = 0;
+    for (int i = 0; i < volumes; ++i) {
+        const VolumeCut &cut = plan.cuts.at(i);
+        const CompileRequest part =
+            VolumeRequest(request, cut, volumes,
+                          {i + 1, request.place.firstNumber + numberedBefore, plan.total,
+                           i == 0 ? plan.later : QList<IndexedElsewhere>(), OtherVolumes(plan, i)});
+        const QString path = BookPath(request.workingFolder, part.bookName);
+        auto &target = targets.emplace_back(std::make_unique<WholeFileWrite>());
+        CompileResult made(request.blankSheets);
+        const Status begun = target->Begin(path, request.workingFolder);
+        const bool written =
+            begun && WriteBook(part, paths.mid(cut.first, cut.count), *target, observer, made);
+        result.problems.add(begun);
+        result.problems.merge(made.problems);
+        result.notes.merge(made.notes);
+        if (!written) {
+            result.stopped = made.stopped;
+            if (!made.stopped)
+                result.problems.add(Status::Failed(
+                    path, QCoreApplication::translate("Book", "no volume was put in place, so the "
+                                                              "earlier book is as it was")));
+            return;
+        }
+        result.volumes.append({path, made.layout, made.bytes, numberedBefore});
+        numberedBefore += made.layout.TotalPages();
+    }
+    QStringList kept;
+    for (int i = 0; i < volumes; ++i) {
+        if (const Status committed = targets[size_t(i)]->Commit(); !committed) {
+            result.problems.add(committed);
+            return;
+        }
+        kept.append(VolumeName(request.bookName, i + 1, volumes));
+        result.bytes += result.volumes.at(i).bytes;
+    }
+    RemoveStaleVolumes(request, kept);
+    result.book = result.volumes.first().path;
+    result.layout = result.volumes.first().layout;
+}
+
+void MeasureVolumes(const CompileRequest &request, const QStringList &paths,
+                    const VolumeLimit &limit, BookPlan &plan)
+{
+    const VolumePlan volumes = PlanVolumes(request, paths, limit);
+    const int count = int(volumes.cuts.size());
+    int before = 0;
+    for (int i = 0; i < count; ++i) {
+        const VolumeCut &cut = volumes.cuts.at(i);
+        const CompileRequest part = VolumeRequest(
+            request, cut, count,
+            {i + 1, request.place.firstNumber + before, volumes.total,
+             i == 0 ? volumes.later : QList<IndexedElsewhere>(), OtherVolumes(volumes, i)});
+        BookPlan volume;
+        MeasureBook(part, paths.mid(cut.first, cut.count), &volume);
+        plan.volumes.append(
+            {BookPath(request.workingFolder, part.bookName), volume.layout, volume.bytes, before});
+        plan.shared.streams += volume.shared.streams;
+        plan.shared.bytes += volume.shared.bytes;
+        before += volumes.pages.at(i);
+    }
+}
+
+} // namespace qf
