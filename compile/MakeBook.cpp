@@ -1,5 +1,6 @@
 #include "compile/MakeBook.h"
 
+#include "book/BookInProgress.h"
 #include "book/DocumentLevel.h"
 #include "book/Linearize.h"
 #include "book/Outline.h"
@@ -9,7 +10,6 @@
 #include "bundle/PageNumbers.h"
 #include "compile/BookBundle.h"
 #include "compile/OwnBookmarks.h"
-#include "compile/SourceReader.h"
 #include "core/Workspace.h"
 #include "store/WholeFile.h"
 
@@ -135,19 +135,16 @@ struct Assembly {
     DamageReport damage;
     QList<QList<OwnBookmark>> ownBookmarks; // one list per document that went in
     DocumentLevel documentLevel;
-    BookWriter *writer = nullptr;      // the book written as it is made
-    int firstFree = 0;                 // the first number no source's piece took
-    PendingObjects carried;            // the pieces' objects that wait for an object stream
-    std::map<std::string, int> shared; // the book's own objects the pieces refer to
-    PageChange change;                 // what the pieces' pages need for the bundle's stamps
-    SharedStreams pieceShared;         // what the pieces kept once
+    BookInProgress *inProgress = nullptr; // the book written as it is made
+    PageChange change;                    // what the pieces' pages need for the bundle's stamps
+    SharedStreams pieceShared;            // what the pieces kept once
 };
 
 // Puts a source's pages into the book: its piece's pages, written already.
 void PutPages(PdfFile &book, PdfFile &source, const SourcePiece &piece, Assembly &assembly)
 {
     book.version.updateIfGreater(source.version); // before the header is written
-    assembly.writer->Add(piece);                  // a failed write is said when it is finished
+    assembly.inProgress->Add(piece);              // a failed write is said when it is finished
     if (!piece.undecodable.isEmpty())
         NameUndecodable(book, source.path, piece.undecodable);
     assembly.pieceShared.streams += piece.shared.streams;
@@ -162,10 +159,7 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
     DamageReport &damage = assembly.damage;
     QList<QList<OwnBookmark>> &ownBookmarks = assembly.ownBookmarks;
     DocumentLevel &documentLevel = assembly.documentLevel;
-    QStringList fileNames;
-    for (const QString &name : request.names)
-        fileNames.append(FileNameFromPath(name));
-    SourceReader reader(paths, fileNames, assembly.writer->Numbering(), assembly.change);
+    BookInProgress &reader = *assembly.inProgress;
     const QString blankPath = JoinPath(request.programFolder, kEmptyPageFileName);
     std::shared_ptr<PdfFile> blank;
     const Status blankRead = ReadPdfFile(blankPath, blank);
@@ -219,8 +213,8 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
                               .arg(repairs.lossless)));
         }
         if (step) {
-            documentLevel.Add(book.pdf, fileNames.at(i), PageCount(book) - pages, pages, *piece,
-                              *assembly.writer);
+            documentLevel.Add(book.pdf, FileNameFromPath(name), PageCount(book) - pages, pages,
+                              *piece, reader.Writer());
             if (request.bookmarkTitles == BookmarkTitles::FirstDot)
                 layout.Place(name, pages, sheetAdded);
             else
@@ -244,9 +238,6 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
         reader.Done(std::move(source));
         observer.Progress(i + 1, count);
     }
-    assembly.firstFree = reader.NextNumber();
-    assembly.carried = reader.TakeCarried();
-    assembly.shared = reader.SharedNumbers();
 }
 
 // One bookmark per row of the table, in order, each document's own bookmarks under its own.
@@ -269,9 +260,10 @@ Status FinishAssembly(const CompileRequest &request, PdfFile &book, Assembly &as
 {
     BookBundle &bundle = assembly.bundle;
     const int front = bundle.PutIndexInFront(book.pdf, result.layout);
-    assembly.writer->PiecesDone(assembly.firstFree);
-    const Status finished = assembly.documentLevel.Finish(book.pdf, front, assembly.writer->Text());
-    const StandIns standIns = assembly.writer->StandInsFor(std::move(assembly.shared));
+    assembly.inProgress->PiecesDone();
+    const Status finished =
+        assembly.documentLevel.Finish(book.pdf, front, assembly.inProgress->Text());
+    const StandIns standIns = assembly.inProgress->OwnStandIns();
     result.problems.add(bundle.Finish(book.pdf, result.layout, &standIns));
     result.shared = assembly.pieceShared;
     NameTheBook(book, BookTitleOf(request));
@@ -306,8 +298,12 @@ bool MakeBook(const CompileRequest &request, const QStringList &paths, const Boo
     std::shared_ptr<PdfFile> book = NewBook();
     observer.Doing(QCoreApplication::translate("Book", "Compiling PDF files..."));
     Assembly assembly(request);
-    BookWriter writer(*book, objectStreams, bytes.sink, bytes.patch);
-    assembly.writer = &writer;
+    QStringList fileNames;
+    for (const QString &name : request.names)
+        fileNames.append(FileNameFromPath(name));
+    BookInProgress inProgress(*book, objectStreams, bytes.sink, bytes.patch, paths, fileNames,
+                              assembly.change);
+    assembly.inProgress = &inProgress;
     AssemblePages(request, paths, observer, *book, result, assembly);
     if (result.stopped || observer.StopRequested()) {
         result.stopped = true;
@@ -327,8 +323,7 @@ bool MakeBook(const CompileRequest &request, const QStringList &paths, const Boo
                             .arg(finished.reason())));
     AddBookmarks(book->pdf, result.layout.Bookmarks(), assembly.ownBookmarks);
     // Written once, complete.
-    const Status done = writer.Finish(assembly.firstFree, std::move(assembly.carried), bytes.target,
-                                      bytes.sinkError ? *bytes.sinkError : 0);
+    const Status done = inProgress.Finish(bytes.target, bytes.sinkError ? *bytes.sinkError : 0);
     assembly.damage.AddWritten(book->damagedSources, paths);
     assembly.damage.MoveTo(result.problems);
     FreeLater(std::move(book));

@@ -1,4 +1,4 @@
-#include "compile/SourceReader.h"
+#include "book/SourceReader.h"
 
 #include "book/PdfFile.h"
 #include "book/PdfWrite.h"
