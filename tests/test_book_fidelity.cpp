@@ -377,6 +377,16 @@ QString PageTagFault(QPDF &pdf, int i, QPDFObjectHandle &key)
         if (!element.isSameObjectAs(tree))
             return page + "has marked content whose element is outside the structure tree";
     }
+    // An annotation the structure holds leads to the element that holds it.
+    for (QPDFObjectHandle annotation : Page(pdf, i).getKey("/Annots").aitems()) {
+        QPDFObjectHandle parent = annotation.getKey("/StructParent"), element;
+        if (!parent.isInteger())
+            continue;
+        if (!QPDFNumberTreeObjectHelper(tree.getKey("/ParentTree"), pdf)
+                 .findObject(parent.getIntValue(), element) ||
+            !element.getKey("/K").getKey("/Obj").isSameObjectAs(annotation))
+            return page + "has an annotation whose /StructParent leads to another element";
+    }
     return {};
 }
 

@@ -199,7 +199,8 @@ inline void AddDirectAttachment(QPDF &pdf, const Holder &holder)
     leaf.setArrayItem(1, leaf.getArrayItem(1).shallowCopy());
 }
 
-// Page 0's text is a paragraph of a German document.
+// Page 0's text is a paragraph of a German document, and its note an annotation the structure
+// holds, found from the note through the parent tree.
 inline void AddTags(QPDF &pdf, const Holder &)
 {
     QPDFObjectHandle page = pdf.getAllPages().front();
@@ -207,13 +208,21 @@ inline void AddTags(QPDF &pdf, const Holder &)
     page.replaceKey("/Contents", pdf.newStream("/P << /MCID 0 >> BDC BT /F1 12 Tf 20 200 Td "
                                                "(TAGGEDTEXT) Tj ET EMC"));
     page.replaceKey("/StructParents", QPDFObjectHandle::newInteger(0));
-    QPDFObjectHandle tree = Indirect(pdf, "<< /Type /StructTreeRoot /ParentTreeNextKey 1 >>");
+    QPDFObjectHandle note = Indirect(
+        pdf, "<< /Type /Annot /Subtype /Square /Rect [10 10 30 30] /StructParent 1 /P %1 >>",
+        {page});
+    page.replaceKey("/Annots", QPDFObjectHandle::newArray({note}));
+    QPDFObjectHandle tree = Indirect(pdf, "<< /Type /StructTreeRoot /ParentTreeNextKey 2 >>");
     QPDFObjectHandle document = Indirect(pdf, "<< /Type /StructElem /S /Document /P %1 >>", {tree});
     QPDFObjectHandle paragraph =
         Indirect(pdf, "<< /Type /StructElem /S /P /K 0 /Pg %1 /P %2 >>", {page, document});
-    document.replaceKey("/K", QPDFObjectHandle::newArray({paragraph}));
+    QPDFObjectHandle annotation =
+        Indirect(pdf, "<< /Type /StructElem /S /Annot /K << /Type /OBJR /Obj %1 >> /Pg %2 /P %3 >>",
+                 {note, page, document});
+    document.replaceKey("/K", QPDFObjectHandle::newArray({paragraph, annotation}));
     tree.replaceKey("/K", QPDFObjectHandle::newArray({document}));
-    tree.replaceKey("/ParentTree", Parse(pdf, "<< /Nums [0 [%1]] >>", {paragraph}));
+    tree.replaceKey("/ParentTree",
+                    Parse(pdf, "<< /Nums [0 [%1] 1 %2] >>", {paragraph, annotation}));
     pdf.getRoot().replaceKey("/StructTreeRoot", tree);
     pdf.getRoot().replaceKey("/MarkInfo", Parse(pdf, "<< /Marked true >>"));
     pdf.getRoot().replaceKey("/Lang", QPDFObjectHandle::newString("de-DE"));
