@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 #include <memory>
 
@@ -132,7 +133,11 @@ VolumePlan PlanVolumes(const CompileRequest &request, const QStringList &paths,
                            paths.mid(first, count), nullptr);
     };
     VolumePlan plan;
-    plan.cuts = CutIntoVolumes(facts.pages, request.blankSheets, limit, bytesOf, front);
+    // A document's file's size says roughly its share of a volume's bytes.
+    QList<qint64> weights;
+    for (qsizetype d = 0; d < paths.size(); ++d)
+        weights.append(facts.pages.at(d) > 0 ? QFileInfo(paths.at(d)).size() : 0);
+    plan.cuts = CutIntoVolumes(facts.pages, request.blankSheets, limit, bytesOf, front, weights);
     for (const VolumeCut &cut : plan.cuts) {
         plan.pages.append(VolumePages(facts.pages, request.blankSheets, cut) +
                           (cut.first == 0 ? front : 0));

@@ -81,40 +81,92 @@ int VolumePages(const QList<int> &pages, bool blankSheets, const VolumeCut &cut)
 }
 
 QList<VolumeCut> CutIntoVolumes(const QList<int> &pages, bool blankSheets, const VolumeLimit &limit,
-                                const std::function<qint64(int, int, int)> &bytesOf, int frontPages)
+                                const std::function<qint64(int, int, int)> &bytesOf, int frontPages,
+                                const QList<qint64> &weights)
 {
     const int documents = int(pages.size());
     int pagesBefore = 0; // the volumes' cut so far
-    const auto fits = [&](int first, int count) {
+    const auto fits = [&](int first, int count, qint64 *bytes) {
         const VolumeCut cut{first, count};
-        return limit.unit == VolumeLimit::Unit::Pages
-                   ? VolumePages(pages, blankSheets, cut) + (first == 0 ? frontPages : 0) <=
-                         limit.amount
-                   : bytesOf(first, count, pagesBefore) <= limit.amount;
+        if (limit.unit == VolumeLimit::Unit::Pages)
+            return VolumePages(pages, blankSheets, cut) + (first == 0 ? frontPages : 0) <=
+                   limit.amount;
+        *bytes = bytesOf(first, count, pagesBefore);
+        return *bytes <= limit.amount;
     };
+    // What the documents before each weigh: a volume's bytes are guessed from its weight.
+    std::vector<double> weighed{0};
+    for (int i = 0; i < documents; ++i)
+        weighed.push_back(weighed.back() + double(std::max<qint64>(weights.value(i, 1), 1)));
+    const auto weight = [&](int first, int count) {
+        return weighed[size_t(first + count)] - weighed[size_t(first)];
+    };
+    double lastPerWeight = 0; // bytes for each unit of weight in the volume before
     QList<VolumeCut> cuts;
     for (int first = 0; first < documents;
          pagesBefore +=
          VolumePages(pages, blankSheets, cuts.last()) + (cuts.size() == 1 ? frontPages : 0)) {
-        if (!fits(first, 1)) {
+        qint64 bytes = 0;
+        if (!fits(first, 1, &bytes)) {
             cuts.append({first, 1, true});
             ++first;
             continue;
         }
-        // Grows by doubling, then halves the step back: a few sizes measured per volume, not one
-        // per document.
         int fitting = 1;
-        int step = 1;
-        while (first + fitting < documents) {
-            const int count = std::min(fitting + step, documents - first);
-            if (!fits(first, count))
-                break;
-            fitting = count;
-            step *= 2;
+        if (limit.unit == VolumeLimit::Unit::Pages) {
+            // Counting pages costs nothing: grows by doubling, then halves the step back.
+            int step = 1;
+            while (first + fitting < documents) {
+                const int count = std::min(fitting + step, documents - first);
+                if (!fits(first, count, &bytes))
+                    break;
+                fitting = count;
+                step *= 2;
+            }
+            for (step /= 2; step >= 1; step /= 2)
+                if (first + fitting + step <= documents && fits(first, fitting + step, &bytes))
+                    fitting += step;
+            cuts.append({first, fitting, false});
+            first += fitting;
+            continue;
         }
-        for (step /= 2; step >= 1; step /= 2)
-            if (first + fitting + step <= documents && fits(first, fitting + step))
-                fitting += step;
+        // A volume's bytes are measured by making it. Between a count known to fit and one known
+        // not to, the next count measured is where the documents' weights put the limit, the
+        // bytes taken as growing with the weight between the two measured (beyond the last
+        // that fits, as they grew up to it, at most four times the count): a good guess and the
+        // one after it, which does not fit, settle a volume. Guesses that creep give way to
+        // halving.
+        int over = documents - first + 1, creeping = 0;
+        qint64 fittingBytes = bytes, overBytes = -1;
+        while (over - fitting > 1) {
+            const double low = weight(first, fitting);
+            // The volume before says best how the bytes grow with the weight.
+            const bool learned = fitting == 1 && lastPerWeight > 0;
+            const double perWeight =
+                overBytes >= 0 ? double(overBytes - fittingBytes) / (weight(first, over) - low)
+                : learned      ? lastPerWeight
+                               : double(fittingBytes) / low;
+            const int most =
+                overBytes < 0 && !learned ? std::min(over - 1, 4 * fitting + 3) : over - 1;
+            int count = fitting + 1;
+            if (creeping >= 2)
+                count = fitting + (over - fitting) / 2;
+            else
+                while (count < most &&
+                       double(fittingBytes) + perWeight * (weight(first, count + 1) - low) <=
+                           double(limit.amount))
+                    ++count;
+            const int before = over - fitting;
+            if (fits(first, count, &bytes)) {
+                fitting = count;
+                fittingBytes = bytes;
+            } else {
+                over = count;
+                overBytes = bytes;
+            }
+            creeping = overBytes >= 0 && over - fitting > before / 2 ? creeping + 1 : 0;
+        }
+        lastPerWeight = double(fittingBytes) / weight(first, fitting);
         cuts.append({first, fitting, false});
         first += fitting;
     }
