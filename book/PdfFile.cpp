@@ -1,5 +1,6 @@
 #include "book/PdfFile.h"
 
+#include "book/DamageWords.h"
 #include "book/PdfWrite.h"
 
 #include <qpdf/QPDFExc.hh>
@@ -159,7 +160,7 @@ Repairs RepairsOf(PdfFile &file)
                         [&](const char *quirk) { return detail.find(quirk) != std::string::npos; });
         QString &first = lossless ? repairs.lossless : repairs.lossy;
         if (first.isEmpty())
-            first = QString::fromStdString(detail);
+            first = InUserWords(detail);
     }
     if (repairs.lossy.isEmpty() && repairs.lossless.isEmpty() && file.pdf.anyWarnings())
         repairs.lossy = QCoreApplication::translate("Book", "file is damaged");

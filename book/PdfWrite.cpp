@@ -1,5 +1,7 @@
 #include "book/PdfWrite.h"
 
+#include "book/DamageWords.h"
+
 #include "book/ObjectWriter.h"
 
 #include "store/WholeFile.h"
@@ -45,7 +47,9 @@ QString SourceOf(const PdfFile &file, int objectId)
 // which means nothing to the user: keep what is wrong.
 QString DamageDetail(const std::string &message)
 {
-    const QString text = QString::fromStdString(message);
+    const QString text = QString::fromStdString(message), words = InUserWords(message);
+    if (words != text)
+        return words;
     const qsizetype colon = text.indexOf(QStringLiteral(": "));
     return colon < 0 ? text : text.mid(colon + 2);
 }
@@ -106,7 +110,7 @@ bool Decodes(PdfFile &file, QPDFObjectHandle &stream, QString *detail)
             stream.pipeStreamData(&discard, &attempted, 0, qpdf_dl_generalized, false, true);
         if ((piped || !attempted) && NewDamage(file.pdf, warningsBefore).empty())
             return true;
-        *detail = QCoreApplication::translate("Book", "bad encoded data");
+        *detail = DamageDetail("bad encoded data");
     } catch (const std::exception &e) {
         *detail = DamageDetail(e.what());
     }
@@ -180,8 +184,7 @@ ObjectWriterOptions OptionsFor(PdfFile &file)
     options.objectStreams = file.objectStreams;
     options.undecodable = [&file](QPDFObjGen stream, const std::string &detail) {
         NameUndecodable(file, SourceOf(file, stream.getObj()),
-                        detail.empty() ? QCoreApplication::translate("Book", "bad encoded data")
-                                       : DamageDetail(detail));
+                        DamageDetail(detail.empty() ? "bad encoded data" : detail));
     };
     return options;
 }
@@ -234,12 +237,12 @@ QString PdfFailureReason(const std::exception &e)
         if (exc->getErrorCode() == qpdf_e_password)
             return QCoreApplication::translate("Book", "is encrypted with a password");
         return QCoreApplication::translate("Book", "is damaged or not a PDF file (%1)")
-            .arg(QString::fromStdString(exc->getMessageDetail()));
+            .arg(InUserWords(exc->getMessageDetail()));
     }
     if (auto *sys = dynamic_cast<const QPDFSystemError *>(&e))
         return QCoreApplication::translate("Book", "could not be read (%1)")
             .arg(SystemReason(sys->getErrno()));
-    return QString::fromStdString(e.what());
+    return InUserWords(e.what());
 }
 
 namespace {
@@ -328,7 +331,7 @@ Status WritePdfInto(PdfFile &file, WholeFileWrite &out)
         return fail(written.reason());
     if (const std::vector<QPDFExc> damage = NewDamage(file.pdf, warningsBefore); !damage.empty())
         return fail(QCoreApplication::translate("Book", "a page's content could not be read: %1")
-                        .arg(QString::fromStdString(damage.back().getMessageDetail())));
+                        .arg(DamageDetail(damage.back().getMessageDetail())));
     return Status::Ok();
 }
 
@@ -489,7 +492,7 @@ Status BookWriter::Finish(int firstFree, PendingObjects carried, const QString &
         return fail(SystemReason(errno));
     if (const std::vector<QPDFExc> damage = NewDamage(book_.pdf, warningsBefore); !damage.empty())
         return fail(QCoreApplication::translate("Book", "a page's content could not be read: %1")
-                        .arg(QString::fromStdString(damage.back().getMessageDetail())));
+                        .arg(DamageDetail(damage.back().getMessageDetail())));
     return Status::Ok();
 }
 

@@ -1,5 +1,7 @@
 #include "book/SourcePiece.h"
 
+#include "book/DamageWords.h"
+
 #include "book/Import.h"
 #include "book/PdfWrite.h"
 #include "book/StructureWalk.h"
@@ -326,8 +328,7 @@ void PieceMaker::ReadStreams(PdfFile &source, const std::vector<QPDFObjectHandle
             undecodable_ = detail;
     const UndecodableStream undecodable = [&](QPDFObjGen, const std::string &detail) {
         if (undecodable_.isEmpty())
-            undecodable_ = detail.empty() ? QCoreApplication::translate("Book", "bad encoded data")
-                                          : QString::fromStdString(detail);
+            undecodable_ = InUserWords(detail.empty() ? "bad encoded data" : detail);
     };
     size_t held = 0;
     for (Stream &stream : streams_) {

@@ -400,8 +400,8 @@ void TestBatch::repairThatLosesNothingIsANote()
     QCOMPARE(problems.size(), 1);
     QCOMPARE(problems[0]["severity"].toString(), "note");
     QCOMPARE(problems[0]["reason"].toString(),
-             "was repaired as it was read (dictionary has duplicated key /Type; last occurrence "
-             "overrides earlier ones); all of it went into the book");
+             "was repaired as it was read (a dictionary gives /Type twice); all of it went into "
+             "the book");
 }
 
 void TestBatch::naturalOrderIsStoredAndOrdersTheBook()

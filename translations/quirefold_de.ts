@@ -482,10 +482,6 @@ Rückgabewert:
         <translation>hat Seiteninhalte, die nicht dekodiert werden können (%1); ihre Seiten kamen unverändert ins Buch, ein Betrachter zeigt sie also so, wie er diese Datei zeigt</translation>
     </message>
     <message>
-        <source>bad encoded data</source>
-        <translation>fehlerhaft kodierte Daten</translation>
-    </message>
-    <message>
         <source>is encrypted with a password</source>
         <translation>ist mit einem Passwort verschlüsselt</translation>
     </message>
@@ -635,6 +631,42 @@ Rückgabewert:
     <message>
         <source>was repaired as it was read (%1); all of it went into the book</source>
         <translation>wurde beim Lesen repariert (%1); sie ging ganz in das Buch ein</translation>
+    </message>
+    <message>
+        <source>a dictionary gives %1 twice</source>
+        <translation>ein Verzeichnis gibt %1 zweimal an</translation>
+    </message>
+    <message>
+        <source>it does not begin as a PDF file does</source>
+        <translation>sie beginnt nicht wie eine PDF-Datei</translation>
+    </message>
+    <message>
+        <source>compressed data in it is damaged</source>
+        <translation>komprimierte Daten darin sind beschädigt</translation>
+    </message>
+    <message>
+        <source>its table of contents is damaged</source>
+        <translation>ihr Inhaltsverzeichnis ist beschädigt</translation>
+    </message>
+    <message>
+        <source>objects in it are damaged or missing</source>
+        <translation>Objekte darin sind beschädigt oder fehlen</translation>
+    </message>
+    <message>
+        <source>an object in it is of the wrong kind</source>
+        <translation>ein Objekt darin ist von der falschen Art</translation>
+    </message>
+    <message>
+        <source>its form&apos;s list of fields is wrong</source>
+        <translation>die Feldliste ihres Formulars ist falsch</translation>
+    </message>
+    <message>
+        <source>it lists an object it does not hold</source>
+        <translation>sie führt ein Objekt auf, das sie nicht enthält</translation>
+    </message>
+    <message>
+        <source>an object in it does not end where it says</source>
+        <translation>ein Objekt darin endet nicht dort, wo es angibt</translation>
     </message>
 </context>
 <context>

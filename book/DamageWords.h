@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+
+namespace qf {
+
+// What qpdf says is wrong with a PDF, in the user's words where they can say it; otherwise qpdf's
+// own, which still names what it found.
+QString InUserWords(const std::string &detail);
+
+} // namespace qf
