@@ -2,6 +2,7 @@
 #include "app/ProgressBarColor.h"
 #include "app/QtControls.h"
 #include "app/Twips.h"
+#include "app/WindowCommand.h"
 #include "runs/StartUp.h"
 #include "support/MemoryWindow.h"
 #include "support/PdfFixtures.h"
@@ -21,6 +22,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -88,6 +90,8 @@ private slots:
         // Removed PDFs go to a trash of the test's own.
         qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome_.path()));
     }
+    void commandLineIsAFolderOrAnOption_data();
+    void commandLineIsAFolderOrAnOption();
     void layoutIsAsStored();
     void tabOrderFollowsTheLayout();
     void everyControlCanBeFoundByNameAndKey();
@@ -115,6 +119,48 @@ private slots:
 private:
     QTemporaryDir dataHome_;
 };
+
+void TestMainWindow::commandLineIsAFolderOrAnOption_data()
+{
+    using Kind = WindowCommand::Kind;
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("help") << QStringList{"--help"} << int(Kind::Help) << "";
+    QTest::newRow("-h") << QStringList{"-h"} << int(Kind::Help) << "";
+    QTest::newRow("version") << QStringList{"--version"} << int(Kind::Version) << "";
+    QTest::newRow("unknown option") << QStringList{"--frobnicate"} << int(Kind::Refused) << "";
+    QTest::newRow("help and more") << QStringList{"--help", "Case"} << int(Kind::Refused) << "";
+    QTest::newRow("a name with spaces")
+        << QStringList{"My", "Case", "-", "2026"} << int(Kind::Open) << "My Case - 2026";
+    QTest::newRow("no folder") << QStringList{} << int(Kind::Open) << "";
+}
+
+void TestMainWindow::commandLineIsAFolderOrAnOption()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, kind);
+    QFETCH(QString, folder);
+    const WindowCommand command = ParseWindowCommand(arguments);
+    QCOMPARE(int(command.kind), kind);
+    QCOMPARE(command.folder, folder);
+    // Said without a window, where no display is.
+    if (kind == int(WindowCommand::Kind::Open))
+        return;
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("DISPLAY");
+    environment.remove("WAYLAND_DISPLAY");
+    environment.remove("QT_QPA_PLATFORM");
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(QUIREFOLD_WINDOW), arguments);
+    QVERIFY(program.waitForFinished(30000));
+    QCOMPARE(program.exitCode(), kind == int(WindowCommand::Kind::Refused) ? 2 : 0);
+    const QString said =
+        QString::fromLocal8Bit(program.readAllStandardOutput() + program.readAllStandardError());
+    QVERIFY2(said.contains(kind == int(WindowCommand::Kind::Version) ? "quirefold 1." : "Usage"),
+             qPrintable(said));
+}
 
 void TestMainWindow::layoutIsAsStored()
 {

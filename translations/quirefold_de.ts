@@ -1574,5 +1574,29 @@ Leer lassen für ein einziges Buch.</translation>
         <source>The volume limit &quot;%1&quot; cannot be used: it %2.</source>
         <translation>Die Bandgrenze &quot;%1&quot; kann nicht verwendet werden: sie %2.</translation>
     </message>
+    <message>
+        <source>Usage: quirefold FOLDER
+Opens Quirefold&apos;s window on FOLDER, the whole command line: a folder whose name holds spaces needs no quotes. A folder whose name begins with &quot;-&quot; is given as ./NAME.
+
+Options:
+  -h, --help     Shows this help.
+  -v, --version  Shows the version.
+
+quirefold-batch runs the same jobs without a window; see quirefold-batch --help.
+</source>
+        <translation>Aufruf: quirefold ORDNER
+Öffnet das Fenster von Quirefold auf ORDNER, der ganzen Befehlszeile: Ein Ordner, dessen Name Leerzeichen enthält, braucht keine Anführungszeichen. Ein Ordner, dessen Name mit „-“ beginnt, wird als ./NAME angegeben.
+
+Optionen:
+  -h, --help     Zeigt diese Hilfe.
+  -v, --version  Zeigt die Version.
+
+quirefold-batch führt dieselben Aufgaben ohne Fenster aus; siehe quirefold-batch --help.
+</translation>
+    </message>
+    <message>
+        <source>unknown option %1</source>
+        <translation>unbekannte Option %1</translation>
+    </message>
 </context>
 </TS>
