@@ -461,7 +461,11 @@ namespace {
 
 // A page that shows an image with a soft mask and text in an embedded font; change alters one
 // byte of the image.
-void MakeImagePage(const QString &path, bool change, const std::string &version)
+// A letter with a logo: the shared one, one a byte apart, or the shared one's bytes laid out
+// wider; drawn directly or through a form XObject.
+enum class Logo { Shared, ByteApart, Wider };
+void MakeImagePage(const QString &path, Logo logo, const std::string &version,
+                   bool throughForm = false)
 {
     QPDF pdf;
     pdf.emptyPDF();
@@ -470,16 +474,16 @@ void MakeImagePage(const QString &path, bool change, const std::string &version)
         pixels += {char(i * 7), char(i * 13), char(255 - i)};
         mask += char(i % 2 ? 255 : 128);
     }
-    if (change)
+    if (logo == Logo::ByteApart)
         pixels[100] = char(pixels[100] + 1);
+    const std::string size = logo == Logo::Wider ? "/Width 32 /Height 8" : "/Width 16 /Height 16";
     QPDFObjectHandle softMask = pdf.newStream(mask);
-    softMask.replaceDict(QPDFObjectHandle::parse("<< /Type /XObject /Subtype /Image /Width 16 "
-                                                 "/Height 16 /ColorSpace /DeviceGray "
-                                                 "/BitsPerComponent 8 >>"));
+    softMask.replaceDict(
+        QPDFObjectHandle::parse("<< /Type /XObject /Subtype /Image " + size +
+                                " /ColorSpace /DeviceGray /BitsPerComponent 8 >>"));
     QPDFObjectHandle image = pdf.newStream(pixels);
-    image.replaceDict(QPDFObjectHandle::parse("<< /Type /XObject /Subtype /Image /Width 16 "
-                                              "/Height 16 /ColorSpace /DeviceRGB "
-                                              "/BitsPerComponent 8 >>"));
+    image.replaceDict(QPDFObjectHandle::parse("<< /Type /XObject /Subtype /Image " + size +
+                                              " /ColorSpace /DeviceRGB /BitsPerComponent 8 >>"));
     image.getDict().replaceKey("/SMask", softMask);
     QFile ttf("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
     QVERIFY(ttf.open(QIODevice::ReadOnly));
@@ -497,6 +501,15 @@ void MakeImagePage(const QString &path, bool change, const std::string &version)
     auto page = pdf.makeIndirectObject(
         QPDFObjectHandle::parse("<< /Type /Page /MediaBox [0 0 300 300] >>"));
     QPDFObjectHandle resources = QPDFObjectHandle::parse("<< /XObject << >> /Font << >> >>");
+    if (throughForm) {
+        // The same bytes in every such form; only what its resources name differs.
+        QPDFObjectHandle form = pdf.newStream("q 100 0 0 100 50 150 cm /Im1 Do Q");
+        form.replaceDict(QPDFObjectHandle::parse(
+            "<< /Type /XObject /Subtype /Form /BBox [0 0 300 300] /Resources << /XObject << >> "
+            ">> >>"));
+        form.getDict().getKey("/Resources").getKey("/XObject").replaceKey("/Im1", image);
+        image = form;
+    }
     resources.getKey("/XObject").replaceKey("/Im1", image);
     resources.getKey("/Font").replaceKey("/F1", pdf.makeIndirectObject(font));
     page.replaceKey("/Resources", resources);
@@ -546,15 +559,22 @@ void TestCompile::identicalStreamsAreKeptOnce()
     QFETCH(bool, compact);
     QFETCH(bool, linearized);
     QFETCH(bool, objectStreams);
-    // Three letters share a logo and a font; the fourth's logo differs by one byte.
+    // Three letters share a logo and a font; the fourth's logo differs by one byte, the fifth's
+    // is the shared logo's bytes laid out wider. The last two draw the shared logo and the one a
+    // byte apart through forms of the same bytes.
     CompileFixture f({});
-    const QStringList names = {"a.pdf", "b.pdf", "c.pdf", "near.pdf"};
-    for (const QString &name : names) {
-        MakeImagePage(f.folder.file(name), name == "near.pdf",
-                      name == "near.pdf" ? lastVersion : version);
+    const QStringList names = {"a.pdf",      "b.pdf",      "c.pdf",     "d-near.pdf",
+                               "e-wide.pdf", "f-form.pdf", "g-form.pdf"}; // as the list sorts them
+    const QList<Logo> logos = {Logo::Shared, Logo::Shared, Logo::Shared,   Logo::ByteApart,
+                               Logo::Wider,  Logo::Shared, Logo::ByteApart};
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QString &name = names.at(i);
+        MakeImagePage(f.folder.file(name), logos.at(i),
+                      name == names.last() ? lastVersion : version, name.endsWith("form.pdf"));
         f.window.pdfList.AddItem(name);
-        f.window.pdfList.SetTicked(f.window.pdfList.Count() - 1, true);
     }
+    for (int i = 0; i < f.window.pdfList.Count(); ++i)
+        f.window.pdfList.SetTicked(i, true);
     f.window.blankSheetOption.SetState(Qt::Unchecked);
     f.window.choices.compactBook = compact;
     f.window.choices.linearized = linearized;
@@ -571,6 +591,7 @@ void TestCompile::identicalStreamsAreKeptOnce()
     QVERIFY(!written.contains("/Version")); // the header says it
 
     auto book = ReadPdf(f.book());
+    QCOMPARE(book->getAllPages().size(), size_t(names.size()));
     const auto streamOf = [&](int page, const char *resource, const char *name) {
         QPDFObjectHandle at = book->getAllPages().at(size_t(page));
         return at.getKey("/Resources").getKey(resource).getKey(name);
@@ -589,9 +610,14 @@ void TestCompile::identicalStreamsAreKeptOnce()
     QCOMPARE(fonts.size(), size_t(1));
     QVERIFY(streamOf(3, "/XObject", "/Im1").getObjGen() !=
             streamOf(0, "/XObject", "/Im1").getObjGen());
+    // The same bytes under another dictionary are another stream.
+    QVERIFY(streamOf(4, "/XObject", "/Im1").getObjGen() !=
+            streamOf(0, "/XObject", "/Im1").getObjGen());
+    QVERIFY(streamOf(5, "/XObject", "/Im1").getObjGen() !=
+            streamOf(6, "/XObject", "/Im1").getObjGen());
 
     // Each page shows as its source does, in Poppler and in MuPDF.
-    for (int page = 0; page < 4; ++page) {
+    for (int page = 0; page < int(names.size()); ++page) {
         const QString source = f.folder.file(names.at(page)), n = QString::number(page + 1);
         QCOMPARE(Rendered({"pdftoppm", "-r", "36", "-f", n, "-l", n, f.book()}),
                  Rendered({"pdftoppm", "-r", "36", source}));
