@@ -72,6 +72,16 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
     QStringList paths = SourcePaths(request);
     if (request.recogniseScans && !ReadRecognisedCopies(request, observer, paths, result))
         return result; // stopped
+    if (!request.bookName.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
+        result.notices.append(
+            {QCoreApplication::translate("Book",
+                                         "The book's name \"%1\" has no .pdf extension, so viewers "
+                                         "and filing portals may not open it; name it "
+                                         "\"%1.pdf\" to be sure.")
+                 .arg(request.bookName),
+             kProgramTitle, Notice::Icon::Warning});
+        observer.Tell(result.notices.last());
+    }
     observer.Doing(QCoreApplication::translate("Book", "Creating Output File..."));
     observer.At(request.bookName);
     if (limit) {

@@ -79,6 +79,7 @@ private slots:
     void jsonReportSaysWhatWasDone();
     void documentsWithoutAnUpToDatePdfAreNamed();
     void repairThatLosesNothingIsANote();
+    void bookNameWithoutExtensionIsWarnedOf();
     void bundleTurnedOffGivesThePlainBook();
     void naturalOrderIsStoredAndOrdersTheBook();
     void watchMakesABookForEachChangeUntilTerminated();
@@ -402,6 +403,22 @@ void TestBatch::repairThatLosesNothingIsANote()
     QCOMPARE(problems[0]["reason"].toString(),
              "was repaired as it was read (a dictionary gives /Type twice); all of it went into "
              "the book");
+}
+
+void TestBatch::bookNameWithoutExtensionIsWarnedOf()
+{
+    TestFolder folder;
+    MakePdf(folder.file("a.pdf"), 1);
+    const Result r = Batch({"--compile", "--json", "-o", "Bundle", folder.path()});
+    QCOMPARE(r.exitCode, 0); // made as named
+    QVERIFY(QFileInfo::exists(folder.file("PDFCompile Output/Bundle")));
+    const QJsonArray problems =
+        QJsonDocument::fromJson(r.out.toUtf8()).object()["problems"].toArray();
+    QCOMPARE(problems.size(), 1);
+    QCOMPARE(problems[0]["severity"].toString(), "warning");
+    QCOMPARE(problems[0]["reason"].toString(),
+             "The book's name \"Bundle\" has no .pdf extension, so viewers and filing portals may "
+             "not open it; name it \"Bundle.pdf\" to be sure.");
 }
 
 void TestBatch::naturalOrderIsStoredAndOrdersTheBook()

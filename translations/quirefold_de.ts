@@ -668,6 +668,10 @@ Rückgabewert:
         <source>an object in it does not end where it says</source>
         <translation>ein Objekt darin endet nicht dort, wo es angibt</translation>
     </message>
+    <message>
+        <source>The book&apos;s name &quot;%1&quot; has no .pdf extension, so viewers and filing portals may not open it; name it &quot;%1.pdf&quot; to be sure.</source>
+        <translation>Der Name des Buchs „%1“ hat keine Endung .pdf, daher öffnen Betrachter und Einreichungsportale es womöglich nicht; nennen Sie es sicherheitshalber „%1.pdf“.</translation>
+    </message>
 </context>
 <context>
     <name>Bundle</name>
