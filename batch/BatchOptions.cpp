@@ -170,7 +170,9 @@ QString HelpEpilogue()
                "Batch", "\nExit status:\n"
                         "  0  everything asked for was done\n"
                         "  1  some documents or PDFs failed; each is named with its reason\n"
-                        "  2  a usage error, or a folder that cannot be read\n");
+                        "  2  a usage error, or a folder that cannot be read\n"
+                        "  130, 143  stopped by SIGINT or SIGTERM (how --watch ends): the run was "
+                        "stopped first, and the program ended by that signal\n");
 }
 
 QString UsageProblem(const QCommandLineParser &parser, qsizetype folders,

@@ -368,20 +368,6 @@ Beispiele:
 </translation>
     </message>
     <message>
-        <source>
-Exit status:
-  0  everything asked for was done
-  1  some documents or PDFs failed; each is named with its reason
-  2  a usage error, or a folder that cannot be read
-</source>
-        <translation>
-Rückgabewert:
-  0  alles Verlangte wurde getan
-  1  manche Dokumente oder PDFs schlugen fehl; jedes wird mit seinem Grund genannt
-  2  ein Aufruffehler, oder ein Ordner, der nicht gelesen werden kann
-</translation>
-    </message>
-    <message>
         <source>Total: %1 (%2, %3)</source>
         <translation>Gesamt: %1 (%2, %3)</translation>
     </message>
@@ -465,6 +451,22 @@ Rückgabewert:
     <message>
         <source>Volumes of at most %1:</source>
         <translation>Bände von höchstens %1:</translation>
+    </message>
+    <message>
+        <source>
+Exit status:
+  0  everything asked for was done
+  1  some documents or PDFs failed; each is named with its reason
+  2  a usage error, or a folder that cannot be read
+  130, 143  stopped by SIGINT or SIGTERM (how --watch ends): the run was stopped first, and the program ended by that signal
+</source>
+        <translation>
+Rückgabewert:
+  0  alles Verlangte wurde getan
+  1  manche Dokumente oder PDFs schlugen fehl; jedes wird mit seinem Grund genannt
+  2  ein Aufruffehler, oder ein Ordner, der nicht gelesen werden kann
+  130, 143  durch SIGINT oder SIGTERM beendet (so endet --watch): der Lauf wurde zuerst angehalten, dann endete das Programm durch dieses Signal
+</translation>
     </message>
 </context>
 <context>
