@@ -65,10 +65,13 @@ void TestTrash::freshAccountGetsAHomeTrash()
     TestFolder home, folder, started;
     const ScopedEnv noData("XDG_DATA_HOME", QByteArray());
     const ScopedEnv freshHome("HOME", QFile::encodeName(home.path()));
-    // Trashed twice: the second Report.pdf takes a name of its own beside the first.
+    // Trashed twice: the second PDF takes a name of its own beside the first. Its name holds a
+    // space, a percent sign and a letter beyond ASCII, which the trash's record says
+    // percent-encoded.
+    const QString name = QStringLiteral("Report 100% \u00dcbersicht");
     for (int round = 0; round < 2; ++round) {
-        folder.touch({"Report.doc"});
-        folder.write("Report.pdf", "round " + QByteArray::number(round));
+        folder.touch({name + ".doc"});
+        folder.write(name + ".pdf", "round " + QByteArray::number(round));
         if (batch) {
             QProcess process;
             process.setWorkingDirectory(started.path());
@@ -76,24 +79,26 @@ void TestTrash::freshAccountGetsAHomeTrash()
             QVERIFY(process.waitForFinished(60000));
             QCOMPARE(process.exitCode(), 0);
             QCOMPARE(process.readAllStandardOutput(),
-                     "Trashed: " + QFile::encodeName(folder.file("Report.pdf")) + "\n");
+                     "Trashed: " + QFile::encodeName(folder.file(name + ".pdf")) + "\n");
         } else {
             const QString before = QDir::currentPath();
             QDir::setCurrent(started.path());
             const RemovalResult removed =
-                RemoveConvertedPdfs(folder.path(), {"Report.pdf"}, {}, Removal::Trash);
+                RemoveConvertedPdfs(folder.path(), {name + ".pdf"}, {}, Removal::Trash);
             QDir::setCurrent(before);
-            QCOMPARE(removed.trashed, QStringList{folder.file("Report.pdf")});
+            QCOMPARE(removed.trashed, QStringList{folder.file(name + ".pdf")});
             QVERIFY(!removed.noTrash && removed.problems.empty());
         }
     }
-    QVERIFY(!folder.exists("Report.pdf"));
+    QVERIFY(!folder.exists(name + ".pdf"));
     const QString trash = home.file(".local/share/Trash/");
     QCOMPARE(QFileInfo(home.file(".local")).permissions() & 0x0777, QFile::Permissions(0x0700));
-    QCOMPARE(home.read(".local/share/Trash/files/Report.pdf"), QByteArray("round 0"));
-    QCOMPARE(home.read(".local/share/Trash/files/Report (2).pdf"), QByteArray("round 1"));
-    QCOMPARE(TrashInfoPath(trash + "info/Report (2).pdf.trashinfo"),
-             QFile::encodeName(folder.file("Report.pdf")));
+    QCOMPARE(home.read(".local/share/Trash/files/" + name + ".pdf"), QByteArray("round 0"));
+    QCOMPARE(home.read(".local/share/Trash/files/" + name + " (2).pdf"), QByteArray("round 1"));
+    const QString info = trash + "info/" + name + " (2).pdf.trashinfo";
+    QCOMPARE(TrashInfoPath(info), QFile::encodeName(folder.file(name + ".pdf")));
+    QVERIFY(home.read(".local/share/Trash/info/" + name + " (2).pdf.trashinfo")
+                .contains("/Report%20100%25%20%C3%9Cbersicht.pdf\n"));
     QCOMPARE(QDir(started.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              QStringList());
 }
