@@ -44,18 +44,22 @@ void BatchReport::AddNotes(const Problems &notes)
 void BatchReport::Add(const QList<Notice> &notices)
 {
     for (const Notice &notice : notices)
-        problems.append({{}, notice.text, notice.icon != Notice::Icon::Critical});
+        problems.append({notice.file, notice.text, notice.icon != Notice::Icon::Critical});
 }
 
 QByteArray ReportAsJson(const BatchReport &report, bool compact)
 {
     QJsonObject root;
     if (report.book) {
-        root[QStringLiteral("book")] = QJsonObject{
-            {QStringLiteral("path"), Absolute(report.book->path)},
-            {QStringLiteral("pages"), report.book->pages},
-            {QStringLiteral("bytes"), report.book->bytes >= 0 ? QJsonValue(report.book->bytes)
-                                                              : QJsonValue(QJsonValue::Null)}};
+        QJsonObject book{{QStringLiteral("pages"), report.book->pages},
+                         {QStringLiteral("bytes"), report.book->bytes >= 0
+                                                       ? QJsonValue(report.book->bytes)
+                                                       : QJsonValue(QJsonValue::Null)}};
+        if (report.book->volumes > 0)
+            book[QStringLiteral("volumes")] = report.book->volumes;
+        else
+            book[QStringLiteral("path")] = Absolute(report.book->path);
+        root[QStringLiteral("book")] = book;
     } else {
         root[QStringLiteral("book")] = QJsonValue(QJsonValue::Null);
     }

@@ -19,6 +19,7 @@ struct BatchReport {
         QString path;
         int pages = 0;
         long long bytes = -1; // -1 when not known
+        int volumes = 0;      // a set of so many volumes: all their pages and bytes, no one path
     };
     struct Problem {
         QString file; // empty when no one file is concerned

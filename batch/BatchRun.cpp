@@ -58,6 +58,17 @@ BatchReport::Volume VolumeReport(const BookVolume &volume)
     return reported;
 }
 
+// A book cut into volumes, as one: all their pages and bytes.
+BatchReport::Book SetOfVolumes(const QList<BatchReport::Volume> &volumes)
+{
+    BatchReport::Book set{{}, 0, 0, int(volumes.size())};
+    for (const BatchReport::Volume &volume : volumes) {
+        set.pages += volume.pages;
+        set.bytes = set.bytes < 0 || volume.bytes < 0 ? -1 : set.bytes + volume.bytes;
+    }
+    return set;
+}
+
 // How the documents would fall into volumes, when the book is cut into them.
 void PrintVolumes(QTextStream &out, const CompileRequest &request, const BookPlan &book,
                   BatchReport &report)
@@ -75,8 +86,7 @@ void PrintVolumes(QTextStream &out, const CompileRequest &request, const BookPla
             out << ", " << BookSizeText(volume.bytes, {});
         out << ", " << reported.documents.join(QStringLiteral(", ")) << '\n';
     }
-    report.book = BatchReport::Book{report.volumes.first().path, report.volumes.first().pages,
-                                    report.volumes.first().bytes};
+    report.book = SetOfVolumes(report.volumes);
 }
 
 // The ticked documents, each with the state of its PDF.
@@ -415,8 +425,7 @@ bool RunCompile(Workspace &ws, const FolderSelection &selection, Console &consol
             report.book =
                 result.volumes.isEmpty()
                     ? BatchReport::Book{result.book, result.layout.TotalPages(), result.bytes}
-                    : BatchReport::Book{result.book, report.volumes.first().pages,
-                                        report.volumes.first().bytes};
+                    : SetOfVolumes(report.volumes);
         } else {
             report.documents.clear(); // no book holds them
         }

@@ -178,6 +178,14 @@ void CompileVolumes(const CompileRequest &request, const QStringList &paths,
                  .arg(alone.join(QStringLiteral(", ")), limit.Text()),
              kProgramTitle, Notice::Icon::Warning});
         observer.Tell(result.notices.last());
+        // Reported for each document, as scripts read it.
+        result.notices.removeLast();
+        for (const QString &name : alone)
+            result.notices.append(
+                {QCoreApplication::translate("Book", "is alone larger than a volume may be (%1), "
+                                                     "so it makes a volume of its own")
+                     .arg(limit.Text()),
+                 kProgramTitle, Notice::Icon::Warning, JoinPath(request.workingFolder, name)});
     }
     std::vector<std::unique_ptr<WholeFileWrite>> targets;
     int numberedBefore = 0;

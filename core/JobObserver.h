@@ -15,6 +15,7 @@ struct Notice {
     QString text;
     QString caption;
     Icon icon = Icon::None;
+    QString file{}; // the one file it is about; empty: none
 };
 
 // How a job tells what it is doing while it runs. The window shows it in its status lines, list

@@ -358,7 +358,13 @@ void TestVolumes::batchStoresTheLimitAndReportsTheVolumes()
             QCOMPARE(plan["volumes"][i][key], report["volumes"][i][key]);
     const QJsonArray volumes = report["volumes"].toArray();
     QCOMPARE(volumes.size(), 3);
-    QCOMPARE(report["book"]["path"].toString(), volumes[0]["path"].toString());
+    // The book is the set: all its volumes' pages and bytes, and no one path.
+    qint64 bytes = 0;
+    for (const QJsonValue &volume : volumes)
+        bytes += volume["bytes"].toInteger();
+    QCOMPARE(report["book"].toObject(),
+             (QJsonObject{{"pages", 7}, {"bytes", bytes}, {"volumes", 3}}));
+    QCOMPARE(plan["book"]["volumes"].toInt(), 3);
     QCOMPARE(volumes[1].toObject(),
              (QJsonObject{{"path", f.output() + "/CompiledPDFDocument (Volume 2 of 3).pdf"},
                           {"pages", 3},
@@ -367,6 +373,20 @@ void TestVolumes::batchStoresTheLimitAndReportsTheVolumes()
                           {"documents", QJsonArray{"b.pdf"}}}));
     QCOMPARE(report["documents"][2]["start_page"].toInt(), 6);
     QVERIFY(f.folder.read("Quirefold.INI").contains("VolumeLimit=4 pages"));
+
+    // A document over the limit is named as the file a warning is about.
+    QProcess batch;
+    batch.start(QStringLiteral(QUIREFOLD_BATCH),
+                {"--compile", "--volume-limit", "2 pages", "--json", "--quiet", f.folder.path()});
+    QVERIFY(batch.waitForFinished(60000));
+    const QJsonArray problems =
+        QJsonDocument::fromJson(batch.readAllStandardOutput()).object()["problems"].toArray();
+    QCOMPARE(problems.size(), 1);
+    QCOMPARE(problems[0].toObject(),
+             (QJsonObject{{"file", f.folder.file("b.pdf")},
+                          {"severity", "warning"},
+                          {"reason", "is alone larger than a volume may be (2 pages), so it makes "
+                                     "a volume of its own"}}));
 }
 
 QTEST_GUILESS_MAIN(TestVolumes)

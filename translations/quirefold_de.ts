@@ -674,6 +674,10 @@ Rückgabewert:
         <source>The book&apos;s name &quot;%1&quot; has no .pdf extension, so viewers and filing portals may not open it; name it &quot;%1.pdf&quot; to be sure.</source>
         <translation>Der Name des Buchs „%1“ hat keine Endung .pdf, daher öffnen Betrachter und Einreichungsportale es womöglich nicht; nennen Sie es sicherheitshalber „%1.pdf“.</translation>
     </message>
+    <message>
+        <source>is alone larger than a volume may be (%1), so it makes a volume of its own</source>
+        <translation>ist allein größer, als ein Band sein darf (%1), und bildet daher einen eigenen Band</translation>
+    </message>
 </context>
 <context>
     <name>Bundle</name>
