@@ -415,6 +415,10 @@ bool RunCompile(Workspace &ws, const FolderSelection &selection, Console &consol
                 console.Error(stale.warning);
                 report.problems.append({stale.document, stale.warning, true});
             }
+            for (const DefaultsHint &hint : DefaultsThatMatter(ws, selection, true)) {
+                console.Error(hint.text);
+                report.problems.append({hint.file, hint.text, true});
+            }
             console.Note(QCoreApplication::translate("Batch", "The book's size: %1")
                              .arg(BookSizeText(result.bytes, result.shared)));
             if (!result.recognised.isEmpty())

@@ -1,8 +1,13 @@
 #include "jobs/Requests.h"
 
 #include "convert/PdfState.h"
+#include "core/DocumentTypes.h"
+#include "listing/ListOrder.h"
 
 #include <QCoreApplication>
+#include <QDir>
+
+#include <algorithm>
 
 namespace qf {
 
@@ -46,6 +51,59 @@ QList<StalePdf> StalePdfs(const Workspace &ws, const FolderSelection &selection)
                  .arg(ticked.at(i))});
     }
     return stale;
+}
+
+QList<DefaultsHint> DefaultsThatMatter(const Workspace &ws, const FolderSelection &selection,
+                                       bool compile)
+{
+    QList<DefaultsHint> hints;
+    const BookChoices &choices = selection.settings.choices;
+    const QStringList &pdfs = selection.pdfs.names;
+    // The first two names, in list order, that their numbers' values put the other way round.
+    if (!choices.naturalOrder && selection.ownPdfOrder.isEmpty())
+        for (qsizetype i = 0; i < pdfs.size() && hints.isEmpty(); ++i)
+            for (qsizetype j = i + 1; j < pdfs.size(); ++j)
+                if (ListOrderLess(pdfs.at(j), pdfs.at(i), ListOrder::Natural)) {
+                    hints.append({{},
+                                  QCoreApplication::translate(
+                                      "Jobs", "%1 comes before %2; right-click the list for "
+                                              "Natural order")
+                                      .arg(pdfs.at(i), pdfs.at(j))});
+                    break;
+                }
+    // Documents of the kinds not listed, by kind.
+    if (!ws.WorkingFolder.isEmpty()) {
+        const QStringList files = QDir(ws.WorkingFolder).entryList(QDir::Files);
+        for (const QString &type : kKnownDocumentTypes) {
+            if (choices.documentTypes.contains(type))
+                continue;
+            const qsizetype count =
+                std::count_if(files.begin(), files.end(),
+                              [&](const QString &name) { return IsDocumentOfTypes(name, {type}); });
+            if (count > 0)
+                hints.append({{},
+                              QCoreApplication::translate(
+                                  "Jobs",
+                                  "%n .%1 document(s) are not listed; right-click the "
+                                  "documents list to list them",
+                                  nullptr, int(count))
+                                  .arg(type)});
+        }
+    }
+    // A title cut at a dot inside the name: "Kap. 3 Übersicht.pdf" would be "Kap".
+    if (compile && choices.bookmarkTitles.isEmpty())
+        for (const QString &name : selection.pdfs.Ticked()) {
+            const QString whole = BookTitle(name);
+            if (BookmarkTitle(name) == whole)
+                continue;
+            hints.append({ws.PathOf(name),
+                          QCoreApplication::translate(
+                              "Jobs", "the bookmark of %1 is titled \"%2\", cut at its first "
+                                      "dot; right-click the PDF list, Bookmark titles, File name "
+                                      "without its extension, to keep the whole name")
+                              .arg(name, BookmarkTitle(name))});
+        }
+    return hints;
 }
 
 } // namespace qf

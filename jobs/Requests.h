@@ -27,4 +27,14 @@ struct StalePdf {
 };
 QList<StalePdf> StalePdfs(const Workspace &ws, const FolderSelection &selection);
 
+// Where the folder's defaults do what a user may not expect, each said once with the way to
+// change it: names whose numbers the alphabetical order puts otherwise than their values, documents
+// of kinds the list leaves out, and, for the compile, bookmark titles cut at a dot inside a name.
+struct DefaultsHint {
+    QString file; // the path of the one file it is about; empty: none
+    QString text;
+};
+QList<DefaultsHint> DefaultsThatMatter(const Workspace &ws, const FolderSelection &selection,
+                                       bool compile);
+
 } // namespace qf

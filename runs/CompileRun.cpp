@@ -37,9 +37,12 @@ void CompileRun(RunContext &ctx)
     CompileResult result(request.blankSheets);
     RunBesideWindow([&] { result = CompileBook(request, observer, viewer); });
     run.problems().merge(result.problems);
-    if (!result.book.isEmpty())
+    if (!result.book.isEmpty()) {
         for (const StalePdf &stale : StalePdfs(ctx.ws, selection))
             run.problems().add(Status::Failed(QString(), stale.warning));
+        for (const DefaultsHint &hint : DefaultsThatMatter(ctx.ws, selection, true))
+            run.problems().add(Status::Failed(QString(), hint.text));
+    }
     if (result.stopped)
         run.Stopped(QCoreApplication::translate(
             "Runs", "The run was stopped, so no book was written; a book made "

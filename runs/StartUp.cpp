@@ -1,5 +1,6 @@
 #include "runs/StartUp.h"
 
+#include "jobs/Requests.h"
 #include "listing/FolderListing.h"
 #include "runs/DocumentMarks.h"
 #include "runs/FolderLists.h"
@@ -69,7 +70,14 @@ Problems StartUp(Workspace &ws, MainWindow &window, const std::function<void()> 
     const Problems problems = LoadFolderLists(ws, window.Choices(), missing, selection);
     window.DocumentList().SetOrder(OrderOf(window.Choices()));
     window.PdfList().SetOrder(ListSorting(OrderOf(window.Choices()), selection.ownPdfOrder));
-    // A damaged order of the folder's own is said where the user looks first.
+    // What the defaults do that a user may not expect, then a damaged order of the folder's own,
+    // said where the user looks first.
+    selection.settings.choices = window.Choices();
+    QStringList hints;
+    for (const DefaultsHint &hint : DefaultsThatMatter(ws, selection, false))
+        hints.append(hint.text);
+    if (!hints.isEmpty())
+        window.StatusLine().SetText(hints.join(QStringLiteral("; ")));
     if (!selection.ownPdfOrderRead)
         window.StatusLine().SetText(selection.ownPdfOrderRead.message());
     ShowList(selection.documents, FileKind::Doc, window.DocumentList(), window.DocumentCount());

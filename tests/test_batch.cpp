@@ -440,8 +440,22 @@ void TestBatch::naturalOrderIsStoredAndOrdersTheBook()
     QVERIFY(folder.read("Quirefold.INI").contains("ListOrder=natural\r\n"));
     QCOMPARE(Batch({"--compile", folder.path()}).exitCode, 0); // stored for the folder
     QCOMPARE(titles(), QStringList({"Exhibit 1", "Exhibit 2", "Exhibit 10"}));
-    QCOMPARE(Batch({"--compile", "--list-order", "alphabetical", folder.path()}).exitCode, 0);
+    // Alphabetical, the order is named where it matters, as are documents of kinds not listed.
+    folder.touch({"Brief.docx", "Notes.docx", "Old.odt"});
+    const Result alphabetical =
+        Batch({"--compile", "--json", "--list-order", "alphabetical", folder.path()});
+    QCOMPARE(alphabetical.exitCode, 0);
     QCOMPARE(titles(), QStringList({"Exhibit 1", "Exhibit 10", "Exhibit 2"}));
+    QStringList warned;
+    for (const QJsonValue &problem :
+         QJsonDocument::fromJson(alphabetical.out.toUtf8()).object()["problems"].toArray())
+        warned << problem["severity"].toString() + ": " + problem["reason"].toString();
+    QCOMPARE(warned, QStringList({"warning: Exhibit 10.pdf comes before Exhibit 2.pdf; right-click "
+                                  "the list for Natural order",
+                                  "warning: 2 .DOCX documents are not listed; right-click the "
+                                  "documents list to list them",
+                                  "warning: 1 .ODT document is not listed; right-click the "
+                                  "documents list to list it"}));
     QCOMPARE(Batch({"--plan", "--list-order", "numeric", folder.path()}).exitCode, 2);
 }
 

@@ -122,26 +122,40 @@ void TestFolderChoices::settingsStep_data()
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<int>("check");
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("said"); // the status line at start-up
+    QTest::addColumn<QString>("said");      // the status line at start-up
+    QTest::addColumn<QStringList>("files"); // beside the settings
     QTest::newRow("no file: defaults") << QByteArray() << 1 << "CompiledPDFDocument.pdf"
-                                       << "";
+                                       << "" << QStringList();
     QTest::newRow("ticked") << QByteArray("[Settings]\r\nSlipSheet=1\r\nOutputName=b.pdf\r\n") << 1
                             << "b.pdf"
-                            << "";
+                            << "" << QStringList();
     QTest::newRow("grayed") << QByteArray("[Settings]\nSlipSheet=2\n") << 2 << ""
-                            << "";
+                            << "" << QStringList();
     QTest::newRow("no keys") << QByteArray("[Settings]\n") << 0 << ""
-                             << "";
+                             << "" << QStringList();
     QTest::newRow("a word") << QByteArray("[Settings]\nSlipSheet=yes\nOutputName=x\n") << 0 << "x"
-                            << "";
+                            << "" << QStringList();
     QTest::newRow("out of range") << QByteArray("[Settings]\nSlipSheet=5\n") << 0 << ""
-                                  << "";
+                                  << "" << QStringList();
     QTest::newRow("book choices")
         << QByteArray("[Settings]\nSlipSheet=1\nIndexPage=1\nPageNumbers=Page {n} of {total}\n"
                       "DocumentTypes=DOC DOCX\nCompactBook=1\n")
         << 1 << ""
         << "This folder's book: index in front, pages numbered 'Page {n} of {total}', made of "
-           ".DOC, .DOCX documents";
+           ".DOC, .DOCX documents"
+        << QStringList();
+    // What the defaults do that a user may not expect is said with the way to change it.
+    QTest::newRow("numbers by their value")
+        << QByteArray() << 1 << "CompiledPDFDocument.pdf"
+        << "Exhibit 10.pdf comes before Exhibit 2.pdf; right-click the list for Natural order"
+        << QStringList{"Exhibit 10.pdf", "Exhibit 2.pdf"};
+    QTest::newRow("natural order chosen")
+        << QByteArray("[Settings]\nListOrder=natural\n") << 0 << ""
+        << "This folder's book: in natural order" << QStringList{"Exhibit 10.pdf", "Exhibit 2.pdf"};
+    QTest::newRow("kinds not listed")
+        << QByteArray() << 1 << "CompiledPDFDocument.pdf"
+        << "1 .DOCX document is not listed; right-click the documents list to list it"
+        << QStringList{"Brief.docx", "Brief.doc"};
 }
 
 void TestFolderChoices::settingsStep()
@@ -150,9 +164,11 @@ void TestFolderChoices::settingsStep()
     QFETCH(int, check);
     QFETCH(QString, name);
     QFETCH(QString, said);
+    QFETCH(QStringList, files);
     TestFolder folder;
     if (!content.isEmpty())
         folder.write("Quirefold.INI", content);
+    folder.touch(files);
     MemoryWindow window;
     Workspace ws = InFolder(folder);
     StartUp(
@@ -160,8 +176,11 @@ void TestFolderChoices::settingsStep()
     QCOMPARE(SlipSheetValue(window.blankSheetOption.State()), check);
     QCOMPARE(window.bookName.Text(), name);
     QCOMPARE(window.statusLine.Text(), said);
-    QCOMPARE(QDir(folder.path()).entryList(QDir::Files),
-             content.isEmpty() ? QStringList() : QStringList({"Quirefold.INI"})); // writes nothing
+    QStringList kept = files;
+    if (!content.isEmpty())
+        kept.append("Quirefold.INI");
+    kept.sort();
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files, QDir::Name), kept); // writes nothing
 }
 
 void TestFolderChoices::runStoresSettingsThenBothLists()

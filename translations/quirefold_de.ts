@@ -1124,6 +1124,24 @@ DIESE DATEI WIRD ÜBERSPRUNGEN.</translation>
     </message>
 </context>
 <context>
+    <name>Jobs</name>
+    <message>
+        <source>%1 comes before %2; right-click the list for Natural order</source>
+        <translation>%1 steht vor %2; ein Rechtsklick auf die Liste bietet die natürliche Reihenfolge</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n .%1 document(s) are not listed; right-click the documents list to list them</source>
+        <translation>
+            <numerusform>%n .%1-Dokument ist nicht aufgeführt; ein Rechtsklick auf die Dokumentliste führt es auf</numerusform>
+            <numerusform>%n .%1-Dokumente sind nicht aufgeführt; ein Rechtsklick auf die Dokumentliste führt sie auf</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>the bookmark of %1 is titled &quot;%2&quot;, cut at its first dot; right-click the PDF list, Bookmark titles, File name without its extension, to keep the whole name</source>
+        <translation>das Lesezeichen von %1 heißt „%2“, am ersten Punkt abgeschnitten; ein Rechtsklick auf die PDF-Liste, Titel der Lesezeichen, Dateiname ohne Endung, behält den ganzen Namen</translation>
+    </message>
+</context>
+<context>
     <name>Recognition</name>
     <message>
         <source>Looking for scanned pages...</source>
@@ -1312,6 +1330,14 @@ sudo apt-get install %1</numerusform>
     <message>
         <source>in volumes of at most %1</source>
         <translation>in Bänden von höchstens %1</translation>
+    </message>
+    <message>
+        <source>%1 has no PDF yet; print it to PDF first</source>
+        <translation>%1 hat noch kein PDF; drucken Sie es zuerst als PDF</translation>
+    </message>
+    <message>
+        <source>%1 is newer than its PDF; print it to PDF again</source>
+        <translation>%1 ist neuer als sein PDF; drucken Sie es erneut als PDF</translation>
     </message>
 </context>
 <context>

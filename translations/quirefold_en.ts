@@ -77,6 +77,16 @@
     </message>
 </context>
 <context>
+    <name>Jobs</name>
+    <message numerus="yes">
+        <source>%n .%1 document(s) are not listed; right-click the documents list to list them</source>
+        <translation>
+            <numerusform>%n .%1 document is not listed; right-click the documents list to list it</numerusform>
+            <numerusform>%n .%1 documents are not listed; right-click the documents list to list them</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>Recognition</name>
     <message numerus="yes">
         <source>The scanned pages of %n PDF(s) were not made searchable: text recognition needs what is not installed here. Install it with:
