@@ -76,7 +76,8 @@ void PrintVolumes(QTextStream &out, const CompileRequest &request, const BookPla
     if (book.volumes.isEmpty())
         return;
     out << '\n'
-        << QCoreApplication::translate("Batch", "Volumes of at most %1:").arg(request.volumeLimit)
+        << QCoreApplication::translate("Batch", "Volumes of at most %1:")
+               .arg(VolumeLimit::Parse(request.volumeLimit)->Said())
         << '\n';
     for (const BookVolume &volume : book.volumes) {
         const BatchReport::Volume &reported = report.volumes.emplace_back(VolumeReport(volume));

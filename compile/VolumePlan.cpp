@@ -175,7 +175,7 @@ void CompileVolumes(const CompileRequest &request, const QStringList &paths,
                                          "%n PDF(s) alone larger than a volume may be (%2), so "
                                          "each makes a volume of its own: %1",
                                          nullptr, int(alone.size()))
-                 .arg(alone.join(QStringLiteral(", ")), limit.Text()),
+                 .arg(alone.join(QStringLiteral(", ")), limit.Said()),
              kProgramTitle, Notice::Icon::Warning});
         observer.Tell(result.notices.last());
         // Reported for each document, as scripts read it.
@@ -184,7 +184,7 @@ void CompileVolumes(const CompileRequest &request, const QStringList &paths,
             result.notices.append(
                 {QCoreApplication::translate("Book", "is alone larger than a volume may be (%1), "
                                                      "so it makes a volume of its own")
-                     .arg(limit.Text()),
+                     .arg(limit.Said()),
                  kProgramTitle, Notice::Icon::Warning, JoinPath(request.workingFolder, name)});
     }
     std::vector<std::unique_ptr<WholeFileWrite>> targets;

@@ -12,7 +12,7 @@ namespace qf {
 std::optional<VolumeLimit> VolumeLimit::Parse(const QString &text, QString *problem)
 {
     static const QRegularExpression form(
-        QStringLiteral("^\\s*(\\d+(?:\\.\\d+)?)\\s*(pages?|mb)\\s*$"),
+        QStringLiteral("^\\s*(\\d+(?:\\.\\d+)?)\\s*(pages?|seiten?|mb)\\s*$"),
         QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch match = form.match(text);
     const auto refuse = [&](const QString &why) {
@@ -23,7 +23,8 @@ std::optional<VolumeLimit> VolumeLimit::Parse(const QString &text, QString *prob
     if (!match.hasMatch())
         return refuse(QCoreApplication::translate(
             "Book", "is neither a number of pages (\"300 pages\") nor of megabytes (\"20 MB\")"));
-    const bool pages = match.captured(2).startsWith(QLatin1Char('p'), Qt::CaseInsensitive);
+    // German users write the pages as they say them.
+    const bool pages = !match.captured(2).startsWith(QLatin1Char('m'), Qt::CaseInsensitive);
     const double number = match.captured(1).toDouble();
     VolumeLimit limit;
     if (pages) {
@@ -39,6 +40,13 @@ std::optional<VolumeLimit> VolumeLimit::Parse(const QString &text, QString *prob
             return refuse(QCoreApplication::translate("Book", "needs at least 0.001 MB"));
     }
     return limit;
+}
+
+QString VolumeLimit::Said() const
+{
+    if (unit == Unit::Pages)
+        return QCoreApplication::translate("Book", "%n page(s)", nullptr, int(amount));
+    return Text();
 }
 
 QString VolumeLimit::Text() const

@@ -20,8 +20,10 @@ struct VolumeLimit {
 
     // "300 pages", "1 page", "20 MB", "2.5MB"; null, with why, for anything else.
     static std::optional<VolumeLimit> Parse(const QString &text, QString *problem = nullptr);
-    // As the settings file and the messages say it: "300 pages", "20 MB".
+    // As the settings file and scripts say it: "300 pages", "20 MB".
     QString Text() const;
+    // As people read it, in their language: "300 Seiten".
+    QString Said() const;
 };
 
 // A document of a later volume, as the index in the first volume lists it.

@@ -45,7 +45,10 @@ QString FolderChoicesLine(const BookChoices &choices)
     name(choices.linearized, QCoreApplication::translate("Runs", "for fast web view"));
     name(choices.ocr, QCoreApplication::translate("Runs", "scanned pages made searchable"));
     name(!choices.volumeLimit.isEmpty(),
-         QCoreApplication::translate("Runs", "in volumes of at most %1").arg(choices.volumeLimit));
+         QCoreApplication::translate("Runs", "in volumes of at most %1")
+             .arg(VolumeLimit::Parse(choices.volumeLimit)
+                      ? VolumeLimit::Parse(choices.volumeLimit)->Said()
+                      : choices.volumeLimit));
     name(choices.compactBook != defaults.compactBook,
          QCoreApplication::translate("Runs", "without object streams"));
     name(choices.documentTypes != defaults.documentTypes,

@@ -142,11 +142,16 @@ void TestVolumes::limitsAsTheyAreWritten_data()
                            << "300 pages";
     QTest::newRow("one page, any case") << " 1 Page "
                                         << "1 page";
+    QTest::newRow("pages in German, stored in English") << "8 Seiten"
+                                                        << "8 pages";
+    QTest::newRow("one page in German") << "1 seite"
+                                        << "1 page";
     QTest::newRow("megabytes") << "20 MB"
                                << "20 MB";
     QTest::newRow("a part of one") << "2.5mb"
                                    << "2.5 MB";
-    for (const char *refused : {"", "300", "0 pages", "1.5 pages", "20 GB", "-3 pages", "0 MB"})
+    for (const char *refused :
+         {"", "300", "0 pages", "1.5 pages", "20 GB", "-3 pages", "0 MB", "8 Seitenzahl"})
         QTest::newRow(qPrintable(QString("refused: '%1'").arg(refused))) << refused << "";
 }
 

@@ -612,7 +612,7 @@ Rückgabewert:
     </message>
     <message>
         <source>is neither a number of pages (&quot;300 pages&quot;) nor of megabytes (&quot;20 MB&quot;)</source>
-        <translation>ist weder eine Anzahl Seiten (&quot;300 pages&quot;) noch Megabyte (&quot;20 MB&quot;)</translation>
+        <translation>ist weder eine Anzahl Seiten (&quot;300 Seiten&quot;) noch Megabyte (&quot;20 MB&quot;)</translation>
     </message>
     <message>
         <source>needs a whole number of pages, at least 1</source>
@@ -677,6 +677,13 @@ Rückgabewert:
     <message>
         <source>is alone larger than a volume may be (%1), so it makes a volume of its own</source>
         <translation>ist allein größer, als ein Band sein darf (%1), und bildet daher einen eigenen Band</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n page(s)</source>
+        <translation>
+            <numerusform>%n Seite</numerusform>
+            <numerusform>%n Seiten</numerusform>
+        </translation>
     </message>
 </context>
 <context>

@@ -34,6 +34,13 @@
             <numerusform>%n PDFs are each larger than a volume may be (%2), so each makes a volume of its own: %1</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>%n page(s)</source>
+        <translation>
+            <numerusform>%n page</numerusform>
+            <numerusform>%n pages</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>Conversion</name>
