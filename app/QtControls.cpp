@@ -269,7 +269,12 @@ QString QtPlainTextBox::Text() const
 void QtPlainTextBox::SetText(const QString &text)
 {
     text_ = text;
-    FramePacer::Instance().Defer(widget_, [box = widget_, text] { box->setPlainText(text); });
+    // A line too long for its box is read whole in its tooltip, and by a screen reader.
+    FramePacer::Instance().Defer(widget_, [box = widget_, text] {
+        box->setPlainText(text);
+        box->setToolTip(text);
+        box->setAccessibleDescription(text);
+    });
 }
 
 void QtPlainTextBox::Refresh()

@@ -342,6 +342,12 @@ void TestMainWindow::startUpWithoutAUsableFolder()
     QVERIFY2(s.form->StatusLine().Text().startsWith(arguments.isEmpty() ? "No folder was given"
                                                                         : "The folder "),
              qPrintable(s.form->StatusLine().Text()));
+    // Longer than its box, it is whole in the line's tooltip and what a screen reader hears.
+    ShowWaitingChanges();
+    const auto *status = s.form->findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
+    QVERIFY(status);
+    QCOMPARE(status->toolTip(), s.form->StatusLine().Text());
+    QCOMPARE(status->accessibleDescription(), s.form->StatusLine().Text());
     // A folder chosen opens as one given at start-up.
     TestFolder chosen;
     chosen.touch({"a.doc", "b.pdf"});
