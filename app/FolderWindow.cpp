@@ -471,9 +471,13 @@ void FolderWindow::TakeOwnPdfOrder()
 
 void FolderWindow::AttachMenu(QListWidget *list, QMenu *menu, const QString &hint)
 {
-    // Said, as nothing on the window shows the menu.
+    // Said, as nothing on the window shows the menu: over the list's empty space, after each
+    // row's name, and on the count line under it, which a full list leaves in sight.
     list->setToolTip(hint);
     list->setAccessibleDescription(hint);
+    QLineEdit *count = list == documentListWidget_ ? documentCountWidget_ : pdfCountWidget_;
+    count->setToolTip(hint);
+    count->setAccessibleDescription(hint);
     // Opened by a right click or the menu key, never during a run.
     list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list, &QWidget::customContextMenuRequested, this, [this, list, menu](QPoint at) {

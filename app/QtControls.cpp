@@ -175,6 +175,22 @@ QIcon MarkIcon(MarkShape shape, const QSize &size)
 
 } // namespace
 
+namespace {
+
+// A row's tooltip: its name whole, as a long one is cut in the list, what its mark means, and the
+// list's own hint, which the rows of a full list would otherwise hide.
+QString RowTip(const QString &name, const QString &meaning, const QString &hint)
+{
+    QString tip = name;
+    if (!meaning.isEmpty())
+        tip += QLatin1Char('\n') + meaning;
+    if (!hint.isEmpty())
+        tip += QStringLiteral("\n\n") + hint;
+    return tip;
+}
+
+} // namespace
+
 void QtTickList::SetMark(int index, const QString &meaning)
 {
     QListWidgetItem *item = widget_->item(index);
@@ -189,7 +205,7 @@ void QtTickList::SetMark(int index, const QString &meaning)
                                                                : dot);
     // A screen reader says what the mark means; the tooltip shows a long name whole.
     item->setData(Qt::AccessibleDescriptionRole, meaning);
-    item->setToolTip(meaning.isEmpty() ? item->text() : item->text() + QLatin1Char('\n') + meaning);
+    item->setToolTip(RowTip(item->text(), meaning, widget_->toolTip()));
 }
 
 void QtTickList::AddItem(const QString &text)
@@ -198,7 +214,7 @@ void QtTickList::AddItem(const QString &text)
     const int row = SortedInsertRow(
         widget_->count(), [this](int i) { return widget_->item(i)->text(); }, text, sorting_);
     auto *item = new QListWidgetItem(text);
-    item->setToolTip(text); // a name too long for the list shows whole
+    item->setToolTip(RowTip(text, {}, widget_->toolTip()));
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     item->setCheckState(Qt::Unchecked);
     widget_->insertItem(row, item);

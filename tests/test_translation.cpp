@@ -111,7 +111,9 @@ void TestTranslation::theWindowSpeaksGerman()
     QCOMPARE(button("Command3")->text(), QStringLiteral("&Buch erstellen"));
     QCOMPARE(form.PdfCount().Text(), QStringLiteral("2 PDF-Datei(en) im Ordner gefunden."));
     QCOMPARE(form.findChild<QListWidget *>("List1")->item(0)->toolTip(),
-             QStringLiteral("c.doc\nNoch keine PDF-Datei"));
+             QStringLiteral(
+                 "c.doc\nNoch keine PDF-Datei\n\nRechtsklick oder Men\u00fctaste f\u00fcr die "
+                 "aufgef\u00fchrten Dokumentarten"));
     // Each caption fits its control, and no two access keys are alike, Stop's among them.
     QStringList keys{
         QKeySequence::mnemonic(QCoreApplication::translate("Window", "&Stop")).toString()};
