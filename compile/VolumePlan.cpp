@@ -147,6 +147,30 @@ VolumePlan PlanVolumes(const CompileRequest &request, const QStringList &paths,
     return plan;
 }
 
+// Tells what one volume's compile does as steps of the whole job: its documents counted from
+// where the volume starts, out of all the documents.
+class InTheWholeJob : public JobObserver {
+public:
+    InTheWholeJob(JobObserver &whole, int first, int total)
+        : whole_(whole), first_(first), total_(total)
+    {}
+    void Doing(const QString &what) override { whole_.Doing(what); }
+    void At(const QString &file, int step) override
+    {
+        whole_.At(file, step < 0 ? step : first_ + step);
+    }
+    void Entry(int index) override { whole_.Entry(first_ + index); }
+    void Progress(int done, int) override { whole_.Progress(first_ + done, total_); }
+    void Made(const QString &path) override { whole_.Made(path); }
+    void Tell(const Notice &notice) override { whole_.Tell(notice); }
+    void Waiting() override { whole_.Waiting(); }
+    bool StopRequested() override { return whole_.StopRequested(); }
+
+private:
+    JobObserver &whole_;
+    const int first_, total_;
+};
+
 } // namespace
 
 void RemoveStaleVolumes(const CompileRequest &request, const QStringList &kept)
@@ -199,8 +223,9 @@ void CompileVolumes(const CompileRequest &request, const QStringList &paths,
         auto &target = targets.emplace_back(std::make_unique<WholeFileWrite>());
         CompileResult made(request.blankSheets);
         const Status begun = target->Begin(path, request.workingFolder);
+        InTheWholeJob inTheWhole(observer, cut.first, int(paths.size()));
         const bool written =
-            begun && WriteBook(part, paths.mid(cut.first, cut.count), *target, observer, made);
+            begun && WriteBook(part, paths.mid(cut.first, cut.count), *target, inTheWhole, made);
         result.problems.add(begun);
         result.problems.merge(made.problems);
         result.notes.merge(made.notes);

@@ -382,8 +382,10 @@ void TestVolumes::batchStoresTheLimitAndReportsTheVolumes()
     // A document over the limit is named as the file a warning is about.
     QProcess batch;
     batch.start(QStringLiteral(QUIREFOLD_BATCH),
-                {"--compile", "--volume-limit", "2 pages", "--json", "--quiet", f.folder.path()});
+                {"--compile", "--volume-limit", "2 pages", "--json", f.folder.path()});
     QVERIFY(batch.waitForFinished(60000));
+    // Counted over the whole job, not each volume's.
+    QVERIFY(batch.readAllStandardError().contains("compile (3/3): c.pdf"));
     const QJsonArray problems =
         QJsonDocument::fromJson(batch.readAllStandardOutput()).object()["problems"].toArray();
     QCOMPARE(problems.size(), 1);
