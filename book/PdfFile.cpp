@@ -132,33 +132,12 @@ QByteArray RebuiltEnd(const QByteArray &bytes)
 
 Repairs RepairsOf(PdfFile &file)
 {
-    // Quirks that viewers read as qpdf does: the source shows the same in the book as alone.
-    static const char *const kLossless[] = {
-        "dictionary has duplicated key",
-        "object has offset 0",
-        "empty object treated as null",
-        "xref not found",
-        "Attempting to reconstruct cross-reference table",
-        "expected endobj",
-        "expected endstream",
-        "stream length",
-        "stream keyword followed by carriage return only",
-        "stream keyword not followed by proper line terminator",
-        "reported number of objects",
-        // Its form, as qpdf walks it: what no viewer takes for a field either.
-        "not reachable from /AcroForm",
-        "while traversing /AcroForm",
-        "ignoring attempt to set a",
-    };
     Repairs repairs;
     for (const QPDFExc &warning : file.pdf.getWarnings()) {
         const std::string &detail = warning.getMessageDetail();
         if (detail == "file is damaged")
             continue; // said beside every repair
-        const bool lossless =
-            std::any_of(std::begin(kLossless), std::end(kLossless),
-                        [&](const char *quirk) { return detail.find(quirk) != std::string::npos; });
-        QString &first = lossless ? repairs.lossless : repairs.lossy;
+        QString &first = LosesNothing(detail) ? repairs.lossless : repairs.lossy;
         if (first.isEmpty())
             first = InUserWords(detail);
     }

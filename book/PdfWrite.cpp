@@ -1,7 +1,6 @@
 #include "book/PdfWrite.h"
 
 #include "book/DamageWords.h"
-
 #include "book/ObjectWriter.h"
 
 #include "store/WholeFile.h"

@@ -1,7 +1,6 @@
 #include "book/SourcePiece.h"
 
 #include "book/DamageWords.h"
-
 #include "book/Import.h"
 #include "book/PdfWrite.h"
 #include "book/StructureWalk.h"

@@ -91,11 +91,7 @@ CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, 
             result.book = outputPath;
             RemoveStaleVolumes(request, {request.bookName});
         } else {
-            result.problems.add(Status::Failed(
-                outputPath,
-                QCoreApplication::translate(
-                    "Book", "the book could not be finished (%1), so no book was written")
-                    .arg(committed.reason())));
+            result.problems.add(BookNotFinished(outputPath, committed.reason()));
         }
     }
     // A desktop without a PDF viewer says so only on standard error: the window says it too.

@@ -328,14 +328,19 @@ bool MakeBook(const CompileRequest &request, const QStringList &paths, const Boo
     assembly.damage.MoveTo(result.problems);
     FreeLater(std::move(book));
     if (!done)
-        result.problems.add(Status::Failed(
-            outputPath, QCoreApplication::translate(
-                            "Book", "the book could not be finished (%1), so no book was written")
-                            .arg(done.reason())));
+        result.problems.add(BookNotFinished(outputPath, done.reason()));
     return done.ok();
 }
 
 } // namespace
+
+Status BookNotFinished(const QString &path, const QString &reason)
+{
+    return Status::Failed(path,
+                          QCoreApplication::translate(
+                              "Book", "the book could not be finished (%1), so no book was written")
+                              .arg(reason));
+}
 
 bool WriteBook(const CompileRequest &request, const QStringList &paths, WholeFileWrite &target,
                JobObserver &observer, CompileResult &result)
@@ -362,11 +367,7 @@ bool WriteBook(const CompileRequest &request, const QStringList &paths, WholeFil
     if (request.linearized)
         if (const Status laidOut = Linearize(firstPass.TemporaryPath(), objectStreams, target);
             !laidOut) {
-            result.problems.add(Status::Failed(
-                outputPath,
-                QCoreApplication::translate(
-                    "Book", "the book could not be finished (%1), so no book was written")
-                    .arg(laidOut.reason())));
+            result.problems.add(BookNotFinished(outputPath, laidOut.reason()));
             return false;
         }
     result.bytes = QFileInfo(target.TemporaryPath()).size();

@@ -22,6 +22,8 @@ QString OwnTitle(QPDF &pdf);
 // failed (each said in the result).
 bool WriteBook(const CompileRequest &request, const QStringList &paths, WholeFileWrite &target,
                JobObserver &observer, CompileResult &result);
+// The failure of a book at path that could not be finished, for reason.
+Status BookNotFinished(const QString &path, const QString &reason);
 // The book's size as written, counted, not written; -1 when no page went in.
 long long MeasureBook(const CompileRequest &request, const QStringList &paths, BookPlan *plan);
 

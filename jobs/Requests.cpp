@@ -59,18 +59,18 @@ QList<DefaultsHint> DefaultsThatMatter(const Workspace &ws, const FolderSelectio
     QList<DefaultsHint> hints;
     const BookChoices &choices = selection.settings.choices;
     const QStringList &pdfs = selection.pdfs.names;
-    // The first two names, in list order, that their numbers' values put the other way round.
+    // The first neighbours in the list that their numbers' values put the other way round: a
+    // list out of the natural order has such neighbours.
     if (!choices.naturalOrder && selection.ownPdfOrder.isEmpty())
-        for (qsizetype i = 0; i < pdfs.size() && hints.isEmpty(); ++i)
-            for (qsizetype j = i + 1; j < pdfs.size(); ++j)
-                if (ListOrderLess(pdfs.at(j), pdfs.at(i), ListOrder::Natural)) {
-                    hints.append({{},
-                                  QCoreApplication::translate(
-                                      "Jobs", "%1 comes before %2; right-click the list for "
-                                              "Natural order")
-                                      .arg(pdfs.at(i), pdfs.at(j))});
-                    break;
-                }
+        for (qsizetype i = 0; i + 1 < pdfs.size(); ++i)
+            if (ListOrderLess(pdfs.at(i + 1), pdfs.at(i), ListOrder::Natural)) {
+                hints.append(
+                    {{},
+                     QCoreApplication::translate(
+                         "Jobs", "%1 comes before %2; right-click the list for Natural order")
+                         .arg(pdfs.at(i), pdfs.at(i + 1))});
+                break;
+            }
     // Documents of the kinds not listed, by kind.
     if (!ws.WorkingFolder.isEmpty()) {
         const QStringList files = QDir(ws.WorkingFolder).entryList(QDir::Files);
