@@ -2,6 +2,7 @@
 
 #include <qpdf/QPDFPageDocumentHelper.hh>
 
+#include <algorithm>
 #include <cmath>
 
 namespace qf {
@@ -9,16 +10,128 @@ namespace {
 
 constexpr double kWidth = 595.276, kHeight = 841.89; // A4
 constexpr double kMargin = 72;
+constexpr double kRight = kWidth - kMargin;
 constexpr double kTitleSize = 16;
 constexpr double kLineSize = 11;
-constexpr double kLeading = 18;
+constexpr double kLeading = 18;     // from one entry to the next
+constexpr double kLineLeading = 13; // within an entry wrapped onto more lines
 constexpr double kTitleBaseline = kHeight - kMargin - kTitleSize;
 constexpr double kFirstLineBelowTitle = kTitleBaseline - 2.5 * kLeading;
 constexpr double kFirstLineOnPage = kHeight - kMargin - kLineSize;
 
-int LinesFrom(double firstBaseline)
+double LeaderWidth(const EmbeddedFont &font)
 {
-    return int(std::floor((firstBaseline - kMargin) / kLeading)) + 1;
+    return font.Width(QStringLiteral(" ."), kLineSize);
+}
+
+// Where text may be cut after its first characters (at least one), never inside a surrogate pair.
+bool CutAt(const QString &text, qsizetype at)
+{
+    return at > 0 && at < text.size() && !text.at(at).isLowSurrogate();
+}
+
+// The longest start of text no wider than width; at least one character.
+qsizetype FittingStart(const EmbeddedFont &font, const QString &text, double width)
+{
+    qsizetype fits = 1;
+    while (fits < text.size() && text.at(fits).isLowSurrogate())
+        ++fits;
+    for (qsizetype at = fits + 1; at < text.size(); ++at)
+        if (CutAt(text, at)) {
+            if (font.Width(text.left(at), kLineSize) > width)
+                break;
+            fits = at;
+        }
+    return fits;
+}
+
+// Where the shortest end of text no wider than width starts; at least one character stays before.
+qsizetype FittingEnd(const EmbeddedFont &font, const QString &text, double width)
+{
+    for (qsizetype at = 1; at < text.size(); ++at)
+        if (CutAt(text, at) && font.Width(text.mid(at), kLineSize) <= width)
+            return at;
+    return text.size() - 1;
+}
+
+// The title's lines: words filled into width, the last line into lastWidth so the leaders and
+// the number fit after it. A word too wide for a line is cut.
+QStringList Wrapped(const EmbeddedFont &font, const QString &title, double width, double lastWidth)
+{
+    QStringList lines;
+    QString line;
+    for (const QString &word : title.split(u' ', Qt::SkipEmptyParts)) {
+        const QString joined = line.isEmpty() ? word : line + u' ' + word;
+        if (font.Width(joined, kLineSize) <= width) {
+            line = joined;
+            continue;
+        }
+        if (!line.isEmpty())
+            lines.append(line);
+        line = word;
+        while (line.size() > 1 && font.Width(line, kLineSize) > width) {
+            const qsizetype fits = FittingStart(font, line, width);
+            lines.append(line.left(fits));
+            line = line.mid(fits);
+        }
+    }
+    if (line.size() > 1 && font.Width(line, kLineSize) > lastWidth) {
+        // The last words that fit beside the number go onto a line of their own; when not even
+        // the last word does, its end.
+        QStringList words = line.split(u' ');
+        QString end;
+        while (words.size() > 1 &&
+               font.Width(words.last() + (end.isEmpty() ? QString() : u' ' + end), kLineSize) <=
+                   lastWidth)
+            end = end.isEmpty() ? words.takeLast() : words.takeLast() + u' ' + end;
+        if (end.isEmpty()) {
+            const QString word = words.takeLast();
+            const qsizetype cut = FittingEnd(font, word, lastWidth);
+            words.append(word.left(cut));
+            end = word.mid(cut);
+        }
+        lines.append(words.join(u' '));
+        line = end;
+    }
+    lines.append(line);
+    return lines;
+}
+
+// One line of the index where it is set.
+struct Row {
+    qsizetype entry;
+    QString text;
+    bool last; // the entry's last line, with the leaders and the number
+    int page;  // of the index, zero-based
+    double baseline;
+};
+
+// The index's lines, page by page. An entry stays on one page when a page can hold it.
+std::vector<Row> LaidOut(const EmbeddedFont &font, const QStringList &titles, double numberWidth)
+{
+    const double width = kRight - kMargin;
+    const double lastWidth =
+        std::max(width / 3, width - std::min(numberWidth, width / 2) - 4 * LeaderWidth(font));
+    std::vector<Row> rows;
+    int page = 0;
+    double baseline = kFirstLineBelowTitle;
+    for (qsizetype entry = 0; entry < titles.size(); ++entry) {
+        const QStringList lines = Wrapped(font, titles.at(entry), width, lastWidth);
+        const double height = double(lines.size() - 1) * kLineLeading;
+        if (baseline - height < kMargin && kFirstLineOnPage - height >= kMargin) {
+            ++page;
+            baseline = kFirstLineOnPage;
+        }
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (baseline < kMargin) {
+                ++page;
+                baseline = kFirstLineOnPage;
+            }
+            rows.push_back({entry, lines.at(i), i == lines.size() - 1, page, baseline});
+            baseline -= i == lines.size() - 1 ? kLeading : kLineLeading;
+        }
+    }
+    return rows;
 }
 
 // A link to page (zero-based) of the file name beside the book.
@@ -72,13 +185,21 @@ QPDFObjectHandle NewPage(QPDF &book, QPDFObjectHandle resources, const QByteArra
 
 } // namespace
 
-int IndexPageCount(qsizetype lines)
+double IndexNumberWidth(const EmbeddedFont &font, const QStringList &numbers)
 {
-    const int first = LinesFrom(kFirstLineBelowTitle), other = LinesFrom(kFirstLineOnPage);
-    return lines <= first ? 1 : 1 + int((lines - first + other - 1) / other);
+    double widest = 0;
+    for (const QString &number : numbers)
+        widest = std::max(widest, font.Width(number, kLineSize));
+    return widest;
 }
 
-void PutIndexInFront(QPDF &book, const QString &bookTitle, const QList<IndexLine> &lines,
+int IndexPageCount(const EmbeddedFont &font, const QStringList &titles, double numberWidth)
+{
+    const std::vector<Row> rows = LaidOut(font, titles, numberWidth);
+    return rows.empty() ? 1 : rows.back().page + 1;
+}
+
+void PutIndexInFront(QPDF &book, const QString &bookTitle, const QList<IndexLine> &lines, int pages,
                      bool blankPageAfter, EmbeddedFont &font)
 {
     QPDFObjectHandle resources = QPDFObjectHandle::newDictionary();
@@ -87,12 +208,16 @@ void PutIndexInFront(QPDF &book, const QString &bookTitle, const QList<IndexLine
     resources.replaceKey("/Font", fonts);
     resources = book.makeIndirectObject(resources);
 
+    QStringList titles, numbers;
+    for (const IndexLine &line : lines) {
+        titles.append(line.title);
+        numbers.append(line.pageNumber);
+    }
+    const std::vector<Row> rows = LaidOut(font, titles, IndexNumberWidth(font, numbers));
     std::vector<QPDFObjectHandle> made;
-    QByteArray content =
-        "0 g\n" + Text(font, Fitted(font, bookTitle, kTitleSize, kWidth - 2 * kMargin), kTitleSize,
-                       kMargin, kTitleBaseline);
+    QByteArray content = "0 g\n" + Text(font, Fitted(font, bookTitle, kTitleSize, kRight - kMargin),
+                                        kTitleSize, kMargin, kTitleBaseline);
     QPDFObjectHandle annotations = QPDFObjectHandle::newArray();
-    double baseline = kFirstLineBelowTitle;
     const auto finishPage = [&] {
         QPDFObjectHandle page = NewPage(book, resources, content);
         if (annotations.getArrayNItems() > 0)
@@ -100,38 +225,46 @@ void PutIndexInFront(QPDF &book, const QString &bookTitle, const QList<IndexLine
         made.push_back(page);
         content = "0 g\n";
         annotations = QPDFObjectHandle::newArray();
-        baseline = kFirstLineOnPage;
     };
-    const double dotsWidth = font.Width(QStringLiteral(" ."), kLineSize);
-    for (const IndexLine &line : lines) {
-        if (baseline < kMargin)
+    const double dotsWidth = LeaderWidth(font);
+    double top = 0; // of the entry's lines on this page
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const Row &row = rows.at(r);
+        while (int(made.size()) < row.page)
             finishPage();
-        const double right = kWidth - kMargin;
-        const double numberWidth = font.Width(line.pageNumber, kLineSize);
-        const QString title =
-            Fitted(font, line.title, kLineSize, right - kMargin - numberWidth - 4 * dotsWidth);
-        content += Text(font, title, kLineSize, kMargin, baseline);
-        content += Text(font, line.pageNumber, kLineSize, right - numberWidth, baseline);
-        // Leaders from the title's end to a dot's room before the number, each dot on one grid
-        // down the page, as a typesetter sets them: the grid starts at the margin.
-        const int first = int(std::ceil(font.Width(title, kLineSize) / dotsWidth));
-        const int dots =
-            int(std::floor((right - numberWidth - dotsWidth - kMargin) / dotsWidth)) - first;
-        if (dots > 0)
-            content += Text(font, QStringLiteral(" .").repeated(dots), kLineSize,
-                            kMargin + first * dotsWidth, baseline);
+        if (r == 0 || rows.at(r - 1).entry != row.entry || rows.at(r - 1).page != row.page)
+            top = row.baseline + kLineSize;
+        const IndexLine &line = lines.at(row.entry);
+        content += Text(font, row.text, kLineSize, kMargin, row.baseline);
+        if (row.last) {
+            const double numberWidth = font.Width(line.pageNumber, kLineSize);
+            content += Text(font, line.pageNumber, kLineSize, kRight - numberWidth, row.baseline);
+            // Leaders from the title's end to a dot's room before the number, each dot on one
+            // grid down the page, as a typesetter sets them: the grid starts at the margin.
+            const int first = int(std::ceil(font.Width(row.text, kLineSize) / dotsWidth));
+            const int dots =
+                int(std::floor((kRight - numberWidth - dotsWidth - kMargin) / dotsWidth)) - first;
+            if (dots > 0)
+                content += Text(font, QStringLiteral(" .").repeated(dots), kLineSize,
+                                kMargin + first * dotsWidth, row.baseline);
+        }
+        if (r + 1 < rows.size() && rows.at(r + 1).entry == row.entry &&
+            rows.at(r + 1).page == row.page)
+            continue;
         QPDFObjectHandle link =
             QPDFObjectHandle::parse("<< /Type /Annot /Subtype /Link /Border [0 0 0] /F 4 >>");
-        link.replaceKey("/Rect", Rectangle(kMargin, baseline - 4, right, baseline + kLineSize));
+        link.replaceKey("/Rect", Rectangle(kMargin, row.baseline - 4, kRight, top));
         if (line.file.isEmpty())
             link.replaceKey("/Dest", QPDFObjectHandle::newArray(
                                          {line.page, QPDFObjectHandle::newName("/Fit")}));
         else
             link.replaceKey("/A", RemoteLink(line.file, line.filePage));
         annotations.appendItem(book.makeIndirectObject(link));
-        baseline -= kLeading;
     }
-    finishPage();
+    // Pages asked beyond what the entries need stay empty: a set's plan counted them.
+    const int needed = rows.empty() ? 1 : rows.back().page + 1;
+    while (int(made.size()) < std::max(pages, needed))
+        finishPage();
     if (blankPageAfter)
         made.push_back(NewPage(book, QPDFObjectHandle::newDictionary(), QByteArray()));
     // The first goes in through qpdf, which flattens the page tree; the others straight into

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace qf {
 
@@ -21,13 +22,18 @@ struct IndexLine {
     int filePage = 0;
 };
 
-// How many pages the index of so many lines takes.
-int IndexPageCount(qsizetype lines);
+// The room the index keeps for its page numbers: the widest of them.
+double IndexNumberWidth(const EmbeddedFont &font, const QStringList &numbers);
 
-// Puts the index in front of the book's pages, on A4: the book's title, then a line per document
-// with dotted leaders to its page's number, over as many pages as the lines need. A blank page
-// follows when asked. Every line links to its page.
-void PutIndexInFront(QPDF &book, const QString &bookTitle, const QList<IndexLine> &lines,
+// How many pages the index of these titles takes, each title wrapped onto as many lines as it
+// needs, its last line leaving numberWidth for the page number.
+int IndexPageCount(const EmbeddedFont &font, const QStringList &titles, double numberWidth);
+
+// Puts the index in front of the book's pages, on A4: the book's title, then an entry per
+// document, its title wrapped, with dotted leaders on its last line to its page's number, over at
+// least pages pages (more when the entries need them). A blank page follows when asked. Every
+// entry links to its page over all its lines.
+void PutIndexInFront(QPDF &book, const QString &bookTitle, const QList<IndexLine> &lines, int pages,
                      bool blankPageAfter, EmbeddedFont &font);
 
 } // namespace qf

@@ -52,17 +52,49 @@ int BookBundle::PutIndexInFront(QPDF &book, BookLayout &layout)
     if (!index_ || !font_ || layout.Empty())
         return 0;
     QList<IndexLine> lines;
+    QStringList titles;
     const std::vector<QPDFObjectHandle> &pages = book.getAllPages();
     for (const PlacedDocument &doc : layout.Documents())
-        if (doc.status)
+        if (doc.status) {
             lines.append({doc.title, QString(), pages.at(size_t(doc.startPage))});
+            titles.append(doc.title);
+        }
     const qsizetype own = lines.size();
     // The later volumes' documents, each line a link into its volume.
-    for (const IndexedElsewhere &doc : place_.later)
+    QStringList laterNumbers;
+    for (const IndexedElsewhere &doc : place_.later) {
         lines.append({doc.title, IndexNumber(doc.number, place_.numberedTotal, doc.volume),
                       QPDFObjectHandle(), doc.volumeFile, doc.page});
-    const int indexPages = IndexPageCount(lines.size());
-    const int blank = blankSheets_ && indexPages % 2 == 1 ? 1 : 0;
+        titles.append(doc.title);
+        laterNumbers.append(lines.last().pageNumber);
+    }
+    const int body = layout.TotalPages();
+    const auto blankAfter = [&](int indexPages) {
+        return blankSheets_ && indexPages % 2 == 1 ? 1 : 0;
+    };
+    // The numbers the index shows, were it so many pages long.
+    const auto numbersWith = [&](int indexPages) {
+        const int front = indexPages + blankAfter(indexPages);
+        QStringList numbers = laterNumbers;
+        for (const PlacedDocument &doc : layout.Documents())
+            if (doc.status)
+                numbers.append(place_.volume > 0
+                                   ? IndexNumber(place_.firstNumber + doc.startPage + front,
+                                                 place_.numberedTotal, place_.volume)
+                                   : Number(doc.startPage + front, body + front));
+        return numbers;
+    };
+    // Longer numbers may wrap a title onto another line, so the count settles by trying; a count
+    // that would shrink again keeps the longer index, its last page partly empty.
+    int indexPages = std::max(place_.indexPages, 1);
+    for (;;) {
+        const int needed =
+            IndexPageCount(*font_, titles, IndexNumberWidth(*font_, numbersWith(indexPages)));
+        if (needed <= indexPages)
+            break;
+        indexPages = needed;
+    }
+    const int blank = blankAfter(indexPages);
     layout.PutInFront(QCoreApplication::translate("Bundle", "Index"), indexPages, blank);
     qsizetype line = 0;
     for (const PlacedDocument &doc : layout.Documents())
@@ -71,8 +103,17 @@ int BookBundle::PutIndexInFront(QPDF &book, BookLayout &layout)
                                            ? IndexNumber(place_.firstNumber + doc.startPage,
                                                          place_.numberedTotal, place_.volume)
                                            : Number(doc.startPage, layout.TotalPages());
-    qf::PutIndexInFront(book, title_, lines, blank == 1, *font_);
+    qf::PutIndexInFront(book, title_, lines, indexPages, blank == 1, *font_);
     return indexPages + blank;
+}
+
+int BookBundle::IndexPagesInSet(const QStringList &titles, int volumes, int mostPages) const
+{
+    if (!index_ || !font_ || titles.isEmpty())
+        return 0;
+    // Numbers are decimal, all digits of one width: the last number is the widest.
+    return IndexPageCount(*font_, titles,
+                          IndexNumberWidth(*font_, {IndexNumber(mostPages, mostPages, volumes)}));
 }
 
 Status BookBundle::Finish(QPDF &book, BookLayout &layout, const StandIns *standIns)

@@ -25,6 +25,9 @@ public:
     // Puts the index in front of the assembled documents, with a blank sheet after it when blank
     // sheets are on and it ends on an odd page; the layout moves along. The pages put in front.
     int PutIndexInFront(QPDF &book, BookLayout &layout);
+    // The pages the first volume's index takes at most (its blank sheet aside), in a set of
+    // volumes of mostPages pages in all whose documents have these titles.
+    int IndexPagesInSet(const QStringList &titles, int volumes, int mostPages) const;
     // Numbers every page and names the documents' start pages in the layout; then the font goes
     // in. Once all pages are in and the document-level data is finished.
     // standIns: the pages written apart, prepared by StampChange.

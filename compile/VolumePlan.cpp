@@ -1,7 +1,7 @@
 #include "compile/VolumePlan.h"
 
 #include "book/PdfFile.h"
-#include "bundle/IndexPages.h"
+#include "compile/BookBundle.h"
 #include "compile/MakeBook.h"
 #include "core/Workspace.h"
 #include "store/WholeFile.h"
@@ -40,13 +40,28 @@ DocumentFacts ReadDocumentFacts(const CompileRequest &request, const QStringList
     return facts;
 }
 
-// The pages an index of so many lines takes in front, its blank sheet included.
-int IndexPagesFor(const CompileRequest &request, int lines)
+// The pages of the first volume's index (its blank sheet aside): as many as the set's widest
+// numbers can need.
+int PlannedIndexPages(const CompileRequest &request, const DocumentFacts &facts)
 {
-    if (!request.indexPage || lines == 0)
+    if (!request.indexPage)
         return 0;
-    const int pages = IndexPageCount(lines);
-    return pages + (request.blankSheets && pages % 2 == 1 ? 1 : 0);
+    QStringList titles;
+    for (qsizetype d = 0; d < facts.pages.size(); ++d)
+        if (facts.pages.at(d) > 0)
+            titles.append(facts.titles.at(d));
+    if (titles.isEmpty())
+        return 0;
+    const BookBundle bundle(request);
+    const int documents = int(facts.pages.size());
+    const int body = VolumePages(facts.pages, request.blankSheets, {0, documents});
+    for (int pages = 1;;) {
+        const int needed =
+            bundle.IndexPagesInSet(titles, documents, request.place.firstNumber + body + pages + 1);
+        if (needed == 0 || needed <= pages)
+            return needed == 0 ? 0 : pages;
+        pages = needed;
+    }
 }
 
 // The request for one volume: the documents of cut, in its place in the set; the first holds
@@ -68,6 +83,7 @@ struct VolumePlan {
     int total = 0;
     QList<IndexedElsewhere> later;                 // the later volumes' documents, for the index
     QList<std::pair<int, InAnotherVolume>> placed; // each document's volume (zero-based), place
+    int indexPages = 0; // the first volume's index's, its blank sheet aside
 };
 
 // Where each document of the later volumes starts, for the index in the first.
@@ -113,15 +129,18 @@ VolumePlan PlanVolumes(const CompileRequest &request, const QStringList &paths,
                        const VolumeLimit &limit)
 {
     const DocumentFacts facts = ReadDocumentFacts(request, paths);
+    VolumePlan plan;
     const int documents = int(facts.pages.size());
-    const int front = IndexPagesFor(request, int(documents - facts.pages.count(0)));
+    plan.indexPages = PlannedIndexPages(request, facts);
+    const int front = plan.indexPages + (request.blankSheets && plan.indexPages % 2 == 1 ? 1 : 0);
     // A volume is measured as it will be written, where the set's numbers, volume names and
     // pages are unknown yet as wide as they can be: it is never larger than measured.
     const int most = front + VolumePages(facts.pages, request.blankSheets, {0, documents});
     const QString widest = VolumeName(request.bookName, documents, documents);
     const auto bytesOf = [&](int first, int count, int pagesBefore) {
         VolumePlace place{
-            first == 0 ? 1 : documents, request.place.firstNumber + pagesBefore, most, {}, {}};
+            first == 0 ? 1 : documents,      request.place.firstNumber + pagesBefore, most, {}, {},
+            first == 0 ? plan.indexPages : 0};
         for (int d = 0; d < documents; ++d) {
             if (d >= first && d < first + count)
                 continue;
@@ -132,7 +151,6 @@ VolumePlan PlanVolumes(const CompileRequest &request, const QStringList &paths,
         return MeasureBook(VolumeRequest(request, {first, count}, documents, place),
                            paths.mid(first, count), nullptr);
     };
-    VolumePlan plan;
     // A document's file's size says roughly its share of a volume's bytes.
     QList<qint64> weights;
     for (qsizetype d = 0; d < paths.size(); ++d)
@@ -218,7 +236,8 @@ void CompileVolumes(const CompileRequest &request, const QStringList &paths,
         const CompileRequest part =
             VolumeRequest(request, cut, volumes,
                           {i + 1, request.place.firstNumber + numberedBefore, plan.total,
-                           i == 0 ? plan.later : QList<IndexedElsewhere>(), OtherVolumes(plan, i)});
+                           i == 0 ? plan.later : QList<IndexedElsewhere>(), OtherVolumes(plan, i),
+                           i == 0 ? plan.indexPages : 0});
         const QString path = BookPath(request.workingFolder, part.bookName);
         auto &target = targets.emplace_back(std::make_unique<WholeFileWrite>());
         CompileResult made(request.blankSheets);
@@ -262,10 +281,11 @@ void MeasureVolumes(const CompileRequest &request, const QStringList &paths,
     int before = 0;
     for (int i = 0; i < count; ++i) {
         const VolumeCut &cut = volumes.cuts.at(i);
-        const CompileRequest part = VolumeRequest(
-            request, cut, count,
-            {i + 1, request.place.firstNumber + before, volumes.total,
-             i == 0 ? volumes.later : QList<IndexedElsewhere>(), OtherVolumes(volumes, i)});
+        const CompileRequest part =
+            VolumeRequest(request, cut, count,
+                          {i + 1, request.place.firstNumber + before, volumes.total,
+                           i == 0 ? volumes.later : QList<IndexedElsewhere>(),
+                           OtherVolumes(volumes, i), i == 0 ? volumes.indexPages : 0});
         BookPlan volume;
         MeasureBook(part, paths.mid(cut.first, cut.count), &volume);
         plan.volumes.append(

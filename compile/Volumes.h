@@ -42,6 +42,7 @@ struct VolumePlace {
     int numberedTotal = 0;               // what {total} says: the set's pages; 0: the book's own
     QList<IndexedElsewhere> later;       // the later volumes' documents, for the first one's index
     std::vector<InAnotherVolume> others; // the other volumes' documents, for links to them
+    int indexPages = 0;                  // the first one's index takes at least, as planned
 };
 
 // "NAME (Volume i of n).pdf", NAME being the book's name without ".pdf".

@@ -77,8 +77,13 @@ void WritePieces(const QByteArray &bytes, int pages, bool objectStreams, bool bu
             if (start < placed)
                 lines.append({QStringLiteral("Κεφάλαιο"), QString::number(start + 1),
                               made->pdf.getAllPages().at(size_t(start))});
-        front = qf::IndexPageCount(lines.size());
-        qf::PutIndexInFront(made->pdf, QStringLiteral("Book"), lines, false, *font);
+        QStringList titles, numbers;
+        for (const qf::IndexLine &line : lines) {
+            titles.append(line.title);
+            numbers.append(line.pageNumber);
+        }
+        front = qf::IndexPageCount(*font, titles, qf::IndexNumberWidth(*font, numbers));
+        qf::PutIndexInFront(made->pdf, QStringLiteral("Book"), lines, front, false, *font);
     }
     writer.PiecesDone(numbering.next);
     documentLevel.Finish(made->pdf, front, writer.Text()); // what it cannot keep, the compile names

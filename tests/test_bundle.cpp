@@ -225,29 +225,59 @@ void TestBundle::indexStampsLabelsAndBookmarksAgree()
 
 void TestBundle::longIndexGoesOnToMorePages()
 {
+    // Every seventh title is too long for a line, one of them a single word.
+    const QString statement = QStringLiteral(
+        "Witness statement of Professor Johanna Mueller-Luedenscheidt dated 12 March 2026 on the "
+        "events of the night in question, Exhibit %1");
+    const QString word = QStringLiteral("Luedenscheidt").repeated(8) + QStringLiteral("%1");
+    QStringList titles;
     QList<std::pair<QString, int>> pdfs;
-    for (int i = 0; i < 60; ++i)
-        pdfs.append({QStringLiteral("Exhibit %1.pdf").arg(i, 2, 10, QLatin1Char('0')), 1});
+    for (int i = 0; i < 60; ++i) {
+        const QString number = QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0'));
+        titles << (i % 7 == 3 ? statement.arg(number)
+                   : i == 55  ? word.arg(number)
+                              : QStringLiteral("Exhibit %1").arg(number));
+        pdfs.append({titles.last() + QStringLiteral(".pdf"), 1});
+    }
+    titles.sort(); // as the list shows them
     CompileFixture f(pdfs);
     f.window.blankSheetOption.SetState(Qt::Unchecked);
     f.window.choices.indexPage = true;
+    f.window.choices.bookmarkTitles = kBookmarkTitlesFileName; // the titles hold dots
     CompileRun(f.ctx);
     auto book = ReadPdf(f.book());
     const std::vector<QPDFObjectHandle> pages = book->getAllPages();
-    QCOMPARE(pages.size(), size_t(IndexPageCount(60) + 60));
-    QCOMPARE(IndexPageCount(60), 2);
-    // Every line on either page links to its document's page, and says its number.
-    int line = 0;
-    for (int indexPage = 0; indexPage < 2; ++indexPage) {
+    const int front = int(pages.size()) - 60;
+    QCOMPARE(front, 2);
+    QCOMPARE(Outline(*book).at(1), (std::pair<QString, int>(titles.first(), front)));
+    // Every entry links to its document's page over all its lines, and ends in its number; no
+    // title is cut.
+    int entry = 0;
+    QString index;
+    for (int indexPage = 0; indexPage < front; ++indexPage) {
+        index += PageTexts(f.book(), front).at(indexPage);
         QPDFObjectHandle links = QPDFObjectHandle(pages.at(size_t(indexPage))).getKey("/Annots");
-        for (int i = 0; i < links.getArrayNItems(); ++i, ++line)
-            QVERIFY(links.getArrayItem(i).getKey("/Dest").getArrayItem(0).getObjGen() ==
-                    pages.at(size_t(2 + line)).getObjGen());
+        for (int i = 0; i < links.getArrayNItems(); ++i, ++entry) {
+            QPDFObjectHandle link = links.getArrayItem(i);
+            QVERIFY(link.getKey("/Dest").getArrayItem(0).getObjGen() ==
+                    pages.at(size_t(front + entry)).getObjGen());
+            const double height = link.getKey("/Rect").getArrayItem(3).getNumericValue() -
+                                  link.getKey("/Rect").getArrayItem(1).getNumericValue();
+            QVERIFY2((height > 20) == (titles.at(entry).size() > 60), qPrintable(titles.at(entry)));
+        }
     }
-    QCOMPARE(line, 60);
-    QVERIFY(PageTexts(f.book(), 2).last().contains(QRegularExpression("Exhibit 59 [ .]+ 62\\s*$")));
+    QCOMPARE(entry, 60);
+    QVERIFY(!index.contains(QStringLiteral("…")));
+    const QString joined = index.simplified();
+    QVERIFY2(joined.contains(QRegularExpression(
+                 "cheidt55 [ .]+ 53 Witness statement of Professor Johanna Mueller-Luedenscheidt "
+                 "dated 12 "
+                 "March 2026 on the events of the night in question, Exhibit 03 [ .]+ 54 Witness")),
+             qPrintable(joined));
+    QVERIFY2(joined.contains(QStringLiteral("Luedenscheidt").repeated(5)), qPrintable(joined));
+    QVERIFY(
+        PageTexts(f.book(), front).last().contains(QRegularExpression("Exhibit 59 [ .]+ 62\\s*$")));
     QCOMPARE(LeadersOffTheGrid(f.book()), QString());
-    QCOMPARE(Outline(*book).at(60), (std::pair<QString, int>("Exhibit 59", 61)));
 }
 
 void TestBundle::bookmarkTitlesTakeTheWholeNameOrTheOwnTitle()
