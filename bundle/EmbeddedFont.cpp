@@ -60,6 +60,67 @@ std::string SubsetTag(const std::map<unsigned, uint32_t> &used)
     return tag;
 }
 
+// Collects a glyph's outline as PDF path operators, in points.
+struct PathOut {
+    QByteArray path;
+    double scale = 1; // points to a font unit
+    QByteArray Point(float px, float py) const
+    {
+        return ContentNumber(px * scale) + ' ' + ContentNumber(py * scale) + ' ';
+    }
+};
+
+hb_draw_funcs_t *PathFunctions()
+{
+    static hb_draw_funcs_t *const functions = [] {
+        hb_draw_funcs_t *made = hb_draw_funcs_create();
+        hb_draw_funcs_set_move_to_func(
+            made,
+            [](hb_draw_funcs_t *, void *out, hb_draw_state_t *, float x, float y, void *) {
+                auto &to = *static_cast<PathOut *>(out);
+                to.path += to.Point(x, y) + "m ";
+            },
+            nullptr, nullptr);
+        hb_draw_funcs_set_line_to_func(
+            made,
+            [](hb_draw_funcs_t *, void *out, hb_draw_state_t *, float x, float y, void *) {
+                auto &to = *static_cast<PathOut *>(out);
+                to.path += to.Point(x, y) + "l ";
+            },
+            nullptr, nullptr);
+        // PDF has cubic curves only; a quadratic one is the cubic with controls two thirds of
+        // the way to its control point.
+        hb_draw_funcs_set_quadratic_to_func(
+            made,
+            [](hb_draw_funcs_t *, void *out, hb_draw_state_t *st, float cx, float cy, float x,
+               float y, void *) {
+                auto &to = *static_cast<PathOut *>(out);
+                to.path += to.Point(st->current_x + 2 * (cx - st->current_x) / 3,
+                                    st->current_y + 2 * (cy - st->current_y) / 3) +
+                           to.Point(x + 2 * (cx - x) / 3, y + 2 * (cy - y) / 3) + to.Point(x, y) +
+                           "c ";
+            },
+            nullptr, nullptr);
+        hb_draw_funcs_set_cubic_to_func(
+            made,
+            [](hb_draw_funcs_t *, void *out, hb_draw_state_t *, float c1x, float c1y, float c2x,
+               float c2y, float x, float y, void *) {
+                auto &to = *static_cast<PathOut *>(out);
+                to.path += to.Point(c1x, c1y) + to.Point(c2x, c2y) + to.Point(x, y) + "c ";
+            },
+            nullptr, nullptr);
+        hb_draw_funcs_set_close_path_func(
+            made,
+            [](hb_draw_funcs_t *, void *out, hb_draw_state_t *, void *) {
+                static_cast<PathOut *>(out)->path += "h ";
+            },
+            nullptr, nullptr);
+        hb_draw_funcs_make_immutable(made);
+        return made;
+    }();
+    return functions;
+}
+
 } // namespace
 
 QByteArray ContentNumber(double value)
@@ -120,6 +181,35 @@ double EmbeddedFont::Width(const QString &text, double size) const
     for (const char32_t character : text.normalized(QString::NormalizationForm_C).toUcs4())
         units += hb_font_get_glyph_h_advance(font_, Glyph(character));
     return double(units) * size / unitsPerEm_;
+}
+
+std::vector<std::pair<unsigned, double>> EmbeddedFont::Glyphs(const QString &text,
+                                                              double size) const
+{
+    std::vector<std::pair<unsigned, double>> glyphs;
+    double x = 0;
+    for (const char32_t character : text.normalized(QString::NormalizationForm_C).toUcs4()) {
+        const unsigned glyph = Glyph(character);
+        glyphs.emplace_back(glyph, x);
+        x += hb_font_get_glyph_h_advance(font_, glyph) * size / unitsPerEm_;
+    }
+    return glyphs;
+}
+
+EmbeddedFont::Outline EmbeddedFont::OutlineOf(unsigned glyph, double size) const
+{
+    PathOut out;
+    out.scale = size / unitsPerEm_;
+    hb_font_get_glyph_shape(font_, glyph, PathFunctions(), &out);
+    Outline outline{out.path, {}};
+    hb_glyph_extents_t extents = {};
+    if (hb_font_get_glyph_extents(font_, glyph, &extents)) {
+        outline.box[0] = extents.x_bearing * out.scale;
+        outline.box[1] = (extents.y_bearing + extents.height) * out.scale;
+        outline.box[2] = (extents.x_bearing + extents.width) * out.scale;
+        outline.box[3] = extents.y_bearing * out.scale;
+    }
+    return outline;
 }
 
 QByteArray EmbeddedFont::Show(const QString &text)

@@ -9,6 +9,7 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
 struct hb_blob_t;
 struct hb_face_t;
@@ -36,6 +37,14 @@ public:
 
     // The width of text set at size points, in points.
     double Width(const QString &text, double size) const;
+    // The glyphs of text set at size points from the origin, each with where it stands.
+    std::vector<std::pair<unsigned, double>> Glyphs(const QString &text, double size) const;
+    // A glyph's outline at size points as a PDF path, and the box that holds it.
+    struct Outline {
+        QByteArray path;
+        double box[4] = {0, 0, 0, 0};
+    };
+    Outline OutlineOf(unsigned glyph, double size) const;
     // The text as a PDF string of glyphs, for Tj with this font; its glyphs go into the subset.
     QByteArray Show(const QString &text);
     // The font's dictionary in pdf, to name in resources; filled by Embed.

@@ -6,19 +6,21 @@
 #include <zlib.h>
 
 #include <map>
+#include <set>
 
 namespace qf {
 namespace {
 
-constexpr double kStampSize = 10;   // points
-constexpr double kStampRight = 28;  // from the shown page's right edge to the number's end
-constexpr double kStampBottom = 20; // from the shown page's bottom edge to the baseline
+constexpr double kStampSize = 10;     // points
+constexpr double kStampRight = 28;    // from the shown page's right edge to the number's end
+constexpr double kStampBottom = 20;   // from the shown page's bottom edge to the baseline
+constexpr double kOutlineWidth = 1.5; // of the white around the glyphs, half of it outside
 
-// A free name for the stamp's font among the page's fonts.
-std::string FreeFontName(QPDFObjectHandle fonts)
+// A free name for the stamp among the page's forms and images.
+std::string FreeName(QPDFObjectHandle forms)
 {
     std::string name = "/QfPageNumber";
-    for (int i = 1; fonts.hasKey(name); ++i)
+    for (int i = 1; forms.hasKey(name); ++i)
         name = "/QfPageNumber" + std::to_string(i);
     return name;
 }
@@ -66,23 +68,20 @@ ShownPage Shown(QPDFPageObjectHelper &page)
     return shown;
 }
 
-// A page's number is some tens of bytes, which no compression makes smaller: it is stored as
-// Flate without compressing, where the writer would set a compressor up for each.
-std::string StoredFlate(const QByteArray &data)
+// A stamp is small: compressed with a small window and little memory, where the writer would set
+// a full compressor up for each.
+std::string Deflated(const QByteArray &data)
 {
-    const auto length = quint16(data.size());
-    const uLong check = adler32(adler32(0, nullptr, 0),
-                                reinterpret_cast<const Bytef *>(data.constData()), uInt(length));
-    std::string out = {'\x78',
-                       '\x01',
-                       '\x01',
-                       char(length & 0xFF),
-                       char(length >> 8),
-                       char(~length & 0xFF),
-                       char((~length >> 8) & 0xFF)};
-    out.append(data.constData(), length);
-    for (int shift : {24, 16, 8, 0})
-        out += char((check >> shift) & 0xFF);
+    z_stream stream{};
+    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 10, 2, Z_DEFAULT_STRATEGY);
+    std::string out(deflateBound(&stream, uLong(data.size())), '\0');
+    stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.constData()));
+    stream.avail_in = uInt(data.size());
+    stream.next_out = reinterpret_cast<Bytef *>(out.data());
+    stream.avail_out = uInt(out.size());
+    deflate(&stream, Z_FINISH);
+    out.resize(stream.total_out);
+    deflateEnd(&stream);
     return out;
 }
 
@@ -125,11 +124,10 @@ namespace {
 
 using Beginning = std::function<QPDFObjectHandle(const QByteArray &begin)>;
 
-// Gives the page the stamp's font under a name of its own, and its content put between save and
-// the stamp, whose beginning is shared by all stamps of one orientation and font name; the page
-// as shown.
-ShownPage PlaceStamp(QPDFObjectHandle page, QPDFObjectHandle font, QPDFObjectHandle save,
-                     const Beginning &beginning, QPDFObjectHandle stamp)
+// Gives the page its stamp, a form, under a name of its own, and its content put between save and
+// the form's use, which is shared by all stamps of one orientation and name; the page as shown.
+ShownPage PlaceStamp(QPDFObjectHandle page, QPDFObjectHandle save, const Beginning &beginning,
+                     QPDFObjectHandle stamp)
 {
     QPDFPageObjectHelper helper(page);
     QPDFObjectHandle resources = page.getKey("/Resources");
@@ -137,42 +135,90 @@ ShownPage PlaceStamp(QPDFObjectHandle page, QPDFObjectHandle font, QPDFObjectHan
         resources = QPDFObjectHandle::newDictionary();
         page.replaceKey("/Resources", resources);
     }
-    QPDFObjectHandle fonts = resources.getKey("/Font");
-    if (!fonts.isDictionary()) {
-        fonts = QPDFObjectHandle::newDictionary();
-        resources.replaceKey("/Font", fonts);
+    QPDFObjectHandle forms = resources.getKey("/XObject");
+    if (!forms.isDictionary()) {
+        forms = QPDFObjectHandle::newDictionary();
+        resources.replaceKey("/XObject", forms);
     }
-    std::string name;
-    for (const auto &[key, value] : fonts.ditems())
-        if (value.isSameObjectAs(font))
-            name = key;
-    if (name.empty()) {
-        name = FreeFontName(fonts);
-        fonts.replaceKey(name, font);
-    }
+    const std::string name = FreeName(forms);
+    forms.replaceKey(name, stamp);
     const ShownPage shown = Shown(helper);
-    // Each page has only its number's place and glyphs of its own. (Streams of a page's content
-    // join at token boundaries into one.)
-    QByteArray begin = "\nQ\nq ";
+    // Each page has only its number's form of its own. (Streams of a page's content join at token
+    // boundaries into one.)
+    QByteArray use = "\nQ\nq ";
     for (double value : shown.matrix)
-        begin += ContentNumber(value) + ' ';
+        use += ContentNumber(value) + ' ';
     // Marked as the page's pagination, so a screen reader of a tagged book passes it over.
-    begin += "cm /Artifact << /Type /Pagination /Subtype /Footer >> BDC 0 g BT " +
-             QByteArray::fromStdString(name) + ' ' + ContentNumber(kStampSize) + " Tf\n";
-    page.replaceKey("/Contents", Around(page.getKey("/Contents"), save, {beginning(begin), stamp}));
+    use += "cm /Artifact << /Type /Pagination /Subtype /Footer >> BDC " +
+           QByteArray::fromStdString(name) + " Do EMC Q\n";
+    page.replaceKey("/Contents", Around(page.getKey("/Contents"), save, {beginning(use)}));
     return shown;
 }
 
-// The stamp's own part on a page shown width wide.
-std::string StampData(const QString &text, double width, EmbeddedFont &font)
+// What every stamp's form draws with: the font, and for each glyph of the numbers its outline
+// stroked in white, wider than the glyph, which the glyph is then filled over: the number reads
+// on light and dark pages alike.
+QPDFObjectHandle StampResources(QPDF &book, EmbeddedFont &font, const QStringList &texts)
+{
+    std::set<unsigned> glyphs;
+    for (const QString &text : texts)
+        for (const auto &[glyph, x] : font.Glyphs(text, kStampSize))
+            glyphs.insert(glyph);
+    QPDFObjectHandle outlines = QPDFObjectHandle::newDictionary();
+    for (const unsigned glyph : glyphs) {
+        const EmbeddedFont::Outline outline = font.OutlineOf(glyph, kStampSize);
+        if (outline.path.isEmpty()) // a space
+            continue;
+        QPDFObjectHandle form = QPDFObjectHandle::newStream(
+            &book,
+            ("1 G " + ContentNumber(kOutlineWidth) + " w 1 j " + outline.path + 'S').toStdString());
+        QPDFObjectHandle box = QPDFObjectHandle::newArray();
+        for (int i = 0; i < 4; ++i)
+            box.appendItem(QPDFObjectHandle::newReal(
+                outline.box[i] + (i < 2 ? -kOutlineWidth : kOutlineWidth), 2));
+        form.getDict().replaceKey("/Subtype", QPDFObjectHandle::newName("/Form"));
+        form.getDict().replaceKey("/BBox", box);
+        outlines.replaceKey("/g" + std::to_string(glyph), form);
+    }
+    QPDFObjectHandle resources = QPDFObjectHandle::newDictionary();
+    resources.replaceKey("/Font", QPDFObjectHandle::newDictionary({{"/F", font.Reference(book)}}));
+    resources.replaceKey("/XObject", outlines);
+    return book.makeIndirectObject(resources);
+}
+
+// Makes stamp the form of text on a page shown width wide.
+void FillStamp(QPDFObjectHandle stamp, const QString &text, double width, EmbeddedFont &font,
+               QPDFObjectHandle resources)
 {
     // Kept on a page too narrow for it.
     const double left = std::max(2.0, width - kStampRight - font.Width(text, kStampSize));
-    return StoredFlate("1 0 0 1 " + ContentNumber(left) + ' ' + ContentNumber(kStampBottom) +
-                       " Tm " + font.Show(text) + " Tj ET EMC Q\n");
+    QByteArray data =
+        "q 1 0 0 1 " + ContentNumber(left) + ' ' + ContentNumber(kStampBottom) + " cm";
+    double at = 0;
+    for (const auto &[glyph, x] : font.Glyphs(text, kStampSize)) {
+        const std::string name = "/g" + std::to_string(glyph);
+        if (!resources.getKey("/XObject").hasKey(name))
+            continue;
+        if (x != at)
+            data += " 1 0 0 1 " + ContentNumber(x - at) + " 0 cm";
+        data += ' ' + QByteArray::fromStdString(name) + " Do";
+        at = x;
+    }
+    data += " Q 0 g BT /F " + ContentNumber(kStampSize) + " Tf 1 0 0 1 " + ContentNumber(left) +
+            ' ' + ContentNumber(kStampBottom) + " Tm " + font.Show(text) + " Tj ET\n";
+    stamp.replaceStreamData(Deflated(data), QPDFObjectHandle::newName("/FlateDecode"),
+                            QPDFObjectHandle::newNull());
+    QPDFObjectHandle dictionary = stamp.getDict();
+    dictionary.replaceKey("/Subtype", QPDFObjectHandle::newName("/Form"));
+    dictionary.replaceKey("/BBox",
+                          QPDFObjectHandle::newArray(
+                              {QPDFObjectHandle::newInteger(0), QPDFObjectHandle::newInteger(0),
+                               QPDFObjectHandle::newReal(width, 2),
+                               QPDFObjectHandle::newReal(kStampBottom + 2 * kStampSize, 2)}));
+    dictionary.replaceKey("/Resources", resources);
 }
 
-const std::string kFontKey = "stamp font", kSaveKey = "stamp save", kBeginKey = "stamp begin ";
+const std::string kSaveKey = "stamp save", kUseKey = "stamp use ";
 
 } // namespace
 
@@ -180,14 +226,12 @@ PageChange StampChange()
 {
     return [](const std::vector<QPDFObjectHandle> &pages, BookReferences &references,
               std::vector<std::string> &notes) {
-        QPDFObjectHandle font = references.Shared(kFontKey);
         QPDFObjectHandle save = references.Shared(kSaveKey);
-        const Beginning beginning = [&](const QByteArray &begin) {
-            return references.Shared(kBeginKey + begin.toStdString());
+        const Beginning beginning = [&](const QByteArray &use) {
+            return references.Shared(kUseKey + use.toStdString());
         };
         for (size_t i = 0; i < pages.size(); ++i) {
-            const ShownPage shown =
-                PlaceStamp(pages[i], font, save, beginning, references.OfPage(i));
+            const ShownPage shown = PlaceStamp(pages[i], save, beginning, references.OfPage(i));
             notes.push_back(QByteArray::number(shown.width, 'g', 17).toStdString());
         }
     };
@@ -200,47 +244,45 @@ void NumberPages(QPDF &book, const PageNumberFormat &format, EmbeddedFont &font,
     const std::vector<QPDFObjectHandle> pages = book.getAllPages();
     const int count = int(pages.size());
     const int total = numberedTotal > 0 ? numberedTotal : count;
+    QStringList texts;
+    for (int i = 0; i < count; ++i)
+        texts.append(format.Text(firstNumber + i, total));
+    const QPDFObjectHandle resources = StampResources(book, font, texts);
     // The page's own content is put between q and Q, so nothing it leaves set (a clip, a colour,
     // a transformation) reaches the stamp.
     const QPDFObjectHandle save = QPDFObjectHandle::newStream(&book, "q\n");
-    std::map<QByteArray, QPDFObjectHandle> beginnings;
+    std::map<QByteArray, QPDFObjectHandle> uses;
     // The pages written apart refer to the stamps' parts under the numbers they took.
     if (standIns)
         for (const auto &[key, number] : standIns->shared) {
             QPDFObjectHandle object;
-            if (key == kFontKey)
-                object = font.Reference(book);
-            else if (key == kSaveKey)
+            if (key == kSaveKey)
                 object = save;
-            else if (key.rfind(kBeginKey, 0) == 0)
-                object = beginnings[QByteArray::fromStdString(key.substr(kBeginKey.size()))] =
-                    QPDFObjectHandle::newStream(&book, key.substr(kBeginKey.size()));
+            else if (key.rfind(kUseKey, 0) == 0)
+                object = uses[QByteArray::fromStdString(key.substr(kUseKey.size()))] =
+                    QPDFObjectHandle::newStream(&book, key.substr(kUseKey.size()));
             if (object.isInitialized())
                 standIns->write(object, number);
         }
-    const Beginning beginning = [&](const QByteArray &begin) {
-        QPDFObjectHandle &shared = beginnings[begin];
+    const Beginning beginning = [&](const QByteArray &use) {
+        QPDFObjectHandle &shared = uses[use];
         if (!shared.isInitialized())
-            shared = QPDFObjectHandle::newStream(&book, begin.toStdString());
+            shared = QPDFObjectHandle::newStream(&book, use.toStdString());
         return shared;
     };
     for (int i = 0; i < count; ++i) {
-        const QString text = format.Text(firstNumber + i, total);
         QPDFObjectHandle page = pages.at(size_t(i));
-        QPDFObjectHandle stamped = QPDFObjectHandle::newStream(&book);
+        QPDFObjectHandle stamp = QPDFObjectHandle::newStream(&book);
         const auto standIn =
             standIns ? standIns->pages.find(page.getObjGen()) : decltype(standIns->pages.end())();
         if (standIns && standIn != standIns->pages.end()) {
-            stamped.replaceStreamData(
-                StampData(text, QByteArray::fromStdString(standIn->second.note).toDouble(), font),
-                QPDFObjectHandle::newName("/FlateDecode"), QPDFObjectHandle::newNull());
-            standIns->write(stamped, standIn->second.object);
+            FillStamp(stamp, texts.at(i),
+                      QByteArray::fromStdString(standIn->second.note).toDouble(), font, resources);
+            standIns->write(stamp, standIn->second.object);
             continue;
         }
-        const ShownPage shown = PlaceStamp(page, font.Reference(book), save, beginning, stamped);
-        stamped.replaceStreamData(StampData(text, shown.width, font),
-                                  QPDFObjectHandle::newName("/FlateDecode"),
-                                  QPDFObjectHandle::newNull());
+        const ShownPage shown = PlaceStamp(page, save, beginning, stamp);
+        FillStamp(stamp, texts.at(i), shown.width, font, resources);
     }
     SetLabels(book, format.Labels(total, firstNumber, count));
 }

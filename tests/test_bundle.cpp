@@ -83,6 +83,7 @@ private slots:
     void indexStampsLabelsAndBookmarksAgree_data();
     void indexStampsLabelsAndBookmarksAgree();
     void longIndexGoesOnToMorePages();
+    void numbersReadOnDarkAndLightPages();
     void bookmarkTitlesTakeTheWholeNameOrTheOwnTitle();
 };
 
@@ -278,6 +279,51 @@ void TestBundle::longIndexGoesOnToMorePages()
     QVERIFY(
         PageTexts(f.book(), front).last().contains(QRegularExpression("Exhibit 59 [ .]+ 62\\s*$")));
     QCOMPARE(LeadersOffTheGrid(f.book()), QString());
+}
+
+void TestBundle::numbersReadOnDarkAndLightPages()
+{
+    CompileFixture f({{"Light.pdf", 1}, {"Dark.pdf", 1}});
+    {
+        auto dark = ReadPdf(f.folder.file("Dark.pdf"));
+        QPDFObjectHandle(dark->getAllPages().front())
+            .replaceKey("/Contents", dark->newStream("0.1 g 0 0 1000 1000 re f"));
+        const QByteArray painted = QFile::encodeName(f.folder.file("Painted.pdf"));
+        QPDFWriter writer(*dark, painted.constData());
+        writer.write();
+        QFile::remove(f.folder.file("Dark.pdf"));
+        QFile::rename(f.folder.file("Painted.pdf"), f.folder.file("Dark.pdf"));
+    }
+    f.window.blankSheetOption.SetState(Qt::Unchecked);
+    f.window.choices.pageNumbers = QStringLiteral("{n}");
+    CompileRun(f.ctx);
+    for (const int page : {1, 2}) {
+        // Around the number at the bottom right, at 144 dpi: both light and dark are seen on
+        // either page, so the number stands out of the dark one too.
+        const QString gray = f.folder.file(QStringLiteral("stamp%1").arg(page));
+        const int width = page == 1 ? 400 : 300; // Dark.pdf comes first
+        const int right = (width - 28) * 2 + 4;
+        ProgramOutput("pdftoppm", {"-gray", "-r", "144", "-f", QString::number(page), "-l",
+                                   QString::number(page), "-x", QString::number(right - 40), "-y",
+                                   QString::number((400 - 32) * 2), "-W", "40", "-H", "30",
+                                   "-singlefile", f.book(), gray});
+        QFile pgm(gray + ".pgm");
+        QVERIFY(pgm.open(QIODevice::ReadOnly));
+        const QByteArray pixels = pgm.readAll().right(40 * 30);
+        const auto count = [&](auto shade) {
+            return std::count_if(pixels.begin(), pixels.end(),
+                                 [&](char pixel) { return shade(uchar(pixel)); });
+        };
+        QVERIFY2(count([](uchar v) { return v > 200; }) > 20, qPrintable(gray));
+        QVERIFY2(count([](uchar v) { return v < 60; }) > 20, qPrintable(gray));
+        // The number is found once, by Poppler and by MuPDF alike.
+        const QString shown = QString::number(page);
+        QCOMPARE(ProgramOutput("pdftotext", {"-f", shown, "-l", shown, f.book(), "-"}).simplified(),
+                 shown);
+        QCOMPARE(
+            ProgramOutput("mutool", {"draw", "-F", "txt", "-o", "-", f.book(), shown}).simplified(),
+            shown);
+    }
 }
 
 void TestBundle::bookmarkTitlesTakeTheWholeNameOrTheOwnTitle()
