@@ -9,6 +9,7 @@
 #include "runs/CompileRun.h"
 #include "runs/ConversionRun.h"
 #include "runs/FolderState.h"
+#include "runs/JobThread.h"
 #include "runs/StartUp.h"
 #include "store/FolderChoices.h"
 #include "window/SelectAll.h"
@@ -658,7 +659,10 @@ void FolderWindow::AddBookmarkTitlesChoice(QMenu *menu)
     }
 }
 
-FolderWindow::~FolderWindow() = default;
+FolderWindow::~FolderWindow()
+{
+    runGuard_.reset(); // while the controls it gives back are there
+}
 
 QString WindowCaption()
 {
@@ -744,6 +748,14 @@ MessageBox &FolderWindow::Messages()
     return messageOverride_ ? *messageOverride_ : messageBox_;
 }
 
+void FolderWindow::EndRun()
+{
+    if (!running_)
+        return;
+    RequestStop();
+    EndJobsBesideWindow();
+}
+
 void FolderWindow::RequestStop()
 {
     stopRequested_ = true;
@@ -825,9 +837,11 @@ void FolderWindow::PrintDocuments()
         RequestStop();
         return;
     }
-    RunGuard guard(*this, findChild<QPushButton *>(QStringLiteral("Command1")));
-    RunContext ctx = MakeRunContext();
-    ConversionRun(ctx, hooks_.wordProcessor.start ? hooks_.wordProcessor : DesktopWordProcessor());
+    runGuard_ =
+        std::make_unique<RunGuard>(*this, findChild<QPushButton *>(QStringLiteral("Command1")));
+    ConversionRun(MakeRunContext(),
+                  hooks_.wordProcessor.start ? hooks_.wordProcessor : DesktopWordProcessor(),
+                  [this] { runGuard_.reset(); });
 }
 
 void FolderWindow::RemoveConverted()
@@ -849,9 +863,9 @@ void FolderWindow::CompileTheBook()
         RequestStop();
         return;
     }
-    RunGuard guard(*this, findChild<QPushButton *>(QStringLiteral("Command3")));
-    RunContext ctx = MakeRunContext();
-    CompileRun(ctx);
+    runGuard_ =
+        std::make_unique<RunGuard>(*this, findChild<QPushButton *>(QStringLiteral("Command3")));
+    CompileRun(MakeRunContext(), [this] { runGuard_.reset(); });
 }
 
 void FolderWindow::CloseAndRemember()

@@ -81,6 +81,10 @@ public:
     BookChoices &Choices() override { return choices_; }
     bool PdfOrderMoved() const override { return pdfOrderMoved_; }
     bool StopRequested() const override { return stopRequested_; }
+    // Whether a run is under way.
+    bool Running() const { return running_; }
+    // For the application's end: a run still under way is stopped and waited for.
+    void EndRun();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -129,6 +133,7 @@ private:
     // While a job runs on its own thread the window takes no input but a request to stop: its
     // button turns into Stop, and Escape or closing the window (once confirmed) stop it too.
     class RunGuard;
+    std::unique_ptr<RunGuard> runGuard_; // while a run is under way
     void RequestStop();
     RunContext MakeRunContext();
     WordProcessorStarter DesktopWordProcessor();

@@ -379,25 +379,44 @@ QColor QtProgressBar::BarColor() const
     return BarColorOf(widget_);
 }
 
-void QtMessageBox::Show(const QString &text, const QString &caption, Icon icon)
+namespace {
+
+QMessageBox::Icon QtIcon(MessageBox::Icon icon)
 {
     QMessageBox::Icon qtIcon = QMessageBox::NoIcon;
     switch (icon) {
-    case Icon::Information:
+    case MessageBox::Icon::Information:
         qtIcon = QMessageBox::Information;
         break;
-    case Icon::Warning:
+    case MessageBox::Icon::Warning:
         qtIcon = QMessageBox::Warning;
         break;
-    case Icon::Critical:
+    case MessageBox::Icon::Critical:
         qtIcon = QMessageBox::Critical;
         break;
-    case Icon::None:
+    case MessageBox::Icon::None:
         break;
     }
-    QMessageBox box(qtIcon, caption, QString(), QMessageBox::Ok, parent_);
+    return qtIcon;
+}
+
+} // namespace
+
+void QtMessageBox::Show(const QString &text, const QString &caption, Icon icon)
+{
+    QMessageBox box(QtIcon(icon), caption, QString(), QMessageBox::Ok, parent_);
     SetMessageText(box, text);
     box.exec();
+}
+
+void QtMessageBox::Open(const QString &text, const QString &caption, Icon icon,
+                        std::function<void()> closed)
+{
+    auto *box = new QMessageBox(QtIcon(icon), caption, QString(), QMessageBox::Ok, parent_);
+    SetMessageText(*box, text);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(box, &QDialog::finished, box, [closed = std::move(closed)] { closed(); });
+    box->open();
 }
 
 bool QtMessageBox::Ask(const QString &question, const QString &caption)

@@ -103,6 +103,8 @@ class QtMessageBox : public MessageBox {
 public:
     explicit QtMessageBox(QWidget *parent) : parent_(parent) {}
     void Show(const QString &text, const QString &caption, Icon icon) override;
+    void Open(const QString &text, const QString &caption, Icon icon,
+              std::function<void()> closed) override;
     bool Ask(const QString &question, const QString &caption) override;
 
 private:

@@ -49,5 +49,8 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "quirefold: %s\n", qPrintable(problem.message()));
     // Once the window is painted: a folder that could not be opened is said there.
     QTimer::singleShot(0, &form, [&form, problems] { form.OfferAnotherFolder(problems); });
-    return app.exec();
+    const int status = app.exec();
+    // Quit during a run (the session ending, say): the run is stopped before the program ends.
+    form.EndRun();
+    return status;
 }

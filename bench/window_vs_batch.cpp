@@ -7,7 +7,9 @@
 #include "runs/StartUp.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QPushButton>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 
@@ -29,6 +31,12 @@ QString ProgramFolder()
 class KeptMessages : public qf::MessageBox {
 public:
     void Show(const QString &text, const QString &, Icon) override { shown.append(text); }
+    void Open(const QString &text, const QString &caption, Icon icon,
+              std::function<void()> closed) override
+    {
+        Show(text, caption, icon);
+        closed();
+    }
     bool Ask(const QString &, const QString &) override { return true; }
     QStringList shown;
 };
@@ -49,8 +57,18 @@ void ClickInWindow(benchmark::State &state, const QString &folder, const char *b
     form.SetMessageBox(&messages);
     form.SetRunHooks({&sound, &viewer, ProgramFolder(), {}});
     auto *command = form.findChild<QPushButton *>(QString::fromLatin1(button));
-    for (auto _ : state)
+    for (auto _ : state) {
+        // The click starts the run; the window's events go on until it has ended.
         command->click();
+        QEventLoop loop;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (!form.Running())
+                loop.quit();
+        });
+        poll.start(1);
+        loop.exec();
+    }
     if (!messages.shown.isEmpty())
         state.SkipWithError(qPrintable(messages.shown.first() +
                                        QStringLiteral(" (%1 listed)").arg(form.PdfList().Count())));

@@ -10,37 +10,41 @@
 
 #include <QCoreApplication>
 
+#include <memory>
+#include <optional>
+
 namespace qf {
 
-void CompileRun(RunContext &ctx)
+namespace {
+
+// What a compile run holds from its start to its end.
+struct CompileState {
+    explicit CompileState(const RunContext &ctx)
+        : run(ctx, ctx.window.CompileBar()),
+          shown(run.context().ws, ctx.window, ctx.window.CompileBar()), observer(shown),
+          viewer(ctx.bookViewer)
+    {}
+    RunFrame run;
+    WindowObserver shown;
+    ForwardingObserver observer;
+    ViewerOnWindowThread viewer;
+    FolderSelection selection;
+    std::optional<CompileRequest> request;
+    std::optional<CompileResult> result;
+};
+
+// Says how the compile ended.
+void FinishCompile(const std::shared_ptr<CompileState> &state, std::function<void()> ended)
 {
-    MainWindow &w = ctx.window;
-    RunFrame run(ctx, w.CompileBar());
-    run.StoreChoices();
-    ctx.ws.OutputFileName = w.BookName().Text();
-
-    w.StatusLine().Show(QCoreApplication::translate("Runs", "Collecting information for file:"));
-    const FolderSelection selection = SelectionOf(w);
-    const CompileRequest request = CompileRequestFor(ctx.ws, selection, ctx.programFolder);
-    TickList &pdfs = w.PdfList();
-    for (int i = 0; i < pdfs.Count(); ++i) {
-        pdfs.SetCurrent(i);
-        if (pdfs.Ticked(i))
-            w.FileLine().Show(pdfs.Name(i));
-    }
-    pdfs.SetCurrent(0);
-    w.CompileBar().SetValue(0);
-
-    WindowObserver shown(ctx.ws, w, w.CompileBar());
-    ForwardingObserver observer(shown);
-    ViewerOnWindowThread viewer(ctx.bookViewer);
-    CompileResult result(request.blankSheets);
-    RunBesideWindow([&] { result = CompileBook(request, observer, viewer); });
+    const RunContext &ctx = state->run.context();
+    RunFrame &run = state->run;
+    const CompileRequest &request = *state->request;
+    const CompileResult &result = *state->result;
     run.problems().merge(result.problems);
     if (!result.book.isEmpty()) {
-        for (const StalePdf &stale : StalePdfs(ctx.ws, selection))
+        for (const StalePdf &stale : StalePdfs(ctx.ws, state->selection))
             run.problems().add(Status::Failed(QString(), stale.warning));
-        for (const DefaultsHint &hint : DefaultsThatMatter(ctx.ws, selection, true))
+        for (const DefaultsHint &hint : DefaultsThatMatter(ctx.ws, state->selection, true))
             run.problems().add(Status::Failed(QString(), hint.text));
     }
     if (result.stopped)
@@ -72,7 +76,34 @@ void CompileRun(RunContext &ctx)
             : QStringLiteral("%1, %2, %3")
                       .arg(where, QCoreApplication::translate("Runs", "%n page(s)", nullptr, pages),
                            BookSizeText(result.bytes, result.shared)) +
-                  recognised);
+                  recognised,
+        [state, ended = std::move(ended)] { ended(); });
+}
+
+} // namespace
+
+void CompileRun(const RunContext &context, std::function<void()> ended)
+{
+    auto state = std::make_shared<CompileState>(context);
+    const RunContext &ctx = state->run.context();
+    MainWindow &w = ctx.window;
+    state->run.StoreChoices();
+    ctx.ws.OutputFileName = w.BookName().Text();
+
+    w.StatusLine().Show(QCoreApplication::translate("Runs", "Collecting information for file:"));
+    state->selection = SelectionOf(w);
+    state->request = CompileRequestFor(ctx.ws, state->selection, ctx.programFolder);
+    TickList &pdfs = w.PdfList();
+    for (int i = 0; i < pdfs.Count(); ++i) {
+        pdfs.SetCurrent(i);
+        if (pdfs.Ticked(i))
+            w.FileLine().Show(pdfs.Name(i));
+    }
+    pdfs.SetCurrent(0);
+    w.CompileBar().SetValue(0);
+    StartBesideWindow(
+        [state] { state->result = CompileBook(*state->request, state->observer, state->viewer); },
+        [state, ended = std::move(ended)]() mutable { FinishCompile(state, std::move(ended)); });
 }
 
 } // namespace qf

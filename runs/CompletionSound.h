@@ -5,18 +5,19 @@
 
 namespace qf {
 
-// The sound that ends a run, played to its end before the run returns.
+// The sound that ends a run.
 class CompletionSound {
 public:
     virtual ~CompletionSound() = default;
-    // keepResponsive is called now and then while the sound plays.
-    virtual void PlayToEnd(const std::function<void()> &keepResponsive) = 0;
+    // Starts the sound and returns; ended is called on the application's thread once it has
+    // played to its end.
+    virtual void Play(std::function<void()> ended) = 0;
 };
 
 // For where no sound belongs: the batch command, tests.
 class NoSound : public CompletionSound {
 public:
-    void PlayToEnd(const std::function<void()> &) override {}
+    void Play(std::function<void()> ended) override { ended(); }
 };
 
 // The desktop's "complete" sound event through libcanberra. Without a sound device or theme
@@ -26,7 +27,7 @@ public:
     explicit DesktopCompletionSound(std::chrono::milliseconds bound = std::chrono::seconds(10))
         : bound_(bound)
     {}
-    void PlayToEnd(const std::function<void()> &keepResponsive) override;
+    void Play(std::function<void()> ended) override;
 
 private:
     std::chrono::milliseconds bound_;

@@ -15,32 +15,39 @@
 #include <QCoreApplication>
 #include <QSet>
 
+#include <memory>
+#include <optional>
+
 namespace qf {
 
-void ConversionRun(RunContext &ctx, const WordProcessorStarter &wordProcessor)
-{
-    MainWindow &w = ctx.window;
-    RunFrame run(ctx, w.ConversionBar());
-    // A word processor that is not installed is said before any file is touched.
-    if (const Status there = wordProcessor.check(); !there) {
-        run.problems().add(there);
-        run.Finish(QCoreApplication::translate("Runs", "No document was converted to PDF:"));
-        return;
-    }
-    run.StoreChoices();
-    w.StatusLine().Show(QCoreApplication::translate("Runs", "Collecting information for file:"));
-    const ConversionRequest request = ConversionRequestFor(ctx.ws, SelectionOf(w));
-    for (const ConversionEntry &entry : request.entries)
-        w.FileLine().Show(entry.name);
-    w.ConversionBar().SetValue(0);
+namespace {
 
-    WindowObserver shown(ctx.ws, w, w.ConversionBar(), &w.DocumentList());
-    ForwardingObserver observer(shown);
+// What a conversion run holds from its start to its end.
+struct ConversionState {
+    ConversionState(const RunContext &ctx, const WordProcessorStarter &wordProcessor)
+        : run(ctx, ctx.window.ConversionBar()), wordProcessor(wordProcessor),
+          shown(run.context().ws, ctx.window, ctx.window.ConversionBar(),
+                &ctx.window.DocumentList()),
+          observer(shown)
+    {}
+    RunFrame run;
+    WordProcessorStarter wordProcessor;
+    WindowObserver shown;
+    ForwardingObserver observer;
+    std::optional<ConversionRequest> request;
     ConversionResult result;
-    RunBesideWindow([&] { result = ConvertDocuments(request, wordProcessor, observer); });
+};
+
+// Says how the conversion ended.
+void FinishConversion(const std::shared_ptr<ConversionState> &state, std::function<void()> ended)
+{
+    const RunContext &ctx = state->run.context();
+    const ConversionResult &result = state->result;
+    MainWindow &w = ctx.window;
     if (result.started && FileExists(ctx.ws.PdfIgnorePath()))
         LoadIgnoreList(ctx.ws.PdfIgnorePath(), w.PdfList());
     MarkOutOfDateDocuments(ctx.ws.WorkingFolder, w.DocumentList());
+    RunFrame &run = state->run;
     run.problems().merge(result.problems);
     if (result.stopped)
         run.Stopped(QCoreApplication::translate(
@@ -50,7 +57,37 @@ void ConversionRun(RunContext &ctx, const WordProcessorStarter &wordProcessor)
             nullptr, int(result.converted.size())));
     run.Finish(result.started
                    ? QCoreApplication::translate("Runs", "Not every document was converted to PDF:")
-                   : QCoreApplication::translate("Runs", "No document was converted to PDF:"));
+                   : QCoreApplication::translate("Runs", "No document was converted to PDF:"),
+               QString(), [state, ended = std::move(ended)] { ended(); });
+}
+
+} // namespace
+
+void ConversionRun(const RunContext &context, const WordProcessorStarter &wordProcessor,
+                   std::function<void()> ended)
+{
+    auto state = std::make_shared<ConversionState>(context, wordProcessor);
+    const RunContext &ctx = state->run.context();
+    MainWindow &w = ctx.window;
+    // A word processor that is not installed is said before any file is touched.
+    if (const Status there = wordProcessor.check(); !there) {
+        state->run.problems().add(there);
+        state->run.Finish(QCoreApplication::translate("Runs", "No document was converted to PDF:"),
+                          QString(), [state, ended = std::move(ended)] { ended(); });
+        return;
+    }
+    state->run.StoreChoices();
+    w.StatusLine().Show(QCoreApplication::translate("Runs", "Collecting information for file:"));
+    state->request = ConversionRequestFor(ctx.ws, SelectionOf(w));
+    for (const ConversionEntry &entry : state->request->entries)
+        w.FileLine().Show(entry.name);
+    w.ConversionBar().SetValue(0);
+    StartBesideWindow(
+        [state] {
+            state->result =
+                ConvertDocuments(*state->request, state->wordProcessor, state->observer);
+        },
+        [state, ended = std::move(ended)]() mutable { FinishConversion(state, std::move(ended)); });
 }
 
 Problems RemovalRun(const Workspace &ws, MainWindow &window)

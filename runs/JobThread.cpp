@@ -1,11 +1,12 @@
 #include "runs/JobThread.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QThread>
-#include <QTimer>
 
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <set>
 
 namespace qf {
 
@@ -17,12 +18,53 @@ void Post(std::function<void()> call)
     QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(call), Qt::QueuedConnection);
 }
 
-// Calls on the application's thread, and waits until it has returned.
-void CallAndWait(const std::function<void()> &call)
+// The jobs' waits on the window, which the application's end gives up: no wait begins while the
+// window's events are over, and one begun in an earlier era is over.
+struct Waits {
+    std::mutex mutex;
+    std::condition_variable changed;
+    int era = 0;
+    bool windowGone = false;
+};
+
+Waits &TheWaits()
 {
-    if (QThread::currentThread() == QCoreApplication::instance()->thread())
-        return call();
-    QMetaObject::invokeMethod(QCoreApplication::instance(), call, Qt::BlockingQueuedConnection);
+    static Waits waits;
+    return waits;
+}
+
+// The jobs running, on the application's thread.
+std::set<QThread *> &Running()
+{
+    static std::set<QThread *> running;
+    return running;
+}
+
+// Has start called on the application's thread, which calls done once what it began is over (a
+// message closed, say), and waits for that, or for the application's end. What start refers to
+// lives until done.
+void CallAndWait(const std::function<void(std::function<void()> done)> &start)
+{
+    Waits &waits = TheWaits();
+    auto over = std::make_shared<bool>(false); // under waits.mutex
+    const auto done = [over, &waits] {
+        const std::lock_guard lock(waits.mutex);
+        *over = true;
+        waits.changed.notify_all();
+    };
+    std::unique_lock lock(waits.mutex);
+    if (waits.windowGone)
+        return;
+    const int era = waits.era;
+    Post([start, done, era, &waits] {
+        {
+            const std::lock_guard held(waits.mutex);
+            if (waits.era != era) // the job has gone on, and what start refers to with it
+                return;
+        }
+        start(done);
+    });
+    waits.changed.wait(lock, [&] { return *over || waits.era != era; });
 }
 
 } // namespace
@@ -54,37 +96,56 @@ void ForwardingObserver::Made(const QString &path)
 
 void ForwardingObserver::Tell(const Notice &notice)
 {
-    CallAndWait([&] { shown_.Tell(notice); });
+    CallAndWait([&](std::function<void()> read) { shown_.Tell(notice, std::move(read)); });
 }
 
 bool ViewerOnWindowThread::ShowBook(const QString &path)
 {
     bool shown = false;
-    CallAndWait([&] { shown = viewer_.ShowBook(path); });
+    CallAndWait([&](const std::function<void()> &done) {
+        shown = viewer_.ShowBook(path);
+        done();
+    });
     return shown;
 }
 
-void RunBesideWindow(const std::function<void()> &job)
+void StartBesideWindow(std::function<void()> job, std::function<void()> then)
 {
-    QEventLoop loop;
-    bool finished = false;
-    std::unique_ptr<QThread> thread(QThread::create(job));
-    // Queued after everything the job posted, so the loop ends once all of it was shown.
+    QThread *thread = QThread::create(std::move(job));
+    Running().insert(thread);
+    // Queued after everything the job posted, so then comes once all of it was shown; not for a
+    // job the application's end waited for.
     QObject::connect(
-        thread.get(), &QThread::finished, &loop,
-        [&] {
-            finished = true;
-            loop.quit();
+        thread, &QThread::finished, QCoreApplication::instance(),
+        [thread, then = std::move(then)] {
+            const bool waitedFor = Running().erase(thread) == 0;
+            thread->wait();
+            delete thread;
+            if (!waitedFor)
+                then();
         },
         Qt::QueuedConnection);
-    QTimer::singleShot(0, thread.get(), [&thread] { thread->start(); });
-    // The application quitting ends every loop, and a loop started after it at once: the events
-    // are then taken here until the job has ended, as it may still wait on the window (a notice,
-    // the viewer).
-    loop.exec();
-    while (!finished)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    thread->wait();
+    // Input already waiting (a request to stop, say) is seen before the job starts.
+    Post([thread] {
+        if (Running().count(thread) > 0)
+            thread->start();
+    });
+}
+
+void EndJobsBesideWindow()
+{
+    Waits &waits = TheWaits();
+    {
+        const std::lock_guard lock(waits.mutex);
+        ++waits.era;
+        waits.windowGone = true;
+        waits.changed.notify_all();
+    }
+    for (QThread *thread : Running())
+        thread->wait();
+    Running().clear();
+    const std::lock_guard lock(waits.mutex);
+    waits.windowGone = false;
 }
 
 } // namespace qf

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "compile/BookViewer.h"
-#include "core/JobObserver.h"
+#include "runs/WindowObserver.h"
 
 #include <functional>
 
@@ -9,10 +9,10 @@ namespace qf {
 
 // What a job on a thread of its own tells: each call reaches shown on the application's thread, in
 // order, without the job waiting for it, except a notice, which the job waits on until the user
-// has read it. A request to stop is asked of shown at once, from the job's thread.
+// has closed it. A request to stop is asked of shown at once, from the job's thread.
 class ForwardingObserver : public JobObserver {
 public:
-    explicit ForwardingObserver(JobObserver &shown) : shown_(shown) {}
+    explicit ForwardingObserver(WindowObserver &shown) : shown_(shown) {}
 
     void Doing(const QString &what) override;
     void At(const QString &file, int step) override;
@@ -23,7 +23,7 @@ public:
     bool StopRequested() override { return shown_.StopRequested(); }
 
 private:
-    JobObserver &shown_;
+    WindowObserver &shown_;
 };
 
 // Opens the book from the application's thread, where the desktop's services belong.
@@ -36,9 +36,14 @@ private:
     BookViewer &viewer_;
 };
 
-// Runs job on a thread of its own while the window's events go on, and returns once it has ended
-// and all it told has been shown. Input already waiting when it is called (a request to stop,
-// say) is seen before the job starts.
-void RunBesideWindow(const std::function<void()> &job);
+// Starts job on a thread of its own, once the input already waiting has been seen, and returns at
+// once; the window's events go on. then is called on the application's thread once the job has
+// ended and all it told has been shown.
+void StartBesideWindow(std::function<void()> job, std::function<void()> then);
+
+// For the application's end, once its events are over: the jobs still running wait on the window
+// no longer (what they would still show is not shown), and are waited for. Their then is not
+// called.
+void EndJobsBesideWindow();
 
 } // namespace qf

@@ -18,7 +18,7 @@ QString TimeText(const QTime &time)
     return QLocale::system().toString(time, format.trimmed());
 }
 
-RunFrame::RunFrame(RunContext &ctx, ProgressBar &bar) : ctx_(ctx), bar_(bar)
+RunFrame::RunFrame(const RunContext &ctx, ProgressBar &bar) : ctx_(ctx), bar_(bar)
 {
     bar_.SetBarColor(kBarGreen);
     start_ = QTime::currentTime();
@@ -34,7 +34,7 @@ void RunFrame::Stopped(const QString &what)
     stopped_ = what;
 }
 
-void RunFrame::Finish(const QString &heading, const QString &outcome)
+void RunFrame::Finish(const QString &heading, const QString &outcome, std::function<void()> ended)
 {
     ctx_.window.StatusLine().SetText(QCoreApplication::translate("Runs", "Start Time: \t") +
                                      TimeText(start_));
@@ -43,13 +43,16 @@ void RunFrame::Finish(const QString &heading, const QString &outcome)
         (outcome.isEmpty() ? QString() : QStringLiteral(" \u2014 ") + outcome));
     bar_.SetBarColor(kBarRed);
     // The window goes on meanwhile; its controls stay off until the run has ended.
-    ctx_.sound.PlayToEnd([] { QCoreApplication::processEvents(); });
-    if (!stopped_.isEmpty())
-        ctx_.window.Messages().Show(problems_.report(stopped_), kProgramTitle,
-                                    MessageBox::Icon::Information);
-    else if (!problems_.empty())
-        ctx_.window.Messages().Show(problems_.report(heading), kProgramTitle,
-                                    MessageBox::Icon::Warning);
+    ctx_.sound.Play([this, heading, ended = std::move(ended)]() mutable {
+        if (!stopped_.isEmpty())
+            ctx_.window.Messages().Open(problems_.report(stopped_), kProgramTitle,
+                                        MessageBox::Icon::Information, std::move(ended));
+        else if (!problems_.empty())
+            ctx_.window.Messages().Open(problems_.report(heading), kProgramTitle,
+                                        MessageBox::Icon::Warning, std::move(ended));
+        else
+            ended();
+    });
 }
 
 } // namespace qf

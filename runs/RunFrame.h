@@ -11,7 +11,8 @@ namespace qf {
 class RunFrame {
 public:
     // Turns the bar green and takes the start time.
-    RunFrame(RunContext &ctx, ProgressBar &bar);
+    RunFrame(const RunContext &ctx, ProgressBar &bar);
+    const RunContext &context() const { return ctx_; }
 
     // Clears what killed runs left in the folder, then stores the settings and both ignore lists,
     // before the run touches anything else.
@@ -24,11 +25,12 @@ public:
 
     // Writes the start and end times, the end time followed by outcome when there is one, turns
     // the bar red, plays the sound to its end, then shows the problems, if any, in one message
-    // headed by heading.
-    void Finish(const QString &heading, const QString &outcome = QString());
+    // headed by heading; ended is called once the message is closed, or once the sound has ended
+    // when there is none. The frame must live until then.
+    void Finish(const QString &heading, const QString &outcome, std::function<void()> ended);
 
 private:
-    RunContext &ctx_;
+    RunContext ctx_;
     ProgressBar &bar_;
     QTime start_;
     Problems problems_;

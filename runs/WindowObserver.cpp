@@ -28,4 +28,9 @@ void WindowObserver::Tell(const Notice &notice)
     window_.Messages().Show(notice.text, notice.caption, notice.icon);
 }
 
+void WindowObserver::Tell(const Notice &notice, std::function<void()> read)
+{
+    window_.Messages().Open(notice.text, notice.caption, notice.icon, std::move(read));
+}
+
 } // namespace qf

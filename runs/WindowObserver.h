@@ -22,6 +22,8 @@ public:
     void Progress(int done, int total) override;
     void Made(const QString &path) override;
     void Tell(const Notice &notice) override;
+    // The same, returning at once: read is called once the user has closed it.
+    void Tell(const Notice &notice, std::function<void()> read);
     bool StopRequested() override { return window_.StopRequested(); }
 
 private:

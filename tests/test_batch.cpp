@@ -1,6 +1,7 @@
 #include "runs/CompileRun.h"
 #include "support/MemoryWindow.h"
 #include "support/PdfFixtures.h"
+#include "support/RunToEnd.h"
 #include "support/TestFolder.h"
 
 #include <QDirIterator>
@@ -245,7 +246,7 @@ void TestBatch::compileMakesTheBookTheWindowMakes()
     window.bookName.SetText("Out.pdf");
     window.choices.bookTitle = "Handbook 2027";
     RunContext ctx{ws, window, sound, viewer, QStringLiteral(QUIREFOLD_PROGRAM_FOLDER)};
-    CompileRun(ctx);
+    RunToEnd([&](std::function<void()> ended) { CompileRun(ctx, std::move(ended)); });
 
     auto fromBatch = ReadPdf(batchFolder.file("PDFCompile Output/Out.pdf"));
     auto fromWindow = ReadPdf(windowFolder.file("PDFCompile Output/Out.pdf"));

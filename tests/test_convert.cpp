@@ -8,6 +8,7 @@
 #include "store/WholeFile.h"
 #include "support/MemoryWindow.h"
 #include "support/PdfFixtures.h"
+#include "support/RunToEnd.h"
 #include "support/TestFolder.h"
 
 #include <QFileInfo>
@@ -92,8 +93,20 @@ struct FakeWordProcessor : WordProcessor {
 
 struct SilentSound : CompletionSound {
     int played = 0;
-    void PlayToEnd(const std::function<void()> &) override { ++played; }
+    void Play(std::function<void()> ended) override
+    {
+        ++played;
+        ended();
+    }
 };
+
+// The conversion run, from its start to its end.
+void ConversionRun(const RunContext &ctx, const WordProcessorStarter &wordProcessor)
+{
+    RunToEnd([&](std::function<void()> ended) {
+        qf::ConversionRun(ctx, wordProcessor, std::move(ended));
+    });
+}
 
 struct ConvertFixture {
     TestFolder folder;

@@ -28,6 +28,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStyleOptionViewItem>
+#include <QThread>
 #include <QTimer>
 
 #include <memory>
@@ -60,6 +61,12 @@ struct Started {
     }
     QPushButton *button(const char *name) const { return get<QPushButton>(name); }
     void click(const char *name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
+    // Clicks a run's button and takes the events until the run has ended.
+    void run(const char *name) const
+    {
+        click(name);
+        QTRY_VERIFY_WITH_TIMEOUT(!form->Running(), 300000);
+    }
     QStringList names(const char *list) const
     {
         QStringList out;
@@ -658,7 +665,7 @@ void TestMainWindow::pdfListKeepsAnOrderOfItsOwn()
         NoSound sound;
         NoBookViewer viewer;
         s.form->SetRunHooks({&sound, &viewer, QStringLiteral(QUIREFOLD_PROGRAM_FOLDER), {}});
-        s.click("Command3");
+        s.run("Command3");
         QCOMPARE(folder.read("QFPDFOrder.INI"), QByteArray("d.pdf\r\nb.pdf\r\nc.pdf\r\na.pdf\r\n"));
         QCOMPARE(Outline(*ReadPdf(folder.file("PDFCompile Output/CompiledPDFDocument.pdf"))),
                  (QList<std::pair<QString, int>>{{"d", 0}, {"c", 2}, {"a", 4}}));
@@ -720,9 +727,10 @@ void TestMainWindow::compileButtonMakesTheBookAndTakesNoInputMeanwhile()
         Started *s = nullptr;
         int plays = 0;
         QStringList shown;
-        void PlayToEnd(const std::function<void()> &keepResponsive) override
+        void Play(std::function<void()> ended) override
         {
             ++plays;
+            levels << QThread::currentThread()->loopLevel();
             s->messages.answer = false; // asked whether to stop, the user says no
             s->form->close();
             QPushButton *compile = s->button("Command1");
@@ -733,19 +741,23 @@ void TestMainWindow::compileButtonMakesTheBookAndTakesNoInputMeanwhile()
                                              type == QEvent::MouseButtonPress ? Qt::LeftButton
                                                                               : Qt::NoButton,
                                              Qt::NoModifier));
-            keepResponsive();
+            QTimer::singleShot(0, [ended = std::move(ended)] { ended(); }); // after the clicks
         }
         bool ShowBook(const QString &path) override
         {
+            levels << QThread::currentThread()->loopLevel();
             shown << path;
             return true;
         }
+        QList<int> levels; // of event loops, as the sound plays and the book is shown
     } meddler;
     meddler.s = &s;
     s.form->SetRunHooks({&meddler, &meddler, QStringLiteral(QUIREFOLD_PROGRAM_FOLDER), {}});
-    s.click("Command3");
+    s.run("Command3");
 
     QCOMPARE(meddler.plays, 1);
+    // The run opened no event loop of its own: the test's events are taken as the window's.
+    QCOMPARE(meddler.levels, QList<int>({0, 0}));
     QVERIFY(s.form->isVisible());
     QCOMPARE(s.messages.shown().size(), 1);
     QVERIFY(s.messages.shown().first().text.startsWith("A run is under way. Stop it"));
@@ -780,7 +792,7 @@ void TestMainWindow::printButtonMakesRealPdfsThroughLibreOffice()
     NoBookViewer viewer;
     Started s({folder.path()});
     s.form->SetRunHooks({&sound, &viewer, QStringLiteral(QUIREFOLD_PROGRAM_FOLDER), {}});
-    s.click("Command1");
+    s.run("Command1");
 
     QVERIFY2(s.messages.shown().isEmpty(), qPrintable(s.messages.shown().value(0).text));
     QCOMPARE(s.form->PdfCount().Text(), QStringLiteral("2 PDF file(s) found in folder."));
@@ -869,7 +881,7 @@ void TestMainWindow::aCompileCanBeStopped()
         PostClick(s.button("Command3"));
     else
         QTimer::singleShot(0, s.form.get(), [&] { s.form->close(); });
-    s.click("Command3");
+    s.run("Command3");
 
     QCOMPARE(folder.read("PDFCompile Output/CompiledPDFDocument.pdf"), "an earlier book");
     QCOMPARE(QDir(folder.file("PDFCompile Output")).entryList(QDir::Files | QDir::Hidden),
@@ -909,7 +921,7 @@ void TestMainWindow::aConversionStoppedLeavesNoOfficeAndNoHalfPdf()
         }
     });
     watch.start(20);
-    s.click("Command1");
+    s.run("Command1");
     qInfo("the run ended %lld ms after it was stopped", sinceStop.elapsed());
     qunsetenv("XDG_CACHE_HOME");
 

@@ -130,6 +130,7 @@ void TestTranslation::theWindowSpeaksGerman()
 
     // A run's end: its times and its message with the problems' reasons.
     button("Command3")->click();
+    QTRY_VERIFY(!form.Running());
     QVERIFY(form.StatusLine().Text().startsWith(QStringLiteral("Startzeit: \t")));
     QCOMPARE(messages.shown().size(), 1);
     const QString said = messages.shown().first().text;

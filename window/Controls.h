@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "core/BookChoices.h"
 #include "core/JobObserver.h"
 #include "listing/ListOrder.h"
@@ -83,6 +85,9 @@ public:
     using Icon = Notice::Icon;
     virtual ~MessageBox() = default;
     virtual void Show(const QString &text, const QString &caption, Icon icon) = 0;
+    // The same, returning at once: closed is called once the user has closed it.
+    virtual void Open(const QString &text, const QString &caption, Icon icon,
+                      std::function<void()> closed) = 0;
     // True for Yes.
     virtual bool Ask(const QString &question, const QString &caption) = 0;
 };

@@ -4,6 +4,7 @@
 #include "runs/RunContext.h"
 #include "support/MemoryWindow.h"
 #include "support/PdfFixtures.h"
+#include "support/RunToEnd.h"
 #include "support/TestFolder.h"
 
 #include <functional>
@@ -12,12 +13,18 @@ using namespace qf;
 
 struct RecordingSound : CompletionSound {
     int played = 0;
-    void PlayToEnd(const std::function<void()> &keepResponsive) override
+    void Play(std::function<void()> ended) override
     {
-        keepResponsive();
         ++played;
+        ended();
     }
 };
+
+// The compile run, from its start to its end.
+inline void CompileRun(const RunContext &ctx)
+{
+    RunToEnd([&](std::function<void()> ended) { qf::CompileRun(ctx, std::move(ended)); });
+}
 
 struct RecordingViewer : BookViewer {
     QStringList shown;

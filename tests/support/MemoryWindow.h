@@ -99,6 +99,12 @@ public:
     {
         shown_.append({text, caption, icon});
     }
+    void Open(const QString &text, const QString &caption, Icon icon,
+              std::function<void()> closed) override
+    {
+        Show(text, caption, icon);
+        closed();
+    }
     // Questions are recorded too, and answered with answer.
     bool Ask(const QString &question, const QString &caption) override
     {
