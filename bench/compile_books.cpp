@@ -52,8 +52,11 @@ int Make(const QString &folder, int files)
             QPDFObjectHandle::parse("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"));
         for (int page = 0; page < pages; ++page)
             pdf.addPage(TextPage(pdf, font, file, page), false);
-        const QString path =
-            QStringLiteral("%1/Document %2.pdf").arg(folder).arg(file, 3, 10, QLatin1Char('0'));
+        // As wide as the last one's number, so the names sort as their numbers do.
+        const int digits = std::max(3, int(QString::number(files - 1).size()));
+        const QString path = QStringLiteral("%1/Document %2.pdf")
+                                 .arg(folder)
+                                 .arg(file, digits, 10, QLatin1Char('0'));
         const QByteArray target = QFile::encodeName(path);
         QPDFWriter writer(pdf, target.constData()); // keeps the name, not a copy
         writer.setCompressStreams(true);
