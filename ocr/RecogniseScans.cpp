@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <algorithm>
 #include <chrono>
 #include <list>
 
@@ -67,6 +68,12 @@ public:
     }
 
     const Scanned &scan() const { return scan_; }
+    // Its scanned pages done so far: those before the one it is at.
+    int PagesDone() const
+    {
+        return int(std::count_if(scan_.pages.begin(), scan_.pages.end(),
+                                 [this](int page) { return page < page_; }));
+    }
     // The page it is at, once it has changed since last asked; else 0.
     int NewPage()
     {
@@ -203,16 +210,25 @@ void RecogniseAll(const QList<Scanned> &pending, const QString &languages,
                 running.pop_back();
             }
         }
+        // The bar counts pages as they are done, not only documents.
+        const auto pagesDone = [&] {
+            int done = donePages;
+            for (const Recognition &recognition : running)
+                done += recognition.PagesDone();
+            return done;
+        };
         for (auto it = running.begin(); it != running.end();) {
             const Scanned &scan = it->scan();
             const bool ended = it->Ended();
-            if (const int page = it->NewPage(); page > 0)
+            if (const int page = it->NewPage(); page > 0) {
                 observer.At(QCoreApplication::translate("Recognition",
                                                         "Recognising text: %1, page %2 of %3")
                                 .arg(scan.name)
                                 .arg(page)
                                 .arg(scan.pageCount),
                             donePages);
+                observer.Progress(pagesDone(), totalPages);
+            }
             if (!ended) {
                 ++it;
                 continue;
@@ -224,8 +240,8 @@ void RecogniseAll(const QList<Scanned> &pending, const QString &languages,
                 result.problems.add(finished);
             }
             donePages += int(scan.pages.size());
-            observer.Progress(donePages, totalPages);
             it = running.erase(it);
+            observer.Progress(pagesDone(), totalPages);
         }
         observer.Waiting();
     }

@@ -42,9 +42,18 @@ int Count(const QString &text, const QString &words)
 struct RecordingObserver : SilentObserver {
     QList<Notice> told;
     QStringList at;
+    QString doing;
+    QList<int> recognising; // the pages done, as the bar shows them while pages are recognised
     int waits = 0;
     int stopAfterWaits = -1; // the user stops the run once it has waited this often
     void At(const QString &file, int) override { at.append(file); }
+    void Doing(const QString &what) override { doing = what; }
+    void Progress(int done, int) override
+    {
+        if (doing.startsWith("Making scanned") &&
+            (recognising.isEmpty() || recognising.last() != done))
+            recognising.append(done);
+    }
     void Tell(const Notice &notice) override { told.append(notice); }
     void Waiting() override { ++waits; }
     bool StopRequested() override { return stopAfterWaits >= 0 && waits >= stopAfterWaits; }
@@ -132,8 +141,8 @@ void TestRecognition::initTestCase()
     Run("gs", {"-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=pnggray", "-r150", "-o",
                sources_.file("scan.png"), sources_.file("scan.ps")});
     Run("img2pdf", {sources_.file("scan.png"), "-o", sources_.file("scan.pdf")});
-    Run("qpdf", {"--empty", "--pages", sources_.file("text.pdf"), sources_.file("scan.pdf"), "--",
-                 sources_.file("mixed.pdf")});
+    Run("qpdf", {"--empty", "--pages", sources_.file("text.pdf"), sources_.file("scan.pdf"),
+                 sources_.file("scan.pdf"), "--", sources_.file("mixed.pdf")});
     // OCRmyPDF itself, each run counted.
     tools_.write("ocrmypdf", "#!/bin/sh\necho run >> '" + tools_.file("runs").toLocal8Bit() +
                                  "'\nexec /usr/bin/ocrmypdf \"$@\"\n");
@@ -147,7 +156,7 @@ void TestRecognition::scannedPagesDrawAnImageAndNoText_data()
     QTest::addColumn<std::vector<int>>("scanned");
     QTest::newRow("text") << "text.pdf" << std::vector<int>{};
     QTest::newRow("scan") << "scan.pdf" << std::vector<int>{1};
-    QTest::newRow("text, then scan") << "mixed.pdf" << std::vector<int>{2};
+    QTest::newRow("text, then scans") << "mixed.pdf" << std::vector<int>{2, 3};
     QTest::newRow("blank") << "blank.pdf" << std::vector<int>{};
 }
 
@@ -230,21 +239,24 @@ void TestRecognition::scannedPagesBecomeSearchableInTheBook()
     QVERIFY2(result.problems.empty(), qPrintable(result.problems.report("")));
     QCOMPARE(result.recognised.size(), 2);
     QCOMPARE(result.recognised[0].name, "mixed.pdf");
+    QCOMPARE(result.recognised[0].pages, 2);
     QCOMPARE(result.recognised[1].pages, 1);
     QCOMPARE(OcrRuns(), runsBefore + 2);
-    QVERIFY(observer.at.contains("Recognising text: mixed.pdf, page 2 of 2"));
+    QVERIFY(observer.at.contains("Recognising text: mixed.pdf, page 3 of 3"));
+    // The bar goes on page by page, also within a document.
+    QCOMPARE(observer.recognising, QList<int>({0, 1, 2, 3}));
 
     // The scanned words are found; a page's own words once, not twice.
     const QString text = ProgramOutput("pdftotext", {result.book, "-"});
-    QCOMPARE(Count(text, kScannedWords), 2);
+    QCOMPARE(Count(text, kScannedWords), 3);
     QCOMPARE(Count(text, kOwnWords), 2);
     // The sources are as they were; the scan looks the same in the book.
     for (const QString &name : scene.request.names)
         QCOMPARE(scene.folder.read(name), sources_.read(name));
     Run("pdftoppm",
-        {"-r", "40", "-gray", "-f", "3", "-l", "3", result.book, scene.folder.file("book")});
+        {"-r", "40", "-gray", "-f", "4", "-l", "4", result.book, scene.folder.file("book")});
     Run("pdftoppm", {"-r", "40", "-gray", sources_.file("scan.pdf"), scene.folder.file("scan")});
-    QCOMPARE(scene.folder.read("book-3.pgm"), scene.folder.read("scan-1.pgm"));
+    QCOMPARE(scene.folder.read("book-4.pgm"), scene.folder.read("scan-1.pgm"));
     std::vector<int> scanned;
     int pages = 0;
     QVERIFY(FindScannedPages(result.book, scanned, pages).ok());
