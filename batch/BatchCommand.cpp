@@ -101,8 +101,10 @@ int RunBatchCommand(const QStringList &arguments, const WordProcessorStarter &wo
                          .arg(folder));
         const FolderWatch::Outcome outcome =
             changes.Wait(std::chrono::seconds(1), StopWakeDescriptor());
-        if (outcome == FolderWatch::Outcome::Stopped)
+        if (outcome == FolderWatch::Outcome::Stopped) {
+            console.Note(QCoreApplication::translate("Batch", "Stopped watching %1.").arg(folder));
             break;
+        }
         if (outcome == FolderWatch::Outcome::FolderGone) {
             console.Error(QCoreApplication::translate(
                               "Batch", "%1: the folder was moved or deleted, so it is no "

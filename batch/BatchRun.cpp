@@ -238,6 +238,14 @@ bool Report(Console &console, BatchReport &report, const Problems &problems,
     return problems.empty() && notices.isEmpty();
 }
 
+// A job stopped by a signal says what it left, whatever stage it was at.
+void SayStopped(Console &console, BatchReport &report, const QString &what)
+{
+    console.EndProgress();
+    console.Error(what);
+    report.AddError({}, what);
+}
+
 // The folder's choices as the command line overrides them.
 void ApplyChoices(const BatchJobs &jobs, const Workspace &ws, FolderSelection &selection)
 {
@@ -338,6 +346,13 @@ bool RunConversion(const BatchJobs &jobs, Workspace &ws, const FolderSelection &
         ConsoleObserver observer(console, QCoreApplication::translate("Batch", "convert"));
         result = ConvertDocuments(request, wordProcessor, observer);
         problems.merge(result.problems);
+        if (result.stopped)
+            SayStopped(console, report,
+                       QCoreApplication::translate(
+                           "Runs",
+                           "The run was stopped: %n of the ticked documents were converted; the "
+                           "others were left as they were.",
+                           nullptr, int(result.converted.size())));
     }
     for (const ConvertedDocument &doc : result.converted)
         out << QStringLiteral("Converted: %1 -> %2").arg(doc.document, doc.pdf) << '\n';
@@ -389,6 +404,11 @@ bool RunCompile(Workspace &ws, const FolderSelection &selection, Console &consol
         ConsoleObserver observer(console, QCoreApplication::translate("Batch", "compile"));
         const CompileResult result = CompileBook(request, observer, viewer);
         problems.merge(result.problems);
+        if (result.stopped)
+            SayStopped(console, report,
+                       QCoreApplication::translate("Runs", "The run was stopped, so no book was "
+                                                           "written; a book made before is as it "
+                                                           "was."));
         report.Add(result.notices); // said on the console as they came; warnings, no failure
         report.AddNotes(result.notes);
         for (const Status &note : result.notes.list())

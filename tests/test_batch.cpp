@@ -496,7 +496,7 @@ void TestBatch::watchMakesABookForEachChangeUntilTerminated()
     MakePdf(folder.file("a.pdf"), 1);
     QProcess batch;
     batch.start(QStringLiteral(QUIREFOLD_BATCH),
-                {"--compile", "--no-blank-sheets", "--watch", "--json", "-q", folder.path()});
+                {"--compile", "--no-blank-sheets", "--watch", "--json", folder.path()});
     const auto ended = qScopeGuard([&] {
         batch.kill();
         batch.waitForFinished();
@@ -526,6 +526,8 @@ void TestBatch::watchMakesABookForEachChangeUntilTerminated()
     batch.terminate();
     QVERIFY(batch.waitForFinished(5000));
     QCOMPARE(batch.exitStatus(), QProcess::CrashExit);
+    QVERIFY(batch.readAllStandardError().endsWith("quirefold-batch: Stopped watching " +
+                                                  folder.path().toUtf8() + ".\n"));
     QCOMPARE(QDir(folder.file("PDFCompile Output")).entryList(QDir::Files | QDir::Hidden),
              QStringList{"CompiledPDFDocument.pdf"});
 }

@@ -468,6 +468,10 @@ Rückgabewert:
   130, 143  durch SIGINT oder SIGTERM beendet (so endet --watch): der Lauf wurde zuerst angehalten, dann endete das Programm durch dieses Signal
 </translation>
     </message>
+    <message>
+        <source>Stopped watching %1.</source>
+        <translation>%1 wird nicht mehr überwacht.</translation>
+    </message>
 </context>
 <context>
     <name>Book</name>
