@@ -24,8 +24,8 @@ namespace {
 
 // What a conversion run holds from its start to its end.
 struct ConversionState {
-    ConversionState(const RunContext &ctx, const WordProcessorStarter &wordProcessor)
-        : run(ctx, ctx.window.ConversionBar()), wordProcessor(wordProcessor),
+    ConversionState(const RunContext &ctx, const WordProcessorStarter &starter)
+        : run(ctx, ctx.window.ConversionBar()), wordProcessor(starter),
           shown(run.context().ws, ctx.window, ctx.window.ConversionBar(),
                 &ctx.window.DocumentList()),
           observer(shown)

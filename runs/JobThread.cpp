@@ -69,29 +69,57 @@ void CallAndWait(const std::function<void(std::function<void()> done)> &start)
 
 } // namespace
 
+void ForwardingObserver::Update(const std::function<void(Latest &)> &change)
+{
+    const std::lock_guard lock(mutex_);
+    change(latest_);
+    if (!std::exchange(posted_, true))
+        Post([this] { Deliver(); });
+}
+
+void ForwardingObserver::Deliver()
+{
+    Latest latest;
+    {
+        const std::lock_guard lock(mutex_);
+        latest = std::exchange(latest_, {});
+        posted_ = false;
+    }
+    for (const QString &what : latest.doing)
+        shown_.Doing(what);
+    if (latest.at)
+        shown_.At(latest.at->first, latest.at->second);
+    if (latest.entry)
+        shown_.Entry(*latest.entry);
+    if (latest.progress)
+        shown_.Progress(latest.progress->first, latest.progress->second);
+    if (latest.made) // the list is read again: once for all made meanwhile
+        shown_.Made(*latest.made);
+}
+
 void ForwardingObserver::Doing(const QString &what)
 {
-    Post([this, what] { shown_.Doing(what); });
+    Update([&](Latest &latest) { latest.doing.append(what); });
 }
 
 void ForwardingObserver::At(const QString &file, int step)
 {
-    Post([this, file, step] { shown_.At(file, step); });
+    Update([&](Latest &latest) { latest.at = {file, step}; });
 }
 
 void ForwardingObserver::Entry(int index)
 {
-    Post([this, index] { shown_.Entry(index); });
+    Update([&](Latest &latest) { latest.entry = index; });
 }
 
 void ForwardingObserver::Progress(int done, int total)
 {
-    Post([this, done, total] { shown_.Progress(done, total); });
+    Update([&](Latest &latest) { latest.progress = {done, total}; });
 }
 
 void ForwardingObserver::Made(const QString &path)
 {
-    Post([this, path] { shown_.Made(path); });
+    Update([&](Latest &latest) { latest.made = path; });
 }
 
 void ForwardingObserver::Tell(const Notice &notice)

@@ -3,13 +3,19 @@
 #include "compile/BookViewer.h"
 #include "runs/WindowObserver.h"
 
+#include <QStringList>
+
 #include <functional>
+#include <mutex>
+#include <optional>
 
 namespace qf {
 
-// What a job on a thread of its own tells: each call reaches shown on the application's thread, in
-// order, without the job waiting for it, except a notice, which the job waits on until the user
-// has closed it. A request to stop is asked of shown at once, from the job's thread.
+// What a job on a thread of its own tells reaches shown on the application's thread, without the
+// job waiting for it: each stage it comes to; where it is, as it stands when the window gets to it
+// (steps in between are passed over, as no eye would see them); the PDFs made, which the list
+// shows as it reads the folder again; a notice in its turn, the job waiting
+// until the user has closed it. A request to stop is asked of shown at once, from the job's thread.
 class ForwardingObserver : public JobObserver {
 public:
     explicit ForwardingObserver(WindowObserver &shown) : shown_(shown) {}
@@ -23,7 +29,21 @@ public:
     bool StopRequested() override { return shown_.StopRequested(); }
 
 private:
+    // What is to be shown next; under mutex_.
+    struct Latest {
+        QStringList doing; // each stage, which the status line's history keeps
+        std::optional<std::pair<QString, int>> at;
+        std::optional<int> entry;
+        std::optional<std::pair<int, int>> progress;
+        std::optional<QString> made;
+    };
+    void Update(const std::function<void(Latest &)> &change);
+    void Deliver();
+
     WindowObserver &shown_;
+    std::mutex mutex_;
+    Latest latest_;
+    bool posted_ = false; // a delivery waits in the application's queue
 };
 
 // Opens the book from the application's thread, where the desktop's services belong.
