@@ -40,6 +40,12 @@ const OptionEntry kOptions[] = {
          "Batch",
          "Change nothing; print the book's map and which documents lack an up-to-date PDF."),
      nullptr},
+    {{"check-filing"},
+     QT_TRANSLATE_NOOP("Batch", "Change nothing; list what a filing portal usually refuses in "
+                                "the book: page sizes, fonts not embedded, forms, scripts, "
+                                "attached files, encryption, pages without text, size. Exits 1 "
+                                "when something is found."),
+     nullptr},
     {{"blank-sheets"},
      QT_TRANSLATE_NOOP(
          "Batch",
@@ -165,11 +171,14 @@ QString HelpEpilogue()
                "    quirefold-batch --convert --changed-only --compile --watch --json -q "
                "~/Handover\n"
                "  Say how the book would fall out, making nothing:\n"
-               "    quirefold-batch --plan ~/Handbook\n") +
+               "    quirefold-batch --plan ~/Handbook\n"
+               "  Say what a court's filing portal would refuse in the book:\n"
+               "    quirefold-batch --check-filing ~/Claim\n") +
            QCoreApplication::translate(
                "Batch", "\nExit status:\n"
                         "  0  everything asked for was done\n"
-                        "  1  some documents or PDFs failed; each is named with its reason\n"
+                        "  1  some documents or PDFs failed; each is named with its reason (with "
+                        "--check-filing: something was found)\n"
                         "  2  a usage error, or a folder that cannot be read\n"
                         "  130, 143  stopped by SIGINT or SIGTERM (how --watch ends): the run was "
                         "stopped first, and the program ended by that signal\n");
@@ -183,12 +192,16 @@ QString UsageProblem(const QCommandLineParser &parser, qsizetype folders,
     const bool anyJob = set("convert") || set("compile") || set("remove-converted");
     if (folders != 1)
         return QCoreApplication::translate("Batch", "give exactly one FOLDER");
-    if (!anyJob && !set("plan"))
+    if (!anyJob && !set("plan") && !set("check-filing"))
         return QCoreApplication::translate(
-            "Batch", "nothing to do: give --convert, --compile, --remove-converted or --plan");
+            "Batch", "nothing to do: give --convert, --compile, --remove-converted, --plan or "
+                     "--check-filing");
     if (anyJob && set("plan"))
         return QCoreApplication::translate(
             "Batch", "--plan changes nothing, so it cannot be given with a job");
+    if ((anyJob || set("plan")) && set("check-filing"))
+        return QCoreApplication::translate("Batch",
+                                           "--check-filing changes nothing, so it goes alone");
     if (set("blank-sheets") && set("no-blank-sheets"))
         return QCoreApplication::translate("Batch",
                                            "give --blank-sheets or --no-blank-sheets, not both");
@@ -206,8 +219,8 @@ QString UsageProblem(const QCommandLineParser &parser, qsizetype folders,
     if (set("keep-bookmarks") && set("no-keep-bookmarks"))
         return QCoreApplication::translate(
             "Batch", "give --keep-bookmarks or --no-keep-bookmarks, not both");
-    if (set("watch") &&
-        (set("plan") || set("remove-converted") || (set("convert") && !set("changed-only"))))
+    if (set("watch") && (set("plan") || set("check-filing") || set("remove-converted") ||
+                         (set("convert") && !set("changed-only"))))
         return QCoreApplication::translate(
             "Batch", "--watch goes with --compile and --convert --changed-only only");
     if (set("ocr") && set("no-ocr"))
@@ -258,6 +271,7 @@ BatchJobs TakeJobs(const QCommandLineParser &parser, const QStringList &chosenTy
     jobs.changedOnly = set("changed-only");
     jobs.compile = set("compile");
     jobs.plan = set("plan");
+    jobs.checkFiling = set("check-filing");
     const auto choice = [&](const char *on, const char *off) {
         return set(on) || set(off) ? std::optional<bool>(set(on)) : std::nullopt;
     };

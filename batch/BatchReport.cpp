@@ -103,6 +103,17 @@ QByteArray ReportAsJson(const BatchReport &report, bool compact)
     root[QStringLiteral("up_to_date")] = Paths(report.upToDate);
     root[QStringLiteral("deleted")] = Paths(report.deleted);
     root[QStringLiteral("trashed")] = Paths(report.trashed);
+    if (report.findings) {
+        QJsonArray findings;
+        for (const FilingFinding &finding : *report.findings)
+            findings.append(QJsonObject{
+                {QStringLiteral("file"), Absolute(finding.file)},
+                {QStringLiteral("page"),
+                 finding.page > 0 ? QJsonValue(finding.page) : QJsonValue(QJsonValue::Null)},
+                {QStringLiteral("kind"), KindName(finding.kind)},
+                {QStringLiteral("detail"), finding.detail}});
+        root[QStringLiteral("findings")] = findings;
+    }
     if (report.toConvert) {
         QJsonArray toConvert;
         for (const BatchReport::DocumentToConvert &doc : *report.toConvert)

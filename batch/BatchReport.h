@@ -3,6 +3,7 @@
 #include "compile/BookLayout.h"
 #include "convert/ConvertDocs.h"
 #include "core/JobObserver.h"
+#include "filing/FilingCheck.h"
 #include "ocr/RecogniseScans.h"
 
 #include <QByteArray>
@@ -55,6 +56,7 @@ struct BatchReport {
     QStringList deleted;
     QStringList trashed;
     std::optional<QList<DocumentToConvert>> toConvert; // with --plan
+    std::optional<QList<FilingFinding>> findings;      // with --check-filing
     QList<Problem> problems;
     int exitStatus = 0;
     QStringList documentTypes; // the kinds of document the run listed; not reported

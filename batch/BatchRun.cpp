@@ -474,7 +474,8 @@ BatchReport RunBatchJobs(const QString &folder, const BatchJobs &jobs,
     FolderSelection selection;
     ws.ResetSettingsPath();
     const Problems startProblems = LoadFolderSelection(
-        ws, jobs.plan ? MissingIgnoreLists::Leave : MissingIgnoreLists::Create, selection);
+        ws, jobs.plan || jobs.checkFiling ? MissingIgnoreLists::Leave : MissingIgnoreLists::Create,
+        selection);
     report.Add(startProblems);
     // Without its ignore lists the ticks are not the window's, and a run would overwrite them.
     bool ignoreListsUnknown = false;
@@ -498,6 +499,19 @@ BatchReport RunBatchJobs(const QString &folder, const BatchJobs &jobs,
     ApplyChoices(jobs, ws, selection);
     report.documentTypes = selection.settings.choices.documentTypes;
 
+    if (jobs.checkFiling) {
+        const QList<FilingFinding> findings = CheckForFiling(
+            CompileRequestFor(ws, selection, QCoreApplication::applicationDirPath()));
+        for (const FilingFinding &finding : findings)
+            console.out() << FindingLine(finding) << '\n';
+        if (findings.isEmpty())
+            console.Note(QCoreApplication::translate(
+                "Batch", "Nothing a filing portal usually refuses was found."));
+        report.findings = findings;
+        report.exitStatus = findings.isEmpty() && report.problems.isEmpty() ? 0 : 1;
+        console.out().flush();
+        return report;
+    }
     if (jobs.plan) {
         PrintPlan(console, ws, selection, report);
         report.exitStatus = report.problems.isEmpty() ? 0 : 1;

@@ -17,7 +17,8 @@ struct BatchJobs {
     bool convert = false;
     bool changedOnly = false;
     bool compile = false;
-    bool plan = false; // nothing is changed
+    bool plan = false;        // nothing is changed
+    bool checkFiling = false; // nothing is changed
     std::optional<bool> blankSheets;
     std::optional<bool> fitBlankSheets;
     std::optional<bool> keepBookmarks;
