@@ -8,6 +8,7 @@
 #include "core/DocumentTypes.h"
 #include "runs/CompileRun.h"
 #include "runs/ConversionRun.h"
+#include "runs/FilingCheckRun.h"
 #include "runs/FolderState.h"
 #include "runs/JobThread.h"
 #include "runs/StartUp.h"
@@ -525,6 +526,11 @@ void FolderWindow::AddPdfListMenu()
     menu->addSeparator();
     AddNaturalOrderChoice(menu);
     AddOwnOrderChoices(menu);
+    menu->addSeparator();
+    QAction *check =
+        menu->addAction(QCoreApplication::translate("Window", "Check the book for filing..."));
+    check->setObjectName(QStringLiteral("CheckFiling"));
+    connect(check, &QAction::triggered, this, &FolderWindow::CheckTheBookForFiling);
     AttachMenu(pdfListWidget_, menu,
                QCoreApplication::translate(
                    "Window", "Right-click or press the menu key for the book's choices"));
@@ -866,6 +872,14 @@ void FolderWindow::CompileTheBook()
     runGuard_ =
         std::make_unique<RunGuard>(*this, findChild<QPushButton *>(QStringLiteral("Command3")));
     CompileRun(MakeRunContext(), [this] { runGuard_.reset(); });
+}
+
+void FolderWindow::CheckTheBookForFiling()
+{
+    if (running_ || checkingFiling_)
+        return;
+    checkingFiling_ = true;
+    FilingCheckRun(MakeRunContext(), [this] { checkingFiling_ = false; });
 }
 
 void FolderWindow::CloseAndRemember()

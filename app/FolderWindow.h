@@ -96,6 +96,7 @@ private:
     void PrintDocuments();
     void RemoveConverted();
     void CompileTheBook();
+    void CheckTheBookForFiling();
     void CloseAndRemember();
     // The buttons and labels, which the window reaches only through their signals and buddies.
     struct Buttons {
@@ -147,6 +148,7 @@ private:
     bool running_ = false;
     std::atomic_bool stopRequested_ = false; // read by the job's thread
     bool closeAfterRun_ = false;
+    bool checkingFiling_ = false;       // a filing check is under way, beside the window
     bool pdfOrderMoved_ = false;        // the PDF list's order is stored as the folder's own
     QPushButton *stopButton_ = nullptr; // the run's button, while it is Stop
     MessageBox *messageOverride_ = nullptr;

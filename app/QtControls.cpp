@@ -429,6 +429,8 @@ bool QtMessageBox::Ask(const QString &question, const QString &caption)
 
 void SetMessageText(QMessageBox &box, const QString &text)
 {
+    // The text can be selected and copied, to be passed on.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     // A heading, then one paragraph per problem.
     constexpr qsizetype kShown = 4;
     constexpr qsizetype kLongest = 400;

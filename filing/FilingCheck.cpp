@@ -168,15 +168,18 @@ QStringList Entries(QPDF &pdf, QPDFObjectHandle tree,
 // A page list as people read it: "2, 5, 7 and 3 more".
 QString PageList(const std::vector<int> &pages)
 {
+    constexpr int kShown = 5;
     QStringList shown;
-    for (size_t i = 0; i < pages.size() && i < 5; ++i)
-        shown.append(QString::number(pages[i]));
-    QString said = shown.join(QStringLiteral(", "));
-    if (pages.size() > 5)
-        said =
-            QCoreApplication::translate("Filing", "%1 and %n more", nullptr, int(pages.size() - 5))
-                .arg(said);
-    return said;
+    for (const int page : pages) {
+        if (shown.size() == kShown)
+            break;
+        shown.append(QString::number(page));
+    }
+    const QString said = shown.join(QStringLiteral(", "));
+    const int more = int(pages.size()) - kShown;
+    return more > 0
+               ? QCoreApplication::translate("Filing", "%1 and %n more", nullptr, more).arg(said)
+               : said;
 }
 
 class SourceCheck {

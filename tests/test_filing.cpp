@@ -1,4 +1,7 @@
+#include "runs/FilingCheckRun.h"
+#include "support/MemoryWindow.h"
 #include "support/PdfFixtures.h"
+#include "support/RunToEnd.h"
 #include "support/TestFolder.h"
 
 #include <qpdf/QPDFWriter.hh>
@@ -11,6 +14,8 @@
 
 #include <map>
 #include <set>
+
+using namespace qf;
 
 namespace {
 
@@ -72,6 +77,7 @@ class TestFiling : public QObject {
 private slots:
     void findingsNameEachFileWithItsKind();
     void aVolumeOverTheLimitIsFound();
+    void theWindowSaysWhatItFound();
 };
 
 void TestFiling::findingsNameEachFileWithItsKind()
@@ -174,6 +180,32 @@ void TestFiling::aVolumeOverTheLimitIsFound()
     QCOMPARE(findings.at(0)["kind"].toString(), "size");
     QVERIFY2(findings.at(0)["file"].toString().endsWith("(Volume 2 of 2).pdf"),
              qPrintable(findings.at(0)["file"].toString()));
+}
+
+void TestFiling::theWindowSaysWhatItFound()
+{
+    TestFolder folder;
+    WritePdf(folder.file("a.pdf"), kA4Width, kA4Height, "0 0 m 1 1 l S");
+    WritePdf(folder.file("b.pdf"), 420, 595, "0 0 m 1 1 l S"); // A5
+    Workspace ws = Workspace::FromArguments({folder.path()});
+    MemoryWindow window;
+    for (const char *name : {"a.pdf", "b.pdf"})
+        window.pdfList.AddItem(name);
+    NoSound sound;
+    NoBookViewer viewer;
+    const RunContext ctx{ws, window, sound, viewer, QString()};
+    const auto check = [&] {
+        RunToEnd([&](std::function<void()> ended) { FilingCheckRun(ctx, std::move(ended)); });
+        return window.messages.shown().last().text;
+    };
+    QCOMPARE(check(), "Nothing a filing portal usually refuses was found."); // none ticked
+    for (int i = 0; i < 2; ++i)
+        window.pdfList.SetTicked(i, true);
+    const QString said = check();
+    QVERIFY2(said.startsWith("What a filing portal usually refuses, found in the book:\n\n" +
+                             folder.file("b.pdf") + ", page 1: 1 page"),
+             qPrintable(said));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList({"a.pdf", "b.pdf"}));
 }
 
 QTEST_GUILESS_MAIN(TestFiling)

@@ -156,10 +156,6 @@
         <translation>geben Sie genau einen ORDNER an</translation>
     </message>
     <message>
-        <source>nothing to do: give --convert, --compile, --remove-converted or --plan</source>
-        <translation>nichts zu tun: geben Sie --convert, --compile, --remove-converted oder --plan an</translation>
-    </message>
-    <message>
         <source>--plan changes nothing, so it cannot be given with a job</source>
         <translation>--plan ändert nichts und kann daher nicht mit einem Auftrag angegeben werden</translation>
     </message>
@@ -348,26 +344,6 @@ Die mit „für den Ordner gespeichert“ bezeichneten Einstellungen kommen in d
         <translation>Die Seitennummern „%1“ des Ordners (PageNumbers in %2) sind nicht verwendbar: das Format %3. Es wurde kein Buch erstellt; geben Sie ein Format mit --page-numbers an.</translation>
     </message>
     <message>
-        <source>
-Examples:
-  Print the ticked documents to PDF, then compile the book without blank sheets:
-    quirefold-batch --convert --compile --no-blank-sheets -o &quot;Handbook.pdf&quot; ~/Handbook
-  Keep a folder&apos;s book up to date, one line of JSON per run:
-    quirefold-batch --convert --changed-only --compile --watch --json -q ~/Handover
-  Say how the book would fall out, making nothing:
-    quirefold-batch --plan ~/Handbook
-</source>
-        <translation>
-Beispiele:
-  Die angehakten Dokumente als PDF drucken, dann das Buch ohne Leerseiten zusammenstellen:
-    quirefold-batch --convert --compile --no-blank-sheets -o &quot;Handbuch.pdf&quot; ~/Handbuch
-  Das Buch eines Ordners aktuell halten, eine Zeile JSON je Lauf:
-    quirefold-batch --convert --changed-only --compile --watch --json -q ~/Übergabe
-  Sagen, wie das Buch ausfiele, ohne etwas zu erstellen:
-    quirefold-batch --plan ~/Handbuch
-</translation>
-    </message>
-    <message>
         <source>Total: %1 (%2, %3)</source>
         <translation>Gesamt: %1 (%2, %3)</translation>
     </message>
@@ -453,24 +429,64 @@ Beispiele:
         <translation>Bände von höchstens %1:</translation>
     </message>
     <message>
+        <source>Stopped watching %1.</source>
+        <translation>%1 wird nicht mehr überwacht.</translation>
+    </message>
+    <message>
+        <source>Change nothing; list what a filing portal usually refuses in the book: page sizes, fonts not embedded, forms, scripts, attached files, encryption, pages without text, size. Exits 1 when something is found.</source>
+        <translation>Nichts ändern; auflisten, was ein Einreichungsportal im Buch gewöhnlich ablehnt: Seitengrößen, nicht eingebettete Schriften, Formulare, Skripte, angehängte Dateien, Verschlüsselung, Seiten ohne Text, Größe. Endet mit 1, wenn etwas gefunden wird.</translation>
+    </message>
+    <message>
+        <source>
+Examples:
+  Print the ticked documents to PDF, then compile the book without blank sheets:
+    quirefold-batch --convert --compile --no-blank-sheets -o &quot;Handbook.pdf&quot; ~/Handbook
+  Keep a folder&apos;s book up to date, one line of JSON per run:
+    quirefold-batch --convert --changed-only --compile --watch --json -q ~/Handover
+  Say how the book would fall out, making nothing:
+    quirefold-batch --plan ~/Handbook
+  Say what a court&apos;s filing portal would refuse in the book:
+    quirefold-batch --check-filing ~/Claim
+</source>
+        <translation>
+Beispiele:
+  Die angehakten Dokumente als PDF drucken, dann das Buch ohne Leerseiten zusammenstellen:
+    quirefold-batch --convert --compile --no-blank-sheets -o &quot;Handbuch.pdf&quot; ~/Handbuch
+  Das Buch eines Ordners aktuell halten, eine Zeile JSON je Lauf:
+    quirefold-batch --convert --changed-only --compile --watch --json -q ~/Übergabe
+  Sagen, wie das Buch ausfiele, ohne etwas zu erstellen:
+    quirefold-batch --plan ~/Handbuch
+  Sagen, was das Einreichungsportal eines Gerichts am Buch ablehnen würde:
+    quirefold-batch --check-filing ~/Klage
+</translation>
+    </message>
+    <message>
         <source>
 Exit status:
   0  everything asked for was done
-  1  some documents or PDFs failed; each is named with its reason
+  1  some documents or PDFs failed; each is named with its reason (with --check-filing: something was found)
   2  a usage error, or a folder that cannot be read
   130, 143  stopped by SIGINT or SIGTERM (how --watch ends): the run was stopped first, and the program ended by that signal
 </source>
         <translation>
 Rückgabewert:
   0  alles Verlangte wurde getan
-  1  manche Dokumente oder PDFs schlugen fehl; jedes wird mit seinem Grund genannt
+  1  manche Dokumente oder PDFs schlugen fehl; jedes wird mit seinem Grund genannt (mit --check-filing: etwas wurde gefunden)
   2  ein Aufruffehler, oder ein Ordner, der nicht gelesen werden kann
   130, 143  durch SIGINT oder SIGTERM beendet (so endet --watch): der Lauf wurde zuerst angehalten, dann endete das Programm durch dieses Signal
 </translation>
     </message>
     <message>
-        <source>Stopped watching %1.</source>
-        <translation>%1 wird nicht mehr überwacht.</translation>
+        <source>nothing to do: give --convert, --compile, --remove-converted, --plan or --check-filing</source>
+        <translation>nichts zu tun: geben Sie --convert, --compile, --remove-converted, --plan oder --check-filing an</translation>
+    </message>
+    <message>
+        <source>--check-filing changes nothing, so it goes alone</source>
+        <translation>--check-filing ändert nichts und steht daher allein</translation>
+    </message>
+    <message>
+        <source>Nothing a filing portal usually refuses was found.</source>
+        <translation>Nichts gefunden, was ein Einreichungsportal gewöhnlich ablehnt.</translation>
     </message>
 </context>
 <context>
@@ -1135,6 +1151,96 @@ DIESE DATEI WIRD ÜBERSPRUNGEN.</translation>
     </message>
 </context>
 <context>
+    <name>Filing</name>
+    <message>
+        <source>%1 × %2 mm</source>
+        <translation>%1 × %2 mm</translation>
+    </message>
+    <message>
+        <source>an unnamed font</source>
+        <translation>eine unbenannte Schrift</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 and %n more</source>
+        <translation>
+            <numerusform>%1 und %n weitere</numerusform>
+            <numerusform>%1 und %n weitere</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n page(s) not of one filing size (A4 or Letter, as the book&apos;s first page, %2), the first %1: %3</source>
+        <translation>
+            <numerusform>%n Seite nicht in einer Einreichungsgröße (A4 oder Letter, wie die erste Seite des Buchs, %2), die erste %1: %3</numerusform>
+            <numerusform>%n Seiten nicht in einer Einreichungsgröße (A4 oder Letter, wie die erste Seite des Buchs, %2), die erste %1: %3</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>uses the font %1, which is not embedded</source>
+        <translation>verwendet die Schrift %1, die nicht eingebettet ist</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n page(s) draw an image and have no text to search: %1</source>
+        <translation>
+            <numerusform>%n Seite zeigt ein Bild und hat keinen durchsuchbaren Text: %1</numerusform>
+            <numerusform>%n Seiten zeigen ein Bild und haben keinen durchsuchbaren Text: %1</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>has %n form field(s)</source>
+        <translation>
+            <numerusform>hat %n Formularfeld</numerusform>
+            <numerusform>hat %n Formularfelder</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>document scripts</source>
+        <translation>Dokumentskripte</translation>
+    </message>
+    <message>
+        <source>at opening</source>
+        <translation>beim Öffnen</translation>
+    </message>
+    <message>
+        <source>on opening pages</source>
+        <translation>beim Öffnen von Seiten</translation>
+    </message>
+    <message>
+        <source>in links or form fields</source>
+        <translation>in Links oder Formularfeldern</translation>
+    </message>
+    <message>
+        <source>runs scripts: %1</source>
+        <translation>führt Skripte aus: %1</translation>
+    </message>
+    <message>
+        <source>a file</source>
+        <translation>eine Datei</translation>
+    </message>
+    <message numerus="yes">
+        <source>has %n attached file(s): %1</source>
+        <translation>
+            <numerusform>hat %n angehängte Datei: %1</numerusform>
+            <numerusform>hat %n angehängte Dateien: %1</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>is encrypted: it carries restrictions</source>
+        <translation>ist verschlüsselt: sie trägt Einschränkungen</translation>
+    </message>
+    <message>
+        <source>would be %1, over the volume limit of %2</source>
+        <translation>wäre %1 groß, über der Bandgrenze von %2</translation>
+    </message>
+    <message>
+        <source>%1, page %2: %3</source>
+        <translation>%1, Seite %2: %3</translation>
+    </message>
+    <message>
+        <source>opens only with a password</source>
+        <translation>öffnet sich nur mit einem Passwort</translation>
+    </message>
+</context>
+<context>
     <name>Jobs</name>
     <message>
         <source>%1 comes before %2; right-click the list for Natural order</source>
@@ -1349,6 +1455,18 @@ sudo apt-get install %1</numerusform>
     <message>
         <source>%1 is newer than its PDF; print it to PDF again</source>
         <translation>%1 ist neuer als sein PDF; drucken Sie es erneut als PDF</translation>
+    </message>
+    <message>
+        <source>Checking the book for filing...</source>
+        <translation>Das Buch wird für die Einreichung geprüft...</translation>
+    </message>
+    <message>
+        <source>Nothing a filing portal usually refuses was found.</source>
+        <translation>Nichts gefunden, was ein Einreichungsportal gewöhnlich ablehnt.</translation>
+    </message>
+    <message>
+        <source>What a filing portal usually refuses, found in the book:</source>
+        <translation>Was ein Einreichungsportal gewöhnlich ablehnt, im Buch gefunden:</translation>
     </message>
 </context>
 <context>
@@ -1644,6 +1762,10 @@ quirefold-batch führt dieselben Aufgaben ohne Fenster aus; siehe quirefold-batc
     <message>
         <source>unknown option %1</source>
         <translation>unbekannte Option %1</translation>
+    </message>
+    <message>
+        <source>Check the book for filing...</source>
+        <translation>Das Buch für die Einreichung prüfen...</translation>
     </message>
 </context>
 </TS>

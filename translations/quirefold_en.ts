@@ -84,6 +84,44 @@
     </message>
 </context>
 <context>
+    <name>Filing</name>
+    <message numerus="yes">
+        <source>%1 and %n more</source>
+        <translation>
+            <numerusform>%1 and %n more</numerusform>
+            <numerusform>%1 and %n more</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n page(s) not of one filing size (A4 or Letter, as the book&apos;s first page, %2), the first %1: %3</source>
+        <translation>
+            <numerusform>%n page not of one filing size (A4 or Letter, as the book&apos;s first page, %2), %1: %3</numerusform>
+            <numerusform>%n pages not of one filing size (A4 or Letter, as the book&apos;s first page, %2), the first %1: %3</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n page(s) draw an image and have no text to search: %1</source>
+        <translation>
+            <numerusform>%n page draws an image and has no text to search: %1</numerusform>
+            <numerusform>%n pages draw an image and have no text to search: %1</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>has %n form field(s)</source>
+        <translation>
+            <numerusform>has %n form field</numerusform>
+            <numerusform>has %n form fields</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>has %n attached file(s): %1</source>
+        <translation>
+            <numerusform>has %n attached file: %1</numerusform>
+            <numerusform>has %n attached files: %1</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>Jobs</name>
     <message numerus="yes">
         <source>%n .%1 document(s) are not listed; right-click the documents list to list them</source>
