@@ -201,7 +201,7 @@ def place_sources(work, sources, out):
     """start page (1-based) and page count of each source in the book, and what was left out."""
     messages = defaultdict(list)
     for p in out.get("problems", []):
-        messages[os.path.basename(p.get("file", ""))].append(p.get("reason", ""))
+        messages[os.path.basename(p.get("file") or "")].append(p.get("reason", ""))
     placed = {d["file"]: (d["start_page"], d["pages"]) for d in out.get("documents", [])
               if "start_page" in d}
     if not placed:  # an older tool: walk the page counts in file-name order
@@ -335,7 +335,7 @@ def run_checks(args, scratch):
         "tool_exit_status": out.get("exit_status"), "sources": reports, "totals": totals,
         "stray_names": stray,
         "other_problems": [p for p in out.get("problems", [])
-                           if os.path.basename(p.get("file", "")) not in sources],
+                           if os.path.basename(p.get("file") or "") not in sources],
         "qpdf_check": {"exit_status": qc.returncode, "messages": qmsgs[:20]},
         "duplicate_streams": {
             "groups": len(dups), "wasted_bytes": wasted,

@@ -63,7 +63,7 @@ QList<DefaultsHint> DefaultsThatMatter(const Workspace &ws, const FolderSelectio
     // list out of the natural order has such neighbours.
     if (!choices.naturalOrder && selection.ownPdfOrder.isEmpty())
         for (qsizetype i = 0; i + 1 < pdfs.size(); ++i)
-            if (ListOrderLess(pdfs.at(i + 1), pdfs.at(i), ListOrder::Natural)) {
+            if (NumbersPutFirst(pdfs.at(i + 1), pdfs.at(i))) {
                 hints.append(
                     {{},
                      QCoreApplication::translate(

@@ -27,7 +27,23 @@ const QCollator &NaturalCollator()
     return collator;
 }
 
+// The natural collator without its numeric mode: how it orders names apart from numbers.
+const QCollator &PlainCollator()
+{
+    thread_local const QCollator collator = [] {
+        QCollator made{QLocale(QLocale::English)};
+        made.setCaseSensitivity(Qt::CaseInsensitive);
+        return made;
+    }();
+    return collator;
+}
+
 } // namespace
+
+bool NumbersPutFirst(const QString &a, const QString &b)
+{
+    return NaturalCollator().compare(a, b) < 0 && PlainCollator().compare(a, b) > 0;
+}
 
 bool ListOrderLess(const QString &a, const QString &b, ListOrder order)
 {

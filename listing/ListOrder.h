@@ -28,6 +28,11 @@ inline ListOrder OrderOf(const BookChoices &choices)
 
 bool ListOrderLess(const QString &a, const QString &b, ListOrder order = ListOrder::Alphabetical);
 
+// Whether the natural order puts a before b for the value of the numbers in them alone, where
+// their characters otherwise put b first ("Exhibit 2" before "Exhibit 10"); punctuation that the
+// two orders weigh differently is not such a reason.
+bool NumbersPutFirst(const QString &a, const QString &b);
+
 // A list's order: the names of an order of the folder's own first, in that order, then every
 // other name in the list order.
 class ListSorting {

@@ -149,6 +149,9 @@ void TestFolderChoices::settingsStep_data()
         << QByteArray() << 1 << "CompiledPDFDocument.pdf"
         << "Exhibit 10.pdf comes before Exhibit 2.pdf; right-click the list for Natural order"
         << QStringList{"Exhibit 10.pdf", "Exhibit 2.pdf"};
+    QTest::newRow("punctuation the orders weigh otherwise")
+        << QByteArray() << 1 << "CompiledPDFDocument.pdf"
+        << "" << QStringList{"latex-dev_trace.pdf", "latex_abspos.pdf"};
     QTest::newRow("natural order chosen")
         << QByteArray("[Settings]\nListOrder=natural\n") << 0 << ""
         << "This folder's book: in natural order" << QStringList{"Exhibit 10.pdf", "Exhibit 2.pdf"};
