@@ -28,9 +28,9 @@ namespace qf {
 
 namespace {
 
-// A screen shows some 60 frames a second: handing the widgets values and painting them more often
-// than that only slows a run down. Costly changes (a status line's text, a bar's value) wait for
-// the next frame; the last one is applied then, or as soon as the event loop runs.
+// Progress looks smooth at some 30 frames a second: handing the widgets values and painting them
+// more often only takes the cores a run needs. Costly changes (a status line's text, a bar's value)
+// wait for the next frame; the last one is applied then, or as soon as the event loop runs.
 class FramePacer {
 public:
     static FramePacer &Instance()
@@ -87,7 +87,7 @@ public:
     }
 
 private:
-    static constexpr qint64 kFrameMs = 16;
+    static constexpr qint64 kFrameMs = 33;
 
     QHash<QObject *, std::function<void()>> waiting_;
     QSet<QObject *> watched_;
