@@ -756,10 +756,9 @@ MessageBox &FolderWindow::Messages()
 
 void FolderWindow::EndRun()
 {
-    if (!running_)
-        return;
-    RequestStop();
-    EndJobsBesideWindow();
+    if (running_)
+        RequestStop();
+    EndJobsBesideWindow(); // a filing check too, which only reads and soon ends
 }
 
 void FolderWindow::RequestStop()

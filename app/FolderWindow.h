@@ -83,7 +83,8 @@ public:
     bool StopRequested() const override { return stopRequested_; }
     // Whether a run is under way.
     bool Running() const { return running_; }
-    // For the application's end: a run still under way is stopped and waited for.
+    // For the application's end: a run still under way is stopped, and every job beside the
+    // window (a filing check too) is waited for.
     void EndRun();
 
 protected:
