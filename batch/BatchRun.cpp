@@ -347,12 +347,7 @@ bool RunConversion(const BatchJobs &jobs, Workspace &ws, const FolderSelection &
         result = ConvertDocuments(request, wordProcessor, observer);
         problems.merge(result.problems);
         if (result.stopped)
-            SayStopped(console, report,
-                       QCoreApplication::translate(
-                           "Runs",
-                           "The run was stopped: %n of the ticked documents were converted; the "
-                           "others were left as they were.",
-                           nullptr, int(result.converted.size())));
+            SayStopped(console, report, StoppedConversionSaid(int(result.converted.size())));
     }
     for (const ConvertedDocument &doc : result.converted)
         out << QStringLiteral("Converted: %1 -> %2").arg(doc.document, doc.pdf) << '\n';
@@ -405,10 +400,7 @@ bool RunCompile(Workspace &ws, const FolderSelection &selection, Console &consol
         const CompileResult result = CompileBook(request, observer, viewer);
         problems.merge(result.problems);
         if (result.stopped)
-            SayStopped(console, report,
-                       QCoreApplication::translate("Runs", "The run was stopped, so no book was "
-                                                           "written; a book made before is as it "
-                                                           "was."));
+            SayStopped(console, report, StoppedCompileSaid());
         report.Add(result.notices); // said on the console as they came; warnings, no failure
         report.AddNotes(result.notes);
         for (const Status &note : result.notes.list())
@@ -505,8 +497,7 @@ BatchReport RunBatchJobs(const QString &folder, const BatchJobs &jobs,
         for (const FilingFinding &finding : findings)
             console.out() << FindingLine(finding) << '\n';
         if (findings.isEmpty())
-            console.Note(QCoreApplication::translate(
-                "Batch", "Nothing a filing portal usually refuses was found."));
+            console.Note(NothingForFilingSaid());
         report.findings = findings;
         report.exitStatus = findings.isEmpty() && report.problems.isEmpty() ? 0 : 1;
         console.out().flush();

@@ -386,6 +386,12 @@ QString FindingLine(const FilingFinding &finding)
                             : QStringLiteral("%1: %2").arg(finding.file, finding.detail);
 }
 
+QString NothingForFilingSaid()
+{
+    return QCoreApplication::translate("Filing",
+                                       "Nothing a filing portal usually refuses was found.");
+}
+
 QList<FilingFinding> CheckForFiling(const CompileRequest &request)
 {
     QList<FilingFinding> findings;

@@ -30,6 +30,8 @@ QString KindName(FilingFinding::Kind kind);
 
 // The finding as a line for people: "FILE, page N: detail".
 QString FindingLine(const FilingFinding &finding);
+// What a check that found nothing says.
+QString NothingForFilingSaid();
 
 // Reads the request's PDFs, in order, as the compile would take them, and changes nothing. The
 // book's size is measured when a volume limit is set. A PDF that cannot be read is left to the

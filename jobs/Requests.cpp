@@ -53,6 +53,20 @@ QList<StalePdf> StalePdfs(const Workspace &ws, const FolderSelection &selection)
     return stale;
 }
 
+QString StoppedCompileSaid()
+{
+    return QCoreApplication::translate(
+        "Jobs", "The run was stopped, so no book was written; a book made before is as it was.");
+}
+
+QString StoppedConversionSaid(int converted)
+{
+    return QCoreApplication::translate("Jobs",
+                                       "The run was stopped: %n of the ticked documents were "
+                                       "converted; the others were left as they were.",
+                                       nullptr, converted);
+}
+
 QList<DefaultsHint> DefaultsThatMatter(const Workspace &ws, const FolderSelection &selection,
                                        bool compile)
 {

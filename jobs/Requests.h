@@ -37,4 +37,8 @@ struct DefaultsHint {
 QList<DefaultsHint> DefaultsThatMatter(const Workspace &ws, const FolderSelection &selection,
                                        bool compile);
 
+// What a stopped job left, as the window and the batch command say it.
+QString StoppedCompileSaid();
+QString StoppedConversionSaid(int converted);
+
 } // namespace qf

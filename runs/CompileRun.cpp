@@ -48,9 +48,7 @@ void FinishCompile(const std::shared_ptr<CompileState> &state, std::function<voi
             run.problems().add(Status::Failed(QString(), hint.text));
     }
     if (result.stopped)
-        run.Stopped(QCoreApplication::translate(
-            "Runs", "The run was stopped, so no book was written; a book made "
-                    "before is as it was."));
+        run.Stopped(StoppedCompileSaid());
     // Where the book is and how long, in sight once the run is over.
     int pages = result.layout.TotalPages();
     QString where = QStringLiteral("%1/%2").arg(kOutputFolderName, request.bookName);

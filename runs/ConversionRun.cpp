@@ -50,11 +50,7 @@ void FinishConversion(const std::shared_ptr<ConversionState> &state, std::functi
     RunFrame &run = state->run;
     run.problems().merge(result.problems);
     if (result.stopped)
-        run.Stopped(QCoreApplication::translate(
-            "Runs",
-            "The run was stopped: %n of the ticked documents were converted; the others were "
-            "left as they were.",
-            nullptr, int(result.converted.size())));
+        run.Stopped(StoppedConversionSaid(int(result.converted.size())));
     run.Finish(result.started
                    ? QCoreApplication::translate("Runs", "Not every document was converted to PDF:")
                    : QCoreApplication::translate("Runs", "No document was converted to PDF:"),

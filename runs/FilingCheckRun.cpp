@@ -29,9 +29,7 @@ void FilingCheckRun(const RunContext &ctx, std::function<void()> ended)
                               lines.append(FindingLine(finding));
                           const QString said =
                               lines.isEmpty()
-                                  ? QCoreApplication::translate(
-                                        "Runs", "Nothing a filing portal usually refuses was "
-                                                "found.")
+                                  ? NothingForFilingSaid()
                                   : QCoreApplication::translate(
                                         "Runs", "What a filing portal usually refuses, found in "
                                                 "the book:") +

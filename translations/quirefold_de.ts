@@ -484,10 +484,6 @@ Rückgabewert:
         <source>--check-filing changes nothing, so it goes alone</source>
         <translation>--check-filing ändert nichts und steht daher allein</translation>
     </message>
-    <message>
-        <source>Nothing a filing portal usually refuses was found.</source>
-        <translation>Nichts gefunden, was ein Einreichungsportal gewöhnlich ablehnt.</translation>
-    </message>
 </context>
 <context>
     <name>Book</name>
@@ -1239,6 +1235,10 @@ DIESE DATEI WIRD ÜBERSPRUNGEN.</translation>
         <source>opens only with a password</source>
         <translation>öffnet sich nur mit einem Passwort</translation>
     </message>
+    <message>
+        <source>Nothing a filing portal usually refuses was found.</source>
+        <translation>Nichts gefunden, was ein Einreichungsportal gewöhnlich ablehnt.</translation>
+    </message>
 </context>
 <context>
     <name>Jobs</name>
@@ -1256,6 +1256,17 @@ DIESE DATEI WIRD ÜBERSPRUNGEN.</translation>
     <message>
         <source>the bookmark of %1 is titled &quot;%2&quot;, cut at its first dot; right-click the PDF list, Bookmark titles, File name without its extension, to keep the whole name</source>
         <translation>das Lesezeichen von %1 heißt „%2“, am ersten Punkt abgeschnitten; ein Rechtsklick auf die PDF-Liste, Titel der Lesezeichen, Dateiname ohne Endung, behält den ganzen Namen</translation>
+    </message>
+    <message>
+        <source>The run was stopped, so no book was written; a book made before is as it was.</source>
+        <translation>Der Vorgang wurde angehalten, daher wurde kein Buch geschrieben; ein zuvor erstelltes Buch ist unverändert.</translation>
+    </message>
+    <message numerus="yes">
+        <source>The run was stopped: %n of the ticked documents were converted; the others were left as they were.</source>
+        <translation>
+            <numerusform>Der Vorgang wurde angehalten: %n der angehakten Dokumente wurde umgewandelt; die übrigen blieben unverändert.</numerusform>
+            <numerusform>Der Vorgang wurde angehalten: %n der angehakten Dokumente wurden umgewandelt; die übrigen blieben unverändert.</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -1326,10 +1337,6 @@ sudo apt-get install %1</numerusform>
     <message>
         <source>Collecting information for file:</source>
         <translation>Informationen werden gesammelt für Datei:</translation>
-    </message>
-    <message>
-        <source>The run was stopped, so no book was written; a book made before is as it was.</source>
-        <translation>Der Vorgang wurde angehalten, daher wurde kein Buch geschrieben; ein zuvor erstelltes Buch ist unverändert.</translation>
     </message>
     <message>
         <source>No book was made.</source>
@@ -1414,13 +1421,6 @@ sudo apt-get install %1</numerusform>
             <numerusform>%n Seiten</numerusform>
         </translation>
     </message>
-    <message numerus="yes">
-        <source>The run was stopped: %n of the ticked documents were converted; the others were left as they were.</source>
-        <translation>
-            <numerusform>Der Vorgang wurde angehalten: %n der angehakten Dokumente wurde umgewandelt; die übrigen blieben unverändert.</numerusform>
-            <numerusform>Der Vorgang wurde angehalten: %n der angehakten Dokumente wurden umgewandelt; die übrigen blieben unverändert.</numerusform>
-        </translation>
-    </message>
     <message>
         <source>titled &apos;%1&apos;</source>
         <translation>mit dem Titel „%1“</translation>
@@ -1459,10 +1459,6 @@ sudo apt-get install %1</numerusform>
     <message>
         <source>Checking the book for filing...</source>
         <translation>Das Buch wird für die Einreichung geprüft...</translation>
-    </message>
-    <message>
-        <source>Nothing a filing portal usually refuses was found.</source>
-        <translation>Nichts gefunden, was ein Einreichungsportal gewöhnlich ablehnt.</translation>
     </message>
     <message>
         <source>What a filing portal usually refuses, found in the book:</source>

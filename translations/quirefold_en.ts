@@ -130,6 +130,13 @@
             <numerusform>%n .%1 documents are not listed; right-click the documents list to list them</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>The run was stopped: %n of the ticked documents were converted; the others were left as they were.</source>
+        <translation>
+            <numerusform>The run was stopped: %n of the ticked documents was converted; the others were left as they were.</numerusform>
+            <numerusform>The run was stopped: %n of the ticked documents were converted; the others were left as they were.</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>Recognition</name>
@@ -161,13 +168,6 @@ sudo apt-get install %1</numerusform>
         <translation>
             <numerusform>%n page</numerusform>
             <numerusform>%n pages</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>The run was stopped: %n of the ticked documents were converted; the others were left as they were.</source>
-        <translation>
-            <numerusform>The run was stopped: %n of the ticked documents was converted; the others were left as they were.</numerusform>
-            <numerusform>The run was stopped: %n of the ticked documents were converted; the others were left as they were.</numerusform>
         </translation>
     </message>
     <message numerus="yes">
