@@ -72,17 +72,17 @@ int BookBundle::PutIndexInFront(QPDF &book, BookLayout &layout)
     const auto blankAfter = [&](int indexPages) {
         return blankSheets_ && indexPages % 2 == 1 ? 1 : 0;
     };
-    // The numbers the index shows, were it so many pages long.
+    // The numbers the index's lines show, in their order, were it so many pages long.
     const auto numbersWith = [&](int indexPages) {
         const int front = indexPages + blankAfter(indexPages);
-        QStringList numbers = laterNumbers;
+        QStringList numbers;
         for (const PlacedDocument &doc : layout.Documents())
             if (doc.status)
                 numbers.append(place_.volume > 0
                                    ? IndexNumber(place_.firstNumber + doc.startPage + front,
                                                  place_.numberedTotal, place_.volume)
                                    : Number(doc.startPage + front, body + front));
-        return numbers;
+        return numbers + laterNumbers;
     };
     // Longer numbers may wrap a title onto another line, so the count settles by trying; a count
     // that would shrink again keeps the longer index, its last page partly empty.
@@ -94,15 +94,11 @@ int BookBundle::PutIndexInFront(QPDF &book, BookLayout &layout)
             break;
         indexPages = needed;
     }
+    const QStringList numbers = numbersWith(indexPages);
+    for (qsizetype line = 0; line < own; ++line)
+        lines[line].pageNumber = numbers.at(line);
     const int blank = blankAfter(indexPages);
     layout.PutInFront(QCoreApplication::translate("Bundle", "Index"), indexPages, blank);
-    qsizetype line = 0;
-    for (const PlacedDocument &doc : layout.Documents())
-        if (doc.status && line < own)
-            lines[line++].pageNumber = place_.volume > 0
-                                           ? IndexNumber(place_.firstNumber + doc.startPage,
-                                                         place_.numberedTotal, place_.volume)
-                                           : Number(doc.startPage, layout.TotalPages());
     qf::PutIndexInFront(book, title_, lines, indexPages, blank == 1, *font_);
     return indexPages + blank;
 }

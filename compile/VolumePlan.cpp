@@ -58,8 +58,8 @@ int PlannedIndexPages(const CompileRequest &request, const DocumentFacts &facts)
     for (int pages = 1;;) {
         const int needed =
             bundle.IndexPagesInSet(titles, documents, request.place.firstNumber + body + pages + 1);
-        if (needed == 0 || needed <= pages)
-            return needed == 0 ? 0 : pages;
+        if (needed <= pages)
+            return needed == 0 ? 0 : pages; // none: no font for an index
         pages = needed;
     }
 }
