@@ -1,5 +1,7 @@
 #include "bundle/PageNumbers.h"
 
+#include "book/ShownPage.h"
+
 #include <qpdf/QPDFNumberTreeObjectHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
 
@@ -23,49 +25,6 @@ std::string FreeName(QPDFObjectHandle forms)
     for (int i = 1; forms.hasKey(name); ++i)
         name = "/QfPageNumber" + std::to_string(i);
     return name;
-}
-
-// The page's shown box, and the matrix from a space whose origin is the shown box's bottom left
-// and whose axes are as the page is shown, into the page's own space.
-struct ShownPage {
-    double width = 0, height = 0;
-    double matrix[6] = {1, 0, 0, 1, 0, 0};
-};
-
-// The page's crop box, else its media box; a page with neither as four numbers (a damaged one) is
-// taken as readers take it, US Letter.
-QPDFObjectHandle::Rectangle ShownBox(QPDFPageObjectHelper &page)
-{
-    for (const char *key : {"/CropBox", "/MediaBox"})
-        if (QPDFObjectHandle box = page.getAttribute(key, false); box.isRectangle())
-            return box.getArrayAsRectangle();
-    return {0, 0, 612, 792};
-}
-
-ShownPage Shown(QPDFPageObjectHelper &page)
-{
-    const QPDFObjectHandle::Rectangle box = ShownBox(page);
-    const double x0 = std::min(box.llx, box.urx), x1 = std::max(box.llx, box.urx);
-    const double y0 = std::min(box.lly, box.ury), y1 = std::max(box.lly, box.ury);
-    QPDFObjectHandle rotate = page.getAttribute("/Rotate", false);
-    const int turns = (((rotate.isInteger() ? int(rotate.getIntValue()) : 0) / 90) % 4 + 4) % 4;
-    ShownPage shown;
-    const double w = x1 - x0, h = y1 - y0;
-    switch (turns) {
-    case 0:
-        shown = {w, h, {1, 0, 0, 1, x0, y0}};
-        break;
-    case 1: // turned clockwise: the page's left edge is shown on top
-        shown = {h, w, {0, 1, -1, 0, x1, y0}};
-        break;
-    case 2:
-        shown = {w, h, {-1, 0, 0, -1, x1, y1}};
-        break;
-    default:
-        shown = {h, w, {0, -1, 1, 0, x0, y1}};
-        break;
-    }
-    return shown;
 }
 
 // A stamp is small: compressed with a small window and little memory, where the writer would set

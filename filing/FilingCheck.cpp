@@ -1,6 +1,7 @@
 #include "filing/FilingCheck.h"
 
 #include "book/PdfFile.h"
+#include "book/ShownPage.h"
 #include "compile/CompileBook.h"
 #include "compile/Volumes.h"
 #include "ocr/ScannedPages.h"
@@ -46,16 +47,8 @@ struct PageSize {
 PageSize ShownSize(QPDFObjectHandle page)
 {
     QPDFPageObjectHelper helper(page);
-    QPDFObjectHandle::Rectangle box{0, 0, 612, 792};
-    for (const char *key : {"/CropBox", "/MediaBox"})
-        if (QPDFObjectHandle found = helper.getAttribute(key, false); found.isRectangle()) {
-            box = found.getArrayAsRectangle();
-            break;
-        }
-    QPDFObjectHandle rotate = helper.getAttribute("/Rotate", false);
-    const bool turned = rotate.isInteger() && (rotate.getIntValue() / 90) % 2 != 0;
-    const double w = std::abs(box.urx - box.llx), h = std::abs(box.ury - box.lly);
-    return turned ? PageSize{h, w} : PageSize{w, h};
+    const ShownPage shown = Shown(helper);
+    return {shown.width, shown.height};
 }
 
 bool IsAFilingSize(const PageSize &size)
@@ -136,14 +129,15 @@ QString FontName(QPDFObjectHandle font)
                          : QCoreApplication::translate("Filing", "an unnamed font");
 }
 
-// A file specification's name: its Unicode one, else its plain one; empty when it has neither.
-QString SpecName(QPDFObjectHandle spec)
+// An attached file's name as its file entry gives it: the Unicode one, else the plain one; empty
+// when it has neither.
+QString AttachedFileName(QPDFObjectHandle file)
 {
-    if (spec.isString())
-        return QString::fromStdString(spec.getUTF8Value());
+    if (file.isString())
+        return QString::fromStdString(file.getUTF8Value());
     for (const char *key : {"/UF", "/F"})
-        if (spec.isDictionary() && spec.getKey(key).isString())
-            return QString::fromStdString(spec.getKey(key).getUTF8Value());
+        if (file.isDictionary() && file.getKey(key).isString())
+            return QString::fromStdString(file.getKey(key).getUTF8Value());
     return QString();
 }
 
@@ -185,8 +179,14 @@ QString PageList(const std::vector<int> &pages)
 class SourceCheck {
 public:
     SourceCheck(const QString &path, QPDF &pdf, QList<FilingFinding> &findings)
-        : path_(path), pdf_(pdf), findings_(findings)
-    {}
+        : path_(path), pdf_(pdf), findings_(findings), form_(pdf)
+    {
+        for (QPDFObjectHandle page : pdf_.getAllPages())
+            if (QPDFObjectHandle annotations = page.getKey("/Annots"); annotations.isArray())
+                for (QPDFObjectHandle annotation : annotations.aitems())
+                    if (annotation.isDictionary())
+                        annotations_.push_back(annotation);
+    }
 
     void Pages(const CompileRequest &request, std::optional<PageSize> &first)
     {
@@ -237,8 +237,7 @@ public:
 
     void Form()
     {
-        QPDFAcroFormDocumentHelper form(pdf_);
-        const size_t fields = form.hasAcroForm() ? form.getFormFields().size() : 0;
+        const size_t fields = form_.hasAcroForm() ? form_.getFormFields().size() : 0;
         if (fields > 0)
             Add(Kind::Form, 0,
                 QCoreApplication::translate("Filing", "has %n form field(s)", nullptr,
@@ -255,17 +254,12 @@ public:
         if (RunsScript(root.getKey("/OpenAction")) || AnyRunsScript(root.getKey("/AA")))
             where.append(QCoreApplication::translate("Filing", "at opening"));
         bool inPages = false, inLinks = false;
-        for (QPDFObjectHandle page : pdf_.getAllPages()) {
+        for (QPDFObjectHandle page : pdf_.getAllPages())
             inPages |= AnyRunsScript(page.getKey("/AA"));
-            QPDFObjectHandle annotations = page.getKey("/Annots");
-            if (!annotations.isArray())
-                continue;
-            for (QPDFObjectHandle annotation : annotations.aitems())
-                if (annotation.isDictionary())
-                    inLinks |= RunsScript(annotation.getKey("/A")) ||
-                               AnyRunsScript(annotation.getKey("/AA"));
-        }
-        for (QPDFFormFieldObjectHelper field : QPDFAcroFormDocumentHelper(pdf_).getFormFields())
+        for (QPDFObjectHandle annotation : annotations_)
+            inLinks |=
+                RunsScript(annotation.getKey("/A")) || AnyRunsScript(annotation.getKey("/AA"));
+        for (QPDFFormFieldObjectHelper field : form_.getFormFields())
             inLinks |= AnyRunsScript(field.getObjectHandle().getKey("/AA"));
         if (inPages)
             where.append(QCoreApplication::translate("Filing", "on opening pages"));
@@ -282,19 +276,12 @@ public:
         QStringList files;
         QPDFObjectHandle names = pdf_.getRoot().getKey("/Names");
         if (names.isDictionary())
-            files = Entries(pdf_, names.getKey("/EmbeddedFiles"), SpecName);
-        for (QPDFObjectHandle page : pdf_.getAllPages()) {
-            QPDFObjectHandle annotations = page.getKey("/Annots");
-            if (!annotations.isArray())
+            files = Entries(pdf_, names.getKey("/EmbeddedFiles"), AttachedFileName);
+        for (QPDFObjectHandle annotation : annotations_) {
+            if (!annotation.getKey("/Subtype").isNameAndEquals("/FileAttachment"))
                 continue;
-            for (QPDFObjectHandle annotation : annotations.aitems()) {
-                if (!annotation.isDictionary() ||
-                    !annotation.getKey("/Subtype").isNameAndEquals("/FileAttachment"))
-                    continue;
-                const QString name = SpecName(annotation.getKey("/FS"));
-                files.append(name.isEmpty() ? QCoreApplication::translate("Filing", "a file")
-                                            : name);
-            }
+            const QString name = AttachedFileName(annotation.getKey("/FS"));
+            files.append(name.isEmpty() ? QCoreApplication::translate("Filing", "a file") : name);
         }
         if (!files.isEmpty())
             Add(Kind::Attachment, 0,
@@ -319,6 +306,8 @@ private:
     QString path_;
     QPDF &pdf_;
     QList<FilingFinding> &findings_;
+    QPDFAcroFormDocumentHelper form_;
+    std::vector<QPDFObjectHandle> annotations_; // every page's, in order
 };
 
 // Whether the file opens only with a password.

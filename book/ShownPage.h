@@ -1,0 +1,18 @@
+#pragma once
+
+#include <qpdf/QPDFPageObjectHelper.hh>
+
+namespace qf {
+
+// The page as a viewer shows it: its shown box's size, and the matrix from a space whose origin
+// is the shown box's bottom left and whose axes are as the page is shown, into the page's own
+// space. The shown box is the crop box, else the media box; a page with neither as four numbers
+// (a damaged one) is taken as readers take it, US Letter.
+struct ShownPage {
+    double width = 0, height = 0;
+    double matrix[6] = {1, 0, 0, 1, 0, 0};
+};
+
+ShownPage Shown(QPDFPageObjectHelper &page);
+
+} // namespace qf
