@@ -4,9 +4,15 @@ namespace qf {
 
 BookInProgress::BookInProgress(PdfFile &book, bool objectStreams, ByteSink sink,
                                BookWriter::HeaderPatch patch, const QStringList &paths,
-                               const QStringList &names, PageChange change)
+                               const QStringList &names, PageChange change, bool keepEnds)
     : writer_(book, objectStreams, std::move(sink), std::move(patch)),
-      reader_(paths, names, writer_.Numbering(), std::move(change))
+      reader_(std::make_unique<SourceReader>(paths, names, writer_.Numbering(), std::move(change),
+                                             keepEnds))
+{}
+
+BookInProgress::BookInProgress(PdfFile &book, bool objectStreams, ByteSink sink,
+                               BookWriter::HeaderPatch patch)
+    : writer_(book, objectStreams, std::move(sink), std::move(patch))
 {}
 
 } // namespace qf

@@ -64,6 +64,14 @@ struct BookNumbering {
     FormTurn form;
 };
 
+// What the numbering is once a source's turn has passed: a book that ends with that source is
+// finished from it.
+struct NumberingAfter {
+    int next = 0;                      // the next number no one has
+    std::map<std::string, int> shared; // the book's own objects pieces refer to, by their keys
+    PendingObjects carried;            // objects that wait for an object stream
+};
+
 // A source's pages and all they reach, written as bytes under the book's numbers.
 struct SourcePiece {
     WrittenObjects written;

@@ -11,8 +11,9 @@
 namespace qf {
 
 SourceReader::SourceReader(const QStringList &paths, const QStringList &names,
-                           BookNumbering numbering, PageChange change)
-    : paths_(paths), names_(names), numbering_(std::move(numbering)), change_(std::move(change))
+                           BookNumbering numbering, PageChange change, bool keepEnds)
+    : paths_(paths), names_(names), numbering_(std::move(numbering)), change_(std::move(change)),
+      keepEnds_(keepEnds)
 {
     // A small file cannot hold many objects: its size says enough, without opening it.
     for (const QString &path : paths) {
@@ -35,9 +36,14 @@ SourceReader::~SourceReader()
         thread.join();
 }
 
-std::shared_ptr<PdfFile> SourceReader::Next(Status &status, std::optional<SourcePiece> &piece)
+std::shared_ptr<PdfFile> SourceReader::Next(Status &status, std::optional<SourcePiece> &piece,
+                                            NumberingAfter *after)
 {
     std::unique_lock<std::mutex> lock(mutex_);
+    if (readUpTo_ <= taken_) {
+        readUpTo_ = taken_ + 1;
+        work_.notify_one();
+    }
     ready_.wait(lock, [this] { return At(taken_, Step::Ready); });
     auto at = sources_.find(taken_++);
     Source source = std::move(at->second);
@@ -46,6 +52,8 @@ std::shared_ptr<PdfFile> SourceReader::Next(Status &status, std::optional<Source
     work_.notify_one(); // room for one more ahead
     status = source.status;
     piece = std::move(source.piece);
+    if (after)
+        *after = std::move(source.after);
     return std::move(source.file);
 }
 
@@ -97,6 +105,8 @@ bool SourceReader::TakeStep(std::unique_lock<std::mutex> &lock)
     if (Source *source = At(packed_, Step::Written)) {
         if (source->maker)
             source->maker->Pack(carried_);
+        if (keepEnds_)
+            source->after.carried = carried_;
         source->step = Step::Packed;
         ++packed_;
         work_.notify_one();
@@ -124,6 +134,11 @@ bool SourceReader::TakeStep(std::unique_lock<std::mutex> &lock)
                 source.maker.reset();
             }
             written_ = index + 1;
+            // Before the next source is numbered.
+            if (keepEnds_) {
+                source.after.next = numbering_.next;
+                source.after.shared = numbering_.shared;
+            }
         }
         if (next == Step::Ready) {
             source.piece = std::move(piece);
@@ -135,7 +150,7 @@ bool SourceReader::TakeStep(std::unique_lock<std::mutex> &lock)
         work_.notify_one();
         return true;
     }
-    if (reading_ < paths_.size() && reading_ < taken_ + kAhead &&
+    if (reading_ < paths_.size() && reading_ < readUpTo_ && reading_ < taken_ + kAhead &&
         (reading_ == taken_ || inHand_ + weights_.at(size_t(reading_)) <= kAheadObjects)) {
         inHand_ += weights_.at(size_t(reading_));
         Read(reading_++, lock);
@@ -164,6 +179,15 @@ void SourceReader::Read(qsizetype index, std::unique_lock<std::mutex> &lock)
     if (asPiece)
         source.maker = std::move(maker);
     source.step = Step::Read;
+}
+
+void SourceReader::ReadUpTo(qsizetype count)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        readUpTo_ = std::min(count, paths_.size());
+    }
+    work_.notify_one();
 }
 
 int SourceReader::NextNumber()

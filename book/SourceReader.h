@@ -24,16 +24,18 @@ namespace qf {
 // steps rather than wait for its turn.
 class SourceReader {
 public:
-    // names are the sources' file names in the book, one for each of paths.
+    // names are the sources' file names in the book, one for each of paths. keepEnds: Next
+    // tells what each source's turn left of the numbering.
     SourceReader(const QStringList &paths, const QStringList &names, BookNumbering numbering,
-                 PageChange change = nullptr);
+                 PageChange change = nullptr, bool keepEnds = false);
     ~SourceReader();
     SourceReader(const SourceReader &) = delete;
     SourceReader &operator=(const SourceReader &) = delete;
 
     // The next source in order, waiting until it is read, with its piece; its status says why
     // there is none.
-    std::shared_ptr<PdfFile> Next(Status &status, std::optional<SourcePiece> &piece);
+    std::shared_ptr<PdfFile> Next(Status &status, std::optional<SourcePiece> &piece,
+                                  NumberingAfter *after = nullptr);
     // The first number no piece took, once every source was taken.
     int NextNumber();
     // The objects that wait for an object stream once every source was taken.
@@ -42,6 +44,8 @@ public:
     std::map<std::string, int> SharedNumbers();
     // Hands back a source the caller has done with, to be freed on the reader's thread.
     void Done(std::shared_ptr<PdfFile> file);
+    // Reads ahead no further than the first count sources, as long as none beyond is asked for.
+    void ReadUpTo(qsizetype count);
 
 private:
     // A source's way: read (and prepared as a piece), numbered in turn, written, packed in turn,
@@ -53,6 +57,7 @@ private:
         Status status;
         std::unique_ptr<PieceMaker> maker; // null once its piece is made, or could not be
         std::optional<SourcePiece> piece;
+        NumberingAfter after; // kept only when asked for
     };
     void Work();
     // Takes the next step there is, the lock held but while it works; false when there is none.
@@ -75,8 +80,10 @@ private:
     std::map<qsizetype, Source> sources_; // those in hand or ready, by their place in paths_
     qsizetype taken_ = 0;                 // how many were taken
     qsizetype reading_ = 0;               // the next to be read
+    qsizetype readUpTo_ = PTRDIFF_MAX;    // none from here on is read unless asked for
     BookNumbering numbering_;
     const PageChange change_;
+    const bool keepEnds_;
     qsizetype numbered_ = 0; // sources whose turn at the numbering has passed
     qsizetype packed_ = 0;   // and at the packing
     qsizetype written_ = 0;  // sources whose write has ended

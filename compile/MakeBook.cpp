@@ -9,6 +9,7 @@
 #include "book/SharedStreams.h"
 #include "bundle/PageNumbers.h"
 #include "compile/BookBundle.h"
+#include "compile/KeptSources.h"
 #include "compile/OwnBookmarks.h"
 #include "core/Workspace.h"
 #include "store/WholeFile.h"
@@ -141,8 +142,9 @@ struct Assembly {
 };
 
 // Puts a source's pages into the book: its piece's pages, written already.
-void PutPages(PdfFile &book, PdfFile &source, const SourcePiece &piece, Assembly &assembly)
+void PutPages(PdfFile &book, const TakenSource &source, Assembly &assembly)
 {
+    const SourcePiece &piece = *source.piece;
     book.version.updateIfGreater(source.version); // before the header is written
     assembly.inProgress->Add(piece);              // a failed write is said when it is finished
     if (!piece.undecodable.isEmpty())
@@ -152,9 +154,9 @@ void PutPages(PdfFile &book, PdfFile &source, const SourcePiece &piece, Assembly
 }
 
 // Puts the sources' pages into the book in order, as the layout places them, each source's
-// document data after its pages.
+// document data after its pages; kept: the sources as taken before, none read.
 void AssemblePages(const CompileRequest &request, const QStringList &paths, JobObserver &observer,
-                   PdfFile &book, CompileResult &result, Assembly &assembly)
+                   PdfFile &book, CompileResult &result, Assembly &assembly, KeptSources *kept)
 {
     DamageReport &damage = assembly.damage;
     QList<QList<OwnBookmark>> &ownBookmarks = assembly.ownBookmarks;
@@ -175,11 +177,11 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
         const QString &name = request.names.at(i);
         observer.At(name, i);
         const QString &path = paths.at(i);
-        Status step;
-        std::optional<SourcePiece> piece;
-        std::shared_ptr<PdfFile> source = reader.Next(step, piece);
-        int pages = 0;
-        step = CountPages(source.get(), step, path, pages);
+        TakenSource read;
+        const TakenSource &source = kept ? kept->At(i) : (read = TakeSource(reader, request, path));
+        Status step = source.status;
+        const int pages = source.pages;
+        const std::optional<SourcePiece> &piece = source.piece;
         const int pagesBefore = PageCount(book);
         bool sheetAdded = false;
         if (step && layout.BlankSheetDue()) {
@@ -198,9 +200,9 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
         if (step && !piece)
             step = Status::Failed(path, QCoreApplication::translate("Book", "could not be read"));
         if (step)
-            PutPages(book, *source, *piece, assembly);
-        if (step && source->pdf.anyWarnings()) {
-            const Repairs repairs = RepairsOf(*source);
+            PutPages(book, source, assembly);
+        if (step && source.repaired) {
+            const Repairs &repairs = source.repairs;
             if (!repairs.lossy.isEmpty())
                 damage.Add(path, QCoreApplication::translate(
                                      "Book", "is damaged (%1); what could be read of it went "
@@ -219,15 +221,13 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
                 layout.Place(name, pages, sheetAdded);
             else
                 layout.Place(name, pages, sheetAdded,
-                             BookmarkTitle(name, request.bookmarkTitles, OwnTitle(source->pdf)));
-            ownBookmarks.append(QList<OwnBookmark>());
-            QString broken;
-            if (request.keepBookmarks &&
-                !ReadOwnBookmarks(source->pdf, ownBookmarks.last(), broken))
+                             BookmarkTitle(name, request.bookmarkTitles, source.ownTitle));
+            ownBookmarks.append(source.bookmarks);
+            if (!source.bookmarksWhole)
                 damage.Add(path, QCoreApplication::translate(
                                      "Book", "has damaged bookmarks (%1), which were left out "
                                              "of the book")
-                                     .arg(broken));
+                                     .arg(source.bookmarksDamage));
         } else {
             RemovePagesFrom(book, pagesBefore);
             layout.LeaveOut(name, step);
@@ -235,9 +235,10 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
                 step.file(),
                 QCoreApplication::translate("Book", "%1; it was left out").arg(step.reason())));
         }
-        reader.Done(std::move(source));
         observer.Progress(i + 1, count);
     }
+    if (kept && count > 0)
+        reader.EndsAfter(kept->At(count - 1).after);
 }
 
 // One bookmark per row of the table, in order, each document's own bookmarks under its own.
@@ -270,17 +271,6 @@ Status FinishAssembly(const CompileRequest &request, PdfFile &book, Assembly &as
     return finished;
 }
 
-// Object streams unless every source is older than PDF 1.5, as their headers say.
-bool ObjectStreamsFor(const CompileRequest &request, const QStringList &paths)
-{
-    if (!request.compact)
-        return false;
-    for (const QString &path : paths)
-        if (!(PeekPdfVersion(path) < PDFVersion(1, 5)))
-            return true;
-    return false;
-}
-
 // Where the book's bytes go as it is made: into a file, or only counted.
 struct BookBytes {
     ByteSink sink;
@@ -292,7 +282,7 @@ struct BookBytes {
 // Makes the book of request's PDFs, read from paths, into bytes. False when no book came of it:
 // the user stopped, no page went in, or it could not be finished (each said in the result).
 bool MakeBook(const CompileRequest &request, const QStringList &paths, const BookBytes &bytes,
-              bool objectStreams, JobObserver &observer, CompileResult &result)
+              bool objectStreams, JobObserver &observer, CompileResult &result, KeptSources *kept)
 {
     const QString outputPath = BookPath(request.workingFolder, request.bookName);
     std::shared_ptr<PdfFile> book = NewBook();
@@ -301,10 +291,12 @@ bool MakeBook(const CompileRequest &request, const QStringList &paths, const Boo
     QStringList fileNames;
     for (const QString &name : request.names)
         fileNames.append(FileNameFromPath(name));
-    BookInProgress inProgress(*book, objectStreams, bytes.sink, bytes.patch, paths, fileNames,
-                              assembly.change);
-    assembly.inProgress = &inProgress;
-    AssemblePages(request, paths, observer, *book, result, assembly);
+    std::unique_ptr<BookInProgress> inProgress =
+        kept ? std::make_unique<BookInProgress>(*book, objectStreams, bytes.sink, bytes.patch)
+             : std::make_unique<BookInProgress>(*book, objectStreams, bytes.sink, bytes.patch,
+                                                paths, fileNames, assembly.change);
+    assembly.inProgress = inProgress.get();
+    AssemblePages(request, paths, observer, *book, result, assembly, kept);
     if (result.stopped || observer.StopRequested()) {
         result.stopped = true;
         return false; // the hidden file goes; an old book stays as it was
@@ -323,7 +315,7 @@ bool MakeBook(const CompileRequest &request, const QStringList &paths, const Boo
                             .arg(finished.reason())));
     AddBookmarks(book->pdf, result.layout.Bookmarks(), assembly.ownBookmarks);
     // Written once, complete.
-    const Status done = inProgress.Finish(bytes.target, bytes.sinkError ? *bytes.sinkError : 0);
+    const Status done = inProgress->Finish(bytes.target, bytes.sinkError ? *bytes.sinkError : 0);
     assembly.damage.AddWritten(book->damagedSources, paths);
     assembly.damage.MoveTo(result.problems);
     FreeLater(std::move(book));
@@ -334,6 +326,16 @@ bool MakeBook(const CompileRequest &request, const QStringList &paths, const Boo
 
 } // namespace
 
+bool ObjectStreamsFor(const CompileRequest &request, const QStringList &paths)
+{
+    if (!request.compact)
+        return false;
+    for (const QString &path : paths)
+        if (!(PeekPdfVersion(path) < PDFVersion(1, 5)))
+            return true;
+    return false;
+}
+
 Status BookNotFinished(const QString &path, const QString &reason)
 {
     return Status::Failed(path,
@@ -343,7 +345,7 @@ Status BookNotFinished(const QString &path, const QString &reason)
 }
 
 bool WriteBook(const CompileRequest &request, const QStringList &paths, WholeFileWrite &target,
-               JobObserver &observer, CompileResult &result)
+               JobObserver &observer, CompileResult &result, KeptSources *kept)
 {
     const QString outputPath = BookPath(request.workingFolder, request.bookName);
     // A linearized book is written first as any other, beside the target, then laid out again.
@@ -354,7 +356,7 @@ bool WriteBook(const CompileRequest &request, const QStringList &paths, WholeFil
             return false;
         }
     WholeFileWrite &written = request.linearized ? firstPass : target;
-    const bool objectStreams = ObjectStreamsFor(request, paths);
+    const bool objectStreams = kept ? kept->ObjectStreams() : ObjectStreamsFor(request, paths);
     int sinkError = 0;
     const BookBytes bytes{FileSink(written.Descriptor(), sinkError),
                           [fd = written.Descriptor()](std::string_view header) {
@@ -362,7 +364,7 @@ bool WriteBook(const CompileRequest &request, const QStringList &paths, WholeFil
                                      ssize_t(header.size());
                           },
                           &sinkError, written.Target()};
-    if (!MakeBook(request, paths, bytes, objectStreams, observer, result))
+    if (!MakeBook(request, paths, bytes, objectStreams, observer, result, kept))
         return false;
     if (request.linearized)
         if (const Status laidOut = Linearize(firstPass.TemporaryPath(), objectStreams, target);
@@ -374,13 +376,14 @@ bool WriteBook(const CompileRequest &request, const QStringList &paths, WholeFil
     return true;
 }
 
-long long MeasureBook(const CompileRequest &request, const QStringList &paths, BookPlan *plan)
+long long MeasureBook(const CompileRequest &request, const QStringList &paths, BookPlan *plan,
+                      KeptSources *kept)
 {
     SilentObserver observer;
     CompileResult result(request.blankSheets);
     long long counted = 0;
     std::string held; // a linearized book is measured as laid out again
-    const bool objectStreams = ObjectStreamsFor(request, paths);
+    const bool objectStreams = kept ? kept->ObjectStreams() : ObjectStreamsFor(request, paths);
     const BookBytes bytes{[&](std::string_view written) {
                               counted += static_cast<long long>(written.size());
                               if (request.linearized)
@@ -389,7 +392,7 @@ long long MeasureBook(const CompileRequest &request, const QStringList &paths, B
                           },
                           nullptr, nullptr, QString()};
     long long size = -1;
-    if (MakeBook(request, paths, bytes, objectStreams, observer, result))
+    if (MakeBook(request, paths, bytes, objectStreams, observer, result, kept))
         size = request.linearized ? LinearizedSize(held, objectStreams) : counted;
     if (plan)
         *plan = {result.layout, result.shared, size, {}};

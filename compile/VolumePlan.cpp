@@ -2,6 +2,7 @@
 
 #include "book/PdfFile.h"
 #include "compile/BookBundle.h"
+#include "compile/KeptSources.h"
 #include "compile/MakeBook.h"
 #include "core/Workspace.h"
 #include "store/WholeFile.h"
@@ -79,6 +80,8 @@ CompileRequest VolumeRequest(const CompileRequest &request, const VolumeCut &cut
 
 struct VolumePlan {
     QList<VolumeCut> cuts;
+    // For a limit in bytes, each volume's sources as they were read to measure it; written from.
+    std::vector<std::unique_ptr<KeptSources>> kept;
     QList<int> pages; // each volume's, the first's index included
     int total = 0;
     QList<IndexedElsewhere> later;                 // the later volumes' documents, for the index
@@ -124,9 +127,10 @@ std::vector<InAnotherVolume> OtherVolumes(const VolumePlan &plan, int volume)
     return others;
 }
 
-// How the documents fall into volumes under the request's limit.
+// How the documents fall into volumes under the request's limit; observer, if any, is told of
+// the documents read to measure them, and may stop the planning (the plan is then of no use).
 VolumePlan PlanVolumes(const CompileRequest &request, const QStringList &paths,
-                       const VolumeLimit &limit)
+                       const VolumeLimit &limit, JobObserver *observer = nullptr)
 {
     const DocumentFacts facts = ReadDocumentFacts(request, paths);
     VolumePlan plan;
@@ -137,7 +141,30 @@ VolumePlan PlanVolumes(const CompileRequest &request, const QStringList &paths,
     // pages are unknown yet as wide as they can be: it is never larger than measured.
     const int most = front + VolumePages(facts.pages, request.blankSheets, {0, documents});
     const QString widest = VolumeName(request.bookName, documents, documents);
+    // Each volume's sources are read once, from its first document on, and kept: its candidates
+    // are measured from them and it is written from them. The volumes take the set's choice of
+    // object streams, as their pieces must.
+    const bool objectStreams = ObjectStreamsFor(request, paths);
+    int read = 0; // documents read so far, as far as the observer knows
     const auto bytesOf = [&](int first, int count, int pagesBefore) {
+        if (plan.kept.empty() || plan.kept.back()->First() != first) {
+            if (!plan.kept.empty()) // the volume before ends where this one starts
+                plan.kept.back()->KeepFirst(first - plan.kept.back()->First());
+            plan.kept.push_back(std::make_unique<KeptSources>(
+                request, paths, first, objectStreams, [&](int document) {
+                    if (!observer || document < read)
+                        return;
+                    read = document + 1;
+                    observer->At(request.names.at(document), document);
+                    observer->Progress(read, documents);
+                }));
+        }
+        KeptSources &kept = *plan.kept.back();
+        if (observer && observer->StopRequested())
+            return limit.amount + 1; // nothing more is read
+        // Pieces over the limit already: the book of them is larger still.
+        if (const long long pieces = kept.PieceBytes(count, limit.amount); pieces > limit.amount)
+            return pieces;
         VolumePlace place{
             first == 0 ? 1 : documents,      request.place.firstNumber + pagesBefore, most, {}, {},
             first == 0 ? plan.indexPages : 0};
@@ -149,13 +176,22 @@ VolumePlan PlanVolumes(const CompileRequest &request, const QStringList &paths,
             place.others.push_back({request.names.at(d), widest, most, facts.pages.at(d)});
         }
         return MeasureBook(VolumeRequest(request, {first, count}, documents, place),
-                           paths.mid(first, count), nullptr);
+                           paths.mid(first, count), nullptr, &kept);
     };
-    // A document's file's size says roughly its share of a volume's bytes.
-    QList<qint64> weights;
-    for (qsizetype d = 0; d < paths.size(); ++d)
-        weights.append(facts.pages.at(d) > 0 ? QFileInfo(paths.at(d)).size() : 0);
-    plan.cuts = CutIntoVolumes(facts.pages, request.blankSheets, limit, bytesOf, front, weights);
+    const auto pieceBytes = [&](int first, int count) -> qint64 {
+        if (plan.kept.empty() || plan.kept.back()->First() != first)
+            return 0;
+        return plan.kept.back()->PieceBytes(count, limit.amount);
+    };
+    plan.cuts = CutIntoVolumes(facts.pages, request.blankSheets, limit, bytesOf, front, pieceBytes);
+    if (!plan.kept.empty())
+        plan.kept.back()->KeepFirst(documents - plan.kept.back()->First());
+    // Each volume measured has its sources kept.
+    bool keptEach = plan.kept.size() == size_t(plan.cuts.size());
+    for (qsizetype i = 0; keptEach && i < plan.cuts.size(); ++i)
+        keptEach = plan.kept.at(size_t(i))->First() == plan.cuts.at(i).first;
+    if (!keptEach)
+        plan.kept.clear();
     for (const VolumeCut &cut : plan.cuts) {
         plan.pages.append(VolumePages(facts.pages, request.blankSheets, cut) +
                           (cut.first == 0 ? front : 0));
@@ -205,7 +241,11 @@ void CompileVolumes(const CompileRequest &request, const QStringList &paths,
                     const VolumeLimit &limit, JobObserver &observer, CompileResult &result)
 {
     observer.Doing(QCoreApplication::translate("Book", "Dividing the book into volumes..."));
-    const VolumePlan plan = PlanVolumes(request, paths, limit);
+    VolumePlan plan = PlanVolumes(request, paths, limit, &observer);
+    if (observer.StopRequested()) {
+        result.stopped = true;
+        return;
+    }
     const int volumes = int(plan.cuts.size());
     QStringList alone;
     for (const VolumeCut &cut : plan.cuts)
@@ -243,8 +283,11 @@ void CompileVolumes(const CompileRequest &request, const QStringList &paths,
         CompileResult made(request.blankSheets);
         const Status begun = target->Begin(path, request.workingFolder);
         InTheWholeJob inTheWhole(observer, cut.first, int(paths.size()));
-        const bool written =
-            begun && WriteBook(part, paths.mid(cut.first, cut.count), *target, inTheWhole, made);
+        KeptSources *kept = plan.kept.empty() ? nullptr : plan.kept.at(size_t(i)).get();
+        const bool written = begun && WriteBook(part, paths.mid(cut.first, cut.count), *target,
+                                                inTheWhole, made, kept);
+        if (kept) // written: its pieces are done with
+            plan.kept.at(size_t(i)).reset();
         result.problems.add(begun);
         result.problems.merge(made.problems);
         result.notes.merge(made.notes);
@@ -287,7 +330,8 @@ void MeasureVolumes(const CompileRequest &request, const QStringList &paths,
                            i == 0 ? volumes.later : QList<IndexedElsewhere>(),
                            OtherVolumes(volumes, i), i == 0 ? volumes.indexPages : 0});
         BookPlan volume;
-        MeasureBook(part, paths.mid(cut.first, cut.count), &volume);
+        MeasureBook(part, paths.mid(cut.first, cut.count), &volume,
+                    volumes.kept.empty() ? nullptr : volumes.kept.at(size_t(i)).get());
         plan.volumes.append(
             {BookPath(request.workingFolder, part.bookName), volume.layout, volume.bytes, before});
         plan.shared.streams += volume.shared.streams;

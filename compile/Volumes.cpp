@@ -90,7 +90,7 @@ int VolumePages(const QList<int> &pages, bool blankSheets, const VolumeCut &cut)
 
 QList<VolumeCut> CutIntoVolumes(const QList<int> &pages, bool blankSheets, const VolumeLimit &limit,
                                 const std::function<qint64(int, int, int)> &bytesOf, int frontPages,
-                                const QList<qint64> &weights)
+                                const std::function<qint64(int, int)> &pieceBytes)
 {
     const int documents = int(pages.size());
     int pagesBefore = 0; // the volumes' cut so far
@@ -102,14 +102,6 @@ QList<VolumeCut> CutIntoVolumes(const QList<int> &pages, bool blankSheets, const
         *bytes = bytesOf(first, count, pagesBefore);
         return *bytes <= limit.amount;
     };
-    // What the documents before each weigh: a volume's bytes are guessed from its weight.
-    std::vector<double> weighed{0};
-    for (int i = 0; i < documents; ++i)
-        weighed.push_back(weighed.back() + double(std::max<qint64>(weights.value(i, 1), 1)));
-    const auto weight = [&](int first, int count) {
-        return weighed[size_t(first + count)] - weighed[size_t(first)];
-    };
-    double lastPerWeight = 0; // bytes for each unit of weight in the volume before
     QList<VolumeCut> cuts;
     for (int first = 0; first < documents;
          pagesBefore +=
@@ -138,43 +130,40 @@ QList<VolumeCut> CutIntoVolumes(const QList<int> &pages, bool blankSheets, const
             first += fitting;
             continue;
         }
-        // A volume's bytes are measured by making it. Between a count known to fit and one known
-        // not to, the next count measured is where the documents' weights put the limit, the
-        // bytes taken as growing with the weight between the two measured (beyond the last
-        // that fits, as they grew up to it, at most four times the count): a good guess and the
-        // one after it, which does not fit, settle a volume. Guesses that creep give way to
-        // halving.
+        // A volume's bytes are measured by making it. The documents' own objects make most of
+        // them, known once read (pieceBytes); the book adds its own, which grows slowly with the
+        // count. The next count measured is the largest whose pieces fit beside what the book
+        // added at the counts measured around it; pieces alone over the limit are over without
+        // a measure. Guesses that creep give way to halving.
+        const auto pieces = [&](int count) -> qint64 {
+            return pieceBytes ? pieceBytes(first, count) : 0;
+        };
         int over = documents - first + 1, creeping = 0;
-        qint64 fittingBytes = bytes, overBytes = -1;
+        qint64 fittingAdded = bytes - pieces(1), overAdded = -1;
+        const auto added = [&](int count) {
+            if (overAdded < 0)
+                return fittingAdded;
+            return fittingAdded + (overAdded - fittingAdded) * (count - fitting) / (over - fitting);
+        };
         while (over - fitting > 1) {
-            const double low = weight(first, fitting);
-            // The volume before says best how the bytes grow with the weight.
-            const bool learned = fitting == 1 && lastPerWeight > 0;
-            const double perWeight =
-                overBytes >= 0 ? double(overBytes - fittingBytes) / (weight(first, over) - low)
-                : learned      ? lastPerWeight
-                               : double(fittingBytes) / low;
-            const int most =
-                overBytes < 0 && !learned ? std::min(over - 1, 4 * fitting + 3) : over - 1;
             int count = fitting + 1;
             if (creeping >= 2)
                 count = fitting + (over - fitting) / 2;
             else
-                while (count < most &&
-                       double(fittingBytes) + perWeight * (weight(first, count + 1) - low) <=
-                           double(limit.amount))
+                while (count + 1 < over && pieces(count + 1) + added(count + 1) <= limit.amount)
                     ++count;
             const int before = over - fitting;
-            if (fits(first, count, &bytes)) {
+            if (pieces(count) > limit.amount) {
+                over = count;
+            } else if (fits(first, count, &bytes)) {
                 fitting = count;
-                fittingBytes = bytes;
+                fittingAdded = bytes - pieces(count);
             } else {
                 over = count;
-                overBytes = bytes;
+                overAdded = bytes - pieces(count);
             }
-            creeping = overBytes >= 0 && over - fitting > before / 2 ? creeping + 1 : 0;
+            creeping = over - fitting > before / 2 ? creeping + 1 : 0;
         }
-        lastPerWeight = double(fittingBytes) / weight(first, fitting);
         cuts.append({first, fitting, false});
         first += fitting;
     }

@@ -61,12 +61,13 @@ struct VolumeCut {
 // between documents. pages: each document's pages (0 for one that is left out). With blank sheets
 // on, a document that ends on an odd page is followed by one when another comes in its volume.
 // bytesOf(first, count, pagesBefore) gives a volume's size as written, for a limit in bytes,
-// pagesBefore being the pages of the volumes before it; weights, each document's guessed share of
-// the bytes (its file's size), say which sizes are worth measuring. The first volume holds
-// frontPages more (an index).
+// pagesBefore being the pages of the volumes before it; pieceBytes(first, count), the bytes of its
+// documents' own objects in it, which it holds more of, says which sizes are worth measuring.
+// The first volume holds frontPages more (an index).
 QList<VolumeCut> CutIntoVolumes(const QList<int> &pages, bool blankSheets, const VolumeLimit &limit,
                                 const std::function<qint64(int, int, int)> &bytesOf = {},
-                                int frontPages = 0, const QList<qint64> &weights = {});
+                                int frontPages = 0,
+                                const std::function<qint64(int, int)> &pieceBytes = {});
 
 // The pages of the volume cut takes, blank sheets included.
 int VolumePages(const QList<int> &pages, bool blankSheets, const VolumeCut &cut);

@@ -1,5 +1,8 @@
+#include "compile/KeptSources.h"
+#include "compile/MakeBook.h"
 #include "runs/CompileRun.h"
 #include "store/FolderChoices.h"
+#include "store/WholeFile.h"
 #include "support/CompileFixture.h"
 #include "support/FidelitySources.h"
 
@@ -22,6 +25,8 @@ private slots:
     void linksOfAFileListedTwiceLandInItsOwnPages_data();
     void linksOfAFileListedTwiceLandInItsOwnPages();
     void threadedCompileGivesTheSameBytes();
+    void keptSourcesGiveTheSameBook_data();
+    void keptSourcesGiveTheSameBook();
     void manyNamesLandOnTheirPages_data();
     void manyNamesLandOnTheirPages();
     void taggedLibreOfficeExportKeepsItsStructure();
@@ -730,10 +735,75 @@ void TestBookFidelity::threadedCompileGivesTheSameBytes()
     }
 }
 
+void TestBookFidelity::keptSourcesGiveTheSameBook_data()
+{
+    QTest::addColumn<QString>("pageNumbers");
+    QTest::addColumn<bool>("keepBookmarks"); // with the documents' own titles
+    QTest::addColumn<int>("count");          // the first sources in the book
+    QTest::newRow("as it is") << "" << false << 12;
+    QTest::newRow("numbered, with an index, the first 5") << "Page {n} of {total}" << false << 5;
+    QTest::newRow("own bookmarks, the first") << "" << true << 1;
+    QTest::newRow("numbered, own bookmarks, the first 8") << "{n}" << true << 8;
+}
+
+void TestBookFidelity::keptSourcesGiveTheSameBook()
+{
+    QFETCH(QString, pageNumbers);
+    QFETCH(bool, keepBookmarks);
+    QFETCH(int, count);
+    // Sources of every kind, one of them no PDF and one repaired as it is read: a book measured
+    // twice, then written, from pieces made once is the book made afresh, byte for byte.
+    TestFolder folder;
+    folder.mkdir("PDFCompile Output");
+    CompileRequest all;
+    all.workingFolder = folder.path();
+    all.bookName = "Book.pdf";
+    all.programFolder = QStringLiteral(QUIREFOLD_PROGRAM_FOLDER);
+    all.blankSheets = true;
+    all.pageNumbers = pageNumbers;
+    all.indexPage = !pageNumbers.isEmpty();
+    all.keepBookmarks = keepBookmarks;
+    all.bookmarkTitles = keepBookmarks ? BookmarkTitles::Title : BookmarkTitles::FirstDot;
+    const std::vector<void (*)(QPDF &, const Holder &)> kinds = {
+        AddLinks, AddCalculatingForm, AddLayer, AddLabels, AddAttachment, AddTags, AddLooseFlate};
+    for (int i = 0; i < 12; ++i) {
+        const QString name = QStringLiteral("S%1.pdf").arg(i, 2, 10, QChar('0'));
+        all.names.append(name);
+        MakePdf(folder.file(name), 1 + i % 3, 100 * i, "1.7");
+        if (i % 3 == 2)
+            RewritePdf(
+                folder.file(name),
+                [&](QPDF &pdf) {
+                    kinds[size_t(i / 3) % kinds.size()](
+                        pdf, {300 + 100 * i, all.names.value(i - 1), i == 2});
+                },
+                i / 3 == 6);
+    }
+    folder.write("S04.pdf", "not a PDF");
+    CompileRequest request = all;
+    request.names = all.names.mid(0, count);
+    const QStringList paths = SourcePaths(request);
+    SilentObserver observer;
+    const auto write = [&](const QString &name, KeptSources *kept) {
+        WholeFileWrite target;
+        CompileResult result(true);
+        const QString path = folder.file("PDFCompile Output/" + name);
+        if (!target.Begin(path, folder.path()) ||
+            !WriteBook(request, paths, target, observer, result, kept) || !target.Commit())
+            return QByteArray();
+        return folder.read("PDFCompile Output/" + name);
+    };
+    const QByteArray afresh = write("afresh.pdf", nullptr);
+    QVERIFY(!afresh.isEmpty());
+    KeptSources kept(all, SourcePaths(all), 0, ObjectStreamsFor(all, SourcePaths(all)));
+    for (int measured = 0; measured < 2; ++measured)
+        QCOMPARE(MeasureBook(request, paths, nullptr, &kept), afresh.size());
+    QVERIFY(write("kept.pdf", &kept) == afresh);
+}
+
 void TestBookFidelity::manyNamesLandOnTheirPages_data()
 {
     // Written as made, the name tree's leaves go out as text; linearized, as qpdf's objects.
-    QTest::addColumn<bool>("linearized");
     QTest::newRow("written as made") << false;
     QTest::newRow("linearized") << true;
 }

@@ -1,0 +1,95 @@
+#include "compile/KeptSources.h"
+
+#include "bundle/PageNumbers.h"
+#include "compile/BookBundle.h"
+#include "compile/MakeBook.h"
+#include "core/Workspace.h"
+
+#include <QFileInfo>
+
+namespace qf {
+
+TakenSource TakeSource(BookInProgress &book, const CompileRequest &request, const QString &path,
+                       bool keepEnd)
+{
+    TakenSource taken;
+    std::shared_ptr<PdfFile> source =
+        book.Next(taken.status, taken.piece, keepEnd ? &taken.after : nullptr);
+    taken.status = CountPages(source.get(), taken.status, path, taken.pages);
+    if (source) {
+        taken.version = source->version;
+        taken.path = source->path;
+        taken.repaired = source->pdf.anyWarnings();
+        if (taken.repaired)
+            taken.repairs = RepairsOf(*source);
+    }
+    if (taken.status) {
+        if (request.bookmarkTitles != BookmarkTitles::FirstDot)
+            taken.ownTitle = OwnTitle(source->pdf);
+        if (request.keepBookmarks)
+            taken.bookmarksWhole =
+                ReadOwnBookmarks(source->pdf, taken.bookmarks, taken.bookmarksDamage);
+    }
+    book.Done(std::move(source));
+    return taken;
+}
+
+KeptSources::KeptSources(const CompileRequest &request, const QStringList &paths, int first,
+                         bool objectStreams, std::function<void(int)> read)
+    : request_(request), paths_(paths.mid(first)), first_(first), objectStreams_(objectStreams),
+      read_(std::move(read)), numbered_(NewBook())
+{
+    QStringList names;
+    for (qsizetype i = first; i < request.names.size(); ++i)
+        names.append(FileNameFromPath(request.names.at(i)));
+    for (const QString &path : paths_)
+        fileSizes_.push_back(QFileInfo(path).size());
+    const BookBundle bundle(request);
+    reading_ = std::make_unique<BookInProgress>(
+        *numbered_, objectStreams, [](std::string_view) { return true; }, nullptr, paths_, names,
+        bundle.Stamps() ? StampChange() : PageChange(), true);
+}
+
+const TakenSource &KeptSources::At(int index)
+{
+    while (qsizetype(taken_.size()) <= index) {
+        taken_.push_back(
+            TakeSource(*reading_, request_, paths_.at(qsizetype(taken_.size())), true));
+        const TakenSource &last = taken_.back();
+        bytesBefore_.push_back(
+            bytesBefore_.back() +
+            (last.piece ? static_cast<long long>(last.piece->written.bytes.size()) : 0));
+        if (read_)
+            read_(first_ + int(taken_.size()) - 1);
+    }
+    return taken_.at(size_t(index));
+}
+
+long long KeptSources::PieceBytes(int count, long long most)
+{
+    // Sources are read ahead only as far as their files' sizes, a piece's rough size, may still
+    // fit: those beyond the volume are read again for the next.
+    qsizetype ahead = qsizetype(taken_.size());
+    for (long long guessed = bytesBefore_.back();
+         ahead < qMin(qsizetype(count), paths_.size()) && guessed <= most; ++ahead)
+        guessed += fileSizes_.at(size_t(ahead));
+    if (reading_)
+        reading_->ReadUpTo(std::max(ahead, qsizetype(taken_.size()) + 1));
+    for (int i = 0; i < count; ++i) {
+        At(i);
+        if (bytesBefore_.at(size_t(i) + 1) > most)
+            return bytesBefore_.at(size_t(i) + 1);
+    }
+    return bytesBefore_.at(size_t(count));
+}
+
+void KeptSources::KeepFirst(int count)
+{
+    reading_.reset();
+    if (qsizetype(taken_.size()) > count) {
+        taken_.resize(size_t(count));
+        bytesBefore_.resize(size_t(count) + 1);
+    }
+}
+
+} // namespace qf
