@@ -333,7 +333,8 @@ bool PdfStreamWriter::Send(std::string_view bytes)
 {
     if (bytes.empty())
         return true;
-    digest_->addData(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    if (!counted_)
+        digest_->addData(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
     offset_ += static_cast<long long>(bytes.size());
     return sink_(bytes);
 }

@@ -150,6 +150,8 @@ public:
     // Every number below first taken: the pieces' numbers, some of them never used.
     void ReserveBelow(int first);
     bool Append(const WrittenObjects &piece);
+    // The bytes are only counted: the /ID, of the same length, is not worked out from them.
+    void CountOnly() { counted_ = true; }
 
     struct Numbered {
         int number = 0;
@@ -172,6 +174,7 @@ private:
     std::vector<XrefEntry> xref_;
     long long offset_ = 0;
     std::unique_ptr<QCryptographicHash> digest_;
+    bool counted_ = false;
 };
 
 } // namespace qf

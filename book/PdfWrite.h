@@ -52,6 +52,8 @@ public:
 
     // The numbers the pieces are to take.
     BookNumbering Numbering() const;
+    // The bytes are only counted, not kept: what only tells them apart is not worked out.
+    void CountOnly() { writer_->CountOnly(); }
     // Appends the piece and puts its pages' stand-ins at the end of the book's pages. False when
     // the bytes could not be written.
     bool Add(const SourcePiece &piece);

@@ -5,8 +5,6 @@
 #include "compile/MakeBook.h"
 #include "core/Workspace.h"
 
-#include <QFileInfo>
-
 namespace qf {
 
 TakenSource TakeSource(BookInProgress &book, const CompileRequest &request, const QString &path,
@@ -42,8 +40,6 @@ KeptSources::KeptSources(const CompileRequest &request, const QStringList &paths
     QStringList names;
     for (qsizetype i = first; i < request.names.size(); ++i)
         names.append(FileNameFromPath(request.names.at(i)));
-    for (const QString &path : paths_)
-        fileSizes_.push_back(QFileInfo(path).size());
     const BookBundle bundle(request);
     reading_ = std::make_unique<BookInProgress>(
         *numbered_, objectStreams, [](std::string_view) { return true; }, nullptr, paths_, names,
@@ -67,14 +63,6 @@ const TakenSource &KeptSources::At(int index)
 
 long long KeptSources::PieceBytes(int count, long long most)
 {
-    // Sources are read ahead only as far as their files' sizes, a piece's rough size, may still
-    // fit: those beyond the volume are read again for the next.
-    qsizetype ahead = qsizetype(taken_.size());
-    for (long long guessed = bytesBefore_.back();
-         ahead < qMin(qsizetype(count), paths_.size()) && guessed <= most; ++ahead)
-        guessed += fileSizes_.at(size_t(ahead));
-    if (reading_)
-        reading_->ReadUpTo(std::max(ahead, qsizetype(taken_.size()) + 1));
     for (int i = 0; i < count; ++i) {
         At(i);
         if (bytesBefore_.at(size_t(i) + 1) > most)

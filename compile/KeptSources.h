@@ -72,7 +72,6 @@ private:
     std::unique_ptr<BookInProgress> reading_;
     std::deque<TakenSource> taken_;
     std::vector<long long> bytesBefore_{0}; // the pieces' bytes before each source
-    std::vector<long long> fileSizes_;
 };
 
 } // namespace qf

@@ -296,6 +296,8 @@ bool MakeBook(const CompileRequest &request, const QStringList &paths, const Boo
              : std::make_unique<BookInProgress>(*book, objectStreams, bytes.sink, bytes.patch,
                                                 paths, fileNames, assembly.change);
     assembly.inProgress = inProgress.get();
+    if (bytes.target.isEmpty())
+        inProgress->Writer().CountOnly();
     AssemblePages(request, paths, observer, *book, result, assembly, kept);
     if (result.stopped || observer.StopRequested()) {
         result.stopped = true;

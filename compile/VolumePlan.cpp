@@ -10,8 +10,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
 
+#include <algorithm>
+#include <atomic>
 #include <memory>
+#include <thread>
 
 namespace qf {
 namespace {
@@ -25,19 +29,32 @@ struct DocumentFacts {
 
 DocumentFacts ReadDocumentFacts(const CompileRequest &request, const QStringList &paths)
 {
+    // Each document is parsed: on as many threads as there are cores.
+    const qsizetype count = paths.size();
+    std::vector<int> pages(size_t(count), 0);
+    std::vector<QString> titles(static_cast<size_t>(count));
+    std::atomic<qsizetype> next{0};
+    const auto read = [&] {
+        for (qsizetype i = next++; i < count; i = next++) {
+            std::shared_ptr<PdfFile> source;
+            const Status status = CountPages(source.get(), ReadPdfFile(paths.at(i), source),
+                                             paths.at(i), pages[size_t(i)]);
+            const QString &name = request.names.at(i);
+            titles[size_t(i)] = request.bookmarkTitles == BookmarkTitles::FirstDot
+                                    ? BookmarkTitle(name)
+                                    : BookmarkTitle(name, request.bookmarkTitles,
+                                                    status ? OwnTitle(source->pdf) : QString());
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int t = 1; t < std::clamp(QThread::idealThreadCount(), 1, 4); ++t)
+        threads.emplace_back(read);
+    read();
+    for (std::thread &thread : threads)
+        thread.join();
     DocumentFacts facts;
-    for (qsizetype i = 0; i < paths.size(); ++i) {
-        std::shared_ptr<PdfFile> source;
-        int pages = 0;
-        const Status read =
-            CountPages(source.get(), ReadPdfFile(paths.at(i), source), paths.at(i), pages);
-        const QString &name = request.names.at(i);
-        facts.pages.append(pages);
-        facts.titles.append(request.bookmarkTitles == BookmarkTitles::FirstDot
-                                ? BookmarkTitle(name)
-                                : BookmarkTitle(name, request.bookmarkTitles,
-                                                read ? OwnTitle(source->pdf) : QString()));
-    }
+    facts.pages = QList<int>(pages.begin(), pages.end());
+    facts.titles = QStringList(titles.begin(), titles.end());
     return facts;
 }
 

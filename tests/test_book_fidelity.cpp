@@ -804,6 +804,7 @@ void TestBookFidelity::keptSourcesGiveTheSameBook()
 void TestBookFidelity::manyNamesLandOnTheirPages_data()
 {
     // Written as made, the name tree's leaves go out as text; linearized, as qpdf's objects.
+    QTest::addColumn<bool>("linearized");
     QTest::newRow("written as made") << false;
     QTest::newRow("linearized") << true;
 }
