@@ -523,6 +523,7 @@ void FolderWindow::AddPdfListMenu()
     AddPageNumbersChoice(menu);
     AddVolumesChoice(menu);
     AddBookmarkTitlesChoice(menu);
+    AddPageSizeChoice(menu);
     menu->addSeparator();
     AddNaturalOrderChoice(menu);
     AddOwnOrderChoices(menu);
@@ -661,6 +662,28 @@ void FolderWindow::AddBookmarkTitlesChoice(QMenu *menu)
                 [this, value = value] { choices_.bookmarkTitles = value; });
         connect(menu, &QMenu::aboutToShow, this, [this, action, value = value] {
             action->setChecked(choices_.bookmarkTitles == value);
+        });
+    }
+}
+
+void FolderWindow::AddPageSizeChoice(QMenu *menu)
+{
+    QMenu *sizes = menu->addMenu(QCoreApplication::translate("Window", "Pages of one size"));
+    sizes->setObjectName(QStringLiteral("PageSize"));
+    auto *group = new QActionGroup(sizes);
+    const std::pair<QString, QString> kinds[] = {
+        {kPageSizeA4, QCoreApplication::translate("Window", "A4")},
+        {kPageSizeLetter, QCoreApplication::translate("Window", "Letter")},
+        {QString(), QCoreApplication::translate("Window", "As they are")},
+    };
+    for (const auto &[value, text] : kinds) {
+        QAction *action = sizes->addAction(text);
+        action->setCheckable(true);
+        action->setActionGroup(group);
+        connect(action, &QAction::triggered, this,
+                [this, value = value] { choices_.pageSize = value; });
+        connect(menu, &QMenu::aboutToShow, this, [this, action, value = value] {
+            action->setChecked(choices_.pageSize == value);
         });
     }
 }

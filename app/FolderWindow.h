@@ -129,6 +129,7 @@ private:
     bool MovePdf(int row, int to);
     void TakeOwnPdfOrder();
     void AddBookmarkTitlesChoice(QMenu *menu);
+    void AddPageSizeChoice(QMenu *menu);
     void AddDocumentListMenu();
     void AttachMenu(QListWidget *list, QMenu *menu, const QString &hint);
 

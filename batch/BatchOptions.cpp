@@ -106,6 +106,12 @@ const OptionEntry kOptions[] = {
                        "between documents, named \"NAME (Volume 1 of 3).pdf\" (stored for the "
                        "folder)."),
      QT_TRANSLATE_NOOP("Batch", "LIMIT")},
+    {{"page-size"},
+     QT_TRANSLATE_NOOP("Batch",
+                       "Pages of one size: a4 or letter scales every page of another size to fit "
+                       "it, proportions kept, centred, a landscape page on its landscape form; "
+                       "as-is keeps each page's own size, the default (stored for the folder)."),
+     QT_TRANSLATE_NOOP("Batch", "SIZE")},
     {{"no-volumes"},
      QT_TRANSLATE_NOOP("Batch", "Make one book, not volumes (stored for the folder)."),
      nullptr},
@@ -247,6 +253,12 @@ QString UsageProblem(const QCommandLineParser &parser, qsizetype folders,
         return QCoreApplication::translate("Batch",
                                            "--bookmark-titles: %1 is not one of short, name, title")
             .arg(value("bookmark-titles"));
+    if (set("page-size") && !QStringList{QStringLiteral("a4"), QStringLiteral("letter"),
+                                         QStringLiteral("as-is")}
+                                 .contains(value("page-size").toLower()))
+        return QCoreApplication::translate("Batch",
+                                           "--page-size: %1 is not one of a4, letter, as-is")
+            .arg(value("page-size"));
     if (set("list-order") &&
         !QStringList{QStringLiteral("alphabetical"), kNaturalOrder}.contains(value("list-order")))
         return QCoreApplication::translate("Batch",
@@ -290,6 +302,11 @@ BatchJobs TakeJobs(const QCommandLineParser &parser, const QStringList &chosenTy
             set("volume-limit") ? VolumeLimit::Parse(value("volume-limit"))->Text() : QString();
     if (set("page-numbers") || set("no-page-numbers"))
         jobs.pageNumbers = set("page-numbers") ? value("page-numbers") : QString();
+    if (set("page-size"))
+        jobs.pageSize = PageFit::Named(value("page-size"))
+                            ? (value("page-size").toLower() == QLatin1String("a4") ? kPageSizeA4
+                                                                                 : kPageSizeLetter)
+                            : QString();
     if (set("list-order"))
         jobs.naturalOrder = value("list-order") == QLatin1String("natural");
     if (set("book-title"))

@@ -55,6 +55,7 @@ QByteArray ReportAsJson(const BatchReport &report, bool compact)
                          {QStringLiteral("bytes"), report.book->bytes >= 0
                                                        ? QJsonValue(report.book->bytes)
                                                        : QJsonValue(QJsonValue::Null)}};
+        book[QStringLiteral("scaledPages")] = report.book->scaledPages;
         if (report.book->volumes > 0)
             book[QStringLiteral("volumes")] = report.book->volumes;
         else

@@ -210,12 +210,17 @@ void PrintPlan(Console &console, const Workspace &ws, const FolderSelection &sel
         out << QCoreApplication::translate("Batch", "Size: about %1")
                    .arg(BookSizeText(bytes, book.shared))
             << '\n';
+    if (request.pageFit)
+        out << QCoreApplication::translate("Batch", "Pages scaled to %1: %2")
+                   .arg(request.pageFit.Name())
+                   .arg(book.scaledPages)
+            << '\n';
     report.documents.clear();
     for (const PlacedDocument &doc : placed)
         if (doc.status)
             report.documents.append(doc);
     if (!plan.Empty())
-        report.book = BatchReport::Book{bookPath, totalPages, bytes};
+        report.book = BatchReport::Book{bookPath, totalPages, bytes, 0, book.scaledPages};
     PrintVolumes(out, request, book, report);
     PrintDocumentsToConvert(out, ws, selection, report);
     if (placed.isEmpty()) {
@@ -273,6 +278,8 @@ void ApplyChoices(const BatchJobs &jobs, const Workspace &ws, FolderSelection &s
         choices.bookTitle = *jobs.bookTitle;
     if (jobs.bookmarkTitles)
         choices.bookmarkTitles = *jobs.bookmarkTitles;
+    if (jobs.pageSize)
+        choices.pageSize = *jobs.pageSize;
     if (jobs.naturalOrder) {
         choices.naturalOrder = *jobs.naturalOrder;
         SortLists(selection);
@@ -443,6 +450,7 @@ bool RunCompile(Workspace &ws, const FolderSelection &selection, Console &consol
                 result.volumes.isEmpty()
                     ? BatchReport::Book{result.book, result.layout.TotalPages(), result.bytes}
                     : SetOfVolumes(report.volumes);
+            report.book->scaledPages = result.scaledPages;
         } else {
             report.documents.clear(); // no book holds them
         }

@@ -32,6 +32,7 @@ struct BatchJobs {
     std::optional<QString> bookTitle;   // empty: the folder's name
     std::optional<bool> naturalOrder;   // --list-order natural or alphabetical
     std::optional<QString> bookmarkTitles;
+    std::optional<QString> pageSize; // empty: pages as they are
 };
 
 // Runs the jobs on the folder once, in the order remove, convert, compile, with the ticks the

@@ -341,12 +341,14 @@ void PieceMaker::ReadStreams(PdfFile &source, const std::vector<QPDFObjectHandle
     }
 }
 
-bool PieceMaker::Prepare(PdfFile &source, const QString &name, const PageChange &change)
+bool PieceMaker::Prepare(PdfFile &source, const QString &name, const PageChange &change,
+                         const PageFit &fit)
 {
     try {
         // The book's page tree is not the source's: what pages inherit from it, they hold.
         source.pdf.pushInheritedAttributesToPage();
         pages_ = source.pdf.getAllPages();
+        piece_.scaledPages = FitPages(source.pdf, pages_, fit);
         HangPagesFromTree(source.pdf);
         OwnAnnotations(source.pdf);
         ReadLabels(source.pdf);

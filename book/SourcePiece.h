@@ -4,6 +4,7 @@
 #include "book/FormPiece.h"
 #include "book/Layers.h"
 #include "book/ObjectWriter.h"
+#include "book/PageFit.h"
 #include "book/PdfFile.h"
 #include "book/RenamedLinks.h"
 #include "book/SharedStreams.h"
@@ -94,6 +95,7 @@ struct SourcePiece {
     std::optional<PieceLayers> layers;       // detached
     std::vector<WrittenByTheBook> byTheBook; // its links to other PDFs
     std::optional<PieceForm> form;           // its form fields and document scripts
+    int scaledPages = 0;                     // pages scaled to the book's size
 };
 
 // Makes a source's piece in steps, on the source's own thread but for numbering and packing,
@@ -104,7 +106,9 @@ class PieceMaker {
 public:
     // What the source's pages reach, with their streams' data and its digest; name is its file
     // name in the book. False when it cannot be read through: Problem says why.
-    bool Prepare(PdfFile &source, const QString &name, const PageChange &change = nullptr);
+    // fit: the size its pages take.
+    bool Prepare(PdfFile &source, const QString &name, const PageChange &change = nullptr,
+                 const PageFit &fit = {});
     // Takes the piece's numbers; a stream the book holds already is referred to, not written.
     void Number(BookNumbering &numbering);
     // The piece's bytes, but for the objects that wait for an object stream; false when they

@@ -11,9 +11,9 @@
 namespace qf {
 
 SourceReader::SourceReader(const QStringList &paths, const QStringList &names,
-                           BookNumbering numbering, PageChange change, bool keepEnds)
+                           BookNumbering numbering, PageChange change, bool keepEnds, PageFit fit)
     : paths_(paths), names_(names), numbering_(std::move(numbering)), change_(std::move(change)),
-      keepEnds_(keepEnds)
+      keepEnds_(keepEnds), fit_(fit)
 {
     // A small file cannot hold many objects: its size says enough, without opening it.
     for (const QString &path : paths) {
@@ -165,7 +165,7 @@ void SourceReader::Read(qsizetype index, std::unique_lock<std::mutex> &lock)
     const Status read = ReadPdfFile(path, file);
     auto maker = std::make_unique<PieceMaker>();
     Status status = read;
-    const bool asPiece = file && PageCount(*file) > 0 && maker->Prepare(*file, name, change_);
+    const bool asPiece = file && PageCount(*file) > 0 && maker->Prepare(*file, name, change_, fit_);
     if (file && PageCount(*file) > 0 && !asPiece)
         status = Status::Failed(path, maker->Problem());
     lock.lock();

@@ -35,6 +35,7 @@ struct CompileResult {
     bool stopped = false; // the user stopped the run: no book was written
     SharedStreams shared; // what keeping the sources' identical streams once saved
     long long bytes = 0;  // the book's size
+    int scaledPages = 0;  // pages scaled to the size the request asks for
     QList<RecognisedDocument> recognised; // the PDFs whose scanned pages were made searchable
     QList<Notice> notices;                // warnings the user was told at once, kept for the report
     QList<BookVolume> volumes;            // with a volume limit, in order; book is the first
@@ -51,6 +52,7 @@ struct BookPlan {
     BookLayout layout{false};
     SharedStreams shared;
     long long bytes = -1;      // the book's size; -1 when unknown
+    int scaledPages = 0;       // pages scaled to the size the request asks for
     QList<BookVolume> volumes; // with a volume limit, how the documents fall into volumes
 };
 

@@ -59,6 +59,7 @@ void TakeBookChoices(CompileRequest &request, const BookChoices &choices)
     request.recogniseScans = choices.ocr;
     request.ocrLanguages = choices.ocrLanguages;
     request.volumeLimit = choices.volumeLimit;
+    request.pageFit = PageFit::Named(choices.pageSize);
 }
 
 Status CheckPageNumberFormat(const QString &format)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "book/PageFit.h"
 #include "compile/BookLayout.h"
 #include "compile/Volumes.h"
 #include "core/BookChoices.h"
@@ -40,6 +41,7 @@ struct CompileRequest {
     QString ocrCache{};          // where recognised copies are kept; empty: the user's cache
     QString volumeLimit{};       // e.g. "300 pages" or "20 MB"; empty: one book
     VolumePlace place{};         // where the book stands in a set of volumes
+    PageFit pageFit{};           // the size every page takes; none: pages as they are
 };
 
 // The folder's choices for the book into the request.

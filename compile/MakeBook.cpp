@@ -124,6 +124,15 @@ void FitToPageBefore(PdfFile &book, int index)
         sheet.removeKey("/Rotate");
 }
 
+// Gives the book's blank sheet at index the size every page takes, upright.
+void SizeSheet(PdfFile &book, int index, const PageFit &fit)
+{
+    QPDFObjectHandle sheet = book.pdf.getAllPages().at(size_t(index));
+    sheet.replaceKey("/MediaBox", QPDFObjectHandle::newFromRectangle({0, 0, fit.width, fit.height}));
+    sheet.removeKey("/CropBox");
+    sheet.removeKey("/Rotate");
+}
+
 // What assembling the pages gathers besides the book.
 struct Assembly {
     explicit Assembly(const CompileRequest &request)
@@ -189,6 +198,8 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
             sheetAdded = appended.ok();
             if (sheetAdded && request.fitBlankSheets)
                 FitToPageBefore(book, pagesBefore);
+            else if (sheetAdded && request.pageFit)
+                SizeSheet(book, pagesBefore, request.pageFit);
             if (!appended && !blankReported) {
                 result.problems.add(Status::Failed(
                     blankPath,
@@ -199,8 +210,10 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
         }
         if (step && !piece)
             step = Status::Failed(path, QCoreApplication::translate("Book", "could not be read"));
-        if (step)
+        if (step) {
             PutPages(book, source, assembly);
+            result.scaledPages += piece->scaledPages;
+        }
         if (step && source.repaired) {
             const Repairs &repairs = source.repairs;
             if (!repairs.lossy.isEmpty())
@@ -294,7 +307,8 @@ bool MakeBook(const CompileRequest &request, const QStringList &paths, const Boo
     std::unique_ptr<BookInProgress> inProgress =
         kept ? std::make_unique<BookInProgress>(*book, objectStreams, bytes.sink, bytes.patch)
              : std::make_unique<BookInProgress>(*book, objectStreams, bytes.sink, bytes.patch,
-                                                paths, fileNames, assembly.change);
+                                                paths, fileNames, assembly.change, false,
+                                                request.pageFit);
     assembly.inProgress = inProgress.get();
     if (bytes.target.isEmpty())
         inProgress->Writer().CountOnly();
@@ -397,7 +411,7 @@ long long MeasureBook(const CompileRequest &request, const QStringList &paths, B
     if (MakeBook(request, paths, bytes, objectStreams, observer, result, kept))
         size = request.linearized ? LinearizedSize(held, objectStreams) : counted;
     if (plan)
-        *plan = {result.layout, result.shared, size, {}};
+        *plan = {result.layout, result.shared, size, result.scaledPages, {}};
     return size;
 }
 

@@ -317,6 +317,7 @@ void CompileVolumes(const CompileRequest &request, const QStringList &paths,
             return;
         }
         result.volumes.append({path, made.layout, made.bytes, numberedBefore});
+        result.scaledPages += made.scaledPages;
         numberedBefore += made.layout.TotalPages();
     }
     QStringList kept;
@@ -353,6 +354,7 @@ void MeasureVolumes(const CompileRequest &request, const QStringList &paths,
             {BookPath(request.workingFolder, part.bookName), volume.layout, volume.bytes, before});
         plan.shared.streams += volume.shared.streams;
         plan.shared.bytes += volume.shared.bytes;
+        plan.scaledPages += volume.scaledPages;
         before += volumes.pages.at(i);
     }
 }

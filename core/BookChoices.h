@@ -24,9 +24,12 @@ struct BookChoices {
     bool ocr = false;     // scanned pages made searchable in the book
     QString ocrLanguages; // e.g. "eng+deu"; empty: English and the desktop's language
     QString volumeLimit;  // the book cut into volumes of "300 pages" or "20 MB"; empty: one book
+    QString pageSize;     // kPageSizeA4 or kPageSizeLetter: every page scaled to it; empty: as is
 };
 
 inline const QString kBookmarkTitlesFileName = QStringLiteral("name");
 inline const QString kBookmarkTitlesOwnTitle = QStringLiteral("title");
+inline const QString kPageSizeA4 = QStringLiteral("A4");
+inline const QString kPageSizeLetter = QStringLiteral("Letter");
 
 } // namespace qf

@@ -94,6 +94,10 @@ FolderSettings ReadFolderSettings(const QString &settings)
     choices.taggedPdf =
         ReadIniString(settings, kSettingsSection, kTaggedPdfKey).trimmed() != QLatin1String("0");
     choices.volumeLimit = ReadIniString(settings, kSettingsSection, kVolumeLimitKey).trimmed();
+    const QString size = ReadIniString(settings, kSettingsSection, kPageSizeKey).trimmed();
+    for (const QString &known : {kPageSizeA4, kPageSizeLetter})
+        if (size.compare(known, Qt::CaseInsensitive) == 0)
+            choices.pageSize = known;
     choices.ocrLanguages = ReadIniString(settings, kSettingsSection, kOcrLanguagesKey).trimmed();
     choices.documentTypes =
         ParseDocumentTypes(ReadIniString(settings, kSettingsSection, kDocumentTypesKey));
@@ -115,6 +119,8 @@ Status WriteFolderSettings(const QString &settings, const FolderSettings &folder
     const Status ocr = StoreChoice(settings, kOcrKey, choices.ocr);
     const Status volumes =
         StoreChoice(settings, kVolumeLimitKey, choices.volumeLimit, choices.volumeLimit.isEmpty());
+    const Status size =
+        StoreChoice(settings, kPageSizeKey, choices.pageSize, choices.pageSize.isEmpty());
     const Status numbers =
         StoreChoice(settings, kPageNumbersKey, choices.pageNumbers, choices.pageNumbers.isEmpty());
     const Status titles = StoreChoice(settings, kBookmarkTitlesKey, choices.bookmarkTitles,
@@ -134,7 +140,7 @@ Status WriteFolderSettings(const QString &settings, const FolderSettings &folder
     // One failure of the file is enough to say.
     for (const Status &written :
          {slipSheet, outputName, keep, fit, types, linearize, index, numbers, titles, title, order,
-          compactBook, taggedPdf, ocr, volumes})
+          compactBook, taggedPdf, ocr, volumes, size})
         if (!written)
             return written;
     return Status::Ok();

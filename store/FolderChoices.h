@@ -28,6 +28,7 @@ inline const QString kCompactBookKey = QStringLiteral("CompactBook");
 inline const QString kTaggedPdfKey = QStringLiteral("TaggedPdf");
 inline const QString kOcrKey = QStringLiteral("Ocr");
 inline const QString kVolumeLimitKey = QStringLiteral("VolumeLimit");
+inline const QString kPageSizeKey = QStringLiteral("PageSize");
 // Only read: set by hand for folders whose scans are in other languages.
 inline const QString kOcrLanguagesKey = QStringLiteral("OcrLanguages");
 

@@ -1,3 +1,4 @@
+#include "book/ShownPage.h"
 #include "compile/CompileBook.h"
 #include "runs/CompileRun.h"
 #include "runs/JobThread.h"
@@ -11,6 +12,7 @@
 
 #include <QProcess>
 
+#include <QImage>
 #include <QSet>
 #include <QStandardPaths>
 #include <QTimer>
@@ -40,6 +42,8 @@ private slots:
     void oldBookIsReplaced();
     void identicalStreamsAreKeptOnce_data();
     void identicalStreamsAreKeptOnce();
+    void pagesTakeTheChosenSize_data();
+    void pagesTakeTheChosenSize();
 };
 
 void TestCompile::bookHasBlankSheetsAndBookmarks_data()
@@ -636,6 +640,119 @@ void TestCompile::identicalStreamsAreKeptOnce()
             Rendered({"mutool", "draw", "-q", "-r", "36", "-F", "pnm", "-o", "-", f.book(), n}),
             Rendered({"mutool", "draw", "-q", "-r", "36", "-F", "pnm", "-o", "-", source, "1"}));
     }
+}
+
+void TestCompile::pagesTakeTheChosenSize_data()
+{
+    QTest::addColumn<QString>("size");
+    QTest::addColumn<QString>("box"); // the source page's media box
+    QTest::addColumn<int>("rotate");
+    QTest::addColumn<QSizeF>("shown"); // the book's page, as shown
+    const QSizeF a4(595.276, 841.89), letter(612, 792);
+    QTest::newRow("A4 stays") << "A4"
+                              << "0 0 595.276 841.89" << 0 << a4;
+    QTest::newRow("within 2 points stays") << "A4"
+                                           << "0 0 597 843" << 0 << QSizeF(597, 843);
+    QTest::newRow("Letter down onto A4") << "A4"
+                                         << "0 0 612 792" << 0 << a4;
+    QTest::newRow("A3 landscape onto A4 landscape") << "A4"
+                                                    << "0 0 1190.55 841.89" << 0 << a4.transposed();
+    QTest::newRow("A5 up onto Letter") << "Letter"
+                                       << "0 0 419.53 595.276" << 0 << letter;
+    QTest::newRow("turned, off the origin, shown landscape")
+        << "A4"
+        << "100 50 519.53 645.276" << 90 << a4.transposed();
+}
+
+void TestCompile::pagesTakeTheChosenSize()
+{
+    QFETCH(QString, size);
+    QFETCH(QString, box);
+    QFETCH(int, rotate);
+    QFETCH(QSizeF, shown);
+    // A square in the middle of the page, a link over it to a place at its corner, and a named
+    // place there: all of them scaled with the page, the square drawn as before, centred.
+    TestFolder folder;
+    QPDF source;
+    source.emptyPDF();
+    const QStringList corners = box.split(' ');
+    const double x = (corners[0].toDouble() + corners[2].toDouble()) / 2 - 20;
+    const double y = (corners[1].toDouble() + corners[3].toDouble()) / 2 - 20;
+    QPDFObjectHandle page = source.makeIndirectObject(QPDFObjectHandle::parse(
+        QString("<< /Type /Page /MediaBox [%1] /Rotate %2 /Resources << >> >>")
+            .arg(box)
+            .arg(rotate)
+            .toStdString()));
+    page.replaceKey("/Contents",
+                    source.newStream(QString("0 g %1 %2 40 40 re f").arg(x).arg(y).toStdString()));
+    source.addPage(page, false);
+    page = source.getAllPages().front();
+    const QString place =
+        QString("[%1 /XYZ %2 %3 0]").arg(page.unparse().c_str()).arg(x).arg(y + 40);
+    page.replaceKey("/Annots", QPDFObjectHandle::parse(
+                                   &source, QString("[<< /Type /Annot /Subtype /Link /Rect "
+                                                    "[%1 %2 %3 %4] /A << /S /GoTo /D %5 >> >>]")
+                                                .arg(x)
+                                                .arg(y)
+                                                .arg(x + 40)
+                                                .arg(y + 40)
+                                                .arg(place)
+                                                .toStdString()));
+    source.getRoot().replaceKey(
+        "/Dests", QPDFObjectHandle::parse(&source, ("<< /mark " + place + " >>").toStdString()));
+    QPDFWriter writer(source, QFile::encodeName(folder.file("A.pdf")).constData());
+    writer.write();
+
+    CompileRequest request;
+    request.workingFolder = folder.path();
+    request.names = {"A.pdf"};
+    request.bookName = "Book.pdf";
+    request.programFolder = QStringLiteral(QUIREFOLD_PROGRAM_FOLDER);
+    request.pageFit = PageFit::Named(size);
+    struct : BookViewer {
+        bool ShowBook(const QString &) override { return true; }
+    } viewer;
+    SilentObserver observer;
+    const CompileResult result = CompileBook(request, observer, viewer);
+    QVERIFY2(result.problems.empty(), qPrintable(result.problems.report("")));
+    const bool scaled = box != "0 0 595.276 841.89" && box != "0 0 597 843";
+    QCOMPARE(result.scaledPages, scaled ? 1 : 0);
+    QCOMPARE(RunQpdf({"--check", result.book}), 0);
+
+    auto book = ReadPdf(result.book);
+    QPDFPageObjectHelper bookPage(book->getAllPages().front());
+    const ShownPage onBook = Shown(bookPage);
+    QVERIFY2(std::abs(onBook.width - shown.width()) < 0.01 &&
+                 std::abs(onBook.height - shown.height()) < 0.01,
+             qPrintable(QString("%1 x %2").arg(onBook.width).arg(onBook.height)));
+    // The link covers the square, in the middle; its place and the named one at its corner.
+    const QPDFObjectHandle::Rectangle media =
+        bookPage.getAttribute("/MediaBox", false).getArrayAsRectangle();
+    QPDFObjectHandle link = bookPage.getObjectHandle().getKey("/Annots").getArrayItem(0);
+    const QPDFObjectHandle::Rectangle rect = link.getKey("/Rect").getArrayAsRectangle();
+    QVERIFY(std::abs((rect.llx + rect.urx) - (media.llx + media.urx)) < 0.01);
+    QVERIFY(std::abs((rect.lly + rect.ury) - (media.lly + media.ury)) < 0.01);
+    QVERIFY(std::abs((rect.urx - rect.llx) - (rect.ury - rect.lly)) < 0.01);
+    QCOMPARE(std::abs(rect.urx - rect.llx - 40) > 0.01, scaled);
+    QPDFObjectHandle dests = book->getRoot().getKey("/Names").getKey("/Dests").getKey("/Names");
+    for (QPDFObjectHandle dest :
+         {link.getKey("/A").getKey("/D"), dests.getArrayItem(1).isDictionary()
+                                              ? dests.getArrayItem(1).getKey("/D")
+                                              : dests.getArrayItem(1)}) {
+        QVERIFY2(std::abs(dest.getArrayItem(2).getNumericValue() - rect.llx) < 0.01 &&
+                     std::abs(dest.getArrayItem(3).getNumericValue() - rect.ury) < 0.01,
+                 dest.unparse().c_str());
+    }
+    // Drawn: dark in the middle, light just outside the square as scaled.
+    const QString image = folder.file("page");
+    ProgramOutput("pdftoppm", {"-r", "36", "-gray", "-png", "-singlefile", result.book, image});
+    const QImage drawn(image + ".png");
+    QCOMPARE(drawn.size(), QSize(qRound(shown.width() / 2), qRound(shown.height() / 2)));
+    const QPoint middle(drawn.width() / 2, drawn.height() / 2);
+    const int half = qRound((rect.urx - rect.llx) / 4); // half the square, at 36 dpi
+    QVERIFY(qGray(drawn.pixel(middle)) < 64);
+    QVERIFY(qGray(drawn.pixel(middle + QPoint(half + 3, 0))) > 192);
+    QVERIFY(qGray(drawn.pixel(middle - QPoint(0, half + 3))) > 192);
 }
 
 QTEST_GUILESS_MAIN(TestCompile)

@@ -1,0 +1,268 @@
+#include "book/PageFit.h"
+
+#include "book/ObjectWriter.h"
+#include "book/ShownPage.h"
+
+#include <qpdf/QPDFPageObjectHelper.hh>
+
+#include <QByteArray>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <set>
+#include <unordered_map>
+
+namespace qf {
+namespace {
+
+constexpr double kNear = 2; // points: a page this close to the size keeps its own
+
+// x' = scale x + dx, y' = scale y + dy: where a point of the page lands on the scaled one.
+struct Move {
+    double scale = 1, dx = 0, dy = 0;
+    double X(double x) const { return scale * x + dx; }
+    double Y(double y) const { return scale * y + dy; }
+};
+
+QPDFObjectHandle Number(double value)
+{
+    return QPDFObjectHandle::newReal(value, 4, true);
+}
+
+// Moves the numbers of array, read as x, y pairs from first on (each pair from step to step);
+// what is not a number stays.
+void MovePairs(QPDFObjectHandle array, const Move &move, int first = 0)
+{
+    if (!array.isArray())
+        return;
+    const int count = array.getArrayNItems();
+    for (int i = first; i + 1 < count; i += 2) {
+        QPDFObjectHandle x = array.getArrayItem(i), y = array.getArrayItem(i + 1);
+        if (x.isNumber())
+            array.setArrayItem(i, Number(move.X(x.getNumericValue())));
+        if (y.isNumber())
+            array.setArrayItem(i + 1, Number(move.Y(y.getNumericValue())));
+    }
+}
+
+// A rectangle moved; its corners in order again.
+QPDFObjectHandle MovedRectangle(QPDFObjectHandle box, const Move &move)
+{
+    const QPDFObjectHandle::Rectangle r = box.getArrayAsRectangle();
+    return QPDFObjectHandle::newFromRectangle(
+        {std::min(move.X(r.llx), move.X(r.urx)), std::min(move.Y(r.lly), move.Y(r.ury)),
+         std::max(move.X(r.llx), move.X(r.urx)), std::max(move.Y(r.lly), move.Y(r.ury))});
+}
+
+void MoveAnnotation(QPDFObjectHandle annotation, const Move &move)
+{
+    if (QPDFObjectHandle rect = annotation.getKey("/Rect"); rect.isRectangle())
+        annotation.replaceKey("/Rect", MovedRectangle(rect, move));
+    for (const char *key : {"/QuadPoints", "/Vertices", "/L", "/CL"})
+        MovePairs(annotation.getKey(key), move);
+    if (QPDFObjectHandle ink = annotation.getKey("/InkList"); ink.isArray())
+        for (QPDFObjectHandle path : ink.aitems())
+            MovePairs(path, move);
+    // Insets from the rectangle only grow and shrink.
+    if (QPDFObjectHandle insets = annotation.getKey("/RD"); insets.isArray())
+        for (int i = 0; i < insets.getArrayNItems(); ++i)
+            if (QPDFObjectHandle inset = insets.getArrayItem(i); inset.isNumber())
+                insets.setArrayItem(i, Number(move.scale * inset.getNumericValue()));
+}
+
+// The source's destinations on the pages moved: each array [page /XYZ left top zoom] and the
+// like, wherever the source holds one, moved once.
+class Destinations {
+public:
+    explicit Destinations(const std::unordered_map<QPDFObjGen, Move, ObjGenHash> &moves)
+        : moves_(moves)
+    {}
+    void InValue(QPDFObjectHandle value, int depth = 0)
+    {
+        if (depth > 32 || !Unseen(value))
+            return;
+        if (value.isArray()) {
+            Destination(value);
+        } else if (value.isDictionary()) {
+            InValue(value.getKey("/D"), depth + 1); // a named destination's dictionary, an action
+            InAction(value.getKey("/A"), depth + 1);
+            InValue(value.getKey("/Dest"), depth + 1);
+        }
+    }
+    void InAction(QPDFObjectHandle action, int depth = 0)
+    {
+        if (depth > 32 || !action.isDictionary() || !Unseen(action))
+            return;
+        if (action.getKey("/S").isNameAndEquals("/GoTo"))
+            Destination(action.getKey("/D"));
+        QPDFObjectHandle next = action.getKey("/Next");
+        if (next.isArray())
+            for (QPDFObjectHandle item : next.aitems())
+                InAction(item, depth + 1);
+        else
+            InAction(next, depth + 1);
+    }
+    void InNameTree(QPDFObjectHandle node, int depth = 0)
+    {
+        if (depth > 32 || !node.isDictionary() || !Unseen(node))
+            return;
+        if (QPDFObjectHandle names = node.getKey("/Names"); names.isArray())
+            for (int i = 1; i < names.getArrayNItems(); i += 2)
+                InValue(names.getArrayItem(i));
+        if (QPDFObjectHandle kids = node.getKey("/Kids"); kids.isArray())
+            for (QPDFObjectHandle kid : kids.aitems())
+                InNameTree(kid, depth + 1);
+    }
+    void InOutline(QPDFObjectHandle item)
+    {
+        // Siblings are followed in a loop, children by the stack, each item once.
+        std::vector<QPDFObjectHandle> stack{item};
+        while (!stack.empty()) {
+            QPDFObjectHandle at = stack.back();
+            stack.pop_back();
+            for (; at.isDictionary() && Unseen(at); at = at.getKey("/Next")) {
+                Destination(at.getKey("/Dest"));
+                InAction(at.getKey("/A"));
+                stack.push_back(at.getKey("/First"));
+            }
+        }
+    }
+
+private:
+    bool Unseen(QPDFObjectHandle object)
+    {
+        return !object.isIndirect() || seen_.insert(object.getObjGen()).second;
+    }
+    void Destination(QPDFObjectHandle dest)
+    {
+        if (!dest.isArray() || dest.getArrayNItems() < 2)
+            return;
+        const auto found = moves_.find(dest.getArrayItem(0).getObjGen());
+        QPDFObjectHandle kind = dest.getArrayItem(1);
+        if (found == moves_.end() || !kind.isName())
+            return;
+        const Move &move = found->second;
+        const auto set = [&](int at, bool isX) {
+            if (QPDFObjectHandle value = dest.getArrayItem(at); value.isNumber())
+                dest.setArrayItem(at, Number(isX ? move.X(value.getNumericValue())
+                                                 : move.Y(value.getNumericValue())));
+        };
+        const std::string name = kind.getName();
+        if (name == "/XYZ") {
+            set(2, true);
+            set(3, false);
+        } else if (name == "/FitH" || name == "/FitBH") {
+            set(2, false);
+        } else if (name == "/FitV" || name == "/FitBV") {
+            set(2, true);
+        } else if (name == "/FitR") {
+            MovePairs(dest, move, 2);
+        }
+    }
+
+    const std::unordered_map<QPDFObjGen, Move, ObjGenHash> &moves_;
+    std::set<QPDFObjGen> seen_;
+};
+
+} // namespace
+
+PageFit PageFit::Named(const QString &name)
+{
+    if (name.compare(QLatin1String("A4"), Qt::CaseInsensitive) == 0)
+        return {595.276, 841.89};
+    if (name.compare(QLatin1String("Letter"), Qt::CaseInsensitive) == 0)
+        return {612, 792};
+    return {};
+}
+
+QString PageFit::Name() const
+{
+    if (!*this)
+        return QString();
+    return width < 600 ? QStringLiteral("A4") : QStringLiteral("Letter");
+}
+
+int FitPages(QPDF &source, const std::vector<QPDFObjectHandle> &pages, const PageFit &fit)
+{
+    if (!fit)
+        return 0;
+    std::unordered_map<QPDFObjGen, Move, ObjGenHash> moves;
+    std::map<QByteArray, QPDFObjectHandle> befores; // one for each move, shared by its pages
+    QPDFObjectHandle after;
+    for (QPDFObjectHandle page : pages) {
+        QPDFPageObjectHelper helper(page);
+        const ShownPage shown = Shown(helper);
+        // The shown box in the page's own space, and the size it takes there.
+        const bool turned = shown.matrix[1] != 0;
+        const double w = turned ? shown.height : shown.width;
+        const double h = turned ? shown.width : shown.height;
+        const bool landscape = shown.width > shown.height;
+        const double shownWidth = landscape ? fit.height : fit.width;
+        const double shownHeight = landscape ? fit.width : fit.height;
+        const double width = turned ? shownHeight : shownWidth;
+        const double height = turned ? shownWidth : shownHeight;
+        if (w <= 0 || h <= 0 || (std::abs(w - width) <= kNear && std::abs(h - height) <= kNear))
+            continue;
+        // The box's lower left corner, whichever of its corners the page names first.
+        const double x0 =
+            std::min(shown.matrix[4], shown.matrix[4] + shown.matrix[0] * shown.width +
+                                          shown.matrix[2] * shown.height);
+        const double y0 =
+            std::min(shown.matrix[5], shown.matrix[5] + shown.matrix[1] * shown.width +
+                                          shown.matrix[3] * shown.height);
+        Move move;
+        move.scale = std::min(width / w, height / h);
+        move.dx = (width - move.scale * w) / 2 - move.scale * x0;
+        move.dy = (height - move.scale * h) / 2 - move.scale * y0;
+        for (const char *key : {"/BleedBox", "/TrimBox", "/ArtBox"})
+            if (QPDFObjectHandle box = page.getKey(key); box.isRectangle())
+                page.replaceKey(key, MovedRectangle(box, move));
+        page.replaceKey("/MediaBox", QPDFObjectHandle::newFromRectangle({0, 0, width, height}));
+        page.removeKey("/CropBox");
+        // The content drawn through the move; what it leaves set ends with it.
+        QByteArray begin = "q ";
+        for (double value : {move.scale, 0.0, 0.0, move.scale, move.dx, move.dy})
+            begin += QByteArray::number(value, 'f', 4) + ' ';
+        begin += "cm\n";
+        QPDFObjectHandle &before = befores[begin];
+        if (!before.isInitialized())
+            before = QPDFObjectHandle::newStream(&source, begin.toStdString());
+        if (!after.isInitialized())
+            after = QPDFObjectHandle::newStream(&source, "\nQ\n");
+        std::vector<QPDFObjectHandle> contents{before};
+        QPDFObjectHandle own = page.getKey("/Contents");
+        if (own.isStream())
+            contents.push_back(own);
+        else if (own.isArray())
+            for (QPDFObjectHandle item : own.aitems())
+                if (item.isStream())
+                    contents.push_back(item);
+        contents.push_back(after);
+        page.replaceKey("/Contents", QPDFObjectHandle::newArray(contents));
+        if (QPDFObjectHandle annotations = page.getKey("/Annots"); annotations.isArray())
+            for (QPDFObjectHandle annotation : annotations.aitems())
+                if (annotation.isDictionary())
+                    MoveAnnotation(annotation, move);
+        moves[page.getObjGen()] = move;
+    }
+    if (moves.empty())
+        return 0;
+    Destinations destinations(moves);
+    QPDFObjectHandle root = source.getRoot();
+    if (QPDFObjectHandle dests = root.getKey("/Dests"); dests.isDictionary())
+        for (auto &[name, value] : dests.getDictAsMap())
+            destinations.InValue(value);
+    if (QPDFObjectHandle names = root.getKey("/Names"); names.isDictionary())
+        destinations.InNameTree(names.getKey("/Dests"));
+    if (QPDFObjectHandle outlines = root.getKey("/Outlines"); outlines.isDictionary())
+        destinations.InOutline(outlines.getKey("/First"));
+    destinations.InValue(root.getKey("/OpenAction"));
+    for (QPDFObjectHandle page : pages)
+        if (QPDFObjectHandle annotations = page.getKey("/Annots"); annotations.isArray())
+            for (QPDFObjectHandle annotation : annotations.aitems())
+                destinations.InValue(annotation);
+    return int(moves.size());
+}
+
+} // namespace qf
