@@ -8,16 +8,22 @@
 namespace qf {
 namespace {
 
-constexpr double kWidth = 595.276, kHeight = 841.89; // A4
 constexpr double kMargin = 72;
-constexpr double kRight = kWidth - kMargin;
 constexpr double kTitleSize = 16;
 constexpr double kLineSize = 11;
 constexpr double kLeading = 18;     // from one entry to the next
 constexpr double kLineLeading = 13; // within an entry wrapped onto more lines
-constexpr double kTitleBaseline = kHeight - kMargin - kTitleSize;
-constexpr double kFirstLineBelowTitle = kTitleBaseline - 2.5 * kLeading;
-constexpr double kFirstLineOnPage = kHeight - kMargin - kLineSize;
+
+// Where the index's lines go on its paper.
+struct Sheet {
+    explicit Sheet(const IndexPaper &paper)
+        : width(paper.width), height(paper.height), right(width - kMargin),
+          titleBaseline(height - kMargin - kTitleSize),
+          firstLineBelowTitle(titleBaseline - 2.5 * kLeading),
+          firstLineOnPage(height - kMargin - kLineSize)
+    {}
+    double width, height, right, titleBaseline, firstLineBelowTitle, firstLineOnPage;
+};
 
 double LeaderWidth(const EmbeddedFont &font)
 {
@@ -107,25 +113,26 @@ struct Row {
 };
 
 // The index's lines, page by page. An entry stays on one page when a page can hold it.
-std::vector<Row> LaidOut(const EmbeddedFont &font, const QStringList &titles, double numberWidth)
+std::vector<Row> LaidOut(const EmbeddedFont &font, const QStringList &titles, double numberWidth,
+                         const Sheet &sheet)
 {
-    const double width = kRight - kMargin;
+    const double width = sheet.right - kMargin;
     const double lastWidth =
         std::max(width / 3, width - std::min(numberWidth, width / 2) - 4 * LeaderWidth(font));
     std::vector<Row> rows;
     int page = 0;
-    double baseline = kFirstLineBelowTitle;
+    double baseline = sheet.firstLineBelowTitle;
     for (qsizetype entry = 0; entry < titles.size(); ++entry) {
         const QStringList lines = Wrapped(font, titles.at(entry), width, lastWidth);
         const double height = double(lines.size() - 1) * kLineLeading;
-        if (baseline - height < kMargin && kFirstLineOnPage - height >= kMargin) {
+        if (baseline - height < kMargin && sheet.firstLineOnPage - height >= kMargin) {
             ++page;
-            baseline = kFirstLineOnPage;
+            baseline = sheet.firstLineOnPage;
         }
         for (qsizetype i = 0; i < lines.size(); ++i) {
             if (baseline < kMargin) {
                 ++page;
-                baseline = kFirstLineOnPage;
+                baseline = sheet.firstLineOnPage;
             }
             rows.push_back({entry, lines.at(i), i == lines.size() - 1, page, baseline});
             baseline -= i == lines.size() - 1 ? kLeading : kLineLeading;
@@ -172,11 +179,12 @@ QString Fitted(const EmbeddedFont &font, QString text, double size, double width
     return text.trimmed() + ellipsis;
 }
 
-QPDFObjectHandle NewPage(QPDF &book, QPDFObjectHandle resources, const QByteArray &content)
+QPDFObjectHandle NewPage(QPDF &book, QPDFObjectHandle resources, const QByteArray &content,
+                         const Sheet &sheet)
 {
     QPDFObjectHandle page = QPDFObjectHandle::newDictionary();
     page.replaceKey("/Type", QPDFObjectHandle::newName("/Page"));
-    page.replaceKey("/MediaBox", Rectangle(0, 0, kWidth, kHeight));
+    page.replaceKey("/MediaBox", Rectangle(0, 0, sheet.width, sheet.height));
     page.replaceKey("/Resources", resources);
     if (!content.isEmpty()) // a blank page has none: an empty stream is written as broken Flate
         page.replaceKey("/Contents", QPDFObjectHandle::newStream(&book, content.toStdString()));
@@ -193,15 +201,17 @@ double IndexNumberWidth(const EmbeddedFont &font, const QStringList &numbers)
     return widest;
 }
 
-int IndexPageCount(const EmbeddedFont &font, const QStringList &titles, double numberWidth)
+int IndexPageCount(const EmbeddedFont &font, const QStringList &titles, double numberWidth,
+                   const IndexPaper &paper)
 {
-    const std::vector<Row> rows = LaidOut(font, titles, numberWidth);
+    const std::vector<Row> rows = LaidOut(font, titles, numberWidth, Sheet(paper));
     return rows.empty() ? 1 : rows.back().page + 1;
 }
 
 void PutIndexInFront(QPDF &book, const QString &bookTitle, const QList<IndexLine> &lines, int pages,
-                     bool blankPageAfter, EmbeddedFont &font)
+                     bool blankPageAfter, EmbeddedFont &font, const IndexPaper &paper)
 {
+    const Sheet sheet(paper);
     QPDFObjectHandle resources = QPDFObjectHandle::newDictionary();
     QPDFObjectHandle fonts = QPDFObjectHandle::newDictionary();
     fonts.replaceKey("/F", font.Reference(book));
@@ -213,13 +223,14 @@ void PutIndexInFront(QPDF &book, const QString &bookTitle, const QList<IndexLine
         titles.append(line.title);
         numbers.append(line.pageNumber);
     }
-    const std::vector<Row> rows = LaidOut(font, titles, IndexNumberWidth(font, numbers));
+    const std::vector<Row> rows = LaidOut(font, titles, IndexNumberWidth(font, numbers), sheet);
     std::vector<QPDFObjectHandle> made;
-    QByteArray content = "0 g\n" + Text(font, Fitted(font, bookTitle, kTitleSize, kRight - kMargin),
-                                        kTitleSize, kMargin, kTitleBaseline);
+    QByteArray content =
+        "0 g\n" + Text(font, Fitted(font, bookTitle, kTitleSize, sheet.right - kMargin), kTitleSize,
+                       kMargin, sheet.titleBaseline);
     QPDFObjectHandle annotations = QPDFObjectHandle::newArray();
     const auto finishPage = [&] {
-        QPDFObjectHandle page = NewPage(book, resources, content);
+        QPDFObjectHandle page = NewPage(book, resources, content, sheet);
         if (annotations.getArrayNItems() > 0)
             page.replaceKey("/Annots", annotations);
         made.push_back(page);
@@ -238,12 +249,14 @@ void PutIndexInFront(QPDF &book, const QString &bookTitle, const QList<IndexLine
         content += Text(font, row.text, kLineSize, kMargin, row.baseline);
         if (row.last) {
             const double numberWidth = font.Width(line.pageNumber, kLineSize);
-            content += Text(font, line.pageNumber, kLineSize, kRight - numberWidth, row.baseline);
+            content +=
+                Text(font, line.pageNumber, kLineSize, sheet.right - numberWidth, row.baseline);
             // Leaders from the title's end to a dot's room before the number, each dot on one
             // grid down the page, as a typesetter sets them: the grid starts at the margin.
             const int first = int(std::ceil(font.Width(row.text, kLineSize) / dotsWidth));
             const int dots =
-                int(std::floor((kRight - numberWidth - dotsWidth - kMargin) / dotsWidth)) - first;
+                int(std::floor((sheet.right - numberWidth - dotsWidth - kMargin) / dotsWidth)) -
+                first;
             if (dots > 0)
                 content += Text(font, QStringLiteral(" .").repeated(dots), kLineSize,
                                 kMargin + first * dotsWidth, row.baseline);
@@ -253,7 +266,7 @@ void PutIndexInFront(QPDF &book, const QString &bookTitle, const QList<IndexLine
             continue;
         QPDFObjectHandle link =
             QPDFObjectHandle::parse("<< /Type /Annot /Subtype /Link /Border [0 0 0] /F 4 >>");
-        link.replaceKey("/Rect", Rectangle(kMargin, row.baseline - 4, kRight, top));
+        link.replaceKey("/Rect", Rectangle(kMargin, row.baseline - 4, sheet.right, top));
         if (line.file.isEmpty())
             link.replaceKey("/Dest", QPDFObjectHandle::newArray(
                                          {line.page, QPDFObjectHandle::newName("/Fit")}));
@@ -266,7 +279,7 @@ void PutIndexInFront(QPDF &book, const QString &bookTitle, const QList<IndexLine
     while (int(made.size()) < std::max(pages, needed))
         finishPage();
     if (blankPageAfter)
-        made.push_back(NewPage(book, QPDFObjectHandle::newDictionary(), QByteArray()));
+        made.push_back(NewPage(book, QPDFObjectHandle::newDictionary(), QByteArray(), sheet));
     // The first goes in through qpdf, which flattens the page tree; the others straight into
     // its kids, as inserting each at the front would move every page's place each time.
     QPDFPageDocumentHelper(book).addPage(QPDFPageObjectHelper(made.front()), true);

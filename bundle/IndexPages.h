@@ -22,18 +22,24 @@ struct IndexLine {
     int filePage = 0;
 };
 
+// The paper the index is set on, upright: A4 unless the book's pages take another size.
+struct IndexPaper {
+    double width = 595.276, height = 841.89;
+};
+
 // The room the index keeps for its page numbers: the widest of them.
 double IndexNumberWidth(const EmbeddedFont &font, const QStringList &numbers);
 
 // How many pages the index of these titles takes, each title wrapped onto as many lines as it
 // needs, its last line leaving numberWidth for the page number.
-int IndexPageCount(const EmbeddedFont &font, const QStringList &titles, double numberWidth);
+int IndexPageCount(const EmbeddedFont &font, const QStringList &titles, double numberWidth,
+                   const IndexPaper &paper = {});
 
-// Puts the index in front of the book's pages, on A4: the book's title, then an entry per
+// Puts the index in front of the book's pages, on paper: the book's title, then an entry per
 // document, its title wrapped, with dotted leaders on its last line to its page's number, over at
 // least pages pages (more when the entries need them). A blank page follows when asked. Every
 // entry links to its page over all its lines.
 void PutIndexInFront(QPDF &book, const QString &bookTitle, const QList<IndexLine> &lines, int pages,
-                     bool blankPageAfter, EmbeddedFont &font);
+                     bool blankPageAfter, EmbeddedFont &font, const IndexPaper &paper = {});
 
 } // namespace qf

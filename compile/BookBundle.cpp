@@ -11,6 +11,8 @@ BookBundle::BookBundle(const CompileRequest &request)
     : place_(request.place), index_(request.indexPage), blankSheets_(request.blankSheets),
       title_(BookTitleOf(request))
 {
+    if (request.pageFit)
+        paper_ = {request.pageFit.width, request.pageFit.height};
     if (!request.pageNumbers.isEmpty()) {
         QString problem;
         format_ = PageNumberFormat::Parse(request.pageNumbers, &problem);
@@ -88,8 +90,8 @@ int BookBundle::PutIndexInFront(QPDF &book, BookLayout &layout)
     // that would shrink again keeps the longer index, its last page partly empty.
     int indexPages = std::max(place_.indexPages, 1);
     for (;;) {
-        const int needed =
-            IndexPageCount(*font_, titles, IndexNumberWidth(*font_, numbersWith(indexPages)));
+        const int needed = IndexPageCount(
+            *font_, titles, IndexNumberWidth(*font_, numbersWith(indexPages)), paper_);
         if (needed <= indexPages)
             break;
         indexPages = needed;
@@ -99,7 +101,7 @@ int BookBundle::PutIndexInFront(QPDF &book, BookLayout &layout)
         lines[line].pageNumber = numbers.at(line);
     const int blank = blankAfter(indexPages);
     layout.PutInFront(QCoreApplication::translate("Bundle", "Index"), indexPages, blank);
-    qf::PutIndexInFront(book, title_, lines, indexPages, blank == 1, *font_);
+    qf::PutIndexInFront(book, title_, lines, indexPages, blank == 1, *font_, paper_);
     return indexPages + blank;
 }
 
@@ -109,7 +111,8 @@ int BookBundle::IndexPagesInSet(const QStringList &titles, int volumes, int most
         return 0;
     // Numbers are decimal, all digits of one width: the last number is the widest.
     return IndexPageCount(*font_, titles,
-                          IndexNumberWidth(*font_, {IndexNumber(mostPages, mostPages, volumes)}));
+                          IndexNumberWidth(*font_, {IndexNumber(mostPages, mostPages, volumes)}),
+                          paper_);
 }
 
 Status BookBundle::Finish(QPDF &book, BookLayout &layout, const StandIns *standIns)

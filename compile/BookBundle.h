@@ -2,6 +2,7 @@
 
 #include "book/PdfWrite.h"
 #include "bundle/EmbeddedFont.h"
+#include "bundle/IndexPages.h"
 #include "bundle/PageNumberFormat.h"
 #include "compile/BookLayout.h"
 #include "compile/CompileBook.h"
@@ -44,6 +45,7 @@ private:
     bool index_ = false;
     bool blankSheets_ = false;
     QString title_;
+    IndexPaper paper_; // the index's
     std::optional<PageNumberFormat> format_;
     std::unique_ptr<EmbeddedFont> font_;
     Status status_;
