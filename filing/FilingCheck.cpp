@@ -198,7 +198,11 @@ public:
             const PageSize size = ShownSize(pages[i]);
             if (!first)
                 first = size;
-            if (!IsAFilingSize(size) || !size.Is(first->width, first->height)) {
+            // Pages of one size chosen: every page takes it that has a size to scale.
+            const bool notOfTheSize =
+                request.pageFit ? size.width <= 0 || size.height <= 0
+                                : !IsAFilingSize(size) || !size.Is(first->width, first->height);
+            if (notOfTheSize) {
                 odd.push_back(int(i) + 1);
                 if (!firstOdd)
                     firstOdd = size;
@@ -211,7 +215,13 @@ public:
                 if (!Embedded(font))
                     unembedded.emplace(FontName(font), int(i) + 1);
         }
-        if (!odd.empty())
+        if (!odd.empty() && request.pageFit)
+            Add(Kind::PageSize, odd.front(),
+                QCoreApplication::translate("Filing",
+                                            "%n page(s) without a size to scale to %1: %2", nullptr,
+                                            int(odd.size()))
+                    .arg(request.pageFit.Name(), PageList(odd)));
+        else if (!odd.empty())
             Add(Kind::PageSize, odd.front(),
                 QCoreApplication::translate(
                     "Filing",

@@ -152,6 +152,12 @@ void TestFiling::findingsNameEachFileWithItsKind()
     QVERIFY2(font["detail"].toString().contains("Helvetica"),
              qPrintable(font["detail"].toString()));
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files), before); // nothing stored, nothing made
+    // Pages of one size chosen: the plan and the letter take it, and are not named.
+    const Run sized = CheckFiling({"--page-size", "letter", folder.path()});
+    std::map<QString, std::set<QString>> fitted = expected;
+    fitted.erase("C plan.pdf");
+    fitted.erase("D letter.pdf");
+    QCOMPARE(KindsByFile(sized.report), fitted);
 
     // A folder of plain A4 pages has nothing to say.
     TestFolder plain;
