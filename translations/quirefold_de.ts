@@ -484,6 +484,22 @@ Rückgabewert:
         <source>--check-filing changes nothing, so it goes alone</source>
         <translation>--check-filing ändert nichts und steht daher allein</translation>
     </message>
+    <message>
+        <source>Pages of one size: a4 or letter scales every page of another size to fit it, proportions kept, centred, a landscape page on its landscape form; as-is keeps each page&apos;s own size, the default (stored for the folder).</source>
+        <translation>Seiten einer Größe: a4 oder letter skaliert jede Seite anderer Größe darauf, Seitenverhältnis erhalten, zentriert, eine Querformatseite auf das Querformat; as-is lässt jeder Seite ihre eigene Größe, die Voreinstellung (für den Ordner gespeichert).</translation>
+    </message>
+    <message>
+        <source>SIZE</source>
+        <translation>GRÖSSE</translation>
+    </message>
+    <message>
+        <source>--page-size: %1 is not one of a4, letter, as-is</source>
+        <translation>--page-size: %1 ist keins von a4, letter, as-is</translation>
+    </message>
+    <message>
+        <source>Pages scaled to %1: %2</source>
+        <translation>Auf %1 skalierte Seiten: %2</translation>
+    </message>
 </context>
 <context>
     <name>Book</name>
@@ -1239,6 +1255,13 @@ DIESE DATEI WIRD ÜBERSPRUNGEN.</translation>
         <source>Nothing a filing portal usually refuses was found.</source>
         <translation>Nichts gefunden, was ein Einreichungsportal gewöhnlich ablehnt.</translation>
     </message>
+    <message numerus="yes">
+        <source>%n page(s) without a size to scale to %1: %2</source>
+        <translation>
+            <numerusform>%n Seite ohne Größe, die sich auf %1 skalieren ließe: %2</numerusform>
+            <numerusform>%n Seiten ohne Größe, die sich auf %1 skalieren ließe: %2</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>Jobs</name>
@@ -1463,6 +1486,10 @@ sudo apt-get install %1</numerusform>
     <message>
         <source>What a filing portal usually refuses, found in the book:</source>
         <translation>Was ein Einreichungsportal gewöhnlich ablehnt, im Buch gefunden:</translation>
+    </message>
+    <message>
+        <source>every page %1</source>
+        <translation>jede Seite %1</translation>
     </message>
 </context>
 <context>
@@ -1762,6 +1789,22 @@ quirefold-batch führt dieselben Aufgaben ohne Fenster aus; siehe quirefold-batc
     <message>
         <source>Check the book for filing...</source>
         <translation>Das Buch für die Einreichung prüfen...</translation>
+    </message>
+    <message>
+        <source>Pages of one size</source>
+        <translation>Seiten einer Größe</translation>
+    </message>
+    <message>
+        <source>A4</source>
+        <translation>A4</translation>
+    </message>
+    <message>
+        <source>Letter</source>
+        <translation>Letter (US)</translation>
+    </message>
+    <message>
+        <source>As they are</source>
+        <translation>Wie sie sind</translation>
     </message>
 </context>
 </TS>

@@ -120,6 +120,13 @@
             <numerusform>has %n attached files: %1</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>%n page(s) without a size to scale to %1: %2</source>
+        <translation>
+            <numerusform>%n page without a size to scale to %1: %2</numerusform>
+            <numerusform>%n pages without a size to scale to %1: %2</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>Jobs</name>
