@@ -368,7 +368,7 @@ void TestVolumes::batchStoresTheLimitAndReportsTheVolumes()
     for (const QJsonValue &volume : volumes)
         bytes += volume["bytes"].toInteger();
     QCOMPARE(report["book"].toObject(),
-             (QJsonObject{{"pages", 7}, {"bytes", bytes}, {"volumes", 3}}));
+             (QJsonObject{{"pages", 7}, {"bytes", bytes}, {"volumes", 3}, {"scaledPages", 0}}));
     QCOMPARE(plan["book"]["volumes"].toInt(), 3);
     QCOMPARE(volumes[1].toObject(),
              (QJsonObject{{"path", f.output() + "/CompiledPDFDocument (Volume 2 of 3).pdf"},
