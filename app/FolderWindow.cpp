@@ -515,6 +515,8 @@ void FolderWindow::AddPdfListMenu()
               &BookChoices::linearized);
     addChoice("Ocr", QCoreApplication::translate("Window", "Make scanned pages searchable (OCR)"),
               &BookChoices::ocr);
+    addChoice("ForFiling", QCoreApplication::translate("Window", "Book for filing"),
+              &BookChoices::forFiling);
     menu->addSeparator();
     addChoice("IndexPage",
               QCoreApplication::translate("Window", "Index of the documents in front of the book"),
@@ -682,9 +684,8 @@ void FolderWindow::AddPageSizeChoice(QMenu *menu)
         action->setActionGroup(group);
         connect(action, &QAction::triggered, this,
                 [this, value = value] { choices_.pageSize = value; });
-        connect(menu, &QMenu::aboutToShow, this, [this, action, value = value] {
-            action->setChecked(choices_.pageSize == value);
-        });
+        connect(menu, &QMenu::aboutToShow, this,
+                [this, action, value = value] { action->setChecked(choices_.pageSize == value); });
     }
 }
 

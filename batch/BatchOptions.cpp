@@ -112,6 +112,17 @@ const OptionEntry kOptions[] = {
                        "it, proportions kept, centred, a landscape page on its landscape form; "
                        "as-is keeps each page's own size, the default (stored for the folder)."),
      QT_TRANSLATE_NOOP("Batch", "SIZE")},
+    {{"for-filing"},
+     QT_TRANSLATE_NOOP("Batch",
+                       "Make the book as a filing portal takes it: form fields flattened into "
+                       "their pages, scripts and attached files removed, no password or "
+                       "restrictions, its title shown; each change is named (stored for the "
+                       "folder)."),
+     nullptr},
+    {{"no-for-filing"},
+     QT_TRANSLATE_NOOP("Batch", "Make the book with its forms, scripts and attached files, as "
+                                "its PDFs have them (stored for the folder)."),
+     nullptr},
     {{"no-volumes"},
      QT_TRANSLATE_NOOP("Batch", "Make one book, not volumes (stored for the folder)."),
      nullptr},
@@ -253,9 +264,9 @@ QString UsageProblem(const QCommandLineParser &parser, qsizetype folders,
         return QCoreApplication::translate("Batch",
                                            "--bookmark-titles: %1 is not one of short, name, title")
             .arg(value("bookmark-titles"));
-    if (set("page-size") && !QStringList{QStringLiteral("a4"), QStringLiteral("letter"),
-                                         QStringLiteral("as-is")}
-                                 .contains(value("page-size").toLower()))
+    if (set("page-size") &&
+        !QStringList{QStringLiteral("a4"), QStringLiteral("letter"), QStringLiteral("as-is")}
+             .contains(value("page-size").toLower()))
         return QCoreApplication::translate("Batch",
                                            "--page-size: %1 is not one of a4, letter, as-is")
             .arg(value("page-size"));
@@ -292,6 +303,7 @@ BatchJobs TakeJobs(const QCommandLineParser &parser, const QStringList &chosenTy
     jobs.keepBookmarks = choice("keep-bookmarks", "no-keep-bookmarks");
     jobs.linearized = choice("linearize", "no-linearize");
     jobs.ocr = choice("ocr", "no-ocr");
+    jobs.forFiling = choice("for-filing", "no-for-filing");
     if (set("output"))
         jobs.bookName = value("output");
     if (set("document-types"))
@@ -303,10 +315,11 @@ BatchJobs TakeJobs(const QCommandLineParser &parser, const QStringList &chosenTy
     if (set("page-numbers") || set("no-page-numbers"))
         jobs.pageNumbers = set("page-numbers") ? value("page-numbers") : QString();
     if (set("page-size"))
-        jobs.pageSize = PageFit::Named(value("page-size"))
-                            ? (value("page-size").toLower() == QLatin1String("a4") ? kPageSizeA4
-                                                                                 : kPageSizeLetter)
-                            : QString();
+        jobs.pageSize =
+            PageFit::Named(value("page-size"))
+                ? (value("page-size").toLower() == QLatin1String("a4") ? kPageSizeA4
+                                                                       : kPageSizeLetter)
+                : QString();
     if (set("list-order"))
         jobs.naturalOrder = value("list-order") == QLatin1String("natural");
     if (set("book-title"))

@@ -96,6 +96,11 @@ QByteArray ReportAsJson(const BatchReport &report, bool compact)
         recognised.append(
             QJsonObject{{QStringLiteral("file"), doc.name}, {QStringLiteral("pages"), doc.pages}});
     root[QStringLiteral("recognised")] = recognised;
+    QJsonArray changes;
+    for (const BookChange &change : report.changes)
+        changes.append(QJsonObject{{QStringLiteral("file"), Absolute(change.file)},
+                                   {QStringLiteral("change"), change.change}});
+    root[QStringLiteral("changes")] = changes;
     QJsonArray converted;
     for (const ConvertedDocument &doc : report.converted)
         converted.append(QJsonObject{{QStringLiteral("document"), Absolute(doc.document)},

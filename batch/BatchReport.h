@@ -1,6 +1,7 @@
 #pragma once
 
 #include "compile/BookLayout.h"
+#include "compile/CompileBook.h"
 #include "convert/ConvertDocs.h"
 #include "core/JobObserver.h"
 #include "filing/FilingCheck.h"
@@ -52,6 +53,7 @@ struct BatchReport {
     std::optional<Index> index;           // the index in front of the book
     QList<PlacedDocument> documents;      // those in the book, in order
     QList<RecognisedDocument> recognised; // whose scanned pages were made searchable
+    QList<BookChange> changes;            // what a filing copy took out of its sources
     QList<ConvertedDocument> converted;
     QStringList upToDate; // documents --changed-only left alone
     QStringList deleted;

@@ -280,6 +280,8 @@ void ApplyChoices(const BatchJobs &jobs, const Workspace &ws, FolderSelection &s
         choices.bookmarkTitles = *jobs.bookmarkTitles;
     if (jobs.pageSize)
         choices.pageSize = *jobs.pageSize;
+    if (jobs.forFiling)
+        choices.forFiling = *jobs.forFiling;
     if (jobs.naturalOrder) {
         choices.naturalOrder = *jobs.naturalOrder;
         SortLists(selection);
@@ -446,6 +448,9 @@ bool RunCompile(Workspace &ws, const FolderSelection &selection, Console &consol
                     QCoreApplication::translate("Batch", "Scanned pages made searchable: %1")
                         .arg(RecognisedText(result.recognised)));
             report.recognised = result.recognised;
+            for (const BookChange &change : result.changes)
+                console.Note(QStringLiteral("%1: %2").arg(change.file, change.change));
+            report.changes = result.changes;
             report.book =
                 result.volumes.isEmpty()
                     ? BatchReport::Book{result.book, result.layout.TotalPages(), result.bytes}

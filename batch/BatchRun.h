@@ -33,6 +33,7 @@ struct BatchJobs {
     std::optional<bool> naturalOrder;   // --list-order natural or alphabetical
     std::optional<QString> bookmarkTitles;
     std::optional<QString> pageSize; // empty: pages as they are
+    std::optional<bool> forFiling;
 };
 
 // Runs the jobs on the folder once, in the order remove, convert, compile, with the ticks the

@@ -5,10 +5,10 @@ namespace qf {
 BookInProgress::BookInProgress(PdfFile &book, bool objectStreams, ByteSink sink,
                                BookWriter::HeaderPatch patch, const QStringList &paths,
                                const QStringList &names, PageChange change, bool keepEnds,
-                               PageFit fit)
+                               PieceChanges changes)
     : writer_(book, objectStreams, std::move(sink), std::move(patch)),
       reader_(std::make_unique<SourceReader>(paths, names, writer_.Numbering(), std::move(change),
-                                             keepEnds, fit))
+                                             keepEnds, changes))
 {}
 
 BookInProgress::BookInProgress(PdfFile &book, bool objectStreams, ByteSink sink,

@@ -22,7 +22,7 @@ public:
     // numbering.
     BookInProgress(PdfFile &book, bool objectStreams, ByteSink sink, BookWriter::HeaderPatch patch,
                    const QStringList &paths, const QStringList &names, PageChange change,
-                   bool keepEnds = false, PageFit fit = {});
+                   bool keepEnds = false, PieceChanges changes = {});
     // A book of pieces made before, under the numbers a book of the same first sources gives them:
     // nothing is read; the caller puts the pieces in and says where the last one left the
     // numbering.

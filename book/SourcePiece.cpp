@@ -342,13 +342,15 @@ void PieceMaker::ReadStreams(PdfFile &source, const std::vector<QPDFObjectHandle
 }
 
 bool PieceMaker::Prepare(PdfFile &source, const QString &name, const PageChange &change,
-                         const PageFit &fit)
+                         const PieceChanges &changes)
 {
     try {
         // The book's page tree is not the source's: what pages inherit from it, they hold.
         source.pdf.pushInheritedAttributesToPage();
         pages_ = source.pdf.getAllPages();
-        piece_.scaledPages = FitPages(source.pdf, pages_, fit);
+        piece_.scaledPages = FitPages(source.pdf, pages_, changes.fit);
+        if (changes.forFiling)
+            piece_.filing = MakeFitForFiling(source.pdf, pages_);
         HangPagesFromTree(source.pdf);
         OwnAnnotations(source.pdf);
         ReadLabels(source.pdf);

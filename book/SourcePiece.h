@@ -1,6 +1,7 @@
 #pragma once
 
 #include "book/Destinations.h"
+#include "book/FilingCopy.h"
 #include "book/FormPiece.h"
 #include "book/Layers.h"
 #include "book/ObjectWriter.h"
@@ -51,6 +52,12 @@ private:
 using PageChange = std::function<void(const std::vector<QPDFObjectHandle> &pages,
                                       BookReferences &references, std::vector<std::string> &notes)>;
 
+// What is made of every source's pages before they go into the book.
+struct PieceChanges {
+    PageFit fit;            // the size they take
+    bool forFiling = false; // as a filing portal takes them (see MakeFitForFiling)
+};
+
 // The book's numbers as the sources' pieces take them, one source at a time, in list order.
 struct BookNumbering {
     int pageTree = 0; // the book's page tree: every page's parent
@@ -96,6 +103,7 @@ struct SourcePiece {
     std::vector<WrittenByTheBook> byTheBook; // its links to other PDFs
     std::optional<PieceForm> form;           // its form fields and document scripts
     int scaledPages = 0;                     // pages scaled to the book's size
+    FilingChanges filing;                    // what a filing copy took out
 };
 
 // Makes a source's piece in steps, on the source's own thread but for numbering and packing,
@@ -106,9 +114,9 @@ class PieceMaker {
 public:
     // What the source's pages reach, with their streams' data and its digest; name is its file
     // name in the book. False when it cannot be read through: Problem says why.
-    // fit: the size its pages take.
+    // changes: what is made of its pages first.
     bool Prepare(PdfFile &source, const QString &name, const PageChange &change = nullptr,
-                 const PageFit &fit = {});
+                 const PieceChanges &changes = {});
     // Takes the piece's numbers; a stream the book holds already is referred to, not written.
     void Number(BookNumbering &numbering);
     // The piece's bytes, but for the objects that wait for an object stream; false when they

@@ -11,9 +11,10 @@
 namespace qf {
 
 SourceReader::SourceReader(const QStringList &paths, const QStringList &names,
-                           BookNumbering numbering, PageChange change, bool keepEnds, PageFit fit)
+                           BookNumbering numbering, PageChange change, bool keepEnds,
+                           PieceChanges changes)
     : paths_(paths), names_(names), numbering_(std::move(numbering)), change_(std::move(change)),
-      keepEnds_(keepEnds), fit_(fit)
+      keepEnds_(keepEnds), changes_(changes)
 {
     // A small file cannot hold many objects: its size says enough, without opening it.
     for (const QString &path : paths) {
@@ -165,7 +166,8 @@ void SourceReader::Read(qsizetype index, std::unique_lock<std::mutex> &lock)
     const Status read = ReadPdfFile(path, file);
     auto maker = std::make_unique<PieceMaker>();
     Status status = read;
-    const bool asPiece = file && PageCount(*file) > 0 && maker->Prepare(*file, name, change_, fit_);
+    const bool asPiece =
+        file && PageCount(*file) > 0 && maker->Prepare(*file, name, change_, changes_);
     if (file && PageCount(*file) > 0 && !asPiece)
         status = Status::Failed(path, maker->Problem());
     lock.lock();

@@ -27,7 +27,7 @@ public:
     // names are the sources' file names in the book, one for each of paths. keepEnds: Next
     // tells what each source's turn left of the numbering.
     SourceReader(const QStringList &paths, const QStringList &names, BookNumbering numbering,
-                 PageChange change = nullptr, bool keepEnds = false, PageFit fit = {});
+                 PageChange change = nullptr, bool keepEnds = false, PieceChanges changes = {});
     ~SourceReader();
     SourceReader(const SourceReader &) = delete;
     SourceReader &operator=(const SourceReader &) = delete;
@@ -81,7 +81,7 @@ private:
     BookNumbering numbering_;
     const PageChange change_;
     const bool keepEnds_;
-    const PageFit fit_;
+    const PieceChanges changes_;
     qsizetype numbered_ = 0; // sources whose turn at the numbering has passed
     qsizetype packed_ = 0;   // and at the packing
     qsizetype written_ = 0;  // sources whose write has ended

@@ -26,6 +26,12 @@ struct BookVolume {
 // whole set.
 QList<PlacedDocument> DocumentsInVolumes(const QList<BookVolume> &volumes);
 
+// What making the book took out of a source, as a filing copy does.
+struct BookChange {
+    QString file; // the source's path
+    QString change;
+};
+
 struct CompileResult {
     explicit CompileResult(bool blankSheets = false) : layout(blankSheets) {}
     QString book;      // the book's path; empty when no book was made
@@ -36,6 +42,7 @@ struct CompileResult {
     SharedStreams shared; // what keeping the sources' identical streams once saved
     long long bytes = 0;  // the book's size
     int scaledPages = 0;  // pages scaled to the size the request asks for
+    QList<BookChange> changes; // what a filing copy took out of its sources, in list order
     QList<RecognisedDocument> recognised; // the PDFs whose scanned pages were made searchable
     QList<Notice> notices;                // warnings the user was told at once, kept for the report
     QList<BookVolume> volumes;            // with a volume limit, in order; book is the first

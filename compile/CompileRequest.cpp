@@ -60,6 +60,7 @@ void TakeBookChoices(CompileRequest &request, const BookChoices &choices)
     request.ocrLanguages = choices.ocrLanguages;
     request.volumeLimit = choices.volumeLimit;
     request.pageFit = PageFit::Named(choices.pageSize);
+    request.forFiling = choices.forFiling;
 }
 
 Status CheckPageNumberFormat(const QString &format)

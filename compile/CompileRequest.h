@@ -1,6 +1,7 @@
 #pragma once
 
 #include "book/PageFit.h"
+#include "book/SourcePiece.h"
 #include "compile/BookLayout.h"
 #include "compile/Volumes.h"
 #include "core/BookChoices.h"
@@ -42,7 +43,14 @@ struct CompileRequest {
     QString volumeLimit{};       // e.g. "300 pages" or "20 MB"; empty: one book
     VolumePlace place{};         // where the book stands in a set of volumes
     PageFit pageFit{};           // the size every page takes; none: pages as they are
+    bool forFiling = false;      // a book as filing portals take it: no form, scripts or files
 };
+
+// What is made of the sources' pages before they go into the request's book.
+inline PieceChanges PieceChangesOf(const CompileRequest &request)
+{
+    return {request.pageFit, request.forFiling};
+}
 
 // The folder's choices for the book into the request.
 void TakeBookChoices(CompileRequest &request, const BookChoices &choices);

@@ -18,6 +18,7 @@ TakenSource TakeSource(BookInProgress &book, const CompileRequest &request, cons
         taken.version = source->version;
         taken.path = source->path;
         taken.repaired = source->pdf.anyWarnings();
+        taken.encrypted = source->pdf.isEncrypted();
         if (taken.repaired)
             taken.repairs = RepairsOf(*source);
     }
@@ -43,7 +44,7 @@ KeptSources::KeptSources(const CompileRequest &request, const QStringList &paths
     const BookBundle bundle(request);
     reading_ = std::make_unique<BookInProgress>(
         *numbered_, objectStreams, [](std::string_view) { return true; }, nullptr, paths_, names,
-        bundle.Stamps() ? StampChange() : PageChange(), true, request.pageFit);
+        bundle.Stamps() ? StampChange() : PageChange(), true, PieceChangesOf(request));
 }
 
 const TakenSource &KeptSources::At(int index)

@@ -25,8 +25,9 @@ struct TakenSource {
     int pages = 0;
     std::optional<SourcePiece> piece;
     PDFVersion version;
-    QString path;          // as it was read
-    bool repaired = false; // qpdf repaired it as it read it: repairs says what
+    QString path;           // as it was read
+    bool repaired = false;  // qpdf repaired it as it read it: repairs says what
+    bool encrypted = false; // it has a password or restrictions
     Repairs repairs;
     QString ownTitle; // only when bookmark titles may take it
     // Only when the book keeps them.

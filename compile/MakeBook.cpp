@@ -94,13 +94,17 @@ private:
 
 // The book says what it is: its title, its creator Quirefold, and it opens with its bookmarks
 // shown.
-void NameTheBook(PdfFile &book, const QString &title)
+void NameTheBook(PdfFile &book, const QString &title, bool forFiling)
 {
     QPDFObjectHandle info = QPDFObjectHandle::newDictionary();
     info.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(title.toStdString()));
     info.replaceKey("/Creator", QPDFObjectHandle::newUnicodeString("Quirefold"));
     book.pdf.getTrailer().replaceKey("/Info", book.pdf.makeIndirectObject(info));
     book.pdf.getRoot().replaceKey("/PageMode", QPDFObjectHandle::newName("/UseOutlines"));
+    // A portal's reader shows the title, not a file name the portal gave it.
+    if (forFiling)
+        book.pdf.getRoot().replaceKey("/ViewerPreferences",
+                                      QPDFObjectHandle::parse("<< /DisplayDocTitle true >>"));
 }
 
 // Gives the book's page at index the size, crop and orientation of the page before it.
@@ -128,9 +132,27 @@ void FitToPageBefore(PdfFile &book, int index)
 void SizeSheet(PdfFile &book, int index, const PageFit &fit)
 {
     QPDFObjectHandle sheet = book.pdf.getAllPages().at(size_t(index));
-    sheet.replaceKey("/MediaBox", QPDFObjectHandle::newFromRectangle({0, 0, fit.width, fit.height}));
+    sheet.replaceKey("/MediaBox",
+                     QPDFObjectHandle::newFromRectangle({0, 0, fit.width, fit.height}));
     sheet.removeKey("/CropBox");
     sheet.removeKey("/Rotate");
+}
+
+// What a filing copy took out of a source, each change said on its own.
+void NameFilingChanges(const QString &path, const TakenSource &source, QList<BookChange> &changes)
+{
+    const FilingChanges &taken = source.piece->filing;
+    if (taken.fieldsFlattened > 0)
+        changes.append({path, QCoreApplication::translate("Book", "%n form field(s) flattened",
+                                                          nullptr, taken.fieldsFlattened)});
+    if (taken.scriptsRemoved)
+        changes.append({path, QCoreApplication::translate("Book", "its scripts were removed")});
+    if (taken.filesRemoved > 0)
+        changes.append({path, QCoreApplication::translate("Book", "%n attached file(s) removed",
+                                                          nullptr, taken.filesRemoved)});
+    if (source.encrypted)
+        changes.append({path, QCoreApplication::translate(
+                                  "Book", "its restrictions were not carried into the book")});
 }
 
 // What assembling the pages gathers besides the book.
@@ -213,6 +235,8 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
         if (step) {
             PutPages(book, source, assembly);
             result.scaledPages += piece->scaledPages;
+            if (request.forFiling)
+                NameFilingChanges(path, source, result.changes);
         }
         if (step && source.repaired) {
             const Repairs &repairs = source.repairs;
@@ -280,7 +304,7 @@ Status FinishAssembly(const CompileRequest &request, PdfFile &book, Assembly &as
     const StandIns standIns = assembly.inProgress->OwnStandIns();
     result.problems.add(bundle.Finish(book.pdf, result.layout, &standIns));
     result.shared = assembly.pieceShared;
-    NameTheBook(book, BookTitleOf(request));
+    NameTheBook(book, BookTitleOf(request), request.forFiling);
     return finished;
 }
 
@@ -308,7 +332,7 @@ bool MakeBook(const CompileRequest &request, const QStringList &paths, const Boo
         kept ? std::make_unique<BookInProgress>(*book, objectStreams, bytes.sink, bytes.patch)
              : std::make_unique<BookInProgress>(*book, objectStreams, bytes.sink, bytes.patch,
                                                 paths, fileNames, assembly.change, false,
-                                                request.pageFit);
+                                                PieceChangesOf(request));
     assembly.inProgress = inProgress.get();
     if (bytes.target.isEmpty())
         inProgress->Writer().CountOnly();

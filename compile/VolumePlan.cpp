@@ -318,6 +318,7 @@ void CompileVolumes(const CompileRequest &request, const QStringList &paths,
         }
         result.volumes.append({path, made.layout, made.bytes, numberedBefore});
         result.scaledPages += made.scaledPages;
+        result.changes += made.changes;
         numberedBefore += made.layout.TotalPages();
     }
     QStringList kept;

@@ -25,6 +25,7 @@ struct BookChoices {
     QString ocrLanguages; // e.g. "eng+deu"; empty: English and the desktop's language
     QString volumeLimit;  // the book cut into volumes of "300 pages" or "20 MB"; empty: one book
     QString pageSize;     // kPageSizeA4 or kPageSizeLetter: every page scaled to it; empty: as is
+    bool forFiling = false; // the book as a filing portal takes it
 };
 
 inline const QString kBookmarkTitlesFileName = QStringLiteral("name");

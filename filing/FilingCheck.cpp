@@ -406,11 +406,14 @@ QList<FilingFinding> CheckForFiling(const CompileRequest &request)
         }
         try {
             SourceCheck check(path, source->pdf, findings);
-            check.Encryption();
             check.Pages(request, first);
-            check.Form();
-            check.Scripts();
-            check.Attachments();
+            // A filing copy takes these out, and names each.
+            if (!request.forFiling) {
+                check.Encryption();
+                check.Form();
+                check.Scripts();
+                check.Attachments();
+            }
         } catch (const std::exception &) {
             continue; // damaged past reading: the compile names it
         }

@@ -60,6 +60,13 @@ void FinishCompile(const std::shared_ptr<CompileState> &state, std::function<voi
                                             int(result.volumes.size()))
                     .arg(kOutputFolderName, FileNameFromPath(result.book));
     }
+    QStringList changes;
+    for (const BookChange &change : result.changes)
+        changes.append(QStringLiteral("%1: %2").arg(FileNameFromPath(change.file), change.change));
+    const QString forFiling = changes.isEmpty()
+                                  ? QString()
+                                  : QCoreApplication::translate("Runs", "; for filing: %1")
+                                        .arg(changes.join(QStringLiteral("; ")));
     const QString recognised =
         result.recognised.isEmpty()
             ? QString()
@@ -74,7 +81,7 @@ void FinishCompile(const std::shared_ptr<CompileState> &state, std::function<voi
             : QStringLiteral("%1, %2, %3")
                       .arg(where, QCoreApplication::translate("Runs", "%n page(s)", nullptr, pages),
                            BookSizeText(result.bytes, result.shared)) +
-                  recognised,
+                  recognised + forFiling,
         [state, ended = std::move(ended)] { ended(); });
 }
 

@@ -43,6 +43,7 @@ QString FolderChoicesLine(const BookChoices &choices)
     name(choices.fitBlankSheets,
          QCoreApplication::translate("Runs", "blank sheets the size of the page before"));
     name(choices.linearized, QCoreApplication::translate("Runs", "for fast web view"));
+    name(choices.forFiling, QCoreApplication::translate("Runs", "for filing"));
     name(!choices.pageSize.isEmpty(),
          QCoreApplication::translate("Runs", "every page %1").arg(choices.pageSize));
     name(choices.ocr, QCoreApplication::translate("Runs", "scanned pages made searchable"));

@@ -79,6 +79,7 @@ FolderSettings ReadFolderSettings(const QString &settings)
     choices.linearized = ChoiceIsOn(settings, kLinearizeKey);
     choices.indexPage = ChoiceIsOn(settings, kIndexPageKey);
     choices.ocr = ChoiceIsOn(settings, kOcrKey);
+    choices.forFiling = ChoiceIsOn(settings, kForFilingKey);
     if (!exists)
         return read;
     choices.pageNumbers = ReadIniString(settings, kSettingsSection, kPageNumbersKey).trimmed();
@@ -117,6 +118,7 @@ Status WriteFolderSettings(const QString &settings, const FolderSettings &folder
     const Status linearize = StoreChoice(settings, kLinearizeKey, choices.linearized);
     const Status index = StoreChoice(settings, kIndexPageKey, choices.indexPage);
     const Status ocr = StoreChoice(settings, kOcrKey, choices.ocr);
+    const Status filing = StoreChoice(settings, kForFilingKey, choices.forFiling);
     const Status volumes =
         StoreChoice(settings, kVolumeLimitKey, choices.volumeLimit, choices.volumeLimit.isEmpty());
     const Status size =
@@ -140,7 +142,7 @@ Status WriteFolderSettings(const QString &settings, const FolderSettings &folder
     // One failure of the file is enough to say.
     for (const Status &written :
          {slipSheet, outputName, keep, fit, types, linearize, index, numbers, titles, title, order,
-          compactBook, taggedPdf, ocr, volumes, size})
+          compactBook, taggedPdf, ocr, volumes, size, filing})
         if (!written)
             return written;
     return Status::Ok();

@@ -29,6 +29,7 @@ inline const QString kTaggedPdfKey = QStringLiteral("TaggedPdf");
 inline const QString kOcrKey = QStringLiteral("Ocr");
 inline const QString kVolumeLimitKey = QStringLiteral("VolumeLimit");
 inline const QString kPageSizeKey = QStringLiteral("PageSize");
+inline const QString kForFilingKey = QStringLiteral("ForFiling");
 // Only read: set by hand for folders whose scans are in other languages.
 inline const QString kOcrLanguagesKey = QStringLiteral("OcrLanguages");
 

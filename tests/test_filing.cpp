@@ -71,18 +71,9 @@ const double kA4Width = 595.276, kA4Height = 841.89;
 
 } // namespace
 
-class TestFiling : public QObject {
-    Q_OBJECT
-
-private slots:
-    void findingsNameEachFileWithItsKind();
-    void aVolumeOverTheLimitIsFound();
-    void theWindowSaysWhatItFound();
-};
-
-void TestFiling::findingsNameEachFileWithItsKind()
+// A file for each kind of finding, and two that have none: an A4 page and one turned.
+void WriteFolderOfFindings(const TestFolder &folder)
 {
-    TestFolder folder;
     const std::string line = "0 0 m 100 100 l S";
     WritePdf(folder.file("A plain one.pdf"), kA4Width, kA4Height, line);
     WritePdf(folder.file("B landscape.pdf"), kA4Height, kA4Width, line); // A4 turned: as it is
@@ -90,10 +81,13 @@ void TestFiling::findingsNameEachFileWithItsKind()
     WritePdf(folder.file("D letter.pdf"), 612, 792, line); // not the first page's size
     WritePdf(folder.file("E form.pdf"), kA4Width, kA4Height, line, [](QPDF &pdf, auto page) {
         QPDFObjectHandle field = pdf.makeIndirectObject(QPDFObjectHandle::parse(
-            "<< /Type /Annot /Subtype /Widget /FT /Tx /T (Name) /Rect [72 72 272 96] >>"));
+            "<< /Type /Annot /Subtype /Widget /FT /Tx /T (Name) /V (Jane Doe) /DA (/Helv 12 Tf 0 "
+            "g) /Rect [72 72 272 96] >>"));
         field.replaceKey("/P", page);
         page.replaceKey("/Annots", QPDFObjectHandle::newArray({field}));
-        QPDFObjectHandle form = QPDFObjectHandle::newDictionary();
+        QPDFObjectHandle form = QPDFObjectHandle::parse(
+            "<< /NeedAppearances true /DR << /Font << /Helv << /Type /Font /Subtype /Type1 "
+            "/BaseFont /Helvetica >> >> >> >>");
         form.replaceKey("/Fields", QPDFObjectHandle::newArray({field}));
         pdf.getRoot().replaceKey("/AcroForm", form);
     });
@@ -134,6 +128,22 @@ void TestFiling::findingsNameEachFileWithItsKind()
                      QPDFObjectHandle::newDictionary(
                          {{"/XObject", QPDFObjectHandle::newDictionary({{"/Im", image}})}}));
              });
+}
+
+class TestFiling : public QObject {
+    Q_OBJECT
+
+private slots:
+    void findingsNameEachFileWithItsKind();
+    void aVolumeOverTheLimitIsFound();
+    void theWindowSaysWhatItFound();
+    void aFilingCopyTakesOutWhatPortalsRefuse();
+};
+
+void TestFiling::findingsNameEachFileWithItsKind()
+{
+    TestFolder folder;
+    WriteFolderOfFindings(folder);
     const QStringList before = QDir(folder.path()).entryList(QDir::Files);
 
     const Run run = CheckFiling({folder.path()});
@@ -158,10 +168,16 @@ void TestFiling::findingsNameEachFileWithItsKind()
     fitted.erase("C plan.pdf");
     fitted.erase("D letter.pdf");
     QCOMPARE(KindsByFile(sized.report), fitted);
+    // A filing copy takes out forms, scripts, attached files and restrictions.
+    const Run copy = CheckFiling({"--for-filing", folder.path()});
+    std::map<QString, std::set<QString>> kept = expected;
+    for (const char *taken : {"E form.pdf", "F script.pdf", "G attached.pdf", "I locked.pdf"})
+        kept.erase(taken);
+    QCOMPARE(KindsByFile(copy.report), kept);
 
     // A folder of plain A4 pages has nothing to say.
     TestFolder plain;
-    WritePdf(plain.file("a.pdf"), kA4Width, kA4Height, line);
+    WritePdf(plain.file("a.pdf"), kA4Width, kA4Height, "0 0 m 100 100 l S");
     const Run clean = CheckFiling({plain.path()});
     QCOMPARE(clean.exitCode, 0);
     QCOMPARE(clean.report["findings"].toArray(), QJsonArray());
@@ -212,6 +228,41 @@ void TestFiling::theWindowSaysWhatItFound()
                              folder.file("b.pdf") + ", page 1: 1 page"),
              qPrintable(said));
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList({"a.pdf", "b.pdf"}));
+}
+
+void TestFiling::aFilingCopyTakesOutWhatPortalsRefuse()
+{
+    TestFolder folder;
+    WriteFolderOfFindings(folder);
+    QProcess batch;
+    batch.start(QStringLiteral(QUIREFOLD_BATCH),
+                {"--compile", "--for-filing", "--json", "-q", folder.path()});
+    QVERIFY(batch.waitForFinished(120000));
+    const QJsonObject report = QJsonDocument::fromJson(batch.readAllStandardOutput()).object();
+    std::map<QString, std::set<QString>> changes;
+    for (const QJsonValue change : report["changes"].toArray())
+        changes[QFileInfo(change["file"].toString()).fileName()].insert(
+            change["change"].toString());
+    const std::map<QString, std::set<QString>> expected = {
+        {"E form.pdf", {"1 form field flattened"}},
+        {"F script.pdf", {"its scripts were removed"}},
+        {"G attached.pdf", {"1 attached file removed"}},
+        {"I locked.pdf", {"its restrictions were not carried into the book"}}};
+    QCOMPARE(changes, expected);
+    const QString path = report["book"]["path"].toString();
+    auto book = ReadPdf(path);
+    QPDFObjectHandle root = book->getRoot();
+    QVERIFY(!root.hasKey("/AcroForm") && !root.hasKey("/OpenAction"));
+    QVERIFY(!root.getKey("/Names").hasKey("/JavaScript") &&
+            !root.getKey("/Names").hasKey("/EmbeddedFiles"));
+    QVERIFY(!book->getTrailer().hasKey("/Encrypt"));
+    QVERIFY(root.getKey("/ViewerPreferences").getKey("/DisplayDocTitle").isBool());
+    for (QPDFObjectHandle page : book->getAllPages())
+        for (QPDFObjectHandle annotation : page.getKey("/Annots").aitems())
+            QVERIFY(!annotation.getKey("/Subtype").isNameAndEquals("/Widget"));
+    // The field's value is printed on its page, as text.
+    QVERIFY(ProgramOutput("pdftotext", {path, "-"}).contains("Jane Doe"));
+    QCOMPARE(RunQpdf({"--check", path}), 0);
 }
 
 QTEST_GUILESS_MAIN(TestFiling)

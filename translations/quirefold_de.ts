@@ -500,6 +500,14 @@ Rückgabewert:
         <source>Pages scaled to %1: %2</source>
         <translation>Auf %1 skalierte Seiten: %2</translation>
     </message>
+    <message>
+        <source>Make the book as a filing portal takes it: form fields flattened into their pages, scripts and attached files removed, no password or restrictions, its title shown; each change is named (stored for the folder).</source>
+        <translation>Das Buch so erstellen, wie ein Einreichungsportal es annimmt: Formularfelder in ihre Seiten eingezeichnet, Skripte und angehängte Dateien entfernt, ohne Passwort oder Einschränkungen, sein Titel angezeigt; jede Änderung wird genannt (für den Ordner gespeichert).</translation>
+    </message>
+    <message>
+        <source>Make the book with its forms, scripts and attached files, as its PDFs have them (stored for the folder).</source>
+        <translation>Das Buch mit seinen Formularen, Skripten und angehängten Dateien erstellen, wie seine PDF-Dateien sie haben (für den Ordner gespeichert).</translation>
+    </message>
 </context>
 <context>
     <name>Book</name>
@@ -716,6 +724,28 @@ Rückgabewert:
             <numerusform>%n Seite</numerusform>
             <numerusform>%n Seiten</numerusform>
         </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n form field(s) flattened</source>
+        <translation>
+            <numerusform>%n Formularfeld eingezeichnet</numerusform>
+            <numerusform>%n Formularfelder eingezeichnet</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>its scripts were removed</source>
+        <translation>seine Skripte wurden entfernt</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n attached file(s) removed</source>
+        <translation>
+            <numerusform>%n angehängte Datei entfernt</numerusform>
+            <numerusform>%n angehängte Dateien entfernt</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>its restrictions were not carried into the book</source>
+        <translation>seine Einschränkungen wurden nicht ins Buch übernommen</translation>
     </message>
 </context>
 <context>
@@ -1491,6 +1521,14 @@ sudo apt-get install %1</numerusform>
         <source>every page %1</source>
         <translation>jede Seite %1</translation>
     </message>
+    <message>
+        <source>; for filing: %1</source>
+        <translation>; zur Einreichung: %1</translation>
+    </message>
+    <message>
+        <source>for filing</source>
+        <translation>zur Einreichung</translation>
+    </message>
 </context>
 <context>
     <name>Window</name>
@@ -1805,6 +1843,10 @@ quirefold-batch führt dieselben Aufgaben ohne Fenster aus; siehe quirefold-batc
     <message>
         <source>As they are</source>
         <translation>Wie sie sind</translation>
+    </message>
+    <message>
+        <source>Book for filing</source>
+        <translation>Buch zur Einreichung</translation>
     </message>
 </context>
 </TS>

@@ -41,6 +41,20 @@
             <numerusform>%n pages</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>%n form field(s) flattened</source>
+        <translation>
+            <numerusform>%n form field flattened</numerusform>
+            <numerusform>%n form fields flattened</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n attached file(s) removed</source>
+        <translation>
+            <numerusform>%n attached file removed</numerusform>
+            <numerusform>%n attached files removed</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>Conversion</name>
