@@ -190,6 +190,7 @@ int FitPages(QPDF &source, const std::vector<QPDFObjectHandle> &pages, const Pag
     std::unordered_map<QPDFObjGen, Move, ObjGenHash> moves;
     std::map<QByteArray, QPDFObjectHandle> befores; // one for each move, shared by its pages
     QPDFObjectHandle after;
+    std::set<QPDFObjGen> moved; // annotations
     for (QPDFObjectHandle page : pages) {
         QPDFPageObjectHelper helper(page);
         const ShownPage shown = Shown(helper);
@@ -240,9 +241,11 @@ int FitPages(QPDF &source, const std::vector<QPDFObjectHandle> &pages, const Pag
                     contents.push_back(item);
         contents.push_back(after);
         page.replaceKey("/Contents", QPDFObjectHandle::newArray(contents));
+        // An annotation some files list on two pages moves once.
         if (QPDFObjectHandle annotations = page.getKey("/Annots"); annotations.isArray())
             for (QPDFObjectHandle annotation : annotations.aitems())
-                if (annotation.isDictionary())
+                if (annotation.isDictionary() &&
+                    (!annotation.isIndirect() || moved.insert(annotation.getObjGen()).second))
                     MoveAnnotation(annotation, move);
         moves[page.getObjGen()] = move;
     }

@@ -743,6 +743,15 @@ void TestCompile::pagesTakeTheChosenSize()
                      std::abs(dest.getArrayItem(3).getNumericValue() - rect.ury) < 0.01,
                  dest.unparse().c_str());
     }
+    // Viewers take the link where it led.
+    const QString scripts = QStringLiteral(QUIREFOLD_SOURCE_FOLDER "/tests/viewers/");
+    QList<QStringList> viewers = {{"/usr/bin/python3", scripts + "links_poppler.py"},
+                                  {"mutool", "run", scripts + "links_mupdf.js"}};
+    if (QFileInfo::exists(scripts + "node_modules/pdfjs-dist"))
+        viewers.append({"node", scripts + "links_pdfjs.mjs"});
+    for (const QStringList &command : viewers)
+        QCOMPARE(ProgramOutput(command[0], command.mid(1) << result.book << "0").trimmed(),
+                 QString("0"));
     // Drawn: dark in the middle, light just outside the square as scaled.
     const QString image = folder.file("page");
     ProgramOutput("pdftoppm", {"-r", "36", "-gray", "-png", "-singlefile", result.book, image});
