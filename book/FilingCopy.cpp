@@ -1,6 +1,7 @@
 #include "book/FilingCopy.h"
 
 #include "book/FieldAppearances.h"
+#include "book/PageContent.h"
 
 #include <qpdf/QPDFAcroFormDocumentHelper.hh>
 #include <qpdf/QPDFAnnotationObjectHelper.hh>
@@ -41,21 +42,6 @@ bool DropScripts(QPDFObjectHandle action, bool &removed, int depth = 0)
     return false;
 }
 
-// The page's content between q and Q, then drawn: what it leaves set reaches nothing after it.
-void DrawOver(QPDF &source, QPDFObjectHandle page, const std::string &drawn)
-{
-    std::vector<QPDFObjectHandle> streams{QPDFObjectHandle::newStream(&source, "q\n")};
-    QPDFObjectHandle contents = page.getKey("/Contents");
-    if (contents.isStream())
-        streams.push_back(contents);
-    else if (contents.isArray())
-        for (QPDFObjectHandle item : contents.aitems())
-            if (item.isStream())
-                streams.push_back(item);
-    streams.push_back(QPDFObjectHandle::newStream(&source, "\nQ\n" + drawn));
-    page.replaceKey("/Contents", QPDFObjectHandle::newArray(streams));
-}
-
 // Draws the page's field widgets into it and takes them off; how many were drawn or taken.
 int FlattenWidgets(QPDF &source, QPDFObjectHandle page, int &names)
 {
@@ -82,23 +68,15 @@ int FlattenWidgets(QPDF &source, QPDFObjectHandle page, int &names)
             name, rotate.isInteger() ? int(rotate.getIntValue()) : 0);
         if (content.empty())
             continue;
-        QPDFObjectHandle resources = page.getKey("/Resources");
-        if (!resources.isDictionary()) {
-            resources = QPDFObjectHandle::newDictionary();
-            page.replaceKey("/Resources", resources);
-        }
-        QPDFObjectHandle forms = resources.getKey("/XObject");
-        if (!forms.isDictionary()) {
-            forms = QPDFObjectHandle::newDictionary();
-            resources.replaceKey("/XObject", forms);
-        }
-        forms.replaceKey(name, appearance);
+        PageForms(page).replaceKey(name, appearance);
         drawn += content;
     }
     if (widgets == 0)
         return 0;
+    // The page's content between q and Q: what it leaves set reaches nothing drawn after it.
     if (!drawn.empty())
-        DrawOver(source, page, drawn);
+        PutContentBetween(page, QPDFObjectHandle::newStream(&source, "q\n"),
+                          QPDFObjectHandle::newStream(&source, "\nQ\n" + drawn));
     page.replaceKey("/Annots", QPDFObjectHandle::newArray(kept));
     return widgets;
 }

@@ -1,6 +1,7 @@
 #include "book/PageFit.h"
 
 #include "book/ObjectWriter.h"
+#include "book/PageContent.h"
 #include "book/ShownPage.h"
 
 #include <qpdf/QPDFPageObjectHelper.hh>
@@ -231,16 +232,7 @@ int FitPages(QPDF &source, const std::vector<QPDFObjectHandle> &pages, const Pag
             before = QPDFObjectHandle::newStream(&source, begin.toStdString());
         if (!after.isInitialized())
             after = QPDFObjectHandle::newStream(&source, "\nQ\n");
-        std::vector<QPDFObjectHandle> contents{before};
-        QPDFObjectHandle own = page.getKey("/Contents");
-        if (own.isStream())
-            contents.push_back(own);
-        else if (own.isArray())
-            for (QPDFObjectHandle item : own.aitems())
-                if (item.isStream())
-                    contents.push_back(item);
-        contents.push_back(after);
-        page.replaceKey("/Contents", QPDFObjectHandle::newArray(contents));
+        PutContentBetween(page, before, after);
         // An annotation some files list on two pages moves once.
         if (QPDFObjectHandle annotations = page.getKey("/Annots"); annotations.isArray())
             for (QPDFObjectHandle annotation : annotations.aitems())

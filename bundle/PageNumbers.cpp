@@ -1,5 +1,6 @@
 #include "bundle/PageNumbers.h"
 
+#include "book/PageContent.h"
 #include "book/ShownPage.h"
 
 #include <qpdf/QPDFNumberTreeObjectHelper.hh>
@@ -44,22 +45,6 @@ std::string Deflated(const QByteArray &data)
     return out;
 }
 
-// The page's content streams between before and after. What is not a stream there (a damaged
-// file's) would stop every reader of the page, so it is left out.
-QPDFObjectHandle Around(QPDFObjectHandle contents, const QPDFObjectHandle &before,
-                        const std::vector<QPDFObjectHandle> &after)
-{
-    std::vector<QPDFObjectHandle> streams{before};
-    if (contents.isStream())
-        streams.push_back(contents);
-    else if (contents.isArray())
-        for (QPDFObjectHandle item : contents.aitems())
-            if (item.isStream())
-                streams.push_back(item);
-    streams.insert(streams.end(), after.begin(), after.end());
-    return QPDFObjectHandle::newArray(streams);
-}
-
 void SetLabels(QPDF &book, const QList<PageNumberFormat::LabelRange> &labels)
 {
     auto tree = QPDFNumberTreeObjectHelper::newEmpty(book);
@@ -89,16 +74,7 @@ ShownPage PlaceStamp(QPDFObjectHandle page, QPDFObjectHandle save, const Beginni
                      QPDFObjectHandle stamp)
 {
     QPDFPageObjectHelper helper(page);
-    QPDFObjectHandle resources = page.getKey("/Resources");
-    if (!resources.isDictionary()) {
-        resources = QPDFObjectHandle::newDictionary();
-        page.replaceKey("/Resources", resources);
-    }
-    QPDFObjectHandle forms = resources.getKey("/XObject");
-    if (!forms.isDictionary()) {
-        forms = QPDFObjectHandle::newDictionary();
-        resources.replaceKey("/XObject", forms);
-    }
+    QPDFObjectHandle forms = PageForms(page);
     const std::string name = FreeName(forms);
     forms.replaceKey(name, stamp);
     const ShownPage shown = Shown(helper);
@@ -110,7 +86,7 @@ ShownPage PlaceStamp(QPDFObjectHandle page, QPDFObjectHandle save, const Beginni
     // Marked as the page's pagination, so a screen reader of a tagged book passes it over.
     use += "cm /Artifact << /Type /Pagination /Subtype /Footer >> BDC " +
            QByteArray::fromStdString(name) + " Do EMC Q\n";
-    page.replaceKey("/Contents", Around(page.getKey("/Contents"), save, {beginning(use)}));
+    PutContentBetween(page, save, beginning(use));
     return shown;
 }
 
