@@ -36,6 +36,8 @@ public:
     {
         return reader_->Next(status, piece, after);
     }
+    // Reads ahead no further than the first count sources, unless one beyond is asked for.
+    void ReadUpTo(qsizetype count) { reader_->ReadUpTo(count); }
     // Puts the piece's pages at the end of the book's; false when its bytes could not be written.
     bool Add(const SourcePiece &piece) { return writer_.Add(piece); }
     // Hands back a source taken, to be freed on a thread of its own.

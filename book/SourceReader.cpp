@@ -41,6 +41,10 @@ std::shared_ptr<PdfFile> SourceReader::Next(Status &status, std::optional<Source
                                             NumberingAfter *after)
 {
     std::unique_lock<std::mutex> lock(mutex_);
+    if (readUpTo_ <= taken_) {
+        readUpTo_ = taken_ + 1;
+        work_.notify_one();
+    }
     ready_.wait(lock, [this] { return At(taken_, Step::Ready); });
     auto at = sources_.find(taken_++);
     Source source = std::move(at->second);
@@ -147,7 +151,7 @@ bool SourceReader::TakeStep(std::unique_lock<std::mutex> &lock)
         work_.notify_one();
         return true;
     }
-    if (reading_ < paths_.size() && reading_ < taken_ + kAhead &&
+    if (reading_ < paths_.size() && reading_ < readUpTo_ && reading_ < taken_ + kAhead &&
         (reading_ == taken_ || inHand_ + weights_.at(size_t(reading_)) <= kAheadObjects)) {
         inHand_ += weights_.at(size_t(reading_));
         Read(reading_++, lock);
@@ -177,6 +181,15 @@ void SourceReader::Read(qsizetype index, std::unique_lock<std::mutex> &lock)
     if (asPiece)
         source.maker = std::move(maker);
     source.step = Step::Read;
+}
+
+void SourceReader::ReadUpTo(qsizetype count)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        readUpTo_ = count;
+    }
+    work_.notify_one();
 }
 
 int SourceReader::NextNumber()

@@ -44,6 +44,8 @@ public:
     std::map<std::string, int> SharedNumbers();
     // Hands back a source the caller has done with, to be freed on the reader's thread.
     void Done(std::shared_ptr<PdfFile> file);
+    // Reads ahead no further than the first count sources, unless one beyond is asked for.
+    void ReadUpTo(qsizetype count);
 
 private:
     // A source's way: read (and prepared as a piece), numbered in turn, written, packed in turn,
@@ -78,6 +80,7 @@ private:
     std::map<qsizetype, Source> sources_; // those in hand or ready, by their place in paths_
     qsizetype taken_ = 0;                 // how many were taken
     qsizetype reading_ = 0;               // the next to be read
+    qsizetype readUpTo_ = PTRDIFF_MAX;    // none from here on is read unless asked for
     BookNumbering numbering_;
     const PageChange change_;
     const bool keepEnds_;

@@ -5,6 +5,8 @@
 #include "compile/MakeBook.h"
 #include "core/Workspace.h"
 
+#include <QFileInfo>
+
 namespace qf {
 
 TakenSource TakeSource(BookInProgress &book, const CompileRequest &request, const QString &path,
@@ -34,10 +36,12 @@ TakenSource TakeSource(BookInProgress &book, const CompileRequest &request, cons
 }
 
 KeptSources::KeptSources(const CompileRequest &request, const QStringList &paths, int first,
-                         bool objectStreams, std::function<void(int)> read)
+                         bool objectStreams, std::function<void(int)> read, long long most)
     : request_(request), paths_(paths.mid(first)), first_(first), objectStreams_(objectStreams),
-      read_(std::move(read)), numbered_(NewBook())
+      read_(std::move(read)), numbered_(NewBook()), most_(most)
 {
+    for (const QString &path : paths_)
+        fileSizes_.push_back(QFileInfo(path).size());
     QStringList names;
     for (qsizetype i = first; i < request.names.size(); ++i)
         names.append(FileNameFromPath(request.names.at(i)));
@@ -50,6 +54,13 @@ KeptSources::KeptSources(const CompileRequest &request, const QStringList &paths
 const TakenSource &KeptSources::At(int index)
 {
     while (qsizetype(taken_.size()) <= index) {
+        if (most_ >= 0) {
+            qsizetype ahead = qsizetype(taken_.size());
+            for (long long guessed = bytesBefore_.back();
+                 ahead < qsizetype(fileSizes_.size()) && guessed <= most_; ++ahead)
+                guessed += fileSizes_.at(size_t(ahead));
+            reading_->ReadUpTo(ahead + 1);
+        }
         taken_.push_back(
             TakeSource(*reading_, request_, paths_.at(qsizetype(taken_.size())), true));
         const TakenSource &last = taken_.back();

@@ -47,9 +47,12 @@ TakenSource TakeSource(BookInProgress &book, const CompileRequest &request, cons
 class KeptSources {
 public:
     // The documents of request and paths from first on; objectStreams as the books are written.
-    // read, if any, is told of each document read, by its place in the list.
+    // read, if any, is told of each document read, by its place in the list. Books of more than
+    // most bytes are of no use: sources are read ahead only as far as their files' sizes, a
+    // piece's rough size, say a book may still take them, and one more.
     KeptSources(const CompileRequest &request, const QStringList &paths, int first,
-                bool objectStreams, std::function<void(int document)> read = nullptr);
+                bool objectStreams, std::function<void(int document)> read = nullptr,
+                long long most = -1);
     KeptSources(const KeptSources &) = delete;
     KeptSources &operator=(const KeptSources &) = delete;
 
@@ -73,6 +76,8 @@ private:
     std::unique_ptr<BookInProgress> reading_;
     std::deque<TakenSource> taken_;
     std::vector<long long> bytesBefore_{0}; // the pieces' bytes before each source
+    const long long most_;
+    std::vector<long long> fileSizes_;
 };
 
 } // namespace qf

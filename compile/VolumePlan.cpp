@@ -168,13 +168,15 @@ VolumePlan PlanVolumes(const CompileRequest &request, const QStringList &paths,
             if (!plan.kept.empty()) // the volume before ends where this one starts
                 plan.kept.back()->KeepFirst(first - plan.kept.back()->First());
             plan.kept.push_back(std::make_unique<KeptSources>(
-                request, paths, first, objectStreams, [&](int document) {
+                request, paths, first, objectStreams,
+                [&](int document) {
                     if (!observer || document < read)
                         return;
                     read = document + 1;
                     observer->At(request.names.at(document), document);
                     observer->Progress(read, documents);
-                }));
+                },
+                limit.amount));
         }
         KeptSources &kept = *plan.kept.back();
         if (observer && observer->StopRequested())
