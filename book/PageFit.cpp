@@ -144,7 +144,10 @@ private:
         if (found == moves_.end() || !kind.isName())
             return;
         const Move &move = found->second;
+        // Reading past an array's end would count as a repair of the source.
         const auto set = [&](int at, bool isX) {
+            if (at >= dest.getArrayNItems())
+                return;
             if (QPDFObjectHandle value = dest.getArrayItem(at); value.isNumber())
                 dest.setArrayItem(at, Number(isX ? move.X(value.getNumericValue())
                                                  : move.Y(value.getNumericValue())));

@@ -671,7 +671,8 @@ void TestCompile::pagesTakeTheChosenSize()
     QFETCH(int, rotate);
     QFETCH(QSizeF, shown);
     // A square in the middle of the page, a link over it to a place at its corner, and a named
-    // place there: all of them scaled with the page, the square drawn as before, centred.
+    // place there: all of them scaled with the page, the square drawn as before, centred. A place
+    // that names no height is no damage.
     TestFolder folder;
     QPDF source;
     source.emptyPDF();
@@ -699,7 +700,9 @@ void TestCompile::pagesTakeTheChosenSize()
                                                 .arg(place)
                                                 .toStdString()));
     source.getRoot().replaceKey(
-        "/Dests", QPDFObjectHandle::parse(&source, ("<< /mark " + place + " >>").toStdString()));
+        "/Dests", QPDFObjectHandle::parse(&source, ("<< /mark " + place + " /short [" +
+                                                    page.unparse().c_str() + " /FitH] >>")
+                                                       .toStdString()));
     QPDFWriter writer(source, QFile::encodeName(folder.file("A.pdf")).constData());
     writer.write();
 
