@@ -703,7 +703,8 @@ void TestCompile::pagesTakeTheChosenSize()
         "/Dests", QPDFObjectHandle::parse(&source, ("<< /mark " + place + " /short [" +
                                                     page.unparse().c_str() + " /FitH] >>")
                                                        .toStdString()));
-    QPDFWriter writer(source, QFile::encodeName(folder.file("A.pdf")).constData());
+    const QByteArray target = QFile::encodeName(folder.file("A.pdf"));
+    QPDFWriter writer(source, target.constData()); // keeps the name, not a copy
     writer.write();
 
     CompileRequest request;
