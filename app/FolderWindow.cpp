@@ -644,49 +644,46 @@ void FolderWindow::AddBookTitleChoice(QMenu *menu)
     });
 }
 
-void FolderWindow::AddBookmarkTitlesChoice(QMenu *menu)
+void FolderWindow::AddOneOfChoice(QMenu *menu, const QString &title, const QString &name,
+                                  const QList<std::pair<QString, QString>> &kinds,
+                                  QString BookChoices::*choice)
 {
-    QMenu *titles = menu->addMenu(QCoreApplication::translate("Window", "Bookmark titles"));
-    titles->setObjectName(QStringLiteral("BookmarkTitles"));
-    auto *group = new QActionGroup(titles);
-    const std::pair<QString, QString> kinds[] = {
-        {QString(), QCoreApplication::translate("Window", "File name up to the first dot")},
-        {kBookmarkTitlesFileName,
-         QCoreApplication::translate("Window", "File name without its extension")},
-        {kBookmarkTitlesOwnTitle,
-         QCoreApplication::translate("Window", "The PDF's own title, where it has one")},
-    };
+    QMenu *submenu = menu->addMenu(title);
+    submenu->setObjectName(name);
+    auto *group = new QActionGroup(submenu);
     for (const auto &[value, text] : kinds) {
-        QAction *action = titles->addAction(text);
+        QAction *action = submenu->addAction(text);
         action->setCheckable(true);
         action->setActionGroup(group);
         connect(action, &QAction::triggered, this,
-                [this, value = value] { choices_.bookmarkTitles = value; });
-        connect(menu, &QMenu::aboutToShow, this, [this, action, value = value] {
-            action->setChecked(choices_.bookmarkTitles == value);
+                [this, choice, value = value] { choices_.*choice = value; });
+        connect(menu, &QMenu::aboutToShow, this, [this, action, choice, value = value] {
+            action->setChecked(choices_.*choice == value);
         });
     }
 }
 
+void FolderWindow::AddBookmarkTitlesChoice(QMenu *menu)
+{
+    AddOneOfChoice(
+        menu, QCoreApplication::translate("Window", "Bookmark titles"),
+        QStringLiteral("BookmarkTitles"),
+        {{QString(), QCoreApplication::translate("Window", "File name up to the first dot")},
+         {kBookmarkTitlesFileName,
+          QCoreApplication::translate("Window", "File name without its extension")},
+         {kBookmarkTitlesOwnTitle,
+          QCoreApplication::translate("Window", "The PDF's own title, where it has one")}},
+        &BookChoices::bookmarkTitles);
+}
+
 void FolderWindow::AddPageSizeChoice(QMenu *menu)
 {
-    QMenu *sizes = menu->addMenu(QCoreApplication::translate("Window", "Pages of one size"));
-    sizes->setObjectName(QStringLiteral("PageSize"));
-    auto *group = new QActionGroup(sizes);
-    const std::pair<QString, QString> kinds[] = {
-        {kPageSizeA4, QCoreApplication::translate("Window", "A4")},
-        {kPageSizeLetter, QCoreApplication::translate("Window", "Letter")},
-        {QString(), QCoreApplication::translate("Window", "As they are")},
-    };
-    for (const auto &[value, text] : kinds) {
-        QAction *action = sizes->addAction(text);
-        action->setCheckable(true);
-        action->setActionGroup(group);
-        connect(action, &QAction::triggered, this,
-                [this, value = value] { choices_.pageSize = value; });
-        connect(menu, &QMenu::aboutToShow, this,
-                [this, action, value = value] { action->setChecked(choices_.pageSize == value); });
-    }
+    AddOneOfChoice(menu, QCoreApplication::translate("Window", "Pages of one size"),
+                   QStringLiteral("PageSize"),
+                   {{kPageSizeA4, QCoreApplication::translate("Window", "A4")},
+                    {kPageSizeLetter, QCoreApplication::translate("Window", "Letter")},
+                    {QString(), QCoreApplication::translate("Window", "As they are")}},
+                   &BookChoices::pageSize);
 }
 
 FolderWindow::~FolderWindow()

@@ -128,6 +128,10 @@ private:
     // False when it cannot move now: a run, or no such row.
     bool MovePdf(int row, int to);
     void TakeOwnPdfOrder();
+    // A submenu of kinds (value, text), one of them checked: the choice's value.
+    void AddOneOfChoice(QMenu *menu, const QString &title, const QString &name,
+                        const QList<std::pair<QString, QString>> &kinds,
+                        QString BookChoices::*choice);
     void AddBookmarkTitlesChoice(QMenu *menu);
     void AddPageSizeChoice(QMenu *menu);
     void AddDocumentListMenu();

@@ -16,7 +16,7 @@ runs="${RUNS:-7}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+source "$(dirname "${BASH_SOURCE[0]}")/alternating.sh"
 
 for files in ${SIZES:-200 2000}; do
     in="$work/in$files"
@@ -33,25 +33,14 @@ for files in ${SIZES:-200 2000}; do
     for tool in "${tools[@]}"; do : >"$work/$tool.times"; done
     for run in $(seq 0 "$runs"); do
         for tool in "${tools[@]}"; do
-            # The first round warms the caches and is not counted. Wall time in microseconds:
-            # time(1) gives hundredths of a second only.
-            start="$EPOCHREALTIME"
-            /usr/bin/time -f '%M' -o "$work/one" bash -c "${command[$tool]} >/dev/null 2>&1"
-            end="$EPOCHREALTIME"
-            [[ $run -gt 0 ]] && echo "$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.4f", b - a }') $(cat "$work/one")" >>"$work/$tool.times"
+            timed_round "$tool" "$run" bash -c "${command[$tool]}"
         done
     done
     pages="$(pdfinfo "$in/PDFCompile Output/Book.pdf" | awk '/^Pages:/ { print $2 }')"
     echo "## $files $([[ "${OFFICE:-0}" != 0 ]] && echo "office ")PDFs ($pages pages in the book), medians of $runs alternating runs"
     echo "| tool | wall time | peak memory | time vs quirefold-batch |"
     echo "|---|---|---|---|"
-    ours="$(cut -d' ' -f1 "$work/quirefold.times" | median)"
-    for tool in "${tools[@]}"; do
-        time="$(cut -d' ' -f1 "$work/$tool.times" | median)"
-        memory="$(cut -d' ' -f2 "$work/$tool.times" | median)"
-        awk -v t="$tool" -v s="$time" -v m="$memory" -v o="$ours" \
-            'BEGIN { printf "| %s | %.3f s | %.0f MB | %.2fx |\n", t, s, m / 1024, s / o }'
-    done
+    for tool in "${tools[@]}"; do median_row "$tool" "$tool" quirefold 3; done
     if [[ "${CALLGRIND:-1}" != 0 && $files -le 200 ]]; then
         echo
         echo "| tool | instructions (callgrind, all threads) |"

@@ -13,7 +13,7 @@ files="${FILES:-200}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+source "$(dirname "${BASH_SOURCE[0]}")/alternating.sh"
 
 "$build/bench/compile_books" make "$work/in" "$files" >/dev/null
 [[ "${OFFICE:-0}" != 0 ]] && "$build/bench/compile_books" office "$work/in" >/dev/null
@@ -21,12 +21,8 @@ ways=(as-is letter)
 for way in "${ways[@]}"; do : >"$work/$way.times"; done
 for run in $(seq 0 "$runs"); do
     for way in "${ways[@]}"; do
-        # The first round warms the caches and is not counted.
-        start="$EPOCHREALTIME"
-        /usr/bin/time -f '%M' -o "$work/one" "$build/quirefold-batch" --compile --blank-sheets -q \
-            --page-size "$way" "$work/in" >/dev/null 2>&1
-        end="$EPOCHREALTIME"
-        [[ $run -gt 0 ]] && echo "$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.4f", b - a }') $(cat "$work/one")" >>"$work/$way.times"
+        timed_round "$way" "$run" "$build/quirefold-batch" --compile --blank-sheets -q \
+            --page-size "$way" "$work/in"
     done
 done
 scaled="$("$build/quirefold-batch" --plan --json --page-size letter "$work/in" 2>/dev/null |
@@ -34,10 +30,4 @@ scaled="$("$build/quirefold-batch" --plan --json --page-size letter "$work/in" 2
 echo "## $files PDFs, $scaled pages scaled to Letter, medians of $runs alternating runs"
 echo "| --page-size | wall time | peak memory | time vs as-is |"
 echo "|---|---|---|---|"
-ours="$(cut -d' ' -f1 "$work/as-is.times" | median)"
-for way in "${ways[@]}"; do
-    time="$(cut -d' ' -f1 "$work/$way.times" | median)"
-    memory="$(cut -d' ' -f2 "$work/$way.times" | median)"
-    awk -v t="$way" -v s="$time" -v m="$memory" -v o="$ours" \
-        'BEGIN { printf "| %s | %.3f s | %.0f MB | %.2fx |\n", t, s, m / 1024, s / o }'
-done
+for way in "${ways[@]}"; do median_row "$way" "$way" as-is 3; done

@@ -42,23 +42,23 @@ bool DropScripts(QPDFObjectHandle action, bool &removed, int depth = 0)
     return false;
 }
 
-// Draws the page's field widgets into it and takes them off; how many were drawn or taken.
-int FlattenWidgets(QPDF &source, QPDFObjectHandle page, int &names)
+// Draws the page's field widgets into it and takes them off.
+void FlattenWidgets(QPDF &source, QPDFObjectHandle page, int &names)
 {
     QPDFObjectHandle annotations = page.getKey("/Annots");
     if (!annotations.isArray())
-        return 0;
+        return;
     QPDFObjectHandle rotate = page.getKey("/Rotate");
     std::string drawn;
     std::vector<QPDFObjectHandle> kept;
-    int widgets = 0;
+    bool widgets = false;
     for (QPDFObjectHandle annotation : annotations.aitems()) {
         if (!annotation.isDictionary() ||
             !annotation.getKey("/Subtype").isNameAndEquals("/Widget")) {
             kept.push_back(annotation);
             continue;
         }
-        ++widgets;
+        widgets = true;
         QPDFAnnotationObjectHelper widget(annotation);
         QPDFObjectHandle appearance = widget.getAppearanceStream("/N");
         if (!appearance.isStream())
@@ -71,14 +71,13 @@ int FlattenWidgets(QPDF &source, QPDFObjectHandle page, int &names)
         PageForms(page).replaceKey(name, appearance);
         drawn += content;
     }
-    if (widgets == 0)
-        return 0;
+    if (!widgets)
+        return;
     // The page's content between q and Q: what it leaves set reaches nothing drawn after it.
     if (!drawn.empty())
         PutContentBetween(page, QPDFObjectHandle::newStream(&source, "q\n"),
                           QPDFObjectHandle::newStream(&source, "\nQ\n" + drawn));
     page.replaceKey("/Annots", QPDFObjectHandle::newArray(kept));
-    return widgets;
 }
 
 } // namespace

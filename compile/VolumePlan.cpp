@@ -181,9 +181,6 @@ VolumePlan PlanVolumes(const CompileRequest &request, const QStringList &paths,
         KeptSources &kept = *plan.kept.back();
         if (observer && observer->StopRequested())
             return limit.amount + 1; // nothing more is read
-        // Pieces over the limit already: the book of them is larger still.
-        if (const long long pieces = kept.PieceBytes(count, limit.amount); pieces > limit.amount)
-            return pieces;
         VolumePlace place{
             first == 0 ? 1 : documents,      request.place.firstNumber + pagesBefore, most, {}, {},
             first == 0 ? plan.indexPages : 0};

@@ -97,15 +97,15 @@ void WriteFolderOfFindings(const TestFolder &folder)
     });
     WritePdf(folder.file("G attached.pdf"), kA4Width, kA4Height, line, [](QPDF &pdf, auto) {
         QPDFObjectHandle file = pdf.newStream("data");
-        QPDFObjectHandle spec = QPDFObjectHandle::parse("<< /Type /Filespec /F (data.csv) >>");
-        spec.replaceKey("/EF", QPDFObjectHandle::newDictionary({{"/F", file}}));
+        QPDFObjectHandle entry = QPDFObjectHandle::parse("<< /Type /Filespec /F (data.csv) >>");
+        entry.replaceKey("/EF", QPDFObjectHandle::newDictionary({{"/F", file}}));
         pdf.getRoot().replaceKey(
             "/Names",
             QPDFObjectHandle::newDictionary(
                 {{"/EmbeddedFiles",
                   QPDFObjectHandle::newDictionary(
                       {{"/Names", QPDFObjectHandle::newArray(
-                                      {QPDFObjectHandle::newString("data.csv"), spec})}})}}));
+                                      {QPDFObjectHandle::newString("data.csv"), entry})}})}}));
     });
     WritePdf(folder.file("H font.pdf"), kA4Width, kA4Height, "BT /F1 12 Tf 72 720 Td (Words) Tj ET",
              [](QPDF &, auto page) {
