@@ -44,6 +44,7 @@ private slots:
     void identicalStreamsAreKeptOnce();
     void pagesTakeTheChosenSize_data();
     void pagesTakeTheChosenSize();
+    void bundleTakesTheChosenSize();
 };
 
 void TestCompile::bookHasBlankSheetsAndBookmarks_data()
@@ -766,6 +767,39 @@ void TestCompile::pagesTakeTheChosenSize()
     QVERIFY(qGray(drawn.pixel(middle)) < 64);
     QVERIFY(qGray(drawn.pixel(middle + QPoint(half + 3, 0))) > 192);
     QVERIFY(qGray(drawn.pixel(middle - QPoint(0, half + 3))) > 192);
+}
+
+void TestCompile::bundleTakesTheChosenSize()
+{
+    // The folder's file chose Letter: the index, the blank sheets and the pages all take it.
+    TestFolder folder;
+    MakePdf(folder.file("a.pdf"), 1);
+    MakePdf(folder.file("b.pdf"), 1, 50);
+    folder.write("Quirefold.INI", "[Settings]\nPageSize=letter\nForFiling=1\n");
+    const FolderSettings settings = ReadFolderSettings(folder.file("Quirefold.INI"));
+    QCOMPARE(settings.choices.pageSize, QString("Letter"));
+    QVERIFY(settings.choices.forFiling);
+    CompileRequest request;
+    TakeBookChoices(request, settings.choices);
+    request.workingFolder = folder.path();
+    request.names = {"a.pdf", "b.pdf"};
+    request.bookName = "Book.pdf";
+    request.programFolder = QStringLiteral(QUIREFOLD_PROGRAM_FOLDER);
+    request.blankSheets = true;
+    request.indexPage = true;
+    struct : BookViewer {
+        bool ShowBook(const QString &) override { return true; }
+    } viewer;
+    SilentObserver observer;
+    const CompileResult result = CompileBook(request, observer, viewer);
+    QVERIFY2(result.problems.empty(), qPrintable(result.problems.report("")));
+    QCOMPARE(result.layout.TotalPages(), 5); // the index and its sheet, a, a sheet, b
+    auto book = ReadPdf(result.book);
+    for (QPDFPageObjectHelper page : QPDFPageDocumentHelper(*book).getAllPages()) {
+        const ShownPage shown = Shown(page);
+        QVERIFY2(std::abs(shown.width - 612) < 0.01 && std::abs(shown.height - 792) < 0.01,
+                 qPrintable(QString("%1 x %2").arg(shown.width).arg(shown.height)));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCompile)
