@@ -5,10 +5,10 @@ namespace qf {
 BookInProgress::BookInProgress(PdfFile &book, bool objectStreams, ByteSink sink,
                                BookWriter::HeaderPatch patch, const QStringList &paths,
                                const QStringList &names, PageChange change, bool keepEnds,
-                               PieceChanges changes)
+                               PieceChanges changes, SourceFacts facts)
     : writer_(book, objectStreams, std::move(sink), std::move(patch)),
       reader_(std::make_unique<SourceReader>(paths, names, writer_.Numbering(), std::move(change),
-                                             keepEnds, changes))
+                                             keepEnds, changes, std::move(facts)))
 {}
 
 BookInProgress::BookInProgress(PdfFile &book, bool objectStreams, ByteSink sink,

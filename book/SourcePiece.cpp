@@ -97,6 +97,31 @@ std::string Box(QPDFObjectHandle value)
     return box + " ]";
 }
 
+// Lets go of a name tree's nodes and their lists, leaves first, once its values were read.
+void LetGoOfNameTree(QPDFObjectHandle root, const std::function<void(QPDFObjectHandle)> &letGo)
+{
+    std::vector<QPDFObjectHandle> nodes{root}, order;
+    std::set<QPDFObjGen> seen;
+    while (!nodes.empty() && order.size() < 1'000'000) {
+        QPDFObjectHandle node = nodes.back();
+        nodes.pop_back();
+        if (!node.isDictionary() || !(node.hasKey("/Names") || node.hasKey("/Kids")) ||
+            (node.isIndirect() && !seen.insert(node.getObjGen()).second))
+            continue;
+        order.push_back(node);
+        if (QPDFObjectHandle kids = node.getKey("/Kids"); kids.isArray()) {
+            order.push_back(kids);
+            for (QPDFObjectHandle kid : kids.aitems())
+                nodes.push_back(kid);
+        }
+        for (const char *key : {"/Names", "/Limits"})
+            order.push_back(node.getKey(key));
+    }
+    for (auto node = order.rbegin(); node != order.rend(); ++node)
+        if (!node->isSameObjectAs(root))
+            letGo(*node);
+}
+
 } // namespace
 
 QPDFObjectHandle BookReferences::StandIn()
@@ -202,22 +227,38 @@ void PieceMaker::ReadDestinations(QPDF &source, const QString &name)
         std::unordered_map<QPDFObjGen, int, ObjGenHash> pageIndex;
         for (size_t i = 0; i < pages_.size(); ++i)
             pageIndex.emplace(pages_[i].getObjGen(), int(i));
+        // A manual's tens of thousands of destinations take qpdf a fifth of what it holds of the
+        // file; those that nothing written refers to are of no more use once read.
+        const auto letGo = [&](QPDFObjectHandle object) {
+            const QPDFObjGen id = object.getObjGen();
+            if (object.isIndirect() && !indexOf_.count(id) && !pageIndex.count(id) &&
+                !tree_.count(id) && !standIns_.count(id) && !object.isPagesObject())
+                source.replaceObject(id, QPDFObjectHandle::newNull());
+        };
         // The place a destination names, if it lands on one of the pages.
         const auto placeOf = [&](QPDFObjectHandle dest) -> std::optional<NamedPlace> {
+            std::optional<NamedPlace> place;
+            QPDFObjectHandle held = dest;
             if (dest.isDictionary())
                 dest = dest.getKey("/D");
-            if (!dest.isArray() || dest.getArrayNItems() < 1 || !dest.getArrayItem(0).isIndirect())
-                return std::nullopt;
-            const auto page = pageIndex.find(dest.getArrayItem(0).getObjGen());
-            if (page == pageIndex.end())
-                return std::nullopt;
-            return NamedPlace{page->second, DestinationView(dest)};
+            if (dest.isArray() && dest.getArrayNItems() >= 1 && dest.getArrayItem(0).isIndirect())
+                if (const auto page = pageIndex.find(dest.getArrayItem(0).getObjGen());
+                    page != pageIndex.end())
+                    place = NamedPlace{page->second, DestinationView(dest)};
+            // Only what has the shape of a destination: a value that is something else stays.
+            if (held.isArray() || (held.isDictionary() && held.hasKey("/D"))) {
+                letGo(dest);
+                letGo(held);
+            }
+            return place;
         };
         // A name the tree holds too is the tree's, as the book keeps both kinds in its tree.
-        if (tree.isDictionary())
+        if (tree.isDictionary()) {
             for (auto &[key, value] : QPDFNameTreeObjectHelper(tree, source))
                 if (const std::optional<NamedPlace> place = placeOf(value))
                     piece_.destinations[key] = *place;
+            LetGoOfNameTree(tree, letGo);
+        }
         if (dests.isDictionary())
             for (auto &[key, value] : dests.ditems())
                 if (const std::optional<NamedPlace> place = placeOf(value))
@@ -275,19 +316,27 @@ void PieceMaker::Walk(const std::vector<QPDFObjectHandle> &roots,
     // Numbered in the order first referred to, as the book's own objects are: neighbours in the
     // file are alike, and their object streams compress the better.
     std::deque<QPDFObjectHandle> queue;
-    const auto take = [&](QPDFObjectHandle object) {
+    // referrer: the index of the object that refers to it, which must be written first.
+    const auto take = [&](QPDFObjectHandle object, size_t referrer) {
+        if (const auto known = indexOf_.find(object.getObjGen()); known != indexOf_.end()) {
+            size_t &last = reached_[known->second].lastReferrer;
+            last = std::max(last, referrer);
+            return;
+        }
         if (object.isPagesObject() || tree_.count(object.getObjGen()) ||
-            standIns_.count(object.getObjGen()) || indexOf_.count(object.getObjGen()))
+            standIns_.count(object.getObjGen()))
             return;
         indexOf_.emplace(object.getObjGen(), reached_.size());
         reached_.push_back({object});
+        reached_.back().lastReferrer = std::max(reached_.size() - 1, referrer);
         queue.push_back(object);
     };
     for (QPDFObjectHandle root : roots)
-        take(root);
+        take(root, 0);
     while (!queue.empty()) {
         QPDFObjectHandle object = queue.front();
         queue.pop_front();
+        const size_t index = indexOf_.at(object.getObjGen());
         const bool stream = object.isStream();
         // What the object holds, its direct parts looked into, in the order written.
         std::vector<QPDFObjectHandle> pending{stream ? object.getDict() : object};
@@ -296,7 +345,7 @@ void PieceMaker::Walk(const std::vector<QPDFObjectHandle> &roots,
             QPDFObjectHandle part = pending.back();
             pending.pop_back();
             if (depth > 0 && part.isIndirect()) {
-                take(part);
+                take(part, index);
                 continue;
             }
             if (part.isArray()) {
@@ -312,7 +361,7 @@ void PieceMaker::Walk(const std::vector<QPDFObjectHandle> &roots,
             }
         }
         if (stream) {
-            streams_.push_back({indexOf_.at(object.getObjGen()), {}, false, {}, 0});
+            streams_.push_back({index, {}, false, {}, 0});
             if (IsFlate(object.getDict()))
                 flate.push_back(object);
         }
@@ -342,7 +391,7 @@ void PieceMaker::ReadStreams(PdfFile &source, const std::vector<QPDFObjectHandle
 }
 
 bool PieceMaker::Prepare(PdfFile &source, const QString &name, const PageChange &change,
-                         const PieceChanges &changes)
+                         const PieceChanges &changes, const SourceFacts &facts)
 {
     try {
         // The book's page tree is not the source's: what pages inherit from it, they hold.
@@ -354,7 +403,6 @@ bool PieceMaker::Prepare(PdfFile &source, const QString &name, const PageChange 
         HangPagesFromTree(source.pdf);
         OwnAnnotations(source.pdf);
         ReadLabels(source.pdf);
-        ReadDestinations(source.pdf, name);
         ReadLinksToOtherFiles();
         std::vector<QPDFObjectHandle> tree, flate;
         ReferToTheBook(source, name, change, tree);
@@ -365,6 +413,9 @@ bool PieceMaker::Prepare(PdfFile &source, const QString &name, const PageChange 
         Walk(pages_, flate);
         Walk(tree, flate);
         ReadStreams(source, flate);
+        if (facts)
+            piece_.facts = facts(source.pdf);
+        ReadDestinations(source.pdf, name);
     } catch (const std::exception &e) {
         problem_ = PdfFailureReason(e);
         return false;
@@ -512,34 +563,9 @@ void PieceMaker::Withdraw(BookNumbering &numbering)
 
 bool PieceMaker::Write()
 {
+    const NumberOf resolve = [this](QPDFObjectHandle object) { return Resolve(object); };
     try {
-        layout_ = std::make_unique<ObjectLayout>(
-            objectStreams_, [this] { return nextNumber_++; }, piece_.written, true);
-        const NumberOf resolve = [this](QPDFObjectHandle object) { return Resolve(object); };
-        size_t stream = 0;
-        for (Reached &reached : reached_) {
-            const bool isStream = reached.object.isStream();
-            Stream *s = isStream ? &streams_[stream++] : nullptr;
-            if (reached.number <= 0)
-                continue; // written as another
-            if (!s && byTheBook_.count(reached.object.getObjGen())) {
-                piece_.byTheBook.push_back(
-                    {reached.number, Detached(WrittenFor(reached.object).shallowCopy(), resolve)});
-                continue;
-            }
-            if (s && !s->dataHeld) {
-                s->data = WrittenStreamData(reached.object, nullptr);
-                // Later sources may have found it the same as theirs by what was read before.
-                if (Digest(s->data) != s->digest)
-                    throw std::runtime_error(
-                        QCoreApplication::translate("Book", "changed while the book was being made")
-                            .toStdString());
-            }
-            layout_->Add(WrittenFor(reached.object), reached.number, resolve,
-                         s ? &s->data : nullptr);
-            if (s)
-                s->data = {};
-        }
+        // What the book takes of the source but its objects, read while they are all there.
         for (size_t i = 0; i < pages_.size(); ++i) {
             piece_.pages.push_back(Resolve(pages_[i]));
             const auto own = references_ ? references_->pages_.find(i)
@@ -554,22 +580,70 @@ bool PieceMaker::Write()
             if (QPDFObjectHandle rotate = last.getKey("/Rotate"); rotate.isInteger())
                 piece_.lastRotate = std::to_string(rotate.getIntValue());
         }
+        for (const auto &[name, fileSpec] : attachments_)
+            piece_.attachments[name] = Detached(fileSpec, resolve);
+        attachments_.clear();
+        if (!form_.Empty())
+            piece_.form = form_.Summary(resolve);
+        if (structure_)
+            piece_.structure = structure_->Summary(resolve);
+        // Detached here, on the source's thread: the book takes them on its own.
+        if (layers_)
+            piece_.layers = MapLayers(
+                *layers_, [&](QPDFObjectHandle value) { return Detached(value, resolve); });
+        layers_.reset();
+
+        layout_ = std::make_unique<ObjectLayout>(
+            objectStreams_, [this] { return nextNumber_++; }, piece_.written, true);
+        // Each object is let go of in the source once the last object that refers to it is
+        // written: qpdf holds about 4 kB for each, and written, it is a tenth of that.
+        std::vector<std::pair<size_t, size_t>> letGo;
+        letGo.reserve(reached_.size());
+        std::unordered_set<QPDFObjGen, ObjGenHash> pages;
+        for (QPDFObjectHandle page : pages_)
+            pages.insert(page.getObjGen());
+        for (size_t i = 0; i < reached_.size(); ++i)
+            if (!pages.count(reached_[i].object.getObjGen()))
+                letGo.emplace_back(reached_[i].lastReferrer, i);
+        std::sort(letGo.begin(), letGo.end());
+        auto next = letGo.begin();
+        size_t stream = 0;
+        for (size_t i = 0; i < reached_.size(); ++i) {
+            Reached &reached = reached_[i];
+            const bool isStream = reached.object.isStream();
+            Stream *s = isStream ? &streams_[stream++] : nullptr;
+            if (reached.number <= 0) {
+                // written as another
+            } else if (!s && byTheBook_.count(reached.object.getObjGen())) {
+                piece_.byTheBook.push_back(
+                    {reached.number, Detached(WrittenFor(reached.object).shallowCopy(), resolve)});
+            } else {
+                if (s && !s->dataHeld) {
+                    s->data = WrittenStreamData(reached.object, nullptr);
+                    // Later sources may have found it the same as theirs by what was read
+                    // before.
+                    if (Digest(s->data) != s->digest)
+                        throw std::runtime_error(
+                            QCoreApplication::translate("Book",
+                                                        "changed while the book was being made")
+                                .toStdString());
+                }
+                layout_->Add(WrittenFor(reached.object), reached.number, resolve,
+                             s ? &s->data : nullptr);
+                if (s)
+                    s->data = {};
+            }
+            for (; next != letGo.end() && next->first <= i; ++next) {
+                QPDFObjectHandle object = reached_[next->second].object;
+                object.getOwningQPDF()->replaceObject(object.getObjGen(),
+                                                      QPDFObjectHandle::newNull());
+            }
+        }
     } catch (const std::exception &e) {
         layout_.reset();
         problem_ = PdfFailureReason(e);
         return false;
     }
-    const NumberOf resolve = [this](QPDFObjectHandle object) { return Resolve(object); };
-    for (const auto &[name, fileSpec] : attachments_)
-        piece_.attachments[name] = Detached(fileSpec, resolve);
-    if (!form_.Empty())
-        piece_.form = form_.Summary(resolve);
-    if (structure_)
-        piece_.structure = structure_->Summary(resolve);
-    // Detached here, on the source's thread: the book takes them on its own.
-    if (layers_)
-        piece_.layers =
-            MapLayers(*layers_, [&](QPDFObjectHandle value) { return Detached(value, resolve); });
     piece_.shared = shared_;
     piece_.undecodable = undecodable_;
     return true;

@@ -15,6 +15,7 @@
 
 #include <QString>
 
+#include <any>
 #include <functional>
 #include <map>
 #include <memory>
@@ -51,6 +52,11 @@ private:
 // to know of each page to make the objects it refers to.
 using PageChange = std::function<void(const std::vector<QPDFObjectHandle> &pages,
                                       BookReferences &references, std::vector<std::string> &notes)>;
+
+// What the compile reads of a source's file besides its piece (its own title, its outline), once
+// its pages are as the book takes them and before the piece is written: writing it lets go of the
+// source's objects.
+using SourceFacts = std::function<std::any(QPDF &source)>;
 
 // What is made of every source's pages before they go into the book.
 struct PieceChanges {
@@ -104,6 +110,7 @@ struct SourcePiece {
     std::optional<PieceForm> form;           // its form fields and document scripts
     int scaledPages = 0;                     // pages scaled to the book's size
     FilingChanges filing;                    // what a filing copy took out
+    std::any facts;                          // what SourceFacts read of the source
 };
 
 // Makes a source's piece in steps, on the source's own thread but for numbering and packing,
@@ -114,9 +121,9 @@ class PieceMaker {
 public:
     // What the source's pages reach, with their streams' data and its digest; name is its file
     // name in the book. False when it cannot be read through: Problem says why.
-    // changes: what is made of its pages first.
+    // changes: what is made of its pages first; facts, what else is read of it.
     bool Prepare(PdfFile &source, const QString &name, const PageChange &change = nullptr,
-                 const PieceChanges &changes = {});
+                 const PieceChanges &changes = {}, const SourceFacts &facts = nullptr);
     // Takes the piece's numbers; a stream the book holds already is referred to, not written.
     void Number(BookNumbering &numbering);
     // The piece's bytes, but for the objects that wait for an object stream; false when they
@@ -143,7 +150,8 @@ private:
     // Its attached files, to be written with its pages.
     void ReadAttachments(QPDF &source, std::vector<QPDFObjectHandle> &reach);
     void HangPagesFromTree(QPDF &source);
-    // Its named destinations that land on its pages, and its links renamed to match.
+    // Its named destinations that land on its pages, and its links renamed to match. The
+    // destinations the pages do not reach are let go of once read.
     void ReadDestinations(QPDF &source, const QString &name);
     // The objects that hold links to other PDFs, which the book writes.
     void ReadLinksToOtherFiles();
@@ -165,6 +173,8 @@ private:
         int number = 0;
         int sameAs = 0;    // a stream the book holds already: that one's number
         int sameHere = -1; // a stream this source holds before: that one's place
+        // The last of those reached that refers to it: writing them reads its value.
+        size_t lastReferrer = 0;
     };
     struct Stream {
         size_t object; // in reached_

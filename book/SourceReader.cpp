@@ -12,9 +12,9 @@ namespace qf {
 
 SourceReader::SourceReader(const QStringList &paths, const QStringList &names,
                            BookNumbering numbering, PageChange change, bool keepEnds,
-                           PieceChanges changes)
-    : paths_(paths), names_(names), numbering_(std::move(numbering)), change_(std::move(change)),
-      keepEnds_(keepEnds), changes_(changes)
+                           PieceChanges changes, SourceFacts facts)
+    : paths_(paths), names_(names), facts_(std::move(facts)), numbering_(std::move(numbering)),
+      change_(std::move(change)), keepEnds_(keepEnds), changes_(changes)
 {
     // A small file cannot hold many objects: its size says enough, without opening it.
     for (const QString &path : paths) {
@@ -171,7 +171,7 @@ void SourceReader::Read(qsizetype index, std::unique_lock<std::mutex> &lock)
     auto maker = std::make_unique<PieceMaker>();
     Status status = read;
     const bool asPiece =
-        file && PageCount(*file) > 0 && maker->Prepare(*file, name, change_, changes_);
+        file && PageCount(*file) > 0 && maker->Prepare(*file, name, change_, changes_, facts_);
     if (file && PageCount(*file) > 0 && !asPiece)
         status = Status::Failed(path, maker->Problem());
     lock.lock();

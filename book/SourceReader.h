@@ -26,8 +26,10 @@ class SourceReader {
 public:
     // names are the sources' file names in the book, one for each of paths. keepEnds: Next
     // tells what each source's turn left of the numbering.
+    // facts: what else is read of each source, into its piece.
     SourceReader(const QStringList &paths, const QStringList &names, BookNumbering numbering,
-                 PageChange change = nullptr, bool keepEnds = false, PieceChanges changes = {});
+                 PageChange change = nullptr, bool keepEnds = false, PieceChanges changes = {},
+                 SourceFacts facts = nullptr);
     ~SourceReader();
     SourceReader(const SourceReader &) = delete;
     SourceReader &operator=(const SourceReader &) = delete;
@@ -74,6 +76,7 @@ private:
     static constexpr qint64 kPeekedFrom = 1 << 20; // smaller files hold at most 64 bytes an object
     const QStringList paths_;
     const QStringList names_;
+    const SourceFacts facts_;
     std::mutex mutex_;
     std::condition_variable work_;        // readers wait for a step to take
     std::condition_variable ready_;       // the caller waits for the next source

@@ -9,6 +9,35 @@
 
 namespace qf {
 
+namespace {
+
+// A source's own title and outline, as the book may take them.
+struct OwnFacts {
+    QString title;
+    QList<OwnBookmark> bookmarks;
+    bool bookmarksWhole = true;
+    QString bookmarksDamage;
+};
+
+OwnFacts ReadOwnFacts(QPDF &source, const CompileRequest &request)
+{
+    OwnFacts facts;
+    if (request.bookmarkTitles != BookmarkTitles::FirstDot)
+        facts.title = OwnTitle(source);
+    if (request.keepBookmarks)
+        facts.bookmarksWhole = ReadOwnBookmarks(source, facts.bookmarks, facts.bookmarksDamage);
+    return facts;
+}
+
+} // namespace
+
+SourceFacts FactsFor(const CompileRequest &request)
+{
+    if (request.bookmarkTitles == BookmarkTitles::FirstDot && !request.keepBookmarks)
+        return nullptr;
+    return [request](QPDF &source) { return std::any(ReadOwnFacts(source, request)); };
+}
+
 TakenSource TakeSource(BookInProgress &book, const CompileRequest &request, const QString &path,
                        bool keepEnd)
 {
@@ -25,11 +54,15 @@ TakenSource TakeSource(BookInProgress &book, const CompileRequest &request, cons
             taken.repairs = RepairsOf(*source);
     }
     if (taken.status) {
-        if (request.bookmarkTitles != BookmarkTitles::FirstDot)
-            taken.ownTitle = OwnTitle(source->pdf);
-        if (request.keepBookmarks)
-            taken.bookmarksWhole =
-                ReadOwnBookmarks(source->pdf, taken.bookmarks, taken.bookmarksDamage);
+        // Read with the piece, while the source still held what its writing let go of.
+        const OwnFacts *read = taken.piece ? std::any_cast<OwnFacts>(&taken.piece->facts) : nullptr;
+        const OwnFacts facts = read ? *read : ReadOwnFacts(source->pdf, request);
+        taken.ownTitle = facts.title;
+        taken.bookmarks = facts.bookmarks;
+        taken.bookmarksWhole = facts.bookmarksWhole;
+        taken.bookmarksDamage = facts.bookmarksDamage;
+        if (taken.piece)
+            taken.piece->facts.reset();
     }
     book.Done(std::move(source));
     return taken;
@@ -48,7 +81,8 @@ KeptSources::KeptSources(const CompileRequest &request, const QStringList &paths
     const BookBundle bundle(request);
     reading_ = std::make_unique<BookInProgress>(
         *numbered_, objectStreams, [](std::string_view) { return true; }, nullptr, paths_, names,
-        bundle.Stamps() ? StampChange() : PageChange(), true, PieceChangesOf(request));
+        bundle.Stamps() ? StampChange() : PageChange(), true, PieceChangesOf(request),
+        FactsFor(request));
 }
 
 const TakenSource &KeptSources::At(int index)

@@ -37,6 +37,10 @@ struct TakenSource {
     NumberingAfter after; // only when the book keeps its sources
 };
 
+// What the compile reads of each source besides its piece, as request asks: the books made for it
+// take the sources with it.
+SourceFacts FactsFor(const CompileRequest &request);
+
 // Takes the next source from book, path being the one it reads, and frees its file.
 TakenSource TakeSource(BookInProgress &book, const CompileRequest &request, const QString &path,
                        bool keepEnd = false);

@@ -332,7 +332,7 @@ bool MakeBook(const CompileRequest &request, const QStringList &paths, const Boo
         kept ? std::make_unique<BookInProgress>(*book, objectStreams, bytes.sink, bytes.patch)
              : std::make_unique<BookInProgress>(*book, objectStreams, bytes.sink, bytes.patch,
                                                 paths, fileNames, assembly.change, false,
-                                                PieceChangesOf(request));
+                                                PieceChangesOf(request), FactsFor(request));
     assembly.inProgress = inProgress.get();
     if (bytes.target.isEmpty())
         inProgress->Writer().CountOnly();
