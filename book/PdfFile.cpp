@@ -45,8 +45,9 @@ PDFVersion VersionOf(QPDF &pdf)
     return ParseVersion(pdf.getPDFVersion(), pdf.getExtensionLevel());
 }
 
-// Files up to this size are parsed in memory.
-constexpr qint64 kReadWholeBelow = 16 << 20;
+// Files up to this size are parsed in memory; a larger one's bytes would sit beside all that qpdf
+// makes of it, and its parse gains little.
+constexpr qint64 kReadWholeBelow = 4 << 20;
 
 std::shared_ptr<PdfFile> NewFile()
 {

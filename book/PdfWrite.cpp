@@ -251,7 +251,9 @@ namespace {
 // when it cannot tell (a predictor, data too large to hold); qpdf's own check then decides.
 bool InflatesWhole(QPDFObjectHandle stream)
 {
-    constexpr size_t kHeldAtMost = 4 << 20, kLargest = 64 << 20;
+    // Room kept from one stream to the next: beyond it, each large stream takes its own for as
+    // long as it is looked at, rather than every thread keeping the largest it saw.
+    constexpr size_t kHeldAtMost = 1 << 20, kLargest = 64 << 20;
     struct Decompressor {
         libdeflate_decompressor *d = libdeflate_alloc_decompressor();
         ~Decompressor() { libdeflate_free_decompressor(d); }
@@ -261,6 +263,8 @@ bool InflatesWhole(QPDFObjectHandle stream)
     thread_local std::vector<unsigned char> held;
     if (!decompressor.d || !stream.getDict().getKey("/DecodeParms").isNull())
         return false;
+    if (raw.capacity() > kHeldAtMost)
+        std::string().swap(raw);
     raw.clear();
     Pl_String into("raw", nullptr, raw);
     try {

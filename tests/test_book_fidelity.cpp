@@ -480,6 +480,30 @@ const std::map<QString, Property> kProperties = {
           page.replaceKey("/Annots", QPDFObjectHandle::newArray(links));
       },
       CheckLinks}},
+    // A place written before the last object that refers to it: the explicit link's is an object
+    // the page's open action reaches first, and the names hold too. The names' places are
+    // objects too, which nothing else refers to.
+    {"links sharing their places",
+     {false,
+      [](QPDF &pdf, const Holder &holder) {
+          AddLinks(pdf, holder);
+          QPDFObjectHandle page = pdf.getAllPages().front();
+          QPDFObjectHandle names = pdf.getRoot().getKey("/Names").getKey("/Dests").getKey("/Names");
+          for (QPDFObjectHandle link : page.getKey("/Annots").aitems())
+              if (link.getKey("/Contents").getUTF8Value() == "explicit") {
+                  QPDFObjectHandle place = pdf.makeIndirectObject(link.getKey("/Dest"));
+                  link.replaceKey("/Dest", place);
+                  page.replaceKey("/AA", Parse(pdf, "<< /O << /S /GoTo /D %1 >> >>", {place}));
+                  names.appendItem(QPDFObjectHandle::newString("Shared"));
+                  names.appendItem(place);
+              }
+          for (int i = 1; i < names.getArrayNItems(); i += 2)
+              if (!names.getArrayItem(i).isIndirect())
+                  names.setArrayItem(i, pdf.makeIndirectObject(names.getArrayItem(i)));
+          QPDFObjectHandle dests = pdf.getRoot().getKey("/Dests");
+          dests.replaceKey("/Chapter", pdf.makeIndirectObject(dests.getKey("/Chapter")));
+      },
+      CheckLinks}},
     // The other holder's list of ranges is empty: its pages are numbered as if it had none.
     {"labels, an empty list",
      {true,

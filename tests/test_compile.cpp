@@ -261,11 +261,13 @@ void TestCompile::documentsKeepTheirOwnBookmarks()
         QPDFObjectHandle root = a.makeIndirectObject(QPDFObjectHandle::parse("<< >>"));
         a.getRoot().replaceKey("/Outlines", root);
         a.getRoot().replaceKey("/Dests", QPDFObjectHandle::parse("<< >>"));
-        a.getRoot().getKey("/Dests").replaceKey("/part", QPDFObjectHandle::parse("[ null /Fit ]"));
+        // Places held as objects of their own, which the book lets go of once read.
+        a.getRoot().getKey("/Dests").replaceKey(
+            "/part", a.makeIndirectObject(QPDFObjectHandle::parse("[ null /Fit ]")));
         a.getRoot().getKey("/Dests").getKey("/part").setArrayItem(0, pages[1]);
         QPDFObjectHandle tree = QPDFObjectHandle::parse("<< /Names [ (detail) null ] >>");
-        tree.getKey("/Names").setArrayItem(1,
-                                           QPDFObjectHandle::parse("<< /D [ null /FitH 500 ] >>"));
+        tree.getKey("/Names").setArrayItem(
+            1, a.makeIndirectObject(QPDFObjectHandle::parse("<< /D [ null /FitH 500 ] >>")));
         tree.getKey("/Names").getArrayItem(1).getKey("/D").setArrayItem(0, pages[2]);
         a.getRoot().replaceKey("/Names", QPDFObjectHandle::parse("<< >>"));
         a.getRoot().getKey("/Names").replaceKey("/Dests", tree);
