@@ -255,7 +255,7 @@ void ObjectLayout::AddText(int number, std::string_view text)
 void ObjectLayout::Whole(int number, std::string_view text, const std::string *data)
 {
     std::string &bytes = out_.bytes;
-    out_.entries.push_back({number, {1, static_cast<long long>(bytes.size()), 0}});
+    out_.entries.push_back({number, {1, 0, static_cast<long long>(bytes.size())}});
     bytes += std::to_string(number);
     bytes += " 0 obj\n";
     bytes += text;
@@ -285,7 +285,7 @@ void ObjectLayout::Pack(size_t count)
     std::string head;
     for (size_t i = 0; i < count; ++i) {
         head += std::to_string(index[i].first) + ' ' + std::to_string(index[i].second) + ' ';
-        out_.entries.push_back({index[i].first, {2, number, int(i)}});
+        out_.entries.push_back({index[i].first, {2, int(i), number}});
     }
     head.append(pending_.text, 0, end);
     const std::string data = Deflate(head);
@@ -440,7 +440,7 @@ bool PdfStreamWriter::FinishTable(const std::string &ending)
 bool PdfStreamWriter::FinishStream(const std::string &ending)
 {
     const int number = ReserveNumbers(1);
-    xref_.at(size_t(number)) = {1, offset_, 0};
+    xref_.at(size_t(number)) = {1, 0, offset_};
     long long largest = 0;
     int largestIndex = 0;
     for (const XrefEntry &entry : xref_) {

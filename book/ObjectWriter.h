@@ -62,10 +62,11 @@ struct ObjectWriterOptions {
 bool WriteObjects(QPDF &pdf, const ObjectWriterOptions &options, const ByteSink &sink);
 
 // Where an object is in the file: at an offset, or in an object stream.
+// 16 bytes: a book holds one for each of its objects, millions in a large one.
 struct XrefEntry {
     int type = 0;        // 0 free, 1 at an offset, 2 in an object stream
-    long long where = 0; // the offset, or the object stream's number
     int index = 0;       // the place in the object stream
+    long long where = 0; // the offset, or the object stream's number
 };
 
 // Objects laid out as bytes, to be appended to a file: entries of type 1 count from the start of

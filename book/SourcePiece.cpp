@@ -18,7 +18,7 @@ namespace qf {
 namespace {
 
 // Stream data held from the reading to the writing, per source; past it, data is read again.
-constexpr size_t kHeldData = 8 << 20;
+constexpr size_t kHeldData = 4 << 20;
 // Streams that refer to streams kept once can be kept once in turn (an image with its soft mask).
 constexpr int kMaxRounds = 4;
 // Above every number a book's objects can have.
