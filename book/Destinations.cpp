@@ -6,6 +6,7 @@
 
 #include <QDir>
 
+#include <algorithm>
 #include <set>
 
 namespace qf {
@@ -62,16 +63,58 @@ void Destinations::FixAction(const std::string &prefix, QPDFObjectHandle action,
     }
 }
 
+void NamedPlaces::Add(std::string_view name, int page, std::string_view view)
+{
+    const size_t size = name.size() + view.size();
+    if (blocks_.empty() || blocks_.back().size() + size > blocks_.back().capacity()) {
+        blocks_.emplace_back();
+        blocks_.back().reserve(std::max(kBlock, size));
+    }
+    std::string &block = blocks_.back();
+    held_.push_back({uint32_t(blocks_.size() - 1), uint32_t(block.size()), uint32_t(name.size()),
+                     uint32_t(view.size()), page});
+    block.append(name);
+    block.append(view);
+}
+
+std::vector<NamedPlaces::Entry> NamedPlaces::Sorted() const
+{
+    std::vector<Entry> all;
+    all.reserve(held_.size());
+    for (const Held &held : held_) {
+        const std::string_view text(blocks_[held.block].data() + held.offset,
+                                    held.nameSize + held.viewSize);
+        all.push_back({text.substr(0, held.nameSize), held.page, text.substr(held.nameSize)});
+    }
+    std::stable_sort(all.begin(), all.end(),
+                     [](const Entry &a, const Entry &b) { return a.first < b.first; });
+    // Of a name added twice, the last.
+    std::vector<Entry> sorted;
+    sorted.reserve(all.size());
+    for (size_t i = 0; i < all.size(); ++i)
+        if (i + 1 == all.size() || all[i + 1].first != all[i].first)
+            sorted.push_back(all[i]);
+    return sorted;
+}
+
 void Destinations::AddWritten(QPDF &book, const QString &name, int firstPage, int pages,
                               const std::map<std::string, NamedPlace> &places)
 {
     Place(name, firstPage, pages);
     const std::vector<QPDFObjectHandle> &bookPages = book.getAllPages();
-    for (const auto &[key, place] : places) {
+    const std::string prefix = NamePrefix(name);
+    std::string key;
+    std::map<size_t, int> noted; // a page of the book, by its place in namedPages_
+    for (const auto &[own, place] : places) {
         const size_t page = size_t(firstPage + place.page);
         if (place.page < 0 || place.page >= pages || page >= bookPages.size())
             continue;
-        names_[NamePrefix(name) + key] = {bookPages[page], place.view};
+        // The page itself, not its place: an index may yet go in front.
+        const auto [at, added] = noted.try_emplace(page, int(namedPages_.size()));
+        if (added)
+            namedPages_.push_back(bookPages[page]);
+        key.assign(prefix).append(own);
+        names_.Add(key, at->second, place.view);
     }
 }
 
@@ -98,8 +141,15 @@ void Destinations::AddRemote(QPDF &book, const std::vector<WrittenByTheBook> &ob
 }
 
 QPDFObjectHandle Destinations::RemoteDestination(QPDF &book, const Placed &target,
-                                                 QPDFObjectHandle dest)
+                                                 QPDFObjectHandle dest,
+                                                 const std::vector<NamedPlaces::Entry> &names)
 {
+    const auto has = [&](const std::string &name) {
+        return std::binary_search(names.begin(), names.end(), NamedPlaces::Entry{name, 0, {}},
+                                  [](const NamedPlaces::Entry &a, const NamedPlaces::Entry &b) {
+                                      return a.first < b.first;
+                                  });
+    };
     const std::vector<QPDFObjectHandle> &pages = book.getAllPages();
     const auto page = [&](long long index) {
         if (index < 0 || index >= target.pages)
@@ -107,9 +157,9 @@ QPDFObjectHandle Destinations::RemoteDestination(QPDF &book, const Placed &targe
         return pages.at(size_t(target.firstPage + index));
     };
     const std::string prefix = NamePrefix(target.name);
-    if (dest.isName() && names_.count(prefix + NameKey(dest.getName())))
+    if (dest.isName() && has(prefix + NameKey(dest.getName())))
         return QPDFObjectHandle::newUnicodeString(prefix + NameKey(dest.getName()));
-    if (dest.isString() && names_.count(prefix + dest.getUTF8Value()))
+    if (dest.isString() && has(prefix + dest.getUTF8Value()))
         return QPDFObjectHandle::newUnicodeString(prefix + dest.getUTF8Value());
     QPDFObjectHandle result = QPDFObjectHandle::newArray();
     if (dest.isArray() && dest.getArrayNItems() >= 1 && dest.getArrayItem(0).isInteger()) {
@@ -155,21 +205,24 @@ void Destinations::LeadToVolume(QPDFObjectHandle action, const InAnotherVolume &
     action.removeKey("/SD");
 }
 
-QPDFObjectHandle Destinations::NameTree(QPDF &book, const TextWriter &text) const
+QPDFObjectHandle Destinations::NameTree(QPDF &book, const TextWriter &text,
+                                        const std::vector<NamedPlaces::Entry> &names) const
 {
-    using Entry = std::map<std::string, BookPlace>::const_iterator;
+    using Entry = std::vector<NamedPlaces::Entry>::const_iterator;
+    const std::vector<QPDFObjectHandle> &pages = namedPages_;
     return NameTreeOf(
-        book, names_.begin(), names_.end(), [&](Entry first, Entry last, QPDFObjectHandle limits) {
+        book, names.begin(), names.end(), [&](Entry first, Entry last, QPDFObjectHandle limits) {
             if (!text) {
-                QPDFObjectHandle names = QPDFObjectHandle::newArray();
+                QPDFObjectHandle leaf = QPDFObjectHandle::newArray();
                 for (Entry entry = first; entry != last; ++entry) {
-                    names.appendItem(QPDFObjectHandle::newUnicodeString(entry->first));
-                    names.appendItem(BookDestination(entry->second.page, entry->second.view));
+                    leaf.appendItem(QPDFObjectHandle::newUnicodeString(std::string(entry->first)));
+                    leaf.appendItem(
+                        BookDestination(pages.at(size_t(entry->page)), std::string(entry->view)));
                 }
-                QPDFObjectHandle leaf = QPDFObjectHandle::newDictionary({{"/Names", names}});
+                QPDFObjectHandle node = QPDFObjectHandle::newDictionary({{"/Names", leaf}});
                 if (!limits.isNull())
-                    leaf.replaceKey("/Limits", limits);
-                return book.makeIndirectObject(leaf);
+                    node.replaceKey("/Limits", limits);
+                return book.makeIndirectObject(node);
             }
             return text([&](const NumberOf &numberOf) {
                 std::string leaf = "<< ";
@@ -177,9 +230,11 @@ QPDFObjectHandle Destinations::NameTree(QPDF &book, const TextWriter &text) cons
                     leaf += "/Limits " + limits.unparse() + ' ';
                 leaf += "/Names [";
                 for (Entry entry = first; entry != last; ++entry)
-                    leaf += ' ' + QPDFObjectHandle::newUnicodeString(entry->first).unparse() +
-                            " [ " + std::to_string(numberOf(entry->second.page)) + " 0 R " +
-                            entry->second.view + " ]";
+                    leaf +=
+                        ' ' +
+                        QPDFObjectHandle::newUnicodeString(std::string(entry->first)).unparse() +
+                        " [ " + std::to_string(numberOf(pages.at(size_t(entry->page)))) + " 0 R " +
+                        std::string(entry->view) + " ]";
                 return leaf + " ] >>";
             });
         });
@@ -187,6 +242,7 @@ QPDFObjectHandle Destinations::NameTree(QPDF &book, const TextWriter &text) cons
 
 void Destinations::Finish(QPDF &book, const TextWriter &text)
 {
+    const std::vector<NamedPlaces::Entry> names = names_.Sorted();
     for (Remote &remote : remote_) {
         const Placed *target = nullptr;
         for (const Placed &placed : placed_)
@@ -204,7 +260,7 @@ void Destinations::Finish(QPDF &book, const TextWriter &text)
                 }
             continue;
         }
-        QPDFObjectHandle dest = RemoteDestination(book, *target, remote.action.getKey("/D"));
+        QPDFObjectHandle dest = RemoteDestination(book, *target, remote.action.getKey("/D"), names);
         remote.action.replaceKey("/S", QPDFObjectHandle::newName("/GoTo"));
         remote.action.replaceKey("/D", dest);
         for (const char *key : {"/F", "/NewWindow", "/SD"})
@@ -212,10 +268,10 @@ void Destinations::Finish(QPDF &book, const TextWriter &text)
     }
 
     QPDFObjectHandle root = book.getRoot();
-    if (!names_.empty()) {
+    if (!names.empty()) {
         if (!root.getKey("/Names").isDictionary())
             root.replaceKey("/Names", QPDFObjectHandle::newDictionary());
-        root.getKey("/Names").replaceKey("/Dests", NameTree(book, text));
+        root.getKey("/Names").replaceKey("/Dests", NameTree(book, text, names));
     }
 }
 

@@ -6,9 +6,12 @@
 #include <QHash>
 #include <QString>
 
+#include <cstdint>
+#include <deque>
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qf {
@@ -39,6 +42,31 @@ QString FileInTheBook(QPDFObjectHandle fileSpec);
 struct WrittenByTheBook {
     int number = 0;
     QPDFObjectHandle object; // detached from the source
+};
+
+// Named places held as text in blocks, each a name, the page of the book it is on and the rest of
+// its destination: a book of two thousand manuals has three hundred thousand, which a map of
+// strings held at three times the size while the manuals were being read.
+class NamedPlaces {
+public:
+    struct Entry {
+        std::string_view first; // the name
+        int page;               // its page: an index into the pages the book noted
+        std::string_view view;
+    };
+    void Add(std::string_view name, int page, std::string_view view);
+    bool Empty() const { return held_.empty(); }
+    // Every name once, the last added of it, sorted as a name tree is.
+    std::vector<Entry> Sorted() const;
+
+private:
+    static constexpr size_t kBlock = 1 << 20;
+    struct Held {
+        uint32_t block, offset, nameSize, viewSize;
+        int page;
+    };
+    std::vector<std::string> blocks_;
+    std::deque<Held> held_;
 };
 
 // A link's destination as the book says it when it is a name: the name under prefix.
@@ -91,17 +119,15 @@ private:
     // Renames action's names under prefix, when one is given, and notes its links to other PDFs.
     void FixAction(const std::string &prefix, QPDFObjectHandle action, std::set<QPDFObjGen> &seen,
                    int depth);
-    QPDFObjectHandle NameTree(QPDF &book, const TextWriter &text) const;
-    QPDFObjectHandle RemoteDestination(QPDF &book, const Placed &target, QPDFObjectHandle dest);
+    QPDFObjectHandle NameTree(QPDF &book, const TextWriter &text,
+                              const std::vector<NamedPlaces::Entry> &names) const;
+    QPDFObjectHandle RemoteDestination(QPDF &book, const Placed &target, QPDFObjectHandle dest,
+                                       const std::vector<NamedPlaces::Entry> &names);
     // Makes action open the volume that holds other, where it led in the PDF.
     static void LeadToVolume(QPDFObjectHandle action, const InAnotherVolume &other);
 
-    // A named place in the book, held as plain values: a book may have a million.
-    struct BookPlace {
-        QPDFObjectHandle page;
-        std::string view;
-    };
-    std::map<std::string, BookPlace> names_; // every source's, prefixed
+    NamedPlaces names_;                        // every source's, prefixed
+    std::vector<QPDFObjectHandle> namedPages_; // the pages they are on, as the book had them
     std::vector<Placed> placed_;
     std::vector<Remote> remote_;
     std::vector<InAnotherVolume> others_;

@@ -25,10 +25,11 @@ QPDFObjectHandle NameTreeOf(QPDF &book, Iterator begin, Iterator end, Leaf leaf)
         Iterator last = first;
         for (size_t n = 0; n < kNamesPerLeaf && last != end; ++n)
             ++last;
-        kids.appendItem(leaf(first, last,
-                             QPDFObjectHandle::newArray(
-                                 {QPDFObjectHandle::newUnicodeString(first->first),
-                                  QPDFObjectHandle::newUnicodeString(std::prev(last)->first)})));
+        kids.appendItem(
+            leaf(first, last,
+                 QPDFObjectHandle::newArray(
+                     {QPDFObjectHandle::newUnicodeString(std::string(first->first)),
+                      QPDFObjectHandle::newUnicodeString(std::string(std::prev(last)->first))})));
         first = last;
     }
     return book.makeIndirectObject(QPDFObjectHandle::newDictionary({{"/Kids", kids}}));
