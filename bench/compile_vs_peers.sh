@@ -7,7 +7,10 @@
 # depend on what else the machine is doing. With OFFICE=1 the PDFs are an office's: of every ten,
 # one has a form field (the same name in each), one a hidden layer, one a tag tree, one a named
 # destination with a link to it by name, and one in twenty links into the next file.
-# Usage: [RUNS=N] [SIZES="200 2000"] [CALLGRIND=0] [OFFICE=1] bash bench/compile_vs_peers.sh [BUILD_FOLDER]
+# FOLDER=PATH compiles the PDFs of that folder instead (real documents: Debian's texlive-*-doc
+# packages ship thousands); TOOLS picks the tools (default: all four).
+# Usage: [RUNS=N] [SIZES="200 2000"] [CALLGRIND=0] [OFFICE=1] [FOLDER=PATH] [TOOLS="quirefold pdfunite"]
+#        bash bench/compile_vs_peers.sh [BUILD_FOLDER]
 # (built with -DQUIREFOLD_BUILD_BENCH=ON, as scripts/build.sh builds it)
 set -euo pipefail
 
@@ -18,10 +21,16 @@ trap 'rm -rf "$work"' EXIT
 
 source "$(dirname "${BASH_SOURCE[0]}")/alternating.sh"
 
-for files in ${SIZES:-200 2000}; do
-    in="$work/in$files"
-    "$build/bench/compile_books" make "$in" "$files" >/dev/null
-    [[ "${OFFICE:-0}" != 0 ]] && "$build/bench/compile_books" office "$in" >/dev/null
+if [[ -n "${FOLDER:-}" ]]; then sizes=(given); else read -r -a sizes <<<"${SIZES:-200 2000}"; fi
+for files in "${sizes[@]}"; do
+    if [[ "$files" == given ]]; then
+        in="$(cd "$FOLDER" && pwd)"
+        files="$(find "$in" -maxdepth 1 -name '*.pdf' | wc -l)"
+    else
+        in="$work/in$files"
+        "$build/bench/compile_books" make "$in" "$files" >/dev/null
+        [[ "${OFFICE:-0}" != 0 ]] && "$build/bench/compile_books" office "$in" >/dev/null
+    fi
     mapfile -t pdfs < <(find "$in" -maxdepth 1 -name '*.pdf' | sort)
     declare -A command=(
         [quirefold]="$(printf '%q ' "$build/quirefold-batch" --compile --blank-sheets -q -o Book.pdf "$in")"
@@ -29,7 +38,7 @@ for files in ${SIZES:-200 2000}; do
         [mutool]="$(printf '%q ' mutool merge -o "$work/mutool.pdf" "${pdfs[@]}")"
         [qpdf]="$(printf '%q ' qpdf --empty --pages "${pdfs[@]}" -- "$work/qpdf.pdf")"
     )
-    tools=(quirefold pdfunite mutool qpdf)
+    read -r -a tools <<<"${TOOLS:-quirefold pdfunite mutool qpdf}"
     for tool in "${tools[@]}"; do : >"$work/$tool.times"; done
     for run in $(seq 0 "$runs"); do
         for tool in "${tools[@]}"; do
@@ -41,7 +50,7 @@ for files in ${SIZES:-200 2000}; do
     echo "| tool | wall time | peak memory | time vs quirefold-batch |"
     echo "|---|---|---|---|"
     for tool in "${tools[@]}"; do median_row "$tool" "$tool" quirefold 3; done
-    if [[ "${CALLGRIND:-1}" != 0 && $files -le 200 ]]; then
+    if [[ "${CALLGRIND:-1}" != 0 && -z "${FOLDER:-}" && $files -le 200 ]]; then
         echo
         echo "| tool | instructions (callgrind, all threads) |"
         echo "|---|---|"
