@@ -231,7 +231,7 @@ void PieceMaker::ReadDestinations(QPDF &source, const QString &name)
         // file; those that nothing written refers to are of no more use once read.
         const auto letGo = [&](QPDFObjectHandle object) {
             const QPDFObjGen id = object.getObjGen();
-            if (object.isIndirect() && !indexOf_.count(id) && !pageIndex.count(id) &&
+            if (object.isIndirect() && !indexOf_.Has(id) && !pageIndex.count(id) &&
                 !tree_.count(id) && !standIns_.count(id) && !object.isPagesObject())
                 source.replaceObject(id, QPDFObjectHandle::newNull());
         };
@@ -318,15 +318,15 @@ void PieceMaker::Walk(const std::vector<QPDFObjectHandle> &roots,
     std::deque<QPDFObjectHandle> queue;
     // referrer: the index of the object that refers to it, which must be written first.
     const auto take = [&](QPDFObjectHandle object, size_t referrer) {
-        if (const auto known = indexOf_.find(object.getObjGen()); known != indexOf_.end()) {
-            size_t &last = reached_[known->second].lastReferrer;
+        if (const std::optional<size_t> known = indexOf_.Find(object.getObjGen())) {
+            size_t &last = reached_[*known].lastReferrer;
             last = std::max(last, referrer);
             return;
         }
         if (object.isPagesObject() || tree_.count(object.getObjGen()) ||
             standIns_.count(object.getObjGen()))
             return;
-        indexOf_.emplace(object.getObjGen(), reached_.size());
+        indexOf_.Add(object.getObjGen(), reached_.size());
         reached_.push_back({object});
         reached_.back().lastReferrer = std::max(reached_.size() - 1, referrer);
         queue.push_back(object);
@@ -336,7 +336,7 @@ void PieceMaker::Walk(const std::vector<QPDFObjectHandle> &roots,
     while (!queue.empty()) {
         QPDFObjectHandle object = queue.front();
         queue.pop_front();
-        const size_t index = indexOf_.at(object.getObjGen());
+        const size_t index = *indexOf_.Find(object.getObjGen());
         const bool stream = object.isStream();
         // What the object holds, its direct parts looked into, in the order written.
         std::vector<QPDFObjectHandle> pending{stream ? object.getDict() : object};
@@ -430,13 +430,13 @@ QPDFObjectHandle PieceMaker::WrittenFor(QPDFObjectHandle object) const
 
 int PieceMaker::Resolve(QPDFObjectHandle object) const
 {
-    const auto found = indexOf_.find(object.getObjGen());
-    if (found == indexOf_.end()) {
+    const std::optional<size_t> found = indexOf_.Find(object.getObjGen());
+    if (!found) {
         if (const auto standIn = standIns_.find(object.getObjGen()); standIn != standIns_.end())
             return standIn->second;
         return object.isPagesObject() || tree_.count(object.getObjGen()) ? pageTree_ : 0;
     }
-    const Reached &reached = reached_[Kept(found->second)];
+    const Reached &reached = reached_[Kept(*found)];
     return reached.sameAs > 0 ? reached.sameAs : reached.number;
 }
 
@@ -455,10 +455,10 @@ std::string PieceMaker::Describe(size_t stream, bool &local) const
     // Before the source's objects have numbers, each stands for itself beyond any number a book
     // can hold.
     const NumberOf resolve = [&](QPDFObjectHandle object) {
-        const auto found = indexOf_.find(object.getObjGen());
-        if (found == indexOf_.end())
+        const std::optional<size_t> found = indexOf_.Find(object.getObjGen());
+        if (!found)
             return Resolve(object);
-        const size_t kept = Kept(found->second);
+        const size_t kept = Kept(*found);
         if (reached_[kept].number > 0 || reached_[kept].sameAs > 0)
             return Resolve(object);
         local = true;

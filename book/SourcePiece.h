@@ -16,6 +16,7 @@
 #include <QString>
 
 #include <any>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -184,7 +185,39 @@ private:
         size_t size = 0;
     };
     std::vector<Reached> reached_;
-    std::unordered_map<QPDFObjGen, size_t, ObjGenHash> indexOf_;
+    // The place in reached_ of each object reached. A source's numbers are dense: a vector by
+    // number holds a manual's ninety thousand in a tenth of a map's room.
+    class Places {
+    public:
+        std::optional<size_t> Find(QPDFObjGen id) const
+        {
+            if (id.getGen() == 0 && id.getObj() > 0 && size_t(id.getObj()) < byNumber_.size())
+                return byNumber_[size_t(id.getObj())] > 0
+                           ? std::optional<size_t>(byNumber_[size_t(id.getObj())] - 1)
+                           : std::nullopt;
+            const auto found = others_.find(id);
+            return found == others_.end() ? std::nullopt : std::optional<size_t>(found->second);
+        }
+        bool Has(QPDFObjGen id) const { return Find(id).has_value(); }
+        void Add(QPDFObjGen id, size_t place)
+        {
+            // A damaged file's numbers may be anything: those far out go into the map.
+            if (id.getGen() == 0 && id.getObj() > 0 && id.getObj() < kDenseUpTo &&
+                place < UINT32_MAX) {
+                if (size_t(id.getObj()) >= byNumber_.size())
+                    byNumber_.resize(size_t(id.getObj()) + 1 + byNumber_.size() / 2);
+                byNumber_[size_t(id.getObj())] = uint32_t(place + 1);
+            } else {
+                others_[id] = place;
+            }
+        }
+
+    private:
+        static constexpr int kDenseUpTo = 8'000'000;
+        std::vector<uint32_t> byNumber_; // place + 1; 0 for none
+        std::unordered_map<QPDFObjGen, size_t, ObjGenHash> others_;
+    };
+    Places indexOf_;
     std::vector<Stream> streams_;
     std::vector<QPDFObjectHandle> pages_;
     std::unique_ptr<BookReferences> references_;
