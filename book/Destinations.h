@@ -55,7 +55,6 @@ public:
         std::string_view view;
     };
     void Add(std::string_view name, int page, std::string_view view);
-    bool Empty() const { return held_.empty(); }
     // Every name once, the last added of it, sorted as a name tree is.
     std::vector<Entry> Sorted() const;
 

@@ -191,29 +191,34 @@ private:
     public:
         std::optional<size_t> Find(QPDFObjGen id) const
         {
-            if (id.getGen() == 0 && id.getObj() > 0 && size_t(id.getObj()) < byNumber_.size())
-                return byNumber_[size_t(id.getObj())] > 0
-                           ? std::optional<size_t>(byNumber_[size_t(id.getObj())] - 1)
-                           : std::nullopt;
-            const auto found = others_.find(id);
-            return found == others_.end() ? std::nullopt : std::optional<size_t>(found->second);
+            if (!Dense(id)) {
+                const auto found = others_.find(id);
+                return found == others_.end() ? std::nullopt : std::optional<size_t>(found->second);
+            }
+            const size_t at = size_t(id.getObj());
+            return at < byNumber_.size() && byNumber_[at] > 0
+                       ? std::optional<size_t>(byNumber_[at] - 1)
+                       : std::nullopt;
         }
         bool Has(QPDFObjGen id) const { return Find(id).has_value(); }
         void Add(QPDFObjGen id, size_t place)
         {
-            // A damaged file's numbers may be anything: those far out go into the map.
-            if (id.getGen() == 0 && id.getObj() > 0 && id.getObj() < kDenseUpTo &&
-                place < UINT32_MAX) {
-                if (size_t(id.getObj()) >= byNumber_.size())
-                    byNumber_.resize(size_t(id.getObj()) + 1 + byNumber_.size() / 2);
-                byNumber_[size_t(id.getObj())] = uint32_t(place + 1);
-            } else {
+            if (!Dense(id)) {
                 others_[id] = place;
+                return;
             }
+            const size_t at = size_t(id.getObj());
+            if (at >= byNumber_.size())
+                byNumber_.resize(at + 1 + byNumber_.size() / 2);
+            byNumber_[at] = uint32_t(place + 1);
         }
 
     private:
-        static constexpr int kDenseUpTo = 8'000'000;
+        // A damaged file's numbers may be anything: those far out go into the map.
+        static bool Dense(QPDFObjGen id)
+        {
+            return id.getGen() == 0 && id.getObj() > 0 && id.getObj() < 8'000'000;
+        }
         std::vector<uint32_t> byNumber_; // place + 1; 0 for none
         std::unordered_map<QPDFObjGen, size_t, ObjGenHash> others_;
     };

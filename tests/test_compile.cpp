@@ -645,6 +645,23 @@ void TestCompile::identicalStreamsAreKeptOnce()
     }
 }
 
+namespace {
+
+// The book of names in folder, with request's choices, as a run with no viewer makes it.
+CompileResult CompileIn(const TestFolder &folder, const QStringList &names,
+                        CompileRequest request = {})
+{
+    request.workingFolder = folder.path();
+    request.names = names;
+    request.bookName = "Book.pdf";
+    request.programFolder = QStringLiteral(QUIREFOLD_PROGRAM_FOLDER);
+    NoBookViewer viewer;
+    SilentObserver observer;
+    return CompileBook(request, observer, viewer);
+}
+
+} // namespace
+
 void TestCompile::pagesTakeTheChosenSize_data()
 {
     QTest::addColumn<QString>("size");
@@ -711,16 +728,8 @@ void TestCompile::pagesTakeTheChosenSize()
     writer.write();
 
     CompileRequest request;
-    request.workingFolder = folder.path();
-    request.names = {"A.pdf"};
-    request.bookName = "Book.pdf";
-    request.programFolder = QStringLiteral(QUIREFOLD_PROGRAM_FOLDER);
     request.pageFit = PageFit::Named(size);
-    struct : BookViewer {
-        bool ShowBook(const QString &) override { return true; }
-    } viewer;
-    SilentObserver observer;
-    const CompileResult result = CompileBook(request, observer, viewer);
+    const CompileResult result = CompileIn(folder, {"A.pdf"}, request);
     QVERIFY2(result.problems.empty(), qPrintable(result.problems.report("")));
     const bool scaled = box != "0 0 595.276 841.89" && box != "0 0 597 843";
     QCOMPARE(result.scaledPages, scaled ? 1 : 0);
@@ -783,17 +792,9 @@ void TestCompile::bundleTakesTheChosenSize()
     QVERIFY(settings.choices.forFiling);
     CompileRequest request;
     TakeBookChoices(request, settings.choices);
-    request.workingFolder = folder.path();
-    request.names = {"a.pdf", "b.pdf"};
-    request.bookName = "Book.pdf";
-    request.programFolder = QStringLiteral(QUIREFOLD_PROGRAM_FOLDER);
     request.blankSheets = true;
     request.indexPage = true;
-    struct : BookViewer {
-        bool ShowBook(const QString &) override { return true; }
-    } viewer;
-    SilentObserver observer;
-    const CompileResult result = CompileBook(request, observer, viewer);
+    const CompileResult result = CompileIn(folder, {"a.pdf", "b.pdf"}, request);
     QVERIFY2(result.problems.empty(), qPrintable(result.problems.report("")));
     QCOMPARE(result.layout.TotalPages(), 5); // the index and its sheet, a, a sheet, b
     auto book = ReadPdf(result.book);

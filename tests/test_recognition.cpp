@@ -59,10 +59,6 @@ struct RecordingObserver : SilentObserver {
     bool StopRequested() override { return stopAfterWaits >= 0 && waits >= stopAfterWaits; }
 };
 
-struct NoViewer : BookViewer {
-    bool ShowBook(const QString &) override { return true; }
-};
-
 // PATH for the test's own while it lives.
 class PathFor {
 public:
@@ -122,7 +118,7 @@ TestRecognition::Scene::Scene(const TestFolder &sources, const QStringList &name
 
 CompileResult TestRecognition::Compile(Scene &scene, RecordingObserver &observer)
 {
-    NoViewer viewer;
+    NoBookViewer viewer;
     const PathFor path(tools_.path().toLocal8Bit() + ':' + qgetenv("PATH"));
     return CompileBook(scene.request, observer, viewer);
 }
@@ -310,7 +306,7 @@ void TestRecognition::missingToolsAreNamedAndTheBookIsMade()
     QVERIFY(QFile::link("/usr/bin/tesseract", bin.file("tesseract")));
     const PathFor path(ocrmypdf ? qgetenv("PATH") : bin.path().toLocal8Bit());
     RecordingObserver observer;
-    NoViewer viewer;
+    NoBookViewer viewer;
     const CompileResult result = CompileBook(scene.request, observer, viewer);
     QCOMPARE(observer.told.size(), 1);
     QVERIFY2(observer.told[0].text.endsWith(install), qPrintable(observer.told[0].text));
