@@ -867,7 +867,7 @@ void FolderWindow::PrintDocuments()
         std::make_unique<RunGuard>(*this, findChild<QPushButton *>(QStringLiteral("Command1")));
     ConversionRun(MakeRunContext(),
                   hooks_.wordProcessor.start ? hooks_.wordProcessor : DesktopWordProcessor(),
-                  [this] { runGuard_.reset(); });
+                  [this] { EndOfRun(); });
 }
 
 void FolderWindow::RemoveConverted()
@@ -891,7 +891,13 @@ void FolderWindow::CompileTheBook()
     }
     runGuard_ =
         std::make_unique<RunGuard>(*this, findChild<QPushButton *>(QStringLiteral("Command3")));
-    CompileRun(MakeRunContext(), [this] { runGuard_.reset(); });
+    CompileRun(MakeRunContext(), [this] { EndOfRun(); });
+}
+
+void FolderWindow::EndOfRun()
+{
+    runGuard_.reset();
+    emit RunEnded();
 }
 
 void FolderWindow::CheckTheBookForFiling()

@@ -83,6 +83,7 @@ public:
     bool StopRequested() const override { return stopRequested_; }
     // Whether a run is under way.
     bool Running() const { return running_; }
+    Q_SIGNAL void RunEnded(); // once the window takes input again
     // For the application's end: a run still under way is stopped, and every job beside the
     // window (a filing check too) is waited for.
     void EndRun();
@@ -99,6 +100,7 @@ private:
     void CompileTheBook();
     void CheckTheBookForFiling();
     void CloseAndRemember();
+    void EndOfRun();
     // The buttons and labels, which the window reaches only through their signals and buddies.
     struct Buttons {
         QPushButton *print, *remove, *compile, *checkDocuments, *uncheckDocuments, *checkPdfs,

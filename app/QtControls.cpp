@@ -252,10 +252,9 @@ void QtTickList::SetOrder(const ListSorting &sorting)
     widget_->verticalScrollBar()->setValue(scrolled);
 }
 
-void PaintWithNextFrame(QWidget *widget)
+void StartFrameIfDue()
 {
     FramePacer::Instance().NextFrame();
-    widget->update();
 }
 
 QString QtLineTextBox::Text() const
@@ -270,7 +269,7 @@ void QtLineTextBox::SetText(const QString &text)
 
 void QtLineTextBox::Refresh()
 {
-    PaintWithNextFrame(widget_);
+    StartFrameIfDue();
 }
 
 QtPlainTextBox::QtPlainTextBox(QPlainTextEdit *widget)
@@ -295,7 +294,7 @@ void QtPlainTextBox::SetText(const QString &text)
 
 void QtPlainTextBox::Refresh()
 {
-    PaintWithNextFrame(widget_);
+    StartFrameIfDue();
 }
 
 QtCheckBox::QtCheckBox(QCheckBox *widget) : widget_(widget)

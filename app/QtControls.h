@@ -39,8 +39,10 @@ private:
     int pendingIndex_ = -1; // the current item it gets with the next frame, if any
 };
 
-// Has the widget painted with the next frame, with the changes that waited for it.
-void PaintWithNextFrame(QWidget *widget);
+// Hands the widgets the changes that waited for the next frame, if its time has come. A widget
+// repaints what changed itself; asking for more paints the window far more often than a screen
+// shows it, on the cores a run needs.
+void StartFrameIfDue();
 // Hands the widgets every change that waits for the next frame, now.
 void ShowWaitingChanges();
 

@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QPushButton>
-#include <QTimer>
 
 #include <benchmark/benchmark.h>
 
@@ -59,14 +58,9 @@ void ClickInWindow(benchmark::State &state, const QString &folder, const char *b
     auto *command = form.findChild<QPushButton *>(QString::fromLatin1(button));
     for (auto _ : state) {
         // The click starts the run; the window's events go on until it has ended.
-        command->click();
         QEventLoop loop;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-            if (!form.Running())
-                loop.quit();
-        });
-        poll.start(1);
+        QObject::connect(&form, &qf::FolderWindow::RunEnded, &loop, &QEventLoop::quit);
+        command->click();
         loop.exec();
     }
     if (!messages.shown.isEmpty())

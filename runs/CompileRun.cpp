@@ -40,6 +40,7 @@ void FinishCompile(const std::shared_ptr<CompileState> &state, std::function<voi
     RunFrame &run = state->run;
     const CompileRequest &request = *state->request;
     const CompileResult &result = *state->result;
+    state->observer.ShowWaiting();
     run.problems().merge(result.problems);
     if (!result.book.isEmpty()) {
         for (const StalePdf &stale : StalePdfs(ctx.ws, state->selection))

@@ -43,6 +43,7 @@ void FinishConversion(const std::shared_ptr<ConversionState> &state, std::functi
 {
     const RunContext &ctx = state->run.context();
     const ConversionResult &result = state->result;
+    state->observer.ShowWaiting();
     MainWindow &w = ctx.window;
     if (result.started && FileExists(ctx.ws.PdfIgnorePath()))
         LoadIgnoreList(ctx.ws.PdfIgnorePath(), w.PdfList());

@@ -69,16 +69,34 @@ void CallAndWait(const std::function<void(std::function<void()> done)> &start)
 
 } // namespace
 
+ForwardingObserver::ForwardingObserver(WindowObserver &shown) : shown_(shown)
+{
+    frame_.setSingleShot(true);
+    QObject::connect(&frame_, &QTimer::timeout, [this] { Deliver(); });
+}
+
 void ForwardingObserver::Update(const std::function<void(Latest &)> &change)
 {
     const std::lock_guard lock(mutex_);
     change(latest_);
-    if (!std::exchange(posted_, true))
-        Post([this] { Deliver(); });
+    if (std::exchange(posted_, true))
+        return;
+    // A frame's changes go in one delivery: waking the window's thread for each step of a quick
+    // job would take from the job the cores it runs on.
+    Post([this] {
+        constexpr qint64 kFrameMs = 33;
+        const qint64 wait = lastDelivered_.isValid() ? kFrameMs - lastDelivered_.elapsed() : 0;
+        if (wait > 0)
+            frame_.start(int(wait));
+        else
+            Deliver();
+    });
 }
 
 void ForwardingObserver::Deliver()
 {
+    frame_.stop();
+    lastDelivered_.start();
     Latest latest;
     {
         const std::lock_guard lock(mutex_);
@@ -124,7 +142,10 @@ void ForwardingObserver::Made(const QString &path)
 
 void ForwardingObserver::Tell(const Notice &notice)
 {
-    CallAndWait([&](std::function<void()> read) { shown_.Tell(notice, std::move(read)); });
+    CallAndWait([&](std::function<void()> read) {
+        // Deliver();
+        shown_.Tell(notice, std::move(read));
+    });
 }
 
 bool ViewerOnWindowThread::ShowBook(const QString &path)

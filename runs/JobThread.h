@@ -3,7 +3,9 @@
 #include "compile/BookViewer.h"
 #include "runs/WindowObserver.h"
 
+#include <QElapsedTimer>
 #include <QStringList>
+#include <QTimer>
 
 #include <functional>
 #include <mutex>
@@ -12,13 +14,17 @@
 namespace qf {
 
 // What a job on a thread of its own tells reaches shown on the application's thread, without the
-// job waiting for it: each stage it comes to; where it is, as it stands when the window gets to it
-// (steps in between are passed over, as no eye would see them); the PDFs made, which the list
-// shows as it reads the folder again; a notice in its turn, the job waiting
-// until the user has closed it. A request to stop is asked of shown at once, from the job's thread.
+// job waiting for it, some 30 times a second: each stage it comes to; where it is, as it stands
+// then (steps in between are passed over, as no eye would see them); the PDFs made, which the list
+// shows as it reads the folder again; a notice in its turn, with what came before it, the job
+// waiting until the user has closed it. A request to stop is asked of shown at once, from the
+// job's thread. Lives on the application's thread.
 class ForwardingObserver : public JobObserver {
 public:
-    explicit ForwardingObserver(WindowObserver &shown) : shown_(shown) {}
+    explicit ForwardingObserver(WindowObserver &shown);
+
+    // Shows at once what waits for its frame; for the job's end, once all it posted has come.
+    void ShowWaiting() { Deliver(); }
 
     void Doing(const QString &what) override;
     void At(const QString &file, int step) override;
@@ -43,7 +49,9 @@ private:
     WindowObserver &shown_;
     std::mutex mutex_;
     Latest latest_;
-    bool posted_ = false; // a delivery waits in the application's queue
+    bool posted_ = false; // a delivery waits, in the application's queue or for its frame
+    QTimer frame_;        // until the next delivery is due
+    QElapsedTimer lastDelivered_;
 };
 
 // Opens the book from the application's thread, where the desktop's services belong.
