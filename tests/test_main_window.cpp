@@ -61,11 +61,13 @@ struct Started {
     }
     QPushButton *button(const char *name) const { return get<QPushButton>(name); }
     void click(const char *name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
-    // Clicks a run's button and takes the events until the run has ended.
+    // Clicks a run's button and takes the events until the window says the run has ended.
     void run(const char *name) const
     {
+        QSignalSpy ended(form.get(), &FolderWindow::RunEnded);
         click(name);
-        QTRY_VERIFY_WITH_TIMEOUT(!form->Running(), 300000);
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 300000);
+        QVERIFY(!form->Running());
     }
     QStringList names(const char *list) const
     {
