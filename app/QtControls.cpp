@@ -87,8 +87,6 @@ public:
     }
 
 private:
-    static constexpr qint64 kFrameMs = 33;
-
     QHash<QObject *, std::function<void()>> waiting_;
     QSet<QObject *> watched_;
     QElapsedTimer lastFrame_;

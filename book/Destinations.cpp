@@ -86,8 +86,7 @@ std::vector<NamedPlaces::Entry> NamedPlaces::Sorted() const
                                     held.nameSize + held.viewSize);
         all.push_back({text.substr(0, held.nameSize), held.page, text.substr(held.nameSize)});
     }
-    std::stable_sort(all.begin(), all.end(),
-                     [](const Entry &a, const Entry &b) { return a.first < b.first; });
+    std::stable_sort(all.begin(), all.end(), NameBefore);
     // Of a name added twice, the last.
     std::vector<Entry> sorted;
     sorted.reserve(all.size());
@@ -146,9 +145,7 @@ QPDFObjectHandle Destinations::RemoteDestination(QPDF &book, const Placed &targe
 {
     const auto has = [&](const std::string &name) {
         return std::binary_search(names.begin(), names.end(), NamedPlaces::Entry{name, 0, {}},
-                                  [](const NamedPlaces::Entry &a, const NamedPlaces::Entry &b) {
-                                      return a.first < b.first;
-                                  });
+                                  NamedPlaces::NameBefore);
     };
     const std::vector<QPDFObjectHandle> &pages = book.getAllPages();
     const auto page = [&](long long index) {

@@ -54,6 +54,7 @@ public:
         int page;               // its page: an index into the pages the book noted
         std::string_view view;
     };
+    static bool NameBefore(const Entry &a, const Entry &b) { return a.first < b.first; }
     void Add(std::string_view name, int page, std::string_view view);
     // Every name once, the last added of it, sorted as a name tree is.
     std::vector<Entry> Sorted() const;

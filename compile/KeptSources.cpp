@@ -11,14 +11,6 @@ namespace qf {
 
 namespace {
 
-// A source's own title and outline, as the book may take them.
-struct OwnFacts {
-    QString title;
-    QList<OwnBookmark> bookmarks;
-    bool bookmarksWhole = true;
-    QString bookmarksDamage;
-};
-
 OwnFacts ReadOwnFacts(QPDF &source, const CompileRequest &request)
 {
     OwnFacts facts;
@@ -55,12 +47,8 @@ TakenSource TakeSource(BookInProgress &book, const CompileRequest &request, cons
     }
     if (taken.status) {
         // Read with the piece, while the source still held what its writing let go of.
-        const OwnFacts *read = taken.piece ? std::any_cast<OwnFacts>(&taken.piece->facts) : nullptr;
-        const OwnFacts facts = read ? *read : ReadOwnFacts(source->pdf, request);
-        taken.ownTitle = facts.title;
-        taken.bookmarks = facts.bookmarks;
-        taken.bookmarksWhole = facts.bookmarksWhole;
-        taken.bookmarksDamage = facts.bookmarksDamage;
+        OwnFacts *read = taken.piece ? std::any_cast<OwnFacts>(&taken.piece->facts) : nullptr;
+        taken.own = read ? std::move(*read) : ReadOwnFacts(source->pdf, request);
         if (taken.piece)
             taken.piece->facts.reset();
     }

@@ -18,6 +18,15 @@
 
 namespace qf {
 
+// A source's own title and outline, as the book may take them.
+struct OwnFacts {
+    QString title; // only when bookmark titles may take it
+    // Only when the book keeps them.
+    QList<OwnBookmark> bookmarks;
+    bool bookmarksWhole = true;
+    QString bookmarksDamage;
+};
+
 // A source as the book takes it: its piece and what the compile needs of its file, which is freed
 // once this is known.
 struct TakenSource {
@@ -29,11 +38,7 @@ struct TakenSource {
     bool repaired = false;  // qpdf repaired it as it read it: repairs says what
     bool encrypted = false; // it has a password or restrictions
     Repairs repairs;
-    QString ownTitle; // only when bookmark titles may take it
-    // Only when the book keeps them.
-    QList<OwnBookmark> bookmarks;
-    bool bookmarksWhole = true;
-    QString bookmarksDamage;
+    OwnFacts own;
     NumberingAfter after; // only when the book keeps its sources
 };
 

@@ -258,13 +258,13 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
                 layout.Place(name, pages, sheetAdded);
             else
                 layout.Place(name, pages, sheetAdded,
-                             BookmarkTitle(name, request.bookmarkTitles, source.ownTitle));
-            ownBookmarks.append(source.bookmarks);
-            if (!source.bookmarksWhole)
+                             BookmarkTitle(name, request.bookmarkTitles, source.own.title));
+            ownBookmarks.append(source.own.bookmarks);
+            if (!source.own.bookmarksWhole)
                 damage.Add(path, QCoreApplication::translate(
                                      "Book", "has damaged bookmarks (%1), which were left out "
                                              "of the book")
-                                     .arg(source.bookmarksDamage));
+                                     .arg(source.own.bookmarksDamage));
         } else {
             RemovePagesFrom(book, pagesBefore);
             layout.LeaveOut(name, step);

@@ -84,7 +84,6 @@ void ForwardingObserver::Update(const std::function<void(Latest &)> &change)
     // A frame's changes go in one delivery: waking the window's thread for each step of a quick
     // job would take from the job the cores it runs on.
     Post([this] {
-        constexpr qint64 kFrameMs = 33;
         const qint64 wait = lastDelivered_.isValid() ? kFrameMs - lastDelivered_.elapsed() : 0;
         if (wait > 0)
             frame_.start(int(wait));

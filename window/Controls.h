@@ -15,6 +15,10 @@
 // the runs implement them without a screen.
 namespace qf {
 
+// The window shows a run's changes some 30 times a second: smooth to the eye, and more often only
+// takes the cores the run needs.
+inline constexpr int kFrameMs = 33;
+
 // A list of file names with a tick box each, kept sorted ignoring case.
 class TickList {
 public:
