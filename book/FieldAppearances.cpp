@@ -7,7 +7,7 @@
 #include <qpdf/QUtil.hh>
 
 #include <algorithm>
-#include <set>
+#include <map>
 #include <vector>
 
 namespace qf {
@@ -51,12 +51,12 @@ double BorderWidth(QPDFObjectHandle widget)
     return 1;
 }
 
-// The background and border widget asks for, drawn under what appearance shows.
-void Decorate(QPDFObjectHandle widget, QPDFObjectHandle appearance)
+// The background and border widget asks for, drawn under what its appearance shows.
+std::string Decoration(QPDFObjectHandle widget, QPDFObjectHandle appearance)
 {
     QPDFObjectHandle looks = widget.getKey("/MK"), box = appearance.getDict().getKey("/BBox");
     if (!looks.isDictionary() || !box.isRectangle())
-        return;
+        return {};
     const QPDFObjectHandle::Rectangle r = box.getArrayAsRectangle();
     const double w = r.urx - r.llx, h = r.ury - r.lly;
     std::string under;
@@ -69,11 +69,36 @@ void Decorate(QPDFObjectHandle widget, QPDFObjectHandle appearance)
         under += "q " + stroke + ' ' + Number(width) + " w " + Number(r.llx + width / 2) + ' ' +
                  Number(r.lly + width / 2) + ' ' + Number(w - width) + ' ' + Number(h - width) +
                  " re S Q\n";
-    if (under.empty())
-        return;
-    std::shared_ptr<Buffer> drawn = appearance.getStreamData(qpdf_dl_all);
-    under.append(reinterpret_cast<const char *>(drawn->getBuffer()), drawn->getSize());
-    appearance.replaceStreamData(under, QPDFObjectHandle::newNull(), QPDFObjectHandle::newNull());
+    return under;
+}
+
+// qpdf draws a field's value through a filter on the appearance's data that works once: read
+// again, the data comes without the value. The appearance becomes a stream of its own holding
+// what was drawn, the decoration under it, which reads the same however often it is read.
+QPDFObjectHandle Settled(QPDF &source, QPDFObjectHandle appearance, const std::string &under)
+{
+    std::shared_ptr<Buffer> drawn = appearance.getStreamData(qpdf_dl_generalized);
+    std::string data = under;
+    data.append(reinterpret_cast<const char *>(drawn->getBuffer()), drawn->getSize());
+    QPDFObjectHandle settled = QPDFObjectHandle::newStream(&source, data);
+    QPDFObjectHandle dict = settled.getDict();
+    for (const auto &[key, value] : appearance.getDict().ditems())
+        if (key != "/Length" && key != "/Filter" && key != "/DecodeParms" && key != "/DL")
+            dict.replaceKey(key, value);
+    return settled;
+}
+
+// Puts appearance where the widget's normal appearance was: in /N, or in its state there.
+void ReplaceNormalAppearance(QPDFObjectHandle widget, QPDFObjectHandle appearance)
+{
+    QPDFObjectHandle normal = ValueOf(widget.getKey("/AP"), "/N");
+    if (normal.isStream()) {
+        widget.getKey("/AP").replaceKey("/N", appearance);
+    } else if (QPDFObjectHandle state = widget.getKey("/AS");
+               normal.isDictionary() && state.isName() &&
+               normal.getKey(state.getName()).isStream()) {
+        normal.replaceKey(state.getName(), appearance);
+    }
 }
 
 } // namespace
@@ -91,11 +116,22 @@ void MakeFieldAppearances(QPDF &source)
             if (form.getFieldForAnnotation(widget).getFieldType() != "/Btn")
                 drawn.push_back(widget);
     form.generateAppearancesIfNeeded();
-    std::set<QPDFObjGen> decorated; // an appearance two widgets share is decorated once
-    for (QPDFAnnotationObjectHelper widget : drawn)
-        if (QPDFObjectHandle look = widget.getAppearanceStream("/N");
-            look.isStream() && decorated.insert(look.getObjGen()).second)
-            Decorate(widget.getObjectHandle(), look);
+    std::map<QPDFObjGen, QPDFObjectHandle> settled; // an appearance two widgets share, once
+    for (QPDFAnnotationObjectHelper widget : drawn) {
+        QPDFObjectHandle look = widget.getAppearanceStream("/N");
+        if (!look.isStream())
+            continue;
+        auto [at, added] = settled.try_emplace(look.getObjGen());
+        if (added) {
+            try {
+                at->second = Settled(source, look, Decoration(widget.getObjectHandle(), look));
+            } catch (const std::exception &) {
+                // Data that cannot be decoded is left as it is, as the book copies it.
+                at->second = look;
+            }
+        }
+        ReplaceNormalAppearance(widget.getObjectHandle(), at->second);
+    }
 }
 
 } // namespace qf

@@ -9,6 +9,7 @@
 #include <QByteArray>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <map>
 #include <set>
@@ -169,6 +170,34 @@ private:
     std::set<QPDFObjGen> seen_;
 };
 
+// What a viewer shows of the page in its own space, as x, y, width and height: the crop box
+// within the media box.
+std::array<double, 4> Visible(QPDFPageObjectHelper &page)
+{
+    const ShownPage shown = Shown(page);
+    const bool turned = shown.matrix[1] != 0;
+    const double w = turned ? shown.height : shown.width;
+    const double h = turned ? shown.width : shown.height;
+    double x0 = std::min(shown.matrix[4], shown.matrix[4] + shown.matrix[0] * shown.width +
+                                              shown.matrix[2] * shown.height);
+    double y0 = std::min(shown.matrix[5], shown.matrix[5] + shown.matrix[1] * shown.width +
+                                              shown.matrix[3] * shown.height);
+    double x1 = x0 + w, y1 = y0 + h;
+    if (QPDFObjectHandle media = page.getAttribute("/MediaBox", false); media.isRectangle()) {
+        const QPDFObjectHandle::Rectangle m = media.getArrayAsRectangle();
+        const double mx0 = std::min(m.llx, m.urx), mx1 = std::max(m.llx, m.urx);
+        const double my0 = std::min(m.lly, m.ury), my1 = std::max(m.lly, m.ury);
+        // A crop box wholly outside the media box is a damaged page's: the crop box stands.
+        if (std::max(x0, mx0) < std::min(x1, mx1) && std::max(y0, my0) < std::min(y1, my1)) {
+            x0 = std::max(x0, mx0);
+            y0 = std::max(y0, my0);
+            x1 = std::min(x1, mx1);
+            y1 = std::min(y1, my1);
+        }
+    }
+    return {x0, y0, x1 - x0, y1 - y0};
+}
+
 } // namespace
 
 PageFit PageFit::Named(const QString &name)
@@ -198,6 +227,7 @@ int FitPages(QPDF &source, const std::vector<QPDFObjectHandle> &pages, const Pag
     for (QPDFObjectHandle page : pages) {
         QPDFPageObjectHelper helper(page);
         const ShownPage shown = Shown(helper);
+        const std::array<double, 4> visible = Visible(helper);
         // The shown box in the page's own space, and the size it takes there.
         const bool turned = shown.matrix[1] != 0;
         const double w = turned ? shown.height : shown.width;
@@ -225,11 +255,15 @@ int FitPages(QPDF &source, const std::vector<QPDFObjectHandle> &pages, const Pag
                 page.replaceKey(key, MovedRectangle(box, move));
         page.replaceKey("/MediaBox", QPDFObjectHandle::newFromRectangle({0, 0, width, height}));
         page.removeKey("/CropBox");
-        // The content drawn through the move; what it leaves set ends with it.
+        // The content drawn through the move, and only within the box the source showed: what
+        // lay outside it was never seen. What the content leaves set ends with it.
         QByteArray begin = "q ";
         for (double value : {move.scale, 0.0, 0.0, move.scale, move.dx, move.dy})
             begin += QByteArray::number(value, 'f', 4) + ' ';
-        begin += "cm\n";
+        begin += "cm ";
+        for (double value : visible)
+            begin += QByteArray::number(value, 'f', 4) + ' ';
+        begin += "re W n\n";
         QPDFObjectHandle &before = befores[begin];
         if (!before.isInitialized())
             before = QPDFObjectHandle::newStream(&source, begin.toStdString());

@@ -11,6 +11,7 @@
 #include <qpdf/QPDFWriter.hh>
 
 #include <QProcess>
+#include <QRandomGenerator>
 
 #include <QImage>
 #include <QSet>
@@ -45,6 +46,8 @@ private slots:
     void pagesTakeTheChosenSize_data();
     void pagesTakeTheChosenSize();
     void bundleTakesTheChosenSize();
+    void fieldsDrawnForViewersKeepTheirValues_data();
+    void fieldsDrawnForViewersKeepTheirValues();
 };
 
 void TestCompile::bookHasBlankSheetsAndBookmarks_data()
@@ -665,47 +668,60 @@ CompileResult CompileIn(const TestFolder &folder, const QStringList &names,
 void TestCompile::pagesTakeTheChosenSize_data()
 {
     QTest::addColumn<QString>("size");
-    QTest::addColumn<QString>("box"); // the source page's media box
+    QTest::addColumn<QString>("box");  // the source page's media box
+    QTest::addColumn<QString>("crop"); // its crop box, if any
     QTest::addColumn<int>("rotate");
     QTest::addColumn<QSizeF>("shown"); // the book's page, as shown
     const QSizeF a4(595.276, 841.89), letter(612, 792);
     QTest::newRow("A4 stays") << "A4"
-                              << "0 0 595.276 841.89" << 0 << a4;
+                              << "0 0 595.276 841.89"
+                              << "" << 0 << a4;
     QTest::newRow("within 2 points stays") << "A4"
-                                           << "0 0 597 843" << 0 << QSizeF(597, 843);
+                                           << "0 0 597 843"
+                                           << "" << 0 << QSizeF(597, 843);
     QTest::newRow("Letter down onto A4") << "A4"
-                                         << "0 0 612 792" << 0 << a4;
+                                         << "0 0 612 792"
+                                         << "" << 0 << a4;
     QTest::newRow("A3 landscape onto A4 landscape") << "A4"
-                                                    << "0 0 1190.55 841.89" << 0 << a4.transposed();
+                                                    << "0 0 1190.55 841.89"
+                                                    << "" << 0 << a4.transposed();
     QTest::newRow("A5 up onto Letter") << "Letter"
-                                       << "0 0 419.53 595.276" << 0 << letter;
-    QTest::newRow("turned, off the origin, shown landscape")
-        << "A4"
-        << "100 50 519.53 645.276" << 90 << a4.transposed();
+                                       << "0 0 419.53 595.276"
+                                       << "" << 0 << letter;
+    QTest::newRow("turned, off the origin, shown landscape") << "A4"
+                                                             << "100 50 519.53 645.276"
+                                                             << "" << 90 << a4.transposed();
+    QTest::newRow("a figure's crop box up onto Letter")
+        << "Letter"
+        << "0 0 400 400"
+        << "50 100 263 242" << 0 << letter.transposed();
 }
 
 void TestCompile::pagesTakeTheChosenSize()
 {
     QFETCH(QString, size);
     QFETCH(QString, box);
+    QFETCH(QString, crop);
     QFETCH(int, rotate);
     QFETCH(QSizeF, shown);
     // A square in the middle of the page, a link over it to a place at its corner, and a named
     // place there: all of them scaled with the page, the square drawn as before, centred. A place
-    // that names no height is no damage.
+    // that names no height is no damage. What the page draws outside its crop box stays unseen.
     TestFolder folder;
     QPDF source;
     source.emptyPDF();
-    const QStringList corners = box.split(' ');
+    const QStringList corners = (crop.isEmpty() ? box : crop).split(' ');
     const double x = (corners[0].toDouble() + corners[2].toDouble()) / 2 - 20;
     const double y = (corners[1].toDouble() + corners[3].toDouble()) / 2 - 20;
     QPDFObjectHandle page = source.makeIndirectObject(QPDFObjectHandle::parse(
-        QString("<< /Type /Page /MediaBox [%1] /Rotate %2 /Resources << >> >>")
-            .arg(box)
+        QString("<< /Type /Page /MediaBox [%1] %2 /Rotate %3 /Resources << >> >>")
+            .arg(box, crop.isEmpty() ? QString() : "/CropBox [" + crop + "]")
             .arg(rotate)
             .toStdString()));
-    page.replaceKey("/Contents",
-                    source.newStream(QString("0 g %1 %2 40 40 re f").arg(x).arg(y).toStdString()));
+    QString content = QString("0 g %1 %2 40 40 re f").arg(x).arg(y);
+    if (!crop.isEmpty())
+        content += QString(" 0 %1 400 40 re f").arg(corners[3].toDouble() + 5);
+    page.replaceKey("/Contents", source.newStream(content.toStdString()));
     source.addPage(page, false);
     page = source.getAllPages().front();
     const QString place =
@@ -776,8 +792,11 @@ void TestCompile::pagesTakeTheChosenSize()
     const QPoint middle(drawn.width() / 2, drawn.height() / 2);
     const int half = qRound((rect.urx - rect.llx) / 4); // half the square, at 36 dpi
     QVERIFY(qGray(drawn.pixel(middle)) < 64);
-    QVERIFY(qGray(drawn.pixel(middle + QPoint(half + 3, 0))) > 192);
-    QVERIFY(qGray(drawn.pixel(middle - QPoint(0, half + 3))) > 192);
+    for (int row = 0; row < drawn.height(); ++row)
+        for (int column = 0; column < drawn.width(); ++column)
+            if (std::abs(row - middle.y()) > half + 2 || std::abs(column - middle.x()) > half + 2)
+                QVERIFY2(qGray(drawn.pixel(column, row)) > 192,
+                         qPrintable(QString("dark at %1, %2").arg(column).arg(row)));
 }
 
 void TestCompile::bundleTakesTheChosenSize()
@@ -803,6 +822,80 @@ void TestCompile::bundleTakesTheChosenSize()
         QVERIFY2(std::abs(shown.width - 612) < 0.01 && std::abs(shown.height - 792) < 0.01,
                  qPrintable(QString("%1 x %2").arg(shown.width).arg(shown.height)));
     }
+}
+
+void TestCompile::fieldsDrawnForViewersKeepTheirValues_data()
+{
+    QTest::addColumn<bool>("large"); // a source whose data the book reads again as it writes
+    QTest::addColumn<bool>("forFiling");
+    QTest::newRow("in the book") << false << false;
+    QTest::newRow("read again as the book is written") << true << false;
+    QTest::newRow("flattened in the filing copy") << false << true;
+}
+
+void TestCompile::fieldsDrawnForViewersKeepTheirValues()
+{
+    QFETCH(bool, large);
+    QFETCH(bool, forFiling);
+    // A field as an office writes it: its value, an empty appearance, and viewers asked to draw
+    // it. The book shows the value, however often it reads the appearance.
+    TestFolder folder;
+    QPDF source;
+    source.emptyPDF();
+    QPDFObjectHandle page = source.makeIndirectObject(QPDFObjectHandle::parse(
+        "<< /Type /Page /MediaBox [0 0 595 842] /Resources << /XObject << >> >> >>"));
+    std::string content = "0 g 72 72 200 24 re S";
+    if (large) {
+        // Drawn before the field, with more data than the book holds from reading to writing.
+        std::string noise(6 << 20, '\0');
+        QRandomGenerator random(7);
+        random.fillRange(reinterpret_cast<quint32 *>(noise.data()), int(noise.size() / 4));
+        QPDFObjectHandle image = source.newStream(noise);
+        image.replaceDict(QPDFObjectHandle::parse(
+            "<< /Type /XObject /Subtype /Image /Width 2048 /Height 3072 /ColorSpace /DeviceGray "
+            "/BitsPerComponent 8 >>"));
+        page.getKey("/Resources").getKey("/XObject").replaceKey("/Im", image);
+        content += " q 100 0 0 100 300 600 cm /Im Do Q";
+    }
+    page.replaceKey("/Contents", source.newStream(content));
+    source.addPage(page, false);
+    page = source.getAllPages().front();
+    QPDFObjectHandle look = source.newStream("/Tx BMC\nEMC\n");
+    look.replaceDict(QPDFObjectHandle::parse(
+        "<< /Type /XObject /Subtype /Form /BBox [0 0 200 24] /Resources << >> >>"));
+    QPDFObjectHandle field = source.makeIndirectObject(QPDFObjectHandle::parse(
+        "<< /Type /Annot /Subtype /Widget /FT /Tx /T (Name) /V (Jane Example) /DA (0 g /He 10 Tf) "
+        "/F 4 /Rect [72 72 272 96] >>"));
+    field.replaceKey("/P", page);
+    field.replaceKey("/AP", QPDFObjectHandle::newDictionary({{"/N", look}}));
+    page.replaceKey("/Annots", QPDFObjectHandle::newArray({field}));
+    QPDFObjectHandle form = QPDFObjectHandle::parse(
+        "<< /NeedAppearances true /DR << /Font << /He << /Type /Font /Subtype /Type1 /BaseFont "
+        "/Helvetica >> >> >> >>");
+    form.replaceKey("/Fields", QPDFObjectHandle::newArray({field}));
+    source.getRoot().replaceKey("/AcroForm", source.makeIndirectObject(form));
+    const QByteArray target = QFile::encodeName(folder.file("Form.pdf"));
+    QPDFWriter writer(source, target.constData());
+    // Compressed, as offices write it, the field's appearance is read once more to test it.
+    writer.setCompressStreams(!large);
+    writer.write();
+
+    CompileRequest request;
+    request.forFiling = forFiling;
+    const CompileResult result = CompileIn(folder, {"Form.pdf"}, request);
+    QVERIFY2(result.problems.empty(), qPrintable(result.problems.report("")));
+    auto book = ReadPdf(result.book);
+    std::string shown;
+    if (forFiling) {
+        shown = ProgramOutput("pdftotext", {result.book, "-"}).toStdString();
+    } else {
+        QPDFObjectHandle first = book->getAllPages().front();
+        QPDFObjectHandle widget = first.getKey("/Annots").getArrayItem(0);
+        std::shared_ptr<Buffer> data =
+            widget.getKey("/AP").getKey("/N").getStreamData(qpdf_dl_generalized);
+        shown.assign(reinterpret_cast<const char *>(data->getBuffer()), data->getSize());
+    }
+    QVERIFY2(shown.find("Jane Example") != std::string::npos, shown.c_str());
 }
 
 QTEST_GUILESS_MAIN(TestCompile)
