@@ -27,6 +27,8 @@ constexpr const char *kEnd =
 constexpr const char *kMissing = QT_TRANSLATE_NOOP("Book", "objects in it are damaged or missing");
 constexpr const char *kKind = QT_TRANSLATE_NOOP("Book", "an object in it is of the wrong kind");
 constexpr const char *kForm = QT_TRANSLATE_NOOP("Book", "its form's list of fields is wrong");
+constexpr const char *kEmptyTree =
+    QT_TRANSLATE_NOOP("Book", "a list of names or numbers in it is empty");
 
 const Said kSaid[] = {
     {"dictionary has duplicated key", kTwice, true},
@@ -60,6 +62,8 @@ const Said kSaid[] = {
     {"unable to find", kMissing, false},
     {"object stream", kMissing, false},
     {"attempted on object of type", kKind, false},
+    // An empty tree of names or numbers has nothing to lose.
+    {"has neither non-empty", kEmptyTree, true},
     // Its form, as qpdf walks it: what no viewer takes for a field either.
     {"not reachable from /AcroForm", kForm, true},
     {"while traversing /AcroForm", kForm, true},

@@ -10,6 +10,7 @@
 #include <qpdf/QPDFPageLabelDocumentHelper.hh>
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 
 #include <deque>
 #include <set>
@@ -156,6 +157,7 @@ void PieceMaker::OwnAnnotations(QPDF &source)
         bool direct = false;
         for (QPDFObjectHandle &item : items)
             if (item.isDictionary() && !item.isIndirect()) {
+                ReadListedObjects(source);
                 item = source.makeIndirectObject(item);
                 direct = true;
             }
@@ -283,8 +285,10 @@ void PieceMaker::HangPagesFromTree(QPDF &source)
             if (!tree.isInitialized())
                 tree = parent;
         }
-    if (!tree.isInitialized())
+    if (!tree.isInitialized()) {
+        ReadListedObjects(source);
         tree = source.makeIndirectObject(QPDFObjectHandle::newDictionary());
+    }
     tree_.insert(tree.getObjGen());
     for (QPDFObjectHandle page : pages_)
         if (!tree_.count(page.getKey("/Parent").getObjGen()))
@@ -297,6 +301,7 @@ void PieceMaker::ReferToTheBook(PdfFile &source, const QString &name, const Page
     const bool tagged = source.pdf.getRoot().getKey("/StructTreeRoot").isDictionary();
     if (!change && !tagged)
         return;
+    ReadListedObjects(source.pdf);
     references_ = std::make_unique<BookReferences>(source.pdf);
     if (tagged) {
         structure_ = std::make_unique<StructurePiece>();
@@ -390,10 +395,62 @@ void PieceMaker::ReadStreams(PdfFile &source, const std::vector<QPDFObjectHandle
     }
 }
 
+void PieceMaker::ReadListedObjects(QPDF &source)
+{
+    // qpdf reads every object a source's cross-reference table lists before it makes the first
+    // new one, those nothing refers to included (cairo lists some it never wrote). Called before
+    // the book makes one, what that finds is set aside until the book knows which objects it
+    // takes. (Done for every source, it would cost a tenth more time.)
+    const size_t before = source.numWarnings();
+    source.getObjectCount();
+    if (source.numWarnings() == before)
+        return;
+    std::vector<QPDFExc> all = source.getWarnings();
+    listedDamage_.insert(listedDamage_.end(), all.begin() + std::ptrdiff_t(before), all.end());
+    all.resize(before, all.front());
+    for (const QPDFExc &warning : all)
+        source.warn(warning);
+}
+
+void PieceMaker::KeepDamageOfHeldObjects(QPDF &source)
+{
+    // What was found wrong only with objects the book does not take loses nothing.
+    static const QRegularExpression object(
+        QStringLiteral("(?:^|\\D)(\\d+) (\\d+)(?: obj|$| not found)"));
+    enum class About { Nothing, Elsewhere, Held };
+    const auto about = [&](const QPDFExc &warning) {
+        About said = About::Nothing;
+        for (const std::string &text : {warning.getObject(), warning.getMessageDetail()}) {
+            QRegularExpressionMatchIterator found =
+                object.globalMatch(QString::fromStdString(text));
+            while (found.hasNext()) {
+                const QRegularExpressionMatch match = found.next();
+                if (indexOf_.Has(QPDFObjGen(match.captured(1).toInt(), match.captured(2).toInt())))
+                    return About::Held;
+                said = About::Elsewhere;
+            }
+        }
+        return said;
+    };
+    std::vector<About> said;
+    for (const QPDFExc &warning : listedDamage_)
+        said.push_back(about(warning));
+    const bool elsewhereOnly = std::count(said.begin(), said.end(), About::Held) == 0 &&
+                               std::count(said.begin(), said.end(), About::Elsewhere) > 0;
+    for (size_t i = 0; i < listedDamage_.size(); ++i)
+        if (said[i] == About::Held || (said[i] == About::Nothing && !elsewhereOnly))
+            source.warn(listedDamage_[i]);
+    listedDamage_.clear();
+}
+
 bool PieceMaker::Prepare(PdfFile &source, const QString &name, const PageChange &change,
                          const PieceChanges &changes, const SourceFacts &facts)
 {
     try {
+        QPDFObjectHandle drawAnew =
+            ValueOf(source.pdf.getRoot().getKey("/AcroForm"), "/NeedAppearances");
+        if (changes.fit || changes.forFiling || (drawAnew.isBool() && drawAnew.getBoolValue()))
+            ReadListedObjects(source.pdf);
         // The book's page tree is not the source's: what pages inherit from it, they hold.
         source.pdf.pushInheritedAttributesToPage();
         pages_ = source.pdf.getAllPages();
@@ -412,6 +469,7 @@ bool PieceMaker::Prepare(PdfFile &source, const QString &name, const PageChange 
         // The pages and what they reach first, then the tree: each written as it is reached.
         Walk(pages_, flate);
         Walk(tree, flate);
+        KeepDamageOfHeldObjects(source.pdf);
         ReadStreams(source, flate);
         if (facts)
             piece_.facts = facts(source.pdf);

@@ -160,6 +160,8 @@ private:
                         std::vector<QPDFObjectHandle> &reach);
     void Walk(const std::vector<QPDFObjectHandle> &roots, std::vector<QPDFObjectHandle> &flate);
     void ReadStreams(PdfFile &source, const std::vector<QPDFObjectHandle> &flate);
+    void ReadListedObjects(QPDF &source);
+    void KeepDamageOfHeldObjects(QPDF &source);
 
     int Resolve(QPDFObjectHandle object) const;
     // What is written for object: itself, or a copy with its links or field names changed.
@@ -185,6 +187,7 @@ private:
         size_t size = 0;
     };
     std::vector<Reached> reached_;
+    std::vector<QPDFExc> listedDamage_; // found reading every object listed, set aside
     // The place in reached_ of each object reached. A source's numbers are dense: a vector by
     // number holds a manual's ninety thousand in a tenth of a map's room.
     class Places {

@@ -460,6 +460,8 @@ private slots:
     void damagedInputsNeverCostTheBook();
     void fileCutShortOfItsEndGoesIn();
     void sourceChangedBeforeItIsWrittenLeavesNoTrace();
+    void quirksThatLoseNothingAreNoDamage_data();
+    void quirksThatLoseNothingAreNoDamage();
 };
 
 void TestRobustness::damagedInputsNeverCostTheBook_data()
@@ -711,6 +713,72 @@ void TestRobustness::sourceChangedBeforeItIsWrittenLeavesNoTrace()
     QPDFObjectHandle page = read->getAllPages().at(0);
     QPDFObjectHandle image = page.getKey("/Resources").getKey("/XObject").getKey("/Im1");
     QCOMPARE(image.getStreamData()->getSize(), size_t(pixels.size()));
+}
+
+void TestRobustness::quirksThatLoseNothingAreNoDamage_data()
+{
+    QTest::addColumn<QByteArray>("catalog"); // what the catalog holds besides its pages
+    QTest::addColumn<QByteArray>("fifth");   // object 5
+    QTest::addColumn<QString>("size");       // of the book's pages, if one
+    QTest::addColumn<bool>("forFiling");
+    QTest::addColumn<bool>("noted");
+    // cairo lists objects it never wrote, which only an array nothing refers to names.
+    const QByteArray listed = "/Extra 5 0 R", array = "[6 0 R]";
+    // A tagged PDF whose tree of page numbers is empty, as Distiller writes it.
+    const QByteArray tagged = "/StructTreeRoot << /Type /StructTreeRoot /ParentTree 5 0 R >> "
+                              "/MarkInfo << /Marked true >>",
+                     empty = "<< >>";
+    QTest::newRow("listed, not there, as they are") << listed << array << "" << false << false;
+    QTest::newRow("listed, not there, scaled") << listed << array << "Letter" << false << false;
+    QTest::newRow("listed, not there, for filing") << listed << array << "" << true << false;
+    QTest::newRow("empty tree, as they are") << tagged << empty << "" << false << true;
+    QTest::newRow("empty tree, scaled") << tagged << empty << "Letter" << false << true;
+}
+
+void TestRobustness::quirksThatLoseNothingAreNoDamage()
+{
+    QFETCH(QByteArray, catalog);
+    QFETCH(QByteArray, fifth);
+    QFETCH(QString, size);
+    QFETCH(bool, forFiling);
+    QFETCH(bool, noted);
+    // Objects 1 to 5 as written, and 6, which the cross-reference table places inside the header.
+    const QList<QByteArray> objects = {
+        "<< /Type /Catalog /Pages 2 0 R " + catalog + " >>",
+        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 300 400] /Contents 4 0 R /StructParents 0 >>",
+        "<< /Length 13 >>\nstream\n0 0 m 9 9 l S\nendstream",
+        fifth,
+    };
+    QByteArray pdf = "%PDF-1.5\n%\xe2\xe3\xcf\xd3\n";
+    QByteArray table = "xref\n0 7\n0000000000 65535 f \n";
+    for (qsizetype i = 0; i < objects.size(); ++i) {
+        table += QByteArray::number(pdf.size()).rightJustified(10, '0') + " 00000 n \n";
+        pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    table += "0000000015 00000 n \n";
+    const qsizetype start = pdf.size();
+    pdf += table + "trailer\n<< /Size 7 /Root 1 0 R >>\nstartxref\n" + QByteArray::number(start) +
+           "\n%%EOF\n";
+    CompileFixture f({});
+    QFile file(f.ws.PathOf("Quirk.pdf"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(pdf) == pdf.size());
+    file.close();
+
+    CompileRequest request{f.ws.WorkingFolder,
+                           {"Quirk.pdf"},
+                           QStringLiteral("Book.pdf"),
+                           false,
+                           f.ctx.programFolder,
+                           false,
+                           false};
+    request.pageFit = PageFit::Named(size);
+    request.forFiling = forFiling;
+    SilentObserver observer;
+    const CompileResult outcome = CompileBook(request, observer, f.viewer);
+    QVERIFY2(outcome.problems.empty(), qPrintable(Described(outcome.problems.list())));
+    QCOMPARE(outcome.book, f.book());
+    QVERIFY2(outcome.notes.empty() == !noted, qPrintable(Described(outcome.notes.list())));
 }
 
 QTEST_GUILESS_MAIN(TestRobustness)

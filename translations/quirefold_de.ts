@@ -747,6 +747,10 @@ Rückgabewert:
         <source>its restrictions were not carried into the book</source>
         <translation>seine Einschränkungen wurden nicht ins Buch übernommen</translation>
     </message>
+    <message>
+        <source>a list of names or numbers in it is empty</source>
+        <translation>eine Liste von Namen oder Nummern darin ist leer</translation>
+    </message>
 </context>
 <context>
     <name>Bundle</name>
