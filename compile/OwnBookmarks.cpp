@@ -5,6 +5,7 @@
 #include <qpdf/QPDFNameTreeObjectHelper.hh>
 
 #include <map>
+#include <optional>
 #include <set>
 
 #include <QCoreApplication>
@@ -17,6 +18,22 @@ struct Reader {
     std::map<QPDFObjGen, int> pageIndex;
     std::set<QPDFObjGen> seen;
     QString damage;
+    std::optional<std::map<std::string, QPDFObjectHandle>> names;
+
+    // Names are looked up among the tree's entries: the limits a tree's nodes give may be
+    // written in another encoding than the names (UTF-16), which qpdf's search then misses.
+    QPDFObjectHandle Named(const std::string &name)
+    {
+        if (!names) {
+            names.emplace();
+            QPDFObjectHandle tree = ValueOf(pdf.getRoot().getKey("/Names"), "/Dests");
+            if (tree.isDictionary())
+                for (auto &[key, value] : QPDFNameTreeObjectHelper(tree, pdf))
+                    names->emplace(key, value);
+        }
+        const auto found = names->find(name);
+        return found == names->end() ? QPDFObjectHandle::newNull() : found->second;
+    }
 
     // A destination as an explicit array: names are looked up, a dictionary gives its /D.
     QPDFObjectHandle Explicit(QPDFObjectHandle dest)
@@ -27,13 +44,7 @@ struct Reader {
             dest =
                 dests.isDictionary() ? dests.getKey(dest.getName()) : QPDFObjectHandle::newNull();
         } else if (dest.isString()) {
-            QPDFObjectHandle tree = ValueOf(root.getKey("/Names"), "/Dests");
-            QPDFObjectHandle found;
-            if (tree.isDictionary() &&
-                QPDFNameTreeObjectHelper(tree, pdf).findObject(dest.getUTF8Value(), found))
-                dest = found;
-            else
-                dest = QPDFObjectHandle::newNull();
+            dest = Named(dest.getUTF8Value());
         }
         if (dest.isDictionary())
             dest = dest.getKey("/D");
@@ -103,7 +114,7 @@ int Showing(const QList<OwnBookmark> &children)
 bool ReadOwnBookmarks(QPDF &pdf, QList<OwnBookmark> &bookmarks, QString &damage)
 {
     bookmarks.clear();
-    Reader reader{pdf, {}, {}, {}};
+    Reader reader{pdf, {}, {}, {}, {}};
     const std::vector<QPDFObjectHandle> &pages = pdf.getAllPages();
     for (size_t i = 0; i < pages.size(); ++i)
         reader.pageIndex.emplace(pages[i].getObjGen(), int(i));

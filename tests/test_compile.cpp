@@ -268,10 +268,19 @@ void TestCompile::documentsKeepTheirOwnBookmarks()
         a.getRoot().getKey("/Dests").replaceKey(
             "/part", a.makeIndirectObject(QPDFObjectHandle::parse("[ null /Fit ]")));
         a.getRoot().getKey("/Dests").getKey("/part").setArrayItem(0, pages[1]);
-        QPDFObjectHandle tree = QPDFObjectHandle::parse("<< /Names [ (detail) null ] >>");
-        tree.getKey("/Names").setArrayItem(
+        // The last leaf's upper limit in UTF-16, as XeTeX writes one: sorted by their bytes, the
+        // names lie within the limits, read as text not.
+        QPDFObjectHandle leaf = a.makeIndirectObject(
+            QPDFObjectHandle::parse("<< /Limits [ (d) <FEFF0063002E0070> ] /Names [ (detail) null "
+                                    "<FEFF0063002E0070> null ] >>"));
+        QPDFObjectHandle tree = QPDFObjectHandle::newDictionary(
+            {{"/Kids", QPDFObjectHandle::newArray(
+                           {a.makeIndirectObject(QPDFObjectHandle::parse(
+                                "<< /Limits [ (a) (b) ] /Names [ (a) null (b) null ] >>")),
+                            leaf})}});
+        leaf.getKey("/Names").setArrayItem(
             1, a.makeIndirectObject(QPDFObjectHandle::parse("<< /D [ null /FitH 500 ] >>")));
-        tree.getKey("/Names").getArrayItem(1).getKey("/D").setArrayItem(0, pages[2]);
+        leaf.getKey("/Names").getArrayItem(1).getKey("/D").setArrayItem(0, pages[2]);
         a.getRoot().replaceKey("/Names", QPDFObjectHandle::parse("<< >>"));
         a.getRoot().getKey("/Names").replaceKey("/Dests", tree);
         QPDFObjectHandle intro = AddItem(a, root, {}, "Intro", "/Dest [ null /XYZ 72 700 0 ]");
