@@ -412,6 +412,16 @@ void FolderWindow::AddOwnOrderChoices(QMenu *menu)
         QKeySequence(Qt::ALT | Qt::Key_Up), [this] { MoveCurrentPdf(-1); });
     add("MoveDown", QCoreApplication::translate("Window", "Move Down"),
         QKeySequence(Qt::ALT | Qt::Key_Down), [this] { MoveCurrentPdf(1); });
+    add("MoveToTop", QCoreApplication::translate("Window", "Move to Top"),
+        QKeySequence(Qt::ALT | Qt::Key_Home), [this] {
+            if (const int row = pdfListWidget_->currentRow(); row >= 0)
+                MovePdf(row, 0);
+        });
+    add("MoveToBottom", QCoreApplication::translate("Window", "Move to Bottom"),
+        QKeySequence(Qt::ALT | Qt::Key_End), [this] {
+            if (const int row = pdfListWidget_->currentRow(); row >= 0)
+                MovePdf(row, pdfListWidget_->count() - 1);
+        });
     add("SortAgain", QCoreApplication::translate("Window", "Sort Again"), QKeySequence(), [this] {
         pdfList_.SetOrder(ListSorting(OrderOf(choices_)));
         pdfOrderMoved_ = false;
@@ -469,6 +479,21 @@ void FolderWindow::TakeOwnPdfOrder()
         names << pdfListWidget_->item(i)->text();
     pdfList_.SetOrder(ListSorting(OrderOf(choices_), names));
     pdfOrderMoved_ = true;
+    // Written as it changes, so that no way of closing the window loses it; a drag's steps
+    // once, when it ends.
+    if (!orderStoreDue_) {
+        orderStoreDue_ = true;
+        QTimer::singleShot(0, this, [this] { StoreOwnOrder(); });
+    }
+}
+
+void FolderWindow::StoreOwnOrder()
+{
+    orderStoreDue_ = false;
+    const Problems problems = StoreOwnPdfOrder(ws_, pdfList_.Order().own());
+    if (!problems.empty() && !orderStoreFailed_)
+        Messages().Show(problems.report(QString()), kProgramTitle, MessageBox::Icon::Warning);
+    orderStoreFailed_ = !problems.empty();
 }
 
 void FolderWindow::AttachMenu(QListWidget *list, QMenu *menu, const QString &hint)

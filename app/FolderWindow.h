@@ -130,6 +130,7 @@ private:
     // False when it cannot move now: a run, or no such row.
     bool MovePdf(int row, int to);
     void TakeOwnPdfOrder();
+    void StoreOwnOrder();
     // A submenu of kinds (value, text), one of them checked: the choice's value.
     void AddOneOfChoice(QMenu *menu, const QString &title, const QString &name,
                         const QList<std::pair<QString, QString>> &kinds,
@@ -158,6 +159,8 @@ private:
     bool closeAfterRun_ = false;
     bool checkingFiling_ = false;       // a filing check is under way, beside the window
     bool pdfOrderMoved_ = false;        // the PDF list's order is stored as the folder's own
+    bool orderStoreDue_ = false;        // a move's order waits to be written, once for a drag
+    bool orderStoreFailed_ = false;     // said once, until writing it works again
     QPushButton *stopButton_ = nullptr; // the run's button, while it is Stop
     MessageBox *messageOverride_ = nullptr;
     RunHooks hooks_;

@@ -661,9 +661,23 @@ void TestMainWindow::pdfListKeepsAnOrderOfItsOwn()
         QCOMPARE(list->currentItem()->text(), QStringLiteral("a.pdf"));
         QCOMPARE(list->currentItem()->data(Qt::AccessibleTextRole).toString(),
                  QStringLiteral("a.pdf, 4 of 4"));
-        QVERIFY(!folder.exists("QFPDFOrder.INI"));
-        // A run stores the order as it starts, so the book and the next start-up agree though
-        // the window is closed through its title bar.
+        // Stored as it changes, so that a close through the title bar keeps it.
+        QTRY_COMPARE(folder.read("QFPDFOrder.INI"),
+                     QByteArray("d.pdf\r\nb.pdf\r\nc.pdf\r\na.pdf\r\n"));
+        QTest::keyClick(list, Qt::Key_Home, Qt::AltModifier);
+        QCOMPARE(s.names("List2"), QStringList({"a.pdf", "d.pdf", "b.pdf", "c.pdf"}));
+        QTRY_COMPARE(folder.read("QFPDFOrder.INI"),
+                     QByteArray("a.pdf\r\nd.pdf\r\nb.pdf\r\nc.pdf\r\n"));
+        list->setCurrentRow(1);
+        list->findChild<QMenu *>("List2Menu")->findChild<QAction *>("MoveToBottom")->trigger();
+        QCOMPARE(s.names("List2"), QStringList({"a.pdf", "b.pdf", "c.pdf", "d.pdf"}));
+        QTest::keyClick(list, Qt::Key_Home, Qt::AltModifier);
+        list->setCurrentRow(1);
+        QTest::keyClick(list, Qt::Key_End, Qt::AltModifier);
+        QCOMPARE(s.names("List2"), QStringList({"d.pdf", "b.pdf", "c.pdf", "a.pdf"}));
+        QTRY_COMPARE(folder.read("QFPDFOrder.INI"),
+                     QByteArray("d.pdf\r\nb.pdf\r\nc.pdf\r\na.pdf\r\n"));
+        // A run stores it too, so the book and the next start-up agree.
         NoSound sound;
         NoBookViewer viewer;
         s.form->SetRunHooks({&sound, &viewer, QStringLiteral(QUIREFOLD_PROGRAM_FOLDER), {}});

@@ -1852,5 +1852,13 @@ quirefold-batch führt dieselben Aufgaben ohne Fenster aus; siehe quirefold-batc
         <source>Book for filing</source>
         <translation>Buch zur Einreichung</translation>
     </message>
+    <message>
+        <source>Move to Top</source>
+        <translation>Ganz nach oben</translation>
+    </message>
+    <message>
+        <source>Move to Bottom</source>
+        <translation>Ganz nach unten</translation>
+    </message>
 </context>
 </TS>
