@@ -56,6 +56,7 @@ QByteArray ReportAsJson(const BatchReport &report, bool compact)
                                                        ? QJsonValue(report.book->bytes)
                                                        : QJsonValue(QJsonValue::Null)}};
         book[QStringLiteral("scaledPages")] = report.book->scaledPages;
+        book[QStringLiteral("shrunkPages")] = report.book->shrunkPages;
         if (report.book->volumes > 0)
             book[QStringLiteral("volumes")] = report.book->volumes;
         else

@@ -23,6 +23,7 @@ struct BatchReport {
         long long bytes = -1; // -1 when not known
         int volumes = 0;      // a set of so many volumes: all their pages and bytes, no one path
         int scaledPages = 0;  // pages scaled to the size every page takes
+        int shrunkPages = 0;  // pages scaled down to keep their numbers clear
     };
     struct Problem {
         QString file; // empty when no one file is concerned

@@ -448,6 +448,8 @@ bool RunCompile(Workspace &ws, const FolderSelection &selection, Console &consol
                     QCoreApplication::translate("Batch", "Scanned pages made searchable: %1")
                         .arg(RecognisedText(result.recognised)));
             report.recognised = result.recognised;
+            if (const QString room = NumberRoomText(result.numberRoom); !room.isEmpty())
+                console.Note(room);
             for (const BookChange &change : result.changes)
                 console.Note(QStringLiteral("%1: %2").arg(change.file, change.change));
             report.changes = result.changes;
@@ -456,6 +458,7 @@ bool RunCompile(Workspace &ws, const FolderSelection &selection, Console &consol
                     ? BatchReport::Book{result.book, result.layout.TotalPages(), result.bytes}
                     : SetOfVolumes(report.volumes);
             report.book->scaledPages = result.scaledPages;
+            report.book->shrunkPages = result.numberRoom.pages;
         } else {
             report.documents.clear(); // no book holds them
         }

@@ -170,9 +170,25 @@ private:
     std::set<QPDFObjGen> seen_;
 };
 
-// What a viewer shows of the page in its own space, as x, y, width and height: the crop box
-// within the media box.
-std::array<double, 4> Visible(QPDFPageObjectHelper &page)
+} // namespace
+
+PageFit PageFit::Named(const QString &name)
+{
+    if (name.compare(QLatin1String("A4"), Qt::CaseInsensitive) == 0)
+        return {595.276, 841.89};
+    if (name.compare(QLatin1String("Letter"), Qt::CaseInsensitive) == 0)
+        return {612, 792};
+    return {};
+}
+
+QString PageFit::Name() const
+{
+    if (!*this)
+        return QString();
+    return width < 600 ? QStringLiteral("A4") : QStringLiteral("Letter");
+}
+
+std::array<double, 4> VisibleBox(QPDFPageObjectHelper &page)
 {
     const ShownPage shown = Shown(page);
     const bool turned = shown.matrix[1] != 0;
@@ -198,36 +214,81 @@ std::array<double, 4> Visible(QPDFPageObjectHelper &page)
     return {x0, y0, x1 - x0, y1 - y0};
 }
 
+namespace {
+
+// The pages' content drawn through their moves, clipped to what each showed; their annotations
+// and the source's destinations on them moved alike.
+class Mover {
+public:
+    explicit Mover(QPDF &source) : source_(source) {}
+
+    void Move(QPDFObjectHandle page, const qf::Move &move, const std::array<double, 4> &visible)
+    {
+        // What the content leaves set ends with it.
+        QByteArray begin = "q ";
+        for (double value : {move.scale, 0.0, 0.0, move.scale, move.dx, move.dy})
+            begin += QByteArray::number(value, 'f', 4) + ' ';
+        begin += "cm ";
+        for (double value : visible)
+            begin += QByteArray::number(value, 'f', 4) + ' ';
+        begin += "re W n\n";
+        QPDFObjectHandle &before = befores_[begin];
+        if (!before.isInitialized())
+            before = QPDFObjectHandle::newStream(&source_, begin.toStdString());
+        if (!after_.isInitialized())
+            after_ = QPDFObjectHandle::newStream(&source_, "\nQ\n");
+        PutContentBetween(page, before, after_);
+        // An annotation some files list on two pages moves once.
+        if (QPDFObjectHandle annotations = page.getKey("/Annots"); annotations.isArray())
+            for (QPDFObjectHandle annotation : annotations.aitems())
+                if (annotation.isDictionary() &&
+                    (!annotation.isIndirect() || moved_.insert(annotation.getObjGen()).second))
+                    MoveAnnotation(annotation, move);
+        moves_[page.getObjGen()] = move;
+    }
+
+    // The source's destinations on the pages moved, each once.
+    void MoveDestinations(const std::vector<QPDFObjectHandle> &pages)
+    {
+        if (moves_.empty())
+            return;
+        Destinations destinations(moves_);
+        QPDFObjectHandle root = source_.getRoot();
+        if (QPDFObjectHandle dests = root.getKey("/Dests"); dests.isDictionary())
+            for (auto &[name, value] : dests.getDictAsMap())
+                destinations.InValue(value);
+        if (QPDFObjectHandle names = root.getKey("/Names"); names.isDictionary())
+            destinations.InNameTree(names.getKey("/Dests"));
+        if (QPDFObjectHandle outlines = root.getKey("/Outlines"); outlines.isDictionary())
+            destinations.InOutline(outlines.getKey("/First"));
+        destinations.InValue(root.getKey("/OpenAction"));
+        for (QPDFObjectHandle page : pages)
+            if (QPDFObjectHandle annotations = page.getKey("/Annots"); annotations.isArray())
+                for (QPDFObjectHandle annotation : annotations.aitems())
+                    destinations.InValue(annotation);
+    }
+
+    int Moved() const { return int(moves_.size()); }
+
+private:
+    QPDF &source_;
+    std::unordered_map<QPDFObjGen, qf::Move, ObjGenHash> moves_;
+    std::map<QByteArray, QPDFObjectHandle> befores_; // one for each move, shared by its pages
+    QPDFObjectHandle after_;
+    std::set<QPDFObjGen> moved_; // annotations
+};
+
 } // namespace
-
-PageFit PageFit::Named(const QString &name)
-{
-    if (name.compare(QLatin1String("A4"), Qt::CaseInsensitive) == 0)
-        return {595.276, 841.89};
-    if (name.compare(QLatin1String("Letter"), Qt::CaseInsensitive) == 0)
-        return {612, 792};
-    return {};
-}
-
-QString PageFit::Name() const
-{
-    if (!*this)
-        return QString();
-    return width < 600 ? QStringLiteral("A4") : QStringLiteral("Letter");
-}
 
 int FitPages(QPDF &source, const std::vector<QPDFObjectHandle> &pages, const PageFit &fit)
 {
     if (!fit)
         return 0;
-    std::unordered_map<QPDFObjGen, Move, ObjGenHash> moves;
-    std::map<QByteArray, QPDFObjectHandle> befores; // one for each move, shared by its pages
-    QPDFObjectHandle after;
-    std::set<QPDFObjGen> moved; // annotations
+    Mover mover(source);
     for (QPDFObjectHandle page : pages) {
         QPDFPageObjectHelper helper(page);
         const ShownPage shown = Shown(helper);
-        const std::array<double, 4> visible = Visible(helper);
+        const std::array<double, 4> visible = VisibleBox(helper);
         // The shown box in the page's own space, and the size it takes there.
         const bool turned = shown.matrix[1] != 0;
         const double w = turned ? shown.height : shown.width;
@@ -246,7 +307,7 @@ int FitPages(QPDF &source, const std::vector<QPDFObjectHandle> &pages, const Pag
         const double y0 =
             std::min(shown.matrix[5], shown.matrix[5] + shown.matrix[1] * shown.width +
                                           shown.matrix[3] * shown.height);
-        Move move;
+        qf::Move move;
         move.scale = std::min(width / w, height / h);
         move.dx = (width - move.scale * w) / 2 - move.scale * x0;
         move.dy = (height - move.scale * h) / 2 - move.scale * y0;
@@ -255,46 +316,24 @@ int FitPages(QPDF &source, const std::vector<QPDFObjectHandle> &pages, const Pag
                 page.replaceKey(key, MovedRectangle(box, move));
         page.replaceKey("/MediaBox", QPDFObjectHandle::newFromRectangle({0, 0, width, height}));
         page.removeKey("/CropBox");
-        // The content drawn through the move, and only within the box the source showed: what
-        // lay outside it was never seen. What the content leaves set ends with it.
-        QByteArray begin = "q ";
-        for (double value : {move.scale, 0.0, 0.0, move.scale, move.dx, move.dy})
-            begin += QByteArray::number(value, 'f', 4) + ' ';
-        begin += "cm ";
-        for (double value : visible)
-            begin += QByteArray::number(value, 'f', 4) + ' ';
-        begin += "re W n\n";
-        QPDFObjectHandle &before = befores[begin];
-        if (!before.isInitialized())
-            before = QPDFObjectHandle::newStream(&source, begin.toStdString());
-        if (!after.isInitialized())
-            after = QPDFObjectHandle::newStream(&source, "\nQ\n");
-        PutContentBetween(page, before, after);
-        // An annotation some files list on two pages moves once.
-        if (QPDFObjectHandle annotations = page.getKey("/Annots"); annotations.isArray())
-            for (QPDFObjectHandle annotation : annotations.aitems())
-                if (annotation.isDictionary() &&
-                    (!annotation.isIndirect() || moved.insert(annotation.getObjGen()).second))
-                    MoveAnnotation(annotation, move);
-        moves[page.getObjGen()] = move;
+        mover.Move(page, move, visible);
     }
-    if (moves.empty())
-        return 0;
-    Destinations destinations(moves);
-    QPDFObjectHandle root = source.getRoot();
-    if (QPDFObjectHandle dests = root.getKey("/Dests"); dests.isDictionary())
-        for (auto &[name, value] : dests.getDictAsMap())
-            destinations.InValue(value);
-    if (QPDFObjectHandle names = root.getKey("/Names"); names.isDictionary())
-        destinations.InNameTree(names.getKey("/Dests"));
-    if (QPDFObjectHandle outlines = root.getKey("/Outlines"); outlines.isDictionary())
-        destinations.InOutline(outlines.getKey("/First"));
-    destinations.InValue(root.getKey("/OpenAction"));
-    for (QPDFObjectHandle page : pages)
-        if (QPDFObjectHandle annotations = page.getKey("/Annots"); annotations.isArray())
-            for (QPDFObjectHandle annotation : annotations.aitems())
-                destinations.InValue(annotation);
-    return int(moves.size());
+    mover.MoveDestinations(pages);
+    return mover.Moved();
+}
+
+void ShrinkPages(QPDF &source, const std::vector<QPDFObjectHandle> &pages,
+                 const std::vector<PageShrink> &shrinks)
+{
+    Mover mover(source);
+    for (const PageShrink &shrink : shrinks) {
+        QPDFPageObjectHelper helper(shrink.page);
+        const std::array<double, 4> visible = VisibleBox(helper);
+        const double cx = visible[0] + visible[2] / 2, cy = visible[1] + visible[3] / 2;
+        mover.Move(shrink.page, {shrink.scale, cx * (1 - shrink.scale), cy * (1 - shrink.scale)},
+                   visible);
+    }
+    mover.MoveDestinations(pages);
 }
 
 } // namespace qf

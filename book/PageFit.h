@@ -1,9 +1,11 @@
 #pragma once
 
 #include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
 
 #include <QString>
 
+#include <array>
 #include <vector>
 
 namespace qf {
@@ -24,5 +26,19 @@ struct PageFit {
 // annotations and the source's destinations on it, in proportion, centred, nothing turned into an
 // image; its rotation stays. How many pages were scaled.
 int FitPages(QPDF &source, const std::vector<QPDFObjectHandle> &pages, const PageFit &fit);
+
+// Scales a page's content by scale about the middle of the box it shows, its size kept: what it
+// showed stays in view and nothing else comes into it; its annotations and the source's
+// destinations on it (those of all its pages, whose links may lead to it) move with it.
+struct PageShrink {
+    QPDFObjectHandle page;
+    double scale = 1;
+};
+void ShrinkPages(QPDF &source, const std::vector<QPDFObjectHandle> &pages,
+                 const std::vector<PageShrink> &shrinks);
+
+// What a viewer shows of the page in its own space, as x, y, width and height: the crop box
+// within the media box.
+std::array<double, 4> VisibleBox(QPDFPageObjectHelper &page);
 
 } // namespace qf

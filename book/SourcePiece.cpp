@@ -308,7 +308,7 @@ void PieceMaker::ReferToTheBook(PdfFile &source, const QString &name, const Page
         structure_->Prepare(source.pdf, name, *references_, reach);
     }
     if (change)
-        change(pages_, *references_, piece_.notes);
+        change(pages_, *references_, piece_);
     for (const auto &[key, standIn] : references_->shared_)
         standIns_.emplace(QPDFObjectHandle(standIn).getObjGen(), 0);
     for (const auto &[index, standIn] : references_->pages_)

@@ -49,10 +49,12 @@ private:
     std::map<size_t, QPDFObjectHandle> pages_;
 };
 
-// Changes a source's pages before they are written, on its thread; notes get what the book needs
-// to know of each page to make the objects it refers to.
+struct SourcePiece;
+
+// Changes a source's pages before they are written, on its thread; the piece's notes get what the
+// book needs to know of each page to make the objects it refers to, and it says what was changed.
 using PageChange = std::function<void(const std::vector<QPDFObjectHandle> &pages,
-                                      BookReferences &references, std::vector<std::string> &notes)>;
+                                      BookReferences &references, SourcePiece &piece)>;
 
 // What the compile reads of a source's file besides its piece (its own title, its outline), once
 // its pages are as the book takes them and before the piece is written: writing it lets go of the
@@ -110,6 +112,8 @@ struct SourcePiece {
     std::vector<WrittenByTheBook> byTheBook; // its links to other PDFs
     std::optional<PieceForm> form;           // its form fields and document scripts
     int scaledPages = 0;                     // pages scaled to the book's size
+    int shrunkPages = 0;                     // pages whose content gave their numbers room
+    double leastScale = 1;                   // the most such a page was scaled down, as a scale
     FilingChanges filing;                    // what a filing copy took out
     std::any facts;                          // what SourceFacts read of the source
 };

@@ -1,7 +1,10 @@
 #include "bundle/PageNumbers.h"
 
 #include "book/PageContent.h"
+#include "book/PageFit.h"
+#include "book/PageMarks.h"
 #include "book/ShownPage.h"
+#include "bundle/NumberRoom.h"
 
 #include <qpdf/QPDFNumberTreeObjectHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
@@ -157,17 +160,36 @@ const std::string kSaveKey = "stamp save", kUseKey = "stamp use ";
 
 } // namespace
 
-PageChange StampChange()
+PageChange StampChange(const PageNumberFormat &format, const EmbeddedFont &font, NumberRoom room)
 {
-    return [](const std::vector<QPDFObjectHandle> &pages, BookReferences &references,
-              std::vector<std::string> &notes) {
+    // As wide as a number of the longest book can be: its room never falls short.
+    const double widest = font.Width(format.Text(99999, 99999), kStampSize);
+    return [widest, room](const std::vector<QPDFObjectHandle> &pages, BookReferences &references,
+                          SourcePiece &piece) {
+        if (room != NumberRoom::None && !pages.empty()) {
+            std::vector<PageShrink> shrinks;
+            for (QPDFObjectHandle page : pages) {
+                QPDFPageObjectHelper helper(page);
+                const ShownPage shown = Shown(helper);
+                const double scale = RoomScale(
+                    shown, room == NumberRoom::Always ? std::vector<MarkBox>() : PageMarks(page),
+                    PlaceOfNumber(shown.width, widest), room == NumberRoom::Always);
+                if (scale < 1) {
+                    shrinks.push_back({page, scale});
+                    piece.leastScale = std::min(piece.leastScale, scale);
+                }
+            }
+            piece.shrunkPages = int(shrinks.size());
+            if (!shrinks.empty())
+                ShrinkPages(*pages.front().getOwningQPDF(), pages, shrinks);
+        }
         QPDFObjectHandle save = references.Shared(kSaveKey);
         const Beginning beginning = [&](const QByteArray &use) {
             return references.Shared(kUseKey + use.toStdString());
         };
         for (size_t i = 0; i < pages.size(); ++i) {
             const ShownPage shown = PlaceStamp(pages[i], save, beginning, references.OfPage(i));
-            notes.push_back(QByteArray::number(shown.width, 'g', 17).toStdString());
+            piece.notes.push_back(QByteArray::number(shown.width, 'g', 17).toStdString());
         }
     };
 }

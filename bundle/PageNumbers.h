@@ -18,7 +18,13 @@ namespace qf {
 void NumberPages(QPDF &book, const PageNumberFormat &format, EmbeddedFont &font,
                  const StandIns *standIns = nullptr, int firstNumber = 1, int numberedTotal = 0);
 
-// Prepares a source's pages, before they are written apart, for the stamps NumberPages makes.
-PageChange StampChange();
+// Whether a page's content is scaled down to keep its number clear of it: never, where the
+// number would stand on it, or on every page alike.
+enum class NumberRoom { None, AsNeeded, Always };
+
+// Prepares a source's pages, before they are written apart, for the stamps NumberPages makes in
+// format and font, each page's content given room for its number as room says.
+PageChange StampChange(const PageNumberFormat &format, const EmbeddedFont &font,
+                       NumberRoom room = NumberRoom::AsNeeded);
 
 } // namespace qf

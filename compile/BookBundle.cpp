@@ -9,6 +9,9 @@ namespace qf {
 
 BookBundle::BookBundle(const CompileRequest &request)
     : place_(request.place), index_(request.indexPage), blankSheets_(request.blankSheets),
+      numberRoom_(request.numberRoom == kRoomAlways ? NumberRoom::Always
+                  : request.numberRoom == kRoomNone ? NumberRoom::None
+                                                    : NumberRoom::AsNeeded),
       title_(BookTitleOf(request))
 {
     if (request.pageFit)
@@ -32,6 +35,13 @@ BookBundle::BookBundle(const CompileRequest &request)
                                                       "numbers")
                     .arg(opened.reason()));
     }
+}
+
+PageChange BookBundle::Stamping() const
+{
+    if (!Stamps())
+        return {};
+    return StampChange(*format_, *font_, numberRoom_);
 }
 
 QString BookBundle::Number(int page, int total) const

@@ -4,6 +4,7 @@
 #include "bundle/EmbeddedFont.h"
 #include "bundle/IndexPages.h"
 #include "bundle/PageNumberFormat.h"
+#include "bundle/PageNumbers.h"
 #include "compile/BookLayout.h"
 #include "compile/CompileBook.h"
 
@@ -22,6 +23,8 @@ public:
     bool Wanted() const { return index_ || format_; }
     // Whether every page gets its number stamped.
     bool Stamps() const { return format_ && font_; }
+    // What a source's pages need for their stamps, made on its thread; none without stamps.
+    PageChange Stamping() const;
 
     // Puts the index in front of the assembled documents, with a blank sheet after it when blank
     // sheets are on and it ends on an odd page; the layout moves along. The pages put in front.
@@ -44,6 +47,7 @@ private:
     VolumePlace place_;
     bool index_ = false;
     bool blankSheets_ = false;
+    NumberRoom numberRoom_ = NumberRoom::AsNeeded;
     QString title_;
     IndexPaper paper_; // the index's
     std::optional<PageNumberFormat> format_;

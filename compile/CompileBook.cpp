@@ -8,6 +8,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+#include <cmath>
 #include <optional>
 
 namespace qf {
@@ -31,6 +33,18 @@ bool ReadRecognisedCopies(const CompileRequest &request, JobObserver &observer, 
 }
 
 } // namespace
+
+QString NumberRoomText(const NumberRoomTaken &room)
+{
+    if (room.pages <= 0)
+        return {};
+    // At most: rounded up, never less than was taken.
+    const int percent = std::max(1, int(std::ceil((1 - room.leastScale) * 100 - 1e-9)));
+    return QCoreApplication::translate(
+               "Book", "%n page(s) shrunk by at most %1% to keep their numbers clear", nullptr,
+               room.pages)
+        .arg(percent);
+}
 
 CompileResult CompileBook(const CompileRequest &request, JobObserver &observer, BookViewer &viewer)
 {

@@ -12,6 +12,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace qf {
 
 // One volume of a book cut into volumes.
@@ -32,6 +34,20 @@ struct BookChange {
     QString change;
 };
 
+// The pages whose content was scaled down to keep their numbers clear of it.
+struct NumberRoomTaken {
+    int pages = 0;
+    double leastScale = 1;
+    void Add(int more, double scale)
+    {
+        pages += more;
+        leastScale = std::min(leastScale, scale);
+    }
+};
+
+// "12 pages shrunk by at most 4% to keep their numbers clear"; empty when none was.
+QString NumberRoomText(const NumberRoomTaken &room);
+
 struct CompileResult {
     explicit CompileResult(bool blankSheets = false) : layout(blankSheets) {}
     QString book;      // the book's path; empty when no book was made
@@ -42,6 +58,7 @@ struct CompileResult {
     SharedStreams shared; // what keeping the sources' identical streams once saved
     long long bytes = 0;  // the book's size
     int scaledPages = 0;  // pages scaled to the size the request asks for
+    NumberRoomTaken numberRoom;
     QList<BookChange> changes; // what a filing copy took out of its sources, in list order
     QList<RecognisedDocument> recognised; // the PDFs whose scanned pages were made searchable
     QList<Notice> notices;                // warnings the user was told at once, kept for the report

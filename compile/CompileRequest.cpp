@@ -56,6 +56,7 @@ void TakeBookChoices(CompileRequest &request, const BookChoices &choices)
                                                             : BookmarkTitles::FirstDot;
     request.indexPage = choices.indexPage;
     request.pageNumbers = choices.pageNumbers;
+    request.numberRoom = choices.numberRoom;
     request.recogniseScans = choices.ocr;
     request.ocrLanguages = choices.ocrLanguages;
     request.volumeLimit = choices.volumeLimit;

@@ -44,6 +44,7 @@ struct CompileRequest {
     VolumePlace place{};         // where the book stands in a set of volumes
     PageFit pageFit{};           // the size every page takes; none: pages as they are
     bool forFiling = false;      // a book as filing portals take it: no form, scripts or files
+    QString numberRoom{};        // where pages' content makes room for their numbers (BookChoices)
 };
 
 // What is made of the sources' pages before they go into the request's book.

@@ -157,8 +157,7 @@ void NameFilingChanges(const QString &path, const TakenSource &source, QList<Boo
 
 // What assembling the pages gathers besides the book.
 struct Assembly {
-    explicit Assembly(const CompileRequest &request)
-        : bundle(request), change(bundle.Stamps() ? StampChange() : PageChange())
+    explicit Assembly(const CompileRequest &request) : bundle(request), change(bundle.Stamping())
     {
         documentLevel.SetOtherVolumes(request.place.others);
     }
@@ -235,6 +234,7 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
         if (step) {
             PutPages(book, source, assembly);
             result.scaledPages += piece->scaledPages;
+            result.numberRoom.Add(piece->shrunkPages, piece->leastScale);
             if (request.forFiling)
                 NameFilingChanges(path, source, result.changes);
         }

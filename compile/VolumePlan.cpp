@@ -317,6 +317,7 @@ void CompileVolumes(const CompileRequest &request, const QStringList &paths,
         }
         result.volumes.append({path, made.layout, made.bytes, numberedBefore});
         result.scaledPages += made.scaledPages;
+        result.numberRoom.Add(made.numberRoom.pages, made.numberRoom.leastScale);
         result.changes += made.changes;
         numberedBefore += made.layout.TotalPages();
     }

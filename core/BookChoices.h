@@ -21,16 +21,23 @@ struct BookChoices {
     bool naturalOrder = false; // both lists, and so the book, with 2 before 10
     // Converted PDFs tagged, for screen readers and reflow: on unless the folder turns it off.
     bool taggedPdf = true;
-    bool ocr = false;     // scanned pages made searchable in the book
-    QString ocrLanguages; // e.g. "eng+deu"; empty: English and the desktop's language
-    QString volumeLimit;  // the book cut into volumes of "300 pages" or "20 MB"; empty: one book
-    QString pageSize;     // kPageSizeA4 or kPageSizeLetter: every page scaled to it; empty: as is
+    bool ocr = false;       // scanned pages made searchable in the book
+    QString ocrLanguages;   // e.g. "eng+deu"; empty: English and the desktop's language
+    QString volumeLimit;    // the book cut into volumes of "300 pages" or "20 MB"; empty: one book
+    QString pageSize;       // kPageSizeA4 or kPageSizeLetter: every page scaled to it; empty: as is
     bool forFiling = false; // the book as a filing portal takes it
+    // Where a numbered page's content is scaled down to keep its number clear: kRoomAsNeeded
+    // (those whose content stands where the number goes), kRoomAlways (every page alike) or
+    // kRoomNone (the number over the content); set in the settings file.
+    QString numberRoom;
 };
 
 inline const QString kBookmarkTitlesFileName = QStringLiteral("name");
 inline const QString kBookmarkTitlesOwnTitle = QStringLiteral("title");
 inline const QString kPageSizeA4 = QStringLiteral("A4");
 inline const QString kPageSizeLetter = QStringLiteral("Letter");
+inline const QString kRoomAsNeeded = QString();
+inline const QString kRoomAlways = QStringLiteral("always");
+inline const QString kRoomNone = QStringLiteral("none");
 
 } // namespace qf

@@ -49,7 +49,10 @@ void WritePieces(const QByteArray &bytes, int pages, bool objectStreams, bool bu
         FUZZ_CHECK(qf::ReadPdfBytes(QStringLiteral("a.pdf"), bytes, source).ok());
         qf::PieceMaker maker;
         const QString name = copy ? QStringLiteral("b.pdf") : QStringLiteral("a.pdf");
-        if (!maker.Prepare(*source, name, bundle ? qf::StampChange() : qf::PageChange())) {
+        if (!maker.Prepare(
+                *source, name,
+                bundle ? qf::StampChange(*qf::PageNumberFormat::Parse("{n}", nullptr), *font)
+                       : qf::PageChange())) {
             FUZZ_CHECK(!maker.Problem().isEmpty()); // left out, named
             continue;
         }

@@ -73,6 +73,7 @@ void FinishCompile(const std::shared_ptr<CompileState> &state, std::function<voi
             ? QString()
             : QCoreApplication::translate("Runs", "; scanned pages made searchable: %1")
                   .arg(RecognisedText(result.recognised));
+    const QString room = NumberRoomText(result.numberRoom);
     run.Finish(
         result.book.isEmpty() ? QCoreApplication::translate("Runs", "No book was made.")
                               : QCoreApplication::translate(
@@ -82,7 +83,8 @@ void FinishCompile(const std::shared_ptr<CompileState> &state, std::function<voi
             : QStringLiteral("%1, %2, %3")
                       .arg(where, QCoreApplication::translate("Runs", "%n page(s)", nullptr, pages),
                            BookSizeText(result.bytes, result.shared)) +
-                  recognised + forFiling,
+                  (room.isEmpty() ? QString() : QStringLiteral("; ") + room) + recognised +
+                  forFiling,
         [state, ended = std::move(ended)] { ended(); });
 }
 

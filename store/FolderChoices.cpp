@@ -100,6 +100,10 @@ FolderSettings ReadFolderSettings(const QString &settings)
         if (size.compare(known, Qt::CaseInsensitive) == 0)
             choices.pageSize = known;
     choices.ocrLanguages = ReadIniString(settings, kSettingsSection, kOcrLanguagesKey).trimmed();
+    const QString room = ReadIniString(settings, kSettingsSection, kPageNumberRoomKey).trimmed();
+    for (const QString &known : {kRoomAlways, kRoomNone})
+        if (room.compare(known, Qt::CaseInsensitive) == 0)
+            choices.numberRoom = known;
     choices.documentTypes =
         ParseDocumentTypes(ReadIniString(settings, kSettingsSection, kDocumentTypesKey));
     return read;

@@ -30,6 +30,7 @@ inline const QString kOcrKey = QStringLiteral("Ocr");
 inline const QString kVolumeLimitKey = QStringLiteral("VolumeLimit");
 inline const QString kPageSizeKey = QStringLiteral("PageSize");
 inline const QString kForFilingKey = QStringLiteral("ForFiling");
+inline const QString kPageNumberRoomKey = QStringLiteral("PageNumberRoom");
 // Only read: set by hand for folders whose scans are in other languages.
 inline const QString kOcrLanguagesKey = QStringLiteral("OcrLanguages");
 

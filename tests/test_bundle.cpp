@@ -5,6 +5,7 @@
 #include "support/CompileFixture.h"
 
 #include <qpdf/QPDFPageLabelDocumentHelper.hh>
+#include <qpdf/QPDFWriter.hh>
 
 #include <QRegularExpression>
 
@@ -84,6 +85,8 @@ private slots:
     void indexStampsLabelsAndBookmarksAgree();
     void longIndexGoesOnToMorePages();
     void numbersReadOnDarkAndLightPages();
+    void numbersStandClearOfThePage_data();
+    void numbersStandClearOfThePage();
     void bookmarkTitlesTakeTheWholeNameOrTheOwnTitle();
 };
 
@@ -323,6 +326,103 @@ void TestBundle::numbersReadOnDarkAndLightPages()
         QCOMPARE(
             ProgramOutput("mutool", {"draw", "-F", "txt", "-o", "-", f.book(), shown}).simplified(),
             shown);
+    }
+}
+
+void TestBundle::numbersStandClearOfThePage_data()
+{
+    QTest::addColumn<QByteArray>("content"); // of a page 400 points square
+    QTest::addColumn<QString>("room");       // PageNumberRoom
+    QTest::addColumn<bool>("shrunk");
+    QTest::addColumn<QStringList>("under"); // words the number may stand over
+    const QStringList footerWords = {"REF", "4471"};
+    const QByteArray title = "BT /F1 12 Tf 40 360 Td (Title) Tj ET ";
+    const QByteArray footer = "BT /F1 10 Tf 300 22 Td (REF 4471) Tj ET";
+    QTest::newRow("its footer where the number goes")
+        << title + footer << "" << true << QStringList();
+    QTest::newRow("nothing there") << title << "" << false << QStringList();
+    QTest::newRow("a white background")
+        << "1 g 0 0 400 400 re f 0 g " + title << "" << false << QStringList();
+    QTest::newRow("invisible text there") << title + "3 Tr " + footer << "" << false << footerWords;
+    QTest::newRow("dark over the whole page")
+        << "0.2 g 0 0 400 400 re f 1 g " + title << "" << true << QStringList();
+    QTest::newRow("its footer drawn in a form") << title + "q 1 0 0 1 250 0 cm /Fm Do Q"
+                                                << "" << true << QStringList();
+    QTest::newRow("every page alike") << title << "always" << true << QStringList();
+    QTest::newRow("none asked for") << title + footer << "none" << false << footerWords;
+}
+
+void TestBundle::numbersStandClearOfThePage()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, room);
+    QFETCH(bool, shrunk);
+    QFETCH(QStringList, under);
+    // The page's own text stands clear of its number, a link over its footer stays over it.
+    TestFolder folder;
+    QPDF pdf;
+    pdf.emptyPDF();
+    QPDFObjectHandle page = pdf.makeIndirectObject(QPDFObjectHandle::parse(
+        "<< /Type /Page /MediaBox [0 0 400 400] /Resources << /Font << /F1 << /Type /Font "
+        "/Subtype /Type1 /BaseFont /Helvetica >> >> >> >>"));
+    QPDFObjectHandle form = pdf.newStream("BT /F1 10 Tf 50 22 Td (REF 4471) Tj ET");
+    form.replaceDict(QPDFObjectHandle::parse(
+        "<< /Type /XObject /Subtype /Form /BBox [0 0 150 40] /Resources << /Font << /F1 << /Type "
+        "/Font /Subtype /Type1 /BaseFont /Helvetica >> >> >> >>"));
+    page.getKey("/Resources")
+        .replaceKey("/XObject", QPDFObjectHandle::newDictionary({{"/Fm", form}}));
+    page.replaceKey("/Contents", pdf.newStream(content.toStdString()));
+    page.replaceKey("/Annots",
+                    QPDFObjectHandle::parse("[ << /Type /Annot /Subtype /Link /Rect [300 18 370 "
+                                            "32] /Border [0 0 0] /A << /S /URI /URI (x) >> >> ]"));
+    pdf.addPage(page, false);
+    const QByteArray path = QFile::encodeName(folder.file("Invoice.pdf"));
+    QPDFWriter writer(pdf, path.constData());
+    writer.write();
+
+    CompileRequest request;
+    request.workingFolder = folder.path();
+    request.names = {"Invoice.pdf"};
+    request.bookName = "Book.pdf";
+    request.programFolder = QStringLiteral(QUIREFOLD_PROGRAM_FOLDER);
+    request.pageNumbers = "SJ{n:6}";
+    request.numberRoom = room;
+    NoBookViewer viewer;
+    SilentObserver observer;
+    const CompileResult result = CompileBook(request, observer, viewer);
+    QVERIFY2(result.problems.empty(), qPrintable(result.problems.report("")));
+    QCOMPARE(result.numberRoom.pages, shrunk ? 1 : 0);
+    if (shrunk) // just enough: a small page covered whole loses 31 of its 200 points to the middle
+        QVERIFY2(result.numberRoom.leastScale >= 0.845,
+                 qPrintable(QString::number(result.numberRoom.leastScale)));
+
+    // Each word's box on the page as Poppler finds it, top down.
+    const QString boxes = ProgramOutput("pdftotext", {"-bbox", result.book, "-"});
+    static const QRegularExpression word(
+        QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" "
+                       "yMax=\"([0-9.]+)\">([^<]*)<"));
+    std::map<QString, QRectF> words;
+    for (auto it = word.globalMatch(boxes); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        words[m.captured(5)] = QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                                      QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()));
+    }
+    QVERIFY(words.count("SJ000001") && words.count("Title"));
+    const QRectF number = words["SJ000001"];
+    for (const auto &[text, box] : words)
+        if (text != "SJ000001" && !under.contains(text))
+            QVERIFY2(!box.intersects(number), qPrintable(text + " lies under the number"));
+    if (words.count("REF")) {
+        auto book = ReadPdf(result.book);
+        const QPDFObjectHandle::Rectangle link = QPDFObjectHandle(book->getAllPages().front())
+                                                     .getKey("/Annots")
+                                                     .getArrayItem(0)
+                                                     .getKey("/Rect")
+                                                     .getArrayAsRectangle();
+        const QPointF middle = words["REF"].center();
+        QVERIFY2(link.llx < middle.x() && middle.x() < link.urx && link.lly < 400 - middle.y() &&
+                     400 - middle.y() < link.ury,
+                 "the link left its words");
     }
 }
 

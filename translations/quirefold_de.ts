@@ -751,6 +751,13 @@ Rückgabewert:
         <source>a list of names or numbers in it is empty</source>
         <translation>eine Liste von Namen oder Nummern darin ist leer</translation>
     </message>
+    <message numerus="yes">
+        <source>%n page(s) shrunk by at most %1% to keep their numbers clear</source>
+        <translation>
+            <numerusform>%n Seite um höchstens %1 % verkleinert, damit ihre Nummer frei steht</numerusform>
+            <numerusform>%n Seiten um höchstens %1 % verkleinert, damit ihre Nummern frei stehen</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>Bundle</name>

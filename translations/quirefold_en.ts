@@ -55,6 +55,13 @@
             <numerusform>%n attached files removed</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>%n page(s) shrunk by at most %1% to keep their numbers clear</source>
+        <translation>
+            <numerusform>%n page shrunk by at most %1% to keep its number clear</numerusform>
+            <numerusform>%n pages shrunk by at most %1% to keep their numbers clear</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>Conversion</name>
