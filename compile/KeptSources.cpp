@@ -70,7 +70,7 @@ KeptSources::KeptSources(const CompileRequest &request, const QStringList &paths
     reading_ = std::make_unique<BookInProgress>(
         *numbered_, objectStreams, [](std::string_view) { return true; }, nullptr, paths_, names,
         bundle.Stamps() ? StampChange() : PageChange(), true, PieceChangesOf(request),
-        FactsFor(request));
+        FactsFor(request), request.passwords);
 }
 
 const TakenSource &KeptSources::At(int index)
