@@ -22,9 +22,11 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFormLayout>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QInputDialog>
@@ -43,6 +45,7 @@
 #include <QShortcut>
 #include <QStyle>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include <iterator>
 #include <utility>
@@ -793,6 +796,40 @@ void FolderWindow::ShowCentred()
         setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
                                         where->availableGeometry()));
     show();
+}
+
+std::map<QString, QString> FolderWindow::AskPasswords(const QStringList &names)
+{
+    QDialog dialog(this);
+    dialog.setWindowTitle(QCoreApplication::translate("Window", "Passwords"));
+    auto *layout = new QVBoxLayout(&dialog);
+    auto *said = new QLabel(
+        QCoreApplication::translate("Window", "These PDFs open only with a password. A PDF whose "
+                                              "password is left empty is left out of the book. The "
+                                              "passwords are used for this compile only."),
+        &dialog);
+    said->setWordWrap(true);
+    layout->addWidget(said);
+    auto *form = new QFormLayout;
+    std::vector<QLineEdit *> fields;
+    for (const QString &name : names) {
+        auto *field = new QLineEdit(&dialog);
+        field->setEchoMode(QLineEdit::Password);
+        field->setAccessibleName(QCoreApplication::translate("Window", "Password of %1").arg(name));
+        form->addRow(name, field);
+        fields.push_back(field);
+    }
+    layout->addLayout(form);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    std::map<QString, QString> answers;
+    if (dialog.exec() != QDialog::Accepted)
+        return answers;
+    for (size_t i = 0; i < fields.size(); ++i)
+        answers[names.at(qsizetype(i))] = fields[i]->text();
+    return answers;
 }
 
 MessageBox &FolderWindow::Messages()

@@ -81,6 +81,7 @@ public:
     BookChoices &Choices() override { return choices_; }
     bool PdfOrderMoved() const override { return pdfOrderMoved_; }
     bool StopRequested() const override { return stopRequested_; }
+    std::map<QString, QString> AskPasswords(const QStringList &names) override;
     // Whether a run is under way.
     bool Running() const { return running_; }
     Q_SIGNAL void RunEnded(); // once the window takes input again

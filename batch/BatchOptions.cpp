@@ -7,6 +7,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 
 namespace qf {
 namespace {
@@ -145,6 +146,12 @@ const OptionEntry kOptions[] = {
                        "first dot (the default); name, its file name without the extension; title, "
                        "the PDF's own title where it has one (stored for the folder)."),
      QT_TRANSLATE_NOOP("Batch", "KIND")},
+    {{"password-file"},
+     QT_TRANSLATE_NOOP("Batch", "Open the PDFs that need a password with those in FILE, one line "
+                                "each: the PDF's file name as listed, a tab, its password. They "
+                                "are used for this run only and never stored; a PDF whose "
+                                "password is missing or wrong is left out and named."),
+     QT_TRANSLATE_NOOP("Batch", "FILE")},
     {{"document-types"},
      QT_TRANSLATE_NOOP("Batch", "The kinds of document to list and convert, from doc, docx, docm, "
                                 "odt and rtf, e.g. doc,docx (stored for the folder)."),
@@ -282,6 +289,32 @@ QString UsageProblem(const QCommandLineParser &parser, qsizetype folders,
     return QString();
 }
 
+// The passwords of a password file by the PDFs' names, or what is wrong with the file.
+QString ReadPasswordFile(const QString &path, std::map<QString, QString> &passwords)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QCoreApplication::translate("Batch", "--password-file: %1 cannot be read (%2)")
+            .arg(path, file.errorString());
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QString line = QString::fromUtf8(lines.at(i));
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        if (line.isEmpty())
+            continue;
+        const qsizetype tab = line.indexOf(u'\t');
+        if (tab <= 0 || tab == line.size() - 1)
+            return QCoreApplication::translate("Batch",
+                                               "--password-file: %1, line %2: not a PDF's file "
+                                               "name, a tab and its password")
+                .arg(path)
+                .arg(i + 1);
+        passwords[line.left(tab)] = line.mid(tab + 1);
+    }
+    return QString();
+}
+
 // The jobs and the choices to store for the folder, from a command line found right.
 BatchJobs TakeJobs(const QCommandLineParser &parser, const QStringList &chosenTypes)
 {
@@ -391,6 +424,11 @@ BatchOptions ParseBatchOptions(const QStringList &arguments)
         return refuse(usage);
     options.folder = folders.first();
     options.jobs = TakeJobs(parser, chosenTypes);
+    if (parser.isSet(QStringLiteral("password-file")))
+        if (const QString problem = ReadPasswordFile(parser.value(QStringLiteral("password-file")),
+                                                     options.jobs.passwords);
+            !problem.isEmpty())
+            return refuse(problem);
     return options;
 }
 

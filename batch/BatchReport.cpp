@@ -89,6 +89,8 @@ QByteArray ReportAsJson(const BatchReport &report, bool compact)
                              {QStringLiteral("blank_sheet_after"), doc.blankAfter}};
         if (!doc.startNumber.isEmpty())
             document[QStringLiteral("start_number")] = doc.startNumber;
+        if (!doc.missing)
+            document[QStringLiteral("missing")] = true;
         documents.append(document);
     }
     root[QStringLiteral("documents")] = documents;

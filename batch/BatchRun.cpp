@@ -129,11 +129,12 @@ PlannedBook Planned(const BookPlan &book)
 }
 
 void PrintPlan(Console &console, const Workspace &ws, const FolderSelection &selection,
-               BatchReport &report)
+               const BatchJobs &jobs, BatchReport &report)
 {
     QTextStream &out = console.out();
-    const CompileRequest request =
+    CompileRequest request =
         CompileRequestFor(ws, selection, QCoreApplication::applicationDirPath());
+    GivePasswords(request, jobs.passwords);
     const QString bookPath = BookPath(ws.WorkingFolder, request.bookName);
     out << QCoreApplication::translate("Batch", "Book: %1").arg(bookPath) << '\n'
         << QCoreApplication::translate("Batch", "Blank sheets: %1")
@@ -197,7 +198,12 @@ void PrintPlan(Console &console, const Workspace &ws, const FolderSelection &sel
                    .arg(startsOn(doc.startPage, doc.startNumber), startsWidth)
                    .arg(yesNo(doc.blankAfter), 11)
                    .arg(doc.title, -24)
-                   .arg(doc.name);
+                   .arg(doc.missing ? doc.name
+                                    : QCoreApplication::translate(
+                                          "Batch", "%1: left out, %2; a page says so in its place")
+                                          .arg(doc.name, doc.missing.reason()));
+        if (!doc.missing)
+            report.AddError(ws.PathOf(doc.name), doc.missing.reason());
     }
     out << '\n'
         << QCoreApplication::translate("Batch", "Total: %1 (%2, %3)")
@@ -370,8 +376,8 @@ bool RunConversion(const BatchJobs &jobs, Workspace &ws, const FolderSelection &
 }
 
 // The compile, unless the folder's stored book name or page-number format cannot be used.
-bool RunCompile(Workspace &ws, const FolderSelection &selection, Console &console,
-                BatchReport &report)
+bool RunCompile(Workspace &ws, const FolderSelection &selection, const BatchJobs &jobs,
+                Console &console, BatchReport &report)
 {
     QTextStream &out = console.out();
     if (ConsoleObserver::Stopped())
@@ -401,8 +407,9 @@ bool RunCompile(Workspace &ws, const FolderSelection &selection, Console &consol
     }
     {
         Problems problems = StoreRunChoices(ws, selection);
-        const CompileRequest request =
+        CompileRequest request =
             CompileRequestFor(ws, selection, QCoreApplication::applicationDirPath());
+        GivePasswords(request, jobs.passwords);
         ws.OutputFileName = request.bookName;
         NoBookViewer viewer;
         ConsoleObserver observer(console, QCoreApplication::translate("Batch", "compile"));
@@ -520,7 +527,7 @@ BatchReport RunBatchJobs(const QString &folder, const BatchJobs &jobs,
         return report;
     }
     if (jobs.plan) {
-        PrintPlan(console, ws, selection, report);
+        PrintPlan(console, ws, selection, jobs, report);
         report.exitStatus = report.problems.isEmpty() ? 0 : 1;
         console.out().flush();
         return report;
@@ -542,7 +549,7 @@ BatchReport RunBatchJobs(const QString &folder, const BatchJobs &jobs,
         relistPdfs();
     }
     if (jobs.compile)
-        allDone &= RunCompile(ws, selection, console, report);
+        allDone &= RunCompile(ws, selection, jobs, console, report);
     out.flush();
     report.exitStatus = allDone ? 0 : 1;
     return report;

@@ -6,6 +6,7 @@
 
 #include <QStringList>
 
+#include <map>
 #include <optional>
 
 namespace qf {
@@ -34,6 +35,7 @@ struct BatchJobs {
     std::optional<QString> bookmarkTitles;
     std::optional<QString> pageSize; // empty: pages as they are
     std::optional<bool> forFiling;
+    std::map<QString, QString> passwords; // by the PDFs' names as listed; for this run only
 };
 
 // Runs the jobs on the folder once, in the order remove, convert, compile, with the ticks the

@@ -19,10 +19,12 @@ class BookInProgress {
 public:
     // paths are the sources, in order; names their file names in the book; change what their pages
     // need for the book's stamps. keepEnds: Next tells what each source's turn left of the
-    // numbering. facts: what else is read of each source, into its piece.
+    // numbering. facts: what else is read of each source, into its piece. passwords: those given
+    // for the sources, by path.
     BookInProgress(PdfFile &book, bool objectStreams, ByteSink sink, BookWriter::HeaderPatch patch,
                    const QStringList &paths, const QStringList &names, PageChange change,
-                   bool keepEnds = false, PieceChanges changes = {}, SourceFacts facts = nullptr);
+                   bool keepEnds = false, PieceChanges changes = {}, SourceFacts facts = nullptr,
+                   Passwords passwords = {});
     // A book of pieces made before, under the numbers a book of the same first sources gives them:
     // nothing is read; the caller puts the pieces in and says where the last one left the
     // numbering.

@@ -73,7 +73,7 @@ namespace {
 // Parses file's PDF, by parse, with its page tree.
 template <typename Parse>
 Status ReadInto(const QString &path, std::shared_ptr<PdfFile> file, Parse parse,
-                std::shared_ptr<PdfFile> &read)
+                std::shared_ptr<PdfFile> &read, bool passwordGiven)
 {
     try {
         parse(*file);
@@ -84,6 +84,12 @@ Status ReadInto(const QString &path, std::shared_ptr<PdfFile> file, Parse parse,
             if (!page.isDictionary())
                 file->pdf.removePage(page);
         file->version = VersionOf(file->pdf);
+    } catch (const QPDFExc &e) {
+        if (passwordGiven && e.getErrorCode() == qpdf_e_password)
+            return Status::Failed(path, QCoreApplication::translate(
+                                            "Book", "is encrypted, and the password given for it "
+                                                    "is wrong"));
+        return Status::Failed(path, PdfFailureReason(e));
     } catch (const std::exception &e) {
         return Status::Failed(path, PdfFailureReason(e));
     }
@@ -147,7 +153,7 @@ Repairs RepairsOf(PdfFile &file)
     return repairs;
 }
 
-Status ReadPdfFile(const QString &path, std::shared_ptr<PdfFile> &read)
+Status ReadPdfFile(const QString &path, std::shared_ptr<PdfFile> &read, const QString &password)
 {
     read.reset();
     const QFileInfo info(path);
@@ -161,11 +167,16 @@ Status ReadPdfFile(const QString &path, std::shared_ptr<PdfFile> &read)
     Status status;
     if (info.size() <= kReadWholeBelow && whole.open(QIODevice::ReadOnly)) {
         bytes = whole.readAll();
-        status = ReadPdfBytes(path, bytes, read);
+        status = ReadPdfBytes(path, bytes, read, password);
     } else {
-        const QByteArray name = QFile::encodeName(path);
+        const QByteArray name = QFile::encodeName(path), secret = password.toUtf8();
         status = ReadInto(
-            path, NewFile(), [&](PdfFile &file) { file.pdf.processFile(name.constData()); }, read);
+            path, NewFile(),
+            [&](PdfFile &file) {
+                file.pdf.processFile(name.constData(),
+                                     password.isEmpty() ? nullptr : secret.constData());
+            },
+            read, !password.isEmpty());
     }
     if (status)
         return status;
@@ -173,26 +184,42 @@ Status ReadPdfFile(const QString &path, std::shared_ptr<PdfFile> &read)
     if (!whole.isOpen() && whole.open(QIODevice::ReadOnly))
         bytes = whole.readAll();
     const QByteArray rebuilt = RebuiltEnd(bytes);
-    if (rebuilt.isEmpty() || !ReadPdfBytes(path, rebuilt, read))
+    if (rebuilt.isEmpty() || !ReadPdfBytes(path, rebuilt, read, password))
         return status;
     read->pdf.warn(QPDFExc(qpdf_e_damaged_pdf, path.toStdString(), "", 0,
                            "the file was cut short; its end was rebuilt"));
     return Status::Ok();
 }
 
-Status ReadPdfBytes(const QString &path, const QByteArray &bytes, std::shared_ptr<PdfFile> &read)
+Status ReadPdfBytes(const QString &path, const QByteArray &bytes, std::shared_ptr<PdfFile> &read,
+                    const QString &password)
 {
     read.reset();
     auto file = NewFile();
     file->bytes = bytes;
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = QFile::encodeName(path), secret = password.toUtf8();
     return ReadInto(
         path, file,
         [&](PdfFile &in) {
             in.pdf.processMemoryFile(name.constData(), in.bytes.constData(),
-                                     size_t(in.bytes.size()));
+                                     size_t(in.bytes.size()),
+                                     password.isEmpty() ? nullptr : secret.constData());
         },
-        read);
+        read, !password.isEmpty());
+}
+
+bool NeedsPassword(const QString &path)
+{
+    // qpdf reads no more than the trailer and the encryption dictionary to tell.
+    QPDF pdf;
+    pdf.setSuppressWarnings(true);
+    try {
+        pdf.processFile(QFile::encodeName(path).constData());
+    } catch (const QPDFExc &e) {
+        return e.getErrorCode() == qpdf_e_password;
+    } catch (const std::exception &) {
+    }
+    return false;
 }
 
 PDFVersion PeekPdfVersion(const QString &path)

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <map>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -42,10 +43,21 @@ struct PdfFile {
 // A book without pages yet.
 std::shared_ptr<PdfFile> NewBook();
 
-// Reads the PDF at path with its page tree; may run on any thread.
-Status ReadPdfFile(const QString &path, std::shared_ptr<PdfFile> &read);
+// The passwords a run was given for its sources, by the path each is read from; held in memory
+// for the one run, never written.
+using Passwords = std::map<QString, QString>;
+
+// Reads the PDF at path with its page tree, opened with password if it needs one; may run on any
+// thread.
+Status ReadPdfFile(const QString &path, std::shared_ptr<PdfFile> &read,
+                   const QString &password = QString());
 // The same for a file's bytes already in memory.
-Status ReadPdfBytes(const QString &path, const QByteArray &bytes, std::shared_ptr<PdfFile> &read);
+Status ReadPdfBytes(const QString &path, const QByteArray &bytes, std::shared_ptr<PdfFile> &read,
+                    const QString &password = QString());
+
+// Whether the PDF at path opens only with a password: it is encrypted and its empty user password
+// does not open it.
+bool NeedsPassword(const QString &path);
 
 // What qpdf repaired in a source as it read it and as the book was made of it, each the first such
 // repair it named; empty for none.

@@ -12,9 +12,10 @@ namespace qf {
 
 SourceReader::SourceReader(const QStringList &paths, const QStringList &names,
                            BookNumbering numbering, PageChange change, bool keepEnds,
-                           PieceChanges changes, SourceFacts facts)
-    : paths_(paths), names_(names), facts_(std::move(facts)), numbering_(std::move(numbering)),
-      change_(std::move(change)), keepEnds_(keepEnds), changes_(changes)
+                           PieceChanges changes, SourceFacts facts, Passwords passwords)
+    : paths_(paths), names_(names), facts_(std::move(facts)), passwords_(std::move(passwords)),
+      numbering_(std::move(numbering)), change_(std::move(change)), keepEnds_(keepEnds),
+      changes_(changes)
 {
     // A small file cannot hold many objects: its size says enough, without opening it.
     for (const QString &path : paths) {
@@ -167,7 +168,9 @@ void SourceReader::Read(qsizetype index, std::unique_lock<std::mutex> &lock)
     const QString path = paths_.at(index), name = names_.value(index);
     lock.unlock();
     std::shared_ptr<PdfFile> file;
-    const Status read = ReadPdfFile(path, file);
+    const auto password = passwords_.find(path);
+    const Status read =
+        ReadPdfFile(path, file, password == passwords_.end() ? QString() : password->second);
     auto maker = std::make_unique<PieceMaker>();
     Status status = read;
     const bool asPiece =

@@ -26,10 +26,11 @@ class SourceReader {
 public:
     // names are the sources' file names in the book, one for each of paths. keepEnds: Next
     // tells what each source's turn left of the numbering.
-    // facts: what else is read of each source, into its piece.
+    // facts: what else is read of each source, into its piece. passwords: those given for the
+    // sources that need one, by path.
     SourceReader(const QStringList &paths, const QStringList &names, BookNumbering numbering,
                  PageChange change = nullptr, bool keepEnds = false, PieceChanges changes = {},
-                 SourceFacts facts = nullptr);
+                 SourceFacts facts = nullptr, Passwords passwords = {});
     ~SourceReader();
     SourceReader(const SourceReader &) = delete;
     SourceReader &operator=(const SourceReader &) = delete;
@@ -77,6 +78,7 @@ private:
     const QStringList paths_;
     const QStringList names_;
     const SourceFacts facts_;
+    const Passwords passwords_;
     std::mutex mutex_;
     std::condition_variable work_;        // readers wait for a step to take
     std::condition_variable ready_;       // the caller waits for the next source

@@ -293,4 +293,23 @@ void PutIndexInFront(QPDF &book, const QString &bookTitle, const QList<IndexLine
     book.updateAllPagesCache();
 }
 
+QPDFObjectHandle MissingDocumentPage(QPDF &book, const QString &fileName, const QString &reason,
+                                     EmbeddedFont &font, const IndexPaper &paper)
+{
+    const Sheet sheet(paper);
+    const double width = sheet.right - kMargin;
+    QPDFObjectHandle fonts = QPDFObjectHandle::newDictionary();
+    fonts.replaceKey("/F", font.Reference(book));
+    QPDFObjectHandle resources = QPDFObjectHandle::newDictionary();
+    resources.replaceKey("/Font", fonts);
+    QByteArray content = "0 g\n" + Text(font, Fitted(font, fileName, kTitleSize, width), kTitleSize,
+                                        kMargin, sheet.titleBaseline);
+    double baseline = sheet.firstLineBelowTitle;
+    for (const QString &line : Wrapped(font, reason, width, width)) {
+        content += Text(font, line, kLineSize, kMargin, baseline);
+        baseline -= kLineLeading;
+    }
+    return NewPage(book, book.makeIndirectObject(resources), content, sheet);
+}
+
 } // namespace qf

@@ -42,4 +42,9 @@ int IndexPageCount(const EmbeddedFont &font, const QStringList &titles, double n
 void PutIndexInFront(QPDF &book, const QString &bookTitle, const QList<IndexLine> &lines, int pages,
                      bool blankPageAfter, EmbeddedFont &font, const IndexPaper &paper = {});
 
+// A page for a document left out of the book, on paper: its file name, and below it why it is
+// missing. The caller puts it into the book.
+QPDFObjectHandle MissingDocumentPage(QPDF &book, const QString &fileName, const QString &reason,
+                                     EmbeddedFont &font, const IndexPaper &paper = {});
+
 } // namespace qf

@@ -115,6 +115,11 @@ int BookBundle::PutIndexInFront(QPDF &book, BookLayout &layout)
     return indexPages + blank;
 }
 
+QPDFObjectHandle BookBundle::MissingPage(QPDF &book, const QString &fileName, const QString &reason)
+{
+    return MissingDocumentPage(book, fileName, reason, *font_, paper_);
+}
+
 int BookBundle::IndexPagesInSet(const QStringList &titles, int volumes, int mostPages) const
 {
     if (!index_ || !font_ || titles.isEmpty())

@@ -25,6 +25,10 @@ public:
     bool Stamps() const { return format_ && font_; }
     // What a source's pages need for their stamps, made on its thread; none without stamps.
     PageChange Stamping() const;
+    // Whether a document left out keeps its place in the book, on a page that says why.
+    bool Placeholders() const { return Wanted() && font_; }
+    // That page, for the document of file name left out for reason; the book puts it in.
+    QPDFObjectHandle MissingPage(QPDF &book, const QString &fileName, const QString &reason);
 
     // Puts the index in front of the assembled documents, with a blank sheet after it when blank
     // sheets are on and it ends on an odd page; the layout moves along. The pages put in front.

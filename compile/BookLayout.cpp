@@ -37,22 +37,28 @@ bool BookLayout::BlankSheetDue() const
 }
 
 void BookLayout::Place(const QString &name, int pages, bool dueSheetAdded,
-                       const std::optional<QString> &title)
+                       const std::optional<QString> &title, const Status &missing)
 {
     if (BlankSheetDue() && dueSheetAdded) {
         documents_[lastPlaced_].blankAfter = true;
         ++blankSheetCount_;
         ++totalPages_;
     }
-    documents_.append(
-        {name, title.value_or(BookmarkTitle(name)), pages, totalPages_, false, Status::Ok(), {}});
+    documents_.append({name,
+                       title.value_or(BookmarkTitle(name)),
+                       pages,
+                       totalPages_,
+                       false,
+                       Status::Ok(),
+                       {},
+                       missing});
     totalPages_ += pages;
     lastPlaced_ = documents_.size() - 1;
 }
 
 void BookLayout::LeaveOut(const QString &name, const Status &why)
 {
-    documents_.append({name, BookmarkTitle(name), 0, -1, false, why, {}});
+    documents_.append({name, BookmarkTitle(name), 0, -1, false, why, {}, Status::Ok()});
 }
 
 void BookLayout::PutInFront(const QString &title, int pages, int blankSheets)

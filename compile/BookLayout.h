@@ -27,6 +27,8 @@ struct PlacedDocument {
     bool blankAfter = false;
     Status status;       // not ok: why it was left out
     QString startNumber; // its start page's number as stamped on it; empty without page numbers
+    // Not ok: it was left out, and a page in its place says why.
+    Status missing = Status::Ok();
 };
 
 // The file-name component of a path: everything after the last separator.
@@ -53,9 +55,10 @@ public:
     // Whether the next document that goes in is to be preceded by a blank sheet.
     bool BlankSheetDue() const;
     // The next document goes in with its pages, after the due blank sheet unless that sheet
-    // could not be added.
+    // could not be added; missing: why a page stands in its place instead.
     void Place(const QString &name, int pages, bool dueSheetAdded = true,
-               const std::optional<QString> &title = std::nullopt);
+               const std::optional<QString> &title = std::nullopt,
+               const Status &missing = Status::Ok());
     void LeaveOut(const QString &name, const Status &why);
     // Pages that go before the documents (an index, titled title, and its blank sheets).
     void PutInFront(const QString &title, int pages, int blankSheets);

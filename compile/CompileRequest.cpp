@@ -80,6 +80,12 @@ QStringList SourcePaths(const CompileRequest &request)
     return paths;
 }
 
+QString PasswordFor(const CompileRequest &request, const QString &path)
+{
+    const auto found = request.passwords.find(path);
+    return found == request.passwords.end() ? QString() : found->second;
+}
+
 Status PrepareOutput(const QString &workingFolder, const QString &folder, const QString &outputPath)
 {
     if (const Status inside = CheckInsideFolder(workingFolder, folder); !inside)

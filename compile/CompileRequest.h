@@ -1,6 +1,7 @@
 #pragma once
 
 #include "book/PageFit.h"
+#include "book/PdfFile.h"
 #include "book/SourcePiece.h"
 #include "compile/BookLayout.h"
 #include "compile/Volumes.h"
@@ -45,7 +46,11 @@ struct CompileRequest {
     PageFit pageFit{};           // the size every page takes; none: pages as they are
     bool forFiling = false;      // a book as filing portals take it: no form, scripts or files
     QString numberRoom{};        // where pages' content makes room for their numbers (BookChoices)
+    Passwords passwords{};       // for the PDFs that need one, by path (as SourcePaths gives it)
 };
+
+// The password given for the PDF read from path; empty for none.
+QString PasswordFor(const CompileRequest &request, const QString &path);
 
 // What is made of the sources' pages before they go into the request's book.
 inline PieceChanges PieceChangesOf(const CompileRequest &request)

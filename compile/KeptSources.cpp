@@ -69,7 +69,7 @@ KeptSources::KeptSources(const CompileRequest &request, const QStringList &paths
     const BookBundle bundle(request);
     reading_ = std::make_unique<BookInProgress>(
         *numbered_, objectStreams, [](std::string_view) { return true; }, nullptr, paths_, names,
-        bundle.Stamping(), true, PieceChangesOf(request), FactsFor(request));
+        bundle.Stamping(), true, PieceChangesOf(request), FactsFor(request), request.passwords);
 }
 
 const TakenSource &KeptSources::At(int index)

@@ -22,6 +22,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
 namespace qf {
 namespace {
 
@@ -213,8 +215,12 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
         const int pages = source.pages;
         const std::optional<SourcePiece> &piece = source.piece;
         const int pagesBefore = PageCount(book);
+        if (step && !piece)
+            step = Status::Failed(path, QCoreApplication::translate("Book", "could not be read"));
+        // In a bundle, a document left out keeps its place, on a page that says why.
+        const bool standIn = !step && assembly.bundle.Placeholders();
         bool sheetAdded = false;
-        if (step && layout.BlankSheetDue()) {
+        if ((step || standIn) && layout.BlankSheetDue()) {
             const Status appended = blankRead ? AppendPages(book, *blank) : blankRead;
             sheetAdded = appended.ok();
             if (sheetAdded && request.fitBlankSheets)
@@ -229,8 +235,6 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
                 blankReported = true;
             }
         }
-        if (step && !piece)
-            step = Status::Failed(path, QCoreApplication::translate("Book", "could not be read"));
         if (step) {
             PutPages(book, source, assembly);
             result.scaledPages += piece->scaledPages;
@@ -266,11 +270,19 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
                                              "of the book")
                                      .arg(source.own.bookmarksDamage));
         } else {
-            RemovePagesFrom(book, pagesBefore);
-            layout.LeaveOut(name, step);
-            result.problems.add(Status::Failed(
-                step.file(),
-                QCoreApplication::translate("Book", "%1; it was left out").arg(step.reason())));
+            const QString leftOut =
+                QCoreApplication::translate("Book", "%1; it was left out").arg(step.reason());
+            if (standIn) {
+                book.pdf.addPage(
+                    assembly.bundle.MissingPage(book.pdf, FileNameFromPath(name), leftOut), false);
+                layout.Place(name, 1, sheetAdded,
+                             BookmarkTitle(name, request.bookmarkTitles, QString()), step);
+                ownBookmarks.append(QList<OwnBookmark>());
+            } else {
+                RemovePagesFrom(book, pagesBefore);
+                layout.LeaveOut(name, step);
+            }
+            result.problems.add(Status::Failed(step.file(), leftOut));
         }
         observer.Progress(i + 1, count);
     }
@@ -330,9 +342,9 @@ bool MakeBook(const CompileRequest &request, const QStringList &paths, const Boo
         fileNames.append(FileNameFromPath(name));
     std::unique_ptr<BookInProgress> inProgress =
         kept ? std::make_unique<BookInProgress>(*book, objectStreams, bytes.sink, bytes.patch)
-             : std::make_unique<BookInProgress>(*book, objectStreams, bytes.sink, bytes.patch,
-                                                paths, fileNames, assembly.change, false,
-                                                PieceChangesOf(request), FactsFor(request));
+             : std::make_unique<BookInProgress>(
+                   *book, objectStreams, bytes.sink, bytes.patch, paths, fileNames, assembly.change,
+                   false, PieceChangesOf(request), FactsFor(request), request.passwords);
     assembly.inProgress = inProgress.get();
     if (bytes.target.isEmpty())
         inProgress->Writer().CountOnly();
@@ -341,7 +353,13 @@ bool MakeBook(const CompileRequest &request, const QStringList &paths, const Boo
         result.stopped = true;
         return false; // the hidden file goes; an old book stays as it was
     }
-    if (PageCount(*book) < 1) {
+    // Pages standing in for documents left out make no book of their own; a volume keeps its
+    // place in the set.
+    const QList<PlacedDocument> &placed = result.layout.Documents();
+    const bool anyIn = std::any_of(placed.begin(), placed.end(), [](const PlacedDocument &doc) {
+        return doc.status && doc.missing;
+    });
+    if (PageCount(*book) < 1 || (!anyIn && request.place.volume == 0)) {
         result.problems.add(Status::Failed(
             outputPath, QCoreApplication::translate("Book", "no page could be added, "
                                                             "so no book was written")));

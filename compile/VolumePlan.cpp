@@ -31,14 +31,19 @@ DocumentFacts ReadDocumentFacts(const CompileRequest &request, const QStringList
 {
     // Each document is parsed: on as many threads as there are cores.
     const qsizetype count = paths.size();
+    // A bundle keeps a page in the place of a document left out.
+    const int leftOutPages = BookBundle(request).Placeholders() ? 1 : 0;
     std::vector<int> pages(size_t(count), 0);
     std::vector<QString> titles(static_cast<size_t>(count));
     std::atomic<qsizetype> next{0};
     const auto read = [&] {
         for (qsizetype i = next++; i < count; i = next++) {
             std::shared_ptr<PdfFile> source;
-            const Status status = CountPages(source.get(), ReadPdfFile(paths.at(i), source),
-                                             paths.at(i), pages[size_t(i)]);
+            const Status status = CountPages(
+                source.get(), ReadPdfFile(paths.at(i), source, PasswordFor(request, paths.at(i))),
+                paths.at(i), pages[size_t(i)]);
+            if (!status)
+                pages[size_t(i)] = leftOutPages;
             const QString &name = request.names.at(i);
             titles[size_t(i)] = request.bookmarkTitles == BookmarkTitles::FirstDot
                                     ? BookmarkTitle(name)

@@ -320,20 +320,6 @@ private:
     std::vector<QPDFObjectHandle> annotations_; // every page's, in order
 };
 
-// Whether the file opens only with a password.
-bool NeedsPassword(const QString &path)
-{
-    try {
-        QPDF pdf;
-        pdf.setSuppressWarnings(true);
-        pdf.processFile(QFile::encodeName(path).constData());
-    } catch (const QPDFExc &e) {
-        return e.getErrorCode() == qpdf_e_password;
-    } catch (const std::exception &) {
-    }
-    return false;
-}
-
 void CheckSize(const CompileRequest &request, QList<FilingFinding> &findings)
 {
     const std::optional<VolumeLimit> limit = VolumeLimit::Parse(request.volumeLimit);

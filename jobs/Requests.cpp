@@ -24,6 +24,22 @@ CompileRequest CompileRequestFor(const Workspace &ws, const FolderSelection &sel
     return request;
 }
 
+void GivePasswords(CompileRequest &request, const std::map<QString, QString> &byName)
+{
+    for (const QString &name : request.names)
+        if (const auto given = byName.find(name); given != byName.end() && !given->second.isEmpty())
+            request.passwords[JoinPath(request.workingFolder, name)] = given->second;
+}
+
+QStringList NeedingPassword(const CompileRequest &request)
+{
+    QStringList needing;
+    for (const QString &name : request.names)
+        if (NeedsPassword(JoinPath(request.workingFolder, name)))
+            needing.append(name);
+    return needing;
+}
+
 ConversionRequest ConversionRequestFor(const Workspace &ws, const FolderSelection &selection)
 {
     ConversionRequest request{ws.WorkingFolder, {}, ws.OutputFileName, 0, {}};

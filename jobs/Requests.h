@@ -5,6 +5,8 @@
 #include "core/Workspace.h"
 #include "store/FolderSelection.h"
 
+#include <map>
+
 namespace qf {
 
 // Each job's request from the folder's state: one place for the window's runs and the batch
@@ -14,6 +16,14 @@ namespace qf {
 // empty_page.pdf in programFolder.
 CompileRequest CompileRequestFor(const Workspace &ws, const FolderSelection &selection,
                                  const QString &programFolder);
+
+// The passwords given for the PDFs by their names as listed, into the request for those it
+// compiles. Held for the one run, never stored.
+void GivePasswords(CompileRequest &request, const std::map<QString, QString> &byName);
+
+// The request's PDFs that open only with a password, by their names as listed: those to ask for
+// one before the run.
+QStringList NeedingPassword(const CompileRequest &request);
 
 // The conversion of the whole document list, in order, each document with its tick.
 ConversionRequest ConversionRequestFor(const Workspace &ws, const FolderSelection &selection);

@@ -101,6 +101,8 @@ void CompileRun(const RunContext &context, std::function<void()> ended)
     w.StatusLine().Show(QCoreApplication::translate("Runs", "Collecting information for file:"));
     state->selection = SelectionOf(w);
     state->request = CompileRequestFor(ctx.ws, state->selection, ctx.programFolder);
+    if (const QStringList locked = NeedingPassword(*state->request); !locked.isEmpty())
+        GivePasswords(*state->request, w.AskPasswords(locked));
     TickList &pdfs = w.PdfList();
     for (int i = 0; i < pdfs.Count(); ++i) {
         pdfs.SetCurrent(i);

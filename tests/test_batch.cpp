@@ -78,6 +78,8 @@ private slots:
     void failuresExitWithOne();
     void refusedValuesAreNeverStored();
     void jsonReportSaysWhatWasDone();
+    void passwordFileOpensLockedPdfs_data();
+    void passwordFileOpensLockedPdfs();
     void documentsWithoutAnUpToDatePdfAreNamed();
     void repairThatLosesNothingIsANote();
     void bookNameWithoutExtensionIsWarnedOf();
@@ -360,6 +362,69 @@ void TestBatch::jsonReportSaysWhatWasDone()
     QCOMPARE(report["exit_status"].toInt(), 2);
     QVERIFY(report["book"].isNull());
     QVERIFY(report["problems"][0]["file"].isNull());
+}
+
+void TestBatch::passwordFileOpensLockedPdfs_data()
+{
+    QTest::addColumn<QString>("job");
+    QTest::addColumn<QByteArray>("passwords"); // the password file; empty: none given
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<int>("bPages"); // b.pdf's pages in the book, 0 when it is not listed
+    QTest::addColumn<bool>("missing");
+    QTest::addColumn<QString>("says"); // on standard error
+    QTest::newRow("right") << "--compile" << QByteArray("a.pdf\tnone\r\nb.pdf\ttulip-7742\n") << 0
+                           << 2 << false << QString();
+    QTest::newRow("wrong") << "--compile" << QByteArray("b.pdf\ttulip\n") << 1 << 1 << true
+                           << "b.pdf: is encrypted, and the password given for it is wrong";
+    QTest::newRow("none") << "--compile" << QByteArray() << 1 << 1 << true
+                          << "b.pdf: is encrypted with a password";
+    QTest::newRow("planned") << "--plan" << QByteArray() << 1 << 1 << true
+                             << "b.pdf: left out, is encrypted with a password";
+    QTest::newRow("no tab") << "--compile" << QByteArray("a.pdf\tx\nb.pdf tulip-7742\n") << 2 << 0
+                            << false << "passwords.txt, line 2: not a PDF's file name";
+    QTest::newRow("unreadable") << "--compile" << QByteArray("-") << 2 << 0 << false
+                                << "passwords.txt cannot be read";
+}
+
+void TestBatch::passwordFileOpensLockedPdfs()
+{
+    QFETCH(QString, job);
+    QFETCH(QByteArray, passwords);
+    QFETCH(int, exitCode);
+    QFETCH(int, bPages);
+    QFETCH(bool, missing);
+    QFETCH(QString, says);
+    TestFolder folder, outside;
+    MakePdf(folder.file("a.pdf"), 3);
+    MakePdf(outside.file("plain.pdf"), 2, 100);
+    QCOMPARE(RunQpdf({"--encrypt", "tulip-7742", "owner", "256", "--", outside.file("plain.pdf"),
+                      folder.file("b.pdf")}),
+             0);
+    QStringList arguments{job, "--page-numbers", "P{n}", "--json", folder.path()};
+    if (!passwords.isEmpty()) {
+        if (passwords != "-")
+            outside.write("passwords.txt", passwords);
+        arguments.prepend(outside.file("passwords.txt"));
+        arguments.prepend("--password-file");
+    }
+    const Result r = Batch(arguments);
+    QCOMPARE(r.exitCode, exitCode);
+    QVERIFY2(r.err.contains(says), qPrintable(r.err));
+    if (bPages == 0)
+        return;
+    const QJsonObject report = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    const QJsonObject b = report["documents"].toArray().at(1).toObject();
+    QCOMPARE(b["file"].toString(), QString("b.pdf"));
+    QCOMPARE(b["pages"].toInt(), bPages);
+    QCOMPARE(b["start_number"].toString(), QString("P5")); // after a.pdf's blank sheet
+    QCOMPARE(b["missing"].toBool(), missing);
+    // The password is used, and kept nowhere.
+    QDirIterator files(folder.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        QFile file(files.next());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY2(!file.readAll().contains("tulip-7742"), qPrintable(file.fileName()));
+    }
 }
 
 void TestBatch::documentsWithoutAnUpToDatePdfAreNamed()

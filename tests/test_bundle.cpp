@@ -88,6 +88,8 @@ private slots:
     void numbersStandClearOfThePage_data();
     void numbersStandClearOfThePage();
     void bookmarkTitlesTakeTheWholeNameOrTheOwnTitle();
+    void leftOutPdfKeepsItsPlace_data();
+    void leftOutPdfKeepsItsPlace();
 };
 
 void TestBundle::formatsAndFontsRefuseWhatTheyCannotUse()
@@ -448,6 +450,98 @@ void TestBundle::bookmarkTitlesTakeTheWholeNameOrTheOwnTitle()
     CompileRun(f.ctx);
     QCOMPARE(Outline(*ReadPdf(f.book())),
              (Bookmarks{{"Kap. 3 Übersicht", 0}, {"Witness statement", 1}}));
+}
+
+void TestBundle::leftOutPdfKeepsItsPlace_data()
+{
+    QTest::addColumn<bool>("index");
+    QTest::addColumn<QString>("numbers");
+    QTest::addColumn<bool>("blankSheets");
+    QTest::addColumn<QString>("password"); // the window's answer for b.pdf; empty: none
+    QTest::addColumn<bool>("garbage");     // b.pdf is no PDF at all rather than locked
+    // a.pdf 3 pages, b.pdf 4 pages (widths 500 on), c.pdf 2 pages; 595: the book's own pages.
+    QTest::addColumn<QList<int>>("widths");
+    QTest::addColumn<Bookmarks>("bookmarks");
+    QTest::addColumn<QString>("reason"); // the run's message, and on the page in b.pdf's place
+    const QString locked = "b.pdf is encrypted with a password; it was left out";
+    QTest::newRow("index") << true << QString() << true << QString() << false
+                           << QList<int>{595, 595, 300, 301, 302, 595, 595, 595, 400, 401}
+                           << Bookmarks{{"Index", 0}, {"a", 2}, {"b", 6}, {"c", 8}} << locked;
+    QTest::newRow("numbers") << false << "P{n}" << true << QString() << false
+                             << QList<int>{300, 301, 302, 595, 595, 595, 400, 401}
+                             << Bookmarks{{"a — P1", 0}, {"b — P5", 4}, {"c — P7", 6}} << locked;
+    QTest::newRow("wrong password")
+        << false << "P{n}" << true << "guess" << false
+        << QList<int>{300, 301, 302, 595, 595, 595, 400, 401}
+        << Bookmarks{{"a — P1", 0}, {"b — P5", 4}, {"c — P7", 6}}
+        << "b.pdf is encrypted, and the password given for it is wrong; it was left out";
+    QTest::newRow("right password")
+        << false << "P{n}" << true << "user" << false
+        << QList<int>{300, 301, 302, 595, 500, 501, 502, 503, 400, 401}
+        << Bookmarks{{"a — P1", 0}, {"b — P5", 4}, {"c — P9", 8}} << QString();
+    QTest::newRow("not a PDF, no blank sheets")
+        << false << "P{n}" << false << QString() << true << QList<int>{300, 301, 302, 595, 400, 401}
+        << Bookmarks{{"a — P1", 0}, {"b — P4", 3}, {"c — P5", 4}}
+        << "b.pdf is damaged or not a PDF file";
+    QTest::newRow("no bundle") << false << QString() << true << QString() << false
+                               << QList<int>{300, 301, 302, 595, 400, 401}
+                               << Bookmarks{{"a", 0}, {"c", 4}} << locked;
+}
+
+void TestBundle::leftOutPdfKeepsItsPlace()
+{
+    QFETCH(bool, index);
+    QFETCH(QString, numbers);
+    QFETCH(bool, blankSheets);
+    QFETCH(QString, password);
+    QFETCH(bool, garbage);
+    QFETCH(QList<int>, widths);
+    QFETCH(Bookmarks, bookmarks);
+    QFETCH(QString, reason);
+    CompileFixture f({{"a.pdf", 3}, {"c.pdf", 2}});
+    if (garbage) {
+        f.folder.write("b.pdf", "not a PDF at all");
+    } else {
+        MakePdf(f.folder.file("plain.pdf"), 4, 200);
+        MakeEncryptedPdf(f.folder.file("plain.pdf"), f.folder.file("b.pdf"));
+    }
+    f.window.pdfList.AddItem("b.pdf");
+    f.window.pdfList.SetTicked(1, true); // between a.pdf and c.pdf
+    f.window.blankSheetOption.SetState(blankSheets ? Qt::Checked : Qt::Unchecked);
+    f.window.choices.indexPage = index;
+    f.window.choices.pageNumbers = numbers;
+    if (!password.isEmpty())
+        f.window.passwords = {{"b.pdf", password}};
+    CompileRun(f.ctx);
+
+    // Asked once, for the locked PDF only.
+    QCOMPARE(f.window.passwordsAsked,
+             garbage ? QList<QStringList>{} : QList<QStringList>{{"b.pdf"}});
+    auto book = ReadPdf(f.book());
+    QCOMPARE(PageWidths(*book), std::vector<int>(widths.begin(), widths.end()));
+    QCOMPARE(Outline(*book), bookmarks);
+    const QString message = f.messages().join('\n');
+    if (password == "user") {
+        QVERIFY2(!message.contains("b.pdf"), qPrintable(message));
+        return;
+    }
+    QVERIFY2(message.contains("b.pdf: " + reason.mid(6)), qPrintable(message));
+    if (!numbers.isEmpty()) {
+        QStringList stamps;
+        for (int page = 1; page <= widths.size(); ++page)
+            stamps << "P" + QString::number(page);
+        QCOMPARE(Labels(*book), stamps);
+    }
+    const int at = int(bookmarks.size()) > 2 ? bookmarks.at(bookmarks.size() - 2).second : -1;
+    if (at < 0 || reason.isEmpty())
+        return;
+    const QString text = PageTexts(f.book(), at + 1).last().simplified();
+    QVERIFY2(text.startsWith("b.pdf " + reason.mid(6)), qPrintable(text));
+    if (!numbers.isEmpty())
+        QVERIFY2(text.endsWith("P" + QString::number(at + 1)), qPrintable(text));
+    if (index)
+        QVERIFY2(PageTexts(f.book(), 1).first().contains(QRegularExpression("\\bb[ .]+ 7\\s")),
+                 qPrintable(PageTexts(f.book(), 1).first()));
 }
 
 QTEST_GUILESS_MAIN(TestBundle)

@@ -1,5 +1,6 @@
 #include "book/ShownPage.h"
 #include "compile/CompileBook.h"
+#include "jobs/Requests.h"
 #include "runs/CompileRun.h"
 #include "runs/JobThread.h"
 #include "store/FolderChoices.h"
@@ -36,6 +37,8 @@ private slots:
     void runEndsBeforeTheApplication();
     void titlesAreCutAtTheFirstDot();
     void unreadablePdfsAreLeftOutAndNamed();
+    void pdfsThatNeedAPasswordAreFound_data();
+    void pdfsThatNeedAPasswordAreFound();
     void nothingTickedWritesNothing();
     void outputNameMustBeAPlainFileName_data();
     void outputNameMustBeAPlainFileName();
@@ -408,6 +411,34 @@ void TestCompile::unreadablePdfsAreLeftOutAndNamed()
     for (const char *expected :
          {"b.pdf: is damaged or not a PDF file", "d.pdf: is encrypted", "e.pdf: no longer exists"})
         QVERIFY2(message.contains(QLatin1String(expected)), qPrintable(message));
+}
+
+void TestCompile::pdfsThatNeedAPasswordAreFound_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("needs");
+    QTest::newRow("plain") << "plain.pdf" << false;
+    QTest::newRow("user password") << "locked.pdf" << true;
+    QTest::newRow("owner password only") << "restricted.pdf" << false;
+    QTest::newRow("not a PDF") << "text.pdf" << false;
+    QTest::newRow("vanished") << "gone.pdf" << false;
+}
+
+void TestCompile::pdfsThatNeedAPasswordAreFound()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, needs);
+    TestFolder folder;
+    MakePdf(folder.file("plain.pdf"), 1);
+    MakeEncryptedPdf(folder.file("plain.pdf"), folder.file("locked.pdf"));
+    QCOMPARE(RunQpdf({"--encrypt", "", "owner", "256", "--", folder.file("plain.pdf"),
+                      folder.file("restricted.pdf")}),
+             0);
+    folder.write("text.pdf", "Dear reader,\nthis is not a PDF.\n");
+    CompileRequest request;
+    request.workingFolder = folder.path();
+    request.names = {name, "plain.pdf"};
+    QCOMPARE(NeedingPassword(request), needs ? QStringList{name} : QStringList{});
 }
 
 void TestCompile::nothingTickedWritesNothing()

@@ -17,6 +17,8 @@ private slots:
     void linksKeepPointingAtTheirPages();
     void unreadablePdfsSayWhy_data();
     void unreadablePdfsSayWhy();
+    void lockedPdfsOpenWithTheirPassword_data();
+    void lockedPdfsOpenWithTheirPassword();
     void writeReplacesWholeOrNothing();
     void objectsReadBackAsTheyWere_data();
     void objectsReadBackAsTheyWere();
@@ -130,6 +132,53 @@ void TestPdfFile::unreadablePdfsSayWhy()
     QCOMPARE(status.file(), folder.file(name));
     QVERIFY2(status.reason().startsWith(reason), qPrintable(status.reason()));
     QVERIFY(!file);
+}
+
+void TestPdfFile::lockedPdfsOpenWithTheirPassword_data()
+{
+    QTest::addColumn<bool>("large"); // read from the file rather than from memory
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("reason"); // empty: it opens
+    for (const bool large : {false, true}) {
+        const char *size = large ? "large, " : "small, ";
+        QTest::addRow("%sright", size) << large << "user" << QString();
+        QTest::addRow("%swrong", size) << large << "User"
+                                       << "is encrypted, and the password given for it is wrong";
+        QTest::addRow("%snone", size) << large << QString() << "is encrypted with a password";
+    }
+}
+
+void TestPdfFile::lockedPdfsOpenWithTheirPassword()
+{
+    QFETCH(bool, large);
+    QFETCH(QString, password);
+    QFETCH(QString, reason);
+    TestFolder folder;
+    MakePdf(folder.file("plain.pdf"), 2);
+    if (large) {
+        // An image of noise, which no compression makes smaller than the whole-file limit.
+        QPDF pdf;
+        pdf.processFile(QFile::encodeName(folder.file("plain.pdf")).constData());
+        std::string noise(5 << 20, '\0');
+        quint32 state = 1;
+        for (char &byte : noise)
+            byte = char((state = state * 1664525u + 1013904223u) >> 24);
+        QPDFObjectHandle image = QPDFObjectHandle::newStream(&pdf, noise);
+        image.replaceDict(QPDFObjectHandle::parse("<< /Type /XObject /Subtype /Image /Width 1024 "
+                                                  "/Height 1706 /ColorSpace /DeviceRGB "
+                                                  "/BitsPerComponent 8 >>"));
+        QPDFObjectHandle page = pdf.getAllPages().front();
+        page.getKey("/Resources")
+            .replaceKey("/XObject", QPDFObjectHandle::newDictionary({{"/Im", image}}));
+        QPDFWriter writer(pdf, QFile::encodeName(folder.file("noise.pdf")).constData());
+        writer.write();
+    }
+    MakeEncryptedPdf(folder.file(large ? "noise.pdf" : "plain.pdf"), folder.file("locked.pdf"));
+    QCOMPARE(QFileInfo(folder.file("locked.pdf")).size() > (4 << 20), large);
+    std::shared_ptr<PdfFile> file;
+    const Status status = ReadPdfFile(folder.file("locked.pdf"), file, password);
+    QCOMPARE(status.reason(), reason);
+    QCOMPARE(file ? PageCount(*file) : 0, reason.isEmpty() ? 2 : 0);
 }
 
 void TestPdfFile::writeReplacesWholeOrNothing()

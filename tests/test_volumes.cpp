@@ -106,6 +106,8 @@ private slots:
     void cutsFallBetweenDocuments();
     void volumesAreWholeBooksNumberedOn();
     void theFirstVolumesIndexListsEveryDocument();
+    void leftOutPdfKeepsItsPlaceInVolumes_data();
+    void leftOutPdfKeepsItsPlaceInVolumes();
     void linksLeadIntoTheVolumeThatHoldsTheirPdf();
     void sizeCapsHoldOnTheBytesWritten();
     void setsAreNeverMixed();
@@ -233,6 +235,41 @@ void TestVolumes::volumesAreWholeBooksNumberedOn()
     QCOMPARE(result.volumes.size(), 2);
     QCOMPARE(result.volumes[1].pagesBefore, 5);
     QCOMPARE(result.bytes, QFileInfo(result.book).size() + QFileInfo(second).size());
+}
+
+void TestVolumes::leftOutPdfKeepsItsPlaceInVolumes_data()
+{
+    QTest::addColumn<QString>("password"); // for b.pdf, locked
+    QTest::addColumn<std::vector<int>>("firstWidths");
+    QTest::addColumn<int>("problems");
+    // a, its blank sheet and b's one page fill the first volume, whether b is there or not.
+    QTest::newRow("no password") << QString() << std::vector<int>{300, 301, 302, 595, 595} << 1;
+    QTest::newRow("password") << "user" << std::vector<int>{300, 301, 302, 595, 400} << 0;
+}
+
+void TestVolumes::leftOutPdfKeepsItsPlaceInVolumes()
+{
+    QFETCH(QString, password);
+    QFETCH(std::vector<int>, firstWidths);
+    QFETCH(int, problems);
+    Folder f({3, 1, 2, 2});
+    QVERIFY(QFile::rename(f.folder.file("b.pdf"), f.folder.file("plain.pdf")));
+    MakeEncryptedPdf(f.folder.file("plain.pdf"), f.folder.file("b.pdf"));
+    if (!password.isEmpty())
+        f.request.passwords[f.folder.file("b.pdf")] = password;
+    f.request.volumeLimit = "5 pages";
+    f.request.pageNumbers = "ABC{n:3}";
+    NoViewer viewer;
+    SilentObserver observer;
+    const CompileResult result = CompileBook(f.request, observer, viewer);
+    QCOMPARE(int(result.problems.list().size()), problems);
+    QCOMPARE(result.volumes.size(), 2);
+    auto first = ReadPdf(result.book);
+    QCOMPARE(PageWidths(*first), firstWidths);
+    QCOMPARE(Outline(*first),
+             (QList<std::pair<QString, int>>{{"a \u2014 ABC001", 0}, {"b \u2014 ABC005", 4}}));
+    QCOMPARE(Labels(f.output() + "/Bundle (Volume 2 of 2).pdf"),
+             (QStringList{"ABC006", "ABC007", "ABC008", "ABC009"}));
 }
 
 void TestVolumes::theFirstVolumesIndexListsEveryDocument()

@@ -508,6 +508,26 @@ Rückgabewert:
         <source>Make the book with its forms, scripts and attached files, as its PDFs have them (stored for the folder).</source>
         <translation>Das Buch mit seinen Formularen, Skripten und angehängten Dateien erstellen, wie seine PDF-Dateien sie haben (für den Ordner gespeichert).</translation>
     </message>
+    <message>
+        <source>Open the PDFs that need a password with those in FILE, one line each: the PDF&apos;s file name as listed, a tab, its password. They are used for this run only and never stored; a PDF whose password is missing or wrong is left out and named.</source>
+        <translation>Die PDFs, die ein Passwort brauchen, mit denen aus DATEI öffnen, je eine Zeile: der Dateiname des PDFs wie in der Liste, ein Tabulator, sein Passwort. Sie gelten nur für diesen Lauf und werden nie gespeichert; ein PDF, dessen Passwort fehlt oder falsch ist, wird weggelassen und genannt.</translation>
+    </message>
+    <message>
+        <source>FILE</source>
+        <translation>DATEI</translation>
+    </message>
+    <message>
+        <source>--password-file: %1 cannot be read (%2)</source>
+        <translation>--password-file: %1 kann nicht gelesen werden (%2)</translation>
+    </message>
+    <message>
+        <source>--password-file: %1, line %2: not a PDF&apos;s file name, a tab and its password</source>
+        <translation>--password-file: %1, Zeile %2: kein Dateiname eines PDFs, Tabulator und Passwort</translation>
+    </message>
+    <message>
+        <source>%1: left out, %2; a page says so in its place</source>
+        <translation>%1: weggelassen, %2; eine Seite an seiner Stelle sagt es</translation>
+    </message>
 </context>
 <context>
     <name>Book</name>
@@ -757,6 +777,10 @@ Rückgabewert:
             <numerusform>%n Seite um höchstens %1 % verkleinert, damit ihre Nummer frei steht</numerusform>
             <numerusform>%n Seiten um höchstens %1 % verkleinert, damit ihre Nummern frei stehen</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>is encrypted, and the password given for it is wrong</source>
+        <translation>ist verschlüsselt, und das dafür angegebene Passwort ist falsch</translation>
     </message>
 </context>
 <context>
@@ -1866,6 +1890,18 @@ quirefold-batch führt dieselben Aufgaben ohne Fenster aus; siehe quirefold-batc
     <message>
         <source>Move to Bottom</source>
         <translation>Ganz nach unten</translation>
+    </message>
+    <message>
+        <source>Passwords</source>
+        <translation>Passwörter</translation>
+    </message>
+    <message>
+        <source>These PDFs open only with a password. A PDF whose password is left empty is left out of the book. The passwords are used for this compile only.</source>
+        <translation>Diese PDFs öffnen sich nur mit einem Passwort. Ein PDF, dessen Passwort leer bleibt, wird im Buch weggelassen. Die Passwörter gelten nur für dieses Zusammenstellen.</translation>
+    </message>
+    <message>
+        <source>Password of %1</source>
+        <translation>Passwort von %1</translation>
     </message>
 </context>
 </TS>

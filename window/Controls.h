@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 
 #include "core/BookChoices.h"
 #include "core/JobObserver.h"
@@ -129,6 +130,13 @@ public:
     virtual bool PdfOrderMoved() const { return false; }
     // Whether the user asked the run under way to stop.
     virtual bool StopRequested() const { return false; }
+    // Asks, in one go, for the passwords of the PDFs names; those answered, by name. The answers
+    // are for the run about to start and are kept nowhere else.
+    virtual std::map<QString, QString> AskPasswords(const QStringList &names)
+    {
+        Q_UNUSED(names);
+        return {};
+    }
 };
 
 } // namespace qf

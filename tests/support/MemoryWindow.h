@@ -141,6 +141,14 @@ public:
     BookChoices &Choices() override { return choices; }
     bool StopRequested() const override { return stopRequested; }
     std::atomic_bool stopRequested = false; // read by a job's thread
+    // The user's answers to the password dialog, and the names it asked for.
+    std::map<QString, QString> AskPasswords(const QStringList &names) override
+    {
+        passwordsAsked.append(names);
+        return passwords;
+    }
+    std::map<QString, QString> passwords;
+    QList<QStringList> passwordsAsked;
 };
 
 } // namespace qf
