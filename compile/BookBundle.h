@@ -23,6 +23,12 @@ public:
     // Whether every page gets its number stamped.
     bool Stamps() const { return format_ && font_; }
 
+    // The paper the index is set on, when the request chose none: the size the book's pages share.
+    void SetPaper(const IndexPaper &paper)
+    {
+        if (!fitted_)
+            paper_ = paper;
+    }
     // Puts the index in front of the assembled documents, with a blank sheet after it when blank
     // sheets are on and it ends on an odd page; the layout moves along. The pages put in front.
     int PutIndexInFront(QPDF &book, BookLayout &layout);
@@ -45,7 +51,8 @@ private:
     bool index_ = false;
     bool blankSheets_ = false;
     QString title_;
-    IndexPaper paper_; // the index's
+    IndexPaper paper_;    // the index's
+    bool fitted_ = false; // its paper is the size the request chose
     std::optional<PageNumberFormat> format_;
     std::unique_ptr<EmbeddedFont> font_;
     Status status_;

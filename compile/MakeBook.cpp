@@ -170,6 +170,8 @@ struct Assembly {
     BookInProgress *inProgress = nullptr; // the book written as it is made
     PageChange change;                    // what the pieces' pages need for the bundle's stamps
     SharedStreams pieceShared;            // what the pieces kept once
+    SharedSize sizes;                     // the size the documents' pages share, if one
+    std::vector<int> sheets; // the blank sheets that take it, by their index in the book
 };
 
 // Puts a source's pages into the book: its piece's pages, written already.
@@ -222,6 +224,8 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
                 FitToPageBefore(book, pagesBefore);
             else if (sheetAdded && request.pageFit)
                 SizeSheet(book, pagesBefore, request.pageFit);
+            else if (sheetAdded)
+                assembly.sheets.push_back(pagesBefore);
             if (!appended && !blankReported) {
                 result.problems.add(Status::Failed(
                     blankPath,
@@ -235,6 +239,7 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
         if (step) {
             PutPages(book, source, assembly);
             result.scaledPages += piece->scaledPages;
+            assembly.sizes.Add(piece->sizes);
             if (request.forFiling)
                 NameFilingChanges(path, source, result.changes);
         }
@@ -297,6 +302,13 @@ Status FinishAssembly(const CompileRequest &request, PdfFile &book, Assembly &as
                       CompileResult &result)
 {
     BookBundle &bundle = assembly.bundle;
+    // The pages the book makes take the size every document's pages share, A4 when they differ.
+    if (const SharedSize &sizes = assembly.sizes; sizes.Shared()) {
+        const PageFit shared{sizes.Width(), sizes.Height()};
+        for (const int sheet : assembly.sheets)
+            SizeSheet(book, sheet, shared);
+        bundle.SetPaper({shared.width, shared.height});
+    }
     const int front = bundle.PutIndexInFront(book.pdf, result.layout);
     assembly.inProgress->PiecesDone();
     const Status finished =
