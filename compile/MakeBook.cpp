@@ -147,6 +147,10 @@ void NameFilingChanges(const QString &path, const TakenSource &source, QList<Boo
                                                           nullptr, taken.fieldsFlattened)});
     if (taken.scriptsRemoved)
         changes.append({path, QCoreApplication::translate("Book", "its scripts were removed")});
+    if (!taken.activeRemoved.empty())
+        changes.append({path, QCoreApplication::translate("Book", "its active content was removed "
+                                                                  "(%1)")
+                                  .arg(ActiveContentSaid(taken.activeRemoved))});
     if (taken.filesRemoved > 0)
         changes.append({path, QCoreApplication::translate("Book", "%n attached file(s) removed",
                                                           nullptr, taken.filesRemoved)});
