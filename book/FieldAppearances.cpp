@@ -103,11 +103,32 @@ void ReplaceNormalAppearance(QPDFObjectHandle widget, QPDFObjectHandle appearanc
 
 } // namespace
 
-void MakeFieldAppearances(QPDF &source)
+std::string DefaultAppearanceFont(const std::string &appearance)
 {
+    std::vector<std::string> words;
+    std::string word;
+    for (const char c : appearance + ' ') {
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+            if (!word.empty())
+                words.push_back(std::move(word));
+            word.clear();
+        } else {
+            word += c;
+        }
+    }
+    std::string font;
+    for (size_t i = 2; i < words.size(); ++i)
+        if (words[i] == "Tf" && words[i - 2].front() == '/')
+            font = words[i - 2];
+    return font;
+}
+
+std::vector<DrawnAppearance> MakeFieldAppearances(QPDF &source)
+{
+    std::vector<DrawnAppearance> made;
     QPDFObjectHandle need = ValueOf(source.getRoot().getKey("/AcroForm"), "/NeedAppearances");
     if (!need.isBool() || !need.getBoolValue())
-        return;
+        return made;
     QPDFAcroFormDocumentHelper form(source);
     // qpdf draws the text of text and choice fields, into the appearance they have or a new one.
     std::vector<QPDFAnnotationObjectHelper> drawn;
@@ -125,6 +146,9 @@ void MakeFieldAppearances(QPDF &source)
         if (added) {
             try {
                 at->second = Settled(source, look, Decoration(widget.getObjectHandle(), look));
+                made.push_back(
+                    {at->second, DefaultAppearanceFont(
+                                     form.getFieldForAnnotation(widget).getDefaultAppearance())});
             } catch (const std::exception &) {
                 // Data that cannot be decoded is left as it is, as the book copies it.
                 at->second = look;
@@ -132,6 +156,7 @@ void MakeFieldAppearances(QPDF &source)
         }
         ReplaceNormalAppearance(widget.getObjectHandle(), at->second);
     }
+    return made;
 }
 
 } // namespace qf

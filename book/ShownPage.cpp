@@ -1,6 +1,7 @@
 #include "book/ShownPage.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace qf {
 
@@ -40,6 +41,31 @@ ShownPage Shown(QPDFPageObjectHelper &page)
         break;
     }
     return shown;
+}
+
+} // namespace qf
+
+namespace qf {
+
+void SharedSize::Add(double width, double height)
+{
+    constexpr double kSlack = 2;
+    const double across = std::min(width, height), down = std::max(width, height);
+    if (!added_) {
+        added_ = true;
+        width_ = across;
+        height_ = down;
+    } else if (std::abs(across - width_) > kSlack || std::abs(down - height_) > kSlack) {
+        mixed_ = true;
+    }
+}
+
+void SharedSize::Add(const SharedSize &other)
+{
+    if (other.mixed_)
+        mixed_ = true;
+    if (other.added_)
+        Add(other.width_, other.height_);
 }
 
 } // namespace qf

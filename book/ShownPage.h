@@ -16,3 +16,23 @@ struct ShownPage {
 ShownPage Shown(QPDFPageObjectHelper &page);
 
 } // namespace qf
+
+namespace qf {
+
+// The size every page added so far shares, upright (the shorter side across): the paper the
+// pages the book makes itself take. Pages within 2 points of it, either way round, are of it.
+class SharedSize {
+public:
+    void Add(double width, double height);
+    void Add(const SharedSize &other);
+    // Whether there is one: some page added, and none of another size.
+    bool Shared() const { return added_ && !mixed_; }
+    double Width() const { return width_; }
+    double Height() const { return height_; }
+
+private:
+    bool added_ = false, mixed_ = false;
+    double width_ = 0, height_ = 0;
+};
+
+} // namespace qf

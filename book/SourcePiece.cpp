@@ -457,6 +457,11 @@ bool PieceMaker::Prepare(PdfFile &source, const QString &name, const PageChange 
         piece_.scaledPages = FitPages(source.pdf, pages_, changes.fit);
         if (changes.forFiling)
             piece_.filing = MakeFitForFiling(source.pdf, pages_);
+        if (changes.sizes)
+            for (QPDFPageObjectHelper page : pages_) {
+                const ShownPage shown = Shown(page);
+                piece_.sizes.Add(shown.width, shown.height);
+            }
         HangPagesFromTree(source.pdf);
         OwnAnnotations(source.pdf);
         ReadLabels(source.pdf);

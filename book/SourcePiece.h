@@ -9,6 +9,7 @@
 #include "book/PdfFile.h"
 #include "book/RenamedLinks.h"
 #include "book/SharedStreams.h"
+#include "book/ShownPage.h"
 #include "book/StructurePiece.h"
 
 #include <qpdf/QPDF.hh>
@@ -65,6 +66,7 @@ using SourceFacts = std::function<std::any(QPDF &source)>;
 struct PieceChanges {
     PageFit fit;            // the size they take
     bool forFiling = false; // as a filing portal takes them (see MakeFitForFiling)
+    bool sizes = false;     // whether the book makes pages of the size its pages share
 };
 
 // The book's numbers as the sources' pieces take them, one source at a time, in list order.
@@ -114,6 +116,7 @@ struct SourcePiece {
     int scaledPages = 0;                     // pages scaled to the book's size
     int shrunkPages = 0;                     // pages whose content gave their numbers room
     double leastScale = 1;                   // the most such a page was scaled down, as a scale
+    SharedSize sizes;                        // its pages' one size, when the changes ask
     FilingChanges filing;                    // what a filing copy took out
     std::any facts;                          // what SourceFacts read of the source
 };

@@ -5,6 +5,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 namespace qf {
 
 BookBundle::BookBundle(const CompileRequest &request)
@@ -14,8 +16,10 @@ BookBundle::BookBundle(const CompileRequest &request)
                                                     : NumberRoom::AsNeeded),
       title_(BookTitleOf(request))
 {
-    if (request.pageFit)
+    if (request.pageFit) {
         paper_ = {request.pageFit.width, request.pageFit.height};
+        fitted_ = true;
+    }
     if (!request.pageNumbers.isEmpty()) {
         QString problem;
         format_ = PageNumberFormat::Parse(request.pageNumbers, &problem);
@@ -124,10 +128,15 @@ int BookBundle::IndexPagesInSet(const QStringList &titles, int volumes, int most
 {
     if (!index_ || !font_ || titles.isEmpty())
         return 0;
-    // Numbers are decimal, all digits of one width: the last number is the widest.
+    // Numbers are decimal, all digits of one width: the last number is the widest. Without a
+    // size chosen the index takes the size the pages share, which only the book knows: the
+    // count holds for A4 and Letter both, the narrower and the shorter.
+    IndexPaper paper = paper_;
+    if (!fitted_)
+        paper = {std::min(paper_.width, 612.0), std::min(paper_.height, 792.0)};
     return IndexPageCount(*font_, titles,
                           IndexNumberWidth(*font_, {IndexNumber(mostPages, mostPages, volumes)}),
-                          paper_);
+                          paper);
 }
 
 Status BookBundle::Finish(QPDF &book, BookLayout &layout, const StandIns *standIns)

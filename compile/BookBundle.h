@@ -30,6 +30,12 @@ public:
     // That page, for the document of file name left out for reason; the book puts it in.
     QPDFObjectHandle MissingPage(QPDF &book, const QString &fileName, const QString &reason);
 
+    // The paper the index is set on, when the request chose none: the size the book's pages share.
+    void SetPaper(const IndexPaper &paper)
+    {
+        if (!fitted_)
+            paper_ = paper;
+    }
     // Puts the index in front of the assembled documents, with a blank sheet after it when blank
     // sheets are on and it ends on an odd page; the layout moves along. The pages put in front.
     int PutIndexInFront(QPDF &book, BookLayout &layout);
@@ -53,7 +59,8 @@ private:
     bool blankSheets_ = false;
     NumberRoom numberRoom_ = NumberRoom::AsNeeded;
     QString title_;
-    IndexPaper paper_; // the index's
+    IndexPaper paper_;    // the index's
+    bool fitted_ = false; // its paper is the size the request chose
     std::optional<PageNumberFormat> format_;
     std::unique_ptr<EmbeddedFont> font_;
     Status status_;

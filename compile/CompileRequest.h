@@ -55,7 +55,9 @@ QString PasswordFor(const CompileRequest &request, const QString &path);
 // What is made of the sources' pages before they go into the request's book.
 inline PieceChanges PieceChangesOf(const CompileRequest &request)
 {
-    return {request.pageFit, request.forFiling};
+    // Blank sheets and the index take the size every source's pages share.
+    const bool madePages = (request.blankSheets && !request.fitBlankSheets) || request.indexPage;
+    return {request.pageFit, request.forFiling, madePages && !request.pageFit};
 }
 
 // The folder's choices for the book into the request.

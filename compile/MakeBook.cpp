@@ -149,6 +149,10 @@ void NameFilingChanges(const QString &path, const TakenSource &source, QList<Boo
                                                           nullptr, taken.fieldsFlattened)});
     if (taken.scriptsRemoved)
         changes.append({path, QCoreApplication::translate("Book", "its scripts were removed")});
+    if (!taken.activeRemoved.empty())
+        changes.append({path, QCoreApplication::translate("Book", "its active content was removed "
+                                                                  "(%1)")
+                                  .arg(ActiveContentSaid(taken.activeRemoved))});
     if (taken.filesRemoved > 0)
         changes.append({path, QCoreApplication::translate("Book", "%n attached file(s) removed",
                                                           nullptr, taken.filesRemoved)});
@@ -171,6 +175,15 @@ struct Assembly {
     BookInProgress *inProgress = nullptr; // the book written as it is made
     PageChange change;                    // what the pieces' pages need for the bundle's stamps
     SharedStreams pieceShared;            // what the pieces kept once
+    SharedSize sizes;                     // the size the documents' pages share, if one
+    std::vector<int> sheets; // the blank sheets that take it, by their index in the book
+    // The pages in place of documents left out, by their index in the book, with what they say:
+    // made again on the size the pages share once it is known.
+    struct Missing {
+        int index = 0;
+        QString fileName, reason;
+    };
+    std::vector<Missing> missing;
 };
 
 // Puts a source's pages into the book: its piece's pages, written already.
@@ -227,6 +240,8 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
                 FitToPageBefore(book, pagesBefore);
             else if (sheetAdded && request.pageFit)
                 SizeSheet(book, pagesBefore, request.pageFit);
+            else if (sheetAdded)
+                assembly.sheets.push_back(pagesBefore);
             if (!appended && !blankReported) {
                 result.problems.add(Status::Failed(
                     blankPath,
@@ -239,6 +254,7 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
             PutPages(book, source, assembly);
             result.scaledPages += piece->scaledPages;
             result.numberRoom.Add(piece->shrunkPages, piece->leastScale);
+            assembly.sizes.Add(piece->sizes);
             if (request.forFiling)
                 NameFilingChanges(path, source, result.changes);
         }
@@ -273,6 +289,8 @@ void AssemblePages(const CompileRequest &request, const QStringList &paths, JobO
             const QString leftOut =
                 QCoreApplication::translate("Book", "%1; it was left out").arg(step.reason());
             if (standIn) {
+                assembly.missing.push_back(
+                    {int(book.pdf.getAllPages().size()), FileNameFromPath(name), leftOut});
                 book.pdf.addPage(
                     assembly.bundle.MissingPage(book.pdf, FileNameFromPath(name), leftOut), false);
                 layout.Place(name, 1, sheetAdded,
@@ -309,6 +327,20 @@ Status FinishAssembly(const CompileRequest &request, PdfFile &book, Assembly &as
                       CompileResult &result)
 {
     BookBundle &bundle = assembly.bundle;
+    // The pages the book makes take the size every document's pages share, A4 when they differ.
+    if (const SharedSize &sizes = assembly.sizes; sizes.Shared()) {
+        const PageFit shared{sizes.Width(), sizes.Height()};
+        for (const int sheet : assembly.sheets)
+            SizeSheet(book, sheet, shared);
+        bundle.SetPaper({shared.width, shared.height});
+        for (const Assembly::Missing &missing : assembly.missing) {
+            QPDFObjectHandle page = book.pdf.getAllPages().at(size_t(missing.index));
+            QPDFObjectHandle made = bundle.MissingPage(book.pdf, missing.fileName, missing.reason);
+            for (const char *key : {"/MediaBox", "/Contents", "/Resources"})
+                page.replaceKey(key, made.getKey(key));
+            page.removeKey("/CropBox");
+        }
+    }
     const int front = bundle.PutIndexInFront(book.pdf, result.layout);
     assembly.inProgress->PiecesDone();
     const Status finished =

@@ -14,6 +14,7 @@ struct FilingFinding {
         FontNotEmbedded,
         Form,
         JavaScript,
+        ActiveContent,
         Attachment,
         Encrypted,
         NoText,

@@ -71,6 +71,126 @@ const double kA4Width = 595.276, kA4Height = 841.89;
 
 } // namespace
 
+// Changes a one-page PDF before it is written, and how it is written.
+using Change = std::function<void(QPDF &, QPDFObjectHandle page)>;
+using Writing = std::function<void(QPDFWriter &)>;
+Q_DECLARE_METATYPE(Change)
+Q_DECLARE_METATYPE(Writing)
+
+namespace {
+
+QPDFObjectHandle Parsed(QPDF &pdf, const std::string &text)
+{
+    return pdf.makeIndirectObject(QPDFObjectHandle::parse(text));
+}
+
+void AddAnnotation(QPDFObjectHandle page, QPDFObjectHandle annotation)
+{
+    QPDFObjectHandle annotations = page.getKey("/Annots");
+    if (!annotations.isArray())
+        annotations = QPDFObjectHandle::newArray();
+    annotation.replaceKey("/P", page);
+    annotations.appendItem(annotation);
+    page.replaceKey("/Annots", annotations);
+}
+
+// A link over the page's corner whose action is action.
+Change Link(const std::string &action)
+{
+    return [action](QPDF &pdf, QPDFObjectHandle page) {
+        QPDFObjectHandle link =
+            Parsed(pdf, "<< /Type /Annot /Subtype /Link /Rect [72 72 144 96] /Border [0 0 0] >>");
+        link.replaceKey("/A", QPDFObjectHandle::parse(action));
+        AddAnnotation(page, link);
+    };
+}
+
+// A text field's widget showing text in the font /F0 (fontDictionary), through an appearance of
+// its own; listed in a form or not, whose viewers draw it anew or not.
+Change Field(const std::string &fontDictionary, bool listed, bool drawAnew,
+             const std::string &text = "Filed value")
+{
+    return [=](QPDF &pdf, QPDFObjectHandle page) {
+        QPDFObjectHandle font = Parsed(pdf, fontDictionary);
+        QPDFObjectHandle look =
+            pdf.newStream("/Tx BMC BT /F0 10 Tf 2 6 Td (" + text + ") Tj ET EMC");
+        look.replaceDict(QPDFObjectHandle::parse("<< /Type /XObject /Subtype /Form /BBox [0 0 200 "
+                                                 "24] >>"));
+        look.getDict().replaceKey(
+            "/Resources", QPDFObjectHandle::newDictionary(
+                              {{"/Font", QPDFObjectHandle::newDictionary({{"/F0", font}})}}));
+        QPDFObjectHandle field = Parsed(pdf, "<< /Type /Annot /Subtype /Widget /FT /Tx /T (Name) "
+                                             "/DA (/F0 10 Tf 0 g) /Rect [72 600 272 624] >>");
+        field.replaceKey("/V", QPDFObjectHandle::newUnicodeString(text));
+        field.replaceKey("/AP", QPDFObjectHandle::newDictionary({{"/N", look}}));
+        AddAnnotation(page, field);
+        if (!listed)
+            return;
+        QPDFObjectHandle form = QPDFObjectHandle::newDictionary();
+        form.replaceKey("/Fields", QPDFObjectHandle::newArray({field}));
+        form.replaceKey("/DR", QPDFObjectHandle::newDictionary(
+                                   {{"/Font", QPDFObjectHandle::newDictionary({{"/F0", font}})}}));
+        form.replaceKey("/NeedAppearances", QPDFObjectHandle::newBool(drawAnew));
+        pdf.getRoot().replaceKey("/AcroForm", form);
+    };
+}
+
+const std::string kVerdana = "<< /Type /Font /Subtype /TrueType /BaseFont /Verdana /FirstChar 32 "
+                             "/LastChar 126 /Encoding /WinAnsiEncoding >>";
+const std::string kHelvetica =
+    "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica /Encoding /WinAnsiEncoding >>";
+
+// A font whose program is embedded under key, with the text it shows.
+Change EmbeddedFontText(const char *key, const char *subtype)
+{
+    return [=](QPDF &pdf, QPDFObjectHandle page) {
+        QPDFObjectHandle program = pdf.newStream(std::string(64, '\x01'));
+        QPDFObjectHandle descriptor =
+            Parsed(pdf, "<< /Type /FontDescriptor /FontName /Embedded /Flags 32 /FontBBox [0 0 "
+                        "1000 1000] /ItalicAngle 0 /Ascent 800 /Descent -200 /CapHeight 700 "
+                        "/StemV 80 >>");
+        descriptor.replaceKey(key, program);
+        QPDFObjectHandle font = Parsed(pdf, "<< /Type /Font /BaseFont /Embedded >>");
+        font.replaceKey("/Subtype", QPDFObjectHandle::newName(subtype));
+        font.replaceKey("/FontDescriptor", descriptor);
+        page.replaceKey("/Resources",
+                        QPDFObjectHandle::newDictionary(
+                            {{"/Font", QPDFObjectHandle::newDictionary({{"/F1", font}})}}));
+        page.replaceKey("/Contents", pdf.newStream("BT /F1 12 Tf 72 720 Td (Words) Tj ET"));
+    };
+}
+
+// Each action a book holds, its chains and events followed, and each annotation's subtype.
+std::set<std::string> ActionsAndAnnotations(QPDF &book)
+{
+    std::set<std::string> found;
+    for (QPDFObjectHandle object : book.getAllObjects()) {
+        QPDFObjectHandle dictionary = object.isStream() ? object.getDict() : object;
+        if (!dictionary.isDictionary())
+            continue;
+        if (dictionary.getKey("/S").isName())
+            found.insert(dictionary.getKey("/S").getName());
+        if (dictionary.getKey("/Type").isNameAndEquals("/Annot"))
+            found.insert(dictionary.getKey("/Subtype").getName());
+    }
+    return found;
+}
+
+// Whether every font pdffonts lists in the file is embedded.
+bool EveryFontEmbedded(const QString &path, QString &fonts)
+{
+    fonts = ProgramOutput("pdffonts", {path});
+    const QStringList lines = fonts.split('\n', Qt::SkipEmptyParts);
+    for (qsizetype i = 2; i < lines.size(); ++i) {
+        const QStringList columns = lines.at(i).split(' ', Qt::SkipEmptyParts);
+        if (columns.size() < 6 || columns.at(columns.size() - 5) != "yes")
+            return false;
+    }
+    return lines.size() > 2;
+}
+
+} // namespace
+
 // A file for each kind of finding, and two that have none: an A4 page and one turned.
 void WriteFolderOfFindings(const TestFolder &folder)
 {
@@ -138,6 +258,12 @@ private slots:
     void aVolumeOverTheLimitIsFound();
     void theWindowSaysWhatItFound();
     void aFilingCopyTakesOutWhatPortalsRefuse();
+    void eachSourceIsFoundAsTheBookHoldsIt_data();
+    void eachSourceIsFoundAsTheBookHoldsIt();
+    void aFilingCopyHoldsNothingPortalsRefuse_data();
+    void aFilingCopyHoldsNothingPortalsRefuse();
+    void pagesTheBookMakesTakeItsSize_data();
+    void pagesTheBookMakesTakeItsSize();
 };
 
 void TestFiling::findingsNameEachFileWithItsKind()
@@ -263,6 +389,237 @@ void TestFiling::aFilingCopyTakesOutWhatPortalsRefuse()
     // The field's value is printed on its page, as text.
     QVERIFY(ProgramOutput("pdftotext", {path, "-"}).contains("Jane Doe"));
     QCOMPARE(RunQpdf({"--check", path}), 0);
+}
+
+void TestFiling::eachSourceIsFoundAsTheBookHoldsIt_data()
+{
+    QTest::addColumn<Change>("change");
+    QTest::addColumn<Writing>("writing");
+    QTest::addColumn<double>("width");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("kinds"); // of the source's findings, in a book after an A4 one
+    QTest::addColumn<QString>("said");      // in the detail of one of them
+
+    const Change none;
+    const Writing plain;
+    const QStringList filing{"--for-filing"};
+    QTest::newRow("font of a field's appearance")
+        << Field(kVerdana, true, false) << plain << kA4Width << filing
+        << QStringList{"font-not-embedded"} << "Verdana";
+    QTest::newRow("font of a field drawn anew")
+        << Field(kVerdana, true, true) << plain << kA4Width << filing
+        << QStringList{"font-not-embedded"} << "Verdana";
+    QTest::newRow("standard font of a field drawn anew, which the copy embeds")
+        << Field(kHelvetica, true, true) << plain << kA4Width << filing << QStringList{}
+        << QString();
+    QTest::newRow("font of a widget no form lists")
+        << Field(kVerdana, false, false) << plain << kA4Width << filing
+        << QStringList{"font-not-embedded"} << "Verdana";
+    QTest::newRow("font of a note's appearance") << Change([](QPDF &pdf, QPDFObjectHandle page) {
+        QPDFObjectHandle look = pdf.newStream("BT /F0 10 Tf 2 6 Td (Note) Tj ET");
+        look.replaceDict(
+            QPDFObjectHandle::parse("<< /Type /XObject /Subtype /Form /BBox [0 0 100 20] >>"));
+        look.getDict().replaceKey(
+            "/Resources",
+            QPDFObjectHandle::newDictionary(
+                {{"/Font", QPDFObjectHandle::newDictionary({{"/F0", Parsed(pdf, kVerdana)}})}}));
+        QPDFObjectHandle note = Parsed(pdf, "<< /Type /Annot /Subtype /FreeText /Rect [72 "
+                                            "72 172 92] /DA (/F0 10 Tf) >>");
+        note.replaceKey("/AP", QPDFObjectHandle::newDictionary({{"/N", look}}));
+        AddAnnotation(page, note);
+    }) << plain << kA4Width << QStringList{} << QStringList{"font-not-embedded"}
+                                                 << "Verdana";
+    QTest::newRow("widget no form lists") << Field(kHelvetica, false, false) << plain << kA4Width
+                                          << QStringList{} << QStringList{"form"} << "1 form field";
+    QTest::newRow("launch action")
+        << Link("<< /S /Launch /F (calc.exe) >>") << plain << kA4Width << QStringList{}
+        << QStringList{"active-content"} << "launch actions";
+    QTest::newRow("form submission on a page's event") << Change([](QPDF &, QPDFObjectHandle page) {
+        page.replaceKey("/AA", QPDFObjectHandle::parse(
+                                   "<< /O << /S /SubmitForm /F (https://example.org) >> >>"));
+    }) << plain << kA4Width << QStringList{} << QStringList{"active-content"}
+                                                       << "form submissions";
+    QTest::newRow("rich media") << Change([](QPDF &pdf, QPDFObjectHandle page) {
+        AddAnnotation(page, Parsed(pdf, "<< /Type /Annot /Subtype /RichMedia /Rect [0 0 "
+                                        "100 100] >>"));
+    }) << plain << kA4Width << QStringList{}
+                                << QStringList{"active-content"} << "rich media";
+    QTest::newRow("script only through an action's /Next")
+        << Link("<< /S /GoTo /D [0 /Fit] /Next [<< /S /URI /URI (https://example.org) >> << /S "
+                "/JavaScript /JS (app.alert(1)) >>] >>")
+        << plain << kA4Width << QStringList{} << QStringList{"javascript"} << "in links";
+    QTest::newRow("embedded TrueType") << EmbeddedFontText("/FontFile2", "/TrueType") << plain
+                                       << kA4Width << QStringList{} << QStringList{} << QString();
+    QTest::newRow("embedded CFF") << EmbeddedFontText("/FontFile3", "/Type1") << plain << kA4Width
+                                  << QStringList{} << QStringList{} << QString();
+    QTest::newRow("encrypted, everything allowed")
+        << none << Writing([](QPDFWriter &w) {
+               w.setR6EncryptionParameters("", "owner", true, true, true, true, true, true,
+                                           qpdf_r3p_full, true);
+           })
+        << kA4Width << QStringList{} << QStringList{"encrypted"}
+        << "has a password to change it, and no restrictions";
+    QTest::newRow("Letter page in an A4 book")
+        << none << plain << 612.0 << QStringList{} << QStringList{"page-size"}
+        << "not the size of the book's other pages";
+}
+
+void TestFiling::eachSourceIsFoundAsTheBookHoldsIt()
+{
+    QFETCH(Change, change);
+    QFETCH(Writing, writing);
+    QFETCH(double, width);
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, kinds);
+    QFETCH(QString, said);
+    TestFolder folder;
+    WritePdf(folder.file("a.pdf"), kA4Width, kA4Height, "0 0 m 1 1 l S");
+    WritePdf(folder.file("b.pdf"), width, width == kA4Width ? kA4Height : 792, "0 0 m 1 1 l S",
+             change, writing);
+    const Run run = CheckFiling(options + QStringList{folder.path()});
+    std::map<QString, std::set<QString>> expected;
+    if (!kinds.isEmpty())
+        expected["b.pdf"] = std::set<QString>(kinds.begin(), kinds.end());
+    QCOMPARE(KindsByFile(run.report), expected);
+    QCOMPARE(run.exitCode, kinds.isEmpty() ? 0 : 1);
+    QStringList details;
+    for (const QJsonValue finding : run.report["findings"].toArray())
+        details.append(finding["detail"].toString());
+    QVERIFY2(said.isEmpty() || details.join('\n').contains(said), qPrintable(details.join('\n')));
+}
+
+void TestFiling::aFilingCopyHoldsNothingPortalsRefuse_data()
+{
+    QTest::addColumn<Change>("change");
+    QTest::addColumn<QString>("changed"); // what the run says of the source
+    QTest::addColumn<QString>("text");    // the page shows, the form's included
+    QTest::addColumn<bool>("embedded");   // every font, as the copy draws the form anew
+
+    QTest::newRow("link running a script") << Link("<< /S /JavaScript /JS (app.alert(1)) >>")
+                                           << "its scripts were removed" << QString() << false;
+    QTest::newRow("script chained through /Next")
+        << Link("<< /S /URI /URI (https://example.org) /Next << /S /JavaScript /JS (app.alert(1)) "
+                ">> >>")
+        << "its scripts were removed" << QString() << false;
+    QTest::newRow("launch action")
+        << Link("<< /S /Launch /F (calc.exe) >>")
+        << "its active content was removed (launch actions)" << QString() << false;
+    QTest::newRow("data import on a page's event") << Change([](QPDF &, QPDFObjectHandle page) {
+        page.replaceKey("/AA",
+                        QPDFObjectHandle::parse("<< /C << /S /ImportData /F (data.fdf) >> >>"));
+    }) << "its active content was removed (data imports)"
+                                                   << QString() << false;
+    QTest::newRow("rich media") << Change([](QPDF &pdf, QPDFObjectHandle page) {
+        AddAnnotation(page, Parsed(pdf, "<< /Type /Annot /Subtype /RichMedia /Rect [0 0 "
+                                        "100 100] >>"));
+    }) << "its active content was removed (rich media)"
+                                << QString() << false;
+    QTest::newRow("widget no form lists")
+        << Field("<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>", false, false)
+        << "1 form field flattened"
+        << "Filed value" << false;
+    QTest::newRow("field drawn anew in Helvetica")
+        << Field(kHelvetica, true, true, "Grüße an Zoë") << "1 form field flattened"
+        << "Grüße an Zoë" << true;
+    QTest::newRow("field drawn anew in Times bold")
+        << Field("<< /Type /Font /Subtype /Type1 /BaseFont /Times-Bold >>", true, true, "Clerk")
+        << "1 form field flattened"
+        << "Clerk" << true;
+}
+
+void TestFiling::aFilingCopyHoldsNothingPortalsRefuse()
+{
+    QFETCH(Change, change);
+    QFETCH(QString, changed);
+    QFETCH(QString, text);
+    QFETCH(bool, embedded);
+    TestFolder folder;
+    WritePdf(folder.file("a.pdf"), kA4Width, kA4Height, "0 0 m 1 1 l S", change);
+    QProcess batch;
+    batch.start(QStringLiteral(QUIREFOLD_BATCH),
+                {"--compile", "--for-filing", "--json", "-q", folder.path()});
+    QVERIFY(batch.waitForFinished(120000));
+    const QJsonObject report = QJsonDocument::fromJson(batch.readAllStandardOutput()).object();
+    QStringList changes;
+    for (const QJsonValue said : report["changes"].toArray())
+        changes.append(said["change"].toString());
+    QCOMPARE(changes, QStringList{changed});
+    const QString path = report["book"]["path"].toString();
+    QCOMPARE(RunQpdf({"--check", path}), 0);
+    auto book = ReadPdf(path);
+    const std::set<std::string> held = ActionsAndAnnotations(*book);
+    for (const char *refused : {"/JavaScript", "/Launch", "/SubmitForm", "/ImportData",
+                                "/RichMediaExecute", "/RichMedia", "/Widget"})
+        QVERIFY2(!held.count(refused), refused);
+    QVERIFY(!book->getRoot().hasKey("/AcroForm"));
+    QVERIFY2(ProgramOutput("pdftotext", {path, "-"}).contains(text),
+             qPrintable(ProgramOutput("pdftotext", {path, "-"})));
+    QString fonts;
+    QVERIFY2(!embedded || EveryFontEmbedded(path, fonts), qPrintable(fonts));
+}
+
+void TestFiling::pagesTheBookMakesTakeItsSize_data()
+{
+    QTest::addColumn<QList<double>>("widths"); // each document's, three pages each
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<double>("madeWidth");  // of the index and the blank sheets
+    QTest::addColumn<QStringList>("found"); // the check's kinds, by file or the book
+
+    const QStringList bundle{"--index-page", "--blank-sheets"};
+    QTest::newRow("Letter folder") << QList<double>{612, 612} << bundle << 612.0 << QStringList{};
+    QTest::newRow("A4 folder") << QList<double>{kA4Width, kA4Width} << bundle << kA4Width
+                               << QStringList{};
+    QTest::newRow("Letter folder of one size chosen")
+        << QList<double>{612, 612} << bundle + QStringList{"--page-size", "letter"} << 612.0
+        << QStringList{};
+    QTest::newRow("Letter and A4: an A4 index")
+        << QList<double>{612, kA4Width} << bundle << kA4Width << QStringList{"a.pdf: page-size"};
+    QTest::newRow("Letter and A4 without an index: an A4 blank sheet")
+        << QList<double>{612, kA4Width} << QStringList{"--blank-sheets"} << kA4Width
+        << QStringList{"Book.pdf: page-size", "b.pdf: page-size"};
+}
+
+void TestFiling::pagesTheBookMakesTakeItsSize()
+{
+    QFETCH(QList<double>, widths);
+    QFETCH(QStringList, options);
+    QFETCH(double, madeWidth);
+    QFETCH(QStringList, found);
+    TestFolder folder;
+    const QStringList names{"a.pdf", "b.pdf"};
+    for (qsizetype i = 0; i < widths.size(); ++i)
+        WritePdf(folder.file(names.at(i)), widths.at(i), widths.at(i) == 612 ? 792 : kA4Height,
+                 "0 0 m 1 1 l S", [](QPDF &pdf, QPDFObjectHandle page) {
+                     pdf.addPage(page.shallowCopy(), false);
+                     pdf.addPage(page.shallowCopy(), false);
+                 });
+    const Run run = CheckFiling(options + QStringList{"--output", "Book.pdf", folder.path()});
+    QStringList kinds;
+    for (const QJsonValue finding : run.report["findings"].toArray())
+        kinds.append(QFileInfo(finding["file"].toString()).fileName() + ": " +
+                     finding["kind"].toString());
+    kinds.sort();
+    QCOMPARE(kinds, found);
+
+    QProcess batch;
+    batch.start(QStringLiteral(QUIREFOLD_BATCH),
+                QStringList{"--compile", "--json", "-q", "--output", "Book.pdf"} + options +
+                    QStringList{folder.path()});
+    QVERIFY(batch.waitForFinished(120000));
+    const QJsonObject report = QJsonDocument::fromJson(batch.readAllStandardOutput()).object();
+    auto book = ReadPdf(report["book"]["path"].toString());
+    // The documents' pages, then what the book made: the index, its sheet, the sheet between.
+    std::vector<QPDFObjectHandle> pages = book->getAllPages();
+    const bool index = options.contains("--index-page");
+    QCOMPARE(int(pages.size()), 6 + 1 + (index ? 2 : 0));
+    std::vector<int> made = {index ? 5 : 3};
+    if (index)
+        made.insert(made.end(), {0, 1});
+    for (const int at : made) {
+        const QPDFObjectHandle::Rectangle box =
+            pages.at(size_t(at)).getKey("/MediaBox").getArrayAsRectangle();
+        QCOMPARE(qRound(box.urx - box.llx), qRound(madeWidth));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestFiling)

@@ -242,8 +242,9 @@ void TestVolumes::leftOutPdfKeepsItsPlaceInVolumes_data()
     QTest::addColumn<QString>("password"); // for b.pdf, locked
     QTest::addColumn<std::vector<int>>("firstWidths");
     QTest::addColumn<int>("problems");
-    // a, its blank sheet and b's one page fill the first volume, whether b is there or not.
-    QTest::newRow("no password") << QString() << std::vector<int>{300, 301, 302, 595, 595} << 1;
+    // a, its blank sheet and b's one page fill the first volume, whether b is there or not; the
+    // sheet and the page in b's place take the size a's pages share when b is not there.
+    QTest::newRow("no password") << QString() << std::vector<int>{300, 301, 302, 300, 300} << 1;
     QTest::newRow("password") << "user" << std::vector<int>{300, 301, 302, 595, 400} << 0;
 }
 

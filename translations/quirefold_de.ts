@@ -782,6 +782,10 @@ Rückgabewert:
         <source>is encrypted, and the password given for it is wrong</source>
         <translation>ist verschlüsselt, und das dafür angegebene Passwort ist falsch</translation>
     </message>
+    <message>
+        <source>its active content was removed (%1)</source>
+        <translation>seine aktiven Inhalte wurden entfernt (%1)</translation>
+    </message>
 </context>
 <context>
     <name>Bundle</name>
@@ -1325,6 +1329,48 @@ DIESE DATEI WIRD ÜBERSPRUNGEN.</translation>
         <translation>
             <numerusform>%n Seite ohne Größe, die sich auf %1 skalieren ließe: %2</numerusform>
             <numerusform>%n Seiten ohne Größe, die sich auf %1 skalieren ließe: %2</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>launch actions</source>
+        <translation>Startaktionen</translation>
+    </message>
+    <message>
+        <source>form submissions</source>
+        <translation>Formularübermittlungen</translation>
+    </message>
+    <message>
+        <source>data imports</source>
+        <translation>Datenimporte</translation>
+    </message>
+    <message>
+        <source>rich media</source>
+        <translation>Rich Media</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n page(s) not the size of the book&apos;s other pages (%2), the first %1: %3</source>
+        <translation>
+            <numerusform>%n Seite nicht in der Größe der übrigen Seiten des Buchs (%2), die erste %1: %3</numerusform>
+            <numerusform>%n Seiten nicht in der Größe der übrigen Seiten des Buchs (%2), die erste %1: %3</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>has active content: %1</source>
+        <translation>hat aktive Inhalte: %1</translation>
+    </message>
+    <message>
+        <source>is encrypted, without a password and with no restrictions</source>
+        <translation>ist verschlüsselt, ohne Passwort und ohne Einschränkungen</translation>
+    </message>
+    <message>
+        <source>is encrypted: it has a password to change it, and no restrictions</source>
+        <translation>ist verschlüsselt: sie hat ein Passwort, um sie zu ändern, und keine Einschränkungen</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n blank sheet(s) of %1, not the size of the book&apos;s other pages, after: %2</source>
+        <translation>
+            <numerusform>%n Leerblatt in %1, nicht in der Größe der übrigen Seiten des Buchs, nach: %2</numerusform>
+            <numerusform>%n Leerblätter in %1, nicht in der Größe der übrigen Seiten des Buchs, nach: %2</numerusform>
         </translation>
     </message>
 </context>

@@ -148,6 +148,20 @@
             <numerusform>%n pages without a size to scale to %1: %2</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>%n page(s) not the size of the book&apos;s other pages (%2), the first %1: %3</source>
+        <translation>
+            <numerusform>%n page not the size of the book&apos;s other pages (%2), the first %1: %3</numerusform>
+            <numerusform>%n pages not the size of the book&apos;s other pages (%2), the first %1: %3</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n blank sheet(s) of %1, not the size of the book&apos;s other pages, after: %2</source>
+        <translation>
+            <numerusform>%n blank sheet of %1, not the size of the book&apos;s other pages, after: %2</numerusform>
+            <numerusform>%n blank sheets of %1, not the size of the book&apos;s other pages, after: %2</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>Jobs</name>
