@@ -2,14 +2,17 @@
 
 #include "book/PageFit.h"
 
+#include <qpdf/Pl_String.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <map>
+#include <string_view>
 
 namespace qf {
 namespace {
@@ -153,47 +156,253 @@ struct State {
     int render = 0;
 };
 
-class Reader : public QPDFObjectHandle::ParserCallbacks {
+// One operand of a content stream's operator, as far as the marks need it.
+struct Operand {
+    enum Kind { Number, Name, String, Array, Other } kind = Other;
+    double number = 0;
+    std::string text;           // a name without its slash, or a string's bytes
+    std::vector<Operand> items; // an array's
+};
+
+// Reads a content stream's bytes into operators and their operands. qpdf's own parser makes an
+// object of every token, which costs a page numbered for its room five times what it costs
+// without it.
+class Lexer {
+public:
+    explicit Lexer(std::string_view data) : data_(data) {}
+
+    // The next operator, its operands before it; false at the end.
+    bool Next(std::string_view &op, std::vector<Operand> &operands)
+    {
+        operands.clear();
+        for (;;) {
+            SkipSpace();
+            if (at_ >= data_.size())
+                return false;
+            const char c = data_[at_];
+            if (IsRegular(c) && !IsNumberStart(c)) {
+                const size_t start = at_;
+                while (at_ < data_.size() && IsRegular(data_[at_]))
+                    ++at_;
+                op = data_.substr(start, at_ - start);
+                if (op == "true" || op == "false" || op == "null") {
+                    operands.emplace_back();
+                    continue;
+                }
+                if (op == "BI")
+                    SkipInlineImage();
+                return true;
+            }
+            operands.push_back(ReadOperand(0));
+        }
+    }
+
+private:
+    static bool IsSpace(char c)
+    {
+        return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == '\0';
+    }
+    static bool IsDelimiter(char c)
+    {
+        return c == '(' || c == ')' || c == '<' || c == '>' || c == '[' || c == ']' || c == '{' ||
+               c == '}' || c == '/' || c == '%';
+    }
+    static bool IsRegular(char c) { return !IsSpace(c) && !IsDelimiter(c); }
+    static bool IsNumberStart(char c)
+    {
+        return (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.';
+    }
+
+    void SkipSpace()
+    {
+        while (at_ < data_.size()) {
+            if (IsSpace(data_[at_])) {
+                ++at_;
+            } else if (data_[at_] == '%') {
+                while (at_ < data_.size() && data_[at_] != '\n' && data_[at_] != '\r')
+                    ++at_;
+            } else {
+                break;
+            }
+        }
+    }
+
+    Operand ReadOperand(int depth)
+    {
+        Operand out;
+        const char c = data_[at_];
+        if (IsNumberStart(c)) {
+            const size_t start = at_;
+            while (at_ < data_.size() && IsRegular(data_[at_]))
+                ++at_;
+            out.kind = Operand::Number;
+            const std::string text(data_.substr(start, at_ - start));
+            out.number = std::strtod(text.c_str(), nullptr);
+        } else if (c == '/') {
+            const size_t start = ++at_;
+            while (at_ < data_.size() && IsRegular(data_[at_]))
+                ++at_;
+            out.kind = Operand::Name;
+            out.text = std::string(data_.substr(start, at_ - start));
+        } else if (c == '(') {
+            out.kind = Operand::String;
+            ReadLiteral(out.text);
+        } else if (c == '<' && at_ + 1 < data_.size() && data_[at_ + 1] == '<') {
+            SkipDictionary();
+        } else if (c == '<') {
+            out.kind = Operand::String;
+            ReadHex(out.text);
+        } else if (c == '[') {
+            ++at_;
+            out.kind = Operand::Array;
+            for (;;) {
+                SkipSpace();
+                if (at_ >= data_.size())
+                    break;
+                if (data_[at_] == ']') {
+                    ++at_;
+                    break;
+                }
+                if (IsRegular(data_[at_]) && !IsNumberStart(data_[at_])) {
+                    while (at_ < data_.size() && IsRegular(data_[at_]))
+                        ++at_; // a word in an array is no operator
+                    continue;
+                }
+                if (depth < 8)
+                    out.items.push_back(ReadOperand(depth + 1));
+                else
+                    ++at_;
+            }
+        } else {
+            ++at_; // a stray delimiter
+        }
+        return out;
+    }
+
+    void ReadLiteral(std::string &out)
+    {
+        int open = 0;
+        for (++at_; at_ < data_.size(); ++at_) {
+            char c = data_[at_];
+            if (c == '\\' && at_ + 1 < data_.size()) {
+                c = data_[++at_];
+                if (c >= '0' && c <= '7') {
+                    int value = 0;
+                    for (int i = 0;
+                         i < 3 && at_ < data_.size() && data_[at_] >= '0' && data_[at_] <= '7';
+                         ++i, ++at_)
+                        value = value * 8 + (data_[at_] - '0');
+                    --at_;
+                    out += char(value);
+                } else if (c != '\n' && c != '\r') {
+                    out += c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c;
+                }
+            } else if (c == '(') {
+                ++open;
+                out += c;
+            } else if (c == ')') {
+                if (open-- == 0) {
+                    ++at_;
+                    return;
+                }
+                out += c;
+            } else {
+                out += c;
+            }
+        }
+    }
+
+    void ReadHex(std::string &out)
+    {
+        int high = -1;
+        for (++at_; at_ < data_.size() && data_[at_] != '>'; ++at_) {
+            const char c = data_[at_];
+            const int digit = c >= '0' && c <= '9'   ? c - '0'
+                              : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                              : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                     : -1;
+            if (digit < 0)
+                continue;
+            if (high < 0) {
+                high = digit;
+            } else {
+                out += char(high * 16 + digit);
+                high = -1;
+            }
+        }
+        if (high >= 0)
+            out += char(high * 16);
+        ++at_;
+    }
+
+    void SkipDictionary()
+    {
+        int depth = 0;
+        while (at_ < data_.size()) {
+            if (data_.compare(at_, 2, "<<") == 0) {
+                ++depth;
+                at_ += 2;
+            } else if (data_.compare(at_, 2, ">>") == 0) {
+                at_ += 2;
+                if (--depth == 0)
+                    return;
+            } else if (data_[at_] == '(') {
+                std::string ignored;
+                ReadLiteral(ignored);
+            } else {
+                ++at_;
+            }
+        }
+    }
+
+    void SkipInlineImage()
+    {
+        // Its data ends at EI standing alone.
+        for (; at_ + 2 < data_.size(); ++at_)
+            if (IsSpace(data_[at_]) && data_[at_ + 1] == 'E' && data_[at_ + 2] == 'I' &&
+                (at_ + 3 >= data_.size() || !IsRegular(data_[at_ + 3]))) {
+                at_ += 3;
+                return;
+            }
+        at_ = data_.size();
+    }
+
+    std::string_view data_;
+    size_t at_ = 0;
+};
+
+class Reader {
 public:
     Reader(std::vector<Bounds> &out, const Bounds &visible) : out_(out) { state_.clip = visible; }
 
-    void Read(QPDFObjectHandle content, QPDFObjectHandle resources, bool page)
+    // Reads data, a page's or a form's content, with its resources.
+    void Read(std::string_view data, QPDFObjectHandle resources)
     {
         resources_.push_back(resources);
-        if (page)
-            QPDFPageObjectHelper(content).parseContents(this);
-        else
-            content.parseAsContents(this);
+        Lexer lexer(data);
+        std::string_view op;
+        std::vector<Operand> operands;
+        while (!covered_ && lexer.Next(op, operands)) {
+            if (++operators_ > kMaxOperators) {
+                covered_ = true;
+                break;
+            }
+            std::swap(operands_, operands);
+            Operator(op);
+            std::swap(operands_, operands);
+        }
         resources_.pop_back();
     }
-
-    void handleObject(QPDFObjectHandle object) override
-    {
-        if (++operators_ > kMaxOperators) {
-            covered_ = true;
-            terminateParsing();
-        }
-        if (object.isInlineImage()) {
-            Mark(Bounds{0, 0, 1, 1}.Through(state_.ctm));
-            return;
-        }
-        if (!object.isOperator()) {
-            operands_.push_back(object);
-            return;
-        }
-        Operator(object.getOperatorValue());
-        operands_.clear();
-    }
-    void handleEOF() override {}
 
     bool Covered() const { return covered_; }
 
 private:
-    double Number(size_t i)
+    double Number(size_t i) const
     {
-        return i < operands_.size() && operands_[i].isNumber() ? operands_[i].getNumericValue() : 0;
+        return i < operands_.size() && operands_[i].kind == Operand::Number ? operands_[i].number
+                                                                            : 0;
     }
-    Matrix MatrixOperands()
+    Matrix MatrixOperands() const
     {
         return {Number(0), Number(1), Number(2), Number(3), Number(4), Number(5)};
     }
@@ -233,12 +442,12 @@ private:
     }
 
     void SetFill(bool white) { state_.whiteFill = white; }
-    bool AllOperands(double value)
+    bool AllOperands(double value) const
     {
         if (operands_.empty())
             return false;
-        for (QPDFObjectHandle operand : operands_)
-            if (!operand.isNumber() || operand.getNumericValue() != value)
+        for (const Operand &operand : operands_)
+            if (operand.kind != Operand::Number || operand.number != value)
                 return false;
         return true;
     }
@@ -293,7 +502,7 @@ private:
         return QPDFObjectHandle::newNull();
     }
 
-    void Draw(const std::string &name)
+    void Draw(const std::string name) // a copy: reading the form reuses the operands
     {
         QPDFObjectHandle object = Resource("/XObject", name);
         if (!object.isStream())
@@ -318,21 +527,19 @@ private:
             state_.clip = bounds.Through(state_.ctm).Within(state_.clip);
         }
         ++depth_;
-        const std::vector<QPDFObjectHandle> operands = std::move(operands_);
-        operands_.clear();
         const Matrix text = text_, line = line_;
-        const QPDFObjectHandle resources = dict.getKey("/Resources");
-        resources_.push_back(resources);
-        object.parseAsContents(this);
-        resources_.pop_back();
+        const size_t stacked = stack_.size();
+        std::shared_ptr<Buffer> data = object.getStreamData(qpdf_dl_generalized);
+        Read(std::string_view(reinterpret_cast<const char *>(data->getBuffer()), data->getSize()),
+             dict.getKey("/Resources"));
+        stack_.resize(std::min(stack_.size(), stacked), state_); // what the form left saved
         text_ = text;
         line_ = line;
-        operands_ = operands;
         --depth_;
         state_ = saved;
     }
 
-    void Operator(const std::string &op)
+    void Operator(std::string_view op)
     {
         if (op == "q") {
             stack_.push_back(state_);
@@ -382,13 +589,13 @@ private:
         } else if (op == "sh") {
             Mark(state_.clip);
         } else if (op == "Do") {
-            if (!operands_.empty() && operands_[0].isName())
-                Draw(operands_[0].getName());
+            if (!operands_.empty() && operands_[0].kind == Operand::Name)
+                Draw('/' + operands_[0].text);
         } else if (op == "BT") {
             text_ = line_ = Matrix{};
         } else if (op == "Tf") {
-            if (!operands_.empty() && operands_[0].isName())
-                state_.font = Resource("/Font", operands_[0].getName());
+            if (!operands_.empty() && operands_[0].kind == Operand::Name)
+                state_.font = Resource("/Font", '/' + operands_[0].text);
             state_.size = Number(1);
         } else if (op == "Tc") {
             state_.charSpace = Number(0);
@@ -418,20 +625,17 @@ private:
             }
             if (op != "Tj")
                 NextLine(0, -state_.leading);
-            if (!operands_.empty() && operands_.back().isString())
-                Show(operands_.back().getStringValue());
+            if (!operands_.empty() && operands_.back().kind == Operand::String)
+                Show(operands_.back().text);
         } else if (op == "TJ") {
-            if (operands_.empty() || !operands_[0].isArray())
+            if (operands_.empty() || operands_[0].kind != Operand::Array)
                 return;
-            for (QPDFObjectHandle item : operands_[0].aitems()) {
-                if (item.isString())
-                    Show(item.getStringValue());
-                else if (item.isNumber())
-                    text_ =
-                        Matrix{
-                            1, 0, 0, 1, -item.getNumericValue() / 1000 * state_.size * state_.scale,
-                            0}
-                            .Then(text_);
+            for (const Operand &item : operands_[0].items) {
+                if (item.kind == Operand::String)
+                    Show(item.text);
+                else if (item.kind == Operand::Number)
+                    text_ = Matrix{1, 0, 0, 1, -item.number / 1000 * state_.size * state_.scale, 0}
+                                .Then(text_);
             }
         }
     }
@@ -439,7 +643,7 @@ private:
     std::vector<Bounds> &out_;
     State state_;
     std::vector<State> stack_;
-    std::vector<QPDFObjectHandle> operands_;
+    std::vector<Operand> operands_;
     std::vector<QPDFObjectHandle> resources_;
     Bounds path_;
     bool clipping_ = false;
@@ -465,8 +669,11 @@ std::vector<MarkBox> PageMarks(QPDFObjectHandle page)
     QPDF *owner = page.getOwningQPDF();
     const std::vector<QPDFExc> before = owner ? owner->getWarnings() : std::vector<QPDFExc>();
     bool covered = false;
+    std::string content;
     try {
-        reader.Read(page, helper.getAttribute("/Resources", false), true);
+        Pl_String into("page content", nullptr, content);
+        helper.pipeContents(&into);
+        reader.Read(content, helper.getAttribute("/Resources", false));
         covered = reader.Covered();
     } catch (const std::exception &) {
         covered = true;
