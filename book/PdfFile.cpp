@@ -208,8 +208,50 @@ Status ReadPdfBytes(const QString &path, const QByteArray &bytes, std::shared_pt
         read, !password.isEmpty());
 }
 
+namespace {
+
+// Whether the file's trailer may name an encryption dictionary: false only where the last
+// cross-reference section's dictionary is found and does not, and the start of the file (a
+// linearized file's first trailer) does not either. A run in the window asks it of every ticked
+// PDF before it starts, where having qpdf read each one's whole table would hold the window up.
+bool MayBeEncrypted(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return true;
+    const qint64 size = file.size();
+    constexpr qint64 kLooked = 2048;
+    const QByteArray head = file.read(kLooked);
+    file.seek(std::max<qint64>(0, size - kLooked));
+    const QByteArray tail = file.read(kLooked);
+    if (head.contains("/Encrypt") || tail.contains("/Encrypt"))
+        return true;
+    const qsizetype pointer = tail.lastIndexOf("startxref");
+    bool number = false;
+    const qint64 start =
+        pointer < 0
+            ? -1
+            : tail.mid(pointer + 9).trimmed().split('\n').first().trimmed().toLongLong(&number);
+    if (!number || start < 0 || start >= size || !file.seek(start))
+        return true;
+    // A table's trailer follows its entries, which may be many: it is in the tail read already
+    // when the table is in it, else it is looked for after the table.
+    const QByteArray section = file.read(kLooked);
+    if (section.startsWith("xref")) {
+        const qsizetype trailer = tail.lastIndexOf("trailer");
+        return trailer < 0 || tail.mid(trailer).contains("/Encrypt");
+    }
+    // A stream's dictionary comes before its data.
+    const qsizetype stream = section.indexOf("stream");
+    return stream < 0 || section.left(stream).contains("/Encrypt");
+}
+
+} // namespace
+
 bool NeedsPassword(const QString &path)
 {
+    if (!MayBeEncrypted(path))
+        return false;
     // qpdf reads no more than the trailer and the encryption dictionary to tell.
     QPDF pdf;
     pdf.setSuppressWarnings(true);

@@ -419,6 +419,10 @@ void TestCompile::pdfsThatNeedAPasswordAreFound_data()
     QTest::addColumn<bool>("needs");
     QTest::newRow("plain") << "plain.pdf" << false;
     QTest::newRow("user password") << "locked.pdf" << true;
+    // Its trailer in a table, or in a stream, or first in a linearized file.
+    QTest::newRow("user password, table") << "locked table.pdf" << true;
+    QTest::newRow("user password, stream") << "locked stream.pdf" << true;
+    QTest::newRow("user password, linearized") << "locked linearized.pdf" << true;
     QTest::newRow("owner password only") << "restricted.pdf" << false;
     QTest::newRow("not a PDF") << "text.pdf" << false;
     QTest::newRow("vanished") << "gone.pdf" << false;
@@ -431,6 +435,12 @@ void TestCompile::pdfsThatNeedAPasswordAreFound()
     TestFolder folder;
     MakePdf(folder.file("plain.pdf"), 1);
     MakeEncryptedPdf(folder.file("plain.pdf"), folder.file("locked.pdf"));
+    for (const auto &[file, how] : {std::pair{"locked table.pdf", "--object-streams=disable"},
+                                    {"locked stream.pdf", "--object-streams=generate"},
+                                    {"locked linearized.pdf", "--linearize"}})
+        QCOMPARE(RunQpdf({how, "--encrypt", "user", "owner", "256", "--", folder.file("plain.pdf"),
+                          folder.file(file)}),
+                 0);
     QCOMPARE(RunQpdf({"--encrypt", "", "owner", "256", "--", folder.file("plain.pdf"),
                       folder.file("restricted.pdf")}),
              0);
