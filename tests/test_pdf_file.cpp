@@ -170,7 +170,8 @@ void TestPdfFile::lockedPdfsOpenWithTheirPassword()
         QPDFObjectHandle page = pdf.getAllPages().front();
         page.getKey("/Resources")
             .replaceKey("/XObject", QPDFObjectHandle::newDictionary({{"/Im", image}}));
-        QPDFWriter writer(pdf, QFile::encodeName(folder.file("noise.pdf")).constData());
+        const QByteArray target = QFile::encodeName(folder.file("noise.pdf"));
+        QPDFWriter writer(pdf, target.constData()); // keeps the name, not a copy
         writer.write();
     }
     MakeEncryptedPdf(folder.file(large ? "noise.pdf" : "plain.pdf"), folder.file("locked.pdf"));
