@@ -529,7 +529,10 @@ private:
         ++depth_;
         const Matrix text = text_, line = line_;
         const size_t stacked = stack_.size();
-        std::shared_ptr<Buffer> data = object.getStreamData(qpdf_dl_generalized);
+        // A form a page draws many times (a symbol, a logo) is decoded once.
+        std::shared_ptr<Buffer> &data = forms_[object.getObjGen()];
+        if (!data)
+            data = object.getStreamData(qpdf_dl_generalized);
         Read(std::string_view(reinterpret_cast<const char *>(data->getBuffer()), data->getSize()),
              dict.getKey("/Resources"));
         stack_.resize(std::min(stack_.size(), stacked), state_); // what the form left saved
@@ -649,6 +652,7 @@ private:
     bool clipping_ = false;
     Matrix text_, line_;
     std::map<QPDFObjGen, FontWidths> fonts_;
+    std::map<QPDFObjGen, std::shared_ptr<Buffer>> forms_;
     FontWidths direct_;
     int depth_ = 0;
     size_t operators_ = 0;
