@@ -95,9 +95,17 @@ QByteArray ReportAsJson(const BatchReport &report, bool compact)
     }
     root[QStringLiteral("documents")] = documents;
     QJsonArray recognised;
-    for (const RecognisedDocument &doc : report.recognised)
-        recognised.append(
-            QJsonObject{{QStringLiteral("file"), doc.name}, {QStringLiteral("pages"), doc.pages}});
+    for (const RecognisedDocument &doc : report.recognised) {
+        QJsonArray withText, withoutText;
+        for (int page : doc.withText)
+            withText.append(page);
+        for (int page : doc.withoutText)
+            withoutText.append(page);
+        recognised.append(QJsonObject{{QStringLiteral("file"), doc.name},
+                                      {QStringLiteral("pages"), doc.pages},
+                                      {QStringLiteral("pagesWithText"), withText},
+                                      {QStringLiteral("pagesWithoutText"), withoutText}});
+    }
     root[QStringLiteral("recognised")] = recognised;
     QJsonArray changes;
     for (const BookChange &change : report.changes)

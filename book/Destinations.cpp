@@ -97,9 +97,10 @@ std::vector<NamedPlaces::Entry> NamedPlaces::Sorted() const
 }
 
 void Destinations::AddWritten(QPDF &book, const QString &name, int firstPage, int pages,
-                              const std::map<std::string, NamedPlace> &places)
+                              const std::map<std::string, NamedPlace> &places,
+                              const PageMoves &moves)
 {
-    Place(name, firstPage, pages);
+    Place(name, firstPage, pages, moves);
     const std::vector<QPDFObjectHandle> &bookPages = book.getAllPages();
     const std::string prefix = NamePrefix(name);
     std::string key;
@@ -148,10 +149,11 @@ QPDFObjectHandle Destinations::RemoteDestination(QPDF &book, const Placed &targe
                                   NamedPlaces::NameBefore);
     };
     const std::vector<QPDFObjectHandle> &pages = book.getAllPages();
+    const auto place = [&](long long index) {
+        return index < 0 || index >= target.pages ? 0 : index;
+    };
     const auto page = [&](long long index) {
-        if (index < 0 || index >= target.pages)
-            index = 0;
-        return pages.at(size_t(target.firstPage + index));
+        return pages.at(size_t(target.firstPage + place(index)));
     };
     const std::string prefix = NamePrefix(target.name);
     if (dest.isName() && has(prefix + NameKey(dest.getName())))
@@ -160,9 +162,12 @@ QPDFObjectHandle Destinations::RemoteDestination(QPDF &book, const Placed &targe
         return QPDFObjectHandle::newUnicodeString(prefix + dest.getUTF8Value());
     QPDFObjectHandle result = QPDFObjectHandle::newArray();
     if (dest.isArray() && dest.getArrayNItems() >= 1 && dest.getArrayItem(0).isInteger()) {
-        result.appendItem(page(dest.getArrayItem(0).getIntValue()));
+        const long long index = dest.getArrayItem(0).getIntValue();
+        result.appendItem(page(index));
         for (int i = 1; i < dest.getArrayNItems(); ++i)
             result.appendItem(dest.getArrayItem(i).shallowCopy());
+        if (const auto moved = target.moves.find(int(place(index))); moved != target.moves.end())
+            MoveSpot(result, moved->second);
         return result;
     }
     result.appendItem(page(dest.isInteger() ? dest.getIntValue() : 0));

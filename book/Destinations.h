@@ -2,6 +2,7 @@
 
 #include "book/Import.h"
 #include "book/ObjectWriter.h"
+#include "book/PageFit.h"
 
 #include <QHash>
 #include <QString>
@@ -79,9 +80,10 @@ QPDFObjectHandle PrefixedDestination(const std::string &prefix, QPDFObjectHandle
 class Destinations {
 public:
     // A source written apart, named name, its pages in the book from firstPage on: its names,
-    // its links renamed already.
+    // its links renamed already; moves, how its pages were scaled, for the links from other PDFs
+    // that name a spot on them.
     void AddWritten(QPDF &book, const QString &name, int firstPage, int pages,
-                    const std::map<std::string, NamedPlace> &places);
+                    const std::map<std::string, NamedPlace> &places, const PageMoves &moves = {});
     // Objects of a source written apart that hold links to other PDFs, for the book to write:
     // write(object, number) has the book write object under number, written gives the book's
     // stand-in for an object written there.
@@ -89,9 +91,9 @@ public:
                    const std::function<void(QPDFObjectHandle, int)> &write,
                    const std::function<QPDFObjectHandle(int)> &written);
     // A source with no names or links of its own: links from others may still lead to it.
-    void Place(const QString &name, int firstPage, int pages)
+    void Place(const QString &name, int firstPage, int pages, const PageMoves &moves = {})
     {
-        placed_.push_back({name, firstPage, pages});
+        placed_.push_back({name, firstPage, pages, moves});
     }
     // The PDFs of the other volumes, when the book is one of a set.
     void SetOtherVolumes(std::vector<InAnotherVolume> others) { others_ = std::move(others); }
@@ -111,6 +113,7 @@ private:
         QString name;
         int firstPage;
         int pages;
+        PageMoves moves;
     };
     struct Remote {
         QPDFObjectHandle action; // a GoToR action of the book

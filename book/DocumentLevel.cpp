@@ -5,7 +5,7 @@ namespace qf {
 void DocumentLevel::Add(QPDF &book, const QString &name, int firstPage, int pages,
                         const SourcePiece &piece, BookWriter &writer)
 {
-    destinations_.AddWritten(book, name, firstPage, pages, piece.destinations);
+    destinations_.AddWritten(book, name, firstPage, pages, piece.destinations, piece.moves);
     labels_.AddWritten(firstPage, pages, piece.labels);
     std::map<std::string, QPDFObjectHandle> files;
     const auto written = [&](int number) { return writer.Written(number); };

@@ -20,12 +20,7 @@ namespace {
 
 constexpr double kNear = 2; // points: a page this close to the size keeps its own
 
-// x' = scale x + dx, y' = scale y + dy: where a point of the page lands on the scaled one.
-struct Move {
-    double scale = 1, dx = 0, dy = 0;
-    double X(double x) const { return scale * x + dx; }
-    double Y(double y) const { return scale * y + dy; }
-};
+using Move = PageMove;
 
 QPDFObjectHandle Number(double value)
 {
@@ -140,30 +135,8 @@ private:
     {
         if (!dest.isArray() || dest.getArrayNItems() < 2)
             return;
-        const auto found = moves_.find(dest.getArrayItem(0).getObjGen());
-        QPDFObjectHandle kind = dest.getArrayItem(1);
-        if (found == moves_.end() || !kind.isName())
-            return;
-        const Move &move = found->second;
-        // Reading past an array's end would count as a repair of the source.
-        const auto set = [&](int at, bool isX) {
-            if (at >= dest.getArrayNItems())
-                return;
-            if (QPDFObjectHandle value = dest.getArrayItem(at); value.isNumber())
-                dest.setArrayItem(at, Number(isX ? move.X(value.getNumericValue())
-                                                 : move.Y(value.getNumericValue())));
-        };
-        const std::string name = kind.getName();
-        if (name == "/XYZ") {
-            set(2, true);
-            set(3, false);
-        } else if (name == "/FitH" || name == "/FitBH") {
-            set(2, false);
-        } else if (name == "/FitV" || name == "/FitBV") {
-            set(2, true);
-        } else if (name == "/FitR") {
-            MovePairs(dest, move, 2);
-        }
+        if (const auto found = moves_.find(dest.getArrayItem(0).getObjGen()); found != moves_.end())
+            MoveSpot(dest, found->second);
     }
 
     const std::unordered_map<QPDFObjGen, Move, ObjGenHash> &moves_;
@@ -171,6 +144,31 @@ private:
 };
 
 } // namespace
+
+void MoveSpot(QPDFObjectHandle dest, const PageMove &move)
+{
+    if (!dest.isArray() || dest.getArrayNItems() < 2 || !dest.getArrayItem(1).isName())
+        return;
+    // Reading past an array's end would count as a repair of the source.
+    const auto set = [&](int at, bool isX) {
+        if (at >= dest.getArrayNItems())
+            return;
+        if (QPDFObjectHandle value = dest.getArrayItem(at); value.isNumber())
+            dest.setArrayItem(at, Number(isX ? move.X(value.getNumericValue())
+                                             : move.Y(value.getNumericValue())));
+    };
+    const std::string kind = dest.getArrayItem(1).getName();
+    if (kind == "/XYZ") {
+        set(2, true);
+        set(3, false);
+    } else if (kind == "/FitH" || kind == "/FitBH") {
+        set(2, false);
+    } else if (kind == "/FitV" || kind == "/FitBV") {
+        set(2, true);
+    } else if (kind == "/FitR") {
+        MovePairs(dest, move, 2);
+    }
+}
 
 PageFit PageFit::Named(const QString &name)
 {
@@ -280,12 +278,14 @@ private:
 
 } // namespace
 
-int FitPages(QPDF &source, const std::vector<QPDFObjectHandle> &pages, const PageFit &fit)
+int FitPages(QPDF &source, const std::vector<QPDFObjectHandle> &pages, const PageFit &fit,
+             PageMoves *moves)
 {
     if (!fit)
         return 0;
     Mover mover(source);
-    for (QPDFObjectHandle page : pages) {
+    for (size_t i = 0; i < pages.size(); ++i) {
+        QPDFObjectHandle page = pages[i];
         QPDFPageObjectHelper helper(page);
         const ShownPage shown = Shown(helper);
         const std::array<double, 4> visible = VisibleBox(helper);
@@ -317,21 +317,30 @@ int FitPages(QPDF &source, const std::vector<QPDFObjectHandle> &pages, const Pag
         page.replaceKey("/MediaBox", QPDFObjectHandle::newFromRectangle({0, 0, width, height}));
         page.removeKey("/CropBox");
         mover.Move(page, move, visible);
+        if (moves)
+            (*moves)[int(i)] = move;
     }
     mover.MoveDestinations(pages);
     return mover.Moved();
 }
 
 void ShrinkPages(QPDF &source, const std::vector<QPDFObjectHandle> &pages,
-                 const std::vector<PageShrink> &shrinks)
+                 const std::vector<PageShrink> &shrinks, PageMoves *moves)
 {
     Mover mover(source);
+    std::unordered_map<QPDFObjGen, int, ObjGenHash> places;
+    if (moves)
+        for (size_t i = 0; i < pages.size(); ++i)
+            places.emplace(pages[i].getObjGen(), int(i));
     for (const PageShrink &shrink : shrinks) {
         QPDFPageObjectHelper helper(shrink.page);
         const std::array<double, 4> visible = VisibleBox(helper);
         const double cx = visible[0] + visible[2] / 2, cy = visible[1] + visible[3] / 2;
-        mover.Move(shrink.page, {shrink.scale, cx * (1 - shrink.scale), cy * (1 - shrink.scale)},
-                   visible);
+        const Move move{shrink.scale, cx * (1 - shrink.scale), cy * (1 - shrink.scale)};
+        mover.Move(shrink.page, move, visible);
+        // A page scaled to the book's size first is shrunk on from there.
+        if (const auto place = places.find(shrink.page.getObjGen()); place != places.end())
+            (*moves)[place->second] = (*moves)[place->second].Then(move);
     }
     mover.MoveDestinations(pages);
 }

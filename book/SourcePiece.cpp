@@ -454,7 +454,7 @@ bool PieceMaker::Prepare(PdfFile &source, const QString &name, const PageChange 
         // The book's page tree is not the source's: what pages inherit from it, they hold.
         source.pdf.pushInheritedAttributesToPage();
         pages_ = source.pdf.getAllPages();
-        piece_.scaledPages = FitPages(source.pdf, pages_, changes.fit);
+        piece_.scaledPages = FitPages(source.pdf, pages_, changes.fit, &piece_.moves);
         if (changes.forFiling)
             piece_.filing = MakeFitForFiling(source.pdf, pages_);
         if (changes.sizes)

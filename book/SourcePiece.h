@@ -114,6 +114,7 @@ struct SourcePiece {
     std::vector<WrittenByTheBook> byTheBook; // its links to other PDFs
     std::optional<PieceForm> form;           // its form fields and document scripts
     int scaledPages = 0;                     // pages scaled to the book's size
+    PageMoves moves;                         // how its scaled and shrunk pages moved
     int shrunkPages = 0;                     // pages whose content gave their numbers room
     double leastScale = 1;                   // the most such a page was scaled down, as a scale
     SharedSize sizes;                        // its pages' one size, when the changes ask

@@ -11,8 +11,9 @@ namespace {
 constexpr double kMargin = 72;
 constexpr double kTitleSize = 16;
 constexpr double kLineSize = 11;
-constexpr double kLeading = 18;     // from one entry to the next
-constexpr double kLineLeading = 13; // within an entry wrapped onto more lines
+constexpr double kLeading = 18;      // from one entry to the next
+constexpr double kLineLeading = 13;  // within an entry wrapped onto more lines
+constexpr double kTitleLeading = 20; // within a book title wrapped onto more lines
 
 // Where the index's lines go on its paper.
 struct Sheet {
@@ -36,15 +37,15 @@ bool CutAt(const QString &text, qsizetype at)
     return at > 0 && at < text.size() && !text.at(at).isLowSurrogate();
 }
 
-// The longest start of text no wider than width; at least one character.
-qsizetype FittingStart(const EmbeddedFont &font, const QString &text, double width)
+// The longest start of text no wider than width at size; at least one character.
+qsizetype FittingStart(const EmbeddedFont &font, const QString &text, double width, double size)
 {
     qsizetype fits = 1;
     while (fits < text.size() && text.at(fits).isLowSurrogate())
         ++fits;
     for (qsizetype at = fits + 1; at < text.size(); ++at)
         if (CutAt(text, at)) {
-            if (font.Width(text.left(at), kLineSize) > width)
+            if (font.Width(text.left(at), size) > width)
                 break;
             fits = at;
         }
@@ -62,21 +63,22 @@ qsizetype FittingEnd(const EmbeddedFont &font, const QString &text, double width
 
 // The title's lines: words filled into width, the last line into lastWidth so the leaders and
 // the number fit after it. A word too wide for a line is cut.
-QStringList Wrapped(const EmbeddedFont &font, const QString &title, double width, double lastWidth)
+QStringList Wrapped(const EmbeddedFont &font, const QString &title, double width, double lastWidth,
+                    double size = kLineSize)
 {
     QStringList lines;
     QString line;
     for (const QString &word : title.split(u' ', Qt::SkipEmptyParts)) {
         const QString joined = line.isEmpty() ? word : line + u' ' + word;
-        if (font.Width(joined, kLineSize) <= width) {
+        if (font.Width(joined, size) <= width) {
             line = joined;
             continue;
         }
         if (!line.isEmpty())
             lines.append(line);
         line = word;
-        while (line.size() > 1 && font.Width(line, kLineSize) > width) {
-            const qsizetype fits = FittingStart(font, line, width);
+        while (line.size() > 1 && font.Width(line, size) > width) {
+            const qsizetype fits = FittingStart(font, line, width, size);
             lines.append(line.left(fits));
             line = line.mid(fits);
         }
@@ -103,6 +105,35 @@ QStringList Wrapped(const EmbeddedFont &font, const QString &title, double width
     return lines;
 }
 
+// The text, cut with an ellipsis where it is wider than width.
+QString Fitted(const EmbeddedFont &font, QString text, double size, double width)
+{
+    if (font.Width(text, size) <= width)
+        return text;
+    const QString ellipsis = QStringLiteral("…");
+    while (!text.isEmpty() && font.Width(text + ellipsis, size) > width)
+        text.chop(1);
+    return text.trimmed() + ellipsis;
+}
+
+// The book's title at the head of the index, wrapped as the entries are; cut only where it would
+// run off the first page.
+QStringList TitleLines(const EmbeddedFont &font, const QString &title, const Sheet &sheet)
+{
+    const double width = sheet.right - kMargin;
+    if (font.Width(title, kTitleSize) <= width)
+        return {title};
+    QStringList lines = Wrapped(font, title, width, width, kTitleSize);
+    const qsizetype room =
+        std::max<qsizetype>(1, qsizetype((sheet.titleBaseline - kMargin) / kTitleLeading) + 1);
+    if (lines.size() > room) {
+        const QString rest = QStringList(lines.mid(room - 1)).join(u' ');
+        lines = lines.mid(0, room - 1);
+        lines.append(Fitted(font, rest, kTitleSize, width));
+    }
+    return lines;
+}
+
 // One line of the index where it is set.
 struct Row {
     qsizetype entry;
@@ -112,16 +143,17 @@ struct Row {
     double baseline;
 };
 
-// The index's lines, page by page. An entry stays on one page when a page can hold it.
-std::vector<Row> LaidOut(const EmbeddedFont &font, const QStringList &titles, double numberWidth,
-                         const Sheet &sheet)
+// The index's lines, page by page, below a book title of titleLines lines. An entry stays on
+// one page when a page can hold it.
+std::vector<Row> LaidOut(const EmbeddedFont &font, qsizetype titleLines, const QStringList &titles,
+                         double numberWidth, const Sheet &sheet)
 {
     const double width = sheet.right - kMargin;
     const double lastWidth =
         std::max(width / 3, width - std::min(numberWidth, width / 2) - 4 * LeaderWidth(font));
     std::vector<Row> rows;
     int page = 0;
-    double baseline = sheet.firstLineBelowTitle;
+    double baseline = sheet.firstLineBelowTitle - double(titleLines - 1) * kTitleLeading;
     for (qsizetype entry = 0; entry < titles.size(); ++entry) {
         const QStringList lines = Wrapped(font, titles.at(entry), width, lastWidth);
         const double height = double(lines.size() - 1) * kLineLeading;
@@ -168,17 +200,6 @@ QByteArray Text(EmbeddedFont &font, const QString &text, double size, double x, 
            ContentNumber(y) + " Tm " + font.Show(text) + " Tj ET\n";
 }
 
-// The text, cut with an ellipsis where it is wider than width.
-QString Fitted(const EmbeddedFont &font, QString text, double size, double width)
-{
-    if (font.Width(text, size) <= width)
-        return text;
-    const QString ellipsis = QStringLiteral("…");
-    while (!text.isEmpty() && font.Width(text + ellipsis, size) > width)
-        text.chop(1);
-    return text.trimmed() + ellipsis;
-}
-
 QPDFObjectHandle NewPage(QPDF &book, QPDFObjectHandle resources, const QByteArray &content,
                          const Sheet &sheet)
 {
@@ -201,10 +222,12 @@ double IndexNumberWidth(const EmbeddedFont &font, const QStringList &numbers)
     return widest;
 }
 
-int IndexPageCount(const EmbeddedFont &font, const QStringList &titles, double numberWidth,
-                   const IndexPaper &paper)
+int IndexPageCount(const EmbeddedFont &font, const QString &bookTitle, const QStringList &titles,
+                   double numberWidth, const IndexPaper &paper)
 {
-    const std::vector<Row> rows = LaidOut(font, titles, numberWidth, Sheet(paper));
+    const Sheet sheet(paper);
+    const std::vector<Row> rows =
+        LaidOut(font, TitleLines(font, bookTitle, sheet).size(), titles, numberWidth, sheet);
     return rows.empty() ? 1 : rows.back().page + 1;
 }
 
@@ -223,11 +246,14 @@ void PutIndexInFront(QPDF &book, const QString &bookTitle, const QList<IndexLine
         titles.append(line.title);
         numbers.append(line.pageNumber);
     }
-    const std::vector<Row> rows = LaidOut(font, titles, IndexNumberWidth(font, numbers), sheet);
+    const QStringList titleLines = TitleLines(font, bookTitle, sheet);
+    const std::vector<Row> rows =
+        LaidOut(font, titleLines.size(), titles, IndexNumberWidth(font, numbers), sheet);
     std::vector<QPDFObjectHandle> made;
-    QByteArray content =
-        "0 g\n" + Text(font, Fitted(font, bookTitle, kTitleSize, sheet.right - kMargin), kTitleSize,
-                       kMargin, sheet.titleBaseline);
+    QByteArray content = "0 g\n";
+    for (qsizetype i = 0; i < titleLines.size(); ++i)
+        content += Text(font, titleLines.at(i), kTitleSize, kMargin,
+                        sheet.titleBaseline - double(i) * kTitleLeading);
     QPDFObjectHandle annotations = QPDFObjectHandle::newArray();
     const auto finishPage = [&] {
         QPDFObjectHandle page = NewPage(book, resources, content, sheet);

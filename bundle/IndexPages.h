@@ -30,14 +30,14 @@ struct IndexPaper {
 // The room the index keeps for its page numbers: the widest of them.
 double IndexNumberWidth(const EmbeddedFont &font, const QStringList &numbers);
 
-// How many pages the index of these titles takes, each title wrapped onto as many lines as it
-// needs, its last line leaving numberWidth for the page number.
-int IndexPageCount(const EmbeddedFont &font, const QStringList &titles, double numberWidth,
-                   const IndexPaper &paper = {});
+// How many pages the index of these titles takes under the book's title, each title wrapped onto
+// as many lines as it needs, its last line leaving numberWidth for the page number.
+int IndexPageCount(const EmbeddedFont &font, const QString &bookTitle, const QStringList &titles,
+                   double numberWidth, const IndexPaper &paper = {});
 
-// Puts the index in front of the book's pages, on paper: the book's title, then an entry per
-// document, its title wrapped, with dotted leaders on its last line to its page's number, over at
-// least pages pages (more when the entries need them). A blank page follows when asked. Every
+// Puts the index in front of the book's pages, on paper: the book's title, wrapped, then an entry
+// per document, its title wrapped, with dotted leaders on its last line to its page's number, over
+// at least pages pages (more when the entries need them). A blank page follows when asked. Every
 // entry links to its page over all its lines.
 void PutIndexInFront(QPDF &book, const QString &bookTitle, const QList<IndexLine> &lines, int pages,
                      bool blankPageAfter, EmbeddedFont &font, const IndexPaper &paper = {});

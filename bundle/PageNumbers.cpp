@@ -181,7 +181,7 @@ PageChange StampChange(const PageNumberFormat &format, const EmbeddedFont &font,
             }
             piece.shrunkPages = int(shrinks.size());
             if (!shrinks.empty())
-                ShrinkPages(*pages.front().getOwningQPDF(), pages, shrinks);
+                ShrinkPages(*pages.front().getOwningQPDF(), pages, shrinks, &piece.moves);
         }
         QPDFObjectHandle save = references.Shared(kSaveKey);
         const Beginning beginning = [&](const QByteArray &use) {

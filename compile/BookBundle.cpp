@@ -105,7 +105,7 @@ int BookBundle::PutIndexInFront(QPDF &book, BookLayout &layout)
     int indexPages = std::max(place_.indexPages, 1);
     for (;;) {
         const int needed = IndexPageCount(
-            *font_, titles, IndexNumberWidth(*font_, numbersWith(indexPages)), paper_);
+            *font_, title_, titles, IndexNumberWidth(*font_, numbersWith(indexPages)), paper_);
         if (needed <= indexPages)
             break;
         indexPages = needed;
@@ -134,7 +134,7 @@ int BookBundle::IndexPagesInSet(const QStringList &titles, int volumes, int most
     IndexPaper paper = paper_;
     if (!fitted_)
         paper = {std::min(paper_.width, 612.0), std::min(paper_.height, 792.0)};
-    return IndexPageCount(*font_, titles,
+    return IndexPageCount(*font_, title_, titles,
                           IndexNumberWidth(*font_, {IndexNumber(mostPages, mostPages, volumes)}),
                           paper);
 }

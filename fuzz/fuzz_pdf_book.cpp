@@ -85,7 +85,8 @@ void WritePieces(const QByteArray &bytes, int pages, bool objectStreams, bool bu
             titles.append(line.title);
             numbers.append(line.pageNumber);
         }
-        front = qf::IndexPageCount(*font, titles, qf::IndexNumberWidth(*font, numbers));
+        front = qf::IndexPageCount(*font, QStringLiteral("Book"), titles,
+                                   qf::IndexNumberWidth(*font, numbers));
         qf::PutIndexInFront(made->pdf, QStringLiteral("Book"), lines, front, false, *font);
     }
     writer.PiecesDone(numbering.next);

@@ -56,6 +56,22 @@ QString PageList(const std::vector<int> &pages)
     return list.join(QLatin1Char(','));
 }
 
+// The scan's pages as its recognised copy holds them: a page Tesseract found no text on draws its
+// image and still shows none.
+RecognisedDocument Recognised(const Scanned &scan)
+{
+    RecognisedDocument doc{scan.name};
+    std::vector<int> still;
+    int pages = 0;
+    if (!FindScannedPages(scan.copy, still, pages))
+        still.clear(); // the compile names a copy it cannot read
+    for (int page : scan.pages)
+        (std::binary_search(still.begin(), still.end(), page) ? doc.withoutText : doc.withText)
+            .append(page);
+    doc.pages = int(doc.withText.size());
+    return doc;
+}
+
 // One OCRmyPDF at work on one PDF, its copy written into the cache whole or not at all.
 class Recognition {
 public:
@@ -235,7 +251,7 @@ void RecogniseAll(const QList<Scanned> &pending, const QString &languages,
             }
             if (const Status finished = it->Finish(); finished) {
                 result.copies.insert(scan.name, scan.copy);
-                result.recognised.append({scan.name, int(scan.pages.size())});
+                result.recognised.append(Recognised(scan));
             } else {
                 result.problems.add(finished);
             }
@@ -283,7 +299,7 @@ RecognitionResult RecogniseScans(const RecognitionRequest &request, JobObserver 
             continue; // unreadable now: the compile names it
         if (RecognitionCache::Take(scan.copy)) {
             result.copies.insert(scan.name, scan.copy);
-            result.recognised.append({scan.name, int(scan.pages.size())});
+            result.recognised.append(Recognised(scan));
         } else {
             pending.append(scan);
         }
@@ -312,11 +328,30 @@ RecognitionResult RecogniseScans(const RecognitionRequest &request, JobObserver 
 
 QString RecognisedText(const QList<RecognisedDocument> &recognised)
 {
+    const auto list = [](const QList<int> &pages) {
+        QStringList numbers;
+        for (int page : pages)
+            numbers.append(QString::number(page));
+        return numbers.join(QStringLiteral(", "));
+    };
+    const auto count = [](const QList<int> &pages) {
+        return QCoreApplication::translate("Recognition", "%n page(s)", nullptr, int(pages.size()));
+    };
     QStringList named;
     for (const RecognisedDocument &doc : recognised)
-        named.append(
-            QCoreApplication::translate("Recognition", "%1 (%n page(s))", nullptr, doc.pages)
-                .arg(doc.name));
+        if (doc.withoutText.isEmpty())
+            named.append(
+                QCoreApplication::translate("Recognition", "%1 (%n page(s))", nullptr, doc.pages)
+                    .arg(doc.name));
+        else if (doc.withText.isEmpty())
+            named.append(
+                QCoreApplication::translate("Recognition", "%1 (no text was found on %2: %3)")
+                    .arg(doc.name, count(doc.withoutText), list(doc.withoutText)));
+        else
+            named.append(QCoreApplication::translate("Recognition",
+                                                     "%1 (%2: %3; no text was found on %4: %5)")
+                             .arg(doc.name, count(doc.withText), list(doc.withText),
+                                  count(doc.withoutText), list(doc.withoutText)));
     return named.join(QStringLiteral(", "));
 }
 

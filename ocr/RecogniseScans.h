@@ -19,6 +19,9 @@ struct RecognitionRequest {
 struct RecognisedDocument {
     QString name;
     int pages = 0; // its pages that were scanned and now hold text
+    // Its scanned pages, numbered from 1: those that now hold text, and those where recognition
+    // found none (a blank sheet, a photograph).
+    QList<int> withText{}, withoutText{};
 };
 
 struct RecognitionResult {
@@ -35,7 +38,7 @@ struct RecognitionResult {
 // language's data the observer is told what to install, and nothing is recognised.
 RecognitionResult RecogniseScans(const RecognitionRequest &request, JobObserver &observer);
 
-// "Scan.pdf (2 pages), Letter.pdf (1 page)".
+// "Scan.pdf (2 pages), Letter.pdf (1 page: 1; no text was found on 1 page: 2)".
 QString RecognisedText(const QList<RecognisedDocument> &recognised);
 
 } // namespace qf

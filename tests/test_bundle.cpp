@@ -59,6 +59,59 @@ QString LeadersOffTheGrid(const QString &pdf)
     return QString();
 }
 
+// Where the page's number stamp, showing text, strokes a glyph's white outline but draws no such
+// glyph there: each outline, by its glyph's number and place, against the glyphs the stamp's text
+// shows, placed by the font's own widths. Empty when every outline is under its glyph.
+QString OutlinesOffTheirGlyphs(QPDFObjectHandle page, const QString &text)
+{
+    QPDFObjectHandle stamp;
+    for (const auto &[name, form] : page.getKey("/Resources").getKey("/XObject").getDictAsMap())
+        if (name.rfind("/QfPageNumber", 0) == 0)
+            stamp = form;
+    if (!stamp.isStream())
+        return QStringLiteral("no stamp");
+    const std::shared_ptr<Buffer> data = stamp.getStreamData(qpdf_dl_generalized);
+    const QStringList tokens =
+        QString::fromLatin1(reinterpret_cast<const char *>(data->getBuffer()),
+                            qsizetype(data->getSize()))
+            .split(QRegularExpression("\\s+"), Qt::SkipEmptyParts);
+    QStringList outlines, glyphs;
+    double x = 0;
+    QPDFObjectHandle widths;
+    for (auto [name, font] : stamp.getDict().getKey("/Resources").getKey("/Font").getDictAsMap())
+        widths = font.getKey("/DescendantFonts").getArrayItem(0).getKey("/W");
+    const auto width = [&](int glyph) {
+        for (int i = 0; i + 1 < widths.getArrayNItems(); i += 2)
+            if (widths.getArrayItem(i).getIntValue() == glyph)
+                return widths.getArrayItem(i + 1).getArrayItem(0).getNumericValue();
+        return 0.0;
+    };
+    double size = 0, textX = 0;
+    for (qsizetype i = 0; i < tokens.size(); ++i) {
+        const QString &token = tokens.at(i);
+        if (token == "cm")
+            x += tokens.at(i - 2).toDouble();
+        else if (token == "Do")
+            outlines << QString("%1 at %2").arg(tokens.at(i - 1)).arg(x, 0, 'f', 1);
+        else if (token == "Tf")
+            size = tokens.at(i - 1).toDouble();
+        else if (token == "Tm")
+            textX = tokens.at(i - 2).toDouble();
+        else if (token == "Tj")
+            for (qsizetype at = 1, shown = 0; at + 4 <= tokens.at(i - 1).size() - 1;
+                 at += 4, ++shown) {
+                const int glyph = tokens.at(i - 1).mid(at, 4).toInt(nullptr, 16);
+                // A space has no outline.
+                if (shown >= text.size() || text.at(shown) != ' ')
+                    glyphs << QString("/g%1 at %2").arg(glyph).arg(textX, 0, 'f', 1);
+                textX += width(glyph) * size / 1000;
+            }
+    }
+    if (outlines != glyphs)
+        return "outlines " + outlines.join(", ") + "; glyphs " + glyphs.join(", ");
+    return QString();
+}
+
 // The label a viewer shows for each page.
 QStringList Labels(QPDF &pdf)
 {
@@ -84,6 +137,8 @@ private slots:
     void indexStampsLabelsAndBookmarksAgree_data();
     void indexStampsLabelsAndBookmarksAgree();
     void longIndexGoesOnToMorePages();
+    void longBookTitleWrapsAtTheHeadOfTheIndex_data();
+    void longBookTitleWrapsAtTheHeadOfTheIndex();
     void numbersReadOnDarkAndLightPages();
     void numbersStandClearOfThePage_data();
     void numbersStandClearOfThePage();
@@ -127,6 +182,8 @@ void TestBundle::indexStampsLabelsAndBookmarksAgree_data()
                            << "ABC000013" << true;
     QTest::newRow("of total") << "Page {n} of {total}"
                               << "Page 13 of 13" << false;
+    QTest::newRow("a word before") << "Page {n}"
+                                   << "Page 13" << true;
 }
 
 void TestBundle::indexStampsLabelsAndBookmarksAgree()
@@ -165,6 +222,11 @@ void TestBundle::indexStampsLabelsAndBookmarksAgree()
     for (int page = 0; page < 13; ++page)
         QVERIFY2(texts.at(page).trimmed().endsWith(stamps.at(page)), qPrintable(texts.at(page)));
     QCOMPARE(Labels(*book), stamps);
+    // Each glyph stands on its own white outline.
+    for (int page = 0; page < 13; ++page) {
+        const QString off = OutlinesOffTheirGlyphs(pages.at(size_t(page)), stamps.at(page));
+        QVERIFY2(off.isEmpty(), qPrintable(QString("page %1: %2").arg(page + 1).arg(off)));
+    }
 
     // The index has the book's title, and names each document with its start page's number, in
     // the book's font.
@@ -284,6 +346,91 @@ void TestBundle::longIndexGoesOnToMorePages()
     QVERIFY(
         PageTexts(f.book(), front).last().contains(QRegularExpression("Exhibit 59 [ .]+ 62\\s*$")));
     QCOMPARE(LeadersOffTheGrid(f.book()), QString());
+}
+
+void TestBundle::longBookTitleWrapsAtTheHeadOfTheIndex_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("volumeLimit"); // empty: one book
+    QTest::addColumn<int>("indexPages");
+    // 32 entries fit on a Letter page under a title of one line; a title of three lines takes
+    // the room of two entries and more, which moves the last onto another page.
+    const QString longTitle = QStringLiteral(
+        "Witness statements, exhibits and correspondence in the matter of Tallowmere Holdings "
+        "against the Borough of Quirefold, second bundle");
+    QTest::newRow("one line") << "Handbook 2027" << QString() << 1;
+    QTest::newRow("three lines") << longTitle << QString() << 2;
+    QTest::newRow("three lines, in volumes") << longTitle << "30 pages" << 2;
+}
+
+void TestBundle::longBookTitleWrapsAtTheHeadOfTheIndex()
+{
+    QFETCH(QString, title);
+    QFETCH(QString, volumeLimit);
+    QFETCH(int, indexPages);
+    TestFolder folder;
+    CompileRequest request;
+    for (int i = 0; i < 32; ++i) {
+        request.names << QString("Exhibit %1.pdf").arg(i, 2, 10, QLatin1Char('0'));
+        MakePdf(folder.file(request.names.last()), 1, i);
+    }
+    request.workingFolder = folder.path();
+    request.bookName = "Book.pdf";
+    request.programFolder = QStringLiteral(QUIREFOLD_PROGRAM_FOLDER);
+    request.indexPage = true;
+    request.title = title;
+    request.pageFit = PageFit::Named("Letter");
+    request.volumeLimit = volumeLimit;
+    SilentObserver observer;
+    NoBookViewer viewer;
+    const CompileResult result = CompileBook(request, observer, viewer);
+    QVERIFY2(result.problems.empty(), qPrintable(result.problems.report("")));
+    QList<BookVolume> volumes = result.volumes;
+    if (volumes.isEmpty())
+        volumes.append({result.book, result.layout, result.bytes, 0});
+    QCOMPARE(volumes.size(), volumeLimit.isEmpty() ? 1 : 2);
+    auto first = ReadPdf(volumes.first().path);
+    QCOMPARE(Outline(*first).at(1), (std::pair<QString, int>("Exhibit 00", indexPages)));
+
+    // The whole title, above the first entry.
+    const QString index = PageTexts(volumes.first().path, indexPages).join(' ');
+    QVERIFY2(index.simplified().startsWith(title), qPrintable(index));
+    QVERIFY(!index.contains(QStringLiteral("…")));
+    const QString boxes =
+        ProgramOutput("pdftotext", {"-f", "1", "-l", "1", "-bbox", volumes.first().path, "-"});
+    static const QRegularExpression word(
+        R"re(<word xMin="[\d.]+" yMin="([\d.]+)" xMax="[\d.]+" yMax="([\d.]+)">([^<]*)<)re");
+    double titleBottom = 0, entryTop = 1e9;
+    const QString lastTitleWord = title.split(' ').last();
+    bool inTitle = true;
+    for (const QRegularExpressionMatch &m : word.globalMatch(boxes)) {
+        if (inTitle)
+            titleBottom = std::max(titleBottom, m.captured(2).toDouble());
+        else
+            entryTop = std::min(entryTop, m.captured(1).toDouble());
+        inTitle = inTitle && m.captured(3) != lastTitleWord;
+    }
+    QVERIFY2(titleBottom < entryTop, qPrintable(boxes));
+
+    // Each entry's number is where its document starts, in whichever volume; the index was
+    // planned as long as it is, so no volume runs over the limit.
+    for (qsizetype v = 0; v < volumes.size(); ++v) {
+        auto pdf = ReadPdf(volumes.at(v).path);
+        if (!volumeLimit.isEmpty())
+            QVERIFY2(int(pdf->getAllPages().size()) <= volumeLimit.split(' ').first().toInt(),
+                     qPrintable(volumes.at(v).path));
+        for (const auto &[bookmark, page] : Outline(*pdf)) {
+            if (!bookmark.startsWith("Exhibit"))
+                continue;
+            const QString number = QString::number(volumes.at(v).pagesBefore + page + 1);
+            const QString said =
+                volumes.size() > 1 ? QString("vol. %1, %2").arg(v + 1).arg(number) : number;
+            QVERIFY2(
+                index.contains(QRegularExpression(QRegularExpression::escape(bookmark) + " [ .]+ " +
+                                                  QRegularExpression::escape(said) + "\\b")),
+                qPrintable(bookmark + ": " + said + "\n" + index));
+        }
+    }
 }
 
 void TestBundle::numbersReadOnDarkAndLightPages()

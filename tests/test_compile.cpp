@@ -13,6 +13,7 @@
 
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <QImage>
 #include <QSet>
@@ -49,6 +50,8 @@ private slots:
     void pagesTakeTheChosenSize_data();
     void pagesTakeTheChosenSize();
     void bundleTakesTheChosenSize();
+    void spotsOnAScaledPageMoveWithIt_data();
+    void spotsOnAScaledPageMoveWithIt();
     void fieldsDrawnForViewersKeepTheirValues_data();
     void fieldsDrawnForViewersKeepTheirValues();
 };
@@ -872,6 +875,158 @@ void TestCompile::bundleTakesTheChosenSize()
         QVERIFY2(std::abs(shown.width - 612) < 0.01 && std::abs(shown.height - 792) < 0.01,
                  qPrintable(QString("%1 x %2").arg(shown.width).arg(shown.height)));
     }
+}
+
+void TestCompile::spotsOnAScaledPageMoveWithIt_data()
+{
+    // A mark on A.pdf's page, or a link from B.pdf to it, names the corners of a square on that
+    // page: L, R, B, T its left, right, bottom and top, P the page. An A5 page goes onto Letter.
+    QTest::addColumn<QString>("holder"); // the PDF whose page holds the mark
+    QTest::addColumn<QString>("mark");
+    QTest::addColumn<QStringList>("path"); // to the array that names the corners
+    QTest::addColumn<bool>("numbered");    // the pages shrunk for their numbers as well
+    const QStringList destination{"/A", "/D"};
+    QTest::newRow("highlight") << "A.pdf"
+                               << "/Subtype /Highlight /QuadPoints [L T R T L B R B]"
+                               << QStringList{"/QuadPoints"} << false;
+    QTest::newRow("ink") << "A.pdf"
+                         << "/Subtype /Ink /InkList [[L B R T] [L T R B]]"
+                         << QStringList{"/InkList"} << false;
+    QTest::newRow("link, /FitH") << "A.pdf"
+                                 << "/Subtype /Link /A << /S /GoTo /D [P /FitH T] >>" << destination
+                                 << false;
+    QTest::newRow("link, /FitBH") << "A.pdf"
+                                  << "/Subtype /Link /A << /S /GoTo /D [P /FitBH T] >>"
+                                  << destination << false;
+    QTest::newRow("link, /FitR") << "A.pdf"
+                                 << "/Subtype /Link /A << /S /GoTo /D [P /FitR L B R T] >>"
+                                 << destination << false;
+    QTest::newRow("other PDF, /XYZ")
+        << "B.pdf"
+        << "/Subtype /Link /A << /S /GoToR /F (A.pdf) /D [P /XYZ L T null] >>" << destination
+        << false;
+    QTest::newRow("other PDF, /FitH") << "B.pdf"
+                                      << "/Subtype /Link /A << /S /GoToR /F (A.pdf) /D [P /FitH "
+                                         "T] /NewWindow true >>"
+                                      << destination << false;
+    QTest::newRow("other PDF, /FitR")
+        << "B.pdf"
+        << "/Subtype /Link /A << /S /GoToR /F (A.pdf) /D [P /FitR L B R T] >>" << destination
+        << false;
+    QTest::newRow("other PDF, shrunk for its number")
+        << "B.pdf"
+        << "/Subtype /Link /A << /S /GoToR /F (A.pdf) /D [P /XYZ L T 0] >>" << destination << true;
+}
+
+namespace {
+
+// The corners' letters in text as the numbers of rect, P as page.
+std::string Cornered(const QString &text, const QPDFObjectHandle::Rectangle &rect,
+                     const QString &page)
+{
+    const QMap<QString, QString> values{{"L", QString::number(rect.llx, 'f', 4)},
+                                        {"R", QString::number(rect.urx, 'f', 4)},
+                                        {"B", QString::number(rect.lly, 'f', 4)},
+                                        {"T", QString::number(rect.ury, 'f', 4)},
+                                        {"P", page}};
+    QString result;
+    qsizetype from = 0;
+    static const QRegularExpression letter("\\b[LRBTP]\\b");
+    for (const QRegularExpressionMatch &match : letter.globalMatch(text)) {
+        result += text.mid(from, match.capturedStart() - from) + values.value(match.captured());
+        from = match.capturedEnd();
+    }
+    return (result + text.mid(from)).toStdString();
+}
+
+// The differences of found from expected, numbers within 0.01; an expected 0 before a
+// destination's kind is the book's first page.
+QStringList Differences(QPDFObjectHandle found, QPDFObjectHandle expected, QPDFObjectHandle page)
+{
+    if (expected.isArray() && found.isArray() &&
+        expected.getArrayNItems() == found.getArrayNItems()) {
+        QStringList differences;
+        for (int i = 0; i < expected.getArrayNItems(); ++i)
+            if (i == 0 && expected.getArrayNItems() > 1 && expected.getArrayItem(1).isName()) {
+                if (!found.getArrayItem(0).isSameObjectAs(page))
+                    differences << "not the page: " + QString::fromStdString(found.unparse());
+            } else {
+                differences << Differences(found.getArrayItem(i), expected.getArrayItem(i), page);
+            }
+        return differences;
+    }
+    if (expected.isNumber() && found.isNumber() &&
+        std::abs(expected.getNumericValue() - found.getNumericValue()) < 0.01)
+        return {};
+    if (!expected.isNumber() && expected.unparse() == found.unparse())
+        return {};
+    return {QString::fromStdString(found.unparse() + " for " + expected.unparse())};
+}
+
+} // namespace
+
+void TestCompile::spotsOnAScaledPageMoveWithIt()
+{
+    QFETCH(QString, holder);
+    QFETCH(QString, mark);
+    QFETCH(QStringList, path);
+    QFETCH(bool, numbered);
+    // A square annotation over the square shows where it is in the book.
+    TestFolder folder;
+    const QPDFObjectHandle::Rectangle square(100, 300, 140, 340);
+    for (const QString name : {"A.pdf", "B.pdf"}) {
+        QPDF source;
+        source.emptyPDF();
+        QPDFObjectHandle page = source.makeIndirectObject(QPDFObjectHandle::parse(
+            name == "A.pdf" ? "<< /Type /Page /MediaBox [0 0 419.53 595.276] /Resources << >> >>"
+                            : "<< /Type /Page /MediaBox [0 0 612 792] /Resources << >> >>"));
+        page.replaceKey("/Contents", source.newStream("0 g 100 300 40 40 re f"));
+        source.addPage(page, false);
+        page = source.getAllPages().front();
+        QString annotations;
+        if (name == "A.pdf")
+            annotations += "<< /Type /Annot /Subtype /Square /Rect [100 300 140 340] >>";
+        if (name == holder)
+            annotations += "<< /Type /Annot /Rect [100 300 140 340] " + mark + " >>";
+        const QString pageText = name == holder && holder == "A.pdf"
+                                     ? QString::fromStdString(page.unparse())
+                                     : QString("0");
+        page.replaceKey(
+            "/Annots",
+            QPDFObjectHandle::parse(&source, Cornered("[" + annotations + "]", square, pageText)));
+        const QByteArray target = QFile::encodeName(folder.file(name));
+        QPDFWriter writer(source, target.constData());
+        writer.write();
+    }
+
+    CompileRequest request;
+    request.pageFit = PageFit::Named("Letter");
+    if (numbered) {
+        request.pageNumbers = "{n}";
+        request.numberRoom = kRoomAlways;
+    }
+    const CompileResult result = CompileIn(folder, {"A.pdf", "B.pdf"}, request);
+    QVERIFY2(result.problems.empty(), qPrintable(result.problems.report("")));
+    QCOMPARE(result.scaledPages, 1);
+    auto book = ReadPdf(result.book);
+    std::vector<QPDFObjectHandle> pages = book->getAllPages();
+    QPDFObjectHandle squareOnBook = pages.at(0).getKey("/Annots").getArrayItem(0);
+    QCOMPARE(squareOnBook.getKey("/Subtype").getName(), std::string("/Square"));
+    const QPDFObjectHandle::Rectangle moved = squareOnBook.getKey("/Rect").getArrayAsRectangle();
+    QVERIFY2(std::abs(moved.urx - moved.llx - 40) > 1, "the page was not scaled");
+    QPDFObjectHandle annotation =
+        pages.at(holder == "A.pdf" ? 0 : 1).getKey("/Annots").getArrayItem(holder == "A.pdf");
+    // A link to the other PDF leads inside the book.
+    if (holder == "B.pdf")
+        QCOMPARE(annotation.getKey("/A").unparse().find("/GoToR"), std::string::npos);
+    QPDFObjectHandle found = annotation;
+    QPDFObjectHandle expected = QPDFObjectHandle::parse(Cornered("<< " + mark + " >>", moved, "0"));
+    for (const QString &key : path) {
+        found = found.getKey(key.toStdString());
+        expected = expected.getKey(key.toStdString());
+    }
+    const QStringList differences = Differences(found, expected, pages.at(0));
+    QVERIFY2(differences.isEmpty(), qPrintable(differences.join("; ")));
 }
 
 void TestCompile::fieldsDrawnForViewersKeepTheirValues_data()

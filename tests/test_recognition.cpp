@@ -83,6 +83,7 @@ private slots:
     void cacheKeepsTheRecentlyUsedUnderItsLimit_data();
     void cacheKeepsTheRecentlyUsedUnderItsLimit();
     void scannedPagesBecomeSearchableInTheBook();
+    void batchStoresTheChoiceAndReportsWhatWasRecognised_data();
     void batchStoresTheChoiceAndReportsWhatWasRecognised();
     void missingToolsAreNamedAndTheBookIsMade_data();
     void missingToolsAreNamedAndTheBookIsMade();
@@ -134,9 +135,17 @@ void TestRecognition::initTestCase()
         Run("gs", {"-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=pdfwrite", "-o",
                    sources_.file(QString("%1.pdf").arg(name)),
                    sources_.file(QString("%1.ps").arg(name))});
-    Run("gs", {"-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=pnggray", "-r150", "-o",
-               sources_.file("scan.png"), sources_.file("scan.ps")});
-    Run("img2pdf", {sources_.file("scan.png"), "-o", sources_.file("scan.pdf")});
+    // A scanned blank sheet: an image that holds no words.
+    for (const char *name : {"scan", "blank"}) {
+        Run("gs", {"-q", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-sDEVICE=pnggray", "-r150", "-o",
+                   sources_.file(QString("%1.png").arg(name)),
+                   sources_.file(QString("%1.ps").arg(name))});
+        Run("img2pdf", {sources_.file(QString("%1.png").arg(name)), "-o",
+                        sources_.file(QString("%1 sheet.pdf").arg(name))});
+    }
+    QVERIFY(QFile::rename(sources_.file("scan sheet.pdf"), sources_.file("scan.pdf")));
+    Run("qpdf", {"--empty", "--pages", sources_.file("scan.pdf"), sources_.file("blank sheet.pdf"),
+                 sources_.file("scan.pdf"), "--", sources_.file("with a blank sheet.pdf")});
     Run("qpdf", {"--empty", "--pages", sources_.file("text.pdf"), sources_.file("scan.pdf"),
                  sources_.file("scan.pdf"), "--", sources_.file("mixed.pdf")});
     // OCRmyPDF itself, each run counted.
@@ -265,20 +274,53 @@ void TestRecognition::scannedPagesBecomeSearchableInTheBook()
     QCOMPARE(ProgramOutput("pdftotext", {result.book, "-"}), text);
 }
 
+void TestRecognition::batchStoresTheChoiceAndReportsWhatWasRecognised_data()
+{
+    QTest::addColumn<QString>("pdf");
+    QTest::addColumn<QJsonObject>("entry");
+    QTest::addColumn<QString>("said"); // at the end of the run
+    QTest::newRow("a scan") << "scan.pdf"
+                            << QJsonObject{{"file", "scan.pdf"},
+                                           {"pages", 1},
+                                           {"pagesWithText", QJsonArray{1}},
+                                           {"pagesWithoutText", QJsonArray{}}}
+                            << "Scanned pages made searchable: scan.pdf (1 page)";
+    QTest::newRow("a blank sheet among scans")
+        << "with a blank sheet.pdf"
+        << QJsonObject{{"file", "with a blank sheet.pdf"},
+                       {"pages", 2},
+                       {"pagesWithText", QJsonArray{1, 3}},
+                       {"pagesWithoutText", QJsonArray{2}}}
+        << "Scanned pages made searchable: with a blank sheet.pdf (2 pages: 1, 3; no text was "
+           "found on 1 page: 2)";
+    QTest::newRow("a blank sheet alone")
+        << "blank sheet.pdf"
+        << QJsonObject{{"file", "blank sheet.pdf"},
+                       {"pages", 0},
+                       {"pagesWithText", QJsonArray{}},
+                       {"pagesWithoutText", QJsonArray{1}}}
+        << "Scanned pages made searchable: blank sheet.pdf (no text was found on 1 page: 1)";
+}
+
 void TestRecognition::batchStoresTheChoiceAndReportsWhatWasRecognised()
 {
-    Scene scene(sources_, {"scan.pdf"});
+    QFETCH(QString, pdf);
+    QFETCH(QJsonObject, entry);
+    QFETCH(QString, said);
+    Scene scene(sources_, {pdf});
     QProcess batch;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_CACHE_HOME", scene.cache.path());
+    env.insert("LANGUAGE", "en");
     batch.setProcessEnvironment(env);
     batch.start(QStringLiteral(QUIREFOLD_BATCH),
-                {"--compile", "--ocr", "--json", "--quiet", scene.folder.path()});
-    QVERIFY(batch.waitForFinished(120000));
+                {"--compile", "--ocr", "--json", scene.folder.path()});
+    QVERIFY(batch.waitForFinished(180000));
     QCOMPARE(batch.exitCode(), 0);
     const QJsonObject report = QJsonDocument::fromJson(batch.readAllStandardOutput()).object();
-    QCOMPARE(report["recognised"].toArray(),
-             (QJsonArray{QJsonObject{{"file", "scan.pdf"}, {"pages", 1}}}));
+    QCOMPARE(report["recognised"].toArray(), QJsonArray{entry});
+    const QString told = QString::fromUtf8(batch.readAllStandardError());
+    QVERIFY2(told.contains(said), qPrintable(told));
     QVERIFY(scene.folder.read("Quirefold.INI").contains("Ocr=1"));
     QCOMPARE(QDir(scene.cache.file("quirefold/ocr")).entryList(QDir::Files).size(), 1);
 }

@@ -4,6 +4,8 @@
 #include "support/PdfFixtures.h"
 #include "support/TestFolder.h"
 
+#include <qpdf/QPDFNameTreeObjectHelper.hh>
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -45,7 +47,7 @@ QStringList Labels(const QString &path)
 }
 
 // Gives the PDF's first page links to page (zero-based) of each file, as a link to a file beside
-// it does.
+// it does, then one to its own last page by the name every such PDF gives it, "end".
 void LinkTo(const QString &path, const QList<std::pair<QString, int>> &targets)
 {
     QPDF pdf;
@@ -55,6 +57,12 @@ void LinkTo(const QString &path, const QList<std::pair<QString, int>> &targets)
         annotations.appendItem(pdf.makeIndirectObject(QPDFObjectHandle::parse(
             "<< /Type /Annot /Subtype /Link /Rect [0 0 10 10] /A << /S /GoToR /F (" +
             file.toStdString() + ") /D [" + std::to_string(page) + " /Fit] >> >>")));
+    annotations.appendItem(pdf.makeIndirectObject(QPDFObjectHandle::parse(
+        "<< /Type /Annot /Subtype /Link /Rect [0 0 10 10] /A << /S /GoTo /D (end) >> >>")));
+    pdf.getRoot().replaceKey(
+        "/Dests", QPDFObjectHandle::newDictionary(
+                      {{"/end", QPDFObjectHandle::newArray({pdf.getAllPages().back(),
+                                                            QPDFObjectHandle::newName("/Fit")})}}));
     QPDFObjectHandle first = pdf.getAllPages().front();
     first.replaceKey("/Annots", annotations);
     const QByteArray target = QFile::encodeName(path + ".new");
@@ -63,18 +71,22 @@ void LinkTo(const QString &path, const QList<std::pair<QString, int>> &targets)
     QVERIFY(QFile::remove(path) && QFile::rename(path + ".new", path));
 }
 
-// Where the first page's links lead: "GoTo PAGE" inside the PDF, "FILE PAGE" to another.
-QStringList LinksOf(const QString &path)
+// Where the page's links lead: "GoTo PAGE" inside the PDF, by name or not, "FILE PAGE" to
+// another.
+QStringList LinksOf(const QString &path, size_t page = 0)
 {
     auto pdf = ReadPdf(path);
     QStringList links;
-    QPDFObjectHandle first = pdf->getAllPages().front();
     const std::vector<QPDFObjectHandle> &pages = pdf->getAllPages();
-    for (QPDFObjectHandle annot : first.getKey("/Annots").aitems()) {
+    QPDFNameTreeObjectHelper names(pdf->getRoot().getKey("/Names").getKey("/Dests"), *pdf);
+    for (QPDFObjectHandle annot : QPDFObjectHandle(pages.at(page)).getKey("/Annots").aitems()) {
         QPDFObjectHandle go = annot.getKey("/A");
         if (!go.isDictionary())
             continue;
-        QPDFObjectHandle to = go.getKey("/D").getArrayItem(0);
+        QPDFObjectHandle to = go.getKey("/D");
+        if (QPDFObjectHandle named; to.isString() && names.findObject(to.getUTF8Value(), named))
+            to = named.isDictionary() ? named.getKey("/D") : named;
+        to = to.getArrayItem(0);
         if (go.getKey("/S").isNameAndEquals("/GoTo")) {
             for (size_t i = 0; i < pages.size(); ++i)
                 if (pages[i].getObjGen() == to.getObjGen())
@@ -108,6 +120,7 @@ private slots:
     void theFirstVolumesIndexListsEveryDocument();
     void leftOutPdfKeepsItsPlaceInVolumes_data();
     void leftOutPdfKeepsItsPlaceInVolumes();
+    void linksLeadIntoTheVolumeThatHoldsTheirPdf_data();
     void linksLeadIntoTheVolumeThatHoldsTheirPdf();
     void sizeCapsHoldOnTheBytesWritten();
     void setsAreNeverMixed();
@@ -302,19 +315,40 @@ void TestVolumes::theFirstVolumesIndexListsEveryDocument()
                 .contains("7"));
 }
 
+void TestVolumes::linksLeadIntoTheVolumeThatHoldsTheirPdf_data()
+{
+    QTest::addColumn<bool>("bySize"); // the limit in bytes, as the volumes by pages take
+    QTest::newRow("by pages") << false;
+    QTest::newRow("by size") << true;
+}
+
 void TestVolumes::linksLeadIntoTheVolumeThatHoldsTheirPdf()
 {
-    Folder f({2, 2, 3});
-    LinkTo(f.folder.file("a.pdf"), {{"b.pdf", 1}, {"c.pdf", 2}});
+    QFETCH(bool, bySize);
+    // a and b make the first volume, c and d the second; each has a place named "end".
+    Folder f({2, 2, 2, 1});
+    LinkTo(f.folder.file("a.pdf"), {{"b.pdf", 1}, {"c.pdf", 1}});
+    LinkTo(f.folder.file("b.pdf"), {});
     LinkTo(f.folder.file("c.pdf"), {{"a.pdf", 1}});
+    LinkTo(f.folder.file("d.pdf"), {});
     f.request.volumeLimit = "4 pages";
+    if (bySize) {
+        qint64 largest = 0;
+        for (const BookVolume &volume : PlanBook(f.request).volumes)
+            largest = std::max(largest, qint64(volume.bytes));
+        f.request.volumeLimit = QString("%1 MB").arg(double(largest) / 1e6, 0, 'f', 6);
+    }
     NoViewer viewer;
     SilentObserver observer;
     const CompileResult result = CompileBook(f.request, observer, viewer);
     QCOMPARE(result.volumes.size(), 2);
+    QCOMPARE(result.volumes[1].layout.Documents().size(), qsizetype(2));
     QCOMPARE(LinksOf(result.volumes[0].path),
-             (QStringList{"GoTo 3", "Bundle (Volume 2 of 2).pdf 2"}));
-    QCOMPARE(LinksOf(result.volumes[1].path), (QStringList{"Bundle (Volume 1 of 2).pdf 1"}));
+             (QStringList{"GoTo 3", "Bundle (Volume 2 of 2).pdf 1", "GoTo 1"}));
+    QCOMPARE(LinksOf(result.volumes[0].path, 2), (QStringList{"GoTo 3"}));
+    QCOMPARE(LinksOf(result.volumes[1].path),
+             (QStringList{"Bundle (Volume 1 of 2).pdf 1", "GoTo 1"}));
+    QCOMPARE(LinksOf(result.volumes[1].path, 2), (QStringList{"GoTo 2"}));
 }
 
 void TestVolumes::sizeCapsHoldOnTheBytesWritten()

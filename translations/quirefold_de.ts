@@ -1465,6 +1465,21 @@ sudo apt-get install %1</numerusform>
         <source>the folder could not be made</source>
         <translation>der Ordner konnte nicht angelegt werden</translation>
     </message>
+    <message numerus="yes">
+        <source>%n page(s)</source>
+        <translation>
+            <numerusform>%n Seite</numerusform>
+            <numerusform>%n Seiten</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 (no text was found on %2: %3)</source>
+        <translation>%1 (auf %2 wurde kein Text gefunden: %3)</translation>
+    </message>
+    <message>
+        <source>%1 (%2: %3; no text was found on %4: %5)</source>
+        <translation>%1 (%2: %3; auf %4 wurde kein Text gefunden: %5)</translation>
+    </message>
 </context>
 <context>
     <name>Runs</name>

@@ -202,6 +202,13 @@ sudo apt-get install %1</numerusform>
             <numerusform>%1 (%n pages)</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>%n page(s)</source>
+        <translation>
+            <numerusform>%n page</numerusform>
+            <numerusform>%n pages</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>Runs</name>
