@@ -569,7 +569,8 @@ void FolderWindow::AddPdfListMenu()
 
 void FolderWindow::AddAskedChoice(QMenu *menu, const char *name, const QString &text,
                                   QString BookChoices::*value, const QString &prompt,
-                                  const QString &suggested, const ReadAnswer &read)
+                                  const QString &suggested, const ReadAnswer &read,
+                                  const std::function<QString(const QString &)> &shown)
 {
     // Ticked while the choice holds a value; choosing it asks for one, empty for none, again and
     // again until it can be used or the user cancels.
@@ -579,7 +580,9 @@ void FolderWindow::AddAskedChoice(QMenu *menu, const char *name, const QString &
     connect(menu, &QMenu::aboutToShow, this,
             [this, action, value] { action->setChecked(!(choices_.*value).isEmpty()); });
     connect(action, &QAction::triggered, this, [=] {
-        QString answer = (choices_.*value).isEmpty() ? suggested : choices_.*value;
+        QString answer = (choices_.*value).isEmpty() ? suggested
+                         : shown                     ? shown(choices_.*value)
+                                                     : choices_.*value;
         for (;;) {
             QInputDialog ask(this);
             ask.setWindowTitle(kProgramTitle);
@@ -635,7 +638,8 @@ void FolderWindow::AddVolumesChoice(QMenu *menu)
                                     "a binder takes it: a number of pages (300 pages) or of "
                                     "megabytes (20 MB). The book is cut only between documents.\n"
                                     "Leave it empty for one book."),
-        QStringLiteral("300 pages"), [](const QString &limit, QString &refusal) {
+        VolumeLimitShown(QString()),
+        [](const QString &limit, QString &refusal) {
             if (limit.trimmed().isEmpty())
                 return std::optional(QString());
             QString problem;
@@ -645,7 +649,8 @@ void FolderWindow::AddVolumesChoice(QMenu *menu)
                                                   "The volume limit \"%1\" cannot be used: it %2.")
                           .arg(limit.trimmed(), problem);
             return std::optional<QString>();
-        });
+        },
+        VolumeLimitShown);
 }
 
 void FolderWindow::AddBookTitleChoice(QMenu *menu)

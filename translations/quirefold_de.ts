@@ -1874,7 +1874,7 @@ Leer lassen für keine Nummern.</translation>
     <message>
         <source>The most each volume may hold, as a portal, a mail server or a binder takes it: a number of pages (300 pages) or of megabytes (20 MB). The book is cut only between documents.
 Leave it empty for one book.</source>
-        <translation>Wie viel jeder Band höchstens enthalten darf, wie ein Portal, ein Mailserver oder ein Ordner es annimmt: eine Anzahl Seiten (300 pages) oder Megabyte (20 MB). Das Buch wird nur zwischen Dokumenten geteilt.
+        <translation>Wie viel jeder Band höchstens enthalten darf, wie ein Portal, ein Mailserver oder ein Ordner es annimmt: eine Anzahl Seiten (300 Seiten) oder Megabyte (20 MB). Das Buch wird nur zwischen Dokumenten geteilt.
 Leer lassen für ein einziges Buch.</translation>
     </message>
     <message>
