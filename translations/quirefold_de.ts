@@ -528,6 +528,21 @@ Rückgabewert:
         <source>%1: left out, %2; a page says so in its place</source>
         <translation>%1: weggelassen, %2; eine Seite an seiner Stelle sagt es</translation>
     </message>
+    <message>
+        <source>%1 comes before %2; give --list-order natural to order numbers by their value</source>
+        <translation>%1 steht vor %2; --list-order natural ordnet Zahlen nach ihrem Wert</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n .%1 document(s) are not listed; give --document-types %2 to list them</source>
+        <translation>
+            <numerusform>%n .%1-Dokument ist nicht aufgeführt; --document-types %2 führt es auf</numerusform>
+            <numerusform>%n .%1-Dokumente sind nicht aufgeführt; --document-types %2 führt sie auf</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>the bookmark of %1 is titled &quot;%2&quot;, cut at its first dot; give --bookmark-titles name to keep the whole name</source>
+        <translation>das Lesezeichen von %1 heißt „%2“, am ersten Punkt abgeschnitten; --bookmark-titles name behält den ganzen Namen</translation>
+    </message>
 </context>
 <context>
     <name>Book</name>
