@@ -70,14 +70,15 @@ QListWidget *MakeTickList(QWidget *parent, const char *name)
     return list;
 }
 
-// The status lines: several lines, so a tab shows as a tab stop; not reached with Tab.
+// The status lines: several lines, so a tab shows as a tab stop; not reached with Tab. A text
+// longer than the box wraps and scrolls, so a hint is read whole wherever the box stands.
 QPlainTextEdit *MakeStatusBox(QWidget *parent, const char *name)
 {
     auto *box = Named(new QPlainTextEdit(parent), name);
     box->setFocusPolicy(Qt::ClickFocus);
     box->setTabChangesFocus(true);
-    box->setLineWrapMode(QPlainTextEdit::NoWrap);
-    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     box->document()->setDocumentMargin(1);
     return box;
@@ -367,6 +368,7 @@ void FolderWindow::AddDocumentListMenu()
                 types.removeAll(type);
             choices_.documentTypes = ParseDocumentTypes(types.join(QLatin1Char(' ')));
             RelistDocuments(ws_, *this);
+            SayDefaultsHints(ws_, *this);
         });
         connect(menu, &QMenu::aboutToShow, this, [this, action, type] {
             action->setChecked(choices_.documentTypes.contains(type));
@@ -394,6 +396,7 @@ void FolderWindow::AddNaturalOrderChoice(QMenu *menu)
         choices_.naturalOrder = natural;
         documentList_.SetOrder(OrderOf(choices_));
         pdfList_.SetOrder(ListSorting(OrderOf(choices_), pdfList_.Order().own()));
+        SayDefaultsHints(ws_, *this);
     });
 }
 
@@ -688,8 +691,10 @@ void FolderWindow::AddOneOfChoice(QMenu *menu, const QString &title, const QStri
         QAction *action = submenu->addAction(text);
         action->setCheckable(true);
         action->setActionGroup(group);
-        connect(action, &QAction::triggered, this,
-                [this, choice, value = value] { choices_.*choice = value; });
+        connect(action, &QAction::triggered, this, [this, choice, value = value] {
+            choices_.*choice = value;
+            SayDefaultsHints(ws_, *this);
+        });
         connect(menu, &QMenu::aboutToShow, this, [this, action, choice, value = value] {
             action->setChecked(choices_.*choice == value);
         });

@@ -67,6 +67,9 @@ void FinishCompile(const std::shared_ptr<CompileState> &state, std::function<voi
     QStringList changes;
     for (const BookChange &change : result.changes)
         changes.append(QStringLiteral("%1: %2").arg(FileNameFromPath(change.file), change.change));
+    if (!changes.isEmpty())
+        run.Tell(QCoreApplication::translate("Runs", "For filing, the book changed its PDFs:") +
+                 QStringLiteral("\n") + changes.join(QStringLiteral("\n")));
     const QString forFiling = changes.isEmpty()
                                   ? QString()
                                   : QCoreApplication::translate("Runs", "; for filing: %1")

@@ -1625,6 +1625,10 @@ sudo apt-get install %1</numerusform>
         <source>for filing</source>
         <translation>zur Einreichung</translation>
     </message>
+    <message>
+        <source>For filing, the book changed its PDFs:</source>
+        <translation>Zur Einreichung änderte das Buch seine PDF-Dateien:</translation>
+    </message>
 </context>
 <context>
     <name>Window</name>
