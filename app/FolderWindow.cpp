@@ -70,14 +70,15 @@ QListWidget *MakeTickList(QWidget *parent, const char *name)
     return list;
 }
 
-// The status lines: several lines, so a tab shows as a tab stop; not reached with Tab.
+// The status lines: several lines, so a tab shows as a tab stop; not reached with Tab. A text
+// longer than the box wraps and scrolls, so a hint is read whole wherever the box stands.
 QPlainTextEdit *MakeStatusBox(QWidget *parent, const char *name)
 {
     auto *box = Named(new QPlainTextEdit(parent), name);
     box->setFocusPolicy(Qt::ClickFocus);
     box->setTabChangesFocus(true);
-    box->setLineWrapMode(QPlainTextEdit::NoWrap);
-    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     box->document()->setDocumentMargin(1);
     return box;
@@ -367,6 +368,7 @@ void FolderWindow::AddDocumentListMenu()
                 types.removeAll(type);
             choices_.documentTypes = ParseDocumentTypes(types.join(QLatin1Char(' ')));
             RelistDocuments(ws_, *this);
+            SayDefaultsHints(ws_, *this);
         });
         connect(menu, &QMenu::aboutToShow, this, [this, action, type] {
             action->setChecked(choices_.documentTypes.contains(type));
@@ -394,6 +396,7 @@ void FolderWindow::AddNaturalOrderChoice(QMenu *menu)
         choices_.naturalOrder = natural;
         documentList_.SetOrder(OrderOf(choices_));
         pdfList_.SetOrder(ListSorting(OrderOf(choices_), pdfList_.Order().own()));
+        SayDefaultsHints(ws_, *this);
     });
 }
 
@@ -569,7 +572,8 @@ void FolderWindow::AddPdfListMenu()
 
 void FolderWindow::AddAskedChoice(QMenu *menu, const char *name, const QString &text,
                                   QString BookChoices::*value, const QString &prompt,
-                                  const QString &suggested, const ReadAnswer &read)
+                                  const QString &suggested, const ReadAnswer &read,
+                                  const std::function<QString(const QString &)> &shown)
 {
     // Ticked while the choice holds a value; choosing it asks for one, empty for none, again and
     // again until it can be used or the user cancels.
@@ -579,7 +583,9 @@ void FolderWindow::AddAskedChoice(QMenu *menu, const char *name, const QString &
     connect(menu, &QMenu::aboutToShow, this,
             [this, action, value] { action->setChecked(!(choices_.*value).isEmpty()); });
     connect(action, &QAction::triggered, this, [=] {
-        QString answer = (choices_.*value).isEmpty() ? suggested : choices_.*value;
+        QString answer = (choices_.*value).isEmpty() ? suggested
+                         : shown                     ? shown(choices_.*value)
+                                                     : choices_.*value;
         for (;;) {
             QInputDialog ask(this);
             ask.setWindowTitle(kProgramTitle);
@@ -635,7 +641,8 @@ void FolderWindow::AddVolumesChoice(QMenu *menu)
                                     "a binder takes it: a number of pages (300 pages) or of "
                                     "megabytes (20 MB). The book is cut only between documents.\n"
                                     "Leave it empty for one book."),
-        QStringLiteral("300 pages"), [](const QString &limit, QString &refusal) {
+        VolumeLimitShown(QString()),
+        [](const QString &limit, QString &refusal) {
             if (limit.trimmed().isEmpty())
                 return std::optional(QString());
             QString problem;
@@ -645,7 +652,8 @@ void FolderWindow::AddVolumesChoice(QMenu *menu)
                                                   "The volume limit \"%1\" cannot be used: it %2.")
                           .arg(limit.trimmed(), problem);
             return std::optional<QString>();
-        });
+        },
+        VolumeLimitShown);
 }
 
 void FolderWindow::AddBookTitleChoice(QMenu *menu)
@@ -683,8 +691,10 @@ void FolderWindow::AddOneOfChoice(QMenu *menu, const QString &title, const QStri
         QAction *action = submenu->addAction(text);
         action->setCheckable(true);
         action->setActionGroup(group);
-        connect(action, &QAction::triggered, this,
-                [this, choice, value = value] { choices_.*choice = value; });
+        connect(action, &QAction::triggered, this, [this, choice, value = value] {
+            choices_.*choice = value;
+            SayDefaultsHints(ws_, *this);
+        });
         connect(menu, &QMenu::aboutToShow, this, [this, action, choice, value = value] {
             action->setChecked(choices_.*choice == value);
         });

@@ -119,7 +119,8 @@ private:
     using ReadAnswer = std::function<std::optional<QString>(const QString &, QString &refusal)>;
     void AddAskedChoice(QMenu *menu, const char *name, const QString &text,
                         QString BookChoices::*value, const QString &prompt,
-                        const QString &suggested, const ReadAnswer &read);
+                        const QString &suggested, const ReadAnswer &read,
+                        const std::function<QString(const QString &)> &shown = {});
     void AddPageNumbersChoice(QMenu *menu);
     void AddVolumesChoice(QMenu *menu);
     void AddBookTitleChoice(QMenu *menu);

@@ -11,6 +11,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 namespace qf {
 namespace {
 
@@ -67,6 +69,45 @@ BatchReport::Book SetOfVolumes(const QList<BatchReport::Volume> &volumes)
         set.bytes = set.bytes < 0 || volume.bytes < 0 ? -1 : set.bytes + volume.bytes;
     }
     return set;
+}
+
+// A hint at what the defaults do, with the option that changes it.
+QString HintWithOption(const DefaultsHint &hint, const BookChoices &choices)
+{
+    switch (hint.about) {
+    case DefaultsHint::About::NumberOrder:
+        return QCoreApplication::translate(
+                   "Batch", "%1 comes before %2; give --list-order natural to order numbers by "
+                            "their value")
+            .arg(hint.name, hint.other);
+    case DefaultsHint::About::UnlistedDocuments:
+        return QCoreApplication::translate("Batch",
+                                           "%n .%1 document(s) are not listed; give "
+                                           "--document-types %2 to list them",
+                                           nullptr, hint.count)
+            .arg(hint.type,
+                 ParseDocumentTypes(
+                     (choices.documentTypes + QStringList{hint.type}).join(QLatin1Char(' ')))
+                     .join(QLatin1Char(','))
+                     .toLower());
+    case DefaultsHint::About::CutBookmarkTitle:
+        return QCoreApplication::translate(
+                   "Batch", "the bookmark of %1 is titled \"%2\", cut at its first dot; give "
+                            "--bookmark-titles name to keep the whole name")
+            .arg(hint.name, hint.other);
+    }
+    return {};
+}
+
+// What the defaults do that the user may not expect, as warnings that fail nothing.
+void SayDefaultsHints(Console &console, BatchReport &report, const Workspace &ws,
+                      const FolderSelection &selection)
+{
+    for (const DefaultsHint &hint : DefaultsThatMatter(ws, selection, true)) {
+        const QString said = HintWithOption(hint, selection.settings.choices);
+        console.Error(said);
+        report.problems.append({hint.file, said, true});
+    }
 }
 
 // How the documents would fall into volumes, when the book is cut into them.
@@ -229,6 +270,7 @@ void PrintPlan(Console &console, const Workspace &ws, const FolderSelection &sel
         report.book = BatchReport::Book{bookPath, totalPages, bytes, 0, book.scaledPages};
     PrintVolumes(out, request, book, report);
     PrintDocumentsToConvert(out, ws, selection, report);
+    SayDefaultsHints(console, report, ws, selection);
     if (placed.isEmpty()) {
         const QString nothing = QCoreApplication::translate(
             "Batch", "No PDF file is ticked, so there is nothing to compile.");
@@ -418,6 +460,8 @@ bool RunCompile(Workspace &ws, const FolderSelection &selection, const BatchJobs
         if (result.stopped)
             SayStopped(console, report, StoppedCompileSaid());
         report.Add(result.notices); // said on the console as they came; warnings, no failure
+        for (const QString &said : result.saidAtEnd)
+            console.Error(said);
         report.AddNotes(result.notes);
         for (const Status &note : result.notes.list())
             console.Note(note.message());
@@ -444,10 +488,7 @@ bool RunCompile(Workspace &ws, const FolderSelection &selection, const BatchJobs
                 console.Error(stale.warning);
                 report.problems.append({stale.document, stale.warning, true});
             }
-            for (const DefaultsHint &hint : DefaultsThatMatter(ws, selection, true)) {
-                console.Error(hint.text);
-                report.problems.append({hint.file, hint.text, true});
-            }
+            SayDefaultsHints(console, report, ws, selection);
             console.Note(QCoreApplication::translate("Batch", "The book's size: %1")
                              .arg(BookSizeText(result.bytes, result.shared)));
             if (!result.recognised.isEmpty())
@@ -528,7 +569,13 @@ BatchReport RunBatchJobs(const QString &folder, const BatchJobs &jobs,
     }
     if (jobs.plan) {
         PrintPlan(console, ws, selection, jobs, report);
-        report.exitStatus = report.problems.isEmpty() ? 0 : 1;
+        // What the defaults do, and other warnings, fail no plan.
+        report.exitStatus = std::any_of(report.problems.begin(), report.problems.end(),
+                                        [](const BatchReport::Problem &problem) {
+                                            return !problem.warning && !problem.note;
+                                        })
+                                ? 1
+                                : 0;
         console.out().flush();
         return report;
     }

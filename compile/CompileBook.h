@@ -62,7 +62,10 @@ struct CompileResult {
     QList<BookChange> changes; // what a filing copy took out of its sources, in list order
     QList<RecognisedDocument> recognised; // the PDFs whose scanned pages were made searchable
     QList<Notice> notices;                // warnings the user was told at once, kept for the report
-    QList<BookVolume> volumes;            // with a volume limit, in order; book is the first
+    // Warnings kept for the run's end, said with its other messages: a run goes on without an
+    // answer. notices holds them for the report, by file.
+    QStringList saidAtEnd;
+    QList<BookVolume> volumes; // with a volume limit, in order; book is the first
 };
 
 // Builds the book from the request's PDFs, in order, with a blank sheet after a document that

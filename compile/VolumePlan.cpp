@@ -273,16 +273,13 @@ void CompileVolumes(const CompileRequest &request, const QStringList &paths,
         if (cut.overLimit)
             alone.append(request.names.at(cut.first));
     if (!alone.isEmpty()) {
-        result.notices.append(
-            {QCoreApplication::translate("Book",
-                                         "%n PDF(s) alone larger than a volume may be (%2), so "
-                                         "each makes a volume of its own: %1",
-                                         nullptr, int(alone.size()))
-                 .arg(alone.join(QStringLiteral(", ")), limit.Said()),
-             kProgramTitle, Notice::Icon::Warning});
-        observer.Tell(result.notices.last());
+        result.saidAtEnd.append(
+            QCoreApplication::translate("Book",
+                                        "%n PDF(s) alone larger than a volume may be (%2), so "
+                                        "each makes a volume of its own: %1",
+                                        nullptr, int(alone.size()))
+                .arg(alone.join(QStringLiteral(", ")), limit.Said()));
         // Reported for each document, as scripts read it.
-        result.notices.removeLast();
         for (const QString &name : alone)
             result.notices.append(
                 {QCoreApplication::translate("Book", "is alone larger than a volume may be (%1), "

@@ -49,6 +49,14 @@ QString VolumeLimit::Said() const
     return Text();
 }
 
+QString VolumeLimitShown(const QString &stored)
+{
+    if (stored.isEmpty())
+        return VolumeLimit{VolumeLimit::Unit::Pages, 300}.Said();
+    const std::optional<VolumeLimit> read = VolumeLimit::Parse(stored);
+    return read ? read->Said() : stored;
+}
+
 QString VolumeLimit::Text() const
 {
     if (unit == Unit::Pages)

@@ -26,6 +26,10 @@ struct VolumeLimit {
     QString Said() const;
 };
 
+// A stored limit as people read and type it, in their language ("300 Seiten"); the usual 300
+// pages for none, and the text as it stands when it cannot be read.
+QString VolumeLimitShown(const QString &stored);
+
 // A document of a later volume, as the index in the first volume lists it.
 struct IndexedElsewhere {
     QString title;

@@ -95,10 +95,7 @@ QList<DefaultsHint> DefaultsThatMatter(const Workspace &ws, const FolderSelectio
         for (qsizetype i = 0; i + 1 < pdfs.size(); ++i)
             if (NumbersPutFirst(pdfs.at(i + 1), pdfs.at(i))) {
                 hints.append(
-                    {{},
-                     QCoreApplication::translate(
-                         "Jobs", "%1 comes before %2; right-click the list for Natural order")
-                         .arg(pdfs.at(i), pdfs.at(i + 1))});
+                    {DefaultsHint::About::NumberOrder, {}, pdfs.at(i), pdfs.at(i + 1), {}, 0});
                 break;
             }
     // Documents of the kinds not listed, by kind.
@@ -111,13 +108,8 @@ QList<DefaultsHint> DefaultsThatMatter(const Workspace &ws, const FolderSelectio
                 std::count_if(files.begin(), files.end(),
                               [&](const QString &name) { return IsDocumentOfTypes(name, {type}); });
             if (count > 0)
-                hints.append({{},
-                              QCoreApplication::translate(
-                                  "Jobs",
-                                  "%n .%1 document(s) are not listed; right-click the "
-                                  "documents list to list them",
-                                  nullptr, int(count))
-                                  .arg(type)});
+                hints.append(
+                    {DefaultsHint::About::UnlistedDocuments, {}, {}, {}, type, int(count)});
         }
     }
     // A title cut at a dot inside the name: "Kap. 3 Übersicht.pdf" would be "Kap".
@@ -126,12 +118,12 @@ QList<DefaultsHint> DefaultsThatMatter(const Workspace &ws, const FolderSelectio
             const QString whole = BookTitle(name);
             if (BookmarkTitle(name) == whole)
                 continue;
-            hints.append({ws.PathOf(name),
-                          QCoreApplication::translate(
-                              "Jobs", "the bookmark of %1 is titled \"%2\", cut at its first "
-                                      "dot; right-click the PDF list, Bookmark titles, File name "
-                                      "without its extension, to keep the whole name")
-                              .arg(name, BookmarkTitle(name))});
+            hints.append({DefaultsHint::About::CutBookmarkTitle,
+                          ws.PathOf(name),
+                          name,
+                          BookmarkTitle(name),
+                          {},
+                          0});
         }
     return hints;
 }

@@ -37,12 +37,18 @@ struct StalePdf {
 };
 QList<StalePdf> StalePdfs(const Workspace &ws, const FolderSelection &selection);
 
-// Where the folder's defaults do what a user may not expect, each said once with the way to
-// change it: names whose numbers the alphabetical order puts otherwise than their values, documents
-// of kinds the list leaves out, and, for the compile, bookmark titles cut at a dot inside a name.
+// Where the folder's defaults do what a user may not expect, each said once: names whose numbers
+// the alphabetical order puts otherwise than their values, documents of kinds the list leaves out,
+// and, for the compile, bookmark titles cut at a dot inside a name. The window and the batch
+// command each say it with their own way to change it.
 struct DefaultsHint {
-    QString file; // the path of the one file it is about; empty: none
-    QString text;
+    enum class About { NumberOrder, UnlistedDocuments, CutBookmarkTitle };
+    About about = About::NumberOrder;
+    QString file;  // the path of the one file it is about; empty: none
+    QString name;  // the file named first: the name listed first, or the one whose title is cut
+    QString other; // the name it comes before, or the title cut short
+    QString type;  // the kind of document not listed
+    int count = 0; // how many documents of it
 };
 QList<DefaultsHint> DefaultsThatMatter(const Workspace &ws, const FolderSelection &selection,
                                        bool compile);

@@ -6,6 +6,7 @@
 #include "runs/FolderState.h"
 #include "runs/JobThread.h"
 #include "runs/RunFrame.h"
+#include "runs/StartUp.h"
 #include "runs/WindowObserver.h"
 
 #include <QCoreApplication>
@@ -46,8 +47,10 @@ void FinishCompile(const std::shared_ptr<CompileState> &state, std::function<voi
         for (const StalePdf &stale : StalePdfs(ctx.ws, state->selection))
             run.problems().add(Status::Failed(QString(), stale.warning));
         for (const DefaultsHint &hint : DefaultsThatMatter(ctx.ws, state->selection, true))
-            run.problems().add(Status::Failed(QString(), hint.text));
+            run.problems().add(Status::Failed(QString(), HintSaid(hint)));
     }
+    for (const QString &said : result.saidAtEnd)
+        run.problems().add(Status::Failed(QString(), said));
     if (result.stopped)
         run.Stopped(StoppedCompileSaid());
     // Where the book is and how long, in sight once the run is over.
@@ -64,6 +67,9 @@ void FinishCompile(const std::shared_ptr<CompileState> &state, std::function<voi
     QStringList changes;
     for (const BookChange &change : result.changes)
         changes.append(QStringLiteral("%1: %2").arg(FileNameFromPath(change.file), change.change));
+    if (!changes.isEmpty())
+        run.Tell(QCoreApplication::translate("Runs", "For filing, the book changed its PDFs:") +
+                 QStringLiteral("\n") + changes.join(QStringLiteral("\n")));
     const QString forFiling = changes.isEmpty()
                                   ? QString()
                                   : QCoreApplication::translate("Runs", "; for filing: %1")

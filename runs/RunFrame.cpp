@@ -8,6 +8,8 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+#include <utility>
+
 namespace qf {
 
 QString TimeText(const QTime &time)
@@ -44,12 +46,18 @@ void RunFrame::Finish(const QString &heading, const QString &outcome, std::funct
     bar_.SetBarColor(kBarRed);
     // The window goes on meanwhile; its controls stay off until the run has ended.
     ctx_.sound.Play([this, heading, ended = std::move(ended)]() mutable {
+        QString told;
+        for (const QString &what : std::as_const(told_))
+            told += QStringLiteral("\n\n") + what;
         if (!stopped_.isEmpty())
-            ctx_.window.Messages().Open(problems_.report(stopped_), kProgramTitle,
+            ctx_.window.Messages().Open(problems_.report(stopped_) + told, kProgramTitle,
                                         MessageBox::Icon::Information, std::move(ended));
         else if (!problems_.empty())
-            ctx_.window.Messages().Open(problems_.report(heading), kProgramTitle,
+            ctx_.window.Messages().Open(problems_.report(heading) + told, kProgramTitle,
                                         MessageBox::Icon::Warning, std::move(ended));
+        else if (!told.isEmpty())
+            ctx_.window.Messages().Open(told.mid(2), kProgramTitle, MessageBox::Icon::Information,
+                                        std::move(ended));
         else
             ended();
     });

@@ -22,11 +22,14 @@ public:
     Problems &problems() { return problems_; }
     // The user stopped the run: what says so leads the end message.
     void Stopped(const QString &what);
+    // What the end message says after the problems, or alone when there are none: what the run
+    // did that the user should read whole.
+    void Tell(const QString &what) { told_.append(what); }
 
     // Writes the start and end times, the end time followed by outcome when there is one, turns
     // the bar red, plays the sound to its end, then shows the problems, if any, in one message
-    // headed by heading; ended is called once the message is closed, or once the sound has ended
-    // when there is none. The frame must live until then.
+    // headed by heading, with what it was told; ended is called once the message is closed, or once
+    // the sound has ended when there is none. The frame must live until then.
     void Finish(const QString &heading, const QString &outcome, std::function<void()> ended);
 
 private:
@@ -35,6 +38,7 @@ private:
     QTime start_;
     Problems problems_;
     QString stopped_;
+    QStringList told_;
 };
 
 // A time of day in the system's long time format, without a time zone.

@@ -63,6 +63,38 @@ QString FolderChoicesLine(const BookChoices &choices)
         .arg(named.join(QStringLiteral(", ")));
 }
 
+QString HintSaid(const DefaultsHint &hint)
+{
+    switch (hint.about) {
+    case DefaultsHint::About::NumberOrder:
+        return QCoreApplication::translate(
+                   "Jobs", "%1 comes before %2; right-click the list for Natural order")
+            .arg(hint.name, hint.other);
+    case DefaultsHint::About::UnlistedDocuments:
+        return QCoreApplication::translate("Jobs",
+                                           "%n .%1 document(s) are not listed; right-click the "
+                                           "documents list to list them",
+                                           nullptr, hint.count)
+            .arg(hint.type);
+    case DefaultsHint::About::CutBookmarkTitle:
+        return QCoreApplication::translate(
+                   "Jobs", "the bookmark of %1 is titled \"%2\", cut at its first "
+                           "dot; right-click the PDF list, Bookmark titles, File name "
+                           "without its extension, to keep the whole name")
+            .arg(hint.name, hint.other);
+    }
+    return {};
+}
+
+void SayDefaultsHints(const Workspace &ws, MainWindow &window)
+{
+    QStringList hints;
+    for (const DefaultsHint &hint : DefaultsThatMatter(ws, SelectionOf(window), false))
+        hints.append(HintSaid(hint));
+    window.StatusLine().SetText(hints.isEmpty() ? FolderChoicesLine(window.Choices())
+                                                : hints.join(QStringLiteral("; ")));
+}
+
 Problems StartUp(Workspace &ws, MainWindow &window, const std::function<void()> &show,
                  MissingIgnoreLists missing)
 {
@@ -81,7 +113,7 @@ Problems StartUp(Workspace &ws, MainWindow &window, const std::function<void()> 
     selection.settings.choices = window.Choices();
     QStringList hints;
     for (const DefaultsHint &hint : DefaultsThatMatter(ws, selection, false))
-        hints.append(hint.text);
+        hints.append(HintSaid(hint));
     if (!hints.isEmpty())
         window.StatusLine().SetText(hints.join(QStringLiteral("; ")));
     if (!selection.ownPdfOrderRead)

@@ -85,6 +85,8 @@ private slots:
     void bookNameWithoutExtensionIsWarnedOf();
     void bundleTurnedOffGivesThePlainBook();
     void naturalOrderIsStoredAndOrdersTheBook();
+    void hintsNameTheOptionsThatChangeThem_data();
+    void hintsNameTheOptionsThatChangeThem();
     void watchMakesABookForEachChangeUntilTerminated();
     void unusableIgnoreListStopsBeforeAnyJob();
     void removeRunsBeforeCompile();
@@ -516,13 +518,64 @@ void TestBatch::naturalOrderIsStoredAndOrdersTheBook()
     for (const QJsonValue &problem :
          QJsonDocument::fromJson(alphabetical.out.toUtf8()).object()["problems"].toArray())
         warned << problem["severity"].toString() + ": " + problem["reason"].toString();
-    QCOMPARE(warned, QStringList({"warning: Exhibit 10.pdf comes before Exhibit 2.pdf; right-click "
-                                  "the list for Natural order",
-                                  "warning: 2 .DOCX documents are not listed; right-click the "
-                                  "documents list to list them",
-                                  "warning: 1 .ODT document is not listed; right-click the "
-                                  "documents list to list it"}));
+    QCOMPARE(warned, QStringList({"warning: Exhibit 10.pdf comes before Exhibit 2.pdf; give "
+                                  "--list-order natural to order numbers by their value",
+                                  "warning: 2 .DOCX documents are not listed; give "
+                                  "--document-types doc,docx to list them",
+                                  "warning: 1 .ODT document is not listed; give --document-types "
+                                  "doc,odt to list it"}));
     QCOMPARE(Batch({"--plan", "--list-order", "numeric", folder.path()}).exitCode, 2);
+}
+
+void TestBatch::hintsNameTheOptionsThatChangeThem_data()
+{
+    QTest::addColumn<QStringList>("pdfs");
+    QTest::addColumn<QStringList>("documents");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("warned");
+    const QString order = "Exhibit 10.pdf comes before Exhibit 2.pdf; give --list-order natural "
+                          "to order numbers by their value";
+    for (const char *job : {"--plan", "--compile"})
+        QTest::addRow("numbers by their value, %s", job)
+            << QStringList{"Exhibit 10.pdf", "Exhibit 2.pdf"} << QStringList() << QStringList{job}
+            << QStringList{order};
+    QTest::newRow("kinds not listed, with those that are")
+        << QStringList{"a.pdf"} << QStringList{"Brief.docx", "Old.odt", "Notes.rtf"}
+        << QStringList{"--plan", "--document-types", "doc,rtf"}
+        << QStringList{"1 .DOCX document is not listed; give --document-types doc,docx,rtf to "
+                       "list it",
+                       "1 .ODT document is not listed; give --document-types doc,odt,rtf to "
+                       "list it"};
+    QTest::newRow("title cut at a dot")
+        << QStringList{"Kap. 3 \u00dcbersicht.pdf"} << QStringList() << QStringList{"--plan"}
+        << QStringList{"the bookmark of Kap. 3 \u00dcbersicht.pdf is titled \"Kap\", cut at its "
+                       "first dot; give --bookmark-titles name to keep the whole name"};
+    QTest::newRow("natural order chosen")
+        << QStringList{"Exhibit 10.pdf", "Exhibit 2.pdf"} << QStringList()
+        << QStringList{"--plan", "--list-order", "natural"} << QStringList();
+}
+
+void TestBatch::hintsNameTheOptionsThatChangeThem()
+{
+    QFETCH(QStringList, pdfs);
+    QFETCH(QStringList, documents);
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, warned);
+    TestFolder folder;
+    for (const QString &name : pdfs)
+        MakePdf(folder.file(name), 1);
+    folder.touch(documents);
+    const Result r = Batch(options + QStringList{"--json", folder.path()});
+    QCOMPARE(r.exitCode, 0); // said, but nothing failed
+    QStringList said;
+    for (const QJsonValue &problem :
+         QJsonDocument::fromJson(r.out.toUtf8()).object()["problems"].toArray()) {
+        QCOMPARE(problem["severity"].toString(), "warning");
+        said << problem["reason"].toString();
+    }
+    QCOMPARE(said, warned);
+    for (const QString &hint : warned)
+        QVERIFY2(r.err.contains(hint), qPrintable(r.err));
 }
 
 void TestBatch::bundleTurnedOffGivesThePlainBook()

@@ -28,6 +28,8 @@ using namespace qf;
 class TestCompile : public QObject {
     Q_OBJECT
 private slots:
+    void endMessageSaysWhatTheRunDid_data();
+    void endMessageSaysWhatTheRunDid();
     void bookHasBlankSheetsAndBookmarks_data();
     void bookHasBlankSheetsAndBookmarks();
     void tickedDocumentWithoutPdfIsNamed();
@@ -1101,6 +1103,42 @@ void TestCompile::fieldsDrawnForViewersKeepTheirValues()
         shown.assign(reinterpret_cast<const char *>(data->getBuffer()), data->getSize());
     }
     QVERIFY2(shown.find("Jane Example") != std::string::npos, shown.c_str());
+}
+
+void TestCompile::endMessageSaysWhatTheRunDid_data()
+{
+    QTest::addColumn<QString>("volumeLimit");
+    QTest::addColumn<bool>("forFiling");
+    QTest::addColumn<QString>("said"); // the one message, shown once the run has ended
+    QTest::newRow("a PDF alone over the volume limit")
+        << "2 pages" << false
+        << "The book was made, but not everything went well:\n\n1 PDF is larger than a volume "
+           "may be (2 pages), so it makes a volume of its own: b.pdf";
+    QTest::newRow("a filing copy's changes")
+        << "" << true
+        << "For filing, the book changed its PDFs:\nb.pdf: its restrictions were not carried "
+           "into the book";
+}
+
+void TestCompile::endMessageSaysWhatTheRunDid()
+{
+    QFETCH(QString, volumeLimit);
+    QFETCH(bool, forFiling);
+    QFETCH(QString, said);
+    CompileFixture f({{"a.pdf", 1}, {"b.pdf", 3}, {"c.pdf", 1}});
+    if (forFiling) { // restricted, as a filing copy cannot keep it
+        const QString locked = f.folder.file("locked.pdf");
+        QCOMPARE(RunQpdf({"--encrypt", "", "owner", "256", "--print=none", "--",
+                          f.folder.file("b.pdf"), locked}),
+                 0);
+        QVERIFY(QFile::remove(f.folder.file("b.pdf")) &&
+                QFile::rename(locked, f.folder.file("b.pdf")));
+    }
+    f.window.blankSheetOption.SetState(Qt::Unchecked);
+    f.window.choices.volumeLimit = volumeLimit;
+    f.window.choices.forFiling = forFiling;
+    CompileRun(f.ctx);
+    QCOMPARE(f.messages(), QStringList{said});
 }
 
 QTEST_GUILESS_MAIN(TestCompile)

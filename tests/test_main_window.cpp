@@ -116,6 +116,8 @@ private slots:
     void grayedOptionCannotBeChosenAgainByTheUser();
     void barColourIsPainted();
     void pdfListMenuTicksTheBookChoices();
+    void startUpHintsShowWholeAndFollowTheChoices_data();
+    void startUpHintsShowWholeAndFollowTheChoices();
     void pdfListKeepsAnOrderOfItsOwn();
     void documentsWithoutAnUpToDatePdfAreMarked();
     void compileButtonMakesTheBookAndTakesNoInputMeanwhile();
@@ -615,6 +617,55 @@ void TestMainWindow::pdfListMenuTicksTheBookChoices()
     QCOMPARE(order, QStringList({"a.doc", "b.docx", "Doc 2.doc", "Doc 10.doc"}));
     QCOMPARE(s.ticked("List1"), QStringList({"a.doc", "b.docx", "Doc 2.doc"}));
     QCOMPARE(documents->currentItem()->text(), QStringLiteral("Doc 2.doc"));
+}
+
+void TestMainWindow::startUpHintsShowWholeAndFollowTheChoices_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<QString>("choice");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    const QString order = "Exhibit 10.pdf comes before Exhibit 2.pdf; right-click the list for "
+                          "Natural order";
+    const QString odt = "1 .ODT document is not listed; right-click the documents list to list it";
+    QTest::newRow("a kind of document listed")
+        << QStringList{"a.doc", "b.docx"} << "List1Menu"
+        << "DOCX"
+        << "1 .DOCX document is not listed; right-click the documents list to list it"
+        << "This folder's book: made of .DOC, .DOCX documents";
+    QTest::newRow("natural order, one hint left")
+        << QStringList{"Exhibit 10.pdf", "Exhibit 2.pdf", "Old.odt"} << "List2Menu"
+        << "NaturalOrder" << order + "; " + odt << odt;
+    QTest::newRow("a bookmark title chosen: nothing changes")
+        << QStringList{"Exhibit 10.pdf", "Exhibit 2.pdf"} << "List2Menu"
+        << "BookmarkTitles" << order << order;
+}
+
+// A hint is read whole in a maximised window, and said anew as soon as a choice changes it.
+void TestMainWindow::startUpHintsShowWholeAndFollowTheChoices()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QString, menu);
+    QFETCH(QString, choice);
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    TestFolder folder;
+    folder.touch(files);
+    Started s({folder.path()});
+    s.form->showMaximized();
+    auto *status = s.get<QPlainTextEdit>("Text1");
+    QTRY_COMPARE(status->toPlainText(), before);
+    // Nothing is cut at the side: what is longer than the box goes on below, and scrolls.
+    QTRY_COMPARE(status->horizontalScrollBar()->maximum(), 0);
+    QVERIFY(status->verticalScrollBar()->maximum() == 0 ||
+            status->verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff);
+    auto *choices = s.form->findChild<QMenu *>(menu);
+    if (auto *action = choices->findChild<QAction *>(choice))
+        action->trigger();
+    else // a choice of one of several: the first that differs from the default
+        choices->findChild<QMenu *>(choice)->actions().at(1)->trigger();
+    QTRY_COMPARE(status->toPlainText(), after);
 }
 
 void TestMainWindow::pdfListKeepsAnOrderOfItsOwn()

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
+#include <QTranslator>
 #include <QXmlStreamReader>
 
 #include <memory>
@@ -77,6 +78,8 @@ private slots:
     void theWindowSpeaksGerman();
     void pageNumberDialogFitsASmallScreen_data();
     void pageNumberDialogFitsASmallScreen();
+    void volumeLimitIsAskedInTheUsersWords_data();
+    void volumeLimitIsAskedInTheUsersWords();
     void theBatchCommandFollowsLanguage();
     void everyTextIsTranslatedAndKeepsItsShape();
 };
@@ -175,6 +178,47 @@ void TestTranslation::pageNumberDialogFitsASmallScreen()
     QVERIFY2(size.width() <= 1024 && size.height() <= 768,
              qPrintable(QStringLiteral("%1 x %2").arg(size.width()).arg(size.height())));
     QVERIFY(size.width() > 0 && wrapped && buttonsWhole);
+}
+
+void TestTranslation::volumeLimitIsAskedInTheUsersWords_data()
+{
+    QTest::addColumn<QStringList>("languages");
+    QTest::addColumn<QString>("pages"); // the limit the dialog says, offers and takes
+    QTest::newRow("English") << QStringList{"en"} << "300 pages";
+    QTest::newRow("German") << QStringList{"de"} << "300 Seiten";
+}
+
+// The dialog says and offers the limit in the user's words, takes them as they are offered, and
+// offers a stored limit in them again; the settings file keeps its own.
+void TestTranslation::volumeLimitIsAskedInTheUsersWords()
+{
+    QFETCH(QStringList, languages);
+    QFETCH(QString, pages);
+    // Only this language: a translator installed before would answer what English leaves alone.
+    qDeleteAll(QCoreApplication::instance()->findChildren<QTranslator *>());
+    InstallTranslations(languages, kBuiltTranslations);
+    TestFolder folder;
+    Workspace ws = Workspace::FromArguments({folder.path()});
+    FolderWindow form(ws);
+    QStringList prompts, offered;
+    QTimer answering;
+    connect(&answering, &QTimer::timeout, [&] {
+        auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        prompts << dialog->labelText();
+        offered << dialog->textValue();
+        dialog->accept();
+    });
+    answering.start(20);
+    QAction *limit = form.findChild<QMenu *>("List2Menu")->findChild<QAction *>("VolumeLimit");
+    limit->trigger();
+    QCOMPARE(form.Choices().volumeLimit, QStringLiteral("300 pages"));
+    limit->trigger();
+    answering.stop();
+    QCOMPARE(offered, QStringList({pages, pages}));
+    QVERIFY2(prompts.value(0).contains("(" + pages + ")"), qPrintable(prompts.value(0)));
+    QCOMPARE(form.Choices().volumeLimit, QStringLiteral("300 pages"));
 }
 
 void TestTranslation::theBatchCommandFollowsLanguage()

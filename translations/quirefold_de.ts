@@ -528,6 +528,21 @@ Rückgabewert:
         <source>%1: left out, %2; a page says so in its place</source>
         <translation>%1: weggelassen, %2; eine Seite an seiner Stelle sagt es</translation>
     </message>
+    <message>
+        <source>%1 comes before %2; give --list-order natural to order numbers by their value</source>
+        <translation>%1 steht vor %2; --list-order natural ordnet Zahlen nach ihrem Wert</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n .%1 document(s) are not listed; give --document-types %2 to list them</source>
+        <translation>
+            <numerusform>%n .%1-Dokument ist nicht aufgeführt; --document-types %2 führt es auf</numerusform>
+            <numerusform>%n .%1-Dokumente sind nicht aufgeführt; --document-types %2 führt sie auf</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>the bookmark of %1 is titled &quot;%2&quot;, cut at its first dot; give --bookmark-titles name to keep the whole name</source>
+        <translation>das Lesezeichen von %1 heißt „%2“, am ersten Punkt abgeschnitten; --bookmark-titles name behält den ganzen Namen</translation>
+    </message>
 </context>
 <context>
     <name>Book</name>
@@ -1625,6 +1640,10 @@ sudo apt-get install %1</numerusform>
         <source>for filing</source>
         <translation>zur Einreichung</translation>
     </message>
+    <message>
+        <source>For filing, the book changed its PDFs:</source>
+        <translation>Zur Einreichung änderte das Buch seine PDF-Dateien:</translation>
+    </message>
 </context>
 <context>
     <name>Window</name>
@@ -1889,7 +1908,7 @@ Leer lassen für keine Nummern.</translation>
     <message>
         <source>The most each volume may hold, as a portal, a mail server or a binder takes it: a number of pages (300 pages) or of megabytes (20 MB). The book is cut only between documents.
 Leave it empty for one book.</source>
-        <translation>Wie viel jeder Band höchstens enthalten darf, wie ein Portal, ein Mailserver oder ein Ordner es annimmt: eine Anzahl Seiten (300 pages) oder Megabyte (20 MB). Das Buch wird nur zwischen Dokumenten geteilt.
+        <translation>Wie viel jeder Band höchstens enthalten darf, wie ein Portal, ein Mailserver oder ein Ordner es annimmt: eine Anzahl Seiten (300 Seiten) oder Megabyte (20 MB). Das Buch wird nur zwischen Dokumenten geteilt.
 Leer lassen für ein einziges Buch.</translation>
     </message>
     <message>

@@ -24,6 +24,13 @@
             <numerusform>%n blank sheets</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>%n .%1 document(s) are not listed; give --document-types %2 to list them</source>
+        <translation>
+            <numerusform>%n .%1 document is not listed; give --document-types %2 to list it</numerusform>
+            <numerusform>%n .%1 documents are not listed; give --document-types %2 to list them</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>Book</name>
