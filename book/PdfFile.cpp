@@ -210,6 +210,19 @@ Status ReadPdfBytes(const QString &path, const QByteArray &bytes, std::shared_pt
 
 namespace {
 
+// Where the file's last cross-reference section starts, as the startxref in tail (the end of a
+// file of size bytes) says; -1 when it says nothing that can be.
+qint64 LastSectionStart(const QByteArray &tail, qint64 size)
+{
+    const qsizetype pointer = tail.lastIndexOf("startxref");
+    if (pointer < 0)
+        return -1;
+    bool number = false;
+    const qint64 start =
+        tail.mid(pointer + 9).trimmed().split('\n').first().trimmed().toLongLong(&number);
+    return number && start >= 0 && start < size ? start : -1;
+}
+
 // Whether the file's trailer may name an encryption dictionary: false only where the last
 // cross-reference section's dictionary is found and does not, and the start of the file (a
 // linearized file's first trailer) does not either. A run in the window asks it of every ticked
@@ -226,21 +239,14 @@ bool MayBeEncrypted(const QString &path)
     const QByteArray tail = file.read(kLooked);
     if (head.contains("/Encrypt") || tail.contains("/Encrypt"))
         return true;
-    const qsizetype pointer = tail.lastIndexOf("startxref");
-    bool number = false;
-    const qint64 start =
-        pointer < 0
-            ? -1
-            : tail.mid(pointer + 9).trimmed().split('\n').first().trimmed().toLongLong(&number);
-    if (!number || start < 0 || start >= size || !file.seek(start))
+    const qint64 start = LastSectionStart(tail, size);
+    if (start < 0 || !file.seek(start))
         return true;
-    // A table's trailer follows its entries, which may be many: it is in the tail read already
-    // when the table is in it, else it is looked for after the table.
+    // A table's trailer follows its entries, which may be many: it is in the tail read already,
+    // which does not name an encryption dictionary, unless it is not there at all.
     const QByteArray section = file.read(kLooked);
-    if (section.startsWith("xref")) {
-        const qsizetype trailer = tail.lastIndexOf("trailer");
-        return trailer < 0 || tail.mid(trailer).contains("/Encrypt");
-    }
+    if (section.startsWith("xref"))
+        return tail.lastIndexOf("trailer") < 0;
     // A stream's dictionary comes before its data.
     const qsizetype stream = section.indexOf("stream");
     return stream < 0 || section.left(stream).contains("/Encrypt");
@@ -286,13 +292,8 @@ qint64 PeekObjectCount(const QString &path)
     qsizetype at = tail.lastIndexOf("/Size");
     QByteArray around = tail;
     if (at < 0) {
-        const qsizetype pointer = tail.lastIndexOf("startxref");
-        bool number = false;
-        const qint64 start =
-            pointer < 0
-                ? -1
-                : tail.mid(pointer + 9).trimmed().split('\n').first().trimmed().toLongLong(&number);
-        if (!number || start < 0 || start >= size || !file.seek(start))
+        const qint64 start = LastSectionStart(tail, size);
+        if (start < 0 || !file.seek(start))
             return size / 100;
         around = file.read(1024);
         at = around.indexOf("/Size");
