@@ -186,17 +186,25 @@ QString PageFit::Name() const
     return width < 600 ? QStringLiteral("A4") : QStringLiteral("Letter");
 }
 
+namespace {
+
+// The shown box in the page's own space, as x, y, width and height: its lower left corner,
+// whichever of its corners the page names first.
+std::array<double, 4> InPageSpace(const ShownPage &shown)
+{
+    const double *m = shown.matrix;
+    const bool turned = m[1] != 0;
+    return {std::min(m[4], m[4] + m[0] * shown.width + m[2] * shown.height),
+            std::min(m[5], m[5] + m[1] * shown.width + m[3] * shown.height),
+            turned ? shown.height : shown.width, turned ? shown.width : shown.height};
+}
+
+} // namespace
+
 std::array<double, 4> VisibleBox(QPDFPageObjectHelper &page)
 {
-    const ShownPage shown = Shown(page);
-    const bool turned = shown.matrix[1] != 0;
-    const double w = turned ? shown.height : shown.width;
-    const double h = turned ? shown.width : shown.height;
-    double x0 = std::min(shown.matrix[4], shown.matrix[4] + shown.matrix[0] * shown.width +
-                                              shown.matrix[2] * shown.height);
-    double y0 = std::min(shown.matrix[5], shown.matrix[5] + shown.matrix[1] * shown.width +
-                                              shown.matrix[3] * shown.height);
-    double x1 = x0 + w, y1 = y0 + h;
+    const auto [x, y, w, h] = InPageSpace(Shown(page));
+    double x0 = x, y0 = y, x1 = x + w, y1 = y + h;
     if (QPDFObjectHandle media = page.getAttribute("/MediaBox", false); media.isRectangle()) {
         const QPDFObjectHandle::Rectangle m = media.getArrayAsRectangle();
         const double mx0 = std::min(m.llx, m.urx), mx1 = std::max(m.llx, m.urx);
@@ -288,11 +296,9 @@ int FitPages(QPDF &source, const std::vector<QPDFObjectHandle> &pages, const Pag
         QPDFObjectHandle page = pages[i];
         QPDFPageObjectHelper helper(page);
         const ShownPage shown = Shown(helper);
-        const std::array<double, 4> visible = VisibleBox(helper);
         // The shown box in the page's own space, and the size it takes there.
+        const auto [x0, y0, w, h] = InPageSpace(shown);
         const bool turned = shown.matrix[1] != 0;
-        const double w = turned ? shown.height : shown.width;
-        const double h = turned ? shown.width : shown.height;
         const bool landscape = shown.width > shown.height;
         const double shownWidth = landscape ? fit.height : fit.width;
         const double shownHeight = landscape ? fit.width : fit.height;
@@ -300,13 +306,8 @@ int FitPages(QPDF &source, const std::vector<QPDFObjectHandle> &pages, const Pag
         const double height = turned ? shownWidth : shownHeight;
         if (w <= 0 || h <= 0 || (std::abs(w - width) <= kNear && std::abs(h - height) <= kNear))
             continue;
-        // The box's lower left corner, whichever of its corners the page names first.
-        const double x0 =
-            std::min(shown.matrix[4], shown.matrix[4] + shown.matrix[0] * shown.width +
-                                          shown.matrix[2] * shown.height);
-        const double y0 =
-            std::min(shown.matrix[5], shown.matrix[5] + shown.matrix[1] * shown.width +
-                                          shown.matrix[3] * shown.height);
+        // What it showed, read before its boxes change.
+        const std::array<double, 4> visible = VisibleBox(helper);
         qf::Move move;
         move.scale = std::min(width / w, height / h);
         move.dx = (width - move.scale * w) / 2 - move.scale * x0;

@@ -406,8 +406,9 @@ void PieceMaker::ReadListedObjects(QPDF &source)
     if (source.numWarnings() == before)
         return;
     std::vector<QPDFExc> all = source.getWarnings();
-    listedDamage_.insert(listedDamage_.end(), all.begin() + std::ptrdiff_t(before), all.end());
-    all.resize(before, all.front());
+    const auto found = all.begin() + std::ptrdiff_t(before);
+    listedDamage_.insert(listedDamage_.end(), found, all.end());
+    all.erase(found, all.end());
     for (const QPDFExc &warning : all)
         source.warn(warning);
 }
