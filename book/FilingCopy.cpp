@@ -3,7 +3,7 @@
 #include "book/FieldAppearances.h"
 #include "book/Import.h"
 #include "book/PageContent.h"
-#include "bundle/EmbeddedFont.h"
+#include "text/EmbeddedFont.h"
 
 #include <qpdf/QPDFAcroFormDocumentHelper.hh>
 #include <qpdf/QPDFAnnotationObjectHelper.hh>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bundle/EmbeddedFont.h"
+#include "text/EmbeddedFont.h"
 
 #include <qpdf/QPDF.hh>
 

@@ -2,8 +2,8 @@
 
 #include "book/PdfWrite.h"
 #include "book/SourcePiece.h"
-#include "bundle/EmbeddedFont.h"
 #include "bundle/PageNumberFormat.h"
+#include "text/EmbeddedFont.h"
 
 #include <qpdf/QPDF.hh>
 

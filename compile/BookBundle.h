@@ -1,12 +1,12 @@
 #pragma once
 
 #include "book/PdfWrite.h"
-#include "bundle/EmbeddedFont.h"
 #include "bundle/IndexPages.h"
 #include "bundle/PageNumberFormat.h"
 #include "bundle/PageNumbers.h"
 #include "compile/BookLayout.h"
 #include "compile/CompileBook.h"
+#include "text/EmbeddedFont.h"
 
 #include <qpdf/QPDF.hh>
 

@@ -1,8 +1,8 @@
-#include "bundle/EmbeddedFont.h"
 #include "bundle/IndexPages.h"
 #include "bundle/PageNumberFormat.h"
 #include "compile/CompileBook.h"
 #include "support/CompileFixture.h"
+#include "text/EmbeddedFont.h"
 
 #include <qpdf/QPDFPageLabelDocumentHelper.hh>
 #include <qpdf/QPDFWriter.hh>

@@ -1,4 +1,4 @@
-#include "bundle/EmbeddedFont.h"
+#include "text/EmbeddedFont.h"
 
 #include <hb-ot.h>
 #include <hb-subset.h>
